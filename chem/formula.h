@@ -1,0 +1,85 @@
+// Chemical formulas: the validity test, the formula tree and compositions.
+//
+// A formula is a sequence of items to the end of the text: an element symbol
+// (one upper-case letter and up to two lower-case letters, found whole in the
+// element table) or a parenthesised group, each optionally followed by a
+// count as strtod reads it. Parentheses nest to any depth.
+#ifndef QUILLON_CHEM_FORMULA_H
+#define QUILLON_CHEM_FORMULA_H
+
+// Element amounts of one formula, elements in strictly ascending index order.
+// Owns its arrays. Never lists an amount below COMPOSITION_TOLERANCE in
+// absolute value, except where an operation says so (Project, ScaledCopy).
+struct Composition {
+    int count = 0;
+    int *elements = nullptr;
+    double *amounts = nullptr;
+
+    Composition() = default;
+    Composition(const Composition &other);
+    Composition &operator=(const Composition &other);
+    ~Composition();
+
+    void Clear();
+    void Copy(const Composition &other);                // deep copy
+    Composition ScaledCopy(double factor) const;        // every amount x factor, nothing dropped
+    void Add(const Composition &other);                 // this += other, small amounts dropped
+    void Subtract(const Composition &other);            // this -= other, small amounts dropped
+    void Project(const Composition &onto);              // exactly onto's elements, 0 where missing
+};
+
+// A node of a formula tree: a group (kind 0) with children, or an element
+// (kind 1). count is the multiplier written after it, 1.0 when none is.
+class CFormulaNode {
+public:
+    enum { GROUP = 0, ELEMENT = 1 };
+    CFormulaNode(int kind, int element, double count);
+    ~CFormulaNode();  // destroys the whole subtree, at any depth
+
+    int kind;
+    int element;      // element nodes: the element index
+    double count;
+
+    int ChildCount() const { return childCount; }
+    CFormulaNode *Child(int i) const { return children[i]; }
+    // Appends a child to a group (the node takes ownership); refused (0)
+    // for an element node, 1 otherwise.
+    int AppendChild(CFormulaNode *child);
+
+private:
+    CFormulaNode(const CFormulaNode &) = delete;
+    CFormulaNode &operator=(const CFormulaNode &) = delete;
+    int childCount = 0;
+    int capacity = 0;
+    CFormulaNode **children = nullptr;
+};
+
+typedef int (*SymbolLookup)(const char *symbol);
+
+class CFormulaParser {
+public:
+    explicit CFormulaParser(SymbolLookup lookup);
+
+    // 0 valid, -1 unbalanced parentheses (tested first), -2 any other error.
+    // With tree non-null and result 0, *tree receives the tree (caller owns it).
+    int Check(const char *text, CFormulaNode **tree = nullptr) const;
+
+    // Builds the tree without the parenthesis test; nullptr on failure.
+    CFormulaNode *Parse(const char *text) const;
+
+    // Normalises the tree and fills out with its composition, amounts times
+    // scale, only included elements when includedOnly is non-zero.
+    // 0 success, 1 when the root is missing or not a group (out untouched).
+    int GetComposition(int includedOnly, double scale, CFormulaNode *tree, Composition &out) const;
+
+private:
+    SymbolLookup lookup;
+};
+
+// Sum of amount x atomic mass over the composition.
+double MolarMass(const Composition &composition);
+
+// The one process-wide parser, created once the element table has loaded.
+extern CFormulaParser *formulaParser;
+
+#endif

@@ -1,0 +1,417 @@
+// A thin C++ layer over Win32 in the shape of the classic application
+// framework: CWinApp, CWnd with message maps, CDialog, CDC, GDI objects and
+// AfxMessageBox. It wraps what the program and the two control libraries
+// use and nothing more.
+//
+// Each module (Quillon.exe, LEDRA.DLL, VEXIL.DLL) links its own copy of this
+// static library, and so keeps its own map from window handle to C++ object.
+// One window may therefore carry one object per module: the list control
+// subclasses its VEXIL child, whose own object lives in VEXIL.DLL. Each
+// module's window procedure finds the object of its own module and passes
+// what that object does not handle to the previous window procedure.
+//
+// Message maps are tables of entries made by the ON_ macros below; every
+// entry holds a small adapter that unpacks wParam and lParam and calls a
+// typed handler. Handlers ask for the default processing of the current
+// message with Default(). Nothing in this layer throws.
+#ifndef QUILLON_FRAMEWORK_AFXWIN_H
+#define QUILLON_FRAMEWORK_AFXWIN_H
+
+#include <windows.h>
+
+#include "afxstr.h"
+
+class CWnd;
+class CDC;
+
+// ---------------------------------------------------------------------------
+// Small value types
+
+struct CPoint : POINT {
+    CPoint() { x = y = 0; }
+    CPoint(int ix, int iy) { x = ix; y = iy; }
+    explicit CPoint(LPARAM lParam) { x = (short)LOWORD(lParam); y = (short)HIWORD(lParam); }
+};
+
+struct CRect : RECT {
+    CRect() { left = top = right = bottom = 0; }
+    CRect(int l, int t, int r, int b) { left = l; top = t; right = r; bottom = b; }
+    CRect(const RECT &r) : RECT(r) {}
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    operator RECT *() { return this; }
+    operator const RECT *() const { return this; }
+};
+
+// ---------------------------------------------------------------------------
+// Message maps
+
+// Calls the handler of one entry. Returns TRUE when the message was handled
+// (result holds the answer), FALSE to let the search go on.
+typedef BOOL (*AfxMsgThunk)(CWnd *self, WPARAM wParam, LPARAM lParam, LRESULT *result);
+
+struct AFX_MSGMAP_ENTRY {
+    UINT message;  // the window message (WM_COMMAND and WM_NOTIFY for command entries)
+    UINT code;     // WM_COMMAND/WM_NOTIFY: the notification code
+    UINT idFirst;  // WM_COMMAND/WM_NOTIFY: first control or command id
+    UINT idLast;   // WM_COMMAND/WM_NOTIFY: last control or command id
+    AfxMsgThunk thunk;  // nullptr ends the table
+};
+
+struct AFX_MSGMAP {
+    const AFX_MSGMAP *(*pfnGetBaseMap)();  // nullptr for CWnd
+    const AFX_MSGMAP_ENTRY *lpEntries;
+};
+
+#define DECLARE_MESSAGE_MAP()                       \
+protected:                                          \
+    static const AFX_MSGMAP *GetThisMessageMap();   \
+    const AFX_MSGMAP *GetMessageMap() const override;
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                    \
+    const AFX_MSGMAP *theClass::GetMessageMap() const { return GetThisMessageMap(); } \
+    const AFX_MSGMAP *theClass::GetThisMessageMap() {                             \
+        typedef theClass ThisClass;                                               \
+        typedef baseClass TheBaseClass;                                           \
+        static const AFX_MSGMAP_ENTRY entries[] = {
+
+#define END_MESSAGE_MAP()                                                  \
+        {0, 0, 0, 0, nullptr}};                                            \
+        static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, entries}; \
+        return &map;                                                       \
+    }
+
+// Any message: LRESULT memberFxn(WPARAM, LPARAM).
+#define ON_MESSAGE(message, memberFxn)                                                  \
+    {message, 0, 0, 0, [](CWnd *w, WPARAM wp, LPARAM lp, LRESULT *r) -> BOOL {          \
+         *r = static_cast<ThisClass *>(w)->memberFxn(wp, lp);                           \
+         return TRUE;                                                                   \
+     }},
+
+// Command from a menu, accelerator or button: void memberFxn().
+#define ON_COMMAND(id, memberFxn)                                                      \
+    {WM_COMMAND, 0, (UINT)(id), (UINT)(id), [](CWnd *w, WPARAM, LPARAM, LRESULT *r) -> BOOL { \
+         static_cast<ThisClass *>(w)->memberFxn();                                     \
+         *r = 0;                                                                       \
+         return TRUE;                                                                  \
+     }},
+#define ON_CONTROL(code, id, memberFxn)                                                  \
+    {WM_COMMAND, (UINT)(code), (UINT)(id), (UINT)(id), [](CWnd *w, WPARAM, LPARAM, LRESULT *r) -> BOOL { \
+         static_cast<ThisClass *>(w)->memberFxn();                                       \
+         *r = 0;                                                                         \
+         return TRUE;                                                                    \
+     }},
+#define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
+
+// WM_NOTIFY from control id: void memberFxn(NMHDR *, LRESULT *).
+#define ON_NOTIFY(code, id, memberFxn)                                                   \
+    {WM_NOTIFY, (UINT)(code), (UINT)(id), (UINT)(id), [](CWnd *w, WPARAM, LPARAM lp, LRESULT *r) -> BOOL { \
+         *r = 0;                                                                         \
+         static_cast<ThisClass *>(w)->memberFxn(reinterpret_cast<NMHDR *>(lp), r);       \
+         return TRUE;                                                                    \
+     }},
+
+// Standard messages with their usual handler signatures.
+#define AFX_SIMPLE_ENTRY(message, call)                                              \
+    {message, 0, 0, 0, [](CWnd *w, WPARAM wParam, LPARAM lParam, LRESULT *r) -> BOOL { \
+         ThisClass *self = static_cast<ThisClass *>(w);                              \
+         (void)wParam;                                                               \
+         (void)lParam;                                                               \
+         *r = 0;                                                                     \
+         call;                                                                       \
+         return TRUE;                                                                \
+     }},
+
+#define ON_WM_CREATE() AFX_SIMPLE_ENTRY(WM_CREATE, *r = self->OnCreate(reinterpret_cast<LPCREATESTRUCT>(lParam)))
+#define ON_WM_DESTROY() AFX_SIMPLE_ENTRY(WM_DESTROY, self->OnDestroy())
+#define ON_WM_CLOSE() AFX_SIMPLE_ENTRY(WM_CLOSE, self->OnClose())
+#define ON_WM_PAINT() AFX_SIMPLE_ENTRY(WM_PAINT, self->OnPaint())
+#define ON_WM_ERASEBKGND() AFX_SIMPLE_ENTRY(WM_ERASEBKGND, *r = self->OnEraseBkgnd(CDC::FromHandle(reinterpret_cast<HDC>(wParam))))
+#define ON_WM_SIZE() AFX_SIMPLE_ENTRY(WM_SIZE, self->OnSize((UINT)wParam, LOWORD(lParam), HIWORD(lParam)))
+#define ON_WM_MOVE() AFX_SIMPLE_ENTRY(WM_MOVE, self->OnMove((short)LOWORD(lParam), (short)HIWORD(lParam)))
+#define ON_WM_SETFOCUS() AFX_SIMPLE_ENTRY(WM_SETFOCUS, self->OnSetFocus(CWnd::FromHandle(reinterpret_cast<HWND>(wParam))))
+#define ON_WM_KILLFOCUS() AFX_SIMPLE_ENTRY(WM_KILLFOCUS, self->OnKillFocus(CWnd::FromHandle(reinterpret_cast<HWND>(wParam))))
+#define ON_WM_KEYDOWN() AFX_SIMPLE_ENTRY(WM_KEYDOWN, self->OnKeyDown((UINT)wParam, LOWORD(lParam), HIWORD(lParam)))
+#define ON_WM_CHAR() AFX_SIMPLE_ENTRY(WM_CHAR, self->OnChar((UINT)wParam, LOWORD(lParam), HIWORD(lParam)))
+#define ON_WM_LBUTTONDOWN() AFX_SIMPLE_ENTRY(WM_LBUTTONDOWN, self->OnLButtonDown((UINT)wParam, CPoint(lParam)))
+#define ON_WM_LBUTTONUP() AFX_SIMPLE_ENTRY(WM_LBUTTONUP, self->OnLButtonUp((UINT)wParam, CPoint(lParam)))
+#define ON_WM_LBUTTONDBLCLK() AFX_SIMPLE_ENTRY(WM_LBUTTONDBLCLK, self->OnLButtonDblClk((UINT)wParam, CPoint(lParam)))
+#define ON_WM_RBUTTONDOWN() AFX_SIMPLE_ENTRY(WM_RBUTTONDOWN, self->OnRButtonDown((UINT)wParam, CPoint(lParam)))
+#define ON_WM_MOUSEMOVE() AFX_SIMPLE_ENTRY(WM_MOUSEMOVE, self->OnMouseMove((UINT)wParam, CPoint(lParam)))
+#define ON_WM_VSCROLL() AFX_SIMPLE_ENTRY(WM_VSCROLL, self->OnVScroll(LOWORD(wParam), (short)HIWORD(wParam), CWnd::FromHandle(reinterpret_cast<HWND>(lParam))))
+#define ON_WM_GETDLGCODE() AFX_SIMPLE_ENTRY(WM_GETDLGCODE, *r = self->OnGetDlgCode())
+#define ON_WM_SYSCOMMAND() AFX_SIMPLE_ENTRY(WM_SYSCOMMAND, self->OnSysCommand((UINT)wParam, lParam))
+#define ON_WM_QUERYDRAGICON() AFX_SIMPLE_ENTRY(WM_QUERYDRAGICON, *r = reinterpret_cast<LRESULT>(self->OnQueryDragIcon()))
+#define ON_WM_INITMENU() AFX_SIMPLE_ENTRY(WM_INITMENU, self->OnInitMenu(reinterpret_cast<HMENU>(wParam)))
+
+// ---------------------------------------------------------------------------
+// GDI objects
+
+class CGdiObject {
+public:
+    CGdiObject() : m_hObject(nullptr) {}
+    virtual ~CGdiObject() { DeleteObject(); }
+    BOOL DeleteObject();  // deletes the handle if there is one
+    HGDIOBJ GetSafeHandle() const { return m_hObject; }
+    BOOL Attach(HGDIOBJ object);
+    HGDIOBJ Detach();
+
+    HGDIOBJ m_hObject;
+
+private:
+    CGdiObject(const CGdiObject &) = delete;
+    CGdiObject &operator=(const CGdiObject &) = delete;
+};
+
+class CFont : public CGdiObject {
+public:
+    // nPointSize in tenths of a point, measured against dc (the screen when null).
+    BOOL CreatePointFont(int nPointSize, const char *faceName, CDC *dc = nullptr);
+    BOOL CreateFontIndirect(const LOGFONTA *logFont);
+    operator HFONT() const { return static_cast<HFONT>(m_hObject); }
+};
+
+class CBrush : public CGdiObject {
+public:
+    CBrush() {}
+    explicit CBrush(COLORREF color) { CreateSolidBrush(color); }
+    BOOL CreateSolidBrush(COLORREF color);
+    operator HBRUSH() const { return static_cast<HBRUSH>(m_hObject); }
+};
+
+class CBitmap : public CGdiObject {
+public:
+    BOOL CreateCompatibleBitmap(CDC *dc, int width, int height);
+    operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
+};
+
+// ---------------------------------------------------------------------------
+// Device contexts. A CDC may be handed to another module (VXM_DRAWFORMULA):
+// its layout is one handle, and its drawing members are plain wrappers.
+
+class CDC {
+public:
+    CDC() : m_hDC(nullptr) {}
+    virtual ~CDC();  // deletes a DC made with CreateCompatibleDC
+    static CDC *FromHandle(HDC dc);  // a temporary wrapper (see CWnd::FromHandle)
+
+    BOOL Attach(HDC dc);
+    HDC Detach();
+    BOOL CreateCompatibleDC(CDC *dc);
+    BOOL DeleteDC();
+    HDC GetSafeHdc() const { return m_hDC; }
+    operator HDC() const { return m_hDC; }
+
+    HGDIOBJ SelectObject(HGDIOBJ object);
+    HGDIOBJ SelectObject(CGdiObject *object) { return SelectObject(object->m_hObject); }
+    COLORREF GetTextColor() const { return ::GetTextColor(m_hDC); }
+    COLORREF GetBkColor() const { return ::GetBkColor(m_hDC); }
+    COLORREF SetTextColor(COLORREF color) { return ::SetTextColor(m_hDC, color); }
+    COLORREF SetBkColor(COLORREF color) { return ::SetBkColor(m_hDC, color); }
+    int SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
+    BOOL TextOut(int x, int y, const char *text, int length) { return ::TextOutA(m_hDC, x, y, text, length); }
+    BOOL GetTextMetrics(TEXTMETRICA *metrics) const { return ::GetTextMetricsA(m_hDC, metrics); }
+    SIZE GetTextExtent(const char *text, int length) const;
+    void FillSolidRect(const RECT *rect, COLORREF color);
+    int FillRect(const RECT *rect, CBrush *brush) { return ::FillRect(m_hDC, rect, *brush); }
+    BOOL BitBlt(int x, int y, int width, int height, CDC *source, int sx, int sy, DWORD rop) {
+        return ::BitBlt(m_hDC, x, y, width, height, source->m_hDC, sx, sy, rop);
+    }
+    BOOL DrawIcon(int x, int y, HICON icon) { return ::DrawIcon(m_hDC, x, y, icon); }
+
+    HDC m_hDC;
+
+private:
+    CDC(const CDC &) = delete;
+    CDC &operator=(const CDC &) = delete;
+    bool ownsDC = false;
+};
+
+// BeginPaint in the constructor, EndPaint in the destructor.
+class CPaintDC : public CDC {
+public:
+    explicit CPaintDC(CWnd *wnd);
+    ~CPaintDC() override;
+    PAINTSTRUCT m_ps;
+
+private:
+    HWND m_hWnd;
+};
+
+// GetDC in the constructor, ReleaseDC in the destructor.
+class CClientDC : public CDC {
+public:
+    explicit CClientDC(CWnd *wnd);
+    ~CClientDC() override;
+
+private:
+    HWND m_hWnd;
+};
+
+// ---------------------------------------------------------------------------
+// Windows
+
+class CWnd {
+public:
+    CWnd();
+    virtual ~CWnd();  // a window still attached is detached, never destroyed
+
+    HWND m_hWnd;
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    operator HWND() const { return m_hWnd; }
+
+    // The object of this module attached to hWnd, or nullptr.
+    static CWnd *FromHandlePermanent(HWND hWnd);
+    // The permanent object, or else a temporary wrapper that lives until the
+    // outermost message of this module returns. nullptr for a null handle.
+    static CWnd *FromHandle(HWND hWnd);
+
+    // Binds the object to an existing window without touching its procedure.
+    BOOL Attach(HWND hWnd);
+    HWND Detach();
+    // Binds the object and routes the window's messages through this
+    // module's window procedure first; the previous procedure gets the rest.
+    BOOL SubclassWindow(HWND hWnd);
+    BOOL SubclassDlgItem(UINT id, CWnd *parent);
+    HWND UnsubclassWindow();
+
+    BOOL CreateEx(DWORD exStyle, const char *className, const char *windowName, DWORD style,
+                  int x, int y, int width, int height, HWND parent, HMENU idOrMenu, LPVOID param = nullptr);
+    BOOL DestroyWindow();
+
+    // Default processing of the message being handled now.
+    LRESULT Default();
+
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+    virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT *result);
+    virtual void PostNcDestroy();  // after WM_NCDESTROY; objects that delete themselves override it
+
+    // Thin wrappers.
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const { return ::SendMessageA(m_hWnd, message, wParam, lParam); }
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const { return ::PostMessageA(m_hWnd, message, wParam, lParam); }
+    CWnd *GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
+    CWnd *GetDlgItem(int id) const { return FromHandle(::GetDlgItem(m_hWnd, id)); }
+    int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
+    void SetWindowText(const char *text) { ::SetWindowTextA(m_hWnd, text); }
+    int GetWindowText(char *buffer, int size) const { return ::GetWindowTextA(m_hWnd, buffer, size); }
+    void GetWindowText(CString &text) const;
+    int GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
+    void GetClientRect(RECT *rect) const { ::GetClientRect(m_hWnd, rect); }
+    void GetWindowRect(RECT *rect) const { ::GetWindowRect(m_hWnd, rect); }
+    void ClientToScreen(POINT *point) const { ::ClientToScreen(m_hWnd, point); }
+    void ScreenToClient(POINT *point) const { ::ScreenToClient(m_hWnd, point); }
+    void ScreenToClient(RECT *rect) const;
+    void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE) { ::MoveWindow(m_hWnd, x, y, width, height, repaint); }
+    BOOL ShowWindow(int command) { return ::ShowWindow(m_hWnd, command); }
+    BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
+    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+    BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
+    BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
+    CWnd *SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
+    static CWnd *GetFocus() { return FromHandle(::GetFocus()); }
+    CWnd *SetCapture() { return FromHandle(::SetCapture(m_hWnd)); }
+    static CWnd *GetCapture() { return FromHandle(::GetCapture()); }
+    void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, erase); }
+    void InvalidateRect(const RECT *rect, BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, rect, erase); }
+    void UpdateWindow() { ::UpdateWindow(m_hWnd); }
+    CDC *GetDC();                  // a temporary CDC; give it back with ReleaseDC
+    int ReleaseDC(CDC *dc);
+    CWnd *GetNextDlgTabItem(CWnd *control, BOOL previous = FALSE) const;
+    int MessageBox(const char *text, const char *caption = nullptr, UINT type = MB_OK);
+    HMENU GetSystemMenu(BOOL revert) const { return ::GetSystemMenu(m_hWnd, revert); }
+    HICON SetIcon(HICON icon, BOOL big) { return (HICON)::SendMessageA(m_hWnd, WM_SETICON, big, (LPARAM)icon); }
+    void SetFont(CFont *font, BOOL redraw = TRUE) { ::SendMessageA(m_hWnd, WM_SETFONT, (WPARAM)font->m_hObject, redraw); }
+    void SetScrollRange(int bar, int minPos, int maxPos, BOOL redraw = TRUE) { ::SetScrollRange(m_hWnd, bar, minPos, maxPos, redraw); }
+    int SetScrollPos(int bar, int pos, BOOL redraw = TRUE) { return ::SetScrollPos(m_hWnd, bar, pos, redraw); }
+    int GetScrollPos(int bar) const { return ::GetScrollPos(m_hWnd, bar); }
+    BOOL CreateSolidCaret(int width, int height) { return ::CreateCaret(m_hWnd, nullptr, width, height); }
+    static void SetCaretPos(POINT point) { ::SetCaretPos(point.x, point.y); }
+    void ShowCaret() { ::ShowCaret(m_hWnd); }
+    void HideCaret() { ::HideCaret(m_hWnd); }
+
+protected:
+    static const AFX_MSGMAP *GetThisMessageMap();
+    virtual const AFX_MSGMAP *GetMessageMap() const;
+
+    // Default handlers used by the ON_WM_ macros: each does Default().
+    void OnDestroy() { Default(); }
+    void OnClose() { Default(); }
+    void OnPaint() { Default(); }
+    void OnSize(UINT, int, int) { Default(); }
+    void OnSetFocus(CWnd *) { Default(); }
+    void OnKillFocus(CWnd *) { Default(); }
+
+    WNDPROC m_pfnSuper;  // the procedure before subclassing, or nullptr
+
+private:
+    CWnd(const CWnd &) = delete;
+    CWnd &operator=(const CWnd &) = delete;
+    friend LRESULT AfxCallWndProc(CWnd *wnd, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+};
+
+// This module's window procedure: finds this module's object for hWnd and
+// calls AfxCallWndProc, or passes the message on when there is none.
+LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Runs one message through wnd's message map with the current message kept
+// for Default(); after WM_NCDESTROY detaches wnd and calls PostNcDestroy.
+LRESULT AfxCallWndProc(CWnd *wnd, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// ---------------------------------------------------------------------------
+// Dialogs
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId, CWnd *parent = nullptr);
+
+    // Runs the dialog from the module's resource template; returns the
+    // value given to EndDialog, or -1 when the dialog could not be created.
+    virtual INT_PTR DoModal();
+    void EndDialog(int result);
+
+    virtual BOOL OnInitDialog();  // default: TRUE (focus to the first control)
+    virtual void OnOK();          // default: EndDialog(IDOK)
+    virtual void OnCancel();      // default: EndDialog(IDCANCEL)
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;  // IDOK/IDCANCEL, then the map
+
+    int IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id); }
+    void CheckDlgButton(int id, UINT check) { ::CheckDlgButton(m_hWnd, id, check); }
+    void SetDlgItemText(int id, const char *text) { ::SetDlgItemTextA(m_hWnd, id, text); }
+
+protected:
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    UINT m_nIDHelp;  // the template id
+    CWnd *m_pParentWnd;
+};
+
+// ---------------------------------------------------------------------------
+// Application and module
+
+class CWinApp {
+public:
+    explicit CWinApp(const char *appName = nullptr);
+    virtual ~CWinApp();
+
+    virtual BOOL InitInstance();  // default: TRUE
+    virtual int ExitInstance();   // default: 0
+    virtual int Run();            // a message loop, when InitInstance returned TRUE
+
+    const char *m_pszAppName;  // the executable's base name unless given
+    CWnd *m_pMainWnd;
+    HINSTANCE m_hInstance;
+};
+
+CWinApp *AfxGetApp();
+HINSTANCE AfxGetInstanceHandle();      // this module's instance
+void AfxSetInstanceHandle(HINSTANCE);  // a DLL's entry point records its own
+const char *AfxGetAppName();           // caption of AfxMessageBox in this module
+void AfxSetAppName(const char *name);
+
+// A message box owned by the active window, captioned with the module's
+// application name; MB_ICONEXCLAMATION is added when type names no icon.
+int AfxMessageBox(const char *text, UINT type = MB_OK, UINT helpId = 0);
+
+#endif
