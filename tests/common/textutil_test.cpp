@@ -54,9 +54,9 @@ TEST(FormatNumber, ExtremeValuesFitTheBuffer) {
     std::string big = NumberText(-1e308).c_str();
     EXPECT_EQ(310u, big.size());  // sign and 309 digits, zeros and point trimmed
     EXPECT_EQ(std::string(NumberText(1e308).c_str()).size(), 309u);
-    NumberText(std::numeric_limits<double>::quiet_NaN());
-    NumberText(std::numeric_limits<double>::infinity());
-    NumberText(-std::numeric_limits<double>::max());
+    EXPECT_STREQ("nan", NumberText(std::numeric_limits<double>::quiet_NaN()).c_str());
+    EXPECT_STREQ("inf", NumberText(std::numeric_limits<double>::infinity()).c_str());
+    EXPECT_EQ(310u, std::strlen(NumberText(-std::numeric_limits<double>::max()).c_str()));
     char small[8];
     FormatNumber(-1e308, small, sizeof small);  // cut short, never overrun
     EXPECT_STREQ("-100000", small);
