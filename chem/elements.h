@@ -34,7 +34,11 @@ private:
     double mass[MAX_ELEMENTS];
     int metalFlag[MAX_ELEMENTS];
     int includedFlag[MAX_ELEMENTS];
-    // further private members (the sorted index) belong to the implementation
+    // The sorted index: symbols in ascending strcmp order, each packed into
+    // one integer whose order equals strcmp order, with its element index.
+    unsigned sortedKey[MAX_ELEMENTS];
+    int sortedElement[MAX_ELEMENTS];
+    void BuildSortedIndex();
 };
 
 // The one process-wide element table.

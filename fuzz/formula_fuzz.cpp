@@ -1,0 +1,131 @@
+// Fuzz target of the formula parser: any text must give an answer without
+// crashing, leaking or overflowing; Check with and without a tree agrees;
+// compositions keep their invariants; and counts are read exactly as strtod
+// reads them (the quick path bit for bit).
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "../common/rows.h"
+#include "elements.h"
+#include "formula.h"
+
+namespace {
+
+// Stops the run with a crash report when a property does not hold.
+void Require(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+bool IsNumberSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Skips what strtod skips before a number, and a sign.
+const char *SkipSpaceAndSign(const char *p) {
+    while (IsNumberSpace(*p)) ++p;
+    if (*p == '+' || *p == '-') ++p;
+    return p;
+}
+
+// The number at p: ReadDecimalNumber against strtod.
+void CheckNumberAt(const char *p) {
+    double value = 12345.0;
+    const char *end = ReadDecimalNumber(p, &value);
+    Require(end == ScanDecimalNumber(p));
+    char *rawEnd = nullptr;
+    std::strtod(p, &rawEnd);
+    if (end == p) {
+        // No decimal number: strtod reads nothing or an infinity or NaN.
+        Require(value == 12345.0);
+        if (rawEnd != p) {
+            char c = *SkipSpaceAndSign(p);
+            Require(c == 'i' || c == 'I' || c == 'n' || c == 'N');
+        }
+        return;
+    }
+    // strtod reads exactly the scanned characters, to the same value.
+    std::string span(p, end);
+    char *spanEnd = nullptr;
+    double reference = std::strtod(span.c_str(), &spanEnd);
+    Require(spanEnd == span.c_str() + span.size());
+    Require(SameBits(reference, value));
+    if (rawEnd != end) {
+        // Only a hexadecimal spelling makes strtod read further.
+        const char *digits = SkipSpaceAndSign(p);
+        Require(digits + 1 == end && *digits == '0' && (*end == 'x' || *end == 'X'));
+    }
+    double quick = 0.0;
+    if (QuickDecimalNumber(p, &quick)) Require(SameBits(reference, quick));
+}
+
+// Invariants of every composition.
+void CheckComposition(const Composition &c) {
+    for (int i = 0; i < c.count; ++i) {
+        Require(c.elements[i] >= 0 && c.elements[i] < elementTable.Count());
+        if (i > 0) Require(c.elements[i - 1] < c.elements[i]);
+        Require(std::isfinite(c.amounts[i]));
+        Require(std::fabs(c.amounts[i]) >= COMPOSITION_TOLERANCE);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+    const char *path = "formula_fuzz_elements.lst";
+    std::FILE *file = std::fopen(path, "w");
+    if (file == nullptr) std::abort();
+    std::fputs(
+        "1 H 1.00794 m\n2 He 4.002602 m\n3 C 12.0107 m\n4 N 14.0067 m\n5 O 15.9994 m\n6 Ti 47.867\n"
+        "7 Fe 55.845\n8 Co 58.9332\n9 Cu 63.546\n10 Sr 87.62\n11 Y 88.90585\n12 Ba 137.327\n"
+        "13 La 138.9055\n14 Re 186.207\n15 Os 190.23\n16 Pt 195.078\n17 Au 196.96655\n18 Uuo 294\n",
+        file);
+    std::fclose(file);
+    if (elementTable.Load(path) != 18) std::abort();
+    std::remove(path);
+    static CFormulaParser parser(LookupElement);
+    formulaParser = &parser;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    std::string input(reinterpret_cast<const char *>(data), size);
+    const char *text = input.c_str();
+
+    int plain = formulaParser->Check(text);
+    CFormulaNode *tree = nullptr;
+    int withTree = formulaParser->Check(text, &tree);
+    Require(plain == withTree);
+    Require(plain == 0 || plain == -1 || plain == -2);
+    Require((plain == 0) == (tree != nullptr));
+    if (tree != nullptr) {
+        Composition all;
+        if (formulaParser->GetComposition(0, 1.0, tree, all) == 0) {
+            CheckComposition(all);
+            // Once normalised, the tree gives the same composition again,
+            // and the included elements are a part of it.
+            Composition again;
+            Require(formulaParser->GetComposition(0, 1.0, tree, again) == 0);
+            Require(again.count == all.count);
+            for (int i = 0; i < all.count; ++i) Require(SameBits(again.amounts[i], all.amounts[i]));
+            Composition included;
+            Require(formulaParser->GetComposition(1, 1.0, tree, included) == 0);
+            CheckComposition(included);
+            Require(included.count <= all.count);
+        }
+        delete tree;
+    }
+
+    // Parse without the parenthesis test must cope with unbalanced text.
+    delete formulaParser->Parse(text);
+
+    for (const char *p = text; *p != 0; ++p) CheckNumberAt(p);
+    return 0;
+}
