@@ -1,0 +1,377 @@
+// quillon-cli: the chemistry of Quillon from the command line.
+//
+//   quillon-cli check FORMULA...
+//   quillon-cli mass FORMULA...
+//   quillon-cli solve FILE.QSF [--include El,El,...]
+//   quillon-cli sheet FILE.QSF [--auto] [--include El,El,...] [--no-differential]
+//   every command: [--atoms PATH]   (default: ATOMS.LST beside the program)
+//
+// solve and sheet read a calculation file as the program's Open command
+// does and then act as its automatic-ratio and Calculate commands do, with
+// the element selection given on the command line instead of the selection
+// dialog, and with the messages on stderr instead of message boxes.
+//
+// Exit codes: 0 success; 1 an invalid formula (check, mass); 2 the
+// calculation failed; 3 bad input (usage, unreadable file or element table).
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "../chem/elements.h"
+#include "../chem/formula.h"
+#include "../chem/reaction.h"
+#include "../report/sheet.h"
+#include "../shell/calcfile.h"
+#include "calculation.h"
+
+namespace {
+
+const int EXIT_INVALID = 1;
+const int EXIT_CALCULATION = 2;
+const int EXIT_BAD_INPUT = 3;
+
+const char *const USAGE =
+    "usage: quillon-cli check FORMULA...\n"
+    "       quillon-cli mass FORMULA...\n"
+    "       quillon-cli solve FILE.QSF [--include El,El,...]\n"
+    "       quillon-cli sheet FILE.QSF [--auto] [--include El,El,...] [--no-differential]\n"
+    "options for every command: --atoms PATH (element table; default ATOMS.LST beside the program)\n";
+
+// The command line, taken apart.
+struct Options {
+    std::string command;
+    std::vector<std::string> arguments;  // positional arguments after the command
+    std::string atomsPath;               // empty: beside the program
+    std::vector<std::string> includeLists;
+    bool haveInclude = false;
+    bool autoRatio = false;
+    bool noDifferential = false;
+    bool help = false;
+};
+
+// Writes text to a stream as it is.
+void Put(FILE *stream, const std::string &text) { std::fwrite(text.data(), 1, text.size(), stream); }
+
+// One line of a bad-input message on stderr.
+void Complain(const std::string &text) { Put(stderr, "quillon-cli: " + text + "\n"); }
+
+// A message the program shows in a message box, on a line of its own.
+void ShowMessage(const char *message) { Put(stderr, std::string(message) + "\n"); }
+
+// printf-style formatting into a std::string.
+std::string Formatted(const char *format, double value) {
+    CString text;
+    text.Format(format, value);
+    return std::string(text.GetString(), static_cast<size_t>(text.GetLength()));
+}
+
+// Splits the command line; returns false (after complaining) on a bad option.
+bool ParseOptions(int argc, char **argv, Options &options) {
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+            if (arg == "-h" && !optionsEnded) {
+                options.help = true;
+            } else if (options.command.empty()) {
+                options.command = arg;
+            } else {
+                options.arguments.push_back(arg);
+            }
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string name = arg;
+        std::string value;
+        bool hasValue = false;
+        size_t equals = arg.find('=');
+        if (equals != std::string::npos) {
+            name = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+            hasValue = true;
+        }
+        if (name == "--atoms" || name == "--include") {
+            if (!hasValue) {
+                if (i + 1 >= argc) {
+                    Complain("option " + name + " needs a value");
+                    return false;
+                }
+                value = argv[++i];
+            }
+            if (name == "--atoms") {
+                options.atomsPath = value;
+            } else {
+                options.includeLists.push_back(value);
+                options.haveInclude = true;
+            }
+        } else if (hasValue) {
+            Complain("option " + name + " takes no value");
+            return false;
+        } else if (name == "--auto") {
+            options.autoRatio = true;
+        } else if (name == "--no-differential") {
+            options.noDifferential = true;
+        } else if (name == "--help") {
+            options.help = true;
+        } else {
+            Complain("unknown option " + arg);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Checks that the options given belong to the command; complains if not.
+bool OptionsFitCommand(const Options &options) {
+    bool calc = options.command == "solve" || options.command == "sheet";
+    bool sheet = options.command == "sheet";
+    if (options.haveInclude && !calc) {
+        Complain("--include is an option of solve and sheet");
+        return false;
+    }
+    if ((options.autoRatio || options.noDifferential) && !sheet) {
+        Complain(std::string(options.autoRatio ? "--auto" : "--no-differential") + " is an option of sheet");
+        return false;
+    }
+    return true;
+}
+
+// The directory of the running program, with a trailing separator, or "".
+std::string ProgramDirectory() {
+#ifdef _WIN32
+    std::vector<char> path(MAX_PATH);
+    for (;;) {
+        DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return "";
+        if (n < path.size()) {
+            std::string full(path.data(), n);
+            size_t cut = full.find_last_of("\\/");
+            return cut == std::string::npos ? "" : full.substr(0, cut + 1);
+        }
+        path.resize(path.size() * 2);
+    }
+#else
+    std::vector<char> path(4096);
+    for (;;) {
+        ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
+        if (n < 0) return "";
+        if (static_cast<size_t>(n) < path.size()) {
+            std::string full(path.data(), static_cast<size_t>(n));
+            size_t cut = full.rfind('/');
+            return cut == std::string::npos ? "" : full.substr(0, cut + 1);
+        }
+        path.resize(path.size() * 2);
+    }
+#endif
+}
+
+// Loads the element table and creates the formula parser; complains on failure.
+bool LoadElements(const Options &options) {
+    std::string path = options.atomsPath.empty() ? ProgramDirectory() + "ATOMS.LST" : options.atomsPath;
+    int loaded = elementTable.Load(path.c_str());
+    if (loaded <= 0) {
+        const char *why = loaded == 0    ? "no elements"
+                          : loaded == -1 ? "cannot open"
+                          : loaded == -2 ? "read error"
+                          : loaded == -3 ? "bad element line"
+                                         : "more than 120 elements";
+        Complain("Couldn't load data from ATOMS.LST. (" + path + ": " + why + ")");
+        return false;
+    }
+    formulaParser = new CFormulaParser(LookupElement);
+    return true;
+}
+
+// The formula check callback of calculation files.
+int FormulaIsValid(const char *formula) { return formulaParser->Check(formula) == 0 ? 1 : 0; }
+
+// The check line of a formula: "FORMULA\tvalid" or the reason it is not.
+std::string CheckLine(const std::string &formula, int result) {
+    const char *verdict = result == 0 ? "valid" : result == -1 ? "invalid: unbalanced parentheses" : "invalid: syntax";
+    return formula + "\t" + verdict + "\n";
+}
+
+// check FORMULA...: one verdict line per formula.
+int CommandCheck(const Options &options) {
+    int exitCode = 0;
+    for (const std::string &formula : options.arguments) {
+        int result = formulaParser->Check(formula.c_str());
+        Put(stdout, CheckLine(formula, result));
+        if (result != 0) exitCode = EXIT_INVALID;
+    }
+    return exitCode;
+}
+
+// mass FORMULA...: molar mass and composition of each valid formula.
+int CommandMass(const Options &options) {
+    int exitCode = 0;
+    for (const std::string &formula : options.arguments) {
+        CFormulaNode *tree = nullptr;
+        int result = formulaParser->Check(formula.c_str(), &tree);
+        Composition composition;
+        if (result == 0 && formulaParser->GetComposition(0, 1.0, tree, composition) != 0) result = -2;
+        delete tree;
+        if (result != 0) {
+            Put(stderr, CheckLine(formula, result));
+            exitCode = EXIT_INVALID;
+            continue;
+        }
+        std::string line = formula + "\t" + Formatted("%.6f", MolarMass(composition)) + "\t";
+        for (int k = 0; k < composition.count; ++k) {
+            if (k > 0) line += " ";
+            line += elementTable.Symbol(composition.elements[k]);
+            line += ":" + Formatted("%.10g", composition.amounts[k]);
+        }
+        Put(stdout, line + "\n");
+    }
+    return exitCode;
+}
+
+// The element selection of --include, or the defaults; complains about
+// unknown symbols.
+bool MakeSelection(const Options &options, ElementSelection &selection) {
+    selection.useDefaults = !options.haveInclude;
+    for (const std::string &list : options.includeLists) {
+        size_t start = 0;
+        for (;;) {
+            size_t comma = list.find(',', start);
+            std::string symbol = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+            int index = elementTable.Lookup(symbol.c_str());
+            if (index < 0) {
+                Complain("unknown element '" + symbol + "' in --include");
+                return false;
+            }
+            selection.included.push_back(index);
+            if (comma == std::string::npos) break;
+            start = comma + 1;
+        }
+    }
+    return true;
+}
+
+// Reads the calculation file into the entry as the Open command does;
+// complains and returns false when the file does not load.
+bool OpenCalculationFile(const std::string &path, CalcEntry &entry) {
+    CalcReadResult result;
+    ReadCalcFile(path.c_str(), entry.rows.capacity(), FormulaIsValid, result);
+    switch (result.status) {
+    case CALC_READ_OK:
+        ApplyCalcRecords(result.records, entry.fields, entry.rows);
+        return true;
+    case CALC_OPEN_FAILED:
+        Complain("Failed to load a file. (" + path + ": cannot open)");
+        return false;
+    case CALC_BAD_LINE:
+        Complain("Failed to load a file. (" + path + ", line " + std::to_string(result.failingLine) +
+                 ": not a valid line)");
+        return false;
+    case CALC_READ_ERROR:
+        Complain("Failed to load a file. (" + path + ", line " + std::to_string(result.failingLine) +
+                 ": read error)");
+        return false;
+    }
+    return false;
+}
+
+// solve FILE: the automatic-ratio command; prints the used rows.
+int CommandSolve(const ElementSelection &selection, CalcEntry &entry) {
+    CString message;
+    if (RunAutoRatioCommand(entry, selection, &message) != 0) {
+        ShowMessage(message);
+        return EXIT_CALCULATION;
+    }
+    std::string out;
+    for (int i = 0; i < entry.rows.capacity(); ++i) {
+        const LedraRow *row = entry.rows.row(i);
+        if (row->formula.IsEmpty()) continue;
+        out += std::to_string(i + 1) + "\t" + row->formula.GetString() + "\t" + Formatted("%.10g", row->ratio) + "\n";
+    }
+    Put(stdout, out);
+    return 0;
+}
+
+// sheet FILE: the Calculate command; prints the weighing sheet with LF line ends.
+int CommandSheet(const Options &options, const ElementSelection &selection, CalcEntry &entry) {
+    CReaction *reaction = nullptr;
+    double amount = 0.0;
+    CString message;
+    if (RunCalculateCommand(entry, options.autoRatio, selection, &reaction, &amount, &message) != 0) {
+        ShowMessage(message);
+        return EXIT_CALCULATION;
+    }
+    WeighingSheet sheet =
+        MakeWeighingSheet(*reaction, amount, entry.fields.sampleId, options.noDifferential ? 0 : 1);
+    delete reaction;
+    CString text = SheetFileText(sheet);
+    Put(stdout, TextModeRead(text.GetString(), static_cast<size_t>(text.GetLength())));
+    return 0;
+}
+
+// Runs the command line; returns the exit code.
+int Run(int argc, char **argv) {
+    Options options;
+    if (!ParseOptions(argc, argv, options)) {
+        Put(stderr, USAGE);
+        return EXIT_BAD_INPUT;
+    }
+    if (options.help) {
+        Put(stdout, USAGE);
+        return 0;
+    }
+    bool formulas = options.command == "check" || options.command == "mass";
+    bool calc = options.command == "solve" || options.command == "sheet";
+    if (!formulas && !calc) {
+        Complain(options.command.empty() ? "no command given" : "unknown command " + options.command);
+        Put(stderr, USAGE);
+        return EXIT_BAD_INPUT;
+    }
+    if (!OptionsFitCommand(options)) return EXIT_BAD_INPUT;
+    if (formulas && options.arguments.empty()) {
+        Complain(options.command + " needs at least one formula");
+        return EXIT_BAD_INPUT;
+    }
+    if (calc && options.arguments.size() != 1) {
+        Complain(options.command + " needs exactly one calculation file");
+        return EXIT_BAD_INPUT;
+    }
+    if (!LoadElements(options)) return EXIT_BAD_INPUT;
+    if (options.command == "check") return CommandCheck(options);
+    if (options.command == "mass") return CommandMass(options);
+
+    ElementSelection selection;
+    if (!MakeSelection(options, selection)) return EXIT_BAD_INPUT;
+    CalcEntry entry;
+    if (!OpenCalculationFile(options.arguments[0], entry)) return EXIT_BAD_INPUT;
+    if (options.command == "solve") return CommandSolve(selection, entry);
+    return CommandSheet(options, selection, entry);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+#ifdef _WIN32
+    // Binary streams: the same bytes as the native build, no CR added.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
+    int code = Run(argc, argv);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        Complain("cannot write the output");
+        if (code == 0) code = EXIT_BAD_INPUT;
+    }
+    delete formulaParser;
+    formulaParser = nullptr;
+    return code;
+}

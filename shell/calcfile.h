@@ -1,0 +1,95 @@
+// Calculation files (*.QSF): the whole entry of the main dialog as CR LF
+// text lines. Each line starts with an integer giving its kind:
+//   sample line   "-1 <sample ID>"                  (any negative number when read)
+//   product line  "0 <amount> <ratio> <formula>"
+//   row line      "<row 1..30> <fixed> <ratio> <formula>"
+// The reader accepts lines in any order and skips blank ones; a later line
+// of the same kind (or the same row number) overrides an earlier one when
+// the records are applied. Portable: no Windows headers here.
+#ifndef QUILLON_SHELL_CALCFILE_H
+#define QUILLON_SHELL_CALCFILE_H
+
+#include <cstdio>
+#include <vector>
+
+#include "../framework/afxstr.h"
+
+class LedraRowStore;
+
+// Formula check callback: nonzero when the text is a valid formula.
+typedef int (*CalcFormulaCheck)(const char *formula);
+
+// Lines are read in pieces of at most CALC_LINE_SIZE - 1 characters, each
+// piece taken as a line of its own.
+const int CALC_LINE_SIZE = 1024;
+
+enum CalcRecordKind { CALC_SAMPLE = 0, CALC_PRODUCT = 1, CALC_ROW = 2 };
+
+// One accepted line of a calculation file.
+struct CalcRecord {
+    CalcRecordKind kind = CALC_SAMPLE;
+    int line = 0;        // line number in the file, from 1
+    CString text;        // sample: the sample ID; product, row: the formula
+    double amount = 0.0; // product: grams
+    double ratio = 0.0;  // product, row
+    int row = 0;         // row: the row number, 1..capacity
+    int fixed = 0;       // row: 1 Fixed, 0 Unfixed
+};
+
+enum CalcReadStatus {
+    CALC_READ_OK = 0,
+    CALC_OPEN_FAILED = 1,  // the file cannot be opened
+    CALC_BAD_LINE = 2,     // failingLine does not read (see ParseCalcLine)
+    CALC_READ_ERROR = 3,   // the stream failed while reading failingLine
+};
+
+struct CalcReadResult {
+    CalcReadStatus status = CALC_READ_OK;
+    int failingLine = 0;               // for CALC_BAD_LINE and CALC_READ_ERROR
+    std::vector<CalcRecord> records;   // every line before the failure, in file order
+};
+
+// Reads one line (trimmed in place). Returns 1 with *record filled (its
+// line number left alone), 0 for a line that is blank after trimming, -1
+// when the line fails: no leading integer; a row number above capacity; a
+// number field that does not convert; a formula that check rejects.
+int ParseCalcLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *record);
+
+// Reads every line of an open stream (opened in binary mode). Returns the
+// status that it also stores in result.
+CalcReadStatus ReadCalcStream(FILE *file, int capacity, CalcFormulaCheck check, CalcReadResult &result);
+
+// Opens path ("rb"), reads it, closes it.
+CalcReadStatus ReadCalcFile(const char *path, int capacity, CalcFormulaCheck check, CalcReadResult &result);
+
+// The texts of the main dialog's entry fields that a file fills, with the
+// values they hold when the program starts.
+struct CalcFields {
+    CString sampleId;
+    CString productFormula;
+    CString ratioText = "1";
+    CString amountText = "1";
+};
+
+// A number as the dialog's product ratio and amount fields show it after a
+// load: "%.5g" (123.456 shows as 123.46).
+CString FormatFieldNumber(double value);
+
+// Applies records in order, as loading a file does: the sample ID and the
+// product fields to fields, row lines to row number - 1 of rows (formula,
+// ratio, fixed). Later records override earlier ones.
+void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields, LedraRowStore &rows);
+
+// The lines the writer produces, each ending in CR LF.
+CString CalcSampleLine(const char *sampleId);                             // "%d %s" with -1
+CString CalcProductLine(double amount, double ratio, const char *formula); // "%d %.5f %.5f %s" with 0
+CString CalcRowLine(int rowNumber, int fixed, double ratio, const char *formula);  // "%d %d %.5f %s"
+
+// The row lines of every row with a formula, in row order (row index + 1).
+CString CalcRowLines(const LedraRowStore &rows);
+
+// Writes a line to a stream opened in binary mode ("wb"). Returns 0, or 1
+// when the stream reports a write error.
+int PutCalcLine(FILE *file, const CString &line);
+
+#endif
