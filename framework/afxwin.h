@@ -218,6 +218,8 @@ public:
         return ::BitBlt(m_hDC, x, y, width, height, source->m_hDC, sx, sy, rop);
     }
     BOOL DrawIcon(int x, int y, HICON icon) { return ::DrawIcon(m_hDC, x, y, icon); }
+    BOOL MoveTo(int x, int y) { return ::MoveToEx(m_hDC, x, y, nullptr); }
+    BOOL LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
 
     HDC m_hDC;
 
@@ -262,8 +264,10 @@ public:
 
     // The object of this module attached to hWnd, or nullptr.
     static CWnd *FromHandlePermanent(HWND hWnd);
-    // The permanent object, or else a temporary wrapper that lives until the
-    // outermost message of this module returns. nullptr for a null handle.
+    // The permanent object, or else a temporary wrapper (one per handle) that
+    // lives until the outermost message of this module returns; one made
+    // outside any message lives until AfxDeleteTemporaryObjects (the message
+    // loop's idle time). nullptr for a null handle.
     static CWnd *FromHandle(HWND hWnd);
 
     // Binds the object to an existing window without touching its procedure.
@@ -316,6 +320,7 @@ public:
     void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, erase); }
     void InvalidateRect(const RECT *rect, BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, rect, erase); }
     void UpdateWindow() { ::UpdateWindow(m_hWnd); }
+    void ValidateRect(const RECT *rect) { ::ValidateRect(m_hWnd, rect); }
     CDC *GetDC();                  // a temporary CDC; give it back with ReleaseDC
     int ReleaseDC(CDC *dc);
     CWnd *GetNextDlgTabItem(CWnd *control, BOOL previous = FALSE) const;
@@ -374,17 +379,23 @@ public:
     virtual BOOL OnInitDialog();  // default: TRUE (focus to the first control)
     virtual void OnOK();          // default: EndDialog(IDOK)
     virtual void OnCancel();      // default: EndDialog(IDCANCEL)
-    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;  // IDOK/IDCANCEL, then the map
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;  // the maps; IDOK/IDCANCEL end in CDialog's
 
     int IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id); }
     void CheckDlgButton(int id, UINT check) { ::CheckDlgButton(m_hWnd, id, check); }
     void SetDlgItemText(int id, const char *text) { ::SetDlgItemTextA(m_hWnd, id, text); }
 
 protected:
+    // WM_INITDIALOG goes to OnInitDialog; everything else as in CWnd.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     UINT m_nIDHelp;  // the template id
     CWnd *m_pParentWnd;
+
+    // IDOK -> OnOK and IDCANCEL -> OnCancel, found after the derived maps, so
+    // CWnd::OnCommand of a derived dialog still closes it on Escape.
+    DECLARE_MESSAGE_MAP()
 };
 
 // ---------------------------------------------------------------------------
@@ -413,5 +424,17 @@ void AfxSetAppName(const char *name);
 // A message box owned by the active window, captioned with the module's
 // application name; MB_ICONEXCLAMATION is added when type names no icon.
 int AfxMessageBox(const char *text, UINT type = MB_OK, UINT helpId = 0);
+
+// ---------------------------------------------------------------------------
+// Diagnostics for tests (per module)
+
+// Temporary CWnd and CDC wrappers made by FromHandle and GetDC that are alive now.
+int AfxGetTemporaryObjectCount();
+// Deletes the temporaries made outside any message (the message loop does
+// this when idle). Those made inside a message go when the outermost message
+// of this module returns.
+void AfxDeleteTemporaryObjects();
+// GDI handles currently owned by CGdiObject wrappers of this module.
+int AfxGetGdiObjectCount();
 
 #endif

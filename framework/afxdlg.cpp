@@ -1,0 +1,74 @@
+// CDialog: modal dialogs from the module's resource templates.
+//
+// DialogBoxParamA runs the system's dialog manager. At WM_INITDIALOG the
+// dialog window is subclassed with this module's AfxWndProc, so from then on
+// every message goes through the dialog object's message map first and its
+// default processing (Default()) is the dialog manager's window procedure.
+// Enter and Escape arrive as WM_COMMAND IDOK and IDCANCEL (the dialog
+// manager's keyboard handling, and WM_CLOSE turned into IDCANCEL); CDialog's
+// own map sends them to OnOK and OnCancel.
+#include "afxwin.h"
+
+namespace {
+
+// The dialog procedure: binds the object at WM_INITDIALOG and runs
+// OnInitDialog through the object; everything else is the dialog manager's.
+INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_INITDIALOG) return FALSE;
+    CDialog *dialog = reinterpret_cast<CDialog *>(lParam);
+    if (dialog == nullptr || !dialog->SubclassWindow(hWnd)) {
+        ::EndDialog(hWnd, -1);
+        return FALSE;
+    }
+    return AfxCallWndProc(dialog, hWnd, WM_INITDIALOG, wParam, lParam);
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+    ON_COMMAND(IDOK, OnOK)
+    ON_COMMAND(IDCANCEL, OnCancel)
+END_MESSAGE_MAP()
+
+// A dialog from template templateId, owned by parent.
+CDialog::CDialog(UINT templateId, CWnd *parent) : m_nIDHelp(templateId), m_pParentWnd(parent) {}
+
+// Runs the dialog modally; the owner is the parent given, else the thread's
+// active window, so that the window beneath is disabled while it runs.
+INT_PTR CDialog::DoModal() {
+    if (m_hWnd != nullptr) return -1;  // already running
+    HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : ::GetActiveWindow();
+    INT_PTR result = ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDHelp), owner,
+                                       DialogProc, reinterpret_cast<LPARAM>(this));
+    // The window is gone; WM_NCDESTROY has unbound the object. Should the
+    // dialog manager have failed after WM_INITDIALOG, unbind it here.
+    if (m_hWnd != nullptr && !::IsWindow(m_hWnd)) Detach();
+    return result;
+}
+
+// Ends the modal loop with result.
+void CDialog::EndDialog(int result) { ::EndDialog(m_hWnd, result); }
+
+// TRUE: the dialog manager gives the focus to the first control.
+BOOL CDialog::OnInitDialog() { return TRUE; }
+
+// Enter, or the OK button.
+void CDialog::OnOK() { EndDialog(IDOK); }
+
+// Escape, the Close command, or the Cancel button.
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+// The message maps, derived classes first; CDialog's map ends in IDOK and IDCANCEL.
+BOOL CDialog::OnCommand(WPARAM wParam, LPARAM lParam) { return CWnd::OnCommand(wParam, lParam); }
+
+// WM_INITDIALOG runs OnInitDialog; every other message as in CWnd.
+LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) return OnInitDialog();
+    return CWnd::WindowProc(message, wParam, lParam);
+}
+
+// The dialog manager's processing: the subclassed procedure, or DefDlgProc.
+LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_pfnSuper != nullptr) return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return ::DefDlgProcA(m_hWnd, message, wParam, lParam);
+}
