@@ -6,6 +6,7 @@
 #ifndef QUILLON_COMMON_VEXIL_H
 #define QUILLON_COMMON_VEXIL_H
 
+#include <stdint.h>
 #include <windows.h>
 
 #define VEXIL_CLASS_NAME "VEXIL"
