@@ -1,7 +1,7 @@
-// Fuzz target of the formula parser: any text must give an answer without
-// crashing, leaking or overflowing; Check with and without a tree agrees;
-// compositions keep their invariants; and counts are read exactly as strtod
-// reads them (the quick path bit for bit).
+// Any text gets an answer from the formula parser without crashing, leaking or overflowing;
+// Check with and without a tree agrees; compositions keep their invariants; and counts read
+// exactly as strtod reads them (the quick path bit for bit).
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -15,64 +15,44 @@
 
 namespace {
 
-// Stops the run with a crash report when a property does not hold.
-void Require(bool condition) {
-    if (!condition) __builtin_trap();
-}
+void Require(bool condition) { if (!condition) __builtin_trap(); }
 
-bool SameBits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-bool IsNumberSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // Skips what strtod skips before a number, and a sign.
 const char *SkipSpaceAndSign(const char *p) {
-    while (IsNumberSpace(*p)) ++p;
-    if (*p == '+' || *p == '-') ++p;
-    return p;
+    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+    return p + (*p == '+' || *p == '-');
 }
 
-// The number at p: ReadDecimalNumber against strtod.
+// The number at p: ReadDecimalNumber and QuickDecimalNumber against strtod.
 void CheckNumberAt(const char *p) {
     double value = 12345.0;
     const char *end = ReadDecimalNumber(p, &value);
     Require(end == ScanDecimalNumber(p));
     char *rawEnd = nullptr;
     std::strtod(p, &rawEnd);
-    if (end == p) {
-        // No decimal number: strtod reads nothing or an infinity or NaN.
+    if (end == p) {  // no decimal number: strtod reads nothing, or an infinity or NaN
         Require(value == 12345.0);
-        if (rawEnd != p) {
-            char c = *SkipSpaceAndSign(p);
-            Require(c == 'i' || c == 'I' || c == 'n' || c == 'N');
-        }
+        char c = *SkipSpaceAndSign(p);
+        Require(rawEnd == p || c == 'i' || c == 'I' || c == 'n' || c == 'N');
         return;
     }
-    // strtod reads exactly the scanned characters, to the same value.
-    std::string span(p, end);
+    std::string span(p, end);  // strtod reads exactly the scanned characters, to the same value
     char *spanEnd = nullptr;
     double reference = std::strtod(span.c_str(), &spanEnd);
-    Require(spanEnd == span.c_str() + span.size());
-    Require(SameBits(reference, value));
-    if (rawEnd != end) {
-        // Only a hexadecimal spelling makes strtod read further.
-        const char *digits = SkipSpaceAndSign(p);
-        Require(digits + 1 == end && *digits == '0' && (*end == 'x' || *end == 'X'));
-    }
+    Require(spanEnd == span.c_str() + span.size() && SameBits(reference, value));
+    const char *digits = SkipSpaceAndSign(p);  // only a hexadecimal spelling makes strtod read further
+    Require(rawEnd == end || (digits + 1 == end && *digits == '0' && (*end == 'x' || *end == 'X')));
     double quick = 0.0;
     if (QuickDecimalNumber(p, &quick)) Require(SameBits(reference, quick));
 }
 
-// Invariants of every composition.
 void CheckComposition(const Composition &c) {
     for (int i = 0; i < c.count; ++i) {
         Require(c.elements[i] >= 0 && c.elements[i] < elementTable.Count());
-        if (i > 0) Require(c.elements[i - 1] < c.elements[i]);
-        Require(std::isfinite(c.amounts[i]));
-        Require(std::fabs(c.amounts[i]) >= COMPOSITION_TOLERANCE);
+        Require(i == 0 || c.elements[i - 1] < c.elements[i]);
+        Require(std::isfinite(c.amounts[i]) && std::fabs(c.amounts[i]) >= COMPOSITION_TOLERANCE);
     }
 }
 
@@ -98,34 +78,21 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string input(reinterpret_cast<const char *>(data), size);
     const char *text = input.c_str();
-
     int plain = formulaParser->Check(text);
     CFormulaNode *tree = nullptr;
-    int withTree = formulaParser->Check(text, &tree);
-    Require(plain == withTree);
-    Require(plain == 0 || plain == -1 || plain == -2);
-    Require((plain == 0) == (tree != nullptr));
-    if (tree != nullptr) {
-        Composition all;
-        if (formulaParser->GetComposition(0, 1.0, tree, all) == 0) {
-            CheckComposition(all);
-            // Once normalised, the tree gives the same composition again,
-            // and the included elements are a part of it.
-            Composition again;
-            Require(formulaParser->GetComposition(0, 1.0, tree, again) == 0);
-            Require(again.count == all.count);
-            for (int i = 0; i < all.count; ++i) Require(SameBits(again.amounts[i], all.amounts[i]));
-            Composition included;
-            Require(formulaParser->GetComposition(1, 1.0, tree, included) == 0);
-            CheckComposition(included);
-            Require(included.count <= all.count);
-        }
-        delete tree;
+    Require(plain == formulaParser->Check(text, &tree));
+    Require((plain == 0 || plain == -1 || plain == -2) && (plain == 0) == (tree != nullptr));
+    Composition all, again, included;
+    if (tree != nullptr && formulaParser->GetComposition(0, 1.0, tree, all) == 0) {
+        CheckComposition(all);
+        // Once normalised, the tree gives the same composition again, and the included elements a part of it.
+        Require(formulaParser->GetComposition(0, 1.0, tree, again) == 0 && again.count == all.count);
+        for (int i = 0; i < all.count; ++i) Require(SameBits(again.amounts[i], all.amounts[i]));
+        Require(formulaParser->GetComposition(1, 1.0, tree, included) == 0 && included.count <= all.count);
+        CheckComposition(included);
     }
-
-    // Parse without the parenthesis test must cope with unbalanced text.
-    delete formulaParser->Parse(text);
-
+    delete tree;
+    delete formulaParser->Parse(text);  // without the parenthesis test: must cope with unbalanced text
     for (const char *p = text; *p != 0; ++p) CheckNumberAt(p);
     return 0;
 }

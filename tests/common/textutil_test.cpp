@@ -1,101 +1,54 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
 
 #include "textutil.h"
 
-static std::string Trimmed(const char *text, int *length = nullptr) {
-    char buffer[256];
-    std::strcpy(buffer, text);
-    int n = TrimBlanks(buffer);
-    if (length) *length = n;
-    return buffer;
+// TrimBlanks: blanks, control and high bytes go at the ends; DEL and a leading high byte stay.
+// TrimTrailingZeros: zeros go after the point only, never the first character; "-0" keeps its sign.
+TEST(TextUtil, TrimInPlace) {
+    const struct { bool zeros; const char *text, *trimmed; } cases[] = {
+        {false, "  \t H2O \r\n", "H2O"}, {false, " a b ", "a b"}, {false, "x\xe9\xff", "x"},
+        {false, "\xe9x", "\xe9x"},       {false, "\x01 \x7f", "\x7f"}, {false, "a\x7f ", "a\x7f"},
+        {false, " \t\r\n", ""},          {true, "2.50000", "2.5"},     {true, "10.00000", "10"},
+        {true, "-0.00000", "-0"},        {true, "2.01588", "2.01588"}, {true, "0", "0"}, {true, "", ""}};
+    for (const auto &c : cases) {
+        char buffer[32];
+        std::strcpy(buffer, c.text);
+        if (c.zeros)
+            TrimTrailingZeros(buffer);
+        else
+            EXPECT_EQ(int(std::strlen(c.trimmed)), TrimBlanks(buffer)) << c.text;
+        EXPECT_STREQ(c.trimmed, buffer) << c.text;
+    }
 }
 
-TEST(TrimBlanks, RemovesControlAndHighBytesAtTheEnds) {
-    int n = -1;
-    EXPECT_EQ("H2O", Trimmed("  \t H2O \r\n", &n));
-    EXPECT_EQ(3, n);
-    EXPECT_EQ("a b", Trimmed(" a b "));
-    EXPECT_EQ("x", Trimmed("x\xe9\xff"));      // trailing bytes 128..255 go
-    EXPECT_EQ("\xe9x", Trimmed("\xe9x"));      // a leading high byte stays
-    EXPECT_EQ("\x7f", Trimmed("\x01 \x7f"));  // 127 counts as a character
-    EXPECT_EQ("", Trimmed(" \t\r\n"));
-}
-
-TEST(TrimBlanks, KeepsDelAsLastCharacter) {
-    EXPECT_EQ("a\x7f", Trimmed("a\x7f "));
-}
-
-static std::string Zeros(const char *text) {
-    char buffer[64];
-    std::strcpy(buffer, text);
-    TrimTrailingZeros(buffer);
-    return buffer;
-}
-
-TEST(TrimTrailingZeros, TrimsFixedPointTexts) {
-    EXPECT_EQ("2.5", Zeros("2.50000"));
-    EXPECT_EQ("2", Zeros("2.00000"));
-    EXPECT_EQ("10", Zeros("10.00000"));
-    EXPECT_EQ("0", Zeros("0.00000"));
-    EXPECT_EQ("-0", Zeros("-0.00000"));
-    EXPECT_EQ("2.01588", Zeros("2.01588"));
-    EXPECT_EQ("0", Zeros("0"));
-    EXPECT_EQ("", Zeros(""));
-}
-
+// The widest values fit NumberText whole, and a short buffer is cut, never overrun.
 TEST(FormatNumber, ExtremeValuesFitTheBuffer) {
-    EXPECT_STREQ("1000", NumberText(1e3).c_str());
     EXPECT_STREQ("0", NumberText(0.000001).c_str());
-    std::string big = NumberText(-1e308).c_str();
-    EXPECT_EQ(310u, big.size());  // sign and 309 digits, zeros and point trimmed
-    EXPECT_EQ(std::string(NumberText(1e308).c_str()).size(), 309u);
+    EXPECT_EQ(310u, std::strlen(NumberText(-std::numeric_limits<double>::max()).c_str()));
     EXPECT_STREQ("nan", NumberText(std::numeric_limits<double>::quiet_NaN()).c_str());
     EXPECT_STREQ("inf", NumberText(std::numeric_limits<double>::infinity()).c_str());
-    EXPECT_EQ(310u, std::strlen(NumberText(-std::numeric_limits<double>::max()).c_str()));
     char small[8];
-    FormatNumber(-1e308, small, sizeof small);  // cut short, never overrun
+    FormatNumber(-1e308, small, sizeof small);
     EXPECT_STREQ("-100000", small);
 }
 
+// Exactly one strtod number with blanks around it, in the first 99 characters;
+// failures leave the value alone; a '?' as the very first character reads as the fallback.
 TEST(ReadNumberText, AcceptsExactlyOneNumber) {
-    double v = -7;
-    EXPECT_EQ(0, ReadNumberText("1.5 ", &v));
-    EXPECT_EQ(1.5, v);
-    EXPECT_EQ(0, ReadNumberText("  ", &v));
-    EXPECT_EQ(0.0, v);
-    EXPECT_EQ(0, ReadNumberText("1e3", &v));
-    EXPECT_EQ(1000.0, v);
-    v = 42;
-    EXPECT_EQ(1, ReadNumberText("1. 5", &v));
-    EXPECT_EQ(1, ReadNumberText("abc", &v));
-    EXPECT_EQ(1, ReadNumberText("1,5", &v));
-    EXPECT_EQ(1, ReadNumberText("1e999", &v));
-    EXPECT_EQ(1, ReadNumberText("-1e999", &v));
-    EXPECT_EQ(1, ReadNumberText("?", &v));
-    EXPECT_EQ(42, v);
-}
-
-TEST(ReadNumberText, QuestionMarkFirstReadsAsFallback) {
+    const struct { std::string text; int result; double value; } cases[] = {
+        {"1.5 ", 0, 1.5}, {"  ", 0, 0}, {"1e3", 0, 1000}, {"1. 5", 1, 42}, {"1,5", 1, 42}, {"1e999", 1, 42},
+        {"-1e999", 1, 42}, {"?", 1, 42}, {std::string(98, ' ') + "7", 0, 7}, {std::string(99, ' ') + "7", 0, 0}};
+    for (const auto &c : cases) {
+        double v = 42;
+        EXPECT_EQ(c.result, ReadNumberText(c.text.c_str(), &v)) << c.text;
+        EXPECT_EQ(c.value, v) << c.text;
+    }
     double v = 0;
     EXPECT_EQ(0, ReadNumberTextOr("?x", -1e308, &v));
     EXPECT_EQ(-1e308, v);
-    EXPECT_EQ(1, ReadNumberTextOr(" ?", -1e308, &v));  // a blank before it is just text
-    EXPECT_EQ(0, ReadNumberTextOr("2", -1e308, &v));
-    EXPECT_EQ(2, v);
-}
-
-TEST(ReadNumberText, OnlyTheFirst99CharactersCount) {
-    std::string text(98, ' ');
-    text += "7";
-    double v = 0;
-    EXPECT_EQ(0, ReadNumberText(text.c_str(), &v));
-    EXPECT_EQ(7, v);
-    text = std::string(99, ' ') + "7";  // the digit falls outside the field buffer
-    EXPECT_EQ(0, ReadNumberText(text.c_str(), &v));
-    EXPECT_EQ(0, v);
+    EXPECT_EQ(1, ReadNumberTextOr(" ?", -1e308, &v));
 }
