@@ -1,4 +1,3 @@
 // Resources of the framework tests.
 #define IDD_FWTEST 100
 #define IDC_FWTEST_EDIT 1000
-#define IDC_FWTEST_APPLY 1001

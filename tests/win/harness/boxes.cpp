@@ -1,29 +1,25 @@
 // Message box watching, child processes and keyboard state for the tests.
 //
-// Boxes are found with a WH_CALLWNDPROCRET hook on the thread: right after a
-// system dialog has handled WM_INITDIALOG, a dialog with the message box's
-// text and icon statics is read (caption, text, icon, buttons) and a click on
-// the chosen button is posted to it. The box's own modal loop then ends it.
+// A WH_CALLWNDPROCRET hook sees each system dialog finish WM_INITDIALOG; a
+// message box among them is read and a click on its answer is posted to it.
 #include "qwintest.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace qwintest {
 namespace {
 
-// Child ids of the parts of a system message box.
 const int kBoxTextId = 0xFFFF;
 const int kBoxIconIdWine = 1088;
 const int kBoxIconIdWindows = 20;
 
 HHOOK g_boxHook = nullptr;
 
-// The watchers on the stack, innermost last.
-std::vector<MessageBoxWatcher *> &Watchers() {
+std::vector<MessageBoxWatcher *> &Watchers() {  // innermost last
     static std::vector<MessageBoxWatcher *> *watchers = new std::vector<MessageBoxWatcher *>;
     return *watchers;
 }
@@ -35,10 +31,8 @@ std::string ClassOf(HWND hWnd) {
 }
 
 std::string TextOf(HWND hWnd) {
-    int length = ::GetWindowTextLengthA(hWnd);
-    std::string text(size_t(length) + 1, '\0');
-    int got = ::GetWindowTextA(hWnd, &text[0], length + 1);
-    text.resize(size_t(got > 0 ? got : 0));
+    std::string text(size_t(::GetWindowTextLengthA(hWnd)) + 1, '\0');
+    text.resize(size_t(std::max(0, ::GetWindowTextA(hWnd, &text[0], int(text.size())))));
     return text;
 }
 
@@ -63,45 +57,35 @@ BoxIcon IconKind(HWND iconStatic) {
     return BoxIcon::Other;
 }
 
-// Reads a message box's caption, text, icon, buttons and owner.
 ObservedBox ReadBox(HWND box, HWND iconStatic) {
     ObservedBox seen;
     seen.caption = TextOf(box);
     seen.text = TextOf(::GetDlgItem(box, kBoxTextId));
     seen.icon = IconKind(iconStatic);
     seen.owner = ::GetWindow(box, GW_OWNER);
-    for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
         if (::lstrcmpiA(ClassOf(child).c_str(), "Button") == 0) seen.buttons.push_back(::GetDlgCtrlID(child));
-    }
     return seen;
 }
 
-bool HasButton(const ObservedBox &box, int id) {
-    for (int button : box.buttons)
-        if (button == id) return true;
-    return false;
-}
-
-// The button that answers the box: the one wanted, else Cancel, No, OK, or the first.
+// The button wanted, else Cancel, No, OK, or the first.
 int ChooseAnswer(const ObservedBox &box, int wanted) {
     for (int id : {wanted, IDCANCEL, IDNO, IDOK})
-        if (HasButton(box, id)) return id;
+        for (int button : box.buttons)
+            if (button == id) return id;
     return box.buttons.empty() ? IDCANCEL : box.buttons.front();
 }
 
-// A box that no watcher expected: the running test fails, and the box is
-// reported on stderr (where a death test's pattern can see it).
+// A box no watcher expected fails the test; stderr shows it to death tests too.
 int Unexpected(const ObservedBox &box) {
-    int answer = ChooseAnswer(box, IDCANCEL);
-    std::fprintf(stderr, "qwintest: message box [%s] %s: %s\n", box.caption.c_str(), BoxIconName(box.icon),
+    static const char *const icons[] = {"none", "hand", "exclamation", "asterisk", "question", "other"};
+    std::fprintf(stderr, "qwintest: message box [%s] %s: %s\n", box.caption.c_str(), icons[int(box.icon)],
                  box.text.c_str());
     std::fflush(stderr);
-    ADD_FAILURE() << "unexpected message box [" << box.caption << "] " << BoxIconName(box.icon) << ": "
-                  << box.text;
-    return answer;
+    ADD_FAILURE() << "unexpected message box [" << box.caption << "] " << icons[int(box.icon)] << ": " << box.text;
+    return ChooseAnswer(box, IDCANCEL);
 }
 
-// Watches every dialog of the thread finish WM_INITDIALOG and answers message boxes.
 LRESULT CALLBACK BoxHookProc(int code, WPARAM wParam, LPARAM lParam) {
     const CWPRETSTRUCT *call = reinterpret_cast<const CWPRETSTRUCT *>(lParam);
     if (code == HC_ACTION && call->message == WM_INITDIALOG) {
@@ -118,19 +102,6 @@ LRESULT CALLBACK BoxHookProc(int code, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-const char *BoxIconName(BoxIcon icon) {
-    switch (icon) {
-    case BoxIcon::None: return "none";
-    case BoxIcon::Hand: return "hand";
-    case BoxIcon::Exclamation: return "exclamation";
-    case BoxIcon::Asterisk: return "asterisk";
-    case BoxIcon::Question: return "question";
-    case BoxIcon::Other: return "other";
-    }
-    return "?";
-}
-
-// Installs the box hook on the calling thread, once.
 void InstallBoxHook() {
     if (g_boxHook == nullptr)
         g_boxHook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, BoxHookProc, nullptr, ::GetCurrentThreadId());
@@ -142,171 +113,99 @@ MessageBoxWatcher::MessageBoxWatcher(int answer) : answer_(answer) {
 }
 
 MessageBoxWatcher::~MessageBoxWatcher() {
-    std::vector<MessageBoxWatcher *> &watchers = Watchers();
-    for (size_t i = watchers.size(); i-- > 0;) {
-        if (watchers[i] == this) {
-            watchers.erase(watchers.begin() + long(i));
-            break;
-        }
-    }
+    Watchers().erase(std::remove(Watchers().begin(), Watchers().end(), this), Watchers().end());
 }
 
-void MessageBoxWatcher::SetAnswer(int answer) { answer_ = answer; }
-
-void MessageBoxWatcher::QueueAnswers(std::initializer_list<int> answers) {
-    queued_.insert(queued_.end(), answers.begin(), answers.end());
-}
-
-// Records a box and picks its answer.
 int MessageBoxWatcher::Observe(const ObservedBox &box) {
-    int wanted = answer_;
-    if (!queued_.empty()) {
-        wanted = queued_.front();
-        queued_.erase(queued_.begin());
-    }
-    ObservedBox seen = box;
-    seen.answer = ChooseAnswer(box, wanted);
-    boxes_.push_back(seen);
-    if (onBox) onBox(seen);
-    return seen.answer;
+    boxes_.push_back(box);
+    boxes_.back().answer = ChooseAnswer(box, answer_);
+    if (onBox) onBox(boxes_.back());
+    return boxes_.back().answer;
 }
 
 // ---------------------------------------------------------------------------
-// Child processes
+// Child processes: the child appends each box to a log file as answer, icon,
+// caption, text, buttons split by \x1f and ended by \x1e (text may hold tabs).
 
 namespace {
 
 const char kChildVariable[] = "QWINTEST_CHILD_LOG";
 
-// Escapes tabs, line ends and backslashes so that one box fits on one line.
-std::string Escape(const std::string &text) {
-    std::string out;
+std::vector<std::string> Split(const std::string &text, char separator) {
+    std::vector<std::string> parts(1);
     for (char ch : text) {
-        if (ch == '\\') out += "\\\\";
-        else if (ch == '\t') out += "\\t";
-        else if (ch == '\n') out += "\\n";
-        else if (ch == '\r') out += "\\r";
-        else out += ch;
+        if (ch == separator) parts.emplace_back();
+        else parts.back() += ch;
     }
-    return out;
-}
-
-std::string Unescape(const std::string &text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        char next = text[++i];
-        out += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
-    }
-    return out;
-}
-
-std::vector<std::string> SplitTabs(const std::string &line) {
-    std::vector<std::string> fields(1);
-    for (char ch : line) {
-        if (ch == '\t') fields.emplace_back();
-        else fields.back() += ch;
-    }
-    return fields;
-}
-
-// One line per box: answer, icon, buttons (comma separated), caption, text.
-void AppendBoxLine(const std::string &logPath, const ObservedBox &box) {
-    FILE *log = std::fopen(logPath.c_str(), "ab");
-    if (log == nullptr) return;
-    std::string buttons;
-    for (int id : box.buttons) buttons += (buttons.empty() ? "" : ",") + std::to_string(id);
-    std::fprintf(log, "%d\t%d\t%s\t%s\t%s\n", box.answer, int(box.icon), buttons.c_str(),
-                 Escape(box.caption).c_str(), Escape(box.text).c_str());
-    std::fclose(log);
-}
-
-std::vector<ObservedBox> ReadBoxLines(const std::string &logPath) {
-    std::vector<ObservedBox> boxes;
-    FILE *log = std::fopen(logPath.c_str(), "rb");
-    if (log == nullptr) return boxes;
-    std::string line;
-    for (int ch = std::fgetc(log);; ch = std::fgetc(log)) {
-        if (ch == EOF || ch == '\n') {
-            std::vector<std::string> fields = SplitTabs(line);
-            if (fields.size() == 5) {
-                ObservedBox box;
-                box.answer = std::atoi(fields[0].c_str());
-                box.icon = BoxIcon(std::atoi(fields[1].c_str()));
-                for (const char *p = fields[2].c_str(); *p != 0;) {
-                    char *end = nullptr;
-                    box.buttons.push_back(int(std::strtol(p, &end, 10)));
-                    p = *end == ',' ? end + 1 : end;
-                }
-                box.caption = Unescape(fields[3]);
-                box.text = Unescape(fields[4]);
-                boxes.push_back(box);
-            }
-            line.clear();
-            if (ch == EOF) break;
-        } else {
-            line += char(ch);
-        }
-    }
-    std::fclose(log);
-    return boxes;
+    return parts;
 }
 
 std::string ReadWholeFile(const std::string &path) {
     std::string text;
-    FILE *file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return text;
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-    std::fclose(file);
+    if (FILE *file = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, got);
+        std::fclose(file);
+    }
     return text;
 }
 
-// The child's body: answer and log every box, run, and end the process.
-void RunAsChild(const std::string &logPath, const std::function<void()> &body, int answer) {
-    MessageBoxWatcher watcher(answer);
-    watcher.onBox = [&logPath](const ObservedBox &box) { AppendBoxLine(logPath, box); };
-    body();
-    std::fflush(stdout);
-    std::fflush(stderr);
-    ::ExitProcess(0);
+void AppendBox(const std::string &logPath, const ObservedBox &box) {
+    FILE *log = std::fopen(logPath.c_str(), "ab");
+    if (log == nullptr) return;
+    std::fprintf(log, "%d\x1f%d\x1f%s\x1f%s", box.answer, int(box.icon), box.caption.c_str(), box.text.c_str());
+    for (int id : box.buttons) std::fprintf(log, "\x1f%d", id);
+    std::fputc('\x1e', log);
+    std::fclose(log);
+}
+
+std::vector<ObservedBox> ReadBoxes(const std::string &logPath) {
+    std::vector<ObservedBox> boxes;
+    for (const std::string &record : Split(ReadWholeFile(logPath), '\x1e')) {
+        std::vector<std::string> fields = Split(record, '\x1f');
+        if (fields.size() < 4) continue;
+        ObservedBox box;
+        box.answer = std::atoi(fields[0].c_str());
+        box.icon = BoxIcon(std::atoi(fields[1].c_str()));
+        box.caption = fields[2];
+        box.text = fields[3];
+        for (size_t i = 4; i < fields.size(); ++i) box.buttons.push_back(std::atoi(fields[i].c_str()));
+        boxes.push_back(box);
+    }
+    return boxes;
 }
 
 }  // namespace
 
-// Re-runs the current test in a child process, which runs body (see the header).
 ChildResult RunInChild(const std::function<void()> &body, int answer, DWORD timeoutMs) {
     char childLog[MAX_PATH];
-    if (::GetEnvironmentVariableA(kChildVariable, childLog, sizeof childLog) > 0) {
-        RunAsChild(childLog, body, answer);  // does not return
+    if (::GetEnvironmentVariableA(kChildVariable, childLog, sizeof childLog) > 0) {  // this is the child
+        MessageBoxWatcher watcher(answer);
+        std::string logPath = childLog;
+        watcher.onBox = [&logPath](const ObservedBox &box) { AppendBox(logPath, box); };
+        body();
+        std::fflush(stdout);
+        std::fflush(stderr);
+        ::ExitProcess(0);
     }
 
     ChildResult result;
     const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-    if (test == nullptr) return result;
-    std::string name = std::string(test->test_suite_name()) + "." + test->name();
-
     char exe[MAX_PATH];
     DWORD exeLength = ::GetModuleFileNameA(nullptr, exe, sizeof exe);
-    if (exeLength == 0 || exeLength >= sizeof exe) return result;
+    if (test == nullptr || exeLength == 0 || exeLength >= sizeof exe) return result;
     static int serial = 0;
     std::string base = ArtifactPath("child-" + std::to_string(::GetCurrentProcessId()) + "-" +
                                     std::to_string(++serial));
-    std::string logPath = base + ".boxes";
-    std::string outPath = base + ".out";
+    std::string logPath = base + ".boxes", outPath = base + ".out";
     ::DeleteFileA(logPath.c_str());
 
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE out = ::CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out == INVALID_HANDLE_VALUE) return result;
-
-    std::string command = std::string("\"") + exe + "\" --gtest_filter=" + name +
-                          " --gtest_also_run_disabled_tests --gtest_brief=1";
+    std::string command = std::string("\"") + exe + "\" --gtest_filter=" + test->test_suite_name() + "." +
+                          test->name() + " --gtest_also_run_disabled_tests --gtest_brief=1";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -323,14 +222,13 @@ ChildResult RunInChild(const std::function<void()> &body, int answer, DWORD time
 
     result.started = true;
     if (::WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_TIMEOUT) {
-        result.timedOut = true;
         ::TerminateProcess(process.hProcess, 0xDEAD);
         ::WaitForSingleObject(process.hProcess, 5000);
     }
     ::GetExitCodeProcess(process.hProcess, &result.exitCode);
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
-    result.boxes = ReadBoxLines(logPath);
+    result.boxes = ReadBoxes(logPath);
     result.output = ReadWholeFile(outPath);
     ::DeleteFileA(logPath.c_str());
     ::DeleteFileA(outPath.c_str());
@@ -342,42 +240,32 @@ ChildResult RunInChild(const std::function<void()> &body, int answer, DWORD time
 
 namespace {
 
-void SetKey(BYTE *state, int vk, bool down) { state[vk] = down ? 0x80 : 0; }
-
-}  // namespace
-
 void SetModifiers(unsigned modifiers) {
     BYTE state[256];
     ::GetKeyboardState(state);
-    SetKey(state, VK_SHIFT, modifiers & kShift);
-    SetKey(state, VK_LSHIFT, modifiers & kShift);
-    SetKey(state, VK_RSHIFT, false);
-    SetKey(state, VK_CONTROL, modifiers & kControl);
-    SetKey(state, VK_LCONTROL, modifiers & kControl);
-    SetKey(state, VK_RCONTROL, false);
-    SetKey(state, VK_MENU, modifiers & kAlt);
-    SetKey(state, VK_LMENU, modifiers & kAlt);
-    SetKey(state, VK_RMENU, false);
+    const struct {
+        int vk, left, right;
+        unsigned modifier;
+    } keys[] = {{VK_SHIFT, VK_LSHIFT, VK_RSHIFT, kShift},
+                {VK_CONTROL, VK_LCONTROL, VK_RCONTROL, kControl},
+                {VK_MENU, VK_LMENU, VK_RMENU, kAlt}};
+    for (const auto &key : keys) {
+        state[key.vk] = state[key.left] = (modifiers & key.modifier) ? 0x80 : 0;
+        state[key.right] = 0;
+    }
     ::SetKeyboardState(state);
 }
 
-KeyboardState::KeyboardState(unsigned modifiers) {
-    ::GetKeyboardState(saved_);
-    SetModifiers(modifiers);
-}
-
-KeyboardState::~KeyboardState() { ::SetKeyboardState(saved_); }
+}  // namespace
 
 LRESULT SendKeyDown(HWND hWnd, UINT vk, unsigned modifiers) {
-    KeyboardState held(modifiers);
+    BYTE saved[256];
+    ::GetKeyboardState(saved);
+    SetModifiers(modifiers);
     UINT scan = ::MapVirtualKeyA(vk, 0 /* MAPVK_VK_TO_VSC */);
-    LPARAM lParam = 1 | LPARAM(scan & 0xFF) << 16;
-    return ::SendMessageA(hWnd, WM_KEYDOWN, vk, lParam);
-}
-
-LRESULT SendChar(HWND hWnd, char ch) {
-    UINT scan = ::MapVirtualKeyA(UINT(::VkKeyScanA(ch) & 0xFF), 0);
-    return ::SendMessageA(hWnd, WM_CHAR, WPARAM(static_cast<unsigned char>(ch)), 1 | LPARAM(scan & 0xFF) << 16);
+    LRESULT result = ::SendMessageA(hWnd, WM_KEYDOWN, vk, 1 | LPARAM(scan & 0xFF) << 16);
+    ::SetKeyboardState(saved);
+    return result;
 }
 
 }  // namespace qwintest

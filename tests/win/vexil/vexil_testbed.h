@@ -1,13 +1,11 @@
-// Test bed of the VEXIL control tests: loads VEXIL.DLL by name as the
-// program does, makes the main dialog's fonts and initialisation record,
-// hosts controls in a test window and drives them by messages only.
+// Test bed of the VEXIL control tests: loads VEXIL.DLL by name as the program
+// does, hosts an initialised control in a test window and drives it by messages.
 #ifndef QUILLON_TESTS_WIN_VEXIL_TESTBED_H
 #define QUILLON_TESTS_WIN_VEXIL_TESTBED_H
 
 #include <windows.h>
 
-#include <functional>
-#include <memory>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,88 +17,126 @@
 
 namespace vexiltest {
 
-// VEXIL.DLL, loaded with LoadLibraryA on first use (nullptr on failure).
-HMODULE LoadVexil();
+inline HMODULE LoadVexil() {
+    static HMODULE module = ::LoadLibraryA("VEXIL.DLL");
+    return module;
+}
 
-// The main dialog's formula fonts: 14- and 9-point "Times New Roman".
-CFont &LetterFont();
-CFont &DigitFont();
+// The main dialog's record: limit 256, 14- and 9-point "Times New Roman",
+// top 0, digit offset -5, margins 2 and 1.
+inline VexilInit MainDialogInit() {
+    static CFont *letter = new CFont, *digit = new CFont;
+    if (letter->m_hObject == nullptr) {
+        letter->CreatePointFont(140, "Times New Roman");
+        digit->CreatePointFont(90, "Times New Roman");
+    }
+    return VexilInit{256, *letter, *digit, 0, -5, 2, 1};
+}
 
-// The record the main dialog sends: limit 256, top 0, digit offset -5,
-// margins 2 and 1.
-VexilInit MainDialogInit();
-
-// Layout of a text as the control should make it, measured here with the
-// same fonts: edges[i] is the left edge of character i, edges[n] the end.
+// Layout measured here, independently of the control, with its fonts:
+// edges[i] is the left edge of character i, edges[n] the end.
 struct Layout {
     std::vector<int> edges;
-    std::vector<bool> digit;  // drawn with the digit font
-    int letterAscent = 0;
-    int digitAscent = 0;
-    int letterDescent = 0;
-    int baseline = 0;  // top + letter ascent
-    int digitTop = 0;  // baseline - digitOffset - digit ascent
+    int baseline = 0;     // top + letter ascent
+    int digitTop = 0;     // baseline - digitOffset - digit ascent
+    int caretBottom = 0;  // baseline + max(letter descent, -digitOffset)
 };
-Layout Measure(const std::string &text, const VexilInit &init);
 
-// The text of the clipboard as CF_TEXT ("" when there is none), and setting it.
-std::string ClipboardText();
-bool SetClipboardText(const std::string &text);
-bool ClipboardHasText();
+inline Layout Measure(const std::string &text, const VexilInit &init) {
+    Layout layout;
+    HDC dc = ::GetDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, init.digitFont);
+    TEXTMETRICA letter, digit;
+    ::GetTextMetricsA(dc, &digit);
+    ::SelectObject(dc, init.letterFont);
+    ::GetTextMetricsA(dc, &letter);
+    layout.baseline = init.top + letter.tmAscent;
+    layout.digitTop = layout.baseline - init.digitOffset - digit.tmAscent;
+    layout.caretBottom = layout.baseline + std::max<int>(letter.tmDescent, -init.digitOffset);
+    int x = init.leftMargin;
+    for (char c : text) {
+        bool isDigit = (c >= '0' && c <= '9') || c == '.';
+        ::SelectObject(dc, isDigit ? init.digitFont : init.letterFont);
+        SIZE size;
+        ::GetTextExtentPointA(dc, &c, 1, &size);
+        layout.edges.push_back(x);
+        x += size.cx;
+    }
+    layout.edges.push_back(x);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(nullptr, dc);
+    return layout;
+}
 
-// Counts the messages a control receives (through a subclass in this
-// module) and lets a test act on them before the control does.
-class Recorder {
-public:
-    explicit Recorder(HWND hWnd);
-    ~Recorder();
-    int Count(UINT message) const;
-    void Clear() { counts_.clear(); }
-    // Called before the control sees a message; return true to keep it away.
-    std::function<bool(UINT message, WPARAM wParam, LPARAM lParam)> before;
+inline std::string ClipboardText() {
+    std::string text;
+    if (!::OpenClipboard(nullptr)) return text;
+    HANDLE data = ::GetClipboardData(CF_TEXT);
+    const char *chars = data ? static_cast<const char *>(::GlobalLock(data)) : nullptr;
+    if (chars) text = chars;
+    if (chars) ::GlobalUnlock(data);
+    ::CloseClipboard();
+    return text;
+}
 
-private:
-    static LRESULT CALLBACK Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-    HWND hwnd_;
-    WNDPROC previous_;
-    std::vector<std::pair<UINT, int>> counts_;
-};
+inline void SetClipboardText(const std::string &text) {
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    memcpy(::GlobalLock(memory), text.c_str(), text.size() + 1);
+    ::GlobalUnlock(memory);
+    EXPECT_NE(nullptr, ::SetClipboardData(CF_TEXT, memory));
+    ::CloseClipboard();
+}
 
 // A host window with one initialised VEXIL control (id 1001).
 class VexilTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // Creates another VEXIL child of the host (not initialised).
-    HWND CreateEdit(int x, int y, int width, int height, int id, DWORD style = WS_TABSTOP);
-    // Re-creates the main control with another width and initialisation.
-    void Recreate(int width, const VexilInit &init);
-
+    void SetUp() override {
+        ASSERT_NE(nullptr, LoadVexil()) << "VEXIL.DLL did not load";
+        Recreate(300, MainDialogInit());
+        qwintest::PumpMessages();
+    }
+    // (Re-)creates the main control with a width and a record.
+    void Recreate(int width, const VexilInit &record) {
+        if (edit) ::DestroyWindow(edit);
+        init = record;
+        edit = host.CreateChild(VEXIL_CLASS_NAME, "", WS_TABSTOP, 10, 10, width, 30, 1001);
+        ASSERT_EQ(0, Send(VXM_INITIALIZE, reinterpret_cast<WPARAM>(&init)));
+    }
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageA(edit, message, wParam, lParam);
     }
-    // WM_SETTEXT's result.
     LRESULT SetText(const char *text) const { return Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); }
-    // The whole text through WM_GETTEXTLENGTH and WM_GETTEXT (count + 1 bytes).
-    std::string Text() const { return TextOf(edit); }
-    static std::string TextOf(HWND hWnd);
+    // The text through WM_GETTEXTLENGTH and WM_GETTEXT with count + 1 bytes.
+    std::string Text() const {
+        std::string buffer(static_cast<size_t>(std::max<LRESULT>(Send(WM_GETTEXTLENGTH), 0)) + 1, '\0');
+        Send(WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(&buffer[0]));
+        return buffer.c_str();
+    }
     // EM_GETSEL as "first..last" (inclusive), or "none" when it answers 0.
+    static std::string SelectionOf(HWND hWnd) {
+        int first = -100, last = -100;
+        if (!::SendMessageA(hWnd, EM_GETSEL, reinterpret_cast<WPARAM>(&first), reinterpret_cast<LPARAM>(&last)))
+            return "none";
+        return std::to_string(first) + ".." + std::to_string(last);
+    }
     std::string Selection() const { return SelectionOf(edit); }
-    static std::string SelectionOf(HWND hWnd);
     LRESULT Modified() const { return Send(VXM_GETMODIFY); }
-    // Types a formula with WM_KEYDOWN: upper case with Shift, '(' and ')'
-    // as Shift+9 and Shift+0, '.' as the period key.
-    void Type(const std::string &formula) const;
-    // Presses one key with modifiers (qwintest::kShift, kControl, kAlt).
     void Key(UINT vk, unsigned modifiers = 0) const { qwintest::SendKeyDown(edit, vk, modifiers); }
-    // The caret's x while the control has the focus.
-    static int CaretX();
+    // Types letters (capitals with Shift) and digits with WM_KEYDOWN.
+    void Type(const std::string &formula) const {
+        for (char c : formula) Key(c >= 'a' ? c - 'a' + 'A' : c, c >= 'A' && c <= 'Z' ? qwintest::kShift : 0u);
+    }
+    static int CaretX() {
+        POINT p = {-100, -100};
+        ::GetCaretPos(&p);
+        return p.x;
+    }
 
-    std::unique_ptr<qwintest::TestHost> host;
+    qwintest::TestHost host{480, 200};
     HWND edit = nullptr;
     VexilInit init = {};
-    std::unique_ptr<Recorder> recorder;
 };
 
 }  // namespace vexiltest

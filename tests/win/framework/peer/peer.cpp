@@ -1,5 +1,4 @@
-// fwpeer.dll: a second module built on its own copy of the framework, for
-// the tests of one window carrying one object per module.
+// fwpeer.dll: a second module with its own copy of the framework.
 #include "peer.h"
 
 #include "afxwin.h"
@@ -16,11 +15,7 @@ public:
 protected:
     LRESULT OnWho(WPARAM, LPARAM) { return 'P'; }
     LRESULT OnOnly(WPARAM, LPARAM) { return 501; }
-    LRESULT OnNested(WPARAM, LPARAM) {
-        SendMessage(PEER_ONLY);
-        CWnd::FromHandle(::GetDesktopWindow());  // a temporary of this module
-        return Default();
-    }
+    LRESULT OnNested(WPARAM, LPARAM) { return SendMessage(PEER_ONLY), Default(); }
     void PostNcDestroy() override { delete this; }
     DECLARE_MESSAGE_MAP()
 };
@@ -31,14 +26,9 @@ BEGIN_MESSAGE_MAP(CPeer, CWnd)
     ON_MESSAGE(PEER_NESTED, OnNested)
 END_MESSAGE_MAP()
 
-// The class procedure: the window's object of this module, made on the first message.
 LRESULT CALLBACK PeerWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     CWnd *wnd = CWnd::FromHandlePermanent(hWnd);
-    if (wnd == nullptr) {
-        CPeer *peer = new CPeer;
-        peer->Attach(hWnd);
-        wnd = peer;
-    }
+    if (wnd == nullptr) (wnd = new CPeer)->Attach(hWnd);
     return AfxCallWndProc(wnd, hWnd, message, wParam, lParam);
 }
 
@@ -48,21 +38,15 @@ extern "C" __declspec(dllexport) int PeerLiveObjects(void) { return g_live; }
 extern "C" __declspec(dllexport) int PeerHasObject(HWND hWnd) { return CWnd::FromHandlePermanent(hWnd) != nullptr; }
 extern "C" __declspec(dllexport) int PeerMessageBox(const char *text) { return AfxMessageBox(text); }
 extern "C" __declspec(dllexport) HINSTANCE PeerInstance(void) { return AfxGetInstanceHandle(); }
-extern "C" __declspec(dllexport) int PeerTemporaries(void) { return AfxGetTemporaryObjectCount(); }
 
-// Records the instance, names the module's boxes and registers the class.
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        AfxSetInstanceHandle(instance);
-        AfxSetAppName(PEER_APP_NAME);
-        WNDCLASSA wc = {};
-        wc.style = CS_GLOBALCLASS;
-        wc.lpfnWndProc = PeerWindowProc;
-        wc.hInstance = instance;
-        wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-        wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = PEER_CLASS_NAME;
-        if (::RegisterClassA(&wc) == 0) return FALSE;
-    }
-    return TRUE;
+    if (reason != DLL_PROCESS_ATTACH) return TRUE;
+    AfxSetInstanceHandle(instance);
+    AfxSetAppName(PEER_APP_NAME);
+    WNDCLASSA wc = {};
+    wc.style = CS_GLOBALCLASS;
+    wc.lpfnWndProc = PeerWindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = PEER_CLASS_NAME;
+    return ::RegisterClassA(&wc) != 0;
 }

@@ -1,6 +1,5 @@
-// The protocol of fwpeer.dll, a test module that owns a window class the way
-// VEXIL.DLL does: its class procedure attaches an object of its own module to
-// each window on the first message and runs every message through it.
+// fwpeer.dll owns a window class as VEXIL.DLL does: its class procedure binds
+// an object of its own module to each window on the first message.
 #ifndef QUILLON_TESTS_FWPEER_H
 #define QUILLON_TESTS_FWPEER_H
 
@@ -8,20 +7,15 @@
 
 #define PEER_CLASS_NAME "FwPeer"
 #define PEER_APP_NAME "FwPeer"
+#define PEER_WHO (WM_USER + 100)     // answers 'P'
+#define PEER_ONLY (WM_USER + 101)    // answers 501
+#define PEER_NESTED (WM_USER + 102)  // sends PEER_ONLY to itself, then answers Default()
 
-// Messages of a peer window.
-#define PEER_WHO (WM_USER + 100)    // the peer's object answers 'P'
-#define PEER_ONLY (WM_USER + 101)   // the peer's object answers 501
-#define PEER_NESTED (WM_USER + 102) // the peer sends PEER_ONLY to itself, then answers Default()
+typedef int(__cdecl *PeerLiveObjectsFn)(void);         // objects alive
+typedef int(__cdecl *PeerHasObjectFn)(HWND);           // 1 when the DLL's map binds hWnd
+typedef int(__cdecl *PeerMessageBoxFn)(const char *);  // AfxMessageBox in the DLL
+typedef HINSTANCE(__cdecl *PeerInstanceFn)(void);      // the DLL's AfxGetInstanceHandle
 
-// Exports (looked up with GetProcAddress).
-typedef int(__cdecl *PeerLiveObjectsFn)(void);            // "PeerLiveObjects": objects alive
-typedef int(__cdecl *PeerHasObjectFn)(HWND);              // "PeerHasObject": 1 when the DLL's map binds hWnd
-typedef int(__cdecl *PeerMessageBoxFn)(const char *);     // "PeerMessageBox": AfxMessageBox in the DLL
-typedef HINSTANCE(__cdecl *PeerInstanceFn)(void);         // "PeerInstance": the DLL's AfxGetInstanceHandle
-typedef int(__cdecl *PeerTemporariesFn)(void);            // "PeerTemporaries": its AfxGetTemporaryObjectCount
-
-// An export of the peer, typed.
 template <class Fn>
 Fn PeerExport(HMODULE peer, const char *name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void *>(::GetProcAddress(peer, name)));
