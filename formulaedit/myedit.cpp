@@ -293,23 +293,25 @@ int CMyEdit::DeleteForward(bool snapshot) {
         RemoveCells(at, at + 1);
         return 0;
     }
-    int lo = anchor < active ? anchor : active;
-    int hi = anchor < active ? active : anchor;
+    DeleteSelection(snapshot);
+    return 0;
+}
+
+// Removes the selected cells (snapshot first when asked) and leaves an empty
+// selection where they began.
+void CMyEdit::DeleteSelection(bool snapshot) {
+    int lo = SelectionStart();
+    int hi = SelectionEnd();
     if (snapshot) TakeSnapshot();
     RemoveCells(lo, hi);
     SetCaretAll(lo);
-    return 0;
 }
 
 // Deletes the selection, or the character before the caret.
 int CMyEdit::DeleteBackward(bool snapshot) {
     if (!initialized || count <= 0) return 1;
     if (anchor != active) {
-        int lo = anchor < active ? anchor : active;
-        int hi = anchor < active ? active : anchor;
-        if (snapshot) TakeSnapshot();
-        RemoveCells(lo, hi);
-        SetCaretAll(lo);
+        DeleteSelection(snapshot);
         return 0;
     }
     int at = EditPosition();
@@ -325,8 +327,8 @@ int CMyEdit::CopySelection() {
     if (!initialized || anchor == active) return 1;
     if (!OpenClipboard(m_hWnd)) return 1;
     EmptyClipboard();
-    int lo = anchor < active ? anchor : active;
-    int hi = anchor < active ? active : anchor;
+    int lo = SelectionStart();
+    int hi = SelectionEnd();
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, hi - lo + 1);
     char *text = memory ? static_cast<char *>(GlobalLock(memory)) : nullptr;
     if (!text) {
@@ -349,11 +351,7 @@ int CMyEdit::CopySelection() {
 // Copies the selection to the clipboard and deletes it.
 int CMyEdit::CutSelection(bool snapshot) {
     if (CopySelection() != 0) return 1;
-    int lo = anchor < active ? anchor : active;
-    int hi = anchor < active ? active : anchor;
-    if (snapshot) TakeSnapshot();
-    RemoveCells(lo, hi);
-    SetCaretAll(lo);
+    DeleteSelection(snapshot);
     return 0;
 }
 
@@ -581,8 +579,8 @@ LRESULT CMyEdit::OnGetTextLength(WPARAM, LPARAM) {
 // EM_GETSEL: first selected position and last selected index (inclusive).
 LRESULT CMyEdit::OnGetSel(WPARAM wParam, LPARAM lParam) {
     if (!initialized || anchor == active) return 0;
-    int lo = anchor < active ? anchor : active;
-    int hi = anchor < active ? active : anchor;
+    int lo = SelectionStart();
+    int hi = SelectionEnd();
     if (wParam) *reinterpret_cast<int *>(wParam) = lo;
     if (lParam) *reinterpret_cast<int *>(lParam) = hi - 1;
     return 1;
@@ -714,8 +712,8 @@ LRESULT CMyEdit::OnUndo(WPARAM, LPARAM) {
 void CMyEdit::OnPaint() {
     CPaintDC dc(this);
     if (!initialized) return;
-    int lo = anchor < active ? anchor : active;
-    int hi = anchor < active ? active : anchor;
+    int lo = SelectionStart();
+    int hi = SelectionEnd();
     if (lo != hi) {
         CRect band(PositionOf(lo), caretTop, PositionOf(hi), caretBottom);
         CBrush brush(highlightColor);
@@ -932,8 +930,8 @@ int CMyEdit::HandleKey(UINT vk) {
 // caret one position.
 int CMyEdit::MoveCaret(int d) {
     if (anchor != active) {
-        int lo = anchor < active ? anchor : active;
-        int hi = anchor < active ? active : anchor;
+        int lo = SelectionStart();
+        int hi = SelectionEnd();
         SetCaretAll(d < 0 ? lo : hi);
         return 0;
     }

@@ -101,6 +101,9 @@ private:
     void SetCaretAll(int position);  // caret, anchor and active to one position
     int EditPosition();          // the caret, made valid for an edit
     void RemoveCells(int lo, int hi);  // cells lo..hi-1 go, the rest move left
+    void DeleteSelection(bool snapshot);  // the selected cells go, the caret stays at their start
+    int SelectionStart() const { return anchor < active ? anchor : active; }
+    int SelectionEnd() const { return anchor < active ? active : anchor; }
     bool HasFocus() const { return ::GetFocus() == m_hWnd; }
     int FormulaWidth(char ch) const;   // charWidth of a printable character
     void ReleaseMouse();
