@@ -93,3 +93,32 @@ TEST(AppTest, AfxMessageBoxCaptionIconAndOwnerPerModule) {
 }
 
 }  // namespace
+
+// The test prefix maps the faces the program asks for to metric-compatible
+// ones; without the mapping Wine would pick arbitrary faces and every pixel
+// check would measure the wrong font. Wine reports the asked name in the
+// metrics, so the test reads the real font file's own name table.
+TEST(FontTest, PointFontsResolveToTheMappedFaces) {
+    struct Case { const char *asked, *family; } cases[] = {
+        {"Times New Roman", "Liberation Serif"},
+        {"Courier New", "Liberation Mono"},
+        {"MS Sans Serif", "Liberation Sans"},
+        {"Arial", "Liberation Sans"},
+    };
+    const DWORD nameTable = 'n' | 'a' << 8 | 'm' << 16 | 'e' << 24;
+    HDC screen = ::GetDC(nullptr);
+    for (const Case &c : cases) {
+        CFont font;
+        ASSERT_TRUE(font.CreatePointFont(140, c.asked));
+        HGDIOBJ old = ::SelectObject(screen, font.m_hObject);
+        DWORD size = ::GetFontData(screen, nameTable, 0, nullptr, 0);
+        ASSERT_NE(GDI_ERROR, size) << c.asked;
+        std::string names(size, '\0');
+        ::GetFontData(screen, nameTable, 0, &names[0], size);
+        ::SelectObject(screen, old);
+        std::string wide;  // the family as the name table's UTF-16BE records hold it
+        for (const char *p = c.family; *p; ++p) wide += std::string(1, '\0') + *p;
+        EXPECT_NE(std::string::npos, names.find(wide)) << c.asked << " is not drawn with " << c.family;
+    }
+    ::ReleaseDC(nullptr, screen);
+}
