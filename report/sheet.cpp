@@ -49,18 +49,12 @@ void AddPiece(std::vector<SheetPiece> &pieces, SheetPieceKind kind, const CStrin
 
 // k = (A / M_p) / r_p, each step rounded to double.
 double GramsFactor(double amount, double productMolarMass, double productRatio) {
-    // The volatile stores round x87 intermediates to double, so that the
-    // 32-bit Windows build prints the same digits as the native one.
-    volatile double perMass = amount / productMolarMass;
-    volatile double k = perMass / productRatio;
-    return k;
+    return (amount / productMolarMass) / productRatio;
 }
 
 // g_i = r_i * (M_i * k), the inner product rounded to double.
 double ReactantGrams(double ratio, double molarMass, double k) {
-    volatile double massPerUnit = molarMass * k;
-    volatile double grams = ratio * massPerUnit;
-    return grams;
+    return ratio * (molarMass * k);
 }
 
 // Collects the sheet's values from a calculated reaction.
