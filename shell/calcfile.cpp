@@ -38,20 +38,26 @@ CString RestOfLine(char *rest) {
     return CString(rest);
 }
 
+// Reads the "<ratio> <formula>" that ends product and row lines; the
+// formula must pass the check. Returns false when either does not read.
+bool ReadRatioAndFormula(char *start, CalcFormulaCheck check, CalcRecord *record) {
+    char *end = nullptr;
+    double ratio = std::strtod(start, &end);
+    if (end == start) return false;
+    CString formula = RestOfLine(end);
+    if (!check(formula)) return false;
+    record->ratio = ratio;
+    record->text = formula;
+    return true;
+}
+
 // Reads "<amount> <ratio> <formula>" of a product line.
 int ParseProduct(char *rest, CalcFormulaCheck check, CalcRecord *record) {
     char *end = nullptr;
     double amount = std::strtod(rest, &end);
-    if (end == rest) return -1;
-    char *ratioStart = end;
-    double ratio = std::strtod(ratioStart, &end);
-    if (end == ratioStart) return -1;
-    CString formula = RestOfLine(end);
-    if (!check(formula)) return -1;
+    if (end == rest || !ReadRatioAndFormula(end, check, record)) return -1;
     record->kind = CALC_PRODUCT;
     record->amount = amount;
-    record->ratio = ratio;
-    record->text = formula;
     return 1;
 }
 
@@ -59,19 +65,12 @@ int ParseProduct(char *rest, CalcFormulaCheck check, CalcRecord *record) {
 int ParseRow(long number, char *rest, CalcFormulaCheck check, CalcRecord *record) {
     char *end = nullptr;
     long fixed = std::strtol(rest, &end, 10);
-    if (end == rest) return -1;
-    char *ratioStart = end;
-    double ratio = std::strtod(ratioStart, &end);
-    if (end == ratioStart) return -1;
-    CString formula = RestOfLine(end);
-    if (!check(formula)) return -1;
+    if (end == rest || !ReadRatioAndFormula(end, check, record)) return -1;
     record->kind = CALC_ROW;
     record->row = static_cast<int>(number);
     // Any nonzero flag means Fixed. Kept as 0 or 1 so that a huge number
     // reads the same where long has 32 bits and where it has 64.
     record->fixed = fixed != 0 ? 1 : 0;
-    record->ratio = ratio;
-    record->text = formula;
     return 1;
 }
 
