@@ -1,18 +1,4 @@
-# Cross build for 32-bit Windows with MinGW-w64; tests run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for 32-bit Windows with MinGW-w64: the deliverables.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-
-# The posix thread model: GoogleTest needs std::mutex.
-set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# ctest runs the Windows programs through this wrapper, which supplies the
-# build's own Wine prefix and display.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -55,4 +55,13 @@ struct LedraInit {
     CString caption;        // caption of the list's message boxes
 };
 
+// The record's layout in the 32-bit program is part of the protocol.
+#if defined(_WIN32) && !defined(_WIN64)
+#include <stddef.h>
+static_assert(sizeof(LedraInit) == 44 && offsetof(LedraInit, font) == 4 && offsetof(LedraInit, rowHeight) == 12 &&
+                  offsetof(LedraInit, formulaLeft) == 20 && offsetof(LedraInit, ratioLeft) == 28 &&
+                  offsetof(LedraInit, formulaCheck) == 32 && offsetof(LedraInit, caption) == 40,
+              "LedraInit layout");
+#endif
+
 #endif

@@ -36,4 +36,15 @@ struct LedraRowList {
     LedraRow **rows;     // out (LDM_GETROWS): count pointers, filled in row order
 };
 
+// The rows are handed across module boundaries by pointer, so their layout
+// in the 32-bit program is part of the list's protocol.
+#if defined(_WIN32) && !defined(_WIN64)
+#include <cstddef>
+static_assert(sizeof(LedraRow) == 16 && offsetof(LedraRow, formula) == 4 && offsetof(LedraRow, ratio) == 8,
+              "LedraRow layout");
+static_assert(sizeof(LedraRowList) == 12 && offsetof(LedraRowList, fixedCount) == 4 &&
+                  offsetof(LedraRowList, rows) == 8,
+              "LedraRowList layout");
+#endif
+
 #endif

@@ -48,4 +48,16 @@ struct VexilDraw {
     COLORREF backColor;  // background colour behind each character
 };
 
+// The records' layout in the 32-bit program is part of the protocol.
+#if defined(_WIN32) && !defined(_WIN64)
+#include <stddef.h>
+static_assert(sizeof(VexilInit) == 28 && offsetof(VexilInit, letterFont) == 4 &&
+                  offsetof(VexilInit, digitFont) == 8 && offsetof(VexilInit, top) == 12 &&
+                  offsetof(VexilInit, rightMargin) == 24,
+              "VexilInit layout");
+static_assert(sizeof(VexilDraw) == 28 && offsetof(VexilDraw, length) == 4 && offsetof(VexilDraw, right) == 16 &&
+                  offsetof(VexilDraw, backColor) == 24,
+              "VexilDraw layout");
+#endif
+
 #endif
