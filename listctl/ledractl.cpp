@@ -416,8 +416,9 @@ void CLedra::ClickAt(int x, int y) {
     if (committed == -1) return;
     if (committed == 1) Invalidate(TRUE);
     int row = clickRow + topRow;
+    LedraRow *target = rows.row(row);
+    if (target == nullptr) return;
     if (x < formulaLeft) {
-        LedraRow *target = rows.row(row);
         target->fixed = target->fixed == 0 ? 1 : 0;
         ::MessageBeep(MB_ICONASTERISK);
         Invalidate(TRUE);

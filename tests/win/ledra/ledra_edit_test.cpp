@@ -78,6 +78,23 @@ TEST_F(LedraTest, FormulaCommit) {
     EXPECT_EQ(1u, boxes.Count());
 }
 
+// A cell opens with its whole formula, however narrow the editor was made; a
+// formula the editor cannot hold opens empty and is not overwritten on leaving.
+TEST_F(LedraTest, CellsOpenWithTheirWholeFormula) {
+    const char *wide = "La0.6Sr0.4Co0.2Fe0.8O3";
+    ASSERT_GT(vexiltest::Measure(wide, host.vexilInit).edges.back(), 100);
+    SetRow(0, wide, 1.0, 0);
+    SetRow(1, "Na+", 1.0, 0);
+    Click(0, 1);
+    EXPECT_EQ(wide, WindowText(FormulaEditor()));
+    Type("KCl");
+    Click(1, 1);
+    EXPECT_EQ("KCl", Formula(0));
+    EXPECT_EQ("", WindowText(FormulaEditor()));
+    Click(2, 1);
+    EXPECT_EQ("Na+", Formula(1));
+}
+
 // Ratio texts: one number, blank (0), or "?" first (the parent determines the ratios).
 TEST_F(LedraTest, RatioCommit) {
     struct Case { const char *typed; double stored; bool refused; int autoRatios; } cases[] = {
@@ -115,6 +132,20 @@ TEST_F(LedraTest, RatioCommit) {
     EXPECT_EQ("1e+308", WindowText(RatioEditor()));
     Key(VK_RETURN);
     EXPECT_EQ(1e308, Ratio(4));
+}
+
+// The parent may answer "?" with a modal loop: the focus changes it brings
+// commit nothing more, and the cell closes once the parent has returned.
+TEST_F(LedraTest, AutoRatioHandledInAModalLoopCommitsOnce) {
+    ledratest::Parent().boxOnAutoRatio = true;
+    Click(0, 2);
+    Type("?");
+    qwintest::MessageBoxWatcher boxes;
+    Click(1, 1);
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_EQ("Ratios determined.", boxes[0].text);
+    EXPECT_EQ(1, ledratest::Parent().autoRatios);
+    EXPECT_EQ("2:F", OpenCell());
 }
 
 // Enter, Up and Down walk the cells in reading order, scrolling at the edges;
