@@ -408,20 +408,19 @@ Quillon::Row Quillon::ReadRow(int index) {
     return row;
 }
 
+// Enter commits a cell and opens the next one in reading order (formula,
+// ratio, next formula), with its text selected.
 void Quillon::EnterRow(int index, const std::string &formula, const std::string &ratio, bool fixedClick) {
     ListColumns columns = ColumnsOf(*this);
     HWND list = Item(IDC_LIST);
-    RECT client;
-    ::GetClientRect(list, &client);
     int y = index * columns.rowHeight + columns.rowHeight / 2;
     if (fixedClick) Click(list, columns.formulaLeft / 2, y);
     Click(list, (columns.formulaLeft + columns.ratioLeft) / 2, y);
     Type(formula);
+    Key(VK_RETURN);
     if (!ratio.empty()) {
-        Click(list, (columns.ratioLeft + client.right) / 2, y);
-        Key(VK_END);
-        Key(VK_HOME, qwintest::kShift);
         Type(ratio);
+        Key(VK_RETURN);
     }
 }
 
