@@ -26,18 +26,18 @@ struct FindData {
     std::vector<HWND> windows;
 };
 
+BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam) {
+    FindData *d = reinterpret_cast<FindData *>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == d->pid && ::IsWindowVisible(window)) d->windows.push_back(window);
+    return TRUE;
+}
+
 // The visible top-level windows of process pid, topmost first.
 std::vector<HWND> TopLevelWindows(DWORD pid) {
     FindData data = {pid, {}};
-    ::EnumWindows(
-        [](HWND window, LPARAM lParam) -> BOOL {
-            FindData *d = reinterpret_cast<FindData *>(lParam);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner == d->pid && ::IsWindowVisible(window)) d->windows.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&data));
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&data));
     return data.windows;
 }
 
