@@ -215,3 +215,15 @@ TEST_F(MainDialog, ClearEmptiesTheEntry) {
     for (int row = 0; row < 2; ++row) EXPECT_EQ(quillon.ReadRow(row).formula, "");
     EXPECT_EQ(::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_GETCHECK, 0, 0), BST_CHECKED);
 }
+
+// Ctrl+Shift+J in a formula editor asks the main dialog what it runs on.
+TEST_F(MainDialog, EditorSignalShowsTheProgramsData) {
+    quillon.ClickCenter(quillon.Item(IDC_PRODUCT));
+    quillon.Key('J', qwintest::kControl | qwintest::kShift);
+    Box box = quillon.WaitBox();
+    ASSERT_NE(box.hwnd, nullptr);
+    EXPECT_EQ(box.caption, "Quillon");
+    EXPECT_EQ(box.icon, BoxIcon::Asterisk);
+    EXPECT_NE(box.text.find("ATOMS.LST, 118 elements."), std::string::npos) << box.text;
+    quillon.Answer(box);
+}
