@@ -191,14 +191,6 @@ TEST_F(MainDialog, EnterStaysEscapeCloses) {
     EXPECT_EQ(quillon.WaitExit(), 0);
 }
 
-// The window's Close command sets appClosing: a wrong amount being edited
-// is not checked any more while the windows go away.
-TEST_F(MainDialog, CloseCommandSkipsTheLeaveChecks) {
-    quillon.Fill(IDC_AMOUNT, "abc", false);
-    ::PostMessageA(quillon.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(quillon.WaitExit(), 0);
-}
-
 // Clear empties the entry; the ratio shows 1 and the amount nothing.
 TEST_F(MainDialog, ClearEmptiesTheEntry) {
     quillon.Fill(IDC_SAMPLE_ID, "S-17");
