@@ -69,10 +69,21 @@ double BaselineStart(const std::string &folder) {
     return ready;
 }
 
-double QuillonStart(const std::string &folder) {
+// Seconds from CreateProcess until the main window exists (*shown) and
+// until its deferred initialisation has run (the result).
+double QuillonStart(const std::string &folder, double *shown) {
     Quillon quillon;
     double start = Now();
     if (!quillon.Start(folder)) return -1;
+    *shown = -1;
+    while (quillon.Running() && Now() - start < 30) {
+        HWND window = ::FindWindowA("#32770", "Quillon");
+        if (window != nullptr) {
+            *shown = Now() - start;
+            break;
+        }
+        ::Sleep(1);
+    }
     HWND main = quillon.WaitReady(30000, 1);
     double ready = Now() - start;
     if (main == nullptr) return -1;
@@ -82,14 +93,17 @@ double QuillonStart(const std::string &folder) {
 }
 
 void Startup(const std::string &folder, int runs) {
-    std::vector<double> baseline, quillon;
+    std::vector<double> baseline, quillon, shown;
     for (int i = 0; i < runs; ++i) {
         baseline.push_back(BaselineStart(folder));
-        quillon.push_back(QuillonStart(folder));
+        double windowTime = 0;
+        quillon.push_back(QuillonStart(folder, &windowTime));
+        shown.push_back(windowTime);
     }
     double b = Median(baseline), q = Median(quillon);
-    std::printf("startup: Quillon %.1f ms, baseline %.1f ms (medians of %d), ratio %.2f (target <= 1.3)\n", q * 1000,
-                b * 1000, runs, q / b);
+    std::printf("startup: Quillon %.1f ms (main window exists at %.1f ms), baseline %.1f ms (medians of %d), "
+                "ratio %.2f (target <= 1.3)\n",
+                q * 1000, Median(shown) * 1000, b * 1000, runs, q / b);
 }
 
 long FileSize(const std::string &folder) {
