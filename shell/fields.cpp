@@ -11,8 +11,16 @@ void FieldText(CWnd *window, char (&text)[100]) {
     window->GetWindowText(text, sizeof text);
 }
 
-// Selects the whole text and gives the field the focus again.
+// Selects the whole text and gives the field the focus again. The check's
+// message box, as it closes, gives the focus back to the window that was
+// getting it; the list answers that by posting itself a click that reopens
+// its last cell, which would take the focus from the field again and run
+// the check a second time. Such posted clicks (never the user's own, which
+// come as input) are dropped.
 void ReturnToField(CWnd *field) {
+    MSG posted;
+    while (::PeekMessageA(&posted, nullptr, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_REMOVE | PM_QS_POSTMESSAGE)) {
+    }
     field->SendMessage(EM_SETSEL, 0, -1);
     field->SetFocus();
 }

@@ -178,6 +178,20 @@ TEST_F(MainDialog, ClickingAwayFromAWrongProductShowsOneMessage) {
     EXPECT_EQ(::GetCapture(), nullptr);
 }
 
+// Tab from a refused ratio into the list: the list's reopening of its last
+// cell must not take the focus from the field that was sent back.
+TEST_F(MainDialog, TabIntoTheListAfterAWrongRatio) {
+    quillon.Fill(IDC_PRODUCT_RATIO, "?");  // left with Tab
+    ExpectBox("Wrong ratio value for the product!", BoxIcon::Hand);
+    quillon.Sync();
+    EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_PRODUCT_RATIO));
+    EXPECT_TRUE(quillon.WholeTextSelected(IDC_PRODUCT_RATIO));
+    EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
+    quillon.Fill(IDC_PRODUCT_RATIO, "2");
+    EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
+    EXPECT_EQ(::GetParent(quillon.Focus()), quillon.Item(IDC_LIST));  // now in the list's editor
+}
+
 // Enter never closes the dialog; Escape does, without a question.
 TEST_F(MainDialog, EnterStaysEscapeCloses) {
     for (int id : {IDC_SAMPLE_ID, IDC_PRODUCT, IDC_PRODUCT_RATIO, IDC_AMOUNT}) {
