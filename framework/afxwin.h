@@ -410,9 +410,19 @@ public:
     virtual int ExitInstance();   // default: 0
     virtual int Run();            // a message loop, when InitInstance returned TRUE
 
+    // afxext.cpp: 3-D controls, the registry key of the profile, resources, help.
+    BOOL Enable3dControls();
+    void SetRegistryKey(const char *key);
+    HICON LoadIcon(UINT id) const;
+    void OnHelp();
+
     const char *m_pszAppName;  // the executable's base name unless given
+    const char *m_pszRegistryKey = nullptr;  // set by SetRegistryKey
     CWnd *m_pMainWnd;
     HINSTANCE m_hInstance;
+
+private:
+    char m_registryKey[MAX_PATH] = "";
 };
 
 CWinApp *AfxGetApp();
