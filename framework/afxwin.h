@@ -413,7 +413,20 @@ public:
     const char *m_pszAppName;  // the executable's base name unless given
     CWnd *m_pMainWnd;
     HINSTANCE m_hInstance;
+
+    // Settings under HKEY_CURRENT_USER\Software\<registry key>\<m_pszAppName>\<section>
+    // (afxprof.cpp). Without a registry key nothing is stored: reads give
+    // the default, writes fail.
+    UINT GetProfileInt(const char *section, const char *entry, int defaultValue);
+    CString GetProfileString(const char *section, const char *entry, const char *defaultValue = nullptr);
+    BOOL WriteProfileInt(const char *section, const char *entry, int value);
+    BOOL WriteProfileString(const char *section, const char *entry, const char *value);
 };
+
+// The registry key under HKEY_CURRENT_USER\Software that the profile
+// functions use ("" until one is set).
+const char *AfxGetRegistryKey();
+void AfxSetRegistryKey(const char *key);
 
 CWinApp *AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();      // this module's instance
