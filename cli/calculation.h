@@ -1,17 +1,18 @@
-// The main dialog's calculation commands, without the dialog: the entry is
-// the field texts and the rows that opening a calculation file leaves, the
-// element selection is given instead of being chosen in the selection
-// dialog, and the message boxes become message texts.
+// The entry quillon-cli calculates on: the field texts and the rows that
+// opening a calculation file leaves, the element selection given on the
+// command line instead of chosen in the selection dialog, messages on
+// standard error. The commands themselves are the program's
+// (shell/calculation.h).
 #ifndef QUILLON_CLI_CALCULATION_H
 #define QUILLON_CLI_CALCULATION_H
 
+#include <string>
 #include <vector>
 
 #include "../common/rowstore.h"
 #include "../framework/afxstr.h"
 #include "../shell/calcfile.h"
-
-class CReaction;
+#include "../shell/calculation.h"
 
 // What the main dialog holds after a calculation file was opened.
 struct CalcEntry {
@@ -31,22 +32,28 @@ struct ElementSelection {
 // Sets the element table's inclusion flags to the selection.
 void ApplySelection(const ElementSelection &selection);
 
-// The preparation step: builds the reaction from the product fields and the
-// used rows (normalising them). 0 with *reaction (the caller deletes it),
-// or 1 empty product, 2 invalid product, 3 product ratio not a number,
-// 5 reaction not built, 6 no used row, 7 rows not obtained.
-int PrepareReaction(CalcEntry &entry, CReaction **reaction);
+// The command-line entry. The report is the sheet's text with LF line ends,
+// kept in sheetText; messages go to standard error as they come.
+class CliEntrySource : public CalcEntrySource {
+public:
+    CliEntrySource(CalcEntry &entry, const ElementSelection &selection, int showDifferential)
+        : entry(entry), selection(selection), showDifferential(showDifferential) {}
 
-// The automatic-ratio command: solves the Unfixed rows, writing the ratios
-// into entry.rows. Returns 0, or 1 with *message set; after a failed solve
-// the Unfixed rows' ratios are marked undetermined.
-int RunAutoRatioCommand(CalcEntry &entry, const ElementSelection &selection, CString *message);
+    CString ProductFormula() override { return entry.fields.productFormula; }
+    int ReadProductRatio(double *ratio) override;
+    int ReadAmount(double *amount) override;
+    int GetRows(int count, LedraRowList *list) override { return entry.rows.getRows(count, list); }
+    int GetUnfixedCount() override { return entry.rows.getUnfixedCount(); }
+    bool ChooseElements(const CString &product, int unfixedCount, int *resetFlag) override;
+    void ShowMessage(const char *text, CalcMessageKind kind, CalcField field) override;
+    void WriteReport(const CReaction &reaction, double amount) override;
 
-// The Calculate command up to the report: checks the amount, solves the
-// Unfixed rows first when autoRatio is set, computes the molar masses.
-// Returns 0 with *reaction (the caller deletes it) and *amount, or 1 with
-// *message set.
-int RunCalculateCommand(CalcEntry &entry, bool autoRatio, const ElementSelection &selection,
-                        CReaction **reaction, double *amount, CString *message);
+    std::string sheetText;
+
+private:
+    CalcEntry &entry;
+    const ElementSelection &selection;
+    int showDifferential;
+};
 
 #endif

@@ -64,9 +64,6 @@ void Put(FILE *stream, const std::string &text) { std::fwrite(text.data(), 1, te
 // One line of a bad-input message on stderr.
 void Complain(const std::string &text) { Put(stderr, "quillon-cli: " + text + "\n"); }
 
-// A message the program shows in a message box, on a line of its own.
-void ShowMessage(const char *message) { Put(stderr, std::string(message) + "\n"); }
-
 // printf-style formatting into a std::string.
 std::string Formatted(const char *format, double value) {
     CString text;
@@ -287,11 +284,8 @@ bool OpenCalculationFile(const std::string &path, CalcEntry &entry) {
 
 // solve FILE: the automatic-ratio command; prints the used rows.
 int CommandSolve(const ElementSelection &selection, CalcEntry &entry) {
-    CString message;
-    if (RunAutoRatioCommand(entry, selection, &message) != 0) {
-        ShowMessage(message);
-        return EXIT_CALCULATION;
-    }
+    CliEntrySource source(entry, selection, 1);
+    if (AutoRatioCommand(source) != 0) return EXIT_CALCULATION;
     std::string out;
     for (int i = 0; i < entry.rows.capacity(); ++i) {
         const LedraRow *row = entry.rows.row(i);
@@ -304,18 +298,10 @@ int CommandSolve(const ElementSelection &selection, CalcEntry &entry) {
 
 // sheet FILE: the Calculate command; prints the weighing sheet with LF line ends.
 int CommandSheet(const Options &options, const ElementSelection &selection, CalcEntry &entry) {
-    CReaction *reaction = nullptr;
-    double amount = 0.0;
-    CString message;
-    if (RunCalculateCommand(entry, options.autoRatio, selection, &reaction, &amount, &message) != 0) {
-        ShowMessage(message);
-        return EXIT_CALCULATION;
-    }
-    WeighingSheet sheet =
-        MakeWeighingSheet(*reaction, amount, entry.fields.sampleId, options.noDifferential ? 0 : 1);
-    delete reaction;
-    CString text = SheetFileText(sheet);
-    Put(stdout, TextModeRead(text.GetString(), static_cast<size_t>(text.GetLength())));
+    CliEntrySource source(entry, selection, options.noDifferential ? 0 : 1);
+    int reset = 0;
+    if (CalculateCommand(source, options.autoRatio, &reset) != 0) return EXIT_CALCULATION;
+    Put(stdout, source.sheetText);
     return 0;
 }
 

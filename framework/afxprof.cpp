@@ -1,19 +1,20 @@
 // The application's settings in the registry: the profile functions of
 // CWinApp. Values live under
 //   HKEY_CURRENT_USER\Software\<registry key>\<application name>\<section>
-// as REG_DWORD (integers) and REG_SZ (texts); the application name is the
-// application object's m_pszAppName, the executable's base name by default.
+// as REG_DWORD (integers) and REG_SZ (texts); the registry key is the one
+// given to SetRegistryKey, the application name the application object's
+// m_pszAppName, the executable's base name by default.
 #include "afxwin.h"
 
 namespace {
 
-char g_registryKey[MAX_PATH] = "";
-
 // Opens (or with create, creates) the section's key; nullptr when there is
-// no registry key or the key cannot be opened.
+// no registry key (SetRegistryKey) or the key cannot be opened.
 HKEY OpenSectionKey(const CWinApp *app, const char *section, bool create) {
-    if (g_registryKey[0] == 0 || app->m_pszAppName == nullptr || section == nullptr) return nullptr;
-    CString path = CString("Software\\") + g_registryKey + "\\" + app->m_pszAppName + "\\" + section;
+    const char *registryKey = app->m_pszRegistryKey;
+    if (registryKey == nullptr || registryKey[0] == 0 || app->m_pszAppName == nullptr || section == nullptr)
+        return nullptr;
+    CString path = CString("Software\\") + registryKey + "\\" + app->m_pszAppName + "\\" + section;
     HKEY key = nullptr;
     LONG status = create ? ::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
                                              KEY_READ | KEY_WRITE, nullptr, &key, nullptr)
@@ -22,12 +23,6 @@ HKEY OpenSectionKey(const CWinApp *app, const char *section, bool create) {
 }
 
 }  // namespace
-
-// The key under HKEY_CURRENT_USER\Software that settings go under.
-const char *AfxGetRegistryKey() { return g_registryKey; }
-
-// Sets that key (the application's SetRegistryKey).
-void AfxSetRegistryKey(const char *key) { ::lstrcpynA(g_registryKey, key != nullptr ? key : "", sizeof g_registryKey); }
 
 // A stored REG_DWORD, or defaultValue when it is missing or of another kind.
 UINT CWinApp::GetProfileInt(const char *section, const char *entry, int defaultValue) {

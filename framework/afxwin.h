@@ -410,23 +410,28 @@ public:
     virtual int ExitInstance();   // default: 0
     virtual int Run();            // a message loop, when InitInstance returned TRUE
 
+    // afxext.cpp: 3-D controls, the registry key of the profile, resources, help.
+    BOOL Enable3dControls();
+    void SetRegistryKey(const char *key);
+    HICON LoadIcon(UINT id) const;
+    void OnHelp();
+
     const char *m_pszAppName;  // the executable's base name unless given
+    const char *m_pszRegistryKey = nullptr;  // set by SetRegistryKey
     CWnd *m_pMainWnd;
     HINSTANCE m_hInstance;
 
-    // Settings under HKEY_CURRENT_USER\Software\<registry key>\<m_pszAppName>\<section>
+    // Settings under HKEY_CURRENT_USER\Software\<m_pszRegistryKey>\<m_pszAppName>\<section>
     // (afxprof.cpp). Without a registry key nothing is stored: reads give
     // the default, writes fail.
     UINT GetProfileInt(const char *section, const char *entry, int defaultValue);
     CString GetProfileString(const char *section, const char *entry, const char *defaultValue = nullptr);
     BOOL WriteProfileInt(const char *section, const char *entry, int value);
     BOOL WriteProfileString(const char *section, const char *entry, const char *value);
-};
 
-// The registry key under HKEY_CURRENT_USER\Software that the profile
-// functions use ("" until one is set).
-const char *AfxGetRegistryKey();
-void AfxSetRegistryKey(const char *key);
+private:
+    char m_registryKey[MAX_PATH] = "";
+};
 
 CWinApp *AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();      // this module's instance

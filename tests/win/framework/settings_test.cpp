@@ -17,10 +17,7 @@ const char kTestKey[] = "Quillon Framework Test";
 class ProfileTest : public ::testing::Test {
 protected:
     void SetUp() override { Clear(); }
-    void TearDown() override {
-        Clear();
-        AfxSetRegistryKey("");
-    }
+    void TearDown() override { Clear(); }
     static void Clear() { ::SHDeleteKeyA(HKEY_CURRENT_USER, (std::string("Software\\") + kTestKey).c_str()); }
     static std::string SectionPath(const char *app) {
         return std::string("Software\\") + kTestKey + "\\" + app + "\\Settings";
@@ -33,7 +30,7 @@ TEST_F(ProfileTest, ValuesLiveUnderTheKeyTheAppNameAndTheSection) {
     EXPECT_EQ(7u, app.GetProfileInt("Settings", "Count", 7));
     EXPECT_FALSE(app.WriteProfileInt("Settings", "Count", 3)) << "stored without a registry key";
 
-    AfxSetRegistryKey(kTestKey);
+    app.SetRegistryKey(kTestKey);
     EXPECT_EQ(7u, app.GetProfileInt("Settings", "Count", 7));
     EXPECT_STREQ("none", app.GetProfileString("Settings", "Dir", "none"));
     EXPECT_STREQ("", app.GetProfileString("Settings", "Dir"));
@@ -60,8 +57,8 @@ TEST_F(ProfileTest, ValuesLiveUnderTheKeyTheAppNameAndTheSection) {
 
 // The application name defaults to the executable's base name.
 TEST_F(ProfileTest, TheSubkeyFollowsTheExecutablesName) {
-    AfxSetRegistryKey(kTestKey);
     CWinApp app;
+    app.SetRegistryKey(kTestKey);
     ASSERT_TRUE(app.WriteProfileInt("Settings", "Show Differential", 1));
     HKEY key = nullptr;
     EXPECT_EQ(ERROR_SUCCESS,

@@ -70,10 +70,11 @@ AboutSeen g_about;
 // Reads the About box once it runs, then presses its OK button.
 void CALLBACK PressAboutOk(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND about = ::GetActiveWindow();
-    if (about == nullptr || ::GetDlgItem(about, IDC_ABOUT_NAME) == nullptr) return;
+    if (about == nullptr || ::GetDlgItem(about, IDOK) == nullptr) return;
     ::KillTimer(nullptr, timer);
     g_about.caption = TextOf(about);
-    g_about.name = TextOf(::GetDlgItem(about, IDC_ABOUT_NAME));
+    for (HWND child = ::GetWindow(about, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (TextOf(child).rfind("Quillon Version", 0) == 0) g_about.name = TextOf(child);
     HWND ok = ::GetDlgItem(about, IDOK);
     g_about.okButton = ok != nullptr && TextOf(ok) == "OK";
     ::PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));

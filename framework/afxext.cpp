@@ -1,0 +1,90 @@
+// COM start-up, the common controls and the application's registry key and
+// resources (the CWinApp members declared in afxwin.h that need them).
+#include "afxext.h"
+
+#include <ole2.h>
+
+#include <cstring>
+
+void AfxEnableControlContainer() {}
+
+// COM for this thread, undone when the process ends.
+BOOL AfxOleInit() { return SUCCEEDED(::OleInitialize(nullptr)); }
+
+// The tree view class, registered once.
+void AfxInitCommonControls() {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+}
+
+// ---------------------------------------------------------------------------
+// CWinApp: 3-D controls, registry key, resources, help
+
+// The system draws dialogs in 3-D itself; nothing to enable.
+BOOL CWinApp::Enable3dControls() { return TRUE; }
+
+// The profile functions work under HKEY_CURRENT_USER\Software\<key>\<application name>.
+void CWinApp::SetRegistryKey(const char *key) {
+    ::lstrcpynA(m_registryKey, key != nullptr ? key : "", sizeof m_registryKey);
+    m_pszRegistryKey = m_registryKey;
+}
+
+// An icon resource of the program's module, at the system's large icon size.
+HICON CWinApp::LoadIcon(UINT id) const { return ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(id)); }
+
+// The standard help command; the program's help is opened by its own menu commands.
+void CWinApp::OnHelp() {}
+
+// ---------------------------------------------------------------------------
+// CImageList
+
+// A new list of cx x cy images, replacing any list the object held.
+BOOL CImageList::Create(int cx, int cy, UINT flags, int initial, int grow) {
+    DeleteImageList();
+    m_hImageList = ImageList_Create(cx, cy, flags, initial, grow);
+    return m_hImageList != nullptr;
+}
+
+BOOL CImageList::DeleteImageList() {
+    if (m_hImageList == nullptr) return FALSE;
+    ImageList_Destroy(m_hImageList);
+    m_hImageList = nullptr;
+    return TRUE;
+}
+
+// ---------------------------------------------------------------------------
+// CTreeCtrl
+
+BOOL CTreeCtrl::SetItemState(HTREEITEM item, UINT state, UINT mask) {
+    TVITEMA tvi = {};
+    tvi.mask = TVIF_STATE;
+    tvi.hItem = item;
+    tvi.state = state;
+    tvi.stateMask = mask;
+    return (BOOL)SendMessage(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tvi));
+}
+
+DWORD_PTR CTreeCtrl::GetItemData(HTREEITEM item) const {
+    TVITEMA tvi = {};
+    tvi.mask = TVIF_PARAM;
+    tvi.hItem = item;
+    if (!SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tvi))) return 0;
+    return static_cast<DWORD_PTR>(tvi.lParam);
+}
+
+CString CTreeCtrl::GetItemText(HTREEITEM item) const {
+    char buffer[256] = "";
+    TVITEMA tvi = {};
+    tvi.mask = TVIF_TEXT;
+    tvi.hItem = item;
+    tvi.pszText = buffer;
+    tvi.cchTextMax = sizeof buffer;
+    SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tvi));
+    return CString(buffer);
+}
+
+// The item's rectangle (TVM_GETITEMRECT takes the item in the rectangle's place).
+BOOL CTreeCtrl::GetItemRect(HTREEITEM item, RECT *rect, BOOL textOnly) const {
+    std::memcpy(rect, &item, sizeof item);
+    return (BOOL)SendMessage(TVM_GETITEMRECT, textOnly, reinterpret_cast<LPARAM>(rect));
+}

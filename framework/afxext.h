@@ -1,0 +1,75 @@
+// Further pieces of the framework layer for the program's dialogs: COM
+// start-up, the tree view, image lists and the rich edit control. Thin
+// wrappers over the common controls' messages, nothing more.
+#ifndef QUILLON_FRAMEWORK_AFXEXT_H
+#define QUILLON_FRAMEWORK_AFXEXT_H
+
+#include "afxwin.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+// Hosting ActiveX controls needs nothing beyond COM here; kept for the
+// start-up sequence's shape.
+void AfxEnableControlContainer();
+
+// OleInitialize for this thread; FALSE when COM cannot be started.
+BOOL AfxOleInit();
+
+// Registers the common control classes the dialog templates name (tree view).
+void AfxInitCommonControls();
+
+// An image list owned by the object: destroyed with it.
+class CImageList {
+public:
+    CImageList() : m_hImageList(nullptr) {}
+    ~CImageList() { DeleteImageList(); }
+    BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
+    BOOL DeleteImageList();
+    int Add(HICON icon) { return ImageList_ReplaceIcon(m_hImageList, -1, icon); }
+    int GetImageCount() const { return ImageList_GetImageCount(m_hImageList); }
+    HIMAGELIST GetSafeHandle() const { return m_hImageList; }
+    operator HIMAGELIST() const { return m_hImageList; }
+
+    HIMAGELIST m_hImageList;
+
+private:
+    CImageList(const CImageList &) = delete;
+    CImageList &operator=(const CImageList &) = delete;
+};
+
+// The tree view control (SysTreeView32).
+class CTreeCtrl : public CWnd {
+public:
+    HTREEITEM InsertItem(const TVINSERTSTRUCTA *item) {
+        return reinterpret_cast<HTREEITEM>(SendMessage(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(item)));
+    }
+    HTREEITEM GetNextItem(HTREEITEM item, UINT code) const {
+        return reinterpret_cast<HTREEITEM>(SendMessage(TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
+    }
+    HTREEITEM GetRootItem() const { return GetNextItem(nullptr, TVGN_ROOT); }
+    HTREEITEM GetNextSiblingItem(HTREEITEM item) const { return GetNextItem(item, TVGN_NEXT); }
+    HTREEITEM GetSelectedItem() const { return GetNextItem(nullptr, TVGN_CARET); }
+    BOOL SelectItem(HTREEITEM item) { return (BOOL)SendMessage(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)); }
+    BOOL SetItemState(HTREEITEM item, UINT state, UINT mask);
+    UINT GetItemState(HTREEITEM item, UINT mask) const {
+        return (UINT)SendMessage(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), mask);
+    }
+    DWORD_PTR GetItemData(HTREEITEM item) const;
+    CString GetItemText(HTREEITEM item) const;
+    UINT GetCount() const { return (UINT)SendMessage(TVM_GETCOUNT); }
+    HIMAGELIST SetImageList(CImageList *list, int kind) {
+        return reinterpret_cast<HIMAGELIST>(SendMessage(TVM_SETIMAGELIST, kind, reinterpret_cast<LPARAM>(list->m_hImageList)));
+    }
+    BOOL GetItemRect(HTREEITEM item, RECT *rect, BOOL textOnly) const;
+};
+
+// The rich edit control of RICHED32.DLL ("RICHEDIT").
+class CRichEditCtrl : public CWnd {
+public:
+    void SetSel(long start, long end) { SendMessage(EM_SETSEL, (WPARAM)start, (LPARAM)end); }
+    void ReplaceSel(const char *text) { SendMessage(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text)); }
+    void Copy() { SendMessage(WM_COPY); }
+};
+
+#endif

@@ -1,0 +1,122 @@
+#include "outputdlg.h"
+
+#include <cstdio>
+
+#include "../chem/reaction.h"
+#include "../shell/quillondlg.h"
+#include "../shell/resource.h"
+#include "sheet.h"
+
+CString ReportFileName(const char *moduleDir, const char *extension, const SYSTEMTIME &time) {
+    CString name;
+    name.Format("%s%04d.%02d.%02d-%02d.%02d.%02d.%s", moduleDir, int(time.wYear), int(time.wMonth), int(time.wDay),
+                int(time.wHour), int(time.wMinute), int(time.wSecond), extension);
+    return name;
+}
+
+// ---------------------------------------------------------------------------
+// COutputDisplayDlg
+
+BEGIN_MESSAGE_MAP(COutputDisplayDlg, CDialog)
+    ON_BN_CLICKED(IDC_COPY_ALL, OnCopyAll)
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+COutputDisplayDlg::COutputDisplayDlg() : CDialog(IDD_OUTPUT_DISPLAY, nullptr) {}
+
+BOOL COutputDisplayDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    CDC *dc = GetDC();
+    font = new CFont;
+    font->CreatePointFont(100, fontFace, dc);
+    ReleaseDC(dc);
+    GetDlgItem(IDC_REPORT_TEXT)->SetFont(font, TRUE);
+    if (LoadReportFile() > 0) return TRUE;
+    AfxMessageBox("Error occured while displaying result.", MB_OK);
+    EndDialog(IDCANCEL);
+    return TRUE;
+}
+
+long COutputDisplayDlg::LoadReportFile() {
+    const size_t BUFFER_SIZE = 520;
+    if (size_t(fileName.GetLength()) >= BUFFER_SIZE) return 0;
+    std::FILE *file = std::fopen(fileName, "r");
+    if (file == nullptr) {
+        AfxMessageBox("Error occured while displaying output.", MB_OK);
+        return 0;
+    }
+    CWnd *edit = GetDlgItem(IDC_REPORT_TEXT);
+    char chunk[BUFFER_SIZE];
+    long total = 0;
+    for (;;) {
+        size_t n = std::fread(chunk, 1, BUFFER_SIZE - 1, file);
+        if (n == 0) break;
+        chunk[n] = 0;
+        total += long(n);
+        LRESULT end = edit->SendMessage(WM_GETTEXTLENGTH);
+        edit->SendMessage(EM_SETSEL, (WPARAM)end, end);
+        edit->SendMessage(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(chunk));
+    }
+    bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) AfxMessageBox("Error occured while displaying output.", MB_OK);
+    return total;
+}
+
+// The whole sheet to the clipboard; the selection stays to show what went.
+void COutputDisplayDlg::OnCopyAll() {
+    ::MessageBeep(MB_ICONASTERISK);
+    CRichEditCtrl *edit = static_cast<CRichEditCtrl *>(GetDlgItem(IDC_REPORT_TEXT));
+    edit->SetSel(0, -1);
+    edit->Copy();
+}
+
+void COutputDisplayDlg::OnDestroy() {
+    delete font;
+    font = nullptr;
+    Default();
+}
+
+// ---------------------------------------------------------------------------
+// The main dialog's default output
+
+int CQuillonDlg::WriteDefaultReport(const CReaction &reaction, double amount) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    CString name = ReportFileName(moduleDir, reportExtension, now);
+    std::FILE *file = std::fopen(name, "a");
+    if (file == nullptr) {
+        MessageBox("File I/O occured while producing output.");
+        return 1;
+    }
+    CString sampleId;
+    GetDlgItem(IDC_SAMPLE_ID)->GetWindowText(sampleId);
+    CString text = SheetFileText(MakeWeighingSheet(reaction, amount, sampleId, showDifferential));
+    std::fwrite(text.GetString(), 1, size_t(text.GetLength()), file);
+    std::fclose(file);
+
+    COutputDisplayDlg display;
+    display.SetData(name, reportFontFace);
+    display.DoModal();
+    return 0;
+}
+
+int CQuillonDlg::DeleteOldReports() {
+    CString pattern = moduleDir + "*." + reportExtension;
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    CString question = "There are old output files ( *." + reportExtension +
+                       " ), and they are about to be deleted.\nDo you want to go ahead and delete them?";
+    if (AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        ::FindClose(search);
+        return 0;
+    }
+    int deleted = 0;
+    do {
+        if (!::DeleteFileA(moduleDir + found.cFileName)) break;
+        ++deleted;
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return deleted;
+}

@@ -1,0 +1,358 @@
+#include "quillondlg.h"
+
+#include <cstring>
+
+#include "../chem/atomselect.h"
+#include "../chem/elements.h"
+#include "../chem/formula.h"
+#include "../chem/reaction.h"
+#include "afxext.h"
+#include "fields.h"
+#include "resource.h"
+
+int appClosing = 0;
+
+int FormulaCheckCallback(const char *formula) { return formulaParser->Check(formula) == 0 ? 1 : 0; }
+
+int AppClosingCallback() { return appClosing; }
+
+BEGIN_MESSAGE_MAP(CQuillonDlg, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_BN_CLICKED(IDC_CALCULATE, OnCalculate)
+    ON_BN_CLICKED(IDC_CLEAR, OnClear)
+    ON_WM_DESTROY()
+    ON_WM_CLOSE()
+    ON_WM_INITMENU()
+    ON_MESSAGE(WM_DEFERRED_INIT, OnDeferredInit)
+    ON_MESSAGE(VXN_EDITORSIGNAL, OnEditorSignal)
+END_MESSAGE_MAP()
+
+CQuillonDlg::CQuillonDlg(CWnd *parent)
+    : CDialog(IDD_QUILLON_DIALOG, parent), fileExtension("QSF"), fileFilter("Quillon Source Files(*.QSF)") {
+    m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
+}
+
+CQuillonDlg::~CQuillonDlg() {
+    delete letterFont;
+    delete digitFont;
+    delete ledraInit;
+    delete vexilInit;
+    delete formulaParser;
+    formulaParser = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+BOOL CQuillonDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    HMENU systemMenu = GetSystemMenu(FALSE);
+    char about[64] = "";
+    if (systemMenu != nullptr && ::LoadStringA(AfxGetInstanceHandle(), IDS_ABOUTBOX, about, sizeof about) > 0) {
+        ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+    }
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    reportFontFace = "Courier New";
+    formulaFontFace = "Times New Roman";
+    reportExtension = "QL";
+
+    char path[MAX_PATH];
+    DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
+    char *slash = length > 0 && length < sizeof path ? std::strrchr(path, '\\') : nullptr;
+    if (slash == nullptr) {
+        AfxMessageBox("Failed to get module path.");
+        ::ExitProcess(1);
+    }
+    slash[1] = 0;
+    moduleDir = path;
+
+    DeleteOldReports();
+    ReadSettings();
+
+    HCURSOR cursor = ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
+    wordAvailable = ::CLSIDFromProgID(L"Word.Application", &wordClsid) == S_OK ? 1 : 0;
+    ::SetCursor(cursor);
+    if (!wordAvailable) outputToWord = 0;
+
+    CString atoms = moduleDir;
+    atoms += "ATOMS.LST";
+    elementCount = elementTable.Load(atoms);
+    if (elementCount <= 0) {
+        AfxMessageBox("Couldn't load data from ATOMS.LST.");
+        SendMessage(WM_CLOSE);
+        return FALSE;
+    }
+
+    productField = new CProductField;
+    productField->SubclassDlgItem(IDC_PRODUCT, this);
+    productField->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    ratioField = new CNumberField("Wrong ratio value for the product!");
+    ratioField->SubclassDlgItem(IDC_PRODUCT_RATIO, this);
+    ratioField->SetWindowText("1");
+    amountField = new CNumberField("Wrong value for amount!");
+    amountField->SubclassDlgItem(IDC_AMOUNT, this);
+    amountField->SetWindowText("1");
+
+    formulaParser = new CFormulaParser(LookupElement);
+    PostMessage(WM_DEFERRED_INIT, 0, 0);
+    return TRUE;
+}
+
+// The settings as a first run has them: output to Word when it is there,
+// "Auto-Ratio" checked, the element selection reset after each
+// calculation, the differential shown.
+void CQuillonDlg::ReadSettings() {
+    outputToWord = 1;
+    CheckDlgButton(IDC_AUTO_RATIO, BST_CHECKED);
+    resetSelectionAfterCalc = 1;
+    showDifferential = 1;
+}
+
+void CQuillonDlg::WriteSettings() {}
+
+// Fonts, the two custom controls and the layout over the list's columns.
+LRESULT CQuillonDlg::OnDeferredInit(WPARAM, LPARAM) {
+    delete letterFont;
+    letterFont = nullptr;
+    delete digitFont;
+    digitFont = nullptr;
+    CDC *dc = GetDC();
+    letterFont = new CFont;
+    letterFont->CreatePointFont(140, formulaFontFace, dc);
+    digitFont = new CFont;
+    digitFont->CreatePointFont(90, formulaFontFace, dc);
+    ReleaseDC(dc);
+
+    delete vexilInit;
+    vexilInit = new VexilInit;
+    vexilInit->maxLength = 256;
+    vexilInit->letterFont = *letterFont;
+    vexilInit->digitFont = *digitFont;
+    vexilInit->top = 0;
+    vexilInit->digitOffset = -5;
+    vexilInit->leftMargin = 2;
+    vexilInit->rightMargin = 1;
+    GetDlgItem(IDC_PRODUCT)->SendMessage(VXM_INITIALIZE, reinterpret_cast<WPARAM>(vexilInit), 0);
+
+    CRect productClient;
+    GetDlgItem(IDC_PRODUCT)->GetClientRect(&productClient);
+    delete ledraInit;
+    ledraInit = new LedraInit;
+    ledraInit->vexilInit = vexilInit;
+    ledraInit->font = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+    ledraInit->backColor = 13761534;
+    ledraInit->rowHeight = productClient.Height();
+    ledraInit->numberChars = 3;
+    ledraInit->formulaLeft = 0;
+    ledraInit->ratioChars = 8;
+    ledraInit->ratioLeft = 0;
+    ledraInit->formulaCheck = FormulaCheckCallback;
+    ledraInit->isClosing = AppClosingCallback;
+    ledraInit->caption = "Quillon ";
+    GetDlgItem(IDC_LIST)->SendMessage(LDM_INITIALIZE, reinterpret_cast<WPARAM>(this),
+                                      reinterpret_cast<LPARAM>(ledraInit));
+    LayOutOverColumns();
+    return 1;
+}
+
+CRect CQuillonDlg::GetControlRectInParent(int id) const {
+    CRect rect;
+    GetDlgItem(id)->GetWindowRect(&rect);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT *>(&rect), 2);
+    return rect;
+}
+
+// The fields and headers take the list's column edges.
+void CQuillonDlg::LayOutOverColumns() {
+    CRect list = GetControlRectInParent(IDC_LIST);
+    int x0 = list.left, x1 = x0 + ledraInit->formulaLeft, x2 = x0 + ledraInit->ratioLeft, xR = list.right;
+    const struct { int id, left, right; } moves[] = {
+        {IDC_SAMPLE_ID, x0, xR},      {IDC_PRODUCT, x0, x2},        {IDC_PRODUCT_RATIO, x2, xR},
+        {IDC_HEADER_NUMBER, x0, x1},  {IDC_HEADER_FORMULA, x1, x2}, {IDC_HEADER_RATIO, x2, xR},
+    };
+    for (const auto &move : moves) {
+        CRect own = GetControlRectInParent(move.id);
+        GetDlgItem(move.id)->MoveWindow(move.left, own.top, move.right - move.left, own.Height(), TRUE);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Commands and system messages
+
+BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+    UINT id = LOWORD(wParam);
+    if (id == IDOK) return TRUE;  // Enter never closes the window
+    if ((id == IDC_PRODUCT_RATIO || id == IDC_LIST) && HIWORD(wParam) == LDN_AUTORATIO) {
+        OnAutoRatio();
+        return TRUE;
+    }
+    switch (id) {
+    case ID_FILE_NEW:
+        OnClear();
+        break;
+    case ID_FILE_EXIT:
+        appClosing = 1;
+        SendMessage(WM_CLOSE);
+        break;
+    case ID_HELP_ABOUT: {
+        CDialog about(IDD_ABOUTBOX, this);
+        about.DoModal();
+        break;
+    }
+    case ID_OUTPUT_WORD:
+        outputToWord = 1;
+        break;
+    case ID_OUTPUT_DEFAULT:
+        outputToWord = 0;
+        break;
+    case ID_OPTIONS_DIFFERENCE:
+        showDifferential = showDifferential == 0 ? 1 : 0;
+        break;
+    default:
+        break;
+    }
+    return CWnd::OnCommand(wParam, lParam);
+}
+
+void CQuillonDlg::OnSysCommand(UINT id, LPARAM) {
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        CDialog about(IDD_ABOUTBOX, this);
+        about.DoModal();
+        return;
+    }
+    // Menu and keyboard variants of the command carry flags in the low bits.
+    if ((id & 0xFFF0) == SC_CLOSE) appClosing = 1;
+    Default();
+}
+
+// Minimised, the window shows its icon centred.
+void CQuillonDlg::OnPaint() {
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+    CRect client;
+    GetClientRect(&client);
+    int x = (client.Width() - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (client.Height() - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+}
+
+// Opening a menu first gives the focus to the dialog, so that a field being
+// edited runs its leave check before a command acts on it.
+void CQuillonDlg::OnInitMenu(HMENU menu) {
+    SetFocus();
+    UINT grey = wordAvailable ? MF_ENABLED : MF_GRAYED;
+    ::EnableMenuItem(menu, ID_OUTPUT_WORD, MF_BYCOMMAND | grey);
+    ::EnableMenuItem(menu, ID_OUTPUT_DEFAULT, MF_BYCOMMAND | grey);
+    ::CheckMenuItem(menu, ID_OUTPUT_WORD, MF_BYCOMMAND | (outputToWord ? MF_CHECKED : MF_UNCHECKED));
+    ::CheckMenuItem(menu, ID_OUTPUT_DEFAULT, MF_BYCOMMAND | (outputToWord ? MF_UNCHECKED : MF_CHECKED));
+    ::CheckMenuItem(menu, ID_OPTIONS_DIFFERENCE, MF_BYCOMMAND | (showDifferential ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// Ctrl+Shift+J in a formula editor: what this copy of the program runs on.
+LRESULT CQuillonDlg::OnEditorSignal(WPARAM, LPARAM) {
+    CString text;
+    text.Format("Quillon 1.0 (%d-bit)\n\nElement data: %sATOMS.LST, %d elements.\nReport files: %s*.%s",
+                int(sizeof(void *) * 8), moduleDir.GetString(), elementCount, moduleDir.GetString(),
+                reportExtension.GetString());
+    MessageBox(text, "Quillon", MB_OK | MB_ICONINFORMATION);
+    return 0;
+}
+
+void CQuillonDlg::OnDestroy() {
+    Default();
+    WriteSettings();
+    if (productField != nullptr) {
+        productField->UnsubclassWindow();
+        delete productField;
+        productField = nullptr;
+    }
+    if (ratioField != nullptr) {
+        ratioField->UnsubclassWindow();
+        delete ratioField;
+        ratioField = nullptr;
+    }
+    if (amountField != nullptr) {
+        amountField->UnsubclassWindow();
+        delete amountField;
+        amountField = nullptr;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Calculate, Clear and the automatic ratios
+
+void CQuillonDlg::OnCalculate() {
+    ::MessageBeep(MB_ICONASTERISK);
+    CalculateCommand(*this, IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED, &resetSelectionAfterCalc);
+}
+
+void CQuillonDlg::OnClear() {
+    SetDlgItemText(IDC_SAMPLE_ID, "");
+    GetDlgItem(IDC_PRODUCT)->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    SetDlgItemText(IDC_PRODUCT_RATIO, "1");
+    GetDlgItem(IDC_LIST)->SendMessage(LDM_RESETCONTENT);
+    SetDlgItemText(IDC_AMOUNT, "");
+}
+
+void CQuillonDlg::OnAutoRatio() { AutoRatioCommand(*this); }
+
+int CQuillonDlg::PrepareReaction(CReaction **reaction) { return PrepareCalculation(*this, reaction); }
+
+int CQuillonDlg::PrepareAndRun(CReaction **reaction) {
+    return PrepareAndRunCalculation(*this, IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED, reaction);
+}
+
+CString CQuillonDlg::ProductFormula() {
+    CString text;
+    GetDlgItem(IDC_PRODUCT)->GetWindowText(text);
+    return text;
+}
+
+int CQuillonDlg::ReadProductRatio(double *ratio) {
+    return ReadNumberFieldOr(GetDlgItem(IDC_PRODUCT_RATIO), UNDETERMINED_RATIO, ratio);
+}
+
+int CQuillonDlg::ReadAmount(double *amount) { return ReadNumberField(GetDlgItem(IDC_AMOUNT), amount); }
+
+int CQuillonDlg::GetRows(int count, LedraRowList *list) {
+    return (int)GetDlgItem(IDC_LIST)->SendMessage(LDM_GETROWS, (WPARAM)count, reinterpret_cast<LPARAM>(list));
+}
+
+int CQuillonDlg::GetUnfixedCount() { return (int)GetDlgItem(IDC_LIST)->SendMessage(LDM_GETUNFIXEDCOUNT); }
+
+bool CQuillonDlg::ChooseElements(const CString &product, int unfixedCount, int *resetFlag) {
+    CAtomSelectionDlg selection;
+    selection.SetData(product, unfixedCount, formulaParser, resetFlag);
+    return selection.DoModal() == IDOK;
+}
+
+// Failures carry the stop icon, input to correct and warnings the
+// exclamation; input to correct sends the user back to its field.
+void CQuillonDlg::ShowMessage(const char *text, CalcMessageKind kind, CalcField field) {
+    MessageBox(text, "Quillon", MB_OK | (kind == CALC_FAILURE ? MB_ICONHAND : MB_ICONEXCLAMATION));
+    if (kind != CALC_CORRECT) return;
+    int id = field == CALC_FIELD_PRODUCT ? IDC_PRODUCT
+             : field == CALC_FIELD_RATIO ? IDC_PRODUCT_RATIO
+             : field == CALC_FIELD_AMOUNT ? IDC_AMOUNT
+                                          : 0;
+    if (id == 0) return;
+    CWnd *control = GetDlgItem(id);
+    control->SetFocus();
+    control->SendMessage(EM_SETSEL, 0, -1);
+}
+
+// The report goes to the default output; the Word output takes its place
+// when it is chosen and Word is there.
+void CQuillonDlg::WriteReport(const CReaction &reaction, double amount) { WriteDefaultReport(reaction, amount); }
+
+void CQuillonDlg::RowsChanged() { GetDlgItem(IDC_LIST)->InvalidateRect(nullptr, TRUE); }

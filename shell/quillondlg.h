@@ -1,0 +1,102 @@
+// The main dialog: sample ID, product formula, ratio and amount, the list
+// of starting materials, "Auto-Ratio", Calculate and Clear. It owns the
+// formula fonts, the initialisation records of both custom controls and the
+// formula parser, and answers the list's callbacks.
+#ifndef QUILLON_SHELL_QUILLONDLG_H
+#define QUILLON_SHELL_QUILLONDLG_H
+
+#include "../common/ledra.h"
+#include "../common/vexil.h"
+#include "afxwin.h"
+#include "calculation.h"
+
+class CProductField;
+class CNumberField;
+class CReaction;
+
+// 1 once the user closes the application with Exit or the Close command.
+extern int appClosing;
+
+// The list's callbacks: 1 when formulaParser accepts the formula, else 0;
+// and appClosing.
+int FormulaCheckCallback(const char *formula);
+int AppClosingCallback();
+
+class CQuillonDlg : public CDialog, protected CalcEntrySource {
+public:
+    explicit CQuillonDlg(CWnd *parent = nullptr);
+    ~CQuillonDlg() override;
+
+    // Calculate's steps (shell/calculation.h holds the shared logic).
+    int PrepareReaction(CReaction **reaction);
+    int PrepareAndRun(CReaction **reaction);
+
+    // The default output: the sheet appended to this second's report file,
+    // then shown. 1 when the file cannot be opened, else 0.
+    int WriteDefaultReport(const CReaction &reaction, double amount);
+    // Offers to delete the report files of earlier runs; the number deleted.
+    int DeleteOldReports();
+
+    HICON m_hIcon;
+    int showDifferential = 1;
+    CString fileExtension;
+    CString fileFilter;
+    int resetSelectionAfterCalc = 1;
+    CProductField *productField = nullptr;
+    CNumberField *ratioField = nullptr;
+    CNumberField *amountField = nullptr;
+    VexilInit *vexilInit = nullptr;
+    LedraInit *ledraInit = nullptr;
+    CString formulaFontFace;
+    CFont *digitFont = nullptr;
+    CFont *letterFont = nullptr;
+    CString reportFontFace;
+    CString wordDocumentName;
+    CString moduleDir;
+    CString reportExtension;
+    CLSID wordClsid = {};
+    int outputToWord = 0;
+    int wordAvailable = 0;
+
+protected:
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+
+    void OnSysCommand(UINT id, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(m_hIcon); }
+    void OnCalculate();
+    void OnClear();
+    void OnDestroy();
+    void OnClose() { Default(); }
+    void OnInitMenu(HMENU menu);
+    LRESULT OnDeferredInit(WPARAM, LPARAM);
+    LRESULT OnEditorSignal(WPARAM, LPARAM);
+    DECLARE_MESSAGE_MAP()
+
+    void OnAutoRatio();
+
+    // The settings: read in OnInitDialog, written in OnDestroy. Until they
+    // are kept in the registry the defaults apply.
+    void ReadSettings();
+    void WriteSettings();
+
+    // CalcEntrySource: the commands' view of this dialog.
+    CString ProductFormula() override;
+    int ReadProductRatio(double *ratio) override;
+    int ReadAmount(double *amount) override;
+    int GetRows(int count, LedraRowList *list) override;
+    int GetUnfixedCount() override;
+    bool ChooseElements(const CString &product, int unfixedCount, int *resetFlag) override;
+    void ShowMessage(const char *text, CalcMessageKind kind, CalcField field) override;
+    void WriteReport(const CReaction &reaction, double amount) override;
+    void RowsChanged() override;
+
+private:
+    // A control's window rectangle in this dialog's client coordinates.
+    CRect GetControlRectInParent(int id) const;
+    void LayOutOverColumns();
+    int elementCount = 0;  // elements loaded from ATOMS.LST
+};
+
+#endif

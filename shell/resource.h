@@ -1,0 +1,71 @@
+// Resource ids of Quillon.exe: dialogs, controls, menu, strings, icons and
+// the legend bitmap. Shared by quillon.rc and the program's sources.
+#ifndef QUILLON_SHELL_RESOURCE_H
+#define QUILLON_SHELL_RESOURCE_H
+
+// Dialogs
+#define IDD_ABOUTBOX 100
+#define IDD_QUILLON_DIALOG 102
+#define IDD_OUTPUT_DISPLAY 104
+#define IDD_ATOM_SELECTION 141
+
+// Menu and program icon
+#define IDR_MAINFRAME 128
+
+// State icons of the element list and the legend
+#define IDI_NONMETAL_INCLUDED 135
+#define IDI_METAL_EXCLUDED 136
+#define IDI_METAL_INCLUDED 138
+#define IDI_NONMETAL_EXCLUDED 139
+#define IDI_STATE_EMPTY 140
+#define IDB_LEGEND 144
+
+// Strings
+#define IDS_ABOUTBOX 101
+
+// System menu item
+#define IDM_ABOUTBOX 0x0010
+
+// Main dialog controls
+#define IDC_CLEAR 101
+#define IDC_PRODUCT 1001
+#define IDC_LIST 1005
+#define IDC_SAMPLE_ID 1030
+#define IDC_PRODUCT_RATIO 1032
+#define IDC_AMOUNT 1033
+#define IDC_SAMPLE_ID_LABEL 1034
+#define IDC_PRODUCT_LABEL 1035
+#define IDC_RATIO_LABEL 1036
+#define IDC_AUTO_RATIO 1037
+#define IDC_CALCULATE 1038
+#define IDC_HEADER_NUMBER 1040
+#define IDC_HEADER_FORMULA 1041
+#define IDC_HEADER_RATIO 1042
+
+// Report display
+#define IDC_REPORT_TEXT 1007
+#define IDC_COPY_ALL 1008
+
+// Element selection
+#define IDC_RETAIN_CHANGE 1020
+#define IDC_RESET 1021
+#define IDC_ELEMENT_TREE 1022
+#define IDC_SET_ALL 1023
+#define IDC_CALIBRATION 1024
+#define IDC_SELECTION_HELP 1027
+
+// Menu commands
+#define ID_FILE_NEW 32771
+#define ID_FILE_EXIT 32772
+#define ID_HELP_HELP 32773
+#define ID_HELP_ABOUT 32774
+#define ID_OUTPUT_WORD 32776
+#define ID_OUTPUT_DEFAULT 32777
+#define ID_FILE_OPEN 32778
+#define ID_FILE_SAVE 32779
+#define ID_OPTIONS_DIFFERENCE 32781
+
+// Messages to the main dialog
+#define WM_DEFERRED_INIT (WM_USER + 1)  // 1025
+
+#endif
