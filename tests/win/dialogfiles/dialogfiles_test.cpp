@@ -7,6 +7,7 @@
 #include <shlwapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -91,6 +92,7 @@ protected:
     }
     void SetUp() override {
         ::SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Hobnail");
+        ::SHDeleteKeyA(HKEY_CLASSES_ROOT, "Word.Application");  // left by a test that crashed
         DeleteReports();
         appClosing = 0;
     }
@@ -311,6 +313,36 @@ TEST_F(DialogTest, AFailedSaveKeepsTheOldFile) {
     // Nothing but the kept file is left in the folder.
     WIN32_FIND_DATAA found;
     HANDLE search = ::FindFirstFileA((TempFolder() + "*.tmp").c_str(), &found);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, search) << found.cFileName;
+    if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
+}
+
+// A full disk: the save fails, the old file stays, no partial file is left.
+// Runs only on the tiny filesystem full_disk.sh mounts (QUILLON_TINY_DISK).
+TEST_F(DialogTest, FullDiskSaveKeepsTheOldFile) {
+    const char *tiny = std::getenv("QUILLON_TINY_DISK");
+    if (tiny == nullptr) GTEST_SKIP() << "run by full_disk.sh on a tiny filesystem";
+    std::string folder = std::string(tiny) + "\\";
+    const std::string old = "-1 old\r\n0 1.00000 1.00000 H2O\r\n";
+    Put(folder + "entry.QSF", old);
+    // Fill the disk to the last byte.
+    FILE *filler = std::fopen((folder + "filler").c_str(), "wb");
+    ASSERT_NE(nullptr, filler);
+    std::string block(4096, 'x');
+    while (std::fwrite(block.data(), 1, block.size(), filler) == block.size() && std::fflush(filler) == 0) {
+    }
+    std::fclose(filler);
+    qwintest::MessageBoxWatcher boxes(IDYES);
+    Run([&](CQuillonDlg &dialog) {
+        FillEntry(dialog);
+        qwintest::FileDialogDriver driver(folder + "entry.QSF");
+        dialog.SendMessage(WM_COMMAND, ID_FILE_SAVE);
+    });
+    ASSERT_LE(1u, boxes.Count());
+    EXPECT_EQ("Failed to save to a file.", boxes[boxes.Count() - 1].text);
+    EXPECT_EQ(old, Slurp(folder + "entry.QSF"));
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((folder + "*.tmp").c_str(), &found);
     EXPECT_EQ(INVALID_HANDLE_VALUE, search) << found.cFileName;
     if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
 }
