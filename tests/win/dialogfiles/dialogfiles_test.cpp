@@ -146,14 +146,21 @@ CQuillonDlg *DialogTest::current = nullptr;
 std::function<void(CQuillonDlg &)> DialogTest::currentScript;
 bool DialogTest::exitAfterScript = true;
 
-// Presses OK of the next window with this caption (the About box, the report display).
-std::string g_pressCaption;
+// Presses OK of the next window with this caption (the About box, the
+// report display), keeping the texts of its controls.
+std::string g_pressCaption, g_pressedTexts;
 bool g_pressed = false;
 void CALLBACK PressOk(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND window = ::FindWindowA("#32770", g_pressCaption.c_str());
     if (window == nullptr || !::IsWindowEnabled(window)) return;
     ::KillTimer(nullptr, timer);
     g_pressed = true;
+    g_pressedTexts.clear();
+    for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        char text[128] = "";
+        ::GetWindowTextA(child, text, sizeof text);
+        g_pressedTexts += std::string(text) + "|";
+    }
     ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 UINT_PTR PressOkWhenShown(const char *caption) {
@@ -457,6 +464,8 @@ TEST_F(DialogTest, HelpOpensTheContentsAndAboutShowsTheVersion) {
         dialog.SendMessage(WM_COMMAND, ID_HELP_ABOUT);
         ::KillTimer(nullptr, timer);
         EXPECT_TRUE(g_pressed);
+        EXPECT_NE(std::string::npos, g_pressedTexts.find("|Quillon Version 1.0|")) << g_pressedTexts;
+        EXPECT_NE(std::string::npos, g_pressedTexts.find("|OK|")) << g_pressedTexts;
     });
 }
 

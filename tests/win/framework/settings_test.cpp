@@ -1,14 +1,13 @@
-// The profile functions of CWinApp (settings in the registry) and
-// CFileDialog driven as a person drives it.
+// The profile functions of CWinApp: settings in the registry. (CFileDialog
+// and the subkey named after the program are tested through the main
+// dialog, tests/win/dialogfiles.)
 #include <gtest/gtest.h>
 
 #include <shlwapi.h>
 
 #include <string>
 
-#include "afxdlgs.h"
 #include "afxwin.h"
-#include "qwintest.h"
 
 namespace {
 
@@ -53,51 +52,6 @@ TEST_F(ProfileTest, ValuesLiveUnderTheKeyTheAppNameAndTheSection) {
     ::RegSetValueExA(key, "Bare", 0, REG_SZ, reinterpret_cast<const BYTE *>("abc"), 3);
     ::RegCloseKey(key);
     EXPECT_STREQ("abc", app.GetProfileString("Settings", "Bare"));
-}
-
-// The application name defaults to the executable's base name.
-TEST_F(ProfileTest, TheSubkeyFollowsTheExecutablesName) {
-    CWinApp app;
-    app.SetRegistryKey(kTestKey);
-    ASSERT_TRUE(app.WriteProfileInt("Settings", "Show Differential", 1));
-    HKEY key = nullptr;
-    EXPECT_EQ(ERROR_SUCCESS,
-              ::RegOpenKeyExA(HKEY_CURRENT_USER, SectionPath("framework_tests").c_str(), 0, KEY_READ, &key));
-    if (key != nullptr) ::RegCloseKey(key);
-}
-
-std::string TempFolder() {
-    char path[MAX_PATH];
-    ::GetTempPathA(sizeof path, path);
-    return path;
-}
-
-const char kFilter[] = "Quillon Source Files(*.QSF)|*.QSF||";
-
-// Lost default extension, wrong filter text, or Cancel taken as a choice.
-TEST(FileDialogTest, SaveAddsTheDefaultExtensionAndCancelChoosesNothing) {
-    qwintest::TestHost host;
-    CWnd parent;
-    parent.Attach(host.hwnd());
-    std::string folder = TempFolder();
-    {
-        CFileDialog dialog(FALSE, "QSF", "Ba(NO3)2", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kFilter, &parent);
-        qwintest::FileDialogDriver driver(folder + "quillon-fd-test");
-        ASSERT_EQ(IDOK, dialog.DoModal());
-        EXPECT_TRUE(driver.answered);
-        EXPECT_EQ("Quillon Source Files(*.QSF)", driver.fileType);
-        EXPECT_EQ("Ba(NO3)2", driver.initialName);
-        // The extension comes from the filter or the default; Wine lowercases it.
-        EXPECT_STRCASEEQ((folder + "quillon-fd-test.QSF").c_str(), dialog.GetPathName());
-        EXPECT_STRCASEEQ("quillon-fd-test.QSF", dialog.GetFileName());
-    }
-    {
-        CFileDialog dialog(TRUE, "QSF", "*.QSF", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kFilter, &parent);
-        qwintest::FileDialogDriver driver("", true);
-        EXPECT_EQ(IDCANCEL, dialog.DoModal());
-        EXPECT_TRUE(driver.answered);
-    }
-    parent.Detach();
 }
 
 }  // namespace
