@@ -2,6 +2,7 @@
 // molar masses, the differential and the automatic ratio determination.
 #include "reaction.h"
 
+#include <cmath>
 #include <vector>
 
 #include "elements.h"
@@ -152,6 +153,10 @@ int CReaction::SolveRatios() {
     }
 
     if (SolveLinearSystem(rows, unknowns, matrix.data(), x.data()) != 1) return 1;
+    // A ratio that is not a finite number never reaches the list.
+    for (double value : x) {
+        if (!std::isfinite(value)) return 1;
+    }
 
     column = 0;
     for (int i = 0; i < reactantCount; ++i) {

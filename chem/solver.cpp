@@ -485,14 +485,44 @@ int SolveOverdeterminedChecked(const Balance &b, double *x, double budget, int *
     return 1;
 }
 
+// The square balance, solved in place by GaussSolve and then held to its own
+// equations. Rows that are dependent in exact arithmetic need not give an
+// exact 0.0 pivot when the counts are fractions (Sr0.3Ba0.7TiO3 beside
+// Sr0.6Ba1.4Ti2O6), and the elimination then "solves" the system with
+// ratios near 1e15 of opposite signs. So the solution must be finite, the
+// rows must each add a clear new direction (the greedy pass's test), and the
+// solution must satisfy every equation within RESIDUAL_TOLERANCE.
+int SolveSquare(int n, double *matrix, double *x)
+{
+    const Balance b{n, n, matrix};
+    if (HasNonFinite(b)) return 0;
+    std::vector<double> original(matrix, matrix + static_cast<size_t>(n) * (n + 1));
+    const Balance intact{n, n, original.data()};
+    std::vector<int> rows(n);
+    for (int i = 0; i < n; ++i) rows[i] = i;
+    if (static_cast<int>(GreedyBasis(intact, rows, CopyClasses(intact, rows)).size()) < n) return 0;
+    if (GaussSolve(n, matrix, x) != 1) return 0;
+    for (int j = 0; j < n; ++j) {
+        if (!std::isfinite(x[j])) return 0;
+    }
+    return ResidualTest(n, n, original.data(), x, RESIDUAL_TOLERANCE);
+}
+
 }  // namespace
 
-// E < U fails, E = U solves the square system in place, E > U searches a
-// consistent square subsystem.
+// E < U fails, E = U solves the square system in place and checks the
+// solution, E > U searches a consistent square subsystem.
 int SolveLinearSystem(int E, int U, double *matrix, double *x)
 {
     if (E < U) return 0;
-    if (E == U) return GaussSolve(E, matrix, x);
+    if (E == U) {
+        if (E < 1 || !matrix || !x) return 0;
+        try {
+            return SolveSquare(E, matrix, x);
+        } catch (const std::bad_alloc &) {
+            return 0;
+        }
+    }
     return SolveOverdetermined(E, U, matrix, x);
 }
 

@@ -4,7 +4,9 @@
 #ifndef QUILLON_CHEM_SOLVER_H
 #define QUILLON_CHEM_SOLVER_H
 
-// E equations, U unknowns: E < U fails, E = U GaussSolve, E > U
+// E equations, U unknowns: E < U fails; E = U GaussSolve, accepted only
+// when the rows are numerically independent and the solution is finite and
+// satisfies every equation within RESIDUAL_TOLERANCE; E > U
 // SolveOverdetermined. Returns 1 with x[0..U-1] filled, else 0.
 int SolveLinearSystem(int E, int U, double *matrix, double *x);
 

@@ -29,6 +29,9 @@
 #define LDM_TABOUT 2224    // 0x08B0, wParam 1 for Shift+Tab
 #define LDM_STEPCELL 2225  // 0x08B1, wParam bit 0 = backward
 #define LDM_PAGEKEY 2226   // 0x08B2, wParam the virtual key
+// Diagnostics for tests and benchmarks: the number of GDI handles owned by
+// the framework wrappers of LEDRA.DLL (its off-screen bitmap, brush, ...).
+#define LDM_GETGDICOUNT 2300  // 0x08FC
 // Relayed to the parent when the formula editor signals (Ctrl+Shift+J).
 #define LDM_FORWARDTOPARENT VXN_EDITORSIGNAL
 

@@ -1,5 +1,33 @@
 #include "rowstore.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "textutil.h"
+
+// "?", the trimmed "%.5f" text, or the shortest exact "%g" text that fits.
+void FormatRatioText(double ratio, char *buffer, int size) {
+    if (size < 2) {
+        if (size == 1) buffer[0] = 0;
+        return;
+    }
+    if (!(ratio > UNDETERMINED_RATIO)) {
+        std::snprintf(buffer, size_t(size), "?");
+        return;
+    }
+    NumberText fixed(ratio);
+    if (std::strlen(fixed.c_str()) < size_t(size)) {
+        std::snprintf(buffer, size_t(size), "%s", fixed.c_str());
+        return;
+    }
+    // Seventeen significant digits always read back exactly; fewer usually do.
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::snprintf(buffer, size_t(size), "%.*g", digits, ratio);
+        if (std::strtod(buffer, nullptr) == ratio) return;
+    }
+}
+
 LedraRowStore::LedraRowStore() {}
 
 LedraRowStore::~LedraRowStore() { release(); }

@@ -10,6 +10,17 @@
 
 #include "rows.h"
 
+// Room for a ratio's display text and its NUL: the buffer the list's ratio
+// editor is loaded from, and the one the list paints from.
+const int RATIO_TEXT_SIZE = 40;
+
+// The text the list shows for a ratio: "?" for an undetermined one (at or
+// below UNDETERMINED_RATIO, and NaN); else "%.5f" without trailing zeros when
+// that fits in size - 1 characters; else (magnitudes from about 1e33) the
+// shortest "%g" text that reads back as the same value, such as "1e+308".
+// Never writes more than size bytes; 25 always hold the "%g" text.
+void FormatRatioText(double ratio, char *buffer, int size);
+
 class LedraRowStore {
 public:
     LedraRowStore();

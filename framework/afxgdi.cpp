@@ -20,12 +20,14 @@ int AfxGetGdiObjectCount() { return g_gdiObjects; }
 // ---------------------------------------------------------------------------
 // CGdiObject
 
-// Deletes the handle, if there is one.
+// Deletes the handle, if there is one. The wrapper lets go of it either way,
+// but only a successful delete leaves the count: a handle the system would
+// not delete (still selected into a DC, say) stays counted, as the leak it is.
 BOOL CGdiObject::DeleteObject() {
     if (m_hObject == nullptr) return FALSE;
     BOOL deleted = ::DeleteObject(m_hObject);
     m_hObject = nullptr;
-    --g_gdiObjects;
+    if (deleted) --g_gdiObjects;
     return deleted;
 }
 

@@ -73,11 +73,11 @@ CString NegativeRatioNames(const CReaction &reaction) {
 int CalculateCommand(CalcEntrySource &source, bool autoRatio, int *resetSelection) {
     double amount = 0.0;
     if (source.ReadAmount(&amount) != 0) {
-        source.ShowMessage("Check amount of product in grams.", CALC_CORRECT, CALC_FIELD_AMOUNT);
+        source.ShowMessage("Check amount of product in grams.", CALC_CORRECT);
         return 1;
     }
     if (!(amount > 0.0)) {
-        source.ShowMessage("Enter positive value for product amount in grams.", CALC_CORRECT, CALC_FIELD_AMOUNT);
+        source.ShowMessage("Enter positive value for product amount in grams.", CALC_CORRECT);
         return 1;
     }
     // A product ratio of 0, below 0 or "?" would divide the grams by zero or

@@ -12,8 +12,9 @@
 
 class CReaction;
 
-// The entry fields a message may send the user back to.
-enum CalcField { CALC_FIELD_NONE = 0, CALC_FIELD_PRODUCT = 1, CALC_FIELD_RATIO = 2, CALC_FIELD_AMOUNT = 3 };
+// The entry fields a message may send the user back to (the amount
+// messages leave the focus where it is).
+enum CalcField { CALC_FIELD_NONE = 0, CALC_FIELD_PRODUCT = 1, CALC_FIELD_RATIO = 2 };
 
 // How a message is shown: a failure (stop icon), input to correct or a
 // warning (exclamation icon).

@@ -334,14 +334,11 @@ bool CQuillonDlg::ChooseElements(const CString &product, int unfixedCount, int *
 }
 
 // Failures carry the stop icon, input to correct and warnings the
-// exclamation; input to correct sends the user back to its field.
+// exclamation; input to correct may send the user back to its field.
 void CQuillonDlg::ShowMessage(const char *text, CalcMessageKind kind, CalcField field) {
     MessageBox(text, "Quillon", MB_OK | (kind == CALC_FAILURE ? MB_ICONHAND : MB_ICONEXCLAMATION));
     if (kind != CALC_CORRECT) return;
-    int id = field == CALC_FIELD_PRODUCT ? IDC_PRODUCT
-             : field == CALC_FIELD_RATIO ? IDC_PRODUCT_RATIO
-             : field == CALC_FIELD_AMOUNT ? IDC_AMOUNT
-                                          : 0;
+    int id = field == CALC_FIELD_PRODUCT ? IDC_PRODUCT : field == CALC_FIELD_RATIO ? IDC_PRODUCT_RATIO : 0;
     if (id == 0) return;
     CWnd *control = GetDlgItem(id);
     control->SetFocus();

@@ -91,6 +91,9 @@ TEST_F(ReactionTest, AutoRatio) {
         {"YBa2Cu3O7(", 1.0, {{0, "Y2O3", 1.0}}, 1, "1"},
         {"YBa2Cu3O7", 1.0, {{0, "Y2O3", 1.0}, {0, "Bq", 1.0}}, 3, "1 1"},
         {"H2O", 1.0, {}, 4, ""},
+        // Doped starting materials: the second pair is one material written twice.
+        {"Sr0.5Ba0.5O", 1.0, {{0, "Sr0.3Ba0.7O", 1.0}, {0, "Sr0.6Ba0.4O", 1.0}}, 0, "0.333333333333 0.666666666667"},
+        {"Sr0.5Ba0.5O", 1.0, {{0, "Sr0.3Ba0.7O", 1.0}, {0, "Sr0.6Ba1.4O2", 1.0}}, 4, "1 1"},
     };
     for (const Case &c : cases) {
         ASSERT_EQ(c.result, Build(c.product, c.productRatio, c.rows).RunAutoRatio()) << c.product;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -59,5 +60,24 @@ TEST(LedraRowStore, GetRowsRefusals) {
         EXPECT_EQ(-7, list.fixedCount);
         EXPECT_EQ(sentinel, pointers[0]);
         EXPECT_EQ(c.used > 0 && !c.normalised ? 2.5 : 1.0, store.row(0)->ratio);
+    }
+}
+
+// Ratio texts: trimmed "%.5f" while it fits the 40-character buffer, an exact
+// "%g" text beyond, "?" for undetermined values; never a byte past the buffer.
+TEST(LedraRowStore, RatioTextFitsItsBufferForAnyDouble) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct { double ratio; const char *text; } cases[] = {
+        {2.5, "2.5"}, {3.0, "3"}, {0.0, "0"}, {-0.25, "-0.25"}, {1e-7, "0"}, {2.123456, "2.12346"},
+        {UNDETERMINED_RATIO, "?"}, {-inf, "?"}, {std::nan(""), "?"},
+        {1e38, "99999999999999997748809823456034029568"}, {1e40, "1e+40"}, {-1e39, "-1e+39"},
+        {1e308, "1e+308"}, {-1e300, "-1e+300"}, {1.7976931348623157e308, "1.7976931348623157e+308"},
+        {-9.99e307, "-9.99e+307"}};
+    for (const auto &c : cases) {
+        char buffer[RATIO_TEXT_SIZE + 8];
+        std::fill(buffer, buffer + sizeof buffer, '#');
+        FormatRatioText(c.ratio, buffer, RATIO_TEXT_SIZE);
+        EXPECT_STREQ(c.text, buffer) << c.ratio;
+        for (size_t i = RATIO_TEXT_SIZE; i < sizeof buffer; ++i) ASSERT_EQ('#', buffer[i]) << c.ratio;
     }
 }

@@ -55,6 +55,26 @@ TEST(GaussSolve, FailsOnSingularAndDegenerateInput) {
     }
 }
 
+// The square balance is held to its own equations: GaussSolve alone accepts a
+// NaN right-hand side, and a row that is nearly a multiple of another (counts
+// that are fractions) gives a nonzero pivot and a wild solution.
+TEST(SolveLinearSystem, RefusesSquareSolutionsThatAreNotRatios) {
+    const Vec refused[] = {
+        {1, 0, NaN, 0, 1, 1},
+        {1, 0, INF, 0, 1, 1},
+        {0.3, 0.6, 0.5, 0.7, 1.4, 0.5},                // dependent rows, inconsistent rhs
+        {0.1, 0.2, 0.3, 0.3, 0.6 + 1e-15, 0.9},         // nearly dependent, consistent
+    };
+    for (const Vec &c : refused) {
+        Vec m = c, x(2, 0.0);
+        EXPECT_EQ(0, SolveLinearSystem(2, 2, m.data(), x.data())) << c[0] << " " << c[2] << " " << c[4];
+    }
+    Vec m = {0.3, 0.6, 0.5, 0.7, 0.4, 0.5}, x(2, 0.0);
+    ASSERT_EQ(1, SolveLinearSystem(2, 2, m.data(), x.data()));
+    EXPECT_NEAR(1.0 / 3, x[0], 1e-12);
+    EXPECT_NEAR(2.0 / 3, x[1], 1e-12);
+}
+
 // Residuals must be strictly below the tolerance (x = 1, 2).
 TEST(ResidualTest, AcceptsOnlyResidualsStrictlyBelowTheTolerance) {
     const Vec x = {1, 2}, inside = {1, 1, 3 + 4e-5, 1, 1, 3 - 4e-5}, outside = {0, 0, RESIDUAL_TOLERANCE, 1, 1, 3};

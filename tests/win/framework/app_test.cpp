@@ -122,3 +122,20 @@ TEST(FontTest, PointFontsResolveToTheMappedFaces) {
     }
     ::ReleaseDC(nullptr, screen);
 }
+
+// The GDI count drops only for handles the system really deleted, so a
+// failed delete shows as the leak it is.
+TEST(GdiTest, CountDropsOnlyWhenTheDeleteSucceeds) {
+    int before = AfxGetGdiObjectCount();
+    {
+        CBrush brush(RGB(1, 2, 3));
+        EXPECT_EQ(before + 1, AfxGetGdiObjectCount());
+    }
+    EXPECT_EQ(before, AfxGetGdiObjectCount());
+    HBRUSH stale = ::CreateSolidBrush(RGB(4, 5, 6));
+    ASSERT_TRUE(::DeleteObject(stale));
+    CBrush wrapper;
+    ASSERT_TRUE(wrapper.Attach(stale));
+    EXPECT_FALSE(wrapper.DeleteObject());
+    EXPECT_EQ(before + 1, AfxGetGdiObjectCount());
+}

@@ -177,7 +177,7 @@ std::vector<ObservedBox> ReadBoxes(const std::string &logPath) {
 
 }  // namespace
 
-ChildResult RunInChild(const std::function<void()> &body, int answer, DWORD timeoutMs) {
+ChildResult RunInChild(const std::function<void()> &body, int answer, DWORD timeoutMs, const std::string &program) {
     char childLog[MAX_PATH];
     if (::GetEnvironmentVariableA(kChildVariable, childLog, sizeof childLog) > 0) {  // this is the child
         MessageBoxWatcher watcher(answer);
@@ -204,7 +204,7 @@ ChildResult RunInChild(const std::function<void()> &body, int answer, DWORD time
     HANDLE out = ::CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out == INVALID_HANDLE_VALUE) return result;
-    std::string command = std::string("\"") + exe + "\" --gtest_filter=" + test->test_suite_name() + "." +
+    std::string command = std::string("\"") + (program.empty() ? std::string(exe) : program) + "\" --gtest_filter=" + test->test_suite_name() + "." +
                           test->name() + " --gtest_also_run_disabled_tests --gtest_brief=1";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

@@ -55,7 +55,9 @@ struct ChildResult {
     std::string output;  // standard output and error
 };
 
-ChildResult RunInChild(const std::function<void()> &body, int answer = IDOK, DWORD timeoutMs = 60000);
+// program: another copy of this test program to run as the child (empty: this one).
+ChildResult RunInChild(const std::function<void()> &body, int answer = IDOK, DWORD timeoutMs = 60000,
+                       const std::string &program = std::string());
 
 enum Modifier : unsigned { kShift = 1, kControl = 2, kAlt = 4 };
 

@@ -264,4 +264,84 @@ TEST_F(VexilTest, ContextMenuOfAnUnfocusedControlOffersOnlyPaste) {
     EXPECT_EQ("Fe", Text()) << "the menu's paste takes a snapshot";
 }
 
+// What the list control relies on: the modified flag is the list's only sign of an edit.
+TEST_F(VexilTest, ModifiedFlagMarksEveryEditAndOnlyEdits) {
+    struct Case { const char *name; UINT vk; unsigned modifiers; UINT message; LRESULT modified; } cases[] = {
+        {"Backspace", VK_BACK, 0, 0, 1}, {"Delete", VK_DELETE, 0, 0, 1},  {"Ctrl+X", 'X', kControl, 0, 1},
+        {"Ctrl+V", 'V', kControl, 0, 1}, {"Ctrl+Z", 'Z', kControl, 0, 1}, {"WM_UNDO", 0, 0, WM_UNDO, 1},
+        {"WM_CUT", 0, 0, WM_CUT, 0},     {"WM_COPY", 0, 0, WM_COPY, 0},   {"Left", VK_LEFT, 0, 0, 0},
+    };
+    ::SetFocus(edit);
+    for (const Case &c : cases) {
+        Type("H");
+        ASSERT_EQ(1, Modified());
+        SetText("Fe2O3");
+        EXPECT_EQ(0, Modified()) << "WM_SETTEXT resets it";
+        vexiltest::SetClipboardText("N");
+        Send(EM_SETSEL, 2, 3);
+        if (c.message) Send(c.message);
+        else Key(c.vk, c.modifiers);
+        EXPECT_EQ(c.modified, Modified()) << c.name;
+    }
+}
+
+// The list creates its editor 100 pixels wide and moves it over the cell: typing uses the new width.
+TEST_F(VexilTest, TypingAfterAResizeUsesTheNewWidth) {
+    Recreate(100, init);
+    const std::string formula = "Na2SO4K2SO4Na2SO4";
+    ASSERT_GT(Measure(formula, init).edges.back(), 100);
+    ::MoveWindow(edit, 10, 10, 400, 30, TRUE);
+    ::SetFocus(edit);
+    Type(formula);
+    EXPECT_EQ(formula, Text());
+}
+
+// Dragging from right to left selects backwards; a double click selects everything.
+TEST_F(VexilTest, RightToLeftDragAndDoubleClick) {
+    SetText("C6H12O6");
+    Layout layout = Measure("C6H12O6", init);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(layout.edges[5], 5));
+    POINT to = {layout.edges[2], 5};
+    ::ClientToScreen(edit, &to);
+    ::SetCursorPos(to.x, to.y);
+    Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(layout.edges[2], 5));
+    Send(WM_LBUTTONUP, 0, MAKELPARAM(layout.edges[2], 5));
+    EXPECT_EQ("2..4", Selection());
+    EXPECT_EQ(layout.edges[2], CaretX()) << "the caret at the end dragged to";
+    Send(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(layout.edges[3], 5));
+    EXPECT_EQ("0..6", Selection());
+}
+
+// With a selection, the menu offers Copy, Cut and Delete; Paste is greyed for a clipboard that is no formula.
+TEST_F(VexilTest, ContextMenuGreysPasteForAnInvalidClipboard) {
+    SetText("Fe2O3");
+    ::SetFocus(edit);
+    Send(EM_SETSEL, 0, 1);
+    vexiltest::SetClipboardText("H2O+");
+    WNDPROC previous = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MenuDriverProc)));
+    menu = {previous, "", 1, false};  // the first item: Copy
+    ::SetCursorPos(700, 600);
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 5000, &CloseMenu);
+    Send(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 5));
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ("Copy+1 Cut+2 Delete+3 Paste-4 ", menu.items);
+    EXPECT_EQ("Fe", vexiltest::ClipboardText());
+}
+
+// VXM_DRAWFORMULA gives the caller's DC back with its font and colours.
+TEST_F(VexilTest, DrawFormulaRestoresTheCallersFontAndColours) {
+    VexilDraw request = {"Fe2O3", 5, 2, 0, 300, RGB(255, 0, 0), RGB(0, 255, 0)};
+    HGDIOBJ font = ::GetStockObject(ANSI_FIXED_FONT);
+    qwintest::RenderToBitmap(320, 40, [&](CDC &dc) {
+        dc.SelectObject(font);
+        dc.SetTextColor(RGB(1, 2, 3));
+        dc.SetBkColor(RGB(4, 5, 6));
+        EXPECT_EQ(5, Send(VXM_DRAWFORMULA, reinterpret_cast<WPARAM>(&dc), reinterpret_cast<LPARAM>(&request)));
+        EXPECT_EQ(font, ::GetCurrentObject(dc, OBJ_FONT));
+        EXPECT_EQ(RGB(1, 2, 3), dc.GetTextColor());
+        EXPECT_EQ(RGB(4, 5, 6), dc.GetBkColor());
+    });
+}
+
 }  // namespace

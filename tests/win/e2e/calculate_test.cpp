@@ -1,0 +1,282 @@
+// Calculate and the automatic ratios end to end: the element selection, the
+// report file and its display, Copy All, and the entries that cannot give a
+// sheet. Screenshots of the three windows go to the build's test-output.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <fstream>
+
+#include "../../../shell/resource.h"
+#include "driver.h"
+
+using qdriver::Box;
+using qdriver::Quillon;
+using qwintest::BoxIcon;
+
+namespace {
+
+const char *const SELECTION_CAPTION = "Quillon : Select Elements for Ratio Calculation";
+const char *const DISPLAY_CAPTION = "Quillon : Default Output Display";
+
+// The sheet of 10 g YBa2Cu3O7 from Y2O3, BaCO3 and CuO (ratios 0.5, 2, 3),
+// worked out from the element table by hand, with the line ends as written.
+std::string YbcoSheet(const std::string &sampleId) {
+    return "ID: " + sampleId +
+           "\r\n"
+           "YBa2Cu3O7  (10 grams)  + C2O3.5\r\n"
+           "=====================================================\r\n"
+           "Reactant  (Molar Mass)              Amount Weighed(g)\r\n"
+           "-----------------------------------------------------\r\n"
+           "Y2O3  (225.80868)                    1.69477\r\n"
+           "BaCO3  (197.335)                     5.92428\r\n"
+           "CuO  (79.545)                        3.58208\r\n"
+           "-----------------------------------------------------\n"
+           "\r\n\r\n";
+}
+
+// What a Windows text-mode stream stores: every LF as CR LF.
+std::string Stored(const std::string &text) {
+    std::string bytes;
+    for (char ch : text) {
+        if (ch == '\n') bytes += '\r';
+        bytes += ch;
+    }
+    return bytes;
+}
+
+std::string WithoutCR(const std::string &text) {
+    std::string out;
+    for (char ch : text)
+        if (ch != '\r') out += ch;
+    return out;
+}
+
+class Calculation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QDRIVER_NEEDS_LEDRA();
+        const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder = qdriver::MakeFolder(std::string(test->test_suite_name()) + "-" + test->name());
+        ASSERT_TRUE(quillon.Start(folder));
+        ASSERT_NE(quillon.WaitReady(), nullptr) << "no main window";
+    }
+
+    void TearDown() override {
+        if (IsSkipped() || !quillon.Running()) return;
+        Box stray = quillon.WaitBox(0);
+        EXPECT_EQ(stray.hwnd, nullptr) << "message box left open: " << stray.text;
+    }
+
+    // Product, amount and the starting materials (all Unfixed unless a ratio is given).
+    void Enter(const std::string &product, const std::string &amount,
+               const std::vector<std::pair<std::string, std::string>> &rows, const std::string &sampleId = "S-17") {
+        quillon.Fill(IDC_SAMPLE_ID, sampleId);
+        quillon.Fill(IDC_PRODUCT, product);
+        quillon.Fill(IDC_AMOUNT, amount);
+        for (size_t i = 0; i < rows.size(); ++i) quillon.EnterRow(int(i), rows[i].first, rows[i].second);
+        quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
+    }
+
+    void ExpectBox(const std::string &text, BoxIcon icon) {
+        Box box = quillon.WaitBox();
+        ASSERT_NE(box.hwnd, nullptr) << "no message box; expected: " << text;
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.caption, "Quillon");
+        EXPECT_EQ(box.icon, icon) << box.text;
+        quillon.Answer(box);
+    }
+
+    void Press(HWND dialog, int id) { quillon.ClickCenter(::GetDlgItem(dialog, id)); }
+
+    // The element list of the selection dialog: "symbol number" texts with their state image index.
+    std::vector<std::pair<std::string, int>> Elements(HWND selection) {
+        std::vector<std::pair<std::string, int>> items;
+        HWND tree = ::GetDlgItem(selection, IDC_ELEMENT_TREE);
+        for (LRESULT item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); item != 0;
+             item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item)) {
+            struct {
+                TVITEMA tvi;
+                char text[32];
+            } buffer = {};
+            buffer.tvi.mask = TVIF_TEXT | TVIF_STATE;
+            buffer.tvi.hItem = reinterpret_cast<HTREEITEM>(item);
+            buffer.tvi.stateMask = TVIS_STATEIMAGEMASK;
+            buffer.tvi.cchTextMax = sizeof buffer.text;
+            // The text pointer must point into the program: the record goes there whole.
+            void *remote = ::VirtualAllocEx(quillon.Process(), nullptr, sizeof buffer, MEM_COMMIT, PAGE_READWRITE);
+            buffer.tvi.pszText = reinterpret_cast<char *>(remote) + offsetof(decltype(buffer), text);
+            SIZE_T done = 0;
+            ::WriteProcessMemory(quillon.Process(), remote, &buffer, sizeof buffer, &done);
+            ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
+            ::ReadProcessMemory(quillon.Process(), remote, &buffer, sizeof buffer, &done);
+            ::VirtualFreeEx(quillon.Process(), remote, 0, MEM_RELEASE);
+            items.push_back({std::string(buffer.text), int((buffer.tvi.state & TVIS_STATEIMAGEMASK) >> 12)});
+        }
+        return items;
+    }
+
+    std::string folder;
+    Quillon quillon;
+};
+
+}  // namespace
+
+// The worked example: ratios solved from the metals, the sheet in a report
+// file, the display showing it, Copy All putting it on the clipboard.
+TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
+    Enter("YBa2Cu3O7", "10", {{"Y2O3", ""}, {"BaCO3", ""}, {"CuO", ""}});
+    quillon.ClickCenter(quillon.Item(IDC_CALCULATE));
+
+    HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
+    ASSERT_NE(selection, nullptr);
+    // Sorted by text; metals included (disc, 4), oxygen excluded (cross, 1).
+    std::vector<std::pair<std::string, int>> expected = {{"Ba  56", 4}, {"Cu  29", 4}, {"O   8", 1}, {"Y   39", 4}};
+    EXPECT_EQ(Elements(selection), expected);
+    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(selection, IDC_CALIBRATION)), "0");
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(selection, IDOK)));
+    EXPECT_EQ(::SendMessageA(::GetDlgItem(selection, IDC_RETAIN_CHANGE), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    quillon.Capture(selection).SavePng(qwintest::ArtifactPath("quillon-selection.png"));
+    Press(selection, IDOK);
+
+    HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
+    ASSERT_NE(display, nullptr);
+    const double ratios[] = {0.5, 2, 3};
+    for (int row = 0; row < 3; ++row) EXPECT_DOUBLE_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;
+    std::vector<std::string> reports = qdriver::FilesIn(folder, "*.QL");
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(qdriver::ReadFile(folder + "\\" + reports[0]), Stored(YbcoSheet("S-17")));
+
+    Press(display, IDC_COPY_ALL);
+    EXPECT_EQ(WithoutCR(qdriver::ClipboardText()), WithoutCR(YbcoSheet("S-17")));
+    quillon.Capture(display).SavePng(qwintest::ArtifactPath("quillon-display.png"));
+    Press(display, IDOK);
+    quillon.Sync();
+    EXPECT_FALSE(::IsWindow(display));
+    quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("quillon-main.png"));
+}
+
+// A sheet goes into the report file of its second: appended, so two
+// calculations within one second share one file.
+TEST_F(Calculation, SheetsOfOneSecondShareOneFile) {
+    Enter("YBa2Cu3O7", "10", {{"Y2O3", "0.5"}, {"BaCO3", "2"}, {"CuO", "3"}}, "second");
+    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
+    // Files for the next seconds, already holding a line: whichever second
+    // the calculation falls into, its sheet must follow that line.
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    std::vector<std::string> names;
+    FILETIME base;
+    ::SystemTimeToFileTime(&now, &base);
+    for (int second = 0; second < 6; ++second) {
+        ULARGE_INTEGER t;
+        t.LowPart = base.dwLowDateTime;
+        t.HighPart = base.dwHighDateTime;
+        t.QuadPart += ULONGLONG(second) * 10000000ULL;
+        FILETIME ft = {t.LowPart, t.HighPart};
+        SYSTEMTIME st;
+        ::FileTimeToSystemTime(&ft, &st);
+        char name[64];
+        std::snprintf(name, sizeof name, "%04d.%02d.%02d-%02d.%02d.%02d.QL", st.wYear, st.wMonth, st.wDay, st.wHour,
+                      st.wMinute, st.wSecond);
+        names.push_back(name);
+        std::ofstream(folder + "\\" + name, std::ios::binary) << "earlier sheet\r\n";
+    }
+    quillon.ClickCenter(quillon.Item(IDC_CALCULATE));
+    HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
+    ASSERT_NE(display, nullptr);
+    int written = 0;
+    for (const std::string &name : names) {
+        std::string bytes = qdriver::ReadFile(folder + "\\" + name);
+        if (bytes == "earlier sheet\r\n") continue;
+        ++written;
+        EXPECT_EQ(bytes, "earlier sheet\r\n" + Stored(YbcoSheet("second"))) << name;
+    }
+    EXPECT_EQ(written, 1);
+    Press(display, IDOK);
+}
+
+// "?" committed as a row's ratio runs the automatic ratios at once; the
+// selection's check box is then checked and greyed, and no report is made.
+TEST_F(Calculation, QuestionMarkRatioSolvesTheRows) {
+    Enter("YBa2Cu3O7", "10", {{"Y2O3", "1"}, {"BaCO3", "1"}});
+    quillon.EnterRow(2, "CuO", "?");
+    HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
+    ASSERT_NE(selection, nullptr);
+    HWND retain = ::GetDlgItem(selection, IDC_RETAIN_CHANGE);
+    EXPECT_EQ(::SendMessageA(retain, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_FALSE(::IsWindowEnabled(retain));
+    Press(selection, IDOK);
+    quillon.Sync();
+    const double ratios[] = {0.5, 2, 3};
+    for (int row = 0; row < 3; ++row) EXPECT_DOUBLE_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;
+    EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
+}
+
+// Cancelling the selection ends Calculate silently; excluding an element
+// makes the calibration negative and disables "Get Ratios".
+TEST_F(Calculation, SelectionCalibrationAndCancel) {
+    Enter("YBa2Cu3O7", "10", {{"Y2O3", ""}, {"BaCO3", ""}, {"CuO", ""}});
+    quillon.ClickCenter(quillon.Item(IDC_CALCULATE));
+    HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
+    ASSERT_NE(selection, nullptr);
+    HWND tree = ::GetDlgItem(selection, IDC_ELEMENT_TREE);
+    // Cu is the second item: select it and press space twice.
+    LRESULT cu = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, cu);
+    ::SetFocus(tree);
+    quillon.ClickCenter(::GetDlgItem(selection, IDC_CALIBRATION));  // brings the dialog to the front
+    ::PostMessageA(selection, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tree), TRUE);
+    quillon.Sync();
+    quillon.Key(VK_SPACE);
+    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(selection, IDC_CALIBRATION)), "-1");
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(selection, IDOK)));
+    quillon.Key(VK_SPACE);
+    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(selection, IDC_CALIBRATION)), "0");
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(selection, IDOK)));
+    Press(selection, IDCANCEL);
+    quillon.Sync();
+    EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
+    EXPECT_EQ(quillon.WaitDialog(DISPLAY_CAPTION, 300), nullptr);
+    EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
+}
+
+// Entries that cannot give a sheet, and one that gives a sheet with a warning.
+TEST_F(Calculation, EntriesWithoutASoundSheet) {
+    // The second starting material is twice the first with fractional
+    // counts: no elimination step meets an exact zero, but the two are
+    // dependent and no split of the ratios is meaningful.
+    Enter("Sr0.5Ba0.5TiO3", "10", {{"Sr0.3Ba0.7TiO3", ""}, {"Sr0.6Ba1.4Ti2O6", ""}});
+    quillon.ClickCenter(quillon.Item(IDC_CALCULATE));
+    HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
+    ASSERT_NE(selection, nullptr);
+    Press(selection, IDOK);
+    ExpectBox("Failed to obtain ratios.", BoxIcon::Hand);
+    EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
+
+    // A product without mass: no grams follow.
+    quillon.ClickCenter(quillon.Item(IDC_CLEAR));
+    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
+    Enter("()", "10", {{"BaCO3", "1"}});
+    quillon.ClickCenter(quillon.Item(IDC_CALCULATE));
+    ExpectBox("Molar mass of product is not a positive number.", BoxIcon::Exclamation);
+    EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_PRODUCT));
+
+    // Sr2TiO4 from SrTiO3 and TiO2 needs -1 TiO2: kept, with a warning first.
+    quillon.ClickCenter(quillon.Item(IDC_CLEAR));
+    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_CHECKED, 0);
+    Enter("Sr2TiO4", "10", {{"SrTiO3", ""}, {"TiO2", ""}});
+    quillon.ClickCenter(quillon.Item(IDC_CALCULATE));
+    selection = quillon.WaitDialog(SELECTION_CAPTION);
+    ASSERT_NE(selection, nullptr);
+    Press(selection, IDOK);
+    ExpectBox("These starting materials have negative ratios: TiO2.\nThey cannot give the product as they stand.",
+              BoxIcon::Exclamation);
+    HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
+    ASSERT_NE(display, nullptr);
+    EXPECT_DOUBLE_EQ(quillon.ReadRow(1).ratio, -1.0);
+    Press(display, IDOK);
+}

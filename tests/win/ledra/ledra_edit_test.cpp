@@ -1,0 +1,232 @@
+// Editing the list as a person does: clicks, typing, keys, focus and the
+// scroll bar, with the rows, the open cell, message boxes and the parent's
+// notifications checked. Every editor here is opened well after the list's
+// creation messages have returned (the editors outlive the temporary
+// wrappers of those messages).
+#include <windows.h>
+
+#include <vector>
+
+#include "ledra_testbed.h"
+
+using ledratest::LedraTest;
+
+namespace {
+
+// The number cell toggles the mark and nothing else; a real double click
+// arrives as two presses (no double-click style), so it toggles twice.
+TEST_F(LedraTest, NumberCellTogglesTheMark) {
+    SetRow(4, "NaCl", 2.0, 0);
+    Click(4, 0);
+    EXPECT_EQ(1, Fixed(4));
+    Click(4, 0);
+    EXPECT_EQ(0, Fixed(4));
+    EXPECT_EQ("NaCl", Formula(4));
+    EXPECT_EQ(2.0, Ratio(4));
+    EXPECT_EQ("none", OpenCell());
+
+    POINT at = {CellX(0), 4 * rowHeight + 4};
+    ::ClientToScreen(list, &at);
+    ::SetCursorPos(at.x, at.y);
+    INPUT click[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        click[i].type = INPUT_MOUSE;
+        click[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+    }
+    ::SendInput(4, click, sizeof(INPUT));
+    qwintest::PumpMessages(300);
+    EXPECT_EQ(0, Fixed(4)) << "toggled twice";
+    ::SendInput(2, click, sizeof(INPUT));
+    qwintest::PumpMessages(300);
+    EXPECT_EQ(1, Fixed(4)) << "a single click toggles once";
+}
+
+// A formula is checked and stored on Enter, which opens the ratio cell of the
+// same row; a rejected one keeps its cell open with the text selected.
+TEST_F(LedraTest, FormulaCommit) {
+    Click(0, 1);
+    EXPECT_EQ("1:F", OpenCell());
+    EXPECT_EQ(FormulaEditor(), ::GetFocus());
+    Type("Ba(NO3)2");
+    Key(VK_RETURN);
+    EXPECT_EQ("Ba(NO3)2", Formula(0));
+    EXPECT_EQ("Ba(NO3)2", ledratest::Calls().lastChecked);
+    EXPECT_EQ("1:R", OpenCell());
+    EXPECT_EQ("1", WindowText(RatioEditor())) << "a new row's ratio";
+
+    Click(1, 1);
+    Type("2H");
+    qwintest::MessageBoxWatcher boxes;
+    Click(3, 2);
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_EQ("Wrong format for Starting Material!", boxes[0].text);
+    EXPECT_EQ("Quillon ", boxes[0].caption);
+    EXPECT_EQ(qwintest::BoxIcon::Hand, boxes[0].icon);
+    EXPECT_EQ("2:F", OpenCell()) << "no other cell opens";
+    EXPECT_EQ(FormulaEditor(), ::GetFocus());
+    int first = -1, lastSelected = -1;
+    ::SendMessageA(FormulaEditor(), EM_GETSEL, reinterpret_cast<WPARAM>(&first), reinterpret_cast<LPARAM>(&lastSelected));
+    EXPECT_EQ(0, first) << "the whole text is selected";
+    EXPECT_EQ(1, lastSelected);
+    EXPECT_EQ("", Formula(1));
+
+    int checks = ledratest::Calls().checks;
+    Type("");
+    Key(VK_RETURN);
+    EXPECT_EQ("2:R", OpenCell()) << "an emptied cell needs no check";
+    EXPECT_EQ(checks, ledratest::Calls().checks);
+    EXPECT_EQ(1u, boxes.Count());
+}
+
+// Ratio texts: one number, blank (0), or "?" first (the parent determines the ratios).
+TEST_F(LedraTest, RatioCommit) {
+    struct Case { const char *typed; double stored; bool refused; int autoRatios; } cases[] = {
+        {"2.50", 2.5, false, 0}, {" -3 ", -3.0, false, 0}, {"", 0.0, false, 0},    {"?", 7.0, false, 1},
+        {"?x", 7.0, false, 1},   {" ?", 7.0, true, 0},      {"1e999", 7.0, true, 0}, {"2,5", 7.0, true, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.typed);
+        SetRow(2, "CuO", 7.0, 1);
+        ledratest::Parent() = ledratest::ParentLog();
+        Click(2, 2);
+        ASSERT_EQ("3:R", OpenCell());
+        EXPECT_EQ("7", WindowText(RatioEditor()));
+        Type(c.typed);
+        qwintest::MessageBoxWatcher boxes;
+        Click(5, 1);
+        EXPECT_EQ(c.stored, Ratio(2));
+        EXPECT_EQ(c.autoRatios, ledratest::Parent().autoRatios);
+        if (c.autoRatios > 0) {
+            EXPECT_EQ(MAKEWPARAM(IDC_LIST, LDN_AUTORATIO), ledratest::Parent().autoRatioWParam);
+            EXPECT_EQ(reinterpret_cast<LPARAM>(list), ledratest::Parent().autoRatioLParam);
+        }
+        ASSERT_EQ(c.refused ? 1u : 0u, boxes.Count());
+        if (c.refused) {
+            EXPECT_EQ("Wrong format for ratio of Starting Material!", boxes[0].text);
+            EXPECT_EQ("3:R", OpenCell());
+            Type("7");
+            Click(5, 1);
+        }
+        EXPECT_EQ("6:F", OpenCell());
+    }
+    // Leaving an opened cell untyped stores nothing, even an unused row's ratio.
+    SetRow(4, "", 1e308, 0);
+    Click(4, 2);
+    EXPECT_EQ("1e+308", WindowText(RatioEditor()));
+    Key(VK_RETURN);
+    EXPECT_EQ(1e308, Ratio(4));
+}
+
+// Enter, Up and Down walk the cells in reading order, scrolling at the edges;
+// they stop without a commit at the first and last cells.
+TEST_F(LedraTest, StepsThroughTheCells) {
+    struct Step { UINT vk; unsigned modifiers; const char *open; } steps[] = {
+        {VK_DOWN, 0, "1:R"}, {VK_DOWN, 0, "2:F"}, {VK_UP, 0, "1:R"}, {VK_RETURN, qwintest::kShift, "1:F"},
+        {VK_UP, 0, "1:F"},   {VK_RETURN, qwintest::kControl, "1:R"},
+    };
+    Click(0, 1);
+    for (const Step &s : steps) {
+        Key(s.vk, s.modifiers);
+        EXPECT_EQ(s.open, OpenCell()) << "after key " << s.vk;
+    }
+    Click(visibleRows - 1, 2);
+    Key(VK_RETURN);
+    EXPECT_EQ(std::to_string(visibleRows + 1) + ":F", OpenCell());
+    EXPECT_EQ(1, Top()) << "scrolled by one row";
+    Send(WM_VSCROLL, SB_BOTTOM);
+    Click(visibleRows - 1, 2);
+    Type("5");
+    Key(VK_DOWN);
+    EXPECT_EQ("30:R", OpenCell());
+    EXPECT_EQ("5", WindowText(RatioEditor()));
+    EXPECT_EQ(1.0, Ratio(29)) << "no commit at the last cell";
+}
+
+// Tab leaves the list for the neighbouring controls; coming back reopens the last cell.
+TEST_F(LedraTest, TabLeavesAndFocusReturnsToTheLastCell) {
+    HWND amount = ::GetDlgItem(host.dialog, IDC_AMOUNT);
+    ::SetWindowTextA(amount, "12");
+    Click(1, 2);
+    Type("4");
+    Key(VK_TAB);
+    EXPECT_EQ(amount, ::GetFocus());
+    EXPECT_EQ(4.0, Ratio(1));
+    EXPECT_EQ("none", OpenCell());
+    DWORD start = 0, end = 0;
+    ::SendMessageA(amount, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(2u, end - start);
+    ::SetFocus(list);
+    qwintest::PumpMessages();
+    EXPECT_EQ("2:R", OpenCell());
+    Key(VK_TAB, qwintest::kShift);
+    EXPECT_EQ(host.product, ::GetFocus());
+}
+
+// Page keys move the rows under an open cell; the scroll bar closes it.
+TEST_F(LedraTest, PageKeysAndScrollBar) {
+    const int last = 30 - visibleRows;
+    Click(2, 2);
+    Type("9");
+    Key(VK_PRIOR);
+    EXPECT_EQ("3:R", OpenCell()) << "nothing to move: the cell stays open";
+    EXPECT_EQ("9", WindowText(RatioEditor()));
+    Key(VK_NEXT);
+    EXPECT_EQ(visibleRows, Top());
+    EXPECT_EQ(std::to_string(visibleRows + 3) + ":R", OpenCell()) << "same place on screen";
+    EXPECT_EQ(9.0, Ratio(2));
+    Key(VK_END);
+    EXPECT_EQ(last, Top());
+
+    struct Scroll { WPARAM code; int from, to; } scrolls[] = {
+        {SB_LINEDOWN, last, last}, {SB_LINEUP, 0, 0},     {SB_PAGEDOWN, last - 3, last},
+        {SB_PAGEUP, 2, 0},         {SB_LINEUP, 5, 4},     {MAKEWPARAM(SB_THUMBPOSITION, 40), 0, last},
+        {MAKEWPARAM(SB_THUMBTRACK, 3), 0, 0},
+    };
+    for (const Scroll &s : scrolls) {
+        Send(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, s.from));
+        Send(WM_VSCROLL, s.code);
+        EXPECT_EQ(s.to, Top()) << "code " << LOWORD(s.code) << " from " << s.from;
+    }
+    EXPECT_EQ("none", OpenCell());
+
+    Click(0, 1);
+    Type("2H");
+    qwintest::MessageBoxWatcher boxes;
+    Send(WM_VSCROLL, SB_LINEDOWN);
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_EQ("Wrong format for Starting Material!", boxes[0].text);
+    EXPECT_EQ(0, Top());
+    EXPECT_EQ("1:F", OpenCell());
+}
+
+// While the program closes, leaving an invalid cell shows nothing and stores nothing.
+TEST_F(LedraTest, NothingIsValidatedWhileClosing) {
+    Click(0, 1);
+    Type("2H");
+    ledratest::Calls().closing = 1;
+    qwintest::MessageBoxWatcher boxes;
+    ::SetFocus(::GetDlgItem(host.dialog, IDC_AMOUNT));
+    qwintest::PumpMessages();
+    EXPECT_EQ(0u, boxes.Count());
+    EXPECT_EQ("", Formula(0));
+    ledratest::Calls().closing = 0;
+}
+
+// Ctrl+Shift+J in the formula editor reaches the parent as message 1801;
+// LDM_RESETCONTENT empties the rows, scrolls to the top and closes the cell.
+TEST_F(LedraTest, SignalRelayAndReset) {
+    Click(0, 1);
+    Key('J', qwintest::kShift | qwintest::kControl);
+    EXPECT_EQ(1, ledratest::Parent().signals);
+    SetRow(3, "NaCl", 2.0, 1);
+    Send(WM_VSCROLL, SB_BOTTOM);
+    Click(0, 1);
+    Send(LDM_RESETCONTENT);
+    EXPECT_EQ("", Formula(3));
+    EXPECT_EQ(0, Fixed(3));
+    EXPECT_EQ(1.0, Ratio(3));
+    EXPECT_EQ(0, Top());
+    EXPECT_EQ("none", OpenCell());
+}
+
+}  // namespace
