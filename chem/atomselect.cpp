@@ -25,7 +25,8 @@ BEGIN_MESSAGE_MAP(CAtomSelectionDlg, CDialog)
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
-CAtomSelectionDlg::CAtomSelectionDlg() : CDialog(IDD_ATOM_SELECTION, nullptr) {}
+// The tree view's class must exist before the template creates it.
+CAtomSelectionDlg::CAtomSelectionDlg() : CDialog(IDD_ATOM_SELECTION, nullptr) { AfxInitCommonControls(); }
 
 CAtomSelectionDlg::~CAtomSelectionDlg() {
     delete font;

@@ -6,6 +6,25 @@
 
 #include <cstring>
 
+namespace {
+
+// The common controls library is loaded on first use rather than imported:
+// loading it registers all of its window classes, which a program start
+// that never opens a tree view need not wait for.
+HMODULE CommonControls() {
+    static HMODULE module = ::LoadLibraryA("COMCTL32.DLL");
+    return module;
+}
+
+template <typename Function>
+Function CommonControl(const char *name) {
+    HMODULE module = CommonControls();
+    return module != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void *>(::GetProcAddress(module, name)))
+                             : nullptr;
+}
+
+}  // namespace
+
 void AfxEnableControlContainer() {}
 
 // COM for this thread, undone when the process ends.
@@ -13,8 +32,9 @@ BOOL AfxOleInit() { return SUCCEEDED(::OleInitialize(nullptr)); }
 
 // The tree view class, registered once.
 void AfxInitCommonControls() {
+    static auto init = CommonControl<BOOL(WINAPI *)(const INITCOMMONCONTROLSEX *)>("InitCommonControlsEx");
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    if (init != nullptr) init(&controls);
 }
 
 // ---------------------------------------------------------------------------
@@ -41,13 +61,25 @@ void CWinApp::OnHelp() {}
 // A new list of cx x cy images, replacing any list the object held.
 BOOL CImageList::Create(int cx, int cy, UINT flags, int initial, int grow) {
     DeleteImageList();
-    m_hImageList = ImageList_Create(cx, cy, flags, initial, grow);
+    static auto create = CommonControl<HIMAGELIST(WINAPI *)(int, int, UINT, int, int)>("ImageList_Create");
+    m_hImageList = create != nullptr ? create(cx, cy, flags, initial, grow) : nullptr;
     return m_hImageList != nullptr;
+}
+
+int CImageList::Add(HICON icon) {
+    static auto replace = CommonControl<int(WINAPI *)(HIMAGELIST, int, HICON)>("ImageList_ReplaceIcon");
+    return replace != nullptr ? replace(m_hImageList, -1, icon) : -1;
+}
+
+int CImageList::GetImageCount() const {
+    static auto count = CommonControl<int(WINAPI *)(HIMAGELIST)>("ImageList_GetImageCount");
+    return count != nullptr ? count(m_hImageList) : 0;
 }
 
 BOOL CImageList::DeleteImageList() {
     if (m_hImageList == nullptr) return FALSE;
-    ImageList_Destroy(m_hImageList);
+    static auto destroy = CommonControl<BOOL(WINAPI *)(HIMAGELIST)>("ImageList_Destroy");
+    if (destroy != nullptr) destroy(m_hImageList);
     m_hImageList = nullptr;
     return TRUE;
 }

@@ -16,7 +16,8 @@ void AfxEnableControlContainer();
 // OleInitialize for this thread; FALSE when COM cannot be started.
 BOOL AfxOleInit();
 
-// Registers the common control classes the dialog templates name (tree view).
+// Registers the common control classes the dialog templates name (tree
+// view); the library is loaded by this first call.
 void AfxInitCommonControls();
 
 // An image list owned by the object: destroyed with it.
@@ -26,8 +27,8 @@ public:
     ~CImageList() { DeleteImageList(); }
     BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
     BOOL DeleteImageList();
-    int Add(HICON icon) { return ImageList_ReplaceIcon(m_hImageList, -1, icon); }
-    int GetImageCount() const { return ImageList_GetImageCount(m_hImageList); }
+    int Add(HICON icon);  // ImageList_ReplaceIcon with -1
+    int GetImageCount() const;
     HIMAGELIST GetSafeHandle() const { return m_hImageList; }
     operator HIMAGELIST() const { return m_hImageList; }
 

@@ -28,7 +28,6 @@ BOOL CQuillonApp::InitInstance() {
         AfxMessageBox("Could not initialize COM services.");
         return FALSE;
     }
-    AfxInitCommonControls();  // the element selection's tree view
     // VEXIL.DLL registers "VEXIL" and LEDRA.DLL "LEDRA" as they load.
     if (!LoadNamedLibrary("RICHED32.DLL") || !LoadNamedLibrary("VEXIL.DLL") || !LoadNamedLibrary("LEDRA.DLL"))
         return FALSE;

@@ -71,13 +71,14 @@ protected:
         EXPECT_EQ(stray.hwnd, nullptr) << "message box left open: " << stray.text;
     }
 
-    // Product, amount and the starting materials (all Unfixed unless a ratio is given).
+    // Product, amount and the starting materials: Unfixed, or Fixed at the ratio given.
     void Enter(const std::string &product, const std::string &amount,
                const std::vector<std::pair<std::string, std::string>> &rows, const std::string &sampleId = "S-17") {
         quillon.Fill(IDC_SAMPLE_ID, sampleId);
         quillon.Fill(IDC_PRODUCT, product);
         quillon.Fill(IDC_AMOUNT, amount);
-        for (size_t i = 0; i < rows.size(); ++i) quillon.EnterRow(int(i), rows[i].first, rows[i].second);
+        for (size_t i = 0; i < rows.size(); ++i)
+            quillon.EnterRow(int(i), rows[i].first, rows[i].second, !rows[i].second.empty());
         quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
     }
 
@@ -202,7 +203,7 @@ TEST_F(Calculation, SheetsOfOneSecondShareOneFile) {
 // "?" committed as a row's ratio runs the automatic ratios at once; the
 // selection's check box is then checked and greyed, and no report is made.
 TEST_F(Calculation, QuestionMarkRatioSolvesTheRows) {
-    Enter("YBa2Cu3O7", "10", {{"Y2O3", "1"}, {"BaCO3", "1"}});
+    Enter("YBa2Cu3O7", "10", {{"Y2O3", ""}, {"BaCO3", ""}});
     quillon.EnterRow(2, "CuO", "?");
     HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
     ASSERT_NE(selection, nullptr);

@@ -161,7 +161,7 @@ bool Quillon::Start(const std::string &folder) {
 
 bool Quillon::Running() const { return process_ != nullptr && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
-HWND Quillon::WaitReady(DWORD timeoutMs) {
+HWND Quillon::WaitReady(DWORD timeoutMs, DWORD pollMs) {
     DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < timeoutMs && Running()) {
         for (HWND window : TopLevelWindows(pid_)) {
@@ -178,7 +178,7 @@ HWND Quillon::WaitReady(DWORD timeoutMs) {
                 return main_;
             }
         }
-        ::Sleep(20);
+        ::Sleep(pollMs);
     }
     return nullptr;
 }

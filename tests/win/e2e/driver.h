@@ -57,7 +57,7 @@ public:
     // Starts folder\Quillon.exe with folder as its current directory.
     bool Start(const std::string &folder);
     // The main dialog once its deferred initialisation has run, else nullptr.
-    HWND WaitReady(DWORD timeoutMs = 20000);
+    HWND WaitReady(DWORD timeoutMs = 20000, DWORD pollMs = 20);
     HWND Main() const { return main_; }
     HWND Item(int id) const { return ::GetDlgItem(main_, id); }
     DWORD Pid() const { return pid_; }
