@@ -53,6 +53,8 @@
 
 #include <new>
 
+#include "keystate.h"
+
 namespace {
 
 const CharCell EMPTY_CELL = {0, -1, 0, -1};
@@ -65,15 +67,6 @@ int Clamp(int value, int lo, int hi) {
 // Letters and parentheses are drawn with the letter font.
 int KindOf(char ch) {
     return (isalpha(static_cast<unsigned char>(ch)) || ch == '(' || ch == ')') ? 1 : 0;
-}
-
-// The modifier state of the current key message: bit 0 Shift, bit 1 Ctrl, bit 2 Alt.
-int ModifierState() {
-    int m = 0;
-    if (GetKeyState(VK_SHIFT) & 0x8000) m |= 1;
-    if (GetKeyState(VK_CONTROL) & 0x8000) m |= 2;
-    if (GetKeyState(VK_MENU) & 0x8000) m |= 4;
-    return m;
 }
 
 // The number of non-blank characters of text (at most limit bytes, up to the

@@ -35,6 +35,7 @@
 #include <initializer_list>
 #include <new>
 
+#include "keystate.h"
 #include "textutil.h"
 
 namespace {
@@ -44,15 +45,6 @@ const int RATIO_EDITOR_ID = 102;
 const COLORREF ROW_TEXT_BACKGROUND = 0x00D1FBFE;
 const COLORREF FIXED_FORMULA_COLOR = 0x000000FF;
 const char SELF_TEST_FORMULA[] = "H2.1(Re3Os7.8)(PtAu)3.4";
-
-// The modifier state of the key being handled: bit 0 Shift, bit 1 Ctrl, bit 2 Alt.
-int ModifierState() {
-    int m = 0;
-    if (GetKeyState(VK_SHIFT) & 0x8000) m |= 1;
-    if (GetKeyState(VK_CONTROL) & 0x8000) m |= 2;
-    if (GetKeyState(VK_MENU) & 0x8000) m |= 4;
-    return m;
-}
 
 // A broken initialisation contract: the message, then the process ends.
 [[noreturn]] void FailInitialisation(const char *text) {
@@ -416,8 +408,9 @@ void CLedra::ClickAt(int x, int y) {
     if (committed == -1) return;
     if (committed == 1) Invalidate(TRUE);
     int row = clickRow + topRow;
+    LedraRow *target = rows.row(row);
+    if (target == nullptr) return;
     if (x < formulaLeft) {
-        LedraRow *target = rows.row(row);
         target->fixed = target->fixed == 0 ? 1 : 0;
         ::MessageBeep(MB_ICONASTERISK);
         Invalidate(TRUE);

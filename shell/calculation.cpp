@@ -10,6 +10,17 @@ namespace {
 
 bool PositiveFinite(double value) { return value > 0.0 && std::isfinite(value); }
 
+// A product ratio of 0, below 0 or "?" would divide the grams by zero or by a
+// huge negative number (the sheet would show inf, nan or -0), and balance the
+// starting materials against nothing or against minus the product. A ratio
+// that does not read as a number is left to the preparation step.
+bool ProductRatioUsable(CalcEntrySource &source) {
+    double productRatio = 0.0;
+    if (source.ReadProductRatio(&productRatio) != 0 || PositiveFinite(productRatio)) return true;
+    source.ShowMessage("Enter positive value for product ratio.", CALC_CORRECT, CALC_FIELD_RATIO);
+    return false;
+}
+
 }  // namespace
 
 // Builds a reaction from the product fields and the list's used rows.
@@ -80,13 +91,7 @@ int CalculateCommand(CalcEntrySource &source, bool autoRatio, int *resetSelectio
         source.ShowMessage("Enter positive value for product amount in grams.", CALC_CORRECT);
         return 1;
     }
-    // A product ratio of 0, below 0 or "?" would divide the grams by zero or
-    // by a huge negative number: the sheet would show inf, nan or -0.
-    double productRatio = 0.0;
-    if (source.ReadProductRatio(&productRatio) == 0 && !PositiveFinite(productRatio)) {
-        source.ShowMessage("Enter positive value for product ratio.", CALC_CORRECT, CALC_FIELD_RATIO);
-        return 1;
-    }
+    if (!ProductRatioUsable(source)) return 1;
     if (autoRatio) {
         CString product = source.ProductFormula();
         if (product.IsEmpty()) {
@@ -136,6 +141,7 @@ int AutoRatioCommand(CalcEntrySource &source) {
         source.ShowMessage("Product entry is empty.", CALC_FAILURE);
         return 1;
     }
+    if (!ProductRatioUsable(source)) return 1;
     int unfixed = source.GetUnfixedCount();
     if (!source.ChooseElements(product, unfixed, nullptr)) return 1;
 

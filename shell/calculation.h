@@ -63,7 +63,8 @@ int PrepareAndRunCalculation(CalcEntrySource &source, bool autoRatio, CReaction 
 int CalculateCommand(CalcEntrySource &source, bool autoRatio, int *resetSelection);
 
 // The automatic-ratio command: solves the Unfixed rows into the list. 0 on
-// success, 1 otherwise (the message shown, the Unfixed rows marked "?").
+// success, 1 otherwise (the message shown; after a failed solve the Unfixed
+// rows are marked "?"). A product ratio that is not positive is refused first.
 int AutoRatioCommand(CalcEntrySource &source);
 
 // The starting materials of a calculated reaction whose ratio is negative,

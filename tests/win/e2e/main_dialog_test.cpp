@@ -191,14 +191,6 @@ TEST_F(MainDialog, EnterStaysEscapeCloses) {
     EXPECT_EQ(quillon.WaitExit(), 0);
 }
 
-// The window's Close command sets appClosing: a wrong amount being edited
-// is not checked any more while the windows go away.
-TEST_F(MainDialog, CloseCommandSkipsTheLeaveChecks) {
-    quillon.Fill(IDC_AMOUNT, "abc", false);
-    ::PostMessageA(quillon.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(quillon.WaitExit(), 0);
-}
-
 // Clear empties the entry; the ratio shows 1 and the amount nothing.
 TEST_F(MainDialog, ClearEmptiesTheEntry) {
     quillon.Fill(IDC_SAMPLE_ID, "S-17");
@@ -214,4 +206,16 @@ TEST_F(MainDialog, ClearEmptiesTheEntry) {
     EXPECT_EQ(quillon.Text(IDC_AMOUNT), "");
     for (int row = 0; row < 2; ++row) EXPECT_EQ(quillon.ReadRow(row).formula, "");
     EXPECT_EQ(::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+// Ctrl+Shift+J in a formula editor asks the main dialog what it runs on.
+TEST_F(MainDialog, EditorSignalShowsTheProgramsData) {
+    quillon.ClickCenter(quillon.Item(IDC_PRODUCT));
+    quillon.Key('J', qwintest::kControl | qwintest::kShift);
+    Box box = quillon.WaitBox();
+    ASSERT_NE(box.hwnd, nullptr);
+    EXPECT_EQ(box.caption, "Quillon");
+    EXPECT_EQ(box.icon, BoxIcon::Asterisk);
+    EXPECT_NE(box.text.find("ATOMS.LST, 118 elements."), std::string::npos) << box.text;
+    quillon.Answer(box);
 }

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -108,22 +109,45 @@ const char *const METALS[30] = {"Li", "Na", "K",  "Rb", "Cs", "Be", "Mg", "Ca", 
                                 "Sc", "Y",  "Ti", "Zr", "Hf", "V",  "Nb", "Ta", "Cr", "Mo",
                                 "W",  "Mn", "Fe", "Co", "Ni", "Cu", "Zn", "Al", "Ga", "In"};
 
+// The client y of the middle of the list's open editor, or -1.
+int OpenEditorY(HWND list) {
+    for (HWND child = ::GetWindow(list, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (!::IsWindowVisible(child)) continue;
+        RECT r;
+        ::GetWindowRect(child, &r);
+        POINT middle = {r.left, (r.top + r.bottom) / 2};
+        ::ScreenToClient(list, &middle);
+        return middle.y;
+    }
+    return -1;
+}
+
+// 30 rows: YBa2Cu3O7 from Y2O3, BaCO3 and CuO left Unfixed, and 27 Fixed
+// rows of dopants in small amounts that the balance takes into account.
 void Calculate(const std::string &folder, int runs) {
     Quillon quillon;
     if (!quillon.Start(folder) || quillon.WaitReady() == nullptr) return;
-    std::string product;
-    for (const char *metal : METALS) product += metal;
-    product += "O30";
-    quillon.Fill(IDC_PRODUCT, product);
+    quillon.Fill(IDC_PRODUCT, "YBa2Cu3O7");
     quillon.Fill(IDC_AMOUNT, "10");
-    // Rows typed from the top; the list scrolls as Enter moves down.
     HWND list = quillon.Item(IDC_LIST);
     qdriver::ListColumns columns = qdriver::ColumnsOf(quillon);
-    quillon.Click(list, (columns.formulaLeft + columns.ratioLeft) / 2, columns.rowHeight / 2);
+    int formulaX = (columns.formulaLeft + columns.ratioLeft) / 2;
+    quillon.Click(list, formulaX, columns.rowHeight / 2);
+    const char *unfixed[3] = {"Y2O3", "BaCO3", "CuO"};
     for (int i = 0; i < 30; ++i) {
-        quillon.Type(std::string(METALS[i]) + "O");
-        quillon.Key(VK_RETURN);  // to the ratio cell
-        quillon.Key(VK_RETURN);  // to the next row's formula
+        if (i < 3) {
+            quillon.Type(unfixed[i]);
+            quillon.Key(VK_RETURN);
+            quillon.Key(VK_RETURN);
+            continue;
+        }
+        int y = OpenEditorY(list);
+        quillon.Click(list, columns.formulaLeft / 2, y);  // Fixed
+        quillon.Click(list, formulaX, y);
+        quillon.Type(std::string(i % 2 ? "Y2O3" : "CuO"));
+        quillon.Key(VK_RETURN);
+        quillon.Type("0.001");
+        quillon.Key(VK_RETURN);
     }
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
     std::vector<double> times, displayTimes;
@@ -142,21 +166,66 @@ void Calculate(const std::string &folder, int runs) {
         Press(display, IDOK);
         quillon.Sync();
     }
-    int unfixed = 0;
-    for (int i = 0; i < 30; ++i) unfixed += quillon.ReadRow(i).formula.empty() ? 0 : 1;
+    double solved[3] = {quillon.ReadRow(0).ratio, quillon.ReadRow(1).ratio, quillon.ReadRow(2).ratio};
+    // The same entry without the selection dialog: Calculate to the file.
+    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
+    std::vector<double> direct;
+    for (int run = 0; run < runs; ++run) {
+        long before = FileSize(folder);
+        double start = Now();
+        Press(quillon.Main(), IDC_CALCULATE);
+        while (FileSize(folder) == before && Now() - start < 10) ::Sleep(0);
+        direct.push_back(Now() - start);
+        HWND display = quillon.WaitDialog("Quillon : Default Output Display");
+        if (display == nullptr) break;
+        Press(display, IDOK);
+        quillon.Sync();
+    }
+    std::printf("calculate: Auto-Ratio off, Calculate to report file written %.1f ms (median of %zu)\n",
+                Median(direct) * 1000, direct.size());
+    int used = 0, fixed = 0;
+    for (int i = 0; i < 30; ++i) {
+        Quillon::Row row = quillon.ReadRow(i);
+        used += row.formula.empty() ? 0 : 1;
+        fixed += row.fixed;
+    }
     if (times.empty()) {
-        std::printf("calculate: no calculation ran (%d rows entered)\n", unfixed);
+        std::printf("calculate: no calculation ran (%d rows entered, %d Fixed)\n", used, fixed);
         return;
     }
-    std::printf("calculate: %d rows, \"Get Ratios\" to report file written %.1f ms (median of %zu), to the display shown %.1f ms\n",
-                unfixed, Median(times) * 1000, times.size(), Median(displayTimes) * 1000);
+    std::printf("calculate: %d rows (%d Fixed), \"Get Ratios\" to report file written %.1f ms (median of %zu), "
+                "to the display shown %.1f ms; ratios %.5f %.5f %.5f\n",
+                used, fixed, Median(times) * 1000, times.size(), Median(displayTimes) * 1000, solved[0], solved[1], solved[2]);
 }
 
 struct Usage {
     DWORD handles = 0;
     SIZE_T privateBytes = 0;
     DWORD gdi = 0, user = 0;
+    long residentKiB = 0, anonymousKiB = 0;  // of the Wine process, from the host's /proc
 };
+
+// A field of the host's /proc/<pid>/status of the process whose command line
+// names Quillon.exe (Wine maps the host's root as drive Z:). Wine answers
+// the handle, memory and GUI counters of another process with 0.
+long HostStatusKiB(const char *field) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA("Z:\\proc\\*", &found);
+    if (search == INVALID_HANDLE_VALUE) return -1;
+    long value = -1;
+    do {
+        if (found.cFileName[0] < '0' || found.cFileName[0] > '9') continue;
+        std::string dir = std::string("Z:\\proc\\") + found.cFileName;
+        std::string command = qdriver::ReadFile(dir + "\\cmdline");
+        if (command.find("Quillon.exe") == std::string::npos) continue;
+        std::string status = qdriver::ReadFile(dir + "\\status");
+        size_t at = status.find(std::string(field) + ":");
+        if (at != std::string::npos) value = std::atol(status.c_str() + at + std::strlen(field) + 1);
+        break;
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return value;
+}
 
 Usage UsageOf(HANDLE process) {
     Usage usage;
@@ -167,13 +236,16 @@ Usage UsageOf(HANDLE process) {
         usage.privateBytes = memory.PrivateUsage;
     usage.gdi = ::GetGuiResources(process, GR_GDIOBJECTS);
     usage.user = ::GetGuiResources(process, GR_USEROBJECTS);
+    usage.residentKiB = HostStatusKiB("VmRSS");
+    usage.anonymousKiB = HostStatusKiB("RssAnon");
     return usage;
 }
 
 void Report(const char *what, int cycle, const Usage &u, double msPerCycle) {
-    std::printf("soak %s after %4d cycles: %lu handles, %.0f KiB private, GDI %lu, USER %lu, %.1f ms per cycle\n", what,
-                cycle, (unsigned long)u.handles, double(u.privateBytes) / 1024, (unsigned long)u.gdi,
-                (unsigned long)u.user, msPerCycle);
+    std::printf("soak %s after %4d cycles: host RSS %ld KiB (anonymous %ld KiB); Windows counters: %lu handles, "
+                "%.0f KiB private, GDI %lu, USER %lu; %.1f ms per cycle\n",
+                what, cycle, u.residentKiB, u.anonymousKiB, (unsigned long)u.handles, double(u.privateBytes) / 1024,
+                (unsigned long)u.gdi, (unsigned long)u.user, msPerCycle);
 }
 
 void Soak(const std::string &folder, int cycles) {
@@ -197,7 +269,7 @@ void Soak(const std::string &folder, int cycles) {
         }
         Press(display, IDOK);
         while (::IsWindow(display)) ::Sleep(0);
-        if (cycle == 100 || cycle == cycles) {
+        if (cycle == 100 || cycle == cycles / 2 || cycle == cycles) {
             Report("calculate", cycle, UsageOf(quillon.Process()), (Now() - start) * 1000 / 100);
         }
         if (cycle % 100 == 0) start = Now();
@@ -214,7 +286,7 @@ void Soak(const std::string &folder, int cycles) {
             quillon.EnterRow(0, "Y2O3");
             quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
         }
-        if (cycle == 100 || cycle == cycles)
+        if (cycle == 100 || cycle == cycles / 2 || cycle == cycles)
             Report("clear/refill", cycle, UsageOf(quillon.Process()), (Now() - start) * 1000 / 100);
         if (cycle % 100 == 0) start = Now();
     }

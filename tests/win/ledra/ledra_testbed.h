@@ -57,6 +57,7 @@ struct ParentLog {
     WPARAM autoRatioWParam = 0;
     LPARAM autoRatioLParam = 0;
     int signals = 0;
+    bool boxOnAutoRatio = false;  // answer LDN_AUTORATIO with a modal message box
 };
 inline ParentLog &Parent() {
     static ParentLog log;
@@ -68,6 +69,7 @@ inline INT_PTR CALLBACK HostProc(HWND, UINT message, WPARAM wParam, LPARAM lPara
         Parent().autoRatios++;
         Parent().autoRatioWParam = wParam;
         Parent().autoRatioLParam = lParam;
+        if (Parent().boxOnAutoRatio) ::MessageBoxA(::GetActiveWindow(), "Ratios determined.", "Quillon", MB_OK);
         return TRUE;
     }
     if (message == LDM_FORWARDTOPARENT) Parent().signals++;

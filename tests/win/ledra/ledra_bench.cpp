@@ -1,0 +1,183 @@
+// ledra_bench [N]: paints the whole list (30 rows, all visible, all used) N
+// times (default 1000) and reports the time per paint beside one plain
+// BitBlt of the same size; then runs N open/commit cycles of each editor.
+// Across the paints and the cycles, LEDRA.DLL's GDI count, the process's
+// handle count and its private bytes must stay flat: the exit status is 1
+// when one of them grew. ctest runs it with a tiny N so that it keeps
+// working; scripts/bench runs it in full.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <initializer_list>
+
+#include "afxwin.h"
+#include "ledra.h"
+#include "resource.h"
+
+namespace {
+
+int AcceptAll(const char *) { return 1; }
+int NotClosing() { return 0; }
+INT_PTR CALLBACK HostProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+struct Resources {
+    LRESULT gdi;
+    DWORD handles;
+    SIZE_T privateBytes;
+};
+
+// The committed private memory of the process, summed over its regions (the
+// memory counters' PrivateUsage reads 0 under Wine).
+SIZE_T PrivateBytes() {
+    SIZE_T total = 0;
+    MEMORY_BASIC_INFORMATION region;
+    for (const char *at = nullptr; ::VirtualQuery(at, &region, sizeof region) == sizeof region;
+         at = static_cast<const char *>(region.BaseAddress) + region.RegionSize) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
+        if (region.RegionSize == 0) break;
+    }
+    return total;
+}
+
+// The process's open handles, counted by asking each handle value in turn
+// (GetProcessHandleCount answers nothing under Wine).
+DWORD HandleCount() {
+    DWORD count = 0, flags = 0;
+    for (UINT_PTR value = 4; value < 0x10000; value += 4)
+        count += ::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? 1 : 0;
+    return count;
+}
+
+Resources Measure(HWND list) {
+    return {::SendMessageA(list, LDM_GETGDICOUNT, 0, 0), HandleCount(), PrivateBytes()};
+}
+
+void Report(const char *when, const Resources &r) {
+    std::printf("%-24s GDI (LEDRA.DLL) %ld, handles %lu, private %lu KiB\n", when, long(r.gdi),
+                static_cast<unsigned long>(r.handles), static_cast<unsigned long>(r.privateBytes / 1024));
+}
+
+double Seconds(const LARGE_INTEGER &from, const LARGE_INTEGER &to) {
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
+}
+
+void Pump() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+// One open/commit cycle of each editor in row (cycle % 30): type, then move on.
+void EditCycle(HWND list, int rowHeight, int formulaX, int ratioX, int cycle, bool formula) {
+    int y = (cycle % ROW_CAPACITY) * rowHeight + 2;
+    ::SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(formula ? formulaX : ratioX, y));
+    HWND editor = ::GetFocus();
+    if (formula) ::SendMessageA(editor, WM_KEYDOWN, 'C', 0);
+    else ::SendMessageA(editor, WM_CHAR, '2', 0);
+    Pump();
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    int n = argc > 1 ? std::atoi(argv[1]) : 1000;
+    if (n < 1 || ::LoadLibraryA("LEDRA.DLL") == nullptr) return 2;
+    HWND dialog = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_LEDRA_HOST), nullptr,
+                                       HostProc, 0);
+    HWND list = ::GetDlgItem(dialog, IDC_LIST);
+    if (list == nullptr) return 2;
+
+    // The main dialog's fonts and colours; a list tall enough for all 30 rows.
+    CFont letter, digit;
+    letter.CreatePointFont(140, "Times New Roman");
+    digit.CreatePointFont(90, "Times New Roman");
+    VexilInit vexilInit = {256, letter, digit, 0, -5, 2, 1};
+    const int rowHeight = 26;
+    RECT window, client;
+    ::GetWindowRect(list, &window);
+    ::GetClientRect(list, &client);
+    int frame = (window.bottom - window.top) - client.bottom;
+    ::SetWindowPos(dialog, nullptr, 0, 0, 520, ROW_CAPACITY * rowHeight + 160, SWP_NOZORDER);
+    ::MoveWindow(list, 10, 60, window.right - window.left, ROW_CAPACITY * rowHeight + frame, TRUE);
+    CWnd parent;
+    parent.Attach(dialog);
+    LedraInit init = {&vexilInit, reinterpret_cast<HFONT>(::SendMessageA(dialog, WM_GETFONT, 0, 0)), 0x00D1FBFE,
+                      rowHeight, 3, 0, 8, 0, AcceptAll, NotClosing, CString("Quillon ")};
+    ::SendMessageA(list, LDM_INITIALIZE, reinterpret_cast<WPARAM>(&parent), reinterpret_cast<LPARAM>(&init));
+    const char *formulas[] = {"YBa2Cu3O7", "BaCO3", "La0.6Sr0.4Co0.2Fe0.8O3", "Ba(NO3)2", "Cu(CH3COO)2"};
+    for (int i = 0; i < ROW_CAPACITY; ++i) {
+        CString text(formulas[i % 5]);
+        double ratio = i == 7 ? UNDETERMINED_RATIO : 0.25 * (i + 1);
+        ::SendMessageA(list, LDM_SETFORMULA, i, reinterpret_cast<LPARAM>(&text));
+        ::SendMessageA(list, LDM_SETRATIO, i, reinterpret_cast<LPARAM>(&ratio));
+        ::SendMessageA(list, LDM_SETFIXED, i, i % 2);
+    }
+    ::GetClientRect(list, &client);
+    int width = client.right, height = client.bottom;
+    int formulaX = init.formulaLeft + 2, ratioX = init.ratioLeft + 2;  // within the cells, border or not
+    Pump();
+
+    // Warm-up: the first paints and cycles settle caches and heaps.
+    for (int i = 0; i < 20; ++i) {
+        ::InvalidateRect(list, nullptr, FALSE);
+        ::UpdateWindow(list);
+        EditCycle(list, rowHeight, formulaX, ratioX, i, true);
+        EditCycle(list, rowHeight, formulaX, ratioX, i, false);
+    }
+    ::SetFocus(nullptr);
+    Pump();
+    Resources before = Measure(list);
+    Report("before", before);
+
+    LARGE_INTEGER t0, t1, t2, t3;
+    ::QueryPerformanceCounter(&t0);
+    for (int i = 0; i < n; ++i) {
+        ::InvalidateRect(list, nullptr, FALSE);
+        ::UpdateWindow(list);
+    }
+    ::GdiFlush();
+    ::QueryPerformanceCounter(&t1);
+    HDC screen = ::GetDC(list);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::QueryPerformanceCounter(&t2);
+    for (int i = 0; i < n; ++i) ::BitBlt(screen, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+    ::GdiFlush();
+    ::QueryPerformanceCounter(&t3);
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(list, screen);
+    double paint = Seconds(t0, t1) / n * 1e6, blit = Seconds(t2, t3) / n * 1e6;
+    std::printf("%d paints of the 30-row list (%d x %d): %.1f us per paint; one plain BitBlt %.1f us; ratio %.1f\n",
+                n, width, height, paint, blit, paint / blit);
+    Resources afterPaints = Measure(list);
+    Report("after the paints", afterPaints);
+
+    for (int i = 0; i < n; ++i) EditCycle(list, rowHeight, formulaX, ratioX, i, true);
+    ::SetFocus(nullptr);
+    Pump();
+    Resources afterFormulas = Measure(list);
+    Report("after formula cycles", afterFormulas);
+    for (int i = 0; i < n; ++i) EditCycle(list, rowHeight, formulaX, ratioX, i, false);
+    ::SetFocus(nullptr);
+    Pump();
+    Resources afterRatios = Measure(list);
+    Report("after ratio cycles", afterRatios);
+
+    // Flat: the same GDI count, no more handles, and less than 256 KiB of heap noise.
+    bool flat = true;
+    for (const Resources &r : {afterPaints, afterFormulas, afterRatios})
+        flat = flat && r.gdi == before.gdi && r.handles <= before.handles &&
+               r.privateBytes <= before.privateBytes + 256 * 1024;
+    std::printf("resources %s\n", flat ? "flat" : "GREW");
+    parent.Detach();
+    ::DestroyWindow(dialog);
+    return flat ? 0 : 1;
+}
