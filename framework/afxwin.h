@@ -421,6 +421,14 @@ public:
     CWnd *m_pMainWnd;
     HINSTANCE m_hInstance;
 
+    // Settings under HKEY_CURRENT_USER\Software\<m_pszRegistryKey>\<m_pszAppName>\<section>
+    // (afxprof.cpp). Without a registry key nothing is stored: reads give
+    // the default, writes fail.
+    UINT GetProfileInt(const char *section, const char *entry, int defaultValue);
+    CString GetProfileString(const char *section, const char *entry, const char *defaultValue = nullptr);
+    BOOL WriteProfileInt(const char *section, const char *entry, int value);
+    BOOL WriteProfileString(const char *section, const char *entry, const char *value);
+
 private:
     char m_registryKey[MAX_PATH] = "";
 };

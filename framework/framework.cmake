@@ -8,6 +8,9 @@ add_library(qframework STATIC
   ${CMAKE_CURRENT_LIST_DIR}/afxdlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/afxgdi.cpp
   ${CMAKE_CURRENT_LIST_DIR}/afxapp.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/afxprof.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/afxdisp.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/afxfiledlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/afxext.cpp)
 target_include_directories(qframework PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(qframework PUBLIC qfw_string user32 gdi32 comdlg32 comctl32 ole32 oleaut32 uuid)

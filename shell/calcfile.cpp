@@ -1,7 +1,15 @@
 #include "calcfile.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "../common/rowstore.h"
 #include "../common/textutil.h"
@@ -138,10 +146,27 @@ CalcReadStatus ReadCalcFile(const char *path, int capacity, CalcFormulaCheck che
     return result.status;
 }
 
-// "%.5g", as the dialog fills its product ratio and amount fields.
+// The shortest text that strtod reads back to value: fixed decimals for
+// magnitudes from 1e-4 to 1e15 (17 significant digits always fit in 21
+// decimals there), the shortest "%g" otherwise.
 CString FormatFieldNumber(double value) {
     CString text;
-    text.Format("%.5g", value);
+    if (value == 0.0) return CString("0");  // -0 as well: the field shows no sign
+    if (!std::isfinite(value)) {
+        text.Format("%g", value);
+        return text;
+    }
+    double magnitude = std::fabs(value);
+    if (magnitude >= 1e-4 && magnitude < 1e15) {
+        for (int decimals = 0; decimals <= 21; ++decimals) {
+            text.Format("%.*f", decimals, value);
+            if (std::strtod(text, nullptr) == value) return text;
+        }
+    }
+    for (int digits = 1; digits <= 17; ++digits) {
+        text.Format("%.*g", digits, value);
+        if (std::strtod(text, nullptr) == value) break;
+    }
     return text;
 }
 
@@ -203,4 +228,82 @@ int PutCalcLine(FILE *file, const CString &line) {
     size_t length = static_cast<size_t>(line.GetLength());
     if (std::fwrite(line.GetString(), 1, length, file) != length) return 1;
     return std::ferror(file) ? 1 : 0;
+}
+
+namespace {
+
+// The folder part of path ("." when there is none), for the temporary file.
+CString FolderOf(const char *path) {
+    const char *last = nullptr;
+    for (const char *p = path; *p != 0; ++p) {
+        if (*p == '/') last = p;
+#ifdef _WIN32
+        if (*p == '\\' || *p == ':') last = p;
+#endif
+    }
+    if (last == nullptr) return CString(".");
+    if (last == path) return CString(path, 1);  // the root folder
+#ifdef _WIN32
+    if (*last == ':') return CString(path, int(last - path) + 1);
+#endif
+    return CString(path, int(last - path));
+}
+
+// Makes a new, empty file in folder; its name goes to *name. nullptr when
+// none can be made.
+FILE *CreateTemporary(const CString &folder, CString *name) {
+#ifdef _WIN32
+    char buffer[MAX_PATH];
+    if (::GetTempFileNameA(folder, "qsf", 0, buffer) == 0) return nullptr;
+    *name = buffer;
+    FILE *file = std::fopen(buffer, "wb");
+    if (file == nullptr) ::DeleteFileA(buffer);
+    return file;
+#else
+    CString pattern = folder + "/.qsf-XXXXXX";
+    char *buffer = pattern.GetBuffer(pattern.GetLength());
+    int fd = ::mkstemp(buffer);
+    pattern.ReleaseBuffer();
+    if (fd < 0) return nullptr;
+    *name = pattern;
+    // The permissions a file made with fopen would get (mkstemp gives 0600).
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    FILE *file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        ::close(fd);
+        std::remove(pattern);
+    }
+    return file;
+#endif
+}
+
+// Replaces target with source (both in one folder).
+bool ReplaceTarget(const CString &source, const char *target) {
+#ifdef _WIN32
+    return ::MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    return std::rename(source, target) == 0;
+#endif
+}
+
+}  // namespace
+
+// Temporary file, checked writes and close, then the replacement.
+CalcSaveStatus SaveCalcFile(const char *path, const CString &text) {
+    CString temporary;
+    FILE *file = CreateTemporary(FolderOf(path), &temporary);
+    if (file == nullptr) return CALC_SAVE_NO_TEMPORARY;
+    bool written = PutCalcLine(file, text) == 0 && std::fflush(file) == 0 && !std::ferror(file);
+    if (std::fclose(file) != 0) written = false;
+    if (!written) {
+        std::remove(temporary);
+        return CALC_SAVE_WRITE_FAILED;
+    }
+    if (!ReplaceTarget(temporary, path)) {
+        std::remove(temporary);
+        return CALC_SAVE_NOT_REPLACED;
+    }
+    return CALC_SAVED;
 }

@@ -72,7 +72,10 @@ struct CalcFields {
 };
 
 // A number as the dialog's product ratio and amount fields show it after a
-// load: "%.5g" (123.456 shows as 123.46).
+// load: the shortest text that reads back to value, in plain decimals where
+// that is short (123.456 from 123.45600, 10 from 10.00000, 0.5), else in
+// exponent form (1e-07, -1e+308). Reading the field again gives exactly the
+// value the file holds.
 CString FormatFieldNumber(double value);
 
 // Applies records in order, as loading a file does: the sample ID and the
@@ -91,5 +94,19 @@ CString CalcRowLines(const LedraRowStore &rows);
 // Writes a line to a stream opened in binary mode ("wb"). Returns 0, or 1
 // when the stream reports a write error.
 int PutCalcLine(FILE *file, const CString &line);
+
+enum CalcSaveStatus {
+    CALC_SAVED = 0,
+    CALC_SAVE_NO_TEMPORARY = 1,  // no file can be made in the target's folder
+    CALC_SAVE_WRITE_FAILED = 2,  // a write, the flush or the close failed (a full disk)
+    CALC_SAVE_NOT_REPLACED = 3,  // the target cannot be replaced
+};
+
+// Saves text (the lines of a calculation file) as path without ever
+// damaging what path held: the bytes go to a new file in the same folder,
+// every write and the close are checked, and only then does that file
+// replace path. On any failure the new file is removed and path is left as
+// it was (or absent, if it was).
+CalcSaveStatus SaveCalcFile(const char *path, const CString &text);
 
 #endif

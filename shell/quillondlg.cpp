@@ -8,6 +8,7 @@
 #include "../chem/reaction.h"
 #include "afxext.h"
 #include "fields.h"
+#include "htmlhelp.h"
 #include "resource.h"
 
 int appClosing = 0;
@@ -57,6 +58,7 @@ BOOL CQuillonDlg::OnInitDialog() {
     }
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
+    InitializeHelp();
 
     reportFontFace = "Courier New";
     formulaFontFace = "Times New Roman";
@@ -103,18 +105,6 @@ BOOL CQuillonDlg::OnInitDialog() {
     PostMessage(WM_DEFERRED_INIT, 0, 0);
     return TRUE;
 }
-
-// The settings as a first run has them: output to Word when it is there,
-// "Auto-Ratio" checked, the element selection reset after each
-// calculation, the differential shown.
-void CQuillonDlg::ReadSettings() {
-    outputToWord = 1;
-    CheckDlgButton(IDC_AUTO_RATIO, BST_CHECKED);
-    resetSelectionAfterCalc = 1;
-    showDifferential = 1;
-}
-
-void CQuillonDlg::WriteSettings() {}
 
 // Fonts, the two custom controls and the layout over the list's columns.
 LRESULT CQuillonDlg::OnDeferredInit(WPARAM, LPARAM) {
@@ -200,11 +190,18 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         appClosing = 1;
         SendMessage(WM_CLOSE);
         break;
-    case ID_HELP_ABOUT: {
-        CDialog about(IDD_ABOUTBOX, this);
-        about.DoModal();
+    case ID_HELP_HELP:
+        OnHelpContents();
         break;
-    }
+    case ID_HELP_ABOUT:
+        OnAbout();
+        break;
+    case ID_FILE_OPEN:
+        OnOpenFile();
+        break;
+    case ID_FILE_SAVE:
+        OnSaveFile();
+        break;
     case ID_OUTPUT_WORD:
         outputToWord = 1;
         break;
@@ -222,8 +219,7 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 void CQuillonDlg::OnSysCommand(UINT id, LPARAM) {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
-        CDialog about(IDD_ABOUTBOX, this);
-        about.DoModal();
+        OnAbout();
         return;
     }
     // Menu and keyboard variants of the command carry flags in the low bits.
@@ -270,6 +266,7 @@ LRESULT CQuillonDlg::OnEditorSignal(WPARAM, LPARAM) {
 
 void CQuillonDlg::OnDestroy() {
     Default();
+    UninitializeHelp();
     WriteSettings();
     if (productField != nullptr) {
         productField->UnsubclassWindow();
@@ -348,8 +345,12 @@ void CQuillonDlg::ShowMessage(const char *text, CalcMessageKind kind, CalcField 
     control->SendMessage(EM_SETSEL, 0, -1);
 }
 
-// The report goes to the default output; the Word output takes its place
-// when it is chosen and Word is there.
-void CQuillonDlg::WriteReport(const CReaction &reaction, double amount) { WriteDefaultReport(reaction, amount); }
+// The report goes to Word when that output is chosen, else to the default output.
+void CQuillonDlg::WriteReport(const CReaction &reaction, double amount) {
+    if (outputToWord)
+        WriteWordReport(reaction, amount);
+    else
+        WriteDefaultReport(reaction, amount);
+}
 
 void CQuillonDlg::RowsChanged() { GetDlgItem(IDC_LIST)->InvalidateRect(nullptr, TRUE); }

@@ -36,6 +36,13 @@ public:
     int WriteDefaultReport(const CReaction &reaction, double amount);
     // Offers to delete the report files of earlier runs; the number deleted.
     int DeleteOldReports();
+    // The sheet typed into Word (report/wordreport.cpp); when Word cannot be
+    // reached, the default output instead and outputToWord switched to 0.
+    int WriteWordReport(const CReaction &reaction, double amount);
+
+    // Calculation files (shell/quillonfiles.cpp): the menu commands Save... and Open...
+    void OnSaveFile();
+    void OnOpenFile();
 
     HICON m_hIcon;
     int showDifferential = 1;
@@ -76,10 +83,13 @@ protected:
 
     void OnAutoRatio();
 
-    // The settings: read in OnInitDialog, written in OnDestroy. Until they
-    // are kept in the registry the defaults apply.
+    // The settings: read in OnInitDialog, written in OnDestroy
+    // (shell/quillonfiles.cpp, with help and the About box).
     void ReadSettings();
     void WriteSettings();
+    void OnHelpContents();
+    void OnAbout();
+    CString FileDialogFilter() const;
 
     // CalcEntrySource: the commands' view of this dialog.
     CString ProductFormula() override;

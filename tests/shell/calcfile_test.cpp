@@ -1,8 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
 #include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
 
 #include "calcfile.h"
 #include "rowstore.h"
@@ -95,7 +108,7 @@ TEST(CalcFileReader, LongLinesComeInPieces) {
     EXPECT_EQ(5, result.records[1].row);
 }
 
-// The writer's exact lines (empty rows skipped) load back: fields shown with "%.5g", ratios rounded
+// The writer's exact lines (empty rows skipped) load back: fields shown as the file holds them, ratios rounded
 // to five places, the undetermined ratio -1e308 exactly; later lines win, rows not named stay empty.
 TEST(CalcFileApply, SavedEntryLoadsBack) {
     LedraRowStore rows;
@@ -118,7 +131,7 @@ TEST(CalcFileApply, SavedEntryLoadsBack) {
     LedraRowStore loaded;
     loaded.create(ROW_CAPACITY);
     ApplyCalcRecords(result.records, fields, loaded);
-    EXPECT_EQ("second|YBa2Cu3O7|0.5|123.46", Str(fields.sampleId + "|" + fields.productFormula + "|" +
+    EXPECT_EQ("second|YBa2Cu3O7|0.5|123.456", Str(fields.sampleId + "|" + fields.productFormula + "|" +
                                                   fields.ratioText + "|" + fields.amountText));
     EXPECT_EQ(UNDETERMINED_RATIO, *loaded.ratio(0));
     EXPECT_EQ(0.33333, *loaded.ratio(2));
@@ -128,3 +141,99 @@ TEST(CalcFileApply, SavedEntryLoadsBack) {
     EXPECT_EQ("CuO", Str(*loaded.formula(29)));
     for (int i : {1, 3, 5, 7, 28}) EXPECT_TRUE(loaded.formula(i)->IsEmpty()) << i;
 }
+
+namespace {
+
+// Fields after a load read back to exactly the file's value, in few digits.
+TEST(CalcFileFields, ShowTheFilesValueInTheFewestDigits) {
+    const struct {
+        double value;
+        const char *text;
+    } cases[] = {{123.456, "123.456"}, {10.0, "10"},  {0.5, "0.5"},       {0.33333, "0.33333"},
+                 {-2.25, "-2.25"},     {-0.0, "0"},   {1e-7, "1e-07"},    {UNDETERMINED_RATIO, "-1e+308"},
+                 {1e20, "1e+20"},      {12345678.9, "12345678.9"},         {0.1 + 0.2, "0.30000000000000004"}};
+    for (const auto &c : cases) EXPECT_EQ(c.text, Str(FormatFieldNumber(c.value))) << c.value;
+    std::mt19937_64 random(9);
+    for (int i = 0; i < 20000; ++i) {
+        double value = std::ldexp(std::uniform_real_distribution<double>(-1, 1)(random), int(random() % 120) - 60);
+        EXPECT_EQ(value, std::strtod(FormatFieldNumber(value), nullptr)) << value;
+    }
+}
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// A fresh folder per test, removed afterwards.
+class CalcSave : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() / ("quillon-save-" + std::to_string(std::random_device()()));
+        fs::create_directories(folder);
+        target = folder / "entry.QSF";
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto &entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    CalcSaveStatus Save(const std::string &text) { return SaveCalcFile(target.string().c_str(), CString(text.c_str())); }
+
+    fs::path folder, target;
+};
+
+const char kOld[] = "-1 old\r\n0 1.00000 1.00000 H2O\r\n";
+
+// The file written whole (new or replacing), and no temporary file left behind.
+TEST_F(CalcSave, WritesANewFileOrReplacesTheOld) {
+    ASSERT_EQ(CALC_SAVED, Save(kOld));
+    EXPECT_EQ(kOld, Slurp(target));
+    std::string bigger = std::string(kOld) + std::string(100000, 'H') + "\r\n";
+    ASSERT_EQ(CALC_SAVED, Save(bigger));
+    EXPECT_EQ(bigger, Slurp(target));
+    EXPECT_EQ(std::vector<std::string>{"entry.QSF"}, Names());
+}
+
+// Failures that used to destroy the chemist's file: the old one stays, the temporary goes.
+TEST_F(CalcSave, AFailureKeepsTheOldFileAndLeavesNothingBehind) {
+    {
+        std::ofstream(target, std::ios::binary) << kOld;
+    }
+    // The target cannot be replaced: a folder of that name stands there.
+    fs::path blocked = folder / "blocked.QSF";
+    fs::create_directories(blocked / "inside");
+    EXPECT_EQ(CALC_SAVE_NOT_REPLACED, SaveCalcFile(blocked.string().c_str(), "-1 new\r\n"));
+    EXPECT_TRUE(fs::is_directory(blocked / "inside"));
+    // No folder to write into.
+    fs::path missing = folder / "no such folder" / "entry.QSF";
+    EXPECT_EQ(CALC_SAVE_NO_TEMPORARY, SaveCalcFile(missing.string().c_str(), "-1 new\r\n"));
+    EXPECT_EQ((std::vector<std::string>{"blocked.QSF", "entry.QSF"}), Names());
+    EXPECT_EQ(kOld, Slurp(target));
+#ifndef _WIN32
+    // A full disk: files may not grow past 4 KiB while this runs.
+    struct rlimit before;
+    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &before));
+    struct rlimit tiny = before;
+    tiny.rlim_cur = 4096;
+    std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &tiny));
+    CalcSaveStatus status = Save(std::string(kOld) + std::string(20000, 'O'));
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(CALC_SAVE_WRITE_FAILED, status);
+    EXPECT_EQ(kOld, Slurp(target));
+    EXPECT_EQ((std::vector<std::string>{"blocked.QSF", "entry.QSF"}), Names());
+#endif
+}
+
+}  // namespace

@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <shlwapi.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -146,7 +148,10 @@ Quillon::~Quillon() {
     }
 }
 
-bool Quillon::Start(const std::string &folder) {
+bool Quillon::Start(const std::string &folder, bool keepSettings) {
+    // The program keeps its settings (and the last folder used) in the
+    // registry between runs: each start is a first run unless asked otherwise.
+    if (!keepSettings) ::SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Hobnail");
     std::string command = "\"" + folder + "\\Quillon.exe\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

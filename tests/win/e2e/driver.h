@@ -54,8 +54,9 @@ public:
     ~Quillon();  // ends a program still running
     Quillon(const Quillon &) = delete;
 
-    // Starts folder\Quillon.exe with folder as its current directory.
-    bool Start(const std::string &folder);
+    // Starts folder\Quillon.exe with folder as its current directory, as a
+    // first run (its settings removed) unless keepSettings.
+    bool Start(const std::string &folder, bool keepSettings = false);
     // The main dialog once its deferred initialisation has run, else nullptr.
     HWND WaitReady(DWORD timeoutMs = 20000, DWORD pollMs = 20);
     HWND Main() const { return main_; }

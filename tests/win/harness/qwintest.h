@@ -108,6 +108,30 @@ private:
     HWND hwnd_ = nullptr;
 };
 
+// Answers the next Open or Save As dialog of the constructing thread from a
+// worker thread: types fileName into its name field and presses its OK
+// button, or with cancel presses Cancel. Construct it before running the
+// dialog; what the dialog showed is readable once it has closed.
+class FileDialogDriver {
+public:
+    explicit FileDialogDriver(const std::string &fileName, bool cancel = false);
+    ~FileDialogDriver();
+    FileDialogDriver(const FileDialogDriver &) = delete;
+
+    bool answered = false;
+    std::string title;        // the dialog's caption
+    std::string fileType;     // the filter description it showed
+    std::string initialName;  // the name field before it was typed into
+
+private:
+    static DWORD WINAPI Run(void *self);
+    std::string fileName_;
+    bool cancel_;
+    DWORD thread_;
+    HANDLE worker_ = nullptr;
+    volatile bool stop_ = false;
+};
+
 // Processes this thread's queued messages for at least milliseconds.
 void PumpMessages(DWORD milliseconds = 0);
 

@@ -1,0 +1,45 @@
+// CFileDialog over GetOpenFileNameA and GetSaveFileNameA.
+#include "afxdlgs.h"
+
+#include <cstring>
+
+CFileDialog::CFileDialog(BOOL openFileDialog, const char *defaultExtension, const char *fileName, DWORD flags,
+                         const char *filter, CWnd *parent)
+    : m_bOpenFileDialog(openFileDialog), m_pParentWnd(parent), m_strDefExt(defaultExtension) {
+    std::memset(&m_ofn, 0, sizeof m_ofn);
+    m_szFileName[0] = 0;
+    m_szFileTitle[0] = 0;
+    if (fileName != nullptr) ::lstrcpynA(m_szFileName, fileName, sizeof m_szFileName);
+    if (filter != nullptr) {
+        // "desc|pattern||" becomes "desc\0pattern\0\0": built with explicit
+        // lengths because CString keeps one terminating NUL only.
+        size_t length = std::strlen(filter);
+        char *buffer = m_strFilter.GetBuffer(int(length) + 1);
+        for (size_t i = 0; i < length; ++i) buffer[i] = filter[i] == '|' ? 0 : filter[i];
+        buffer[length] = 0;
+        m_strFilter.ReleaseBuffer(int(length));
+    }
+    m_ofn.lStructSize = sizeof m_ofn;
+    m_ofn.lpstrFile = m_szFileName;
+    m_ofn.nMaxFile = sizeof m_szFileName;
+    m_ofn.lpstrFileTitle = m_szFileTitle;
+    m_ofn.nMaxFileTitle = sizeof m_szFileTitle;
+    m_ofn.lpstrDefExt = m_strDefExt.IsEmpty() ? nullptr : m_strDefExt.GetString();
+    m_ofn.lpstrFilter = filter != nullptr ? m_strFilter.GetString() : nullptr;
+    m_ofn.Flags = flags | OFN_EXPLORER;
+    m_ofn.hInstance = AfxGetInstanceHandle();
+}
+
+// Runs the dialog modally, owned by the parent (or the active window).
+INT_PTR CFileDialog::DoModal() {
+    m_ofn.hwndOwner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : ::GetActiveWindow();
+    BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
+    return chosen ? IDOK : IDCANCEL;
+}
+
+CString CFileDialog::GetFileName() const {
+    const char *name = m_szFileName;
+    for (const char *p = m_szFileName; *p != 0; ++p)
+        if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
+    return CString(name);
+}

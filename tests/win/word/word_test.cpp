@@ -1,0 +1,117 @@
+// The weighing sheet typed into the stand-in word processor: the calls in
+// order, subscripts on the counts, a closed document replaced, a running
+// server used. (Successive sheets, failures and the fall-back are tested
+// through the main dialog, tests/win/dialogfiles.)
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "qwintest.h"
+#include "registration.h"
+#include "wordout.h"
+
+namespace {
+
+std::vector<std::string> Lines(const std::string &text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// Ca(OH)2 from CaO and H2O, 10 g, the differential shown (empty).
+WeighingSheet LimeSheet(const char *sampleId = "S-17") {
+    WeighingSheet sheet;
+    sheet.sampleId = sampleId;
+    sheet.amount = 10.0;
+    sheet.productFormula = "Ca(OH)2";
+    sheet.showDifferential = 1;
+    sheet.reactants.push_back({"CaO", 56.0774, 7.56839});
+    sheet.reactants.push_back({"H2O", 18.01528, 2.43161});
+    return sheet;
+}
+
+// What LimeSheet leaves in a document: counts in _{...}, paragraphs as LF.
+std::string LimeText(const char *sampleId = "S-17") {
+    const std::string equals(53, '='), dashes(53, '-');
+    return std::string("ID: ") + sampleId + "\n" +
+           "Ca(OH)_{2}  (10 grams)    + None\n" + equals + "\n" +
+           "Reactant  (Molar Mass)              Amount Weighed(g)\n" + equals + "\n" +
+           // The piece after the formula is padded to 36, wherever the formula ends.
+           "CaO" + "  (56.0774)" + std::string(25, ' ') + " 7.56839\n" +
+           "H_{2}O" + "  (18.01528)" + std::string(24, ' ') + " 2.43161\n" +
+           dashes + "\n\n\n\n";
+}
+
+class WordOutputTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+        ASSERT_TRUE(server.ok());
+    }
+    void TearDown() override { ::CoUninitialize(); }
+
+    WordOutputResult Output(const WeighingSheet &sheet) {
+        return TypeSheetInWord(server.clsid(), sheet, documentName, nullptr);
+    }
+
+    StandInServer server;
+    CString documentName;
+};
+
+// Calls in a wrong order, a wrong dispatch id or argument kind (the stand-in
+// refuses those, which shows the failure box), subscripts off the digit runs.
+TEST_F(WordOutputTest, TypesTheSheetIntoANewDocument) {
+    qwintest::MessageBoxWatcher boxes;
+    EXPECT_EQ(WORD_OUTPUT_TYPED, Output(LimeSheet()));
+    EXPECT_EQ(0u, boxes.Count());
+    EXPECT_STREQ("Document1", documentName);
+    EXPECT_EQ(LimeText(), server.DocumentText("Document1"));
+
+    std::vector<std::string> log = Lines(server.Log());
+    const std::vector<std::string> head = {
+        "new Application", "Application.Documents", "Documents.Count", "Documents.Add()", "Document.Name",
+        "Document.Activate()", "Application.Selection", "Selection.Font", "Font.Name=Times New Roman",
+        "Font.Size=13", "Selection.TypeText(ID: S-17\\n)", "Font.Subscript=0", "Selection.TypeText(Ca(OH))",
+        "Font.Subscript=1", "Selection.TypeText(2)", "Font.Subscript=0", "Selection.TypeText(  (10 grams)  )",
+        "Selection.TypeText(  + )", "Selection.TypeText(None)", "Selection.TypeText(\\n)"};
+    ASSERT_GE(log.size(), head.size());
+    EXPECT_EQ(head, std::vector<std::string>(log.begin(), log.begin() + long(head.size())));
+    EXPECT_EQ("Application.Visible=1", log.back());
+    // Every piece typed as subscript is a count; the sheet ends with paragraphs.
+    int subscript = 0;
+    for (const std::string &line : log) {
+        if (line.rfind("Font.Subscript=", 0) == 0) subscript = line.back() - '0';
+        if (subscript && line.rfind("Selection.TypeText(", 0) == 0) {
+            EXPECT_EQ(std::string::npos, line.substr(19, line.size() - 20).find_first_not_of("0123456789.")) << line;
+        }
+    }
+    EXPECT_EQ(0, subscript);
+    EXPECT_EQ("Selection.TypeParagraph()", log[log.size() - 2]);
+}
+
+// A closed document is replaced by a new one, whose name is remembered.
+TEST_F(WordOutputTest, AClosedDocumentIsReplaced) {
+    ASSERT_EQ(WORD_OUTPUT_TYPED, Output(LimeSheet("first")));
+    server.CloseDocument("Document1");
+    ASSERT_EQ(WORD_OUTPUT_TYPED, Output(LimeSheet("second")));
+    EXPECT_STREQ("Document2", documentName);
+    EXPECT_EQ(LimeText("second"), server.DocumentText("Document2"));
+}
+
+// A running server is used rather than a new one.
+TEST_F(WordOutputTest, AttachesToARunningServer) {
+    IDispatch *running = server.NewApplication();
+    DWORD cookie = 0;
+    ASSERT_TRUE(SUCCEEDED(::RegisterActiveObject(running, server.clsid(), ACTIVEOBJECT_STRONG, &cookie)));
+    EXPECT_EQ(WORD_OUTPUT_TYPED, Output(LimeSheet()));
+    ::RevokeActiveObject(cookie, nullptr);
+    running->Release();
+    std::string log = server.Log();
+    EXPECT_EQ(std::string::npos, log.find("new Application")) << log;
+    EXPECT_EQ(0u, log.find("Application.Documents\n")) << log;
+}
+
+}  // namespace
