@@ -10,6 +10,7 @@
 #include "fields.h"
 #include "htmlhelp.h"
 #include "resource.h"
+#include "version.h"
 
 int appClosing = 0;
 
@@ -257,8 +258,8 @@ void CQuillonDlg::OnInitMenu(HMENU menu) {
 // Ctrl+Shift+J in a formula editor: what this copy of the program runs on.
 LRESULT CQuillonDlg::OnEditorSignal(WPARAM, LPARAM) {
     CString text;
-    text.Format("Quillon 1.0 (%d-bit)\n\nElement data: %sATOMS.LST, %d elements.\nReport files: %s*.%s",
-                int(sizeof(void *) * 8), moduleDir.GetString(), elementCount, moduleDir.GetString(),
+    text.Format("Quillon %s (%d-bit)\n\nElement data: %sATOMS.LST, %d elements.\nReport files: %s*.%s",
+                QUILLON_VERSION, int(sizeof(void *) * 8), moduleDir.GetString(), elementCount, moduleDir.GetString(),
                 reportExtension.GetString());
     MessageBox(text, "Quillon", MB_OK | MB_ICONINFORMATION);
     return 0;

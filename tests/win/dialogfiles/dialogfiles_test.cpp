@@ -20,6 +20,7 @@
 #include "registration.h"
 #include "resource.h"
 #include "standin_list.h"
+#include "version.h"
 
 namespace {
 
@@ -431,7 +432,7 @@ TEST_F(DialogTest, AboutShowsNameAndVersion) {
         dialog.SendMessage(WM_COMMAND, ID_HELP_ABOUT);
         ::KillTimer(nullptr, timer);
         EXPECT_TRUE(g_pressed);
-        EXPECT_NE(std::string::npos, g_pressedTexts.find("|Quillon Version 1.0|")) << g_pressedTexts;
+        EXPECT_NE(std::string::npos, g_pressedTexts.find("|" QUILLON_VERSION_LINE "|")) << g_pressedTexts;
         EXPECT_NE(std::string::npos, g_pressedTexts.find("|OK|")) << g_pressedTexts;
     });
 }
