@@ -58,7 +58,6 @@ std::string WithoutCR(const std::string &text) {
 class Calculation : public ::testing::Test {
 protected:
     void SetUp() override {
-        QDRIVER_NEEDS_LEDRA();
         const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
         folder = qdriver::MakeFolder(std::string(test->test_suite_name()) + "-" + test->name());
         ASSERT_TRUE(quillon.Start(folder));

@@ -20,13 +20,6 @@
 
 namespace qdriver {
 
-// Skips the running test when this build has no LEDRA.DLL to start the program with.
-#ifdef QUILLON_HAVE_LEDRA
-#define QDRIVER_NEEDS_LEDRA() (void)0
-#else
-#define QDRIVER_NEEDS_LEDRA() GTEST_SKIP() << "LEDRA.DLL is not built in this tree"
-#endif
-
 // The folder holding the test program (and the build's deliverables).
 std::string BinFolder();
 

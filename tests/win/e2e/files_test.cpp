@@ -60,7 +60,6 @@ void Command(Quillon &quillon, UINT id) {
 class FilesEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        QDRIVER_NEEDS_LEDRA();
         const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
         folder = qdriver::MakeFolder(std::string("Files-") + test->name(),
                                      {"Quillon.exe", "VEXIL.DLL", "LEDRA.DLL", "ATOMS.LST", "Quillon.chm"});
