@@ -51,7 +51,8 @@ protected:
 };
 
 // Numbers with and without the Fixed mark, Fixed formulas in red, "?" for an
-// undetermined ratio, nothing but the number for an unused row.
+// undetermined ratio, nothing but the number for an unused row, subscripts,
+// the grid, and the numbers of scrolled rows.
 TEST_F(LedraViewTest, RowsShowTheirNumbersFormulasAndRatios) {
     SetRow(2, "NaCl", 2.0, 1);
     SetRow(3, "NaCl", 2.0, 0);
@@ -97,16 +98,14 @@ TEST_F(LedraViewTest, RowsShowTheirNumbersFormulasAndRatios) {
         ASSERT_EQ(BLACK, image.At(ratioLeft, y)) << y;
     }
     EXPECT_EQ(image.Height(), visibleRows * rowHeight);
-}
 
-// Scrolling shows the rows from the top row on.
-TEST_F(LedraViewTest, ScrolledRowsAreNumberedFromTheTopRow) {
+    // Scrolled, the rows are numbered from the top row on.
     Send(WM_VSCROLL, SB_BOTTOM);
-    Bitmap32 image = qwintest::CaptureClient(list);
-    EXPECT_TRUE(ShowsText(image, Band(visibleRows - 1, 0, formulaLeft), 10, " 30"));
+    image = qwintest::CaptureClient(list);
     char top[8];
     snprintf(top, sizeof top, "%3d", 31 - visibleRows);
     EXPECT_TRUE(ShowsText(image, Band(0, 0, formulaLeft), 10, top));
+    EXPECT_TRUE(ShowsText(image, Band(visibleRows - 1, 0, formulaLeft), 10, " 30"));
 }
 
 // The screenshot: a Fixed row, an undetermined one, a long formula, an open ratio cell.
