@@ -95,24 +95,6 @@ TEST(LedraLibrary, LoadFailsWithoutVexil) {
     EXPECT_EQ(qwintest::BoxIcon::Exclamation, r.boxes[0].icon);
 }
 
-// The dividers are written back in window coordinates and the height is fitted
-// to whole rows (the scroll range and every click and pixel check rely on it).
-TEST_F(LedraTest, InitialisationLaysOutTheColumnsAndRows) {
-    RECT client;
-    ::GetClientRect(list, &client);
-    EXPECT_EQ(visibleRows * rowHeight, client.bottom);
-    EXPECT_GE(visibleRows, 5);
-    HDC dc = ::GetDC(list);
-    HGDIOBJ old = ::SelectObject(dc, host.init.font);
-    TEXTMETRICA metrics;
-    ::GetTextMetricsA(dc, &metrics);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(list, dc);
-    EXPECT_EQ(3 * metrics.tmMaxCharWidth, formulaLeft);
-    EXPECT_EQ(client.right - 8 * metrics.tmMaxCharWidth, ratioLeft);
-    EXPECT_GT(host.init.formulaLeft, formulaLeft) << "the border is added";
-}
-
 // Row messages answer for rows 0..29 only; other indexes touch nothing. Before
 // LDM_INITIALIZE there are no rows at all, nothing is drawn and clicks and the
 // scroll bar do nothing. LDM_GETROWS hands out the store's own rows (the

@@ -90,7 +90,17 @@ TEST_F(LedraViewTest, RowsShowTheirNumbersFormulasAndRatios) {
     ASSERT_GE(digit, 0);
     EXPECT_GE(digit - letter, 5);
 
-    // Grid: a line under every visible row but the last, and the two dividers.
+    // Grid: a line under every visible row but the last, and the two dividers,
+    // 3 widest characters from the left and 8 from the right (written back to
+    // the record in window coordinates, past the border).
+    TEXTMETRICA metrics;
+    qwintest::RenderToBitmap(1, 1, [&](CDC &dc) {
+        dc.SelectObject(host.init.font);
+        ::GetTextMetricsA(dc, &metrics);
+    });
+    EXPECT_EQ(3 * metrics.tmMaxCharWidth, formulaLeft);
+    EXPECT_EQ(right - 8 * metrics.tmMaxCharWidth, ratioLeft);
+    EXPECT_GT(host.init.formulaLeft, formulaLeft);
     for (int i = 1; i < visibleRows; ++i)
         for (int x : {0, 4, right - 1}) EXPECT_EQ(BLACK, image.At(x, i * rowHeight)) << "row line " << i;
     for (int y = 0; y < image.Height(); ++y) {
