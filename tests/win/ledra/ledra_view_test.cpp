@@ -51,7 +51,8 @@ protected:
 };
 
 // Numbers with and without the Fixed mark, Fixed formulas in red, "?" for an
-// undetermined ratio, nothing but the number for an unused row.
+// undetermined ratio, nothing but the number for an unused row, subscripts,
+// the grid, and the numbers of scrolled rows.
 TEST_F(LedraViewTest, RowsShowTheirNumbersFormulasAndRatios) {
     SetRow(2, "NaCl", 2.0, 1);
     SetRow(3, "NaCl", 2.0, 0);
@@ -89,7 +90,17 @@ TEST_F(LedraViewTest, RowsShowTheirNumbersFormulasAndRatios) {
     ASSERT_GE(digit, 0);
     EXPECT_GE(digit - letter, 5);
 
-    // Grid: a line under every visible row but the last, and the two dividers.
+    // Grid: a line under every visible row but the last, and the two dividers,
+    // 3 widest characters from the left and 8 from the right (written back to
+    // the record in window coordinates, past the border).
+    TEXTMETRICA metrics;
+    qwintest::RenderToBitmap(1, 1, [&](CDC &dc) {
+        dc.SelectObject(host.init.font);
+        ::GetTextMetricsA(dc, &metrics);
+    });
+    EXPECT_EQ(3 * metrics.tmMaxCharWidth, formulaLeft);
+    EXPECT_EQ(right - 8 * metrics.tmMaxCharWidth, ratioLeft);
+    EXPECT_GT(host.init.formulaLeft, formulaLeft);
     for (int i = 1; i < visibleRows; ++i)
         for (int x : {0, 4, right - 1}) EXPECT_EQ(BLACK, image.At(x, i * rowHeight)) << "row line " << i;
     for (int y = 0; y < image.Height(); ++y) {
@@ -97,16 +108,14 @@ TEST_F(LedraViewTest, RowsShowTheirNumbersFormulasAndRatios) {
         ASSERT_EQ(BLACK, image.At(ratioLeft, y)) << y;
     }
     EXPECT_EQ(image.Height(), visibleRows * rowHeight);
-}
 
-// Scrolling shows the rows from the top row on.
-TEST_F(LedraViewTest, ScrolledRowsAreNumberedFromTheTopRow) {
+    // Scrolled, the rows are numbered from the top row on.
     Send(WM_VSCROLL, SB_BOTTOM);
-    Bitmap32 image = qwintest::CaptureClient(list);
-    EXPECT_TRUE(ShowsText(image, Band(visibleRows - 1, 0, formulaLeft), 10, " 30"));
+    image = qwintest::CaptureClient(list);
     char top[8];
     snprintf(top, sizeof top, "%3d", 31 - visibleRows);
     EXPECT_TRUE(ShowsText(image, Band(0, 0, formulaLeft), 10, top));
+    EXPECT_TRUE(ShowsText(image, Band(visibleRows - 1, 0, formulaLeft), 10, " 30"));
 }
 
 // The screenshot: a Fixed row, an undetermined one, a long formula, an open ratio cell.
