@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# launcher_test.sh ROOT BIN ARCH: the Linux launcher in the layout of an
+# unpacked Linux archive (quillon, fonts.reg, quillon.desktop, win32/ or
+# win64/ holding the program). Runs under scripts/with-display (a display of
+# its own); the launcher makes its own Wine prefix, here in a scratch folder.
+set -uo pipefail
+root=$1 bin=$2 arch=$3
+scratch=$(dirname "$bin")/launcher-test
+rm -rf "$scratch"
+mkdir -p "$scratch/unpacked" "$scratch/data"
+cp "$root/scripts/quillon" "$root/scripts/fonts.reg" "$root/installer/quillon.desktop" "$scratch/unpacked/"
+folder=win64
+[ "$arch" = i686 ] && folder=win32
+failures=0
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+
+# Nothing to run yet: it says where it looked.
+out=$(XDG_DATA_HOME="$scratch/data" "$scratch/unpacked/quillon" 2>&1) && fail "ran without a program"
+grep -q "no Quillon.exe found" <<<"$out" || fail "no-program message: $out"
+
+ln -s "$bin" "$scratch/unpacked/$folder"
+
+# Without a display it says so instead of starting Wine.
+out=$(env -u DISPLAY XDG_DATA_HOME="$scratch/data" "$scratch/unpacked/quillon" 2>&1) && fail "ran without a display"
+grep -q "no display" <<<"$out" || fail "no-display message: $out"
+
+# The desktop entry points at the launcher where it stands.
+XDG_DATA_HOME="$scratch/data" "$scratch/unpacked/quillon" --install-desktop-entry >/dev/null
+grep -qx "Exec=\"$scratch/unpacked/quillon\"" "$scratch/data/applications/quillon.desktop" ||
+  fail "desktop entry: $(grep Exec "$scratch/data/applications/quillon.desktop")"
+
+# The x86_64 program is chosen when the 32-bit loader cannot run, and starts
+# in a prefix of its own: its main window appears on the display.
+loader32=(); [ "$arch" = x86_64 ] && loader32=(QUILLON_WINE32=/bin/false)
+prefix="$scratch/data/quillon/wine-$arch"
+env -u WINEPREFIX -u WINELOADER "${loader32[@]}" XDG_DATA_HOME="$scratch/data" \
+  "$scratch/unpacked/quillon" >"$scratch/launcher.log" 2>&1 &
+launcher=$!
+shown=no
+for _ in $(seq 1 120); do
+  if xwininfo -root -tree 2>/dev/null | grep -q '"Quillon": ('; then shown=yes; break; fi
+  kill -0 "$launcher" 2>/dev/null || break
+  sleep 0.5
+done
+[ "$shown" = yes ] || fail "no Quillon window; launcher said: $(cat "$scratch/launcher.log")"
+[ -f "$prefix/.quillon-ready" ] || fail "no prefix made at $prefix"
+# The registry as the prefix's running Wine sees it (user.reg on disk lags).
+loader=$("$root/scripts/wine-loader" "$arch")
+registry() { WINEPREFIX="$prefix" WINELOADER="$loader" WINEDEBUG=-all "$loader" reg.exe query "$1" 2>/dev/null; }
+registry 'HKCU\Software\Wine\Fonts\Replacements' | grep -q "Liberation Sans" || fail "the prefix has no font mapping"
+registry 'HKCU\Software\Wine\X11 Driver' | grep -q "Managed" && fail "the user's prefix leaves windows unmanaged"
+WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1
+wait "$launcher" 2>/dev/null
+
+if [ "$failures" -eq 0 ]; then echo "launcher: all checks passed"; else exit 1; fi
