@@ -13,14 +13,12 @@
 #include "../../../shell/resource.h"
 #include "driver.h"
 
-using qdriver::Box;
+using qdriver::DISPLAY_CAPTION;
 using qdriver::Quillon;
+using qdriver::SELECTION_CAPTION;
 using qwintest::BoxIcon;
 
 namespace {
-
-const char *const SELECTION_CAPTION = "Quillon : Select Elements for Ratio Calculation";
-const char *const DISPLAY_CAPTION = "Quillon : Default Output Display";
 
 // The sheet of 10 g YBa2Cu3O7 from Y2O3, BaCO3 and CuO (ratios 0.5, 2, 3),
 // worked out from the element table by hand, with the line ends as written.
@@ -55,21 +53,8 @@ std::string WithoutCR(const std::string &text) {
     return out;
 }
 
-class Calculation : public ::testing::Test {
+class Calculation : public qdriver::Session {
 protected:
-    void SetUp() override {
-        const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = qdriver::MakeFolder(std::string(test->test_suite_name()) + "-" + test->name());
-        ASSERT_TRUE(quillon.Start(folder));
-        ASSERT_NE(quillon.WaitReady(), nullptr) << "no main window";
-    }
-
-    void TearDown() override {
-        if (IsSkipped() || !quillon.Running()) return;
-        Box stray = quillon.WaitBox(0);
-        EXPECT_EQ(stray.hwnd, nullptr) << "message box left open: " << stray.text;
-    }
-
     // Product, amount and the starting materials: Unfixed, or Fixed at the ratio given.
     void Enter(const std::string &product, const std::string &amount,
                const std::vector<std::pair<std::string, std::string>> &rows, const std::string &sampleId = "S-17") {
@@ -80,17 +65,6 @@ protected:
             quillon.EnterRow(int(i), rows[i].first, rows[i].second, !rows[i].second.empty());
         quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
     }
-
-    void ExpectBox(const std::string &text, BoxIcon icon) {
-        Box box = quillon.WaitBox();
-        ASSERT_NE(box.hwnd, nullptr) << "no message box; expected: " << text;
-        EXPECT_EQ(box.text, text);
-        EXPECT_EQ(box.caption, "Quillon");
-        EXPECT_EQ(box.icon, icon) << box.text;
-        quillon.Answer(box);
-    }
-
-    void Press(HWND dialog, int id) { quillon.ClickCenter(::GetDlgItem(dialog, id)); }
 
     // The element list of the selection dialog: "symbol number" texts with their state image index.
     std::vector<std::pair<std::string, int>> Elements(HWND selection) {
@@ -118,9 +92,6 @@ protected:
         }
         return items;
     }
-
-    std::string folder;
-    Quillon quillon;
 };
 
 }  // namespace
@@ -129,7 +100,7 @@ protected:
 // file, the display showing it, Copy All putting it on the clipboard.
 TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     Enter("YBa2Cu3O7", "10", {{"Y2O3", ""}, {"BaCO3", ""}, {"CuO", ""}});
-    quillon.ClickCenter(quillon.Item(IDC_CALCULATE));
+    Press(IDC_CALCULATE);
 
     HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
     ASSERT_NE(selection, nullptr);
@@ -185,7 +156,7 @@ TEST_F(Calculation, SheetsOfOneSecondShareOneFile) {
         names.push_back(name);
         std::ofstream(folder + "\\" + name, std::ios::binary) << "earlier sheet\r\n";
     }
-    quillon.ClickCenter(quillon.Item(IDC_CALCULATE));
+    Press(IDC_CALCULATE);
     HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
     ASSERT_NE(display, nullptr);
     int written = 0;
@@ -220,7 +191,7 @@ TEST_F(Calculation, QuestionMarkRatioSolvesTheRows) {
 // makes the calibration negative and disables "Get Ratios".
 TEST_F(Calculation, SelectionCalibrationAndCancel) {
     Enter("YBa2Cu3O7", "10", {{"Y2O3", ""}, {"BaCO3", ""}, {"CuO", ""}});
-    quillon.ClickCenter(quillon.Item(IDC_CALCULATE));
+    Press(IDC_CALCULATE);
     HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
     ASSERT_NE(selection, nullptr);
     HWND tree = ::GetDlgItem(selection, IDC_ELEMENT_TREE);
@@ -250,7 +221,7 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
     // counts: no elimination step meets an exact zero, but the two are
     // dependent and no split of the ratios is meaningful.
     Enter("Sr0.5Ba0.5TiO3", "10", {{"Sr0.3Ba0.7TiO3", ""}, {"Sr0.6Ba1.4Ti2O6", ""}});
-    quillon.ClickCenter(quillon.Item(IDC_CALCULATE));
+    Press(IDC_CALCULATE);
     HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
     ASSERT_NE(selection, nullptr);
     Press(selection, IDOK);
@@ -258,18 +229,18 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
     EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
 
     // A product without mass: no grams follow.
-    quillon.ClickCenter(quillon.Item(IDC_CLEAR));
+    Press(IDC_CLEAR);
     ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
     Enter("()", "10", {{"BaCO3", "1"}});
-    quillon.ClickCenter(quillon.Item(IDC_CALCULATE));
+    Press(IDC_CALCULATE);
     ExpectBox("Molar mass of product is not a positive number.", BoxIcon::Exclamation);
     EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_PRODUCT));
 
     // Sr2TiO4 from SrTiO3 and TiO2 needs -1 TiO2: kept, with a warning first.
-    quillon.ClickCenter(quillon.Item(IDC_CLEAR));
+    Press(IDC_CLEAR);
     ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_CHECKED, 0);
     Enter("Sr2TiO4", "10", {{"SrTiO3", ""}, {"TiO2", ""}});
-    quillon.ClickCenter(quillon.Item(IDC_CALCULATE));
+    Press(IDC_CALCULATE);
     selection = quillon.WaitDialog(SELECTION_CAPTION);
     ASSERT_NE(selection, nullptr);
     Press(selection, IDOK);

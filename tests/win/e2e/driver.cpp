@@ -229,17 +229,22 @@ void Quillon::Answer(const Box &box, int button) {
     Sync();
 }
 
-HWND Quillon::WaitDialog(const char *caption, DWORD timeoutMs) {
+HWND Quillon::WaitWindow(const std::function<bool(HWND)> &match, DWORD timeoutMs) {
     DWORD start = ::GetTickCount();
     do {
         for (HWND window : TopLevelWindows(pid_))
-            if (ClassOf(window) == "#32770" && TextOf(window) == caption) {
+            if (match(window)) {
                 Sync();
                 return window;
             }
         ::Sleep(20);
     } while (::GetTickCount() - start < timeoutMs && Running());
     return nullptr;
+}
+
+HWND Quillon::WaitDialog(const char *caption, DWORD timeoutMs) {
+    return WaitWindow([&](HWND window) { return ClassOf(window) == "#32770" && TextOf(window) == caption; },
+                      timeoutMs);
 }
 
 long Quillon::WaitExit(DWORD timeoutMs) {
@@ -394,7 +399,6 @@ Quillon::Row Quillon::ReadRow(int index) {
     Row row;
     LRESULT address = ::SendMessageA(Item(IDC_LIST), LDM_GETROW, WPARAM(index), 0);
     if (address == 0) return row;
-    LedraRow copy;
     SIZE_T read = 0;
     // The row's bytes; its CString is one pointer to the characters.
     unsigned char bytes[sizeof(LedraRow)];
@@ -409,7 +413,6 @@ Quillon::Row Quillon::ReadRow(int index) {
     }
     text[256] = 0;
     row.formula = text;
-    (void)copy;
     return row;
 }
 
@@ -429,20 +432,6 @@ void Quillon::EnterRow(int index, const std::string &formula, const std::string 
     }
 }
 
-LRESULT Quillon::SendWithBuffer(HWND window, UINT message, WPARAM wParam, void *data, size_t size,
-                                size_t lParamOffset) {
-    void *remote = ::VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (remote == nullptr) return 0;
-    SIZE_T done = 0;
-    ::WriteProcessMemory(process_, remote, data, size, &done);
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(window, message, wParam, reinterpret_cast<LPARAM>(static_cast<char *>(remote) + lParamOffset),
-                          SMTO_NORMAL, 5000, &result);
-    ::ReadProcessMemory(process_, remote, data, size, &done);
-    ::VirtualFreeEx(process_, remote, 0, MEM_RELEASE);
-    return LRESULT(result);
-}
-
 qwintest::Bitmap32 Quillon::Capture(HWND window) {
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Sync();
@@ -458,8 +447,7 @@ qwintest::Bitmap32 Quillon::Capture(HWND window) {
 
 ListColumns ColumnsOf(const Quillon &quillon) {
     ListColumns columns;
-    RECT list, number, ratio, product;
-    ::GetWindowRect(quillon.Item(IDC_LIST), &list);
+    RECT number, ratio, product;
     ::GetWindowRect(quillon.Item(IDC_HEADER_NUMBER), &number);
     ::GetWindowRect(quillon.Item(IDC_HEADER_RATIO), &ratio);
     ::GetClientRect(quillon.Item(IDC_PRODUCT), &product);
@@ -468,8 +456,33 @@ ListColumns ColumnsOf(const Quillon &quillon) {
     columns.formulaLeft = number.right - origin.x;
     columns.ratioLeft = ratio.left - origin.x;
     columns.rowHeight = product.bottom;
-    (void)list;
     return columns;
+}
+
+const char *const SELECTION_CAPTION = "Quillon : Select Elements for Ratio Calculation";
+const char *const DISPLAY_CAPTION = "Quillon : Default Output Display";
+
+void Session::SetUp() {
+    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder = MakeFolder(std::string(test->test_suite_name()) + "-" + test->name(),
+                        {"Quillon.exe", "VEXIL.DLL", "LEDRA.DLL", "ATOMS.LST", "Quillon.chm"});
+    ASSERT_TRUE(quillon.Start(folder));
+    ASSERT_NE(quillon.WaitReady(), nullptr) << "no main window";
+}
+
+void Session::TearDown() {
+    if (IsSkipped() || !quillon.Running()) return;
+    Box stray = quillon.WaitBox(0);
+    EXPECT_EQ(stray.hwnd, nullptr) << "message box left open: " << stray.text;
+}
+
+void Session::ExpectBox(const std::string &text, qwintest::BoxIcon icon) {
+    Box box = quillon.WaitBox();
+    ASSERT_NE(box.hwnd, nullptr) << "no message box; expected: " << text;
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.caption, "Quillon");
+    EXPECT_EQ(box.icon, icon) << box.text;
+    quillon.Answer(box);
 }
 
 }  // namespace qdriver

@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,8 @@ public:
     Box WaitBox(DWORD timeoutMs = 10000);
     // Presses the box's button (IDOK, IDYES, ...) and waits until it is gone.
     void Answer(const Box &box, int button = IDOK);
+    // A visible top-level window of the program that match accepts, or nullptr.
+    HWND WaitWindow(const std::function<bool(HWND)> &match, DWORD timeoutMs = 10000);
     // A top-level dialog of the program with this caption, or nullptr.
     HWND WaitDialog(const char *caption, DWORD timeoutMs = 10000);
     // Waits for the program to end; its exit code, or -1 after timeoutMs.
@@ -97,9 +100,6 @@ public:
     // Enters a row as a person does: click the formula cell, type, then the
     // ratio cell when ratio is not empty; fixedClick toggles the mark.
     void EnterRow(int index, const std::string &formula, const std::string &ratio = "", bool fixedClick = false);
-    // Sends a message whose lParam points to size bytes copied into the
-    // program; the bytes are copied back after the call.
-    LRESULT SendWithBuffer(HWND window, UINT message, WPARAM wParam, void *data, size_t size, size_t lParamOffset = 0);
 
     // The window's image as on screen.
     qwintest::Bitmap32 Capture(HWND window);
@@ -118,6 +118,24 @@ struct ListColumns {
     int formulaLeft = 0, ratioLeft = 0, rowHeight = 0;
 };
 ListColumns ColumnsOf(const Quillon &quillon);
+
+extern const char *const SELECTION_CAPTION;
+extern const char *const DISPLAY_CAPTION;
+
+// The fixture of the scenarios: the program started in a fresh folder named
+// after the test, ready for input; a message box left open fails the test.
+class Session : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Expects a message box now with this text and icon (caption "Quillon"), and answers it.
+    void ExpectBox(const std::string &text, qwintest::BoxIcon icon);
+    void Press(HWND dialog, int id) { quillon.ClickCenter(::GetDlgItem(dialog, id)); }
+    void Press(int id) { quillon.ClickCenter(quillon.Item(id)); }
+
+    std::string folder;
+    Quillon quillon;
+};
 
 }  // namespace qdriver
 

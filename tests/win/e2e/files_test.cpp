@@ -12,39 +12,21 @@ using qdriver::Quillon;
 
 namespace {
 
-struct Search {
-    DWORD pid;
-    const char *title;  // nullptr: a file dialog (a window with a file name field)
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK FindWindowOf(HWND window, LPARAM lParam) {
-    Search *search = reinterpret_cast<Search *>(lParam);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(window, &pid);
-    if (pid != search->pid || !::IsWindowVisible(window)) return TRUE;
-    bool match = search->title != nullptr ? Quillon::TextOf(window) == search->title
-                                          : ::GetDlgItem(window, 0x47C) != nullptr || ::GetDlgItem(window, 0x480) != nullptr;
-    if (match) search->found = window;
-    return match ? FALSE : TRUE;
+// The program's Open or Save As dialog: a window with a file name field.
+HWND NameField(HWND dialog) {
+    HWND name = ::GetDlgItem(dialog, 0x47C);
+    return name != nullptr ? name : ::GetDlgItem(dialog, 0x480);
 }
 
-// A visible top-level window of the program: by title, or its file dialog.
-HWND WaitWindow(Quillon &quillon, const char *title) {
-    for (int tries = 0; tries < 500; ++tries) {
-        Search search{quillon.Pid(), title};
-        ::EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) return search.found;
-        ::Sleep(20);
-    }
-    return nullptr;
-}
-
-// Types path into the program's Open or Save As dialog and presses its button.
-void AnswerFileDialog(Quillon &quillon, const std::string &path) {
-    HWND dialog = WaitWindow(quillon, nullptr);
+// Types path into the program's Open or Save As dialog and presses its button;
+// the name the dialog proposed first, when given, is checked.
+void AnswerFileDialog(Quillon &quillon, const std::string &path, const char *proposed = nullptr) {
+    HWND dialog = quillon.WaitWindow([](HWND window) { return NameField(window) != nullptr; });
     ASSERT_NE(dialog, nullptr) << "no file dialog";
-    HWND name = ::GetDlgItem(dialog, 0x47C) != nullptr ? ::GetDlgItem(dialog, 0x47C) : ::GetDlgItem(dialog, 0x480);
+    HWND name = NameField(dialog);
+    if (proposed != nullptr) {
+        EXPECT_EQ(Quillon::TextOf(name), proposed);
+    }
     DWORD_PTR result = 0;
     ::SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, 5000, &result);
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
@@ -57,18 +39,7 @@ void Command(Quillon &quillon, UINT id) {
     quillon.Sync();
 }
 
-class FilesEndToEnd : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = qdriver::MakeFolder(std::string("Files-") + test->name(),
-                                     {"Quillon.exe", "VEXIL.DLL", "LEDRA.DLL", "ATOMS.LST", "Quillon.chm"});
-        ASSERT_TRUE(quillon.Start(folder));
-        ASSERT_NE(quillon.WaitReady(), nullptr) << "no main window";
-    }
-    std::string folder;
-    Quillon quillon;
-};
+using FilesEndToEnd = qdriver::Session;
 
 // Typed in, saved, cleared, opened: the same fields and rows, and the same bytes when saved again.
 TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
@@ -80,7 +51,7 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
 
     Command(quillon, ID_FILE_SAVE);
-    AnswerFileDialog(quillon, folder + "\\entry");
+    AnswerFileDialog(quillon, folder + "\\entry", "YBa2Cu3O7");  // the product is the proposed name
     const std::string saved = qdriver::ReadFile(folder + "\\entry.QSF");
     EXPECT_EQ(saved, "-1 S-17 batch 2\r\n0 123.45600 1.00000 YBa2Cu3O7\r\n2 1 0.50000 Y2O3\r\n5 0 1.00000 CuO\r\n");
 
@@ -123,7 +94,7 @@ TEST_F(FilesEndToEnd, SettingsLastFromRunToRunAndHelpOpens) {
     quillon.ClickCenter(quillon.Item(IDC_AUTO_RATIO));
     quillon.Sync();
     Command(quillon, ID_HELP_HELP);
-    HWND help = WaitWindow(quillon, "Quillon Help");
+    HWND help = quillon.WaitWindow([](HWND window) { return Quillon::TextOf(window) == "Quillon Help"; });
     ASSERT_NE(help, nullptr) << "no help window";
     ::PostMessageA(help, WM_CLOSE, 0, 0);
     Command(quillon, ID_FILE_EXIT);

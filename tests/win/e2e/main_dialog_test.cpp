@@ -1,64 +1,23 @@
-// The main dialog end to end: layout, entry checks, Calculate with the
-// element selection and the report display, automatic ratios, Clear.
+// The main dialog end to end: layout, the checks of Calculate and of the
+// fields, Enter and Escape, Clear.
 #include <gtest/gtest.h>
-
-#include <cmath>
 
 #include "../../../shell/resource.h"
 #include "driver.h"
 
 using qdriver::Box;
-using qdriver::Quillon;
+using qdriver::SELECTION_CAPTION;
 using qwintest::BoxIcon;
 
-namespace {
-
-const char *const SELECTION_CAPTION = "Quillon : Select Elements for Ratio Calculation";
-const char *const DISPLAY_CAPTION = "Quillon : Default Output Display";
-
-// A started program in a fresh folder of its own, ready for input.
-class MainDialog : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = qdriver::MakeFolder(std::string(test->test_suite_name()) + "-" + test->name());
-        ASSERT_TRUE(quillon.Start(folder));
-        ASSERT_NE(quillon.WaitReady(), nullptr) << "no main window";
-    }
-
-    void TearDown() override {
-        if (IsSkipped() || !quillon.Running()) return;
-        Box stray = quillon.WaitBox(0);
-        EXPECT_EQ(stray.hwnd, nullptr) << "message box left open: " << stray.text;
-    }
-
-    // The window rectangle of a control of the main dialog, in screen coordinates.
-    RECT Rect(int id) const {
-        RECT r;
-        ::GetWindowRect(quillon.Item(id), &r);
-        return r;
-    }
-
-    // Expects exactly one message box now with this text and icon, and answers it.
-    void ExpectBox(const std::string &text, BoxIcon icon) {
-        Box box = quillon.WaitBox();
-        ASSERT_NE(box.hwnd, nullptr) << "no message box; expected: " << text;
-        EXPECT_EQ(box.text, text);
-        EXPECT_EQ(box.caption, "Quillon");
-        EXPECT_EQ(box.icon, icon) << box.text;
-        quillon.Answer(box);
-    }
-
-    void Calculate() { quillon.ClickCenter(quillon.Item(IDC_CALCULATE)); }
-
-    std::string folder;
-    Quillon quillon;
-};
-
-}  // namespace
+using MainDialog = qdriver::Session;
 
 // The deferred initialisation lays the fields and headers over the list's columns.
 TEST_F(MainDialog, LayoutFollowsTheListColumns) {
+    auto Rect = [&](int id) {
+        RECT r;
+        ::GetWindowRect(quillon.Item(id), &r);
+        return r;
+    };
     RECT list = Rect(IDC_LIST), sample = Rect(IDC_SAMPLE_ID), product = Rect(IDC_PRODUCT),
          ratio = Rect(IDC_PRODUCT_RATIO), number = Rect(IDC_HEADER_NUMBER), formula = Rect(IDC_HEADER_FORMULA),
          ratioHeader = Rect(IDC_HEADER_RATIO);
@@ -116,7 +75,7 @@ TEST_F(MainDialog, CalculateChecksTheAmountFirst) {
         ::SendMessageA(quillon.Item(IDC_PRODUCT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.product));
         ::SendMessageA(quillon.Item(IDC_PRODUCT_RATIO), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.ratio));
         ::SendMessageA(quillon.Item(IDC_AMOUNT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.amount));
-        Calculate();
+        Press(IDC_CALCULATE);
         ExpectBox(c.message, c.icon);
         if (c.focus != 0) {
             EXPECT_EQ(quillon.Focus(), quillon.Item(c.focus));
