@@ -3,6 +3,21 @@
 
 #include <cstring>
 
+namespace {
+
+// The common dialog library is loaded on first use rather than imported:
+// it brings the shell, the common controls and the print spooler with it,
+// whose start-up work a program start that never opens a file need not wait for.
+using FileNameFunction = BOOL(WINAPI *)(OPENFILENAMEA *);
+
+FileNameFunction CommonDialog(const char *name) {
+    static HMODULE module = ::LoadLibraryA("COMDLG32.DLL");
+    return module != nullptr ? reinterpret_cast<FileNameFunction>(reinterpret_cast<void *>(::GetProcAddress(module, name)))
+                             : nullptr;
+}
+
+}  // namespace
+
 CFileDialog::CFileDialog(BOOL openFileDialog, const char *defaultExtension, const char *fileName, DWORD flags,
                          const char *filter, CWnd *parent)
     : m_bOpenFileDialog(openFileDialog), m_pParentWnd(parent), m_strDefExt(defaultExtension) {
@@ -33,7 +48,8 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const char *defaultExtension, cons
 // Runs the dialog modally, owned by the parent (or the active window).
 INT_PTR CFileDialog::DoModal() {
     m_ofn.hwndOwner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : ::GetActiveWindow();
-    BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
+    FileNameFunction run = CommonDialog(m_bOpenFileDialog ? "GetOpenFileNameA" : "GetSaveFileNameA");
+    BOOL chosen = run != nullptr ? run(&m_ofn) : FALSE;
     return chosen ? IDOK : IDCANCEL;
 }
 

@@ -40,11 +40,28 @@ CHtmlHelp &AppHtmlHelp() {
     return help;
 }
 
-void InitializeHelp() { AppHtmlHelp().Call(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&helpCookie)); }
+namespace {
 
-void UninitializeHelp() { AppHtmlHelp().Call(nullptr, nullptr, HH_UNINITIALIZE, helpCookie); }
+bool helpInitialized = false;
 
+}  // namespace
+
+void InitializeHelp() {
+    if (helpInitialized) return;
+    helpInitialized = true;
+    AppHtmlHelp().Call(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&helpCookie));
+}
+
+void UninitializeHelp() {
+    if (!helpInitialized) return;
+    helpInitialized = false;
+    AppHtmlHelp().Call(nullptr, nullptr, HH_UNINITIALIZE, helpCookie);
+}
+
+// The help control is looked for and initialised on the first help command,
+// not at start: loading it brings the common controls library with it.
 HWND ShowHelpContents(HWND caller, const char *moduleDir) {
+    InitializeHelp();
     std::string file = std::string(moduleDir != nullptr ? moduleDir : "") + "Quillon.chm";
     return AppHtmlHelp().Call(caller, file.c_str(), HH_DISPLAY_TOC, 0);
 }

@@ -43,9 +43,9 @@ CHtmlHelp &AppHtmlHelp();
 // The cookie that HH_INITIALIZE fills and HH_UNINITIALIZE takes back.
 extern DWORD_PTR helpCookie;
 
-// HH_INITIALIZE with &helpCookie (the main dialog's initialisation).
+// HH_INITIALIZE with &helpCookie, once (the first help command).
 void InitializeHelp();
-// HH_UNINITIALIZE with helpCookie (the main dialog's destruction).
+// HH_UNINITIALIZE with helpCookie when HH_INITIALIZE ran (the main dialog's destruction).
 void UninitializeHelp();
 // The contents of moduleDir + "Quillon.chm" in a help window; the window or nullptr.
 HWND ShowHelpContents(HWND caller, const char *moduleDir);

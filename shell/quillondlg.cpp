@@ -59,7 +59,6 @@ BOOL CQuillonDlg::OnInitDialog() {
     }
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
-    InitializeHelp();
 
     reportFontFace = "Courier New";
     formulaFontFace = "Times New Roman";
