@@ -1,6 +1,6 @@
-// Speed of the overdetermined search on element balances of up to 118
-// equations and 30 unknowns, against the literal walk over every choice
-// where that walk finishes at all.
+// Speed of the balance solver on element balances of up to 118 equations and
+// 30 unknowns, against the literal walk over every choice of equations where
+// that walk finishes at all.
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -15,7 +15,7 @@ enum Kind {
     CONSISTENT = 0,    // a planted solution fits every row
     INCONSISTENT = 1,  // the last row's right-hand side is off by 0.25
     COPIED_ROWS = 2,   // consistent, with every early row repeated once
-    RANK_DEFICIENT = 3 // two equal columns and the last row off: the search runs out of budget
+    RANK_DEFICIENT = 3 // two equal columns and the last row off: refused by the column check
 };
 
 // A random E x (U + 1) balance with small integer amounts (a third nonzero).
@@ -45,15 +45,15 @@ std::vector<double> MakeSystem(int E, int U, int kind)
     return m;
 }
 
-// SolveOverdetermined; arguments E, U, kind.
-void BM_SolveOverdetermined(benchmark::State &state)
+// SolveLinearSystem; arguments E, U, kind.
+void BM_SolveLinearSystem(benchmark::State &state)
 {
     const int E = static_cast<int>(state.range(0)), U = static_cast<int>(state.range(1));
     const std::vector<double> m = MakeSystem(E, U, static_cast<int>(state.range(2)));
     std::vector<double> x(U);
     int solved = 0;
     for (auto _ : state) {
-        solved = SolveOverdetermined(E, U, m.data(), x.data());
+        solved = SolveLinearSystem(E, U, m.data(), x.data());
         benchmark::DoNotOptimize(x.data());
     }
     state.counters["solved"] = solved;
@@ -75,7 +75,7 @@ void BM_SolveOverdeterminedExhaustive(benchmark::State &state)
 
 }  // namespace
 
-BENCHMARK(BM_SolveOverdetermined)
+BENCHMARK(BM_SolveLinearSystem)
     ->ArgNames({"E", "U", "kind"})
     ->Args({118, 30, CONSISTENT})
     ->Args({118, 30, INCONSISTENT})

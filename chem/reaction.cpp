@@ -122,15 +122,23 @@ int CReaction::SolveRatios() {
     int rows = target.count;
     // Counted rather than taken as R - F, so that a wrong fixed count from
     // the list can never make the columns overrun the matrix.
-    int unknowns = 0;
+    solveColumns.clear();
     for (int i = 0; i < reactantCount; ++i) {
-        if (reactants[i].fixed == 0) ++unknowns;
+        if (reactants[i].fixed == 0) solveColumns.push_back(i);
     }
+    int unknowns = static_cast<int>(solveColumns.size());
     int stride = unknowns + 1;
+    solveRows.assign(target.elements, target.elements + rows);
 
     std::vector<double> matrix(static_cast<size_t>(rows) * static_cast<size_t>(stride), 0.0);
     std::vector<double> x(static_cast<size_t>(unknowns), 0.0);
-    for (int r = 0; r < rows; ++r) matrix[static_cast<size_t>(r) * stride + unknowns] = product.ratio * target.amounts[r];
+    // The amount of each element outside the unknowns, as magnitudes: the
+    // scale of what "balanced" means for that element.
+    std::vector<double> scale(static_cast<size_t>(rows), 0.0);
+    for (int r = 0; r < rows; ++r) {
+        matrix[static_cast<size_t>(r) * stride + unknowns] = product.ratio * target.amounts[r];
+        scale[r] = std::fabs(product.ratio * target.amounts[r]);
+    }
 
     int column = 0;
     for (int i = 0; i < reactantCount; ++i) {
@@ -145,6 +153,7 @@ int CReaction::SolveRatios() {
             double *row = &matrix[static_cast<size_t>(r) * stride];
             if (entry.fixed != 0) {
                 row[unknowns] -= entry.ratio * amount;
+                scale[r] += std::fabs(entry.ratio * amount);
             } else {
                 row[column] = entry.ratio * amount;
             }
@@ -152,17 +161,64 @@ int CReaction::SolveRatios() {
         if (entry.fixed == 0) ++column;
     }
 
-    if (SolveLinearSystem(rows, unknowns, matrix.data(), x.data()) != 1) return 1;
-    // A ratio that is not a finite number never reaches the list.
-    for (double value : x) {
-        if (!std::isfinite(value)) return 1;
-    }
+    solveRan = true;
+    lastSolve = SolveBalance(rows, unknowns, matrix.data(), scale.data(), x.data());
+    if (!lastSolve.Solved()) return 1;
 
     column = 0;
     for (int i = 0; i < reactantCount; ++i) {
         if (reactants[i].fixed == 0) reactants[i].ratio = x[static_cast<size_t>(column++)];
     }
     return 0;
+}
+
+// The sentence that says why the last solve failed.
+CString CReaction::SolveFailure() const {
+    CString text;
+    if (!solveRan) return text;
+    switch (lastSolve.status) {
+    case SolveStatus::Solved:
+        break;
+    case SolveStatus::NoUnknowns:
+        text = "No starting material has a ratio to determine.";
+        break;
+    case SolveStatus::TooFewEquations:
+        text = "There are fewer elements to balance than ratios to determine.";
+        break;
+    case SolveStatus::NotFinite:
+        text = "A ratio or an amount is not a finite number.";
+        break;
+    case SolveStatus::Unbalanced:
+        if (lastSolve.row >= 0 && lastSolve.row < static_cast<int>(solveRows.size())) {
+            text = elementTable.Symbol(solveRows[static_cast<size_t>(lastSolve.row)]);
+            text += " cannot be balanced with these starting materials.";
+        }
+        break;
+    case SolveStatus::Dependent: {
+        std::vector<CString> names;
+        for (int column : lastSolve.columns) {
+            if (column >= 0 && column < static_cast<int>(solveColumns.size())) {
+                names.push_back(reactants[solveColumns[static_cast<size_t>(column)]].formula);
+            }
+        }
+        if (names.size() == 1) {
+            text = names[0];
+            text += " contains none of the elements being balanced.";
+            break;
+        }
+        if (names.empty()) {
+            text = "The starting materials to be determined depend on each other.";
+            break;
+        }
+        for (size_t k = 0; k < names.size(); ++k) {
+            if (k > 0) text += k + 1 == names.size() ? " and " : ", ";
+            text += names[k];
+        }
+        text += " depend on each other in the elements being balanced, so their ratios have no single answer.";
+        break;
+    }
+    }
+    return text;
 }
 
 // Every reactant's ratio into the list row it came from.

@@ -5,6 +5,7 @@
 
 #include "../common/rows.h"
 #include "formula.h"
+#include "solver.h"
 
 struct ReactionEntry {
     CString formula;
@@ -30,7 +31,11 @@ public:
     int RunCalculation(int autoRatio);
     // 0, 1 product fails, 3 a reactant fails, 4 ratios cannot be solved.
     int RunAutoRatio();
-    int SolveRatios();  // 0 success, 1 failure (no ratio changed)
+    int SolveRatios();  // 0 success, 1 failure (no ratio changed; SolveFailure says why)
+    // Why the last SolveRatios failed, as a sentence naming the element that
+    // cannot be balanced or the starting materials that depend on each other;
+    // empty when it succeeded or did not run.
+    CString SolveFailure() const;
 
     void WriteBackRatios();   // every reactant's ratio into its list row
     void MarkUndetermined();  // Unfixed rows' ratios := UNDETERMINED_RATIO
@@ -59,6 +64,10 @@ private:
     int fixedCount = 0;
     ReactionEntry *reactants = nullptr;
     LedraRowList *rowList = nullptr;
+    bool solveRan = false;
+    SolveResult lastSolve;       // of the last SolveRatios, when solveRan
+    std::vector<int> solveRows;  // element index of each balance row
+    std::vector<int> solveColumns;  // reactant index of each balance column
 };
 
 #endif

@@ -17,9 +17,6 @@ const double UNDETERMINED_RATIO = -1e308;
 // Element amounts below this (in absolute value) count as zero in every composition.
 const double COMPOSITION_TOLERANCE = 5e-6;
 
-// The overdetermined ratio search accepts residuals below this.
-const double RESIDUAL_TOLERANCE = 5e-5;
-
 // One row of the starting-materials list. The list owns all of them; the
 // program reads and writes them through the pointers that LDM_GETROW and
 // LDM_GETROWS hand out.

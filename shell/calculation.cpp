@@ -5,6 +5,8 @@
 #include "../chem/elements.h"
 #include "../chem/formula.h"
 #include "../chem/reaction.h"
+#include "../report/sheet.h"
+#include "../report/sheetcheck.h"
 
 namespace {
 
@@ -18,6 +20,27 @@ bool ProductRatioUsable(CalcEntrySource &source) {
     double productRatio = 0.0;
     if (source.ReadProductRatio(&productRatio) != 0 || PositiveFinite(productRatio)) return true;
     source.ShowMessage("Enter positive value for product ratio.", CALC_CORRECT, CALC_FIELD_RATIO);
+    return false;
+}
+
+// A message's first sentence, and on the next line the sentence that says
+// why, when there is one.
+CString WithReason(const char *first, const CString &why) {
+    CString text = first;
+    if (!why.IsEmpty()) {
+        text += "\n";
+        text += why;
+    }
+    return text;
+}
+
+// The last check before a sheet is shown: the sheet the report will print
+// is recomputed on its own; true when it holds, else the failure is shown.
+bool SheetHolds(CalcEntrySource &source, const CReaction &reaction, double amount, bool ratiosSolved) {
+    const WeighingSheet sheet = MakeWeighingSheet(reaction, amount, "", 1);
+    const SheetCheckResult check = CheckSheet(reaction, amount, sheet, ratiosSolved);
+    if (check.status == SheetCheck::Passed) return true;
+    source.ShowMessage(WithReason("Failed to generate output.", check.text), CALC_FAILURE);
     return false;
 }
 
@@ -53,7 +76,7 @@ int PrepareCalculation(CalcEntrySource &source, CReaction **reaction) {
 }
 
 // Preparation, then the molar masses (and the ratios first with autoRatio).
-int PrepareAndRunCalculation(CalcEntrySource &source, bool autoRatio, CReaction **reaction) {
+int PrepareAndRunCalculation(CalcEntrySource &source, bool autoRatio, CReaction **reaction, CString *why) {
     *reaction = nullptr;
     CReaction *made = nullptr;
     if (PrepareCalculation(source, &made) != 0) {
@@ -62,6 +85,7 @@ int PrepareAndRunCalculation(CalcEntrySource &source, bool autoRatio, CReaction 
     }
     int result = made->RunCalculation(autoRatio ? 1 : 0);
     if (result != 0) {
+        if (why != nullptr && result == 1) *why = made->SolveFailure();
         delete made;
         return result == 1 ? 2 : 3;
     }
@@ -103,13 +127,19 @@ int CalculateCommand(CalcEntrySource &source, bool autoRatio, int *resetSelectio
     }
 
     CReaction *reaction = nullptr;
-    int outcome = PrepareAndRunCalculation(source, autoRatio, &reaction);
+    CString why;
+    int outcome = PrepareAndRunCalculation(source, autoRatio, &reaction, &why);
     int result = 1;
     if (outcome == 0 && !PositiveFinite(reaction->ProductMolarMass())) {
         // "()" weighs nothing and Og1e306 more than a double holds: no grams follow from either.
         delete reaction;
         source.RowsChanged();
         source.ShowMessage("Molar mass of product is not a positive number.", CALC_CORRECT, CALC_FIELD_PRODUCT);
+        return 1;
+    }
+    if (outcome == 0 && !SheetHolds(source, *reaction, amount, autoRatio)) {
+        delete reaction;
+        source.RowsChanged();
         return 1;
     }
     if (outcome == 0) {
@@ -126,7 +156,7 @@ int CalculateCommand(CalcEntrySource &source, bool autoRatio, int *resetSelectio
         if (resetSelection != nullptr && *resetSelection != 0) elementTable.ResetInclusion();
         result = 0;
     } else if (outcome == 2) {
-        source.ShowMessage("Failed to obtain ratios.", CALC_FAILURE);
+        source.ShowMessage(WithReason("Failed to obtain ratios.", why), CALC_FAILURE);
     } else {
         source.ShowMessage("Failed to generate output.", CALC_FAILURE);
     }
@@ -154,7 +184,11 @@ int AutoRatioCommand(CalcEntrySource &source) {
     }
     int result = reaction->RunAutoRatio();
     if (result != 0) {
-        source.ShowMessage(result == 4 ? "Failed to determine ratio." : "Ratio cannot be determined.", CALC_FAILURE);
+        if (result == 4) {
+            source.ShowMessage(WithReason("Failed to determine ratio.", reaction->SolveFailure()), CALC_FAILURE);
+        } else {
+            source.ShowMessage("Ratio cannot be determined.", CALC_FAILURE);
+        }
         reaction->MarkUndetermined();
     }
     delete reaction;

@@ -52,8 +52,10 @@ public:
 int PrepareCalculation(CalcEntrySource &source, CReaction **reaction);
 
 // Preparation and RunCalculation. 0 with *reaction ready for the report, 1
-// preparation failed, 2 ratios not determined, 3 calculation failed.
-int PrepareAndRunCalculation(CalcEntrySource &source, bool autoRatio, CReaction **reaction);
+// preparation failed, 2 ratios not determined, 3 calculation failed. For 2,
+// *why (when given) receives the sentence that says why.
+int PrepareAndRunCalculation(CalcEntrySource &source, bool autoRatio, CReaction **reaction,
+                             CString *why = nullptr);
 
 // The Calculate command: checks the amount and the product ratio, lets the
 // user choose the elements when autoRatio is set, calculates, warns of
