@@ -22,9 +22,16 @@ const double BALANCE_TOLERANCE = 1e-9;
 // amounts.
 const double ROUNDING_FLOOR = 1e-10;
 
-// A new direction must be at least this long, relative to the vector it
-// comes from, to count as independent of the directions before it.
-const double RANK_TOLERANCE = 1e-8;
+// A starting material to be determined must add a direction at least this
+// long, relative to its own column, to those of the ones before it. Counts
+// are typed with about six significant digits, so a mixture of other
+// materials written with rounded counts (Sr0.333Ba0.667TiO3 beside SrTiO3
+// and BaTiO3, Sr0.04Ba0.653333Ca1.30667Ti2O6 beside the three end members)
+// differs from the exact mixture by a few parts in a million: any ratios
+// found from that difference would magnify the rounding a hundred thousand
+// times. The rows are scaled first, so an element present only at 1e-5
+// still separates two materials fully.
+const double RANK_TOLERANCE = 1e-5;
 
 // Why a balance was or was not solved.
 enum class SolveStatus {

@@ -108,6 +108,78 @@ TEST_F(ReactionTest, AutoRatio) {
     EXPECT_DOUBLE_EQ(88.90585 + 2 * 137.327 + 3 * 63.546 + 7 * 15.9994, r.ProductMolarMass());
 }
 
+// Failed solves say why in a sentence naming the element or the materials,
+// and change no ratio. Included: the metals (the test table's defaults).
+TEST_F(ReactionTest, SolveFailuresNameTheCause) {
+    const struct {
+        const char *fault;
+        const char *product;
+        double productRatio;
+        std::vector<LedraRow> rows;
+        const char *why;
+    } cases[] = {
+        {"a mixture of end members solved with a negative ratio", "Sr0.1Ba0.7Ca0.2TiO3", 1.0,
+         {{0, "SrTiO3", 1}, {0, "BaTiO3", 1}, {0, "Sr0.9Ba0.1TiO3", 1}, {1, "CaTiO3", 0.2}},
+         "SrTiO3, BaTiO3 and Sr0.9Ba0.1TiO3 depend on each other in the elements being balanced, so their ratios "
+         "have no single answer."},
+        {"an excess of an element at product ratio 1e-5 accepted", "Ba2TiO4", 0.00001, {{0, "BaTiO3", 1}},
+         "Ti cannot be balanced with these starting materials."},
+        {"a dopant without a source accepted", "La0.7Sr0.3Fe0.99996Co0.00004O3", 1.0,
+         {{0, "La2O3", 1}, {0, "SrCO3", 1}, {0, "Fe2O3", 1}}, "Co cannot be balanced with these starting materials."},
+        {"a material without any balanced element accepted", "Sr0.5Ba0.5TiO3", 1.0,
+         {{0, "SrCO3", 1}, {0, "BaTiO3", 1}, {0, "CO2", 1}},
+         "CO2 contains none of the elements being balanced."},
+        {"silent failure with more unknowns than elements", "BaTiO3", 1.0,
+         {{0, "BaCO3", 1}, {0, "TiO2", 1}, {0, "BaO", 1}},
+         "There are fewer elements to balance than ratios to determine."},
+        {"silent failure with nothing to determine", "BaTiO3", 1.0, {{1, "BaCO3", 1}, {1, "TiO2", 1}},
+         "No starting material has a ratio to determine."},
+    };
+    for (const auto &c : cases) {
+        CReaction &r = Build(c.product, c.productRatio, c.rows);
+        std::string before = Ratios();
+        EXPECT_EQ(4, r.RunAutoRatio()) << c.fault;
+        EXPECT_STREQ(c.why, r.SolveFailure()) << c.fault;
+        EXPECT_EQ(before, Ratios()) << c.fault;
+    }
+    // A dopant that is supplied balances like a major element.
+    CReaction &r = Build("La0.7Sr0.3Fe0.99996Co0.00004O3", 1.0,
+                         {{0, "La2O3", 1}, {0, "SrCO3", 1}, {0, "Fe2O3", 1}, {0, "Co3O4", 1}});
+    ASSERT_EQ(0, r.RunAutoRatio()) << r.SolveFailure().GetString();
+    EXPECT_EQ("0.35 0.3 0.49998 1.33333333333e-05", Ratios());
+    EXPECT_STREQ("", r.SolveFailure());
+}
+
+// End members and their mixtures, for two and three substituting cations,
+// with and without a Fixed row and with every fraction a user might type: no
+// mixture is ever accepted, whatever the rounding of its counts.
+TEST_F(ReactionTest, MixturesOfEndMembersAreAlwaysRefused) {
+    int cases = 0;
+    char mixture[80], product[80];
+    for (int step = 1; step < 100; ++step) {
+        const double s = step / 100.0, t = (100 - step) / 300.0;
+        std::snprintf(mixture, sizeof mixture, "Sr%gBa%gTiO3", s, 1 - s);
+        // More included elements than unknown ratios (Ca from a Fixed row).
+        Build("Sr0.1Ba0.7Ca0.2TiO3", 1.0, {{0, "SrTiO3", 1}, {0, "BaTiO3", 1}, {0, mixture, 1}, {1, "CaTiO3", 0.2}});
+        EXPECT_EQ(4, reaction->RunAutoRatio()) << mixture;
+        // Square: as many elements as unknown ratios.
+        Build("Sr0.4Ba0.6TiO3", 1.0, {{0, "SrTiO3", 1}, {0, "BaTiO3", 1}, {0, mixture, 1}});
+        EXPECT_EQ(4, reaction->RunAutoRatio()) << mixture;
+        // Three cations: a mixture of three end members, and the same in a
+        // unit cell written twice.
+        std::snprintf(mixture, sizeof mixture, "Sr%gBa%gCa%gTiO3", s, t, 1 - s - t);
+        std::snprintf(product, sizeof product, "Sr%gBa%gCa%gTi2O6", 2 * s, 2 * t, 2 * (1 - s - t));
+        for (const char *third : {static_cast<const char *>(mixture), static_cast<const char *>(product)}) {
+            Build("Sr0.2Ba0.3Ca0.5TiO3", 1.0,
+                  {{0, "SrTiO3", 1}, {0, "BaTiO3", 1}, {0, "CaTiO3", 1}, {0, third, 1}, {1, "Fe2O3", 0.01}});
+            EXPECT_EQ(4, reaction->RunAutoRatio()) << third;
+            cases += 1;
+        }
+        cases += 2;
+    }
+    std::printf("[ mixtures ] %d dependent sets, all refused unless reported above\n", cases);
+}
+
 // A failing formula clears every composition; rows are written only on request.
 TEST_F(ReactionTest, FailuresAndRowWriting) {
     CReaction &r = Build("H2O", 1.0, {{1, "H2", 1.0}, {1, "O2", 0.5}, {1, "Xy2", 1.0}, {1, "H2", 1.0}});

@@ -225,7 +225,23 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
     HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
     ASSERT_NE(selection, nullptr);
     Press(selection, IDOK);
-    ExpectBox("Failed to obtain ratios.", BoxIcon::Hand);
+    ExpectBox("Failed to obtain ratios.\nSr0.3Ba0.7TiO3 and Sr0.6Ba1.4Ti2O6 depend on each other in the elements "
+              "being balanced, so their ratios have no single answer.",
+              BoxIcon::Hand);
+    EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
+
+    // A mixture of two end members, with more elements than unknown ratios:
+    // a negative weighing used to come out by rounding luck.
+    Press(IDC_CLEAR);
+    Enter("Sr0.1Ba0.7Ca0.2TiO3", "10",
+          {{"SrTiO3", ""}, {"BaTiO3", ""}, {"Sr0.9Ba0.1TiO3", ""}, {"CaTiO3", "0.2"}});
+    Press(IDC_CALCULATE);
+    selection = quillon.WaitDialog(SELECTION_CAPTION);
+    ASSERT_NE(selection, nullptr);
+    Press(selection, IDOK);
+    ExpectBox("Failed to obtain ratios.\nSrTiO3, BaTiO3 and Sr0.9Ba0.1TiO3 depend on each other in the elements "
+              "being balanced, so their ratios have no single answer.",
+              BoxIcon::Hand);
     EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
 
     // A product without mass: no grams follow.
