@@ -5,6 +5,7 @@
 // dependent sets of starting materials, which must never give a sheet.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -88,13 +89,20 @@ struct RecipeGenerator {
         static const double RATIOS[] = {0.5, 1, 1, 2, 0.75, 1.25, 3};
         static const double SHARES[] = {0.5, 0.3, 0.7, 0.25, 0.9};
         Recipe r;
-        std::vector<int> pool;
+        // Major elements, and dopants: elements that every material holds only
+        // in traces (a trace of a major element is another matter: see the
+        // README's known limits).
+        std::vector<int> pool, dopants;
         for (int k = 0, want = 2 + Below(5); k < want; ++k) pool.push_back(metals[Below(static_cast<int>(metals.size()))]);
+        for (int k = 0; k < 2; ++k) {
+            const int d = metals[Below(static_cast<int>(metals.size()))];
+            if (std::find(pool.begin(), pool.end(), d) == pool.end()) dopants.push_back(d);
+        }
         const int count = 1 + Below(5);
         for (int m = 0; m < count; ++m) {
             Counts c;
             for (int k = 0, want = 1 + Below(3); k < want; ++k) c[pool[Below(static_cast<int>(pool.size()))]] = Pick(COUNTS);
-            if (Below(4) == 0) c[pool[Below(static_cast<int>(pool.size()))]] = Pick(DOPANTS);
+            if (!dopants.empty() && Below(3) == 0) c[dopants[Below(static_cast<int>(dopants.size()))]] = Pick(DOPANTS);
             c[oxygen] = 1 + Below(4);
             if (Below(3) == 0) c[carbon] = 1;
             r.materials.push_back(c);
