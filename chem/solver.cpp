@@ -15,10 +15,12 @@
 // With independent columns at most one ratio vector balances the system. A
 // square balance is solved by GaussSolve; a balance with more elements than
 // unknowns by least squares from the same Gram-Schmidt factors, which gives
-// that one vector when it exists. Either way the solution must then balance
-// all E rows within BALANCE_TOLERANCE of the amounts involved (BalanceTest);
-// an element that does not balance makes the whole balance fail, and the
-// failure names it.
+// that one vector when it exists; a second least-squares pass weights each
+// row by the amounts it involves, the measure of the balance test, so that a
+// trace element is fitted as closely as a major one. Either way the solution
+// must then balance all E rows within BALANCE_TOLERANCE of the amounts
+// involved (BalanceTest); an element that does not balance makes the whole
+// balance fail, and the failure names it.
 #include "solver.h"
 #include "solver_reference.h"
 
