@@ -306,21 +306,25 @@ QUILLON_NOINLINE int GaussSolve(int n, double *matrix, double *x)
 
 // The first row that does not balance for x, or -1. Besides the amounts of
 // its own row, each row is allowed ROUNDING_FLOOR of the largest amount in
-// the balance: an element that the solution leaves at zero still carries the
-// rounding of the other elements' arithmetic.
+// the balance (the largest right-hand side or row scale, or the largest
+// coefficient at the largest ratio): an element that the solution leaves at
+// zero still carries the rounding of the other elements' arithmetic.
 QUILLON_NOINLINE int BalanceTest(int rows, int columns, const double *matrix, const double *rowScale,
                                  const double *x, double tolerance)
 {
     if (rows < 0 || columns < 0) return 0;
     if (rows > 0 && (!matrix || (columns > 0 && !x))) return 0;
     const size_t width = static_cast<size_t>(columns) + 1;
-    double largest = 0.0;
+    double largest = 0.0, coefficient = 0.0, ratio = 0.0;
+    for (int j = 0; j < columns; ++j) ratio = std::max(ratio, std::fabs(x[j]));
     for (int i = 0; i < rows; ++i) {
         const double *row = matrix + i * width;
         largest = std::max(largest, std::fabs(row[columns]));
         if (rowScale) largest = std::max(largest, rowScale[i]);
-        for (int j = 0; j < columns; ++j) largest = std::max(largest, std::fabs(row[j] * x[j]));
+        for (int j = 0; j < columns; ++j) coefficient = std::max(coefficient, std::fabs(row[j]));
     }
+    // The largest amount any starting material could bring at the largest ratio.
+    largest = std::max(largest, coefficient * ratio);
     for (int i = 0; i < rows; ++i) {
         const double *row = matrix + i * width;
         double sum = 0.0, involved = 0.0;

@@ -69,7 +69,8 @@ int GaussSolve(int n, double *matrix, double *x);
 
 // The first of the rows that does not balance for x, or -1 when all do: row i
 // balances when |rhs_i - sum_j a_ij x_j| <= tolerance * (s_i + sum_j |a_ij x_j|)
-// + ROUNDING_FLOOR * (the largest of all these amounts), with s_i the larger of
+// + ROUNDING_FLOOR * (the largest amount of the balance: right-hand side, row
+// scale, or largest coefficient times largest |x|), with s_i the larger of
 // rowScale[i] and |rhs_i| (|rhs_i| when rowScale is null). A NaN fails.
 int BalanceTest(int rows, int columns, const double *matrix, const double *rowScale, const double *x,
                 double tolerance);
