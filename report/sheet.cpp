@@ -77,11 +77,12 @@ WeighingSheet MakeWeighingSheet(const CReaction &reaction, double amount, const 
     return sheet;
 }
 
-// The formulas of the reactants with negative grams, comma separated.
+// The formulas of the reactants whose grams show negative, comma separated.
+// A residue that shows as 0 is no weighing to warn of.
 CString NegativeWeighingNames(const WeighingSheet &sheet) {
     CString names;
     for (const SheetReactant &reactant : sheet.reactants) {
-        if (!(reactant.grams < 0.0)) continue;
+        if (NumberText(reactant.grams).c_str()[0] != '-') continue;
         if (!names.IsEmpty()) names += ", ";
         names += reactant.formula;
     }

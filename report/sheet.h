@@ -40,8 +40,8 @@ struct WeighingSheet {
 WeighingSheet MakeWeighingSheet(const CReaction &reaction, double amount, const char *sampleId,
                                 int showDifferential);
 
-// The reactants with a negative amount to weigh, as the warning names them
-// ("A, B"); empty when there are none.
+// The reactants whose amount to weigh shows negative on the sheet, as the
+// warning names them ("A, B"); empty when there are none.
 CString NegativeWeighingNames(const WeighingSheet &sheet);
 
 // The warning line a sheet with negative weighings carries under its
