@@ -224,6 +224,15 @@ void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields
 CString CalcSampleLine(const char *sampleId) {
     CString line;
     line.Format("%d %s\r\n", -1, sampleId);
+    // An ID with a line end inside would reopen as two lines (a phantom row
+    // among them). Its CRs become bare LFs, which SaveCalcFile refuses, so
+    // such an ID is never saved whatever the caller checks.
+    if (!CalcSampleIdSavable(sampleId)) {
+        char *chars = line.GetBuffer(0);
+        for (int i = 0; i < line.GetLength() - 2; ++i)
+            if (chars[i] == '\r') chars[i] = '\n';
+        line.ReleaseBuffer(line.GetLength());
+    }
     return line;
 }
 

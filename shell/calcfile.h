@@ -86,12 +86,13 @@ CString FormatFieldNumber(double value);
 void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields, LedraRowStore &rows);
 
 // The lines the writer produces, each ending in CR LF.
-CString CalcSampleLine(const char *sampleId);                             // "%d %s" with -1
+CString CalcSampleLine(const char *sampleId);                             // "%d %s" with -1; see CalcSampleIdSavable
 CString CalcProductLine(double amount, double ratio, const char *formula); // "0 <amount> <ratio> <formula>"
 CString CalcRowLine(int rowNumber, int fixed, double ratio, const char *formula);  // "%d %d <ratio> %s"
 
 // False when a sample ID would not open as it was saved: a CR or LF inside
-// it would start a line of its own. Saving refuses such an ID.
+// it would start a line of its own. CalcSampleLine gives such an ID a line
+// that SaveCalcFile refuses.
 bool CalcSampleIdSavable(const char *sampleId);
 
 // The row lines of every row with a formula, in row order (row index + 1).

@@ -294,4 +294,16 @@ TEST_F(CalcSave, AFailureKeepsTheOldFileAndLeavesNothingBehind) {
 #endif
 }
 
+// Saving refuses an ID that would come back as two lines, whatever line end it holds.
+TEST_F(CalcSave, RefusesAnIdWithALineEnd) {
+    for (const char *id : {"AAA\r\n9 1 2 PbO", "AAA\n9 1 2 PbO", "AAA\r9 1 2 PbO"}) {
+        EXPECT_EQ(CALC_SAVE_UNREADABLE, Save(Str(CalcSampleLine(id) + CalcProductLine(1, 1, "H2O")))) << id;
+        EXPECT_FALSE(fs::exists(target)) << id;
+    }
+    ASSERT_EQ(CALC_SAVED, Save(Str(CalcSampleLine(std::string(1100, 'A').c_str()))));
+    CalcReadResult result;
+    ASSERT_EQ(CALC_READ_OK, ReadCalcFile(target.string().c_str(), ROW_CAPACITY, TestCheck, result));
+    EXPECT_EQ(std::string(1100, 'A'), Str(result.records[0].text));
+}
+
 }  // namespace
