@@ -117,6 +117,9 @@ void WarnNegative(CalcEntrySource &source, const char *what, const CString &name
 
 // Every number the sheet shows, and the differential, in sheet order.
 CString NonFiniteSheetNumber(CalcEntrySource &source, const CReaction &reaction, double amount) {
+    // A product ratio of 1e-310 makes every gram infinite (or NaN at ratio 0).
+    if (!std::isfinite(GramsFactor(amount, reaction.ProductMolarMass(), reaction.ProductRatio())))
+        return CString("Product ratio is too small: the amounts to weigh are not finite numbers.");
     WeighingSheet sheet = MakeWeighingSheet(reaction, amount, "", 0);
     const char *what = nullptr;
     int failing = -1;

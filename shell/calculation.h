@@ -75,10 +75,11 @@ int AutoRatioCommand(CalcEntrySource &source);
 CString NegativeRatioNames(const CReaction &reaction);
 
 // Why a calculated reaction gives no sheet of finite numbers for amount
-// grams of product: the first molar mass, ratio, amount to weigh or element
-// amount of the differential that is not a finite number, naming its
-// starting material and row ("Molar mass of Og1e306 (row 3) is not a finite
-// number."); empty when every number is finite.
+// grams of product: a product ratio so small that the grams overflow, or the
+// first molar mass, ratio, amount to weigh or element amount of the
+// differential that is not a finite number, naming its starting material
+// and row ("Molar mass of Og1e306 (row 3) is not a finite number."); empty
+// when every number is finite.
 CString NonFiniteSheetNumber(CalcEntrySource &source, const CReaction &reaction, double amount);
 
 #endif
