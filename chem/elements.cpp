@@ -1,10 +1,14 @@
 // The element table: loading ATOMS.LST, the sorted symbol index and lookup.
 #include "elements.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "../common/textutil.h"
 
 #include "formula.h"
 
@@ -43,7 +47,7 @@ unsigned PackSymbol(const char *text, size_t length) {
 }  // namespace
 
 // An empty table: no elements, every flag cleared.
-CElementTable::CElementTable() : count(0) {
+CElementTable::CElementTable() : count(0), failingLine(0) {
     std::memset(symbol, 0, sizeof symbol);
     for (int i = 0; i < MAX_ELEMENTS; ++i) {
         mass[i] = 0.0;
@@ -54,43 +58,80 @@ CElementTable::CElementTable() : count(0) {
     }
 }
 
-// Reads the element data file: lines of "number symbol mass [m]", read in
-// pieces of at most 99 characters; only the line numbered count + 1 is taken
-// as the next element, every other line is skipped.
+namespace {
+
+// Reads the next line whole, without its line end. Returns 1 with the line,
+// 0 at the end of the file, -1 on a read error.
+int ReadElementLine(std::FILE *file, std::string &line) {
+    line.clear();
+    for (;;) {
+        int c = std::getc(file);
+        if (c == EOF) {
+            if (std::ferror(file)) return -1;
+            return line.empty() ? 0 : 1;
+        }
+        if (c == '\n') return 1;
+        line += static_cast<char>(c);
+    }
+}
+
+// What follows the mass must be blanks, then at most one word that starts
+// with a letter (the class mark), then blanks. A mass cut short by a decimal
+// comma ("15,999"), a hexadecimal spelling ("0x37") or a second number is
+// left over here and refuses the line.
+bool RestIsClassMark(const char *p) {
+    if (*p != 0 && !IsBlank(*p)) return false;
+    p = SkipBlanks(p);
+    if (*p == 0) return true;
+    if (!std::isalpha(static_cast<unsigned char>(*p))) return false;
+    while (*p != 0 && !IsBlank(*p)) ++p;
+    return *SkipBlanks(p) == 0;
+}
+
+}  // namespace
+
+// Reads the element data file: lines of "number symbol mass [m]", each read
+// whole; only the line numbered count + 1 is taken as the next element, every
+// other line is skipped.
 int CElementTable::Load(const char *path) {
     count = 0;
+    failingLine = 0;
     std::FILE *file = std::fopen(path, "r");
     if (file == nullptr) return -1;
 
-    char line[100];
-    for (;;) {
-        if (std::fgets(line, sizeof line, file) == nullptr) {
-            if (std::feof(file)) break;
+    std::string text;
+    for (int lineNumber = 1;; ++lineNumber) {
+        int got = ReadElementLine(file, text);
+        if (got == 0) break;
+        if (got < 0) {
+            failingLine = lineNumber;
             std::fclose(file);
             return -2;
         }
+        const char *line = text.c_str();
 
         // The leading number must be the next element number.
         char *end = nullptr;
         long number = std::strtol(line, &end, 10);
         if (end == line || number != static_cast<long>(count) + 1) continue;
+        failingLine = lineNumber;
 
         // The symbol: the run of non-blank characters after the blanks.
         const char *symbolStart = SkipBlanks(end);
         const char *symbolEnd = symbolStart;
         while (*symbolEnd != 0 && !IsBlank(*symbolEnd)) ++symbolEnd;
         size_t symbolLength = static_cast<size_t>(symbolEnd - symbolStart);
-        if (symbolLength == 0 || symbolLength > 3) {
-            std::fclose(file);
-            return -3;
-        }
 
-        // The mass starts directly after the symbol. An overflowing mass is
-        // refused like a missing one: an infinite mass would only give
-        // infinite molar masses and weights later.
+        // The mass starts directly after the symbol and must be a positive
+        // finite number read to its end: a negative, zero or infinite mass
+        // would only give wrong or infinite weighings later. A NUL byte in
+        // the line is damage as well.
         double value = 0.0;
-        const char *massEnd = ReadDecimalNumber(symbolEnd, &value);
-        if (massEnd == symbolEnd || value == HUGE_VAL || value == -HUGE_VAL) {
+        const char *massStart = symbolEnd;
+        while (*massStart != 0 && std::strchr(" \t\v\f\r", *massStart) != nullptr) ++massStart;
+        const char *massEnd = ReadPlainNumber(massStart, &value);
+        if (symbolLength == 0 || symbolLength > 3 || massEnd == massStart || !(value > 0.0) ||
+            !RestIsClassMark(massEnd) || std::strlen(line) != text.size()) {
             std::fclose(file);
             return -3;
         }
@@ -111,6 +152,7 @@ int CElementTable::Load(const char *path) {
         ++count;
     }
 
+    failingLine = 0;
     std::fclose(file);
     BuildSortedIndex();
     ResetInclusion();

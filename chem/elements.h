@@ -11,9 +11,12 @@ public:
     CElementTable();
 
     // Reads an element data file. Returns the number of elements loaded, or
-    // -1 cannot open, -2 read error, -3 bad symbol or missing mass,
+    // -1 cannot open, -2 read error, -3 bad symbol, or a mass that is not a
+    // positive finite plain decimal followed only by the class mark,
     // -4 more than MAX_ELEMENTS element lines.
     int Load(const char *path);
+    // After a failed Load: the line it failed at (from 1), or 0.
+    int FailingLine() const { return failingLine; }
 
     // Index of the element whose symbol equals symbol exactly, or -1.
     int Lookup(const char *symbol) const;
@@ -30,6 +33,7 @@ public:
 
 private:
     int count;
+    int failingLine;
     char symbol[MAX_ELEMENTS][4];
     double mass[MAX_ELEMENTS];
     int metalFlag[MAX_ELEMENTS];

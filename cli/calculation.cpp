@@ -42,3 +42,10 @@ void CliEntrySource::WriteReport(const CReaction &reaction, double amount) {
     CString text = SheetFileText(sheet);
     sheetText = TextModeRead(text.GetString(), static_cast<size_t>(text.GetLength()));
 }
+
+// The row's place in the entry's store.
+int CliEntrySource::RowNumber(const LedraRow *row) {
+    for (int i = 0; i < entry.rows.capacity(); ++i)
+        if (entry.rows.row(i) == row) return i + 1;
+    return 0;
+}

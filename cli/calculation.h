@@ -47,6 +47,7 @@ public:
     bool ChooseElements(const CString &product, int unfixedCount, int *resetFlag) override;
     void ShowMessage(const char *text, CalcMessageKind kind, CalcField field) override;
     void WriteReport(const CReaction &reaction, double amount) override;
+    int RowNumber(const LedraRow *row) override;
 
     std::string sheetText;
 

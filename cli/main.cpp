@@ -182,9 +182,10 @@ bool LoadElements(const Options &options) {
         const char *why = loaded == 0    ? "no elements"
                           : loaded == -1 ? "cannot open"
                           : loaded == -2 ? "read error"
-                          : loaded == -3 ? "bad element line"
+                          : loaded == -3 ? "bad element line (the mass must be a positive number with a point)"
                                          : "more than 120 elements";
-        Complain("Couldn't load data from ATOMS.LST. (" + path + ": " + why + ")");
+        std::string where = elementTable.FailingLine() > 0 ? ", line " + std::to_string(elementTable.FailingLine()) : "";
+        Complain("Couldn't load data from ATOMS.LST. (" + path + where + ": " + why + ")");
         return false;
     }
     formulaParser = new CFormulaParser(LookupElement);
@@ -290,7 +291,8 @@ int CommandSolve(const ElementSelection &selection, CalcEntry &entry) {
     for (int i = 0; i < entry.rows.capacity(); ++i) {
         const LedraRow *row = entry.rows.row(i);
         if (row->formula.IsEmpty()) continue;
-        out += std::to_string(i + 1) + "\t" + row->formula.GetString() + "\t" + Formatted("%.10g", row->ratio) + "\n";
+        double ratio = row->ratio == 0.0 ? 0.0 : row->ratio;  // -0 prints as 0
+        out += std::to_string(i + 1) + "\t" + row->formula.GetString() + "\t" + Formatted("%.10g", ratio) + "\n";
     }
     Put(stdout, out);
     return 0;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 int TrimBlanks(char *text) {
     size_t length = std::strlen(text);
@@ -40,7 +41,63 @@ void FormatNumber(double value, char *buffer, size_t size) {
     char whole[NUMBER_TEXT_SIZE];
     std::snprintf(whole, sizeof whole, "%.5f", value);
     TrimTrailingZeros(whole);
-    std::snprintf(buffer, size, "%s", whole);
+    // A value too small for five decimals keeps its sign: show it as 0.
+    const char *shown = std::strcmp(whole, "-0") == 0 ? whole + 1 : whole;
+    std::snprintf(buffer, size, "%s", shown);
+}
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The end of a run of digits.
+const char *SkipDigits(const char *p) {
+    while (IsDigit(*p)) ++p;
+    return p;
+}
+
+// Reads a trimmed text that must be one number and nothing else.
+bool ReadWholeNumber(const char *text, double *value) {
+    double number = 0.0;
+    const char *end = ReadPlainNumber(text, &number);
+    if (end == text || *end != 0) return false;
+    *value = number;
+    return true;
+}
+
+}  // namespace
+
+const char *ScanPlainNumber(const char *text) {
+    const char *p = text;
+    if (*p == '+' || *p == '-') ++p;
+    const char *digits = p;
+    p = SkipDigits(p);
+    bool whole = p != digits;
+    bool fraction = false;
+    if (*p == '.') {
+        const char *after = SkipDigits(p + 1);
+        fraction = after != p + 1;
+        p = after;
+    }
+    if (!whole && !fraction) return text;
+    if (*p == 'e' || *p == 'E') {
+        const char *q = p + 1;
+        if (*q == '+' || *q == '-') ++q;
+        const char *exponent = SkipDigits(q);
+        if (exponent != q) p = exponent;
+    }
+    return p;
+}
+
+const char *ReadPlainNumber(const char *text, double *value) {
+    const char *end = ScanPlainNumber(text);
+    if (end == text) return text;
+    // strtod on exactly the scanned characters: it could read further.
+    std::string span(text, end);
+    double number = std::strtod(span.c_str(), nullptr);
+    if (!std::isfinite(number)) return text;
+    *value = number;
+    return end;
 }
 
 int ReadNumberText(const char *text, double *value) {
@@ -51,12 +108,13 @@ int ReadNumberText(const char *text, double *value) {
         *value = 0.0;
         return 0;
     }
-    char *end = nullptr;
-    double number = std::strtod(buffer, &end);
-    if (end == buffer || *end != 0) return 1;
-    if (number == HUGE_VAL || number == -HUGE_VAL) return 1;
-    *value = number;
-    return 0;
+    if (ReadWholeNumber(buffer, value)) return 0;
+    // "1,5": would it read with the comma as a point?
+    char *comma = std::strchr(buffer, ',');
+    if (comma == nullptr || std::strchr(comma + 1, ',') != nullptr || std::strchr(buffer, '.') != nullptr) return 1;
+    *comma = '.';
+    double ignored = 0.0;
+    return ReadWholeNumber(buffer, &ignored) ? 2 : 1;
 }
 
 int ReadNumberTextOr(const char *text, double fallback, double *value) {

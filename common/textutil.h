@@ -18,8 +18,9 @@ void TrimTrailingZeros(char *text);
 // Room for "%.5f" of any double: -1e308 takes 316 characters plus the NUL.
 const size_t NUMBER_TEXT_SIZE = 330;
 
-// A value as the user sees it: "%.5f", then TrimTrailingZeros. Never writes
-// more than size bytes (the text is cut short only when size is too small).
+// A value as the user sees it: "%.5f", then TrimTrailingZeros; a value that
+// shows as "-0" shows as "0". Never writes more than size bytes (the text is
+// cut short only when size is too small).
 void FormatNumber(double value, char *buffer, size_t size);
 
 // The same, into a fixed buffer that always holds the whole text.
@@ -29,12 +30,24 @@ struct NumberText {
     char text[NUMBER_TEXT_SIZE];
 };
 
+// The end of the plain decimal number spelled at text: an optional sign,
+// digits with at most one decimal point (at least one digit), an optional
+// exponent ('e' or 'E', optional sign, digits). Nothing is skipped before
+// it. Returns text itself when no such number starts there. Hexadecimal,
+// infinity and NaN spellings are not numbers here.
+const char *ScanPlainNumber(const char *text);
+
+// Reads the plain decimal number at text (see ScanPlainNumber) into *value.
+// Returns its end, or text itself (value untouched) when there is none or
+// its value is not finite (it overflows a double).
+const char *ReadPlainNumber(const char *text, double *value);
+
 // Reads the text of a number field: blanks around the number are allowed,
-// blank text reads as 0.0; anything else that is not exactly one strtod
-// number (nothing converted, characters after it, overflow to +-HUGE_VAL)
-// fails. Returns 0 and stores the value, or 1 and leaves value alone.
-// Only the first 99 characters count, as a field read into a 100-character
-// buffer gives.
+// blank text reads as 0.0; anything else that is not exactly one plain
+// decimal number with a finite value fails. Returns 0 and stores the value,
+// or nonzero and leaves value alone: 2 when the text would read with its one
+// decimal comma taken as a point ("1,5"), else 1. Only the first 99
+// characters count, as a field read into a 100-character buffer gives.
 int ReadNumberText(const char *text, double *value);
 
 // The same, but a text whose very first character is '?' reads as fallback.

@@ -1,5 +1,7 @@
-// Any element file loads or fails with a documented code; a loaded table has symbols of 1 to 3
-// non-blank characters, inclusion = metal, and Lookup agreeing with a linear search.
+// Any element file loads or fails with a documented code and, for a damaged line, names it; a
+// loaded table has symbols of 1 to 3 non-blank characters, positive finite masses, inclusion =
+// metal, Lookup agreeing with a linear search, and written back it loads to the same table.
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -22,7 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     int result = table.Load(path.c_str());
     std::remove(path.c_str());
     Require(result == -3 || result == -4 || (result >= 0 && result <= MAX_ELEMENTS));
-    if (result < 0) return 0;
+    if (result < 0) {
+        Require(table.FailingLine() >= 1);
+        return 0;
+    }
 
     Require(table.Count() == result);
     for (int i = 0; i < result; ++i) {
@@ -31,9 +36,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         Require(length >= 1 && length <= 3);
         for (size_t k = 0; k < length; ++k) Require(static_cast<signed char>(symbol[k]) >= 33);
         Require(table.included(i) == table.metal(i) && (table.metal(i) == 0 || table.metal(i) == 1));
+        Require(std::isfinite(table.Mass(i)) && table.Mass(i) > 0.0);
         int found = table.Lookup(symbol);
         Require(found >= 0 && found < result && std::strcmp(table.Symbol(found), symbol) == 0);
     }
+    // Written back in the fewest digits that read back, the table loads again exactly.
+    std::string written = "written back\n";
+    char line[64];
+    for (int i = 0; i < result; ++i) {
+        for (int digits = 1; digits <= 17; ++digits) {
+            std::snprintf(line, sizeof line, "%d %s %.*g%s\n", i + 1, table.Symbol(i), digits, table.Mass(i),
+                          table.metal(i) ? "" : " m");
+            double back = 0.0;
+            if (std::sscanf(line, "%*d %*s %lf", &back) == 1 && back == table.Mass(i)) break;
+        }
+        written += line;
+    }
+    file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) std::abort();
+    std::fwrite(written.data(), 1, written.size(), file);
+    std::fclose(file);
+    static CElementTable again;
+    Require(again.Load(path.c_str()) == result);
+    std::remove(path.c_str());
+    for (int i = 0; i < result; ++i)
+        Require(std::strcmp(again.Symbol(i), table.Symbol(i)) == 0 && again.Mass(i) == table.Mass(i) &&
+                again.metal(i) == table.metal(i));
+
     // Every piece of the input of up to 3 bytes is found exactly when some symbol equals it.
     for (size_t start = 0; start < size && start < 256; ++start) {
         for (size_t length = 1; length <= 3 && start + length <= size; ++length) {

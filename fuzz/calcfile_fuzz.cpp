@@ -1,5 +1,7 @@
-// Any bytes read as a calculation file without fault, and an entry that loads, written back and
-// loaded again, writes the same bytes.
+// Any bytes read as a calculation file without fault: either a refusal naming a line, or records
+// whose numbers are all finite; such an entry, written back and loaded again, gives exactly the
+// same values and writes the same bytes.
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -26,8 +28,8 @@ CalcReadStatus Read(const std::string &bytes, CalcReadResult &result) {
     return status;
 }
 
-// The file the writer makes for what the records leave behind, or "" when a line would not
-// fit one read (it would come back in pieces).
+// The file the writer makes for what the records leave behind, or "" when saving would refuse
+// its sample ID.
 std::string Written(const std::vector<CalcRecord> &records) {
     LedraRowStore rows;
     rows.create(ROW_CAPACITY);
@@ -35,15 +37,32 @@ std::string Written(const std::vector<CalcRecord> &records) {
     ApplyCalcRecords(records, fields, rows);
     CString sample, product;
     for (const CalcRecord &r : records) {
+        if (r.kind == CALC_SAMPLE && !CalcSampleIdSavable(r.text)) return "";
         if (r.kind == CALC_SAMPLE) sample = CalcSampleLine(r.text);
         if (r.kind == CALC_PRODUCT) product = CalcProductLine(r.amount, r.ratio, r.text);
     }
     CString text = sample + product + CalcRowLines(rows);
-    std::string all(text.GetString(), static_cast<size_t>(text.GetLength()));
-    size_t start = 0;
-    for (size_t end; (end = all.find('\n', start)) != std::string::npos; start = end + 1)
-        if (end + 1 - start > size_t(CALC_LINE_SIZE - 1)) return "";
-    return all;
+    return std::string(text.GetString(), static_cast<size_t>(text.GetLength()));
+}
+
+// The last record of each kind (and row) as the entry holds it, for comparing two reads.
+std::string Summary(const std::vector<CalcRecord> &records) {
+    LedraRowStore rows;
+    rows.create(ROW_CAPACITY);
+    CalcFields fields;
+    ApplyCalcRecords(records, fields, rows);
+    std::string out = std::string(fields.sampleId.GetString()) + "|" + fields.productFormula.GetString();
+    const CalcRecord *product = nullptr;  // the last product line wins
+    for (const CalcRecord &r : records)
+        if (r.kind == CALC_PRODUCT) product = &r;
+    if (product != nullptr)
+        out += "|" + std::string(reinterpret_cast<const char *>(&product->amount), 8) +
+               std::string(reinterpret_cast<const char *>(&product->ratio), 8);
+    for (int i = 0; i < ROW_CAPACITY; ++i)  // a row without a formula is unused, and not written
+        if (!rows.formula(i)->IsEmpty())
+            out += "|" + std::to_string(i) + std::string(rows.formula(i)->GetString()) +
+                   std::to_string(rows.row(i)->fixed) + std::string(reinterpret_cast<const char *>(rows.ratio(i)), 8);
+    return out;
 }
 
 }  // namespace
@@ -58,12 +77,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         return 0;
     }
     if (status != CALC_READ_OK) std::abort();
-    for (const CalcRecord &r : result.records)
+    for (const CalcRecord &r : result.records) {
         if (r.kind == CALC_ROW && (r.row < 1 || r.row > ROW_CAPACITY || (r.fixed != 0 && r.fixed != 1))) std::abort();
+        if (!std::isfinite(r.amount) || !std::isfinite(r.ratio)) std::abort();
+    }
 
     std::string first = Written(result.records);
     if (first.empty()) return 0;
     CalcReadResult again;
     if (Read(first, again) != CALC_READ_OK || Written(again.records) != first) std::abort();
+    // The entry comes back exactly: the sample ID, the product with its numbers, every row.
+    if (Summary(result.records) != Summary(again.records)) std::abort();
     return 0;
 }

@@ -1,13 +1,19 @@
-// Fuzzes the number texts: trimming, reading a number field and the "%.5f"-and-trim display.
+// Fuzzes the number texts: trimming, reading a number field (plain decimals with finite values
+// only), the "%.5f"-and-trim display (never "-0"), and numbers in calculation files, which read
+// back exactly.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "calcfile.h"
+#include "rows.h"
 #include "textutil.h"
 
 static void Require(bool condition) { if (!condition) std::abort(); }
+
+static int AnyFormula(const char *) { return 1; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // TrimBlanks keeps a part of the text from a character of code 33 to 255 to one of 33 to 127, and is idempotent.
@@ -26,8 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     double value = 12345.0, back = 0.0, fallback = 0.0;
     if (ReadNumberText(text.c_str(), &value) != 0) {
         Require(value == 12345.0);
-    } else if (!std::isnan(value)) {
-        Require(value != HUGE_VAL && value != -HUGE_VAL);
+    } else {
+        Require(std::isfinite(value));
+        // Only digits, signs, a point, an exponent mark and blanks make an accepted number.
+        std::string first99 = text.substr(0, 99);
+        for (char c : std::string(first99.c_str())) Require(std::strchr("0123456789+-.eE", c) != nullptr || c < 33 || c > 126);
         NumberText shown(value);
         if (std::strlen(shown.c_str()) < 99) {
             Require(ReadNumberText(shown.c_str(), &back) == 0);
@@ -41,6 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::memcpy(&value, data, sizeof value);
     size_t room = data[sizeof value] % (NUMBER_TEXT_SIZE + 1);
     NumberText whole(value);
+    Require(std::strcmp(whole.c_str(), "-0") != 0);
+    if (std::isfinite(value)) {  // a calculation file keeps the value bit for bit
+        CString line = CalcRowLine(1, 1, value, "H");
+        CalcRecord record;
+        Require(ParseCalcLine(line.GetBuffer(0), ROW_CAPACITY, AnyFormula, &record) == 1);
+        Require(std::memcmp(&record.ratio, &value, sizeof value) == 0);
+    }
     char out[NUMBER_TEXT_SIZE + 8];
     std::memset(out, 'x', sizeof out);
     FormatNumber(value, out, room);

@@ -77,6 +77,25 @@ WeighingSheet MakeWeighingSheet(const CReaction &reaction, double amount, const 
     return sheet;
 }
 
+// The formulas of the reactants whose grams show negative, comma separated.
+// A residue that shows as 0 is no weighing to warn of.
+CString NegativeWeighingNames(const WeighingSheet &sheet) {
+    CString names;
+    for (const SheetReactant &reactant : sheet.reactants) {
+        if (NumberText(reactant.grams).c_str()[0] != '-') continue;
+        if (!names.IsEmpty()) names += ", ";
+        names += reactant.formula;
+    }
+    return names;
+}
+
+// "Warning: ..." naming them, or empty.
+CString NegativeWeighingWarning(const WeighingSheet &sheet) {
+    CString names = NegativeWeighingNames(sheet);
+    if (names.IsEmpty()) return names;
+    return "Warning: negative amounts cannot be weighed: " + names + ".";
+}
+
 // The file variant of the sheet, line ends as written.
 CString SheetFileText(const WeighingSheet &sheet) {
     CString text = "ID: ";
@@ -102,6 +121,8 @@ CString SheetFileText(const WeighingSheet &sheet) {
         text += "\r\n";
     }
     text += Rule('-') + "\n";
+    CString warning = NegativeWeighingWarning(sheet);
+    if (!warning.IsEmpty()) text += warning + "\r\n";
     text += "\r\n\r\n";
     return text;
 }
@@ -133,6 +154,8 @@ std::vector<SheetPiece> SheetWordPieces(const WeighingSheet &sheet) {
         AddPiece(pieces, SHEET_PARAGRAPH, "");
     }
     AddPiece(pieces, SHEET_TEXT, Rule('-') + "\n");
+    CString warning = NegativeWeighingWarning(sheet);
+    if (!warning.IsEmpty()) AddPiece(pieces, SHEET_TEXT, warning + "\n");
     for (int i = 0; i < 3; ++i) AddPiece(pieces, SHEET_PARAGRAPH, "");
     return pieces;
 }

@@ -40,9 +40,18 @@ struct WeighingSheet {
 WeighingSheet MakeWeighingSheet(const CReaction &reaction, double amount, const char *sampleId,
                                 int showDifferential);
 
+// The reactants whose amount to weigh shows negative on the sheet, as the
+// warning names them ("A, B"); empty when there are none.
+CString NegativeWeighingNames(const WeighingSheet &sheet);
+
+// The warning line a sheet with negative weighings carries under its
+// weighings (without a line end); empty when there are none.
+CString NegativeWeighingWarning(const WeighingSheet &sheet);
+
 // The sheet as the report file receives it, with the line ends as written:
 // "\r\n" for every line except the closing rule, which ends in "\n" alone,
-// and "\r\n\r\n" at the end.
+// then the warning line of negative weighings if any, and "\r\n\r\n" at
+// the end.
 CString SheetFileText(const WeighingSheet &sheet);
 
 // One step of typing the sheet into a word processor.

@@ -1,8 +1,10 @@
 #include "calcfile.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -16,28 +18,35 @@
 
 namespace {
 
-// Reads the next piece of a line as fgets(buffer, size, file) does: up to
-// and including '\n', at most size - 1 bytes. Returns 1 with the piece (and
-// *endsLine set when it ended in '\n'), 0 at the end of the file, -1 on a
-// read error. Bytes after a NUL inside a piece are read but not seen, as
-// with fgets.
-int ReadPiece(FILE *file, char *buffer, int size, bool *endsLine) {
-    int n = 0;
-    *endsLine = false;
-    while (n < size - 1) {
+// Reads the next line, up to and including '\n' (or the end of the file),
+// whatever its length. Returns 1 with the line, 0 at the end of the file, -1
+// on a read error.
+int ReadWholeLine(FILE *file, std::string &line) {
+    line.clear();
+    for (;;) {
         int c = std::getc(file);
         if (c == EOF) {
             if (std::ferror(file)) return -1;
             break;
         }
-        buffer[n++] = static_cast<char>(c);
-        if (c == '\n') {
-            *endsLine = true;
-            break;
-        }
+        line += static_cast<char>(c);
+        if (c == '\n') break;
     }
-    buffer[n] = 0;
-    return n > 0 ? 1 : 0;
+    return line.empty() ? 0 : 1;
+}
+
+bool IsLineBlank(char c) { return c > 0 && c <= 32; }
+
+// Removes blanks and control characters (codes 1 to 32, which include CR
+// and LF) at both ends, in place. Unlike TrimBlanks, bytes 128 to 255 at
+// the end stay: a sample ID may end in a letter such as an umlaut.
+void TrimLineBlanks(char *text) {
+    size_t length = std::strlen(text);
+    while (length > 0 && IsLineBlank(text[length - 1])) --length;
+    size_t first = 0;
+    while (first < length && IsLineBlank(text[first])) ++first;
+    std::memmove(text, text + first, length - first);
+    text[length - first] = 0;
 }
 
 // The rest of a line after its number fields, trimmed: the free text.
@@ -46,12 +55,20 @@ CString RestOfLine(char *rest) {
     return CString(rest);
 }
 
+// Reads the number after the blanks at start; refuses spellings that are
+// not plain decimals (hexadecimal, infinity, NaN) and values that overflow.
+bool ReadFileNumber(char *start, double *value, char **end) {
+    while (IsLineBlank(*start)) ++start;
+    *end = const_cast<char *>(ReadPlainNumber(start, value));
+    return *end != start;
+}
+
 // Reads the "<ratio> <formula>" that ends product and row lines; the
 // formula must pass the check. Returns false when either does not read.
 bool ReadRatioAndFormula(char *start, CalcFormulaCheck check, CalcRecord *record) {
     char *end = nullptr;
-    double ratio = std::strtod(start, &end);
-    if (end == start) return false;
+    double ratio = 0.0;
+    if (!ReadFileNumber(start, &ratio, &end)) return false;
     CString formula = RestOfLine(end);
     if (!check(formula)) return false;
     record->ratio = ratio;
@@ -62,8 +79,8 @@ bool ReadRatioAndFormula(char *start, CalcFormulaCheck check, CalcRecord *record
 // Reads "<amount> <ratio> <formula>" of a product line.
 int ParseProduct(char *rest, CalcFormulaCheck check, CalcRecord *record) {
     char *end = nullptr;
-    double amount = std::strtod(rest, &end);
-    if (end == rest || !ReadRatioAndFormula(end, check, record)) return -1;
+    double amount = 0.0;
+    if (!ReadFileNumber(rest, &amount, &end) || !ReadRatioAndFormula(end, check, record)) return -1;
     record->kind = CALC_PRODUCT;
     record->amount = amount;
     return 1;
@@ -82,17 +99,30 @@ int ParseRow(long number, char *rest, CalcFormulaCheck check, CalcRecord *record
     return 1;
 }
 
+// A number as the writer stores it: "%.5f" when that reads back to the
+// value (so ordinary files keep their old bytes), else the shortest text
+// that does.
+CString FileNumber(double value) {
+    CString text;
+    text.Format("%.5f", value);
+    double back = 0.0;
+    if (ReadPlainNumber(text, &back) != text.GetString() && back == value) return text;
+    return FormatFieldNumber(value);
+}
+
 }  // namespace
 
 // Reads one trimmed line into a record.
 int ParseCalcLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *record) {
-    if (TrimBlanks(line) == 0) return 0;
+    TrimLineBlanks(line);
+    if (line[0] == 0) return 0;
     char *end = nullptr;
     long number = std::strtol(line, &end, 10);
     if (end == line) return -1;
     if (number < 0) {
         record->kind = CALC_SAMPLE;
-        record->text = RestOfLine(end);
+        TrimLineBlanks(end);
+        record->text = end;
         return 1;
     }
     if (number == 0) return ParseProduct(end, check, record);
@@ -105,19 +135,19 @@ CalcReadStatus ReadCalcStream(FILE *file, int capacity, CalcFormulaCheck check, 
     result.records.clear();
     result.failingLine = 0;
     result.status = CALC_READ_OK;
-    char buffer[CALC_LINE_SIZE];
-    int lineNumber = 1;  // physical line the next piece starts in
-    for (;;) {
-        bool endsLine = false;
-        int got = ReadPiece(file, buffer, sizeof buffer, &endsLine);
+    std::string line;
+    for (int lineNumber = 1;; ++lineNumber) {
+        int got = ReadWholeLine(file, line);
         if (got == 0) break;
         if (got < 0) {
             result.status = CALC_READ_ERROR;
             result.failingLine = lineNumber;
             break;
         }
+        // A NUL byte would end the line's text early: "Ba\0CO3" would weigh Ba.
         CalcRecord record;
-        int parsed = ParseCalcLine(buffer, capacity, check, &record);
+        int parsed = -1;
+        if (line.find('\0') == std::string::npos) parsed = ParseCalcLine(&line[0], capacity, check, &record);
         if (parsed < 0) {
             result.status = CALC_BAD_LINE;
             result.failingLine = lineNumber;
@@ -127,7 +157,6 @@ CalcReadStatus ReadCalcStream(FILE *file, int capacity, CalcFormulaCheck check, 
             record.line = lineNumber;
             result.records.push_back(record);
         }
-        if (endsLine) ++lineNumber;
     }
     return result.status;
 }
@@ -195,21 +224,36 @@ void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields
 CString CalcSampleLine(const char *sampleId) {
     CString line;
     line.Format("%d %s\r\n", -1, sampleId);
+    // An ID with a line end inside would reopen as two lines (a phantom row
+    // among them). Its CRs become bare LFs, which SaveCalcFile refuses, so
+    // such an ID is never saved whatever the caller checks.
+    if (!CalcSampleIdSavable(sampleId)) {
+        char *chars = line.GetBuffer(0);
+        for (int i = 0; i < line.GetLength() - 2; ++i)
+            if (chars[i] == '\r') chars[i] = '\n';
+        line.ReleaseBuffer(line.GetLength());
+    }
     return line;
 }
 
 // "0 <amount> <ratio> <formula>\r\n".
 CString CalcProductLine(double amount, double ratio, const char *formula) {
     CString line;
-    line.Format("%d %.5f %.5f %s\r\n", 0, amount, ratio, formula);
+    line.Format("%d %s %s %s\r\n", 0, FileNumber(amount).GetString(), FileNumber(ratio).GetString(), formula);
     return line;
 }
 
 // "<row> <fixed> <ratio> <formula>\r\n".
 CString CalcRowLine(int rowNumber, int fixed, double ratio, const char *formula) {
     CString line;
-    line.Format("%d %d %.5f %s\r\n", rowNumber, fixed, ratio, formula);
+    line.Format("%d %d %s %s\r\n", rowNumber, fixed, FileNumber(ratio).GetString(), formula);
     return line;
+}
+
+// The reader drops blanks at the ends of the ID; a line end inside it would
+// start a line of its own.
+bool CalcSampleIdSavable(const char *sampleId) {
+    return std::strpbrk(sampleId, "\r\n") == nullptr;
 }
 
 // The row lines of the used rows, in row order.
@@ -290,8 +334,31 @@ bool ReplaceTarget(const CString &source, const char *target) {
 
 }  // namespace
 
+namespace {
+
+int AnyFormula(const char *) { return 1; }
+
+// Every line ends in CR LF, holds no other CR and reads.
+bool EveryLineReads(const CString &text) {
+    std::string all(text.GetString(), static_cast<size_t>(text.GetLength()));
+    size_t start = 0;
+    while (start < all.size()) {
+        size_t end = all.find('\n', start);
+        if (end == std::string::npos || end == start || all[end - 1] != '\r') return false;
+        std::string line = all.substr(start, end - 1 - start);
+        if (line.find('\r') != std::string::npos) return false;
+        CalcRecord record;
+        if (ParseCalcLine(&line[0], INT_MAX, AnyFormula, &record) < 0) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
 // Temporary file, checked writes and close, then the replacement.
 CalcSaveStatus SaveCalcFile(const char *path, const CString &text) {
+    if (!EveryLineReads(text)) return CALC_SAVE_UNREADABLE;
     CString temporary;
     FILE *file = CreateTemporary(FolderOf(path), &temporary);
     if (file == nullptr) return CALC_SAVE_NO_TEMPORARY;

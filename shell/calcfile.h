@@ -5,7 +5,11 @@
 //   row line      "<row 1..30> <fixed> <ratio> <formula>"
 // The reader accepts lines in any order and skips blank ones; a later line
 // of the same kind (or the same row number) overrides an earlier one when
-// the records are applied. Portable: no Windows headers here.
+// the records are applied. Lines may be of any length; a line holding a NUL
+// byte is refused. Numbers are written with "%.5f" when that reads back to
+// the value, else in the fewest digits that do, and are read as plain
+// decimals only (no hexadecimal, infinity or NaN, nothing that overflows).
+// Portable: no Windows headers here.
 #ifndef QUILLON_SHELL_CALCFILE_H
 #define QUILLON_SHELL_CALCFILE_H
 
@@ -18,10 +22,6 @@ class LedraRowStore;
 
 // Formula check callback: nonzero when the text is a valid formula.
 typedef int (*CalcFormulaCheck)(const char *formula);
-
-// Lines are read in pieces of at most CALC_LINE_SIZE - 1 characters, each
-// piece taken as a line of its own.
-const int CALC_LINE_SIZE = 1024;
 
 enum CalcRecordKind { CALC_SAMPLE = 0, CALC_PRODUCT = 1, CALC_ROW = 2 };
 
@@ -39,7 +39,7 @@ struct CalcRecord {
 enum CalcReadStatus {
     CALC_READ_OK = 0,
     CALC_OPEN_FAILED = 1,  // the file cannot be opened
-    CALC_BAD_LINE = 2,     // failingLine does not read (see ParseCalcLine)
+    CALC_BAD_LINE = 2,     // failingLine does not read (see ParseCalcLine) or holds a NUL byte
     CALC_READ_ERROR = 3,   // the stream failed while reading failingLine
 };
 
@@ -52,7 +52,9 @@ struct CalcReadResult {
 // Reads one line (trimmed in place). Returns 1 with *record filled (its
 // line number left alone), 0 for a line that is blank after trimming, -1
 // when the line fails: no leading integer; a row number above capacity; a
-// number field that does not convert; a formula that check rejects.
+// number field that is not a plain decimal with a finite value; a formula
+// that check rejects. A sample ID keeps everything but the blanks and
+// control characters at its ends.
 int ParseCalcLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *record);
 
 // Reads every line of an open stream (opened in binary mode). Returns the
@@ -84,9 +86,14 @@ CString FormatFieldNumber(double value);
 void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields, LedraRowStore &rows);
 
 // The lines the writer produces, each ending in CR LF.
-CString CalcSampleLine(const char *sampleId);                             // "%d %s" with -1
-CString CalcProductLine(double amount, double ratio, const char *formula); // "%d %.5f %.5f %s" with 0
-CString CalcRowLine(int rowNumber, int fixed, double ratio, const char *formula);  // "%d %d %.5f %s"
+CString CalcSampleLine(const char *sampleId);                             // "%d %s" with -1; see CalcSampleIdSavable
+CString CalcProductLine(double amount, double ratio, const char *formula); // "0 <amount> <ratio> <formula>"
+CString CalcRowLine(int rowNumber, int fixed, double ratio, const char *formula);  // "%d %d <ratio> %s"
+
+// False when a sample ID would not open as it was saved: a CR or LF inside
+// it would start a line of its own. CalcSampleLine gives such an ID a line
+// that SaveCalcFile refuses.
+bool CalcSampleIdSavable(const char *sampleId);
 
 // The row lines of every row with a formula, in row order (row index + 1).
 CString CalcRowLines(const LedraRowStore &rows);
@@ -100,13 +107,15 @@ enum CalcSaveStatus {
     CALC_SAVE_NO_TEMPORARY = 1,  // no file can be made in the target's folder
     CALC_SAVE_WRITE_FAILED = 2,  // a write, the flush or the close failed (a full disk)
     CALC_SAVE_NOT_REPLACED = 3,  // the target cannot be replaced
+    CALC_SAVE_UNREADABLE = 4,    // a line would not read back (a number that is not finite); nothing written
 };
 
 // Saves text (the lines of a calculation file) as path without ever
 // damaging what path held: the bytes go to a new file in the same folder,
 // every write and the close are checked, and only then does that file
 // replace path. On any failure the new file is removed and path is left as
-// it was (or absent, if it was).
+// it was (or absent, if it was). Text with a line that would not read back
+// (see ParseCalcLine; formulas are not checked here) is refused first.
 CalcSaveStatus SaveCalcFile(const char *path, const CString &text);
 
 #endif

@@ -104,11 +104,79 @@ CString NegativeRatioNames(const CReaction &reaction) {
     return names;
 }
 
+namespace {
+
+// "X (row 3)", or "X (starting material 3)" when the row is not known.
+CString RowName(CalcEntrySource &source, const CReaction &reaction, int i) {
+    const LedraRowList *list = reaction.RowList();
+    int row = list != nullptr && list->rows != nullptr ? source.RowNumber(list->rows[i]) : 0;
+    CString text;
+    if (row > 0)
+        text.Format("%s (row %d)", reaction.ReactantFormula(i).GetString(), row);
+    else
+        text.Format("%s (starting material %d)", reaction.ReactantFormula(i).GetString(), i + 1);
+    return text;
+}
+
+bool AllFinite(const Composition &composition) {
+    for (int k = 0; k < composition.count; ++k)
+        if (!std::isfinite(composition.amounts[k])) return false;
+    return true;
+}
+
+// The warning of negative values, "These starting materials have negative <what>: A, B." and what follows.
+void WarnNegative(CalcEntrySource &source, const char *what, const CString &names) {
+    if (names.IsEmpty()) return;
+    source.RowsChanged();
+    CString text = "These starting materials have negative ";
+    text += what;
+    text += ": ";
+    text += names;
+    text += ".\nThey cannot give the product as they stand.";
+    source.ShowMessage(text, CALC_WARNING);
+}
+
+}  // namespace
+
+// Every number the sheet shows, and the differential, in sheet order.
+CString NonFiniteSheetNumber(CalcEntrySource &source, const CReaction &reaction, double amount) {
+    // A product ratio of 1e-310 makes every gram infinite (or NaN at ratio 0).
+    if (!std::isfinite(GramsFactor(amount, reaction.ProductMolarMass(), reaction.ProductRatio())))
+        return CString("Product ratio is too small: the amounts to weigh are not finite numbers.");
+    WeighingSheet sheet = MakeWeighingSheet(reaction, amount, "", 0);
+    const char *what = nullptr;
+    int failing = -1;
+    for (int i = 0; i < reaction.ReactantCount() && failing < 0; ++i) {
+        failing = i;
+        if (!std::isfinite(reaction.ReactantMolarMass(i)))
+            what = "Molar mass of ";
+        else if (!std::isfinite(reaction.ReactantRatio(i)))
+            what = "Ratio of ";
+        else if (!std::isfinite(sheet.reactants[i].grams))
+            what = "Amount to weigh of ";
+        else if (!AllFinite(reaction.ReactantComposition(i).ScaledCopy(reaction.ReactantRatio(i) /
+                                                                       reaction.ProductRatio())))
+            what = "Differential amount of ";
+        else
+            failing = -1;
+    }
+    if (failing >= 0) return what + RowName(source, reaction, failing) + " is not a finite number.";
+    Composition sum;
+    for (int i = 0; i < reaction.ReactantCount(); ++i)
+        sum.Add(reaction.ReactantComposition(i).ScaledCopy(reaction.ReactantRatio(i) / reaction.ProductRatio()));
+    sum.Subtract(reaction.ProductComposition());
+    if (!AllFinite(sum)) return CString("Differential of the product is not a finite number.");
+    return CString();
+}
+
 // The Calculate command.
 int CalculateCommand(CalcEntrySource &source, bool autoRatio, int *resetSelection) {
     double amount = 0.0;
-    if (source.ReadAmount(&amount) != 0) {
-        source.ShowMessage("Check amount of product in grams.", CALC_CORRECT);
+    int read = source.ReadAmount(&amount);
+    if (read != 0) {
+        source.ShowMessage(read == 2 ? "Check amount of product in grams.\nUse a point for decimals: 1.5."
+                                     : "Check amount of product in grams.",
+                           CALC_CORRECT);
         return 1;
     }
     if (!(amount > 0.0)) {
@@ -137,20 +205,21 @@ int CalculateCommand(CalcEntrySource &source, bool autoRatio, int *resetSelectio
         source.ShowMessage("Molar mass of product is not a positive number.", CALC_CORRECT, CALC_FIELD_PRODUCT);
         return 1;
     }
+    CString nonFinite = outcome == 0 ? NonFiniteSheetNumber(source, *reaction, amount) : CString();
+    if (!nonFinite.IsEmpty()) {
+        delete reaction;
+        source.RowsChanged();
+        source.ShowMessage(nonFinite, CALC_FAILURE);
+        return 1;
+    }
     if (outcome == 0 && !SheetHolds(source, *reaction, amount, autoRatio)) {
         delete reaction;
         source.RowsChanged();
         return 1;
     }
     if (outcome == 0) {
-        CString negative = NegativeRatioNames(*reaction);
-        if (!negative.IsEmpty()) {
-            source.RowsChanged();
-            CString text = "These starting materials have negative ratios: ";
-            text += negative;
-            text += ".\nThey cannot give the product as they stand.";
-            source.ShowMessage(text, CALC_WARNING);
-        }
+        WarnNegative(source, "amounts to weigh",
+                     NegativeWeighingNames(MakeWeighingSheet(*reaction, amount, "", 0)));
         source.WriteReport(*reaction, amount);
         delete reaction;
         if (resetSelection != nullptr && *resetSelection != 0) elementTable.ResetInclusion();
@@ -190,6 +259,15 @@ int AutoRatioCommand(CalcEntrySource &source) {
             source.ShowMessage("Ratio cannot be determined.", CALC_FAILURE);
         }
         reaction->MarkUndetermined();
+    } else {
+        for (int i = 0; i < reaction->ReactantCount() && result == 0; ++i) {
+            if (std::isfinite(reaction->ReactantRatio(i))) continue;
+            source.ShowMessage("Ratio of " + RowName(source, *reaction, i) + " is not a finite number.",
+                               CALC_FAILURE);
+            reaction->MarkUndetermined();
+            result = 4;
+        }
+        if (result == 0) WarnNegative(source, "ratios", NegativeRatioNames(*reaction));
     }
     delete reaction;
     source.RowsChanged();

@@ -43,6 +43,9 @@ public:
     virtual void WriteReport(const CReaction &reaction, double amount) = 0;
     // The rows may have changed (normalised, solved): show them again.
     virtual void RowsChanged() {}
+    // The list's row number (from 1) of a row the list handed out, or 0 when
+    // it is not known (messages then count the starting materials instead).
+    virtual int RowNumber(const LedraRow *) { return 0; }
 };
 
 // Builds the reaction from the product fields and the used rows (which the
@@ -72,5 +75,13 @@ int AutoRatioCommand(CalcEntrySource &source);
 // The starting materials of a calculated reaction whose ratio is negative,
 // as the warning names them ("A, B"); empty when there are none.
 CString NegativeRatioNames(const CReaction &reaction);
+
+// Why a calculated reaction gives no sheet of finite numbers for amount
+// grams of product: a product ratio so small that the grams overflow, or the
+// first molar mass, ratio, amount to weigh or element amount of the
+// differential that is not a finite number, naming its starting material
+// and row ("Molar mass of Og1e306 (row 3) is not a finite number."); empty
+// when every number is finite.
+CString NonFiniteSheetNumber(CalcEntrySource &source, const CReaction &reaction, double amount);
 
 #endif

@@ -93,8 +93,12 @@ void CNumberField::OnKillFocus(CWnd *newFocus) {
     if (newFocus == nullptr || busy >= 1 || appClosing) return;
     ++busy;
     double value = 0.0;
-    if (ReadNumberField(this, &value) != 0) {
-        MessageBox(message, "Quillon", MB_OK | MB_ICONHAND);
+    int read = ReadNumberField(this, &value);
+    if (read != 0) {
+        // "1,5": the chemist's decimal comma; say what the field takes.
+        CString text = message;
+        if (read == 2) text += "\nUse a point for decimals: 1.5.";
+        MessageBox(text, "Quillon", MB_OK | MB_ICONHAND);
         ReturnToField(this);
     } else {
         SetWindowText(NumberText(value).c_str());

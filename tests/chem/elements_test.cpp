@@ -38,11 +38,12 @@ TEST(ElementTable, LoadEdgeCases) {
     for (int i = 1; i <= 120; ++i) table120 += " X 1.5";
     const std::pair<std::string, std::string> cases[] = {
         {"", "0"},
+        {"1 H 1.00794", "1 H 1.00794"},  // no line end at the end
         {"2 He 4.002602\n3 Li 6.941\n", "0"},
         {"1 H 1.00794\n1 He 4\n2 He 4.002602\n", "2 H 1.00794 He 4.002602"},
         {"1 H 1\n2 He 4\n4 Be 9\n5 B 10.8\n", "2 H 1 He 4"},
         {"Number Symbol Mass\n# comment\n\n  +1 H 1\nH 2 3\n\t2\tHe\t4.0\n", "2 H 1 He 4"},
-        {"1 N 14.0067 m\n2 O 16 M\n3 Fe 55.845 nonmetal\n4 Ne 20.18\xA0m\n5 Zn 65.38e0xyz\n",
+        {"1 N 14.0067 m\n2 O 16 M\n3 Fe 55.845 nonmetal\n4 Ne 20.18\xA0m\n5 Zn 65.38e0 \r\n",
          "5 N 14.0067m O 16m Fe 55.845 Ne 20.18m Zn 65.38"},
         {"1 H 1\n2 B10.811\n", "-3"},
         {"1 B\n", "-3"},
@@ -56,12 +57,41 @@ TEST(ElementTable, LoadEdgeCases) {
         {lines120 + "121 Xxxx 1\n", "-3"},
         {lines120 + "122 X 1\n", table120},
         {"1 H 1" + std::string(140, ' ') + "\n2 He 4\n", "2 H 1 He 4"},
-        {"1 H 1" + std::string(94, ' ') + "2 He 4\n", "2 H 1 He 4"},
-        {"1" + std::string(97, ' ') + "H 1.00794\n", "-3"},
+        {"1" + std::string(97, ' ') + "H 1.00794\n", "1 H 1.00794"},  // a long line is read whole
+
     };
     for (const auto &c : cases) {
         CElementTable table;
         EXPECT_EQ(c.second, LoadText(table, c.first)) << c.first.substr(0, 40);
+    }
+}
+
+// A damaged mass refuses the file and names its line, instead of loading a wrong element.
+TEST(ElementTable, DamagedMassesAreRefused) {
+    using namespace std::string_literals;
+    const struct {
+        std::string line;
+        const char *fault;
+    } cases[] = {
+        {"8 O 15,999 m", "a decimal comma made oxygen 15 and a metal"},
+        {"8 O 0x37", "a hexadecimal mass read as 0"},
+        {"8 O -55.845", "a negative mass gave negative grams"},
+        {"8 O 0", "a massless element"},
+        {"8 O inf", "an infinite mass"},
+        {"8 O nan m", "a NaN mass"},
+        {"8 O 1e999", "an overflowing mass"},
+        {"8 O 15.999 m 2", "text after the class mark"},
+        {"8 O 15.999 999", "a second number"},
+        {"8 O 65.38e0xyz", "letters glued to the mass"},
+        {"8 O 15.9\0 99 m"s, "a NUL byte cut the line"},
+        {"8 O 15 " + std::string(200, ' ') + "9 F 19", "the tail of a long line read as a line"},
+    };
+    std::string before;
+    for (int i = 1; i <= 7; ++i) before += std::to_string(i) + " E" + std::to_string(i) + " 1.5\n";
+    for (const auto &c : cases) {
+        CElementTable table;
+        EXPECT_EQ("-3", LoadText(table, "header\n" + before + c.line + "\n9 F 19\n")) << c.fault;
+        EXPECT_EQ(9, table.FailingLine()) << c.fault;
     }
     CElementTable table;
     EXPECT_EQ("2 H 1 He 4", LoadText(table, "1 H 1\n2 He 4\n"));

@@ -25,9 +25,12 @@ TEST(TextUtil, TrimInPlace) {
     }
 }
 
-// The widest values fit NumberText whole, and a short buffer is cut, never overrun.
+// The widest values fit NumberText whole, and a short buffer is cut, never overrun; nothing shows as "-0".
 TEST(FormatNumber, ExtremeValuesFitTheBuffer) {
     EXPECT_STREQ("0", NumberText(0.000001).c_str());
+    EXPECT_STREQ("0", NumberText(-0.0).c_str());
+    EXPECT_STREQ("0", NumberText(-0.000001).c_str());
+    EXPECT_STREQ("-0.00001", NumberText(-0.00001).c_str());
     EXPECT_EQ(310u, std::strlen(NumberText(-std::numeric_limits<double>::max()).c_str()));
     EXPECT_STREQ("nan", NumberText(std::numeric_limits<double>::quiet_NaN()).c_str());
     EXPECT_STREQ("inf", NumberText(std::numeric_limits<double>::infinity()).c_str());
@@ -40,8 +43,14 @@ TEST(FormatNumber, ExtremeValuesFitTheBuffer) {
 // failures leave the value alone; a '?' as the very first character reads as the fallback.
 TEST(ReadNumberText, AcceptsExactlyOneNumber) {
     const struct { std::string text; int result; double value; } cases[] = {
-        {"1.5 ", 0, 1.5}, {"  ", 0, 0}, {"1e3", 0, 1000}, {"1. 5", 1, 42}, {"1,5", 1, 42}, {"1e999", 1, 42},
-        {"-1e999", 1, 42}, {"?", 1, 42}, {std::string(98, ' ') + "7", 0, 7}, {std::string(99, ' ') + "7", 0, 0}};
+        {"1.5 ", 0, 1.5}, {"  ", 0, 0}, {"1e3", 0, 1000}, {"1. 5", 1, 42}, {"1e999", 1, 42},
+        {"-1e999", 1, 42}, {"?", 1, 42}, {std::string(98, ' ') + "7", 0, 7}, {std::string(99, ' ') + "7", 0, 0},
+        {".5", 0, 0.5}, {"5.", 0, 5}, {"+2E-1", 0, 0.2}, {"1e", 1, 42}, {".", 1, 42}, {"-", 1, 42},
+        // strtod spellings that are not a chemist's numbers: "nan" would act as "?", "0x10" as 16 g.
+        {"nan", 1, 42}, {"NAN(123)", 1, 42}, {"-nan", 1, 42}, {"inf", 1, 42}, {"-Infinity", 1, 42},
+        {"0x10", 1, 42}, {"0X1p4", 1, 42}, {"1e400", 1, 42},
+        // A decimal comma reads as 2, so the message can say to use a point; other commas do not.
+        {"1,5", 2, 42}, {" -0,25 ", 2, 42}, {"1,5,0", 1, 42}, {"1.000,5", 1, 42}, {",", 1, 42}};
     for (const auto &c : cases) {
         double v = 42;
         EXPECT_EQ(c.result, ReadNumberText(c.text.c_str(), &v)) << c.text;

@@ -129,3 +129,30 @@ TEST(FormulaRuns, SplitIntoLettersAndSubscripts) {
         EXPECT_EQ(c[1], runs) << c[0];
     }
 }
+
+// A negative weighing, whatever its cause, is warned of under the weighings in both variants; "-0" never shows.
+TEST(SheetWarning, NegativeWeighingsAreNamedUnderTheWeighings) {
+    const struct {
+        std::vector<SheetReactant> reactants;
+        const char *warning;  // nullptr: no warning line, the sheet as before
+        const char *fault;
+    } cases[] = {
+        {{{"BaO", 153.3, 6.5}, {"(CO2)-1", -44.0, -1.9}}, "(CO2)-1", "a negative molar mass went unwarned"},
+        {{{"SrTiO3", 183.5, 12.8}, {"TiO2", 79.9, -2.8}}, "TiO2", "a negative ratio printed as weighable"},
+        {{{"A", 1.0, -1.0}, {"B", 1.0, -2.0}}, "A, B", "only the first was named"},
+        {{{"TiO2", 79.9, -0.0}, {"BaO", 153.3, 0.0}}, nullptr, "-0 g taken for a negative weighing"},
+        {{{"TiO2", 79.9, -0.000001}}, nullptr, "a weighing that shows as 0 was warned of"},
+    };
+    for (const auto &c : cases) {
+        WeighingSheet sheet;
+        sheet.amount = 10.0;
+        sheet.reactants = c.reactants;
+        std::string file = Str(SheetFileText(sheet)), word = Encode(SheetWordPieces(sheet));
+        std::string line = c.warning ? "Warning: negative amounts cannot be weighed: " + std::string(c.warning) + "." : "";
+        std::string tail = DASHES + "\n" + (c.warning ? line + "\r\n" : "") + "\r\n\r\n";
+        EXPECT_EQ(tail, file.substr(file.size() - tail.size())) << c.fault;
+        std::string wordTail = "|T" + DASHES + "\n|" + (c.warning ? "T" + line + "\n|" : "") + "P|P|P|";
+        EXPECT_EQ(wordTail, word.substr(word.size() - wordTail.size())) << c.fault;
+        EXPECT_EQ(std::string::npos, file.find(" -0\r\n")) << c.fault;
+    }
+}

@@ -29,12 +29,11 @@ std::string Str(const CString &s) { return std::string(s.GetString(), s.GetLengt
 
 // One line parsed: "blank", "bad", or the record as "kind row fixed amount ratio |text|".
 std::string Parse(const char *text, int capacity = ROW_CAPACITY) {
-    char buffer[CALC_LINE_SIZE];
-    std::snprintf(buffer, sizeof buffer, "%s", text);
+    std::string buffer = text;
     CalcRecord r;
-    int result = ParseCalcLine(buffer, capacity, TestCheck, &r);
+    int result = ParseCalcLine(&buffer[0], capacity, TestCheck, &r);
     if (result <= 0) return result == 0 ? "blank" : "bad";
-    char out[CALC_LINE_SIZE + 64];
+    char out[256];
     std::snprintf(out, sizeof out, "%d %d %d %g %g |%s|", r.kind, r.row, r.fixed, r.amount, r.ratio,
                   r.text.GetString());
     return out;
@@ -69,6 +68,16 @@ TEST(CalcFileReader, ParsesOneLine) {
         {"0 10 1 Xx", "bad"},    // the formula fails the check
         {"5 1 ? H2", "bad"},
         {"5 1 1.0 H2 O", "bad"},
+        // Spellings strtod takes that are not numbers of a chemist's file.
+        {"5 1 nan H2", "bad"},       // would make "?" of a ratio
+        {"5 1 NAN(123) H2", "bad"},
+        {"5 1 inf H2", "bad"},
+        {"5 1 1e400 H2", "bad"},     // overflows to inf
+        {"0 0x10 1 H2O", "bad"},     // hexadecimal: 16 g
+        {"0 10 0X1p4 H2O", "bad"},
+        {"0 -inf 1 H2O", "bad"},
+        {"5 1 1e-310 H2", "2 5 1 0 1e-310 |H2|"},  // tiny but finite
+        {"-1 Probe \xc4 ", "0 0 0 0 0 |Probe \xc4|"},  // a letter above 127 at the end stays
     };
     for (auto &c : cases) EXPECT_EQ(c[1], Parse(c[0])) << c[0];
     EXPECT_EQ("2 3 1 0 1 |H2|", Parse("3 1 1 H2", 3));
@@ -88,28 +97,74 @@ TEST(CalcFileReader, FailureKeepsTheEarlierRecordsAndNamesTheLine) {
     EXPECT_EQ(CALC_OPEN_FAILED, ReadCalcFile("no/such/dir/file.qsf", ROW_CAPACITY, TestCheck, result));
 }
 
-// Lines longer than 1023 characters are read in pieces, each piece a line of its own.
-TEST(CalcFileReader, LongLinesComeInPieces) {
-    CalcReadResult result;  // the rest of a long sample line has no leading integer
-    EXPECT_EQ(CALC_BAD_LINE, ReadBytes("0 1 1 H2\r\n-1 " + std::string(1500, 'a') + "\r\n", result));
-    EXPECT_EQ(2, result.failingLine);
-    ASSERT_EQ(2u, result.records.size());
-    EXPECT_EQ(1020, result.records[1].text.GetLength());
-
-    // Exactly 1023 characters: the CR LF is a blank piece and the next line is line 2.
-    ASSERT_EQ(CALC_READ_OK, ReadBytes("-1 " + std::string(1020, 'b') + "\r\n1 1 2 H2\r\n", result));
-    ASSERT_EQ(2u, result.records.size());
-    EXPECT_EQ(1020, result.records[0].text.GetLength());
-    EXPECT_EQ(2, result.records[1].line);
-
-    // The piece after a cut row line starts with a number and reads as a row line of its own.
-    ASSERT_EQ(CALC_READ_OK, ReadBytes("1 1 2 " + std::string(1017, 'H') + "5 1 3 O2\r\n", result));
-    ASSERT_EQ(2u, result.records.size());
-    EXPECT_EQ(5, result.records[1].row);
+// Lines of any length read whole; a NUL byte refuses the file at its line; a last line may lack its end.
+TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
+    using namespace std::string_literals;
+    const struct {
+        std::string bytes;
+        CalcReadStatus status;
+        int failingLine;
+        size_t records;
+        const char *fault;
+    } cases[] = {
+        {"-1 " + std::string(1020, 'A') + "9 1 2 PbO\r\n", CALC_READ_OK, 0, 1, "a cut ID became row 9"},
+        {"-1 " + std::string(1100, 'A') + "\r\n0 1 1 H2O\r\n", CALC_READ_OK, 0, 2, "a long ID failed to open"},
+        {"1 1 2 " + std::string(5000, 'H') + "\r\n", CALC_READ_OK, 0, 1, "a long formula came in pieces"},
+        {"1 1 1 Ba\0CO3\r\n"s, CALC_BAD_LINE, 1, 0, "the NUL made it Ba metal"},
+        {"-1 A\r\n1 1 1 BaCO3\0 2 1 1 TiO2\r\n"s, CALC_BAD_LINE, 2, 1, "the NUL hid row 2"},
+        {"-1 A\r\n\0\r\n"s, CALC_BAD_LINE, 2, 1, "a NUL alone passed as a blank line"},
+        {"-1 A\r\n1 1 1 H2", CALC_READ_OK, 0, 2, "a last line without its end"},
+    };
+    for (const auto &c : cases) {
+        CalcReadResult result;
+        EXPECT_EQ(c.status, ReadBytes(c.bytes, result)) << c.fault;
+        EXPECT_EQ(c.failingLine, result.failingLine) << c.fault;
+        EXPECT_EQ(c.records, result.records.size()) << c.fault;
+    }
+    CalcReadResult result;
+    ASSERT_EQ(CALC_READ_OK, ReadBytes("-1 " + std::string(1020, 'A') + "9 1 2 PbO\r\n", result));
+    EXPECT_EQ(std::string(1020, 'A') + "9 1 2 PbO", Str(result.records[0].text));
 }
 
-// The writer's exact lines (empty rows skipped) load back: fields shown as the file holds them, ratios rounded
-// to five places, the undetermined ratio -1e308 exactly; later lines win, rows not named stay empty.
+// The writer keeps every value: "%.5f" where it reads back (old files keep their bytes), else the fewest digits.
+TEST(CalcFileWriter, NumbersReadBackExactly) {
+    const struct {
+        double value;
+        const char *text;
+    } cases[] = {{1.0, "1.00000"},       {123.456, "123.45600"},      {-2.5, "-2.50000"},
+                 {0.000004, "4e-06"},    {0.000015, "1.5e-05"},       {10.123456, "10.123456"},
+                 {1.0 / 3.0, "0.3333333333333333"},                   {UNDETERMINED_RATIO, nullptr}};
+    for (const auto &c : cases) {
+        std::string line = Str(CalcRowLine(1, 1, c.value, "H2"));
+        if (c.text != nullptr) {
+            EXPECT_EQ(std::string("1 1 ") + c.text + " H2\r\n", line);
+        }
+        CalcRecord r;
+        ASSERT_EQ(1, ParseCalcLine(&line[0], ROW_CAPACITY, TestCheck, &r)) << line;
+        EXPECT_EQ(c.value, r.ratio) << line;
+    }
+    std::mt19937_64 random(14);
+    for (int i = 0; i < 5000; ++i) {
+        double amount = std::ldexp(std::uniform_real_distribution<double>(0, 1)(random), int(random() % 80) - 40);
+        double ratio = std::ldexp(std::uniform_real_distribution<double>(-1, 1)(random), int(random() % 80) - 60);
+        std::string line = Str(CalcProductLine(amount, ratio, "H2O"));
+        CalcRecord r;
+        ASSERT_EQ(1, ParseCalcLine(&line[0], ROW_CAPACITY, TestCheck, &r)) << line;
+        ASSERT_EQ(amount, r.amount) << line;
+        ASSERT_EQ(ratio, r.ratio) << line;
+    }
+}
+
+// What could not come back is refused on save: a line end inside the ID, a number that is not finite.
+TEST(CalcFileWriter, RefusesWhatWouldNotOpen) {
+    EXPECT_TRUE(CalcSampleIdSavable(std::string(5000, 'A').c_str()));
+    EXPECT_TRUE(CalcSampleIdSavable("Probe\t7 \xc4"));
+    EXPECT_FALSE(CalcSampleIdSavable("AAA\n9 1 2 PbO"));
+    EXPECT_FALSE(CalcSampleIdSavable("AAA\r"));
+}
+
+// The writer's exact lines (empty rows skipped) load back: fields shown as the file holds them, ratios
+// exactly, the undetermined ratio -1e308 too; later lines win, rows not named stay empty.
 TEST(CalcFileApply, SavedEntryLoadsBack) {
     LedraRowStore rows;
     rows.create(ROW_CAPACITY);
@@ -123,7 +178,7 @@ TEST(CalcFileApply, SavedEntryLoadsBack) {
     std::string bytes =
         Str(CalcSampleLine("run 7") + CalcProductLine(123.456, 0.5, "YBa2Cu3O7") + CalcRowLines(rows));
     EXPECT_EQ(0u, bytes.find("-1 run 7\r\n0 123.45600 0.50000 YBa2Cu3O7\r\n1 0 -1000"));
-    const std::string tail = ".00000 Y2O3\r\n3 1 0.33333 BaCO3\r\n30 0 1.00000 CuO\r\n";
+    const std::string tail = ".00000 Y2O3\r\n3 1 0.3333333333333333 BaCO3\r\n30 0 1.00000 CuO\r\n";
     EXPECT_EQ(tail, bytes.substr(bytes.size() - tail.size()));
     CalcReadResult result;
     ASSERT_EQ(CALC_READ_OK, ReadBytes(bytes + "-1 second\r\n5 1 2 O2\r\n5 0 1 H2\r\n", result));
@@ -134,7 +189,7 @@ TEST(CalcFileApply, SavedEntryLoadsBack) {
     EXPECT_EQ("second|YBa2Cu3O7|0.5|123.456", Str(fields.sampleId + "|" + fields.productFormula + "|" +
                                                   fields.ratioText + "|" + fields.amountText));
     EXPECT_EQ(UNDETERMINED_RATIO, *loaded.ratio(0));
-    EXPECT_EQ(0.33333, *loaded.ratio(2));
+    EXPECT_EQ(1.0 / 3.0, *loaded.ratio(2));
     EXPECT_EQ(1, loaded.row(2)->fixed);
     EXPECT_EQ("H2", Str(*loaded.formula(4)));
     EXPECT_EQ(0, loaded.row(4)->fixed);
@@ -198,7 +253,7 @@ const char kOld[] = "-1 old\r\n0 1.00000 1.00000 H2O\r\n";
 TEST_F(CalcSave, WritesANewFileOrReplacesTheOld) {
     ASSERT_EQ(CALC_SAVED, Save(kOld));
     EXPECT_EQ(kOld, Slurp(target));
-    std::string bigger = std::string(kOld) + std::string(100000, 'H') + "\r\n";
+    std::string bigger = std::string(kOld) + "-1 " + std::string(100000, 'H') + "\r\n";
     ASSERT_EQ(CALC_SAVED, Save(bigger));
     EXPECT_EQ(bigger, Slurp(target));
     EXPECT_EQ(std::vector<std::string>{"entry.QSF"}, Names());
@@ -217,6 +272,9 @@ TEST_F(CalcSave, AFailureKeepsTheOldFileAndLeavesNothingBehind) {
     // No folder to write into.
     fs::path missing = folder / "no such folder" / "entry.QSF";
     EXPECT_EQ(CALC_SAVE_NO_TEMPORARY, SaveCalcFile(missing.string().c_str(), "-1 new\r\n"));
+    // Lines that would not open again: nothing is written.
+    for (const char *text : {"0 inf 1.00000 H2O\r\n", "1 1 nan H2\r\n", "-1 A\nB\r\n", "-1 A\r"})
+        EXPECT_EQ(CALC_SAVE_UNREADABLE, Save(std::string(kOld) + text)) << text;
     EXPECT_EQ((std::vector<std::string>{"blocked.QSF", "entry.QSF"}), Names());
     EXPECT_EQ(kOld, Slurp(target));
 #ifndef _WIN32
@@ -227,13 +285,25 @@ TEST_F(CalcSave, AFailureKeepsTheOldFileAndLeavesNothingBehind) {
     tiny.rlim_cur = 4096;
     std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &tiny));
-    CalcSaveStatus status = Save(std::string(kOld) + std::string(20000, 'O'));
+    CalcSaveStatus status = Save(std::string(kOld) + "-1 " + std::string(20000, 'O') + "\r\n");
     setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, SIG_DFL);
     EXPECT_EQ(CALC_SAVE_WRITE_FAILED, status);
     EXPECT_EQ(kOld, Slurp(target));
     EXPECT_EQ((std::vector<std::string>{"blocked.QSF", "entry.QSF"}), Names());
 #endif
+}
+
+// Saving refuses an ID that would come back as two lines, whatever line end it holds.
+TEST_F(CalcSave, RefusesAnIdWithALineEnd) {
+    for (const char *id : {"AAA\r\n9 1 2 PbO", "AAA\n9 1 2 PbO", "AAA\r9 1 2 PbO"}) {
+        EXPECT_EQ(CALC_SAVE_UNREADABLE, Save(Str(CalcSampleLine(id) + CalcProductLine(1, 1, "H2O")))) << id;
+        EXPECT_FALSE(fs::exists(target)) << id;
+    }
+    ASSERT_EQ(CALC_SAVED, Save(Str(CalcSampleLine(std::string(1100, 'A').c_str()))));
+    CalcReadResult result;
+    ASSERT_EQ(CALC_READ_OK, ReadCalcFile(target.string().c_str(), ROW_CAPACITY, TestCheck, result));
+    EXPECT_EQ(std::string(1100, 'A'), Str(result.records[0].text));
 }
 
 }  // namespace

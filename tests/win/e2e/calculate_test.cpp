@@ -260,10 +260,16 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
     selection = quillon.WaitDialog(SELECTION_CAPTION);
     ASSERT_NE(selection, nullptr);
     Press(selection, IDOK);
-    ExpectBox("These starting materials have negative ratios: TiO2.\nThey cannot give the product as they stand.",
+    ExpectBox("These starting materials have negative amounts to weigh: TiO2.\n"
+              "They cannot give the product as they stand.",
               BoxIcon::Exclamation);
     HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
     ASSERT_NE(display, nullptr);
     EXPECT_DOUBLE_EQ(quillon.ReadRow(1).ratio, -1.0);
     Press(display, IDOK);
+    // The saved sheet carries the warning under the weighings.
+    std::vector<std::string> reports = qdriver::FilesIn(folder, "*.QL");
+    ASSERT_EQ(1u, reports.size());
+    EXPECT_NE(std::string::npos, qdriver::ReadFile(folder + "\\" + reports[0])
+                                     .find("-\r\nWarning: negative amounts cannot be weighed: TiO2.\r\r\n"));
 }

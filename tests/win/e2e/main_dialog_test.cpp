@@ -52,7 +52,9 @@ TEST_F(MainDialog, CalculateChecksTheAmountFirst) {
     } cases[] = {
         {"", "", "1", true, "Enter positive value for product amount in grams.", BoxIcon::Exclamation, 0},
         {"abc", "BaTiO3", "1", true, "Check amount of product in grams.", BoxIcon::Exclamation, 0},
-        {"1,5", "BaTiO3", "1", true, "Check amount of product in grams.", BoxIcon::Exclamation, 0},
+        {"1,5", "BaTiO3", "1", true, "Check amount of product in grams.\nUse a point for decimals: 1.5.",
+         BoxIcon::Exclamation, 0},
+        {"0x10", "BaTiO3", "1", true, "Check amount of product in grams.", BoxIcon::Exclamation, 0},
         {"-2", "BaTiO3", "1", true, "Enter positive value for product amount in grams.", BoxIcon::Exclamation, 0},
         {"5", "", "1", true, "Product entry is empty.", BoxIcon::Hand, 0},
         {"5", "", "1", false, "Failed to generate output.", BoxIcon::Hand, 0},
@@ -97,6 +99,9 @@ TEST_F(MainDialog, LeavingAFieldChecksIt) {
     } cases[] = {
         {IDC_AMOUNT, "abc", "Wrong value for amount!", "abc"},
         {IDC_AMOUNT, "1. 5", "Wrong value for amount!", "1. 5"},
+        {IDC_AMOUNT, "1,5", "Wrong value for amount!\nUse a point for decimals: 1.5.", "1,5"},
+        {IDC_AMOUNT, "inf", "Wrong value for amount!", "inf"},
+        {IDC_PRODUCT_RATIO, "nan", "Wrong ratio value for the product!", "nan"},
         {IDC_AMOUNT, "1.5 ", nullptr, "1.5"},
         {IDC_AMOUNT, "1e3", nullptr, "1000"},
         {IDC_AMOUNT, "", nullptr, "0"},

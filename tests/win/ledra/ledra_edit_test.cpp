@@ -107,6 +107,8 @@ TEST_F(LedraTest, RatioCommit) {
         {"2.50", 2.5, false, 0, false}, {" -3 ", -3.0, false, 0, false}, {"", 0.0, false, 0, false},
         {"?", 7.0, false, 1, false},    {"?x", 7.0, false, 1, false},    {" ?", 7.0, true, 0, false},
         {"1e999", 7.0, true, 0, false}, {"2,5", 7.0, true, 0, false},    {"?", 7.0, false, 1, true},
+        // strtod spellings: "nan" acted as "?", "0x10" stored 16.
+        {"nan", 7.0, true, 0, false},   {"inf", 7.0, true, 0, false},    {"0x10", 7.0, true, 0, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.typed);
