@@ -310,12 +310,13 @@ void Quillon::Key(UINT vk, unsigned modifiers) {
     Sync();
 }
 
-// Typed as key presses (the VEXIL control reads virtual keys, not characters).
+// Typed as key presses of the keyboard layout in use (VkKeyScan), so the
+// program gets the characters through its own TranslateMessage.
 void Quillon::Type(const std::string &text) {
     Foreground();
     std::vector<INPUT> inputs;
     for (char ch : text) {
-        SHORT scan = ch == '(' ? SHORT(0x100 | '9') : ch == ')' ? SHORT(0x100 | '0') : ::VkKeyScanA(ch);
+        SHORT scan = ::VkKeyScanA(ch);
         if (scan == -1) continue;
         bool shift = (scan & 0x100) != 0;
         if (shift) inputs.push_back(KeyInput(VK_SHIFT, false));

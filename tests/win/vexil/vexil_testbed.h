@@ -40,6 +40,7 @@ struct Layout {
     int baseline = 0;     // top + letter ascent
     int digitTop = 0;     // baseline - digitOffset - digit ascent
     int caretBottom = 0;  // baseline + max(letter descent, -digitOffset)
+    int digitBottom = 0;  // digitTop + digit height: the bottom of a digit's cell
 };
 
 inline Layout Measure(const std::string &text, const VexilInit &init) {
@@ -53,6 +54,7 @@ inline Layout Measure(const std::string &text, const VexilInit &init) {
     layout.baseline = init.top + letter.tmAscent;
     layout.digitTop = layout.baseline - init.digitOffset - digit.tmAscent;
     layout.caretBottom = layout.baseline + std::max<int>(letter.tmDescent, -init.digitOffset);
+    layout.digitBottom = layout.digitTop + digit.tmHeight;
     int x = init.leftMargin;
     for (char c : text) {
         bool isDigit = (c >= '0' && c <= '9') || c == '.';
@@ -124,9 +126,9 @@ protected:
     std::string Selection() const { return SelectionOf(edit); }
     LRESULT Modified() const { return Send(VXM_GETMODIFY); }
     void Key(UINT vk, unsigned modifiers = 0) const { qwintest::SendKeyDown(edit, vk, modifiers); }
-    // Types letters (capitals with Shift) and digits with WM_KEYDOWN.
-    void Type(const std::string &formula) const {
-        for (char c : formula) Key(c >= 'a' ? c - 'a' + 'A' : c, c >= 'A' && c <= 'Z' ? qwintest::kShift : 0u);
+    // Types characters as TranslateMessage delivers them: WM_CHAR.
+    void Type(const std::string &text) const {
+        for (char c : text) Send(WM_CHAR, static_cast<unsigned char>(c), 1);
     }
     static int CaretX() {
         POINT p = {-100, -100};
