@@ -575,7 +575,9 @@ void CLedra::OnVScroll(UINT code, int position, CWnd *) {
 // first, and a refused commit keeps the list where it is.
 LRESULT CLedra::OnMouseWheel(WPARAM wParam, LPARAM) {
     if (!initialized) return 0;
-    wheelDelta += static_cast<short>(HIWORD(wParam));
+    int delta = static_cast<short>(HIWORD(wParam));
+    if ((delta < 0) != (wheelDelta < 0)) wheelDelta = 0;  // a turn the other way starts afresh
+    wheelDelta += delta;
     int notches = wheelDelta / WHEEL_DELTA;
     if (notches == 0) return 0;
     wheelDelta -= notches * WHEEL_DELTA;
