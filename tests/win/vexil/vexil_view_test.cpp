@@ -330,6 +330,14 @@ TEST_F(VexilTest, LongFormulaScrollsSideways) {
         for (int i = 0; i < c.position; ++i) Key(VK_RIGHT);
     }
     EXPECT_EQ(formula.substr(0, 46), Text());
+    // Made wide enough for the whole text (as the main window does when it is
+    // enlarged), the field shows it all from the left margin again.
+    SetText(formula.substr(0, 30).c_str());
+    ASSERT_LT(CaretX(), e[30]) << "scrolled before widening";
+    ::MoveWindow(edit, 10, 10, e[30] + init.rightMargin + 2, 30, TRUE);
+    ::HideCaret(edit);
+    Bitmap32 wide = qwintest::CaptureClient(edit);
+    EXPECT_TRUE(Reference(wide, Text(), init, 0, 0).Pixels() == wide.Pixels()) << "scrolled after widening";
 }
 
 // A field lower than the letters and their subscripts (with the digits' own
