@@ -34,6 +34,9 @@
 //  - The mouse wheel scrolls the list as the scroll bar does (the open cell
 //    is committed first); the editors pass the wheel on to the list.
 //  - Closing a cell repaints the list, so a new row's ratio shows at once.
+//  - The ratio editor scrolls sideways (ES_AUTOHSCROLL): a system edit
+//    control without it refuses what does not fit its width, and a ratio
+//    typed with many digits would lose its last ones.
 //  - The hidden formula editor is kept at the size of a formula cell, so
 //    the rows are drawn with the same vertical layout as the open editor.
 #include "ledractl.h"
@@ -191,7 +194,7 @@ int CLedra::OnCreate(LPCREATESTRUCT) {
     }
     formulaEditor = formulaEditorHook;
 
-    HWND ratio = ::CreateWindowExA(0, "EDIT", "", WS_CHILD, 0, 0, 100, 30, m_hWnd,
+    HWND ratio = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 100, 30, m_hWnd,
                                    reinterpret_cast<HMENU>(INT_PTR(RATIO_EDITOR_ID)), AfxGetInstanceHandle(),
                                    nullptr);
     ratioEditorHook = new CCellEditHook(this);

@@ -198,7 +198,8 @@ TEST_F(LedraViewTest, ResizingShowsMoreRowsAndKeepsTheOpenCell) {
 }
 
 // A formula longer than its cell is kept whole when the cell is opened and
-// left, and shows the cut mark at the column edge.
+// left, and shows the cut mark at the column edge; a ratio longer than its
+// cell is taken whole too.
 TEST_F(LedraViewTest, LongFormulaIsKeptWholeAndMarkedWhereCut) {
     std::string formula;
     while (formula.size() < 60) formula += "La0.6Sr0.4CoO3";
@@ -214,6 +215,11 @@ TEST_F(LedraViewTest, LongFormulaIsKeptWholeAndMarkedWhereCut) {
     Bitmap32 image = qwintest::CaptureClient(list);
     EXPECT_GT(Count(image, Band(0, ratioLeft - 5, ratioLeft), BLACK), 4) << "no mark at the cut";
     EXPECT_EQ(0, Count(image, Band(1, formulaLeft + 1, ratioLeft), BACK, false));
+    Click(0, 2);
+    Type("0.12345678901234567891");
+    ::SetFocus(host.product);
+    qwintest::PumpMessages();
+    EXPECT_EQ(0.12345678901234567891, Ratio(0));
 }
 
 // The screenshot: a Fixed row, an undetermined one, a long formula, an open ratio cell.
