@@ -25,8 +25,9 @@
 //    the field scrolls sideways so that the caret stays in view; only the
 //    character limit refuses a character (with a beep), never the width.
 //  - When the field is too low for the subscripts, the whole text moves up
-//    (at most by the letters' internal leading plus the given top) so that
-//    digits stay inside the field and inside a list row drawn with it.
+//    (at most by the blank space above the tallest formula character, less a
+//    pixel) so that digits stay inside the field and inside a list row drawn
+//    with it.
 //
 // Choices made where the control's contract leaves room:
 //  - The object deletes itself after WM_NCDESTROY (PostNcDestroy).
@@ -107,6 +108,23 @@ int TrimmedSpan(const char *text, size_t limit, size_t *first, size_t *end) {
     return ValidateSpan(text + a, b - a);
 }
 
+// The blank rows above the ink of the tallest formula character of the font
+// selected into dc, less one, so that moving the text up by it cuts nothing;
+// the internal leading when the glyphs cannot be measured.
+int LetterHeadroom(HDC dc, const TEXTMETRICA &metrics) {
+    static const MAT2 identity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+    int tallest = 0;
+    for (int code = 33; code < 127; ++code) {
+        if (!CMyEdit::IsAccepted(static_cast<char>(code))) continue;
+        GLYPHMETRICS glyph;
+        if (::GetGlyphOutlineA(dc, code, GGO_METRICS, &glyph, 0, nullptr, &identity) == GDI_ERROR)
+            return metrics.tmInternalLeading;
+        if (glyph.gmptGlyphOrigin.y > tallest) tallest = glyph.gmptGlyphOrigin.y;
+    }
+    int blank = metrics.tmAscent - tallest - 1;
+    return blank > 0 ? blank : 0;
+}
+
 // Selects font into dc when there is one; keeps the first font it replaced
 // in *original so that it can be put back.
 void SelectFont(CDC *dc, HFONT font, HGDIOBJ *original) {
@@ -157,7 +175,7 @@ CMyEdit::CMyEdit()
       active(0), undoCells(nullptr), undoCount(0), undoCaret(0), undoAnchor(0), undoActive(0),
       caretTop(-1), caretBottom(-1), leftMargin(0), rightMargin(0), top(0), baseline(0),
       digitTop(0), digitOffset(0), clientWidth(0), clientHeight(0), letterFont(nullptr),
-      digitFont(nullptr), tracking(0), scrollX(0), givenTop(0) {
+      digitFont(nullptr), tracking(0), scrollX(0), givenTop(0), headroom(0) {
     memset(charWidth, 0, sizeof charWidth);
     memset(&letterMetrics, 0, sizeof letterMetrics);
     memset(&digitMetrics, 0, sizeof digitMetrics);
@@ -272,17 +290,15 @@ void CMyEdit::ScrollToCaret() {
 }
 
 // The letters' top for the field's height: the given top, moved up when the
-// subscripts or descenders would reach below the field, but never so far that
-// the letters' ink (below their internal leading) is cut at the top.
+// subscripts' feet or the descenders would reach below the field, but never so
+// far that the letters' ink is cut at the top (headroom).
 void CMyEdit::FitVertically() {
     int below = -digitOffset > letterMetrics.tmDescent ? -digitOffset : letterMetrics.tmDescent;
-    int digitBottom = letterMetrics.tmAscent - digitOffset - digitMetrics.tmAscent + digitMetrics.tmHeight;
     int bottom = letterMetrics.tmAscent + below;
-    if (digitBottom > bottom) bottom = digitBottom;
     int newTop = givenTop;
     if (clientHeight > 0 && newTop + bottom > clientHeight) {
         newTop = clientHeight - bottom;
-        int highest = -letterMetrics.tmInternalLeading;
+        int highest = -headroom;
         if (newTop < highest) newTop = highest;
         if (newTop > givenTop) newTop = givenTop;
     }
@@ -531,6 +547,7 @@ LRESULT CMyEdit::OnInitialize(WPARAM wParam, LPARAM) {
     HGDIOBJ original = nullptr;
     if (letterFont) original = ::SelectObject(dc, letterFont);
     ::GetTextMetricsA(dc, &letterMetrics);
+    headroom = LetterHeadroom(dc, letterMetrics);
     baseline = top + letterMetrics.tmAscent;
     for (int code = 32; code <= 126; ++code) {
         char ch = static_cast<char>(code);

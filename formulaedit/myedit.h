@@ -140,6 +140,7 @@ private:
     int tracking;
     int scrollX;   // pixels the text is scrolled left, 0 .. what shows the end of the text
     int givenTop;  // top of the initialisation record (top may be moved up to fit)
+    int headroom;  // pixels the text may move up without cutting a letter
 };
 
 // The window procedure of the class "VEXIL": attaches a CMyEdit to the

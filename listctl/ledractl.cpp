@@ -38,7 +38,9 @@
 //    control without it refuses what does not fit its width, and a ratio
 //    typed with many digits would lose its last ones.
 //  - The hidden formula editor is kept at the size of a formula cell, so
-//    the rows are drawn with the same vertical layout as the open editor.
+//    the rows are drawn with the same vertical layout as the open editor, and
+//    each row's formula is clipped to its row, so subscripts never cover the
+//    grid line below.
 #include "ledractl.h"
 
 #include <climits>
@@ -699,7 +701,12 @@ void CLedra::DrawRows(CDC &dc) {
         if (row->formula.IsEmpty()) continue;
         VexilDraw draw = {row->formula, row->formula.GetLength(), formulaLeft + 3, top, ratioLeft - 1,
                           row->fixed ? FIXED_FORMULA_COLOR : dc.GetTextColor(), dc.GetBkColor()};
+        // The digits' cells (drawn on their background) reach below their ink:
+        // kept within the row, so they never cover the grid line under it.
+        int saved = ::SaveDC(dc.GetSafeHdc());
+        ::IntersectClipRect(dc.GetSafeHdc(), formulaLeft + 1, top, ratioLeft, top + rowHeight - 1);
         formulaEditor->SendMessage(VXM_DRAWFORMULA, reinterpret_cast<WPARAM>(&dc), reinterpret_cast<LPARAM>(&draw));
+        ::RestoreDC(dc.GetSafeHdc(), saved);
         FormatRatioText(row->ratio, text, sizeof text);
         dc.TextOut(ratioLeft + 2, top + 6, text, int(strlen(text)));
     }

@@ -222,6 +222,48 @@ TEST_F(LedraViewTest, LongFormulaIsKeptWholeAndMarkedWhereCut) {
     EXPECT_EQ(0.12345678901234567891, Ratio(0));
 }
 
+// Rows lower than the formula font with its subscripts (as a smaller dialog
+// font makes them): the counts stay inside their rows, the letters are not
+// cut at the top, and every grid line under a formula stays whole.
+TEST(LedraLowRows, SubscriptsStayInsideTheirRows) {
+    ledratest::Calls() = ledratest::Callbacks();
+    ledratest::LedraHost host;
+    host.FillRecord();
+    vexiltest::Layout layout = vexiltest::Measure("Fe2O3", host.vexilInit);
+    const int rowHeight = layout.caretBottom - 1;
+    host.init.rowHeight = rowHeight;
+    ASSERT_EQ(0, host.Initialise());
+    for (int row = 0; row < 4; ++row) {
+        double ratio = 1.0;
+        CString formula("Fe2O3");
+        ::SendMessageA(host.list, LDM_SETFORMULA, row, reinterpret_cast<LPARAM>(&formula));
+        ::SendMessageA(host.list, LDM_SETRATIO, row, reinterpret_cast<LPARAM>(&ratio));
+    }
+    ::InvalidateRect(host.list, nullptr, TRUE);
+    Bitmap32 image = qwintest::CaptureClient(host.list);
+    image.SavePng(qwintest::ArtifactPath("ledra-low-rows.png"));
+    RECT client;
+    ::GetClientRect(host.list, &client);
+    POINT origin = {0, 0};
+    ::ClientToScreen(host.list, &origin);
+    RECT window;
+    ::GetWindowRect(host.list, &window);
+    const int formulaLeft = host.init.formulaLeft - (origin.x - window.left);
+    const int ratioLeft = host.init.ratioLeft - (origin.x - window.left);
+    for (int row = 1; row <= 3; ++row)
+        for (int x = formulaLeft; x < ratioLeft; ++x)
+            ASSERT_EQ(BLACK, image.At(x, row * rowHeight)) << "line under row " << row << " at " << x;
+    int firstInk = -1;  // the highest ink of the letters in the first row
+    for (int y = 0; y < rowHeight && firstInk < 0; ++y)
+        for (int x = formulaLeft + 2; x < ratioLeft - 1; ++x)
+            if (image.At(x, y) != BACK) {
+                firstInk = y;
+                break;
+            }
+    EXPECT_GT(firstInk, 1) << "the letters are cut at the top of the row";
+    ledratest::Calls().closing = 1;
+}
+
 // The screenshot: a Fixed row, an undetermined one, a long formula, an open ratio cell.
 TEST_F(LedraViewTest, Screenshot) {
     // The headers stand over the columns, as the main dialog places them.

@@ -40,7 +40,6 @@ struct Layout {
     int baseline = 0;     // top + letter ascent
     int digitTop = 0;     // baseline - digitOffset - digit ascent
     int caretBottom = 0;  // baseline + max(letter descent, -digitOffset)
-    int digitBottom = 0;  // digitTop + digit height: the bottom of a digit's cell
 };
 
 inline Layout Measure(const std::string &text, const VexilInit &init) {
@@ -54,7 +53,6 @@ inline Layout Measure(const std::string &text, const VexilInit &init) {
     layout.baseline = init.top + letter.tmAscent;
     layout.digitTop = layout.baseline - init.digitOffset - digit.tmAscent;
     layout.caretBottom = layout.baseline + std::max<int>(letter.tmDescent, -init.digitOffset);
-    layout.digitBottom = layout.digitTop + digit.tmHeight;
     int x = init.leftMargin;
     for (char c : text) {
         bool isDigit = (c >= '0' && c <= '9') || c == '.';
