@@ -175,7 +175,7 @@ CMyEdit::CMyEdit()
       active(0), undoCells(nullptr), undoCount(0), undoCaret(0), undoAnchor(0), undoActive(0),
       caretTop(-1), caretBottom(-1), leftMargin(0), rightMargin(0), top(0), baseline(0),
       digitTop(0), digitOffset(0), clientWidth(0), clientHeight(0), letterFont(nullptr),
-      digitFont(nullptr), tracking(0), scrollX(0), givenTop(0), headroom(0) {
+      digitFont(nullptr), tracking(0), scrollX(0), givenTop(0), headroom(0), lastKey(0) {
     memset(charWidth, 0, sizeof charWidth);
     memset(&letterMetrics, 0, sizeof letterMetrics);
     memset(&digitMetrics, 0, sizeof digitMetrics);
@@ -992,6 +992,7 @@ void CMyEdit::OnSize(UINT, int cx, int cy) {
 
 // WM_KEYDOWN: runs the key's action and repaints when it changed something.
 void CMyEdit::OnKeyDown(UINT vk, UINT, UINT) {
+    lastKey = vk;
     int before = count;
     int result = HandleKey(vk);
     if (result == 0 || count != before) Repaint();
@@ -1051,6 +1052,10 @@ int CMyEdit::HandleKey(UINT vk) {
 // Lock, AltGr and the layout applied). Other characters, and the control
 // codes of Ctrl+letter, Enter, Tab and Backspace, type nothing.
 void CMyEdit::OnChar(UINT ch, UINT, UINT) {
+    // The keypad's decimal key (VK_DECIMAL, or VK_SEPARATOR on some layouts)
+    // types the layout's decimal separator, a comma on many layouts; in a
+    // formula it can only mean the period.
+    if (ch == ',' && (lastKey == VK_DECIMAL || lastKey == VK_SEPARATOR)) ch = '.';
     if (ch > 0 && ch < 128 && IsAccepted(static_cast<char>(ch))) {
         int before = count;
         if (InsertChar(static_cast<char>(ch), true) == 0 || count != before) Repaint();

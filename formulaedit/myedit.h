@@ -141,6 +141,7 @@ private:
     int scrollX;   // pixels the text is scrolled left, 0 .. what shows the end of the text
     int givenTop;  // top of the initialisation record (top may be moved up to fit)
     int headroom;  // pixels the text may move up without cutting a letter
+    UINT lastKey;  // the virtual key of the last WM_KEYDOWN (the key a WM_CHAR comes from)
 };
 
 // The window procedure of the class "VEXIL": attaches a CMyEdit to the

@@ -142,6 +142,8 @@ TEST_F(VexilTest, Keyboard) {
         {"", {Char('F'), Char('e'), Char('2'), Char('('), Char('.'), Char(')')}, "Fe2(.)", "none"},
         {"", {Down('A'), Down('9', kShift), Down('0', kShift), Down(VK_NUMPAD1), Down(VK_OEM_PERIOD),
               Down(VK_DECIMAL), Down('J', kShift | kControl)}, "", "none"},
+        {"", {Char('C'), Down(VK_DECIMAL), Char(','), Char('5'), Down(VK_SEPARATOR), Char(','), Char('1'),
+              Down(VK_OEM_COMMA), Char(',')}, "C.5.1", "none"},
         {"", {Char('*'), Char('+'), Char(' '), Char('\x03'), Char('\r'), Char('\t'), Char('\x1b'), Char('\xe4'),
               Char('\xb2'), Char(',')}, "", "none"},
         {"aO", {Down(VK_HOME), Char('N')}, "NaO", "none"},
