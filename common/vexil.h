@@ -45,8 +45,8 @@ struct VexilDraw {
     int32_t length;      // number of characters in text
     int32_t x;           // left edge of the first character
     int32_t y;           // added to the control's letter and digit tops
-    int32_t right;       // only characters ending at or before this x are drawn;
-                         // a formula cut there gets a small mark just left of it
+    int32_t right;       // only characters ending at or before this x are drawn; a
+                         // formula cut there ends 5 pixels short, with a mark there
     COLORREF textColor;  // text colour
     COLORREF backColor;  // background colour behind each character
 };

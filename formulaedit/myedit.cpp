@@ -55,7 +55,8 @@
 //    than the limit is refused whole rather than cut.
 //  - VXM_DRAWFORMULA marks a formula cut at the right limit with a small
 //    triangle at the cut edge, so a shortened display is never mistaken for
-//    the whole formula.
+//    the whole formula; the characters of a cut formula stop 5 pixels short
+//    of the limit, so that the mark stands clear of them.
 //  - The caret is only moved while the control has the focus, so painting
 //    an unfocused control never moves another window's caret.
 #include "myedit.h"
@@ -71,6 +72,11 @@
 namespace {
 
 const CharCell EMPTY_CELL = {0, -1, 0, -1};
+
+// The cut mark of VXM_DRAWFORMULA: a triangle CUT_MARK_WIDTH pixels wide
+// ending at the right limit, with a pixel of space before it.
+const int CUT_MARK_WIDTH = 4;
+const int CUT_MARK_SPACE = CUT_MARK_WIDTH + 1;
 
 // Clamps value into lo..hi.
 int Clamp(int value, int lo, int hi) {
@@ -596,20 +602,18 @@ LRESULT CMyEdit::OnDrawFormula(WPARAM wParam, LPARAM lParam) {
     const VexilDraw *r = reinterpret_cast<const VexilDraw *>(lParam);
     if (!initialized || !dc || !r || !r->text || r->length <= 0) return 0;
 
-    // Every character must be printable and not blank; count those that fit.
+    // Every character must be printable and not blank; count those that fit
+    // (n) and those that also leave room for the cut mark (beforeMark).
     long long edge = r->x;
-    int n = 0;
-    bool fits = true;
+    int n = 0, beforeMark = 0;
     for (int i = 0; i < r->length; ++i) {
         signed char c = static_cast<signed char>(r->text[i]);
         if (c <= 32 || c >= 127) return 0;
         edge += charWidth[c];
-        if (fits && edge <= r->right) {
-            ++n;
-        } else {
-            fits = false;
-        }
+        if (n == i && edge <= r->right) ++n;
+        if (beforeMark == i && edge <= static_cast<long long>(r->right) - CUT_MARK_SPACE) ++beforeMark;
     }
+    if (n < r->length) n = beforeMark;  // cut: the mark stands clear of the last character
 
     COLORREF oldText = dc->GetTextColor();
     COLORREF oldBack = dc->GetBkColor();
@@ -638,10 +642,10 @@ LRESULT CMyEdit::OnDrawFormula(WPARAM wParam, LPARAM lParam) {
 }
 
 // The mark of a formula cut at the right limit: a small solid triangle in the
-// text colour, pointing right, ending at the limit (the characters drawn
-// end at or before it).
+// text colour, pointing right, ending at the limit; the characters drawn end
+// before it.
 void CMyEdit::DrawCutMark(CDC *dc, const VexilDraw *r) {
-    const int size = 4;
+    const int size = CUT_MARK_WIDTH;
     int right = r->right;
     int left = right - size;
     if (left < r->x) left = r->x;

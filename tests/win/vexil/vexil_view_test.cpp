@@ -91,15 +91,17 @@ VexilDraw Request(const char *text, int length, int right) { return {text, lengt
 
 // VXM_DRAWFORMULA draws only whole characters ending left of the limit, and no
 // non-formula text; a cut formula gets a mark in the text colour in the last 4
-// pixels before the limit; the caller's DC comes back with its font and colours.
+// pixels before the limit, with the characters ending a pixel before the mark;
+// the caller's DC comes back with its font and colours.
 TEST_F(VexilTest, DrawFormulaCutsAtTheRightLimit) {
     const char *text = "Ba(NO3)2";
     VexilInit at10 = init;
     at10.leftMargin = 10;
     const std::vector<int> e = Measure(text, at10).edges;
     struct Case { VexilDraw request; LRESULT drawn; bool marked; } cases[] = {
-        {Request(text, 8, e[3] - 1), 2, true}, {Request(text, 8, e[3]), 3, true},
-        {Request(text, 8, e[1] - 1), 0, true}, {Request(text, 8, 1000), 8, false},
+        {Request(text, 8, e[3] + 4), 2, true}, {Request(text, 8, e[3] + 5), 3, true},
+        {Request(text, 8, e[1] + 4), 0, true}, {Request(text, 8, 1000), 8, false},
+        {Request(text, 8, e[8]), 8, false},
         {Request(text, 5, 1000), 5, false},    {Request(text, -2, 1000), 0, false},
         {Request("Ba 2", 4, 1000), 0, false},  {Request("Ba\xb2", 3, 1000), 0, false},
         {Request("Ba\0" "2", 4, 1000), 0, false},
