@@ -51,6 +51,8 @@ struct LedraInit {
     int32_t rowHeight;      // pixels per row
     int32_t numberChars;    // number column width, in maximum character widths
     int32_t formulaLeft;    // out: x of the number/formula divider (window coordinates)
+                            // (both dividers are written again when the list is resized:
+                            // the ratio column keeps to the right edge)
     int32_t ratioChars;     // ratio column width, in maximum character widths
     int32_t ratioLeft;      // out: x of the formula/ratio divider (window coordinates)
     LedraFormulaCheck formulaCheck;

@@ -2,7 +2,9 @@
 // class, its messages and the records they carry. The control also answers a
 // subset of the system edit control's messages (WM_SETTEXT, WM_GETTEXT,
 // EM_SETSEL, EM_GETSEL, EM_REPLACESEL, EM_LIMITTEXT, WM_CUT, WM_PASTE, ...)
-// with results of its own; see formulaedit/myedit.h.
+// with results of its own; see formulaedit/myedit.h. Typed characters come
+// as WM_CHAR (the message loop must call TranslateMessage); WM_KEYDOWN
+// carries the editing commands.
 #ifndef QUILLON_COMMON_VEXIL_H
 #define QUILLON_COMMON_VEXIL_H
 
@@ -43,7 +45,8 @@ struct VexilDraw {
     int32_t length;      // number of characters in text
     int32_t x;           // left edge of the first character
     int32_t y;           // added to the control's letter and digit tops
-    int32_t right;       // only characters ending at or before this x are drawn
+    int32_t right;       // only characters ending at or before this x are drawn; a
+                         // formula cut there ends 5 pixels short, with a mark there
     COLORREF textColor;  // text colour
     COLORREF backColor;  // background colour behind each character
 };

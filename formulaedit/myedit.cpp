@@ -16,11 +16,18 @@
 //  - EM_GETLINE stores a NUL after the characters it copies.
 //  - EM_REPLACESEL acts only on a non-empty selection and answers 0/1.
 //  - EM_SETMARGINS always sets both margins, as whole pixel values.
-//  - WM_CHAR and WM_SETFONT are ignored: characters come from WM_KEYDOWN
-//    virtual-key codes alone (Shift+9 and Shift+0 give the parentheses).
+//  - Characters come from WM_CHAR, as TranslateMessage makes them with the
+//    keyboard layout in use (so Caps Lock and national layouts apply);
+//    WM_KEYDOWN carries only the commands (arrows, Home/End, Backspace,
+//    Delete, Ctrl+C/X/V/Z, Tab, Ctrl+Shift+J). WM_SETFONT is ignored.
 //  - Undo is a single exchange with the last snapshot, so undo twice redoes.
-//  - Character widths are measured once, at VXM_INITIALIZE; the text never
-//    scrolls and never grows past the right margin (a refusal beeps).
+//  - Character widths are measured once, at VXM_INITIALIZE. Text wider than
+//    the field scrolls sideways so that the caret stays in view; only the
+//    character limit refuses a character (with a beep), never the width.
+//  - When the field is too low for the subscripts, the whole text moves up
+//    (at most by the blank space above the tallest formula character, less a
+//    pixel) so that digits stay inside the field and inside a list row drawn
+//    with it.
 //
 // Choices made where the control's contract leaves room:
 //  - The object deletes itself after WM_NCDESTROY (PostNcDestroy).
@@ -41,8 +48,15 @@
 //    the active end, and Shift+Left/Right move the active end itself.
 //  - Messages that edit the text do nothing before VXM_INITIALIZE (the cell
 //    arrays do not exist yet); a null VexilInit record is refused with 1.
-//  - A character refused for width after it deleted the selection it was to
-//    replace still repaints, so the window shows the shortened text.
+//  - A character refused by the limit after it deleted the selection it was
+//    to replace still repaints, so the window shows the shortened text.
+//  - Pasted text loses leading and trailing blanks and line ends (a cell
+//    copied from a spreadsheet ends in CR LF); a paste or WM_SETTEXT longer
+//    than the limit is refused whole rather than cut.
+//  - VXM_DRAWFORMULA marks a formula cut at the right limit with a small
+//    triangle at the cut edge, so a shortened display is never mistaken for
+//    the whole formula; the characters of a cut formula stop 5 pixels short
+//    of the limit, so that the mark stands clear of them.
 //  - The caret is only moved while the control has the focus, so painting
 //    an unfocused control never moves another window's caret.
 #include "myedit.h"
@@ -58,6 +72,11 @@
 namespace {
 
 const CharCell EMPTY_CELL = {0, -1, 0, -1};
+
+// The cut mark of VXM_DRAWFORMULA: a triangle CUT_MARK_WIDTH pixels wide
+// ending at the right limit, with a pixel of space before it.
+const int CUT_MARK_WIDTH = 4;
+const int CUT_MARK_SPACE = CUT_MARK_WIDTH + 1;
 
 // Clamps value into lo..hi.
 int Clamp(int value, int lo, int hi) {
@@ -79,6 +98,37 @@ int ValidateSpan(const char *text, size_t limit) {
         ++n;
     }
     return n;
+}
+
+// The clipboard text text[first..end) without its leading and trailing
+// blanks, tabs and line ends (the data need not be terminated: never read
+// past limit bytes); answers ValidateSpan of that span.
+int TrimmedSpan(const char *text, size_t limit, size_t *first, size_t *end) {
+    size_t n = 0;
+    while (n < limit && text[n] != '\0') ++n;
+    size_t a = 0, b = n;
+    while (a < b && static_cast<unsigned char>(text[a]) <= ' ') ++a;
+    while (b > a && static_cast<unsigned char>(text[b - 1]) <= ' ') --b;
+    *first = a;
+    *end = b;
+    return ValidateSpan(text + a, b - a);
+}
+
+// The blank rows above the ink of the tallest formula character of the font
+// selected into dc, less one, so that moving the text up by it cuts nothing;
+// the internal leading when the glyphs cannot be measured.
+int LetterHeadroom(HDC dc, const TEXTMETRICA &metrics) {
+    static const MAT2 identity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+    int tallest = 0;
+    for (int code = 33; code < 127; ++code) {
+        if (!CMyEdit::IsAccepted(static_cast<char>(code))) continue;
+        GLYPHMETRICS glyph;
+        if (::GetGlyphOutlineA(dc, code, GGO_METRICS, &glyph, 0, nullptr, &identity) == GDI_ERROR)
+            return metrics.tmInternalLeading;
+        if (glyph.gmptGlyphOrigin.y > tallest) tallest = glyph.gmptGlyphOrigin.y;
+    }
+    int blank = metrics.tmAscent - tallest - 1;
+    return blank > 0 ? blank : 0;
 }
 
 // Selects font into dc when there is one; keeps the first font it replaced
@@ -120,8 +170,9 @@ BEGIN_MESSAGE_MAP(CMyEdit, CWnd)
     ON_WM_LBUTTONDBLCLK()
     ON_WM_RBUTTONDOWN()
     ON_WM_KEYDOWN()
+    ON_WM_CHAR()
     ON_WM_SIZE()
-    // WM_MOVE, WM_CHAR, WM_SETFONT and the rest get default processing.
+    // WM_MOVE, WM_SETFONT and the rest get default processing.
 END_MESSAGE_MAP()
 
 // An object not yet initialised: no text arrays, no fonts, system colours.
@@ -130,7 +181,7 @@ CMyEdit::CMyEdit()
       active(0), undoCells(nullptr), undoCount(0), undoCaret(0), undoAnchor(0), undoActive(0),
       caretTop(-1), caretBottom(-1), leftMargin(0), rightMargin(0), top(0), baseline(0),
       digitTop(0), digitOffset(0), clientWidth(0), clientHeight(0), letterFont(nullptr),
-      digitFont(nullptr), tracking(0) {
+      digitFont(nullptr), tracking(0), scrollX(0), givenTop(0), headroom(0), lastKey(0) {
     memset(charWidth, 0, sizeof charWidth);
     memset(&letterMetrics, 0, sizeof letterMetrics);
     memset(&digitMetrics, 0, sizeof digitMetrics);
@@ -178,8 +229,10 @@ int CMyEdit::TextRightEdge() const {
     return cells[count - 1].x + cells[count - 1].width;
 }
 
-// The position before the first character whose midpoint lies at or right of x.
+// The position before the first character whose midpoint lies at or right
+// of client x (the text scrolled by scrollX).
 int CMyEdit::IndexAt(int x) const {
+    x += scrollX;
     int lo = 0;
     int hi = count - 1;
     while (lo <= hi) {
@@ -222,8 +275,51 @@ void CMyEdit::RemoveCells(int lo, int hi) {
     if (caret > count) caret = count;
 }
 
-// Invalidates the whole client area with erase and paints it at once.
+// The client x of a position: its place in the text less the scroll offset.
+int CMyEdit::ScreenX(int position) const {
+    return PositionOf(position) - scrollX;
+}
+
+// Scrolls sideways just enough that the caret (the active end without the
+// focus) stands inside the field between the margins, and never further than
+// needed to show the end of the text.
+void CMyEdit::ScrollToCaret() {
+    if (!initialized) return;
+    int at = (caret >= 0 && caret <= count) ? caret : Clamp(active, 0, count);
+    int right = clientWidth - rightMargin - 1;  // the caret's column must fit left of this
+    int x = PositionOf(at);
+    if (x - scrollX > right) scrollX = x - right;
+    if (x - scrollX < leftMargin) scrollX = x - leftMargin;
+    int most = TextRightEdge() - right;
+    if (scrollX > most) scrollX = most;
+    if (scrollX < 0) scrollX = 0;
+}
+
+// The letters' top for the field's height: the given top, moved up when the
+// subscripts' feet or the descenders would reach below the field, but never so
+// far that the letters' ink is cut at the top (headroom).
+void CMyEdit::FitVertically() {
+    int below = -digitOffset > letterMetrics.tmDescent ? -digitOffset : letterMetrics.tmDescent;
+    int bottom = letterMetrics.tmAscent + below;
+    int newTop = givenTop;
+    if (clientHeight > 0 && newTop + bottom > clientHeight) {
+        newTop = clientHeight - bottom;
+        int highest = -headroom;
+        if (newTop < highest) newTop = highest;
+        if (newTop > givenTop) newTop = givenTop;
+    }
+    top = newTop;
+    baseline = top + letterMetrics.tmAscent;
+    digitTop = baseline - digitOffset - digitMetrics.tmAscent;
+    caretTop = top > 0 ? top : 0;
+    caretBottom = baseline + below;
+    if (clientHeight > 0 && caretBottom > clientHeight) caretBottom = clientHeight;
+}
+
+// Invalidates the whole client area with erase and paints it at once, with
+// the caret scrolled into view.
 void CMyEdit::Repaint() {
+    ScrollToCaret();
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
     ::UpdateWindow(m_hWnd);
 }
@@ -231,17 +327,22 @@ void CMyEdit::Repaint() {
 // ---------------------------------------------------------------------------
 // Text model
 
+// True when n more characters, replacing the selection, keep within the limit.
+bool CMyEdit::FitsLimit(int n) const {
+    int limit = maxLength < VEXIL_MAX_CELLS ? maxLength : VEXIL_MAX_CELLS;
+    return count - (SelectionEnd() - SelectionStart()) + n <= limit;
+}
+
 // Inserts one character at the caret, replacing a selection.
 int CMyEdit::InsertChar(char ch, bool snapshot) {
     if (!initialized || !IsAccepted(ch)) return 1;
     modified = 1;
     if (anchor != active) DeleteForward(snapshot);
-    if (count >= maxLength || count >= VEXIL_MAX_CELLS) return 1;
-    int w = FormulaWidth(ch);
-    if (w + TextRightEdge() >= clientWidth - rightMargin) {
+    if (count >= maxLength || count >= VEXIL_MAX_CELLS) {
         MessageBeep(MB_ICONEXCLAMATION);
         return 1;
     }
+    int w = FormulaWidth(ch);
     int at = EditPosition();
     int x = PositionOf(at);
     for (int i = count; i > at; --i) {
@@ -355,11 +456,13 @@ int CMyEdit::PasteClipboard(bool snapshot) {
     HANDLE data = GetClipboardData(CF_TEXT);
     const char *text = data ? static_cast<const char *>(GlobalLock(data)) : nullptr;
     if (text) {
-        // The data need not be terminated: never read past its block.
-        size_t limit = GlobalSize(data);
-        if (ValidateSpan(text, limit) > 0) {
+        size_t first = 0, end = 0;
+        int n = TrimmedSpan(text, GlobalSize(data), &first, &end);
+        if (n > 0 && !FitsLimit(n)) {
+            MessageBeep(MB_ICONEXCLAMATION);
+        } else if (n > 0) {
             if (snapshot) TakeSnapshot();
-            for (size_t i = 0; i < limit && text[i] != '\0'; ++i) {
+            for (size_t i = first; i < end; ++i) {
                 if (text[i] == ' ') continue;
                 if (InsertChar(text[i], false) != 0) break;
             }
@@ -378,7 +481,8 @@ int CMyEdit::ClipboardHasFormula() {
     HANDLE data = GetClipboardData(CF_TEXT);
     const char *text = data ? static_cast<const char *>(GlobalLock(data)) : nullptr;
     if (text) {
-        result = ValidateSpan(text, GlobalSize(data)) > 0 ? 1 : 0;
+        size_t first = 0, end = 0;
+        result = TrimmedSpan(text, GlobalSize(data), &first, &end) > 0 ? 1 : 0;
         GlobalUnlock(data);
     }
     CloseClipboard();
@@ -441,7 +545,7 @@ LRESULT CMyEdit::OnInitialize(WPARAM wParam, LPARAM) {
     digitFont = init->digitFont;
     leftMargin = init->leftMargin;
     rightMargin = init->rightMargin;
-    top = init->top;
+    top = givenTop = init->top;
     digitOffset = init->digitOffset;
     maxLength = (init->maxLength >= 1 && init->maxLength <= VEXIL_MAX_CELLS) ? init->maxLength : VEXIL_MAX_CELLS;
 
@@ -449,6 +553,7 @@ LRESULT CMyEdit::OnInitialize(WPARAM wParam, LPARAM) {
     HGDIOBJ original = nullptr;
     if (letterFont) original = ::SelectObject(dc, letterFont);
     ::GetTextMetricsA(dc, &letterMetrics);
+    headroom = LetterHeadroom(dc, letterMetrics);
     baseline = top + letterMetrics.tmAscent;
     for (int code = 32; code <= 126; ++code) {
         char ch = static_cast<char>(code);
@@ -475,14 +580,11 @@ LRESULT CMyEdit::OnInitialize(WPARAM wParam, LPARAM) {
     cells = newCells;
     undoCells = newUndo;
 
-    caretTop = top;
-    int below = -digitOffset > letterMetrics.tmDescent ? -digitOffset : letterMetrics.tmDescent;
-    caretBottom = baseline + below;
-
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     clientWidth = client.right - client.left;
     clientHeight = client.bottom - client.top;
+    FitVertically();
 
     initialized = 1;
     return 0;
@@ -500,20 +602,18 @@ LRESULT CMyEdit::OnDrawFormula(WPARAM wParam, LPARAM lParam) {
     const VexilDraw *r = reinterpret_cast<const VexilDraw *>(lParam);
     if (!initialized || !dc || !r || !r->text || r->length <= 0) return 0;
 
-    // Every character must be printable and not blank; count those that fit.
+    // Every character must be printable and not blank; count those that fit
+    // (n) and those that also leave room for the cut mark (beforeMark).
     long long edge = r->x;
-    int n = 0;
-    bool fits = true;
+    int n = 0, beforeMark = 0;
     for (int i = 0; i < r->length; ++i) {
         signed char c = static_cast<signed char>(r->text[i]);
         if (c <= 32 || c >= 127) return 0;
         edge += charWidth[c];
-        if (fits && edge <= r->right) {
-            ++n;
-        } else {
-            fits = false;
-        }
+        if (n == i && edge <= r->right) ++n;
+        if (beforeMark == i && edge <= static_cast<long long>(r->right) - CUT_MARK_SPACE) ++beforeMark;
     }
+    if (n < r->length) n = beforeMark;  // cut: the mark stands clear of the last character
 
     COLORREF oldText = dc->GetTextColor();
     COLORREF oldBack = dc->GetBkColor();
@@ -535,17 +635,43 @@ LRESULT CMyEdit::OnDrawFormula(WPARAM wParam, LPARAM lParam) {
         x += charWidth[static_cast<int>(c)];
     }
     if (original) dc->SelectObject(original);
+    if (n < r->length) DrawCutMark(dc, r);
     dc->SetTextColor(oldText);
     dc->SetBkColor(oldBack);
     return n;
+}
+
+// The mark of a formula cut at the right limit: a small solid triangle in the
+// text colour, pointing right, ending at the limit; the characters drawn end
+// before it.
+void CMyEdit::DrawCutMark(CDC *dc, const VexilDraw *r) {
+    const int size = CUT_MARK_WIDTH;
+    int right = r->right;
+    int left = right - size;
+    if (left < r->x) left = r->x;
+    if (right - left < 2) return;
+    int middle = r->y + baseline - letterMetrics.tmAscent / 3;
+    POINT corner[3] = {{left, middle - size}, {right, middle}, {left, middle + size}};
+    HDC hdc = dc->GetSafeHdc();
+    HBRUSH brush = ::CreateSolidBrush(r->textColor);
+    HPEN pen = ::CreatePen(PS_SOLID, 1, r->textColor);
+    HGDIOBJ oldBrush = ::SelectObject(hdc, brush);
+    HGDIOBJ oldPen = ::SelectObject(hdc, pen);
+    ::Polygon(hdc, corner, 3);
+    ::SelectObject(hdc, oldBrush);
+    ::SelectObject(hdc, oldPen);
+    ::DeleteObject(brush);
+    ::DeleteObject(pen);
 }
 
 // WM_SETTEXT: replaces the text (0), or refuses a non-formula text (1).
 LRESULT CMyEdit::OnSetText(WPARAM, LPARAM lParam) {
     if (!initialized) return -1;
     const char *text = lParam ? reinterpret_cast<const char *>(lParam) : "";
-    if (ValidateText(text) < 0) return 1;
+    int n = ValidateText(text);
+    if (n < 0 || n > maxLength) return 1;
     count = caret = anchor = active = 0;
+    scrollX = 0;
     InsertText(text);
     modified = 0;
     Repaint();
@@ -612,6 +738,10 @@ LRESULT CMyEdit::OnSetSel(WPARAM wParam, LPARAM lParam) {
 LRESULT CMyEdit::OnReplaceSel(WPARAM, LPARAM lParam) {
     const char *text = lParam ? reinterpret_cast<const char *>(lParam) : "";
     if (!initialized || anchor == active || ValidateText(text) < 0) return 1;
+    if (!FitsLimit(ValidateText(text))) {
+        MessageBeep(MB_ICONEXCLAMATION);
+        return 1;
+    }
     TakeSnapshot();
     int before = count;
     if (InsertText(text) > 0) {
@@ -708,7 +838,7 @@ void CMyEdit::OnPaint() {
     int lo = SelectionStart();
     int hi = SelectionEnd();
     if (lo != hi) {
-        CRect band(PositionOf(lo), caretTop, PositionOf(hi), caretBottom);
+        CRect band(ScreenX(lo), caretTop, ScreenX(hi), caretBottom);
         CBrush brush(highlightColor);
         dc.FillRect(&band, &brush);
     }
@@ -722,19 +852,21 @@ void CMyEdit::OnPaint() {
         int previous = -1;  // selected state of the previous cell drawn
         for (int i = 0; i < count; ++i) {
             if (cells[i].kind != kind) continue;
+            int x = cells[i].x - scrollX;
+            if (x + cells[i].width < 0 || x > clientWidth) continue;  // scrolled out of the field
             int selected = (lo <= i && i < hi) ? 1 : 0;
             if (selected != previous) {
                 dc.SetTextColor(selected ? windowColor : textColor);
                 dc.SetBkColor(selected ? highlightColor : windowColor);
                 previous = selected;
             }
-            dc.TextOut(cells[i].x, y, &cells[i].ch, 1);
+            dc.TextOut(x, y, &cells[i].ch, 1);
         }
     }
     if (original) dc.SelectObject(original);
     dc.SetTextColor(oldText);
     dc.SetBkColor(oldBack);
-    if (HasFocus()) ::SetCaretPos(PositionOf(caret), caretTop);
+    if (HasFocus()) ::SetCaretPos(ScreenX(caret), caretTop);
 }
 
 // Gaining the focus: caret at the end of the text, shown; selection kept.
@@ -743,7 +875,8 @@ void CMyEdit::OnSetFocus(CWnd *) {
     caret = count;
     if (initialized) {
         CreateSolidCaret(1, caretBottom - caretTop);
-        ::SetCaretPos(PositionOf(caret), caretTop);
+        ScrollToCaret();
+        ::SetCaretPos(ScreenX(caret), caretTop);
         ShowCaret();
     }
     Repaint();
@@ -842,11 +975,20 @@ void CMyEdit::OnRButtonDown(UINT, CPoint) {
     if (result == 0) Repaint();
 }
 
-// WM_SIZE: remembers the client size; the text keeps its layout.
+// WM_SIZE: remembers the client size, fits the text to the new height and
+// keeps the caret in view (a wider field scrolls back to show more text).
 void CMyEdit::OnSize(UINT, int cx, int cy) {
     Default();
     clientWidth = cx;
     clientHeight = cy;
+    if (!initialized) return;
+    FitVertically();
+    if (HasFocus()) {
+        ::DestroyCaret();
+        CreateSolidCaret(1, caretBottom - caretTop);
+        ShowCaret();
+    }
+    Repaint();
 }
 
 // ---------------------------------------------------------------------------
@@ -854,6 +996,7 @@ void CMyEdit::OnSize(UINT, int cx, int cy) {
 
 // WM_KEYDOWN: runs the key's action and repaints when it changed something.
 void CMyEdit::OnKeyDown(UINT vk, UINT, UINT) {
+    lastKey = vk;
     int before = count;
     int result = HandleKey(vk);
     if (result == 0 || count != before) Repaint();
@@ -875,21 +1018,11 @@ int CMyEdit::HandleKey(UINT vk) {
         }
         return 1;
     }
-    if (vk == VK_OEM_PERIOD || vk == VK_DECIMAL) return m == 0 ? InsertChar('.', true) : 1;
-    if ((vk >= '0' && vk <= '9') || (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9)) {
-        int digit = vk >= VK_NUMPAD0 ? vk - VK_NUMPAD0 : vk - '0';
-        if (m == 0) return InsertChar(static_cast<char>('0' + digit), true);
-        if (m == SHIFT && digit == 9) return InsertChar('(', true);
-        if (m == SHIFT && digit == 0) return InsertChar(')', true);
-        return 1;
-    }
     if (vk == 'J' && m == (SHIFT | CTRL)) {
         ::PostMessageA(::GetParent(m_hWnd), VXN_EDITORSIGNAL, 0, 0);
         return 1;
     }
     if (vk >= 'A' && vk <= 'Z') {
-        if (m == 0) return InsertChar(static_cast<char>(vk - 'A' + 'a'), true);
-        if (m == SHIFT) return InsertChar(static_cast<char>(vk), true);
         if (m == CTRL) {
             switch (vk) {
             case 'C': return CopySelection();
@@ -917,6 +1050,21 @@ int CMyEdit::HandleKey(UINT vk) {
     case VK_END: SetCaretAll(count); return 0;
     }
     return 1;
+}
+
+// WM_CHAR: a formula character as the keyboard layout made it (Shift, Caps
+// Lock, AltGr and the layout applied). Other characters, and the control
+// codes of Ctrl+letter, Enter, Tab and Backspace, type nothing.
+void CMyEdit::OnChar(UINT ch, UINT, UINT) {
+    // The keypad's decimal key (VK_DECIMAL, or VK_SEPARATOR on some layouts)
+    // types the layout's decimal separator, a comma on many layouts; in a
+    // formula it can only mean the period.
+    if (ch == ',' && (lastKey == VK_DECIMAL || lastKey == VK_SEPARATOR)) ch = '.';
+    if (ch > 0 && ch < 128 && IsAccepted(static_cast<char>(ch))) {
+        int before = count;
+        if (InsertChar(static_cast<char>(ch), true) == 0 || count != before) Repaint();
+    }
+    Default();
 }
 
 // Left/Right: collapses a selection at its left/right end, or moves the

@@ -49,7 +49,8 @@ public:
     int TakeSnapshot();
     int SwapUndo();
     int PositionOf(int position) const;  // x of a position, -1 outside 0..count
-    int IndexAt(int x) const;            // the position nearest to x
+    int IndexAt(int x) const;            // the position nearest to client x
+    int ScreenX(int position) const;     // client x of a position (PositionOf less the scroll)
     int TextRightEdge() const;           // x just right of the last character
     void Repaint();
 
@@ -90,6 +91,7 @@ protected:
     void OnLButtonDblClk(UINT flags, CPoint point);
     void OnRButtonDown(UINT flags, CPoint point);
     void OnKeyDown(UINT vk, UINT repeat, UINT flags);
+    void OnChar(UINT ch, UINT repeat, UINT flags);
     void OnSize(UINT type, int cx, int cy);
 
     DECLARE_MESSAGE_MAP()
@@ -107,6 +109,10 @@ private:
     bool HasFocus() const { return ::GetFocus() == m_hWnd; }
     int FormulaWidth(char ch) const;   // charWidth of a printable character
     void ReleaseMouse();
+    bool FitsLimit(int n) const;  // n more characters, replacing the selection, stay within the limit
+    void ScrollToCaret();         // scrollX so that the caret stands in the field
+    void FitVertically();         // top, baseline, digitTop and caret extent for the client height
+    void DrawCutMark(CDC *dc, const VexilDraw *r);
 
     // The object's state.
     int initialized;
@@ -132,6 +138,10 @@ private:
     HFONT letterFont, digitFont;
     COLORREF textColor, windowColor, highlightColor;
     int tracking;
+    int scrollX;   // pixels the text is scrolled left, 0 .. what shows the end of the text
+    int givenTop;  // top of the initialisation record (top may be moved up to fit)
+    int headroom;  // pixels the text may move up without cutting a letter
+    UINT lastKey;  // the virtual key of the last WM_KEYDOWN (the key a WM_CHAR comes from)
 };
 
 // The window procedure of the class "VEXIL": attaches a CMyEdit to the

@@ -26,6 +26,21 @@
 //  - Clicks above or below the rows are ignored, and a rowHeight below 1 is
 //    taken as 1, instead of dividing by zero or reaching past the rows.
 //  - LDM_RESETCONTENT hides an open editor without storing it.
+//  - The list follows its window's size after LDM_INITIALIZE: as many whole
+//    rows as the height holds are shown (the scroll range follows), the
+//    ratio column stays at the right edge so that the formula column takes
+//    the extra width, the column dividers are written back to the LedraInit
+//    record again, and an open cell moves with its row and stays in view.
+//  - The mouse wheel scrolls the list as the scroll bar does (the open cell
+//    is committed first); the editors pass the wheel on to the list.
+//  - Closing a cell repaints the list, so a new row's ratio shows at once.
+//  - The ratio editor scrolls sideways (ES_AUTOHSCROLL): a system edit
+//    control without it refuses what does not fit its width, and a ratio
+//    typed with many digits would lose its last ones.
+//  - The hidden formula editor is kept at the size of a formula cell, so
+//    the rows are drawn with the same vertical layout as the open editor, and
+//    each row's formula is clipped to its row, so subscripts never cover the
+//    grid line below.
 #include "ledractl.h"
 
 #include <climits>
@@ -64,6 +79,7 @@ BEGIN_MESSAGE_MAP(CCellEditHook, CWnd)
     ON_WM_SETFOCUS()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
+    ON_MESSAGE(WM_MOUSEWHEEL, OnMouseWheel)
 END_MESSAGE_MAP()
 
 // Leaving the editor for another window commits the cell; a refused commit
@@ -113,6 +129,11 @@ void CCellEditHook::OnLButtonDown(UINT, CPoint) {
 
 void CCellEditHook::OnLButtonUp(UINT, CPoint) { Default(); }
 
+// The wheel over an open cell scrolls the list.
+LRESULT CCellEditHook::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
+    return owner->SendMessage(WM_MOUSEWHEEL, wParam, lParam);
+}
+
 // ---------------------------------------------------------------------------
 // CLedra: creation and destruction
 
@@ -141,13 +162,15 @@ BEGIN_MESSAGE_MAP(CLedra, CWnd)
     ON_MESSAGE(LDM_PAGEKEY, OnPageKey)
     ON_MESSAGE(LDM_FORWARDTOPARENT, OnForwardToParent)
     ON_MESSAGE(LDM_GETGDICOUNT, OnGetGdiCount)
+    ON_MESSAGE(WM_MOUSEWHEEL, OnMouseWheel)
 END_MESSAGE_MAP()
 
 CLedra::CLedra()
     : formulaCheck(nullptr), isClosing(nullptr), commitDepth(0), formulaEditorHook(nullptr),
       ratioEditorHook(nullptr), formulaEditor(nullptr), ratioEditor(nullptr), activeEditor(0), lastColumn(1),
       currentRow(0), topRow(0), clickRow(0), visibleRows(1), rowHeight(1), numberChars(0), ratioChars(0),
-      formulaLeft(0), ratioLeft(0), initialized(0), font(nullptr) {}
+      formulaLeft(0), ratioLeft(0), initialized(0), font(nullptr), initRecord(nullptr), maxCharWidth(0),
+      wheelDelta(0) {}
 
 // The off-screen context goes before the bitmap selected into it, so the
 // bitmap is no longer selected anywhere when it is deleted.
@@ -173,7 +196,7 @@ int CLedra::OnCreate(LPCREATESTRUCT) {
     }
     formulaEditor = formulaEditorHook;
 
-    HWND ratio = ::CreateWindowExA(0, "EDIT", "", WS_CHILD, 0, 0, 100, 30, m_hWnd,
+    HWND ratio = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 100, 30, m_hWnd,
                                    reinterpret_cast<HMENU>(INT_PTR(RATIO_EDITOR_ID)), AfxGetInstanceHandle(),
                                    nullptr);
     ratioEditorHook = new CCellEditHook(this);
@@ -225,6 +248,8 @@ LRESULT CLedra::OnInitialize(WPARAM wParam, LPARAM lParam) {
     ReleaseDC(dc);
     CRect client;
     GetClientRect(&client);
+    maxCharWidth = metrics.tmMaxCharWidth;
+    initRecord = init;
     formulaLeft = numberChars * metrics.tmMaxCharWidth;
     ratioLeft = client.right - ratioChars * metrics.tmMaxCharWidth;
 
@@ -246,6 +271,7 @@ LRESULT CLedra::OnInitialize(WPARAM wParam, LPARAM lParam) {
     MoveWindow(window.left, window.top, window.Width(), visibleRows * rowHeight + frame, TRUE);
 
     activeEditor = 0;
+    PlaceEditor(formulaEditor, 1, 0);
     ratioEditor->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     rows.create(ROW_CAPACITY);
     SetScrollRange(SB_VERT, 0, ROW_CAPACITY - visibleRows, TRUE);
@@ -377,6 +403,7 @@ int CLedra::Commit() {
     CWnd *editor = activeEditor == 1 ? formulaEditor : ratioEditor;
     activeEditor = 0;
     editor->ShowWindow(SW_HIDE);
+    Invalidate(FALSE);
     --commitDepth;
     return 1;
 }
@@ -417,22 +444,31 @@ void CLedra::ClickAt(int x, int y) {
         return;
     }
     currentRow = row;
-    int top = clickRow * rowHeight + 1;
     CWnd *editor;
     if (x < ratioLeft) {
         editor = formulaEditor;
-        editor->MoveWindow(formulaLeft + 1, top, ratioLeft - formulaLeft - 1, rowHeight - 1, TRUE);
+        PlaceEditor(editor, 1, clickRow);
         LoadFormula(currentRow);
         activeEditor = lastColumn = 1;
     } else {
         editor = ratioEditor;
-        editor->MoveWindow(ratioLeft + 1, top, clientRect.right - ratioLeft - 1, rowHeight - 1, TRUE);
+        PlaceEditor(editor, 2, clickRow);
         LoadRatio(currentRow);
         activeEditor = lastColumn = 2;
     }
     editor->SendMessage(EM_SETSEL, 0, LPARAM(-1));
     editor->ShowWindow(SW_SHOWNORMAL);
     editor->SetFocus();
+}
+
+// Lays an editor over the cell of a column (1 formula, 2 ratio) on a screen row.
+void CLedra::PlaceEditor(CWnd *editor, int column, int screenRow) {
+    int top = screenRow * rowHeight + 1;
+    if (column == 1) {
+        editor->MoveWindow(formulaLeft + 1, top, ratioLeft - formulaLeft - 1, rowHeight - 1, TRUE);
+    } else {
+        editor->MoveWindow(ratioLeft + 1, top, clientRect.right - ratioLeft - 1, rowHeight - 1, TRUE);
+    }
 }
 
 // Tab: commit, then on to the neighbouring control of the parent dialog.
@@ -539,6 +575,30 @@ void CLedra::OnVScroll(UINT code, int position, CWnd *) {
     Default();
 }
 
+// The wheel scrolls by the system's lines per notch (a page for
+// WHEEL_PAGESCROLL), as the scroll bar would: the open cell is committed
+// first, and a refused commit keeps the list where it is.
+LRESULT CLedra::OnMouseWheel(WPARAM wParam, LPARAM) {
+    if (!initialized) return 0;
+    int delta = static_cast<short>(HIWORD(wParam));
+    if ((delta < 0) != (wheelDelta < 0)) wheelDelta = 0;  // a turn the other way starts afresh
+    wheelDelta += delta;
+    int notches = wheelDelta / WHEEL_DELTA;
+    if (notches == 0) return 0;
+    wheelDelta -= notches * WHEEL_DELTA;
+    UINT lines = 3;
+    ::SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    int step = lines == WHEEL_PAGESCROLL || int(lines) > visibleRows ? visibleRows : int(lines);
+    int newTop = ClampTop(topRow - notches * step);
+    if (newTop == topRow) return 0;
+    if (Commit() == -1) {
+        wheelDelta = 0;
+        return 0;
+    }
+    ScrollTo(newTop);
+    return 0;
+}
+
 // Page Up, Page Down, End and Home in an editor: the rows move under the
 // open cell, which stays on the same screen row and column.
 LRESULT CLedra::OnPageKey(WPARAM wParam, LPARAM) {
@@ -571,6 +631,32 @@ void CLedra::OnSize(UINT, int, int) {
     offscreenDC.CreateCompatibleDC(screen);
     offscreenDC.SelectObject(&offscreenBitmap);
     ReleaseDC(screen);
+    if (initialized) Relayout();
+}
+
+// After a resize: whole rows for the new height, the ratio column at the
+// right edge, the scroll range and position, the dividers written back, the
+// hidden formula editor at cell size and an open cell kept in view.
+void CLedra::Relayout() {
+    int rowsShown = clientRect.Height() / rowHeight;
+    visibleRows = rowsShown < 1 ? 1 : (rowsShown > ROW_CAPACITY ? ROW_CAPACITY : rowsShown);
+    int newRatioLeft = clientRect.right - ratioChars * maxCharWidth;
+    if (newRatioLeft > formulaLeft) {
+        if (initRecord != nullptr) initRecord->ratioLeft += newRatioLeft - ratioLeft;
+        ratioLeft = newRatioLeft;
+    }
+    if (activeEditor != 0) {
+        if (currentRow < topRow) topRow = currentRow;
+        if (currentRow >= topRow + visibleRows) topRow = currentRow - visibleRows + 1;
+    }
+    topRow = ClampTop(topRow);
+    SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_POS | SIF_DISABLENOSCROLL, 0, ROW_CAPACITY - visibleRows, 0,
+                       topRow, 0};
+    ::SetScrollInfo(m_hWnd, SB_VERT, &info, TRUE);
+    if (activeEditor != 0) clickRow = currentRow - topRow;
+    PlaceEditor(formulaEditor, 1, activeEditor == 1 ? clickRow : 0);
+    if (activeEditor == 2) PlaceEditor(ratioEditor, 2, clickRow);
+    Invalidate(FALSE);
 }
 
 // Every pixel comes from the off-screen copy: nothing to erase.
@@ -583,7 +669,9 @@ void CLedra::OnPaint() {
         return;
     }
     offscreenDC.FillRect(&clientRect, &backBrush);
-    for (int i = 1; i < visibleRows; ++i) {
+    // The last line closes the rows when the list is higher than its whole rows.
+    int lines = visibleRows * rowHeight < clientRect.Height() ? visibleRows + 1 : visibleRows;
+    for (int i = 1; i < lines; ++i) {
         offscreenDC.MoveTo(0, i * rowHeight);
         offscreenDC.LineTo(clientRect.right, i * rowHeight);
     }
@@ -613,7 +701,12 @@ void CLedra::DrawRows(CDC &dc) {
         if (row->formula.IsEmpty()) continue;
         VexilDraw draw = {row->formula, row->formula.GetLength(), formulaLeft + 3, top, ratioLeft - 1,
                           row->fixed ? FIXED_FORMULA_COLOR : dc.GetTextColor(), dc.GetBkColor()};
+        // The digits' cells (drawn on their background) reach below their ink:
+        // kept within the row, so they never cover the grid line under it.
+        int saved = ::SaveDC(dc.GetSafeHdc());
+        ::IntersectClipRect(dc.GetSafeHdc(), formulaLeft + 1, top, ratioLeft, top + rowHeight - 1);
         formulaEditor->SendMessage(VXM_DRAWFORMULA, reinterpret_cast<WPARAM>(&dc), reinterpret_cast<LPARAM>(&draw));
+        ::RestoreDC(dc.GetSafeHdc(), saved);
         FormatRatioText(row->ratio, text, sizeof text);
         dc.TextOut(ratioLeft + 2, top + 6, text, int(strlen(text)));
     }

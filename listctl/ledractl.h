@@ -30,6 +30,7 @@ protected:
     void OnSetFocus(CWnd *oldWnd);
     void OnLButtonDown(UINT flags, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
+    LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -77,6 +78,7 @@ protected:
     LRESULT OnPageKey(WPARAM wParam, LPARAM lParam);
     LRESULT OnForwardToParent(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetGdiCount(WPARAM wParam, LPARAM lParam);
+    LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -88,6 +90,8 @@ private:
     void ScrollTo(int newTop);  // topRow, scroll position and an immediate repaint
     int ClampTop(int top) const;
     void DrawRows(CDC &dc);
+    void PlaceEditor(CWnd *editor, int column, int screenRow);
+    void Relayout();
     bool IsDescendant(CWnd *wnd) const;
 
     LedraFormulaCheck formulaCheck;
@@ -113,6 +117,9 @@ private:
     CBrush backBrush;
     HFONT font;
     CString caption;
+    LedraInit *initRecord;  // the program's record: the dividers are written back after a resize
+    int maxCharWidth;       // of font, the unit of the column widths
+    int wheelDelta;         // wheel movement not yet scrolled (less than a notch)
 };
 
 // The window procedure of the class "LEDRA": attaches a CLedra on the

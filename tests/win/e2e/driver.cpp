@@ -310,21 +310,24 @@ void Quillon::Key(UINT vk, unsigned modifiers) {
     Sync();
 }
 
-// Typed as key presses (the VEXIL control reads virtual keys, not characters).
+// Typed as key presses of a US keyboard (Wine's VkKeyScan knows no key for
+// the parentheses), one character at a time: the program turns them into
+// posted WM_CHAR messages, which a Sync does not wait for, so a burst could
+// still be on its way when the next command arrives.
 void Quillon::Type(const std::string &text) {
     Foreground();
-    std::vector<INPUT> inputs;
     for (char ch : text) {
         SHORT scan = ch == '(' ? SHORT(0x100 | '9') : ch == ')' ? SHORT(0x100 | '0') : ::VkKeyScanA(ch);
         if (scan == -1) continue;
+        std::vector<INPUT> inputs;
         bool shift = (scan & 0x100) != 0;
         if (shift) inputs.push_back(KeyInput(VK_SHIFT, false));
         inputs.push_back(KeyInput(WORD(scan & 0xFF), false));
         inputs.push_back(KeyInput(WORD(scan & 0xFF), true));
         if (shift) inputs.push_back(KeyInput(VK_SHIFT, true));
+        SendInputs(inputs);
+        Sync();
     }
-    SendInputs(inputs);
-    Sync();
 }
 
 void Quillon::Fill(int id, const std::string &text, bool leave) {

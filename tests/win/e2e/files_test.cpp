@@ -119,4 +119,29 @@ TEST_F(FilesEndToEnd, SettingsLastFromRunToRunAndHelpOpens) {
     EXPECT_EQ(again.WaitExit(), 0);
 }
 
+// Formulas longer than their fields survive a save and an open whole, in the
+// product field and in a list cell, and stay whole when the cell is opened.
+TEST_F(FilesEndToEnd, LongFormulasSurviveSavingAndOpening) {
+    std::string product, material;
+    while (product.size() < 48) product += "H2O";
+    while (material.size() < 60) material += "La0.6Sr0.4CoO3";
+    material.resize(60);
+    quillon.Fill(IDC_PRODUCT, product);
+    quillon.EnterRow(0, material);
+    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+    Command(quillon, ID_FILE_SAVE);
+    AnswerFileDialog(quillon, folder + "\\long");
+    Command(quillon, ID_FILE_NEW);
+    Command(quillon, ID_FILE_OPEN);
+    AnswerFileDialog(quillon, folder + "\\long.QSF");
+    EXPECT_EQ(quillon.Text(IDC_PRODUCT), product);
+    EXPECT_EQ(quillon.ReadRow(0).formula, material);
+    qdriver::ListColumns columns = qdriver::ColumnsOf(quillon);
+    quillon.Click(quillon.Item(IDC_LIST), (columns.formulaLeft + columns.ratioLeft) / 2, columns.rowHeight / 2);
+    quillon.Key(VK_RIGHT);  // the cell opens with all selected: to its end
+    quillon.Type("2");
+    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+    EXPECT_EQ(quillon.ReadRow(0).formula, material + "2") << "opened in its cell and edited at the end";
+}
+
 }  // namespace

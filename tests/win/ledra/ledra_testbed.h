@@ -160,24 +160,13 @@ protected:
         qwintest::SendKeyDown(::GetFocus(), vk, modifiers);
         qwintest::PumpMessages();
     }
-    // Replaces the open editor's text as typed keys do.
+    // Replaces the open editor's text as typed keys do: characters come as WM_CHAR.
     void Type(const std::string &text) const {
         HWND editor = ::GetFocus();
-        if (editor == FormulaEditor()) {
-            ::SendMessageA(editor, EM_SETSEL, 0, -1);
-            qwintest::SendKeyDown(editor, VK_DELETE);
-            for (char c : text) {
-                UINT vk = std::isalpha(static_cast<unsigned char>(c)) ? std::toupper(c) : c;
-                unsigned shift = std::isupper(static_cast<unsigned char>(c)) ? qwintest::kShift : 0u;
-                if (c == '(' || c == ')') vk = c == '(' ? '9' : '0', shift = qwintest::kShift;
-                if (c == '.') vk = VK_OEM_PERIOD;
-                qwintest::SendKeyDown(editor, vk, shift);
-            }
-        } else {
-            ::SendMessageA(editor, EM_SETSEL, 0, -1);
-            ::SendMessageA(editor, WM_CHAR, '\b', 0);
-            for (char c : text) ::SendMessageA(editor, WM_CHAR, static_cast<unsigned char>(c), 0);
-        }
+        ::SendMessageA(editor, EM_SETSEL, 0, -1);
+        if (editor == FormulaEditor()) qwintest::SendKeyDown(editor, VK_DELETE);
+        else ::SendMessageA(editor, WM_CHAR, '\b', 0);
+        for (char c : text) ::SendMessageA(editor, WM_CHAR, static_cast<unsigned char>(c), 0);
     }
     // The open cell as "row:column" (row 1-based, column F or R), or "none".
     std::string OpenCell() const {

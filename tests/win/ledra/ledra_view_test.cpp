@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "ledra_testbed.h"
 
@@ -79,7 +81,7 @@ TEST_F(LedraViewTest, RowsShowTheirNumbersFormulasAndRatios) {
     EXPECT_EQ(0, Count(image, Band(5, ratioLeft + 1, right), BACK, false)) << "nor a ratio";
 
     // The count of Fe2O3 is drawn smaller and lower than its letters (the
-    // formula editor's subscripts; its foot may reach the grid line below).
+    // formula editor's subscripts), inside its row: the grid line below stays whole.
     VexilInit at = host.vexilInit;
     at.leftMargin = formulaLeft + 3;
     vexiltest::Layout layout = vexiltest::Measure("Fe2O3", at);
@@ -89,6 +91,7 @@ TEST_F(LedraViewTest, RowsShowTheirNumbersFormulasAndRatios) {
     ASSERT_GE(letter, 0);
     ASSERT_GE(digit, 0);
     EXPECT_GE(digit - letter, 5);
+    for (int x = formulaLeft; x < ratioLeft; ++x) ASSERT_EQ(BLACK, image.At(x, 5 * rowHeight)) << "line under Fe2O3 at " << x;
 
     // Grid: a line under every visible row but the last, and the two dividers,
     // 3 widest characters from the left and 8 from the right (written back to
@@ -116,6 +119,149 @@ TEST_F(LedraViewTest, RowsShowTheirNumbersFormulasAndRatios) {
     snprintf(top, sizeof top, "%3d", 31 - visibleRows);
     EXPECT_TRUE(ShowsText(image, Band(0, 0, formulaLeft), 10, top));
     EXPECT_TRUE(ShowsText(image, Band(visibleRows - 1, 0, formulaLeft), 10, " 30"));
+}
+
+// The wheel scrolls as the scroll bar does, also over an open cell (which
+// it commits first; a refused commit keeps the list where it is).
+TEST_F(LedraViewTest, WheelScrollsTheList) {
+    UINT lines = 3;
+    ::SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    const int step = int(lines), bottom = 30 - visibleRows;
+    ASSERT_LT(step, visibleRows);
+    struct Case { int from; std::vector<int> deltas; int top; } cases[] = {
+        {0, {-WHEEL_DELTA}, step}, {0, {-2 * WHEEL_DELTA}, 2 * step}, {0, {WHEEL_DELTA}, 0},
+        {0, {-WHEEL_DELTA / 2}, 0}, {0, {-WHEEL_DELTA / 2, -WHEEL_DELTA / 2}, step},
+        {bottom, {-WHEEL_DELTA}, bottom}, {bottom, {WHEEL_DELTA}, bottom - step}, {2, {WHEEL_DELTA}, 0},
+    };
+    for (const Case &c : cases) {
+        Send(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, c.from));
+        for (int delta : c.deltas) Send(WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0);
+        EXPECT_EQ(c.top, Top()) << "from " << c.from << ", " << c.deltas.size() << " turns of " << c.deltas[0];
+    }
+    Send(WM_VSCROLL, SB_TOP);
+    Click(0, 1);
+    Type("KCl");
+    ::SendMessageA(FormulaEditor(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    EXPECT_EQ(step, Top()) << "the wheel over the open editor";
+    EXPECT_EQ("KCl", Formula(0));
+    EXPECT_EQ("none", OpenCell());
+    Click(0, 1);
+    Type("2H");
+    qwintest::MessageBoxWatcher boxes;
+    ::SendMessageA(FormulaEditor(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    EXPECT_EQ(1u, boxes.Count());
+    EXPECT_EQ(step, Top()) << "a refused commit does not scroll";
+}
+
+// Made higher and wider, the list shows more whole rows with the scroll range
+// to match, and the formula column takes the width; made lower, an open cell
+// stays in view; a closed new row shows its ratio at once.
+TEST_F(LedraViewTest, ResizingShowsMoreRowsAndKeepsTheOpenCell) {
+    ::SetWindowPos(host.dialog, nullptr, 0, 0, 800, 1000, SWP_NOZORDER);  // room for 30 rows on screen
+    RECT window;
+    ::GetWindowRect(list, &window);
+    POINT corner = {window.left, window.top};
+    ::ScreenToClient(host.dialog, &corner);
+    const int frame = (window.bottom - window.top) - visibleRows * rowHeight;
+    const int oldRatioLeft = host.init.ratioLeft, width = window.right - window.left;
+    struct Case { int rows, extraHeight, extraWidth, range; } cases[] = {
+        {20, 0, 60, 10}, {12, rowHeight / 2, 0, 18}, {30, 0, 0, 0}, {40, 0, 0, 0}, {3, 0, -20, 27},
+    };
+    for (const Case &c : cases) {
+        std::string name = std::to_string(c.rows) + " rows";
+        ::MoveWindow(list, corner.x, corner.y, width + c.extraWidth, c.rows * rowHeight + c.extraHeight + frame, TRUE);
+        int lo = -1, hi = -1;
+        ::GetScrollRange(list, SB_VERT, &lo, &hi);
+        EXPECT_EQ(c.range, hi) << name;
+        EXPECT_EQ(oldRatioLeft + c.extraWidth, host.init.ratioLeft) << name;
+        Bitmap32 image = qwintest::CaptureClient(list);
+        int shown = std::min(c.rows, 30);
+        char last[8];
+        snprintf(last, sizeof last, "%3d", Top() + shown);
+        EXPECT_TRUE(ShowsText(image, Band(shown - 1, 0, formulaLeft), 10, last)) << name;
+        EXPECT_EQ(BLACK, image.At(ratioLeft + c.extraWidth, 2)) << name << ": the ratio divider moved";
+    }
+    // Row 10 open on the tenth screen row, then the list made 3 rows high.
+    ::MoveWindow(list, corner.x, corner.y, width, 12 * rowHeight + frame, TRUE);
+    Send(WM_VSCROLL, SB_TOP);
+    Click(9, 1);
+    Type("NaCl");
+    ::MoveWindow(list, corner.x, corner.y, width, 3 * rowHeight + frame, TRUE);
+    EXPECT_EQ("10:F", OpenCell());
+    ::SetFocus(host.product);
+    qwintest::PumpMessages();
+    EXPECT_EQ("NaCl", Formula(9));
+    Bitmap32 image = qwintest::CaptureClient(list);
+    image.SavePng(qwintest::ArtifactPath("ledra-resized.png"));
+    EXPECT_TRUE(ShowsText(image, Band(9 - Top(), ratioLeft + 1, image.Width()), ratioLeft + 2, "1"))
+        << "a new row's ratio once the row is left";
+}
+
+// A formula longer than its cell is kept whole when the cell is opened and
+// left, and shows the cut mark at the column edge; a ratio longer than its
+// cell is taken whole too.
+TEST_F(LedraViewTest, LongFormulaIsKeptWholeAndMarkedWhereCut) {
+    std::string formula;
+    while (formula.size() < 60) formula += "La0.6Sr0.4CoO3";
+    formula.resize(60);
+    SetRow(0, formula.c_str(), 1.0, 0);
+    Click(0, 1);
+    Key(VK_HOME);
+    Key(VK_DELETE);
+    Type(formula);
+    ::SetFocus(host.product);
+    qwintest::PumpMessages();
+    EXPECT_EQ(formula, Formula(0));
+    Bitmap32 image = qwintest::CaptureClient(list);
+    EXPECT_GT(Count(image, Band(0, ratioLeft - 5, ratioLeft), BLACK), 4) << "no mark at the cut";
+    EXPECT_EQ(0, Count(image, Band(1, formulaLeft + 1, ratioLeft), BACK, false));
+    Click(0, 2);
+    Type("0.12345678901234567891");
+    ::SetFocus(host.product);
+    qwintest::PumpMessages();
+    EXPECT_EQ(0.12345678901234567891, Ratio(0));
+}
+
+// Rows lower than the formula font with its subscripts (as a smaller dialog
+// font makes them): the counts stay inside their rows, the letters are not
+// cut at the top, and every grid line under a formula stays whole.
+TEST(LedraLowRows, SubscriptsStayInsideTheirRows) {
+    ledratest::Calls() = ledratest::Callbacks();
+    ledratest::LedraHost host;
+    host.FillRecord();
+    vexiltest::Layout layout = vexiltest::Measure("Fe2O3", host.vexilInit);
+    const int rowHeight = layout.caretBottom - 1;
+    host.init.rowHeight = rowHeight;
+    ASSERT_EQ(0, host.Initialise());
+    for (int row = 0; row < 4; ++row) {
+        double ratio = 1.0;
+        CString formula("Fe2O3");
+        ::SendMessageA(host.list, LDM_SETFORMULA, row, reinterpret_cast<LPARAM>(&formula));
+        ::SendMessageA(host.list, LDM_SETRATIO, row, reinterpret_cast<LPARAM>(&ratio));
+    }
+    ::InvalidateRect(host.list, nullptr, TRUE);
+    Bitmap32 image = qwintest::CaptureClient(host.list);
+    image.SavePng(qwintest::ArtifactPath("ledra-low-rows.png"));
+    RECT client;
+    ::GetClientRect(host.list, &client);
+    POINT origin = {0, 0};
+    ::ClientToScreen(host.list, &origin);
+    RECT window;
+    ::GetWindowRect(host.list, &window);
+    const int formulaLeft = host.init.formulaLeft - (origin.x - window.left);
+    const int ratioLeft = host.init.ratioLeft - (origin.x - window.left);
+    for (int row = 1; row <= 3; ++row)
+        for (int x = formulaLeft; x < ratioLeft; ++x)
+            ASSERT_EQ(BLACK, image.At(x, row * rowHeight)) << "line under row " << row << " at " << x;
+    int firstInk = -1;  // the highest ink of the letters in the first row
+    for (int y = 0; y < rowHeight && firstInk < 0; ++y)
+        for (int x = formulaLeft + 2; x < ratioLeft - 1; ++x)
+            if (image.At(x, y) != BACK) {
+                firstInk = y;
+                break;
+            }
+    EXPECT_GT(firstInk, 1) << "the letters are cut at the top of the row";
+    ledratest::Calls().closing = 1;
 }
 
 // The screenshot: a Fixed row, an undetermined one, a long formula, an open ratio cell.

@@ -70,12 +70,16 @@ TEST_F(VexilTest, LimitsKeepWithinThe256Cells) {
         EXPECT_EQ(1, Send(EM_LIMITTEXT, asked));
         EXPECT_EQ(256, Send(EM_GETLIMITTEXT)) << asked;
     }
-    EXPECT_EQ(0, SetText(std::string(300, '1').c_str()));
-    EXPECT_EQ(256, Send(WM_GETTEXTLENGTH));
+    // Nothing is cut to fit: a text or replacement beyond the limit is refused whole.
+    EXPECT_EQ(1, SetText(std::string(257, '1').c_str()));
+    EXPECT_EQ(0, Send(WM_GETTEXTLENGTH));
+    EXPECT_EQ(0, SetText(std::string(256, '1').c_str()));
     ::SetFocus(edit);
     Type("1");
     Send(EM_SETSEL, 0, 9);
-    EXPECT_EQ(0, Send(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("22222222222222222222")));
+    EXPECT_EQ(1, Send(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("22222222222")));
+    EXPECT_EQ(std::string(256, '1'), Text());
+    EXPECT_EQ(0, Send(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("2222222222")));
     EXPECT_EQ(std::string(10, '2') + std::string(246, '1'), Text());
     SetText("Fe2O3");
     EXPECT_EQ(0, Send(EM_LIMITTEXT, 4)) << "below the length";
@@ -204,9 +208,11 @@ TEST_F(VexilTest, ClipboardMessages) {
     Send(EM_SETSEL, 0, 0);
     EXPECT_EQ(0, Send(WM_PASTE)) << "pasting replaces the selection";
     EXPECT_EQ("2O3e", Text());
+    const std::string tooLong(255, 'C');  // "Ba" and this exceed the 256 characters
     struct Paste { const char *clipboard; LRESULT result; const char *text; } pastes[] = {
-        {"Fe2(SO4)3", 0, "BaFe2(SO4)3"}, {"Fe2(SO4)3\r\n", 1, "Ba"}, {" O ", 0, "BaO"}, {"   ", 1, "Ba"},
-        {"", 1, "Ba"},
+        {"Fe2(SO4)3", 0, "BaFe2(SO4)3"}, {"Fe2(SO4)3\r\n", 0, "BaFe2(SO4)3"}, {"\tO \r\n", 0, "BaO"},
+        {"Fe\r\nO", 1, "Ba"}, {"   ", 1, "Ba"}, {"\r\n", 1, "Ba"}, {"", 1, "Ba"},
+        {tooLong.c_str(), 1, "Ba"},
     };
     for (const Paste &p : pastes) {
         SetText("Ba");

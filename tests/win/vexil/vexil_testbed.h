@@ -124,9 +124,9 @@ protected:
     std::string Selection() const { return SelectionOf(edit); }
     LRESULT Modified() const { return Send(VXM_GETMODIFY); }
     void Key(UINT vk, unsigned modifiers = 0) const { qwintest::SendKeyDown(edit, vk, modifiers); }
-    // Types letters (capitals with Shift) and digits with WM_KEYDOWN.
-    void Type(const std::string &formula) const {
-        for (char c : formula) Key(c >= 'a' ? c - 'a' + 'A' : c, c >= 'A' && c <= 'Z' ? qwintest::kShift : 0u);
+    // Types characters as TranslateMessage delivers them: WM_CHAR.
+    void Type(const std::string &text) const {
+        for (char c : text) Send(WM_CHAR, static_cast<unsigned char>(c), 1);
     }
     static int CaretX() {
         POINT p = {-100, -100};

@@ -87,35 +87,24 @@ TEST_F(VexilTest, SelectionIsDrawnInTheHighlightColours) {
     EXPECT_EQ(0, qwintest::CaptureClient(edit).CountColor(::GetSysColor(COLOR_HIGHLIGHT)));
 }
 
-// A character refused for width after deleting the selection still repaints the shorter text.
-TEST_F(VexilTest, RefusalForWidthAfterDeletingTheSelectionRepaints) {
-    Layout w = Measure("W1", init);
-    int wW = w.edges[1] - w.edges[0], w1 = w.edges[2] - w.edges[1];
-    ASSERT_GT(wW, w1 + 1);
-    Recreate(init.leftMargin + 4 * wW + w1 + 1 + init.rightMargin, init);  // room for WWWW1, not WWWWW
-    ASSERT_EQ(0, SetText("WWWW1"));
-    ASSERT_EQ("WWWW1", Text());
-    ::SetFocus(edit);
-    Key(VK_LEFT, kShift);
-    Key('W', kShift);
-    EXPECT_EQ("WWWW", Text());
-    Bitmap32 shown = qwintest::CaptureClient(edit);
-    EXPECT_EQ(-1, InkRows(shown, Measure("WWWW", init).edges[4] + 1, shown.Width()).first) << "the 1 is still shown";
-}
-
 VexilDraw Request(const char *text, int length, int right) { return {text, length, 10, 0, right, 0, WHITE}; }
 
 // VXM_DRAWFORMULA draws only whole characters ending left of the limit, and no
-// non-formula text; it gives the caller's DC back with its font and colours.
+// non-formula text; a cut formula gets a mark in the text colour in the last 4
+// pixels before the limit, with the characters ending a pixel before the mark;
+// the caller's DC comes back with its font and colours.
 TEST_F(VexilTest, DrawFormulaCutsAtTheRightLimit) {
     const char *text = "Ba(NO3)2";
     VexilInit at10 = init;
     at10.leftMargin = 10;
     const std::vector<int> e = Measure(text, at10).edges;
-    struct Case { VexilDraw request; LRESULT drawn; } cases[] = {
-        {Request(text, 8, e[3] - 1), 2}, {Request(text, 8, e[3]), 3},  {Request(text, 8, e[1] - 1), 0},
-        {Request(text, 8, 1000), 8},     {Request(text, 5, 1000), 5},  {Request(text, -2, 1000), 0},
-        {Request("Ba 2", 4, 1000), 0},   {Request("Ba\xb2", 3, 1000), 0}, {Request("Ba\0" "2", 4, 1000), 0},
+    struct Case { VexilDraw request; LRESULT drawn; bool marked; } cases[] = {
+        {Request(text, 8, e[3] + 4), 2, true}, {Request(text, 8, e[3] + 5), 3, true},
+        {Request(text, 8, e[1] + 4), 0, true}, {Request(text, 8, 1000), 8, false},
+        {Request(text, 8, e[8]), 8, false},
+        {Request(text, 5, 1000), 5, false},    {Request(text, -2, 1000), 0, false},
+        {Request("Ba 2", 4, 1000), 0, false},  {Request("Ba\xb2", 3, 1000), 0, false},
+        {Request("Ba\0" "2", 4, 1000), 0, false},
     };
     for (const Case &c : cases) {
         LRESULT result = -1;
@@ -131,36 +120,50 @@ TEST_F(VexilTest, DrawFormulaCutsAtTheRightLimit) {
             EXPECT_EQ(RGB(4, 5, 6), dc.GetBkColor()) << name;
         });
         EXPECT_EQ(c.drawn, result) << name;
-        EXPECT_EQ(-1, InkRows(image, e[c.drawn], 320).first) << name << ": ink past the last whole character";
+        int blankTo = c.marked ? c.request.right - 4 : 320;
+        EXPECT_EQ(-1, InkRows(image, e[c.drawn], blankTo).first) << name << ": ink past the last whole character";
+        if (c.marked) {
+            EXPECT_EQ(-1, InkRows(image, c.request.right + 1, 320).first) << name << ": ink past the limit";
+            EXPECT_GE(InkRows(image, blankTo, c.request.right + 1).first, 0) << name << ": no cut mark";
+        }
         if (c.drawn > 0) {
             EXPECT_GE(InkRows(image, e[c.drawn - 1], e[c.drawn]).first, 0) << name << ": last character missing";
         }
     }
 }
 
-struct KeyPress { UINT vk; unsigned modifiers; };
+// One keystroke: WM_KEYDOWN of vk with modifiers, or (vk 0) WM_CHAR of ch.
+struct KeyPress { UINT vk; unsigned modifiers; char ch; };
+KeyPress Down(UINT vk, unsigned modifiers = 0) { return {vk, modifiers, 0}; }
+KeyPress Char(char ch) { return {0, 0, ch}; }
 
-// Keys type formula characters only, move, select and delete.
+// Characters come from WM_CHAR only (key downs type nothing, so a real
+// keystroke never types twice); keys move, select and delete.
 TEST_F(VexilTest, Keyboard) {
     struct Case { const char *start; std::vector<KeyPress> keys; const char *text, *selection; } cases[] = {
-        {"", {{'F', kShift}, {'E', 0}, {'2', 0}}, "Fe2", "none"},
-        {"", {{'9', kShift}, {VK_NUMPAD1, 0}, {VK_NUMPAD0, kShift}, {VK_DECIMAL, 0}, {VK_OEM_PERIOD, 0}}, "(1)..",
-         "none"},
-        {"", {{'A', kControl}, {'A', kAlt}, {'1', kShift}, {VK_OEM_PERIOD, kShift}, {VK_NUMPAD5, kShift},
-              {VK_SPACE, 0}, {VK_OEM_PLUS, 0}, {'J', kShift | kControl}}, "", "none"},
-        {"aO", {{VK_HOME, 0}, {'N', kShift}}, "NaO", "none"},
-        {"bc", {{VK_LEFT, kControl}, {'A', 0}, {VK_RIGHT, kControl}, {'D', 0}}, "abcd", "none"},
-        {"abcd", {{VK_LEFT, kShift}, {VK_LEFT, kShift}}, "abcd", "2..3"},
-        {"abcd", {{VK_LEFT, kShift}, {VK_LEFT, kShift}, {'X', kShift}}, "abX", "none"},
-        {"abcd", {{VK_LEFT, kShift}, {VK_LEFT, kShift}, {VK_LEFT, 0}, {'X', kShift}}, "abXcd", "none"},
-        {"abcd", {{VK_HOME, 0}, {VK_RIGHT, kShift}, {VK_RIGHT, 0}, {'X', kShift}}, "aXbcd", "none"},
-        {"abc", {{VK_BACK, 0}, {VK_HOME, 0}, {VK_DELETE, 0}, {VK_BACK, 0}}, "b", "none"},
-        {"abcd", {{VK_HOME, 0}, {VK_RIGHT, kShift}, {VK_BACK, 0}}, "bcd", "none"},
+        {"", {Char('F'), Char('e'), Char('2'), Char('('), Char('.'), Char(')')}, "Fe2(.)", "none"},
+        {"", {Down('A'), Down('9', kShift), Down('0', kShift), Down(VK_NUMPAD1), Down(VK_OEM_PERIOD),
+              Down(VK_DECIMAL), Down('J', kShift | kControl)}, "", "none"},
+        {"", {Char('C'), Down(VK_DECIMAL), Char(','), Char('5'), Down(VK_SEPARATOR), Char(','), Char('1'),
+              Down(VK_OEM_COMMA), Char(',')}, "C.5.1", "none"},
+        {"", {Char('*'), Char('+'), Char(' '), Char('\x03'), Char('\r'), Char('\t'), Char('\x1b'), Char('\xe4'),
+              Char('\xb2'), Char(',')}, "", "none"},
+        {"aO", {Down(VK_HOME), Char('N')}, "NaO", "none"},
+        {"bc", {Down(VK_LEFT, kControl), Char('a'), Down(VK_RIGHT, kControl), Char('d')}, "abcd", "none"},
+        {"abcd", {Down(VK_LEFT, kShift), Down(VK_LEFT, kShift)}, "abcd", "2..3"},
+        {"abcd", {Down(VK_LEFT, kShift), Down(VK_LEFT, kShift), Char('X')}, "abX", "none"},
+        {"abcd", {Down(VK_LEFT, kShift), Down(VK_LEFT, kShift), Down(VK_LEFT), Char('X')}, "abXcd", "none"},
+        {"abcd", {Down(VK_HOME), Down(VK_RIGHT, kShift), Down(VK_RIGHT), Char('X')}, "aXbcd", "none"},
+        {"abc", {Down(VK_BACK), Down(VK_HOME), Down(VK_DELETE), Down(VK_BACK)}, "b", "none"},
+        {"abcd", {Down(VK_HOME), Down(VK_RIGHT, kShift), Down(VK_BACK)}, "bcd", "none"},
     };
     ::SetFocus(edit);
     for (const Case &c : cases) {
         SetText(c.start);
-        for (const KeyPress &k : c.keys) Key(k.vk, k.modifiers);
+        for (const KeyPress &k : c.keys) {
+            if (k.vk) Key(k.vk, k.modifiers);
+            else Send(WM_CHAR, static_cast<unsigned char>(k.ch), 1);
+        }
         EXPECT_EQ(c.text, Text()) << "from '" << c.start << "'";
         EXPECT_EQ(c.selection, Selection()) << "from '" << c.start << "'";
     }
@@ -293,15 +296,78 @@ TEST_F(VexilTest, ModifiedFlagMarksEveryEditAndOnlyEdits) {
     }
 }
 
-// The list creates its editor 100 pixels wide and moves it over the cell: typing uses the new width.
-TEST_F(VexilTest, TypingAfterAResizeUsesTheNewWidth) {
+// A formula wider than the field scrolls sideways: every character is kept,
+// the caret stays in the field, the picture is the whole text's picture
+// shifted by the scroll, and a press selects by what is shown.
+TEST_F(VexilTest, LongFormulaScrollsSideways) {
     Recreate(100, init);
-    const std::string formula = "Na2SO4K2SO4Na2SO4";
-    ASSERT_GT(Measure(formula, init).edges.back(), 100);
-    ::MoveWindow(edit, 10, 10, 400, 30, TRUE);
+    std::string formula;
+    for (int i = 0; i < 16; ++i) formula += "H2O";
+    const std::vector<int> e = Measure(formula, init).edges;
     ::SetFocus(edit);
     Type(formula);
-    EXPECT_EQ(formula, Text());
+    ASSERT_EQ(formula, Text());
+    struct Case { std::vector<KeyPress> keys; int position; } cases[] = {
+        {{}, 48}, {{Down(VK_HOME)}, 0}, {{Down(VK_RIGHT), Down(VK_RIGHT)}, 2}, {{Down(VK_END)}, 48},
+        {{Down(VK_LEFT, kControl)}, 0}, {{Down(VK_RIGHT, kControl), Down(VK_BACK), Down(VK_BACK)}, 46},
+    };
+    for (const Case &c : cases) {
+        for (const KeyPress &k : c.keys) Key(k.vk, k.modifiers);
+        int x = CaretX(), scroll = e[c.position] - x;
+        std::string name = "caret at " + std::to_string(c.position);
+        EXPECT_GE(x, init.leftMargin) << name;
+        EXPECT_LE(x, 100 - init.rightMargin - 1) << name;
+        EXPECT_GE(scroll, 0) << name;
+        VexilInit shifted = init;
+        shifted.leftMargin -= scroll;
+        std::string text = Text();
+        ::HideCaret(edit);
+        Bitmap32 image = qwintest::CaptureClient(edit);
+        ::ShowCaret(edit);
+        EXPECT_TRUE(Reference(image, text, shifted, 0, 0).Pixels() == image.Pixels()) << name;
+        // A press at the shown place of a character's left edge puts the caret before it.
+        int target = c.position > 0 ? c.position - 1 : 1;
+        Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(e[target] - scroll + 1, 5));
+        Send(WM_LBUTTONUP, 0, MAKELPARAM(e[target] - scroll + 1, 5));
+        EXPECT_EQ(e[target] - scroll, CaretX()) << name;
+        Key(VK_HOME);  // back to where the case left the caret
+        for (int i = 0; i < c.position; ++i) Key(VK_RIGHT);
+    }
+    EXPECT_EQ(formula.substr(0, 46), Text());
+    // Made wide enough for the whole text (as the main window does when it is
+    // enlarged), the field shows it all from the left margin again.
+    SetText(formula.substr(0, 30).c_str());
+    ASSERT_LT(CaretX(), e[30]) << "scrolled before widening";
+    ::MoveWindow(edit, 10, 10, e[30] + init.rightMargin + 2, 30, TRUE);
+    ::HideCaret(edit);
+    Bitmap32 wide = qwintest::CaptureClient(edit);
+    EXPECT_TRUE(Reference(wide, Text(), init, 0, 0).Pixels() == wide.Pixels()) << "scrolled after widening";
+}
+
+// A field lower than the letters and their subscripts moves the text up, so
+// the digits stay whole inside (their foot as far below the letters' as in a
+// roomy field); a field of room enough keeps the given top.
+TEST_F(VexilTest, SubscriptsStayInsideALowField) {
+    const Layout layout = Measure("Fe2", init);
+    const int room = layout.caretBottom;
+    int drop = -1;  // the 2's foot below the F's, in the roomy field
+    for (int height : {room + 4, room, room - 3}) {
+        edit = host.CreateChild(VEXIL_CLASS_NAME, "", 0, 10, 60, 200, height, 1002);
+        ASSERT_EQ(0, Send(VXM_INITIALIZE, reinterpret_cast<WPARAM>(&init)));
+        SetText("Fe2Cu");
+        Bitmap32 image = qwintest::CaptureClient(edit);
+        std::pair<int, int> two = InkRows(image, layout.edges[2] + 1, layout.edges[3] - 1);
+        std::pair<int, int> f = InkRows(image, layout.edges[0] + 1, layout.edges[1] - 1);
+        ASSERT_GE(two.first, 0) << height;
+        if (drop < 0) drop = two.second - f.second;
+        EXPECT_EQ(drop, two.second - f.second) << "the 2 is cut at the bottom of a field " << height << " high";
+        EXPECT_GT(f.first, 0) << "the F is cut at the top of a field " << height << " high";
+        if (height >= room) {
+            EXPECT_EQ(layout.baseline - 1, f.second) << "moved although the field had room, height " << height;
+        }
+        ::DestroyWindow(edit);
+    }
+    edit = nullptr;
 }
 
 // Dragging from right to left selects backwards; a double click selects everything.
