@@ -61,8 +61,9 @@ int PrepareAndRunCalculation(CalcEntrySource &source, bool autoRatio, CReaction 
                              CString *why = nullptr);
 
 // The Calculate command: checks the amount and the product ratio, lets the
-// user choose the elements when autoRatio is set, calculates, warns of
-// negative ratios and writes the report; the element selection returns to
+// user choose the elements when autoRatio is set, calculates, checks the
+// sheet on its own (CheckSheet: refused with "Failed to generate output."
+// and the reason), warns of negative ratios and writes the report; the element selection returns to
 // its defaults afterwards when *resetSelection is nonzero. 0 when a report
 // was written, 1 otherwise (the message shown).
 int CalculateCommand(CalcEntrySource &source, bool autoRatio, int *resetSelection);

@@ -139,14 +139,19 @@ struct RecipeGenerator {
     }
 };
 
+// The test element table (H to Au) and the process-wide parser.
+void LoadElements() {
+    ASSERT_EQ(31, elementTable.Load((std::string(QUILLON_TEST_DATA) + "/chem_elements.lst").c_str()));
+    static CFormulaParser parser(LookupElement);
+    formulaParser = &parser;
+}
+
 // Thousands of recipes through the Calculate command: a sheet exactly when
 // the automatic materials are independent in the metals of the product (the
 // ones balanced), with the planted ratios, molar masses and grams to 1e-9 of
 // a long double recomputation; otherwise a refusal, never a sheet.
 TEST(RecipeProperty, EverySheetMatchesAnExactRecomputation) {
-    ASSERT_EQ(31, elementTable.Load((std::string(QUILLON_TEST_DATA) + "/chem_elements.lst").c_str()));
-    static CFormulaParser parser(LookupElement);
-    formulaParser = &parser;
+    LoadElements();
     RecipeGenerator generator{std::mt19937(1234567u), {}, elementTable.Lookup("O"), elementTable.Lookup("C")};
     for (int i = 0; i < elementTable.Count(); ++i) {
         if (elementTable.metal(i)) generator.metals.push_back(i);
@@ -238,6 +243,31 @@ TEST(RecipeProperty, EverySheetMatchesAnExactRecomputation) {
     EXPECT_EQ(0, failures);
     EXPECT_GT(sheets, cases / 4);
     EXPECT_GT(refusedDependent, cases / 10);
+}
+
+// Numbers past the range of a double never reach a sheet, whichever route
+// they take (grams of inf, or 0 x inf).
+TEST(RecipeProperty, NoSheetWithNumbersThatAreNotFinite) {
+    const struct {
+        const char *fault;
+        double productRatio, ratio;
+    } cases[] = {
+        {"a Fixed ratio of 1e308 weighed as inf grams", 1.0, 1e308},
+        {"a product ratio of 1e-310 with a row at 0 weighed as nan grams", 1e-310, 0.0},
+    };
+    LoadElements();
+    for (const auto &c : cases) {
+        RecipeSource source;
+        source.rows.create(ROW_CAPACITY);
+        source.rows.setFormula(0, "BaCO3");
+        source.rows.setFixed(0, 1);
+        source.rows.setRatio(0, c.ratio);
+        source.product = "BaTiO3";
+        source.productRatio = c.productRatio;
+        EXPECT_EQ(1, CalculateCommand(source, false, nullptr)) << c.fault;
+        EXPECT_FALSE(source.written) << c.fault;
+        EXPECT_FALSE(source.message.empty()) << c.fault;
+    }
 }
 
 }  // namespace
