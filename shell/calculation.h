@@ -43,6 +43,9 @@ public:
     virtual void WriteReport(const CReaction &reaction, double amount) = 0;
     // The rows may have changed (normalised, solved): show them again.
     virtual void RowsChanged() {}
+    // The first used row whose ratio is undetermined ("?"): its number from
+    // 1 and *formula, or 0 when every used row has a ratio.
+    virtual int UndeterminedRow(CString * /*formula*/) { return 0; }
 };
 
 // Builds the reaction from the product fields and the used rows (which the
@@ -52,11 +55,13 @@ public:
 int PrepareCalculation(CalcEntrySource &source, CReaction **reaction);
 
 // Preparation and RunCalculation. 0 with *reaction ready for the report, 1
-// preparation failed, 2 ratios not determined, 3 calculation failed.
+// preparation failed, 2 ratios not determined (the Unfixed rows are then
+// marked "?"), 3 calculation failed.
 int PrepareAndRunCalculation(CalcEntrySource &source, bool autoRatio, CReaction **reaction);
 
 // The Calculate command: checks the amount and the product ratio, lets the
-// user choose the elements when autoRatio is set, calculates, warns of
+// user choose the elements when autoRatio is set (without it, a row whose
+// ratio is "?" is refused), calculates, warns of
 // negative ratios and writes the report; the element selection returns to
 // its defaults afterwards when *resetSelection is nonzero. 0 when a report
 // was written, 1 otherwise (the message shown).

@@ -21,6 +21,10 @@
 
 namespace qdriver {
 
+// The main window's title: "Quillon" until the entry names itself
+// ("Untitled - Quillon", "entry.QSF* - Quillon").
+bool IsMainTitle(const std::string &title);
+
 // The folder holding the test program (and the build's deliverables).
 std::string BinFolder();
 
