@@ -698,7 +698,8 @@ std::string FirstUnknownSymbol(const char *text, SymbolLookup lookup) {
         }
         char symbol[4] = {*p++, 0, 0, 0};
         for (int length = 1; length < 3 && *p >= 'a' && *p <= 'z';) symbol[length++] = *p++;
-        if (lookup(symbol) < 0) return symbol;
+        int element = lookup(symbol);
+        if (element < 0 || element >= MAX_ELEMENTS) return symbol;
     }
     return std::string();
 }

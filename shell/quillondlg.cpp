@@ -178,6 +178,7 @@ LRESULT CQuillonDlg::OnDeferredInit(WPARAM, LPARAM) {
     GetDlgItem(IDC_LIST)->SendMessage(LDM_INITIALIZE, reinterpret_cast<WPARAM>(this),
                                       reinterpret_cast<LPARAM>(ledraInit));
     LayOutOverColumns();
+    baseListHeight = GetControlRectInParent(IDC_LIST).Height();  // whole rows, as the list made it
     ApplyStoredHeight();
     EntryKept(nullptr);
     ::SetTimer(m_hWnd, IDT_ENTRY_CHANGED, 250, nullptr);
@@ -349,7 +350,9 @@ void CQuillonDlg::OnDestroy() {
 
 void CQuillonDlg::OnCalculate() {
     ::MessageBeep(MB_ICONASTERISK);
-    CalculateCommand(*this, IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED, &resetSelectionAfterCalc);
+    solvingRatios = IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED;
+    CalculateCommand(*this, solvingRatios, &resetSelectionAfterCalc);
+    solvingRatios = false;
 }
 
 // Clear and New: a new, untitled entry (after asking when the entry has changed).
@@ -363,7 +366,11 @@ void CQuillonDlg::OnClear() {
     EntryKept(nullptr);
 }
 
-void CQuillonDlg::OnAutoRatio() { AutoRatioCommand(*this); }
+void CQuillonDlg::OnAutoRatio() {
+    solvingRatios = true;
+    AutoRatioCommand(*this);
+    solvingRatios = false;
+}
 
 int CQuillonDlg::PrepareReaction(CReaction **reaction) { return PrepareCalculation(*this, reaction); }
 
@@ -383,7 +390,12 @@ int CQuillonDlg::ReadProductRatio(double *ratio) {
 
 int CQuillonDlg::ReadAmount(double *amount) { return ReadNumberField(GetDlgItem(IDC_AMOUNT), amount); }
 
+// The solver takes the Unfixed rows at ratio 1, as the list's collection
+// leaves them, and overwrites them (or marks them "?"); without it the
+// ratios shown are the ones weighed.
 int CQuillonDlg::GetRows(int count, LedraRowList *list) {
+    if (solvingRatios)
+        return (int)GetDlgItem(IDC_LIST)->SendMessage(LDM_GETROWS, (WPARAM)count, reinterpret_cast<LPARAM>(list));
     return (int)SendKeepingRatios(LDM_GETROWS, (WPARAM)count, reinterpret_cast<LPARAM>(list));
 }
 
@@ -462,7 +474,6 @@ void CQuillonDlg::RecordLayout() {
     baseHeight = window.Height();
     baseClientHeight = client.Height();
     CRect list = GetControlRectInParent(IDC_LIST);
-    baseListHeight = list.Height();
     belowList.clear();
     for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
         CRect rect;
@@ -495,14 +506,16 @@ LRESULT CQuillonDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam) {
     return 0;
 }
 
-// The list takes the extra height; what lies under it keeps its distance
-// from the bottom edge.
+// The list takes the extra height in whole rows; what lies under it keeps
+// its distance from the bottom edge.
 void CQuillonDlg::OnSize(UINT type, int, int cy) {
     Default();
-    if (type == SIZE_MINIMIZED || baseClientHeight == 0 || GetDlgItem(IDC_LIST) == nullptr) return;
+    if (type == SIZE_MINIMIZED || baseListHeight == 0 || ledraInit == nullptr || ledraInit->rowHeight <= 0) return;
     int grow = cy > baseClientHeight ? cy - baseClientHeight : 0;
     CRect list = GetControlRectInParent(IDC_LIST);
-    GetDlgItem(IDC_LIST)->MoveWindow(list.left, list.top, list.Width(), baseListHeight + grow, TRUE);
+    int rows = grow / ledraInit->rowHeight;
+    GetDlgItem(IDC_LIST)->MoveWindow(list.left, list.top, list.Width(), baseListHeight + rows * ledraInit->rowHeight,
+                                     TRUE);
     for (const auto &control : belowList) {
         CRect rect;
         ::GetWindowRect(control.first, &rect);

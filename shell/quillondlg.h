@@ -141,8 +141,10 @@ private:
     LRESULT SendKeepingRatios(UINT message, WPARAM wParam, LPARAM lParam);
     void ReadEntry(DialogEntry &entry);
     void ShowEntry(const DialogEntry &entry);
+    bool solvingRatios = false;  // a command that determines the Unfixed ratios is running
     DialogEntry keptEntry;  // as last saved, opened, cleared or started
     CString entryName;      // the file's name, empty for a new entry
+    bool entryReady = false;  // the controls are initialised and the entry kept once
 
     // Enlarging the window: the list takes the extra height, the controls
     // below it move down with the bottom edge.

@@ -127,12 +127,14 @@ void CQuillonDlg::ShowEntry(const DialogEntry &entry) {
 }
 
 bool CQuillonDlg::EntryChanged() {
+    if (!entryReady) return false;
     DialogEntry now;
     ReadEntry(now);
     return !SameEntry(now, keptEntry);
 }
 
 void CQuillonDlg::EntryKept(const char *path) {
+    entryReady = true;
     ReadEntry(keptEntry);
     if (path == nullptr) {
         entryName.Empty();
@@ -159,6 +161,7 @@ void CQuillonDlg::UpdateTitle() {
 // changed, "Save changes?": Yes saves (and a save that does not happen
 // keeps the entry), No drops it, Cancel keeps it.
 bool CQuillonDlg::ConfirmDiscard() {
+    if (!entryReady) return true;  // start-up failed: there is no entry yet
     SetFocus();
     if (!EntryChanged()) return true;
     int answer = MessageBox("Save changes?", "Quillon", MB_YESNOCANCEL | MB_ICONQUESTION);

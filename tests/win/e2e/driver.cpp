@@ -483,6 +483,15 @@ void Session::TearDown() {
     EXPECT_EQ(stray.hwnd, nullptr) << "message box left open: " << stray.text;
 }
 
+void Session::ExpectSaveQuestion(int answer) {
+    Box box = quillon.WaitBox();
+    ASSERT_NE(box.hwnd, nullptr) << "no save question";
+    EXPECT_EQ(box.text, "Save changes?");
+    EXPECT_EQ(box.caption, "Quillon");
+    EXPECT_EQ(box.icon, qwintest::BoxIcon::Question);
+    quillon.Answer(box, answer);
+}
+
 void Session::ExpectBox(const std::string &text, qwintest::BoxIcon icon) {
     Box box = quillon.WaitBox();
     ASSERT_NE(box.hwnd, nullptr) << "no message box; expected: " << text;
