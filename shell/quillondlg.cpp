@@ -212,6 +212,8 @@ void CQuillonDlg::LayOutOverColumns() {
 BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     UINT id = LOWORD(wParam);
     if (id == IDOK) return TRUE;  // Enter never closes the window
+    // A shortcut, like a menu, acts once the field or cell being edited has been left.
+    if (HIWORD(wParam) == 1 && lParam == 0) SetFocus();
     if ((id == IDC_PRODUCT_RATIO || id == IDC_LIST) && HIWORD(wParam) == LDN_AUTORATIO) {
         OnAutoRatio();
         return TRUE;

@@ -121,6 +121,7 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     EXPECT_EQ(Quillon::TextOf(::GetDlgItem(selection, IDC_CALIBRATION)), "0");
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(selection, IDOK)));
     EXPECT_EQ(::SendMessageA(::GetDlgItem(selection, IDC_RETAIN_CHANGE), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(::GetWindowLongA(::GetDlgItem(selection, IDC_SELECTION_HELP), GWL_STYLE) & WS_TABSTOP);  // read-only
     quillon.Capture(selection).SavePng(qwintest::ArtifactPath("quillon-selection.png"));
     Press(selection, IDOK);
 
