@@ -688,3 +688,18 @@ void Composition::Project(const Composition &onto) {
     result.elements = nullptr;
     result.amounts = nullptr;
 }
+
+// The first symbol lookup rejects, read as the parser reads symbols.
+std::string FirstUnknownSymbol(const char *text, SymbolLookup lookup) {
+    for (const char *p = text; p != nullptr && *p != 0;) {
+        if (*p < 'A' || *p > 'Z') {
+            ++p;
+            continue;
+        }
+        char symbol[4] = {*p++, 0, 0, 0};
+        for (int length = 1; length < 3 && *p >= 'a' && *p <= 'z';) symbol[length++] = *p++;
+        int element = lookup(symbol);
+        if (element < 0 || element >= MAX_ELEMENTS) return symbol;
+    }
+    return std::string();
+}

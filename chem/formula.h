@@ -7,6 +7,8 @@
 #ifndef QUILLON_CHEM_FORMULA_H
 #define QUILLON_CHEM_FORMULA_H
 
+#include <string>
+
 // Element amounts of one formula, elements in strictly ascending index order.
 // Owns its arrays. Never lists an amount below COMPOSITION_TOLERANCE in
 // absolute value, except where an operation says so (Project, ScaledCopy).
@@ -100,5 +102,10 @@ double MolarMass(const Composition &composition);
 
 // The one process-wide parser, created once the element table has loaded.
 extern CFormulaParser *formulaParser;
+
+// The first element symbol of text (a capital and up to two small letters)
+// that lookup does not know, such as "Xx" in "Xx2O3"; empty when every
+// symbol is known. Says which element makes a formula fail.
+std::string FirstUnknownSymbol(const char *text, SymbolLookup lookup);
 
 #endif

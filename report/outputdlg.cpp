@@ -32,7 +32,7 @@ BOOL COutputDisplayDlg::OnInitDialog() {
     ReleaseDC(dc);
     GetDlgItem(IDC_REPORT_TEXT)->SetFont(font, TRUE);
     if (LoadReportFile() > 0) return TRUE;
-    AfxMessageBox("Error occured while displaying result.", MB_OK);
+    AfxMessageBox("Error occurred while displaying result.", MB_OK);
     EndDialog(IDCANCEL);
     return TRUE;
 }
@@ -42,7 +42,7 @@ long COutputDisplayDlg::LoadReportFile() {
     if (size_t(fileName.GetLength()) >= BUFFER_SIZE) return 0;
     std::FILE *file = std::fopen(fileName, "r");
     if (file == nullptr) {
-        AfxMessageBox("Error occured while displaying output.", MB_OK);
+        AfxMessageBox("Error occurred while displaying output.", MB_OK);
         return 0;
     }
     CWnd *edit = GetDlgItem(IDC_REPORT_TEXT);
@@ -59,7 +59,10 @@ long COutputDisplayDlg::LoadReportFile() {
     }
     bool failed = std::ferror(file) != 0;
     std::fclose(file);
-    if (failed) AfxMessageBox("Error occured while displaying output.", MB_OK);
+    // The sheet opens at its top, not where the last chunk went in.
+    edit->SendMessage(EM_SETSEL, 0, 0);
+    edit->SendMessage(WM_VSCROLL, SB_TOP, 0);
+    if (failed) AfxMessageBox("Error occurred while displaying output.", MB_OK);
     return total;
 }
 
@@ -86,7 +89,7 @@ int CQuillonDlg::WriteDefaultReport(const CReaction &reaction, double amount) {
     CString name = ReportFileName(moduleDir, reportExtension, now);
     std::FILE *file = std::fopen(name, "a");
     if (file == nullptr) {
-        MessageBox("File I/O occured while producing output.");
+        MessageBox("A file error occurred while producing output.");
         return 1;
     }
     CString sampleId;
@@ -106,12 +109,20 @@ int CQuillonDlg::DeleteOldReports() {
     WIN32_FIND_DATAA found;
     HANDLE search = ::FindFirstFileA(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) return 0;
-    CString question = "There are old output files ( *." + reportExtension +
-                       " ), and they are about to be deleted.\nDo you want to go ahead and delete them?";
-    if (AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-        ::FindClose(search);
-        return 0;
-    }
+    int count = 0;
+    do {
+        ++count;
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    // No is the default: Enter must not delete a sheet written minutes ago.
+    CString question;
+    question.Format("There %s %d old output file%s ( *.%s ), and %s about to be deleted.\n"
+                    "Do you want to go ahead and delete %s?",
+                    count == 1 ? "is" : "are", count, count == 1 ? "" : "s", reportExtension.GetString(),
+                    count == 1 ? "it is" : "they are", count == 1 ? "it" : "them");
+    if (AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return 0;
+    search = ::FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
     int deleted = 0;
     do {
         if (!::DeleteFileA(moduleDir + found.cFileName)) break;

@@ -84,6 +84,7 @@ int PrepareAndRunCalculation(CalcEntrySource &source, bool autoRatio, CReaction 
         return 1;
     }
     int result = made->RunCalculation(autoRatio ? 1 : 0);
+    if (result == 1) made->MarkUndetermined();  // no ratio found must not look like one
     if (result != 0) {
         if (why != nullptr && result == 1) *why = made->SolveFailure();
         delete made;
@@ -184,6 +185,16 @@ int CalculateCommand(CalcEntrySource &source, bool autoRatio, int *resetSelectio
         return 1;
     }
     if (!ProductRatioUsable(source)) return 1;
+    CString undetermined;
+    int row = autoRatio ? 0 : source.UndeterminedRow(&undetermined);
+    if (row > 0) {
+        CString text;
+        text.Format("The ratio of row %d (%s) is not determined (\"?\").\n"
+                    "Type its ratio, or check Auto-Ratio to have it determined.",
+                    row, undetermined.GetString());
+        source.ShowMessage(text, CALC_CORRECT);
+        return 1;
+    }
     if (autoRatio) {
         CString product = source.ProductFormula();
         if (product.IsEmpty()) {

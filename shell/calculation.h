@@ -46,6 +46,9 @@ public:
     // The list's row number (from 1) of a row the list handed out, or 0 when
     // it is not known (messages then count the starting materials instead).
     virtual int RowNumber(const LedraRow *) { return 0; }
+    // The first used row whose ratio is undetermined ("?"): its number from
+    // 1 and *formula, or 0 when every used row has a ratio.
+    virtual int UndeterminedRow(CString * /*formula*/) { return 0; }
 };
 
 // Builds the reaction from the product fields and the used rows (which the
@@ -55,15 +58,17 @@ public:
 int PrepareCalculation(CalcEntrySource &source, CReaction **reaction);
 
 // Preparation and RunCalculation. 0 with *reaction ready for the report, 1
-// preparation failed, 2 ratios not determined, 3 calculation failed. For 2,
-// *why (when given) receives the sentence that says why.
+// preparation failed, 2 ratios not determined (the Unfixed rows are then
+// marked "?"), 3 calculation failed. For 2, *why (when given) receives the
+// sentence that says why.
 int PrepareAndRunCalculation(CalcEntrySource &source, bool autoRatio, CReaction **reaction,
                              CString *why = nullptr);
 
 // The Calculate command: checks the amount and the product ratio, lets the
-// user choose the elements when autoRatio is set, calculates, checks the
-// sheet on its own (CheckSheet: refused with "Failed to generate output."
-// and the reason), warns of negative ratios and writes the report; the element selection returns to
+// user choose the elements when autoRatio is set (without it, a row whose
+// ratio is "?" is refused), calculates, checks the sheet on its own
+// (CheckSheet: refused with "Failed to generate output." and the reason),
+// warns of negative amounts and writes the report; the element selection returns to
 // its defaults afterwards when *resetSelection is nonzero. 0 when a report
 // was written, 1 otherwise (the message shown).
 int CalculateCommand(CalcEntrySource &source, bool autoRatio, int *resetSelection);

@@ -1,7 +1,10 @@
 #include "fields.h"
 
+#include "../chem/elements.h"
+#include "../chem/formula.h"
 #include "../common/textutil.h"
 #include "quillondlg.h"
+#include "resource.h"
 
 namespace {
 
@@ -23,6 +26,9 @@ void ReturnToField(CWnd *field) {
     }
     field->SendMessage(EM_SETSEL, 0, -1);
     field->SetFocus();
+    // A button clicked to leave the field keeps the mouse and is drawn
+    // pressed once its own click handling resumes: released after that.
+    ::PostMessageA(::GetParent(field->m_hWnd), WM_RELEASE_BUTTONS, 0, 0);
 }
 
 }  // namespace
@@ -57,7 +63,10 @@ void CProductField::OnKillFocus(CWnd *newFocus) {
     CString formula;
     GetWindowText(formula);
     if (!formula.IsEmpty() && FormulaCheckCallback(formula) == 0) {
-        MessageBox("Wrong Format for Product.", "Quillon", MB_OK | MB_ICONHAND);
+        CString text = "Wrong Format for Product.";
+        std::string unknown = FirstUnknownSymbol(formula, LookupElement);
+        if (!unknown.empty()) text += ("\n" + unknown + " is not in ATOMS.LST.").c_str();
+        MessageBox(text, "Quillon", MB_OK | MB_ICONHAND);
         ReturnToField(this);
     }
     --busy;

@@ -18,6 +18,28 @@ int FormulaCheckCallback(const char *formula) { return formulaParser->Check(form
 
 int AppClosingCallback() { return appClosing; }
 
+namespace {
+
+// Ctrl+N, Ctrl+O, Ctrl+S and F1 of the main window. The dialog manager's
+// loop knows no accelerators, so a message hook translates them for the
+// main window and its controls (never while a box or dialog above it runs).
+HHOOK acceleratorHook = nullptr;
+HACCEL accelerators = nullptr;
+HWND acceleratorWindow = nullptr;
+
+LRESULT CALLBACK TranslateShortcuts(int code, WPARAM wParam, LPARAM lParam) {
+    MSG *msg = reinterpret_cast<MSG *>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && msg != nullptr && acceleratorWindow != nullptr &&
+        (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) && ::IsWindowEnabled(acceleratorWindow) &&
+        (msg->hwnd == acceleratorWindow || ::IsChild(acceleratorWindow, msg->hwnd)) &&
+        ::TranslateAcceleratorA(acceleratorWindow, accelerators, msg)) {
+        msg->message = WM_NULL;
+    }
+    return ::CallNextHookEx(acceleratorHook, code, wParam, lParam);
+}
+
+}  // namespace
+
 BEGIN_MESSAGE_MAP(CQuillonDlg, CDialog)
     ON_WM_SYSCOMMAND()
     ON_WM_PAINT()
@@ -29,6 +51,10 @@ BEGIN_MESSAGE_MAP(CQuillonDlg, CDialog)
     ON_WM_INITMENU()
     ON_MESSAGE(WM_DEFERRED_INIT, OnDeferredInit)
     ON_MESSAGE(VXN_EDITORSIGNAL, OnEditorSignal)
+    ON_WM_SIZE()
+    ON_MESSAGE(WM_GETMINMAXINFO, OnGetMinMaxInfo)
+    ON_MESSAGE(WM_TIMER, OnTimer)
+    ON_MESSAGE(WM_RELEASE_BUTTONS, OnReleaseButtons)
 END_MESSAGE_MAP()
 
 CQuillonDlg::CQuillonDlg(CWnd *parent)
@@ -59,6 +85,10 @@ BOOL CQuillonDlg::OnInitDialog() {
     }
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
+    RecordLayout();
+    accelerators = ::LoadAcceleratorsA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    acceleratorWindow = m_hWnd;
+    acceleratorHook = ::SetWindowsHookExA(WH_GETMESSAGE, TranslateShortcuts, nullptr, ::GetCurrentThreadId());
 
     reportFontFace = "Courier New";
     formulaFontFace = "Times New Roman";
@@ -148,6 +178,10 @@ LRESULT CQuillonDlg::OnDeferredInit(WPARAM, LPARAM) {
     GetDlgItem(IDC_LIST)->SendMessage(LDM_INITIALIZE, reinterpret_cast<WPARAM>(this),
                                       reinterpret_cast<LPARAM>(ledraInit));
     LayOutOverColumns();
+    baseListHeight = GetControlRectInParent(IDC_LIST).Height();  // whole rows, as the list made it
+    ApplyStoredHeight();
+    EntryKept(nullptr);
+    ::SetTimer(m_hWnd, IDT_ENTRY_CHANGED, 250, nullptr);
     return 1;
 }
 
@@ -178,6 +212,8 @@ void CQuillonDlg::LayOutOverColumns() {
 BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     UINT id = LOWORD(wParam);
     if (id == IDOK) return TRUE;  // Enter never closes the window
+    // A shortcut, like a menu, acts once the field or cell being edited has been left.
+    if (HIWORD(wParam) == 1 && lParam == 0) SetFocus();
     if ((id == IDC_PRODUCT_RATIO || id == IDC_LIST) && HIWORD(wParam) == LDN_AUTORATIO) {
         OnAutoRatio();
         return TRUE;
@@ -187,6 +223,7 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         OnClear();
         break;
     case ID_FILE_EXIT:
+        if (!ConfirmDiscard()) break;
         appClosing = 1;
         SendMessage(WM_CLOSE);
         break;
@@ -223,8 +260,29 @@ void CQuillonDlg::OnSysCommand(UINT id, LPARAM) {
         return;
     }
     // Menu and keyboard variants of the command carry flags in the low bits.
-    if ((id & 0xFFF0) == SC_CLOSE) appClosing = 1;
+    if ((id & 0xFFF0) == SC_CLOSE) {
+        if (!ConfirmDiscard()) return;
+        appClosing = 1;
+    }
     Default();
+}
+
+// Escape, and the close box and Exit once they have asked.
+void CQuillonDlg::OnCancel() {
+    if (!appClosing && !ConfirmDiscard()) return;
+    CDialog::OnCancel();
+}
+
+// A refused field took the focus back while a button was being clicked: the
+// button lets go of the mouse and is drawn released (its click never comes).
+LRESULT CQuillonDlg::OnReleaseButtons(WPARAM, LPARAM) {
+    for (int id : {IDC_CALCULATE, IDC_CLEAR}) {
+        HWND button = ::GetDlgItem(m_hWnd, id);
+        if (button == nullptr) continue;
+        if (::GetCapture() == button) ::ReleaseCapture();
+        if (::SendMessageA(button, BM_GETSTATE, 0, 0) & BST_PUSHED) ::SendMessageA(button, BM_SETSTATE, FALSE, 0);
+    }
+    return 0;
 }
 
 // Minimised, the window shows its icon centred.
@@ -265,6 +323,10 @@ LRESULT CQuillonDlg::OnEditorSignal(WPARAM, LPARAM) {
 }
 
 void CQuillonDlg::OnDestroy() {
+    ::KillTimer(m_hWnd, IDT_ENTRY_CHANGED);
+    if (acceleratorHook != nullptr) ::UnhookWindowsHookEx(acceleratorHook);
+    acceleratorHook = nullptr;
+    acceleratorWindow = nullptr;
     Default();
     UninitializeHelp();
     WriteSettings();
@@ -290,18 +352,27 @@ void CQuillonDlg::OnDestroy() {
 
 void CQuillonDlg::OnCalculate() {
     ::MessageBeep(MB_ICONASTERISK);
-    CalculateCommand(*this, IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED, &resetSelectionAfterCalc);
+    solvingRatios = IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED;
+    CalculateCommand(*this, solvingRatios, &resetSelectionAfterCalc);
+    solvingRatios = false;
 }
 
+// Clear and New: a new, untitled entry (after asking when the entry has changed).
 void CQuillonDlg::OnClear() {
+    if (!ConfirmDiscard()) return;
     SetDlgItemText(IDC_SAMPLE_ID, "");
     GetDlgItem(IDC_PRODUCT)->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
     SetDlgItemText(IDC_PRODUCT_RATIO, "1");
     GetDlgItem(IDC_LIST)->SendMessage(LDM_RESETCONTENT);
     SetDlgItemText(IDC_AMOUNT, "");
+    EntryKept(nullptr);
 }
 
-void CQuillonDlg::OnAutoRatio() { AutoRatioCommand(*this); }
+void CQuillonDlg::OnAutoRatio() {
+    solvingRatios = true;
+    AutoRatioCommand(*this);
+    solvingRatios = false;
+}
 
 int CQuillonDlg::PrepareReaction(CReaction **reaction) { return PrepareCalculation(*this, reaction); }
 
@@ -321,11 +392,48 @@ int CQuillonDlg::ReadProductRatio(double *ratio) {
 
 int CQuillonDlg::ReadAmount(double *amount) { return ReadNumberField(GetDlgItem(IDC_AMOUNT), amount); }
 
+// The solver takes the Unfixed rows at ratio 1, as the list's collection
+// leaves them, and overwrites them (or marks them "?"); without it the
+// ratios shown are the ones weighed.
 int CQuillonDlg::GetRows(int count, LedraRowList *list) {
-    return (int)GetDlgItem(IDC_LIST)->SendMessage(LDM_GETROWS, (WPARAM)count, reinterpret_cast<LPARAM>(list));
+    if (solvingRatios)
+        return (int)GetDlgItem(IDC_LIST)->SendMessage(LDM_GETROWS, (WPARAM)count, reinterpret_cast<LPARAM>(list));
+    return (int)SendKeepingRatios(LDM_GETROWS, (WPARAM)count, reinterpret_cast<LPARAM>(list));
 }
 
-int CQuillonDlg::GetUnfixedCount() { return (int)GetDlgItem(IDC_LIST)->SendMessage(LDM_GETUNFIXEDCOUNT); }
+int CQuillonDlg::GetUnfixedCount() { return (int)SendKeepingRatios(LDM_GETUNFIXEDCOUNT, 0, 0); }
+
+// The list's collection of used rows sets every Unfixed ratio to 1 (and
+// makes a "?" row Unfixed). The ratios are read first and written back into
+// the list's rows before anything uses them: a typed ratio stays what the
+// calculation uses and what the list shows, "?" stays "?".
+LRESULT CQuillonDlg::SendKeepingRatios(UINT message, WPARAM wParam, LPARAM lParam) {
+    CWnd *list = GetDlgItem(IDC_LIST);
+    int capacity = (int)list->SendMessage(LDM_GETCAPACITY);
+    std::vector<double> shown(capacity > 0 ? size_t(capacity) : 0, 0.0);
+    for (int i = 0; i < capacity; ++i) {
+        const LedraRow *row = reinterpret_cast<const LedraRow *>(list->SendMessage(LDM_GETROW, i));
+        if (row != nullptr) shown[size_t(i)] = row->ratio;
+    }
+    LRESULT result = list->SendMessage(message, wParam, lParam);
+    for (int i = 0; i < capacity; ++i) {
+        LedraRow *row = reinterpret_cast<LedraRow *>(list->SendMessage(LDM_GETROW, i));
+        if (row != nullptr && !row->formula.IsEmpty()) row->ratio = shown[size_t(i)];
+    }
+    return result;
+}
+
+int CQuillonDlg::UndeterminedRow(CString *formula) {
+    CWnd *list = GetDlgItem(IDC_LIST);
+    int capacity = (int)list->SendMessage(LDM_GETCAPACITY);
+    for (int i = 0; i < capacity; ++i) {
+        const LedraRow *row = reinterpret_cast<const LedraRow *>(list->SendMessage(LDM_GETROW, i));
+        if (row == nullptr || row->formula.IsEmpty() || row->ratio > UNDETERMINED_RATIO) continue;
+        *formula = row->formula;
+        return i + 1;
+    }
+    return 0;
+}
 
 bool CQuillonDlg::ChooseElements(const CString &product, int unfixedCount, int *resetFlag) {
     CAtomSelectionDlg selection;
@@ -354,3 +462,72 @@ void CQuillonDlg::WriteReport(const CReaction &reaction, double amount) {
 }
 
 void CQuillonDlg::RowsChanged() { GetDlgItem(IDC_LIST)->InvalidateRect(nullptr, TRUE); }
+
+// ---------------------------------------------------------------------------
+// The window enlarged
+
+// The template's layout: the smallest size, and the controls under the list
+// that move down when the window grows.
+void CQuillonDlg::RecordLayout() {
+    CRect window, client;
+    GetWindowRect(&window);
+    GetClientRect(&client);
+    baseWidth = window.Width();
+    baseHeight = window.Height();
+    baseClientHeight = client.Height();
+    CRect list = GetControlRectInParent(IDC_LIST);
+    belowList.clear();
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        CRect rect;
+        ::GetWindowRect(child, &rect);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT *>(&rect), 2);
+        if (rect.top >= list.bottom) belowList.push_back({child, int(rect.top)});
+    }
+}
+
+// The height of the last run, when it is larger than the template's and
+// fits on the screen.
+void CQuillonDlg::ApplyStoredHeight() {
+    CRect window;
+    GetWindowRect(&window);
+    RECT work = {};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    int height = storedHeight;
+    if (height > work.bottom - work.top) height = work.bottom - work.top;
+    if (height <= baseHeight) return;
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, window.Width(), height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CQuillonDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam) {
+    MINMAXINFO *info = reinterpret_cast<MINMAXINFO *>(lParam);
+    if (baseWidth > 0) {
+        // Taller only: the list's columns and the fields over them keep their width.
+        info->ptMinTrackSize.x = info->ptMaxTrackSize.x = baseWidth;
+        info->ptMinTrackSize.y = baseHeight;
+    }
+    return 0;
+}
+
+// The list takes the extra height in whole rows; what lies under it keeps
+// its distance from the bottom edge.
+void CQuillonDlg::OnSize(UINT type, int, int cy) {
+    Default();
+    if (type == SIZE_MINIMIZED || baseListHeight == 0 || ledraInit == nullptr || ledraInit->rowHeight <= 0) return;
+    int grow = cy > baseClientHeight ? cy - baseClientHeight : 0;
+    CRect list = GetControlRectInParent(IDC_LIST);
+    int rows = grow / ledraInit->rowHeight;
+    GetDlgItem(IDC_LIST)->MoveWindow(list.left, list.top, list.Width(), baseListHeight + rows * ledraInit->rowHeight,
+                                     TRUE);
+    for (const auto &control : belowList) {
+        CRect rect;
+        ::GetWindowRect(control.first, &rect);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT *>(&rect), 2);
+        ::MoveWindow(control.first, rect.left, control.second + grow, rect.Width(), rect.Height(), TRUE);
+    }
+    InvalidateRect(nullptr, TRUE);
+}
+
+LRESULT CQuillonDlg::OnTimer(WPARAM id, LPARAM) {
+    if (id == IDT_ENTRY_CHANGED) UpdateTitle();
+    return 0;
+}

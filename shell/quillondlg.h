@@ -5,9 +5,13 @@
 #ifndef QUILLON_SHELL_QUILLONDLG_H
 #define QUILLON_SHELL_QUILLONDLG_H
 
+#include <vector>
+
 #include "../common/ledra.h"
+#include "../common/rowstore.h"
 #include "../common/vexil.h"
 #include "afxwin.h"
+#include "calcfile.h"
 #include "calculation.h"
 
 class CProductField;
@@ -21,6 +25,14 @@ extern int appClosing;
 // and appClosing.
 int FormulaCheckCallback(const char *formula);
 int AppClosingCallback();
+
+// The entry as the window shows it: the texts of the four fields and the
+// list's rows (formula, ratio, Fixed mark).
+struct DialogEntry {
+    CalcFields fields;
+    LedraRowStore rows;
+    DialogEntry() { rows.create(ROW_CAPACITY); }
+};
 
 class CQuillonDlg : public CDialog, protected CalcEntrySource {
 public:
@@ -40,9 +52,19 @@ public:
     // reached, the default output instead and outputToWord switched to 0.
     int WriteWordReport(const CReaction &reaction, double amount);
 
-    // Calculation files (shell/quillonfiles.cpp): the menu commands Save... and Open...
-    void OnSaveFile();
+    // Calculation files (shell/quillonfiles.cpp): the menu commands Save...
+    // and Open.... Save: true once the entry is in a file. Open reads the
+    // whole file first and changes nothing unless every line reads.
+    bool OnSaveFile();
     void OnOpenFile();
+
+    // The entry since it was last saved, opened, cleared or started: the
+    // question before it is dropped (true: go on; Yes saves first, and a
+    // save that does not happen, or Cancel, answers false), the title bar.
+    bool EntryChanged();
+    bool ConfirmDiscard();
+    void EntryKept(const char *path);  // the entry now counts as unchanged; path names it, or nullptr
+    void UpdateTitle();
 
     HICON m_hIcon;
     int showDifferential = 1;
@@ -76,6 +98,11 @@ protected:
     void OnClear();
     void OnDestroy();
     void OnClose() { Default(); }
+    void OnCancel() override;
+    void OnSize(UINT type, int cx, int cy);
+    LRESULT OnGetMinMaxInfo(WPARAM, LPARAM lParam);
+    LRESULT OnTimer(WPARAM, LPARAM);
+    LRESULT OnReleaseButtons(WPARAM, LPARAM);
     void OnInitMenu(HMENU menu);
     LRESULT OnDeferredInit(WPARAM, LPARAM);
     LRESULT OnEditorSignal(WPARAM, LPARAM);
@@ -101,12 +128,32 @@ protected:
     void ShowMessage(const char *text, CalcMessageKind kind, CalcField field) override;
     void WriteReport(const CReaction &reaction, double amount) override;
     void RowsChanged() override;
+    int UndeterminedRow(CString *formula) override;
 
 private:
     // A control's window rectangle in this dialog's client coordinates.
     CRect GetControlRectInParent(int id) const;
     void LayOutOverColumns();
     int elementCount = 0;  // elements loaded from ATOMS.LST
+
+    // Sends a row-collecting message to the list and puts back the ratios
+    // its collection resets, so that what the list shows is what is used.
+    LRESULT SendKeepingRatios(UINT message, WPARAM wParam, LPARAM lParam);
+    void ReadEntry(DialogEntry &entry);
+    void ShowEntry(const DialogEntry &entry);
+    bool solvingRatios = false;  // a command that determines the Unfixed ratios is running
+    DialogEntry keptEntry;  // as last saved, opened, cleared or started
+    CString entryName;      // the file's name, empty for a new entry
+    bool entryReady = false;  // the controls are initialised and the entry kept once
+
+    // Enlarging the window: the list takes the extra height, the controls
+    // below it move down with the bottom edge.
+    void RecordLayout();
+    void ApplyStoredHeight();
+    int baseWidth = 0, baseHeight = 0;  // the window at its template size, the smallest it gets
+    int baseClientHeight = 0, baseListHeight = 0;
+    std::vector<std::pair<HWND, int>> belowList;  // controls under the list, with their template tops
+    int storedHeight = 0;  // "Window Height" as read from the settings
 };
 
 #endif

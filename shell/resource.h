@@ -67,5 +67,12 @@
 
 // Messages to the main dialog
 #define WM_DEFERRED_INIT (WM_USER + 1)  // 1025
+#define WM_RELEASE_BUTTONS (WM_USER + 2)  // a refused field: no button stays pressed
+
+// Main dialog: the entry's change marker in the title is refreshed by this timer
+#define IDT_ENTRY_CHANGED 1
+
+// Keyboard shortcuts of the main window
+#define IDR_ACCELERATORS 129
 
 #endif

@@ -59,6 +59,17 @@ TEST_F(FormulaTest, CheckResults) {
     EXPECT_EQ(-2, formulaParser->Check(nullptr));
 }
 
+// The symbol that makes a formula fail, read as the parser reads symbols.
+TEST_F(FormulaTest, FirstUnknownSymbol) {
+    const std::pair<const char *, const char *> cases[] = {
+        {"Ba(NO3)2", ""}, {"Xx2O3", "Xx"}, {"Y2O3Xx", "Xx"}, {"(CuQq)2Zz", "Qq"}, {"Cabc", "Cab"},
+        {"h2o", ""},       // no symbol at all: the formula fails for another reason
+        {"O2Q", "Q"},      {"", ""},
+    };
+    for (const auto &c : cases) EXPECT_EQ(c.second, FirstUnknownSymbol(c.first, LookupElement)) << c.first;
+    EXPECT_EQ("H", FirstUnknownSymbol("H2", [](const char *) { return MAX_ELEMENTS; }));
+}
+
 // Counts multiply, amounts below 5e-6 drop out, overflow (or 0 x inf) fails.
 TEST_F(FormulaTest, Compositions) {
     const std::pair<const char *, const char *> cases[] = {

@@ -129,6 +129,7 @@ protected:
         ::KillTimer(nullptr, timer);
         if (current == nullptr || current->m_hWnd == nullptr) return;
         currentScript(*current);
+        qwintest::MessageBoxWatcher discard(IDNO);  // "Save changes?" of an entry the script changed
         if (exitAfterScript && current->m_hWnd != nullptr) current->SendMessage(WM_COMMAND, ID_FILE_EXIT);
     }
     static void CALLBACK EndStuckDialog(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -173,53 +174,67 @@ UINT_PTR PressOkWhenShown(const char *caption) {
 // ---------------------------------------------------------------------------
 // Calculation files
 
-// Files as people write them load; a bad line anywhere empties the list and says so.
-TEST_F(DialogTest, OpenAcceptsLooseFilesAndRefusesBadLinesWithAnEmptyList) {
+// Files as people write them load; a file with a bad line anywhere, or
+// without any line, is refused and leaves the entry exactly as it was.
+TEST_F(DialogTest, OpenIsAllOrNothing) {
     const struct {
         const char *bytes;
         bool loads;
-        const char *sampleId, *amount;  // the fields afterwards
     } cases[] = {
-        {"\n  -1   \n\n0 10.00000 1.00000 BaTiO3  \n 2 0 1.00000 BaCO3\n\t5 1 1.00000 TiO2\n", true, "", "10"},
-        {"-1 kept\r\n0 2.5 1 BaTiO3\r\n31 0 1.00000 TiO2\r\n", false, "kept", "2.5"},
-        {"-1 x\r\n1 0 1.00000 BaCO3\r\n2 0 1.00000 Xx9\r\n", false, "x", "1"},
-        {"-1 y\r\nabc\r\n", false, "y", "1"},
+        {"\n  -1   \n\n0 10.00000 1.00000 BaTiO3  \n 2 0 1.00000 BaCO3\n\t5 1 1.00000 TiO2\n", true},
+        {"-1 kept\r\n0 2.5 1 BaTiO3\r\n31 0 1.00000 TiO2\r\n", false},
+        {"-1 x\r\n1 0 1.00000 BaCO3\r\n2 0 1.00000 Xx9\r\n", false},
+        {"-1 y\r\nabc\r\n", false},
+        {"", false},
+        {"\r\n  \r\n", false},
     };
     std::string path = TempFolder() + "loose.QSF";
     Run([&](CQuillonDlg &dialog) {
         for (const auto &c : cases) {
             Put(path, c.bytes);
             CString filler("H2O");
+            double ratio = 0.25;
             dialog.GetDlgItem(IDC_LIST)->SendMessage(LDM_SETFORMULA, 29, reinterpret_cast<LPARAM>(&filler));
-            SetText(dialog, IDC_AMOUNT, "1");
-            qwintest::MessageBoxWatcher boxes;
+            dialog.GetDlgItem(IDC_LIST)->SendMessage(LDM_SETRATIO, 29, reinterpret_cast<LPARAM>(&ratio));
+            SetText(dialog, IDC_SAMPLE_ID, "before");
+            SetText(dialog, IDC_AMOUNT, "7");
+            qwintest::MessageBoxWatcher boxes(IDNO);  // the entry changed: not saved
             {
                 qwintest::FileDialogDriver driver(path);
                 dialog.SendMessage(WM_COMMAND, ID_FILE_OPEN);
             }
-            EXPECT_EQ(c.sampleId, Text(dialog, IDC_SAMPLE_ID)) << c.bytes;
-            EXPECT_EQ(c.amount, Text(dialog, IDC_AMOUNT)) << c.bytes;
+            ASSERT_LE(1u, boxes.Count()) << c.bytes;
+            EXPECT_EQ("Save changes?", boxes[0].text);
             LedraRowStore &rows = StandInRows();
-            EXPECT_TRUE(rows.formula(29)->IsEmpty()) << c.bytes;
             if (c.loads) {
-                EXPECT_EQ(0u, boxes.Count()) << c.bytes;
+                EXPECT_EQ(1u, boxes.Count()) << c.bytes;
+                EXPECT_EQ("", Text(dialog, IDC_SAMPLE_ID));
+                EXPECT_EQ("10", Text(dialog, IDC_AMOUNT));
+                EXPECT_TRUE(rows.formula(29)->IsEmpty());
                 EXPECT_EQ("BaCO3", std::string(*rows.formula(1)));
                 EXPECT_EQ("TiO2", std::string(*rows.formula(4)));
                 EXPECT_EQ(1, rows.row(4)->fixed);
                 continue;
             }
-            ASSERT_EQ(1u, boxes.Count()) << c.bytes;
-            EXPECT_EQ("Failed to load a file.", boxes[0].text);
-            EXPECT_EQ("Quillon : File I/O Error", boxes[0].caption);
-            EXPECT_EQ(qwintest::BoxIcon::Exclamation, boxes[0].icon);
-            for (int i = 0; i < ROW_CAPACITY; ++i) EXPECT_TRUE(rows.formula(i)->IsEmpty()) << c.bytes << i;
+            ASSERT_EQ(2u, boxes.Count()) << c.bytes;
+            EXPECT_EQ("Failed to load a file.", boxes[1].text);
+            EXPECT_EQ("Quillon : File I/O Error", boxes[1].caption);
+            EXPECT_EQ(qwintest::BoxIcon::Exclamation, boxes[1].icon);
+            EXPECT_EQ("before", Text(dialog, IDC_SAMPLE_ID)) << c.bytes;
+            EXPECT_EQ("7", Text(dialog, IDC_AMOUNT)) << c.bytes;
+            EXPECT_EQ("H2O", std::string(*rows.formula(29))) << c.bytes;
+            EXPECT_EQ(0.25, *rows.ratio(29)) << c.bytes;
+            EXPECT_EQ("BaCO3", std::string(*rows.formula(1))) << c.bytes;  // from the file loaded first
         }
-        // Cancelling the dialog changes nothing.
-        CString kept("CuO");
-        dialog.GetDlgItem(IDC_LIST)->SendMessage(LDM_SETFORMULA, 0, reinterpret_cast<LPARAM>(&kept));
-        qwintest::FileDialogDriver driver("", true);
-        dialog.SendMessage(WM_COMMAND, ID_FILE_OPEN);
-        EXPECT_EQ("CuO", std::string(*StandInRows().formula(0)));
+        // Cancelling the question, or the file dialog, changes nothing.
+        for (int answer : {IDCANCEL, IDNO}) {
+            CString kept("CuO");
+            dialog.GetDlgItem(IDC_LIST)->SendMessage(LDM_SETFORMULA, 0, reinterpret_cast<LPARAM>(&kept));
+            qwintest::MessageBoxWatcher boxes(answer);
+            qwintest::FileDialogDriver driver("", true);
+            dialog.SendMessage(WM_COMMAND, ID_FILE_OPEN);
+            EXPECT_EQ("CuO", std::string(*StandInRows().formula(0)));
+        }
     });
 }
 

@@ -66,6 +66,17 @@ protected:
         quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
     }
 
+    // Types into a row's ratio cell (opened with its text selected) and commits it with Enter.
+    void EnterRatio(int row, const std::string &text) {
+        qdriver::ListColumns columns = qdriver::ColumnsOf(quillon);
+        RECT list;
+        ::GetClientRect(quillon.Item(IDC_LIST), &list);
+        quillon.Click(quillon.Item(IDC_LIST), (columns.ratioLeft + list.right) / 2,
+                      row * columns.rowHeight + columns.rowHeight / 2);
+        quillon.Type(text);
+        quillon.Key(VK_RETURN);
+    }
+
     // The element list of the selection dialog: "symbol number" texts with their state image index.
     std::vector<std::pair<std::string, int>> Elements(HWND selection) {
         std::vector<std::pair<std::string, int>> items;
@@ -110,11 +121,14 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     EXPECT_EQ(Quillon::TextOf(::GetDlgItem(selection, IDC_CALIBRATION)), "0");
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(selection, IDOK)));
     EXPECT_EQ(::SendMessageA(::GetDlgItem(selection, IDC_RETAIN_CHANGE), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(::GetWindowLongA(::GetDlgItem(selection, IDC_SELECTION_HELP), GWL_STYLE) & WS_TABSTOP);  // read-only
     quillon.Capture(selection).SavePng(qwintest::ArtifactPath("quillon-selection.png"));
     Press(selection, IDOK);
 
     HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
     ASSERT_NE(display, nullptr);
+    // The sheet shows from its top, the caret at its start.
+    EXPECT_EQ(::SendMessageA(::GetDlgItem(display, IDC_REPORT_TEXT), EM_GETSEL, 0, 0), 0);
     const double ratios[] = {0.5, 2, 3};
     for (int row = 0; row < 3; ++row) EXPECT_DOUBLE_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;
     std::vector<std::string> reports = qdriver::FilesIn(folder, "*.QL");
@@ -243,9 +257,18 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
               "being balanced, so their ratios have no single answer.",
               BoxIcon::Hand);
     EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
+    for (int row = 0; row < 2; ++row) EXPECT_LE(quillon.ReadRow(row).ratio, -1e308) << "not shown as ? " << row;
+    // Without Auto-Ratio a row showing "?" has nothing to weigh with: named, no sheet.
+    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
+    Press(IDC_CALCULATE);
+    ExpectBox("The ratio of row 1 (Sr0.3Ba0.7TiO3) is not determined (\"?\").\n"
+              "Type its ratio, or check Auto-Ratio to have it determined.",
+              BoxIcon::Exclamation);
+    EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
 
     // A product without mass: no grams follow.
     Press(IDC_CLEAR);
+    ExpectSaveQuestion(IDNO);
     ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
     Enter("()", "10", {{"BaCO3", "1"}});
     Press(IDC_CALCULATE);
@@ -254,6 +277,7 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
 
     // Sr2TiO4 from SrTiO3 and TiO2 needs -1 TiO2: kept, with a warning first.
     Press(IDC_CLEAR);
+    ExpectSaveQuestion(IDNO);
     ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_CHECKED, 0);
     Enter("Sr2TiO4", "10", {{"SrTiO3", ""}, {"TiO2", ""}});
     Press(IDC_CALCULATE);
@@ -272,4 +296,50 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
     ASSERT_EQ(1u, reports.size());
     EXPECT_NE(std::string::npos, qdriver::ReadFile(folder + "\\" + reports[0])
                                      .find("-\r\nWarning: negative amounts cannot be weighed: TiO2.\r\r\n"));
+}
+
+// With Auto-Ratio off the sheet uses the ratios the list shows: typed into
+// Unfixed rows, or just determined with "?".
+TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
+    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
+    Enter("YBa2Cu3O7", "10", {}, "shown");
+    const std::vector<std::pair<std::string, std::string>> typed = {{"Y2O3", "0.5"}, {"BaCO3", "2"}, {"CuO", "3"}};
+    const double ratios[] = {0.5, 2, 3};
+    auto SheetIsYbco = [&](const char *stage) {
+        SCOPED_TRACE(stage);
+        for (const std::string &name : qdriver::FilesIn(folder, "*.QL")) ::DeleteFileA((folder + "\\" + name).c_str());
+        Press(IDC_CALCULATE);
+        HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
+        ASSERT_NE(display, nullptr);
+        std::vector<std::string> reports = qdriver::FilesIn(folder, "*.QL");
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(qdriver::ReadFile(folder + "\\" + reports[0]), Stored(YbcoSheet("shown")));
+        Press(display, IDOK);
+        quillon.Sync();
+        for (int row = 0; row < 3; ++row) {
+            EXPECT_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;  // still shown
+            EXPECT_EQ(quillon.ReadRow(row).fixed, 0) << row;
+        }
+    };
+    for (size_t i = 0; i < typed.size(); ++i) quillon.EnterRow(int(i), typed[i].first, typed[i].second);
+    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+    SheetIsYbco("typed");
+
+    // "?" whose determination is cancelled changes no ratio.
+    EnterRatio(1, "?");
+    HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
+    ASSERT_NE(selection, nullptr);
+    Press(selection, IDCANCEL);
+    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+    for (int row = 0; row < 3; ++row) EXPECT_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;
+
+    // Determined with "?" from rows at 1, then weighed as determined.
+    EnterRatio(0, "1");
+    EnterRatio(2, "1");
+    EnterRatio(1, "?");
+    selection = quillon.WaitDialog(SELECTION_CAPTION);
+    ASSERT_NE(selection, nullptr);
+    Press(selection, IDOK);
+    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+    SheetIsYbco("determined with ?");
 }

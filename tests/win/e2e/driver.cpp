@@ -166,11 +166,18 @@ bool Quillon::Start(const std::string &folder, bool keepSettings) {
 
 bool Quillon::Running() const { return process_ != nullptr && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
+// "Quillon" from the template, then "<entry>[*] - Quillon".
+bool IsMainTitle(const std::string &title) {
+    const std::string tail = " - Quillon";
+    return title == "Quillon" ||
+           (title.size() > tail.size() && title.compare(title.size() - tail.size(), tail.size(), tail) == 0);
+}
+
 HWND Quillon::WaitReady(DWORD timeoutMs, DWORD pollMs) {
     DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < timeoutMs && Running()) {
         for (HWND window : TopLevelWindows(pid_)) {
-            if (ClassOf(window) != "#32770" || TextOf(window) != "Quillon") continue;
+            if (ClassOf(window) != "#32770" || !IsMainTitle(TextOf(window))) continue;
             HWND sample = ::GetDlgItem(window, IDC_SAMPLE_ID), list = ::GetDlgItem(window, IDC_LIST);
             if (sample == nullptr || list == nullptr) continue;
             RECT s, l;
@@ -477,6 +484,15 @@ void Session::TearDown() {
     if (IsSkipped() || !quillon.Running()) return;
     Box stray = quillon.WaitBox(0);
     EXPECT_EQ(stray.hwnd, nullptr) << "message box left open: " << stray.text;
+}
+
+void Session::ExpectSaveQuestion(int answer) {
+    Box box = quillon.WaitBox();
+    ASSERT_NE(box.hwnd, nullptr) << "no save question";
+    EXPECT_EQ(box.text, "Save changes?");
+    EXPECT_EQ(box.caption, "Quillon");
+    EXPECT_EQ(box.icon, qwintest::BoxIcon::Question);
+    quillon.Answer(box, answer);
 }
 
 void Session::ExpectBox(const std::string &text, qwintest::BoxIcon icon) {

@@ -21,6 +21,10 @@
 
 namespace qdriver {
 
+// The main window's title: "Quillon" until the entry names itself
+// ("Untitled - Quillon", "entry.QSF* - Quillon").
+bool IsMainTitle(const std::string &title);
+
 // The folder holding the test program (and the build's deliverables).
 std::string BinFolder();
 
@@ -130,6 +134,8 @@ protected:
     void TearDown() override;
     // Expects a message box now with this text and icon (caption "Quillon"), and answers it.
     void ExpectBox(const std::string &text, qwintest::BoxIcon icon);
+    // Expects "Save changes?" (Yes, No, Cancel) now, and answers it.
+    void ExpectSaveQuestion(int answer);
     void Press(HWND dialog, int id) { quillon.ClickCenter(::GetDlgItem(dialog, id)); }
     void Press(int id) { quillon.ClickCenter(quillon.Item(id)); }
 

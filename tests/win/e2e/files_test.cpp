@@ -4,6 +4,8 @@
 
 #include <shlwapi.h>
 
+#include <fstream>
+
 #include "../../../shell/resource.h"
 #include "driver.h"
 
@@ -142,6 +144,155 @@ TEST_F(FilesEndToEnd, LongFormulasSurviveSavingAndOpening) {
     quillon.Type("2");
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
     EXPECT_EQ(quillon.ReadRow(0).formula, material + "2") << "opened in its cell and edited at the end";
+}
+
+// The title once the program has refreshed it (it follows the entry within a quarter second).
+std::string TitleSettled(Quillon &quillon, const std::string &expected) {
+    std::string title;
+    for (int tries = 0; tries < 50; ++tries) {
+        title = Quillon::TextOf(quillon.Main());
+        if (title == expected) break;
+        ::Sleep(20);
+    }
+    return title;
+}
+
+// Every way an entry can be dropped asks first when it has changed: Yes
+// saves through the usual dialog, No drops it, Cancel keeps everything.
+TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
+    enum Way { ESCAPE, CLOSE_BOX, EXIT, NEW, OPEN };
+    const char *names[] = {"Escape", "close box", "Exit", "Ctrl+N", "Ctrl+O"};
+    for (Way way : {ESCAPE, CLOSE_BOX, EXIT, NEW, OPEN}) {
+        for (int answer : {IDYES, IDNO, IDCANCEL}) {
+            SCOPED_TRACE(std::string(names[way]) + (answer == IDYES ? " Yes" : answer == IDNO ? " No" : " Cancel"));
+            std::string place = qdriver::MakeFolder("question");
+            Quillon q;
+            ASSERT_TRUE(q.Start(place));
+            ASSERT_NE(q.WaitReady(), nullptr);
+            EXPECT_EQ(TitleSettled(q, "Untitled - Quillon"), "Untitled - Quillon");
+            q.Fill(IDC_SAMPLE_ID, "S-5");
+            EXPECT_EQ(TitleSettled(q, "Untitled* - Quillon"), "Untitled* - Quillon");
+            switch (way) {
+            case ESCAPE:
+                q.ClickCenter(q.Item(IDC_SAMPLE_ID));
+                q.Key(VK_ESCAPE);
+                break;
+            case CLOSE_BOX: ::PostMessageA(q.Main(), WM_SYSCOMMAND, SC_CLOSE, 0); break;
+            case EXIT: Command(q, ID_FILE_EXIT); break;
+            case NEW: q.Key('N', qwintest::kControl); break;
+            case OPEN: q.Key('O', qwintest::kControl); break;
+            }
+            Box box = q.WaitBox();
+            ASSERT_NE(box.hwnd, nullptr) << "no question";
+            EXPECT_EQ(box.text, "Save changes?");
+            EXPECT_EQ(box.icon, qwintest::BoxIcon::Question);
+            q.Answer(box, answer);
+            if (answer == IDYES) AnswerFileDialog(q, place + "\\entry.QSF");
+            const bool saved = answer == IDYES;
+            EXPECT_EQ(qdriver::FilesIn(place, "entry.QSF").size(), saved ? 1u : 0u);
+            if (saved) {
+                EXPECT_EQ(qdriver::ReadFile(place + "\\entry.QSF").substr(0, 9), "-1 S-5\r\n0");
+            }
+            const bool closing = way == ESCAPE || way == CLOSE_BOX || way == EXIT;
+            if (answer == IDCANCEL) {
+                EXPECT_TRUE(q.Running());
+                EXPECT_EQ(q.Text(IDC_SAMPLE_ID), "S-5");
+                EXPECT_EQ(TitleSettled(q, "Untitled* - Quillon"), "Untitled* - Quillon");
+                EXPECT_EQ(q.WaitWindow([](HWND w) { return NameField(w) != nullptr; }, 300), nullptr);
+            } else if (closing) {
+                EXPECT_EQ(q.WaitExit(), 0);
+                continue;
+            } else if (way == NEW) {
+                EXPECT_EQ(q.Text(IDC_SAMPLE_ID), "");
+                EXPECT_EQ(TitleSettled(q, "Untitled - Quillon"), "Untitled - Quillon");
+            } else if (saved) {  // Open, after the save: the saved file opens again
+                AnswerFileDialog(q, place + "\\entry.QSF");
+                EXPECT_EQ(q.Text(IDC_SAMPLE_ID), "S-5");
+                EXPECT_EQ(TitleSettled(q, "entry.QSF - Quillon"), "entry.QSF - Quillon");
+            } else {  // Open, changes dropped, then the file dialog cancelled: nothing changes
+                HWND dialog = q.WaitWindow([](HWND w) { return NameField(w) != nullptr; });
+                ASSERT_NE(dialog, nullptr);
+                ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                q.Sync();
+                EXPECT_EQ(q.Text(IDC_SAMPLE_ID), "S-5");
+            }
+            EXPECT_EQ(q.WaitBox(200).hwnd, nullptr);
+        }
+    }
+}
+
+// An unchanged entry closes at once; a file that cannot be read, or an
+// empty one, leaves the entry exactly as it was.
+TEST_F(FilesEndToEnd, AFileThatDoesNotReadLeavesTheEntry) {
+    quillon.Fill(IDC_SAMPLE_ID, "S-9");
+    quillon.Fill(IDC_PRODUCT, "BaTiO3");
+    quillon.EnterRow(0, "BaCO3", "1");
+    quillon.EnterRow(1, "TiO2");
+    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+    quillon.Key('S', qwintest::kControl);
+    AnswerFileDialog(quillon, folder + "\\good.QSF", "BaTiO3");
+    EXPECT_EQ(TitleSettled(quillon, "good.QSF - Quillon"), "good.QSF - Quillon");
+    const struct {
+        const char *name, *bytes;
+    } files[] = {
+        {"bad.QSF", "-1 other\r\n0 5.00000 1.00000 SrTiO3\r\n3 0 1.00000 SrCO3\r\n4 0 1.00000 Xx9\r\n"},
+        {"empty.QSF", ""},
+    };
+    for (const auto &file : files) {
+        SCOPED_TRACE(file.name);
+        std::ofstream(folder + "\\" + file.name, std::ios::binary) << file.bytes;
+        quillon.Key('O', qwintest::kControl);  // unchanged since saved: no question
+        AnswerFileDialog(quillon, folder + "\\" + file.name);
+        Box box = quillon.WaitBox();
+        ASSERT_NE(box.hwnd, nullptr);
+        EXPECT_EQ(box.text, "Failed to load a file.");
+        quillon.Answer(box);
+        EXPECT_EQ(quillon.Text(IDC_SAMPLE_ID), "S-9");
+        EXPECT_EQ(quillon.Text(IDC_PRODUCT), "BaTiO3");
+        EXPECT_EQ(quillon.Text(IDC_AMOUNT), "1");
+        EXPECT_EQ(quillon.ReadRow(0).formula, "BaCO3");
+        EXPECT_EQ(quillon.ReadRow(1).formula, "TiO2");
+        EXPECT_EQ(quillon.ReadRow(2).formula, "");
+        EXPECT_EQ(TitleSettled(quillon, "good.QSF - Quillon"), "good.QSF - Quillon");
+    }
+    quillon.Key(VK_ESCAPE);
+    EXPECT_EQ(quillon.WaitExit(), 0);
+}
+
+// Made taller, the window shows more rows and keeps the buttons at its
+// bottom; the next start has the same height.
+TEST_F(FilesEndToEnd, TheWindowGrowsTallerAndKeepsItsHeight) {
+    auto Rect = [](HWND window) {
+        RECT r;
+        ::GetWindowRect(window, &r);
+        return r;
+    };
+    RECT before = Rect(quillon.Main()), list = Rect(quillon.Item(IDC_LIST)), calc = Rect(quillon.Item(IDC_CALCULATE));
+    const int grow = 200;
+    ::SetWindowPos(quillon.Main(), nullptr, 0, 0, before.right - before.left, before.bottom - before.top + grow,
+                   SWP_NOMOVE | SWP_NOZORDER);
+    quillon.Sync();
+    RECT after = Rect(quillon.Main()), list2 = Rect(quillon.Item(IDC_LIST)), calc2 = Rect(quillon.Item(IDC_CALCULATE));
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top + grow);
+    const int rowHeight = qdriver::ColumnsOf(quillon).rowHeight;
+    const int listGrows = grow / rowHeight * rowHeight;  // whole rows
+    EXPECT_GE(listGrows / rowHeight, 5);
+    EXPECT_EQ(list2.bottom - list2.top, list.bottom - list.top + listGrows);
+    EXPECT_EQ(list2.top, list.top);
+    EXPECT_EQ(calc2.top - after.top, calc.top - before.top + grow);
+    EXPECT_EQ(calc2.left - after.left, calc.left - before.left);
+    quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("quillon-main-taller.png"));
+    Command(quillon, ID_FILE_EXIT);
+    ASSERT_EQ(quillon.WaitExit(), 0);
+
+    Quillon again;
+    ASSERT_TRUE(again.Start(folder, true));
+    ASSERT_NE(again.WaitReady(), nullptr);
+    RECT reopened = Rect(again.Main());
+    EXPECT_EQ(reopened.bottom - reopened.top, before.bottom - before.top + grow);
+    EXPECT_EQ(Rect(again.Item(IDC_LIST)).bottom - Rect(again.Item(IDC_LIST)).top, list.bottom - list.top + listGrows);
+    again.Key(VK_ESCAPE);
+    EXPECT_EQ(again.WaitExit(), 0);
 }
 
 }  // namespace

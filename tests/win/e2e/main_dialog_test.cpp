@@ -108,6 +108,7 @@ TEST_F(MainDialog, LeavingAFieldChecksIt) {
         {IDC_PRODUCT_RATIO, "?", "Wrong ratio value for the product!", "?"},
         {IDC_PRODUCT_RATIO, "2.50", nullptr, "2.5"},
         {IDC_PRODUCT, "h2o", "Wrong Format for Product.", "h2o"},
+        {IDC_PRODUCT, "Y2O3Xx", "Wrong Format for Product.\nXx is not in ATOMS.LST.", "Y2O3Xx"},
         {IDC_PRODUCT, "Ba(NO3", "Wrong Format for Product.", "Ba(NO3"},
         {IDC_PRODUCT, "Ba(NO3)2", nullptr, "Ba(NO3)2"},
     };
@@ -130,15 +131,18 @@ TEST_F(MainDialog, LeavingAFieldChecksIt) {
     }
 }
 
-// A click into another field while the product is wrong: one message, the
-// focus back in the product field.
+// A click into another field, or on Calculate, while the product is wrong:
+// one message, the focus back in the product field, nothing left pressed.
 TEST_F(MainDialog, ClickingAwayFromAWrongProductShowsOneMessage) {
-    quillon.Fill(IDC_PRODUCT, "Xq2", false);
-    quillon.ClickCenter(quillon.Item(IDC_AMOUNT));
-    ExpectBox("Wrong Format for Product.", BoxIcon::Hand);
-    EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
-    EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_PRODUCT));
-    EXPECT_EQ(::GetCapture(), nullptr);
+    for (int target : {IDC_AMOUNT, IDC_CALCULATE}) {
+        SCOPED_TRACE(target);
+        quillon.Fill(IDC_PRODUCT, "Xq2", false);
+        quillon.ClickCenter(quillon.Item(target));
+        ExpectBox("Wrong Format for Product.\nXq is not in ATOMS.LST.", BoxIcon::Hand);
+        EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
+        EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_PRODUCT));
+        EXPECT_EQ(::SendMessageA(quillon.Item(IDC_CALCULATE), BM_GETSTATE, 0, 0) & BST_PUSHED, 0);
+    }
 }
 
 // Tab from a refused ratio into the list: the list's reopening of its last
@@ -155,7 +159,7 @@ TEST_F(MainDialog, TabIntoTheListAfterAWrongRatio) {
     EXPECT_EQ(::GetParent(quillon.Focus()), quillon.Item(IDC_LIST));  // now in the list's editor
 }
 
-// Enter never closes the dialog; Escape does, without a question.
+// Enter never closes the dialog; Escape does, without a question for an unchanged entry.
 TEST_F(MainDialog, EnterStaysEscapeCloses) {
     for (int id : {IDC_SAMPLE_ID, IDC_PRODUCT, IDC_PRODUCT_RATIO, IDC_AMOUNT}) {
         quillon.ClickCenter(quillon.Item(id));
@@ -168,7 +172,7 @@ TEST_F(MainDialog, EnterStaysEscapeCloses) {
     EXPECT_EQ(quillon.WaitExit(), 0);
 }
 
-// Clear empties the entry; the ratio shows 1 and the amount nothing.
+// Clear empties the entry (after asking, as it has changed); the ratio shows 1 and the amount nothing.
 TEST_F(MainDialog, ClearEmptiesTheEntry) {
     quillon.Fill(IDC_SAMPLE_ID, "S-17");
     quillon.Fill(IDC_PRODUCT, "BaTiO3");
@@ -177,6 +181,7 @@ TEST_F(MainDialog, ClearEmptiesTheEntry) {
     quillon.EnterRow(0, "BaCO3");
     quillon.EnterRow(1, "TiO2", "1");
     quillon.ClickCenter(quillon.Item(IDC_CLEAR));
+    ExpectSaveQuestion(IDNO);
     EXPECT_EQ(quillon.Text(IDC_SAMPLE_ID), "");
     EXPECT_EQ(quillon.Text(IDC_PRODUCT), "");
     EXPECT_EQ(quillon.Text(IDC_PRODUCT_RATIO), "1");

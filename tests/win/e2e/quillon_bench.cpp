@@ -99,8 +99,9 @@ double QuillonStart(const std::string &folder, double *shown) {
     if (!quillon.Start(folder, true)) return -1;
     *shown = -1;
     double ready = -1;
+    HWND window = nullptr;  // found by its template caption, kept once the title names the entry
     while (quillon.Running() && Now() - start < 30) {
-        HWND window = ::FindWindowA("#32770", "Quillon");
+        if (window == nullptr) window = ::FindWindowA("#32770", "Quillon");
         if (window != nullptr && *shown < 0) *shown = Now() - start;
         if (window != nullptr && LaidOut(window)) {
             ready = Now() - start;

@@ -55,9 +55,10 @@ TEST(StartUp, FailuresEndTheProgramWithOneMessage) {
     }
 }
 
+// The question says how many files there are; Enter (the default, No) keeps them.
 TEST(StartUp, OldReportFilesAreOfferedForDeletion) {
-    for (int answer : {IDNO, IDYES}) {
-        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
+    for (int answer : {IDNO, IDYES, IDOK}) {
+        SCOPED_TRACE(answer == IDYES ? "Yes" : answer == IDNO ? "No" : "Enter");
         std::string folder = qdriver::MakeFolder("old-reports");
         for (const char *name : {"2002.03.21-14.05.09.QL", "2002.03.21-14.05.10.QL"})
             std::ofstream(folder + "\\" + name) << "old sheet\r\n";
@@ -67,10 +68,15 @@ TEST(StartUp, OldReportFilesAreOfferedForDeletion) {
         Box box = quillon.WaitBox();
         ASSERT_NE(box.hwnd, nullptr);
         EXPECT_EQ(box.text,
-                  "There are old output files ( *.QL ), and they are about to be deleted.\n"
+                  "There are 2 old output files ( *.QL ), and they are about to be deleted.\n"
                   "Do you want to go ahead and delete them?");
         EXPECT_EQ(box.icon, BoxIcon::Question);
-        quillon.Answer(box, answer);
+        if (answer == IDOK) {
+            quillon.Key(VK_RETURN);
+            for (int tries = 0; tries < 250 && ::IsWindow(box.hwnd); ++tries) ::Sleep(20);
+        } else {
+            quillon.Answer(box, answer);
+        }
         ASSERT_NE(quillon.WaitReady(), nullptr);
         EXPECT_EQ(qdriver::FilesIn(folder, "*.QL").size(), answer == IDYES ? 0u : 2u);
         EXPECT_EQ(qdriver::FilesIn(folder, "keep.txt").size(), 1u);

@@ -115,6 +115,9 @@ TEST(Installer, InstallCalculateUninstall) {
         ASSERT_NE(display, nullptr);
         quillon.ClickCenter(::GetDlgItem(display, IDOK));
         ::PostMessageA(quillon.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        qdriver::Box question = quillon.WaitBox();  // the calculation changed the ratios: "Save changes?"
+        ASSERT_NE(question.hwnd, nullptr);
+        quillon.Answer(question, IDNO);
         EXPECT_EQ(quillon.WaitExit(), 0);
     }
     std::vector<std::string> reports = qdriver::FilesIn(folder, "*.QL");

@@ -38,7 +38,8 @@ env -u WINEPREFIX -u WINELOADER "${loader32[@]}" XDG_DATA_HOME="$scratch/data" \
 launcher=$!
 shown=no
 for _ in $(seq 1 120); do
-  if xwininfo -root -tree 2>/dev/null | grep -q '"Quillon": ('; then shown=yes; break; fi
+  # The main window's title is "Quillon", then names the entry: "Untitled - Quillon".
+  if xwininfo -root -tree 2>/dev/null | grep -qE '"(Untitled - )?Quillon": \('; then shown=yes; break; fi
   kill -0 "$launcher" 2>/dev/null || break
   sleep 0.5
 done
