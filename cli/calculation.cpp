@@ -1,6 +1,7 @@
 #include "calculation.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "../chem/elements.h"
 #include "../common/textutil.h"
@@ -44,6 +45,31 @@ void CliEntrySource::WriteReport(const CReaction &reaction, double amount) {
 }
 
 // The row's place in the entry's store.
+// Collecting the rows sets every Unfixed ratio to 1, which the solver
+// wants; a sheet made without solving weighs the ratios the file holds.
+int CliEntrySource::GetRows(int count, LedraRowList *list) {
+    if (!keepRatios) return entry.rows.getRows(count, list);
+    std::vector<double> written(size_t(entry.rows.capacity()), 0.0);
+    for (int i = 0; i < entry.rows.capacity(); ++i) written[size_t(i)] = entry.rows.row(i)->ratio;
+    int result = entry.rows.getRows(count, list);
+    for (int i = 0; i < entry.rows.capacity(); ++i) {
+        LedraRow *row = entry.rows.row(i);
+        if (!row->formula.IsEmpty()) row->ratio = written[size_t(i)];
+    }
+    return result;
+}
+
+// The first used row whose ratio is "?", numbered from 1; 0 when none.
+int CliEntrySource::UndeterminedRow(CString *formula) {
+    for (int i = 0; i < entry.rows.capacity(); ++i) {
+        const LedraRow *row = entry.rows.row(i);
+        if (row->formula.IsEmpty() || row->ratio > UNDETERMINED_RATIO) continue;
+        *formula = row->formula;
+        return i + 1;
+    }
+    return 0;
+}
+
 int CliEntrySource::RowNumber(const LedraRow *row) {
     for (int i = 0; i < entry.rows.capacity(); ++i)
         if (entry.rows.row(i) == row) return i + 1;

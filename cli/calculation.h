@@ -42,14 +42,18 @@ public:
     CString ProductFormula() override { return entry.fields.productFormula; }
     int ReadProductRatio(double *ratio) override;
     int ReadAmount(double *amount) override;
-    int GetRows(int count, LedraRowList *list) override { return entry.rows.getRows(count, list); }
+    int GetRows(int count, LedraRowList *list) override;
     int GetUnfixedCount() override { return entry.rows.getUnfixedCount(); }
     bool ChooseElements(const CString &product, int unfixedCount, int *resetFlag) override;
     void ShowMessage(const char *text, CalcMessageKind kind, CalcField field) override;
     void WriteReport(const CReaction &reaction, double amount) override;
     int RowNumber(const LedraRow *row) override;
+    int UndeterminedRow(CString *formula) override;
 
     std::string sheetText;
+    // Set when the sheet is made with the ratios as written: the rows'
+    // collection would otherwise take every Unfixed row at 1.
+    bool keepRatios = false;
 
 private:
     CalcEntry &entry;

@@ -301,6 +301,7 @@ int CommandSolve(const ElementSelection &selection, CalcEntry &entry) {
 // sheet FILE: the Calculate command; prints the weighing sheet with LF line ends.
 int CommandSheet(const Options &options, const ElementSelection &selection, CalcEntry &entry) {
     CliEntrySource source(entry, selection, options.noDifferential ? 0 : 1);
+    source.keepRatios = !options.autoRatio;
     int reset = 0;
     if (CalculateCommand(source, options.autoRatio, &reset) != 0) return EXIT_CALCULATION;
     Put(stdout, source.sheetText);

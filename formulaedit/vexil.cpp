@@ -36,7 +36,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     AfxSetAppName("VEXIL");
     ::DisableThreadLibraryCalls(instance);
     if (!RegisterVexilClass(instance)) {
-        AfxMessageBox("Fialed to register class in VEXIL.DLL.", MB_OK);
+        AfxMessageBox("Failed to register class in VEXIL.DLL.", MB_OK);
         return FALSE;
     }
     return TRUE;

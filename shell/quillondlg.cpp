@@ -116,7 +116,15 @@ BOOL CQuillonDlg::OnInitDialog() {
     atoms += "ATOMS.LST";
     elementCount = elementTable.Load(atoms);
     if (elementCount <= 0) {
-        AfxMessageBox("Couldn't load data from ATOMS.LST.");
+        CString message = "Couldn't load data from ATOMS.LST.";
+        if (elementTable.FailingLine() > 0) {
+            CString where;
+            where.Format("\nLine %d is not an element line: its number, its symbol and a positive mass "
+                         "written with a point (1.008).",
+                         elementTable.FailingLine());
+            message += where;
+        }
+        AfxMessageBox(message);
         SendMessage(WM_CLOSE);
         return FALSE;
     }
@@ -431,6 +439,16 @@ int CQuillonDlg::UndeterminedRow(CString *formula) {
         if (row == nullptr || row->formula.IsEmpty() || row->ratio > UNDETERMINED_RATIO) continue;
         *formula = row->formula;
         return i + 1;
+    }
+    return 0;
+}
+
+// The list's number (from 1) of a row it handed out, for messages that name the row.
+int CQuillonDlg::RowNumber(const LedraRow *row) {
+    CWnd *list = GetDlgItem(IDC_LIST);
+    int capacity = (int)list->SendMessage(LDM_GETCAPACITY);
+    for (int i = 0; i < capacity; ++i) {
+        if (reinterpret_cast<const LedraRow *>(list->SendMessage(LDM_GETROW, i)) == row) return i + 1;
     }
     return 0;
 }

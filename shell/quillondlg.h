@@ -129,6 +129,7 @@ protected:
     void WriteReport(const CReaction &reaction, double amount) override;
     void RowsChanged() override;
     int UndeterminedRow(CString *formula) override;
+    int RowNumber(const LedraRow *row) override;
 
 private:
     // A control's window rectangle in this dialog's client coordinates.

@@ -77,7 +77,15 @@ void CQuillonDlg::OnOpenFile() {
     CalcReadResult result;
     ReadCalcFile(dialog.GetPathName(), ROW_CAPACITY, FormulaCheckCallback, result);
     if (result.status != CALC_READ_OK || result.records.empty()) {
-        MessageBox("Failed to load a file.", kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+        CString message = "Failed to load a file.";
+        if (result.status != CALC_READ_OK && result.failingLine > 0) {
+            CString where;
+            where.Format("\nLine %d cannot be read.", result.failingLine);
+            message += where;
+        } else if (result.status == CALC_READ_OK) {
+            message += "\nThe file holds no entry.";
+        }
+        MessageBox(message, kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     // Fields the file has no line for keep their text; the list holds the file's rows only.

@@ -180,13 +180,14 @@ TEST_F(DialogTest, OpenIsAllOrNothing) {
     const struct {
         const char *bytes;
         bool loads;
+        const char *message;  // the refusal names the line, or says the file is empty
     } cases[] = {
-        {"\n  -1   \n\n0 10.00000 1.00000 BaTiO3  \n 2 0 1.00000 BaCO3\n\t5 1 1.00000 TiO2\n", true},
-        {"-1 kept\r\n0 2.5 1 BaTiO3\r\n31 0 1.00000 TiO2\r\n", false},
-        {"-1 x\r\n1 0 1.00000 BaCO3\r\n2 0 1.00000 Xx9\r\n", false},
-        {"-1 y\r\nabc\r\n", false},
-        {"", false},
-        {"\r\n  \r\n", false},
+        {"\n  -1   \n\n0 10.00000 1.00000 BaTiO3  \n 2 0 1.00000 BaCO3\n\t5 1 1.00000 TiO2\n", true, ""},
+        {"-1 kept\r\n0 2.5 1 BaTiO3\r\n31 0 1.00000 TiO2\r\n", false, "Failed to load a file.\nLine 3 cannot be read."},
+        {"-1 x\r\n1 0 1.00000 BaCO3\r\n2 0 1.00000 Xx9\r\n", false, "Failed to load a file.\nLine 3 cannot be read."},
+        {"-1 y\r\nabc\r\n", false, "Failed to load a file.\nLine 2 cannot be read."},
+        {"", false, "Failed to load a file.\nThe file holds no entry."},
+        {"\r\n  \r\n", false, "Failed to load a file.\nThe file holds no entry."},
     };
     std::string path = TempFolder() + "loose.QSF";
     Run([&](CQuillonDlg &dialog) {
@@ -217,7 +218,7 @@ TEST_F(DialogTest, OpenIsAllOrNothing) {
                 continue;
             }
             ASSERT_EQ(2u, boxes.Count()) << c.bytes;
-            EXPECT_EQ("Failed to load a file.", boxes[1].text);
+            EXPECT_EQ(c.message, boxes[1].text);
             EXPECT_EQ("Quillon : File I/O Error", boxes[1].caption);
             EXPECT_EQ(qwintest::BoxIcon::Exclamation, boxes[1].icon);
             EXPECT_EQ("before", Text(dialog, IDC_SAMPLE_ID)) << c.bytes;

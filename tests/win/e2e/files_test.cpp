@@ -233,10 +233,11 @@ TEST_F(FilesEndToEnd, AFileThatDoesNotReadLeavesTheEntry) {
     AnswerFileDialog(quillon, folder + "\\good.QSF", "BaTiO3");
     EXPECT_EQ(TitleSettled(quillon, "good.QSF - Quillon"), "good.QSF - Quillon");
     const struct {
-        const char *name, *bytes;
+        const char *name, *bytes, *message;
     } files[] = {
-        {"bad.QSF", "-1 other\r\n0 5.00000 1.00000 SrTiO3\r\n3 0 1.00000 SrCO3\r\n4 0 1.00000 Xx9\r\n"},
-        {"empty.QSF", ""},
+        {"bad.QSF", "-1 other\r\n0 5.00000 1.00000 SrTiO3\r\n3 0 1.00000 SrCO3\r\n4 0 1.00000 Xx9\r\n",
+         "Failed to load a file.\nLine 4 cannot be read."},
+        {"empty.QSF", "", "Failed to load a file.\nThe file holds no entry."},
     };
     for (const auto &file : files) {
         SCOPED_TRACE(file.name);
@@ -245,7 +246,7 @@ TEST_F(FilesEndToEnd, AFileThatDoesNotReadLeavesTheEntry) {
         AnswerFileDialog(quillon, folder + "\\" + file.name);
         Box box = quillon.WaitBox();
         ASSERT_NE(box.hwnd, nullptr);
-        EXPECT_EQ(box.text, "Failed to load a file.");
+        EXPECT_EQ(box.text, file.message);
         quillon.Answer(box);
         EXPECT_EQ(quillon.Text(IDC_SAMPLE_ID), "S-9");
         EXPECT_EQ(quillon.Text(IDC_PRODUCT), "BaTiO3");

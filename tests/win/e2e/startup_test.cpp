@@ -39,6 +39,10 @@ TEST(StartUp, FailuresEndTheProgramWithOneMessage) {
         {"no-vexil", {"Quillon.exe", "ATOMS.LST"}, nullptr, "Could not load VEXIL.DLL(126)."},
         {"no-atoms", {"Quillon.exe", "VEXIL.DLL", "LEDRA.DLL"}, nullptr, "Couldn't load data from ATOMS.LST."},
         {"empty-atoms", {"Quillon.exe", "VEXIL.DLL", "LEDRA.DLL"}, "", "Couldn't load data from ATOMS.LST."},
+        // A damaged line is named (here a decimal comma in hydrogen's mass).
+        {"damaged-atoms", {"Quillon.exe", "VEXIL.DLL", "LEDRA.DLL"}, "  1 H   1,008  m\n",
+         "Couldn't load data from ATOMS.LST.\nLine 1 is not an element line: its number, its symbol and a "
+         "positive mass written with a point (1.008)."},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
