@@ -200,10 +200,17 @@ void ShowHelpInBrowser(HWND caller, const char *chm) {
     open.lpDirectory = folder.c_str();
     open.lpClass = "htmlfile";
     open.nShow = SW_SHOWNORMAL;
-    bool started = ::ShellExecuteExA(&open) != FALSE;
-    if (!started) {
+    // The shell library is loaded here, not imported: it would slow every start.
+    typedef BOOL(WINAPI * ShellExecuteExFn)(SHELLEXECUTEINFOA *);
+    HMODULE shell = ::LoadLibraryA("shell32.dll");
+    ShellExecuteExFn execute =
+        shell == nullptr ? nullptr
+                         : reinterpret_cast<ShellExecuteExFn>(
+                               reinterpret_cast<void *>(::GetProcAddress(shell, "ShellExecuteExA")));
+    bool started = execute != nullptr && execute(&open) != FALSE;
+    if (!started && execute != nullptr) {
         open.fMask = SEE_MASK_FLAG_NO_UI;
-        started = ::ShellExecuteExA(&open) != FALSE;
+        started = execute(&open) != FALSE;
     }
     if (!started) {
         std::string text = "No web browser could be started to show the help pages. They are in\n" + folder;
