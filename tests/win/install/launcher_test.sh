@@ -62,14 +62,17 @@ for start in first later; do
   [ -f "$prefix/.quillon-ready" ] || fail "no prefix made at $prefix"
   seen=$(layout "$prefix")
   [ "$seen" = "$expected" ] || fail "layout on the $start start: '$seen', in the test prefix: '$expected'"
-  if [ "$start" = first ]; then
-    # The registry as the prefix's running Wine sees it.
-    registry() { WINEPREFIX="$prefix" WINELOADER="$loader" WINEDEBUG=-all "$loader" reg.exe query "$1" 2>/dev/null; }
-    registry 'HKCU\Software\Wine\Fonts\Replacements' | grep -q "Liberation Sans" || fail "the prefix has no font mapping"
-    registry 'HKCU\Software\Wine\X11 Driver' | grep -q "Managed" && fail "the user's prefix leaves windows unmanaged"
-  fi
+  # The registry as the prefix's running Wine sees it.
+  registry() { WINEPREFIX="$prefix" WINELOADER="$loader" WINEDEBUG=-all "$loader" reg.exe query "$1" 2>/dev/null; }
+  registry 'HKCU\Software\Wine\Fonts\Replacements' | grep -q "MS Sans Serif.*Liberation Sans" ||
+    fail "the prefix has no font mapping on the $start start"
+  registry 'HKCU\Software\Wine\X11 Driver' | grep -q "Managed" && fail "the user's prefix leaves windows unmanaged"
   WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1
   wait "$launcher" 2>/dev/null
+  WINEPREFIX="$prefix" wineserver -w
+  # A ready prefix that lost its mapping (set up by a launcher that did not
+  # wait for Wine) gets it again on the later start.
+  sed -i '/"MS Sans Serif"="Liberation Sans"/d' "$prefix/user.reg"
 done
 
 if [ "$failures" -eq 0 ]; then echo "launcher: all checks passed"; else exit 1; fi
