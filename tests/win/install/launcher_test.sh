@@ -34,7 +34,9 @@ grep -qx "Exec=\"$scratch/unpacked/quillon\"" "$scratch/data/applications/quillo
 loader=$("$root/scripts/wine-loader" "$arch")
 layout() { WINEPREFIX="$1" WINELOADER="$loader" WINEDEBUG=-all "$loader" "$bin/layout_probe.exe" 2>/dev/null; }
 
-# The look of the screenshots: the program in the test prefix.
+# The look of the screenshots: the program in the test prefix, as on a first
+# run there (no settings left by other tests, such as a remembered size).
+WINEDEBUG=-all "$loader" reg.exe delete 'HKCU\Software\Hobnail\Quillon' /f >/dev/null 2>&1
 mkdir -p "$scratch/run"
 cp "$bin/Quillon.exe" "$bin/VEXIL.DLL" "$bin/LEDRA.DLL" "$bin/ATOMS.LST" "$scratch/run/"
 (cd "$scratch/run" && WINEDEBUG=-all "$loader" ./Quillon.exe) >/dev/null 2>&1 &
