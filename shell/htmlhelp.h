@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 const UINT HH_DISPLAY_TOC = 0x0001;
 const UINT HH_INITIALIZE = 0x001C;
 const UINT HH_UNINITIALIZE = 0x001D;
@@ -47,7 +49,25 @@ extern DWORD_PTR helpCookie;
 void InitializeHelp();
 // HH_UNINITIALIZE with helpCookie when HH_INITIALIZE ran (the main dialog's destruction).
 void UninitializeHelp();
-// The contents of moduleDir + "Quillon.chm" in a help window; the window or nullptr.
+// The contents of moduleDir + "Quillon.chm": in a help window where the
+// system can draw HTML, else the pages in the desktop's browser (see
+// ShowHelpInBrowser). The help window, or nullptr.
 HWND ShowHelpContents(HWND caller, const char *moduleDir);
+
+// Whether the system's HTML document object can be created: HTML Help draws
+// its pages with it, and shows empty pages without it (Wine without its HTML
+// engine). Asked once; COM must be initialised.
+bool HtmlEngineAvailable();
+
+// Copies the pages of the help file chm (every stream of its root that is
+// not one of the file's own tables) into folder, which must exist; the
+// number of pages copied, 0 when the file cannot be read.
+int ExtractHelpPages(const char *chm, const std::string &folder);
+
+// The help file's pages in the user's web browser: copied into a folder
+// "Quillon Help" under the temporary folder, then index.htm opened as a
+// document (under Wine this reaches the desktop's browser). A message box
+// says so when the help file cannot be read or no browser starts.
+void ShowHelpInBrowser(HWND caller, const char *chm);
 
 #endif

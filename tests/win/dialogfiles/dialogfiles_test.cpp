@@ -382,7 +382,7 @@ TEST_F(DialogTest, ExitAndCloseMarkTheApplicationClosingEscapeDoesNot) {
     }
 }
 
-// (The help window is opened end to end, tests/win/e2e/files_test.cpp.)
+// (Help is opened end to end, tests/win/e2e/help_test.cpp.)
 TEST_F(DialogTest, AboutShowsNameAndVersion) {
     Run([](CQuillonDlg &dialog) {
         UINT_PTR timer = PressOkWhenShown("About Quillon");

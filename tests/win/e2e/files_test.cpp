@@ -1,4 +1,4 @@
-// Calculation files, settings and help end to end: the real program and
+// Calculation files and settings end to end: the real program and
 // list, the system's Open and Save As dialogs, the registry between runs.
 #include <gtest/gtest.h>
 
@@ -90,15 +90,11 @@ DWORD Setting(const char *name) {
     return value;
 }
 
-// Settings changed in one run are written at exit and read at the next start; help opens Quillon.chm.
-TEST_F(FilesEndToEnd, SettingsLastFromRunToRunAndHelpOpens) {
+// Settings changed in one run are written at exit and read at the next start.
+TEST_F(FilesEndToEnd, SettingsLastFromRunToRun) {
     Command(quillon, ID_OPTIONS_DIFFERENCE);
     quillon.ClickCenter(quillon.Item(IDC_AUTO_RATIO));
     quillon.Sync();
-    Command(quillon, ID_HELP_HELP);
-    HWND help = quillon.WaitWindow([](HWND window) { return Quillon::TextOf(window) == "Quillon Help"; });
-    ASSERT_NE(help, nullptr) << "no help window";
-    ::PostMessageA(help, WM_CLOSE, 0, 0);
     Command(quillon, ID_FILE_EXIT);
     ASSERT_EQ(quillon.WaitExit(), 0);
 

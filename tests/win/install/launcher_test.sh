@@ -29,28 +29,53 @@ XDG_DATA_HOME="$scratch/data" "$scratch/unpacked/quillon" --install-desktop-entr
 grep -qx "Exec=\"$scratch/unpacked/quillon\"" "$scratch/data/applications/quillon.desktop" ||
   fail "desktop entry: $(grep Exec "$scratch/data/applications/quillon.desktop")"
 
+# The layout of the main window (client size, set by the dialog font, and
+# the list's column edges) in the prefix named, once the window is ready.
+loader=$("$root/scripts/wine-loader" "$arch")
+layout() { WINEPREFIX="$1" WINELOADER="$loader" WINEDEBUG=-all "$loader" "$bin/layout_probe.exe" 2>/dev/null; }
+
+# The look of the screenshots: the program in the test prefix, as on a first
+# run there (no settings left by other tests, such as a remembered size).
+WINEDEBUG=-all "$loader" reg.exe delete 'HKCU\Software\Hobnail\Quillon' /f >/dev/null 2>&1
+mkdir -p "$scratch/run"
+cp "$bin/Quillon.exe" "$bin/VEXIL.DLL" "$bin/LEDRA.DLL" "$bin/ATOMS.LST" "$scratch/run/"
+(cd "$scratch/run" && WINEDEBUG=-all "$loader" ./Quillon.exe) >/dev/null 2>&1 &
+expected=$(layout "$WINEPREFIX")
+wineserver -k >/dev/null 2>&1
+wait
+[ -n "$expected" ] || fail "no layout of the program in the test prefix"
+
 # The x86_64 program is chosen when the 32-bit loader cannot run, and starts
-# in a prefix of its own: its main window appears on the display.
+# in a prefix of its own: its main window appears on the display, laid out
+# as in the test prefix on the first start and on a later one.
 loader32=(); [ "$arch" = x86_64 ] && loader32=(QUILLON_WINE32=/bin/false)
 prefix="$scratch/data/quillon/wine-$arch"
-env -u WINEPREFIX -u WINELOADER "${loader32[@]}" XDG_DATA_HOME="$scratch/data" \
-  "$scratch/unpacked/quillon" >"$scratch/launcher.log" 2>&1 &
-launcher=$!
-shown=no
-for _ in $(seq 1 120); do
-  # The main window's title is "Quillon", then names the entry: "Untitled - Quillon".
-  if xwininfo -root -tree 2>/dev/null | grep -qE '"(Untitled - )?Quillon": \('; then shown=yes; break; fi
-  kill -0 "$launcher" 2>/dev/null || break
-  sleep 0.5
+for start in first later; do
+  env -u WINEPREFIX -u WINELOADER "${loader32[@]}" XDG_DATA_HOME="$scratch/data" \
+    "$scratch/unpacked/quillon" >"$scratch/launcher.log" 2>&1 &
+  launcher=$!
+  shown=no
+  for _ in $(seq 1 120); do
+    # The main window's title names the entry: "Untitled - Quillon".
+    if xwininfo -root -tree 2>/dev/null | grep -qE '"(Untitled - )?Quillon": \('; then shown=yes; break; fi
+    kill -0 "$launcher" 2>/dev/null || break
+    sleep 0.5
+  done
+  [ "$shown" = yes ] || fail "no Quillon window on the $start start; launcher said: $(cat "$scratch/launcher.log")"
+  [ -f "$prefix/.quillon-ready" ] || fail "no prefix made at $prefix"
+  seen=$(layout "$prefix")
+  [ "$seen" = "$expected" ] || fail "layout on the $start start: '$seen', in the test prefix: '$expected'"
+  # The registry as the prefix's running Wine sees it.
+  registry() { WINEPREFIX="$prefix" WINELOADER="$loader" WINEDEBUG=-all "$loader" reg.exe query "$1" 2>/dev/null; }
+  registry 'HKCU\Software\Wine\Fonts\Replacements' | grep -q "MS Sans Serif.*Liberation Sans" ||
+    fail "the prefix has no font mapping on the $start start"
+  registry 'HKCU\Software\Wine\X11 Driver' | grep -q "Managed" && fail "the user's prefix leaves windows unmanaged"
+  WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1
+  wait "$launcher" 2>/dev/null
+  WINEPREFIX="$prefix" wineserver -w
+  # A ready prefix that lost its mapping (set up by a launcher that did not
+  # wait for Wine) gets it again on the later start.
+  sed -i '/"MS Sans Serif"="Liberation Sans"/d' "$prefix/user.reg"
 done
-[ "$shown" = yes ] || fail "no Quillon window; launcher said: $(cat "$scratch/launcher.log")"
-[ -f "$prefix/.quillon-ready" ] || fail "no prefix made at $prefix"
-# The registry as the prefix's running Wine sees it (user.reg on disk lags).
-loader=$("$root/scripts/wine-loader" "$arch")
-registry() { WINEPREFIX="$prefix" WINELOADER="$loader" WINEDEBUG=-all "$loader" reg.exe query "$1" 2>/dev/null; }
-registry 'HKCU\Software\Wine\Fonts\Replacements' | grep -q "Liberation Sans" || fail "the prefix has no font mapping"
-registry 'HKCU\Software\Wine\X11 Driver' | grep -q "Managed" && fail "the user's prefix leaves windows unmanaged"
-WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1
-wait "$launcher" 2>/dev/null
 
 if [ "$failures" -eq 0 ]; then echo "launcher: all checks passed"; else exit 1; fi

@@ -1,6 +1,12 @@
-// HTML Help found at run time. (The help window on Quillon.chm and the About
-// box are tested through the main dialog's menu, tests/win/dialogfiles.)
+// HTML Help found at run time, and the help file's pages copied out for a
+// browser. (The Help command itself is tested end to end,
+// tests/win/e2e/help_test.cpp.)
 #include <gtest/gtest.h>
+
+#include <objbase.h>
+
+#include <fstream>
+#include <sstream>
 
 #include "htmlhelp.h"
 
@@ -27,6 +33,41 @@ TEST(HtmlHelpTest, FallsBackToTheNameAndGivesUpForGood) {
     EXPECT_EQ(1, none.LoadAttempts());
     ::RegDeleteKeyA(HKEY_CLASSES_ROOT, "QuillonTestHelp\\InprocServer32");
     ::RegDeleteKeyA(HKEY_CLASSES_ROOT, "QuillonTestHelp");
+}
+
+std::string Slurp(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return in ? text.str() : std::string("<missing>");
+}
+
+// The pages come out of the built help file (the working folder holds it)
+// whole, with none of the file's own tables; anything else yields nothing.
+TEST(HtmlHelpTest, ExtractsThePagesOfTheHelpFileOnly) {
+    ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+    char temp[MAX_PATH];
+    ::GetTempPathA(sizeof temp, temp);
+    const struct {
+        const char *file;
+        int pages;  // the pages and style sheet of the help project, or 0
+    } cases[] = {
+        {"Quillon.chm", 9},
+        {"no-such-file.chm", 0},
+        {"ATOMS.LST", 0},  // not a help file
+    };
+    for (const auto &c : cases) {
+        std::string folder = std::string(temp) + "quillon-help-test\\";
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        ::DeleteFileA((folder + "index.htm").c_str());
+        EXPECT_EQ(ExtractHelpPages(c.file, folder), c.pages) << c.file;
+        if (c.pages == 0) continue;
+        EXPECT_NE(Slurp(folder + "index.htm").find("<title>Quillon at the bench</title>"), std::string::npos);
+        EXPECT_NE(Slurp(folder + "sheet.htm").find("</html>"), std::string::npos) << "a page cut short";
+        EXPECT_NE(Slurp(folder + "help.css").find("body"), std::string::npos);
+        EXPECT_EQ(::GetFileAttributesA((folder + "#SYSTEM").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    ::CoUninitialize();
 }
 
 }  // namespace
