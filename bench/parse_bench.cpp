@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "elements.h"
-#include "formula.h"
+#include "core/elements.h"
+#include "core/formula.h"
 
 namespace {
 

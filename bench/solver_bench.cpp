@@ -6,8 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "../chem/solver.h"
-#include "../chem/solver_reference.h"
+#include "core/solver.h"
+#include "core/solver_reference.h"
 
 namespace {
 

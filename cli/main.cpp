@@ -26,12 +26,12 @@
 #include <unistd.h>
 #endif
 
-#include "../chem/elements.h"
-#include "../chem/formula.h"
-#include "../chem/reaction.h"
-#include "../report/sheet.h"
-#include "../shell/calcfile.h"
-#include "calculation.h"
+#include "core/elements.h"
+#include "core/formula.h"
+#include "core/reaction.h"
+#include "core/sheet.h"
+#include "core/calcfile.h"
+#include "entry.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include <unistd.h>
 
-#include "elements.h"
+#include "core/elements.h"
 
 static void Require(bool condition) { if (!condition) __builtin_trap(); }
 

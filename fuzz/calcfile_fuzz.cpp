@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "calcfile.h"
-#include "rowstore.h"
+#include "core/calcfile.h"
+#include "core/rowstore.h"
 
 namespace {
 

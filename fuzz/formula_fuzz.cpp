@@ -9,9 +9,9 @@
 #include <cstring>
 #include <string>
 
-#include "../common/rows.h"
-#include "elements.h"
-#include "formula.h"
+#include "quillon/rows.h"
+#include "core/elements.h"
+#include "core/formula.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "calcfile.h"
-#include "rows.h"
-#include "textutil.h"
+#include "core/calcfile.h"
+#include "quillon/rows.h"
+#include "core/textutil.h"
 
 static void Require(bool condition) { if (!condition) std::abort(); }
 

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
-#include "elements.h"
-#include "formula.h"
+#include "core/elements.h"
+#include "core/formula.h"
 
 // Loads tests/data/chem_elements.lst (H to Au) and makes the process-wide parser.
 inline void LoadTestElements() {

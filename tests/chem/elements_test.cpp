@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "chem_test_util.h"
-#include "elements.h"
+#include "core/elements.h"
 
 namespace {
 

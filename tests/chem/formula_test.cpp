@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "chem_test_util.h"
-#include "elements.h"
-#include "formula.h"
+#include "core/elements.h"
+#include "core/formula.h"
 
 namespace {
 

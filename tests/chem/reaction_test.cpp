@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "chem_test_util.h"
-#include "reaction.h"
+#include "core/reaction.h"
 
 namespace {
 

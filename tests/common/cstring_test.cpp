@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "afxstr.h"
+#include "framework/afxstr.h"
 
 // Assigning or appending text that lies in the string's own buffer must not read freed memory.
 TEST(CString, AssignFromOwnCharactersIsSafe) {

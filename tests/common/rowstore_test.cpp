@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "rowstore.h"
+#include "core/rowstore.h"
 
 // LDM_GETROWS normalises the used rows (undetermined, lower or NaN Fixed ratios turn Unfixed,
 // Unfixed ratios reset to 1), hands them out in row order and leaves unused rows untouched.

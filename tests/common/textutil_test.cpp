@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "textutil.h"
+#include "core/textutil.h"
 
 // TrimBlanks: blanks, control and high bytes go at the ends; DEL and a leading high byte stay.
 // TrimTrailingZeros: zeros go after the point only, never the first character; "-0" keeps its sign.

@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "elements.h"
-#include "formula.h"
-#include "reaction.h"
-#include "rowstore.h"
-#include "sheet.h"
+#include "core/elements.h"
+#include "core/formula.h"
+#include "core/reaction.h"
+#include "core/rowstore.h"
+#include "core/sheet.h"
 
 namespace {
 

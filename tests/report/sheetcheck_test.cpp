@@ -8,12 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "elements.h"
-#include "formula.h"
-#include "reaction.h"
-#include "rowstore.h"
-#include "sheet.h"
-#include "sheetcheck.h"
+#include "core/elements.h"
+#include "core/formula.h"
+#include "core/reaction.h"
+#include "core/rowstore.h"
+#include "core/sheet.h"
+#include "core/sheetcheck.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "calculation.h"
-#include "textutil.h"
+#include "core/commands.h"
+#include "core/textutil.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include <csignal>
 #endif
 
-#include "calcfile.h"
-#include "rowstore.h"
+#include "core/calcfile.h"
+#include "core/rowstore.h"
 
 namespace {
 

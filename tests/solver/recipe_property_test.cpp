@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "../../chem/elements.h"
-#include "../../chem/formula.h"
-#include "../../chem/reaction.h"
-#include "../../common/rowstore.h"
-#include "../../report/sheet.h"
-#include "../../shell/calculation.h"
+#include "core/elements.h"
+#include "core/formula.h"
+#include "core/reaction.h"
+#include "core/rowstore.h"
+#include "core/sheet.h"
+#include "core/commands.h"
 #include "exact_rank.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "../../chem/solver.h"
-#include "../../chem/solver_reference.h"
+#include "core/solver.h"
+#include "core/solver_reference.h"
 #include "exact_rank.h"
 
 namespace {

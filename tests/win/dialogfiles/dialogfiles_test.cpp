@@ -13,12 +13,12 @@
 #include <sstream>
 #include <string>
 
-#include "../../../chem/elements.h"
-#include "afxext.h"
-#include "qwintest.h"
-#include "quillondlg.h"
-#include "registration.h"
-#include "resource.h"
+#include "core/elements.h"
+#include "framework/afxext.h"
+#include "tests/win/harness/qwintest.h"
+#include "app/quillondlg.h"
+#include "tests/win/word/standin/registration.h"
+#include "app/resource.h"
 #include "standin_list.h"
 #include "version.h"
 

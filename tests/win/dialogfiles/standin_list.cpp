@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "../../../common/ledra.h"
+#include "quillon/ledra.h"
 
 namespace {
 

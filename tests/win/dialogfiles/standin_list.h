@@ -4,7 +4,7 @@
 #ifndef QUILLON_TESTS_STANDIN_LIST_H
 #define QUILLON_TESTS_STANDIN_LIST_H
 
-#include "rowstore.h"
+#include "core/rowstore.h"
 
 // Registers the class (once); the rows of the list window alive now.
 bool RegisterStandInList();

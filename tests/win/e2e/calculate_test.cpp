@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "../../../shell/resource.h"
+#include "app/resource.h"
 #include "driver.h"
 
 using qdriver::DISPLAY_CAPTION;

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../../../shell/resource.h"
+#include "app/resource.h"
 #include "driver.h"
 
 using qwintest::kShift;

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "../../../common/ledra.h"
-#include "../../../shell/resource.h"
+#include "quillon/ledra.h"
+#include "app/resource.h"
 
 namespace qdriver {
 

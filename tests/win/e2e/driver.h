@@ -17,7 +17,7 @@
 
 #include <gtest/gtest.h>
 
-#include "qwintest.h"
+#include "tests/win/harness/qwintest.h"
 
 namespace qdriver {
 

@@ -6,7 +6,7 @@
 
 #include <fstream>
 
-#include "../../../shell/resource.h"
+#include "app/resource.h"
 #include "driver.h"
 
 using qdriver::Box;

@@ -1,7 +1,7 @@
 // What the README's guide tells the chemist, done through the real program.
 #include <gtest/gtest.h>
 
-#include "../../../shell/resource.h"
+#include "app/resource.h"
 #include "driver.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "../../../shell/resource.h"
+#include "app/resource.h"
 #include "driver.h"
 
 using qdriver::Quillon;

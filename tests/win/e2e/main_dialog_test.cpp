@@ -2,7 +2,7 @@
 // fields, Enter and Escape, Clear.
 #include <gtest/gtest.h>
 
-#include "../../../shell/resource.h"
+#include "app/resource.h"
 #include "driver.h"
 
 using qdriver::Box;

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "../../../shell/resource.h"
+#include "app/resource.h"
 #include "driver.h"
 
 using qdriver::Quillon;

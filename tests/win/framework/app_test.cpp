@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "afxwin.h"
-#include "peer/peer.h"
-#include "qwintest.h"
+#include "framework/afxwin.h"
+#include "tests/win/framework/peer/peer.h"
+#include "tests/win/harness/qwintest.h"
 #include "resource.h"
 
 namespace {

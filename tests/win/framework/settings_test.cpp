@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "afxwin.h"
+#include "framework/afxwin.h"
 
 namespace {
 

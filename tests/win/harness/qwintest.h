@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "afxwin.h"
+#include "framework/afxwin.h"
 
 namespace qwintest {
 

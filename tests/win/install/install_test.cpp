@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "../../../shell/resource.h"
-#include "driver.h"
+#include "app/resource.h"
+#include "tests/win/e2e/driver.h"
 
 namespace {
 

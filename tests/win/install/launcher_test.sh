@@ -8,7 +8,7 @@ root=$1 bin=$2 arch=$3
 scratch=$(dirname "$bin")/launcher-test
 rm -rf "$scratch"
 mkdir -p "$scratch/unpacked" "$scratch/data"
-cp "$root/scripts/quillon" "$root/scripts/fonts.reg" "$root/installer/quillon.desktop" "$scratch/unpacked/"
+cp "$root/packaging/quillon" "$root/packaging/fonts.reg" "$root/packaging/quillon.desktop" "$scratch/unpacked/"
 folder=win64
 [ "$arch" = i686 ] && folder=win32
 failures=0

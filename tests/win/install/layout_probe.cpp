@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "../../../shell/resource.h"
+#include "app/resource.h"
 
 namespace {
 

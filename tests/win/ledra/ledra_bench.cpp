@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <initializer_list>
 
-#include "afxwin.h"
-#include "ledra.h"
+#include "framework/afxwin.h"
+#include "quillon/ledra.h"
 #include "resource.h"
 
 namespace {

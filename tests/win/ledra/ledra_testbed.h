@@ -12,10 +12,10 @@
 
 #include <gtest/gtest.h>
 
-#include "ledra.h"
-#include "qwintest.h"
+#include "quillon/ledra.h"
+#include "tests/win/harness/qwintest.h"
 #include "resource.h"
-#include "vexil_testbed.h"
+#include "tests/win/vexil/vexil_testbed.h"
 
 namespace ledratest {
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "htmlhelp.h"
+#include "app/htmlhelp.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 
 #include <gtest/gtest.h>
 
-#include "afxwin.h"
-#include "qwintest.h"
-#include "vexil.h"
+#include "framework/afxwin.h"
+#include "tests/win/harness/qwintest.h"
+#include "quillon/vexil.h"
 
 namespace vexiltest {
 

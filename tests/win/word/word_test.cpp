@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "qwintest.h"
-#include "registration.h"
-#include "wordout.h"
+#include "tests/win/harness/qwintest.h"
+#include "tests/win/word/standin/registration.h"
+#include "app/wordout.h"
 
 namespace {
 

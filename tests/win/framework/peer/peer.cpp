@@ -1,7 +1,7 @@
 // fwpeer.dll: a second module with its own copy of the framework.
 #include "peer.h"
 
-#include "afxwin.h"
+#include "framework/afxwin.h"
 
 namespace {
 

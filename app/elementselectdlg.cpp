@@ -1,0 +1,164 @@
+#include "elementselectdlg.h"
+
+#include <cstdio>
+
+#include "resource.h"
+#include "core/elements.h"
+
+namespace {
+
+const char *const HELP_TEXT =
+    "\"Get Ratios\" button becomes active only when calibration value is larger than or equal to 0.\n\n"
+    "You can increase calibration value by doing one of the following.\n\n"
+    "1 )  Including more elements for ratio-calculation from the list on the right.\n"
+    "Double-click left mouse button or press space-bar on an entry to include or exclude.\n\n"
+    "2 )  Reducing the number of Unfixed entries in the starting materials list  (a)  by turning an Unfixed "
+    "entry into a Fixed entry or  (b)  by removing an Unfixed entry.";
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CElementSelectionDlg, CDialog)
+    ON_BN_CLICKED(IDC_RESET, OnReset)
+    ON_BN_CLICKED(IDC_SET_ALL, OnSetAll)
+    ON_NOTIFY(TVN_KEYDOWN, IDC_ELEMENT_TREE, OnTreeKeyDown)
+    ON_NOTIFY(NM_DBLCLK, IDC_ELEMENT_TREE, OnTreeDoubleClick)
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+// The tree view's class must exist before the template creates it.
+CElementSelectionDlg::CElementSelectionDlg() : CDialog(IDD_ATOM_SELECTION, nullptr) { AfxInitCommonControls(); }
+
+CElementSelectionDlg::~CElementSelectionDlg() {
+    delete font;
+    delete images;
+    composition.Clear();
+}
+
+int CElementSelectionDlg::SetData(const char *productFormula, int unfixed, const CFormulaParser *formulaParser,
+                               int *flag) {
+    unfixedCount = unfixed;
+    parser = formulaParser;
+    resetFlag = flag;
+    CFormulaNode *root = nullptr;
+    if (parser->Check(productFormula, &root) != 0) return 1;
+    int result = parser->GetComposition(0, 1.0, root, composition) != 0 ? 2 : 0;
+    delete root;
+    return result;
+}
+
+// 1 + included + 2 x metal: the cross, square, dash and disc of the image list.
+int CElementSelectionDlg::StateIndex(int element) {
+    return 1 + (elementTable.included(element) ? 1 : 0) + (elementTable.metal(element) ? 2 : 0);
+}
+
+BOOL CElementSelectionDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SetDlgItemText(IDC_SELECTION_HELP, HELP_TEXT);
+    if (resetFlag != nullptr) {
+        CheckDlgButton(IDC_RETAIN_CHANGE, *resetFlag == 0 ? BST_CHECKED : BST_UNCHECKED);
+    } else {
+        CheckDlgButton(IDC_RETAIN_CHANGE, BST_CHECKED);
+        GetDlgItem(IDC_RETAIN_CHANGE)->EnableWindow(FALSE);
+    }
+
+    tree.Attach(::GetDlgItem(m_hWnd, IDC_ELEMENT_TREE));
+    CDC *dc = GetDC();
+    font = new CFont;
+    font->CreatePointFont(100, "Courier New", dc);
+    ReleaseDC(dc);
+    tree.SetFont(font, TRUE);
+
+    images = new CImageList;
+    images->Create(16, 16, ILC_COLOR | ILC_MASK, 5, 5);
+    const UINT icons[] = {IDI_STATE_EMPTY, IDI_NONMETAL_EXCLUDED, IDI_NONMETAL_INCLUDED, IDI_METAL_EXCLUDED,
+                          IDI_METAL_INCLUDED};
+    for (UINT id : icons) images->Add(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id)));
+    tree.SetImageList(images, TVSIL_STATE);
+
+    selectedCount = 0;
+    for (int k = 0; k < composition.count; ++k) {
+        int element = composition.elements[k];
+        char text[16];
+        std::snprintf(text, sizeof text, "%-4s%d", elementTable.Symbol(element), element + 1);
+        TVINSERTSTRUCTA insert = {};
+        insert.hParent = TVI_ROOT;
+        insert.hInsertAfter = TVI_SORT;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE;
+        insert.item.pszText = text;
+        insert.item.lParam = element;
+        insert.item.state = INDEXTOSTATEIMAGEMASK(StateIndex(element));
+        insert.item.stateMask = TVIS_STATEIMAGEMASK;
+        if (tree.InsertItem(&insert) == nullptr) {
+            AfxMessageBox("Couldn't load data to Atom Selection List.");
+            SendMessage(WM_CLOSE);
+            return FALSE;
+        }
+        if (elementTable.included(element)) ++selectedCount;
+    }
+    UpdateCalibration();
+    return TRUE;
+}
+
+void CElementSelectionDlg::UpdateCalibration() {
+    calibration = selectedCount - unfixedCount;
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", calibration);
+    SetDlgItemText(IDC_CALIBRATION, text);
+    GetDlgItem(IDOK)->EnableWindow(calibration >= 0);
+}
+
+// Space bar or double click: the selected element in or out.
+void CElementSelectionDlg::ToggleSelected() {
+    ::MessageBeep(0);
+    HTREEITEM item = tree.GetSelectedItem();
+    if (item == nullptr) return;
+    int element = static_cast<int>(tree.GetItemData(item));
+    int included = elementTable.included(element) ? 0 : 1;
+    elementTable.SetIncluded(element, included);
+    tree.SetItemState(item, INDEXTOSTATEIMAGEMASK(StateIndex(element)), TVIS_STATEIMAGEMASK);
+    selectedCount += included ? 1 : -1;
+    UpdateCalibration();
+}
+
+void CElementSelectionDlg::OnTreeKeyDown(NMHDR *header, LRESULT *result) {
+    if (reinterpret_cast<NMTVKEYDOWN *>(header)->wVKey == VK_SPACE) ToggleSelected();
+    *result = 0;
+}
+
+void CElementSelectionDlg::OnTreeDoubleClick(NMHDR *, LRESULT *result) {
+    ToggleSelected();
+    *result = 0;
+}
+
+void CElementSelectionDlg::RefreshStates() {
+    selectedCount = 0;
+    for (HTREEITEM item = tree.GetRootItem(); item != nullptr; item = tree.GetNextSiblingItem(item)) {
+        int element = static_cast<int>(tree.GetItemData(item));
+        tree.SetItemState(item, INDEXTOSTATEIMAGEMASK(StateIndex(element)), TVIS_STATEIMAGEMASK);
+        if (elementTable.included(element)) ++selectedCount;
+    }
+    tree.Invalidate(TRUE);
+    tree.UpdateWindow();
+    UpdateCalibration();
+}
+
+void CElementSelectionDlg::OnReset() {
+    elementTable.ResetInclusion();
+    RefreshStates();
+}
+
+void CElementSelectionDlg::OnSetAll() {
+    elementTable.IncludeAll();
+    RefreshStates();
+}
+
+// "Get Ratios": retaining the change means not resetting it afterwards.
+void CElementSelectionDlg::OnOK() {
+    if (resetFlag != nullptr) *resetFlag = IsDlgButtonChecked(IDC_RETAIN_CHANGE) == BST_CHECKED ? 0 : 1;
+    CDialog::OnOK();
+}
+
+void CElementSelectionDlg::OnDestroy() {
+    tree.Detach();
+    Default();
+}

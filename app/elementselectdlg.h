@@ -1,0 +1,52 @@
+// The element selection dialog: which elements of the product the automatic
+// ratios balance. Lists the product's elements with their state (metal or
+// not, included or not), toggles them with the space bar or a double click,
+// and shows the calibration: included elements minus Unfixed rows. "Get
+// Ratios" is enabled while the calibration is 0 or more. Inclusion lives in
+// the element table, so every change stays after the dialog closes.
+#ifndef QUILLON_CHEM_ATOMSELECT_H
+#define QUILLON_CHEM_ATOMSELECT_H
+
+#include "framework/afxext.h"
+#include "core/formula.h"
+
+class CElementSelectionDlg : public CDialog {
+public:
+    CElementSelectionDlg();
+    ~CElementSelectionDlg() override;
+
+    // Before DoModal: the product, the number of Unfixed rows, the parser and
+    // the caller's reset-after-calculation flag (nullptr: the check box is
+    // shown checked and greyed). 0; 1 the formula does not parse (the list
+    // stays empty); 2 its composition fails.
+    int SetData(const char *productFormula, int unfixedCount, const CFormulaParser *parser, int *resetFlag);
+
+    int calibration = 0;
+    int selectedCount = 0;
+    int unfixedCount = 0;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnReset();
+    void OnSetAll();
+    void OnTreeKeyDown(NMHDR *header, LRESULT *result);
+    void OnTreeDoubleClick(NMHDR *header, LRESULT *result);
+    void OnDestroy();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void UpdateCalibration();
+    void ToggleSelected();
+    void RefreshStates();  // every item's image from the table, recounted
+    static int StateIndex(int element);
+
+    Composition composition;
+    const CFormulaParser *parser = nullptr;
+    int *resetFlag = nullptr;
+    CFont *font = nullptr;
+    CImageList *images = nullptr;
+    CTreeCtrl tree;
+};
+
+#endif

@@ -1,0 +1,122 @@
+#include "fields.h"
+
+#include "core/elements.h"
+#include "core/formula.h"
+#include "core/textutil.h"
+#include "quillondlg.h"
+#include "resource.h"
+
+namespace {
+
+// The first 99 characters of the window's text, as a 100-character buffer holds them.
+void FieldText(CWnd *window, char (&text)[100]) {
+    text[0] = 0;
+    window->GetWindowText(text, sizeof text);
+}
+
+// Selects the whole text and gives the field the focus again. The check's
+// message box, as it closes, gives the focus back to the window that was
+// getting it; the list answers that by posting itself a click that reopens
+// its last cell, which would take the focus from the field again and run
+// the check a second time. Such posted clicks (never the user's own, which
+// come as input) are dropped.
+void ReturnToField(CWnd *field) {
+    MSG posted;
+    while (::PeekMessageA(&posted, nullptr, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_REMOVE | PM_QS_POSTMESSAGE)) {
+    }
+    field->SendMessage(EM_SETSEL, 0, -1);
+    field->SetFocus();
+    // A button clicked to leave the field keeps the mouse and is drawn
+    // pressed once its own click handling resumes: released after that.
+    ::PostMessageA(::GetParent(field->m_hWnd), WM_RELEASE_BUTTONS, 0, 0);
+}
+
+}  // namespace
+
+int ReadNumberField(CWnd *window, double *value) {
+    char text[100];
+    FieldText(window, text);
+    return ReadNumberText(text, value);
+}
+
+int ReadNumberFieldOr(CWnd *window, double fallback, double *value) {
+    char text[100];
+    FieldText(window, text);
+    return ReadNumberTextOr(text, fallback, value);
+}
+
+// ---------------------------------------------------------------------------
+// CProductField
+
+BEGIN_MESSAGE_MAP(CProductField, CWnd)
+    ON_WM_KILLFOCUS()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+    ON_WM_SETFOCUS()
+END_MESSAGE_MAP()
+
+// Leaving the field for another window checks the formula (an empty one passes).
+void CProductField::OnKillFocus(CWnd *newFocus) {
+    Default();
+    if (newFocus == nullptr || busy >= 1 || appClosing) return;
+    ++busy;
+    CString formula;
+    GetWindowText(formula);
+    if (!formula.IsEmpty() && FormulaCheckCallback(formula) == 0) {
+        CString text = "Wrong Format for Product.";
+        std::string unknown = FirstUnknownSymbol(formula, LookupElement);
+        if (!unknown.empty()) text += ("\n" + unknown + " is not in ATOMS.LST.").c_str();
+        MessageBox(text, "Quillon", MB_OK | MB_ICONHAND);
+        ReturnToField(this);
+    }
+    --busy;
+}
+
+// A click that did not bring the focus (a leave check elsewhere kept it)
+// ends the control's mouse capture at once.
+void CProductField::OnLButtonDown(UINT, CPoint) {
+    Default();
+    if (::GetFocus() != m_hWnd) SendMessage(WM_LBUTTONUP, 0, 0);
+}
+
+void CProductField::OnLButtonUp(UINT, CPoint) { Default(); }
+
+// Arriving in the field selects the whole formula.
+void CProductField::OnSetFocus(CWnd *) {
+    Default();
+    SendMessage(EM_SETSEL, 0, -1);
+}
+
+// ---------------------------------------------------------------------------
+// CNumberField
+
+BEGIN_MESSAGE_MAP(CNumberField, CWnd)
+    ON_WM_KILLFOCUS()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_GETDLGCODE()
+END_MESSAGE_MAP()
+
+// Leaving the field checks the number and shows it normalised (2.50 -> 2.5).
+void CNumberField::OnKillFocus(CWnd *newFocus) {
+    Default();
+    if (newFocus == nullptr || busy >= 1 || appClosing) return;
+    ++busy;
+    double value = 0.0;
+    int read = ReadNumberField(this, &value);
+    if (read != 0) {
+        // "1,5": the chemist's decimal comma; say what the field takes.
+        CString text = message;
+        if (read == 2) text += "\nUse a point for decimals: 1.5.";
+        MessageBox(text, "Quillon", MB_OK | MB_ICONHAND);
+        ReturnToField(this);
+    } else {
+        SetWindowText(NumberText(value).c_str());
+    }
+    --busy;
+}
+
+// As in CProductField, but posted: the edit control's own capture ends first.
+void CNumberField::OnLButtonDown(UINT, CPoint) {
+    Default();
+    if (::GetFocus() != m_hWnd) PostMessage(WM_LBUTTONUP, 0, 0);
+}

@@ -1,0 +1,49 @@
+// The checks of the main dialog's entry fields when the user leaves them:
+// CProductField on the product formula (a VEXIL control), CNumberField on
+// the product ratio and the product amount. A field that fails keeps the
+// user's text, gets the focus back with its text selected, and says why.
+#ifndef QUILLON_SHELL_FIELDS_H
+#define QUILLON_SHELL_FIELDS_H
+
+#include "framework/afxwin.h"
+
+// Reads a number from a window's text (at most 99 characters): blanks
+// around it are allowed and blank text reads as 0; anything else that is not
+// exactly one number fails. 0 and *value set, or 1 (2 for a number written
+// with a decimal comma, "1,5").
+int ReadNumberField(CWnd *window, double *value);
+
+// The same, but a text whose first character is '?' reads as fallback.
+int ReadNumberFieldOr(CWnd *window, double fallback, double *value);
+
+class CProductField : public CWnd {
+public:
+    CProductField() {}
+
+protected:
+    void OnKillFocus(CWnd *newFocus);
+    void OnLButtonDown(UINT flags, CPoint point);
+    void OnLButtonUp(UINT flags, CPoint point);
+    void OnSetFocus(CWnd *oldFocus);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    int busy = 0;  // a leave check is running (its message box runs a nested loop)
+};
+
+class CNumberField : public CWnd {
+public:
+    explicit CNumberField(const char *message) : message(message) {}
+
+protected:
+    void OnKillFocus(CWnd *newFocus);
+    void OnLButtonDown(UINT flags, CPoint point);
+    UINT OnGetDlgCode() { return (UINT)Default(); }
+    DECLARE_MESSAGE_MAP()
+
+private:
+    CString message;  // shown when the text is not a number
+    int busy = 0;
+};
+
+#endif

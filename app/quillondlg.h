@@ -1,0 +1,160 @@
+// The main dialog: sample ID, product formula, ratio and amount, the list
+// of starting materials, "Auto-Ratio", Calculate and Clear. It owns the
+// formula fonts, the initialisation records of both custom controls and the
+// formula parser, and answers the list's callbacks.
+#ifndef QUILLON_SHELL_QUILLONDLG_H
+#define QUILLON_SHELL_QUILLONDLG_H
+
+#include <vector>
+
+#include "quillon/ledra.h"
+#include "core/rowstore.h"
+#include "quillon/vexil.h"
+#include "framework/afxwin.h"
+#include "core/calcfile.h"
+#include "core/commands.h"
+
+class CProductField;
+class CNumberField;
+class CReaction;
+
+// 1 once the user closes the application with Exit or the Close command.
+extern int appClosing;
+
+// The list's callbacks: 1 when formulaParser accepts the formula, else 0;
+// and appClosing.
+int FormulaCheckCallback(const char *formula);
+int AppClosingCallback();
+
+// The entry as the window shows it: the texts of the four fields and the
+// list's rows (formula, ratio, Fixed mark).
+struct DialogEntry {
+    CalcFields fields;
+    LedraRowStore rows;
+    DialogEntry() { rows.create(ROW_CAPACITY); }
+};
+
+class CQuillonDlg : public CDialog, protected CalcEntrySource {
+public:
+    explicit CQuillonDlg(CWnd *parent = nullptr);
+    ~CQuillonDlg() override;
+
+    // Calculate's steps (shell/calculation.h holds the shared logic).
+    int PrepareReaction(CReaction **reaction);
+    int PrepareAndRun(CReaction **reaction);
+
+    // The default output: the sheet appended to this second's report file,
+    // then shown. 1 when the file cannot be opened, else 0.
+    int WriteDefaultReport(const CReaction &reaction, double amount);
+    // Offers to delete the report files of earlier runs; the number deleted.
+    int DeleteOldReports();
+    // The sheet typed into Word (report/wordreport.cpp); when Word cannot be
+    // reached, the default output instead and outputToWord switched to 0.
+    int WriteWordReport(const CReaction &reaction, double amount);
+
+    // Calculation files (shell/quillonfiles.cpp): the menu commands Save...
+    // and Open.... Save: true once the entry is in a file. Open reads the
+    // whole file first and changes nothing unless every line reads.
+    bool OnSaveFile();
+    void OnOpenFile();
+
+    // The entry since it was last saved, opened, cleared or started: the
+    // question before it is dropped (true: go on; Yes saves first, and a
+    // save that does not happen, or Cancel, answers false), the title bar.
+    bool EntryChanged();
+    bool ConfirmDiscard();
+    void EntryKept(const char *path);  // the entry now counts as unchanged; path names it, or nullptr
+    void UpdateTitle();
+
+    HICON m_hIcon;
+    int showDifferential = 1;
+    CString fileExtension;
+    CString fileFilter;
+    int resetSelectionAfterCalc = 1;
+    CProductField *productField = nullptr;
+    CNumberField *ratioField = nullptr;
+    CNumberField *amountField = nullptr;
+    VexilInit *vexilInit = nullptr;
+    LedraInit *ledraInit = nullptr;
+    CString formulaFontFace;
+    CFont *digitFont = nullptr;
+    CFont *letterFont = nullptr;
+    CString reportFontFace;
+    CString wordDocumentName;
+    CString moduleDir;
+    CString reportExtension;
+    CLSID wordClsid = {};
+    int outputToWord = 0;
+    int wordAvailable = 0;
+
+protected:
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+
+    void OnSysCommand(UINT id, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(m_hIcon); }
+    void OnCalculate();
+    void OnClear();
+    void OnDestroy();
+    void OnClose() { Default(); }
+    void OnCancel() override;
+    void OnSize(UINT type, int cx, int cy);
+    LRESULT OnGetMinMaxInfo(WPARAM, LPARAM lParam);
+    LRESULT OnTimer(WPARAM, LPARAM);
+    LRESULT OnReleaseButtons(WPARAM, LPARAM);
+    void OnInitMenu(HMENU menu);
+    LRESULT OnDeferredInit(WPARAM, LPARAM);
+    LRESULT OnEditorSignal(WPARAM, LPARAM);
+    DECLARE_MESSAGE_MAP()
+
+    void OnAutoRatio();
+
+    // The settings: read in OnInitDialog, written in OnDestroy
+    // (shell/quillonfiles.cpp, with help and the About box).
+    void ReadSettings();
+    void WriteSettings();
+    void OnHelpContents();
+    void OnAbout();
+    CString FileDialogFilter() const;
+
+    // CalcEntrySource: the commands' view of this dialog.
+    CString ProductFormula() override;
+    int ReadProductRatio(double *ratio) override;
+    int ReadAmount(double *amount) override;
+    int GetRows(int count, LedraRowList *list) override;
+    int GetUnfixedCount() override;
+    bool ChooseElements(const CString &product, int unfixedCount, int *resetFlag) override;
+    void ShowMessage(const char *text, CalcMessageKind kind, CalcField field) override;
+    void WriteReport(const CReaction &reaction, double amount) override;
+    void RowsChanged() override;
+    int UndeterminedRow(CString *formula) override;
+    int RowNumber(const LedraRow *row) override;
+
+private:
+    // A control's window rectangle in this dialog's client coordinates.
+    CRect GetControlRectInParent(int id) const;
+    void LayOutOverColumns();
+    int elementCount = 0;  // elements loaded from ATOMS.LST
+
+    // Sends a row-collecting message to the list and puts back the ratios
+    // its collection resets, so that what the list shows is what is used.
+    LRESULT SendKeepingRatios(UINT message, WPARAM wParam, LPARAM lParam);
+    void ReadEntry(DialogEntry &entry);
+    void ShowEntry(const DialogEntry &entry);
+    bool solvingRatios = false;  // a command that determines the Unfixed ratios is running
+    DialogEntry keptEntry;  // as last saved, opened, cleared or started
+    CString entryName;      // the file's name, empty for a new entry
+    bool entryReady = false;  // the controls are initialised and the entry kept once
+
+    // Enlarging the window: the list takes the extra height, the controls
+    // below it move down with the bottom edge.
+    void RecordLayout();
+    void ApplyStoredHeight();
+    int baseWidth = 0, baseHeight = 0;  // the window at its template size, the smallest it gets
+    int baseClientHeight = 0, baseListHeight = 0;
+    std::vector<std::pair<HWND, int>> belowList;  // controls under the list, with their template tops
+    int storedHeight = 0;  // "Window Height" as read from the settings
+};
+
+#endif

@@ -1,0 +1,77 @@
+#include "entry.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "core/elements.h"
+#include "core/textutil.h"
+#include "core/sheet.h"
+
+// Sets the inclusion flags: the defaults, or exactly the selected elements.
+void ApplySelection(const ElementSelection &selection) {
+    if (selection.useDefaults) {
+        elementTable.ResetInclusion();
+        return;
+    }
+    for (int i = 0; i < elementTable.Count(); ++i) elementTable.SetIncluded(i, 0);
+    for (int index : selection.included) elementTable.SetIncluded(index, 1);
+}
+
+// The product ratio text as the ratio field would hold it.
+int CliEntrySource::ReadProductRatio(double *ratio) {
+    return ReadNumberTextOr(entry.fields.ratioText, UNDETERMINED_RATIO, ratio);
+}
+
+// The amount text as the amount field would hold it.
+int CliEntrySource::ReadAmount(double *amount) { return ReadNumberText(entry.fields.amountText, amount); }
+
+// The selection of the command line stands for the user's choice.
+bool CliEntrySource::ChooseElements(const CString &, int, int *) {
+    ApplySelection(selection);
+    return true;
+}
+
+// Messages go to standard error, one per line.
+void CliEntrySource::ShowMessage(const char *text, CalcMessageKind, CalcField) {
+    std::fputs(text, stderr);
+    std::fputc('\n', stderr);
+}
+
+// The sheet as the report file would show it.
+void CliEntrySource::WriteReport(const CReaction &reaction, double amount) {
+    WeighingSheet sheet = MakeWeighingSheet(reaction, amount, entry.fields.sampleId, showDifferential);
+    CString text = SheetFileText(sheet);
+    sheetText = TextModeRead(text.GetString(), static_cast<size_t>(text.GetLength()));
+}
+
+// The row's place in the entry's store.
+// Collecting the rows sets every Unfixed ratio to 1, which the solver
+// wants; a sheet made without solving weighs the ratios the file holds.
+int CliEntrySource::GetRows(int count, LedraRowList *list) {
+    if (!keepRatios) return entry.rows.getRows(count, list);
+    std::vector<double> written(size_t(entry.rows.capacity()), 0.0);
+    for (int i = 0; i < entry.rows.capacity(); ++i) written[size_t(i)] = entry.rows.row(i)->ratio;
+    int result = entry.rows.getRows(count, list);
+    for (int i = 0; i < entry.rows.capacity(); ++i) {
+        LedraRow *row = entry.rows.row(i);
+        if (!row->formula.IsEmpty()) row->ratio = written[size_t(i)];
+    }
+    return result;
+}
+
+// The first used row whose ratio is "?", numbered from 1; 0 when none.
+int CliEntrySource::UndeterminedRow(CString *formula) {
+    for (int i = 0; i < entry.rows.capacity(); ++i) {
+        const LedraRow *row = entry.rows.row(i);
+        if (row->formula.IsEmpty() || row->ratio > UNDETERMINED_RATIO) continue;
+        *formula = row->formula;
+        return i + 1;
+    }
+    return 0;
+}
+
+int CliEntrySource::RowNumber(const LedraRow *row) {
+    for (int i = 0; i < entry.rows.capacity(); ++i)
+        if (entry.rows.row(i) == row) return i + 1;
+    return 0;
+}

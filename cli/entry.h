@@ -1,0 +1,64 @@
+// The entry quillon-cli calculates on: the field texts and the rows that
+// opening a calculation file leaves, the element selection given on the
+// command line instead of chosen in the selection dialog, messages on
+// standard error. The commands themselves are the program's
+// (shell/calculation.h).
+#ifndef QUILLON_CLI_CALCULATION_H
+#define QUILLON_CLI_CALCULATION_H
+
+#include <string>
+#include <vector>
+
+#include "core/rowstore.h"
+#include "framework/afxstr.h"
+#include "core/calcfile.h"
+#include "core/commands.h"
+
+// What the main dialog holds after a calculation file was opened.
+struct CalcEntry {
+    CalcFields fields;
+    LedraRowStore rows;
+
+    CalcEntry() { rows.create(ROW_CAPACITY); }
+};
+
+// The elements to balance: the defaults (the metals), or exactly the
+// listed element indices.
+struct ElementSelection {
+    bool useDefaults = true;
+    std::vector<int> included;
+};
+
+// Sets the element table's inclusion flags to the selection.
+void ApplySelection(const ElementSelection &selection);
+
+// The command-line entry. The report is the sheet's text with LF line ends,
+// kept in sheetText; messages go to standard error as they come.
+class CliEntrySource : public CalcEntrySource {
+public:
+    CliEntrySource(CalcEntry &entry, const ElementSelection &selection, int showDifferential)
+        : entry(entry), selection(selection), showDifferential(showDifferential) {}
+
+    CString ProductFormula() override { return entry.fields.productFormula; }
+    int ReadProductRatio(double *ratio) override;
+    int ReadAmount(double *amount) override;
+    int GetRows(int count, LedraRowList *list) override;
+    int GetUnfixedCount() override { return entry.rows.getUnfixedCount(); }
+    bool ChooseElements(const CString &product, int unfixedCount, int *resetFlag) override;
+    void ShowMessage(const char *text, CalcMessageKind kind, CalcField field) override;
+    void WriteReport(const CReaction &reaction, double amount) override;
+    int RowNumber(const LedraRow *row) override;
+    int UndeterminedRow(CString *formula) override;
+
+    std::string sheetText;
+    // Set when the sheet is made with the ratios as written: the rows'
+    // collection would otherwise take every Unfixed row at 1.
+    bool keepRatios = false;
+
+private:
+    CalcEntry &entry;
+    const ElementSelection &selection;
+    int showDifferential;
+};
+
+#endif

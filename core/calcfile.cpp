@@ -1,0 +1,376 @@
+#include "calcfile.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include "rowstore.h"
+#include "textutil.h"
+
+namespace {
+
+// Reads the next line, up to and including '\n' (or the end of the file),
+// whatever its length. Returns 1 with the line, 0 at the end of the file, -1
+// on a read error.
+int ReadWholeLine(FILE *file, std::string &line) {
+    line.clear();
+    for (;;) {
+        int c = std::getc(file);
+        if (c == EOF) {
+            if (std::ferror(file)) return -1;
+            break;
+        }
+        line += static_cast<char>(c);
+        if (c == '\n') break;
+    }
+    return line.empty() ? 0 : 1;
+}
+
+bool IsLineBlank(char c) { return c > 0 && c <= 32; }
+
+// Removes blanks and control characters (codes 1 to 32, which include CR
+// and LF) at both ends, in place. Unlike TrimBlanks, bytes 128 to 255 at
+// the end stay: a sample ID may end in a letter such as an umlaut.
+void TrimLineBlanks(char *text) {
+    size_t length = std::strlen(text);
+    while (length > 0 && IsLineBlank(text[length - 1])) --length;
+    size_t first = 0;
+    while (first < length && IsLineBlank(text[first])) ++first;
+    std::memmove(text, text + first, length - first);
+    text[length - first] = 0;
+}
+
+// The rest of a line after its number fields, trimmed: the free text.
+CString RestOfLine(char *rest) {
+    TrimBlanks(rest);
+    return CString(rest);
+}
+
+// Reads the number after the blanks at start; refuses spellings that are
+// not plain decimals (hexadecimal, infinity, NaN) and values that overflow.
+bool ReadFileNumber(char *start, double *value, char **end) {
+    while (IsLineBlank(*start)) ++start;
+    *end = const_cast<char *>(ReadPlainNumber(start, value));
+    return *end != start;
+}
+
+// Reads the "<ratio> <formula>" that ends product and row lines; the
+// formula must pass the check. Returns false when either does not read.
+bool ReadRatioAndFormula(char *start, CalcFormulaCheck check, CalcRecord *record) {
+    char *end = nullptr;
+    double ratio = 0.0;
+    if (!ReadFileNumber(start, &ratio, &end)) return false;
+    CString formula = RestOfLine(end);
+    if (!check(formula)) return false;
+    record->ratio = ratio;
+    record->text = formula;
+    return true;
+}
+
+// Reads "<amount> <ratio> <formula>" of a product line.
+int ParseProduct(char *rest, CalcFormulaCheck check, CalcRecord *record) {
+    char *end = nullptr;
+    double amount = 0.0;
+    if (!ReadFileNumber(rest, &amount, &end) || !ReadRatioAndFormula(end, check, record)) return -1;
+    record->kind = CALC_PRODUCT;
+    record->amount = amount;
+    return 1;
+}
+
+// Reads "<fixed> <ratio> <formula>" of a row line.
+int ParseRow(long number, char *rest, CalcFormulaCheck check, CalcRecord *record) {
+    char *end = nullptr;
+    long fixed = std::strtol(rest, &end, 10);
+    if (end == rest || !ReadRatioAndFormula(end, check, record)) return -1;
+    record->kind = CALC_ROW;
+    record->row = static_cast<int>(number);
+    // Any nonzero flag means Fixed. Kept as 0 or 1 so that a huge number
+    // reads the same where long has 32 bits and where it has 64.
+    record->fixed = fixed != 0 ? 1 : 0;
+    return 1;
+}
+
+// A number as the writer stores it: "%.5f" when that reads back to the
+// value (so ordinary files keep their old bytes), else the shortest text
+// that does.
+CString FileNumber(double value) {
+    CString text;
+    text.Format("%.5f", value);
+    double back = 0.0;
+    if (ReadPlainNumber(text, &back) != text.GetString() && back == value) return text;
+    return FormatFieldNumber(value);
+}
+
+}  // namespace
+
+// Reads one trimmed line into a record.
+int ParseCalcLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *record) {
+    TrimLineBlanks(line);
+    if (line[0] == 0) return 0;
+    char *end = nullptr;
+    long number = std::strtol(line, &end, 10);
+    if (end == line) return -1;
+    if (number < 0) {
+        record->kind = CALC_SAMPLE;
+        TrimLineBlanks(end);
+        record->text = end;
+        return 1;
+    }
+    if (number == 0) return ParseProduct(end, check, record);
+    if (number > capacity) return -1;
+    return ParseRow(number, end, check, record);
+}
+
+// Reads lines until the end of the stream or the first failure.
+CalcReadStatus ReadCalcStream(FILE *file, int capacity, CalcFormulaCheck check, CalcReadResult &result) {
+    result.records.clear();
+    result.failingLine = 0;
+    result.status = CALC_READ_OK;
+    std::string line;
+    for (int lineNumber = 1;; ++lineNumber) {
+        int got = ReadWholeLine(file, line);
+        if (got == 0) break;
+        if (got < 0) {
+            result.status = CALC_READ_ERROR;
+            result.failingLine = lineNumber;
+            break;
+        }
+        // A NUL byte would end the line's text early: "Ba\0CO3" would weigh Ba.
+        CalcRecord record;
+        int parsed = -1;
+        if (line.find('\0') == std::string::npos) parsed = ParseCalcLine(&line[0], capacity, check, &record);
+        if (parsed < 0) {
+            result.status = CALC_BAD_LINE;
+            result.failingLine = lineNumber;
+            break;
+        }
+        if (parsed > 0) {
+            record.line = lineNumber;
+            result.records.push_back(record);
+        }
+    }
+    return result.status;
+}
+
+// Opens, reads and closes a calculation file.
+CalcReadStatus ReadCalcFile(const char *path, int capacity, CalcFormulaCheck check, CalcReadResult &result) {
+    FILE *file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        result.records.clear();
+        result.failingLine = 0;
+        result.status = CALC_OPEN_FAILED;
+        return result.status;
+    }
+    ReadCalcStream(file, capacity, check, result);
+    std::fclose(file);
+    return result.status;
+}
+
+// The shortest text that strtod reads back to value: fixed decimals for
+// magnitudes from 1e-4 to 1e15 (17 significant digits always fit in 21
+// decimals there), the shortest "%g" otherwise.
+CString FormatFieldNumber(double value) {
+    CString text;
+    if (value == 0.0) return CString("0");  // -0 as well: the field shows no sign
+    if (!std::isfinite(value)) {
+        text.Format("%g", value);
+        return text;
+    }
+    double magnitude = std::fabs(value);
+    if (magnitude >= 1e-4 && magnitude < 1e15) {
+        for (int decimals = 0; decimals <= 21; ++decimals) {
+            text.Format("%.*f", decimals, value);
+            if (std::strtod(text, nullptr) == value) return text;
+        }
+    }
+    for (int digits = 1; digits <= 17; ++digits) {
+        text.Format("%.*g", digits, value);
+        if (std::strtod(text, nullptr) == value) break;
+    }
+    return text;
+}
+
+// Applies the records in file order; later ones override earlier ones.
+void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields, LedraRowStore &rows) {
+    for (const CalcRecord &record : records) {
+        switch (record.kind) {
+        case CALC_SAMPLE:
+            fields.sampleId = record.text;
+            break;
+        case CALC_PRODUCT:
+            fields.productFormula = record.text;
+            fields.ratioText = FormatFieldNumber(record.ratio);
+            fields.amountText = FormatFieldNumber(record.amount);
+            break;
+        case CALC_ROW:
+            rows.setFormula(record.row - 1, record.text);
+            rows.setRatio(record.row - 1, record.ratio);
+            rows.setFixed(record.row - 1, record.fixed);
+            break;
+        }
+    }
+}
+
+// "-1 <sample ID>\r\n".
+CString CalcSampleLine(const char *sampleId) {
+    CString line;
+    line.Format("%d %s\r\n", -1, sampleId);
+    // An ID with a line end inside would reopen as two lines (a phantom row
+    // among them). Its CRs become bare LFs, which SaveCalcFile refuses, so
+    // such an ID is never saved whatever the caller checks.
+    if (!CalcSampleIdSavable(sampleId)) {
+        char *chars = line.GetBuffer(0);
+        for (int i = 0; i < line.GetLength() - 2; ++i)
+            if (chars[i] == '\r') chars[i] = '\n';
+        line.ReleaseBuffer(line.GetLength());
+    }
+    return line;
+}
+
+// "0 <amount> <ratio> <formula>\r\n".
+CString CalcProductLine(double amount, double ratio, const char *formula) {
+    CString line;
+    line.Format("%d %s %s %s\r\n", 0, FileNumber(amount).GetString(), FileNumber(ratio).GetString(), formula);
+    return line;
+}
+
+// "<row> <fixed> <ratio> <formula>\r\n".
+CString CalcRowLine(int rowNumber, int fixed, double ratio, const char *formula) {
+    CString line;
+    line.Format("%d %d %s %s\r\n", rowNumber, fixed, FileNumber(ratio).GetString(), formula);
+    return line;
+}
+
+// The reader drops blanks at the ends of the ID; a line end inside it would
+// start a line of its own.
+bool CalcSampleIdSavable(const char *sampleId) {
+    return std::strpbrk(sampleId, "\r\n") == nullptr;
+}
+
+// The row lines of the used rows, in row order.
+CString CalcRowLines(const LedraRowStore &rows) {
+    CString lines;
+    for (int i = 0; i < rows.capacity(); ++i) {
+        const LedraRow *row = rows.row(i);
+        if (row->formula.IsEmpty()) continue;
+        lines += CalcRowLine(i + 1, row->fixed, row->ratio, row->formula);
+    }
+    return lines;
+}
+
+// Writes one line's bytes; 1 when the stream reports an error.
+int PutCalcLine(FILE *file, const CString &line) {
+    size_t length = static_cast<size_t>(line.GetLength());
+    if (std::fwrite(line.GetString(), 1, length, file) != length) return 1;
+    return std::ferror(file) ? 1 : 0;
+}
+
+namespace {
+
+// The folder part of path ("." when there is none), for the temporary file.
+CString FolderOf(const char *path) {
+    const char *last = nullptr;
+    for (const char *p = path; *p != 0; ++p) {
+        if (*p == '/') last = p;
+#ifdef _WIN32
+        if (*p == '\\' || *p == ':') last = p;
+#endif
+    }
+    if (last == nullptr) return CString(".");
+    if (last == path) return CString(path, 1);  // the root folder
+#ifdef _WIN32
+    if (*last == ':') return CString(path, int(last - path) + 1);
+#endif
+    return CString(path, int(last - path));
+}
+
+// Makes a new, empty file in folder; its name goes to *name. nullptr when
+// none can be made.
+FILE *CreateTemporary(const CString &folder, CString *name) {
+#ifdef _WIN32
+    char buffer[MAX_PATH];
+    if (::GetTempFileNameA(folder, "qsf", 0, buffer) == 0) return nullptr;
+    *name = buffer;
+    FILE *file = std::fopen(buffer, "wb");
+    if (file == nullptr) ::DeleteFileA(buffer);
+    return file;
+#else
+    CString pattern = folder + "/.qsf-XXXXXX";
+    char *buffer = pattern.GetBuffer(pattern.GetLength());
+    int fd = ::mkstemp(buffer);
+    pattern.ReleaseBuffer();
+    if (fd < 0) return nullptr;
+    *name = pattern;
+    // The permissions a file made with fopen would get (mkstemp gives 0600).
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    FILE *file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        ::close(fd);
+        std::remove(pattern);
+    }
+    return file;
+#endif
+}
+
+// Replaces target with source (both in one folder).
+bool ReplaceTarget(const CString &source, const char *target) {
+#ifdef _WIN32
+    return ::MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    return std::rename(source, target) == 0;
+#endif
+}
+
+}  // namespace
+
+namespace {
+
+int AnyFormula(const char *) { return 1; }
+
+// Every line ends in CR LF, holds no other CR and reads.
+bool EveryLineReads(const CString &text) {
+    std::string all(text.GetString(), static_cast<size_t>(text.GetLength()));
+    size_t start = 0;
+    while (start < all.size()) {
+        size_t end = all.find('\n', start);
+        if (end == std::string::npos || end == start || all[end - 1] != '\r') return false;
+        std::string line = all.substr(start, end - 1 - start);
+        if (line.find('\r') != std::string::npos) return false;
+        CalcRecord record;
+        if (ParseCalcLine(&line[0], INT_MAX, AnyFormula, &record) < 0) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
+// Temporary file, checked writes and close, then the replacement.
+CalcSaveStatus SaveCalcFile(const char *path, const CString &text) {
+    if (!EveryLineReads(text)) return CALC_SAVE_UNREADABLE;
+    CString temporary;
+    FILE *file = CreateTemporary(FolderOf(path), &temporary);
+    if (file == nullptr) return CALC_SAVE_NO_TEMPORARY;
+    bool written = PutCalcLine(file, text) == 0 && std::fflush(file) == 0 && !std::ferror(file);
+    if (std::fclose(file) != 0) written = false;
+    if (!written) {
+        std::remove(temporary);
+        return CALC_SAVE_WRITE_FAILED;
+    }
+    if (!ReplaceTarget(temporary, path)) {
+        std::remove(temporary);
+        return CALC_SAVE_NOT_REPLACED;
+    }
+    return CALC_SAVED;
+}

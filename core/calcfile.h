@@ -1,0 +1,121 @@
+// Calculation files (*.QSF): the whole entry of the main dialog as CR LF
+// text lines. Each line starts with an integer giving its kind:
+//   sample line   "-1 <sample ID>"                  (any negative number when read)
+//   product line  "0 <amount> <ratio> <formula>"
+//   row line      "<row 1..30> <fixed> <ratio> <formula>"
+// The reader accepts lines in any order and skips blank ones; a later line
+// of the same kind (or the same row number) overrides an earlier one when
+// the records are applied. Lines may be of any length; a line holding a NUL
+// byte is refused. Numbers are written with "%.5f" when that reads back to
+// the value, else in the fewest digits that do, and are read as plain
+// decimals only (no hexadecimal, infinity or NaN, nothing that overflows).
+// Portable: no Windows headers here.
+#ifndef QUILLON_SHELL_CALCFILE_H
+#define QUILLON_SHELL_CALCFILE_H
+
+#include <cstdio>
+#include <vector>
+
+#include "framework/afxstr.h"
+
+class LedraRowStore;
+
+// Formula check callback: nonzero when the text is a valid formula.
+typedef int (*CalcFormulaCheck)(const char *formula);
+
+enum CalcRecordKind { CALC_SAMPLE = 0, CALC_PRODUCT = 1, CALC_ROW = 2 };
+
+// One accepted line of a calculation file.
+struct CalcRecord {
+    CalcRecordKind kind = CALC_SAMPLE;
+    int line = 0;        // line number in the file, from 1
+    CString text;        // sample: the sample ID; product, row: the formula
+    double amount = 0.0; // product: grams
+    double ratio = 0.0;  // product, row
+    int row = 0;         // row: the row number, 1..capacity
+    int fixed = 0;       // row: 1 Fixed, 0 Unfixed
+};
+
+enum CalcReadStatus {
+    CALC_READ_OK = 0,
+    CALC_OPEN_FAILED = 1,  // the file cannot be opened
+    CALC_BAD_LINE = 2,     // failingLine does not read (see ParseCalcLine) or holds a NUL byte
+    CALC_READ_ERROR = 3,   // the stream failed while reading failingLine
+};
+
+struct CalcReadResult {
+    CalcReadStatus status = CALC_READ_OK;
+    int failingLine = 0;               // for CALC_BAD_LINE and CALC_READ_ERROR
+    std::vector<CalcRecord> records;   // every line before the failure, in file order
+};
+
+// Reads one line (trimmed in place). Returns 1 with *record filled (its
+// line number left alone), 0 for a line that is blank after trimming, -1
+// when the line fails: no leading integer; a row number above capacity; a
+// number field that is not a plain decimal with a finite value; a formula
+// that check rejects. A sample ID keeps everything but the blanks and
+// control characters at its ends.
+int ParseCalcLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *record);
+
+// Reads every line of an open stream (opened in binary mode). Returns the
+// status that it also stores in result.
+CalcReadStatus ReadCalcStream(FILE *file, int capacity, CalcFormulaCheck check, CalcReadResult &result);
+
+// Opens path ("rb"), reads it, closes it.
+CalcReadStatus ReadCalcFile(const char *path, int capacity, CalcFormulaCheck check, CalcReadResult &result);
+
+// The texts of the main dialog's entry fields that a file fills, with the
+// values they hold when the program starts.
+struct CalcFields {
+    CString sampleId;
+    CString productFormula;
+    CString ratioText = "1";
+    CString amountText = "1";
+};
+
+// A number as the dialog's product ratio and amount fields show it after a
+// load: the shortest text that reads back to value, in plain decimals where
+// that is short (123.456 from 123.45600, 10 from 10.00000, 0.5), else in
+// exponent form (1e-07, -1e+308). Reading the field again gives exactly the
+// value the file holds.
+CString FormatFieldNumber(double value);
+
+// Applies records in order, as loading a file does: the sample ID and the
+// product fields to fields, row lines to row number - 1 of rows (formula,
+// ratio, fixed). Later records override earlier ones.
+void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields, LedraRowStore &rows);
+
+// The lines the writer produces, each ending in CR LF.
+CString CalcSampleLine(const char *sampleId);                             // "%d %s" with -1; see CalcSampleIdSavable
+CString CalcProductLine(double amount, double ratio, const char *formula); // "0 <amount> <ratio> <formula>"
+CString CalcRowLine(int rowNumber, int fixed, double ratio, const char *formula);  // "%d %d <ratio> %s"
+
+// False when a sample ID would not open as it was saved: a CR or LF inside
+// it would start a line of its own. CalcSampleLine gives such an ID a line
+// that SaveCalcFile refuses.
+bool CalcSampleIdSavable(const char *sampleId);
+
+// The row lines of every row with a formula, in row order (row index + 1).
+CString CalcRowLines(const LedraRowStore &rows);
+
+// Writes a line to a stream opened in binary mode ("wb"). Returns 0, or 1
+// when the stream reports a write error.
+int PutCalcLine(FILE *file, const CString &line);
+
+enum CalcSaveStatus {
+    CALC_SAVED = 0,
+    CALC_SAVE_NO_TEMPORARY = 1,  // no file can be made in the target's folder
+    CALC_SAVE_WRITE_FAILED = 2,  // a write, the flush or the close failed (a full disk)
+    CALC_SAVE_NOT_REPLACED = 3,  // the target cannot be replaced
+    CALC_SAVE_UNREADABLE = 4,    // a line would not read back (a number that is not finite); nothing written
+};
+
+// Saves text (the lines of a calculation file) as path without ever
+// damaging what path held: the bytes go to a new file in the same folder,
+// every write and the close are checked, and only then does that file
+// replace path. On any failure the new file is removed and path is left as
+// it was (or absent, if it was). Text with a line that would not read back
+// (see ParseCalcLine; formulas are not checked here) is refused first.
+CalcSaveStatus SaveCalcFile(const char *path, const CString &text);
+
+#endif

@@ -1,0 +1,214 @@
+// The element table: loading ATOMS.LST, the sorted symbol index and lookup.
+#include "elements.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "textutil.h"
+
+#include "formula.h"
+
+CElementTable elementTable;
+
+// The formula parser's symbol lookup: the process-wide table's Lookup.
+int LookupElement(const char *symbol) {
+    return elementTable.Lookup(symbol);
+}
+
+namespace {
+
+// A blank of the element file: any byte below 33 taken as a signed char,
+// so control characters and the bytes 128..255 are blanks too.
+bool IsBlank(char c) {
+    return static_cast<signed char>(c) < 33;
+}
+
+// Skips blanks, stopping at the terminating NUL.
+const char *SkipBlanks(const char *p) {
+    while (*p != 0 && IsBlank(*p)) ++p;
+    return p;
+}
+
+// Packs a text of at most 3 characters into one integer whose numeric order
+// is the order strcmp gives (unsigned bytes, shorter before its extensions).
+unsigned PackSymbol(const char *text, size_t length) {
+    unsigned key = 0;
+    for (size_t i = 0; i < 3; ++i) {
+        unsigned char c = i < length ? static_cast<unsigned char>(text[i]) : 0;
+        key = (key << 8) | c;
+    }
+    return key;
+}
+
+}  // namespace
+
+// An empty table: no elements, every flag cleared.
+CElementTable::CElementTable() : count(0), failingLine(0) {
+    std::memset(symbol, 0, sizeof symbol);
+    for (int i = 0; i < MAX_ELEMENTS; ++i) {
+        mass[i] = 0.0;
+        metalFlag[i] = 0;
+        includedFlag[i] = 0;
+        sortedKey[i] = 0;
+        sortedElement[i] = 0;
+    }
+}
+
+namespace {
+
+// Reads the next line whole, without its line end. Returns 1 with the line,
+// 0 at the end of the file, -1 on a read error.
+int ReadElementLine(std::FILE *file, std::string &line) {
+    line.clear();
+    for (;;) {
+        int c = std::getc(file);
+        if (c == EOF) {
+            if (std::ferror(file)) return -1;
+            return line.empty() ? 0 : 1;
+        }
+        if (c == '\n') return 1;
+        line += static_cast<char>(c);
+    }
+}
+
+// What follows the mass must be blanks, then at most one word that starts
+// with a letter (the class mark), then blanks. A mass cut short by a decimal
+// comma ("15,999"), a hexadecimal spelling ("0x37") or a second number is
+// left over here and refuses the line.
+bool RestIsClassMark(const char *p) {
+    if (*p != 0 && !IsBlank(*p)) return false;
+    p = SkipBlanks(p);
+    if (*p == 0) return true;
+    if (!std::isalpha(static_cast<unsigned char>(*p))) return false;
+    while (*p != 0 && !IsBlank(*p)) ++p;
+    return *SkipBlanks(p) == 0;
+}
+
+}  // namespace
+
+// Reads the element data file: lines of "number symbol mass [m]", each read
+// whole; only the line numbered count + 1 is taken as the next element, every
+// other line is skipped.
+int CElementTable::Load(const char *path) {
+    count = 0;
+    failingLine = 0;
+    std::FILE *file = std::fopen(path, "r");
+    if (file == nullptr) return -1;
+
+    std::string text;
+    for (int lineNumber = 1;; ++lineNumber) {
+        int got = ReadElementLine(file, text);
+        if (got == 0) break;
+        if (got < 0) {
+            failingLine = lineNumber;
+            std::fclose(file);
+            return -2;
+        }
+        const char *line = text.c_str();
+
+        // The leading number must be the next element number.
+        char *end = nullptr;
+        long number = std::strtol(line, &end, 10);
+        if (end == line || number != static_cast<long>(count) + 1) continue;
+        failingLine = lineNumber;
+
+        // The symbol: the run of non-blank characters after the blanks.
+        const char *symbolStart = SkipBlanks(end);
+        const char *symbolEnd = symbolStart;
+        while (*symbolEnd != 0 && !IsBlank(*symbolEnd)) ++symbolEnd;
+        size_t symbolLength = static_cast<size_t>(symbolEnd - symbolStart);
+
+        // The mass starts directly after the symbol and must be a positive
+        // finite number read to its end: a negative, zero or infinite mass
+        // would only give wrong or infinite weighings later. A NUL byte in
+        // the line is damage as well.
+        double value = 0.0;
+        const char *massStart = symbolEnd;
+        while (*massStart != 0 && std::strchr(" \t\v\f\r", *massStart) != nullptr) ++massStart;
+        const char *massEnd = ReadPlainNumber(massStart, &value);
+        if (symbolLength == 0 || symbolLength > 3 || massEnd == massStart || !(value > 0.0) ||
+            !RestIsClassMark(massEnd) || std::strlen(line) != text.size()) {
+            std::fclose(file);
+            return -3;
+        }
+
+        const char *mark = SkipBlanks(massEnd);
+        int isMetal = (*mark == 'm' || *mark == 'M') ? 0 : 1;
+
+        // A 121st element line has been checked like the others but is
+        // never stored.
+        if (count == MAX_ELEMENTS) {
+            std::fclose(file);
+            return -4;
+        }
+        std::memcpy(symbol[count], symbolStart, symbolLength);
+        symbol[count][symbolLength] = 0;
+        mass[count] = value;
+        metalFlag[count] = isMetal;
+        ++count;
+    }
+
+    failingLine = 0;
+    std::fclose(file);
+    BuildSortedIndex();
+    ResetInclusion();
+    return count;
+}
+
+// Sorts the symbols into ascending strcmp order (insertion sort: the table
+// is small), each with its element index.
+void CElementTable::BuildSortedIndex() {
+    for (int i = 0; i < count; ++i) {
+        unsigned key = PackSymbol(symbol[i], std::strlen(symbol[i]));
+        int j = i;
+        while (j > 0 && sortedKey[j - 1] > key) {
+            sortedKey[j] = sortedKey[j - 1];
+            sortedElement[j] = sortedElement[j - 1];
+            --j;
+        }
+        sortedKey[j] = key;
+        sortedElement[j] = i;
+    }
+}
+
+// Binary search of the sorted index for a symbol equal to the whole text.
+int CElementTable::Lookup(const char *text) const {
+    if (text == nullptr) return -1;
+    size_t length = 0;
+    while (length < 4 && text[length] != 0) ++length;
+    if (length > 3) return -1;  // no symbol is longer than 3 characters
+    unsigned wanted = PackSymbol(text, length);
+
+    int low = 0;
+    int high = count - 1;
+    while (low <= high) {
+        int mid = (low + high) / 2;
+        if (wanted == sortedKey[mid]) return sortedElement[mid];
+        if (wanted < sortedKey[mid]) {
+            high = mid - 1;
+        } else {
+            low = mid + 1;
+        }
+    }
+    return -1;
+}
+
+// Sets the inclusion flag of one element.
+void CElementTable::SetIncluded(int i, int value) {
+    if (i < 0 || i >= count) return;
+    includedFlag[i] = value ? 1 : 0;
+}
+
+// Back to the default selection: the metals are included, the rest not.
+void CElementTable::ResetInclusion() {
+    for (int i = 0; i < count; ++i) includedFlag[i] = metalFlag[i] ? 1 : 0;
+}
+
+// Includes every loaded element.
+void CElementTable::IncludeAll() {
+    for (int i = 0; i < count; ++i) includedFlag[i] = 1;
+}

@@ -1,0 +1,705 @@
+// Formula texts: reading counts, the validity test, the formula tree and
+// compositions.
+//
+// Formulas may nest parentheses to any depth, so nothing here recurses:
+// parsing, normalisation, accumulation and destruction of a tree all keep
+// their own explicit stacks.
+#include "formula.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "quillon/rows.h"
+#include "elements.h"
+
+CFormulaParser *formulaParser = nullptr;
+
+namespace {
+
+// A stack that keeps its first N entries in place and only spills to the
+// heap for deep nesting, so typical formulas cost no allocation.
+template <typename T, int N = 32>
+class SmallStack {
+public:
+    void Push(const T &value) {
+        if (size < N) {
+            local[size] = value;
+        } else {
+            spill.push_back(value);
+        }
+        ++size;
+    }
+    T &Top() { return size <= N ? local[size - 1] : spill.back(); }
+    void Pop() {
+        if (size > N) spill.pop_back();
+        --size;
+    }
+    bool Empty() const { return size == 0; }
+    size_t Size() const { return size; }
+
+private:
+    T local[N];
+    std::vector<T> spill;
+    size_t size = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Decimal numbers
+
+// The characters strtod skips before a number (isspace in the C locale).
+bool IsNumberSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// What one pass over a decimal number learns: where its characters are and,
+// for the quick conversion, its significant digits and power of ten.
+struct DecimalScan {
+    const char *start = nullptr;  // first character after the skipped blanks
+    const char *end = nullptr;    // one past the number; nullptr = no number
+    bool negative = false;
+    uint64_t mantissa = 0;        // significant digits, while there are at most 19
+    int significant = 0;          // digits from the first non-zero one on (at most 20)
+    long exponent = 0;            // value = mantissa x 10^exponent (while exact)
+};
+
+// Takes one significant digit into the mantissa; past 19 digits only the
+// fact that there are more is kept.
+void AddDigit(DecimalScan *scan, char digit) {
+    if (scan->significant < 19) scan->mantissa = scan->mantissa * 10 + static_cast<uint64_t>(digit - '0');
+    if (scan->significant < 20) ++scan->significant;
+}
+
+const long EXPONENT_LIMIT = 100000;  // beyond this every value over- or underflows
+
+// Scans the decimal number strtod would read at text. Hexadecimal,
+// infinity and NaN spellings are not numbers here ("0x1" reads as 0).
+void ScanDecimal(const char *text, DecimalScan *scan) {
+    const char *p = text;
+    while (IsNumberSpace(*p)) ++p;
+    scan->start = p;
+    if (*p == '+' || *p == '-') {
+        scan->negative = (*p == '-');
+        ++p;
+    }
+    bool anyDigit = false;
+    long fractionDigits = 0;
+    for (; IsDigit(*p); ++p) {
+        anyDigit = true;
+        if (scan->significant == 0 && *p == '0') continue;
+        AddDigit(scan, *p);
+    }
+    if (*p == '.') {
+        ++p;
+        for (; IsDigit(*p); ++p) {
+            anyDigit = true;
+            if (fractionDigits < EXPONENT_LIMIT) ++fractionDigits;
+            if (scan->significant == 0 && *p == '0') continue;
+            AddDigit(scan, *p);
+        }
+    }
+    if (!anyDigit) return;  // no number: end stays nullptr
+
+    long written = 0;
+    if (*p == 'e' || *p == 'E') {
+        const char *q = p + 1;
+        bool negativeExponent = false;
+        if (*q == '+' || *q == '-') {
+            negativeExponent = (*q == '-');
+            ++q;
+        }
+        if (IsDigit(*q)) {
+            for (; IsDigit(*q); ++q) {
+                if (written < EXPONENT_LIMIT) written = written * 10 + (*q - '0');
+            }
+            if (negativeExponent) written = -written;
+            p = q;
+        }
+    }
+    scan->exponent = written - fractionDigits;
+    scan->end = p;
+}
+
+const double POWERS_OF_TEN[23] = {
+    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22,
+};
+
+#if defined(__FLT_EVAL_METHOD__) && __FLT_EVAL_METHOD__ != 0
+// x87 arithmetic rounds to extended precision first. Rounding that result
+// to double again is correct unless it lies exactly halfway between two
+// doubles; that rare case is left to strtod.
+bool ScaleExactly(double mantissa, double power, bool divide, double *value) {
+    long double wide = divide ? static_cast<long double>(mantissa) / power
+                              : static_cast<long double>(mantissa) * power;
+    volatile double rounded = static_cast<double>(wide);
+    double narrow = rounded;
+    long double off = wide - narrow;
+    if (off != 0) {
+        double neighbour = std::nextafter(narrow, off > 0 ? HUGE_VAL : -HUGE_VAL);
+        long double half = (static_cast<long double>(neighbour) - narrow) / 2;
+        if (off == half) return false;
+    }
+    *value = narrow;
+    return true;
+}
+#else
+// One IEEE operation on two exact doubles: correctly rounded, as strtod is.
+bool ScaleExactly(double mantissa, double power, bool divide, double *value) {
+    *value = divide ? mantissa / power : mantissa * power;
+    return true;
+}
+#endif
+
+// Clinger's fast path: a mantissa of at most 15 digits is an exact double,
+// so is 10^k for k <= 22, and one multiplication or division of the two is
+// the correctly rounded value of the decimal number.
+bool QuickValue(const DecimalScan &scan, double *value) {
+    double magnitude;
+    if (scan.mantissa == 0) {
+        magnitude = 0.0;  // all digits zero: zero whatever the exponent
+    } else {
+        if (scan.significant > 15) return false;
+        if (scan.exponent < -22 || scan.exponent > 22) return false;
+        double mantissa = static_cast<double>(scan.mantissa);
+        bool divide = scan.exponent < 0;
+        if (!ScaleExactly(mantissa, POWERS_OF_TEN[divide ? -scan.exponent : scan.exponent], divide, &magnitude)) {
+            return false;
+        }
+    }
+    *value = scan.negative ? -magnitude : magnitude;
+    return true;
+}
+
+// The slow path: strtod on a copy of exactly the scanned characters, so
+// that it cannot read a hexadecimal, infinity or NaN spelling instead.
+double StrtodValue(const DecimalScan &scan) {
+    size_t length = static_cast<size_t>(scan.end - scan.start);
+    char local[64];
+    if (length < sizeof local) {
+        std::memcpy(local, scan.start, length);
+        local[length] = 0;
+        return std::strtod(local, nullptr);
+    }
+    std::string copy(scan.start, length);
+    return std::strtod(copy.c_str(), nullptr);
+}
+
+}  // namespace
+
+// Reads the decimal number at text: quick exact conversion when it applies,
+// strtod otherwise.
+const char *ReadDecimalNumber(const char *text, double *value) {
+    DecimalScan scan;
+    ScanDecimal(text, &scan);
+    if (scan.end == nullptr) return text;
+    if (!QuickValue(scan, value)) *value = StrtodValue(scan);
+    return scan.end;
+}
+
+// The end of the decimal number at text, or text itself.
+const char *ScanDecimalNumber(const char *text) {
+    DecimalScan scan;
+    ScanDecimal(text, &scan);
+    return scan.end == nullptr ? text : scan.end;
+}
+
+// The quick conversion alone; 0 when there is no number or it does not apply.
+int QuickDecimalNumber(const char *text, double *value) {
+    DecimalScan scan;
+    ScanDecimal(text, &scan);
+    if (scan.end == nullptr) return 0;
+    return QuickValue(scan, value) ? 1 : 0;
+}
+
+// ---------------------------------------------------------------------------
+// Formula tree nodes
+
+// A node with no children yet.
+CFormulaNode::CFormulaNode(int kind, int element, double count) : kind(kind), element(element), count(count) {}
+
+// Destroys the subtree. Children are collected on an explicit stack and
+// stripped of their own children before they are deleted, so no destructor
+// ever recurses, however deep the tree.
+CFormulaNode::~CFormulaNode() {
+    if (childCount == 0) {
+        std::free(children);
+        return;
+    }
+    SmallStack<CFormulaNode *> pending;
+    for (int i = 0; i < childCount; ++i) pending.Push(children[i]);
+    std::free(children);
+    children = nullptr;
+    childCount = 0;
+    while (!pending.Empty()) {
+        CFormulaNode *node = pending.Top();
+        pending.Pop();
+        for (int i = 0; i < node->childCount; ++i) pending.Push(node->children[i]);
+        std::free(node->children);
+        node->children = nullptr;
+        node->childCount = 0;
+        delete node;
+    }
+}
+
+// Appends a child to a group, growing the array in steps of 10 entries (in
+// larger steps once it is long, so very wide groups stay linear).
+int CFormulaNode::AppendChild(CFormulaNode *child) {
+    if (kind == ELEMENT || child == nullptr) return 0;
+    if (childCount == capacity) {
+        int step = capacity < 100 ? 10 : capacity / 20 * 10;
+        CFormulaNode **grown = static_cast<CFormulaNode **>(
+            std::realloc(children, sizeof(CFormulaNode *) * static_cast<size_t>(capacity + step)));
+        if (grown == nullptr) return 0;
+        children = grown;
+        capacity += step;
+    }
+    children[childCount++] = child;
+    return 1;
+}
+
+// ---------------------------------------------------------------------------
+// Parsing
+
+namespace {
+
+// Builds the tree while the parser reads: the open groups are a stack whose
+// bottom is the root.
+class TreeBuilder {
+public:
+    explicit TreeBuilder(CFormulaNode *root) { open.Push(root); }
+    bool AtTop() const { return open.Size() == 1; }
+    // Opens a group inside the current one.
+    bool OpenGroup() {
+        CFormulaNode *group = new (std::nothrow) CFormulaNode(CFormulaNode::GROUP, 0, 1.0);
+        if (!Attach(group)) return false;
+        open.Push(group);
+        return true;
+    }
+    // Closes the current group; its count follows.
+    double *CloseGroup() {
+        CFormulaNode *group = open.Top();
+        open.Pop();
+        return &group->count;
+    }
+    // Appends an element node; its count follows.
+    double *AddElement(int element) {
+        CFormulaNode *node = new (std::nothrow) CFormulaNode(CFormulaNode::ELEMENT, element, 1.0);
+        return Attach(node) ? &node->count : nullptr;
+    }
+
+private:
+    bool Attach(CFormulaNode *node) {
+        if (node == nullptr) return false;
+        if (open.Top()->AppendChild(node)) return true;
+        delete node;
+        return false;
+    }
+    SmallStack<CFormulaNode *> open;
+};
+
+// Validates without building anything: only the depth of open groups counts.
+class DepthCounter {
+public:
+    bool AtTop() const { return depth == 0; }
+    bool OpenGroup() {
+        ++depth;
+        return true;
+    }
+    double *CloseGroup() {
+        --depth;
+        return &scratch;
+    }
+    double *AddElement(int) { return &scratch; }
+
+private:
+    size_t depth = 0;
+    double scratch = 1.0;
+};
+
+// Reads an optional count into *count (left alone when none is written).
+// Returns the position after it, or nullptr when the count overflows.
+const char *ReadCount(const char *p, double *count) {
+    double value = 1.0;
+    const char *end = ReadDecimalNumber(p, &value);
+    if (end == p) return p;
+    if (value == HUGE_VAL || value == -HUGE_VAL) return nullptr;
+    *count = value;
+    return end;
+}
+
+// Reads the items of a formula to the end of the text (which closes every
+// open group) or to a ")" at the top level. Returns false on a character
+// that cannot start an item, an unknown symbol or an overflowing count.
+template <typename Sink>
+bool ParseItems(const char *p, SymbolLookup lookup, Sink &sink) {
+    for (;;) {
+        char c = *p;
+        if (c == 0) return true;
+        double *count = nullptr;
+        if (c == ')') {
+            ++p;
+            if (sink.AtTop()) return true;
+            count = sink.CloseGroup();
+        } else if (c == '(') {
+            ++p;
+            if (!sink.OpenGroup()) return false;
+            continue;
+        } else {
+            if (c < 'A' || c > 'Z') return false;
+            // The symbol: the capital and every following small letter, at
+            // most two; the whole symbol must be known.
+            char symbol[4] = {c, 0, 0, 0};
+            int length = 1;
+            ++p;
+            while (length < 3 && *p >= 'a' && *p <= 'z') symbol[length++] = *p++;
+            int element = lookup(symbol);
+            if (element < 0 || element >= MAX_ELEMENTS) return false;
+            count = sink.AddElement(element);
+            if (count == nullptr) return false;
+        }
+        p = ReadCount(p, count);
+        if (p == nullptr) return false;
+    }
+}
+
+// The parenthesis test: never more ")" than "(" so far, equal at the end.
+bool ParenthesesBalance(const char *text) {
+    size_t open = 0;
+    for (const char *p = text; *p != 0; ++p) {
+        if (*p == '(') {
+            ++open;
+        } else if (*p == ')') {
+            if (open == 0) return false;
+            --open;
+        }
+    }
+    return open == 0;
+}
+
+}  // namespace
+
+// A parser that resolves symbols with lookup.
+CFormulaParser::CFormulaParser(SymbolLookup lookup) : lookup(lookup) {}
+
+// Validity test: parentheses first (-1), then the items (-2).
+int CFormulaParser::Check(const char *text, CFormulaNode **tree) const {
+    if (tree != nullptr) *tree = nullptr;
+    if (text == nullptr || lookup == nullptr) return -2;
+    if (!ParenthesesBalance(text)) return -1;
+    if (tree == nullptr) {
+        DepthCounter counter;
+        return ParseItems(text, lookup, counter) ? 0 : -2;
+    }
+    CFormulaNode *root = Parse(text);
+    if (root == nullptr) return -2;
+    *tree = root;
+    return 0;
+}
+
+// Builds the tree of a formula: a root group holding the top-level items.
+CFormulaNode *CFormulaParser::Parse(const char *text) const {
+    if (text == nullptr || lookup == nullptr) return nullptr;
+    CFormulaNode *root = new (std::nothrow) CFormulaNode(CFormulaNode::GROUP, 0, 1.0);
+    if (root == nullptr) return nullptr;
+    TreeBuilder builder(root);
+    if (!ParseItems(text, lookup, builder)) {
+        delete root;
+        return nullptr;
+    }
+    return root;
+}
+
+// ---------------------------------------------------------------------------
+// Compositions of trees
+
+namespace {
+
+// Moves a group's count down onto its children and sets it to 1.0.
+void NormaliseGroup(CFormulaNode *group) {
+    double factor = group->count;
+    group->count = 1.0;
+    for (int i = 0; i < group->ChildCount(); ++i) group->Child(i)->count *= factor;
+}
+
+const int AMOUNT_WORDS = (MAX_ELEMENTS + 63) / 64;
+
+// Per-element sums of one tree; only the elements that occur are touched.
+struct AmountTable {
+    double amount[MAX_ELEMENTS];
+    uint64_t seen[AMOUNT_WORDS] = {};
+
+    void Add(int element, double value) {
+        uint64_t bit = uint64_t(1) << (element % 64);
+        uint64_t &word = seen[element / 64];
+        if (word & bit) {
+            amount[element] += value;
+        } else {
+            word |= bit;
+            amount[element] = 0.0 + value;
+        }
+    }
+};
+
+// Index of the lowest set bit of a non-zero word.
+int LowestBit(uint64_t word) {
+#if defined(__GNUC__)
+    return __builtin_ctzll(word);
+#else
+    int i = 0;
+    while (!(word & 1)) {
+        word >>= 1;
+        ++i;
+    }
+    return i;
+#endif
+}
+
+// Whether an element takes part when only included elements are wanted.
+bool IsIncluded(int element) {
+    return element < elementTable.Count() && elementTable.included(element);
+}
+
+}  // namespace
+
+// Normalises the tree (every group count moved down onto the elements) and
+// sums each element's counts in text order, then lists the elements whose
+// amount is not negligible, in ascending index order, times scale.
+int CFormulaParser::GetComposition(int includedOnly, double scale, CFormulaNode *tree, Composition &out) const {
+    if (tree == nullptr || tree->kind != CFormulaNode::GROUP) return 1;
+
+    struct Frame {
+        CFormulaNode *group;
+        int next;
+    };
+    AmountTable table;
+    SmallStack<Frame> frames;
+    NormaliseGroup(tree);
+    frames.Push(Frame{tree, 0});
+    bool valid = true;
+    while (!frames.Empty()) {
+        Frame &frame = frames.Top();
+        if (frame.next == frame.group->ChildCount()) {
+            frames.Pop();
+            continue;
+        }
+        CFormulaNode *child = frame.group->Child(frame.next++);
+        if (child->kind == CFormulaNode::ELEMENT) {
+            if (child->element < 0 || child->element >= MAX_ELEMENTS) {
+                valid = false;  // not an element of any table
+                continue;
+            }
+            table.Add(child->element, child->count);
+        } else {
+            NormaliseGroup(child);
+            frames.Push(Frame{child, 0});
+        }
+    }
+    if (!valid) return 1;
+
+    // An infinite or undefined amount (counts multiplied past the largest
+    // double) has no composition: it would only give infinite masses.
+    int listed = 0;
+    for (int w = 0; w < AMOUNT_WORDS; ++w) {
+        for (uint64_t bits = table.seen[w]; bits != 0; bits &= bits - 1) {
+            int element = w * 64 + LowestBit(bits);
+            double amount = table.amount[element];
+            if (!std::isfinite(amount)) return 1;
+            if (std::fabs(amount) >= COMPOSITION_TOLERANCE && (!includedOnly || IsIncluded(element))) ++listed;
+        }
+    }
+
+    out.Clear();
+    if (listed == 0) return 0;
+    out.elements = new int[listed];
+    out.amounts = new double[listed];
+    for (int w = 0; w < AMOUNT_WORDS; ++w) {
+        for (uint64_t bits = table.seen[w]; bits != 0; bits &= bits - 1) {
+            int element = w * 64 + LowestBit(bits);
+            double amount = table.amount[element];
+            if (std::fabs(amount) >= COMPOSITION_TOLERANCE && (!includedOnly || IsIncluded(element))) {
+                out.elements[out.count] = element;
+                out.amounts[out.count] = amount * scale;
+                ++out.count;
+            }
+        }
+    }
+    return 0;
+}
+
+// Sum of amount x atomic mass, in the composition's order.
+double MolarMass(const Composition &composition) {
+    double total = 0.0;
+    for (int i = 0; i < composition.count; ++i) {
+        int element = composition.elements[i];
+        if (element >= 0 && element < MAX_ELEMENTS) total += composition.amounts[i] * elementTable.Mass(element);
+    }
+    return total;
+}
+
+// ---------------------------------------------------------------------------
+// Compositions
+
+namespace {
+
+// Gives a composition arrays for n entries (none for n = 0), count 0.
+void Allocate(Composition &c, int n) {
+    c.count = 0;
+    c.elements = n > 0 ? new int[n] : nullptr;
+    c.amounts = n > 0 ? new double[n] : nullptr;
+}
+
+// a := a + sign x b over the union of both element lists, as a dense table
+// over all elements would give it (an element only b lists starts from 0),
+// keeping the amounts that are not negligible.
+void Combine(Composition &a, const Composition &b, double sign) {
+    Composition result;
+    Allocate(result, a.count + b.count);
+    int i = 0;
+    int j = 0;
+    while (i < a.count || j < b.count) {
+        int element;
+        double amount;
+        if (j == b.count || (i < a.count && a.elements[i] < b.elements[j])) {
+            element = a.elements[i];
+            amount = a.amounts[i++];
+        } else if (i == a.count || b.elements[j] < a.elements[i]) {
+            element = b.elements[j];
+            amount = sign > 0 ? 0.0 + b.amounts[j++] : 0.0 - b.amounts[j++];
+        } else {
+            element = a.elements[i];
+            amount = sign > 0 ? a.amounts[i++] + b.amounts[j++] : a.amounts[i++] - b.amounts[j++];
+        }
+        if (std::fabs(amount) >= COMPOSITION_TOLERANCE) {
+            result.elements[result.count] = element;
+            result.amounts[result.count] = amount;
+            ++result.count;
+        }
+    }
+    a.Clear();
+    a.count = result.count;
+    a.elements = result.elements;
+    a.amounts = result.amounts;
+    result.count = 0;
+    result.elements = nullptr;
+    result.amounts = nullptr;
+}
+
+}  // namespace
+
+// A deep copy of other.
+Composition::Composition(const Composition &other) {
+    Copy(other);
+}
+
+// Replaces this composition by a deep copy of other.
+Composition &Composition::operator=(const Composition &other) {
+    if (this != &other) Copy(other);
+    return *this;
+}
+
+Composition::~Composition() {
+    Clear();
+}
+
+// Frees both arrays; nothing is listed afterwards.
+void Composition::Clear() {
+    delete[] elements;
+    delete[] amounts;
+    elements = nullptr;
+    amounts = nullptr;
+    count = 0;
+}
+
+// Makes this a deep copy of other (same elements, same amounts).
+void Composition::Copy(const Composition &other) {
+    if (this == &other) return;
+    int n = other.count;
+    int *newElements = n > 0 ? new int[n] : nullptr;
+    double *newAmounts = n > 0 ? new double[n] : nullptr;
+    for (int i = 0; i < n; ++i) {
+        newElements[i] = other.elements[i];
+        newAmounts[i] = other.amounts[i];
+    }
+    Clear();
+    count = n;
+    elements = newElements;
+    amounts = newAmounts;
+}
+
+// The same elements with every amount multiplied by factor; nothing dropped.
+Composition Composition::ScaledCopy(double factor) const {
+    Composition result;
+    Allocate(result, count);
+    for (int i = 0; i < count; ++i) {
+        result.elements[i] = elements[i];
+        result.amounts[i] = amounts[i] * factor;
+    }
+    result.count = count;
+    return result;
+}
+
+// this += other; negligible amounts are dropped.
+void Composition::Add(const Composition &other) {
+    if (this == &other) {
+        Composition copy(other);
+        Combine(*this, copy, 1.0);
+    } else {
+        Combine(*this, other, 1.0);
+    }
+}
+
+// this -= other; negligible amounts are dropped.
+void Composition::Subtract(const Composition &other) {
+    if (this == &other) {
+        Composition copy(other);
+        Combine(*this, copy, -1.0);
+    } else {
+        Combine(*this, other, -1.0);
+    }
+}
+
+// Lists exactly onto's elements: this composition's amount for each of
+// them, 0 where it has none; its other elements are dropped.
+void Composition::Project(const Composition &onto) {
+    Composition result;
+    Allocate(result, onto.count);
+    int i = 0;
+    for (int j = 0; j < onto.count; ++j) {
+        int element = onto.elements[j];
+        while (i < count && elements[i] < element) ++i;
+        result.elements[j] = element;
+        result.amounts[j] = (i < count && elements[i] == element) ? amounts[i] : 0.0;
+    }
+    result.count = onto.count;
+    Clear();
+    count = result.count;
+    elements = result.elements;
+    amounts = result.amounts;
+    result.count = 0;
+    result.elements = nullptr;
+    result.amounts = nullptr;
+}
+
+// The first symbol lookup rejects, read as the parser reads symbols.
+std::string FirstUnknownSymbol(const char *text, SymbolLookup lookup) {
+    for (const char *p = text; p != nullptr && *p != 0;) {
+        if (*p < 'A' || *p > 'Z') {
+            ++p;
+            continue;
+        }
+        char symbol[4] = {*p++, 0, 0, 0};
+        for (int length = 1; length < 3 && *p >= 'a' && *p <= 'z';) symbol[length++] = *p++;
+        int element = lookup(symbol);
+        if (element < 0 || element >= MAX_ELEMENTS) return symbol;
+    }
+    return std::string();
+}

@@ -1,0 +1,91 @@
+// The weighing sheet: what a calculation prints for the chemist. The grams
+// to weigh for every reactant, the sheet's text as the report file gets it,
+// the pieces typed into a word processor, and the byte translation of a
+// Windows text-mode stream. Portable: no Windows headers here.
+#ifndef QUILLON_REPORT_SHEET_H
+#define QUILLON_REPORT_SHEET_H
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "framework/afxstr.h"
+
+class CReaction;
+
+// k = (A / M_product) / r_product: moles per reaction unit for A grams of product.
+double GramsFactor(double amount, double productMolarMass, double productRatio);
+
+// g_i = r_i * (M_i * k): the grams of a reactant that go with the product amount.
+double ReactantGrams(double ratio, double molarMass, double k);
+
+struct SheetReactant {
+    CString formula;
+    double molarMass = 0.0;
+    double grams = 0.0;
+};
+
+// Everything one sheet shows.
+struct WeighingSheet {
+    CString sampleId;
+    double amount = 0.0;        // grams of product wanted
+    CString productFormula;
+    int showDifferential = 0;   // nonzero: the product line carries the differential
+    CString differential;       // empty: "None"
+    std::vector<SheetReactant> reactants;
+};
+
+// The sheet of a reaction whose RunCalculation has succeeded, for amount
+// grams of product. The differential is computed only when it is shown.
+WeighingSheet MakeWeighingSheet(const CReaction &reaction, double amount, const char *sampleId,
+                                int showDifferential);
+
+// The reactants whose amount to weigh shows negative on the sheet, as the
+// warning names them ("A, B"); empty when there are none.
+CString NegativeWeighingNames(const WeighingSheet &sheet);
+
+// The warning line a sheet with negative weighings carries under its
+// weighings (without a line end); empty when there are none.
+CString NegativeWeighingWarning(const WeighingSheet &sheet);
+
+// The sheet as the report file receives it, with the line ends as written:
+// "\r\n" for every line except the closing rule, which ends in "\n" alone,
+// then the warning line of negative weighings if any, and "\r\n\r\n" at
+// the end.
+CString SheetFileText(const WeighingSheet &sheet);
+
+// One step of typing the sheet into a word processor.
+enum SheetPieceKind {
+    SHEET_TEXT = 0,       // type text as it is (subscript off)
+    SHEET_FORMULA = 1,    // type text as a formula: counts subscripted (SplitFormulaRuns)
+    SHEET_PARAGRAPH = 2,  // start a new paragraph; text is empty
+};
+
+struct SheetPiece {
+    SheetPieceKind kind;
+    CString text;
+};
+
+// The word-processor variant of the sheet, in typing order.
+std::vector<SheetPiece> SheetWordPieces(const WeighingSheet &sheet);
+
+// One run of a formula typed with subscripts.
+struct FormulaRun {
+    int subscript;  // 1 for digits and other non-letters, 0 for letters and parentheses
+    CString text;
+};
+
+// Cuts a formula into maximal runs of one class: letters (isalpha) and
+// parentheses type in normal position, every other character (digits, '.')
+// as subscript. H2SO4 gives H, 2, SO, 4. An empty formula gives no runs.
+std::vector<FormulaRun> SplitFormulaRuns(const char *formula);
+
+// The bytes a Windows text-mode stream stores for text: every "\n" becomes
+// "\r\n", so a line written with "\r\n" is stored ending CR CR LF.
+std::string TextModeBytes(const char *text);
+
+// What a Windows text-mode stream reads from stored bytes: every CR LF pair
+// becomes LF, other bytes pass unchanged.
+std::string TextModeRead(const char *bytes, size_t length);
+
+#endif

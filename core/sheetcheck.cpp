@@ -1,0 +1,147 @@
+#include "sheetcheck.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+#include "elements.h"
+#include "formula.h"
+#include "reaction.h"
+#include "solver.h"
+#include "sheet.h"
+
+namespace {
+
+typedef long double Wide;
+
+// Figures computed two ways agree when they differ by no more than this
+// fraction of the magnitudes summed: a few hundred roundings of a double.
+const Wide AGREEMENT = 1e-12L;
+
+bool Finite(Wide value) { return std::isfinite(value); }
+
+bool Agree(Wide a, Wide b, Wide magnitude) { return std::fabs(a - b) <= AGREEMENT * magnitude; }
+
+// "TiO2 (starting material 2)".
+CString Name(const CString &formula, int index) {
+    char number[40];
+    std::snprintf(number, sizeof number, " (starting material %d)", index + 1);
+    CString text = formula;
+    text += number;
+    return text;
+}
+
+SheetCheckResult Fail(SheetCheck status, const CString &subject, const char *predicate) {
+    SheetCheckResult result;
+    result.status = status;
+    result.text = subject;
+    result.text += predicate;
+    return result;
+}
+
+// The element amounts of a formula, read again from its text: false when it
+// does not read.
+bool AmountsOf(const char *formula, std::map<int, Wide> &amounts) {
+    CFormulaNode *tree = nullptr;
+    Composition composition;
+    const bool read = formulaParser != nullptr && formulaParser->Check(formula, &tree) == 0 &&
+                      formulaParser->GetComposition(0, 1.0, tree, composition) == 0;
+    delete tree;
+    if (!read) return false;
+    for (int k = 0; k < composition.count; ++k) amounts[composition.elements[k]] += composition.amounts[k];
+    return true;
+}
+
+// The molar mass of the amounts, and the sum of the magnitudes of its terms.
+Wide MassOf(const std::map<int, Wide> &amounts, Wide *magnitude) {
+    Wide mass = 0.0L;
+    *magnitude = 0.0L;
+    for (const auto &entry : amounts) {
+        const Wide term = entry.second * static_cast<Wide>(elementTable.Mass(entry.first));
+        mass += term;
+        *magnitude += std::fabs(term);
+    }
+    return mass;
+}
+
+}  // namespace
+
+SheetCheckResult CheckSheet(const CReaction &reaction, double amount, const WeighingSheet &sheet,
+                            bool balanceIncluded) {
+    const int count = reaction.ReactantCount();
+    // The product line and the rows shown must be the reaction's.
+    if (!Finite(amount)) return Fail(SheetCheck::NotFinite, "The amount of product", " is not a finite number.");
+    if (sheet.amount != amount || sheet.productFormula != reaction.ProductFormula() ||
+        static_cast<int>(sheet.reactants.size()) != count) {
+        return Fail(SheetCheck::Disagrees, "The product line", " does not show the product and amount asked for.");
+    }
+    std::map<int, Wide> product;
+    Wide magnitude = 0.0L;
+    if (!AmountsOf(reaction.ProductFormula(), product)) {
+        return Fail(SheetCheck::Disagrees, "The product formula", " does not read.");
+    }
+    const Wide productMass = MassOf(product, &magnitude);
+    const Wide productRatio = reaction.ProductRatio();
+    if (!Finite(productMass) || !Finite(productRatio) || !Finite(reaction.ProductMolarMass())) {
+        return Fail(SheetCheck::NotFinite, "The product's molar mass or ratio", " is not a finite number.");
+    }
+    if (!Agree(productMass, reaction.ProductMolarMass(), magnitude)) {
+        return Fail(SheetCheck::Disagrees, "The product's molar mass", " does not agree with its formula.");
+    }
+    // Moles of product per unit of ratio, as the grams are meant to follow.
+    const Wide k = static_cast<Wide>(amount) / (productMass * productRatio);
+
+    // Per element: the amount the weighings bring, the amount the product
+    // takes, and the magnitudes involved.
+    std::map<int, Wide> brought, involved;
+    for (int i = 0; i < count; ++i) {
+        const SheetReactant &line = sheet.reactants[static_cast<size_t>(i)];
+        const CString name = Name(reaction.ReactantFormula(i), i);
+        std::map<int, Wide> amounts;
+        if (line.formula != reaction.ReactantFormula(i) || !AmountsOf(line.formula, amounts)) {
+            return Fail(SheetCheck::Disagrees, name, " is not the formula calculated.");
+        }
+        const Wide ratio = reaction.ReactantRatio(i), mass = MassOf(amounts, &magnitude);
+        if (!Finite(ratio) || !Finite(mass) || !Finite(line.molarMass) || !Finite(line.grams)) {
+            return Fail(SheetCheck::NotFinite, name, " has a ratio, molar mass or weighing that is not a finite number.");
+        }
+        if (line.molarMass != reaction.ReactantMolarMass(i) || !Agree(mass, line.molarMass, magnitude)) {
+            return Fail(SheetCheck::Disagrees, name, ": the molar mass shown does not agree with the formula.");
+        }
+        const Wide grams = ratio * mass * k;
+        if (!Finite(grams) || !Agree(grams, line.grams, std::fabs(grams))) {
+            return Fail(SheetCheck::Disagrees, name, ": the weighing does not agree with the ratio and molar mass.");
+        }
+        for (const auto &entry : amounts) {
+            const Wide moles = ratio * entry.second;
+            brought[entry.first] += moles;
+            involved[entry.first] += std::fabs(moles);
+        }
+    }
+    for (const auto &entry : product) {
+        brought[entry.first] -= productRatio * entry.second;
+        involved[entry.first] += std::fabs(productRatio * entry.second);
+    }
+    // The differential is what is left over per formula unit of product.
+    for (const auto &entry : brought) {
+        if (!Finite(entry.second) || !Finite(involved[entry.first])) {
+            return Fail(SheetCheck::NotFinite, elementTable.Symbol(entry.first),
+                        " left over is not a finite number.");
+        }
+    }
+    if (sheet.showDifferential &&
+        (std::strstr(sheet.differential, "inf") != nullptr || std::strstr(sheet.differential, "nan") != nullptr)) {
+        return Fail(SheetCheck::NotFinite, "The differential", " is not made of finite numbers.");
+    }
+    if (!balanceIncluded) return SheetCheckResult();
+    for (const auto &entry : product) {
+        const int element = entry.first;
+        if (!elementTable.included(element)) continue;
+        if (!(std::fabs(brought[element]) <= static_cast<Wide>(BALANCE_TOLERANCE) * involved[element])) {
+            return Fail(SheetCheck::Unbalanced, elementTable.Symbol(element),
+                        " is not balanced by the weighings.");
+        }
+    }
+    return SheetCheckResult();
+}

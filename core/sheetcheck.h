@@ -1,0 +1,33 @@
+// The last check of a weighing sheet before it is shown, saved or sent to a
+// word processor. It recomputes, on its own and in extended precision, what
+// the sheet claims: the molar masses from the formulas, the grams from the
+// ratios, the amount on the product line, and, when ratios were determined
+// automatically, the balance of every included product element between what
+// is weighed and the product. Portable: no Windows headers here.
+#ifndef QUILLON_REPORT_SHEETCHECK_H
+#define QUILLON_REPORT_SHEETCHECK_H
+
+#include "framework/afxstr.h"
+
+class CReaction;
+struct WeighingSheet;
+
+enum class SheetCheck {
+    Passed,
+    NotFinite,   // a number of the sheet or of the reaction is not finite
+    Disagrees,   // the sheet's figures disagree with each other or with the reaction
+    Unbalanced,  // an included element is not balanced by the weighings
+};
+
+struct SheetCheckResult {
+    SheetCheck status = SheetCheck::Passed;
+    CString text;  // a sentence naming the starting material or element; empty when passed
+};
+
+// Checks sheet, made for amount grams of product from reaction (whose
+// RunCalculation has succeeded). balanceIncluded: the ratios were solved, so
+// every product element that is included in the element table must balance.
+SheetCheckResult CheckSheet(const CReaction &reaction, double amount, const WeighingSheet &sheet,
+                            bool balanceIncluded);
+
+#endif
