@@ -15,8 +15,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "../tests/solver/exact_rank.h"
-#include "solver.h"
+#include "tests/solver/exact_rank.h"
+#include "core/solver.h"
 
 static void Require(bool condition) { if (!condition) std::abort(); }
 
