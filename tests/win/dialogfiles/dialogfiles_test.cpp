@@ -15,11 +15,11 @@
 
 #include "core/elements.h"
 #include "framework/afxext.h"
-#include "tests/win/harness/qwintest.h"
+#include "tests/support/harness/qwintest.h"
 #include "app/quillondlg.h"
-#include "tests/win/word/standin/registration.h"
+#include "tests/support/wordstandin/registration.h"
 #include "app/resource.h"
-#include "standin_list.h"
+#include "tests/support/standinlist/standin_list.h"
 #include "version.h"
 
 namespace {
@@ -308,7 +308,7 @@ TEST_F(DialogTest, FullDiskSaveKeepsTheOldFile) {
 
 // ---------------------------------------------------------------------------
 // Settings (first-run defaults and values that last from run to run are
-// tested end to end, tests/win/e2e/files_test.cpp)
+// tested end to end, tests/e2e/files_test.cpp)
 
 // Stored values are read at start, and the ones the dialog changed written back as it keeps them.
 TEST_F(DialogTest, StoredSettingsAreReadAndWrittenBack) {
@@ -382,7 +382,7 @@ TEST_F(DialogTest, ExitAndCloseMarkTheApplicationClosingEscapeDoesNot) {
     }
 }
 
-// (Help is opened end to end, tests/win/e2e/help_test.cpp.)
+// (Help is opened end to end, tests/e2e/help_test.cpp.)
 TEST_F(DialogTest, AboutShowsNameAndVersion) {
     Run([](CQuillonDlg &dialog) {
         UINT_PTR timer = PressOkWhenShown("About Quillon");

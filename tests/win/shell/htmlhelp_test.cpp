@@ -1,6 +1,6 @@
 // HTML Help found at run time, and the help file's pages copied out for a
 // browser. (The Help command itself is tested end to end,
-// tests/win/e2e/help_test.cpp.)
+// tests/e2e/help_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <objbase.h>

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/win/harness/qwintest.h"
-#include "tests/win/word/standin/registration.h"
+#include "tests/support/harness/qwintest.h"
+#include "tests/support/wordstandin/registration.h"
 #include "app/wordout.h"
 
 namespace {

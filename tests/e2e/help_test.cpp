@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/resource.h"
-#include "driver.h"
+#include "tests/support/driver/driver.h"
 
 using qdriver::Quillon;
 

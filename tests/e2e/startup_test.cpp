@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "driver.h"
+#include "tests/support/driver/driver.h"
 
 using qdriver::Box;
 using qdriver::Quillon;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/resource.h"
-#include "driver.h"
+#include "tests/support/driver/driver.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/resource.h"
-#include "driver.h"
+#include "tests/support/driver/driver.h"
 
 using qdriver::Box;
 using qdriver::SELECTION_CAPTION;

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/resource.h"
-#include "tests/win/e2e/driver.h"
+#include "tests/support/driver/driver.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "app/resource.h"
-#include "driver.h"
+#include "tests/support/driver/driver.h"
 
 using qwintest::kShift;
 

@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "app/resource.h"
-#include "driver.h"
+#include "tests/support/driver/driver.h"
 
 using qdriver::DISPLAY_CAPTION;
 using qdriver::Quillon;

@@ -17,7 +17,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/win/harness/qwintest.h"
+#include "tests/support/harness/qwintest.h"
 
 namespace qdriver {
 

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "app/resource.h"
-#include "driver.h"
+#include "tests/support/driver/driver.h"
 
 using qdriver::Box;
 using qdriver::Quillon;

@@ -13,7 +13,7 @@
 
 #include "framework/afxwin.h"
 #include "quillon/ledra.h"
-#include "resource.h"
+#include "tests/win/ledra/resource.h"
 
 namespace {
 

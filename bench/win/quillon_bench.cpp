@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "app/resource.h"
-#include "driver.h"
+#include "tests/support/driver/driver.h"
 
 using qdriver::Quillon;
 
