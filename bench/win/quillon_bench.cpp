@@ -258,9 +258,9 @@ long HostStatusKiB(const char *field) {
     do {
         if (found.cFileName[0] < '0' || found.cFileName[0] > '9') continue;
         std::string dir = std::string("Z:\\proc\\") + found.cFileName;
-        std::string command = qdriver::ReadFile(dir + "\\cmdline");
+        std::string command = ReadBytes(dir + "\\cmdline");
         if (command.find("Quillon.exe") == std::string::npos) continue;
-        std::string status = qdriver::ReadFile(dir + "\\status");
+        std::string status = ReadBytes(dir + "\\status");
         size_t at = status.find(std::string(field) + ":");
         if (at != std::string::npos) value = std::atol(status.c_str() + at + std::strlen(field) + 1);
         break;

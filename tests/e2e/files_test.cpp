@@ -54,7 +54,7 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
 
     Command(quillon, ID_FILE_SAVE);
     AnswerFileDialog(quillon, folder + "\\entry", "YBa2Cu3O7");  // the product is the proposed name
-    const std::string saved = qdriver::ReadFile(folder + "\\entry.QSF");
+    const std::string saved = ReadBytes(folder + "\\entry.QSF");
     EXPECT_EQ(saved, "-1 S-17 batch 2\r\n0 123.45600 1.00000 YBa2Cu3O7\r\n2 1 0.50000 Y2O3\r\n5 0 1.00000 CuO\r\n");
 
     Command(quillon, ID_FILE_NEW);
@@ -78,7 +78,7 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
     ASSERT_NE(replace.hwnd, nullptr);
     quillon.Answer(replace, IDYES);
     quillon.Sync();
-    EXPECT_EQ(qdriver::ReadFile(folder + "\\entry.QSF"), saved);
+    EXPECT_EQ(ReadBytes(folder + "\\entry.QSF"), saved);
     EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
     Command(quillon, ID_FILE_EXIT);
     EXPECT_EQ(quillon.WaitExit(), 0);
@@ -187,7 +187,7 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
             const bool saved = answer == IDYES;
             EXPECT_EQ(qdriver::FilesIn(place, "entry.QSF").size(), saved ? 1u : 0u);
             if (saved) {
-                EXPECT_EQ(qdriver::ReadFile(place + "\\entry.QSF").substr(0, 9), "-1 S-5\r\n0");
+                EXPECT_EQ(ReadBytes(place + "\\entry.QSF").substr(0, 9), "-1 S-5\r\n0");
             }
             const bool closing = way == ESCAPE || way == CLOSE_BOX || way == EXIT;
             if (answer == IDCANCEL) {

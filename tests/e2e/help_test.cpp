@@ -35,7 +35,7 @@ protected:
     // What the browser was asked to open (one line), once it has been asked.
     static std::string Opened() {
         for (int tries = 0; tries < 250; ++tries) {
-            std::string log = qdriver::ReadFile(QUILLON_BROWSER_LOG);
+            std::string log = ReadBytes(QUILLON_BROWSER_LOG);
             if (!log.empty() && log.back() == '\n') return log.substr(0, log.size() - 1);
             ::Sleep(40);
         }
@@ -74,7 +74,7 @@ TEST_F(HelpEndToEnd, HelpOpensTheFirstPageInTheBrowser) {
         way.ask(quillon);
         std::string opened = Opened();
         ASSERT_FALSE(opened.empty()) << way.how << ": the browser was not started";
-        std::string page = qdriver::ReadFile(WindowsPath(opened));
+        std::string page = ReadBytes(WindowsPath(opened));
         EXPECT_NE(page.find("<title>Quillon at the bench</title>"), std::string::npos)
             << way.how << ": " << opened << " holds no first page";
         EXPECT_EQ(quillon.WaitWindow([](HWND window) { return Quillon::TextOf(window) == "Quillon Help"; }, 300),

@@ -127,12 +127,6 @@ std::vector<std::string> FilesIn(const std::string &folder, const std::string &p
     return names;
 }
 
-std::string ReadFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // ---------------------------------------------------------------------------
 // Quillon

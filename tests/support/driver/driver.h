@@ -36,7 +36,6 @@ std::string MakeFolder(const std::string &name,
 
 // The files of folder that match pattern (names only).
 std::vector<std::string> FilesIn(const std::string &folder, const std::string &pattern);
-std::string ReadFile(const std::string &path);  // the bytes as stored
 std::string ClipboardText();
 
 struct Box {

@@ -140,15 +140,6 @@ std::vector<std::string> Split(const std::string &text, char separator) {
     return parts;
 }
 
-std::string ReadWholeFile(const std::string &path) {
-    std::string text;
-    if (FILE *file = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, got);
-        std::fclose(file);
-    }
-    return text;
-}
 
 void AppendBox(const std::string &logPath, const ObservedBox &box) {
     FILE *log = std::fopen(logPath.c_str(), "ab");
@@ -161,7 +152,7 @@ void AppendBox(const std::string &logPath, const ObservedBox &box) {
 
 std::vector<ObservedBox> ReadBoxes(const std::string &logPath) {
     std::vector<ObservedBox> boxes;
-    for (const std::string &record : Split(ReadWholeFile(logPath), '\x1e')) {
+    for (const std::string &record : Split(ReadBytes(logPath), '\x1e')) {
         std::vector<std::string> fields = Split(record, '\x1f');
         if (fields.size() < 4) continue;
         ObservedBox box;
@@ -229,7 +220,7 @@ ChildResult RunInChild(const std::function<void()> &body, int answer, DWORD time
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
     result.boxes = ReadBoxes(logPath);
-    result.output = ReadWholeFile(outPath);
+    result.output = ReadBytes(outPath);
     ::DeleteFileA(logPath.c_str());
     ::DeleteFileA(outPath.c_str());
     return result;

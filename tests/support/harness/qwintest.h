@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "framework/afxwin.h"
+#include "tests/support/files.h"
 
 namespace qwintest {
 

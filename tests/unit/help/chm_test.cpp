@@ -2,6 +2,8 @@
 // of contents it was compiled from, each with content.
 #include <gtest/gtest.h>
 
+#include "tests/support/files.h"
+
 #include <cstdint>
 #include <fstream>
 #include <map>
@@ -11,12 +13,6 @@
 
 namespace {
 
-std::string Slurp(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 uint64_t Le(const std::string &s, size_t at, int bytes) {
     uint64_t value = 0;
@@ -61,11 +57,11 @@ std::map<std::string, uint64_t> ChmDirectory(const std::string &chm) {
 }
 
 TEST(HelpFile, HoldsEveryPageOfItsTableOfContents) {
-    std::map<std::string, uint64_t> files = ChmDirectory(Slurp(QUILLON_CHM_PATH));
+    std::map<std::string, uint64_t> files = ChmDirectory(ReadBytes(QUILLON_CHM_PATH));
     ASSERT_FALSE(files.empty()) << "no CHM directory in " << QUILLON_CHM_PATH;
     EXPECT_EQ(1u, files.count("/Quillon.hhc"));
 
-    std::string contents = Slurp(QUILLON_HHC_PATH);
+    std::string contents = ReadBytes(QUILLON_HHC_PATH);
     std::regex local("<param name=\"Local\" value=\"([^\"]+)\">", std::regex::icase);
     int pages = 0;
     for (std::sregex_iterator it(contents.begin(), contents.end(), local), end; it != end; ++it, ++pages) {

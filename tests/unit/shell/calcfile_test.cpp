@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/files.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -217,12 +219,6 @@ TEST(CalcFileFields, ShowTheFilesValueInTheFewestDigits) {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // A fresh folder per test, removed afterwards.
 class CalcSave : public ::testing::Test {
@@ -252,10 +248,10 @@ const char kOld[] = "-1 old\r\n0 1.00000 1.00000 H2O\r\n";
 // The file written whole (new or replacing), and no temporary file left behind.
 TEST_F(CalcSave, WritesANewFileOrReplacesTheOld) {
     ASSERT_EQ(CALC_SAVED, Save(kOld));
-    EXPECT_EQ(kOld, Slurp(target));
+    EXPECT_EQ(kOld, ::ReadBytes(target));
     std::string bigger = std::string(kOld) + "-1 " + std::string(100000, 'H') + "\r\n";
     ASSERT_EQ(CALC_SAVED, Save(bigger));
-    EXPECT_EQ(bigger, Slurp(target));
+    EXPECT_EQ(bigger, ::ReadBytes(target));
     EXPECT_EQ(std::vector<std::string>{"entry.QSF"}, Names());
 }
 
@@ -276,7 +272,7 @@ TEST_F(CalcSave, AFailureKeepsTheOldFileAndLeavesNothingBehind) {
     for (const char *text : {"0 inf 1.00000 H2O\r\n", "1 1 nan H2\r\n", "-1 A\nB\r\n", "-1 A\r"})
         EXPECT_EQ(CALC_SAVE_UNREADABLE, Save(std::string(kOld) + text)) << text;
     EXPECT_EQ((std::vector<std::string>{"blocked.QSF", "entry.QSF"}), Names());
-    EXPECT_EQ(kOld, Slurp(target));
+    EXPECT_EQ(kOld, ::ReadBytes(target));
 #ifndef _WIN32
     // A full disk: files may not grow past 4 KiB while this runs.
     struct rlimit before;
@@ -289,7 +285,7 @@ TEST_F(CalcSave, AFailureKeepsTheOldFileAndLeavesNothingBehind) {
     setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, SIG_DFL);
     EXPECT_EQ(CALC_SAVE_WRITE_FAILED, status);
-    EXPECT_EQ(kOld, Slurp(target));
+    EXPECT_EQ(kOld, ::ReadBytes(target));
     EXPECT_EQ((std::vector<std::string>{"blocked.QSF", "entry.QSF"}), Names());
 #endif
 }

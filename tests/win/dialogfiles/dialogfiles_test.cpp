@@ -4,6 +4,8 @@
 // and acts from inside its loop (a timer), then leaves with File, Exit.
 #include <gtest/gtest.h>
 
+#include "tests/support/files.h"
+
 #include <shlwapi.h>
 
 #include <cstdio>
@@ -41,12 +43,6 @@ std::string ModuleDir() {
 
 const std::string kSettingsKey = "Software\\Hobnail\\" + ModuleBaseName() + "\\Settings";
 
-std::string Slurp(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 void Put(const std::string &path, const std::string &bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
@@ -267,7 +263,7 @@ TEST_F(DialogTest, AFailedSaveKeepsTheOldFile) {
             EXPECT_EQ(qwintest::BoxIcon::Exclamation, last.icon);
         }
     });
-    EXPECT_EQ(old, Slurp(path));
+    EXPECT_EQ(old, ReadBytes(path));
     // Nothing but the kept file is left in the folder.
     WIN32_FIND_DATAA found;
     HANDLE search = ::FindFirstFileA((TempFolder() + "*.tmp").c_str(), &found);
@@ -299,7 +295,7 @@ TEST_F(DialogTest, FullDiskSaveKeepsTheOldFile) {
     });
     ASSERT_LE(1u, boxes.Count());
     EXPECT_EQ("Failed to save to a file.", boxes[boxes.Count() - 1].text);
-    EXPECT_EQ(old, Slurp(folder + "entry.QSF"));
+    EXPECT_EQ(old, ReadBytes(folder + "entry.QSF"));
     WIN32_FIND_DATAA found;
     HANDLE search = ::FindFirstFileA((folder + "*.tmp").c_str(), &found);
     EXPECT_EQ(INVALID_HANDLE_VALUE, search) << found.cFileName;
