@@ -35,14 +35,14 @@ TEST_F(ProfileTest, ReadsGiveTheDefaultForValuesOfTheOtherKind) {
                                                KEY_WRITE, nullptr, &key, nullptr));
     const DWORD number = 3;
     ::RegSetValueExA(key, "Number", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number), sizeof number);
-    ::RegSetValueExA(key, "Text", 0, REG_SZ, reinterpret_cast<const BYTE *>("12"), 3);
+    ::RegSetValueExA(key, "Text", 0, REG_SZ, reinterpret_cast<const BYTE *>("123"), 4);  // as long as a number
     ::RegSetValueExA(key, "Bare", 0, REG_SZ, reinterpret_cast<const BYTE *>("abc"), 3);
     ::RegCloseKey(key);
     EXPECT_EQ(3u, app.GetProfileInt("Settings", "Number", 7));
     EXPECT_EQ(7u, app.GetProfileInt("Settings", "Text", 7));
     EXPECT_EQ(7u, app.GetProfileInt("Settings", "Missing", 7));
     EXPECT_STREQ("x", app.GetProfileString("Settings", "Number", "x"));
-    EXPECT_STREQ("12", app.GetProfileString("Settings", "Text", "x"));
+    EXPECT_STREQ("123", app.GetProfileString("Settings", "Text", "x"));
     EXPECT_STREQ("abc", app.GetProfileString("Settings", "Bare"));
     EXPECT_STREQ("", app.GetProfileString("Settings", "Missing"));
 }
