@@ -4,6 +4,8 @@
 // and acts from inside its loop (a timer), then leaves with File, Exit.
 #include <gtest/gtest.h>
 
+#include "tests/support/files.h"
+
 #include <shlwapi.h>
 
 #include <cstdio>
@@ -15,11 +17,11 @@
 
 #include "core/elements.h"
 #include "framework/afxext.h"
-#include "tests/win/harness/qwintest.h"
+#include "tests/support/harness/qwintest.h"
 #include "app/quillondlg.h"
-#include "tests/win/word/standin/registration.h"
+#include "tests/support/wordstandin/registration.h"
 #include "app/resource.h"
-#include "standin_list.h"
+#include "tests/support/standinlist/standin_list.h"
 #include "version.h"
 
 namespace {
@@ -41,12 +43,6 @@ std::string ModuleDir() {
 
 const std::string kSettingsKey = "Software\\Hobnail\\" + ModuleBaseName() + "\\Settings";
 
-std::string Slurp(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 void Put(const std::string &path, const std::string &bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
@@ -267,7 +263,7 @@ TEST_F(DialogTest, AFailedSaveKeepsTheOldFile) {
             EXPECT_EQ(qwintest::BoxIcon::Exclamation, last.icon);
         }
     });
-    EXPECT_EQ(old, Slurp(path));
+    EXPECT_EQ(old, ReadBytes(path));
     // Nothing but the kept file is left in the folder.
     WIN32_FIND_DATAA found;
     HANDLE search = ::FindFirstFileA((TempFolder() + "*.tmp").c_str(), &found);
@@ -299,7 +295,7 @@ TEST_F(DialogTest, FullDiskSaveKeepsTheOldFile) {
     });
     ASSERT_LE(1u, boxes.Count());
     EXPECT_EQ("Failed to save to a file.", boxes[boxes.Count() - 1].text);
-    EXPECT_EQ(old, Slurp(folder + "entry.QSF"));
+    EXPECT_EQ(old, ReadBytes(folder + "entry.QSF"));
     WIN32_FIND_DATAA found;
     HANDLE search = ::FindFirstFileA((folder + "*.tmp").c_str(), &found);
     EXPECT_EQ(INVALID_HANDLE_VALUE, search) << found.cFileName;
@@ -308,7 +304,7 @@ TEST_F(DialogTest, FullDiskSaveKeepsTheOldFile) {
 
 // ---------------------------------------------------------------------------
 // Settings (first-run defaults and values that last from run to run are
-// tested end to end, tests/win/e2e/files_test.cpp)
+// tested end to end, tests/e2e/files_test.cpp)
 
 // Stored values are read at start, and the ones the dialog changed written back as it keeps them.
 TEST_F(DialogTest, StoredSettingsAreReadAndWrittenBack) {
@@ -382,7 +378,7 @@ TEST_F(DialogTest, ExitAndCloseMarkTheApplicationClosingEscapeDoesNot) {
     }
 }
 
-// (Help is opened end to end, tests/win/e2e/help_test.cpp.)
+// (Help is opened end to end, tests/e2e/help_test.cpp.)
 TEST_F(DialogTest, AboutShowsNameAndVersion) {
     Run([](CQuillonDlg &dialog) {
         UINT_PTR timer = PressOkWhenShown("About Quillon");

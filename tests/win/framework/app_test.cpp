@@ -7,7 +7,7 @@
 
 #include "framework/afxwin.h"
 #include "tests/win/framework/peer/peer.h"
-#include "tests/win/harness/qwintest.h"
+#include "tests/support/harness/qwintest.h"
 #include "resource.h"
 
 namespace {

@@ -23,35 +23,28 @@ protected:
     }
 };
 
-// Values under a wrong key, or defaults not given for missing or mistyped values.
-TEST_F(ProfileTest, ValuesLiveUnderTheKeyTheAppNameAndTheSection) {
+// What is stored that the reads must not trust: a value of the other type
+// (the default instead), a text without its terminating NUL (read whole).
+// (Where the values live and that they last: tests/win/dialogfiles.)
+TEST_F(ProfileTest, ReadsGiveTheDefaultForValuesOfTheOtherKind) {
     CWinApp app("Alembic");
-    EXPECT_EQ(7u, app.GetProfileInt("Settings", "Count", 7));
     EXPECT_FALSE(app.WriteProfileInt("Settings", "Count", 3)) << "stored without a registry key";
-
     app.SetRegistryKey(kTestKey);
-    EXPECT_EQ(7u, app.GetProfileInt("Settings", "Count", 7));
-    EXPECT_STREQ("none", app.GetProfileString("Settings", "Dir", "none"));
-    EXPECT_STREQ("", app.GetProfileString("Settings", "Dir"));
-    ASSERT_TRUE(app.WriteProfileInt("Settings", "Count", -2));
-    ASSERT_TRUE(app.WriteProfileString("Settings", "Dir", "C:\\work\\qsf"));
-    EXPECT_EQ(-2, int(app.GetProfileInt("Settings", "Count", 7)));
-    EXPECT_STREQ("C:\\work\\qsf", app.GetProfileString("Settings", "Dir", "none"));
-    // Each read as the other kind gives the default.
-    EXPECT_EQ(5u, app.GetProfileInt("Settings", "Dir", 5));
-    EXPECT_STREQ("x", app.GetProfileString("Settings", "Count", "x"));
-
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, SectionPath("Alembic").c_str(), 0, KEY_READ, &key));
-    DWORD value = 0, size = sizeof value, type = 0;
-    EXPECT_EQ(ERROR_SUCCESS, ::RegQueryValueExA(key, "Count", nullptr, &type, (BYTE *)&value, &size));
-    EXPECT_EQ(DWORD(REG_DWORD), type);
-    // A text stored without its terminating NUL reads whole.
-    ::RegCloseKey(key);
-    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, SectionPath("Alembic").c_str(), 0, KEY_WRITE, &key));
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, SectionPath("Alembic").c_str(), 0, nullptr, 0,
+                                               KEY_WRITE, nullptr, &key, nullptr));
+    const DWORD number = 3;
+    ::RegSetValueExA(key, "Number", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number), sizeof number);
+    ::RegSetValueExA(key, "Text", 0, REG_SZ, reinterpret_cast<const BYTE *>("123"), 4);  // as long as a number
     ::RegSetValueExA(key, "Bare", 0, REG_SZ, reinterpret_cast<const BYTE *>("abc"), 3);
     ::RegCloseKey(key);
+    EXPECT_EQ(3u, app.GetProfileInt("Settings", "Number", 7));
+    EXPECT_EQ(7u, app.GetProfileInt("Settings", "Text", 7));
+    EXPECT_EQ(7u, app.GetProfileInt("Settings", "Missing", 7));
+    EXPECT_STREQ("x", app.GetProfileString("Settings", "Number", "x"));
+    EXPECT_STREQ("123", app.GetProfileString("Settings", "Text", "x"));
     EXPECT_STREQ("abc", app.GetProfileString("Settings", "Bare"));
+    EXPECT_STREQ("", app.GetProfileString("Settings", "Missing"));
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "quillon/ledra.h"
-#include "tests/win/harness/qwintest.h"
+#include "tests/support/harness/qwintest.h"
 #include "resource.h"
 #include "tests/win/vexil/vexil_testbed.h"
 

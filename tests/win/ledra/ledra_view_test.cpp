@@ -264,32 +264,4 @@ TEST(LedraLowRows, SubscriptsStayInsideTheirRows) {
     ledratest::Calls().closing = 1;
 }
 
-// The screenshot: a Fixed row, an undetermined one, a long formula, an open ratio cell.
-TEST_F(LedraViewTest, Screenshot) {
-    // The headers stand over the columns, as the main dialog places them.
-    RECT window;
-    ::GetWindowRect(list, &window);
-    POINT edge = {window.left, window.top};
-    ::ScreenToClient(host.dialog, &edge);
-    for (std::pair<int, int> head : {std::make_pair(IDC_HEAD_FORMULA, host.init.formulaLeft + 3),
-                                     std::make_pair(IDC_HEAD_RATIO, host.init.ratioLeft + 3)}) {
-        HWND label = ::GetDlgItem(host.dialog, head.first);
-        RECT r;
-        ::GetWindowRect(label, &r);
-        POINT p = {r.left, r.top};
-        ::ScreenToClient(host.dialog, &p);
-        ::MoveWindow(label, edge.x + head.second, p.y, r.right - r.left, r.bottom - r.top, TRUE);
-    }
-    SetRow(0, "YBa2Cu3O7", 1.0, 1);
-    SetRow(1, "BaCO3", 2.0, 0);
-    SetRow(2, "CuO", UNDETERMINED_RATIO, 0);
-    SetRow(3, "La0.6Sr0.4Co0.2Fe0.8O3La0.6Sr0.4Co0.2Fe0.8O3", 0.25, 0);
-    ::InvalidateRect(list, nullptr, TRUE);  // the row messages do not repaint
-    Click(1, 2);
-    Type("2.5");
-    Bitmap32 shot = qwintest::CaptureClient(host.dialog);
-    EXPECT_TRUE(shot.SavePng(qwintest::ArtifactPath("ledra-list.png")));
-    EXPECT_GT(Count(shot, {0, 0, shot.Width(), shot.Height()}, RED), 20);
-}
-
 }  // namespace

@@ -1,7 +1,9 @@
 // HTML Help found at run time, and the help file's pages copied out for a
 // browser. (The Help command itself is tested end to end,
-// tests/win/e2e/help_test.cpp.)
+// tests/e2e/help_test.cpp.)
 #include <gtest/gtest.h>
+
+#include "tests/support/files.h"
 
 #include <objbase.h>
 
@@ -35,12 +37,6 @@ TEST(HtmlHelpTest, FallsBackToTheNameAndGivesUpForGood) {
     ::RegDeleteKeyA(HKEY_CLASSES_ROOT, "QuillonTestHelp");
 }
 
-std::string Slurp(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return in ? text.str() : std::string("<missing>");
-}
 
 // The pages come out of the built help file (the working folder holds it)
 // whole, with none of the file's own tables; anything else yields nothing.
@@ -62,9 +58,9 @@ TEST(HtmlHelpTest, ExtractsThePagesOfTheHelpFileOnly) {
         ::DeleteFileA((folder + "index.htm").c_str());
         EXPECT_EQ(ExtractHelpPages(c.file, folder), c.pages) << c.file;
         if (c.pages == 0) continue;
-        EXPECT_NE(Slurp(folder + "index.htm").find("<title>Quillon at the bench</title>"), std::string::npos);
-        EXPECT_NE(Slurp(folder + "sheet.htm").find("</html>"), std::string::npos) << "a page cut short";
-        EXPECT_NE(Slurp(folder + "help.css").find("body"), std::string::npos);
+        EXPECT_NE(ReadBytes(folder + "index.htm").find("<title>Quillon at the bench</title>"), std::string::npos);
+        EXPECT_NE(ReadBytes(folder + "sheet.htm").find("</html>"), std::string::npos) << "a page cut short";
+        EXPECT_NE(ReadBytes(folder + "help.css").find("body"), std::string::npos);
         EXPECT_EQ(::GetFileAttributesA((folder + "#SYSTEM").c_str()), INVALID_FILE_ATTRIBUTES);
     }
     ::CoUninitialize();

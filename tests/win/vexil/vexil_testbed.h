@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/afxwin.h"
-#include "tests/win/harness/qwintest.h"
+#include "tests/support/harness/qwintest.h"
 #include "quillon/vexil.h"
 
 namespace vexiltest {

@@ -1,0 +1,324 @@
+// Calculate and the automatic ratios end to end: the element selection, the
+// report file and its display, Copy All, and the entries that cannot give a
+// sheet. Screenshots of the three windows go to the build's test-output.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <fstream>
+
+#include "app/resource.h"
+#include "tests/support/driver/driver.h"
+
+using qdriver::DISPLAY_CAPTION;
+using qdriver::Quillon;
+using qdriver::SELECTION_CAPTION;
+using qwintest::BoxIcon;
+
+namespace {
+
+// The sheet of 10 g YBa2Cu3O7 from Y2O3, BaCO3 and CuO (ratios 0.5, 2, 3) as
+// quillon-cli prints it (tests/golden), for another sample ID.
+std::string YbcoSheet(const std::string &sampleId) {
+    std::string sheet = ReadBytes(QUILLON_GOLDEN "/YBa2Cu3O7-sheet-auto.txt");
+    return sheet.empty() ? sheet : "ID: " + sampleId + sheet.substr(sheet.find('\n'));
+}
+
+std::string WithoutCR(const std::string &text) {
+    std::string out;
+    for (char ch : text)
+        if (ch != '\r') out += ch;
+    return out;
+}
+
+// A report file's sheet without its line ends' CRs: written in text mode,
+// every line ends in CR CR LF, CR LF or LF (the sheet's own layout is held
+// in tests/unit/report/sheet_test.cpp).
+std::string Written(const std::string &bytes) {
+    EXPECT_NE(bytes.find("\r\r\n"), std::string::npos) << "not written in text mode";
+    return WithoutCR(bytes);
+}
+
+
+class Calculation : public qdriver::Session {
+protected:
+    // Product, amount and the starting materials: Unfixed, or Fixed at the ratio given.
+    void Enter(const std::string &product, const std::string &amount,
+               const std::vector<std::pair<std::string, std::string>> &rows, const std::string &sampleId = "S-17") {
+        quillon.Fill(IDC_SAMPLE_ID, sampleId);
+        quillon.Fill(IDC_PRODUCT, product);
+        quillon.Fill(IDC_AMOUNT, amount);
+        for (size_t i = 0; i < rows.size(); ++i)
+            quillon.EnterRow(int(i), rows[i].first, rows[i].second, !rows[i].second.empty());
+        quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
+    }
+
+    // Types into a row's ratio cell (opened with its text selected) and commits it with Enter.
+    void EnterRatio(int row, const std::string &text) {
+        qdriver::ListColumns columns = qdriver::ColumnsOf(quillon);
+        RECT list;
+        ::GetClientRect(quillon.Item(IDC_LIST), &list);
+        quillon.Click(quillon.Item(IDC_LIST), (columns.ratioLeft + list.right) / 2,
+                      row * columns.rowHeight + columns.rowHeight / 2);
+        quillon.Type(text);
+        quillon.Key(VK_RETURN);
+    }
+
+    // The element list of the selection dialog: "symbol number" texts with their state image index.
+    std::vector<std::pair<std::string, int>> Elements(HWND selection) {
+        std::vector<std::pair<std::string, int>> items;
+        HWND tree = ::GetDlgItem(selection, IDC_ELEMENT_TREE);
+        for (LRESULT item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); item != 0;
+             item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item)) {
+            struct {
+                TVITEMA tvi;
+                char text[32];
+            } buffer = {};
+            buffer.tvi.mask = TVIF_TEXT | TVIF_STATE;
+            buffer.tvi.hItem = reinterpret_cast<HTREEITEM>(item);
+            buffer.tvi.stateMask = TVIS_STATEIMAGEMASK;
+            buffer.tvi.cchTextMax = sizeof buffer.text;
+            // The text pointer must point into the program: the record goes there whole.
+            void *remote = ::VirtualAllocEx(quillon.Process(), nullptr, sizeof buffer, MEM_COMMIT, PAGE_READWRITE);
+            buffer.tvi.pszText = reinterpret_cast<char *>(remote) + offsetof(decltype(buffer), text);
+            SIZE_T done = 0;
+            ::WriteProcessMemory(quillon.Process(), remote, &buffer, sizeof buffer, &done);
+            ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
+            ::ReadProcessMemory(quillon.Process(), remote, &buffer, sizeof buffer, &done);
+            ::VirtualFreeEx(quillon.Process(), remote, 0, MEM_RELEASE);
+            items.push_back({std::string(buffer.text), int((buffer.tvi.state & TVIS_STATEIMAGEMASK) >> 12)});
+        }
+        return items;
+    }
+};
+
+}  // namespace
+
+// The worked example: ratios solved from the metals, the sheet in a report
+// file, the display showing it, Copy All putting it on the clipboard.
+TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
+    Enter("YBa2Cu3O7", "10", {{"Y2O3", ""}, {"BaCO3", ""}, {"CuO", ""}});
+    Press(IDC_CALCULATE);
+
+    HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
+    ASSERT_NE(selection, nullptr);
+    // Sorted by text; metals included (disc, 4), oxygen excluded (cross, 1).
+    std::vector<std::pair<std::string, int>> expected = {{"Ba  56", 4}, {"Cu  29", 4}, {"O   8", 1}, {"Y   39", 4}};
+    EXPECT_EQ(Elements(selection), expected);
+    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(selection, IDC_CALIBRATION)), "0");
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(selection, IDOK)));
+    EXPECT_EQ(::SendMessageA(::GetDlgItem(selection, IDC_RETAIN_CHANGE), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(::GetWindowLongA(::GetDlgItem(selection, IDC_SELECTION_HELP), GWL_STYLE) & WS_TABSTOP);  // read-only
+    quillon.Capture(selection).SavePng(qwintest::ArtifactPath("quillon-selection.png"));
+    Press(selection, IDOK);
+
+    HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
+    ASSERT_NE(display, nullptr);
+    // The sheet shows from its top, the caret at its start.
+    EXPECT_EQ(::SendMessageA(::GetDlgItem(display, IDC_REPORT_TEXT), EM_GETSEL, 0, 0), 0);
+    const double ratios[] = {0.5, 2, 3};
+    for (int row = 0; row < 3; ++row) EXPECT_DOUBLE_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;
+    std::vector<std::string> reports = qdriver::FilesIn(folder, "*.QL");
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(Written(ReadBytes(folder + "\\" + reports[0])), YbcoSheet("S-17"));
+
+    Press(display, IDC_COPY_ALL);
+    EXPECT_EQ(WithoutCR(qdriver::ClipboardText()), YbcoSheet("S-17"));
+    quillon.Capture(display).SavePng(qwintest::ArtifactPath("quillon-display.png"));
+    Press(display, IDOK);
+    quillon.Sync();
+    EXPECT_FALSE(::IsWindow(display));
+    quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("quillon-main.png"));
+}
+
+// A sheet goes into the report file of its second: appended, so two
+// calculations within one second share one file.
+TEST_F(Calculation, SheetsOfOneSecondShareOneFile) {
+    Enter("YBa2Cu3O7", "10", {{"Y2O3", "0.5"}, {"BaCO3", "2"}, {"CuO", "3"}}, "second");
+    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
+    // Files for the next seconds, already holding a line: whichever second
+    // the calculation falls into, its sheet must follow that line.
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    std::vector<std::string> names;
+    FILETIME base;
+    ::SystemTimeToFileTime(&now, &base);
+    for (int second = 0; second < 6; ++second) {
+        ULARGE_INTEGER t;
+        t.LowPart = base.dwLowDateTime;
+        t.HighPart = base.dwHighDateTime;
+        t.QuadPart += ULONGLONG(second) * 10000000ULL;
+        FILETIME ft = {t.LowPart, t.HighPart};
+        SYSTEMTIME st;
+        ::FileTimeToSystemTime(&ft, &st);
+        char name[64];
+        std::snprintf(name, sizeof name, "%04d.%02d.%02d-%02d.%02d.%02d.QL", st.wYear, st.wMonth, st.wDay, st.wHour,
+                      st.wMinute, st.wSecond);
+        names.push_back(name);
+        std::ofstream(folder + "\\" + name, std::ios::binary) << "earlier sheet\r\n";
+    }
+    Press(IDC_CALCULATE);
+    HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
+    ASSERT_NE(display, nullptr);
+    int written = 0;
+    for (const std::string &name : names) {
+        std::string bytes = ReadBytes(folder + "\\" + name);
+        if (bytes == "earlier sheet\r\n") continue;
+        ++written;
+        EXPECT_EQ(Written(bytes), "earlier sheet\n" + YbcoSheet("second")) << name;
+    }
+    EXPECT_EQ(written, 1);
+    Press(display, IDOK);
+}
+
+// "?" committed as a row's ratio runs the automatic ratios at once; the
+// selection's check box is then checked and greyed, and no report is made.
+TEST_F(Calculation, QuestionMarkRatioSolvesTheRows) {
+    Enter("YBa2Cu3O7", "10", {{"Y2O3", ""}, {"BaCO3", ""}});
+    quillon.EnterRow(2, "CuO", "?");
+    HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
+    ASSERT_NE(selection, nullptr);
+    HWND retain = ::GetDlgItem(selection, IDC_RETAIN_CHANGE);
+    EXPECT_EQ(::SendMessageA(retain, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_FALSE(::IsWindowEnabled(retain));
+    Press(selection, IDOK);
+    quillon.Sync();
+    const double ratios[] = {0.5, 2, 3};
+    for (int row = 0; row < 3; ++row) EXPECT_DOUBLE_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;
+    EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
+}
+
+// Cancelling the selection ends Calculate silently; excluding an element
+// makes the calibration negative and disables "Get Ratios".
+TEST_F(Calculation, SelectionCalibrationAndCancel) {
+    Enter("YBa2Cu3O7", "10", {{"Y2O3", ""}, {"BaCO3", ""}, {"CuO", ""}});
+    Press(IDC_CALCULATE);
+    HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
+    ASSERT_NE(selection, nullptr);
+    HWND tree = ::GetDlgItem(selection, IDC_ELEMENT_TREE);
+    // Cu is the second item: select it and press space twice.
+    LRESULT cu = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, cu);
+    ::SetFocus(tree);
+    quillon.ClickCenter(::GetDlgItem(selection, IDC_CALIBRATION));  // brings the dialog to the front
+    ::PostMessageA(selection, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tree), TRUE);
+    quillon.Sync();
+    quillon.Key(VK_SPACE);
+    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(selection, IDC_CALIBRATION)), "-1");
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(selection, IDOK)));
+    quillon.Key(VK_SPACE);
+    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(selection, IDC_CALIBRATION)), "0");
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(selection, IDOK)));
+    Press(selection, IDCANCEL);
+    quillon.Sync();
+    EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
+    EXPECT_EQ(quillon.WaitDialog(DISPLAY_CAPTION, 300), nullptr);
+    EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
+}
+
+// Entries that cannot give a sheet, and one that gives a sheet with a warning,
+// as the window shows them: the icon of each kind of message, the rows marked
+// "?", the field the user is sent back to, the display after the warning
+// (the commands' messages themselves: tests/unit/shell/commands_test.cpp).
+TEST_F(Calculation, EntriesWithoutASoundSheet) {
+    // The second starting material is twice the first with fractional
+    // counts: no elimination step meets an exact zero, but the two are
+    // dependent and no split of the ratios is meaningful.
+    Enter("Sr0.5Ba0.5TiO3", "10", {{"Sr0.3Ba0.7TiO3", ""}, {"Sr0.6Ba1.4Ti2O6", ""}});
+    Press(IDC_CALCULATE);
+    HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
+    ASSERT_NE(selection, nullptr);
+    Press(selection, IDOK);
+    ExpectBox("Failed to obtain ratios.\nSr0.3Ba0.7TiO3 and Sr0.6Ba1.4Ti2O6 depend on each other in the elements "
+              "being balanced, so their ratios have no single answer.",
+              BoxIcon::Hand);
+    EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
+    for (int row = 0; row < 2; ++row) EXPECT_LE(quillon.ReadRow(row).ratio, -1e308) << "not shown as ? " << row;
+    // Without Auto-Ratio a row showing "?" has nothing to weigh with: named, no sheet.
+    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
+    Press(IDC_CALCULATE);
+    ExpectBox("The ratio of row 1 (Sr0.3Ba0.7TiO3) is not determined (\"?\").\n"
+              "Type its ratio, or check Auto-Ratio to have it determined.",
+              BoxIcon::Exclamation);
+    EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
+
+    // A product without mass: no grams follow.
+    Press(IDC_CLEAR);
+    ExpectSaveQuestion(IDNO);
+    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
+    Enter("()", "10", {{"BaCO3", "1"}});
+    Press(IDC_CALCULATE);
+    ExpectBox("Molar mass of product is not a positive number.", BoxIcon::Exclamation);
+    EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_PRODUCT));
+
+    // Sr2TiO4 from SrTiO3 and TiO2 needs -1 TiO2: kept, with a warning first.
+    Press(IDC_CLEAR);
+    ExpectSaveQuestion(IDNO);
+    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_CHECKED, 0);
+    Enter("Sr2TiO4", "10", {{"SrTiO3", ""}, {"TiO2", ""}});
+    Press(IDC_CALCULATE);
+    selection = quillon.WaitDialog(SELECTION_CAPTION);
+    ASSERT_NE(selection, nullptr);
+    Press(selection, IDOK);
+    ExpectBox("These starting materials have negative amounts to weigh: TiO2.\n"
+              "They cannot give the product as they stand.",
+              BoxIcon::Exclamation);
+    HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
+    ASSERT_NE(display, nullptr);
+    EXPECT_DOUBLE_EQ(quillon.ReadRow(1).ratio, -1.0);
+    Press(display, IDOK);
+    // The saved sheet carries the warning under the weighings.
+    std::vector<std::string> reports = qdriver::FilesIn(folder, "*.QL");
+    ASSERT_EQ(1u, reports.size());
+    EXPECT_NE(std::string::npos, ReadBytes(folder + "\\" + reports[0])
+                                     .find("-\r\nWarning: negative amounts cannot be weighed: TiO2.\r\r\n"));
+}
+
+// With Auto-Ratio off the sheet uses the ratios the list shows: typed into
+// Unfixed rows, or just determined with "?".
+TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
+    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
+    Enter("YBa2Cu3O7", "10", {}, "shown");
+    const std::vector<std::pair<std::string, std::string>> typed = {{"Y2O3", "0.5"}, {"BaCO3", "2"}, {"CuO", "3"}};
+    const double ratios[] = {0.5, 2, 3};
+    auto SheetIsYbco = [&](const char *stage) {
+        SCOPED_TRACE(stage);
+        for (const std::string &name : qdriver::FilesIn(folder, "*.QL")) ::DeleteFileA((folder + "\\" + name).c_str());
+        Press(IDC_CALCULATE);
+        HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
+        ASSERT_NE(display, nullptr);
+        std::vector<std::string> reports = qdriver::FilesIn(folder, "*.QL");
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(Written(ReadBytes(folder + "\\" + reports[0])), YbcoSheet("shown"));
+        Press(display, IDOK);
+        quillon.Sync();
+        for (int row = 0; row < 3; ++row) {
+            EXPECT_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;  // still shown
+            EXPECT_EQ(quillon.ReadRow(row).fixed, 0) << row;
+        }
+    };
+    for (size_t i = 0; i < typed.size(); ++i) quillon.EnterRow(int(i), typed[i].first, typed[i].second);
+    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+    SheetIsYbco("typed");
+
+    // "?" whose determination is cancelled changes no ratio.
+    EnterRatio(1, "?");
+    HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
+    ASSERT_NE(selection, nullptr);
+    Press(selection, IDCANCEL);
+    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+    for (int row = 0; row < 3; ++row) EXPECT_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;
+
+    // Determined with "?" from rows at 1, then weighed as determined.
+    EnterRatio(0, "1");
+    EnterRatio(2, "1");
+    EnterRatio(1, "?");
+    selection = quillon.WaitDialog(SELECTION_CAPTION);
+    ASSERT_NE(selection, nullptr);
+    Press(selection, IDOK);
+    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+    SheetIsYbco("determined with ?");
+}

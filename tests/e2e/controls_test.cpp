@@ -1,0 +1,125 @@
+// The formula fields end to end: long formulas typed whole into the product
+// field and a list cell, and the characters of the keyboard layout in use.
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/resource.h"
+#include "tests/support/driver/driver.h"
+
+using qwintest::kShift;
+
+namespace {
+
+std::string Repeat(const std::string &text, int times) {
+    std::string all;
+    for (int i = 0; i < times; ++i) all += text;
+    return all;
+}
+
+// The field's text once it reads expected, or as it stands after 3 s: typed
+// characters reach the field as posted WM_CHAR messages, after the driver's Sync.
+std::string WaitForText(qdriver::Quillon &quillon, int id, const std::string &expected) {
+    std::string text = quillon.Text(id);
+    for (int tries = 0; tries < 100 && text != expected; ++tries) {
+        ::Sleep(30);
+        text = quillon.Text(id);
+    }
+    return text;
+}
+
+}  // namespace
+
+using FormulaFields = qdriver::Session;
+
+// Wider than the product field and than a list cell, every character stays:
+// the fields scroll sideways instead of dropping what does not fit.
+TEST_F(FormulaFields, LongFormulasAreTypedWhole) {
+    const std::string product = Repeat("H2O", 16);
+    const std::string material = Repeat("Sr0.5Ba0.5TiO3", 5).substr(0, 60);
+    quillon.Fill(IDC_PRODUCT, product);
+    EXPECT_EQ(WaitForText(quillon, IDC_PRODUCT, product), product);
+    quillon.EnterRow(0, material);
+    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
+    for (int tries = 0; tries < 100 && quillon.ReadRow(0).formula != material; ++tries) ::Sleep(30);
+    EXPECT_EQ(quillon.ReadRow(0).formula, material);
+    EXPECT_TRUE(quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("e2e-long-formulas.png")));
+}
+
+// One layout's keys for "Ba(NO3)2"; the layout is told by what Shift+8 types.
+struct KeyboardCase {
+    char shift8;
+    const char *layout;  // the name scripts/with-display takes in QUILLON_KEYBOARD
+    std::vector<std::pair<UINT, unsigned>> formula;
+};
+
+using KeyboardLayouts = qdriver::Session;
+
+// The product field takes the characters the layout in use gives the keys:
+// the parentheses of a German or French keyboard, digits that need Shift on a
+// French one, and letters as Caps Lock makes them.
+TEST_F(KeyboardLayouts, ParenthesesDigitsAndCapsLockFollowTheLayout) {
+    const KeyboardCase cases[] = {
+        {'*', "us", {{'B', kShift}, {'A', 0}, {'9', kShift}, {'N', kShift}, {'O', kShift}, {'3', 0},
+                              {'0', kShift}, {'2', 0}}},
+        {'(', "de", {{'B', kShift}, {'A', 0}, {'8', kShift}, {'N', kShift}, {'O', kShift}, {'3', 0},
+                             {'9', kShift}, {'2', 0}}},
+        {'8', "fr", {{'B', kShift}, {'A', 0}, {'5', 0}, {'N', kShift}, {'O', kShift}, {'3', kShift},
+                             {VK_OEM_4, 0}, {'2', kShift}}},
+    };
+    // Wine keeps reporting the US layout id; its key mapping follows the display.
+    BYTE state[256] = {};
+    state[VK_SHIFT] = 0x80;
+    WORD typed = 0;
+    ::ToAscii('8', ::MapVirtualKeyA('8', MAPVK_VK_TO_VSC), state, &typed, 0);
+    char shift8 = char(typed & 0xFF);
+    const char *wanted = std::getenv("QUILLON_KEYBOARD");
+    const KeyboardCase *layout = nullptr;
+    for (const KeyboardCase &c : cases)
+        if (c.shift8 == shift8) layout = &c;
+    if (wanted != nullptr && *wanted != '\0') {
+        ASSERT_NE(layout, nullptr) << "the display was to have layout " << wanted;
+        ASSERT_STREQ(layout->layout, wanted) << "Wine did not take the display's layout";
+    }
+    if (layout == nullptr) GTEST_SKIP() << "no keys known for a layout whose Shift+8 types " << shift8;
+
+    quillon.ClickCenter(quillon.Item(IDC_PRODUCT));
+    for (const auto &key : layout->formula) quillon.Key(key.first, key.second);
+    EXPECT_EQ(WaitForText(quillon, IDC_PRODUCT, "Ba(NO3)2"), "Ba(NO3)2") << layout->layout;
+
+    ::SendMessageA(quillon.Item(IDC_PRODUCT), EM_SETSEL, 0, -1);
+    quillon.Key(VK_DELETE);
+    quillon.Key(VK_CAPITAL);
+    for (const auto &key : std::vector<std::pair<UINT, unsigned>>{{'B', 0}, {'A', 0}, {'C', kShift}, {'U', 0}})
+        quillon.Key(key.first, key.second);
+    quillon.Key(VK_CAPITAL);
+    EXPECT_EQ(WaitForText(quillon, IDC_PRODUCT, "BAcU"), "BAcU") << layout->layout << " with Caps Lock";
+    quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath(std::string("e2e-keyboard-") + layout->layout + ".png"));
+}
+
+// The mouse wheel turned over the list scrolls it, also with a cell open: a
+// click into the top row afterwards edits the row one notch further down.
+TEST_F(FormulaFields, TheWheelScrollsTheList) {
+    UINT lines = 3;
+    ::SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    quillon.EnterRow(0, "CuO");  // leaves row 1's ratio cell open
+    HWND list = quillon.Item(IDC_LIST);
+    RECT r;
+    ::GetWindowRect(list, &r);
+    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT wheel = {};
+    wheel.type = INPUT_MOUSE;
+    wheel.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    wheel.mi.mouseData = DWORD(-WHEEL_DELTA);  // towards the user: down the list
+    ::SendInput(1, &wheel, sizeof wheel);
+    quillon.Sync();
+    qdriver::ListColumns columns = qdriver::ColumnsOf(quillon);
+    quillon.Click(list, (columns.formulaLeft + columns.ratioLeft) / 2, columns.rowHeight / 2);
+    quillon.Type("NaCl");
+    quillon.Key(VK_RETURN);
+    EXPECT_EQ(quillon.ReadRow(int(lines)).formula, "NaCl");
+    EXPECT_EQ(quillon.ReadRow(0).formula, "CuO");
+}

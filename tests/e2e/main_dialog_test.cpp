@@ -1,0 +1,203 @@
+// The main dialog end to end: layout, the checks of Calculate and of the
+// fields, Enter and Escape, Clear.
+#include <gtest/gtest.h>
+
+#include "app/resource.h"
+#include "tests/support/driver/driver.h"
+
+using qdriver::Box;
+using qdriver::SELECTION_CAPTION;
+using qwintest::BoxIcon;
+
+using MainDialog = qdriver::Session;
+
+// The deferred initialisation lays the fields and headers over the list's columns.
+TEST_F(MainDialog, LayoutFollowsTheListColumns) {
+    auto Rect = [&](int id) {
+        RECT r;
+        ::GetWindowRect(quillon.Item(id), &r);
+        return r;
+    };
+    RECT list = Rect(IDC_LIST), sample = Rect(IDC_SAMPLE_ID), product = Rect(IDC_PRODUCT),
+         ratio = Rect(IDC_PRODUCT_RATIO), number = Rect(IDC_HEADER_NUMBER), formula = Rect(IDC_HEADER_FORMULA),
+         ratioHeader = Rect(IDC_HEADER_RATIO);
+    EXPECT_EQ(sample.left, list.left);
+    EXPECT_EQ(sample.right, list.right);
+    EXPECT_EQ(product.left, list.left);
+    EXPECT_EQ(product.right, ratioHeader.left);  // ends where the ratio column begins
+    EXPECT_EQ(ratio.left, ratioHeader.left);     // exactly above the ratio column
+    EXPECT_EQ(ratio.right, list.right);
+    EXPECT_EQ(number.left, list.left);
+    EXPECT_EQ(number.right, formula.left);
+    EXPECT_EQ(formula.right, ratioHeader.left);
+    EXPECT_GT(ratioHeader.left, formula.left);
+    EXPECT_LT(ratioHeader.left, list.right);
+    // At start the product is empty and ratio and amount show 1.
+    EXPECT_EQ(quillon.Text(IDC_PRODUCT), "");
+    EXPECT_EQ(quillon.Text(IDC_PRODUCT_RATIO), "1");
+    EXPECT_EQ(quillon.Text(IDC_AMOUNT), "1");
+    EXPECT_EQ(::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+// Calculate checks the amount first, then the product ratio, then the rest.
+TEST_F(MainDialog, CalculateChecksTheAmountFirst) {
+    const struct {
+        const char *amount;
+        const char *product;
+        const char *ratio;
+        bool autoRatio;
+        const char *message;
+        BoxIcon icon;
+        int focus;  // the field the message sends the user back to, or 0
+    } cases[] = {
+        {"", "", "1", true, "Enter positive value for product amount in grams.", BoxIcon::Exclamation, 0},
+        {"abc", "BaTiO3", "1", true, "Check amount of product in grams.", BoxIcon::Exclamation, 0},
+        {"1,5", "BaTiO3", "1", true, "Check amount of product in grams.\nUse a point for decimals: 1.5.",
+         BoxIcon::Exclamation, 0},
+        {"0x10", "BaTiO3", "1", true, "Check amount of product in grams.", BoxIcon::Exclamation, 0},
+        {"-2", "BaTiO3", "1", true, "Enter positive value for product amount in grams.", BoxIcon::Exclamation, 0},
+        {"5", "", "1", true, "Product entry is empty.", BoxIcon::Hand, 0},
+        {"5", "", "1", false, "Failed to generate output.", BoxIcon::Hand, 0},
+        // Without a starting material there is nothing to weigh.
+        {"5", "BaTiO3", "1", false, "Failed to generate output.", BoxIcon::Hand, 0},
+        // No grams follow from a product ratio of 0, below 0 or "?".
+        {"5", "BaTiO3", "0", false, "Enter positive value for product ratio.", BoxIcon::Exclamation,
+         IDC_PRODUCT_RATIO},
+        {"5", "BaTiO3", "-1", false, "Enter positive value for product ratio.", BoxIcon::Exclamation,
+         IDC_PRODUCT_RATIO},
+        // Last: leaving "?" in the ratio field would be refused by its own check.
+        {"5", "BaTiO3", "?", true, "Enter positive value for product ratio.", BoxIcon::Exclamation,
+         IDC_PRODUCT_RATIO},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string("amount '") + c.amount + "' product '" + c.product + "' ratio '" + c.ratio + "'");
+        quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // away from the fields set below
+        ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, c.autoRatio ? BST_CHECKED : BST_UNCHECKED, 0);
+        // The fields are set directly: their own leave checks are tested below.
+        ::SendMessageA(quillon.Item(IDC_PRODUCT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.product));
+        ::SendMessageA(quillon.Item(IDC_PRODUCT_RATIO), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.ratio));
+        ::SendMessageA(quillon.Item(IDC_AMOUNT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.amount));
+        Press(IDC_CALCULATE);
+        ExpectBox(c.message, c.icon);
+        if (c.focus != 0) {
+            EXPECT_EQ(quillon.Focus(), quillon.Item(c.focus));
+            EXPECT_TRUE(quillon.WholeTextSelected(c.focus));
+        }
+        EXPECT_EQ(quillon.WaitDialog(SELECTION_CAPTION, 0), nullptr);
+        EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
+    }
+}
+
+// Leaving a field checks it: a wrong entry keeps its text, gets the focus
+// back selected and says why; a number is shown normalised.
+TEST_F(MainDialog, LeavingAFieldChecksIt) {
+    const struct {
+        int id;
+        const char *typed;
+        const char *message;  // nullptr: accepted
+        const char *shown;    // the text afterwards
+    } cases[] = {
+        {IDC_AMOUNT, "abc", "Wrong value for amount!", "abc"},
+        {IDC_AMOUNT, "1. 5", "Wrong value for amount!", "1. 5"},
+        {IDC_AMOUNT, "1,5", "Wrong value for amount!\nUse a point for decimals: 1.5.", "1,5"},
+        {IDC_AMOUNT, "inf", "Wrong value for amount!", "inf"},
+        {IDC_PRODUCT_RATIO, "nan", "Wrong ratio value for the product!", "nan"},
+        {IDC_AMOUNT, "1.5 ", nullptr, "1.5"},
+        {IDC_AMOUNT, "1e3", nullptr, "1000"},
+        {IDC_AMOUNT, "", nullptr, "0"},
+        {IDC_PRODUCT_RATIO, "?", "Wrong ratio value for the product!", "?"},
+        {IDC_PRODUCT_RATIO, "2.50", nullptr, "2.5"},
+        {IDC_PRODUCT, "h2o", "Wrong Format for Product.", "h2o"},
+        {IDC_PRODUCT, "Y2O3Xx", "Wrong Format for Product.\nXx is not in ATOMS.LST.", "Y2O3Xx"},
+        {IDC_PRODUCT, "Ba(NO3", "Wrong Format for Product.", "Ba(NO3"},
+        {IDC_PRODUCT, "Ba(NO3)2", nullptr, "Ba(NO3)2"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string("typed '") + c.typed + "'");
+        // Left by a click elsewhere (Tab from the ratio field goes into the list).
+        quillon.Fill(c.id, c.typed, false);
+        quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+        if (c.message != nullptr) {
+            ExpectBox(c.message, BoxIcon::Hand);
+            EXPECT_EQ(quillon.Focus(), quillon.Item(c.id));
+            EXPECT_TRUE(quillon.WholeTextSelected(c.id));
+        } else {
+            EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
+            EXPECT_NE(quillon.Focus(), quillon.Item(c.id));
+        }
+        EXPECT_EQ(quillon.Text(c.id), c.shown);
+        quillon.Fill(c.id, c.id == IDC_PRODUCT ? "" : "1", false);  // a valid text again
+        quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+    }
+}
+
+// A click into another field, or on Calculate, while the product is wrong:
+// one message, the focus back in the product field, nothing left pressed.
+TEST_F(MainDialog, ClickingAwayFromAWrongProductShowsOneMessage) {
+    for (int target : {IDC_AMOUNT, IDC_CALCULATE}) {
+        SCOPED_TRACE(target);
+        quillon.Fill(IDC_PRODUCT, "Xq2", false);
+        quillon.ClickCenter(quillon.Item(target));
+        ExpectBox("Wrong Format for Product.\nXq is not in ATOMS.LST.", BoxIcon::Hand);
+        EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
+        EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_PRODUCT));
+        EXPECT_EQ(::SendMessageA(quillon.Item(IDC_CALCULATE), BM_GETSTATE, 0, 0) & BST_PUSHED, 0);
+    }
+}
+
+// Tab from a refused ratio into the list: the list's reopening of its last
+// cell must not take the focus from the field that was sent back.
+TEST_F(MainDialog, TabIntoTheListAfterAWrongRatio) {
+    quillon.Fill(IDC_PRODUCT_RATIO, "?");  // left with Tab
+    ExpectBox("Wrong ratio value for the product!", BoxIcon::Hand);
+    quillon.Sync();
+    EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_PRODUCT_RATIO));
+    EXPECT_TRUE(quillon.WholeTextSelected(IDC_PRODUCT_RATIO));
+    EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
+    quillon.Fill(IDC_PRODUCT_RATIO, "2");
+    EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
+    EXPECT_EQ(::GetParent(quillon.Focus()), quillon.Item(IDC_LIST));  // now in the list's editor
+}
+
+// Enter never closes the dialog; Escape does, without a question for an unchanged entry.
+TEST_F(MainDialog, EnterStaysEscapeCloses) {
+    for (int id : {IDC_SAMPLE_ID, IDC_PRODUCT, IDC_PRODUCT_RATIO, IDC_AMOUNT}) {
+        quillon.ClickCenter(quillon.Item(id));
+        quillon.Key(VK_RETURN);
+        EXPECT_TRUE(::IsWindowVisible(quillon.Main())) << id;
+    }
+    EXPECT_EQ(quillon.WaitBox(200).hwnd, nullptr);
+    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+    quillon.Key(VK_ESCAPE);
+    EXPECT_EQ(quillon.WaitExit(), 0);
+}
+
+// Clear empties the entry (after asking, as it has changed); the ratio shows 1 and the amount nothing.
+TEST_F(MainDialog, ClearEmptiesTheEntry) {
+    quillon.Fill(IDC_SAMPLE_ID, "S-17");
+    quillon.Fill(IDC_PRODUCT, "BaTiO3");
+    quillon.Fill(IDC_PRODUCT_RATIO, "2");
+    quillon.Fill(IDC_AMOUNT, "10");
+    quillon.EnterRow(0, "BaCO3");
+    quillon.EnterRow(1, "TiO2", "1");
+    quillon.ClickCenter(quillon.Item(IDC_CLEAR));
+    ExpectSaveQuestion(IDNO);
+    EXPECT_EQ(quillon.Text(IDC_SAMPLE_ID), "");
+    EXPECT_EQ(quillon.Text(IDC_PRODUCT), "");
+    EXPECT_EQ(quillon.Text(IDC_PRODUCT_RATIO), "1");
+    EXPECT_EQ(quillon.Text(IDC_AMOUNT), "");
+    for (int row = 0; row < 2; ++row) EXPECT_EQ(quillon.ReadRow(row).formula, "");
+    EXPECT_EQ(::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+// Ctrl+Shift+J in a formula editor asks the main dialog what it runs on.
+TEST_F(MainDialog, EditorSignalShowsTheProgramsData) {
+    quillon.ClickCenter(quillon.Item(IDC_PRODUCT));
+    quillon.Key('J', qwintest::kControl | qwintest::kShift);
+    Box box = quillon.WaitBox();
+    ASSERT_NE(box.hwnd, nullptr);
+    EXPECT_EQ(box.caption, "Quillon");
+    EXPECT_EQ(box.icon, BoxIcon::Asterisk);
+    EXPECT_NE(box.text.find("ATOMS.LST, 118 elements."), std::string::npos) << box.text;
+    quillon.Answer(box);
+}

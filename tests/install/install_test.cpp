@@ -1,0 +1,147 @@
+// The installer end to end: a silent install into a folder of the test's own,
+// the installed program calculating the worked example from its installed
+// element data, and the uninstaller removing what was installed (the user's
+// report files and, unless asked, the settings stay).
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include <string>
+
+#include "app/resource.h"
+#include "tests/support/driver/driver.h"
+
+namespace {
+
+const char *const INSTALLED[] = {"Quillon.exe", "LEDRA.DLL", "VEXIL.DLL", "ATOMS.LST", "Quillon.chm", "Uninstall.exe"};
+const char *const UNINSTALL_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillon";
+const char *const SETTINGS_KEY = "Software\\Hobnail\\Quillon";
+
+bool Exists(const std::string &path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool KeyExists(const char *key) {
+    HKEY handle = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(handle);
+    return true;
+}
+
+std::string KeyText(const char *key, const char *value) {
+    HKEY handle = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return "";
+    char text[MAX_PATH + 1] = "";
+    DWORD size = MAX_PATH, type = 0;
+    LONG result = ::RegQueryValueExA(handle, value, nullptr, &type, reinterpret_cast<BYTE *>(text), &size);
+    ::RegCloseKey(handle);
+    return result == ERROR_SUCCESS && type == REG_SZ ? text : "";
+}
+
+std::string Shortcut() {
+    char programs[MAX_PATH] = "";
+    ::SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, 0, programs);
+    return std::string(programs) + "\\Quillon\\Quillon.lnk";
+}
+
+// Runs a command line to its end; its exit code, or -1.
+long Run(const std::string &commandLine) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return -1;
+    ::CloseHandle(process.hThread);
+    DWORD code = DWORD(-1);
+    if (::WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) ::GetExitCodeProcess(process.hProcess, &code);
+    ::CloseHandle(process.hProcess);
+    return long(code);
+}
+
+// A fresh, empty folder for an installation (the installer makes it).
+std::string InstallFolder(const std::string &name) {
+    std::string folder = qdriver::BinFolder() + "..\\install-test\\" + name;
+    char full[MAX_PATH];
+    ::GetFullPathNameA(folder.c_str(), MAX_PATH, full, nullptr);
+    folder = full;
+    std::string remove = "cmd.exe /c rmdir /s /q \"" + folder + "\"";
+    if (Exists(folder)) Run(remove);
+    return folder;
+}
+
+void Install(const std::string &folder) {
+    ASSERT_EQ(Run(std::string("\"") + QUILLON_INSTALLER_PATH + "\" /S /D=" + folder), 0);
+    for (const char *file : INSTALLED) EXPECT_TRUE(Exists(folder + "\\" + file)) << file;
+    EXPECT_TRUE(Exists(Shortcut()));
+    EXPECT_EQ(KeyText(UNINSTALL_KEY, "InstallLocation"), folder);
+}
+
+// The uninstaller hands its work to a copy of itself and returns at once:
+// wait until that copy has removed the uninstaller.
+void Uninstall(const std::string &folder, const std::string &options) {
+    ASSERT_EQ(Run("\"" + folder + "\\Uninstall.exe\" /S" + options), 0);
+    for (int i = 0; i < 600 && Exists(folder + "\\Uninstall.exe"); ++i) ::Sleep(100);
+    ::Sleep(500);  // the copy's last steps after the file deletions
+    for (const char *file : INSTALLED) EXPECT_FALSE(Exists(folder + "\\" + file)) << file;
+    EXPECT_FALSE(Exists(Shortcut()));
+    EXPECT_FALSE(KeyExists(UNINSTALL_KEY));
+}
+
+}  // namespace
+
+TEST(Installer, InstallCalculateUninstall) {
+    const std::string folder = InstallFolder("Quillon");
+    Install(folder);
+    // The installed files are this build's.
+    for (const char *file : {"Quillon.exe", "LEDRA.DLL", "VEXIL.DLL", "ATOMS.LST"})
+        EXPECT_EQ(ReadBytes(folder + "\\" + file), ReadBytes(qdriver::BinFolder() + file)) << file;
+
+    // The installed program calculates the worked example; its report file
+    // lands beside it.
+    {
+        qdriver::Quillon quillon;
+        ASSERT_TRUE(quillon.Start(folder));
+        ASSERT_NE(quillon.WaitReady(), nullptr);
+        quillon.Fill(IDC_SAMPLE_ID, "INSTALLED");
+        quillon.Fill(IDC_PRODUCT, "YBa2Cu3O7");
+        quillon.Fill(IDC_AMOUNT, "10");
+        const char *const materials[] = {"Y2O3", "BaCO3", "CuO"};
+        for (int row = 0; row < 3; ++row) quillon.EnterRow(row, materials[row]);
+        quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+        quillon.ClickCenter(quillon.Item(IDC_CALCULATE));
+        HWND selection = quillon.WaitDialog("Quillon : Select Elements for Ratio Calculation");
+        ASSERT_NE(selection, nullptr);
+        quillon.ClickCenter(::GetDlgItem(selection, IDOK));
+        HWND display = quillon.WaitDialog("Quillon : Default Output Display");
+        ASSERT_NE(display, nullptr);
+        quillon.ClickCenter(::GetDlgItem(display, IDOK));
+        ::PostMessageA(quillon.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        qdriver::Box question = quillon.WaitBox();  // the calculation changed the ratios: "Save changes?"
+        ASSERT_NE(question.hwnd, nullptr);
+        quillon.Answer(question, IDNO);
+        EXPECT_EQ(quillon.WaitExit(), 0);
+    }
+    std::vector<std::string> reports = qdriver::FilesIn(folder, "*.QL");
+    ASSERT_EQ(reports.size(), 1u);
+    const std::string sheet = ReadBytes(folder + "\\" + reports[0]);
+    std::string golden = ReadBytes(QUILLON_GOLDEN "/YBa2Cu3O7-sheet-auto.txt");  // as quillon-cli prints it
+    ASSERT_FALSE(golden.empty());
+    golden = "ID: INSTALLED" + golden.substr(golden.find('\n'));
+    std::string unixSheet;
+    for (char ch : sheet)
+        if (ch != '\r') unixSheet += ch;
+    EXPECT_EQ(unixSheet, golden);
+    EXPECT_TRUE(KeyExists(SETTINGS_KEY)) << "the program wrote no settings";
+
+    // A silent uninstall keeps the settings and the report file (so the
+    // folder stays, holding only that).
+    Uninstall(folder, "");
+    EXPECT_TRUE(KeyExists(SETTINGS_KEY));
+    EXPECT_EQ(qdriver::FilesIn(folder, "*"), reports);
+
+    // Asked to, it removes the settings; an empty folder goes too.
+    const std::string second = InstallFolder("Quillon2");
+    Install(second);
+    Uninstall(second, " /REMOVESETTINGS");
+    EXPECT_FALSE(KeyExists(SETTINGS_KEY));
+    EXPECT_FALSE(Exists(second));
+}

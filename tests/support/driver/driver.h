@@ -1,0 +1,147 @@
+// qdriver: drives the real Quillon.exe from another process the way a
+// person does. It copies the program, its two libraries and ATOMS.LST into a
+// folder of the test's own, starts it, waits for the main window and its
+// deferred initialisation, gives input through the system's input queue
+// (mouse clicks, keys, typed text), finds and answers the program's message
+// boxes and dialogs, and reads field texts, list rows (from the program's
+// memory) and report files. Tests of later features add their scenarios on
+// top of it.
+#ifndef QUILLON_TESTS_E2E_DRIVER_H
+#define QUILLON_TESTS_E2E_DRIVER_H
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/harness/qwintest.h"
+
+namespace qdriver {
+
+// The main window's title: "Quillon" until the entry names itself
+// ("Untitled - Quillon", "entry.QSF* - Quillon").
+bool IsMainTitle(const std::string &title);
+
+// The folder holding the test program (and the build's deliverables).
+std::string BinFolder();
+
+// A fresh folder <bin>\..\e2e\<name> with copies of the files named from
+// the bin folder (Quillon.exe, VEXIL.DLL, LEDRA.DLL, ATOMS.LST by default).
+std::string MakeFolder(const std::string &name,
+                       const std::vector<std::string> &files = {"Quillon.exe", "VEXIL.DLL", "LEDRA.DLL",
+                                                                "ATOMS.LST"});
+
+// The files of folder that match pattern (names only).
+std::vector<std::string> FilesIn(const std::string &folder, const std::string &pattern);
+std::string ClipboardText();
+
+struct Box {
+    HWND hwnd = nullptr;
+    std::string caption;
+    std::string text;
+    qwintest::BoxIcon icon = qwintest::BoxIcon::None;
+};
+
+class Quillon {
+public:
+    Quillon() {}
+    ~Quillon();  // ends a program still running
+    Quillon(const Quillon &) = delete;
+
+    // Starts folder\Quillon.exe with folder as its current directory, as a
+    // first run (its settings removed) unless keepSettings.
+    bool Start(const std::string &folder, bool keepSettings = false);
+    // The main dialog once its deferred initialisation has run, else nullptr.
+    HWND WaitReady(DWORD timeoutMs = 20000, DWORD pollMs = 20);
+    HWND Main() const { return main_; }
+    HWND Item(int id) const { return ::GetDlgItem(main_, id); }
+    DWORD Pid() const { return pid_; }
+    HANDLE Process() const { return process_; }
+
+    // Lets the program process what was sent to it.
+    void Sync();
+    // A message box of the program, or one with hwnd nullptr after timeoutMs.
+    Box WaitBox(DWORD timeoutMs = 10000);
+    // Presses the box's button (IDOK, IDYES, ...) and waits until it is gone.
+    void Answer(const Box &box, int button = IDOK);
+    // A visible top-level window of the program that match accepts, or nullptr.
+    HWND WaitWindow(const std::function<bool(HWND)> &match, DWORD timeoutMs = 10000);
+    // A top-level dialog of the program with this caption, or nullptr.
+    HWND WaitDialog(const char *caption, DWORD timeoutMs = 10000);
+    // Waits for the program to end; its exit code, or -1 after timeoutMs.
+    long WaitExit(DWORD timeoutMs = 20000);
+    bool Running() const;
+
+    // Input through the system's queue, to the program's foreground window.
+    void Click(HWND window, int x, int y, bool doubleClick = false);  // client coordinates
+    void ClickCenter(HWND window) {
+        RECT r;
+        ::GetClientRect(window, &r);
+        Click(window, r.right / 2, r.bottom / 2);
+    }
+    void Key(UINT vk, unsigned modifiers = 0);
+    void Type(const std::string &text);
+    // Clicks into a field, selects its text, types text and leaves with Tab.
+    void Fill(int id, const std::string &text, bool leave = true);
+
+    // Window texts, read by message (also for the VEXIL control).
+    static std::string TextOf(HWND window);
+    std::string Text(int id) const { return TextOf(Item(id)); }
+    HWND Focus() const;  // the program's focus window
+    bool WholeTextSelected(int id);
+
+    // One row of the list, read from the program's memory.
+    struct Row {
+        int fixed = 0;
+        std::string formula;
+        double ratio = 0.0;
+    };
+    Row ReadRow(int index);
+    // Enters a row as a person does: click the formula cell, type, then the
+    // ratio cell when ratio is not empty; fixedClick toggles the mark.
+    void EnterRow(int index, const std::string &formula, const std::string &ratio = "", bool fixedClick = false);
+
+    // The window's image as on screen.
+    qwintest::Bitmap32 Capture(HWND window);
+
+private:
+    void Foreground();
+    PROCESS_INFORMATION info_ = {};
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+    HWND main_ = nullptr;
+};
+
+// The list's column edges in its client coordinates, from the layout of the
+// headers above it (which the main dialog lays over the columns).
+struct ListColumns {
+    int formulaLeft = 0, ratioLeft = 0, rowHeight = 0;
+};
+ListColumns ColumnsOf(const Quillon &quillon);
+
+extern const char *const SELECTION_CAPTION;
+extern const char *const DISPLAY_CAPTION;
+
+// The fixture of the scenarios: the program started in a fresh folder named
+// after the test, ready for input; a message box left open fails the test.
+class Session : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Expects a message box now with this text and icon (caption "Quillon"), and answers it.
+    void ExpectBox(const std::string &text, qwintest::BoxIcon icon);
+    // Expects "Save changes?" (Yes, No, Cancel) now, and answers it.
+    void ExpectSaveQuestion(int answer);
+    void Press(HWND dialog, int id) { quillon.ClickCenter(::GetDlgItem(dialog, id)); }
+    void Press(int id) { quillon.ClickCenter(quillon.Item(id)); }
+
+    std::string folder;
+    Quillon quillon;
+};
+
+}  // namespace qdriver
+
+#endif
