@@ -1,7 +1,7 @@
 // ledra_bench [N]: paints the whole list (30 rows, all visible, all used) N
 // times (default 1000) and reports the time per paint beside one plain
 // BitBlt of the same size; then runs N open/commit cycles of each editor.
-// Across the paints and the cycles, LEDRA.DLL's GDI count, the process's
+// Across the paints and the cycles, the process's GDI objects, its
 // handle count and its private bytes must stay flat: the exit status is 1
 // when one of them grew. ctest runs it with a tiny N so that it keeps
 // working; scripts/bench runs it in full.
@@ -22,7 +22,7 @@ int NotClosing() { return 0; }
 INT_PTR CALLBACK HostProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
 struct Resources {
-    LRESULT gdi;
+    DWORD gdi;
     DWORD handles;
     SIZE_T privateBytes;
 };
@@ -49,12 +49,21 @@ DWORD HandleCount() {
     return count;
 }
 
-Resources Measure(HWND list) {
-    return {::SendMessageA(list, LDM_GETGDICOUNT, 0, 0), HandleCount(), PrivateBytes()};
+// The process's GDI objects: GetGuiResources where it answers (it reads 0
+// under Wine), else the objects found by asking GetObjectType for each index
+// of the handle table (Wine takes a handle value without its upper word).
+DWORD GdiCount() {
+    DWORD count = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    if (count != 0) return count;
+    for (UINT_PTR index = 1; index < 0x10000; ++index)
+        count += ::GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0 ? 1 : 0;
+    return count;
 }
 
+Resources Measure() { return {GdiCount(), HandleCount(), PrivateBytes()}; }
+
 void Report(const char *when, const Resources &r) {
-    std::printf("%-24s GDI (LEDRA.DLL) %ld, handles %lu, private %lu KiB\n", when, long(r.gdi),
+    std::printf("%-24s GDI objects %lu, handles %lu, private %lu KiB\n", when, static_cast<unsigned long>(r.gdi),
                 static_cast<unsigned long>(r.handles), static_cast<unsigned long>(r.privateBytes / 1024));
 }
 
@@ -131,7 +140,7 @@ int main(int argc, char **argv) {
     }
     ::SetFocus(nullptr);
     Pump();
-    Resources before = Measure(list);
+    Resources before = Measure();
     Report("before", before);
 
     LARGE_INTEGER t0, t1, t2, t3;
@@ -157,18 +166,18 @@ int main(int argc, char **argv) {
     double paint = Seconds(t0, t1) / n * 1e6, blit = Seconds(t2, t3) / n * 1e6;
     std::printf("%d paints of the 30-row list (%d x %d): %.1f us per paint; one plain BitBlt %.1f us; ratio %.1f\n",
                 n, width, height, paint, blit, paint / blit);
-    Resources afterPaints = Measure(list);
+    Resources afterPaints = Measure();
     Report("after the paints", afterPaints);
 
     for (int i = 0; i < n; ++i) EditCycle(list, rowHeight, formulaX, ratioX, i, true);
     ::SetFocus(nullptr);
     Pump();
-    Resources afterFormulas = Measure(list);
+    Resources afterFormulas = Measure();
     Report("after formula cycles", afterFormulas);
     for (int i = 0; i < n; ++i) EditCycle(list, rowHeight, formulaX, ratioX, i, false);
     ::SetFocus(nullptr);
     Pump();
-    Resources afterRatios = Measure(list);
+    Resources afterRatios = Measure();
     Report("after ratio cycles", afterRatios);
 
     // Flat: the same GDI count, no more handles, and less than 256 KiB of heap noise.
