@@ -1,8 +1,8 @@
 // The About box: the program's name and version, and an OK button. All of
 // it is in its template (IDD_ABOUTBOX in quillon.rc); the class adds
 // nothing to CDialog.
-#ifndef QUILLON_SHELL_ABOUTDLG_H
-#define QUILLON_SHELL_ABOUTDLG_H
+#ifndef QUILLON_APP_ABOUTDLG_H
+#define QUILLON_APP_ABOUTDLG_H
 
 #include "framework/afxwin.h"
 #include "resource.h"

@@ -1,9 +1,6 @@
 #include "fields.h"
 
-#include "core/elements.h"
-#include "core/formula.h"
 #include "core/textutil.h"
-#include "quillondlg.h"
 #include "resource.h"
 
 namespace {
@@ -58,15 +55,13 @@ END_MESSAGE_MAP()
 // Leaving the field for another window checks the formula (an empty one passes).
 void CProductField::OnKillFocus(CWnd *newFocus) {
     Default();
-    if (newFocus == nullptr || busy >= 1 || appClosing) return;
+    if (newFocus == nullptr || busy >= 1 || owner.Closing()) return;
     ++busy;
     CString formula;
     GetWindowText(formula);
-    if (!formula.IsEmpty() && FormulaCheckCallback(formula) == 0) {
-        CString text = "Wrong Format for Product.";
-        std::string unknown = FirstUnknownSymbol(formula, LookupElement);
-        if (!unknown.empty()) text += ("\n" + unknown + " is not in ATOMS.LST.").c_str();
-        MessageBox(text, "Quillon", MB_OK | MB_ICONHAND);
+    CString problem = formula.IsEmpty() ? CString() : owner.ProductProblem(formula);
+    if (!problem.IsEmpty()) {
+        MessageBox(problem, "Quillon", MB_OK | MB_ICONHAND);
         ReturnToField(this);
     }
     --busy;
@@ -99,7 +94,7 @@ END_MESSAGE_MAP()
 // Leaving the field checks the number and shows it normalised (2.50 -> 2.5).
 void CNumberField::OnKillFocus(CWnd *newFocus) {
     Default();
-    if (newFocus == nullptr || busy >= 1 || appClosing) return;
+    if (newFocus == nullptr || busy >= 1 || owner.Closing()) return;
     ++busy;
     double value = 0.0;
     int read = ReadNumberField(this, &value);

@@ -2,8 +2,9 @@
 // CProductField on the product formula (a VEXIL control), CNumberField on
 // the product ratio and the product amount. A field that fails keeps the
 // user's text, gets the focus back with its text selected, and says why.
-#ifndef QUILLON_SHELL_FIELDS_H
-#define QUILLON_SHELL_FIELDS_H
+// The fields know the dialog they sit in only through FieldOwner.
+#ifndef QUILLON_APP_FIELDS_H
+#define QUILLON_APP_FIELDS_H
 
 #include "framework/afxwin.h"
 
@@ -16,9 +17,22 @@ int ReadNumberField(CWnd *window, double *value);
 // The same, but a text whose first character is '?' reads as fallback.
 int ReadNumberFieldOr(CWnd *window, double fallback, double *value);
 
+// What the fields ask of the window they sit in.
+class FieldOwner {
+public:
+    // True while the program closes: leaving a field then checks nothing.
+    virtual bool Closing() const = 0;
+    // Why a product formula cannot be used (the text of the message box),
+    // or an empty text when it can.
+    virtual CString ProductProblem(const char *formula) const = 0;
+
+protected:
+    ~FieldOwner() {}
+};
+
 class CProductField : public CWnd {
 public:
-    CProductField() {}
+    explicit CProductField(const FieldOwner &owner) : owner(owner) {}
 
 protected:
     void OnKillFocus(CWnd *newFocus);
@@ -28,12 +42,13 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    const FieldOwner &owner;
     int busy = 0;  // a leave check is running (its message box runs a nested loop)
 };
 
 class CNumberField : public CWnd {
 public:
-    explicit CNumberField(const char *message) : message(message) {}
+    CNumberField(const FieldOwner &owner, const char *message) : owner(owner), message(message) {}
 
 protected:
     void OnKillFocus(CWnd *newFocus);
@@ -42,6 +57,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    const FieldOwner &owner;
     CString message;  // shown when the text is not a number
     int busy = 0;
 };

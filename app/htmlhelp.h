@@ -2,8 +2,8 @@
 // registration, else "hhctrl.ocx" by name, and its export number 14
 // (HtmlHelpA). Nothing is imported, so the program starts where HTML Help
 // is missing; then every help call does nothing and answers 0.
-#ifndef QUILLON_SHELL_HTMLHELP_H
-#define QUILLON_SHELL_HTMLHELP_H
+#ifndef QUILLON_APP_HTMLHELP_H
+#define QUILLON_APP_HTMLHELP_H
 
 #include <windows.h>
 

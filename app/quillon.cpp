@@ -21,8 +21,6 @@ bool LoadNamedLibrary(const char *name) {
 }  // namespace
 
 BOOL CQuillonApp::InitInstance() {
-    AfxEnableControlContainer();
-    Enable3dControls();
     SetRegistryKey("Hobnail");
     if (!AfxOleInit()) {
         AfxMessageBox("Could not initialize COM services.");

@@ -1,7 +1,7 @@
 // The application object of Quillon.exe: prepares the process, loads the
 // control libraries by file name and runs the main dialog.
-#ifndef QUILLON_SHELL_QUILLON_H
-#define QUILLON_SHELL_QUILLON_H
+#ifndef QUILLON_APP_QUILLON_H
+#define QUILLON_APP_QUILLON_H
 
 #include "framework/afxwin.h"
 

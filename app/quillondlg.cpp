@@ -1,13 +1,12 @@
 #include "quillondlg.h"
 
 #include <cstring>
+#include <string>
 
 #include "elementselectdlg.h"
 #include "core/elements.h"
 #include "core/formula.h"
 #include "core/reaction.h"
-#include "framework/afxext.h"
-#include "fields.h"
 #include "htmlhelp.h"
 #include "resource.h"
 #include "version.h"
@@ -47,7 +46,6 @@ BEGIN_MESSAGE_MAP(CQuillonDlg, CDialog)
     ON_BN_CLICKED(IDC_CALCULATE, OnCalculate)
     ON_BN_CLICKED(IDC_CLEAR, OnClear)
     ON_WM_DESTROY()
-    ON_WM_CLOSE()
     ON_WM_INITMENU()
     ON_MESSAGE(WM_DEFERRED_INIT, OnDeferredInit)
     ON_MESSAGE(VXN_EDITORSIGNAL, OnEditorSignal)
@@ -129,13 +127,13 @@ BOOL CQuillonDlg::OnInitDialog() {
         return FALSE;
     }
 
-    productField = new CProductField;
+    productField = new CProductField(*this);
     productField->SubclassDlgItem(IDC_PRODUCT, this);
     productField->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
-    ratioField = new CNumberField("Wrong ratio value for the product!");
+    ratioField = new CNumberField(*this, "Wrong ratio value for the product!");
     ratioField->SubclassDlgItem(IDC_PRODUCT_RATIO, this);
     ratioField->SetWindowText("1");
-    amountField = new CNumberField("Wrong value for amount!");
+    amountField = new CNumberField(*this, "Wrong value for amount!");
     amountField->SubclassDlgItem(IDC_AMOUNT, this);
     amountField->SetWindowText("1");
 
@@ -382,10 +380,15 @@ void CQuillonDlg::OnAutoRatio() {
     solvingRatios = false;
 }
 
-int CQuillonDlg::PrepareReaction(CReaction **reaction) { return PrepareCalculation(*this, reaction); }
+bool CQuillonDlg::Closing() const { return appClosing != 0; }
 
-int CQuillonDlg::PrepareAndRun(CReaction **reaction) {
-    return PrepareAndRunCalculation(*this, IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED, reaction);
+// "Wrong Format for Product.", naming the first symbol ATOMS.LST lacks.
+CString CQuillonDlg::ProductProblem(const char *formula) const {
+    if (FormulaCheckCallback(formula) != 0) return CString();
+    CString text = "Wrong Format for Product.";
+    std::string unknown = FirstUnknownSymbol(formula, LookupElement);
+    if (!unknown.empty()) text += ("\n" + unknown + " is not in ATOMS.LST.").c_str();
+    return text;
 }
 
 CString CQuillonDlg::ProductFormula() {

@@ -2,8 +2,8 @@
 // of starting materials, "Auto-Ratio", Calculate and Clear. It owns the
 // formula fonts, the initialisation records of both custom controls and the
 // formula parser, and answers the list's callbacks.
-#ifndef QUILLON_SHELL_QUILLONDLG_H
-#define QUILLON_SHELL_QUILLONDLG_H
+#ifndef QUILLON_APP_QUILLONDLG_H
+#define QUILLON_APP_QUILLONDLG_H
 
 #include <vector>
 
@@ -13,9 +13,8 @@
 #include "framework/afxwin.h"
 #include "core/calcfile.h"
 #include "core/commands.h"
+#include "fields.h"
 
-class CProductField;
-class CNumberField;
 class CReaction;
 
 // 1 once the user closes the application with Exit or the Close command.
@@ -34,58 +33,16 @@ struct DialogEntry {
     DialogEntry() { rows.create(ROW_CAPACITY); }
 };
 
-class CQuillonDlg : public CDialog, protected CalcEntrySource {
+class CQuillonDlg : public CDialog, protected CalcEntrySource, private FieldOwner {
 public:
     explicit CQuillonDlg(CWnd *parent = nullptr);
     ~CQuillonDlg() override;
 
-    // Calculate's steps (shell/calculation.h holds the shared logic).
-    int PrepareReaction(CReaction **reaction);
-    int PrepareAndRun(CReaction **reaction);
-
-    // The default output: the sheet appended to this second's report file,
-    // then shown. 1 when the file cannot be opened, else 0.
-    int WriteDefaultReport(const CReaction &reaction, double amount);
-    // Offers to delete the report files of earlier runs; the number deleted.
-    int DeleteOldReports();
-    // The sheet typed into Word (report/wordreport.cpp); when Word cannot be
-    // reached, the default output instead and outputToWord switched to 0.
-    int WriteWordReport(const CReaction &reaction, double amount);
-
-    // Calculation files (shell/quillonfiles.cpp): the menu commands Save...
-    // and Open.... Save: true once the entry is in a file. Open reads the
-    // whole file first and changes nothing unless every line reads.
-    bool OnSaveFile();
-    void OnOpenFile();
-
-    // The entry since it was last saved, opened, cleared or started: the
-    // question before it is dropped (true: go on; Yes saves first, and a
-    // save that does not happen, or Cancel, answers false), the title bar.
-    bool EntryChanged();
-    bool ConfirmDiscard();
-    void EntryKept(const char *path);  // the entry now counts as unchanged; path names it, or nullptr
-    void UpdateTitle();
-
-    HICON m_hIcon;
-    int showDifferential = 1;
-    CString fileExtension;
-    CString fileFilter;
-    int resetSelectionAfterCalc = 1;
-    CProductField *productField = nullptr;
-    CNumberField *ratioField = nullptr;
-    CNumberField *amountField = nullptr;
-    VexilInit *vexilInit = nullptr;
-    LedraInit *ledraInit = nullptr;
-    CString formulaFontFace;
-    CFont *digitFont = nullptr;
-    CFont *letterFont = nullptr;
-    CString reportFontFace;
-    CString wordDocumentName;
-    CString moduleDir;
-    CString reportExtension;
-    CLSID wordClsid = {};
-    int outputToWord = 0;
-    int wordAvailable = 0;
+    // The options as the menus show them and the settings store them.
+    bool OutputToWord() const { return outputToWord != 0; }
+    bool WordAvailable() const { return wordAvailable != 0; }
+    bool ShowsDifferential() const { return showDifferential != 0; }
+    bool ResetsSelectionAfterCalc() const { return resetSelectionAfterCalc != 0; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -97,7 +54,6 @@ protected:
     void OnCalculate();
     void OnClear();
     void OnDestroy();
-    void OnClose() { Default(); }
     void OnCancel() override;
     void OnSize(UINT type, int cx, int cy);
     LRESULT OnGetMinMaxInfo(WPARAM, LPARAM lParam);
@@ -107,16 +63,6 @@ protected:
     LRESULT OnDeferredInit(WPARAM, LPARAM);
     LRESULT OnEditorSignal(WPARAM, LPARAM);
     DECLARE_MESSAGE_MAP()
-
-    void OnAutoRatio();
-
-    // The settings: read in OnInitDialog, written in OnDestroy
-    // (shell/quillonfiles.cpp, with help and the About box).
-    void ReadSettings();
-    void WriteSettings();
-    void OnHelpContents();
-    void OnAbout();
-    CString FileDialogFilter() const;
 
     // CalcEntrySource: the commands' view of this dialog.
     CString ProductFormula() override;
@@ -132,25 +78,86 @@ protected:
     int RowNumber(const LedraRow *row) override;
 
 private:
+    // FieldOwner: what the entry fields ask of the dialog.
+    bool Closing() const override;
+    CString ProductProblem(const char *formula) const override;
+
+    void OnAutoRatio();
+
+    // The output (quillonreport.cpp): the default output is the sheet
+    // appended to this second's report file, then shown; 1 when the file
+    // cannot be opened, else 0. The Word output types the sheet into Word;
+    // when Word cannot be reached, the default output instead and
+    // outputToWord switched to 0. DeleteOldReports offers to delete the
+    // report files of earlier runs and answers the number deleted.
+    int WriteDefaultReport(const CReaction &reaction, double amount);
+    int WriteWordReport(const CReaction &reaction, double amount);
+    int DeleteOldReports();
+
+    // Calculation files (quillonfiles.cpp): the menu commands Save... and
+    // Open.... Save: true once the entry is in a file. Open reads the whole
+    // file first and changes nothing unless every line reads.
+    bool OnSaveFile();
+    void OnOpenFile();
+    CString FileDialogFilter() const;
+
+    // The entry since it was last saved, opened, cleared or started: the
+    // question before it is dropped (true: go on; Yes saves first, and a
+    // save that does not happen, or Cancel, answers false), the title bar.
+    bool EntryChanged();
+    bool ConfirmDiscard();
+    void EntryKept(const char *path);  // the entry now counts as unchanged; path names it, or nullptr
+    void UpdateTitle();
+    void ReadEntry(DialogEntry &entry);
+    void ShowEntry(const DialogEntry &entry);
+
+    // The settings: read in OnInitDialog, written in OnDestroy
+    // (quillonfiles.cpp, with help and the About box).
+    void ReadSettings();
+    void WriteSettings();
+    void OnHelpContents();
+    void OnAbout();
+
     // A control's window rectangle in this dialog's client coordinates.
     CRect GetControlRectInParent(int id) const;
     void LayOutOverColumns();
-    int elementCount = 0;  // elements loaded from ATOMS.LST
 
     // Sends a row-collecting message to the list and puts back the ratios
     // its collection resets, so that what the list shows is what is used.
     LRESULT SendKeepingRatios(UINT message, WPARAM wParam, LPARAM lParam);
-    void ReadEntry(DialogEntry &entry);
-    void ShowEntry(const DialogEntry &entry);
-    bool solvingRatios = false;  // a command that determines the Unfixed ratios is running
-    DialogEntry keptEntry;  // as last saved, opened, cleared or started
-    CString entryName;      // the file's name, empty for a new entry
-    bool entryReady = false;  // the controls are initialised and the entry kept once
 
     // Enlarging the window: the list takes the extra height, the controls
     // below it move down with the bottom edge.
     void RecordLayout();
     void ApplyStoredHeight();
+
+    HICON m_hIcon;
+    int showDifferential = 1;
+    int resetSelectionAfterCalc = 1;
+    int outputToWord = 0;
+    int wordAvailable = 0;
+    CLSID wordClsid = {};
+    CString wordDocumentName;
+    CString fileExtension;
+    CString fileFilter;
+    CString moduleDir;
+    CString reportExtension;
+    CString reportFontFace;
+    CString formulaFontFace;
+    CProductField *productField = nullptr;
+    CNumberField *ratioField = nullptr;
+    CNumberField *amountField = nullptr;
+    VexilInit *vexilInit = nullptr;
+    LedraInit *ledraInit = nullptr;
+    CFont *digitFont = nullptr;
+    CFont *letterFont = nullptr;
+    int elementCount = 0;  // elements loaded from ATOMS.LST
+
+    bool solvingRatios = false;  // a command that determines the Unfixed ratios is running
+    DialogEntry keptEntry;  // as last saved, opened, cleared or started
+    CString entryName;      // the file's name, empty for a new entry
+    bool entryReady = false;  // the controls are initialised and the entry kept once
+
     int baseWidth = 0, baseHeight = 0;  // the window at its template size, the smallest it gets
     int baseClientHeight = 0, baseListHeight = 0;
     std::vector<std::pair<HWND, int>> belowList;  // controls under the list, with their template tops

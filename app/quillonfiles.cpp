@@ -5,7 +5,6 @@
 #include "aboutdlg.h"
 #include "framework/afxdlgs.h"
 #include "core/calcfile.h"
-#include "fields.h"
 #include "htmlhelp.h"
 #include "quillondlg.h"
 #include "resource.h"
@@ -47,15 +46,8 @@ bool CQuillonDlg::OnSaveFile() {
 
     DialogEntry entry;
     ReadEntry(entry);
-    double amount = 0.0, ratio = 0.0;
-    bool read = ReadNumberField(GetDlgItem(IDC_AMOUNT), &amount) == 0 &&
-                ReadNumberField(GetDlgItem(IDC_PRODUCT_RATIO), &ratio) == 0;
     CString text;
-    if (read) {
-        text = CalcSampleLine(entry.fields.sampleId) + CalcProductLine(amount, ratio, entry.fields.productFormula) +
-               CalcRowLines(entry.rows);
-    }
-    if (read && SaveCalcFile(dialog.GetPathName(), text) == CALC_SAVED) {
+    if (CalcEntryText(entry.fields, entry.rows, &text) && SaveCalcFile(dialog.GetPathName(), text) == CALC_SAVED) {
         EntryKept(dialog.GetPathName());
         ::Beep(1000, 100);
         return true;

@@ -1,7 +1,7 @@
 // Resource ids of Quillon.exe: dialogs, controls, menu, strings, icons and
 // the legend bitmap. Shared by quillon.rc and the program's sources.
-#ifndef QUILLON_SHELL_RESOURCE_H
-#define QUILLON_SHELL_RESOURCE_H
+#ifndef QUILLON_APP_RESOURCE_H
+#define QUILLON_APP_RESOURCE_H
 
 // Dialogs
 #define IDD_ABOUTBOX 100

@@ -2,17 +2,7 @@
 
 #include <cstdio>
 
-#include "core/reaction.h"
-#include "quillondlg.h"
 #include "resource.h"
-#include "core/sheet.h"
-
-CString ReportFileName(const char *moduleDir, const char *extension, const SYSTEMTIME &time) {
-    CString name;
-    name.Format("%s%04d.%02d.%02d-%02d.%02d.%02d.%s", moduleDir, int(time.wYear), int(time.wMonth), int(time.wDay),
-                int(time.wHour), int(time.wMinute), int(time.wSecond), extension);
-    return name;
-}
 
 // ---------------------------------------------------------------------------
 // CSheetDisplayDlg
@@ -78,56 +68,4 @@ void CSheetDisplayDlg::OnDestroy() {
     delete font;
     font = nullptr;
     Default();
-}
-
-// ---------------------------------------------------------------------------
-// The main dialog's default output
-
-int CQuillonDlg::WriteDefaultReport(const CReaction &reaction, double amount) {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    CString name = ReportFileName(moduleDir, reportExtension, now);
-    std::FILE *file = std::fopen(name, "a");
-    if (file == nullptr) {
-        MessageBox("A file error occurred while producing output.");
-        return 1;
-    }
-    CString sampleId;
-    GetDlgItem(IDC_SAMPLE_ID)->GetWindowText(sampleId);
-    CString text = SheetFileText(MakeWeighingSheet(reaction, amount, sampleId, showDifferential));
-    std::fwrite(text.GetString(), 1, size_t(text.GetLength()), file);
-    std::fclose(file);
-
-    CSheetDisplayDlg display;
-    display.SetData(name, reportFontFace);
-    display.DoModal();
-    return 0;
-}
-
-int CQuillonDlg::DeleteOldReports() {
-    CString pattern = moduleDir + "*." + reportExtension;
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    int count = 0;
-    do {
-        ++count;
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-    // No is the default: Enter must not delete a sheet written minutes ago.
-    CString question;
-    question.Format("There %s %d old output file%s ( *.%s ), and %s about to be deleted.\n"
-                    "Do you want to go ahead and delete %s?",
-                    count == 1 ? "is" : "are", count, count == 1 ? "" : "s", reportExtension.GetString(),
-                    count == 1 ? "it is" : "they are", count == 1 ? "it" : "them");
-    if (AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return 0;
-    search = ::FindFirstFileA(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    int deleted = 0;
-    do {
-        if (!::DeleteFileA(moduleDir + found.cFileName)) break;
-        ++deleted;
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-    return deleted;
 }

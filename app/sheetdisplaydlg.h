@@ -1,12 +1,9 @@
-// The default output: the report file's name, and the dialog that shows a
-// report file with a button that copies the whole text.
-#ifndef QUILLON_REPORT_OUTPUTDLG_H
-#define QUILLON_REPORT_OUTPUTDLG_H
+// The dialog of the default output: shows a report file in a rich edit
+// control, in the given font, with a button that copies the whole text.
+#ifndef QUILLON_APP_SHEETDISPLAYDLG_H
+#define QUILLON_APP_SHEETDISPLAYDLG_H
 
 #include "framework/afxext.h"
-
-// moduleDir + "YYYY.MM.DD-hh.mm.ss." + extension for the given local time.
-CString ReportFileName(const char *moduleDir, const char *extension, const SYSTEMTIME &time);
 
 class CSheetDisplayDlg : public CDialog {
 public:
@@ -15,9 +12,6 @@ public:
         fileName = file;
         fontFace = face;
     }
-
-    CString fontFace;
-    CString fileName;
 
 protected:
     BOOL OnInitDialog() override;
@@ -28,6 +22,8 @@ protected:
 private:
     // Appends the file to the rich edit in chunks; the number of bytes read.
     long LoadReportFile();
+    CString fontFace;
+    CString fileName;
     CFont *font = nullptr;
 };
 

@@ -1,7 +1,7 @@
 // The weighing sheet typed into the word processor through its automation
 // server ("Word.Application").
-#ifndef QUILLON_REPORT_WORDOUT_H
-#define QUILLON_REPORT_WORDOUT_H
+#ifndef QUILLON_APP_WORDOUT_H
+#define QUILLON_APP_WORDOUT_H
 
 #include "framework/afxwin.h"
 #include "core/sheet.h"

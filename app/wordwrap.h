@@ -1,8 +1,8 @@
 // Dispatch wrappers of the word processor's automation objects: one member
 // per operation the program uses, called by its published dispatch id.
-// Every member throws the framework's CException kinds on failure.
-#ifndef QUILLON_REPORT_WORDWRAP_H
-#define QUILLON_REPORT_WORDWRAP_H
+// Every member throws COleException (new, as the framework does) on failure.
+#ifndef QUILLON_APP_WORDWRAP_H
+#define QUILLON_APP_WORDWRAP_H
 
 #include "framework/afxdisp.h"
 

@@ -374,3 +374,12 @@ CalcSaveStatus SaveCalcFile(const char *path, const CString &text) {
     }
     return CALC_SAVED;
 }
+
+// Save's text: the product line needs both numbers, so nothing is made
+// unless both field texts read.
+bool CalcEntryText(const CalcFields &fields, const LedraRowStore &rows, CString *text) {
+    double amount = 0.0, ratio = 0.0;
+    if (ReadNumberText(fields.amountText, &amount) != 0 || ReadNumberText(fields.ratioText, &ratio) != 0) return false;
+    *text = CalcSampleLine(fields.sampleId) + CalcProductLine(amount, ratio, fields.productFormula) + CalcRowLines(rows);
+    return true;
+}

@@ -118,4 +118,10 @@ enum CalcSaveStatus {
 // (see ParseCalcLine; formulas are not checked here) is refused first.
 CalcSaveStatus SaveCalcFile(const char *path, const CString &text);
 
+// The whole text Save writes for an entry: the sample line, the product line
+// (the amount and the ratio read from their field texts) and the row lines.
+// False, with *text left alone, when the amount or the ratio text is not
+// exactly one number ("?" included).
+bool CalcEntryText(const CalcFields &fields, const LedraRowStore &rows, CString *text);
+
 #endif

@@ -1,9 +1,8 @@
-// CException and its kinds, and COleDispatchDriver: IDispatch::Invoke with
+// COleException and COleDispatchDriver: IDispatch::Invoke with
 // arguments packed from a VT_ code string.
 #include "afxdisp.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <new>
 #include <vector>
 
@@ -14,7 +13,7 @@ BSTR AllocBstr(const char *text) {
     if (text == nullptr) return nullptr;
     int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
     BSTR bstr = ::SysAllocStringLen(nullptr, length > 0 ? UINT(length - 1) : 0);
-    if (bstr == nullptr) AfxThrowMemoryException();
+    if (bstr == nullptr) AfxThrowOleException(E_OUTOFMEMORY);
     if (length > 1) ::MultiByteToWideChar(CP_ACP, 0, text, -1, bstr, length);
     return bstr;
 }
@@ -29,13 +28,6 @@ CString BstrText(BSTR bstr) {
     ::WideCharToMultiByte(CP_ACP, 0, bstr, int(length), buffer, bytes, nullptr, nullptr);
     text.ReleaseBuffer(bytes);
     return text;
-}
-
-// Copies text into buffer (cut to size); FALSE when there is no room at all.
-BOOL CopyMessage(const char *text, char *buffer, UINT size) {
-    if (buffer == nullptr || size == 0) return FALSE;
-    ::lstrcpynA(buffer, text, int(size));
-    return TRUE;
 }
 
 // Clears the VARIANTs that this module filled (arguments), in any case.
@@ -53,26 +45,7 @@ struct VariantList {
 // ---------------------------------------------------------------------------
 // Exceptions
 
-BOOL CException::GetErrorMessage(char *buffer, UINT size) const {
-    if (buffer != nullptr && size > 0) buffer[0] = 0;
-    return FALSE;
-}
-
-// "OLE error 0x........".
-BOOL COleException::GetErrorMessage(char *buffer, UINT size) const {
-    char text[40];
-    std::snprintf(text, sizeof text, "OLE error 0x%08lx", static_cast<unsigned long>(m_sc));
-    return CopyMessage(text, buffer, size);
-}
-
-// The server's description.
-BOOL COleDispatchException::GetErrorMessage(char *buffer, UINT size) const {
-    return CopyMessage(m_strDescription, buffer, size);
-}
-
 void AfxThrowOleException(SCODE sc) { throw new COleException(sc); }
-
-void AfxThrowMemoryException() { throw new CMemoryException; }
 
 // ---------------------------------------------------------------------------
 // COleDispatchDriver
@@ -107,13 +80,6 @@ void COleDispatchDriver::AttachDispatch(IDispatch *dispatch, BOOL autoRelease) {
     ReleaseDispatch();
     m_lpDispatch = dispatch;
     m_bAutoRelease = autoRelease;
-}
-
-// Gives up the interface without releasing it.
-IDispatch *COleDispatchDriver::DetachDispatch() {
-    IDispatch *dispatch = m_lpDispatch;
-    m_lpDispatch = nullptr;
-    return dispatch;
 }
 
 void COleDispatchDriver::ReleaseDispatch() {
@@ -163,17 +129,14 @@ void COleDispatchDriver::InvokeHelperV(DISPID dispId, WORD flags, VARTYPE return
         ::VariantInit(&value);
         bool owned = false;
         switch (static_cast<VARTYPE>(*p)) {
-        case VT_I2: value.vt = VT_I2; value.iVal = static_cast<SHORT>(va_arg(args, int)); break;
         case VT_I4: value.vt = VT_I4; value.lVal = va_arg(args, long); break;
         case VT_R4: value.vt = VT_R4; value.fltVal = static_cast<float>(va_arg(args, double)); break;
-        case VT_R8: value.vt = VT_R8; value.dblVal = va_arg(args, double); break;
         case VT_BOOL: value.vt = VT_BOOL; value.boolVal = va_arg(args, BOOL) ? VARIANT_TRUE : VARIANT_FALSE; break;
         case VT_BSTR:
             value.vt = VT_BSTR;
             value.bstrVal = AllocBstr(va_arg(args, const char *));
             owned = true;
             break;
-        case VT_DISPATCH: value.vt = VT_DISPATCH; value.pdispVal = va_arg(args, IDispatch *); break;
         case VT_VARIANT: value = *va_arg(args, const VARIANT *); break;
         default: AfxThrowOleException(E_INVALIDARG);
         }
@@ -198,13 +161,12 @@ void COleDispatchDriver::InvokeHelperV(DISPID dispId, WORD flags, VARTYPE return
                                       returnType == VT_EMPTY ? nullptr : &answer, &info, &argError);
     if (hr == DISP_E_EXCEPTION) {
         if (info.pfnDeferredFillIn != nullptr) info.pfnDeferredFillIn(&info);
-        CString description = BstrText(info.bstrDescription);
         SCODE sc = info.scode != 0 ? info.scode : DISP_E_EXCEPTION;
         ::SysFreeString(info.bstrSource);
         ::SysFreeString(info.bstrDescription);
         ::SysFreeString(info.bstrHelpFile);
         ::VariantClear(&answer);
-        throw new COleDispatchException(description, info.wCode, sc);
+        AfxThrowOleException(sc);
     }
     if (FAILED(hr)) {
         ::VariantClear(&answer);
@@ -226,11 +188,7 @@ void COleDispatchDriver::InvokeHelperV(DISPID dispId, WORD flags, VARTYPE return
         }
     }
     switch (returnType) {
-    case VT_I2: *static_cast<short *>(result) = answer.iVal; break;
     case VT_I4: *static_cast<long *>(result) = answer.lVal; break;
-    case VT_R4: *static_cast<float *>(result) = answer.fltVal; break;
-    case VT_R8: *static_cast<double *>(result) = answer.dblVal; break;
-    case VT_BOOL: *static_cast<BOOL *>(result) = answer.boolVal != VARIANT_FALSE; break;
     case VT_BSTR: *static_cast<CString *>(result) = BstrText(answer.bstrVal); break;
     case VT_DISPATCH:
         // The caller takes over the reference.

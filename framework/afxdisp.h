@@ -1,6 +1,5 @@
 // Exceptions and the client side of OLE automation: CException with
-// COleException, COleDispatchException and CMemoryException, and
-// COleDispatchDriver, the base of the dispatch wrappers through which the
+// COleException, and COleDispatchDriver, the base of the dispatch wrappers through which the
 // program calls an automation server.
 //
 // This is the one part of the framework that throws. As in the classic
@@ -22,48 +21,25 @@ public:
     virtual ~CException() {}
     // Frees an exception that was thrown with new.
     void Delete() { delete this; }
-    // A text for the user; FALSE when there is none.
-    virtual BOOL GetErrorMessage(char *buffer, UINT size) const;
 
 private:
     CException(const CException &) = delete;
     CException &operator=(const CException &) = delete;
 };
 
-// A failed OLE call: its status code.
+// A failed OLE call, an exception the server raised during IDispatch::Invoke
+// (its scode), or a string that could not be allocated (E_OUTOFMEMORY).
 class COleException : public CException {
 public:
     explicit COleException(SCODE sc = S_OK) : m_sc(sc) {}
-    BOOL GetErrorMessage(char *buffer, UINT size) const override;
     SCODE m_sc;
 };
 
-// An exception that the server raised during IDispatch::Invoke
-// (DISP_E_EXCEPTION), with the server's description.
-class COleDispatchException : public CException {
-public:
-    COleDispatchException(const char *description, WORD code, SCODE sc)
-        : m_strDescription(description), m_wCode(code), m_scError(sc) {}
-    BOOL GetErrorMessage(char *buffer, UINT size) const override;
-    CString m_strDescription;
-    WORD m_wCode;
-    SCODE m_scError;
-};
-
-class CMemoryException : public CException {};
-
 [[noreturn]] void AfxThrowOleException(SCODE sc);
-[[noreturn]] void AfxThrowMemoryException();
 
 // Argument and result kinds of InvokeHelper: a string of VT_ codes, one
 // byte each (VTS_ macros below), as the classic wrappers write them.
-#define VTS_I2 "\x02"
-#define VTS_I4 "\x03"
-#define VTS_R4 "\x04"
-#define VTS_R8 "\x05"
 #define VTS_BSTR "\x08"      // passed as const char *
-#define VTS_DISPATCH "\x09"  // passed as IDispatch *
-#define VTS_BOOL "\x0B"      // passed as BOOL
 #define VTS_VARIANT "\x0C"   // passed as const VARIANT *
 #define VTS_NONE ""
 
@@ -83,17 +59,16 @@ public:
     BOOL CreateDispatch(const char *progId, COleException *error = nullptr);
     // Keeps dispatch (released in ReleaseDispatch when autoRelease).
     void AttachDispatch(IDispatch *dispatch, BOOL autoRelease = TRUE);
-    IDispatch *DetachDispatch();
     void ReleaseDispatch();
 
     // Calls member dispId with flags (DISPATCH_METHOD, DISPATCH_PROPERTYGET,
     // DISPATCH_PROPERTYPUT); the arguments follow paramInfo, in order.
-    // The result, unless returnType is VT_EMPTY, goes to *result: VT_I4 a
-    // long, VT_BOOL a BOOL, VT_R4 a float, VT_R8 a double, VT_BSTR a
-    // CString, VT_DISPATCH an IDispatch * the caller owns, VT_VARIANT a
-    // VARIANT the caller clears. Throws COleDispatchException when the
-    // server raised one, COleException for every other failure (also when
-    // no IDispatch is held).
+    // Arguments: VT_I4 a long, VT_R4 a double (sent as a float), VT_BOOL a
+    // BOOL and the VTS_ kinds below. The result, unless returnType is
+    // VT_EMPTY, goes to *result: VT_I4 a long, VT_BSTR a CString,
+    // VT_DISPATCH an IDispatch * the caller owns, VT_VARIANT a VARIANT the
+    // caller clears. Throws COleException for every failure (also when no
+    // IDispatch is held, and for a kind not listed here).
     void InvokeHelper(DISPID dispId, WORD flags, VARTYPE returnType, void *result, const char *paramInfo, ...);
     void GetProperty(DISPID dispId, VARTYPE type, void *value);
     void SetProperty(DISPID dispId, VARTYPE type, ...);

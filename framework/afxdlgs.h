@@ -21,7 +21,6 @@ public:
     virtual INT_PTR DoModal();
 
     CString GetPathName() const { return CString(m_szFileName); }  // the full path chosen
-    CString GetFileName() const;                                   // its last part
 
     OPENFILENAMEA m_ofn;
 

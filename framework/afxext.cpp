@@ -25,8 +25,6 @@ Function CommonControl(const char *name) {
 
 }  // namespace
 
-void AfxEnableControlContainer() {}
-
 // COM for this thread, undone when the process ends.
 BOOL AfxOleInit() { return SUCCEEDED(::OleInitialize(nullptr)); }
 
@@ -38,10 +36,7 @@ void AfxInitCommonControls() {
 }
 
 // ---------------------------------------------------------------------------
-// CWinApp: 3-D controls, registry key, resources, help
-
-// The system draws dialogs in 3-D itself; nothing to enable.
-BOOL CWinApp::Enable3dControls() { return TRUE; }
+// CWinApp: registry key, resources
 
 // The profile functions work under HKEY_CURRENT_USER\Software\<key>\<application name>.
 void CWinApp::SetRegistryKey(const char *key) {
@@ -51,9 +46,6 @@ void CWinApp::SetRegistryKey(const char *key) {
 
 // An icon resource of the program's module, at the system's large icon size.
 HICON CWinApp::LoadIcon(UINT id) const { return ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(id)); }
-
-// The standard help command; the program's help is opened by its own menu commands.
-void CWinApp::OnHelp() {}
 
 // ---------------------------------------------------------------------------
 // CImageList
@@ -69,11 +61,6 @@ BOOL CImageList::Create(int cx, int cy, UINT flags, int initial, int grow) {
 int CImageList::Add(HICON icon) {
     static auto replace = CommonControl<int(WINAPI *)(HIMAGELIST, int, HICON)>("ImageList_ReplaceIcon");
     return replace != nullptr ? replace(m_hImageList, -1, icon) : -1;
-}
-
-int CImageList::GetImageCount() const {
-    static auto count = CommonControl<int(WINAPI *)(HIMAGELIST)>("ImageList_GetImageCount");
-    return count != nullptr ? count(m_hImageList) : 0;
 }
 
 BOOL CImageList::DeleteImageList() {
@@ -102,21 +89,4 @@ DWORD_PTR CTreeCtrl::GetItemData(HTREEITEM item) const {
     tvi.hItem = item;
     if (!SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tvi))) return 0;
     return static_cast<DWORD_PTR>(tvi.lParam);
-}
-
-CString CTreeCtrl::GetItemText(HTREEITEM item) const {
-    char buffer[256] = "";
-    TVITEMA tvi = {};
-    tvi.mask = TVIF_TEXT;
-    tvi.hItem = item;
-    tvi.pszText = buffer;
-    tvi.cchTextMax = sizeof buffer;
-    SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tvi));
-    return CString(buffer);
-}
-
-// The item's rectangle (TVM_GETITEMRECT takes the item in the rectangle's place).
-BOOL CTreeCtrl::GetItemRect(HTREEITEM item, RECT *rect, BOOL textOnly) const {
-    std::memcpy(rect, &item, sizeof item);
-    return (BOOL)SendMessage(TVM_GETITEMRECT, textOnly, reinterpret_cast<LPARAM>(rect));
 }

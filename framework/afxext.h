@@ -9,10 +9,6 @@
 #include <commctrl.h>
 #include <richedit.h>
 
-// Hosting ActiveX controls needs nothing beyond COM here; kept for the
-// start-up sequence's shape.
-void AfxEnableControlContainer();
-
 // OleInitialize for this thread; FALSE when COM cannot be started.
 BOOL AfxOleInit();
 
@@ -28,7 +24,6 @@ public:
     BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
     BOOL DeleteImageList();
     int Add(HICON icon);  // ImageList_ReplaceIcon with -1
-    int GetImageCount() const;
     HIMAGELIST GetSafeHandle() const { return m_hImageList; }
     operator HIMAGELIST() const { return m_hImageList; }
 
@@ -51,25 +46,18 @@ public:
     HTREEITEM GetRootItem() const { return GetNextItem(nullptr, TVGN_ROOT); }
     HTREEITEM GetNextSiblingItem(HTREEITEM item) const { return GetNextItem(item, TVGN_NEXT); }
     HTREEITEM GetSelectedItem() const { return GetNextItem(nullptr, TVGN_CARET); }
-    BOOL SelectItem(HTREEITEM item) { return (BOOL)SendMessage(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)); }
     BOOL SetItemState(HTREEITEM item, UINT state, UINT mask);
-    UINT GetItemState(HTREEITEM item, UINT mask) const {
-        return (UINT)SendMessage(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), mask);
-    }
     DWORD_PTR GetItemData(HTREEITEM item) const;
-    CString GetItemText(HTREEITEM item) const;
     UINT GetCount() const { return (UINT)SendMessage(TVM_GETCOUNT); }
     HIMAGELIST SetImageList(CImageList *list, int kind) {
         return reinterpret_cast<HIMAGELIST>(SendMessage(TVM_SETIMAGELIST, kind, reinterpret_cast<LPARAM>(list->m_hImageList)));
     }
-    BOOL GetItemRect(HTREEITEM item, RECT *rect, BOOL textOnly) const;
 };
 
 // The rich edit control of RICHED32.DLL ("RICHEDIT").
 class CRichEditCtrl : public CWnd {
 public:
     void SetSel(long start, long end) { SendMessage(EM_SETSEL, (WPARAM)start, (LPARAM)end); }
-    void ReplaceSel(const char *text) { SendMessage(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text)); }
     void Copy() { SendMessage(WM_COPY); }
 };
 

@@ -53,9 +53,3 @@ INT_PTR CFileDialog::DoModal() {
     return chosen ? IDOK : IDCANCEL;
 }
 
-CString CFileDialog::GetFileName() const {
-    const char *name = m_szFileName;
-    for (const char *p = m_szFileName; *p != 0; ++p)
-        if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
-    return CString(name);
-}

@@ -136,13 +136,6 @@ HGDIOBJ CDC::SelectObject(HGDIOBJ object) {
     return ::SelectObject(m_hDC, object);
 }
 
-// The size of length characters of text in the selected font.
-SIZE CDC::GetTextExtent(const char *text, int length) const {
-    SIZE size = {0, 0};
-    ::GetTextExtentPoint32A(m_hDC, text, length, &size);
-    return size;
-}
-
 // Fills rect with color; the DC's background colour is left as color.
 void CDC::FillSolidRect(const RECT *rect, COLORREF color) {
     ::SetBkColor(m_hDC, color);
@@ -150,18 +143,11 @@ void CDC::FillSolidRect(const RECT *rect, COLORREF color) {
 }
 
 // ---------------------------------------------------------------------------
-// CPaintDC, CClientDC
+// CPaintDC
 
 CPaintDC::CPaintDC(CWnd *wnd) : m_ps(), m_hWnd(wnd->m_hWnd) { m_hDC = ::BeginPaint(m_hWnd, &m_ps); }
 
 CPaintDC::~CPaintDC() {
     ::EndPaint(m_hWnd, &m_ps);
-    m_hDC = nullptr;
-}
-
-CClientDC::CClientDC(CWnd *wnd) : m_hWnd(wnd->m_hWnd) { m_hDC = ::GetDC(m_hWnd); }
-
-CClientDC::~CClientDC() {
-    ::ReleaseDC(m_hWnd, m_hDC);
     m_hDC = nullptr;
 }

@@ -196,30 +196,12 @@ void CString::Format(const char *format, ...) {
 
 int CString::Compare(const char *text) const { return std::strcmp(m_pchData, text ? text : ""); }
 
-CString CString::Left(int count) const {
-    if (count < 0) count = 0;
-    if (count > GetLength()) count = GetLength();
-    return CString(m_pchData, count);
-}
-
 CString CString::Mid(int first, int count) const {
     if (first < 0) first = 0;
     if (first > GetLength()) first = GetLength();
     int rest = GetLength() - first;
     if (count < 0 || count > rest) count = rest;
     return CString(m_pchData + first, count);
-}
-
-int CString::Find(char ch, int start) const {
-    for (int i = start < 0 ? 0 : start; i < GetLength(); ++i)
-        if (m_pchData[i] == ch) return i;
-    return -1;
-}
-
-int CString::ReverseFind(char ch) const {
-    for (int i = GetLength() - 1; i >= 0; --i)
-        if (m_pchData[i] == ch) return i;
-    return -1;
 }
 
 CString operator+(const CString &a, const CString &b) {

@@ -43,7 +43,6 @@ public:
     void Empty();
     operator const char *() const { return m_pchData; }
     const char *GetString() const { return m_pchData; }
-    char GetAt(int index) const { return m_pchData[index]; }
     char operator[](int index) const { return m_pchData[index]; }
 
     // Direct access for C APIs: GetBuffer makes room for at least minLength
@@ -61,10 +60,7 @@ public:
         ;
 
     int Compare(const char *text) const;
-    CString Left(int count) const;
     CString Mid(int first, int count = -1) const;
-    int Find(char ch, int start = 0) const;
-    int ReverseFind(char ch) const;
 
 private:
     CStringData *Data() const { return reinterpret_cast<CStringData *>(m_pchData) - 1; }

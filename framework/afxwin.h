@@ -124,11 +124,9 @@ protected:                                          \
 
 #define ON_WM_CREATE() AFX_SIMPLE_ENTRY(WM_CREATE, *r = self->OnCreate(reinterpret_cast<LPCREATESTRUCT>(lParam)))
 #define ON_WM_DESTROY() AFX_SIMPLE_ENTRY(WM_DESTROY, self->OnDestroy())
-#define ON_WM_CLOSE() AFX_SIMPLE_ENTRY(WM_CLOSE, self->OnClose())
 #define ON_WM_PAINT() AFX_SIMPLE_ENTRY(WM_PAINT, self->OnPaint())
 #define ON_WM_ERASEBKGND() AFX_SIMPLE_ENTRY(WM_ERASEBKGND, *r = self->OnEraseBkgnd(CDC::FromHandle(reinterpret_cast<HDC>(wParam))))
 #define ON_WM_SIZE() AFX_SIMPLE_ENTRY(WM_SIZE, self->OnSize((UINT)wParam, LOWORD(lParam), HIWORD(lParam)))
-#define ON_WM_MOVE() AFX_SIMPLE_ENTRY(WM_MOVE, self->OnMove((short)LOWORD(lParam), (short)HIWORD(lParam)))
 #define ON_WM_SETFOCUS() AFX_SIMPLE_ENTRY(WM_SETFOCUS, self->OnSetFocus(CWnd::FromHandle(reinterpret_cast<HWND>(wParam))))
 #define ON_WM_KILLFOCUS() AFX_SIMPLE_ENTRY(WM_KILLFOCUS, self->OnKillFocus(CWnd::FromHandle(reinterpret_cast<HWND>(wParam))))
 #define ON_WM_KEYDOWN() AFX_SIMPLE_ENTRY(WM_KEYDOWN, self->OnKeyDown((UINT)wParam, LOWORD(lParam), HIWORD(lParam)))
@@ -152,7 +150,6 @@ public:
     CGdiObject() : m_hObject(nullptr) {}
     virtual ~CGdiObject() { DeleteObject(); }
     BOOL DeleteObject();  // deletes the handle if there is one
-    HGDIOBJ GetSafeHandle() const { return m_hObject; }
     BOOL Attach(HGDIOBJ object);
     HGDIOBJ Detach();
 
@@ -208,10 +205,8 @@ public:
     COLORREF GetBkColor() const { return ::GetBkColor(m_hDC); }
     COLORREF SetTextColor(COLORREF color) { return ::SetTextColor(m_hDC, color); }
     COLORREF SetBkColor(COLORREF color) { return ::SetBkColor(m_hDC, color); }
-    int SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
     BOOL TextOut(int x, int y, const char *text, int length) { return ::TextOutA(m_hDC, x, y, text, length); }
     BOOL GetTextMetrics(TEXTMETRICA *metrics) const { return ::GetTextMetricsA(m_hDC, metrics); }
-    SIZE GetTextExtent(const char *text, int length) const;
     void FillSolidRect(const RECT *rect, COLORREF color);
     int FillRect(const RECT *rect, CBrush *brush) { return ::FillRect(m_hDC, rect, *brush); }
     BOOL BitBlt(int x, int y, int width, int height, CDC *source, int sx, int sy, DWORD rop) {
@@ -235,16 +230,6 @@ public:
     explicit CPaintDC(CWnd *wnd);
     ~CPaintDC() override;
     PAINTSTRUCT m_ps;
-
-private:
-    HWND m_hWnd;
-};
-
-// GetDC in the constructor, ReleaseDC in the destructor.
-class CClientDC : public CDC {
-public:
-    explicit CClientDC(CWnd *wnd);
-    ~CClientDC() override;
 
 private:
     HWND m_hWnd;
@@ -301,7 +286,6 @@ public:
     void SetWindowText(const char *text) { ::SetWindowTextA(m_hWnd, text); }
     int GetWindowText(char *buffer, int size) const { return ::GetWindowTextA(m_hWnd, buffer, size); }
     void GetWindowText(CString &text) const;
-    int GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
     void GetClientRect(RECT *rect) const { ::GetClientRect(m_hWnd, rect); }
     void GetWindowRect(RECT *rect) const { ::GetWindowRect(m_hWnd, rect); }
     void ClientToScreen(POINT *point) const { ::ClientToScreen(m_hWnd, point); }
@@ -310,13 +294,10 @@ public:
     void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE) { ::MoveWindow(m_hWnd, x, y, width, height, repaint); }
     BOOL ShowWindow(int command) { return ::ShowWindow(m_hWnd, command); }
     BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
-    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
-    BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     CWnd *SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
     static CWnd *GetFocus() { return FromHandle(::GetFocus()); }
     CWnd *SetCapture() { return FromHandle(::SetCapture(m_hWnd)); }
-    static CWnd *GetCapture() { return FromHandle(::GetCapture()); }
     void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, erase); }
     void InvalidateRect(const RECT *rect, BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, rect, erase); }
     void UpdateWindow() { ::UpdateWindow(m_hWnd); }
@@ -332,21 +313,11 @@ public:
     int SetScrollPos(int bar, int pos, BOOL redraw = TRUE) { return ::SetScrollPos(m_hWnd, bar, pos, redraw); }
     int GetScrollPos(int bar) const { return ::GetScrollPos(m_hWnd, bar); }
     BOOL CreateSolidCaret(int width, int height) { return ::CreateCaret(m_hWnd, nullptr, width, height); }
-    static void SetCaretPos(POINT point) { ::SetCaretPos(point.x, point.y); }
     void ShowCaret() { ::ShowCaret(m_hWnd); }
-    void HideCaret() { ::HideCaret(m_hWnd); }
 
 protected:
     static const AFX_MSGMAP *GetThisMessageMap();
     virtual const AFX_MSGMAP *GetMessageMap() const;
-
-    // Default handlers used by the ON_WM_ macros: each does Default().
-    void OnDestroy() { Default(); }
-    void OnClose() { Default(); }
-    void OnPaint() { Default(); }
-    void OnSize(UINT, int, int) { Default(); }
-    void OnSetFocus(CWnd *) { Default(); }
-    void OnKillFocus(CWnd *) { Default(); }
 
     WNDPROC m_pfnSuper;  // the procedure before subclassing, or nullptr
 
@@ -410,11 +381,9 @@ public:
     virtual int ExitInstance();   // default: 0
     virtual int Run();            // a message loop, when InitInstance returned TRUE
 
-    // afxext.cpp: 3-D controls, the registry key of the profile, resources, help.
-    BOOL Enable3dControls();
+    // afxext.cpp: the registry key of the profile, resources.
     void SetRegistryKey(const char *key);
     HICON LoadIcon(UINT id) const;
-    void OnHelp();
 
     const char *m_pszAppName;  // the executable's base name unless given
     const char *m_pszRegistryKey = nullptr;  // set by SetRegistryKey

@@ -161,7 +161,6 @@ BEGIN_MESSAGE_MAP(CLedra, CWnd)
     ON_MESSAGE(LDM_STEPCELL, OnStepCell)
     ON_MESSAGE(LDM_PAGEKEY, OnPageKey)
     ON_MESSAGE(LDM_FORWARDTOPARENT, OnForwardToParent)
-    ON_MESSAGE(LDM_GETGDICOUNT, OnGetGdiCount)
     ON_MESSAGE(WM_MOUSEWHEEL, OnMouseWheel)
 END_MESSAGE_MAP()
 
@@ -347,8 +346,6 @@ LRESULT CLedra::OnGetRows(WPARAM wParam, LPARAM lParam) {
 LRESULT CLedra::OnGetUnfixedCount(WPARAM, LPARAM) { return rows.getUnfixedCount(); }
 
 LRESULT CLedra::OnGetCapacity(WPARAM, LPARAM) { return rows.capacity(); }
-
-LRESULT CLedra::OnGetGdiCount(WPARAM, LPARAM) { return AfxGetGdiObjectCount(); }
 
 // The formula editor's Ctrl+Shift+J, relayed to the parent.
 LRESULT CLedra::OnForwardToParent(WPARAM, LPARAM) {

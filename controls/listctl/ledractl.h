@@ -77,7 +77,6 @@ protected:
     LRESULT OnStepCell(WPARAM wParam, LPARAM lParam);
     LRESULT OnPageKey(WPARAM wParam, LPARAM lParam);
     LRESULT OnForwardToParent(WPARAM wParam, LPARAM lParam);
-    LRESULT OnGetGdiCount(WPARAM wParam, LPARAM lParam);
     LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()

@@ -1,8 +1,34 @@
-// The protocol of the starting-materials list control "LEDRA" (LEDRA.DLL):
-// its window class, its messages, its initialisation record and callbacks.
-// The row records it hands out are in rows.h.
-#ifndef QUILLON_COMMON_LEDRA_H
-#define QUILLON_COMMON_LEDRA_H
+// LEDRA: the starting-materials list control of LEDRA.DLL.
+//
+// Loading LEDRA.DLL loads VEXIL.DLL for good (a load that cannot says so in a
+// message box and fails) and registers the global window class
+// LEDRA_CLASS_NAME. A program puts a
+// window of that class into a dialog, sends it LDM_INITIALIZE once and then
+// meets it only through the messages below. The list has ROW_CAPACITY (30)
+// numbered rows of formula, ratio and Fixed/Unfixed mark (LedraRow, rows.h),
+// created by LDM_INITIALIZE and owned by the list for the life of its window.
+// The user edits them in place: a VEXIL child for formulas, a system EDIT
+// child for ratios; a click in the number cell toggles Fixed/Unfixed.
+//
+// Unless a message says otherwise: wParam and lParam not named are ignored;
+// "index" is a row index 0..29; the messages are answered synchronously by
+// the list's window procedure, are meant to be sent by the list's parent, and
+// nothing repaints the list (the caller invalidates it after filling rows).
+//
+// Before LDM_INITIALIZE there are no rows: every row message answers as for
+// an index outside the rows (0, a null pointer), LDM_GETCAPACITY answers 0.
+//
+// What the list sends:
+//  - to its parent: WM_COMMAND with LDN_AUTORATIO (sent) and
+//    LDM_FORWARDTOPARENT (posted), below;
+//  - message boxes (MB_ICONHAND, captioned LedraInit::caption) when a cell
+//    the user leaves does not read: "Wrong format for Starting Material!"
+//    (the formula check refused the text) and "Wrong format for ratio of
+//    Starting Material!" (not one number and not "?"); the cell stays open
+//    with its text selected;
+//  - to its VEXIL child, the messages of vexil.h.
+#ifndef QUILLON_LEDRA_H
+#define QUILLON_LEDRA_H
 
 #include <windows.h>
 
@@ -11,53 +37,49 @@
 
 #define LEDRA_CLASS_NAME "LEDRA"
 
-// wParam: CWnd * of the sender (must be the parent); lParam: LedraInit *.
+// ---------------------------------------------------------------------------
+// Initialisation
+
+// LDM_INITIALIZE: the one initialisation of a list window.
+//   wParam  the sender's CWnd * (the framework's window object; its m_hWnd
+//           must be the list's parent window)
+//   lParam  LedraInit *, owned by the sender, which keeps it alive and
+//           unmoved for the life of the list (the list writes formulaLeft and
+//           ratioLeft back into it whenever its size changes)
+// Result: 0. The list initialises its VEXIL child with lParam->vexilInit,
+// lays out its columns, fits its height to whole rows and makes the rows
+// (all Unfixed, empty, ratio 1.0).
+// There is no failure result: a null wParam or lParam, a sender that is not
+// the parent, a second LDM_INITIALIZE, a VEXIL child that refuses vexilInit,
+// a null isClosing or one that answers nonzero, a null formulaCheck or one
+// that refuses the list's test formula "H2.1(Re3Os7.8)(PtAu)3.4" each show a
+// message box saying so and end the process (exit code 1).
 #define LDM_INITIALIZE 2024  // 0x07E8
-// wParam: row index. Results: pointers into the row (read only).
-#define LDM_GETFORMULA 2034  // 0x07F2, CString *
-#define LDM_GETRATIO 2035    // 0x07F3, double *
-#define LDM_GETROW 2036      // 0x07F4, LedraRow *
-// wParam: row index; lParam: CString * / double * / the fixed flag.
-#define LDM_SETFORMULA 2037  // 0x07F5, 1, or 0 for an index outside 0..29
-#define LDM_SETRATIO 2038    // 0x07F6
-#define LDM_SETFIXED 2039    // 0x07F7
-#define LDM_RESETCONTENT 2124     // 0x084C, empties every row
-#define LDM_GETROWS 2126          // 0x084E, wParam count, lParam LedraRowList *
-#define LDM_GETUNFIXEDCOUNT 2128  // 0x0850
-#define LDM_GETCAPACITY 2134      // 0x0856, 30
-// Posted by the list's own editors to the list.
-#define LDM_TABOUT 2224    // 0x08B0, wParam 1 for Shift+Tab
-#define LDM_STEPCELL 2225  // 0x08B1, wParam bit 0 = backward
-#define LDM_PAGEKEY 2226   // 0x08B2, wParam the virtual key
-// Diagnostics for tests and benchmarks: the number of GDI handles owned by
-// the framework wrappers of LEDRA.DLL (its off-screen bitmap, brush, ...).
-#define LDM_GETGDICOUNT 2300  // 0x08FC
-// Relayed to the parent when the formula editor signals (Ctrl+Shift+J).
-#define LDM_FORWARDTOPARENT VXN_EDITORSIGNAL
 
-// Notification code (WM_COMMAND high word) sent to the parent when "?" is
-// committed as a ratio: the parent determines the ratios automatically.
-#define LDN_AUTORATIO 10
+// The formula check: nonzero when formula (a NUL-terminated formula text,
+// never empty) may be stored in a row. Called by the list while the user
+// leaves a changed formula cell, and once by LDM_INITIALIZE.
+typedef int (*LedraFormulaCheck)(const char *formula);
+// Nonzero while the program shuts down: the list then stores nothing the
+// user leaves. Called by LDM_INITIALIZE (must answer 0) and whenever a cell
+// is left.
+typedef int (*LedraIsClosing)(void);
 
-typedef int (*LedraFormulaCheck)(const char *formula);  // nonzero = valid
-typedef int (*LedraIsClosing)(void);                    // nonzero = shutting down
-
-// Initialisation record of LDM_INITIALIZE; the program owns it for the life
-// of the control. The control writes formulaLeft and ratioLeft back.
+// The record of LDM_INITIALIZE (see there for its lifetime).
 struct LedraInit {
-    VexilInit *vexilInit;   // handed to the list's own formula editor
-    HFONT font;             // row numbers, ratios and the ratio editor
-    COLORREF backColor;     // list background
-    int32_t rowHeight;      // pixels per row
-    int32_t numberChars;    // number column width, in maximum character widths
-    int32_t formulaLeft;    // out: x of the number/formula divider (window coordinates)
-                            // (both dividers are written again when the list is resized:
-                            // the ratio column keeps to the right edge)
-    int32_t ratioChars;     // ratio column width, in maximum character widths
-    int32_t ratioLeft;      // out: x of the formula/ratio divider (window coordinates)
-    LedraFormulaCheck formulaCheck;
-    LedraIsClosing isClosing;
-    CString caption;        // caption of the list's message boxes
+    VexilInit *vexilInit;   // in: handed to the list's VEXIL child (VXM_INITIALIZE)
+    HFONT font;             // in: row numbers, ratios and the ratio editor; the sender keeps it alive
+    COLORREF backColor;     // in: background of the rows' text
+    int32_t rowHeight;      // in: pixels per row (below 1 is taken as 1)
+    int32_t numberChars;    // in: number column width, in maximum character widths of font
+    int32_t formulaLeft;    // out: x of the number/formula divider, in the list's window
+                            // coordinates (border included)
+    int32_t ratioChars;     // in: ratio column width, in maximum character widths of font
+    int32_t ratioLeft;      // out: x of the formula/ratio divider, as formulaLeft; the ratio
+                            // column keeps to the right edge when the list is resized
+    LedraFormulaCheck formulaCheck;  // in: required
+    LedraIsClosing isClosing;        // in: required
+    CString caption;        // in: caption of the list's message boxes (copied)
 };
 
 // The record's layout in the 32-bit program is part of the protocol.
@@ -68,5 +90,91 @@ static_assert(sizeof(LedraInit) == 44 && offsetof(LedraInit, font) == 4 && offse
                   offsetof(LedraInit, formulaCheck) == 32 && offsetof(LedraInit, caption) == 40,
               "LedraInit layout");
 #endif
+
+// ---------------------------------------------------------------------------
+// Rows
+//
+// Row pointers that the list hands out point into its own rows: valid until
+// the list window is destroyed, the same pointer for the same row every time.
+// The caller may read and write the fields through them (the list shows what
+// they hold at its next paint); the CString must only be assigned, never
+// freed.
+
+// LDM_GETFORMULA / LDM_GETRATIO / LDM_GETROW: wParam index.
+// Result: CString * (the formula, empty for an unused row) / double * (the
+// ratio) / LedraRow * (the whole row); 0 for an index outside the rows.
+#define LDM_GETFORMULA 2034  // 0x07F2
+#define LDM_GETRATIO 2035    // 0x07F3
+#define LDM_GETROW 2036      // 0x07F4
+
+// LDM_SETFORMULA: wParam index, lParam const CString * (copied; not checked
+// against the formula check). LDM_SETRATIO: wParam index, lParam const
+// double * (copied; UNDETERMINED_RATIO shows "?"). LDM_SETFIXED: wParam
+// index, lParam 1 Fixed or 0 Unfixed (stored as given).
+// Result: 1 stored; 0 for an index outside the rows or a null lParam
+// (LDM_SETFORMULA, LDM_SETRATIO), nothing changed.
+#define LDM_SETFORMULA 2037  // 0x07F5
+#define LDM_SETRATIO 2038    // 0x07F6
+#define LDM_SETFIXED 2039    // 0x07F7
+
+// LDM_RESETCONTENT: every row back to Unfixed, empty, ratio 1.0; an open cell
+// is closed without storing its text; scrolled to the top and repainted at
+// once. Result: 0.
+#define LDM_RESETCONTENT 2124  // 0x084C
+
+// LDM_GETROWS: the used rows (formula not empty), in row order.
+//   wParam  count: the number of used rows the caller expects
+//   lParam  LedraRowList *, owned by the caller; list->count must equal
+//           count and list->rows must point to count writable pointers
+// Except where the result is -1, the used rows are first normalised: a row
+// whose ratio is at or below UNDETERMINED_RATIO becomes Unfixed, and every
+// Unfixed row's ratio becomes 1.0 (a caller that wants the shown ratios
+// kept reads them before and writes them back after).
+// Result:
+//   (0, NULL)      the number of used rows N (0 before LDM_INITIALIZE);
+//   (count, list)  0: list->fixedCount = the number of Fixed rows among
+//                  them, list->rows[0..N-1] = the row pointers; 1 when N is
+//                  0, N differs from count or from list->count, or
+//                  list->rows is null (the record untouched);
+//   one of wParam, lParam zero and the other not: -1, nothing normalised.
+#define LDM_GETROWS 2126  // 0x084E
+
+// LDM_GETUNFIXEDCOUNT: normalises the used rows as LDM_GETROWS does.
+// Result: the number of used rows that are Unfixed (0 before LDM_INITIALIZE).
+#define LDM_GETUNFIXEDCOUNT 2128  // 0x0850
+
+// LDM_GETCAPACITY: Result: the number of rows, ROW_CAPACITY (30); 0 before
+// LDM_INITIALIZE.
+#define LDM_GETCAPACITY 2134  // 0x0856
+
+// ---------------------------------------------------------------------------
+// The list's own messages: posted by its editors to the list, never by a
+// program. Each commits the open cell first and does nothing more when the
+// cell is refused. Result: 0.
+
+// Tab out of a cell: to the next control of the parent dialog (wParam 1:
+// Shift+Tab, the previous one), whose text is selected.
+#define LDM_TABOUT 2224  // 0x08B0
+// Enter, Up, Down: to the next cell in reading order (wParam bit 0 set:
+// backward), scrolled into view.
+#define LDM_STEPCELL 2225  // 0x08B1
+// Page Up, Page Down, Home, End in a cell (wParam the virtual key): the rows
+// scroll under the open cell, which keeps its screen row and column.
+#define LDM_PAGEKEY 2226  // 0x08B2
+
+// ---------------------------------------------------------------------------
+// Notifications to the parent
+
+// Ctrl+Shift+J in the list's formula editor: the VEXIL child posts
+// VXN_EDITORSIGNAL to the list, which posts LDM_FORWARDTOPARENT (the same
+// number; wParam 0, lParam 0) to its parent. The list answers it with 0.
+#define LDM_FORWARDTOPARENT VXN_EDITORSIGNAL
+
+// Sent (not posted) to the parent as WM_COMMAND, wParam MAKEWPARAM(the
+// list's control id, LDN_AUTORATIO), lParam the list's HWND, when the user
+// leaves a ratio cell holding "?": the row's ratio is not stored; the parent
+// determines the ratios (perhaps in a modal dialog) before the SendMessage
+// returns, and the cell then closes. The parent's answer is ignored.
+#define LDN_AUTORATIO 10
 
 #endif

@@ -199,6 +199,34 @@ TEST(CalcFileApply, SavedEntryLoadsBack) {
     for (int i : {1, 3, 5, 7, 28}) EXPECT_TRUE(loaded.formula(i)->IsEmpty()) << i;
 }
 
+// Save's text: amount and ratio go to their own places on the product line; a field that is not one
+// number makes no text at all.
+TEST(CalcFileEntry, SaveTextTakesBothNumbersOrNothing) {
+    LedraRowStore rows;
+    rows.create(ROW_CAPACITY);
+    rows.setFormula(1, "CuO");
+    const struct {
+        const char *amount, *ratio, *expected;
+    } cases[] = {
+        {"2.5", " 0.5 ", "-1 S\r\n0 2.50000 0.50000 BaTiO3\r\n2 0 1.00000 CuO\r\n"},
+        {"", "1", "-1 S\r\n0 0.00000 1.00000 BaTiO3\r\n2 0 1.00000 CuO\r\n"},  // blank reads as 0
+        {"2", "?", nullptr},
+        {"1,5", "1", nullptr},
+        {"2 3", "1", nullptr},
+        {"2", "x", nullptr},
+    };
+    for (const auto &c : cases) {
+        CalcFields fields;
+        fields.sampleId = "S";
+        fields.productFormula = "BaTiO3";
+        fields.amountText = c.amount;
+        fields.ratioText = c.ratio;
+        CString text = "untouched";
+        EXPECT_EQ(c.expected != nullptr, CalcEntryText(fields, rows, &text)) << c.amount << "|" << c.ratio;
+        EXPECT_EQ(c.expected != nullptr ? c.expected : "untouched", Str(text)) << c.amount << "|" << c.ratio;
+    }
+}
+
 namespace {
 
 // Fields after a load read back to exactly the file's value, in few digits.

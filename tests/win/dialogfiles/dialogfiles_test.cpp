@@ -320,9 +320,9 @@ TEST_F(DialogTest, StoredSettingsAreReadAndWrittenBack) {
                   DWORD(folder.size() + 1));
     Run([&](CQuillonDlg &dialog) {
         EXPECT_EQ(BST_UNCHECKED, dialog.IsDlgButtonChecked(IDC_AUTO_RATIO));
-        EXPECT_EQ(0, dialog.outputToWord);  // stored 1, but Word is not there
-        EXPECT_EQ(0, dialog.resetSelectionAfterCalc);
-        EXPECT_EQ(0, dialog.showDifferential);
+        EXPECT_FALSE(dialog.OutputToWord());  // stored 1, but Word is not there
+        EXPECT_FALSE(dialog.ResetsSelectionAfterCalc());
+        EXPECT_FALSE(dialog.ShowsDifferential());
         char now[MAX_PATH];
         ::GetCurrentDirectoryA(sizeof now, now);
         EXPECT_STRCASEEQ(folder.c_str(), now);
@@ -416,8 +416,8 @@ TEST_F(DialogTest, CalculateTypesIntoWordAndFallsBackWhenItCannotStart) {
         StandInServer word;
         ASSERT_TRUE(word.ok());
         Run([&](CQuillonDlg &dialog) {
-            EXPECT_EQ(1, dialog.wordAvailable);
-            EXPECT_EQ(1, dialog.outputToWord);  // first run: Word when it is there
+            EXPECT_TRUE(dialog.WordAvailable());
+            EXPECT_TRUE(dialog.OutputToWord());  // first run: Word when it is there
             EnterWater(dialog, "first");
             dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CALCULATE, BN_CLICKED));
             EnterWater(dialog, "second");
@@ -432,13 +432,13 @@ TEST_F(DialogTest, CalculateTypesIntoWordAndFallsBackWhenItCannotStart) {
     {
         StandInServer broken("C:\\nowhere\\missing-server.dll");
         Run([&](CQuillonDlg &dialog) {
-            EXPECT_EQ(1, dialog.outputToWord);
+            EXPECT_TRUE(dialog.OutputToWord());
             EnterWater(dialog, "fallback");
             UINT_PTR timer = PressOkWhenShown("Quillon : Default Output Display");
             dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CALCULATE, BN_CLICKED));
             ::KillTimer(nullptr, timer);
             EXPECT_TRUE(g_pressed) << "no report display";
-            EXPECT_EQ(0, dialog.outputToWord);
+            EXPECT_FALSE(dialog.OutputToWord());
             HMENU menu = ::GetMenu(dialog.m_hWnd);
             dialog.SendMessage(WM_INITMENU, reinterpret_cast<WPARAM>(menu));
             EXPECT_EQ(UINT(MF_CHECKED), ItemState(menu, ID_OUTPUT_DEFAULT));
@@ -459,7 +459,7 @@ TEST_F(DialogTest, AWordFailureHalfWayIsReported) {
         dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CALCULATE, BN_CLICKED));
         ASSERT_EQ(1u, boxes.Count());
         EXPECT_EQ(dialog.m_hWnd, boxes[0].owner);
-        EXPECT_EQ(1, dialog.outputToWord);
+        EXPECT_TRUE(dialog.OutputToWord());
     });
     ASSERT_EQ(1u, boxes.Count());
     EXPECT_EQ("Output to MS Word failed!", boxes[0].text);
