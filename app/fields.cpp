@@ -1,7 +1,5 @@
 #include "fields.h"
 
-#include "core/elements.h"
-#include "core/formula.h"
 #include "core/textutil.h"
 #include "quillondlg.h"
 #include "resource.h"
@@ -58,13 +56,13 @@ END_MESSAGE_MAP()
 // Leaving the field for another window checks the formula (an empty one passes).
 void CProductField::OnKillFocus(CWnd *newFocus) {
     Default();
-    if (newFocus == nullptr || busy >= 1 || appClosing) return;
+    if (newFocus == nullptr || busy >= 1 || AppClosingCallback()) return;
     ++busy;
     CString formula;
     GetWindowText(formula);
     if (!formula.IsEmpty() && FormulaCheckCallback(formula) == 0) {
         CString text = "Wrong Format for Product.";
-        std::string unknown = FirstUnknownSymbol(formula, LookupElement);
+        std::string unknown = UnknownElementSymbol(formula);
         if (!unknown.empty()) text += ("\n" + unknown + " is not in ATOMS.LST.").c_str();
         MessageBox(text, "Quillon", MB_OK | MB_ICONHAND);
         ReturnToField(this);
@@ -99,7 +97,7 @@ END_MESSAGE_MAP()
 // Leaving the field checks the number and shows it normalised (2.50 -> 2.5).
 void CNumberField::OnKillFocus(CWnd *newFocus) {
     Default();
-    if (newFocus == nullptr || busy >= 1 || appClosing) return;
+    if (newFocus == nullptr || busy >= 1 || AppClosingCallback()) return;
     ++busy;
     double value = 0.0;
     int read = ReadNumberField(this, &value);

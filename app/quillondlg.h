@@ -5,6 +5,7 @@
 #ifndef QUILLON_SHELL_QUILLONDLG_H
 #define QUILLON_SHELL_QUILLONDLG_H
 
+#include <string>
 #include <vector>
 
 #include "quillon/ledra.h"
@@ -13,18 +14,20 @@
 #include "framework/afxwin.h"
 #include "core/calcfile.h"
 #include "core/commands.h"
+#include "core/elements.h"
+#include "core/formula.h"
 
 class CProductField;
 class CNumberField;
 class CReaction;
 
-// 1 once the user closes the application with Exit or the Close command.
-extern int appClosing;
-
-// The list's callbacks: 1 when formulaParser accepts the formula, else 0;
-// and appClosing.
+// Plain functions for the list's callbacks, the fields and calculation
+// files, answered by the main dialog that is running: 1 when its parser
+// accepts the formula, else 0; whether the application is closing; the first
+// symbol of formula its element table does not know (empty when none).
 int FormulaCheckCallback(const char *formula);
 int AppClosingCallback();
+std::string UnknownElementSymbol(const char *formula);
 
 // The entry as the window shows it: the texts of the four fields and the
 // list's rows (formula, ratio, Fixed mark).
@@ -39,9 +42,11 @@ public:
     explicit CQuillonDlg(CWnd *parent = nullptr);
     ~CQuillonDlg() override;
 
-    // Calculate's steps (shell/calculation.h holds the shared logic).
-    int PrepareReaction(CReaction **reaction);
-    int PrepareAndRun(CReaction **reaction);
+    // The element table loaded from ATOMS.LST and the parser that reads
+    // formulas against it.
+    const CFormulaParser &Parser() const { return formulaParser; }
+    // True once the user closes the application with Exit or the Close command.
+    bool Closing() const { return closing; }
 
     // The default output: the sheet appended to this second's report file,
     // then shown. 1 when the file cannot be opened, else 0.
@@ -124,7 +129,8 @@ protected:
     int ReadAmount(double *amount) override;
     int GetRows(int count, LedraRowList *list) override;
     int GetUnfixedCount() override;
-    bool ChooseElements(const CString &product, int unfixedCount, int *resetFlag) override;
+    bool ChooseElements(const CString &product, int unfixedCount, ElementSelection *selection,
+                        int *resetFlag) override;
     void ShowMessage(const char *text, CalcMessageKind kind, CalcField field) override;
     void WriteReport(const CReaction &reaction, double amount) override;
     void RowsChanged() override;
@@ -135,7 +141,13 @@ private:
     // A control's window rectangle in this dialog's client coordinates.
     CRect GetControlRectInParent(int id) const;
     void LayOutOverColumns();
-    int elementCount = 0;  // elements loaded from ATOMS.LST
+    CElementTable elementTable;             // loaded from ATOMS.LST in OnInitDialog
+    CFormulaParser formulaParser{elementTable};
+    // The elements the automatic ratios balance: the metals after loading,
+    // then what the selection dialog leaves, back to the metals after each
+    // report when resetSelectionAfterCalc says so.
+    ElementSelection elementSelection;
+    bool closing = false;
 
     // Sends a row-collecting message to the list and puts back the ratios
     // its collection resets, so that what the list shows is what is used.

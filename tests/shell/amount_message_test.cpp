@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/commands.h"
+#include "core/formula.h"
 #include "core/textutil.h"
 
 namespace {
@@ -17,7 +18,7 @@ public:
     int ReadAmount(double *amount) override { return ReadNumberText(text, amount); }
     int GetRows(int, LedraRowList *) override { return 0; }
     int GetUnfixedCount() override { return 0; }
-    bool ChooseElements(const CString &, int, int *) override { return false; }
+    bool ChooseElements(const CString &, int, ElementSelection *, int *) override { return false; }
     void ShowMessage(const char *message, CalcMessageKind, CalcField) override { shown += message; }
     void WriteReport(const CReaction &, double) override {}
     const char *text;
@@ -35,7 +36,10 @@ TEST(CalculateAmount, WrongSpellingsAreRefusedWithTheRightMessage) {
     for (const auto &c : cases) {
         AmountOnly source(c.text);
         int reset = 0;
-        EXPECT_EQ(1, CalculateCommand(source, false, &reset)) << c.text;
+        CElementTable table;
+        ElementSelection selection;
+        EXPECT_EQ(CommandResult::Refused, CalculateCommand(source, CFormulaParser(table), false, &selection, &reset))
+            << c.text;
         EXPECT_EQ(c.message, source.shown) << c.text;
     }
 }
