@@ -27,7 +27,7 @@ std::string LoadText(CElementTable &table, const std::string &content) {
     std::string text = std::to_string(table.Count());
     const ElementSelection metals = ElementSelection::Metals(table);
     char entry[64];
-    for (int i = 0; i < table.Count(); ++i) {
+    for (int i = 0; i < table.Count() && i < MAX_ELEMENTS; ++i) {
         std::snprintf(entry, sizeof entry, " %s %.9g%s%s", table.Symbol(i), table.Mass(i),
                       table.metal(i) ? "" : "m", metals.Includes(i) == (table.metal(i) != 0) ? "" : "?");
         text += entry;
