@@ -282,17 +282,17 @@ bool OpenCalculationFile(const std::string &path, CalcEntry &entry) {
     CalcReadResult result;
     ReadCalcFile(path.c_str(), entry.rows.capacity(), FormulaIsValid, result);
     switch (result.status) {
-    case CALC_READ_OK:
+    case CalcReadStatus::Ok:
         ApplyCalcRecords(result.records, entry.fields, entry.rows);
         return true;
-    case CALC_OPEN_FAILED:
+    case CalcReadStatus::OpenFailed:
         Complain("Failed to load a file. (" + path + ": cannot open)");
         return false;
-    case CALC_BAD_LINE:
+    case CalcReadStatus::BadLine:
         Complain("Failed to load a file. (" + path + ", line " + std::to_string(result.failingLine) +
                  ": not a valid line)");
         return false;
-    case CALC_READ_ERROR:
+    case CalcReadStatus::ReadError:
         Complain("Failed to load a file. (" + path + ", line " + std::to_string(result.failingLine) +
                  ": read error)");
         return false;

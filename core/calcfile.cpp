@@ -134,13 +134,13 @@ int ParseCalcLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *
 CalcReadStatus ReadCalcStream(FILE *file, int capacity, CalcFormulaCheck check, CalcReadResult &result) {
     result.records.clear();
     result.failingLine = 0;
-    result.status = CALC_READ_OK;
+    result.status = CalcReadStatus::Ok;
     std::string line;
     for (int lineNumber = 1;; ++lineNumber) {
         int got = ReadWholeLine(file, line);
         if (got == 0) break;
         if (got < 0) {
-            result.status = CALC_READ_ERROR;
+            result.status = CalcReadStatus::ReadError;
             result.failingLine = lineNumber;
             break;
         }
@@ -149,7 +149,7 @@ CalcReadStatus ReadCalcStream(FILE *file, int capacity, CalcFormulaCheck check, 
         int parsed = -1;
         if (line.find('\0') == std::string::npos) parsed = ParseCalcLine(&line[0], capacity, check, &record);
         if (parsed < 0) {
-            result.status = CALC_BAD_LINE;
+            result.status = CalcReadStatus::BadLine;
             result.failingLine = lineNumber;
             break;
         }
@@ -167,7 +167,7 @@ CalcReadStatus ReadCalcFile(const char *path, int capacity, CalcFormulaCheck che
     if (file == nullptr) {
         result.records.clear();
         result.failingLine = 0;
-        result.status = CALC_OPEN_FAILED;
+        result.status = CalcReadStatus::OpenFailed;
         return result.status;
     }
     ReadCalcStream(file, capacity, check, result);
@@ -358,19 +358,19 @@ bool EveryLineReads(const CString &text) {
 
 // Temporary file, checked writes and close, then the replacement.
 CalcSaveStatus SaveCalcFile(const char *path, const CString &text) {
-    if (!EveryLineReads(text)) return CALC_SAVE_UNREADABLE;
+    if (!EveryLineReads(text)) return CalcSaveStatus::Unreadable;
     CString temporary;
     FILE *file = CreateTemporary(FolderOf(path), &temporary);
-    if (file == nullptr) return CALC_SAVE_NO_TEMPORARY;
+    if (file == nullptr) return CalcSaveStatus::NoTemporary;
     bool written = PutCalcLine(file, text) == 0 && std::fflush(file) == 0 && !std::ferror(file);
     if (std::fclose(file) != 0) written = false;
     if (!written) {
         std::remove(temporary);
-        return CALC_SAVE_WRITE_FAILED;
+        return CalcSaveStatus::WriteFailed;
     }
     if (!ReplaceTarget(temporary, path)) {
         std::remove(temporary);
-        return CALC_SAVE_NOT_REPLACED;
+        return CalcSaveStatus::NotReplaced;
     }
-    return CALC_SAVED;
+    return CalcSaveStatus::Saved;
 }
