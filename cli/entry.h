@@ -2,7 +2,7 @@
 // opening a calculation file leaves, the element selection given on the
 // command line instead of chosen in the selection dialog, messages on
 // standard error. The commands themselves are the program's
-// (shell/calculation.h).
+// (core/commands.h).
 #ifndef QUILLON_CLI_CALCULATION_H
 #define QUILLON_CLI_CALCULATION_H
 
