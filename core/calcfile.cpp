@@ -14,6 +14,7 @@
 #endif
 
 #include "rowstore.h"
+#include "numbers.h"
 #include "textutil.h"
 
 namespace {
@@ -175,7 +176,7 @@ CalcReadStatus ReadCalcFile(const char *path, int capacity, CalcFormulaCheck che
     return result.status;
 }
 
-// The shortest text that strtod reads back to value: fixed decimals for
+// The shortest text that reads back to value: fixed decimals for
 // magnitudes from 1e-4 to 1e15 (17 significant digits always fit in 21
 // decimals there), the shortest "%g" otherwise.
 CString FormatFieldNumber(double value) {
@@ -189,12 +190,12 @@ CString FormatFieldNumber(double value) {
     if (magnitude >= 1e-4 && magnitude < 1e15) {
         for (int decimals = 0; decimals <= 21; ++decimals) {
             text.Format("%.*f", decimals, value);
-            if (std::strtod(text, nullptr) == value) return text;
+            if (ReadsBackAs(text, value)) return text;
         }
     }
     for (int digits = 1; digits <= 17; ++digits) {
         text.Format("%.*g", digits, value);
-        if (std::strtod(text, nullptr) == value) break;
+        if (ReadsBackAs(text, value)) break;
     }
     return text;
 }

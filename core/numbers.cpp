@@ -178,3 +178,10 @@ int QuickDecimalNumber(const char *text, double *value) {
     return QuickValue(scan, value) ? 1 : 0;
 }
 
+
+// The number read to the end of the text, compared bit for bit in value.
+bool ReadsBackAs(const char *text, double value) {
+    double read = 0.0;
+    const char *end = ReadDecimalNumber(text, &read);
+    return end != text && *end == 0 && read == value;
+}

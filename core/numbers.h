@@ -20,4 +20,8 @@ const char *ScanDecimalNumber(const char *text);
 // *value (equal to strtod's result bit for bit) when it applies, else 0.
 int QuickDecimalNumber(const char *text, double *value);
 
+// Whether the whole of text is one decimal number that reads back as exactly
+// value: the test of the shortest-text formatters.
+bool ReadsBackAs(const char *text, double value);
+
 #endif
