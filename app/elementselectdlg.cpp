@@ -34,21 +34,22 @@ CElementSelectionDlg::~CElementSelectionDlg() {
     composition.Clear();
 }
 
-int CElementSelectionDlg::SetData(const char *productFormula, int unfixed, const CFormulaParser *formulaParser,
-                               int *flag) {
+int CElementSelectionDlg::SetData(const char *productFormula, int unfixed, const CFormulaParser &formulaParser,
+                                  const ElementSelection &start, int *flag) {
     unfixedCount = unfixed;
-    parser = formulaParser;
+    parser = &formulaParser;
+    selection = start;
     resetFlag = flag;
     CFormulaNode *root = nullptr;
     if (parser->Check(productFormula, &root) != 0) return 1;
-    int result = parser->GetComposition(0, 1.0, root, composition) != 0 ? 2 : 0;
+    int result = parser->GetComposition(nullptr, 1.0, root, composition) != 0 ? 2 : 0;
     delete root;
     return result;
 }
 
 // 1 + included + 2 x metal: the cross, square, dash and disc of the image list.
-int CElementSelectionDlg::StateIndex(int element) {
-    return 1 + (elementTable.included(element) ? 1 : 0) + (elementTable.metal(element) ? 2 : 0);
+int CElementSelectionDlg::StateIndex(int element) const {
+    return 1 + (selection.Includes(element) ? 1 : 0) + (Table().metal(element) ? 2 : 0);
 }
 
 BOOL CElementSelectionDlg::OnInitDialog() {
@@ -79,7 +80,7 @@ BOOL CElementSelectionDlg::OnInitDialog() {
     for (int k = 0; k < composition.count; ++k) {
         int element = composition.elements[k];
         char text[16];
-        std::snprintf(text, sizeof text, "%-4s%d", elementTable.Symbol(element), element + 1);
+        std::snprintf(text, sizeof text, "%-4s%d", Table().Symbol(element), element + 1);
         TVINSERTSTRUCTA insert = {};
         insert.hParent = TVI_ROOT;
         insert.hInsertAfter = TVI_SORT;
@@ -93,7 +94,7 @@ BOOL CElementSelectionDlg::OnInitDialog() {
             SendMessage(WM_CLOSE);
             return FALSE;
         }
-        if (elementTable.included(element)) ++selectedCount;
+        if (selection.Includes(element)) ++selectedCount;
     }
     UpdateCalibration();
     return TRUE;
@@ -113,8 +114,8 @@ void CElementSelectionDlg::ToggleSelected() {
     HTREEITEM item = tree.GetSelectedItem();
     if (item == nullptr) return;
     int element = static_cast<int>(tree.GetItemData(item));
-    int included = elementTable.included(element) ? 0 : 1;
-    elementTable.SetIncluded(element, included);
+    const bool included = !selection.Includes(element);
+    selection.Set(element, included);
     tree.SetItemState(item, INDEXTOSTATEIMAGEMASK(StateIndex(element)), TVIS_STATEIMAGEMASK);
     selectedCount += included ? 1 : -1;
     UpdateCalibration();
@@ -135,7 +136,7 @@ void CElementSelectionDlg::RefreshStates() {
     for (HTREEITEM item = tree.GetRootItem(); item != nullptr; item = tree.GetNextSiblingItem(item)) {
         int element = static_cast<int>(tree.GetItemData(item));
         tree.SetItemState(item, INDEXTOSTATEIMAGEMASK(StateIndex(element)), TVIS_STATEIMAGEMASK);
-        if (elementTable.included(element)) ++selectedCount;
+        if (selection.Includes(element)) ++selectedCount;
     }
     tree.Invalidate(TRUE);
     tree.UpdateWindow();
@@ -143,12 +144,12 @@ void CElementSelectionDlg::RefreshStates() {
 }
 
 void CElementSelectionDlg::OnReset() {
-    elementTable.ResetInclusion();
+    selection = ElementSelection::Metals(Table());
     RefreshStates();
 }
 
 void CElementSelectionDlg::OnSetAll() {
-    elementTable.IncludeAll();
+    selection = ElementSelection::All(Table());
     RefreshStates();
 }
 

@@ -2,8 +2,8 @@
 // ratios balance. Lists the product's elements with their state (metal or
 // not, included or not), toggles them with the space bar or a double click,
 // and shows the calibration: included elements minus Unfixed rows. "Get
-// Ratios" is enabled while the calibration is 0 or more. Inclusion lives in
-// the element table, so every change stays after the dialog closes.
+// Ratios" is enabled while the calibration is 0 or more. It works on a copy
+// of the caller's element selection, which Selection() hands back.
 #ifndef QUILLON_CHEM_ATOMSELECT_H
 #define QUILLON_CHEM_ATOMSELECT_H
 
@@ -15,11 +15,14 @@ public:
     CElementSelectionDlg();
     ~CElementSelectionDlg() override;
 
-    // Before DoModal: the product, the number of Unfixed rows, the parser and
-    // the caller's reset-after-calculation flag (nullptr: the check box is
-    // shown checked and greyed). 0; 1 the formula does not parse (the list
-    // stays empty); 2 its composition fails.
-    int SetData(const char *productFormula, int unfixedCount, const CFormulaParser *parser, int *resetFlag);
+    // Before DoModal: the product, the number of Unfixed rows, the parser,
+    // the selection to start from and the caller's reset-after-calculation
+    // flag (nullptr: the check box is shown checked and greyed). 0; 1 the
+    // formula does not parse (the list stays empty); 2 its composition fails.
+    int SetData(const char *productFormula, int unfixedCount, const CFormulaParser &parser,
+                const ElementSelection &selection, int *resetFlag);
+    // The selection as the user left it.
+    const ElementSelection &Selection() const { return selection; }
 
     int calibration = 0;
     int selectedCount = 0;
@@ -39,10 +42,12 @@ private:
     void UpdateCalibration();
     void ToggleSelected();
     void RefreshStates();  // every item's image from the table, recounted
-    static int StateIndex(int element);
+    int StateIndex(int element) const;
+    const CElementTable &Table() const { return parser->Table(); }
 
     Composition composition;
     const CFormulaParser *parser = nullptr;
+    ElementSelection selection;
     int *resetFlag = nullptr;
     CFont *font = nullptr;
     CImageList *images = nullptr;

@@ -11,11 +11,21 @@
 #include "resource.h"
 #include "version.h"
 
-int appClosing = 0;
+namespace {
 
-int FormulaCheckCallback(const char *formula) { return formulaParser->Check(formula) == 0 ? 1 : 0; }
+// The main dialog the plain callbacks below answer for: the list's formula
+// check and closing callbacks are plain functions, so they reach the dialog
+// through this one pointer, set while the dialog's window exists.
+CQuillonDlg *runningDialog = nullptr;
 
-int AppClosingCallback() { return appClosing; }
+}  // namespace
+
+int FormulaCheckCallback(const char *formula) {
+    return runningDialog != nullptr && runningDialog->Parser().Check(formula) == 0 ? 1 : 0;
+}
+
+int AppClosingCallback() { return runningDialog != nullptr && runningDialog->Closing() ? 1 : 0; }
+
 
 namespace {
 
@@ -65,8 +75,7 @@ CQuillonDlg::~CQuillonDlg() {
     delete digitFont;
     delete ledraInit;
     delete vexilInit;
-    delete formulaParser;
-    formulaParser = nullptr;
+    if (runningDialog == this) runningDialog = nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -74,6 +83,7 @@ CQuillonDlg::~CQuillonDlg() {
 
 BOOL CQuillonDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    runningDialog = this;
 
     HMENU systemMenu = GetSystemMenu(FALSE);
     char about[64] = "";
@@ -112,8 +122,7 @@ BOOL CQuillonDlg::OnInitDialog() {
 
     CString atoms = moduleDir;
     atoms += "ATOMS.LST";
-    elementCount = elementTable.Load(atoms);
-    if (elementCount <= 0) {
+    if (elementTable.Load(atoms) != ElementLoad::Loaded) {
         CString message = "Couldn't load data from ATOMS.LST.";
         if (elementTable.FailingLine() > 0) {
             CString where;
@@ -137,7 +146,7 @@ BOOL CQuillonDlg::OnInitDialog() {
     amountField->SubclassDlgItem(IDC_AMOUNT, this);
     amountField->SetWindowText("1");
 
-    formulaParser = new CFormulaParser(LookupElement);
+    elementSelection = ElementSelection::Metals(elementTable);
     PostMessage(WM_DEFERRED_INIT, 0, 0);
     return TRUE;
 }
@@ -230,7 +239,7 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         break;
     case ID_FILE_EXIT:
         if (!ConfirmDiscard()) break;
-        appClosing = 1;
+        closing = true;
         SendMessage(WM_CLOSE);
         break;
     case ID_HELP_HELP:
@@ -268,14 +277,14 @@ void CQuillonDlg::OnSysCommand(UINT id, LPARAM) {
     // Menu and keyboard variants of the command carry flags in the low bits.
     if ((id & 0xFFF0) == SC_CLOSE) {
         if (!ConfirmDiscard()) return;
-        appClosing = 1;
+        closing = true;
     }
     Default();
 }
 
 // Escape, and the close box and Exit once they have asked.
 void CQuillonDlg::OnCancel() {
-    if (!appClosing && !ConfirmDiscard()) return;
+    if (!closing && !ConfirmDiscard()) return;
     CDialog::OnCancel();
 }
 
@@ -322,7 +331,7 @@ void CQuillonDlg::OnInitMenu(HMENU menu) {
 LRESULT CQuillonDlg::OnEditorSignal(WPARAM, LPARAM) {
     CString text;
     text.Format("Quillon %s (%d-bit)\n\nElement data: %sATOMS.LST, %d elements.\nReport files: %s*.%s",
-                QUILLON_VERSION, int(sizeof(void *) * 8), moduleDir.GetString(), elementCount, moduleDir.GetString(),
+                QUILLON_VERSION, int(sizeof(void *) * 8), moduleDir.GetString(), elementTable.Count(), moduleDir.GetString(),
                 reportExtension.GetString());
     MessageBox(text, "Quillon", MB_OK | MB_ICONINFORMATION);
     return 0;
@@ -359,7 +368,7 @@ void CQuillonDlg::OnDestroy() {
 void CQuillonDlg::OnCalculate() {
     ::MessageBeep(MB_ICONASTERISK);
     solvingRatios = IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED;
-    CalculateCommand(*this, solvingRatios, &resetSelectionAfterCalc);
+    CalculateCommand(*this, formulaParser, solvingRatios, &elementSelection, &resetSelectionAfterCalc);
     solvingRatios = false;
 }
 
@@ -376,17 +385,17 @@ void CQuillonDlg::OnClear() {
 
 void CQuillonDlg::OnAutoRatio() {
     solvingRatios = true;
-    AutoRatioCommand(*this);
+    AutoRatioCommand(*this, formulaParser, &elementSelection);
     solvingRatios = false;
 }
 
-bool CQuillonDlg::Closing() const { return appClosing != 0; }
+bool CQuillonDlg::Closing() const { return closing; }
 
 // "Wrong Format for Product.", naming the first symbol ATOMS.LST lacks.
 CString CQuillonDlg::ProductProblem(const char *formula) const {
-    if (FormulaCheckCallback(formula) != 0) return CString();
+    if (formulaParser.Check(formula) == 0) return CString();
     CString text = "Wrong Format for Product.";
-    std::string unknown = FirstUnknownSymbol(formula, LookupElement);
+    std::string unknown = FirstUnknownSymbol(formula, elementTable);
     if (!unknown.empty()) text += ("\n" + unknown + " is not in ATOMS.LST.").c_str();
     return text;
 }
@@ -456,10 +465,14 @@ int CQuillonDlg::RowNumber(const LedraRow *row) {
     return 0;
 }
 
-bool CQuillonDlg::ChooseElements(const CString &product, int unfixedCount, int *resetFlag) {
-    CElementSelectionDlg selection;
-    selection.SetData(product, unfixedCount, formulaParser, resetFlag);
-    return selection.DoModal() == IDOK;
+bool CQuillonDlg::ChooseElements(const CString &product, int unfixedCount, ElementSelection *selection,
+                                 int *resetFlag) {
+    CElementSelectionDlg dialog;
+    dialog.SetData(product, unfixedCount, formulaParser, *selection, resetFlag);
+    const bool chosen = dialog.DoModal() == IDOK;
+    // What the user changed stays, whether the ratios were asked for or not.
+    *selection = dialog.Selection();
+    return chosen;
 }
 
 // Failures carry the stop icon, input to correct and warnings the

@@ -5,6 +5,7 @@
 #ifndef QUILLON_APP_QUILLONDLG_H
 #define QUILLON_APP_QUILLONDLG_H
 
+#include <string>
 #include <vector>
 
 #include "quillon/ledra.h"
@@ -14,14 +15,14 @@
 #include "core/calcfile.h"
 #include "core/commands.h"
 #include "fields.h"
+#include "core/elements.h"
+#include "core/formula.h"
 
 class CReaction;
 
-// 1 once the user closes the application with Exit or the Close command.
-extern int appClosing;
-
-// The list's callbacks: 1 when formulaParser accepts the formula, else 0;
-// and appClosing.
+// Plain functions for the list's callbacks, the fields and calculation
+// files, answered by the main dialog that is running: 1 when its parser
+// accepts the formula, else 0; whether the application is closing.
 int FormulaCheckCallback(const char *formula);
 int AppClosingCallback();
 
@@ -43,6 +44,10 @@ public:
     bool WordAvailable() const { return wordAvailable != 0; }
     bool ShowsDifferential() const { return showDifferential != 0; }
     bool ResetsSelectionAfterCalc() const { return resetSelectionAfterCalc != 0; }
+    // The parser that reads formulas against the element table loaded from ATOMS.LST.
+    const CFormulaParser &Parser() const { return formulaParser; }
+    // True once the user closes the application with Exit or the Close command.
+    bool Closing() const override;
 
 protected:
     BOOL OnInitDialog() override;
@@ -70,7 +75,8 @@ protected:
     int ReadAmount(double *amount) override;
     int GetRows(int count, LedraRowList *list) override;
     int GetUnfixedCount() override;
-    bool ChooseElements(const CString &product, int unfixedCount, int *resetFlag) override;
+    bool ChooseElements(const CString &product, int unfixedCount, ElementSelection *selection,
+                        int *resetFlag) override;
     void ShowMessage(const char *text, CalcMessageKind kind, CalcField field) override;
     void WriteReport(const CReaction &reaction, double amount) override;
     void RowsChanged() override;
@@ -78,8 +84,7 @@ protected:
     int RowNumber(const LedraRow *row) override;
 
 private:
-    // FieldOwner: what the entry fields ask of the dialog.
-    bool Closing() const override;
+    // FieldOwner: what the entry fields ask of the dialog (and Closing above).
     CString ProductProblem(const char *formula) const override;
 
     void OnAutoRatio();
@@ -121,6 +126,13 @@ private:
     // A control's window rectangle in this dialog's client coordinates.
     CRect GetControlRectInParent(int id) const;
     void LayOutOverColumns();
+    CElementTable elementTable;             // loaded from ATOMS.LST in OnInitDialog
+    CFormulaParser formulaParser{elementTable};
+    // The elements the automatic ratios balance: the metals after loading,
+    // then what the selection dialog leaves, back to the metals after each
+    // report when resetSelectionAfterCalc says so.
+    ElementSelection elementSelection;
+    bool closing = false;
 
     // Sends a row-collecting message to the list and puts back the ratios
     // its collection resets, so that what the list shows is what is used.

@@ -47,7 +47,8 @@ bool CQuillonDlg::OnSaveFile() {
     DialogEntry entry;
     ReadEntry(entry);
     CString text;
-    if (CalcEntryText(entry.fields, entry.rows, &text) && SaveCalcFile(dialog.GetPathName(), text) == CALC_SAVED) {
+    if (CalcEntryText(entry.fields, entry.rows, &text) &&
+        SaveCalcFile(dialog.GetPathName(), text) == CalcSaveStatus::Saved) {
         EntryKept(dialog.GetPathName());
         ::Beep(1000, 100);
         return true;
@@ -68,13 +69,13 @@ void CQuillonDlg::OnOpenFile() {
 
     CalcReadResult result;
     ReadCalcFile(dialog.GetPathName(), ROW_CAPACITY, FormulaCheckCallback, result);
-    if (result.status != CALC_READ_OK || result.records.empty()) {
+    if (result.status != CalcReadStatus::Ok || result.records.empty()) {
         CString message = "Failed to load a file.";
-        if (result.status != CALC_READ_OK && result.failingLine > 0) {
+        if (result.status != CalcReadStatus::Ok && result.failingLine > 0) {
             CString where;
             where.Format("\nLine %d cannot be read.", result.failingLine);
             message += where;
-        } else if (result.status == CALC_READ_OK) {
+        } else if (result.status == CalcReadStatus::Ok) {
             message += "\nThe file holds no entry.";
         }
         MessageBox(message, kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);

@@ -3,19 +3,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/elements.h"
 #include "core/textutil.h"
 #include "core/sheet.h"
-
-// Sets the inclusion flags: the defaults, or exactly the selected elements.
-void ApplySelection(const ElementSelection &selection) {
-    if (selection.useDefaults) {
-        elementTable.ResetInclusion();
-        return;
-    }
-    for (int i = 0; i < elementTable.Count(); ++i) elementTable.SetIncluded(i, 0);
-    for (int index : selection.included) elementTable.SetIncluded(index, 1);
-}
 
 // The product ratio text as the ratio field would hold it.
 int CliEntrySource::ReadProductRatio(double *ratio) {
@@ -26,8 +15,8 @@ int CliEntrySource::ReadProductRatio(double *ratio) {
 int CliEntrySource::ReadAmount(double *amount) { return ReadNumberText(entry.fields.amountText, amount); }
 
 // The selection of the command line stands for the user's choice.
-bool CliEntrySource::ChooseElements(const CString &, int, int *) {
-    ApplySelection(selection);
+bool CliEntrySource::ChooseElements(const CString &, int, ElementSelection *chosen, int *) {
+    *chosen = selection;
     return true;
 }
 

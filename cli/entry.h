@@ -2,7 +2,7 @@
 // opening a calculation file leaves, the element selection given on the
 // command line instead of chosen in the selection dialog, messages on
 // standard error. The commands themselves are the program's
-// (shell/calculation.h).
+// (core/commands.h).
 #ifndef QUILLON_CLI_CALCULATION_H
 #define QUILLON_CLI_CALCULATION_H
 
@@ -13,6 +13,7 @@
 #include "framework/afxstr.h"
 #include "core/calcfile.h"
 #include "core/commands.h"
+#include "core/elements.h"
 
 // What the main dialog holds after a calculation file was opened.
 struct CalcEntry {
@@ -21,16 +22,6 @@ struct CalcEntry {
 
     CalcEntry() { rows.create(ROW_CAPACITY); }
 };
-
-// The elements to balance: the defaults (the metals), or exactly the
-// listed element indices.
-struct ElementSelection {
-    bool useDefaults = true;
-    std::vector<int> included;
-};
-
-// Sets the element table's inclusion flags to the selection.
-void ApplySelection(const ElementSelection &selection);
 
 // The command-line entry. The report is the sheet's text with LF line ends,
 // kept in sheetText; messages go to standard error as they come.
@@ -44,7 +35,7 @@ public:
     int ReadAmount(double *amount) override;
     int GetRows(int count, LedraRowList *list) override;
     int GetUnfixedCount() override { return entry.rows.getUnfixedCount(); }
-    bool ChooseElements(const CString &product, int unfixedCount, int *resetFlag) override;
+    bool ChooseElements(const CString &product, int unfixedCount, ElementSelection *chosen, int *resetFlag) override;
     void ShowMessage(const char *text, CalcMessageKind kind, CalcField field) override;
     void WriteReport(const CReaction &reaction, double amount) override;
     int RowNumber(const LedraRow *row) override;

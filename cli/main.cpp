@@ -174,26 +174,43 @@ std::string ProgramDirectory() {
 #endif
 }
 
-// Loads the element table and creates the formula parser; complains on failure.
-bool LoadElements(const Options &options) {
+// Why an element file did not load, as the message says it.
+const char *ElementLoadReason(ElementLoad loaded) {
+    switch (loaded) {
+    case ElementLoad::Loaded:
+        break;
+    case ElementLoad::NoElements:
+        return "no elements";
+    case ElementLoad::CannotOpen:
+        return "cannot open";
+    case ElementLoad::ReadError:
+        return "read error";
+    case ElementLoad::BadLine:
+        return "bad element line (the mass must be a positive number with a point)";
+    case ElementLoad::TooMany:
+        return "more than 120 elements";
+    }
+    return "";
+}
+
+// Loads the element table; complains on failure.
+bool LoadElements(const Options &options, CElementTable &table) {
     std::string path = options.atomsPath.empty() ? ProgramDirectory() + "ATOMS.LST" : options.atomsPath;
-    int loaded = elementTable.Load(path.c_str());
-    if (loaded <= 0) {
-        const char *why = loaded == 0    ? "no elements"
-                          : loaded == -1 ? "cannot open"
-                          : loaded == -2 ? "read error"
-                          : loaded == -3 ? "bad element line (the mass must be a positive number with a point)"
-                                         : "more than 120 elements";
-        std::string where = elementTable.FailingLine() > 0 ? ", line " + std::to_string(elementTable.FailingLine()) : "";
-        Complain("Couldn't load data from ATOMS.LST. (" + path + where + ": " + why + ")");
+    ElementLoad loaded = table.Load(path.c_str());
+    if (loaded != ElementLoad::Loaded) {
+        std::string where = table.FailingLine() > 0 ? ", line " + std::to_string(table.FailingLine()) : "";
+        Complain("Couldn't load data from ATOMS.LST. (" + path + where + ": " + ElementLoadReason(loaded) + ")");
         return false;
     }
-    formulaParser = new CFormulaParser(LookupElement);
     return true;
 }
 
+// The parser the formula check callback of calculation files uses: the one
+// Run owns, set while a calculation file is read.
+const CFormulaParser *fileParser = nullptr;
+
 // The formula check callback of calculation files.
-int FormulaIsValid(const char *formula) { return formulaParser->Check(formula) == 0 ? 1 : 0; }
+int FormulaIsValid(const char *formula) { return fileParser->Check(formula) == 0 ? 1 : 0; }
 
 // The check line of a formula: "FORMULA\tvalid" or the reason it is not.
 std::string CheckLine(const std::string &formula, int result) {
@@ -202,10 +219,10 @@ std::string CheckLine(const std::string &formula, int result) {
 }
 
 // check FORMULA...: one verdict line per formula.
-int CommandCheck(const Options &options) {
+int CommandCheck(const Options &options, const CFormulaParser &parser) {
     int exitCode = 0;
     for (const std::string &formula : options.arguments) {
-        int result = formulaParser->Check(formula.c_str());
+        int result = parser.Check(formula.c_str());
         Put(stdout, CheckLine(formula, result));
         if (result != 0) exitCode = EXIT_INVALID;
     }
@@ -213,23 +230,23 @@ int CommandCheck(const Options &options) {
 }
 
 // mass FORMULA...: molar mass and composition of each valid formula.
-int CommandMass(const Options &options) {
+int CommandMass(const Options &options, const CFormulaParser &parser) {
     int exitCode = 0;
     for (const std::string &formula : options.arguments) {
         CFormulaNode *tree = nullptr;
-        int result = formulaParser->Check(formula.c_str(), &tree);
+        int result = parser.Check(formula.c_str(), &tree);
         Composition composition;
-        if (result == 0 && formulaParser->GetComposition(0, 1.0, tree, composition) != 0) result = -2;
+        if (result == 0 && parser.GetComposition(nullptr, 1.0, tree, composition) != 0) result = -2;
         delete tree;
         if (result != 0) {
             Put(stderr, CheckLine(formula, result));
             exitCode = EXIT_INVALID;
             continue;
         }
-        std::string line = formula + "\t" + Formatted("%.6f", MolarMass(composition)) + "\t";
+        std::string line = formula + "\t" + Formatted("%.6f", MolarMass(composition, parser.Table())) + "\t";
         for (int k = 0; k < composition.count; ++k) {
             if (k > 0) line += " ";
-            line += elementTable.Symbol(composition.elements[k]);
+            line += parser.Table().Symbol(composition.elements[k]);
             line += ":" + Formatted("%.10g", composition.amounts[k]);
         }
         Put(stdout, line + "\n");
@@ -237,21 +254,21 @@ int CommandMass(const Options &options) {
     return exitCode;
 }
 
-// The element selection of --include, or the defaults; complains about
-// unknown symbols.
-bool MakeSelection(const Options &options, ElementSelection &selection) {
-    selection.useDefaults = !options.haveInclude;
+// The element selection of --include (exactly the listed elements), or the
+// defaults (the metals); complains about unknown symbols.
+bool MakeSelection(const Options &options, const CElementTable &table, ElementSelection &selection) {
+    selection = options.haveInclude ? ElementSelection() : ElementSelection::Metals(table);
     for (const std::string &list : options.includeLists) {
         size_t start = 0;
         for (;;) {
             size_t comma = list.find(',', start);
             std::string symbol = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-            int index = elementTable.Lookup(symbol.c_str());
+            int index = table.Lookup(symbol.c_str());
             if (index < 0) {
                 Complain("unknown element '" + symbol + "' in --include");
                 return false;
             }
-            selection.included.push_back(index);
+            selection.Set(index, true);
             if (comma == std::string::npos) break;
             start = comma + 1;
         }
@@ -265,17 +282,17 @@ bool OpenCalculationFile(const std::string &path, CalcEntry &entry) {
     CalcReadResult result;
     ReadCalcFile(path.c_str(), entry.rows.capacity(), FormulaIsValid, result);
     switch (result.status) {
-    case CALC_READ_OK:
+    case CalcReadStatus::Ok:
         ApplyCalcRecords(result.records, entry.fields, entry.rows);
         return true;
-    case CALC_OPEN_FAILED:
+    case CalcReadStatus::OpenFailed:
         Complain("Failed to load a file. (" + path + ": cannot open)");
         return false;
-    case CALC_BAD_LINE:
+    case CalcReadStatus::BadLine:
         Complain("Failed to load a file. (" + path + ", line " + std::to_string(result.failingLine) +
                  ": not a valid line)");
         return false;
-    case CALC_READ_ERROR:
+    case CalcReadStatus::ReadError:
         Complain("Failed to load a file. (" + path + ", line " + std::to_string(result.failingLine) +
                  ": read error)");
         return false;
@@ -284,9 +301,10 @@ bool OpenCalculationFile(const std::string &path, CalcEntry &entry) {
 }
 
 // solve FILE: the automatic-ratio command; prints the used rows.
-int CommandSolve(const ElementSelection &selection, CalcEntry &entry) {
+int CommandSolve(const CFormulaParser &parser, const ElementSelection &selection, CalcEntry &entry) {
     CliEntrySource source(entry, selection, 1);
-    if (AutoRatioCommand(source) != 0) return EXIT_CALCULATION;
+    ElementSelection chosen = selection;
+    if (AutoRatioCommand(source, parser, &chosen) != CommandResult::Done) return EXIT_CALCULATION;
     std::string out;
     for (int i = 0; i < entry.rows.capacity(); ++i) {
         const LedraRow *row = entry.rows.row(i);
@@ -299,11 +317,14 @@ int CommandSolve(const ElementSelection &selection, CalcEntry &entry) {
 }
 
 // sheet FILE: the Calculate command; prints the weighing sheet with LF line ends.
-int CommandSheet(const Options &options, const ElementSelection &selection, CalcEntry &entry) {
+int CommandSheet(const Options &options, const CFormulaParser &parser, const ElementSelection &selection,
+                 CalcEntry &entry) {
     CliEntrySource source(entry, selection, options.noDifferential ? 0 : 1);
     source.keepRatios = !options.autoRatio;
     int reset = 0;
-    if (CalculateCommand(source, options.autoRatio, &reset) != 0) return EXIT_CALCULATION;
+    ElementSelection chosen = selection;
+    if (CalculateCommand(source, parser, options.autoRatio, &chosen, &reset) != CommandResult::Done)
+        return EXIT_CALCULATION;
     Put(stdout, source.sheetText);
     return 0;
 }
@@ -335,16 +356,21 @@ int Run(int argc, char **argv) {
         Complain(options.command + " needs exactly one calculation file");
         return EXIT_BAD_INPUT;
     }
-    if (!LoadElements(options)) return EXIT_BAD_INPUT;
-    if (options.command == "check") return CommandCheck(options);
-    if (options.command == "mass") return CommandMass(options);
+    CElementTable table;
+    if (!LoadElements(options, table)) return EXIT_BAD_INPUT;
+    const CFormulaParser parser(table);
+    if (options.command == "check") return CommandCheck(options, parser);
+    if (options.command == "mass") return CommandMass(options, parser);
 
     ElementSelection selection;
-    if (!MakeSelection(options, selection)) return EXIT_BAD_INPUT;
+    if (!MakeSelection(options, table, selection)) return EXIT_BAD_INPUT;
     CalcEntry entry;
-    if (!OpenCalculationFile(options.arguments[0], entry)) return EXIT_BAD_INPUT;
-    if (options.command == "solve") return CommandSolve(selection, entry);
-    return CommandSheet(options, selection, entry);
+    fileParser = &parser;
+    const bool opened = OpenCalculationFile(options.arguments[0], entry);
+    fileParser = nullptr;
+    if (!opened) return EXIT_BAD_INPUT;
+    if (options.command == "solve") return CommandSolve(parser, selection, entry);
+    return CommandSheet(options, parser, selection, entry);
 }
 
 }  // namespace
@@ -360,7 +386,5 @@ int main(int argc, char **argv) {
         Complain("cannot write the output");
         if (code == 0) code = EXIT_BAD_INPUT;
     }
-    delete formulaParser;
-    formulaParser = nullptr;
     return code;
 }

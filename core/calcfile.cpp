@@ -14,6 +14,7 @@
 #endif
 
 #include "rowstore.h"
+#include "numbers.h"
 #include "textutil.h"
 
 namespace {
@@ -134,13 +135,13 @@ int ParseCalcLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *
 CalcReadStatus ReadCalcStream(FILE *file, int capacity, CalcFormulaCheck check, CalcReadResult &result) {
     result.records.clear();
     result.failingLine = 0;
-    result.status = CALC_READ_OK;
+    result.status = CalcReadStatus::Ok;
     std::string line;
     for (int lineNumber = 1;; ++lineNumber) {
         int got = ReadWholeLine(file, line);
         if (got == 0) break;
         if (got < 0) {
-            result.status = CALC_READ_ERROR;
+            result.status = CalcReadStatus::ReadError;
             result.failingLine = lineNumber;
             break;
         }
@@ -149,7 +150,7 @@ CalcReadStatus ReadCalcStream(FILE *file, int capacity, CalcFormulaCheck check, 
         int parsed = -1;
         if (line.find('\0') == std::string::npos) parsed = ParseCalcLine(&line[0], capacity, check, &record);
         if (parsed < 0) {
-            result.status = CALC_BAD_LINE;
+            result.status = CalcReadStatus::BadLine;
             result.failingLine = lineNumber;
             break;
         }
@@ -167,7 +168,7 @@ CalcReadStatus ReadCalcFile(const char *path, int capacity, CalcFormulaCheck che
     if (file == nullptr) {
         result.records.clear();
         result.failingLine = 0;
-        result.status = CALC_OPEN_FAILED;
+        result.status = CalcReadStatus::OpenFailed;
         return result.status;
     }
     ReadCalcStream(file, capacity, check, result);
@@ -175,7 +176,7 @@ CalcReadStatus ReadCalcFile(const char *path, int capacity, CalcFormulaCheck che
     return result.status;
 }
 
-// The shortest text that strtod reads back to value: fixed decimals for
+// The shortest text that reads back to value: fixed decimals for
 // magnitudes from 1e-4 to 1e15 (17 significant digits always fit in 21
 // decimals there), the shortest "%g" otherwise.
 CString FormatFieldNumber(double value) {
@@ -189,12 +190,12 @@ CString FormatFieldNumber(double value) {
     if (magnitude >= 1e-4 && magnitude < 1e15) {
         for (int decimals = 0; decimals <= 21; ++decimals) {
             text.Format("%.*f", decimals, value);
-            if (std::strtod(text, nullptr) == value) return text;
+            if (ReadsBackAs(text, value)) return text;
         }
     }
     for (int digits = 1; digits <= 17; ++digits) {
         text.Format("%.*g", digits, value);
-        if (std::strtod(text, nullptr) == value) break;
+        if (ReadsBackAs(text, value)) break;
     }
     return text;
 }
@@ -358,21 +359,21 @@ bool EveryLineReads(const CString &text) {
 
 // Temporary file, checked writes and close, then the replacement.
 CalcSaveStatus SaveCalcFile(const char *path, const CString &text) {
-    if (!EveryLineReads(text)) return CALC_SAVE_UNREADABLE;
+    if (!EveryLineReads(text)) return CalcSaveStatus::Unreadable;
     CString temporary;
     FILE *file = CreateTemporary(FolderOf(path), &temporary);
-    if (file == nullptr) return CALC_SAVE_NO_TEMPORARY;
+    if (file == nullptr) return CalcSaveStatus::NoTemporary;
     bool written = PutCalcLine(file, text) == 0 && std::fflush(file) == 0 && !std::ferror(file);
     if (std::fclose(file) != 0) written = false;
     if (!written) {
         std::remove(temporary);
-        return CALC_SAVE_WRITE_FAILED;
+        return CalcSaveStatus::WriteFailed;
     }
     if (!ReplaceTarget(temporary, path)) {
         std::remove(temporary);
-        return CALC_SAVE_NOT_REPLACED;
+        return CalcSaveStatus::NotReplaced;
     }
-    return CALC_SAVED;
+    return CalcSaveStatus::Saved;
 }
 
 // Save's text: the product line needs both numbers, so nothing is made

@@ -36,16 +36,16 @@ struct CalcRecord {
     int fixed = 0;       // row: 1 Fixed, 0 Unfixed
 };
 
-enum CalcReadStatus {
-    CALC_READ_OK = 0,
-    CALC_OPEN_FAILED = 1,  // the file cannot be opened
-    CALC_BAD_LINE = 2,     // failingLine does not read (see ParseCalcLine) or holds a NUL byte
-    CALC_READ_ERROR = 3,   // the stream failed while reading failingLine
+enum class CalcReadStatus {
+    Ok,
+    OpenFailed,  // the file cannot be opened
+    BadLine,     // failingLine does not read (see ParseCalcLine) or holds a NUL byte
+    ReadError,   // the stream failed while reading failingLine
 };
 
 struct CalcReadResult {
-    CalcReadStatus status = CALC_READ_OK;
-    int failingLine = 0;               // for CALC_BAD_LINE and CALC_READ_ERROR
+    CalcReadStatus status = CalcReadStatus::Ok;
+    int failingLine = 0;               // for CalcReadStatus::BadLine and CalcReadStatus::ReadError
     std::vector<CalcRecord> records;   // every line before the failure, in file order
 };
 
@@ -102,12 +102,12 @@ CString CalcRowLines(const LedraRowStore &rows);
 // when the stream reports a write error.
 int PutCalcLine(FILE *file, const CString &line);
 
-enum CalcSaveStatus {
-    CALC_SAVED = 0,
-    CALC_SAVE_NO_TEMPORARY = 1,  // no file can be made in the target's folder
-    CALC_SAVE_WRITE_FAILED = 2,  // a write, the flush or the close failed (a full disk)
-    CALC_SAVE_NOT_REPLACED = 3,  // the target cannot be replaced
-    CALC_SAVE_UNREADABLE = 4,    // a line would not read back (a number that is not finite); nothing written
+enum class CalcSaveStatus {
+    Saved,
+    NoTemporary,  // no file can be made in the target's folder
+    WriteFailed,  // a write, the flush or the close failed (a full disk)
+    NotReplaced,  // the target cannot be replaced
+    Unreadable,   // a line would not read back (a number that is not finite); nothing written
 };
 
 // Saves text (the lines of a calculation file) as path without ever

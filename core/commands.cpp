@@ -1,8 +1,9 @@
 #include "commands.h"
 
 #include <cmath>
+#include <memory>
+#include <vector>
 
-#include "elements.h"
 #include "formula.h"
 #include "reaction.h"
 #include "sheet.h"
@@ -44,54 +45,71 @@ bool SheetHolds(CalcEntrySource &source, const CReaction &reaction, double amoun
     return false;
 }
 
-}  // namespace
+
+// A reaction built from the entry, with the rows it came from.
+struct Prepared {
+    std::vector<LedraRow *> rows;  // the source's rows, one per starting material
+    std::unique_ptr<CReaction> reaction;
+
+    // The reaction's ratios into the rows they came from.
+    void WriteBackRatios() const {
+        const std::vector<double> ratios = reaction->Ratios();
+        for (size_t i = 0; i < rows.size() && i < ratios.size(); ++i) rows[i]->ratio = ratios[i];
+    }
+    // Every Unfixed row marked undetermined ("?"): no ratio found must not look like one.
+    void MarkUndetermined() const {
+        for (LedraRow *row : rows)
+            if (row->fixed == 0) row->ratio = UNDETERMINED_RATIO;
+    }
+};
+
+// How building the reaction from the entry ended.
+enum class Preparation { Ready, EmptyProduct, InvalidProduct, RatioNotNumber, NoRows, RowsNotObtained };
 
 // Builds a reaction from the product fields and the list's used rows.
-int PrepareCalculation(CalcEntrySource &source, CReaction **reaction) {
-    *reaction = nullptr;
+Preparation PrepareCalculation(CalcEntrySource &source, const CFormulaParser &parser,
+                               const ElementSelection &selection, Prepared &prepared) {
     CString product = source.ProductFormula();
-    if (product.IsEmpty()) return 1;
-    if (formulaParser->Check(product) != 0) return 2;
+    if (product.IsEmpty()) return Preparation::EmptyProduct;
+    if (parser.Check(product) != 0) return Preparation::InvalidProduct;
     double productRatio = 0.0;
-    if (source.ReadProductRatio(&productRatio) != 0) return 3;
+    if (source.ReadProductRatio(&productRatio) != 0) return Preparation::RatioNotNumber;
 
     int n = source.GetRows(0, nullptr);
-    if (n <= 0) return 6;
-    LedraRowList *list = new LedraRowList;
-    list->count = n;
-    list->fixedCount = 0;
-    list->rows = new LedraRow *[n];
-    if (source.GetRows(n, list) != 0) {
-        delete[] list->rows;
-        delete list;
-        return 7;
+    if (n <= 0) return Preparation::NoRows;
+    prepared.rows.assign(static_cast<size_t>(n), nullptr);
+    LedraRowList list{n, 0, prepared.rows.data()};
+    if (source.GetRows(n, &list) != 0) return Preparation::RowsNotObtained;
+    std::vector<ReactantInput> input;
+    for (const LedraRow *row : prepared.rows) {
+        if (row == nullptr) return Preparation::RowsNotObtained;
+        input.push_back(ReactantInput{row->formula, row->fixed, row->ratio});
     }
-    CReaction *made = new CReaction(formulaParser);
-    if (made->SetInput(product, productRatio, list) != 0) {
-        delete made;
-        return 5;
-    }
-    *reaction = made;
-    return 0;
+    prepared.reaction.reset(new CReaction(parser, selection));
+    prepared.reaction->SetInput(product, productRatio, input);
+    return Preparation::Ready;
 }
 
-// Preparation, then the molar masses (and the ratios first with autoRatio).
-int PrepareAndRunCalculation(CalcEntrySource &source, bool autoRatio, CReaction **reaction, CString *why) {
-    *reaction = nullptr;
-    CReaction *made = nullptr;
-    if (PrepareCalculation(source, &made) != 0) {
-        delete made;
-        return 1;
+// How a calculation ended.
+enum class Calculation { Ready, PreparationFailed, RatiosNotDetermined, Failed };
+
+// Preparation, then the molar masses (and the ratios first with autoRatio,
+// written into the rows). For RatiosNotDetermined the Unfixed rows are
+// marked "?" and *why receives the sentence that says why.
+Calculation PrepareAndRunCalculation(CalcEntrySource &source, const CFormulaParser &parser,
+                                     const ElementSelection &selection, bool autoRatio, Prepared &prepared,
+                                     CString *why) {
+    if (PrepareCalculation(source, parser, selection, prepared) != Preparation::Ready)
+        return Calculation::PreparationFailed;
+    const ReactionResult result = prepared.reaction->RunCalculation(autoRatio);
+    if (result == ReactionResult::NotSolved) {
+        prepared.MarkUndetermined();
+        *why = prepared.reaction->SolveFailure();
+        return Calculation::RatiosNotDetermined;
     }
-    int result = made->RunCalculation(autoRatio ? 1 : 0);
-    if (result == 1) made->MarkUndetermined();  // no ratio found must not look like one
-    if (result != 0) {
-        if (why != nullptr && result == 1) *why = made->SolveFailure();
-        delete made;
-        return result == 1 ? 2 : 3;
-    }
-    *reaction = made;
-    return 0;
+    if (result != ReactionResult::Done) return Calculation::Failed;
+    if (autoRatio) prepared.WriteBackRatios();
+    return Calculation::Ready;
 }
 
 // The names of the starting materials with a negative ratio, comma separated.
@@ -105,12 +123,11 @@ CString NegativeRatioNames(const CReaction &reaction) {
     return names;
 }
 
-namespace {
 
 // "X (row 3)", or "X (starting material 3)" when the row is not known.
-CString RowName(CalcEntrySource &source, const CReaction &reaction, int i) {
-    const LedraRowList *list = reaction.RowList();
-    int row = list != nullptr && list->rows != nullptr ? source.RowNumber(list->rows[i]) : 0;
+CString RowName(CalcEntrySource &source, const Prepared &prepared, int i) {
+    const CReaction &reaction = *prepared.reaction;
+    int row = static_cast<size_t>(i) < prepared.rows.size() ? source.RowNumber(prepared.rows[static_cast<size_t>(i)]) : 0;
     CString text;
     if (row > 0)
         text.Format("%s (row %d)", reaction.ReactantFormula(i).GetString(), row);
@@ -137,10 +154,14 @@ void WarnNegative(CalcEntrySource &source, const char *what, const CString &name
     source.ShowMessage(text, CALC_WARNING);
 }
 
-}  // namespace
-
-// Every number the sheet shows, and the differential, in sheet order.
-CString NonFiniteSheetNumber(CalcEntrySource &source, const CReaction &reaction, double amount) {
+// Why a calculated reaction gives no sheet of finite numbers for amount
+// grams of product: a product ratio so small that the grams overflow, or the
+// first molar mass, ratio, amount to weigh or element amount of the
+// differential that is not a finite number, naming its starting material
+// and row ("Molar mass of Og1e306 (row 3) is not a finite number."); empty
+// when every number is finite. Checked in sheet order.
+CString NonFiniteSheetNumber(CalcEntrySource &source, const Prepared &prepared, double amount) {
+    const CReaction &reaction = *prepared.reaction;
     // A product ratio of 1e-310 makes every gram infinite (or NaN at ratio 0).
     if (!std::isfinite(GramsFactor(amount, reaction.ProductMolarMass(), reaction.ProductRatio())))
         return CString("Product ratio is too small: the amounts to weigh are not finite numbers.");
@@ -161,7 +182,7 @@ CString NonFiniteSheetNumber(CalcEntrySource &source, const CReaction &reaction,
         else
             failing = -1;
     }
-    if (failing >= 0) return what + RowName(source, reaction, failing) + " is not a finite number.";
+    if (failing >= 0) return what + RowName(source, prepared, failing) + " is not a finite number.";
     Composition sum;
     for (int i = 0; i < reaction.ReactantCount(); ++i)
         sum.Add(reaction.ReactantComposition(i).ScaledCopy(reaction.ReactantRatio(i) / reaction.ProductRatio()));
@@ -170,21 +191,24 @@ CString NonFiniteSheetNumber(CalcEntrySource &source, const CReaction &reaction,
     return CString();
 }
 
+}  // namespace
+
 // The Calculate command.
-int CalculateCommand(CalcEntrySource &source, bool autoRatio, int *resetSelection) {
+CommandResult CalculateCommand(CalcEntrySource &source, const CFormulaParser &parser, bool autoRatio,
+                               ElementSelection *selection, int *resetSelection) {
     double amount = 0.0;
     int read = source.ReadAmount(&amount);
     if (read != 0) {
         source.ShowMessage(read == 2 ? "Check amount of product in grams.\nUse a point for decimals: 1.5."
                                      : "Check amount of product in grams.",
                            CALC_CORRECT);
-        return 1;
+        return CommandResult::Refused;
     }
     if (!(amount > 0.0)) {
         source.ShowMessage("Enter positive value for product amount in grams.", CALC_CORRECT);
-        return 1;
+        return CommandResult::Refused;
     }
-    if (!ProductRatioUsable(source)) return 1;
+    if (!ProductRatioUsable(source)) return CommandResult::Refused;
     CString undetermined;
     int row = autoRatio ? 0 : source.UndeterminedRow(&undetermined);
     if (row > 0) {
@@ -193,94 +217,91 @@ int CalculateCommand(CalcEntrySource &source, bool autoRatio, int *resetSelectio
                     "Type its ratio, or check Auto-Ratio to have it determined.",
                     row, undetermined.GetString());
         source.ShowMessage(text, CALC_CORRECT);
-        return 1;
+        return CommandResult::Refused;
     }
     if (autoRatio) {
         CString product = source.ProductFormula();
         if (product.IsEmpty()) {
             source.ShowMessage("Product entry is empty.", CALC_FAILURE);
-            return 1;
+            return CommandResult::Refused;
         }
         int unfixed = source.GetUnfixedCount();
-        if (!source.ChooseElements(product, unfixed, resetSelection)) return 1;
+        if (!source.ChooseElements(product, unfixed, selection, resetSelection)) return CommandResult::Refused;
     }
 
-    CReaction *reaction = nullptr;
+    Prepared prepared;
     CString why;
-    int outcome = PrepareAndRunCalculation(source, autoRatio, &reaction, &why);
-    int result = 1;
-    if (outcome == 0 && !PositiveFinite(reaction->ProductMolarMass())) {
+    const Calculation outcome = PrepareAndRunCalculation(source, parser, *selection, autoRatio, prepared, &why);
+    if (outcome == Calculation::RatiosNotDetermined) {
+        source.ShowMessage(WithReason("Failed to obtain ratios.", why), CALC_FAILURE);
+        source.RowsChanged();
+        return CommandResult::Refused;
+    }
+    if (outcome != Calculation::Ready) {
+        source.ShowMessage("Failed to generate output.", CALC_FAILURE);
+        source.RowsChanged();
+        return CommandResult::Refused;
+    }
+    const CReaction &reaction = *prepared.reaction;
+    if (!PositiveFinite(reaction.ProductMolarMass())) {
         // "()" weighs nothing and Og1e306 more than a double holds: no grams follow from either.
-        delete reaction;
         source.RowsChanged();
         source.ShowMessage("Molar mass of product is not a positive number.", CALC_CORRECT, CALC_FIELD_PRODUCT);
-        return 1;
+        return CommandResult::Refused;
     }
-    CString nonFinite = outcome == 0 ? NonFiniteSheetNumber(source, *reaction, amount) : CString();
+    CString nonFinite = NonFiniteSheetNumber(source, prepared, amount);
     if (!nonFinite.IsEmpty()) {
-        delete reaction;
         source.RowsChanged();
         source.ShowMessage(nonFinite, CALC_FAILURE);
-        return 1;
+        return CommandResult::Refused;
     }
-    if (outcome == 0 && !SheetHolds(source, *reaction, amount, autoRatio)) {
-        delete reaction;
+    if (!SheetHolds(source, reaction, amount, autoRatio)) {
         source.RowsChanged();
-        return 1;
+        return CommandResult::Refused;
     }
-    if (outcome == 0) {
-        WarnNegative(source, "amounts to weigh",
-                     NegativeWeighingNames(MakeWeighingSheet(*reaction, amount, "", 0)));
-        source.WriteReport(*reaction, amount);
-        delete reaction;
-        if (resetSelection != nullptr && *resetSelection != 0) elementTable.ResetInclusion();
-        result = 0;
-    } else if (outcome == 2) {
-        source.ShowMessage(WithReason("Failed to obtain ratios.", why), CALC_FAILURE);
-    } else {
-        source.ShowMessage("Failed to generate output.", CALC_FAILURE);
-    }
+    WarnNegative(source, "amounts to weigh", NegativeWeighingNames(MakeWeighingSheet(reaction, amount, "", 0)));
+    source.WriteReport(reaction, amount);
+    if (resetSelection != nullptr && *resetSelection != 0) *selection = ElementSelection::Metals(parser.Table());
     source.RowsChanged();
-    return result;
+    return CommandResult::Done;
 }
 
 // The automatic-ratio command.
-int AutoRatioCommand(CalcEntrySource &source) {
+CommandResult AutoRatioCommand(CalcEntrySource &source, const CFormulaParser &parser, ElementSelection *selection) {
     CString product = source.ProductFormula();
     if (product.IsEmpty()) {
         source.ShowMessage("Product entry is empty.", CALC_FAILURE);
-        return 1;
+        return CommandResult::Refused;
     }
-    if (!ProductRatioUsable(source)) return 1;
+    if (!ProductRatioUsable(source)) return CommandResult::Refused;
     int unfixed = source.GetUnfixedCount();
-    if (!source.ChooseElements(product, unfixed, nullptr)) return 1;
+    if (!source.ChooseElements(product, unfixed, selection, nullptr)) return CommandResult::Refused;
 
-    CReaction *reaction = nullptr;
-    if (PrepareCalculation(source, &reaction) != 0) {
-        delete reaction;
+    Prepared prepared;
+    if (PrepareCalculation(source, parser, *selection, prepared) != Preparation::Ready) {
         source.ShowMessage("Ratio cannot be determined.", CALC_FAILURE);
         source.RowsChanged();
-        return 1;
+        return CommandResult::Refused;
     }
-    int result = reaction->RunAutoRatio();
-    if (result != 0) {
-        if (result == 4) {
-            source.ShowMessage(WithReason("Failed to determine ratio.", reaction->SolveFailure()), CALC_FAILURE);
-        } else {
-            source.ShowMessage("Ratio cannot be determined.", CALC_FAILURE);
-        }
-        reaction->MarkUndetermined();
+    CReaction &reaction = *prepared.reaction;
+    const ReactionResult result = reaction.RunAutoRatio();
+    bool solved = result == ReactionResult::Done;
+    if (result == ReactionResult::NotSolved) {
+        source.ShowMessage(WithReason("Failed to determine ratio.", reaction.SolveFailure()), CALC_FAILURE);
+    } else if (!solved) {
+        source.ShowMessage("Ratio cannot be determined.", CALC_FAILURE);
+    }
+    for (int i = 0; i < reaction.ReactantCount() && solved; ++i) {
+        if (std::isfinite(reaction.ReactantRatio(i))) continue;
+        source.ShowMessage("Ratio of " + RowName(source, prepared, i) + " is not a finite number.", CALC_FAILURE);
+        solved = false;
+    }
+    if (solved) {
+        prepared.WriteBackRatios();
+        WarnNegative(source, "ratios", NegativeRatioNames(reaction));
     } else {
-        for (int i = 0; i < reaction->ReactantCount() && result == 0; ++i) {
-            if (std::isfinite(reaction->ReactantRatio(i))) continue;
-            source.ShowMessage("Ratio of " + RowName(source, *reaction, i) + " is not a finite number.",
-                               CALC_FAILURE);
-            reaction->MarkUndetermined();
-            result = 4;
-        }
-        if (result == 0) WarnNegative(source, "ratios", NegativeRatioNames(*reaction));
+        prepared.MarkUndetermined();
     }
-    delete reaction;
     source.RowsChanged();
-    return result == 0 ? 0 : 1;
+    return solved ? CommandResult::Done : CommandResult::Refused;
 }

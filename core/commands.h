@@ -9,8 +9,14 @@
 
 #include "quillon/rows.h"
 #include "framework/afxstr.h"
+#include "elements.h"
 
 class CReaction;
+class CFormulaParser;
+
+// How a command ended: Done (a report written, the ratios solved) or
+// Refused (the message that says why has been shown).
+enum class CommandResult { Done, Refused };
 
 // The entry fields a message may send the user back to (the amount
 // messages leave the focus where it is).
@@ -33,10 +39,12 @@ public:
     // LDM_GETROWS and LDM_GETUNFIXEDCOUNT of the starting-materials list.
     virtual int GetRows(int count, LedraRowList *list) = 0;
     virtual int GetUnfixedCount() = 0;
-    // The element selection for unfixedCount unknowns; true when the user
-    // asked for the ratios. resetFlag: the reset-after-calculation flag the
-    // selection may change, or nullptr when it is not offered.
-    virtual bool ChooseElements(const CString &product, int unfixedCount, int *resetFlag) = 0;
+    // The element selection for unfixedCount unknowns, starting from (and
+    // left in) *selection; true when the user asked for the ratios.
+    // resetFlag: the reset-after-calculation flag the selection may change,
+    // or nullptr when it is not offered.
+    virtual bool ChooseElements(const CString &product, int unfixedCount, ElementSelection *selection,
+                                int *resetFlag) = 0;
     // One message; for CALC_CORRECT the field to go back to.
     virtual void ShowMessage(const char *text, CalcMessageKind kind, CalcField field = CALC_FIELD_NONE) = 0;
     // The report of a finished calculation for amount grams of product.
@@ -51,43 +59,21 @@ public:
     virtual int UndeterminedRow(CString * /*formula*/) { return 0; }
 };
 
-// Builds the reaction from the product fields and the used rows (which the
-// list normalises). 0 with *reaction (the caller deletes it), or 1 empty
-// product, 2 invalid product, 3 product ratio not a number, 5 reaction not
-// built, 6 no used row, 7 rows not obtained.
-int PrepareCalculation(CalcEntrySource &source, CReaction **reaction);
-
-// Preparation and RunCalculation. 0 with *reaction ready for the report, 1
-// preparation failed, 2 ratios not determined (the Unfixed rows are then
-// marked "?"), 3 calculation failed. For 2, *why (when given) receives the
-// sentence that says why.
-int PrepareAndRunCalculation(CalcEntrySource &source, bool autoRatio, CReaction **reaction,
-                             CString *why = nullptr);
-
 // The Calculate command: checks the amount and the product ratio, lets the
 // user choose the elements when autoRatio is set (without it, a row whose
 // ratio is "?" is refused), calculates, checks the sheet on its own
 // (CheckSheet: refused with "Failed to generate output." and the reason),
-// warns of negative amounts and writes the report; the element selection returns to
-// its defaults afterwards when *resetSelection is nonzero. 0 when a report
-// was written, 1 otherwise (the message shown).
-int CalculateCommand(CalcEntrySource &source, bool autoRatio, int *resetSelection);
+// warns of negative amounts and writes the report. Formulas are read with
+// parser; *selection is the program's current element selection, which the
+// user may change and which returns to the metals of the parser's table
+// after a report when *resetSelection is nonzero. With autoRatio the solved
+// ratios are written into the source's rows.
+CommandResult CalculateCommand(CalcEntrySource &source, const CFormulaParser &parser, bool autoRatio,
+                               ElementSelection *selection, int *resetSelection);
 
-// The automatic-ratio command: solves the Unfixed rows into the list. 0 on
-// success, 1 otherwise (the message shown; after a failed solve the Unfixed
-// rows are marked "?"). A product ratio that is not positive is refused first.
-int AutoRatioCommand(CalcEntrySource &source);
-
-// The starting materials of a calculated reaction whose ratio is negative,
-// as the warning names them ("A, B"); empty when there are none.
-CString NegativeRatioNames(const CReaction &reaction);
-
-// Why a calculated reaction gives no sheet of finite numbers for amount
-// grams of product: a product ratio so small that the grams overflow, or the
-// first molar mass, ratio, amount to weigh or element amount of the
-// differential that is not a finite number, naming its starting material
-// and row ("Molar mass of Og1e306 (row 3) is not a finite number."); empty
-// when every number is finite.
-CString NonFiniteSheetNumber(CalcEntrySource &source, const CReaction &reaction, double amount);
+// The automatic-ratio command: solves the Unfixed rows into the source's
+// rows (after a failed solve they are marked "?"). A product ratio that is
+// not positive is refused first.
+CommandResult AutoRatioCommand(CalcEntrySource &source, const CFormulaParser &parser, ElementSelection *selection);
 
 #endif

@@ -10,15 +10,6 @@
 
 #include "textutil.h"
 
-#include "formula.h"
-
-CElementTable elementTable;
-
-// The formula parser's symbol lookup: the process-wide table's Lookup.
-int LookupElement(const char *symbol) {
-    return elementTable.Lookup(symbol);
-}
-
 namespace {
 
 // A blank of the element file: any byte below 33 taken as a signed char,
@@ -52,7 +43,6 @@ CElementTable::CElementTable() : count(0), failingLine(0) {
     for (int i = 0; i < MAX_ELEMENTS; ++i) {
         mass[i] = 0.0;
         metalFlag[i] = 0;
-        includedFlag[i] = 0;
         sortedKey[i] = 0;
         sortedElement[i] = 0;
     }
@@ -93,11 +83,11 @@ bool RestIsClassMark(const char *p) {
 // Reads the element data file: lines of "number symbol mass [m]", each read
 // whole; only the line numbered count + 1 is taken as the next element, every
 // other line is skipped.
-int CElementTable::Load(const char *path) {
+ElementLoad CElementTable::Load(const char *path) {
     count = 0;
     failingLine = 0;
     std::FILE *file = std::fopen(path, "r");
-    if (file == nullptr) return -1;
+    if (file == nullptr) return ElementLoad::CannotOpen;
 
     std::string text;
     for (int lineNumber = 1;; ++lineNumber) {
@@ -106,7 +96,8 @@ int CElementTable::Load(const char *path) {
         if (got < 0) {
             failingLine = lineNumber;
             std::fclose(file);
-            return -2;
+            count = 0;
+            return ElementLoad::ReadError;
         }
         const char *line = text.c_str();
 
@@ -133,7 +124,8 @@ int CElementTable::Load(const char *path) {
         if (symbolLength == 0 || symbolLength > 3 || massEnd == massStart || !(value > 0.0) ||
             !RestIsClassMark(massEnd) || std::strlen(line) != text.size()) {
             std::fclose(file);
-            return -3;
+            count = 0;
+            return ElementLoad::BadLine;
         }
 
         const char *mark = SkipBlanks(massEnd);
@@ -143,7 +135,8 @@ int CElementTable::Load(const char *path) {
         // never stored.
         if (count == MAX_ELEMENTS) {
             std::fclose(file);
-            return -4;
+            count = 0;
+            return ElementLoad::TooMany;
         }
         std::memcpy(symbol[count], symbolStart, symbolLength);
         symbol[count][symbolLength] = 0;
@@ -155,8 +148,7 @@ int CElementTable::Load(const char *path) {
     failingLine = 0;
     std::fclose(file);
     BuildSortedIndex();
-    ResetInclusion();
-    return count;
+    return count == 0 ? ElementLoad::NoElements : ElementLoad::Loaded;
 }
 
 // Sorts the symbols into ascending strcmp order (insertion sort: the table
@@ -197,18 +189,14 @@ int CElementTable::Lookup(const char *text) const {
     return -1;
 }
 
-// Sets the inclusion flag of one element.
-void CElementTable::SetIncluded(int i, int value) {
-    if (i < 0 || i >= count) return;
-    includedFlag[i] = value ? 1 : 0;
+ElementSelection ElementSelection::Metals(const CElementTable &table) {
+    ElementSelection selection;
+    for (int i = 0; i < table.Count() && i < MAX_ELEMENTS; ++i) selection.Set(i, table.metal(i) != 0);
+    return selection;
 }
 
-// Back to the default selection: the metals are included, the rest not.
-void CElementTable::ResetInclusion() {
-    for (int i = 0; i < count; ++i) includedFlag[i] = metalFlag[i] ? 1 : 0;
-}
-
-// Includes every loaded element.
-void CElementTable::IncludeAll() {
-    for (int i = 0; i < count; ++i) includedFlag[i] = 1;
+ElementSelection ElementSelection::All(const CElementTable &table) {
+    ElementSelection selection;
+    for (int i = 0; i < table.Count() && i < MAX_ELEMENTS; ++i) selection.Set(i, true);
+    return selection;
 }

@@ -1,20 +1,31 @@
-// The element table: symbol, atomic mass, metal/non-metal class and the
-// inclusion flag of every element the program knows, read once from
-// ATOMS.LST. Elements are identified everywhere by their 0-based index.
+// The element table: symbol, atomic mass and metal/non-metal class of every
+// element the program knows, read from ATOMS.LST by its owner (the program,
+// quillon-cli, a test). Elements are identified everywhere by their 0-based
+// index. An element selection says which of them an automatic ratio balances.
 #ifndef QUILLON_CHEM_ELEMENTS_H
 #define QUILLON_CHEM_ELEMENTS_H
 
+#include <bitset>
+
 const int MAX_ELEMENTS = 120;
+
+// How loading an element file ended.
+enum class ElementLoad {
+    Loaded,
+    NoElements,  // the file holds no element line
+    CannotOpen,
+    ReadError,
+    BadLine,     // a bad symbol, or a mass that is not a positive finite plain
+                 // decimal followed only by the class mark
+    TooMany,     // more than MAX_ELEMENTS element lines
+};
 
 class CElementTable {
 public:
     CElementTable();
 
-    // Reads an element data file. Returns the number of elements loaded, or
-    // -1 cannot open, -2 read error, -3 bad symbol, or a mass that is not a
-    // positive finite plain decimal followed only by the class mark,
-    // -4 more than MAX_ELEMENTS element lines.
-    int Load(const char *path);
+    // Reads an element data file; Count() then says how many loaded.
+    ElementLoad Load(const char *path);
     // After a failed Load: the line it failed at (from 1), or 0.
     int FailingLine() const { return failingLine; }
 
@@ -25,11 +36,6 @@ public:
     const char *Symbol(int i) const { return symbol[i]; }
     double Mass(int i) const { return mass[i]; }
     int metal(int i) const { return metalFlag[i]; }
-    int included(int i) const { return includedFlag[i]; }
-
-    void SetIncluded(int i, int value);
-    void ResetInclusion();  // included := metal, for every element
-    void IncludeAll();
 
 private:
     int count;
@@ -37,7 +43,6 @@ private:
     char symbol[MAX_ELEMENTS][4];
     double mass[MAX_ELEMENTS];
     int metalFlag[MAX_ELEMENTS];
-    int includedFlag[MAX_ELEMENTS];
     // The sorted index: symbols in ascending strcmp order, each packed into
     // one integer whose order equals strcmp order, with its element index.
     unsigned sortedKey[MAX_ELEMENTS];
@@ -45,10 +50,25 @@ private:
     void BuildSortedIndex();
 };
 
-// The one process-wide element table.
-extern CElementTable elementTable;
+// Which elements take part in the balance of an automatic ratio: a value the
+// selection dialog returns and the commands pass on. Empty by default.
+class ElementSelection {
+public:
+    // The default selection: the metals of table.
+    static ElementSelection Metals(const CElementTable &table);
+    // Every element of table.
+    static ElementSelection All(const CElementTable &table);
 
-// elementTable.Lookup as a plain function: the formula parser's symbol lookup.
-int LookupElement(const char *symbol);
+    bool Includes(int element) const {
+        return element >= 0 && element < MAX_ELEMENTS && included.test(static_cast<size_t>(element));
+    }
+    void Set(int element, bool include) {
+        if (element >= 0 && element < MAX_ELEMENTS) included.set(static_cast<size_t>(element), include);
+    }
+    bool operator==(const ElementSelection &other) const { return included == other.included; }
+
+private:
+    std::bitset<MAX_ELEMENTS> included;
+};
 
 #endif

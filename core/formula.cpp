@@ -14,10 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "quillon/rows.h"
-#include "elements.h"
-
-CFormulaParser *formulaParser = nullptr;
+#include "numbers.h"
 
 namespace {
 
@@ -48,177 +45,7 @@ private:
     size_t size = 0;
 };
 
-// ---------------------------------------------------------------------------
-// Decimal numbers
-
-// The characters strtod skips before a number (isspace in the C locale).
-bool IsNumberSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// What one pass over a decimal number learns: where its characters are and,
-// for the quick conversion, its significant digits and power of ten.
-struct DecimalScan {
-    const char *start = nullptr;  // first character after the skipped blanks
-    const char *end = nullptr;    // one past the number; nullptr = no number
-    bool negative = false;
-    uint64_t mantissa = 0;        // significant digits, while there are at most 19
-    int significant = 0;          // digits from the first non-zero one on (at most 20)
-    long exponent = 0;            // value = mantissa x 10^exponent (while exact)
-};
-
-// Takes one significant digit into the mantissa; past 19 digits only the
-// fact that there are more is kept.
-void AddDigit(DecimalScan *scan, char digit) {
-    if (scan->significant < 19) scan->mantissa = scan->mantissa * 10 + static_cast<uint64_t>(digit - '0');
-    if (scan->significant < 20) ++scan->significant;
-}
-
-const long EXPONENT_LIMIT = 100000;  // beyond this every value over- or underflows
-
-// Scans the decimal number strtod would read at text. Hexadecimal,
-// infinity and NaN spellings are not numbers here ("0x1" reads as 0).
-void ScanDecimal(const char *text, DecimalScan *scan) {
-    const char *p = text;
-    while (IsNumberSpace(*p)) ++p;
-    scan->start = p;
-    if (*p == '+' || *p == '-') {
-        scan->negative = (*p == '-');
-        ++p;
-    }
-    bool anyDigit = false;
-    long fractionDigits = 0;
-    for (; IsDigit(*p); ++p) {
-        anyDigit = true;
-        if (scan->significant == 0 && *p == '0') continue;
-        AddDigit(scan, *p);
-    }
-    if (*p == '.') {
-        ++p;
-        for (; IsDigit(*p); ++p) {
-            anyDigit = true;
-            if (fractionDigits < EXPONENT_LIMIT) ++fractionDigits;
-            if (scan->significant == 0 && *p == '0') continue;
-            AddDigit(scan, *p);
-        }
-    }
-    if (!anyDigit) return;  // no number: end stays nullptr
-
-    long written = 0;
-    if (*p == 'e' || *p == 'E') {
-        const char *q = p + 1;
-        bool negativeExponent = false;
-        if (*q == '+' || *q == '-') {
-            negativeExponent = (*q == '-');
-            ++q;
-        }
-        if (IsDigit(*q)) {
-            for (; IsDigit(*q); ++q) {
-                if (written < EXPONENT_LIMIT) written = written * 10 + (*q - '0');
-            }
-            if (negativeExponent) written = -written;
-            p = q;
-        }
-    }
-    scan->exponent = written - fractionDigits;
-    scan->end = p;
-}
-
-const double POWERS_OF_TEN[23] = {
-    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22,
-};
-
-#if defined(__FLT_EVAL_METHOD__) && __FLT_EVAL_METHOD__ != 0
-// x87 arithmetic rounds to extended precision first. Rounding that result
-// to double again is correct unless it lies exactly halfway between two
-// doubles; that rare case is left to strtod.
-bool ScaleExactly(double mantissa, double power, bool divide, double *value) {
-    long double wide = divide ? static_cast<long double>(mantissa) / power
-                              : static_cast<long double>(mantissa) * power;
-    volatile double rounded = static_cast<double>(wide);
-    double narrow = rounded;
-    long double off = wide - narrow;
-    if (off != 0) {
-        double neighbour = std::nextafter(narrow, off > 0 ? HUGE_VAL : -HUGE_VAL);
-        long double half = (static_cast<long double>(neighbour) - narrow) / 2;
-        if (off == half) return false;
-    }
-    *value = narrow;
-    return true;
-}
-#else
-// One IEEE operation on two exact doubles: correctly rounded, as strtod is.
-bool ScaleExactly(double mantissa, double power, bool divide, double *value) {
-    *value = divide ? mantissa / power : mantissa * power;
-    return true;
-}
-#endif
-
-// Clinger's fast path: a mantissa of at most 15 digits is an exact double,
-// so is 10^k for k <= 22, and one multiplication or division of the two is
-// the correctly rounded value of the decimal number.
-bool QuickValue(const DecimalScan &scan, double *value) {
-    double magnitude;
-    if (scan.mantissa == 0) {
-        magnitude = 0.0;  // all digits zero: zero whatever the exponent
-    } else {
-        if (scan.significant > 15) return false;
-        if (scan.exponent < -22 || scan.exponent > 22) return false;
-        double mantissa = static_cast<double>(scan.mantissa);
-        bool divide = scan.exponent < 0;
-        if (!ScaleExactly(mantissa, POWERS_OF_TEN[divide ? -scan.exponent : scan.exponent], divide, &magnitude)) {
-            return false;
-        }
-    }
-    *value = scan.negative ? -magnitude : magnitude;
-    return true;
-}
-
-// The slow path: strtod on a copy of exactly the scanned characters, so
-// that it cannot read a hexadecimal, infinity or NaN spelling instead.
-double StrtodValue(const DecimalScan &scan) {
-    size_t length = static_cast<size_t>(scan.end - scan.start);
-    char local[64];
-    if (length < sizeof local) {
-        std::memcpy(local, scan.start, length);
-        local[length] = 0;
-        return std::strtod(local, nullptr);
-    }
-    std::string copy(scan.start, length);
-    return std::strtod(copy.c_str(), nullptr);
-}
-
 }  // namespace
-
-// Reads the decimal number at text: quick exact conversion when it applies,
-// strtod otherwise.
-const char *ReadDecimalNumber(const char *text, double *value) {
-    DecimalScan scan;
-    ScanDecimal(text, &scan);
-    if (scan.end == nullptr) return text;
-    if (!QuickValue(scan, value)) *value = StrtodValue(scan);
-    return scan.end;
-}
-
-// The end of the decimal number at text, or text itself.
-const char *ScanDecimalNumber(const char *text) {
-    DecimalScan scan;
-    ScanDecimal(text, &scan);
-    return scan.end == nullptr ? text : scan.end;
-}
-
-// The quick conversion alone; 0 when there is no number or it does not apply.
-int QuickDecimalNumber(const char *text, double *value) {
-    DecimalScan scan;
-    ScanDecimal(text, &scan);
-    if (scan.end == nullptr) return 0;
-    return QuickValue(scan, value) ? 1 : 0;
-}
 
 // ---------------------------------------------------------------------------
 // Formula tree nodes
@@ -340,7 +167,7 @@ const char *ReadCount(const char *p, double *count) {
 // open group) or to a ")" at the top level. Returns false on a character
 // that cannot start an item, an unknown symbol or an overflowing count.
 template <typename Sink>
-bool ParseItems(const char *p, SymbolLookup lookup, Sink &sink) {
+bool ParseItems(const char *p, const CElementTable &table, Sink &sink) {
     for (;;) {
         char c = *p;
         if (c == 0) return true;
@@ -361,7 +188,7 @@ bool ParseItems(const char *p, SymbolLookup lookup, Sink &sink) {
             int length = 1;
             ++p;
             while (length < 3 && *p >= 'a' && *p <= 'z') symbol[length++] = *p++;
-            int element = lookup(symbol);
+            int element = table.Lookup(symbol);
             if (element < 0 || element >= MAX_ELEMENTS) return false;
             count = sink.AddElement(element);
             if (count == nullptr) return false;
@@ -387,17 +214,17 @@ bool ParenthesesBalance(const char *text) {
 
 }  // namespace
 
-// A parser that resolves symbols with lookup.
-CFormulaParser::CFormulaParser(SymbolLookup lookup) : lookup(lookup) {}
+// A parser that resolves symbols in table.
+CFormulaParser::CFormulaParser(const CElementTable &table) : table(table) {}
 
 // Validity test: parentheses first (-1), then the items (-2).
 int CFormulaParser::Check(const char *text, CFormulaNode **tree) const {
     if (tree != nullptr) *tree = nullptr;
-    if (text == nullptr || lookup == nullptr) return -2;
+    if (text == nullptr) return -2;
     if (!ParenthesesBalance(text)) return -1;
     if (tree == nullptr) {
         DepthCounter counter;
-        return ParseItems(text, lookup, counter) ? 0 : -2;
+        return ParseItems(text, table, counter) ? 0 : -2;
     }
     CFormulaNode *root = Parse(text);
     if (root == nullptr) return -2;
@@ -407,11 +234,11 @@ int CFormulaParser::Check(const char *text, CFormulaNode **tree) const {
 
 // Builds the tree of a formula: a root group holding the top-level items.
 CFormulaNode *CFormulaParser::Parse(const char *text) const {
-    if (text == nullptr || lookup == nullptr) return nullptr;
+    if (text == nullptr) return nullptr;
     CFormulaNode *root = new (std::nothrow) CFormulaNode(CFormulaNode::GROUP, 0, 1.0);
     if (root == nullptr) return nullptr;
     TreeBuilder builder(root);
-    if (!ParseItems(text, lookup, builder)) {
+    if (!ParseItems(text, table, builder)) {
         delete root;
         return nullptr;
     }
@@ -463,17 +290,12 @@ int LowestBit(uint64_t word) {
 #endif
 }
 
-// Whether an element takes part when only included elements are wanted.
-bool IsIncluded(int element) {
-    return element < elementTable.Count() && elementTable.included(element);
-}
-
 }  // namespace
 
 // Normalises the tree (every group count moved down onto the elements) and
 // sums each element's counts in text order, then lists the elements whose
 // amount is not negligible, in ascending index order, times scale.
-int CFormulaParser::GetComposition(int includedOnly, double scale, CFormulaNode *tree, Composition &out) const {
+int CFormulaParser::GetComposition(const ElementSelection *only, double scale, CFormulaNode *tree, Composition &out) const {
     if (tree == nullptr || tree->kind != CFormulaNode::GROUP) return 1;
 
     struct Frame {
@@ -513,7 +335,7 @@ int CFormulaParser::GetComposition(int includedOnly, double scale, CFormulaNode 
             int element = w * 64 + LowestBit(bits);
             double amount = table.amount[element];
             if (!std::isfinite(amount)) return 1;
-            if (std::fabs(amount) >= COMPOSITION_TOLERANCE && (!includedOnly || IsIncluded(element))) ++listed;
+            if (std::fabs(amount) >= COMPOSITION_TOLERANCE && (only == nullptr || only->Includes(element))) ++listed;
         }
     }
 
@@ -525,7 +347,7 @@ int CFormulaParser::GetComposition(int includedOnly, double scale, CFormulaNode 
         for (uint64_t bits = table.seen[w]; bits != 0; bits &= bits - 1) {
             int element = w * 64 + LowestBit(bits);
             double amount = table.amount[element];
-            if (std::fabs(amount) >= COMPOSITION_TOLERANCE && (!includedOnly || IsIncluded(element))) {
+            if (std::fabs(amount) >= COMPOSITION_TOLERANCE && (only == nullptr || only->Includes(element))) {
                 out.elements[out.count] = element;
                 out.amounts[out.count] = amount * scale;
                 ++out.count;
@@ -536,11 +358,11 @@ int CFormulaParser::GetComposition(int includedOnly, double scale, CFormulaNode 
 }
 
 // Sum of amount x atomic mass, in the composition's order.
-double MolarMass(const Composition &composition) {
+double MolarMass(const Composition &composition, const CElementTable &table) {
     double total = 0.0;
     for (int i = 0; i < composition.count; ++i) {
         int element = composition.elements[i];
-        if (element >= 0 && element < MAX_ELEMENTS) total += composition.amounts[i] * elementTable.Mass(element);
+        if (element >= 0 && element < MAX_ELEMENTS) total += composition.amounts[i] * table.Mass(element);
     }
     return total;
 }
@@ -689,8 +511,8 @@ void Composition::Project(const Composition &onto) {
     result.amounts = nullptr;
 }
 
-// The first symbol lookup rejects, read as the parser reads symbols.
-std::string FirstUnknownSymbol(const char *text, SymbolLookup lookup) {
+// The first symbol the table does not know, read as the parser reads symbols.
+std::string FirstUnknownSymbol(const char *text, const CElementTable &table) {
     for (const char *p = text; p != nullptr && *p != 0;) {
         if (*p < 'A' || *p > 'Z') {
             ++p;
@@ -698,7 +520,7 @@ std::string FirstUnknownSymbol(const char *text, SymbolLookup lookup) {
         }
         char symbol[4] = {*p++, 0, 0, 0};
         for (int length = 1; length < 3 && *p >= 'a' && *p <= 'z';) symbol[length++] = *p++;
-        int element = lookup(symbol);
+        int element = table.Lookup(symbol);
         if (element < 0 || element >= MAX_ELEMENTS) return symbol;
     }
     return std::string();

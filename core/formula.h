@@ -9,6 +9,11 @@
 
 #include <string>
 
+#include "elements.h"
+
+// Element amounts below this (in absolute value) count as zero in every composition.
+const double COMPOSITION_TOLERANCE = 5e-6;
+
 // Element amounts of one formula, elements in strictly ascending index order.
 // Owns its arrays. Never lists an amount below COMPOSITION_TOLERANCE in
 // absolute value, except where an operation says so (Project, ScaledCopy).
@@ -56,11 +61,12 @@ private:
     CFormulaNode **children = nullptr;
 };
 
-typedef int (*SymbolLookup)(const char *symbol);
-
+// Reads formulas against an element table, which its owner keeps alive for
+// as long as the parser.
 class CFormulaParser {
 public:
-    explicit CFormulaParser(SymbolLookup lookup);
+    explicit CFormulaParser(const CElementTable &table);
+    const CElementTable &Table() const { return table; }
 
     // 0 valid, -1 unbalanced parentheses (tested first), -2 any other error.
     // With tree non-null and result 0, *tree receives the tree (caller owns it).
@@ -70,42 +76,22 @@ public:
     CFormulaNode *Parse(const char *text) const;
 
     // Normalises the tree and fills out with its composition, amounts times
-    // scale, only included elements when includedOnly is non-zero.
+    // scale; only the elements of *only when only is given.
     // 0 success; 1 (out untouched) when the root is missing or not a group,
     // or when an amount comes out infinite or undefined (counts multiplied
     // past the largest double).
-    int GetComposition(int includedOnly, double scale, CFormulaNode *tree, Composition &out) const;
+    int GetComposition(const ElementSelection *only, double scale, CFormulaNode *tree, Composition &out) const;
 
 private:
-    SymbolLookup lookup;
+    const CElementTable &table;
 };
 
-// Numbers as formulas and the element file hold them: the decimal number
-// strtod reads at text (blanks it skips, a sign, digits with an optional
-// point, an optional exponent), never a hexadecimal, infinity or NaN
-// spelling. Returns the position after the number with *value set to what
-// strtod gives for it (overflow gives +-HUGE_VAL), or text itself, value
-// untouched, when no number is there.
-const char *ReadDecimalNumber(const char *text, double *value);
-
-// Where the number ReadDecimalNumber would read at text ends (text itself
-// when there is none).
-const char *ScanDecimalNumber(const char *text);
-
-// The exact quick conversion ReadDecimalNumber tries before strtod: at most
-// 15 significant digits and a power of ten of at most 22. Returns 1 with
-// *value (equal to strtod's result bit for bit) when it applies, else 0.
-int QuickDecimalNumber(const char *text, double *value);
-
 // Sum of amount x atomic mass over the composition.
-double MolarMass(const Composition &composition);
-
-// The one process-wide parser, created once the element table has loaded.
-extern CFormulaParser *formulaParser;
+double MolarMass(const Composition &composition, const CElementTable &table);
 
 // The first element symbol of text (a capital and up to two small letters)
-// that lookup does not know, such as "Xx" in "Xx2O3"; empty when every
+// that table does not know, such as "Xx" in "Xx2O3"; empty when every
 // symbol is known. Says which element makes a formula fail.
-std::string FirstUnknownSymbol(const char *text, SymbolLookup lookup);
+std::string FirstUnknownSymbol(const char *text, const CElementTable &table);
 
 #endif

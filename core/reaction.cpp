@@ -5,119 +5,102 @@
 #include <cmath>
 #include <vector>
 
-#include "elements.h"
 #include "solver.h"
 #include "textutil.h"
 
 // An empty reaction that will parse its formulas with parser.
-CReaction::CReaction(const CFormulaParser *parser) : parser(parser) {}
+CReaction::CReaction(const CFormulaParser &parser, const ElementSelection &selection)
+    : parser(parser), selection(selection) {}
 
-// Frees the entries and the row list record; the rows belong to the list.
-CReaction::~CReaction() {
-    delete[] reactants;
-    if (rowList != nullptr) {
-        delete[] rowList->rows;
-        delete rowList;
-    }
-}
+CReaction::~CReaction() { delete[] reactants; }
 
-// Takes the product, its ratio and the list's rows (copied into entries);
-// the reaction owns rowList from now on.
-int CReaction::SetInput(const char *productFormula, double productRatio, LedraRowList *list) {
-    if (rowList != nullptr && rowList != list) {
-        delete[] rowList->rows;
-        delete rowList;
-    }
+// Takes the product, its ratio and the starting materials (copied into entries).
+void CReaction::SetInput(const char *productFormula, double productRatio, const std::vector<ReactantInput> &input) {
     delete[] reactants;
     reactants = nullptr;
-
     product.formula = productFormula;
     product.ratio = productRatio;
     product.composition.Clear();
     product.molarMass = 0.0;
-    rowList = list;
-    reactantCount = 0;
+    reactantCount = static_cast<int>(input.size());
     fixedCount = 0;
-    if (list == nullptr) return 0;
-
-    reactantCount = list->count > 0 ? list->count : 0;
-    fixedCount = list->fixedCount;
-    if (reactantCount > 0) reactants = new ReactionEntry[reactantCount];
+    if (reactantCount > 0) reactants = new ReactionEntry[input.size()];
     for (int i = 0; i < reactantCount; ++i) {
-        const LedraRow *row = list->rows != nullptr ? list->rows[i] : nullptr;
-        if (row == nullptr) continue;
-        reactants[i].formula = row->formula;
-        reactants[i].fixed = row->fixed;
-        reactants[i].ratio = row->ratio;
+        const ReactantInput &given = input[static_cast<size_t>(i)];
+        reactants[i].formula = given.formula;
+        reactants[i].fixed = given.fixed;
+        reactants[i].ratio = given.ratio;
+        if (given.fixed != 0) ++fixedCount;
     }
-    return 0;
 }
 
-// The product's composition; 1 when its formula fails Check or has none.
-int CReaction::ComputeProductComposition(int includedOnly) {
+// The product's composition, of the selected elements only with selectedOnly.
+CompositionResult CReaction::ComputeProductComposition(bool selectedOnly) {
     product.composition.Clear();
-    if (parser == nullptr) return 1;
     CFormulaNode *tree = nullptr;
-    if (parser->Check(product.formula, &tree) != 0) return 1;
-    int result = parser->GetComposition(includedOnly, 1.0, tree, product.composition);
+    if (parser.Check(product.formula, &tree) != 0) return CompositionResult::Invalid;
+    int result = parser.GetComposition(selectedOnly ? &selection : nullptr, 1.0, tree, product.composition);
     delete tree;
     if (result != 0) {
         product.composition.Clear();
-        return 1;
+        return CompositionResult::NoComposition;
     }
-    return 0;
+    return CompositionResult::Done;
 }
 
 // Every reactant's composition, optionally projected onto the product's
 // element list. On failure every reactant composition is left empty.
-int CReaction::ComputeReactantCompositions(int includedOnly, int projectOntoProduct, int *failingIndex) {
+CompositionResult CReaction::ComputeReactantCompositions(bool selectedOnly, bool projectOntoProduct,
+                                                        int *failingIndex) {
     for (int i = 0; i < reactantCount; ++i) reactants[i].composition.Clear();
     for (int i = 0; i < reactantCount; ++i) {
         CFormulaNode *tree = nullptr;
-        int failure = 0;
-        if (parser == nullptr || parser->Check(reactants[i].formula, &tree) != 0) {
-            failure = 1;
-        } else if (parser->GetComposition(includedOnly, 1.0, tree, reactants[i].composition) != 0) {
-            failure = 2;
+        CompositionResult failure = CompositionResult::Done;
+        if (parser.Check(reactants[i].formula, &tree) != 0) {
+            failure = CompositionResult::Invalid;
+        } else if (parser.GetComposition(selectedOnly ? &selection : nullptr, 1.0, tree,
+                                         reactants[i].composition) != 0) {
+            failure = CompositionResult::NoComposition;
         }
         delete tree;
-        if (failure != 0) {
+        if (failure != CompositionResult::Done) {
             for (int k = 0; k < reactantCount; ++k) reactants[k].composition.Clear();
             if (failingIndex != nullptr) *failingIndex = i;
             return failure;
         }
         if (projectOntoProduct) reactants[i].composition.Project(product.composition);
     }
-    return 0;
+    return CompositionResult::Done;
 }
 
 // Optional automatic ratios, then every composition over all elements and
 // the molar masses.
-int CReaction::RunCalculation(int autoRatio) {
-    if (autoRatio && RunAutoRatio() != 0) return 1;
-    if (ComputeProductComposition(0) != 0) return 2;
+ReactionResult CReaction::RunCalculation(bool autoRatio) {
+    if (autoRatio && RunAutoRatio() != ReactionResult::Done) return ReactionResult::NotSolved;
+    if (ComputeProductComposition(false) != CompositionResult::Done) return ReactionResult::ProductFails;
     int failingIndex = 0;
-    if (ComputeReactantCompositions(0, 0, &failingIndex) != 0) return 3;
-    product.molarMass = MolarMass(product.composition);
-    for (int i = 0; i < reactantCount; ++i) reactants[i].molarMass = MolarMass(reactants[i].composition);
-    return 0;
+    if (ComputeReactantCompositions(false, false, &failingIndex) != CompositionResult::Done)
+        return ReactionResult::ReactantFails;
+    const CElementTable &table = parser.Table();
+    product.molarMass = MolarMass(product.composition, table);
+    for (int i = 0; i < reactantCount; ++i) reactants[i].molarMass = MolarMass(reactants[i].composition, table);
+    return ReactionResult::Done;
 }
 
-// Solves the Unfixed reactants' ratios from the balance of the included
-// product elements and writes them into the list's rows.
-int CReaction::RunAutoRatio() {
-    if (ComputeProductComposition(1) != 0) return 1;
+// Solves the Unfixed reactants' ratios from the balance of the selected
+// product elements.
+ReactionResult CReaction::RunAutoRatio() {
+    if (ComputeProductComposition(true) != CompositionResult::Done) return ReactionResult::ProductFails;
     int failingIndex = 0;
-    if (ComputeReactantCompositions(1, 1, &failingIndex) != 0) return 3;
-    if (SolveRatios() != 0) return 4;
-    WriteBackRatios();
-    return 0;
+    if (ComputeReactantCompositions(true, true, &failingIndex) != CompositionResult::Done)
+        return ReactionResult::ReactantFails;
+    return SolveRatios() ? ReactionResult::Done : ReactionResult::NotSolved;
 }
 
 // Builds the element balance (one row per product element, one column per
 // Unfixed reactant, then the right-hand side) and solves it. The Unfixed
 // reactants receive the solution; on failure no ratio changes.
-int CReaction::SolveRatios() {
+bool CReaction::SolveRatios() {
     const Composition &target = product.composition;
     int rows = target.count;
     // Counted rather than taken as R - F, so that a wrong fixed count from
@@ -163,13 +146,13 @@ int CReaction::SolveRatios() {
 
     solveRan = true;
     lastSolve = SolveBalance(rows, unknowns, matrix.data(), scale.data(), x.data());
-    if (!lastSolve.Solved()) return 1;
+    if (!lastSolve.Solved()) return false;
 
     column = 0;
     for (int i = 0; i < reactantCount; ++i) {
         if (reactants[i].fixed == 0) reactants[i].ratio = x[static_cast<size_t>(column++)];
     }
-    return 0;
+    return true;
 }
 
 // The sentence that says why the last solve failed.
@@ -190,7 +173,7 @@ CString CReaction::SolveFailure() const {
         break;
     case SolveStatus::Unbalanced:
         if (lastSolve.row >= 0 && lastSolve.row < static_cast<int>(solveRows.size())) {
-            text = elementTable.Symbol(solveRows[static_cast<size_t>(lastSolve.row)]);
+            text = parser.Table().Symbol(solveRows[static_cast<size_t>(lastSolve.row)]);
             text += " cannot be balanced with these starting materials.";
         }
         break;
@@ -221,22 +204,11 @@ CString CReaction::SolveFailure() const {
     return text;
 }
 
-// Every reactant's ratio into the list row it came from.
-void CReaction::WriteBackRatios() {
-    if (rowList == nullptr || rowList->rows == nullptr) return;
-    for (int i = 0; i < reactantCount; ++i) {
-        LedraRow *row = rowList->rows[i];
-        if (row != nullptr) row->ratio = reactants[i].ratio;
-    }
-}
-
-// Marks every Unfixed row of the list as undetermined ("?").
-void CReaction::MarkUndetermined() {
-    if (rowList == nullptr || rowList->rows == nullptr) return;
-    for (int i = 0; i < reactantCount; ++i) {
-        LedraRow *row = rowList->rows[i];
-        if (row != nullptr && row->fixed == 0) row->ratio = UNDETERMINED_RATIO;
-    }
+// Every reactant's ratio, in input order.
+std::vector<double> CReaction::Ratios() const {
+    std::vector<double> ratios;
+    for (int i = 0; i < reactantCount; ++i) ratios.push_back(reactants[i].ratio);
+    return ratios;
 }
 
 // The element amounts the reactants bring beyond the product, per formula
@@ -252,7 +224,7 @@ CString CReaction::GetDifferential() const {
     CString text;
     for (int i = 0; i < sum.count; ++i) {
         int element = sum.elements[i];
-        if (element >= 0 && element < elementTable.Count()) text += elementTable.Symbol(element);
+        if (element >= 0 && element < parser.Table().Count()) text += parser.Table().Symbol(element);
         text += NumberText(sum.amounts[i]).c_str();
     }
     return text;

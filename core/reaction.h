@@ -3,7 +3,9 @@
 #ifndef QUILLON_CHEM_REACTION_H
 #define QUILLON_CHEM_REACTION_H
 
-#include "quillon/rows.h"
+#include <vector>
+
+#include "framework/afxstr.h"
 #include "formula.h"
 #include "solver.h"
 
@@ -15,33 +17,59 @@ struct ReactionEntry {
     Composition composition;
 };
 
+// A starting material as the reaction takes it.
+struct ReactantInput {
+    CString formula;
+    int fixed = 0;        // 1 = ratio given, 0 = ratio to be determined
+    double ratio = 1.0;
+};
+
+// How reading the formulas of a reaction ended.
+enum class CompositionResult {
+    Done,
+    Invalid,        // the formula fails the parser's Check
+    NoComposition,  // the formula parses but has no composition (an infinite amount)
+};
+
+// How a calculation or an automatic ratio ended.
+enum class ReactionResult {
+    Done,
+    NotSolved,      // the ratios cannot be determined (SolveFailure says why)
+    ProductFails,   // the product formula does not read
+    ReactantFails,  // a starting material's formula does not read
+};
+
 class CReaction {
 public:
-    explicit CReaction(const CFormulaParser *parser);
-    ~CReaction();  // frees the entries and the row list record (never the rows)
+    // A reaction that reads its formulas with parser (kept by its owner for
+    // the reaction's life) and, when it determines ratios, balances the
+    // elements of selection.
+    CReaction(const CFormulaParser &parser, const ElementSelection &selection);
+    ~CReaction();
 
-    // Takes the product and the rows; takes ownership of rowList, which must
-    // come from new, with its rows array from new[]. Always 0.
-    int SetInput(const char *productFormula, double productRatio, LedraRowList *rowList);
+    // Takes the product and the starting materials.
+    void SetInput(const char *productFormula, double productRatio, const std::vector<ReactantInput> &reactants);
 
-    int ComputeProductComposition(int includedOnly);  // 0, or 1
-    // 0, or 1 (a formula fails Check) / 2 (no composition) with *failingIndex.
-    int ComputeReactantCompositions(int includedOnly, int projectOntoProduct, int *failingIndex);
-    // 0, 1 ratios not determined, 2 product fails, 3 a reactant fails.
-    int RunCalculation(int autoRatio);
-    // 0, 1 product fails, 3 a reactant fails, 4 ratios cannot be solved.
-    int RunAutoRatio();
-    int SolveRatios();  // 0 success, 1 failure (no ratio changed; SolveFailure says why)
+    CompositionResult ComputeProductComposition(bool selectedOnly);
+    // On failure *failingIndex names the starting material.
+    CompositionResult ComputeReactantCompositions(bool selectedOnly, bool projectOntoProduct, int *failingIndex);
+    // The ratios first with autoRatio (NotSolved when they cannot be
+    // determined), then every composition and molar mass.
+    ReactionResult RunCalculation(bool autoRatio);
+    // Determines the ratios of the starting materials to be determined.
+    ReactionResult RunAutoRatio();
+    bool SolveRatios();  // false: no ratio changed; SolveFailure says why
     // Why the last SolveRatios failed, as a sentence naming the element that
     // cannot be balanced or the starting materials that depend on each other;
     // empty when it succeeded or did not run.
     CString SolveFailure() const;
 
-    void WriteBackRatios();   // every reactant's ratio into its list row
-    void MarkUndetermined();  // Unfixed rows' ratios := UNDETERMINED_RATIO
+    // Every starting material's ratio, in input order (solved ones included).
+    std::vector<double> Ratios() const;
     CString GetDifferential() const;
 
-    const LedraRowList *RowList() const { return rowList; }
+    const CFormulaParser &Parser() const { return parser; }
+    const ElementSelection &Selection() const { return selection; }
     int ReactantCount() const { return reactantCount; }
     int FixedCount() const { return fixedCount; }
     CString ProductFormula() const { return product.formula; }
@@ -58,12 +86,12 @@ private:
     CReaction(const CReaction &) = delete;
     CReaction &operator=(const CReaction &) = delete;
 
-    const CFormulaParser *parser;
+    const CFormulaParser &parser;
+    const ElementSelection selection;
     ReactionEntry product;
     int reactantCount = 0;
     int fixedCount = 0;
     ReactionEntry *reactants = nullptr;
-    LedraRowList *rowList = nullptr;
     bool solveRan = false;
     SolveResult lastSolve;       // of the last SolveRatios, when solveRan
     std::vector<int> solveRows;  // element index of each balance row

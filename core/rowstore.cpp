@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "numbers.h"
 #include "textutil.h"
 
 // "?", the trimmed "%.5f" text, or the shortest exact "%g" text that fits.
@@ -24,7 +25,7 @@ void FormatRatioText(double ratio, char *buffer, int size) {
     // Seventeen significant digits always read back exactly; fewer usually do.
     for (int digits = 1; digits <= 17; ++digits) {
         std::snprintf(buffer, size_t(size), "%.*g", digits, ratio);
-        if (std::strtod(buffer, nullptr) == ratio) return;
+        if (ReadsBackAs(buffer, ratio)) return;
     }
 }
 

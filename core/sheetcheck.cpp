@@ -42,11 +42,10 @@ SheetCheckResult Fail(SheetCheck status, const CString &subject, const char *pre
 
 // The element amounts of a formula, read again from its text: false when it
 // does not read.
-bool AmountsOf(const char *formula, std::map<int, Wide> &amounts) {
+bool AmountsOf(const CFormulaParser &parser, const char *formula, std::map<int, Wide> &amounts) {
     CFormulaNode *tree = nullptr;
     Composition composition;
-    const bool read = formulaParser != nullptr && formulaParser->Check(formula, &tree) == 0 &&
-                      formulaParser->GetComposition(0, 1.0, tree, composition) == 0;
+    const bool read = parser.Check(formula, &tree) == 0 && parser.GetComposition(nullptr, 1.0, tree, composition) == 0;
     delete tree;
     if (!read) return false;
     for (int k = 0; k < composition.count; ++k) amounts[composition.elements[k]] += composition.amounts[k];
@@ -54,11 +53,11 @@ bool AmountsOf(const char *formula, std::map<int, Wide> &amounts) {
 }
 
 // The molar mass of the amounts, and the sum of the magnitudes of its terms.
-Wide MassOf(const std::map<int, Wide> &amounts, Wide *magnitude) {
+Wide MassOf(const CElementTable &table, const std::map<int, Wide> &amounts, Wide *magnitude) {
     Wide mass = 0.0L;
     *magnitude = 0.0L;
     for (const auto &entry : amounts) {
-        const Wide term = entry.second * static_cast<Wide>(elementTable.Mass(entry.first));
+        const Wide term = entry.second * static_cast<Wide>(table.Mass(entry.first));
         mass += term;
         *magnitude += std::fabs(term);
     }
@@ -78,10 +77,10 @@ SheetCheckResult CheckSheet(const CReaction &reaction, double amount, const Weig
     }
     std::map<int, Wide> product;
     Wide magnitude = 0.0L;
-    if (!AmountsOf(reaction.ProductFormula(), product)) {
+    if (!AmountsOf(reaction.Parser(), reaction.ProductFormula(), product)) {
         return Fail(SheetCheck::Disagrees, "The product formula", " does not read.");
     }
-    const Wide productMass = MassOf(product, &magnitude);
+    const Wide productMass = MassOf(reaction.Parser().Table(), product, &magnitude);
     const Wide productRatio = reaction.ProductRatio();
     if (!Finite(productMass) || !Finite(productRatio) || !Finite(reaction.ProductMolarMass())) {
         return Fail(SheetCheck::NotFinite, "The product's molar mass or ratio", " is not a finite number.");
@@ -99,10 +98,10 @@ SheetCheckResult CheckSheet(const CReaction &reaction, double amount, const Weig
         const SheetReactant &line = sheet.reactants[static_cast<size_t>(i)];
         const CString name = Name(reaction.ReactantFormula(i), i);
         std::map<int, Wide> amounts;
-        if (line.formula != reaction.ReactantFormula(i) || !AmountsOf(line.formula, amounts)) {
+        if (line.formula != reaction.ReactantFormula(i) || !AmountsOf(reaction.Parser(), line.formula, amounts)) {
             return Fail(SheetCheck::Disagrees, name, " is not the formula calculated.");
         }
-        const Wide ratio = reaction.ReactantRatio(i), mass = MassOf(amounts, &magnitude);
+        const Wide ratio = reaction.ReactantRatio(i), mass = MassOf(reaction.Parser().Table(), amounts, &magnitude);
         if (!Finite(ratio) || !Finite(mass) || !Finite(line.molarMass) || !Finite(line.grams)) {
             return Fail(SheetCheck::NotFinite, name, " has a ratio, molar mass or weighing that is not a finite number.");
         }
@@ -126,7 +125,7 @@ SheetCheckResult CheckSheet(const CReaction &reaction, double amount, const Weig
     // The differential is what is left over per formula unit of product.
     for (const auto &entry : brought) {
         if (!Finite(entry.second) || !Finite(involved[entry.first])) {
-            return Fail(SheetCheck::NotFinite, elementTable.Symbol(entry.first),
+            return Fail(SheetCheck::NotFinite, reaction.Parser().Table().Symbol(entry.first),
                         " left over is not a finite number.");
         }
     }
@@ -137,9 +136,9 @@ SheetCheckResult CheckSheet(const CReaction &reaction, double amount, const Weig
     if (!balanceIncluded) return SheetCheckResult();
     for (const auto &entry : product) {
         const int element = entry.first;
-        if (!elementTable.included(element)) continue;
+        if (!reaction.Selection().Includes(element)) continue;
         if (!(std::fabs(brought[element]) <= static_cast<Wide>(BALANCE_TOLERANCE) * involved[element])) {
-            return Fail(SheetCheck::Unbalanced, elementTable.Symbol(element),
+            return Fail(SheetCheck::Unbalanced, reaction.Parser().Table().Symbol(element),
                         " is not balanced by the weighings.");
         }
     }

@@ -26,7 +26,7 @@ struct SheetCheckResult {
 
 // Checks sheet, made for amount grams of product from reaction (whose
 // RunCalculation has succeeded). balanceIncluded: the ratios were solved, so
-// every product element that is included in the element table must balance.
+// every product element of the reaction's element selection must balance.
 SheetCheckResult CheckSheet(const CReaction &reaction, double amount, const WeighingSheet &sheet,
                             bool balanceIncluded);
 

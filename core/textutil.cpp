@@ -1,5 +1,7 @@
 #include "textutil.h"
 
+#include "numbers.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -92,10 +94,11 @@ const char *ScanPlainNumber(const char *text) {
 const char *ReadPlainNumber(const char *text, double *value) {
     const char *end = ScanPlainNumber(text);
     if (end == text) return text;
-    // strtod on exactly the scanned characters: it could read further.
-    std::string span(text, end);
-    double number = std::strtod(span.c_str(), nullptr);
-    if (!std::isfinite(number)) return text;
+    // The core's one decimal reader reads the same characters the plain
+    // scan accepted (it skips no blank here: the scan started on the sign or
+    // a digit).
+    double number = 0.0;
+    if (ReadDecimalNumber(text, &number) != end || !std::isfinite(number)) return text;
     *value = number;
     return end;
 }

@@ -21,21 +21,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::fwrite(data, 1, size, file);
     std::fclose(file);
     static CElementTable table;
-    int result = table.Load(path.c_str());
+    const ElementLoad loaded = table.Load(path.c_str());
     std::remove(path.c_str());
-    Require(result == -3 || result == -4 || (result >= 0 && result <= MAX_ELEMENTS));
-    if (result < 0) {
+    Require(loaded == ElementLoad::Loaded || loaded == ElementLoad::NoElements || loaded == ElementLoad::BadLine ||
+            loaded == ElementLoad::TooMany);
+    const int result = table.Count();
+    Require(result >= 0 && result <= MAX_ELEMENTS && (result > 0) == (loaded == ElementLoad::Loaded));
+    if (loaded == ElementLoad::BadLine || loaded == ElementLoad::TooMany) {
         Require(table.FailingLine() >= 1);
         return 0;
     }
 
-    Require(table.Count() == result);
     for (int i = 0; i < result; ++i) {
         const char *symbol = table.Symbol(i);
         size_t length = std::strlen(symbol);
         Require(length >= 1 && length <= 3);
         for (size_t k = 0; k < length; ++k) Require(static_cast<signed char>(symbol[k]) >= 33);
-        Require(table.included(i) == table.metal(i) && (table.metal(i) == 0 || table.metal(i) == 1));
+        Require(ElementSelection::Metals(table).Includes(i) == (table.metal(i) == 1) &&
+                (table.metal(i) == 0 || table.metal(i) == 1));
         Require(std::isfinite(table.Mass(i)) && table.Mass(i) > 0.0);
         int found = table.Lookup(symbol);
         Require(found >= 0 && found < result && std::strcmp(table.Symbol(found), symbol) == 0);
@@ -57,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::fwrite(written.data(), 1, written.size(), file);
     std::fclose(file);
     static CElementTable again;
-    Require(again.Load(path.c_str()) == result);
+    Require(again.Load(path.c_str()) == loaded && again.Count() == result);
     std::remove(path.c_str());
     for (int i = 0; i < result; ++i)
         Require(std::strcmp(again.Symbol(i), table.Symbol(i)) == 0 && again.Mass(i) == table.Mass(i) &&

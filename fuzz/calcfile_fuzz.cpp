@@ -20,7 +20,7 @@ int Check(const char *formula) {
 
 CalcReadStatus Read(const std::string &bytes, CalcReadResult &result) {
     result = CalcReadResult();
-    if (bytes.empty()) return CALC_READ_OK;
+    if (bytes.empty()) return CalcReadStatus::Ok;
     FILE *file = fmemopen(const_cast<char *>(bytes.data()), bytes.size(), "r");
     if (file == nullptr) std::abort();
     CalcReadStatus status = ReadCalcStream(file, ROW_CAPACITY, Check, result);
@@ -70,13 +70,13 @@ std::string Summary(const std::vector<CalcRecord> &records) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     CalcReadResult result;
     CalcReadStatus status = Read(std::string(reinterpret_cast<const char *>(data), size), result);
-    if (status == CALC_BAD_LINE || status == CALC_READ_ERROR) {
+    if (status == CalcReadStatus::BadLine || status == CalcReadStatus::ReadError) {
         if (result.failingLine < 1) std::abort();
         for (const CalcRecord &record : result.records)
             if (record.line > result.failingLine) std::abort();
         return 0;
     }
-    if (status != CALC_READ_OK) std::abort();
+    if (status != CalcReadStatus::Ok) std::abort();
     for (const CalcRecord &r : result.records) {
         if (r.kind == CALC_ROW && (r.row < 1 || r.row > ROW_CAPACITY || (r.fixed != 0 && r.fixed != 1))) std::abort();
         if (!std::isfinite(r.amount) || !std::isfinite(r.ratio)) std::abort();
@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string first = Written(result.records);
     if (first.empty()) return 0;
     CalcReadResult again;
-    if (Read(first, again) != CALC_READ_OK || Written(again.records) != first) std::abort();
+    if (Read(first, again) != CalcReadStatus::Ok || Written(again.records) != first) std::abort();
     // The entry comes back exactly: the sample ID, the product with its numbers, every row.
     if (Summary(result.records) != Summary(again.records)) std::abort();
     return 0;

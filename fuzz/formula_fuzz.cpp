@@ -12,6 +12,7 @@
 #include "quillon/rows.h"
 #include "core/elements.h"
 #include "core/formula.h"
+#include "core/numbers.h"
 
 namespace {
 
@@ -48,9 +49,18 @@ void CheckNumberAt(const char *p) {
     if (QuickDecimalNumber(p, &quick)) Require(SameBits(reference, quick));
 }
 
+CElementTable &Table() {
+    static CElementTable table;
+    return table;
+}
+const CFormulaParser &Parser() {
+    static const CFormulaParser parser(Table());
+    return parser;
+}
+
 void CheckComposition(const Composition &c) {
     for (int i = 0; i < c.count; ++i) {
-        Require(c.elements[i] >= 0 && c.elements[i] < elementTable.Count());
+        Require(c.elements[i] >= 0 && c.elements[i] < Table().Count());
         Require(i == 0 || c.elements[i - 1] < c.elements[i]);
         Require(std::isfinite(c.amounts[i]) && std::fabs(c.amounts[i]) >= COMPOSITION_TOLERANCE);
     }
@@ -68,31 +78,30 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
         "13 La 138.9055\n14 Re 186.207\n15 Os 190.23\n16 Pt 195.078\n17 Au 196.96655\n18 Uuo 294\n",
         file);
     std::fclose(file);
-    if (elementTable.Load(path) != 18) std::abort();
+    if (Table().Load(path) != ElementLoad::Loaded || Table().Count() != 18) std::abort();
     std::remove(path);
-    static CFormulaParser parser(LookupElement);
-    formulaParser = &parser;
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string input(reinterpret_cast<const char *>(data), size);
     const char *text = input.c_str();
-    int plain = formulaParser->Check(text);
+    int plain = Parser().Check(text);
     CFormulaNode *tree = nullptr;
-    Require(plain == formulaParser->Check(text, &tree));
+    Require(plain == Parser().Check(text, &tree));
     Require((plain == 0 || plain == -1 || plain == -2) && (plain == 0) == (tree != nullptr));
     Composition all, again, included;
-    if (tree != nullptr && formulaParser->GetComposition(0, 1.0, tree, all) == 0) {
+    if (tree != nullptr && Parser().GetComposition(nullptr, 1.0, tree, all) == 0) {
         CheckComposition(all);
         // Once normalised, the tree gives the same composition again, and the included elements a part of it.
-        Require(formulaParser->GetComposition(0, 1.0, tree, again) == 0 && again.count == all.count);
+        Require(Parser().GetComposition(nullptr, 1.0, tree, again) == 0 && again.count == all.count);
         for (int i = 0; i < all.count; ++i) Require(SameBits(again.amounts[i], all.amounts[i]));
-        Require(formulaParser->GetComposition(1, 1.0, tree, included) == 0 && included.count <= all.count);
+        const ElementSelection metals = ElementSelection::Metals(Table());
+        Require(Parser().GetComposition(&metals, 1.0, tree, included) == 0 && included.count <= all.count);
         CheckComposition(included);
     }
     delete tree;
-    delete formulaParser->Parse(text);  // without the parenthesis test: must cope with unbalanced text
+    delete Parser().Parse(text);  // without the parenthesis test: must cope with unbalanced text
     for (const char *p = text; *p != 0; ++p) CheckNumberAt(p);
     return 0;
 }

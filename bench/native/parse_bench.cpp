@@ -9,13 +9,18 @@
 
 #include "core/elements.h"
 #include "core/formula.h"
+#include "core/numbers.h"
 
 namespace {
 
 const char *const TYPICAL[] = {"La0.6Sr0.4Co0.2Fe0.8O3", "Ba(NO3)2", "Cu(CH3COO)2"};
 const int TYPICAL_COUNT = 3;
 
-// Loads a small element table once and creates the process-wide parser.
+CElementTable table;
+const CFormulaParser parser(table);
+const CFormulaParser *const formulaParser = &parser;
+
+// Loads a small element table once.
 void Prepare() {
     static bool ready = false;
     if (ready) return;
@@ -27,10 +32,8 @@ void Prepare() {
         "7 Cu 63.546\n8 Sr 87.62\n9 Ba 137.327\n10 La 138.9055\n",
         file);
     std::fclose(file);
-    if (elementTable.Load(path) != 10) std::abort();
+    if (table.Load(path) != ElementLoad::Loaded || table.Count() != 10) std::abort();
     std::remove(path);
-    static CFormulaParser parser(LookupElement);
-    formulaParser = &parser;
     ready = true;
 }
 
@@ -43,8 +46,8 @@ void BM_CheckCompositionMass(benchmark::State &state) {
         CFormulaNode *tree = nullptr;
         if (formulaParser->Check(TYPICAL[i], &tree) != 0) std::abort();
         Composition composition;
-        formulaParser->GetComposition(0, 1.0, tree, composition);
-        benchmark::DoNotOptimize(MolarMass(composition));
+        formulaParser->GetComposition(nullptr, 1.0, tree, composition);
+        benchmark::DoNotOptimize(MolarMass(composition, table));
         delete tree;
         i = (i + 1) % TYPICAL_COUNT;
     }
@@ -102,7 +105,7 @@ void BM_DeepNesting(benchmark::State &state) {
         CFormulaNode *tree = nullptr;
         if (formulaParser->Check(text.c_str(), &tree) != 0) std::abort();
         Composition composition;
-        formulaParser->GetComposition(0, 1.0, tree, composition);
+        formulaParser->GetComposition(nullptr, 1.0, tree, composition);
         benchmark::DoNotOptimize(composition.count);
         delete tree;
     }

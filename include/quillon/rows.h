@@ -14,9 +14,6 @@ const int ROW_CAPACITY = 30;
 // A ratio at or below this value is undetermined: typed as "?" and shown as "?".
 const double UNDETERMINED_RATIO = -1e308;
 
-// Element amounts below this (in absolute value) count as zero in every composition.
-const double COMPOSITION_TOLERANCE = 5e-6;
-
 // One row of the starting-materials list. The list owns all of them; the
 // program reads and writes them through the pointers that LDM_GETROW and
 // LDM_GETROWS hand out.

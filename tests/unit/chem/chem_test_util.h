@@ -10,11 +10,23 @@
 #include "core/elements.h"
 #include "core/formula.h"
 
-// Loads tests/data/chem_elements.lst (H to Au) and makes the process-wide parser.
+// The element table of tests/data/chem_elements.lst (H to Au), loaded once,
+// and the parser that reads formulas against it.
+struct TestChemistry {
+    CElementTable table;
+    CFormulaParser parser{table};
+    ElementLoad loaded = table.Load((std::string(QUILLON_TEST_DATA) + "/chem_elements.lst").c_str());
+};
+inline const TestChemistry &Chemistry() {
+    static const TestChemistry chemistry;
+    return chemistry;
+}
+inline const CElementTable &Table() { return Chemistry().table; }
+inline const CFormulaParser &Parser() { return Chemistry().parser; }
+
 inline void LoadTestElements() {
-    ASSERT_EQ(31, elementTable.Load((std::string(QUILLON_TEST_DATA) + "/chem_elements.lst").c_str()));
-    static CFormulaParser parser(LookupElement);
-    formulaParser = &parser;
+    ASSERT_EQ(ElementLoad::Loaded, Chemistry().loaded);
+    ASSERT_EQ(31, Table().Count());
 }
 
 // A composition as "Symbol:amount ..." (amounts to 6 significant digits).
@@ -22,7 +34,7 @@ inline std::string Text(const Composition &c) {
     std::string text;
     char entry[40];
     for (int i = 0; i < c.count; ++i) {
-        std::snprintf(entry, sizeof entry, "%s%s:%g", i ? " " : "", elementTable.Symbol(c.elements[i]), c.amounts[i]);
+        std::snprintf(entry, sizeof entry, "%s%s:%g", i ? " " : "", Table().Symbol(c.elements[i]), c.amounts[i]);
         text += entry;
     }
     return text;

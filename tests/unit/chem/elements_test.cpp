@@ -12,20 +12,24 @@
 namespace {
 
 // Loads the text through a scratch file written byte for byte: the result
-// and, after success, "Symbol mass[m] ..." (m: a non-metal, not included).
+// ("none", "bad line", "too many", ...) or, after success, the count and
+// "Symbol mass[m] ..." (m: a non-metal, which the default selection leaves out).
 std::string LoadText(CElementTable &table, const std::string &content) {
     const char *path = "chem_tests_scratch.lst";
     std::FILE *file = std::fopen(path, "wb");
     if (file == nullptr) return "no scratch file";
     std::fwrite(content.data(), 1, content.size(), file);
     std::fclose(file);
-    int result = table.Load(path);
+    const ElementLoad result = table.Load(path);
     std::remove(path);
-    std::string text = std::to_string(result);
+    const char *const failures[] = {"", "none", "cannot open", "read error", "bad line", "too many"};
+    if (result != ElementLoad::Loaded) return failures[static_cast<int>(result)];
+    std::string text = std::to_string(table.Count());
+    const ElementSelection metals = ElementSelection::Metals(table);
     char entry[64];
-    for (int i = 0; i < (result > 0 ? table.Count() : 0); ++i) {
+    for (int i = 0; i < table.Count() && i < MAX_ELEMENTS; ++i) {
         std::snprintf(entry, sizeof entry, " %s %.9g%s%s", table.Symbol(i), table.Mass(i),
-                      table.metal(i) ? "" : "m", table.included(i) == table.metal(i) ? "" : "?");
+                      table.metal(i) ? "" : "m", metals.Includes(i) == (table.metal(i) != 0) ? "" : "?");
         text += entry;
     }
     return text;
@@ -37,24 +41,24 @@ TEST(ElementTable, LoadEdgeCases) {
     for (int i = 1; i <= 120; ++i) lines120 += std::to_string(i) + " X 1.5\n";
     for (int i = 1; i <= 120; ++i) table120 += " X 1.5";
     const std::pair<std::string, std::string> cases[] = {
-        {"", "0"},
+        {"", "none"},
         {"1 H 1.00794", "1 H 1.00794"},  // no line end at the end
-        {"2 He 4.002602\n3 Li 6.941\n", "0"},
+        {"2 He 4.002602\n3 Li 6.941\n", "none"},
         {"1 H 1.00794\n1 He 4\n2 He 4.002602\n", "2 H 1.00794 He 4.002602"},
         {"1 H 1\n2 He 4\n4 Be 9\n5 B 10.8\n", "2 H 1 He 4"},
         {"Number Symbol Mass\n# comment\n\n  +1 H 1\nH 2 3\n\t2\tHe\t4.0\n", "2 H 1 He 4"},
         {"1 N 14.0067 m\n2 O 16 M\n3 Fe 55.845 nonmetal\n4 Ne 20.18\xA0m\n5 Zn 65.38e0 \r\n",
          "5 N 14.0067m O 16m Fe 55.845 Ne 20.18m Zn 65.38"},
-        {"1 H 1\n2 B10.811\n", "-3"},
-        {"1 B\n", "-3"},
-        {"1 Bxyz 10.811\n", "-3"},
-        {"1 H 1e999\n", "-3"},
+        {"1 H 1\n2 B10.811\n", "bad line"},
+        {"1 B\n", "bad line"},
+        {"1 Bxyz 10.811\n", "bad line"},
+        {"1 H 1e999\n", "bad line"},
         {"1 H 1\n3 Toolong\n", "1 H 1"},
         {"1 \xA0H 1\n2\xFFHe 4.0\n", "2 H 1 He 4"},  // high bytes are blanks
-        {"1 H\xA0" "1.00794\n", "-3"},              // but not before the mass
+        {"1 H\xA0" "1.00794\n", "bad line"},              // but not before the mass
         {lines120, table120},
-        {lines120 + "121 X 1\n", "-4"},
-        {lines120 + "121 Xxxx 1\n", "-3"},
+        {lines120 + "121 X 1\n", "too many"},
+        {lines120 + "121 Xxxx 1\n", "bad line"},
         {lines120 + "122 X 1\n", table120},
         {"1 H 1" + std::string(140, ' ') + "\n2 He 4\n", "2 H 1 He 4"},
         {"1" + std::string(97, ' ') + "H 1.00794\n", "1 H 1.00794"},  // a long line is read whole
@@ -90,18 +94,18 @@ TEST(ElementTable, DamagedMassesAreRefused) {
     for (int i = 1; i <= 7; ++i) before += std::to_string(i) + " E" + std::to_string(i) + " 1.5\n";
     for (const auto &c : cases) {
         CElementTable table;
-        EXPECT_EQ("-3", LoadText(table, "header\n" + before + c.line + "\n9 F 19\n")) << c.fault;
+        EXPECT_EQ("bad line", LoadText(table, "header\n" + before + c.line + "\n9 F 19\n")) << c.fault;
         EXPECT_EQ(9, table.FailingLine()) << c.fault;
     }
     CElementTable table;
     EXPECT_EQ("2 H 1 He 4", LoadText(table, "1 H 1\n2 He 4\n"));
     EXPECT_EQ("1 Li 6.9", LoadText(table, "1 Li 6.9\n"));  // a reload starts from empty
     EXPECT_EQ(-1, table.Lookup("H"));
-    EXPECT_EQ(-1, table.Load("no_such_directory/ATOMS.LST"));
+    EXPECT_EQ(ElementLoad::CannotOpen, table.Load("no_such_directory/ATOMS.LST"));
 #ifdef _WIN32
-    EXPECT_EQ(-1, table.Load(QUILLON_TEST_DATA));  // Windows refuses to open a directory
+    EXPECT_EQ(ElementLoad::CannotOpen, table.Load(QUILLON_TEST_DATA));  // Windows refuses to open a directory
 #else
-    EXPECT_EQ(-2, table.Load(QUILLON_TEST_DATA));  // POSIX opens it but cannot read
+    EXPECT_EQ(ElementLoad::ReadError, table.Load(QUILLON_TEST_DATA));  // POSIX opens it but cannot read
 #endif
 }
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "chem_test_util.h"
+#include "core/numbers.h"
 #include "core/elements.h"
 #include "core/formula.h"
 
@@ -17,10 +18,10 @@ namespace {
 // multiply the group counts again): the composition's text, or "fail".
 std::string CompositionOf(const std::string &text, Composition *out = nullptr) {
     CFormulaNode *tree = nullptr;
-    if (formulaParser->Check(text.c_str(), &tree) != 0) return "invalid";
+    if (Parser().Check(text.c_str(), &tree) != 0) return "invalid";
     Composition first, second;
-    int result = formulaParser->GetComposition(0, 1.0, tree, first);
-    result |= formulaParser->GetComposition(0, 1.0, tree, second);
+    int result = Parser().GetComposition(nullptr, 1.0, tree, first);
+    result |= Parser().GetComposition(nullptr, 1.0, tree, second);
     delete tree;
     if (out != nullptr) *out = first;
     if (Text(first) != Text(second)) return "second run differs: " + Text(second);
@@ -45,18 +46,17 @@ TEST_F(FormulaTest, CheckResults) {
         {"(H)nan", -2}, {"(H) inf", -2}, {"H\xC3", -2}, {"H2O\x01", -2}, {"(2H)", -2},
     };
     for (const auto &c : cases) {
-        EXPECT_EQ(c.second, formulaParser->Check(c.first)) << '"' << c.first << '"';
+        EXPECT_EQ(c.second, Parser().Check(c.first)) << '"' << c.first << '"';
         CFormulaNode *tree = reinterpret_cast<CFormulaNode *>(&tree);  // not null before the call
-        EXPECT_EQ(c.second, formulaParser->Check(c.first, &tree)) << '"' << c.first << "\" with tree";
+        EXPECT_EQ(c.second, Parser().Check(c.first, &tree)) << '"' << c.first << "\" with tree";
         EXPECT_EQ(c.second == 0, tree != nullptr) << c.first;
         delete tree;
     }
-    // A lookup answering an index outside any table must not be used.
-    CFormulaParser wild([](const char *symbol) { return symbol[0] == 'A' ? MAX_ELEMENTS : 0; });
-    EXPECT_EQ(-2, wild.Check("A"));
-    EXPECT_EQ(0, wild.Check("B"));
-    EXPECT_EQ(-2, CFormulaParser(nullptr).Check("H"));
-    EXPECT_EQ(-2, formulaParser->Check(nullptr));
+    // A parser over an empty table knows no symbol.
+    const CElementTable empty;
+    EXPECT_EQ(-2, CFormulaParser(empty).Check("H"));
+    EXPECT_EQ(0, CFormulaParser(empty).Check("()"));
+    EXPECT_EQ(-2, Parser().Check(nullptr));
 }
 
 // The symbol that makes a formula fail, read as the parser reads symbols.
@@ -66,8 +66,8 @@ TEST_F(FormulaTest, FirstUnknownSymbol) {
         {"h2o", ""},       // no symbol at all: the formula fails for another reason
         {"O2Q", "Q"},      {"", ""},
     };
-    for (const auto &c : cases) EXPECT_EQ(c.second, FirstUnknownSymbol(c.first, LookupElement)) << c.first;
-    EXPECT_EQ("H", FirstUnknownSymbol("H2", [](const char *) { return MAX_ELEMENTS; }));
+    for (const auto &c : cases) EXPECT_EQ(c.second, FirstUnknownSymbol(c.first, Table())) << c.first;
+    EXPECT_EQ("H", FirstUnknownSymbol("H2", CElementTable()));
 }
 
 // Counts multiply, amounts below 5e-6 drop out, overflow (or 0 x inf) fails.
@@ -85,12 +85,12 @@ TEST_F(FormulaTest, Compositions) {
 // Depth and width must not overflow the stack; deep failures leak nothing (sanitizer).
 TEST_F(FormulaTest, MegabyteOfOpeningParenthesesAndHalfAMillionNestedGroups) {
     std::string open(1 << 20, '(');
-    EXPECT_EQ(-1, formulaParser->Check(open.c_str()));
-    EXPECT_EQ(-1, formulaParser->Check(std::string(1 << 20, ')').c_str()));
-    CFormulaNode *tree = formulaParser->Parse(open.c_str());  // the end closes every group
+    EXPECT_EQ(-1, Parser().Check(open.c_str()));
+    EXPECT_EQ(-1, Parser().Check(std::string(1 << 20, ')').c_str()));
+    CFormulaNode *tree = Parser().Parse(open.c_str());  // the end closes every group
     ASSERT_NE(nullptr, tree);
     Composition out;
-    EXPECT_EQ(0, formulaParser->GetComposition(0, 1.0, tree, out));
+    EXPECT_EQ(0, Parser().GetComposition(nullptr, 1.0, tree, out));
     EXPECT_EQ(0, out.count);
     delete tree;
 
@@ -102,7 +102,7 @@ TEST_F(FormulaTest, MegabyteOfOpeningParenthesesAndHalfAMillionNestedGroups) {
     for (int i = 0; i < depth; ++i) siblings += "(H)";
     EXPECT_EQ("H:500000", CompositionOf(siblings));
     tree = reinterpret_cast<CFormulaNode *>(&tree);
-    EXPECT_EQ(-2, formulaParser->Check((std::string(depth, '(') + "Hx" + std::string(depth, ')')).c_str(), &tree));
+    EXPECT_EQ(-2, Parser().Check((std::string(depth, '(') + "Hx" + std::string(depth, ')')).c_str(), &tree));
     EXPECT_EQ(nullptr, tree);
 }
 

@@ -25,12 +25,16 @@ std::string Encode(const std::vector<SheetPiece> &pieces) {
 // Loads the test element table (H, C, O, Ti, Ba) once for every test.
 class SheetTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_EQ(5, elementTable.Load(QUILLON_TEST_DATA "/sheet_atoms.lst")); }
+    static void SetUpTestSuite() {
+        ASSERT_EQ(ElementLoad::Loaded, table.Load(QUILLON_TEST_DATA "/sheet_atoms.lst"));
+        ASSERT_EQ(5, table.Count());
+    }
+    static CElementTable table;
 
     // The sheet of a reaction calculated as the Calculate command does: rows collected with LDM_GETROWS.
     WeighingSheet Sheet(const char *product, double productRatio, std::vector<Reactant> reactants, double amount,
                         const char *sampleId, int showDifferential) {
-        static CFormulaParser parser(LookupElement);
+        static const CFormulaParser parser(table);
         LedraRowStore rows;
         rows.create(ROW_CAPACITY);
         for (size_t i = 0; i < reactants.size(); ++i) {
@@ -39,15 +43,20 @@ protected:
             rows.setRatio(int(i), reactants[i].ratio);
         }
         int n = rows.getRows(0, nullptr);
-        LedraRowList *list = new LedraRowList{n, 0, new LedraRow *[n]};
-        EXPECT_EQ(0, rows.getRows(n, list));
-        CReaction reaction(&parser);  // owns list
-        reaction.SetInput(product, productRatio, list);
-        EXPECT_EQ(0, reaction.RunCalculation(0));
+        std::vector<LedraRow *> collected(size_t(n), nullptr);
+        LedraRowList list{n, 0, collected.data()};
+        EXPECT_EQ(0, rows.getRows(n, &list));
+        std::vector<ReactantInput> input;
+        for (const LedraRow *row : collected) input.push_back(ReactantInput{row->formula, row->fixed, row->ratio});
+        CReaction reaction(parser, ElementSelection::Metals(table));
+        reaction.SetInput(product, productRatio, input);
+        EXPECT_EQ(ReactionResult::Done, reaction.RunCalculation(false));
         return MakeWeighingSheet(reaction, amount, sampleId, showDifferential);
     }
     WeighingSheet Water() { return Sheet("H2O", 1.0, {{"H2", 1, 1.0}, {"O2", 1, 0.5}}, 10.0, "S-17", 1); }
 };
+
+CElementTable SheetTest::table;
 
 const std::string EQUALS(53, '=');
 const std::string DASHES(53, '-');

@@ -24,10 +24,9 @@ struct Calculated {
     std::unique_ptr<CReaction> reaction;
 
     Calculated(double baRatio, double tiRatio) {
-        EXPECT_EQ(5, elementTable.Load(QUILLON_TEST_DATA "/sheet_atoms.lst"));
-        elementTable.ResetInclusion();
-        static CFormulaParser parser(LookupElement);
-        formulaParser = &parser;
+        static CElementTable table;
+        static const CFormulaParser parser(table);
+        EXPECT_EQ(ElementLoad::Loaded, table.Load(QUILLON_TEST_DATA "/sheet_atoms.lst"));
         rows.create(ROW_CAPACITY);
         rows.setFormula(0, "BaCO3");
         rows.setRatio(0, baRatio);
@@ -36,11 +35,14 @@ struct Calculated {
         rows.setRatio(1, tiRatio);
         rows.setFixed(1, 1);
         const int n = rows.getRows(0, nullptr);
-        LedraRowList *list = new LedraRowList{n, 0, new LedraRow *[n]};
-        EXPECT_EQ(0, rows.getRows(n, list));
-        reaction.reset(new CReaction(formulaParser));
-        reaction->SetInput("BaTiO3", 1.0, list);
-        EXPECT_EQ(0, reaction->RunCalculation(0));
+        std::vector<LedraRow *> collected(size_t(n), nullptr);
+        LedraRowList list{n, 0, collected.data()};
+        EXPECT_EQ(0, rows.getRows(n, &list));
+        std::vector<ReactantInput> input;
+        for (const LedraRow *row : collected) input.push_back(ReactantInput{row->formula, row->fixed, row->ratio});
+        reaction.reset(new CReaction(parser, ElementSelection::Metals(table)));
+        reaction->SetInput("BaTiO3", 1.0, input);
+        EXPECT_EQ(ReactionResult::Done, reaction->RunCalculation(false));
     }
 };
 

@@ -89,14 +89,14 @@ TEST(CalcFileReader, ParsesOneLine) {
 // Records keep their line numbers (blank lines count); a bad line stops the read and is named.
 TEST(CalcFileReader, FailureKeepsTheEarlierRecordsAndNamesTheLine) {
     CalcReadResult result;
-    EXPECT_EQ(CALC_BAD_LINE,
+    EXPECT_EQ(CalcReadStatus::BadLine,
               ReadBytes("-1 A\r\n\r\n   \n2 0 1 BaCO3\n0 10 1 H2O\r\n31 1 1 H2\r\n1 0 1 H2\r\n", result));
     EXPECT_EQ(6, result.failingLine);
     ASSERT_EQ(3u, result.records.size());
     EXPECT_EQ(1, result.records[0].line);
     EXPECT_EQ(4, result.records[1].line);
     EXPECT_EQ(5, result.records[2].line);
-    EXPECT_EQ(CALC_OPEN_FAILED, ReadCalcFile("no/such/dir/file.qsf", ROW_CAPACITY, TestCheck, result));
+    EXPECT_EQ(CalcReadStatus::OpenFailed, ReadCalcFile("no/such/dir/file.qsf", ROW_CAPACITY, TestCheck, result));
 }
 
 // Lines of any length read whole; a NUL byte refuses the file at its line; a last line may lack its end.
@@ -109,13 +109,13 @@ TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
         size_t records;
         const char *fault;
     } cases[] = {
-        {"-1 " + std::string(1020, 'A') + "9 1 2 PbO\r\n", CALC_READ_OK, 0, 1, "a cut ID became row 9"},
-        {"-1 " + std::string(1100, 'A') + "\r\n0 1 1 H2O\r\n", CALC_READ_OK, 0, 2, "a long ID failed to open"},
-        {"1 1 2 " + std::string(5000, 'H') + "\r\n", CALC_READ_OK, 0, 1, "a long formula came in pieces"},
-        {"1 1 1 Ba\0CO3\r\n"s, CALC_BAD_LINE, 1, 0, "the NUL made it Ba metal"},
-        {"-1 A\r\n1 1 1 BaCO3\0 2 1 1 TiO2\r\n"s, CALC_BAD_LINE, 2, 1, "the NUL hid row 2"},
-        {"-1 A\r\n\0\r\n"s, CALC_BAD_LINE, 2, 1, "a NUL alone passed as a blank line"},
-        {"-1 A\r\n1 1 1 H2", CALC_READ_OK, 0, 2, "a last line without its end"},
+        {"-1 " + std::string(1020, 'A') + "9 1 2 PbO\r\n", CalcReadStatus::Ok, 0, 1, "a cut ID became row 9"},
+        {"-1 " + std::string(1100, 'A') + "\r\n0 1 1 H2O\r\n", CalcReadStatus::Ok, 0, 2, "a long ID failed to open"},
+        {"1 1 2 " + std::string(5000, 'H') + "\r\n", CalcReadStatus::Ok, 0, 1, "a long formula came in pieces"},
+        {"1 1 1 Ba\0CO3\r\n"s, CalcReadStatus::BadLine, 1, 0, "the NUL made it Ba metal"},
+        {"-1 A\r\n1 1 1 BaCO3\0 2 1 1 TiO2\r\n"s, CalcReadStatus::BadLine, 2, 1, "the NUL hid row 2"},
+        {"-1 A\r\n\0\r\n"s, CalcReadStatus::BadLine, 2, 1, "a NUL alone passed as a blank line"},
+        {"-1 A\r\n1 1 1 H2", CalcReadStatus::Ok, 0, 2, "a last line without its end"},
     };
     for (const auto &c : cases) {
         CalcReadResult result;
@@ -124,7 +124,7 @@ TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
         EXPECT_EQ(c.records, result.records.size()) << c.fault;
     }
     CalcReadResult result;
-    ASSERT_EQ(CALC_READ_OK, ReadBytes("-1 " + std::string(1020, 'A') + "9 1 2 PbO\r\n", result));
+    ASSERT_EQ(CalcReadStatus::Ok, ReadBytes("-1 " + std::string(1020, 'A') + "9 1 2 PbO\r\n", result));
     EXPECT_EQ(std::string(1020, 'A') + "9 1 2 PbO", Str(result.records[0].text));
 }
 
@@ -183,7 +183,7 @@ TEST(CalcFileApply, SavedEntryLoadsBack) {
     const std::string tail = ".00000 Y2O3\r\n3 1 0.3333333333333333 BaCO3\r\n30 0 1.00000 CuO\r\n";
     EXPECT_EQ(tail, bytes.substr(bytes.size() - tail.size()));
     CalcReadResult result;
-    ASSERT_EQ(CALC_READ_OK, ReadBytes(bytes + "-1 second\r\n5 1 2 O2\r\n5 0 1 H2\r\n", result));
+    ASSERT_EQ(CalcReadStatus::Ok, ReadBytes(bytes + "-1 second\r\n5 1 2 O2\r\n5 0 1 H2\r\n", result));
     CalcFields fields;
     LedraRowStore loaded;
     loaded.create(ROW_CAPACITY);
@@ -275,10 +275,10 @@ const char kOld[] = "-1 old\r\n0 1.00000 1.00000 H2O\r\n";
 
 // The file written whole (new or replacing), and no temporary file left behind.
 TEST_F(CalcSave, WritesANewFileOrReplacesTheOld) {
-    ASSERT_EQ(CALC_SAVED, Save(kOld));
+    ASSERT_EQ(CalcSaveStatus::Saved, Save(kOld));
     EXPECT_EQ(kOld, ::ReadBytes(target));
     std::string bigger = std::string(kOld) + "-1 " + std::string(100000, 'H') + "\r\n";
-    ASSERT_EQ(CALC_SAVED, Save(bigger));
+    ASSERT_EQ(CalcSaveStatus::Saved, Save(bigger));
     EXPECT_EQ(bigger, ::ReadBytes(target));
     EXPECT_EQ(std::vector<std::string>{"entry.QSF"}, Names());
 }
@@ -291,14 +291,14 @@ TEST_F(CalcSave, AFailureKeepsTheOldFileAndLeavesNothingBehind) {
     // The target cannot be replaced: a folder of that name stands there.
     fs::path blocked = folder / "blocked.QSF";
     fs::create_directories(blocked / "inside");
-    EXPECT_EQ(CALC_SAVE_NOT_REPLACED, SaveCalcFile(blocked.string().c_str(), "-1 new\r\n"));
+    EXPECT_EQ(CalcSaveStatus::NotReplaced, SaveCalcFile(blocked.string().c_str(), "-1 new\r\n"));
     EXPECT_TRUE(fs::is_directory(blocked / "inside"));
     // No folder to write into.
     fs::path missing = folder / "no such folder" / "entry.QSF";
-    EXPECT_EQ(CALC_SAVE_NO_TEMPORARY, SaveCalcFile(missing.string().c_str(), "-1 new\r\n"));
+    EXPECT_EQ(CalcSaveStatus::NoTemporary, SaveCalcFile(missing.string().c_str(), "-1 new\r\n"));
     // Lines that would not open again: nothing is written.
     for (const char *text : {"0 inf 1.00000 H2O\r\n", "1 1 nan H2\r\n", "-1 A\nB\r\n", "-1 A\r"})
-        EXPECT_EQ(CALC_SAVE_UNREADABLE, Save(std::string(kOld) + text)) << text;
+        EXPECT_EQ(CalcSaveStatus::Unreadable, Save(std::string(kOld) + text)) << text;
     EXPECT_EQ((std::vector<std::string>{"blocked.QSF", "entry.QSF"}), Names());
     EXPECT_EQ(kOld, ::ReadBytes(target));
 #ifndef _WIN32
@@ -312,7 +312,7 @@ TEST_F(CalcSave, AFailureKeepsTheOldFileAndLeavesNothingBehind) {
     CalcSaveStatus status = Save(std::string(kOld) + "-1 " + std::string(20000, 'O') + "\r\n");
     setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, SIG_DFL);
-    EXPECT_EQ(CALC_SAVE_WRITE_FAILED, status);
+    EXPECT_EQ(CalcSaveStatus::WriteFailed, status);
     EXPECT_EQ(kOld, ::ReadBytes(target));
     EXPECT_EQ((std::vector<std::string>{"blocked.QSF", "entry.QSF"}), Names());
 #endif
@@ -321,12 +321,12 @@ TEST_F(CalcSave, AFailureKeepsTheOldFileAndLeavesNothingBehind) {
 // Saving refuses an ID that would come back as two lines, whatever line end it holds.
 TEST_F(CalcSave, RefusesAnIdWithALineEnd) {
     for (const char *id : {"AAA\r\n9 1 2 PbO", "AAA\n9 1 2 PbO", "AAA\r9 1 2 PbO"}) {
-        EXPECT_EQ(CALC_SAVE_UNREADABLE, Save(Str(CalcSampleLine(id) + CalcProductLine(1, 1, "H2O")))) << id;
+        EXPECT_EQ(CalcSaveStatus::Unreadable, Save(Str(CalcSampleLine(id) + CalcProductLine(1, 1, "H2O")))) << id;
         EXPECT_FALSE(fs::exists(target)) << id;
     }
-    ASSERT_EQ(CALC_SAVED, Save(Str(CalcSampleLine(std::string(1100, 'A').c_str()))));
+    ASSERT_EQ(CalcSaveStatus::Saved, Save(Str(CalcSampleLine(std::string(1100, 'A').c_str()))));
     CalcReadResult result;
-    ASSERT_EQ(CALC_READ_OK, ReadCalcFile(target.string().c_str(), ROW_CAPACITY, TestCheck, result));
+    ASSERT_EQ(CalcReadStatus::Ok, ReadCalcFile(target.string().c_str(), ROW_CAPACITY, TestCheck, result));
     EXPECT_EQ(std::string(1100, 'A'), Str(result.records[0].text));
 }
 

@@ -20,11 +20,23 @@
 #include "core/rowstore.h"
 #include "core/sheet.h"
 #include "core/commands.h"
+#include "core/elements.h"
+#include "core/formula.h"
 #include "exact_rank.h"
 
 namespace {
 
 typedef std::map<int, double> Counts;  // element index -> count
+
+// The test element table (H to Au) and its parser.
+CElementTable &Table() {
+    static CElementTable table;
+    return table;
+}
+const CFormulaParser &Parser() {
+    static const CFormulaParser parser(Table());
+    return parser;
+}
 
 // The entry as the main dialog would hold it; the sheet the report would print.
 class RecipeSource : public CalcEntrySource {
@@ -41,7 +53,9 @@ public:
     int ReadAmount(double *value) override { return *value = amount, 0; }
     int GetRows(int count, LedraRowList *list) override { return rows.getRows(count, list); }
     int GetUnfixedCount() override { return rows.getUnfixedCount(); }
-    bool ChooseElements(const CString &, int, int *) override { return elementTable.ResetInclusion(), true; }
+    bool ChooseElements(const CString &, int, ElementSelection *selection, int *) override {
+        return *selection = ElementSelection::Metals(Table()), true;
+    }
     void ShowMessage(const char *text, CalcMessageKind, CalcField) override { message += text; }
     void WriteReport(const CReaction &reaction, double grams) override {
         sheet = MakeWeighingSheet(reaction, grams, "", 1);
@@ -54,7 +68,7 @@ std::string FormulaText(const Counts &counts) {
     char number[40];
     for (const auto &entry : counts) {
         std::snprintf(number, sizeof number, "%.17g", entry.second);
-        text += elementTable.Symbol(entry.first);
+        text += Table().Symbol(entry.first);
         text += number;
     }
     return text;
@@ -62,7 +76,7 @@ std::string FormulaText(const Counts &counts) {
 
 long double MassOf(const Counts &counts) {
     long double mass = 0.0L;
-    for (const auto &entry : counts) mass += static_cast<long double>(entry.second) * elementTable.Mass(entry.first);
+    for (const auto &entry : counts) mass += static_cast<long double>(entry.second) * Table().Mass(entry.first);
     return mass;
 }
 
@@ -139,11 +153,8 @@ struct RecipeGenerator {
     }
 };
 
-// The test element table (H to Au) and the process-wide parser.
 void LoadElements() {
-    ASSERT_EQ(31, elementTable.Load((std::string(QUILLON_TEST_DATA) + "/chem_elements.lst").c_str()));
-    static CFormulaParser parser(LookupElement);
-    formulaParser = &parser;
+    ASSERT_EQ(ElementLoad::Loaded, Table().Load((std::string(QUILLON_TEST_DATA) + "/chem_elements.lst").c_str()));
 }
 
 // Thousands of recipes through the Calculate command: a sheet exactly when
@@ -152,9 +163,9 @@ void LoadElements() {
 // a long double recomputation; otherwise a refusal, never a sheet.
 TEST(RecipeProperty, EverySheetMatchesAnExactRecomputation) {
     LoadElements();
-    RecipeGenerator generator{std::mt19937(1234567u), {}, elementTable.Lookup("O"), elementTable.Lookup("C")};
-    for (int i = 0; i < elementTable.Count(); ++i) {
-        if (elementTable.metal(i)) generator.metals.push_back(i);
+    RecipeGenerator generator{std::mt19937(1234567u), {}, Table().Lookup("O"), Table().Lookup("C")};
+    for (int i = 0; i < Table().Count(); ++i) {
+        if (Table().metal(i)) generator.metals.push_back(i);
     }
     int cases = 0, sheets = 0, refusedDependent = 0, refusedOther = 0, failures = 0;
     for (int n = 0; n < 10000 && failures < 5; ++n) {
@@ -172,13 +183,14 @@ TEST(RecipeProperty, EverySheetMatchesAnExactRecomputation) {
         source.product = FormulaText(product).c_str();
         source.productRatio = r.productRatio;
         int resetFlag = 0;
-        const int result = CalculateCommand(source, true, &resetFlag);
+        ElementSelection selection;
+        const bool result = CalculateCommand(source, Parser(), true, &selection, &resetFlag) == CommandResult::Done;
         ++cases;
 
         // The balance the command must solve: automatic columns over the product's metals.
         std::vector<int> rowsOf, columns;
         for (const auto &e : product) {
-            if (elementTable.metal(e.first)) rowsOf.push_back(e.first);
+            if (Table().metal(e.first)) rowsOf.push_back(e.first);
         }
         for (size_t m = 0; m < r.materials.size(); ++m) {
             if (!r.fixed[m]) columns.push_back(static_cast<int>(m));
@@ -193,10 +205,10 @@ TEST(RecipeProperty, EverySheetMatchesAnExactRecomputation) {
 
         std::string fault;
         if (!solvable) {
-            if (result == 0 || source.written) fault = "a sheet from an unsolvable recipe";
+            if (result || source.written) fault = "a sheet from an unsolvable recipe";
             if (source.message.compare(0, 24, "Failed to obtain ratios.") != 0) fault += " wrong message";
             (r.mustRefuse ? refusedDependent : refusedOther)++;
-        } else if (result != 0 || !source.written) {
+        } else if (!result || !source.written) {
             fault = "refused: " + source.message;
         } else {
             ++sheets;
@@ -222,7 +234,7 @@ TEST(RecipeProperty, EverySheetMatchesAnExactRecomputation) {
             }
             for (int element : rowsOf) {
                 if (std::fabs(left[element]) > 1e-9L * involved[element]) {
-                    fault += std::string(" balance of ") + elementTable.Symbol(element);
+                    fault += std::string(" balance of ") + Table().Symbol(element);
                 }
             }
             if (source.sheet.amount != source.amount) fault = "product amount";
@@ -264,7 +276,8 @@ TEST(RecipeProperty, NoSheetWithNumbersThatAreNotFinite) {
         source.rows.setRatio(0, c.ratio);
         source.product = "BaTiO3";
         source.productRatio = c.productRatio;
-        EXPECT_EQ(1, CalculateCommand(source, false, nullptr)) << c.fault;
+        ElementSelection selection;
+        EXPECT_EQ(CommandResult::Refused, CalculateCommand(source, Parser(), false, &selection, nullptr)) << c.fault;
         EXPECT_FALSE(source.written) << c.fault;
         EXPECT_FALSE(source.message.empty()) << c.fault;
     }

@@ -91,7 +91,6 @@ protected:
         ::SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Hobnail");
         ::SHDeleteKeyA(HKEY_CLASSES_ROOT, "Word.Application");  // left by a test that crashed
         DeleteReports();
-        appClosing = 0;
     }
     void TearDown() override { DeleteReports(); }
 
@@ -119,6 +118,7 @@ protected:
         ::KillTimer(nullptr, timer);
         ::KillTimer(nullptr, watchdog);
         current = nullptr;
+        lastClosing = dialog.Closing();
         return result;
     }
     static void CALLBACK RunScript(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -137,7 +137,10 @@ protected:
     static CQuillonDlg *current;
     static std::function<void(CQuillonDlg &)> currentScript;
     static bool exitAfterScript;
+    static bool lastClosing;  // Closing() of the dialog Run ended last
 };
+
+bool DialogTest::lastClosing = false;
 
 CWinApp *DialogTest::app = nullptr;
 CQuillonDlg *DialogTest::current = nullptr;
@@ -371,10 +374,9 @@ TEST_F(DialogTest, ExitAndCloseMarkTheApplicationClosingEscapeDoesNot) {
         int closing;
     } cases[] = {{WM_COMMAND, ID_FILE_EXIT, 1}, {WM_SYSCOMMAND, SC_CLOSE, 1}, {WM_COMMAND, IDCANCEL, 0}};
     for (const auto &c : cases) {
-        appClosing = 0;
         INT_PTR result = Run([&](CQuillonDlg &dialog) { dialog.PostMessage(c.message, c.wParam); }, false);
         EXPECT_EQ(IDCANCEL, result) << c.wParam;  // the dialog ended by itself
-        EXPECT_EQ(c.closing, appClosing) << c.wParam;
+        EXPECT_EQ(c.closing != 0, lastClosing) << c.wParam;
     }
 }
 
