@@ -2,7 +2,7 @@
 // edit control for one chemical formula. Letters and parentheses are drawn in
 // one font, digits and '.' in a second, smaller font set lower, so that the
 // counts of a formula read as subscripts. The protocol (messages, records) is
-// in common/vexil.h; myedit.cpp describes how the control differs from the
+// in include/quillon/vexil.h; formulaedit.cpp describes how the control differs from the
 // system edit control.
 #ifndef QUILLON_FORMULAEDIT_MYEDIT_H
 #define QUILLON_FORMULAEDIT_MYEDIT_H

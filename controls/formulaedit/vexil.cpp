@@ -1,6 +1,6 @@
 // VEXIL.DLL: the library of the formula edit control. Loading it registers
 // the global window class "VEXIL"; the programs that use it load it by file
-// name and meet the control only through window messages (common/vexil.h).
+// name and meet the control only through window messages (include/quillon/vexil.h).
 #include <windows.h>
 
 #include "framework/afxwin.h"

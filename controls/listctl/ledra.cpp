@@ -1,7 +1,7 @@
 // LEDRA.DLL: the library of the starting-materials list control. Loading it
 // loads VEXIL.DLL (the list's formula editor and formula drawing) and
 // registers the global window class "LEDRA"; the program loads it by file
-// name and meets the control only through window messages (common/ledra.h).
+// name and meets the control only through window messages (include/quillon/ledra.h).
 #include <windows.h>
 
 #include "framework/afxwin.h"

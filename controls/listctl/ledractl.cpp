@@ -13,7 +13,7 @@
 //  - The editors are reached through their hooks, which are this module's
 //    permanent objects for the children: the temporary wrappers GetDlgItem
 //    hands out are freed when the outermost message returns.
-//  - Ratios are shown with FormatRatioText (common/rowstore.h) in the
+//  - Ratios are shown with FormatRatioText (core/rowstore.h) in the
 //    40-character buffer of the editor, in the editor and in the list alike:
 //    trimmed "%.5f" while it fits, an exact "%g" text (1e+308) beyond.
 //  - Row messages with an index outside the rows answer 0 (a null pointer)

@@ -2,7 +2,7 @@
 // starting materials (formula, ratio, Fixed/Unfixed mark) edited in place
 // with two child editors, and CCellEditHook, the subclass that routes the
 // editors' keys and focus changes to the list. The protocol is in
-// common/ledra.h; ledractl.cpp describes the choices made.
+// include/quillon/ledra.h; ledractl.cpp describes the choices made.
 #ifndef QUILLON_LISTCTL_LEDRACTL_H
 #define QUILLON_LISTCTL_LEDRACTL_H
 
