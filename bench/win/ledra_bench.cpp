@@ -229,10 +229,12 @@ int main(int argc, char **argv) {
     Report("after ratio cycles", afterRatios);
 
     ::DestroyWindow(view);
-    // Flat: the same GDI count, no more handles, and less than 256 KiB of heap noise.
+    // Flat: the same GDI count, at most one more handle (Wine now and then
+    // opens one of its own on the way; a leak grows with every cycle), and
+    // less than 256 KiB of heap noise.
     bool flat = true;
     for (const Resources &r : {afterPaints, afterFormulas, afterRatios})
-        flat = flat && r.gdi == before.gdi && r.handles <= before.handles &&
+        flat = flat && r.gdi == before.gdi && r.handles <= before.handles + 1 &&
                r.privateBytes <= before.privateBytes + 256 * 1024;
     std::printf("resources %s\n", flat ? "flat" : "GREW");
     parent.Detach();
