@@ -254,6 +254,15 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
     ExpectBox("Molar mass of product is not a positive number.", BoxIcon::Exclamation);
     EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_PRODUCT));
 
+    // A starting material heavier than a double holds: refused, named by the
+    // list's own row number (the dialog finds the row the list handed out).
+    Press(IDC_CLEAR);
+    ExpectSaveQuestion(IDNO);
+    Enter("BaTiO3", "10", {{"BaCO3", "1"}, {"TiO2", "1"}, {"Og1e306", "1"}});
+    Press(IDC_CALCULATE);
+    ExpectBox("Molar mass of Og1e306 (row 3) is not a finite number.", BoxIcon::Hand);
+    EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
+
     // Sr2TiO4 from SrTiO3 and TiO2 needs -1 TiO2: kept, with a warning first.
     Press(IDC_CLEAR);
     ExpectSaveQuestion(IDNO);
