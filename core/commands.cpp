@@ -37,14 +37,13 @@ CString WithReason(const char *first, const CString &why) {
 
 // The last check before a sheet is shown: the sheet the report will print
 // is recomputed on its own; true when it holds, else the failure is shown.
-bool SheetHolds(CalcEntrySource &source, const CReaction &reaction, double amount, bool ratiosSolved) {
-    const WeighingSheet sheet = MakeWeighingSheet(reaction, amount, "", 1);
+bool SheetHolds(CalcEntrySource &source, const CReaction &reaction, double amount, const WeighingSheet &sheet,
+                bool ratiosSolved) {
     const SheetCheckResult check = CheckSheet(reaction, amount, sheet, ratiosSolved);
     if (check.status == SheetCheck::Passed) return true;
     source.ShowMessage(WithReason("Failed to generate output.", check.text), CALC_FAILURE);
     return false;
 }
-
 
 // A reaction built from the entry, with the rows it came from.
 struct Prepared {
@@ -160,12 +159,12 @@ void WarnNegative(CalcEntrySource &source, const char *what, const CString &name
 // differential that is not a finite number, naming its starting material
 // and row ("Molar mass of Og1e306 (row 3) is not a finite number."); empty
 // when every number is finite. Checked in sheet order.
-CString NonFiniteSheetNumber(CalcEntrySource &source, const Prepared &prepared, double amount) {
+CString NonFiniteSheetNumber(CalcEntrySource &source, const Prepared &prepared, double amount,
+                             const WeighingSheet &sheet) {
     const CReaction &reaction = *prepared.reaction;
     // A product ratio of 1e-310 makes every gram infinite (or NaN at ratio 0).
     if (!std::isfinite(GramsFactor(amount, reaction.ProductMolarMass(), reaction.ProductRatio())))
         return CString("Product ratio is too small: the amounts to weigh are not finite numbers.");
-    WeighingSheet sheet = MakeWeighingSheet(reaction, amount, "", 0);
     const char *what = nullptr;
     int failing = -1;
     for (int i = 0; i < reaction.ReactantCount() && failing < 0; ++i) {
@@ -249,17 +248,19 @@ CommandResult CalculateCommand(CalcEntrySource &source, const CFormulaParser &pa
         source.ShowMessage("Molar mass of product is not a positive number.", CALC_CORRECT, CALC_FIELD_PRODUCT);
         return CommandResult::Refused;
     }
-    CString nonFinite = NonFiniteSheetNumber(source, prepared, amount);
+    // The sheet the report will print, made once for the checks and the warning.
+    const WeighingSheet sheet = MakeWeighingSheet(reaction, amount, "", 1);
+    CString nonFinite = NonFiniteSheetNumber(source, prepared, amount, sheet);
     if (!nonFinite.IsEmpty()) {
         source.RowsChanged();
         source.ShowMessage(nonFinite, CALC_FAILURE);
         return CommandResult::Refused;
     }
-    if (!SheetHolds(source, reaction, amount, autoRatio)) {
+    if (!SheetHolds(source, reaction, amount, sheet, autoRatio)) {
         source.RowsChanged();
         return CommandResult::Refused;
     }
-    WarnNegative(source, "amounts to weigh", NegativeWeighingNames(MakeWeighingSheet(reaction, amount, "", 0)));
+    WarnNegative(source, "amounts to weigh", NegativeWeighingNames(sheet));
     source.WriteReport(reaction, amount);
     if (resetSelection != nullptr && *resetSelection != 0) *selection = ElementSelection::Metals(parser.Table());
     source.RowsChanged();

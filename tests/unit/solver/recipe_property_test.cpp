@@ -14,29 +14,18 @@
 #include <string>
 #include <vector>
 
+#include "core/commands.h"
 #include "core/elements.h"
 #include "core/formula.h"
 #include "core/reaction.h"
 #include "core/rowstore.h"
 #include "core/sheet.h"
-#include "core/commands.h"
-#include "core/elements.h"
-#include "core/formula.h"
 #include "exact_rank.h"
+#include "tests/unit/chem/chem_test_util.h"
 
 namespace {
 
 typedef std::map<int, double> Counts;  // element index -> count
-
-// The test element table (H to Au) and its parser.
-CElementTable &Table() {
-    static CElementTable table;
-    return table;
-}
-const CFormulaParser &Parser() {
-    static const CFormulaParser parser(Table());
-    return parser;
-}
 
 // The entry as the main dialog would hold it; the sheet the report would print.
 class RecipeSource : public CalcEntrySource {
@@ -153,16 +142,12 @@ struct RecipeGenerator {
     }
 };
 
-void LoadElements() {
-    ASSERT_EQ(ElementLoad::Loaded, Table().Load((std::string(QUILLON_TEST_DATA) + "/chem_elements.lst").c_str()));
-}
-
 // Thousands of recipes through the Calculate command: a sheet exactly when
 // the automatic materials are independent in the metals of the product (the
 // ones balanced), with the planted ratios, molar masses and grams to 1e-9 of
 // a long double recomputation; otherwise a refusal, never a sheet.
 TEST(RecipeProperty, EverySheetMatchesAnExactRecomputation) {
-    LoadElements();
+    LoadTestElements();
     RecipeGenerator generator{std::mt19937(1234567u), {}, Table().Lookup("O"), Table().Lookup("C")};
     for (int i = 0; i < Table().Count(); ++i) {
         if (Table().metal(i)) generator.metals.push_back(i);
@@ -267,7 +252,7 @@ TEST(RecipeProperty, NoSheetWithNumbersThatAreNotFinite) {
         {"a Fixed ratio of 1e308 weighed as inf grams", 1.0, 1e308},
         {"a product ratio of 1e-310 with a row at 0 weighed as nan grams", 1e-310, 0.0},
     };
-    LoadElements();
+    LoadTestElements();
     for (const auto &c : cases) {
         RecipeSource source;
         source.rows.create(ROW_CAPACITY);
