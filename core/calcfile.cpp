@@ -13,6 +13,7 @@
 #include <unistd.h>
 #endif
 
+#include "formula.h"
 #include "rowstore.h"
 #include "numbers.h"
 #include "textutil.h"
@@ -70,7 +71,9 @@ bool ReadRatioAndFormula(char *start, CalcFormulaCheck check, CalcRecord *record
     char *end = nullptr;
     double ratio = 0.0;
     if (!ReadFileNumber(start, &ratio, &end)) return false;
-    CString formula = RestOfLine(end);
+    // A middle dot written as UTF-8 (a file edited on Linux) is kept as the
+    // program stores it, so that the formula editor can show it.
+    CString formula(StoredFormulaText(RestOfLine(end)).c_str());
     if (!check(formula)) return false;
     record->ratio = ratio;
     record->text = formula;

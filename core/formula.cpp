@@ -103,7 +103,6 @@ namespace {
 class TreeBuilder {
 public:
     explicit TreeBuilder(CFormulaNode *root) { open.Push(root); }
-    bool AtTop() const { return open.Size() == 1; }
     // Opens a group inside the current one.
     bool OpenGroup() {
         CFormulaNode *group = new (std::nothrow) CFormulaNode(CFormulaNode::GROUP, 0, 1.0);
@@ -136,19 +135,11 @@ private:
 // Validates without building anything: only the depth of open groups counts.
 class DepthCounter {
 public:
-    bool AtTop() const { return depth == 0; }
-    bool OpenGroup() {
-        ++depth;
-        return true;
-    }
-    double *CloseGroup() {
-        --depth;
-        return &scratch;
-    }
+    bool OpenGroup() { return true; }
+    double *CloseGroup() { return &scratch; }
     double *AddElement(int) { return &scratch; }
 
 private:
-    size_t depth = 0;
     double scratch = 1.0;
 };
 
@@ -163,21 +154,55 @@ const char *ReadCount(const char *p, double *count) {
     return end;
 }
 
-// Reads the items of a formula to the end of the text (which closes every
-// open group) or to a ")" at the top level. Returns false on a character
-// that cannot start an item, an unknown symbol or an overflowing count.
+// Reads the leading count of an adduct part: digits or a point first (no
+// blank, no sign), then as any count. Returns the position after it (p when
+// there is none), or nullptr when it overflows.
+const char *ReadLeadingCount(const char *p, double *count) {
+    if ((*p < '0' || *p > '9') && *p != '.') return p;
+    return ReadCount(p, count);
+}
+
+// Reads the parts of a formula to the end of the text (which closes every
+// open group) or to a ")" at the top level. The first part's items go into
+// the current group; every part after a separator becomes a group of its
+// own whose count is the part's leading count. Returns false on a character
+// that cannot start an item, an unknown symbol, an overflowing count, a
+// separator inside parentheses, and a part without items (a separator
+// first, last or twice, or a leading count with nothing after it).
 template <typename Sink>
 bool ParseItems(const char *p, const CElementTable &table, Sink &sink) {
+    size_t depth = 0;          // parentheses open
+    bool inPart = false;       // a part after a separator is open
+    bool partEmpty = true;     // no item in the current part yet
+    double partCount = 1.0;    // its leading count
     for (;;) {
         char c = *p;
-        if (c == 0) return true;
+        size_t separator = FormulaSeparatorLength(p);
+        if (c == 0 || (c == ')' && depth == 0) || separator > 0) {
+            if (partEmpty || depth > 0) {
+                // A ")" or the end closes the groups still open; a part that
+                // would stay empty, or a separator inside parentheses, fails.
+                if (separator > 0 || (inPart && partEmpty)) return false;
+                for (; depth > 0; --depth) sink.CloseGroup();
+            }
+            if (inPart) *sink.CloseGroup() = partCount;
+            if (separator == 0) return true;
+            partCount = 1.0;
+            p = ReadLeadingCount(p + separator, &partCount);
+            if (p == nullptr || !sink.OpenGroup()) return false;
+            inPart = true;
+            partEmpty = true;
+            continue;
+        }
+        partEmpty = false;
         double *count = nullptr;
         if (c == ')') {
             ++p;
-            if (sink.AtTop()) return true;
+            --depth;
             count = sink.CloseGroup();
         } else if (c == '(') {
             ++p;
+            ++depth;
             if (!sink.OpenGroup()) return false;
             continue;
         } else {
@@ -524,4 +549,14 @@ std::string FirstUnknownSymbol(const char *text, const CElementTable &table) {
         if (element < 0 || element >= MAX_ELEMENTS) return symbol;
     }
     return std::string();
+}
+
+// Each UTF-8 middle dot becomes the single byte the program stores.
+std::string StoredFormulaText(const char *text) {
+    std::string stored;
+    for (const char *p = text; p != nullptr && *p != 0; ++p) {
+        if (static_cast<unsigned char>(p[0]) == 0xC2 && p[1] == FORMULA_MIDDLE_DOT) continue;
+        stored += *p;
+    }
+    return stored;
 }

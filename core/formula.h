@@ -4,12 +4,63 @@
 // (one upper-case letter and up to two lower-case letters, found whole in the
 // element table) or a parenthesised group, each optionally followed by a
 // count as strtod reads it. Parentheses nest to any depth.
+//
+// Hydrates and adducts: a separator, the middle dot or "*", starts a new
+// part, and a count written right after it (digits or a point first: no
+// blank, no sign) multiplies everything up to the next separator or the end.
+// CuSO4·5H2O and CuSO4*5H2O both mean CuSO4(H2O)5. A separator first,
+// last or twice in a row, a count with nothing after it, and a separator
+// inside parentheses make the formula invalid. The period is never a
+// separator: it belongs to the count before it, so CuSO4.5H2O is Cu S O4.5
+// H2 O (O 5.5, H 2), as it always was.
+//
+// The middle dot is stored as the program types it, the single byte 0xB7
+// of Windows-1252; that is its form in calculation files, report files and
+// the formula editor. The parser also reads the UTF-8 spelling C2 B7 (a
+// terminal or a text file on Linux) as the same separator; nothing else
+// reads as one. StoredFormulaText turns the UTF-8 spelling into the stored
+// form, as the calculation-file reader does.
 #ifndef QUILLON_CHEM_FORMULA_H
 #define QUILLON_CHEM_FORMULA_H
 
+#include <cstddef>
 #include <string>
 
 #include "elements.h"
+
+// The middle dot as stored (Windows-1252).
+const char FORMULA_MIDDLE_DOT = '\xB7';
+
+// The length of the separator that starts at text: 1 for "*" and the stored
+// middle dot, 2 for the UTF-8 middle dot, 0 for anything else.
+inline size_t FormulaSeparatorLength(const char *text) {
+    if (*text == '*' || *text == FORMULA_MIDDLE_DOT) return 1;
+    return static_cast<unsigned char>(text[0]) == 0xC2 && text[1] == FORMULA_MIDDLE_DOT ? 2 : 0;
+}
+
+// text with every UTF-8 middle dot (C2 B7) made the stored byte 0xB7.
+std::string StoredFormulaText(const char *text);
+
+// Tells, character by character in text order, which characters of a
+// formula are set as subscripts: every character but letters, parentheses,
+// separators and the leading count of a part (the 5 of CuSO4·5H2O is a
+// coefficient at full size; its 4 and 2 are subscripts).
+class FormulaSubscripts {
+public:
+    bool Next(char c) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (c == '*' || c == FORMULA_MIDDLE_DOT) {
+            leading = true;
+            return false;
+        }
+        if (leading && ((u >= '0' && u <= '9') || c == '.')) return false;
+        leading = false;
+        return !((u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || c == '(' || c == ')');
+    }
+
+private:
+    bool leading = false;  // in the digits right after a separator
+};
 
 // Element amounts below this (in absolute value) count as zero in every composition.
 const double COMPOSITION_TOLERANCE = 5e-6;

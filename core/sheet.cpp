@@ -1,6 +1,5 @@
 #include "sheet.h"
 
-#include <cctype>
 
 #include "reaction.h"
 #include "textutil.h"
@@ -160,24 +159,14 @@ std::vector<SheetPiece> SheetWordPieces(const WeighingSheet &sheet) {
     return pieces;
 }
 
-// Maximal runs of letters-and-parentheses and of everything else.
+// Maximal runs of full-size characters and of subscripts.
 std::vector<FormulaRun> SplitFormulaRuns(const char *formula) {
     std::vector<FormulaRun> runs;
-    const char *p = formula;
-    while (*p != 0) {
-        unsigned char first = static_cast<unsigned char>(*p);
-        int letterClass = std::isalpha(first) || first == '(' || first == ')';
-        const char *start = p;
-        while (*p != 0) {
-            unsigned char c = static_cast<unsigned char>(*p);
-            int cls = std::isalpha(c) || c == '(' || c == ')';
-            if (cls != letterClass) break;
-            ++p;
-        }
-        FormulaRun run;
-        run.subscript = letterClass ? 0 : 1;
-        run.text = CString(start, static_cast<int>(p - start));
-        runs.push_back(run);
+    FormulaSubscripts subscripts;
+    for (const char *p = formula; *p != 0; ++p) {
+        int subscript = subscripts.Next(*p) ? 1 : 0;
+        if (runs.empty() || runs.back().subscript != subscript) runs.push_back(FormulaRun{subscript, CString()});
+        runs.back().text += *p;
     }
     return runs;
 }

@@ -71,13 +71,15 @@ std::vector<SheetPiece> SheetWordPieces(const WeighingSheet &sheet);
 
 // One run of a formula typed with subscripts.
 struct FormulaRun {
-    int subscript;  // 1 for digits and other non-letters, 0 for letters and parentheses
+    int subscript;  // 1 for the counts' digits and other non-letters, 0 for the rest
     CString text;
 };
 
-// Cuts a formula into maximal runs of one class: letters (isalpha) and
-// parentheses type in normal position, every other character (digits, '.')
-// as subscript. H2SO4 gives H, 2, SO, 4. An empty formula gives no runs.
+// Cuts a formula into maximal runs of one class: letters, parentheses,
+// separators and the leading count after a separator type in normal
+// position, every other character (the counts' digits, '.') as subscript
+// (FormulaSubscripts). H2SO4 gives H, 2, SO, 4; CuSO4*5H2O gives CuSO, 4,
+// *5H, 2, O. An empty formula gives no runs.
 std::vector<FormulaRun> SplitFormulaRuns(const char *formula);
 
 // The bytes a Windows text-mode stream stores for text: every "\n" becomes

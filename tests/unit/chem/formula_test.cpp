@@ -82,6 +82,48 @@ TEST_F(FormulaTest, Compositions) {
     for (const auto &c : cases) EXPECT_EQ(c.second, CompositionOf(c.first)) << c.first;
 }
 
+// Hydrates and adducts: each part after "*" or the middle dot (stored 0xB7 or UTF-8) is a group
+// whose count is the part's leading count; the period stays a decimal point; empty parts, separators
+// inside parentheses and blanks or signs before a leading count are refused.
+TEST_F(FormulaTest, HydratesAndAdducts) {
+    const struct {
+        const char *formula;
+        int check;
+        const char *sameAs = nullptr;  // a formula of the same composition (when valid)
+        double molarMass = 0;          // 0: not compared
+    } cases[] = {
+        {"CuSO4\xB7" "5H2O", 0, "CuSO4(H2O)5", 249.685},
+        {"CuSO4*5H2O", 0, "CuSO4(H2O)5", 249.685},
+        {"CuSO4\xC2\xB7" "5H2O", 0, "CuSO4(H2O)5", 249.685},
+        {"MgSO4\xB7" "7H2O", 0, "MgSO4(H2O)7", 246.47456},
+        {"CaSO4\xB7" "0.5H2O", 0, "CaSO4(H2O)0.5", 145.14824},
+        {"Na2CO3\xB7" "1.5H2O2", 0, "Na2CO3(H2O2)1.5", 157.01046},
+        {"K2SO4*Al2(SO4)3*24H2O", 0, "K2SO4(Al2(SO4)3)(H2O)24", 0},
+        {"CuSO4\xB7H2O", 0, "CuSO4H2O", 0}, {"CuSO4\xB7" "5(H2O)", 0, "CuSO4(H2O)5", 0},
+        {"CuSO4\xB7.5H2O", 0, "CuSO4(H2O)0.5", 0}, {"CuSO4\xB7" "0H2O", 0, "CuSO4", 0},
+        {"CuSO4\xB7" "2(H2O)3", 0, "CuSO4(H2O)6", 0}, {"CuSO4\xB7" "1e1H2O", 0, "CuSO4(H2O)10", 0},
+        {"CuSO4.5H2O", 0, "CuO5.5H2S", 0},  // O4.5, not a hydrate
+        {"CuSO4\xB7", -2}, {"CuSO4*", -2}, {"\xB7H2O", -2}, {"*H2O", -2}, {"CuSO4**H2O", -2},
+        {"CuSO4\xB7*H2O", -2}, {"CuSO4\xB7" "5", -2}, {"CuSO4\xB7" "5\xB7H2O", -2}, {"5\xB7H2O", -2},
+        {"(CuSO4\xB7" "5H2O)", -2}, {"Cu(SO4*H2O)", -2}, {"(CuSO4*5H2O", -1}, {"CuSO4\xB7 5H2O", -2},
+        {"CuSO4 \xB7" "5H2O", -2}, {"CuSO4\xB7" "5 H2O", -2}, {"CuSO4\xB7-5H2O", -2}, {"CuSO4\xB7+5H2O", -2},
+        {"CuSO4\xB7" "1e999H2O", -2}, {"CuSO4\xC2H2O", -2}, {"CuSO4\xB7\xC2\xB7H2O", -2}, {"*", -2},
+    };
+    for (const auto &c : cases) {
+        CFormulaNode *tree = nullptr;
+        EXPECT_EQ(c.check, Parser().Check(c.formula, &tree)) << c.formula;
+        delete tree;
+        if (c.check != 0) continue;
+        Composition composition;
+        EXPECT_EQ(CompositionOf(c.sameAs), CompositionOf(c.formula, &composition)) << c.formula;
+        if (c.molarMass != 0) {
+            EXPECT_NEAR(c.molarMass, MolarMass(composition, Table()), 1e-9) << c.formula;
+        }
+    }
+    EXPECT_EQ("CuSO4\xB7" "5H2O*H2O", StoredFormulaText("CuSO4\xC2\xB7" "5H2O*H2O"));
+    EXPECT_EQ("Cu\xC2SO4\xB7", StoredFormulaText("Cu\xC2SO4\xB7"));  // a lone C2 stays
+}
+
 // Depth and width must not overflow the stack; deep failures leak nothing (sanitizer).
 TEST_F(FormulaTest, MegabyteOfOpeningParenthesesAndHalfAMillionNestedGroups) {
     std::string open(1 << 20, '(');

@@ -127,11 +127,15 @@ TEST(SheetLayout, ReactantColumnIsPaddedTo36Characters) {
     }
 }
 
-// Letters and parentheses type normally; digits, points and signs as subscript runs ('_').
+// Letters, parentheses, separators and coefficients type normally; counts' digits, points and signs as
+// subscript runs ('_').
 TEST(FormulaRuns, SplitIntoLettersAndSubscripts) {
     const char *cases[][2] = {{"H2SO4", "H|_2|SO|_4|"},
                               {"H2.1(Re3Os7.8)(PtAu)3.4", "H|_2.1|(Re|_3|Os|_7.8|)(PtAu)|_3.4|"},
-                              {"C2O-1.5", "C|_2|O|_-1.5|"}, {"12", "_12|"}, {"", ""}};
+                              {"C2O-1.5", "C|_2|O|_-1.5|"}, {"12", "_12|"}, {"", ""},
+                              // the count after a separator is a coefficient at full size
+                              {"CuSO4\xB7" "5H2O", "CuSO|_4|\xB7" "5H|_2|O|"},
+                              {"Na2CO3*1.5H2O2*H2O", "Na|_2|CO|_3|*1.5H|_2|O|_2|*H|_2|O|"}};
     for (auto &c : cases) {
         std::string runs;
         for (const FormulaRun &run : SplitFormulaRuns(c[0])) runs += (run.subscript ? "_" : "") + Str(run.text) + "|";
