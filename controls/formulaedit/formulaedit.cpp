@@ -1,7 +1,13 @@
 // The formula edit control "VEXIL": a single-line edit control for one
 // chemical formula. Letters and parentheses are drawn in a letter font, digits
 // and '.' in a smaller digit font set lower, so counts read as subscripts. It
-// accepts only '(' ')' '.' digits and letters, keeps at most 256 characters,
+// accepts only '(' ')' '.' digits, letters and the separators of hydrates and
+// adducts, '*' and the middle dot (0xB7 in Windows-1252, the program's code
+// page). A separator is drawn in the letter font (the middle dot's glyph
+// stands at mid-height of the letters) and so is the count right after it:
+// in CuSO4*5H2O the 5 is a coefficient at full size, the 4 and the 2 are
+// subscripts. A cell's kind and width follow from its place in the text, so
+// every edit lays the cells out again. It keeps at most 256 characters,
 // one level of undo and CF_TEXT clipboard exchange, and draws formulas into
 // other windows on request (VXM_DRAWFORMULA).
 //
@@ -66,8 +72,10 @@
 #include <string.h>
 
 #include <new>
+#include <vector>
 
 #include "controls/keystate.h"
+#include "core/formula.h"
 
 namespace {
 
@@ -81,11 +89,6 @@ const int CUT_MARK_SPACE = CUT_MARK_WIDTH + 1;
 // Clamps value into lo..hi.
 int Clamp(int value, int lo, int hi) {
     return value < lo ? lo : (value > hi ? hi : value);
-}
-
-// Letters and parentheses are drawn with the letter font.
-int KindOf(char ch) {
-    return (isalpha(static_cast<unsigned char>(ch)) || ch == '(' || ch == ')') ? 1 : 0;
 }
 
 // The number of non-blank characters of text (at most limit bytes, up to the
@@ -183,6 +186,7 @@ CFormulaEdit::CFormulaEdit()
       digitTop(0), digitOffset(0), clientWidth(0), clientHeight(0), letterFont(nullptr),
       digitFont(nullptr), tracking(0), scrollX(0), givenTop(0), headroom(0), lastKey(0) {
     memset(charWidth, 0, sizeof charWidth);
+    memset(coefficientWidth, 0, sizeof coefficientWidth);
     memset(&letterMetrics, 0, sizeof letterMetrics);
     memset(&digitMetrics, 0, sizeof digitMetrics);
     textColor = GetSysColor(COLOR_WINDOWTEXT);
@@ -201,15 +205,30 @@ void CFormulaEdit::PostNcDestroy() {
     delete this;
 }
 
-// True for '(' ')' '.' '0'-'9' 'A'-'Z' 'a'-'z'.
+// True for '(' ')' '.' '0'-'9' 'A'-'Z' 'a'-'z', '*' and the middle dot.
 bool CFormulaEdit::IsAccepted(char ch) {
     return ch == '(' || ch == ')' || ch == '.' || (ch >= '0' && ch <= '9') ||
-           (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
+           (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || ch == '*' || ch == FORMULA_MIDDLE_DOT;
 }
 
-// The measured advance width of a printable character.
-int CFormulaEdit::FormulaWidth(char ch) const {
-    return charWidth[static_cast<unsigned char>(ch) & 127];
+// The measured advance width of a character drawn as kind: a digit or '.'
+// of the letter font (a coefficient) has the letter font's width.
+int CFormulaEdit::FormulaWidth(char ch, int kind) const {
+    if (kind == 1 && ch >= '.' && ch <= '9') return coefficientWidth[ch - '.'];
+    return charWidth[static_cast<unsigned char>(ch)];
+}
+
+// Gives every cell the kind its place in the text makes it (a digit after a
+// separator is a coefficient) and lays the cells out from the first one's x.
+void CFormulaEdit::Relayout() {
+    FormulaSubscripts subscripts;
+    int x = count > 0 ? cells[0].x : leftMargin;
+    for (int i = 0; i < count; ++i) {
+        cells[i].kind = subscripts.Next(cells[i].ch) ? 0 : 1;
+        cells[i].width = FormulaWidth(cells[i].ch, cells[i].kind);
+        cells[i].x = x;
+        x += cells[i].width;
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -270,6 +289,7 @@ void CFormulaEdit::RemoveCells(int lo, int hi) {
     }
     for (int i = count - removed; i < count; ++i) cells[i] = EMPTY_CELL;
     count -= removed;
+    Relayout();
     anchor = Clamp(anchor, 0, count);
     active = Clamp(active, 0, count);
     if (caret > count) caret = count;
@@ -342,18 +362,13 @@ int CFormulaEdit::InsertChar(char ch, bool snapshot) {
         MessageBeep(MB_ICONEXCLAMATION);
         return 1;
     }
-    int w = FormulaWidth(ch);
     int at = EditPosition();
     int x = PositionOf(at);
-    for (int i = count; i > at; --i) {
-        cells[i] = cells[i - 1];
-        cells[i].x += w;
-    }
+    for (int i = count; i > at; --i) cells[i] = cells[i - 1];
     cells[at].ch = ch;
     cells[at].x = x;
-    cells[at].width = w;
-    cells[at].kind = KindOf(ch);
     ++count;
+    Relayout();
     SetCaretAll(at + 1);
     return 0;
 }
@@ -555,24 +570,22 @@ LRESULT CFormulaEdit::OnInitialize(WPARAM wParam, LPARAM) {
     ::GetTextMetricsA(dc, &letterMetrics);
     headroom = LetterHeadroom(dc, letterMetrics);
     baseline = top + letterMetrics.tmAscent;
-    for (int code = 32; code <= 126; ++code) {
+    auto measure = [this, dc](int code) {
         char ch = static_cast<char>(code);
         SIZE size = {0, 0};
         ::GetTextExtentPointA(dc, &ch, 1, &size);
         charWidth[code] = size.cx;
-    }
+    };
+    for (int code = 32; code <= 126; ++code) measure(code);
+    measure(static_cast<unsigned char>(FORMULA_MIDDLE_DOT));
+    memcpy(coefficientWidth, charWidth + '.', sizeof coefficientWidth);
     if (digitFont) {
         HGDIOBJ previous = ::SelectObject(dc, digitFont);
         if (!original) original = previous;
     }
     ::GetTextMetricsA(dc, &digitMetrics);
     digitTop = baseline - digitOffset - digitMetrics.tmAscent;
-    for (int code = '.'; code <= '9'; ++code) {
-        char ch = static_cast<char>(code);
-        SIZE size = {0, 0};
-        ::GetTextExtentPointA(dc, &ch, 1, &size);
-        charWidth[code] = size.cx;
-    }
+    for (int code = '.'; code <= '9'; ++code) measure(code);
     if (original) ::SelectObject(dc, original);
     ::ReleaseDC(m_hWnd, dc);
 
@@ -602,14 +615,19 @@ LRESULT CFormulaEdit::OnDrawFormula(WPARAM wParam, LPARAM lParam) {
     const VexilDraw *r = reinterpret_cast<const VexilDraw *>(lParam);
     if (!initialized || !dc || !r || !r->text || r->length <= 0) return 0;
 
-    // Every character must be printable and not blank; count those that fit
-    // (n) and those that also leave room for the cut mark (beforeMark).
+    // Every character must be printable and not blank (the middle dot is
+    // printable); count those that fit (n) and those that also leave room for
+    // the cut mark (beforeMark). Subscripts are told apart as the control
+    // tells its own cells apart.
+    std::vector<char> subscript(static_cast<size_t>(r->length));
+    FormulaSubscripts subscripts;
     long long edge = r->x;
     int n = 0, beforeMark = 0;
     for (int i = 0; i < r->length; ++i) {
-        signed char c = static_cast<signed char>(r->text[i]);
-        if (c <= 32 || c >= 127) return 0;
-        edge += charWidth[c];
+        char c = r->text[i];
+        if ((c <= 32 || c >= 127) && c != FORMULA_MIDDLE_DOT) return 0;
+        subscript[i] = subscripts.Next(c) ? 1 : 0;
+        edge += FormulaWidth(c, subscript[i] ? 0 : 1);
         if (n == i && edge <= r->right) ++n;
         if (beforeMark == i && edge <= static_cast<long long>(r->right) - CUT_MARK_SPACE) ++beforeMark;
     }
@@ -621,18 +639,16 @@ LRESULT CFormulaEdit::OnDrawFormula(WPARAM wParam, LPARAM lParam) {
     SelectFont(dc, letterFont, &original);
     dc->SetTextColor(r->textColor);
     dc->SetBkColor(r->backColor);
-    int x = r->x;
-    for (int i = 0; i < n; ++i) {
-        char c = r->text[i];
-        if (KindOf(c) == 1) dc->TextOut(x, r->y + top, &c, 1);
-        x += charWidth[static_cast<int>(c)];
-    }
-    SelectFont(dc, digitFont, &original);
-    x = r->x;
-    for (int i = 0; i < n; ++i) {
-        char c = r->text[i];
-        if (isdigit(static_cast<unsigned char>(c)) || c == '.') dc->TextOut(x, r->y + digitTop, &c, 1);
-        x += charWidth[static_cast<int>(c)];
+    // Letters, parentheses, separators and coefficients first, then the
+    // subscripts; other printable characters take their width undrawn.
+    for (int kind = 1; kind >= 0; --kind) {
+        if (kind == 0) SelectFont(dc, digitFont, &original);
+        int x = r->x;
+        for (int i = 0; i < n; ++i) {
+            char c = r->text[i];
+            if (IsAccepted(c) && subscript[i] == 1 - kind) dc->TextOut(x, r->y + (kind ? top : digitTop), &c, 1);
+            x += FormulaWidth(c, subscript[i] ? 0 : 1);
+        }
     }
     if (original) dc->SelectObject(original);
     if (n < r->length) DrawCutMark(dc, r);
@@ -1060,7 +1076,7 @@ void CFormulaEdit::OnChar(UINT ch, UINT, UINT) {
     // types the layout's decimal separator, a comma on many layouts; in a
     // formula it can only mean the period.
     if (ch == ',' && (lastKey == VK_DECIMAL || lastKey == VK_SEPARATOR)) ch = '.';
-    if (ch > 0 && ch < 128 && IsAccepted(static_cast<char>(ch))) {
+    if (ch > 0 && ch < 256 && IsAccepted(static_cast<char>(ch))) {
         int before = count;
         if (InsertChar(static_cast<char>(ch), true) == 0 || count != before) Repaint();
     }

@@ -1,7 +1,8 @@
 // CFormulaEdit: the object behind every window of class "VEXIL", a single-line
-// edit control for one chemical formula. Letters and parentheses are drawn in
-// one font, digits and '.' in a second, smaller font set lower, so that the
-// counts of a formula read as subscripts. The protocol (messages, records) is
+// edit control for one chemical formula. Letters, parentheses, the
+// separators of hydrates ('*', the middle dot) and the coefficient after a
+// separator are drawn in one font, the counts' digits and '.' in a second,
+// smaller font set lower, so that the counts of a formula read as subscripts. The protocol (messages, records) is
 // in include/quillon/vexil.h; formulaedit.cpp describes how the control differs from the
 // system edit control.
 #ifndef QUILLON_FORMULAEDIT_MYEDIT_H
@@ -18,7 +19,7 @@ struct CharCell {
     char ch;    // the character
     int x;      // left edge in client pixels
     int width;  // advance width in pixels, measured when the cell was made
-    int kind;   // 1 = letter or parenthesis (letter font), 0 = digit or '.' (digit font)
+    int kind;   // 1 = letter font (letters, parentheses, separators, coefficients), 0 = subscript (digit font)
 };
 
 // Command ids of the context menu.
@@ -107,7 +108,8 @@ private:
     int SelectionStart() const { return anchor < active ? anchor : active; }
     int SelectionEnd() const { return anchor < active ? active : anchor; }
     bool HasFocus() const { return ::GetFocus() == m_hWnd; }
-    int FormulaWidth(char ch) const;   // charWidth of a printable character
+    int FormulaWidth(char ch, int kind) const;  // advance width of a character drawn as kind
+    void Relayout();              // every cell's kind, width and x from its place in the text
     void ReleaseMouse();
     bool FitsLimit(int n) const;  // n more characters, replacing the selection, stay within the limit
     void ScrollToCaret();         // scrollX so that the caret stands in the field
@@ -125,7 +127,8 @@ private:
     int active;
     CharCell *undoCells;
     int undoCount, undoCaret, undoAnchor, undoActive;
-    int charWidth[128];
+    int charWidth[256];        // in the font each character usually takes (digits: digit font)
+    int coefficientWidth[12];  // '.' to '9' in the letter font, for coefficients
     int caretTop, caretBottom;
     int leftMargin, rightMargin;
     TEXTMETRICA letterMetrics;

@@ -3,9 +3,12 @@
 // Loading VEXIL.DLL registers the global window class VEXIL_CLASS_NAME (a
 // load that cannot says so in a message box and fails). A window of that
 // class is a single-line edit control for one chemical formula: it holds at
-// most VEXIL_MAX_CELLS characters, only letters, digits, '.', '(' and ')';
-// letters and parentheses are drawn in one font, digits and '.' in a second
-// font set lower, so that counts read as subscripts. Its owner sends it
+// most VEXIL_MAX_CELLS characters, only letters, digits, '.', '(', ')' and
+// the separators of hydrates and adducts, '*' and the middle dot (the
+// Windows-1252 byte 0xB7); letters, parentheses, separators and the count
+// right after a separator (a coefficient: the 5 of CuSO4*5H2O) are drawn in
+// one font, the other digits and '.' in a second font set lower, so that
+// counts read as subscripts. Its owner sends it
 // VXM_INITIALIZE once; before that it draws only its background and answers
 // as said below.
 //
@@ -88,7 +91,8 @@
 //   lParam  const VexilDraw *, read during the call only
 // Result: the number of characters drawn; 0 when nothing is drawn: before
 // VXM_INITIALIZE, a NULL wParam, lParam or text, a length below 1, or a
-// character that is a blank, a control character or outside ASCII. The DC's
+// character that is a blank, a control character or outside ASCII other
+// than the middle dot 0xB7. The DC's
 // selected font and its text and background colours are restored.
 #define VXM_DRAWFORMULA 4029  // 0x0FBD
 

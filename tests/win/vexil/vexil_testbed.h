@@ -34,9 +34,12 @@ inline VexilInit MainDialogInit() {
 }
 
 // Layout measured here, independently of the control, with its fonts:
-// edges[i] is the left edge of character i, edges[n] the end.
+// edges[i] is the left edge of character i, edges[n] the end. Digits and
+// '.' are subscripts, except right after a separator ('*' or the middle dot
+// 0xB7), where they are a coefficient in the letter font.
 struct Layout {
     std::vector<int> edges;
+    std::vector<bool> subscript;
     int baseline = 0;     // top + letter ascent
     int digitTop = 0;     // baseline - digitOffset - digit ascent
     int caretBottom = 0;  // baseline + max(letter descent, -digitOffset)
@@ -54,8 +57,12 @@ inline Layout Measure(const std::string &text, const VexilInit &init) {
     layout.digitTop = layout.baseline - init.digitOffset - digit.tmAscent;
     layout.caretBottom = layout.baseline + std::max<int>(letter.tmDescent, -init.digitOffset);
     int x = init.leftMargin;
+    bool coefficient = false;
     for (char c : text) {
         bool isDigit = (c >= '0' && c <= '9') || c == '.';
+        coefficient = (c == '*' || c == '\xB7') || (coefficient && isDigit);
+        isDigit = isDigit && !coefficient;
+        layout.subscript.push_back(isDigit);
         ::SelectObject(dc, isDigit ? init.digitFont : init.letterFont);
         SIZE size;
         ::GetTextExtentPointA(dc, &c, 1, &size);

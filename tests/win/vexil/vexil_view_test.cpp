@@ -46,7 +46,7 @@ Bitmap32 Reference(const Bitmap32 &like, const std::string &text, const VexilIni
         HGDIOBJ old = ::SelectObject(dc, init.letterFont);
         for (size_t i = 0; i < text.size(); ++i) {
             bool selected = int(i) >= lo && int(i) < hi;
-            bool digit = isdigit(static_cast<unsigned char>(text[i])) || text[i] == '.';
+            bool digit = layout.subscript[i];
             ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_WINDOW : COLOR_WINDOWTEXT));
             ::SetBkColor(dc, selected ? highlight : ::GetSysColor(COLOR_WINDOW));
             ::SelectObject(dc, digit ? init.digitFont : init.letterFont);
@@ -71,6 +71,46 @@ TEST_F(VexilTest, DigitsAreDrawnLowerAndSmallerThanLetters) {
     EXPECT_NEAR(5, two.second - f.second, 1) << "the 2 sits 5 pixels below the letters";
     EXPECT_LT(two.second - two.first, f.second - f.first - 2) << "the 2 is smaller than the F";
     EXPECT_TRUE(Reference(image, "Fe2", init, 0, 0).Pixels() == image.Pixels());
+}
+
+// Hydrates: "*" and the middle dot (WM_CHAR 0xB7, as a keyboard layout or Alt+0183 types it; or pasted)
+// are stored as they came; the count after the separator is a coefficient on the letters' line and in
+// their size, the other counts stay subscripts, and the list's drawing (VXM_DRAWFORMULA) is the same
+// picture. Deleting the separator makes the coefficient a subscript again.
+TEST_F(VexilTest, HydrateCoefficientIsDrawnFullSize) {
+    const std::pair<std::string, bool> cases[] = {
+        {"CuSO4*5H2O", false}, {"CuSO4\xB7" "5H2O", false}, {"CuSO4\xB7" "5H2O", true}};
+    for (const auto &c : cases) {
+        const std::string &text = c.first;
+        SetText("");
+        ::SetFocus(edit);
+        if (c.second) {
+            vexiltest::SetClipboardText(text);
+            Send(WM_PASTE);
+        } else {
+            Type(text);
+        }
+        EXPECT_EQ(text, Text());
+        ::SetFocus(nullptr);  // no caret in the picture
+        Bitmap32 image = qwintest::CaptureClient(edit);
+        const Layout layout = Measure(text, init);
+        auto ink = [&](int i) { return InkRows(image, layout.edges[i] + 1, layout.edges[i + 1] - 1); };
+        std::pair<int, int> four = ink(4), five = ink(6);
+        EXPECT_NEAR(layout.baseline - 1, five.second, 1) << text << ": the 5 stands on the letters' baseline";
+        EXPECT_GT(five.second - five.first, four.second - four.first + 2) << text << ": the 5 is not full size";
+        EXPECT_TRUE(Reference(image, text, init, 0, 0).Pixels() == image.Pixels()) << text;
+        const VexilDraw request = {text.c_str(), static_cast<int32_t>(text.size()), init.leftMargin, 0, 1000,
+                                   ::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_WINDOW)};
+        Bitmap32 drawn = qwintest::RenderToBitmap(image.Width(), image.Height(), [&](CDC &dc) {
+            EXPECT_EQ(LRESULT(text.size()), Send(VXM_DRAWFORMULA, reinterpret_cast<WPARAM>(&dc),
+                                                reinterpret_cast<LPARAM>(&request)));
+        });
+        EXPECT_TRUE(drawn.Pixels() == image.Pixels()) << text << ": drawn for the list";
+    }
+    Send(EM_SETSEL, 5, 5);
+    Send(WM_CLEAR);
+    Bitmap32 image = qwintest::CaptureClient(edit);
+    EXPECT_TRUE(Reference(image, "CuSO45H2O", init, 0, 0).Pixels() == image.Pixels()) << "separator deleted";
 }
 
 // The selection stands on the highlight (the reference draws it, and nothing
@@ -146,7 +186,7 @@ TEST_F(VexilTest, Keyboard) {
               Down(VK_DECIMAL), Down('J', kShift | kControl)}, "", "none"},
         {"", {Char('C'), Down(VK_DECIMAL), Char(','), Char('5'), Down(VK_SEPARATOR), Char(','), Char('1'),
               Down(VK_OEM_COMMA), Char(',')}, "C.5.1", "none"},
-        {"", {Char('*'), Char('+'), Char(' '), Char('\x03'), Char('\r'), Char('\t'), Char('\x1b'), Char('\xe4'),
+        {"", {Char('+'), Char(' '), Char('\x03'), Char('\r'), Char('\t'), Char('\x1b'), Char('\xe4'),
               Char('\xb2'), Char(',')}, "", "none"},
         {"aO", {Down(VK_HOME), Char('N')}, "NaO", "none"},
         {"bc", {Down(VK_LEFT, kControl), Char('a'), Down(VK_RIGHT, kControl), Char('d')}, "abcd", "none"},
