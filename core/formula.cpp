@@ -177,36 +177,8 @@ bool ParseItems(const char *p, const CElementTable &table, Sink &sink) {
     double partCount = 1.0;    // its leading count
     for (;;) {
         char c = *p;
-        size_t separator = FormulaSeparatorLength(p);
-        if (c == 0 || (c == ')' && depth == 0) || separator > 0) {
-            if (partEmpty || depth > 0) {
-                // A ")" or the end closes the groups still open; a part that
-                // would stay empty, or a separator inside parentheses, fails.
-                if (separator > 0 || (inPart && partEmpty)) return false;
-                for (; depth > 0; --depth) sink.CloseGroup();
-            }
-            if (inPart) *sink.CloseGroup() = partCount;
-            if (separator == 0) return true;
-            partCount = 1.0;
-            p = ReadLeadingCount(p + separator, &partCount);
-            if (p == nullptr || !sink.OpenGroup()) return false;
-            inPart = true;
-            partEmpty = true;
-            continue;
-        }
-        partEmpty = false;
         double *count = nullptr;
-        if (c == ')') {
-            ++p;
-            --depth;
-            count = sink.CloseGroup();
-        } else if (c == '(') {
-            ++p;
-            ++depth;
-            if (!sink.OpenGroup()) return false;
-            continue;
-        } else {
-            if (c < 'A' || c > 'Z') return false;
+        if (c >= 'A' && c <= 'Z') {
             // The symbol: the capital and every following small letter, at
             // most two; the whole symbol must be known.
             char symbol[4] = {c, 0, 0, 0};
@@ -217,7 +189,34 @@ bool ParseItems(const char *p, const CElementTable &table, Sink &sink) {
             if (element < 0 || element >= MAX_ELEMENTS) return false;
             count = sink.AddElement(element);
             if (count == nullptr) return false;
+        } else if (c == '(') {
+            ++p;
+            ++depth;
+            partEmpty = false;
+            if (!sink.OpenGroup()) return false;
+            continue;
+        } else if (c == ')' && depth > 0) {
+            ++p;
+            --depth;
+            count = sink.CloseGroup();
+        } else {
+            // The end, a ")" at the top level or a separator ends the part.
+            // A part that would stay empty, or a separator inside
+            // parentheses, fails; the end closes the groups still open.
+            size_t separator = FormulaSeparatorLength(p);
+            if (separator == 0 && c != 0 && c != ')') return false;
+            if ((separator > 0 && (partEmpty || depth > 0)) || (inPart && partEmpty)) return false;
+            for (; depth > 0; --depth) sink.CloseGroup();
+            if (inPart) *sink.CloseGroup() = partCount;
+            if (separator == 0) return true;
+            partCount = 1.0;
+            p = ReadLeadingCount(p + separator, &partCount);
+            if (p == nullptr || !sink.OpenGroup()) return false;
+            inPart = true;
+            partEmpty = true;
+            continue;
         }
+        partEmpty = false;
         p = ReadCount(p, count);
         if (p == nullptr) return false;
     }
