@@ -93,6 +93,7 @@ TEST_F(VexilTest, HydrateCoefficientIsDrawnFullSize) {
         EXPECT_EQ(text, Text());
         ::SetFocus(nullptr);  // no caret in the picture
         Bitmap32 image = qwintest::CaptureClient(edit);
+        if (c.second) image.SavePng(qwintest::ArtifactPath("vexil-hydrate.png"));
         const Layout layout = Measure(text, init);
         std::pair<int, int> four = InkRows(image, layout.edges[4] + 1, layout.edges[5] - 1);
         std::pair<int, int> five = InkRows(image, layout.edges[6] + 1, layout.edges[7] - 1);
