@@ -1,6 +1,7 @@
 // Any text gets an answer from the formula parser without crashing, leaking or overflowing;
-// Check with and without a tree agrees; compositions keep their invariants; and counts read
-// exactly as strtod reads them (the quick path bit for bit).
+// Check with and without a tree agrees; compositions keep their invariants (a hydrate's is that
+// of the same formula with its parts in parentheses); and counts read exactly as strtod reads
+// them (the quick path bit for bit).
 #include <cctype>
 #include <cmath>
 #include <cstdint>
@@ -66,6 +67,27 @@ void CheckComposition(const Composition &c) {
     }
 }
 
+// A valid formula with separators written with parentheses instead: each part after a separator
+// becomes "(part)count" (CuSO4*5H2O -> CuSO4(H2O)5).
+std::string Parenthesised(const char *text) {
+    std::string out;
+    const char *p = text;
+    while (*p != 0) {
+        size_t separator = FormulaSeparatorLength(p);
+        if (separator == 0) {
+            out += *p++;
+            continue;
+        }
+        p += separator;
+        const char *count = p;
+        if ((*p >= '0' && *p <= '9') || *p == '.') p = ScanDecimalNumber(p);
+        const char *part = p;
+        while (*p != 0 && FormulaSeparatorLength(p) == 0) ++p;
+        out += "(" + std::string(part, p) + ")" + std::string(count, part);
+    }
+    return out;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
@@ -99,6 +121,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         const ElementSelection metals = ElementSelection::Metals(Table());
         Require(Parser().GetComposition(&metals, 1.0, tree, included) == 0 && included.count <= all.count);
         CheckComposition(included);
+        // Hydrates and adducts are the same formula with the parts in parentheses, bit for bit.
+        Composition grouped;
+        CFormulaNode *groupedTree = nullptr;
+        Require(Parser().Check(Parenthesised(text).c_str(), &groupedTree) == 0);
+        Require(Parser().GetComposition(nullptr, 1.0, groupedTree, grouped) == 0 && grouped.count == all.count);
+        for (int i = 0; i < all.count; ++i) Require(SameBits(grouped.amounts[i], all.amounts[i]));
+        delete groupedTree;
     }
     delete tree;
     delete Parser().Parse(text);  // without the parenthesis test: must cope with unbalanced text
