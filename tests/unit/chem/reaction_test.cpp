@@ -103,22 +103,13 @@ TEST_F(ReactionTest, AutoRatio) {
         {"Sr0.5Ba0.5O", 1.0, {{"Sr0.3Ba0.7O", 0, 1.0}, {"Sr0.6Ba1.4O2", 0, 1.0}}, UNSOLVED, "1 1",
          "Sr0.3Ba0.7O and Sr0.6Ba1.4O2 depend on each other in the elements being balanced, so their ratios have "
          "no single answer."},
-        // A mixture of end members would be solved with a negative ratio.
-        {"Sr0.1Ba0.7Ca0.2TiO3", 1.0, {{"SrTiO3", 0, 1}, {"BaTiO3", 0, 1}, {"Sr0.9Ba0.1TiO3", 0, 1}, {"CaTiO3", 1, 0.2}},
-         UNSOLVED, "1 1 1 0.2",
-         "SrTiO3, BaTiO3 and Sr0.9Ba0.1TiO3 depend on each other in the elements being balanced, so their ratios "
-         "have no single answer."},
-        // An excess of an element hidden by a product ratio of 1e-5.
-        {"Ba2TiO4", 0.00001, {{"BaTiO3", 0, 1}}, UNSOLVED, "1", "Ti cannot be balanced with these starting materials."},
-        // A dopant without a source, and with one (it balances like a major element).
-        {"La0.7Sr0.3Fe0.99996Co0.00004O3", 1.0, {{"La2O3", 0, 1}, {"SrCO3", 0, 1}, {"Fe2O3", 0, 1}}, UNSOLVED, "1 1 1",
-         "Co cannot be balanced with these starting materials."},
+        // A dopant that is supplied balances like a major element (quillon-cli's tests hold the recipes
+        // refused for a mixture of end members, a product ratio of 1e-5 hiding an excess of Ti, a dopant
+        // without a source and fewer elements than ratios).
         {"La0.7Sr0.3Fe0.99996Co0.00004O3", 1.0, {{"La2O3", 0, 1}, {"SrCO3", 0, 1}, {"Fe2O3", 0, 1}, {"Co3O4", 0, 1}},
          OK, "0.35 0.3 0.49998 1.33333333333e-05", ""},
         {"Sr0.5Ba0.5TiO3", 1.0, {{"SrCO3", 0, 1}, {"BaTiO3", 0, 1}, {"CO2", 0, 1}}, UNSOLVED, "1 1 1",
          "CO2 contains none of the elements being balanced."},
-        {"BaTiO3", 1.0, {{"BaCO3", 0, 1}, {"TiO2", 0, 1}, {"BaO", 0, 1}}, UNSOLVED, "1 1 1",
-         "There are fewer elements to balance than ratios to determine."},
         {"BaTiO3", 1.0, {{"BaCO3", 1, 1}, {"TiO2", 1, 1}}, UNSOLVED, "1 1",
          "No starting material has a ratio to determine."},
     };
