@@ -9,13 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "core/commands.h"
 #include "core/elements.h"
 #include "core/formula.h"
 #include "core/reaction.h"
-#include "core/rowstore.h"
-#include "core/sheet.h"
-#include "core/textutil.h"
+#include "tests/support/entry.h"
 
 // The element table of tests/data/chem_elements.lst (H to Au), loaded once,
 // and the parser that reads formulas against it.
@@ -47,25 +44,6 @@ inline std::string Text(const Composition &c) {
     return text;
 }
 
-inline std::string Str(const CString &s) { return std::string(s.GetString(), s.GetLength()); }
-
-// A starting material as typed: formula, Fixed flag, ratio.
-struct TestRow {
-    const char *formula;
-    int fixed;
-    double ratio;
-};
-
-// The list's 30 rows holding the given ones from the top.
-inline void FillRows(LedraRowStore &rows, const std::vector<TestRow> &given) {
-    rows.create(ROW_CAPACITY);
-    for (size_t i = 0; i < given.size(); ++i) {
-        rows.setFormula(int(i), given[i].formula);
-        rows.setFixed(int(i), given[i].fixed);
-        rows.setRatio(int(i), given[i].ratio);
-    }
-}
-
 // The reaction of the given rows, collected with LDM_GETROWS and calculated
 // over the metals as the Calculate command does.
 inline std::unique_ptr<CReaction> Calculated(const char *product, double productRatio,
@@ -83,36 +61,5 @@ inline std::unique_ptr<CReaction> Calculated(const char *product, double product
     EXPECT_EQ(ReactionResult::Done, reaction->RunCalculation(false));
     return reaction;
 }
-
-// An entry as the main dialog holds it: its fields, its 30 rows, the messages
-// shown and the sheet its report would print. ChooseElements adds `extra` (an
-// element index, -1 none) to the selection, as a user ticking one more would.
-class TestEntry : public CalcEntrySource {
-public:
-    TestEntry(const char *product, const std::vector<TestRow> &given) : product(product) { FillRows(rows, given); }
-    CString ProductFormula() override { return product; }
-    int ReadProductRatio(double *ratio) override { return *ratio = productRatio, 0; }
-    int ReadAmount(double *value) override { return ReadNumberText(amount, value); }
-    int GetRows(int count, LedraRowList *list) override { return rows.getRows(count, list); }
-    int GetUnfixedCount() override { return rows.getUnfixedCount(); }
-    bool ChooseElements(const CString &, int, ElementSelection *selection, int *) override {
-        if (extra >= 0) selection->Set(extra, true);
-        return true;
-    }
-    void ShowMessage(const char *text, CalcMessageKind, CalcField) override { messages += text; }
-    void WriteReport(const CReaction &reaction, double grams) override {
-        sheet = MakeWeighingSheet(reaction, grams, "", 1);
-        ++reports;
-    }
-
-    CString product;
-    double productRatio = 1.0;
-    const char *amount = "10";
-    int extra = -1;
-    LedraRowStore rows;
-    std::string messages;
-    WeighingSheet sheet;
-    int reports = 0;
-};
 
 #endif
