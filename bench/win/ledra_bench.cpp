@@ -97,9 +97,17 @@ double Repaints(HWND window, int n) {
     return Seconds(from, to);
 }
 
+// The distance between the first two rows of a list view.
+int RowHeight(HWND view) {
+    RECT first = {}, second = {};  // left = LVIR_BOUNDS
+    ::SendMessageA(view, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    ::SendMessageA(view, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+    return int(second.top - first.top);
+}
+
 // The system's report-mode list view beside the list, at the list's window
-// size, with the same font, colour and row lines and the same 30 rows in number,
-// formula and ratio columns of the list's widths.
+// size, with the same font, colour, row height and row lines and the same 30
+// rows in number, formula and ratio columns of the list's widths.
 HWND ListView(HWND dialog, HWND list, const LedraInit &init, const char *const *formulas) {
     RECT window;
     ::GetWindowRect(list, &window);
@@ -134,6 +142,14 @@ HWND ListView(HWND dialog, HWND list, const LedraInit &init, const char *const *
         item.iSubItem = 2;
         item.pszText = ratio;
         ::SendMessageA(view, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+    }
+    // The rows take the height of a small image: the one that makes them the list's.
+    for (int imageHeight = init.rowHeight; imageHeight > init.rowHeight - 4; --imageHeight) {
+        HIMAGELIST images = ImageList_Create(1, imageHeight, ILC_COLOR, 0, 1);
+        HIMAGELIST old = reinterpret_cast<HIMAGELIST>(
+            ::SendMessageA(view, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images)));
+        if (old != nullptr) ImageList_Destroy(old);
+        if (RowHeight(view) <= init.rowHeight) break;
     }
     return view;
 }
@@ -188,6 +204,8 @@ int main(int argc, char **argv) {
     ::GetClientRect(list, &client);
     int width = client.right, height = client.bottom;
     HWND view = ListView(dialog, list, init, formulas);
+    std::printf("row height: the list %d, the system's list view %d; rows shown by the list view %d\n", rowHeight,
+                RowHeight(view), int(::SendMessageA(view, LVM_GETCOUNTPERPAGE, 0, 0)));
     int formulaX = init.formulaLeft + 2, ratioX = init.ratioLeft + 2;  // within the cells, border or not
     Pump();
 

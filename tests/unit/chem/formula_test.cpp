@@ -35,7 +35,7 @@ protected:
     void SetUp() override { LoadTestElements(); }
 };
 
-// 0 valid, -1 unbalanced parentheses, -2 anything else; a tree only when valid.
+// 0 valid, -1 unbalanced parentheses, -2 anything else; a tree only when valid; the unknown symbol named.
 TEST_F(FormulaTest, CheckResults) {
     const std::pair<const char *, int> cases[] = {
         {"", 0}, {"Ba(NO3)2", 0}, {"()3", 0}, {"H2H-2", 0}, {"H+2", 0}, {"O2.", 0}, {"O.5", 0},
@@ -52,22 +52,18 @@ TEST_F(FormulaTest, CheckResults) {
         EXPECT_EQ(c.second == 0, tree != nullptr) << c.first;
         delete tree;
     }
+    // The symbol that makes a formula fail, read as the parser reads symbols ("" for h2o: no
+    // symbol at all, the formula fails for another reason).
+    const std::pair<const char *, const char *> unknown[] = {
+        {"Ba(NO3)2", ""}, {"Xx2O3", "Xx"}, {"Y2O3Xx", "Xx"}, {"(CuQq)2Zz", "Qq"}, {"Cabc", "Cab"},
+        {"h2o", ""},      {"O2Q", "Q"},    {"", ""}};
+    for (const auto &c : unknown) EXPECT_EQ(c.second, FirstUnknownSymbol(c.first, Table())) << c.first;
+    EXPECT_EQ("H", FirstUnknownSymbol("H2", CElementTable()));
     // A parser over an empty table knows no symbol.
     const CElementTable empty;
     EXPECT_EQ(-2, CFormulaParser(empty).Check("H"));
     EXPECT_EQ(0, CFormulaParser(empty).Check("()"));
     EXPECT_EQ(-2, Parser().Check(nullptr));
-}
-
-// The symbol that makes a formula fail, read as the parser reads symbols.
-TEST_F(FormulaTest, FirstUnknownSymbol) {
-    const std::pair<const char *, const char *> cases[] = {
-        {"Ba(NO3)2", ""}, {"Xx2O3", "Xx"}, {"Y2O3Xx", "Xx"}, {"(CuQq)2Zz", "Qq"}, {"Cabc", "Cab"},
-        {"h2o", ""},       // no symbol at all: the formula fails for another reason
-        {"O2Q", "Q"},      {"", ""},
-    };
-    for (const auto &c : cases) EXPECT_EQ(c.second, FirstUnknownSymbol(c.first, Table())) << c.first;
-    EXPECT_EQ("H", FirstUnknownSymbol("H2", CElementTable()));
 }
 
 // Counts multiply, amounts below 5e-6 drop out, overflow (or 0 x inf) fails.

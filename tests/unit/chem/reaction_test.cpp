@@ -16,6 +16,7 @@ struct Case {
     std::vector<ReactantInput> rows;  // {formula, fixed, ratio}
     ReactionResult result;            // of RunAutoRatio
     const char *expected;             // the ratios afterwards
+    const char *why;                  // SolveFailure(), nullptr: not asked
 };
 
 const ReactionResult OK = ReactionResult::Done, UNSOLVED = ReactionResult::NotSolved,
@@ -78,79 +79,47 @@ TEST_F(ReactionTest, Differentials) {
     EXPECT_EQ(1 + 1 + 309 + 2, static_cast<int>(text.size()));
 }
 
-// Solved ratios reach both the reaction and the rows; failures change nothing.
+// Solved ratios reach both the reaction and the rows; failed solves say why in
+// a sentence naming the element or the materials, and change no ratio.
+// Included: the metals (the test table's defaults).
 TEST_F(ReactionTest, AutoRatio) {
+    const std::vector<ReactantInput> ybco = {{"Y2O3", 0, 1.0}, {"BaCO3", 0, 1.0}, {"CuO", 0, 1.0}};
     const Case cases[] = {
-        {"YBa2Cu3O7", 1.0, {{"Y2O3", 0, 1.0}, {"BaCO3", 0, 1.0}, {"CuO", 0, 1.0}}, OK, "0.5 2 3"},
-        {"YBa2Cu3O7", 2.0, {{"Y2O3", 0, 1.0}, {"BaCO3", 0, 1.0}, {"CuO", 0, 1.0}}, OK, "1 4 6"},
-        {"Sr0.5Ba0.5TiO3", 1.0, {{"SrTiO3", 0, 1.0}, {"BaTiO3", 0, 1.0}}, OK, "0.5 0.5"},
-        {"Sr0.5Ba0.5TiO3", 1.0, {{"SrTiO3", 1, 0.5}, {"BaTiO3", 0, 1.0}}, OK, "0.5 0.5"},
-        {"YBa2Cu3O7", 1.0, {{"Y2O3", 0, 1.0}, {"BaCO3", 1, 1.0}, {"CuO", 0, 1.0}, {"BaO", 0, 1.0}}, OK, "0.5 1 3 1"},
-        {"BaTiO3", 1.0, {{"BaCO3", 0, 1.0}, {"BaO", 0, 1.0}, {"TiO2", 1, 1.0}}, UNSOLVED, "1 1 1"},
-        {"BaTiO3", 1.0, {{"BaCO3", 0, 1.0}, {"CuO", 0, 1.0}}, UNSOLVED, "1 1"},
-        {"BaTiO3", 1.0, {{"BaCO3", 0, 1.0}, {"TiO2", 0, 1.0}, {"BaO", 0, 1.0}}, UNSOLVED, "1 1 1"},
-        {"BaTiO3", 1.0, {{"BaCO3", 1, 1.0}, {"TiO2", 1, 1.0}}, UNSOLVED, "1 1"},
-        {"Sr0.5Ba0.5TiO3", 1.0, {{"SrTiO3", 0, 1.0}, {"BaO", 0, 1.0}, {"TiO2", 1, 1.0}}, UNSOLVED, "1 1 1"},
-        {"YBa2Cu3O7(", 1.0, {{"Y2O3", 0, 1.0}}, PRODUCT, "1"},
-        {"YBa2Cu3O7", 1.0, {{"Y2O3", 0, 1.0}, {"Bq", 0, 1.0}}, REACTANT, "1 1"},
-        {"H2O", 1.0, {}, UNSOLVED, ""},
+        {"YBa2Cu3O7", 2.0, ybco, OK, "1 4 6", ""},
+        {"Sr0.5Ba0.5TiO3", 1.0, {{"SrTiO3", 0, 1.0}, {"BaTiO3", 0, 1.0}}, OK, "0.5 0.5", ""},
+        {"Sr0.5Ba0.5TiO3", 1.0, {{"SrTiO3", 1, 0.5}, {"BaTiO3", 0, 1.0}}, OK, "0.5 0.5", ""},
+        {"YBa2Cu3O7", 1.0, {{"Y2O3", 0, 1.0}, {"BaCO3", 1, 1.0}, {"CuO", 0, 1.0}, {"BaO", 0, 1.0}}, OK, "0.5 1 3 1",
+         ""},
+        {"BaTiO3", 1.0, {{"BaCO3", 0, 1.0}, {"CuO", 0, 1.0}}, UNSOLVED, "1 1",
+         "CuO contains none of the elements being balanced."},
+        {"Sr0.5Ba0.5TiO3", 1.0, {{"SrTiO3", 0, 1.0}, {"BaO", 0, 1.0}, {"TiO2", 1, 1.0}}, UNSOLVED, "1 1 1",
+         "Ti cannot be balanced with these starting materials."},
+        {"YBa2Cu3O7(", 1.0, {{"Y2O3", 0, 1.0}}, PRODUCT, "1", nullptr},
+        {"YBa2Cu3O7", 1.0, {{"Y2O3", 0, 1.0}, {"Bq", 0, 1.0}}, REACTANT, "1 1", nullptr},
+        {"H2O", 1.0, {}, UNSOLVED, "", "No starting material has a ratio to determine."},
         // Doped starting materials: the second pair is one material written twice.
-        {"Sr0.5Ba0.5O", 1.0, {{"Sr0.3Ba0.7O", 0, 1.0}, {"Sr0.6Ba0.4O", 0, 1.0}}, OK, "0.333333333333 0.666666666667"},
-        {"Sr0.5Ba0.5O", 1.0, {{"Sr0.3Ba0.7O", 0, 1.0}, {"Sr0.6Ba1.4O2", 0, 1.0}}, UNSOLVED, "1 1"},
+        {"Sr0.5Ba0.5O", 1.0, {{"Sr0.3Ba0.7O", 0, 1.0}, {"Sr0.6Ba0.4O", 0, 1.0}}, OK, "0.333333333333 0.666666666667",
+         ""},
+        {"Sr0.5Ba0.5O", 1.0, {{"Sr0.3Ba0.7O", 0, 1.0}, {"Sr0.6Ba1.4O2", 0, 1.0}}, UNSOLVED, "1 1",
+         "Sr0.3Ba0.7O and Sr0.6Ba1.4O2 depend on each other in the elements being balanced, so their ratios have "
+         "no single answer."},
+        // A dopant that is supplied balances like a major element (quillon-cli's tests hold the recipes
+        // refused for a mixture of end members, a product ratio of 1e-5 hiding an excess of Ti, a dopant
+        // without a source and fewer elements than ratios).
+        {"La0.7Sr0.3Fe0.99996Co0.00004O3", 1.0, {{"La2O3", 0, 1}, {"SrCO3", 0, 1}, {"Fe2O3", 0, 1}, {"Co3O4", 0, 1}},
+         OK, "0.35 0.3 0.49998 1.33333333333e-05", ""},
+        {"Sr0.5Ba0.5TiO3", 1.0, {{"SrCO3", 0, 1}, {"BaTiO3", 0, 1}, {"CO2", 0, 1}}, UNSOLVED, "1 1 1",
+         "CO2 contains none of the elements being balanced."},
+        {"BaTiO3", 1.0, {{"BaCO3", 1, 1}, {"TiO2", 1, 1}}, UNSOLVED, "1 1",
+         "No starting material has a ratio to determine."},
     };
     for (const Case &c : cases) {
         ASSERT_EQ(c.result, Build(c.product, c.productRatio, c.rows).RunAutoRatio()) << c.product;
         EXPECT_EQ(c.expected, Ratios()) << c.product;
+        if (c.why != nullptr) {
+            EXPECT_STREQ(c.why, reaction->SolveFailure()) << c.product;
+        }
     }
-    EXPECT_EQ(UNSOLVED, Build("BaTiO3", 1.0, {{"BaCO3", 0, 1.0}, {"BaO", 0, 1.0}, {"TiO2", 1, 1.0}}).RunCalculation(true));
-    // Molar masses count every element, not just the balanced ones.
-    CReaction &r = Build("YBa2Cu3O7", 1.0, {{"Y2O3", 0, 1.0}, {"BaCO3", 0, 1.0}, {"CuO", 0, 1.0}});
-    ASSERT_EQ(OK, r.RunCalculation(true));
-    EXPECT_DOUBLE_EQ(2 * 88.90585 + 3 * 15.9994, r.ReactantMolarMass(0));
-    EXPECT_DOUBLE_EQ(137.327 + 12.0107 + 3 * 15.9994, r.ReactantMolarMass(1));
-    EXPECT_DOUBLE_EQ(88.90585 + 2 * 137.327 + 3 * 63.546 + 7 * 15.9994, r.ProductMolarMass());
-}
-
-// Failed solves say why in a sentence naming the element or the materials,
-// and change no ratio. Included: the metals (the test table's defaults).
-TEST_F(ReactionTest, SolveFailuresNameTheCause) {
-    const struct {
-        const char *fault;
-        const char *product;
-        double productRatio;
-        std::vector<ReactantInput> rows;
-        const char *why;
-    } cases[] = {
-        {"a mixture of end members solved with a negative ratio", "Sr0.1Ba0.7Ca0.2TiO3", 1.0,
-         {{"SrTiO3", 0, 1}, {"BaTiO3", 0, 1}, {"Sr0.9Ba0.1TiO3", 0, 1}, {"CaTiO3", 1, 0.2}},
-         "SrTiO3, BaTiO3 and Sr0.9Ba0.1TiO3 depend on each other in the elements being balanced, so their ratios "
-         "have no single answer."},
-        {"an excess of an element at product ratio 1e-5 accepted", "Ba2TiO4", 0.00001, {{"BaTiO3", 0, 1}},
-         "Ti cannot be balanced with these starting materials."},
-        {"a dopant without a source accepted", "La0.7Sr0.3Fe0.99996Co0.00004O3", 1.0,
-         {{"La2O3", 0, 1}, {"SrCO3", 0, 1}, {"Fe2O3", 0, 1}}, "Co cannot be balanced with these starting materials."},
-        {"a material without any balanced element accepted", "Sr0.5Ba0.5TiO3", 1.0,
-         {{"SrCO3", 0, 1}, {"BaTiO3", 0, 1}, {"CO2", 0, 1}},
-         "CO2 contains none of the elements being balanced."},
-        {"silent failure with more unknowns than elements", "BaTiO3", 1.0,
-         {{"BaCO3", 0, 1}, {"TiO2", 0, 1}, {"BaO", 0, 1}},
-         "There are fewer elements to balance than ratios to determine."},
-        {"silent failure with nothing to determine", "BaTiO3", 1.0, {{"BaCO3", 1, 1}, {"TiO2", 1, 1}},
-         "No starting material has a ratio to determine."},
-    };
-    for (const auto &c : cases) {
-        CReaction &r = Build(c.product, c.productRatio, c.rows);
-        std::string before = Ratios();
-        EXPECT_EQ(UNSOLVED, r.RunAutoRatio()) << c.fault;
-        EXPECT_STREQ(c.why, r.SolveFailure()) << c.fault;
-        EXPECT_EQ(before, Ratios()) << c.fault;
-    }
-    // A dopant that is supplied balances like a major element.
-    CReaction &r = Build("La0.7Sr0.3Fe0.99996Co0.00004O3", 1.0,
-                         {{"La2O3", 0, 1}, {"SrCO3", 0, 1}, {"Fe2O3", 0, 1}, {"Co3O4", 0, 1}});
-    ASSERT_EQ(OK, r.RunAutoRatio()) << r.SolveFailure().GetString();
-    EXPECT_EQ("0.35 0.3 0.49998 1.33333333333e-05", Ratios());
-    EXPECT_STREQ("", r.SolveFailure());
 }
 
 // End members and their mixtures, for two and three substituting cations,

@@ -1,19 +1,14 @@
+// The weighing sheet: the report file's bytes, the pieces typed into a word
+// processor, the grams, the layout and the negative-weighing warning.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "core/elements.h"
-#include "core/formula.h"
-#include "core/reaction.h"
-#include "core/rowstore.h"
 #include "core/sheet.h"
+#include "tests/unit/chem/chem_test_util.h"
 
 namespace {
-
-std::string Str(const CString &s) { return std::string(s.GetString(), s.GetLength()); }
-
-struct Reactant { const char *formula; int fixed; double ratio; };
 
 // Word pieces as one string: kind letter (T text, F formula, P paragraph), text, '|'.
 std::string Encode(const std::vector<SheetPiece> &pieces) {
@@ -22,41 +17,15 @@ std::string Encode(const std::vector<SheetPiece> &pieces) {
     return out;
 }
 
-// Loads the test element table (H, C, O, Ti, Ba) once for every test.
 class SheetTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        ASSERT_EQ(ElementLoad::Loaded, table.Load(QUILLON_TEST_DATA "/sheet_atoms.lst"));
-        ASSERT_EQ(5, table.Count());
-    }
-    static CElementTable table;
-
-    // The sheet of a reaction calculated as the Calculate command does: rows collected with LDM_GETROWS.
-    WeighingSheet Sheet(const char *product, double productRatio, std::vector<Reactant> reactants, double amount,
+    void SetUp() override { LoadTestElements(); }
+    WeighingSheet Sheet(const char *product, double productRatio, const std::vector<TestRow> &rows, double amount,
                         const char *sampleId, int showDifferential) {
-        static const CFormulaParser parser(table);
-        LedraRowStore rows;
-        rows.create(ROW_CAPACITY);
-        for (size_t i = 0; i < reactants.size(); ++i) {
-            rows.setFormula(int(i), reactants[i].formula);
-            rows.setFixed(int(i), reactants[i].fixed);
-            rows.setRatio(int(i), reactants[i].ratio);
-        }
-        int n = rows.getRows(0, nullptr);
-        std::vector<LedraRow *> collected(size_t(n), nullptr);
-        LedraRowList list{n, 0, collected.data()};
-        EXPECT_EQ(0, rows.getRows(n, &list));
-        std::vector<ReactantInput> input;
-        for (const LedraRow *row : collected) input.push_back(ReactantInput{row->formula, row->fixed, row->ratio});
-        CReaction reaction(parser, ElementSelection::Metals(table));
-        reaction.SetInput(product, productRatio, input);
-        EXPECT_EQ(ReactionResult::Done, reaction.RunCalculation(false));
-        return MakeWeighingSheet(reaction, amount, sampleId, showDifferential);
+        return MakeWeighingSheet(*Calculated(product, productRatio, rows), amount, sampleId, showDifferential);
     }
     WeighingSheet Water() { return Sheet("H2O", 1.0, {{"H2", 1, 1.0}, {"O2", 1, 0.5}}, 10.0, "S-17", 1); }
 };
-
-CElementTable SheetTest::table;
 
 const std::string EQUALS(53, '=');
 const std::string DASHES(53, '-');
@@ -99,15 +68,6 @@ TEST_F(SheetTest, ProductLineWithAndWithoutTheDifferential) {
     sheet.showDifferential = 0;
     EXPECT_EQ(0u, Str(SheetFileText(sheet)).find("ID: \r\nBaTiO3  (12.5 grams)\r\n" + EQUALS));
     EXPECT_EQ(0u, Encode(SheetWordPieces(sheet)).find("TID: \n|FBaTiO3|T  (12.5 grams)  |T\n|"));
-}
-
-// With r_p = 2 one reaction unit of the reactants makes two formula units of BaTiO3 (M = 233.1922).
-TEST_F(SheetTest, GramsFollowTheProductRatio) {
-    WeighingSheet sheet = Sheet("BaTiO3", 2.0, {{"BaCO3", 1, 1.0}, {"TiO2", 1, 1.0}}, 100.0, "", 0);
-    ASSERT_EQ(2u, sheet.reactants.size());
-    EXPECT_NEAR(137.327 + 12.0107 + 3 * 15.9994, sheet.reactants[0].molarMass, 1e-9);
-    EXPECT_NEAR(100.0 / 233.1922 * 197.3359 / 2, sheet.reactants[0].grams, 1e-9);
-    EXPECT_NEAR(100.0 / 233.1922 * 79.8658 / 2, sheet.reactants[1].grams, 1e-9);
 }
 
 // "Formula  (2)" is padded to 36 characters; longer pieces get one blank before the grams.

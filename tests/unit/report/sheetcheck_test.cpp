@@ -5,46 +5,16 @@
 
 #include <functional>
 #include <limits>
-#include <memory>
-#include <string>
 
-#include "core/elements.h"
-#include "core/formula.h"
-#include "core/reaction.h"
-#include "core/rowstore.h"
-#include "core/sheet.h"
 #include "core/sheetcheck.h"
+#include "tests/unit/chem/chem_test_util.h"
 
 namespace {
 
-// BaTiO3 from BaCO3 and TiO2 at the given ratios, calculated as the Calculate
-// command does (test element table H, C, O, Ti, Ba; Ti and Ba included).
-struct Calculated {
-    LedraRowStore rows;
-    std::unique_ptr<CReaction> reaction;
-
-    Calculated(double baRatio, double tiRatio) {
-        static CElementTable table;
-        static const CFormulaParser parser(table);
-        EXPECT_EQ(ElementLoad::Loaded, table.Load(QUILLON_TEST_DATA "/sheet_atoms.lst"));
-        rows.create(ROW_CAPACITY);
-        rows.setFormula(0, "BaCO3");
-        rows.setRatio(0, baRatio);
-        rows.setFixed(0, 1);
-        rows.setFormula(1, "TiO2");
-        rows.setRatio(1, tiRatio);
-        rows.setFixed(1, 1);
-        const int n = rows.getRows(0, nullptr);
-        std::vector<LedraRow *> collected(size_t(n), nullptr);
-        LedraRowList list{n, 0, collected.data()};
-        EXPECT_EQ(0, rows.getRows(n, &list));
-        std::vector<ReactantInput> input;
-        for (const LedraRow *row : collected) input.push_back(ReactantInput{row->formula, row->fixed, row->ratio});
-        reaction.reset(new CReaction(parser, ElementSelection::Metals(table)));
-        reaction->SetInput("BaTiO3", 1.0, input);
-        EXPECT_EQ(ReactionResult::Done, reaction->RunCalculation(false));
-    }
-};
+// BaTiO3 from BaCO3 and TiO2 at the given ratios, calculated as the Calculate command does.
+std::unique_ptr<CReaction> Titanate(double baRatio, double tiRatio) {
+    return Calculated("BaTiO3", 1.0, {{"BaCO3", 1, baRatio}, {"TiO2", 1, tiRatio}});
+}
 
 const double INF = std::numeric_limits<double>::infinity();
 
@@ -79,18 +49,18 @@ TEST(SheetCheck, RefusesSheetsThatDisagreeWithThemselves) {
         {"a differential of infinities", 1.0, true, [](WeighingSheet &s) { s.differential = "CinfO2"; },
          SheetCheck::NotFinite, "The differential is not made of finite numbers."},
     };
+    LoadTestElements();
     for (const auto &c : cases) {
-        Calculated calculated(c.baRatio, 1.0);
-        WeighingSheet sheet = MakeWeighingSheet(*calculated.reaction, 10.0, "S-17", 1);
+        const std::unique_ptr<CReaction> reaction = Titanate(c.baRatio, 1.0);
+        WeighingSheet sheet = MakeWeighingSheet(*reaction, 10.0, "S-17", 1);
         c.tamper(sheet);
-        const SheetCheckResult result = CheckSheet(*calculated.reaction, 10.0, sheet, c.balance);
+        const SheetCheckResult result = CheckSheet(*reaction, 10.0, sheet, c.balance);
         EXPECT_EQ(static_cast<int>(c.status), static_cast<int>(result.status)) << c.fault;
         EXPECT_STREQ(c.text, result.text) << c.fault;
     }
     // A ratio past the largest double gives infinite grams on an untampered sheet.
-    Calculated huge(1e308, 1e308);
-    const SheetCheckResult result =
-        CheckSheet(*huge.reaction, 10.0, MakeWeighingSheet(*huge.reaction, 10.0, "", 0), false);
+    const std::unique_ptr<CReaction> huge = Titanate(1e308, 1e308);
+    const SheetCheckResult result = CheckSheet(*huge, 10.0, MakeWeighingSheet(*huge, 10.0, "", 0), false);
     EXPECT_EQ(static_cast<int>(SheetCheck::NotFinite), static_cast<int>(result.status)) << result.text.GetString();
 }
 

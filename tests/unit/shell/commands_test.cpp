@@ -1,116 +1,92 @@
 // The automatic-ratio and Calculate commands on a stand-in entry: solved
 // ratios reach the rows they came from, a failed solve marks the rows to be
-// determined "?", and the element selection is passed on, used and reset.
+// determined "?", the element selection is passed on, used and reset, and an
+// amount that is not a usable number is refused with the right message.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "core/commands.h"
-#include "core/formula.h"
-#include "core/rowstore.h"
+#include "tests/unit/chem/chem_test_util.h"
 
 namespace {
 
-struct Row {
-    const char *formula;
-    int fixed;
-    double ratio;
-};
-
-// An entry as the main dialog holds it; ChooseElements adds `extra` to the
-// selection it is given, as a user ticking one more element would.
-class Entry : public CalcEntrySource {
-public:
-    Entry(const char *product, const std::vector<Row> &given, int extra) : product(product), extra(extra) {
-        rows.create(ROW_CAPACITY);
-        for (size_t i = 0; i < given.size(); ++i) {
-            rows.setFormula(int(i), given[i].formula);
-            rows.setFixed(int(i), given[i].fixed);
-            rows.setRatio(int(i), given[i].ratio);
-        }
+// The used rows' ratios as the list shows them ("?" when undetermined).
+std::string Ratios(const LedraRowStore &rows) {
+    std::string text;
+    char number[32];
+    for (int i = 0; i < ROW_CAPACITY && !rows.row(i)->formula.IsEmpty(); ++i) {
+        const double ratio = rows.row(i)->ratio;
+        std::snprintf(number, sizeof number, "%.6g", ratio);
+        text += (i ? " " : "") + std::string(ratio <= UNDETERMINED_RATIO ? "?" : number);
     }
-    CString ProductFormula() override { return product; }
-    int ReadProductRatio(double *ratio) override { return *ratio = 1.0, 0; }
-    int ReadAmount(double *amount) override { return *amount = 10.0, 0; }
-    int GetRows(int count, LedraRowList *list) override { return rows.getRows(count, list); }
-    int GetUnfixedCount() override { return rows.getUnfixedCount(); }
-    bool ChooseElements(const CString &, int, ElementSelection *selection, int *) override {
-        selection->Set(extra, true);
-        return true;
-    }
-    void ShowMessage(const char *, CalcMessageKind, CalcField) override {}
-    void WriteReport(const CReaction &, double) override { ++reports; }
+    return text;
+}
 
-    // The used rows' ratios as the list shows them ("?" when undetermined).
-    std::string Ratios() {
-        std::string text;
-        char number[32];
-        for (int i = 0; i < ROW_CAPACITY && !rows.row(i)->formula.IsEmpty(); ++i) {
-            const double ratio = rows.row(i)->ratio;
-            std::snprintf(number, sizeof number, "%.6g", ratio);
-            text += (i ? " " : "") + std::string(ratio <= UNDETERMINED_RATIO ? "?" : number);
-        }
-        return text;
-    }
-
-    CString product;
-    int extra;
-    LedraRowStore rows;
-    int reports = 0;
-};
-
-class CommandsTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        ASSERT_EQ(ElementLoad::Loaded, table.Load((std::string(QUILLON_TEST_DATA) + "/chem_elements.lst").c_str()));
-    }
-    static CElementTable table;
-};
-CElementTable CommandsTest::table;
-
-TEST_F(CommandsTest, RatiosReachTheRowsAndTheSelectionIsKeptOrReset) {
-    const int metal = -1, oxygen = table.Lookup("O");
+TEST(Commands, RatiosReachTheRowsAndTheSelectionIsKeptOrReset) {
+    LoadTestElements();
+    const int metal = -1, oxygen = Table().Lookup("O");
+    const std::vector<TestRow> ybco = {{"Y2O3", 0, 1}, {"BaCO3", 0, 1}, {"CuO", 0, 1}},
+                               singular = {{"BaCO3", 0, 1}, {"BaO", 0, 1}, {"TiO2", 1, 1}},
+                               sbt = {{"SrO", 0, 1}, {"BaTiO3", 0, 1}, {"TiO2", 1, 0.5}};
+    const std::string check = "Check amount of product in grams.";
     const struct {
         const char *fault;
         bool calculate;  // Calculate with Auto-Ratio, else the automatic-ratio command
         const char *product;
-        std::vector<Row> rows;
+        std::vector<TestRow> rows;
         int extra;  // element the user adds to the selection
         int reset;  // the reset-after-calculation setting
         CommandResult result;
         const char *ratios;
         bool selectionIsDefault;  // afterwards
+        const char *amount;
+        std::string message;  // the start of what was shown
     } cases[] = {
-        {"solved ratios not written into the rows", false, "YBa2Cu3O7",
-         {{"Y2O3", 0, 1}, {"BaCO3", 0, 1}, {"CuO", 0, 1}}, metal, 1, CommandResult::Done, "0.5 2 3", true},
+        {"solved ratios not written into the rows", false, "YBa2Cu3O7", ybco, metal, 1, CommandResult::Done,
+         "0.5 2 3", true, "10", ""},
         {"a Fixed row's ratio overwritten", false, "Sr0.5Ba0.5TiO3", {{"SrTiO3", 1, 0.5}, {"BaTiO3", 0, 7}},
-         metal, 1, CommandResult::Done, "0.5 0.5", true},
-        {"a failed solve left ratios that look determined", false, "BaTiO3",
-         {{"BaCO3", 0, 1}, {"BaO", 0, 1}, {"TiO2", 1, 1}}, metal, 1, CommandResult::Refused, "? ? 1", true},
+         metal, 1, CommandResult::Done, "0.5 0.5", true, "10", ""},
+        {"a failed solve left ratios that look determined", false, "BaTiO3", singular, metal, 1,
+         CommandResult::Refused, "? ? 1", true, "10", "Failed to determine ratio."},
         {"the user's selection not used by the solve", false, "BaTiO3", {{"BaCO3", 0, 1}, {"TiO2", 0, 1}}, oxygen,
-         1, CommandResult::Refused, "? ?", false},
-        {"Calculate's solved ratios not shown in the rows", true, "YBa2Cu3O7",
-         {{"Y2O3", 0, 1}, {"BaCO3", 0, 1}, {"CuO", 0, 1}}, metal, 1, CommandResult::Done, "0.5 2 3", true},
-        {"Calculate's failed solve not marked", true, "BaTiO3", {{"BaCO3", 0, 1}, {"BaO", 0, 1}, {"TiO2", 1, 1}},
-         metal, 1, CommandResult::Refused, "? ? 1", true},
-        {"the selection not reset after a report", true, "Sr0.5Ba0.5TiO3", {{"SrO", 0, 1}, {"BaTiO3", 0, 1}, {"TiO2", 1, 0.5}},
-         oxygen, 1, CommandResult::Done, "0.5 0.5 0.5", true},
-        {"a retained selection reset after a report", true, "Sr0.5Ba0.5TiO3",
-         {{"SrO", 0, 1}, {"BaTiO3", 0, 1}, {"TiO2", 1, 0.5}}, oxygen, 0, CommandResult::Done, "0.5 0.5 0.5", false},
+         1, CommandResult::Refused, "? ?", false, "10", "Failed to determine ratio."},
+        {"Calculate's solved ratios not shown in the rows", true, "YBa2Cu3O7", ybco, metal, 1, CommandResult::Done,
+         "0.5 2 3", true, "10", ""},
+        {"Calculate's failed solve not marked", true, "BaTiO3", singular, metal, 1, CommandResult::Refused, "? ? 1",
+         true, "10", "Failed to obtain ratios."},
+        {"the selection not reset after a report", true, "Sr0.5Ba0.5TiO3", sbt, oxygen, 1, CommandResult::Done,
+         "0.5 0.5 0.5", true, "10", ""},
+        {"a retained selection reset after a report", true, "Sr0.5Ba0.5TiO3", sbt, oxygen, 0, CommandResult::Done,
+         "0.5 0.5 0.5", false, "10", ""},
+        // Amounts: a decimal comma gets the hint; other wrong spellings (nan would pass no
+        // check, 0x10 was 16 g) do not.
+        {"a decimal comma without the hint", true, "BaTiO3", ybco, metal, 0, CommandResult::Refused, "1 1 1", true,
+         "1,5", check + "\nUse a point for decimals: 1.5."},
+        {"a hexadecimal amount weighed", true, "BaTiO3", ybco, metal, 0, CommandResult::Refused, "1 1 1", true,
+         "0x10", check},
+        {"a nan amount weighed", true, "BaTiO3", ybco, metal, 0, CommandResult::Refused, "1 1 1", true, "nan", check},
+        {"an infinite amount weighed", true, "BaTiO3", ybco, metal, 0, CommandResult::Refused, "1 1 1", true, "1e400",
+         check},
+        {"no grams of product weighed", true, "BaTiO3", ybco, metal, 0, CommandResult::Refused, "1 1 1", true, "-0",
+         "Enter positive value for product amount in grams."},
     };
-    const CFormulaParser parser(table);
     for (const auto &c : cases) {
-        Entry entry(c.product, c.rows, c.extra);
-        ElementSelection selection = ElementSelection::Metals(table);
+        TestEntry entry(c.product, c.rows);
+        entry.extra = c.extra;
+        entry.amount = c.amount;
+        ElementSelection selection = ElementSelection::Metals(Table());
         int reset = c.reset;
-        const CommandResult result = c.calculate ? CalculateCommand(entry, parser, true, &selection, &reset)
-                                                 : AutoRatioCommand(entry, parser, &selection);
+        const CommandResult result = c.calculate ? CalculateCommand(entry, Parser(), true, &selection, &reset)
+                                                 : AutoRatioCommand(entry, Parser(), &selection);
         EXPECT_EQ(c.result, result) << c.fault;
-        EXPECT_EQ(c.ratios, entry.Ratios()) << c.fault;
-        EXPECT_EQ(c.selectionIsDefault, selection == ElementSelection::Metals(table)) << c.fault;
+        EXPECT_EQ(c.ratios, Ratios(entry.rows)) << c.fault;
+        EXPECT_EQ(c.selectionIsDefault, selection == ElementSelection::Metals(Table())) << c.fault;
         EXPECT_EQ(c.calculate && result == CommandResult::Done ? 1 : 0, entry.reports) << c.fault;
+        // The amount's messages whole; a failed solve's first line (the reason follows).
+        const bool whole = std::string(c.amount) != "10";
+        EXPECT_EQ(c.message, whole ? entry.messages : entry.messages.substr(0, c.message.size())) << c.fault;
     }
 }
 
