@@ -1,5 +1,5 @@
-// The formula fields end to end: long formulas typed whole into the product
-// field and a list cell, and the characters of the keyboard layout in use.
+// The formula fields end to end: the characters of the keyboard layout in
+// use, and the wheel over the list. (Long formulas typed whole: files_test.)
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -13,12 +13,6 @@
 using qwintest::kShift;
 
 namespace {
-
-std::string Repeat(const std::string &text, int times) {
-    std::string all;
-    for (int i = 0; i < times; ++i) all += text;
-    return all;
-}
 
 // The field's text once it reads expected, or as it stands after 3 s: typed
 // characters reach the field as posted WM_CHAR messages, after the driver's Sync.
@@ -34,20 +28,6 @@ std::string WaitForText(qdriver::Quillon &quillon, int id, const std::string &ex
 }  // namespace
 
 using FormulaFields = qdriver::Session;
-
-// Wider than the product field and than a list cell, every character stays:
-// the fields scroll sideways instead of dropping what does not fit.
-TEST_F(FormulaFields, LongFormulasAreTypedWhole) {
-    const std::string product = Repeat("H2O", 16);
-    const std::string material = Repeat("Sr0.5Ba0.5TiO3", 5).substr(0, 60);
-    quillon.Fill(IDC_PRODUCT, product);
-    EXPECT_EQ(WaitForText(quillon, IDC_PRODUCT, product), product);
-    quillon.EnterRow(0, material);
-    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
-    for (int tries = 0; tries < 100 && quillon.ReadRow(0).formula != material; ++tries) ::Sleep(30);
-    EXPECT_EQ(quillon.ReadRow(0).formula, material);
-    EXPECT_TRUE(quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("e2e-long-formulas.png")));
-}
 
 // One layout's keys for "Ba(NO3)2"; the layout is told by what Shift+8 types.
 struct KeyboardCase {
