@@ -1,5 +1,5 @@
-// The formula fields end to end: the characters of the keyboard layout in
-// use, and the wheel over the list. (Long formulas typed whole: files_test.)
+// The product field end to end: the characters of the keyboard layout in
+// use. (Long formulas typed whole: files_test.)
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -26,8 +26,6 @@ std::string WaitForText(qdriver::Quillon &quillon, int id, const std::string &ex
 }
 
 }  // namespace
-
-using FormulaFields = qdriver::Session;
 
 // One layout's keys for "Ba(NO3)2"; the layout is told by what Shift+8 types.
 struct KeyboardCase {
@@ -78,28 +76,4 @@ TEST_F(KeyboardLayouts, ParenthesesDigitsAndCapsLockFollowTheLayout) {
     quillon.Key(VK_CAPITAL);
     EXPECT_EQ(WaitForText(quillon, IDC_PRODUCT, "BAcU"), "BAcU") << layout->layout << " with Caps Lock";
     quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath(std::string("e2e-keyboard-") + layout->layout + ".png"));
-}
-
-// The mouse wheel turned over the list scrolls it, also with a cell open: a
-// click into the top row afterwards edits the row one notch further down.
-TEST_F(FormulaFields, TheWheelScrollsTheList) {
-    UINT lines = 3;
-    ::SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-    quillon.EnterRow(0, "CuO");  // leaves row 1's ratio cell open
-    HWND list = quillon.Item(IDC_LIST);
-    RECT r;
-    ::GetWindowRect(list, &r);
-    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    INPUT wheel = {};
-    wheel.type = INPUT_MOUSE;
-    wheel.mi.dwFlags = MOUSEEVENTF_WHEEL;
-    wheel.mi.mouseData = DWORD(-WHEEL_DELTA);  // towards the user: down the list
-    ::SendInput(1, &wheel, sizeof wheel);
-    quillon.Sync();
-    qdriver::ListColumns columns = qdriver::ColumnsOf(quillon);
-    quillon.Click(list, (columns.formulaLeft + columns.ratioLeft) / 2, columns.rowHeight / 2);
-    quillon.Type("NaCl");
-    quillon.Key(VK_RETURN);
-    EXPECT_EQ(quillon.ReadRow(int(lines)).formula, "NaCl");
-    EXPECT_EQ(quillon.ReadRow(0).formula, "CuO");
 }
