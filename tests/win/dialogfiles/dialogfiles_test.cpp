@@ -95,11 +95,12 @@ protected:
     void TearDown() override { DeleteReports(); }
 
     // Report files of earlier tests would make the dialog ask to delete them.
-    static void DeleteReports() {
+    static void DeleteReports() { DeleteFiles(ModuleDir(), "*.QL"); }
+    static void DeleteFiles(const std::string &folder, const char *pattern) {
         WIN32_FIND_DATAA found;
-        HANDLE search = ::FindFirstFileA((ModuleDir() + "*.QL").c_str(), &found);
+        HANDLE search = ::FindFirstFileA((folder + pattern).c_str(), &found);
         if (search == INVALID_HANDLE_VALUE) return;
-        do ::DeleteFileA((ModuleDir() + found.cFileName).c_str());
+        do ::DeleteFileA((folder + found.cFileName).c_str());
         while (::FindNextFileA(search, &found));
         ::FindClose(search);
     }
@@ -239,6 +240,8 @@ void ExpectOnlyTheOldFile(const std::string &path, const std::string &old) {
 // A save that cannot replace the file, or reads a bad amount, keeps the old file and says so.
 TEST_F(DialogTest, AFailedSaveKeepsTheOldFile) {
     std::string path = TempFolder() + "kept.QSF";
+    DeleteFiles(TempFolder(), "*.tmp");  // left by an earlier run that failed
+
     const std::string old = "-1 old\r\n0 1.00000 1.00000 H2O\r\n";
     Put(path, old);
     Run([&](CQuillonDlg &dialog) {
