@@ -256,7 +256,7 @@ TEST_F(VexilTest, ContextMenu) {
     ::SetFocus(edit);
     Send(EM_SETSEL, 0, -1);
     ::SetFocus(nullptr);  // the selection collapses
-    vexiltest::SetClipboardText("2O3");
+    qwintest::SetClipboardText("2O3");
     EXPECT_EQ("Copy-1 Cut-2 Delete-3 Paste+4 ", PickFromMenu(edit, 4));
     EXPECT_EQ(edit, ::GetFocus());
     EXPECT_EQ("Fe2O3", Text());
@@ -265,9 +265,9 @@ TEST_F(VexilTest, ContextMenu) {
 
     SetText("Fe2O3");
     Send(EM_SETSEL, 0, 1);
-    vexiltest::SetClipboardText("H2O+");
+    qwintest::SetClipboardText("H2O+");
     EXPECT_EQ("Copy+1 Cut+2 Delete+3 Paste-4 ", PickFromMenu(edit, 1));  // picks Copy
-    EXPECT_EQ("Fe", vexiltest::ClipboardText());
+    EXPECT_EQ("Fe", qwintest::ClipboardText());
 }
 
 // What the list control relies on: the modified flag is the list's only sign of an edit.
@@ -283,7 +283,7 @@ TEST_F(VexilTest, ModifiedFlagMarksEveryEditAndOnlyEdits) {
         ASSERT_EQ(1, Modified());
         SetText("Fe2O3");
         EXPECT_EQ(0, Modified()) << "WM_SETTEXT resets it";
-        vexiltest::SetClipboardText("N");
+        qwintest::SetClipboardText("N");
         Send(EM_SETSEL, 2, 3);
         if (c.message) Send(c.message);
         else Key(c.vk, c.modifiers);
