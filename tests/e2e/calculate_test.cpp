@@ -101,9 +101,18 @@ protected:
 // file, the display showing it, Copy All putting it on the clipboard.
 TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     Enter("YBa2Cu3O7", "10", {{"Y2O3", ""}, {"BaCO3", ""}, {"CuO", ""}});
+    // Cancelling the selection ends Calculate silently.
     Press(IDC_CALCULATE);
-
     HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
+    ASSERT_NE(selection, nullptr);
+    Press(selection, IDCANCEL);
+    quillon.Sync();
+    EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
+    EXPECT_EQ(quillon.WaitDialog(DISPLAY_CAPTION, 300), nullptr);
+    EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
+
+    Press(IDC_CALCULATE);
+    selection = quillon.WaitDialog(SELECTION_CAPTION);
     ASSERT_NE(selection, nullptr);
     // Sorted by text; metals included (disc, 4), oxygen excluded (cross, 1).
     std::vector<std::pair<std::string, int>> expected = {{"Ba  56", 4}, {"Cu  29", 4}, {"O   8", 1}, {"Y   39", 4}};
@@ -113,6 +122,19 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     EXPECT_EQ(::SendMessageA(::GetDlgItem(selection, IDC_RETAIN_CHANGE), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_FALSE(::GetWindowLongA(::GetDlgItem(selection, IDC_SELECTION_HELP), GWL_STYLE) & WS_TABSTOP);  // read-only
     quillon.Capture(selection).SavePng(qwintest::ArtifactPath("quillon-selection.png"));
+    // Excluding Cu (the second item, space on it) makes the calibration
+    // negative and disables "Get Ratios"; including it again restores both.
+    HWND tree = ::GetDlgItem(selection, IDC_ELEMENT_TREE);
+    LRESULT cu = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, cu);
+    quillon.ClickCenter(::GetDlgItem(selection, IDC_CALIBRATION));  // brings the dialog to the front
+    ::PostMessageA(selection, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tree), TRUE);
+    quillon.Sync();
+    for (const char *calibration : {"-1", "0"}) {
+        quillon.Key(VK_SPACE);
+        EXPECT_EQ(Quillon::TextOf(::GetDlgItem(selection, IDC_CALIBRATION)), calibration);
+        EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(selection, IDOK)) != 0, calibration[0] == '0');
+    }
     Press(selection, IDOK);
 
     HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
@@ -134,51 +156,12 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("quillon-main.png"));
 }
 
-// A sheet goes into the report file of its second: appended, so two
-// calculations within one second share one file.
-TEST_F(Calculation, SheetsOfOneSecondShareOneFile) {
-    Enter("YBa2Cu3O7", "10", {{"Y2O3", "0.5"}, {"BaCO3", "2"}, {"CuO", "3"}}, "second");
-    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
-    // Files for the next seconds, already holding a line: whichever second
-    // the calculation falls into, its sheet must follow that line.
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    std::vector<std::string> names;
-    FILETIME base;
-    ::SystemTimeToFileTime(&now, &base);
-    for (int second = 0; second < 6; ++second) {
-        ULARGE_INTEGER t;
-        t.LowPart = base.dwLowDateTime;
-        t.HighPart = base.dwHighDateTime;
-        t.QuadPart += ULONGLONG(second) * 10000000ULL;
-        FILETIME ft = {t.LowPart, t.HighPart};
-        SYSTEMTIME st;
-        ::FileTimeToSystemTime(&ft, &st);
-        char name[64];
-        std::snprintf(name, sizeof name, "%04d.%02d.%02d-%02d.%02d.%02d.QL", st.wYear, st.wMonth, st.wDay, st.wHour,
-                      st.wMinute, st.wSecond);
-        names.push_back(name);
-        std::ofstream(folder + "\\" + name, std::ios::binary) << "earlier sheet\r\n";
-    }
-    Press(IDC_CALCULATE);
-    HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
-    ASSERT_NE(display, nullptr);
-    int written = 0;
-    for (const std::string &name : names) {
-        std::string bytes = ReadBytes(folder + "\\" + name);
-        if (bytes == "earlier sheet\r\n") continue;
-        ++written;
-        EXPECT_EQ(Written(bytes), "earlier sheet\n" + YbcoSheet("second")) << name;
-    }
-    EXPECT_EQ(written, 1);
-    Press(display, IDOK);
-}
-
-// "?" committed as a row's ratio runs the automatic ratios at once; the
-// selection's check box is then checked and greyed, and no report is made.
+// "?" typed as the ratio of a Fixed row runs the automatic ratios at once:
+// the selection's check box is checked and greyed, the Unfixed rows are
+// determined, the Fixed row keeps its mark and ratio, and no report is made.
 TEST_F(Calculation, QuestionMarkRatioSolvesTheRows) {
-    Enter("YBa2Cu3O7", "10", {{"Y2O3", ""}, {"BaCO3", ""}});
-    quillon.EnterRow(2, "CuO", "?");
+    Enter("YBa2Cu3O7", "10", {{"Y2O3", "0.5"}, {"BaCO3", ""}, {"CuO", ""}});
+    EnterRatio(0, "?");
     HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
     ASSERT_NE(selection, nullptr);
     HWND retain = ::GetDlgItem(selection, IDC_RETAIN_CHANGE);
@@ -186,36 +169,9 @@ TEST_F(Calculation, QuestionMarkRatioSolvesTheRows) {
     EXPECT_FALSE(::IsWindowEnabled(retain));
     Press(selection, IDOK);
     quillon.Sync();
+    EXPECT_EQ(quillon.ReadRow(0).fixed, 1);
     const double ratios[] = {0.5, 2, 3};
     for (int row = 0; row < 3; ++row) EXPECT_DOUBLE_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;
-    EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
-}
-
-// Cancelling the selection ends Calculate silently; excluding an element
-// makes the calibration negative and disables "Get Ratios".
-TEST_F(Calculation, SelectionCalibrationAndCancel) {
-    Enter("YBa2Cu3O7", "10", {{"Y2O3", ""}, {"BaCO3", ""}, {"CuO", ""}});
-    Press(IDC_CALCULATE);
-    HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
-    ASSERT_NE(selection, nullptr);
-    HWND tree = ::GetDlgItem(selection, IDC_ELEMENT_TREE);
-    // Cu is the second item: select it and press space twice.
-    LRESULT cu = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-    ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, cu);
-    ::SetFocus(tree);
-    quillon.ClickCenter(::GetDlgItem(selection, IDC_CALIBRATION));  // brings the dialog to the front
-    ::PostMessageA(selection, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tree), TRUE);
-    quillon.Sync();
-    quillon.Key(VK_SPACE);
-    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(selection, IDC_CALIBRATION)), "-1");
-    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(selection, IDOK)));
-    quillon.Key(VK_SPACE);
-    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(selection, IDC_CALIBRATION)), "0");
-    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(selection, IDOK)));
-    Press(selection, IDCANCEL);
-    quillon.Sync();
-    EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
-    EXPECT_EQ(quillon.WaitDialog(DISPLAY_CAPTION, 300), nullptr);
     EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
 }
 
@@ -287,7 +243,9 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
 }
 
 // With Auto-Ratio off the sheet uses the ratios the list shows: typed into
-// Unfixed rows, or just determined with "?".
+// Unfixed rows, or just determined with "?". A sheet goes into the report
+// file of its second, appended, so two calculations within one second share
+// one file.
 TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
     ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
     Enter("YBa2Cu3O7", "10", {}, "shown");
@@ -296,12 +254,38 @@ TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
     auto SheetIsYbco = [&](const char *stage) {
         SCOPED_TRACE(stage);
         for (const std::string &name : qdriver::FilesIn(folder, "*.QL")) ::DeleteFileA((folder + "\\" + name).c_str());
+        // Files for the next seconds, already holding a line: whichever second
+        // the calculation falls into, its sheet must follow that line.
+        SYSTEMTIME now;
+        ::GetLocalTime(&now);
+        FILETIME base;
+        ::SystemTimeToFileTime(&now, &base);
+        std::vector<std::string> names;
+        for (int second = 0; second < 6; ++second) {
+            ULARGE_INTEGER t;
+            t.LowPart = base.dwLowDateTime;
+            t.HighPart = base.dwHighDateTime;
+            t.QuadPart += ULONGLONG(second) * 10000000ULL;
+            FILETIME ft = {t.LowPart, t.HighPart};
+            SYSTEMTIME st;
+            ::FileTimeToSystemTime(&ft, &st);
+            char name[64];
+            std::snprintf(name, sizeof name, "%04d.%02d.%02d-%02d.%02d.%02d.QL", st.wYear, st.wMonth, st.wDay,
+                          st.wHour, st.wMinute, st.wSecond);
+            names.push_back(name);
+            std::ofstream(folder + "\\" + name, std::ios::binary) << "earlier sheet\r\n";
+        }
         Press(IDC_CALCULATE);
         HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
         ASSERT_NE(display, nullptr);
-        std::vector<std::string> reports = qdriver::FilesIn(folder, "*.QL");
-        ASSERT_EQ(reports.size(), 1u);
-        EXPECT_EQ(Written(ReadBytes(folder + "\\" + reports[0])), YbcoSheet("shown"));
+        int written = 0;
+        for (const std::string &name : names) {
+            std::string bytes = ReadBytes(folder + "\\" + name);
+            if (bytes == "earlier sheet\r\n") continue;
+            ++written;
+            EXPECT_EQ(Written(bytes), "earlier sheet\n" + YbcoSheet("shown")) << name;
+        }
+        EXPECT_EQ(written, 1);
         Press(display, IDOK);
         quillon.Sync();
         for (int row = 0; row < 3; ++row) {

@@ -1,5 +1,5 @@
-// The formula fields end to end: long formulas typed whole into the product
-// field and a list cell, and the characters of the keyboard layout in use.
+// The product field end to end: the characters of the keyboard layout in
+// use. (Long formulas typed whole: files_test.)
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -14,12 +14,6 @@ using qwintest::kShift;
 
 namespace {
 
-std::string Repeat(const std::string &text, int times) {
-    std::string all;
-    for (int i = 0; i < times; ++i) all += text;
-    return all;
-}
-
 // The field's text once it reads expected, or as it stands after 3 s: typed
 // characters reach the field as posted WM_CHAR messages, after the driver's Sync.
 std::string WaitForText(qdriver::Quillon &quillon, int id, const std::string &expected) {
@@ -32,22 +26,6 @@ std::string WaitForText(qdriver::Quillon &quillon, int id, const std::string &ex
 }
 
 }  // namespace
-
-using FormulaFields = qdriver::Session;
-
-// Wider than the product field and than a list cell, every character stays:
-// the fields scroll sideways instead of dropping what does not fit.
-TEST_F(FormulaFields, LongFormulasAreTypedWhole) {
-    const std::string product = Repeat("H2O", 16);
-    const std::string material = Repeat("Sr0.5Ba0.5TiO3", 5).substr(0, 60);
-    quillon.Fill(IDC_PRODUCT, product);
-    EXPECT_EQ(WaitForText(quillon, IDC_PRODUCT, product), product);
-    quillon.EnterRow(0, material);
-    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
-    for (int tries = 0; tries < 100 && quillon.ReadRow(0).formula != material; ++tries) ::Sleep(30);
-    EXPECT_EQ(quillon.ReadRow(0).formula, material);
-    EXPECT_TRUE(quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("e2e-long-formulas.png")));
-}
 
 // One layout's keys for "Ba(NO3)2"; the layout is told by what Shift+8 types.
 struct KeyboardCase {
@@ -98,28 +76,4 @@ TEST_F(KeyboardLayouts, ParenthesesDigitsAndCapsLockFollowTheLayout) {
     quillon.Key(VK_CAPITAL);
     EXPECT_EQ(WaitForText(quillon, IDC_PRODUCT, "BAcU"), "BAcU") << layout->layout << " with Caps Lock";
     quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath(std::string("e2e-keyboard-") + layout->layout + ".png"));
-}
-
-// The mouse wheel turned over the list scrolls it, also with a cell open: a
-// click into the top row afterwards edits the row one notch further down.
-TEST_F(FormulaFields, TheWheelScrollsTheList) {
-    UINT lines = 3;
-    ::SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-    quillon.EnterRow(0, "CuO");  // leaves row 1's ratio cell open
-    HWND list = quillon.Item(IDC_LIST);
-    RECT r;
-    ::GetWindowRect(list, &r);
-    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    INPUT wheel = {};
-    wheel.type = INPUT_MOUSE;
-    wheel.mi.dwFlags = MOUSEEVENTF_WHEEL;
-    wheel.mi.mouseData = DWORD(-WHEEL_DELTA);  // towards the user: down the list
-    ::SendInput(1, &wheel, sizeof wheel);
-    quillon.Sync();
-    qdriver::ListColumns columns = qdriver::ColumnsOf(quillon);
-    quillon.Click(list, (columns.formulaLeft + columns.ratioLeft) / 2, columns.rowHeight / 2);
-    quillon.Type("NaCl");
-    quillon.Key(VK_RETURN);
-    EXPECT_EQ(quillon.ReadRow(int(lines)).formula, "NaCl");
-    EXPECT_EQ(quillon.ReadRow(0).formula, "CuO");
 }

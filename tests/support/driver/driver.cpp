@@ -341,19 +341,6 @@ void Quillon::Fill(int id, const std::string &text, bool leave) {
 }
 
 // The clipboard's text, or "".
-std::string ClipboardText() {
-    std::string text;
-    if (!::OpenClipboard(nullptr)) return text;
-    HANDLE data = ::GetClipboardData(CF_TEXT);
-    const char *chars = data != nullptr ? static_cast<const char *>(::GlobalLock(data)) : nullptr;
-    if (chars != nullptr) {
-        text = chars;
-        ::GlobalUnlock(data);
-    }
-    ::CloseClipboard();
-    return text;
-}
-
 std::string Quillon::TextOf(HWND window) {
     if (ClassOf(window) == "VEXIL") {
         // Its WM_GETTEXT answers one less than it copied, which the system's

@@ -36,7 +36,7 @@ std::string MakeFolder(const std::string &name,
 
 // The files of folder that match pattern (names only).
 std::vector<std::string> FilesIn(const std::string &folder, const std::string &pattern);
-std::string ClipboardText();
+using qwintest::ClipboardText;
 
 struct Box {
     HWND hwnd = nullptr;
@@ -58,7 +58,6 @@ public:
     HWND WaitReady(DWORD timeoutMs = 20000, DWORD pollMs = 20);
     HWND Main() const { return main_; }
     HWND Item(int id) const { return ::GetDlgItem(main_, id); }
-    DWORD Pid() const { return pid_; }
     HANDLE Process() const { return process_; }
 
     // Lets the program process what was sent to it.

@@ -2,7 +2,10 @@
 // so hosted controls get a dialog parent as in the main dialog) and the pump.
 #include "qwintest.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cstring>
 
 namespace qwintest {
 namespace {
@@ -79,6 +82,29 @@ void PumpMessages(DWORD milliseconds) {
         if (::GetTickCount() - start >= milliseconds) break;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
+}
+
+std::string ClipboardText() {
+    std::string text;
+    if (!::OpenClipboard(nullptr)) return text;
+    HANDLE data = ::GetClipboardData(CF_TEXT);
+    const char *chars = data != nullptr ? static_cast<const char *>(::GlobalLock(data)) : nullptr;
+    if (chars != nullptr) {
+        text = chars;
+        ::GlobalUnlock(data);
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+void SetClipboardText(const std::string &text) {
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    std::memcpy(::GlobalLock(memory), text.c_str(), text.size() + 1);
+    ::GlobalUnlock(memory);
+    EXPECT_NE(nullptr, ::SetClipboardData(CF_TEXT, memory));
+    ::CloseClipboard();
 }
 
 }  // namespace qwintest

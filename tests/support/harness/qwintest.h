@@ -136,6 +136,10 @@ private:
 // Processes this thread's queued messages for at least milliseconds.
 void PumpMessages(DWORD milliseconds = 0);
 
+// The clipboard's text, and text put on it.
+std::string ClipboardText();
+void SetClipboardText(const std::string &text);
+
 }  // namespace qwintest
 
 #endif

@@ -1,62 +1,14 @@
-// CDialog from the resource template, and each module's AfxMessageBox as
-// the message box watcher sees it.
+// Each module's AfxMessageBox as the message box watcher sees it, and the
+// faces the test prefix draws the program's fonts with.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "framework/afxwin.h"
 #include "tests/win/framework/peer/peer.h"
 #include "tests/support/harness/qwintest.h"
-#include "resource.h"
 
 namespace {
-
-const UINT_PTR kWatchdog = 77;  // ends a dialog that the key failed to end
-
-class CTestDialog : public CDialog {
-public:
-    explicit CTestDialog(UINT key) : CDialog(IDD_FWTEST), key_(key) {}
-    std::vector<std::string> calls;
-    bool boundWithControlsAtInit = false;
-
-protected:
-    BOOL OnInitDialog() override {
-        calls.push_back("init");
-        HWND edit = ::GetDlgItem(m_hWnd, IDC_FWTEST_EDIT);
-        boundWithControlsAtInit = CWnd::FromHandlePermanent(m_hWnd) == this && edit != nullptr;
-        ::PostMessageA(edit, WM_KEYDOWN, key_, 1);
-        ::SetTimer(m_hWnd, kWatchdog, 10000, nullptr);
-        return TRUE;
-    }
-    void OnOK() override { calls.push_back("ok"), CDialog::OnOK(); }
-    void OnCancel() override { calls.push_back("cancel"), CDialog::OnCancel(); }
-    LRESULT OnTimer(WPARAM, LPARAM) { return EndDialog(-2), 0; }
-    DECLARE_MESSAGE_MAP()
-
-private:
-    UINT key_;
-};
-
-BEGIN_MESSAGE_MAP(CTestDialog, CDialog)
-    ON_MESSAGE(WM_TIMER, OnTimer)
-END_MESSAGE_MAP()
-
-// A dialog unbound at OnInitDialog or without its controls, or Enter/Escape not reaching OnOK/OnCancel.
-TEST(DialogTest, RunsFromTheTemplateAndEnterOrEscapeEndsIt) {
-    const struct {
-        UINT key;
-        INT_PTR result;
-        const char *handler;
-    } cases[] = {{VK_RETURN, IDOK, "ok"}, {VK_ESCAPE, IDCANCEL, "cancel"}};
-    for (const auto &c : cases) {
-        CTestDialog dialog(c.key);
-        EXPECT_EQ(c.result, dialog.DoModal()) << c.handler;
-        EXPECT_EQ((std::vector<std::string>{"init", c.handler}), dialog.calls);
-        EXPECT_TRUE(dialog.boundWithControlsAtInit) << c.handler;
-        EXPECT_EQ(nullptr, dialog.m_hWnd) << c.handler;
-    }
-}
 
 // A wrong caption (the module's base name, or the DLL's own name), default icon or owner.
 TEST(AppTest, AfxMessageBoxCaptionIconAndOwnerPerModule) {
@@ -121,21 +73,4 @@ TEST(FontTest, PointFontsResolveToTheMappedFaces) {
         EXPECT_NE(std::string::npos, names.find(wide)) << c.asked << " is not drawn with " << c.family;
     }
     ::ReleaseDC(nullptr, screen);
-}
-
-// The GDI count drops only for handles the system really deleted, so a
-// failed delete shows as the leak it is.
-TEST(GdiTest, CountDropsOnlyWhenTheDeleteSucceeds) {
-    int before = AfxGetGdiObjectCount();
-    {
-        CBrush brush(RGB(1, 2, 3));
-        EXPECT_EQ(before + 1, AfxGetGdiObjectCount());
-    }
-    EXPECT_EQ(before, AfxGetGdiObjectCount());
-    HBRUSH stale = ::CreateSolidBrush(RGB(4, 5, 6));
-    ASSERT_TRUE(::DeleteObject(stale));
-    CBrush wrapper;
-    ASSERT_TRUE(wrapper.Attach(stale));
-    EXPECT_FALSE(wrapper.DeleteObject());
-    EXPECT_EQ(before + 1, AfxGetGdiObjectCount());
 }

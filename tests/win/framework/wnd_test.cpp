@@ -1,9 +1,9 @@
-// CWnd: commands, WM_NCDESTROY, temporaries, window text, and one window
-// carrying an object of this program and one of fwpeer.dll.
+// CWnd: commands, WM_NCDESTROY, temporaries, and one window carrying an
+// object of this program and one of fwpeer.dll. (Window texts are read
+// through the program's own fields: dialogfiles and the end-to-end tests.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -161,41 +161,6 @@ TEST(WndTest, TemporariesLiveUntilTheOutermostMessageReturns) {
     }
     EXPECT_LE(AfxGetTemporaryObjectCount(), before + 257);
     AfxDeleteTemporaryObjects();
-}
-
-// Answers WM_GETTEXT as the formula edit control does: copies min(length, n)
-// characters and a NUL, returns one less; WM_GETTEXTLENGTH may be wrong.
-const char *g_oddText = "";
-LRESULT g_oddLength = 0;
-LRESULT CALLBACK OddTextProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_GETTEXTLENGTH) return g_oddLength;
-    if (message != WM_GETTEXT) return ::DefWindowProcA(hWnd, message, wParam, lParam);
-    size_t copied = std::min(std::strlen(g_oddText), size_t(wParam));
-    std::memcpy(reinterpret_cast<char *>(lParam), g_oddText, copied);
-    reinterpret_cast<char *>(lParam)[copied] = 0;
-    return LRESULT(copied) - 1;
-}
-
-// A length taken from the return value, or a buffer one byte short, cuts or overruns the text.
-TEST(WndTest, GetWindowTextTakesTheLengthFromTheCharactersReturned) {
-    HWND hWnd = CreatePopup(Registered("FwTestOddText", OddTextProc));
-    CWnd wnd;
-    ASSERT_TRUE(wnd.Attach(hWnd));
-    const struct {
-        const char *text;
-        LRESULT reported;
-    } cases[] = {{"Ba(NO3)2", 8}, {"", 0}, {"SrTiO3", 40}, {"Ba(NO3)2", 3}};  // exact, empty, over, under
-    for (const auto &c : cases) {
-        g_oddText = c.text;
-        g_oddLength = c.reported;
-        CString got;
-        wnd.GetWindowText(got);
-        size_t expected = std::min(std::strlen(c.text), size_t(c.reported) + 1);
-        EXPECT_EQ(std::string(c.text, expected), std::string(got)) << c.text << " " << c.reported;
-        EXPECT_EQ(int(expected), got.GetLength()) << c.text << " " << c.reported;
-    }
-    wnd.Detach();
-    ::DestroyWindow(hWnd);
 }
 
 // One module's Default() running another module's message, or objects outliving the window.

@@ -138,13 +138,16 @@ TEST_F(LedraViewTest, WheelScrollsTheList) {
         for (int delta : c.deltas) Send(WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0);
         EXPECT_EQ(c.top, Top()) << "from " << c.from << ", " << c.deltas.size() << " turns of " << c.deltas[0];
     }
-    Send(WM_VSCROLL, SB_TOP);
-    Click(0, 1);
-    Type("KCl");
-    ::SendMessageA(FormulaEditor(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
-    EXPECT_EQ(step, Top()) << "the wheel over the open editor";
+    for (int column : {1, 2}) {  // the wheel over either open editor
+        Send(WM_VSCROLL, SB_TOP);
+        Click(0, column);
+        Type(column == 1 ? "KCl" : "4");
+        ::SendMessageA(::GetFocus(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+        EXPECT_EQ(step, Top()) << column;
+        EXPECT_EQ("none", OpenCell()) << column;
+    }
     EXPECT_EQ("KCl", Formula(0));
-    EXPECT_EQ("none", OpenCell());
+    EXPECT_EQ(4.0, Ratio(0));
     Click(0, 1);
     Type("2H");
     qwintest::MessageBoxWatcher boxes;

@@ -7,8 +7,8 @@
 
 #include "vexil_testbed.h"
 
-using vexiltest::ClipboardText;
-using vexiltest::SetClipboardText;
+using qwintest::ClipboardText;
+using qwintest::SetClipboardText;
 using vexiltest::VexilTest;
 
 namespace {

@@ -75,27 +75,6 @@ inline Layout Measure(const std::string &text, const VexilInit &init) {
     return layout;
 }
 
-inline std::string ClipboardText() {
-    std::string text;
-    if (!::OpenClipboard(nullptr)) return text;
-    HANDLE data = ::GetClipboardData(CF_TEXT);
-    const char *chars = data ? static_cast<const char *>(::GlobalLock(data)) : nullptr;
-    if (chars) text = chars;
-    if (chars) ::GlobalUnlock(data);
-    ::CloseClipboard();
-    return text;
-}
-
-inline void SetClipboardText(const std::string &text) {
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    ::EmptyClipboard();
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    memcpy(::GlobalLock(memory), text.c_str(), text.size() + 1);
-    ::GlobalUnlock(memory);
-    EXPECT_NE(nullptr, ::SetClipboardData(CF_TEXT, memory));
-    ::CloseClipboard();
-}
-
 // A host window with one initialised VEXIL control (id 1001).
 class VexilTest : public ::testing::Test {
 protected:

@@ -56,23 +56,6 @@ Bitmap32 Reference(const Bitmap32 &like, const std::string &text, const VexilIni
     });
 }
 
-// The count of Fe2 must stand lower and be smaller than the letters, as the reference draws it.
-TEST_F(VexilTest, DigitsAreDrawnLowerAndSmallerThanLetters) {
-    ::SetFocus(edit);
-    Type("Fe2");
-    Layout layout = Measure("Fe2", init);
-    ::SetFocus(nullptr);  // no caret in the picture
-    Bitmap32 image = qwintest::CaptureClient(edit);
-    std::pair<int, int> f = InkRows(image, layout.edges[0] + 1, layout.edges[1] - 1);
-    std::pair<int, int> two = InkRows(image, layout.edges[2] + 1, layout.edges[3] - 1);
-    ASSERT_GE(f.first, 0) << "no F";
-    ASSERT_GE(two.first, 0) << "no 2";
-    EXPECT_NEAR(layout.baseline - 1, f.second, 1) << "the F stands on the letter baseline";
-    EXPECT_NEAR(5, two.second - f.second, 1) << "the 2 sits 5 pixels below the letters";
-    EXPECT_LT(two.second - two.first, f.second - f.first - 2) << "the 2 is smaller than the F";
-    EXPECT_TRUE(Reference(image, "Fe2", init, 0, 0).Pixels() == image.Pixels());
-}
-
 // Hydrates: "*" and the middle dot (WM_CHAR 0xB7, as a keyboard layout or Alt+0183 types it; or pasted)
 // are stored as they came; the count after the separator is a coefficient on the letters' line and in
 // their size, the other counts stay subscripts, and the list's drawing (VXM_DRAWFORMULA) is the same
@@ -85,7 +68,7 @@ TEST_F(VexilTest, HydrateCoefficientIsDrawnFullSize) {
         SetText("");
         ::SetFocus(edit);
         if (c.second) {
-            vexiltest::SetClipboardText(text);
+            qwintest::SetClipboardText(text);
             Send(WM_PASTE);
         } else {
             Type(text);
@@ -113,18 +96,30 @@ TEST_F(VexilTest, HydrateCoefficientIsDrawnFullSize) {
     EXPECT_TRUE(Reference(image, "CuSO45H2O", init, 0, 0).Pixels() == image.Pixels()) << "separator deleted";
 }
 
-// The selection stands on the highlight (the reference draws it, and nothing
-// else, in the highlight colours); it leaves with the focus.
-TEST_F(VexilTest, SelectionIsDrawnInTheHighlightColours) {
-    SetText("Ba(NO3)2");
+// The selection stands on the highlight and leaves with the focus; the
+// counts stand lower and smaller than the letters. Both as the reference
+// draws them, which is checked against the letters' ink first.
+TEST_F(VexilTest, PaintingWithAndWithoutTheSelection) {
+    const char *text = "Ba(NO3)2";
+    const Layout layout = Measure(text, init);
+    SetText(text);
     Send(EM_SETSEL, 2, 5);  // "(NO3"
     Bitmap32 image = qwintest::CaptureClient(edit);
     image.SavePng(qwintest::ArtifactPath("vexil-selection.png"));
-    EXPECT_TRUE(Reference(image, "Ba(NO3)2", init, 2, 6).Pixels() == image.Pixels());
+    EXPECT_TRUE(Reference(image, text, init, 2, 6).Pixels() == image.Pixels());
     ::SetFocus(edit);
-    ::SetFocus(nullptr);
+    ::SetFocus(nullptr);  // the selection leaves, and no caret is in the picture
     EXPECT_EQ("none", Selection());
-    EXPECT_EQ(0, qwintest::CaptureClient(edit).CountColor(::GetSysColor(COLOR_HIGHLIGHT)));
+    image = qwintest::CaptureClient(edit);
+    EXPECT_EQ(0, image.CountColor(::GetSysColor(COLOR_HIGHLIGHT)));
+    std::pair<int, int> b = InkRows(image, layout.edges[0] + 1, layout.edges[1] - 1);
+    std::pair<int, int> three = InkRows(image, layout.edges[5] + 1, layout.edges[6] - 1);
+    ASSERT_GE(b.first, 0) << "no B";
+    ASSERT_GE(three.first, 0) << "no 3";
+    EXPECT_NEAR(layout.baseline - 1, b.second, 1) << "the B stands on the letter baseline";
+    EXPECT_NEAR(5, three.second - b.second, 1) << "the 3 sits 5 pixels below the letters";
+    EXPECT_LT(three.second - three.first, b.second - b.first - 2) << "the 3 is smaller than the B";
+    EXPECT_TRUE(Reference(image, text, init, 0, 0).Pixels() == image.Pixels());
 }
 
 VexilDraw Request(const char *text, int length, int right) { return {text, length, 10, 0, right, 0, WHITE}; }
@@ -301,7 +296,7 @@ TEST_F(VexilTest, ContextMenu) {
     ::SetFocus(edit);
     Send(EM_SETSEL, 0, -1);
     ::SetFocus(nullptr);  // the selection collapses
-    vexiltest::SetClipboardText("2O3");
+    qwintest::SetClipboardText("2O3");
     EXPECT_EQ("Copy-1 Cut-2 Delete-3 Paste+4 ", PickFromMenu(edit, 4));
     EXPECT_EQ(edit, ::GetFocus());
     EXPECT_EQ("Fe2O3", Text());
@@ -310,9 +305,9 @@ TEST_F(VexilTest, ContextMenu) {
 
     SetText("Fe2O3");
     Send(EM_SETSEL, 0, 1);
-    vexiltest::SetClipboardText("H2O+");
+    qwintest::SetClipboardText("H2O+");
     EXPECT_EQ("Copy+1 Cut+2 Delete+3 Paste-4 ", PickFromMenu(edit, 1));  // picks Copy
-    EXPECT_EQ("Fe", vexiltest::ClipboardText());
+    EXPECT_EQ("Fe", qwintest::ClipboardText());
 }
 
 // What the list control relies on: the modified flag is the list's only sign of an edit.
@@ -328,7 +323,7 @@ TEST_F(VexilTest, ModifiedFlagMarksEveryEditAndOnlyEdits) {
         ASSERT_EQ(1, Modified());
         SetText("Fe2O3");
         EXPECT_EQ(0, Modified()) << "WM_SETTEXT resets it";
-        vexiltest::SetClipboardText("N");
+        qwintest::SetClipboardText("N");
         Send(EM_SETSEL, 2, 3);
         if (c.message) Send(c.message);
         else Key(c.vk, c.modifiers);

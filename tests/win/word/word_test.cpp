@@ -77,23 +77,19 @@ TEST_F(WordOutputTest, TypesTheSheetIntoANewDocument) {
     EXPECT_EQ("Application.Visible=1", log.back());
 }
 
-// A closed document is replaced by a new one, whose name is remembered.
-TEST_F(WordOutputTest, AClosedDocumentIsReplaced) {
-    ASSERT_EQ(WORD_OUTPUT_TYPED, Output(LimeSheet("first")));
-    server.CloseDocument("Document1");
-    ASSERT_EQ(WORD_OUTPUT_TYPED, Output(LimeSheet("second")));
-    EXPECT_STREQ("Document2", documentName);
-    EXPECT_EQ(LimeText("second"), server.DocumentText("Document2"));
-}
-
-// A running server is used rather than a new one.
-TEST_F(WordOutputTest, AttachesToARunningServer) {
+// A running server is used rather than a new one; a document closed there
+// is replaced by a new one, whose name is remembered.
+TEST_F(WordOutputTest, UsesARunningServerAndReplacesAClosedDocument) {
     IDispatch *running = server.NewApplication();
     DWORD cookie = 0;
     ASSERT_TRUE(SUCCEEDED(::RegisterActiveObject(running, server.clsid(), ACTIVEOBJECT_STRONG, &cookie)));
-    EXPECT_EQ(WORD_OUTPUT_TYPED, Output(LimeSheet()));
+    EXPECT_EQ(WORD_OUTPUT_TYPED, Output(LimeSheet("first")));
+    server.CloseDocument("Document1");
+    EXPECT_EQ(WORD_OUTPUT_TYPED, Output(LimeSheet("second")));
     ::RevokeActiveObject(cookie, nullptr);
     running->Release();
+    EXPECT_STREQ("Document2", documentName);
+    EXPECT_EQ(LimeText("second"), server.DocumentText("Document2"));
     std::string log = server.Log();
     EXPECT_EQ(std::string::npos, log.find("new Application")) << log;
     EXPECT_EQ(0u, log.find("Application.Documents\n")) << log;
