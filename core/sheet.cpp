@@ -123,7 +123,7 @@ std::vector<SheetLine> BatchLines(const WeighingSheet &sheet) {
     }
     if (sheet.showPurity) {
         lines.emplace_back();
-        AddText(lines.back(), "Amount Weighed: Pure(g) / purity x (1 + excess); mmol and gases from Pure(g).");
+        AddText(lines.back(), "Amount Weighed = Pure(g) / purity x (1 + excess); the gases come from Pure(g).");
         for (const SheetReactant &reactant : sheet.reactants) {
             if (reactant.excess == 0.0) continue;
             lines.emplace_back();
