@@ -311,9 +311,9 @@ std::vector<SheetPiece> SheetWordPieces(const WeighingSheet &sheet) {
     for (const SheetReactant &reactant : sheet.reactants) {
         AddPiece(pieces, SHEET_FORMULA, reactant.formula);
         // Only the part after the formula is padded here.
-        AddPiece(pieces, SHEET_TEXT, MolarMassPiece("", reactant.molarMass));
-        AddPiece(pieces, SHEET_TEXT,
-                 AmountPieces(sheet, reactant, MolarMassPiece(reactant.formula, reactant.molarMass).GetLength()));
+        const CString after = MolarMassPiece("", reactant.molarMass);
+        AddPiece(pieces, SHEET_TEXT, after);
+        AddPiece(pieces, SHEET_TEXT, AmountPieces(sheet, reactant, reactant.formula.GetLength() + after.GetLength()));
         AddPiece(pieces, SHEET_PARAGRAPH, "");
     }
     AddPiece(pieces, SHEET_TEXT, Rule('-', width) + "\n");

@@ -272,6 +272,29 @@ TEST(Batch, PlainBatchSheetIsTodaysSheet) {
     for (size_t i = 0; i < a.size(); ++i) EXPECT_TRUE(a[i].kind == b[i].kind && a[i].text == b[i].text) << i;
 }
 
+// The batch's columns and lines read the same in the report file and in the word processor.
+TEST(Batch, WordPiecesCarryTheFileTextsColumnsAndLines) {
+    const auto reaction = Calculated("BaTiO3", {{"BaCl2", 1}, {"BaCO3", 0.5}, {"TiO2", 1}});
+    BatchInput input = Input(2.0, {{99, 5}, {100, 10}});
+    input.mmol = input.gases = true;
+    input.scale = BatchScale::Material;
+    input.scaleMaterial = 2;
+    const WeighingSheet sheet = MakeBatchSheet(*reaction, input, CalculateBatch(*reaction, input), {4, 5, 6}, "", 1);
+    std::string file = SheetFileText(sheet).GetString(), word;
+    for (const SheetPiece &piece : SheetWordPieces(sheet)) word += piece.kind == SHEET_PARAGRAPH ? "\n" : piece.text.GetString();
+    for (size_t at; (at = file.find("\r\n")) != std::string::npos;) file.erase(at, 1);
+    for (const char *expected : {"Pure(g)     Purity(%)   Excess(%)   mmol", "5.21447     99          5           26.29437\n",
+                                 "Scaled to 2 g of TiO2 (row 6) as weighed", "BaCl2: 5 % excess", "BaCO3: 10 % excess",
+                                 "Not accounted for: Cl ", "O2 taken up"}) {
+        EXPECT_NE(std::string::npos, file.find(expected)) << expected;
+        EXPECT_NE(std::string::npos, word.find(expected)) << expected;
+    }
+    // From the closing rule on; the file ends in two blank lines, the document in three paragraphs.
+    const std::string rule = "\n" + std::string(101, '-') + "\n";
+    ASSERT_NE(std::string::npos, file.find(rule));
+    EXPECT_EQ(file.substr(file.rfind(rule)) + "\n", word.substr(word.rfind(rule)));
+}
+
 int AnyFormula(const char *formula) { return formula[0] != 0; }
 
 // The batch lines: what no line of a file without them can be, read back exactly, refused when out of range.
