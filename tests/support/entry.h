@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/batch.h"
 #include "core/commands.h"
 #include "core/rowstore.h"
 #include "core/sheet.h"
@@ -51,6 +52,16 @@ public:
         sheet = MakeWeighingSheet(reaction, grams, "", 1);
         ++reports;
     }
+    const BatchSettings *Batch() override { return &batch; }
+    void WriteBatchReport(const CReaction &, const BatchInput &, const BatchResult &result,
+                          const std::vector<int> &) override {
+        batches.push_back({result.productGrams, result.weighedTotal});
+    }
+    int RowNumber(const LedraRow *row) override {
+        for (int i = 0; i < ROW_CAPACITY; ++i)
+            if (rows.row(i) == row) return i + 1;
+        return 0;
+    }
 
     CString product;
     double productRatio = 1.0;
@@ -60,6 +71,8 @@ public:
     std::string messages;
     WeighingSheet sheet;
     int reports = 0;
+    BatchSettings batch;  // none used: the plain report
+    std::vector<std::pair<double, double>> batches;  // the product grams and weighed total of each batch report
 };
 
 #endif

@@ -1,7 +1,8 @@
 // The automatic-ratio and Calculate commands on a stand-in entry: solved
 // ratios reach the rows they came from, a failed solve marks the rows to be
-// determined "?", the element selection is passed on, used and reset, and an
-// amount that is not a usable number is refused with the right message.
+// determined "?", the element selection is passed on, used and reset, an
+// amount that is not a usable number is refused with the right message, and
+// batch values reach the rows they belong to.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -87,6 +88,52 @@ TEST(Commands, RatiosReachTheRowsAndTheSelectionIsKeptOrReset) {
         // The amount's messages whole; a failed solve's first line (the reason follows).
         const bool whole = std::string(c.amount) != "10";
         EXPECT_EQ(c.message, whole ? entry.messages : entry.messages.substr(0, c.message.size())) << c.fault;
+    }
+}
+
+// Calculate with batch values: they reach the rows they belong to, a value out of range or a scaling to
+// a row that holds another material is refused naming the row, and a batch report replaces the plain one.
+TEST(Commands, BatchValuesReachTheirRowsOrAreRefusedNamingThem) {
+    LoadTestElements();
+    const struct {
+        const char *fault;
+        int row;  // the row of the values (1 TiO2, 2 BaCO3)
+        const char *formula;
+        double purity, excess;
+        BatchScale scale;
+        const char *message;   // "" when a batch report is written
+        double productGrams, weighed;  // of the batch report
+    } cases[] = {
+        {"purity 0 divided by zero", 2, "BaCO3", 0, 0, BatchScale::Product,
+         "Purity of BaCO3 (row 2) must be above 0 and at most 100 %.", 0, 0},
+        {"a huge excess taken", 1, "TiO2", 100, 1000, BatchScale::Product,
+         "Excess of TiO2 (row 1) must be 0 or more and below 1000 %.", 0, 0},
+        {"scaled to another material in the row", 2, "SrCO3", 100, 0, BatchScale::Material,
+         "The batch is scaled to row 2 (SrCO3), which is not a starting material now.\nChoose again what to scale to.", 0, 0},
+        {"the values of another formula applied", 2, "SrCO3", 50, 0, BatchScale::Product, "", 10,
+         10 / 233.1922 * (79.8658 + 197.3359)},
+        {"scaled to a row: the product's grams not from the row", 2, "BaCO3", 50, 0, BatchScale::Material, "",
+         2.5 / 197.3359 * 233.1922, 5 + 2.5 / 197.3359 * 79.8658},
+        {"the total not met", 1, "TiO2", 100, 10, BatchScale::Total, "",
+         30.0 / (197.3359 + 79.8658 * 1.1) * 233.1922, 30},
+    };
+        for (const auto &c : cases) {
+        TestEntry entry("BaTiO3", {{"TiO2", 1, 1}, {"BaCO3", 1, 1}});
+        entry.batch.rows[c.row - 1] = BatchRowValues{c.formula, c.purity, c.excess};
+        entry.batch.scale = c.scale;
+        entry.batch.scaleRow = c.row;
+        entry.batch.scaleFormula = c.formula;
+        entry.batch.scaleMass = c.scale == BatchScale::Total ? 30.0 : 5.0;
+        entry.batch.gases = true;
+        ElementSelection selection = ElementSelection::Metals(Table());
+        const CommandResult result = CalculateCommand(entry, Parser(), false, &selection, nullptr);
+        EXPECT_EQ(c.message, entry.messages) << c.fault;
+        EXPECT_EQ(c.message[0] ? CommandResult::Refused : CommandResult::Done, result) << c.fault;
+        EXPECT_EQ(0, entry.reports) << c.fault;
+        ASSERT_EQ(c.message[0] ? 0u : 1u, entry.batches.size()) << c.fault;
+        if (c.message[0]) continue;
+        EXPECT_NEAR(c.productGrams, entry.batches[0].first, 1e-9) << c.fault;
+        EXPECT_NEAR(c.weighed, entry.batches[0].second, 1e-9) << c.fault;
     }
 }
 
