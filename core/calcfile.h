@@ -3,6 +3,16 @@
 //   sample line   "-1 <sample ID>"                  (any negative number when read)
 //   product line  "0 <amount> <ratio> <formula>"
 //   row line      "<row 1..30> <fixed> <ratio> <formula>"
+// An entry with batch values (core/batch.h) adds lines that start with a
+// word, which no line above can (the reader of files without them refuses
+// such a line), each after the row lines:
+//   "purity <row> <percent> <formula>"   purity of the row while it holds formula
+//   "excess <row> <percent> <formula>"   excess of the row while it holds formula
+//   "scale row <row> <grams> <formula>"  scaled to the weighed mass of that row
+//   "scale total <grams>"                scaled to the total weighed mass
+//   "show mmol", "show gases"            the sheet's options
+// Purity is above 0 and at most 100, excess at least 0 and below 1000,
+// grams above 0; an entry without batch values writes none of these lines.
 // The reader accepts lines in any order and skips blank ones; a later line
 // of the same kind (or the same row number) overrides an earlier one when
 // the records are applied. Lines may be of any length; a line holding a NUL
@@ -17,22 +27,33 @@
 #include <vector>
 
 #include "framework/afxstr.h"
+#include "batch.h"
 
 class LedraRowStore;
 
 // Formula check callback: nonzero when the text is a valid formula.
 typedef int (*CalcFormulaCheck)(const char *formula);
 
-enum CalcRecordKind { CALC_SAMPLE = 0, CALC_PRODUCT = 1, CALC_ROW = 2 };
+enum CalcRecordKind {
+    CALC_SAMPLE = 0,
+    CALC_PRODUCT = 1,
+    CALC_ROW = 2,
+    CALC_PURITY = 3,       // row, amount (%), text (formula)
+    CALC_EXCESS = 4,       // row, amount (%), text (formula)
+    CALC_SCALE_ROW = 5,    // row, amount (grams), text (formula)
+    CALC_SCALE_TOTAL = 6,  // amount (grams)
+    CALC_SHOW_MMOL = 7,
+    CALC_SHOW_GASES = 8,
+};
 
 // One accepted line of a calculation file.
 struct CalcRecord {
     CalcRecordKind kind = CALC_SAMPLE;
     int line = 0;        // line number in the file, from 1
     CString text;        // sample: the sample ID; product, row: the formula
-    double amount = 0.0; // product: grams
+    double amount = 0.0; // product: grams; purity, excess: %; scale: grams
     double ratio = 0.0;  // product, row
-    int row = 0;         // row: the row number, 1..capacity
+    int row = 0;         // row, purity, excess, scale row: the row number, 1..capacity
     int fixed = 0;       // row: 1 Fixed, 0 Unfixed
 };
 
@@ -84,6 +105,15 @@ CString FormatFieldNumber(double value);
 // product fields to fields, row lines to row number - 1 of rows (formula,
 // ratio, fixed). Later records override earlier ones.
 void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields, LedraRowStore &rows);
+// The same, and the batch lines to *batch (reset to the defaults first).
+void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields, LedraRowStore &rows,
+                      BatchSettings *batch);
+
+// The batch lines of settings, in the order above; empty when the
+// settings are plain. A row's values are written only while its list row
+// still holds their formula (values of a retyped or emptied row are not
+// kept), and so is the scaling to a row.
+CString CalcBatchLines(const BatchSettings &settings, const LedraRowStore &rows);
 
 // The lines the writer produces, each ending in CR LF.
 CString CalcSampleLine(const char *sampleId);                             // "%d %s" with -1; see CalcSampleIdSavable
@@ -123,5 +153,7 @@ CalcSaveStatus SaveCalcFile(const char *path, const CString &text);
 // False, with *text left alone, when the amount or the ratio text is not
 // exactly one number ("?" included).
 bool CalcEntryText(const CalcFields &fields, const LedraRowStore &rows, CString *text);
+// The same, with the batch lines after the row lines.
+bool CalcEntryText(const CalcFields &fields, const LedraRowStore &rows, const BatchSettings &batch, CString *text);
 
 #endif

@@ -7,9 +7,12 @@
 #ifndef QUILLON_SHELL_CALCULATION_H
 #define QUILLON_SHELL_CALCULATION_H
 
+#include <vector>
+
 #include "quillon/rows.h"
 #include "framework/afxstr.h"
 #include "elements.h"
+#include "batch.h"
 
 class CReaction;
 class CFormulaParser;
@@ -49,6 +52,20 @@ public:
     virtual void ShowMessage(const char *text, CalcMessageKind kind, CalcField field = CALC_FIELD_NONE) = 0;
     // The report of a finished calculation for amount grams of product.
     virtual void WriteReport(const CReaction &reaction, double amount) = 0;
+    // The batch values of the entry (purity, excess, scaling, mmol, gases),
+    // or nullptr when the source keeps none: Calculate then runs as it
+    // always has.
+    virtual const BatchSettings *Batch() { return nullptr; }
+    // The report of a finished batch calculation that is not plain
+    // (BatchIsPlain false): make the sheet with MakeBatchSheet(reaction,
+    // input, result, rowNumbers, sampleId, showDifferential). The default
+    // writes the plain report for the batch's product grams.
+    virtual void WriteBatchReport(const CReaction &reaction, const BatchInput &input, const BatchResult &result,
+                                  const std::vector<int> &rowNumbers) {
+        (void)input;
+        (void)rowNumbers;
+        WriteReport(reaction, result.productGrams);
+    }
     // The rows may have changed (normalised, solved): show them again.
     virtual void RowsChanged() {}
     // The list's row number (from 1) of a row the list handed out, or 0 when
@@ -67,7 +84,12 @@ public:
 // parser; *selection is the program's current element selection, which the
 // user may change and which returns to the metals of the parser's table
 // after a report when *resetSelection is nonzero. With autoRatio the solved
-// ratios are written into the source's rows.
+// ratios are written into the source's rows. When the source's Batch() is
+// not plain, the batch is calculated on top (the amount field is read only
+// when it scales to the product; values out of range, a scaling row that is
+// not used, and a batch that cannot be scaled are refused with a message
+// naming the row), CheckSheet checks its numbers too, and WriteBatchReport
+// writes the report.
 CommandResult CalculateCommand(CalcEntrySource &source, const CFormulaParser &parser, bool autoRatio,
                                ElementSelection *selection, int *resetSelection);
 

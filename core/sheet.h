@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/afxstr.h"
+#include "batch.h"
 
 class CReaction;
 
@@ -22,7 +23,12 @@ double ReactantGrams(double ratio, double molarMass, double k);
 struct SheetReactant {
     CString formula;
     double molarMass = 0.0;
-    double grams = 0.0;
+    double grams = 0.0;        // the grams the ratios give (pure, no excess)
+    // The batch's columns (see core/batch.h), shown when the sheet asks for them.
+    double weighedGrams = 0.0; // grams / purity * (1 + excess): what goes on the balance
+    double purity = 100.0;     // %
+    double excess = 0.0;       // %
+    double mmol = 0.0;
 };
 
 // Everything one sheet shows.
@@ -33,12 +39,27 @@ struct WeighingSheet {
     int showDifferential = 0;   // nonzero: the product line carries the differential
     CString differential;       // empty: "None"
     std::vector<SheetReactant> reactants;
+    // The batch's extras; all off (and empty) on today's sheet.
+    int showPurity = 0;         // columns Pure(g), Purity(%), Excess(%); Amount Weighed(g) is weighedGrams
+    int showMmol = 0;           // the mmol column and the product's mmol
+    double productMmol = 0.0;
+    CString scaleNote;          // how the batch is scaled, e.g. "Scaled to 2 g of BaCO3 (row 2)"; empty: to the product
+    int showGases = 0;          // the gases, the mass loss and what is not accounted for
+    BatchResult batch;          // the numbers the lines under the table show
 };
 
 // The sheet of a reaction whose RunCalculation has succeeded, for amount
 // grams of product. The differential is computed only when it is shown.
 WeighingSheet MakeWeighingSheet(const CReaction &reaction, double amount, const char *sampleId,
                                 int showDifferential);
+
+// The sheet of a batch: MakeWeighingSheet for the batch's product grams,
+// with the batch's columns and lines as input asks for them. result is
+// CalculateBatch(reaction, input) with status Done; rowNumbers (may be
+// empty) name the list rows in the scaling note. A plain input
+// (BatchIsPlain) gives exactly MakeWeighingSheet's sheet.
+WeighingSheet MakeBatchSheet(const CReaction &reaction, const BatchInput &input, const BatchResult &result,
+                             const std::vector<int> &rowNumbers, const char *sampleId, int showDifferential);
 
 // The reactants whose amount to weigh shows negative on the sheet, as the
 // warning names them ("A, B"); empty when there are none.

@@ -1,0 +1,182 @@
+// The batch: what the bench adds on top of a calculated reaction. Purity
+// (assay) and excess per starting material, the scaling (to the product's
+// mass, to the weighed mass of one starting material, or to the total
+// weighed mass), moles, and the gases the batch gives off or takes up.
+//
+// How the numbers follow from each other, per starting material i with
+// ratio r_i and molar mass M_i, purity p_i (%) and excess x_i (%), and k
+// the moles of one reaction unit (one unit of ratio) in the batch:
+//   stoichiometric grams  s_i = r_i * M_i * k       (pure material, no excess)
+//   weighed grams         w_i = s_i / (p_i / 100) * (1 + x_i / 100)
+//   mmol                  n_i = 1000 * s_i / M_i * (1 + x_i / 100)
+//                         (the pure material in what is weighed: purity
+//                         leaves it alone, the excess adds to it)
+//   product grams         A   = k * r_product * M_product
+// Scaling fixes k: from A (the product's mass), from w_j = G (one row's
+// weighed mass) or from the sum of every w_i = T (the total weighed mass).
+//
+// The gases follow the element balance of the stoichiometric amounts (the
+// ratios): what the starting materials bring minus what the product keeps.
+// The impurities (whatever makes a purity below 100 %) and the excess are
+// not in it: they are unknown matter and a deliberate addition that is
+// meant to be lost, respectively. Left-over C leaves as CO2, H as H2O, N as
+// NO2 (the mass of NOx is counted as NO2), then the oxygen left after those
+// leaves as O2 (released), or, when the product keeps more than is brought,
+// O2 is taken up from the air. Any other element left over (Cl, S, a metal
+// in excess), and C, H or N that the product keeps more of than is brought,
+// is named as not accounted for, never dropped. The mass loss of the batch
+// in % is the gases' net mass (released minus taken up) over the sum of the
+// stoichiometric grams. The differential is that of the ratios alone.
+//
+// The values of the entry (BatchSettings) are kept per list row and carry
+// the formula they were given for: they apply to a row only while the row
+// holds that very formula, so that no value ever passes to another
+// material (the list's rows never move, but a row's formula may be
+// retyped). Portable: no Windows headers here.
+#ifndef QUILLON_CORE_BATCH_H
+#define QUILLON_CORE_BATCH_H
+
+#include <vector>
+
+#include "quillon/rows.h"
+#include "framework/afxstr.h"
+
+class CReaction;
+
+// The limits of the values: purity in (0, 100], excess in [0, 1000).
+const double PURITY_DEFAULT = 100.0;
+const double EXCESS_DEFAULT = 0.0;
+const double EXCESS_LIMIT = 1000.0;
+
+// True for a purity in % that the batch takes: finite, above 0, at most 100.
+bool PurityAcceptable(double purity);
+// True for an excess in % that the batch takes: finite, at least 0, below 1000.
+bool ExcessAcceptable(double excess);
+
+// What the batch is scaled to.
+enum class BatchScale {
+    Product,   // the product's mass (the amount field): today's calculation
+    Material,  // the weighed mass of one starting material
+    Total,     // the weighed mass of all starting materials together
+};
+
+// One starting material's values, in %.
+struct BatchMaterial {
+    double purity = PURITY_DEFAULT;
+    double excess = EXCESS_DEFAULT;
+};
+
+// The plain input of one batch calculation, per starting material of the
+// reaction in its order.
+struct BatchInput {
+    std::vector<BatchMaterial> materials;  // one per starting material; fewer: the rest take the defaults
+    BatchScale scale = BatchScale::Product;
+    double mass = 0.0;                     // grams: of product, of the starting material, or in total
+    int scaleMaterial = -1;                // BatchScale::Material: the starting material's index
+    bool mmol = false;                     // the sheet shows the mmol column and the product's mmol
+    bool gases = false;                    // the sheet shows the gases and the mass loss
+};
+
+// One starting material of the batch.
+struct BatchRow {
+    double stoichiometricGrams = 0.0;  // s_i
+    double weighedGrams = 0.0;         // w_i
+    double mmol = 0.0;                 // n_i
+    double purity = PURITY_DEFAULT;    // as taken, in %
+    double excess = EXCESS_DEFAULT;    // as taken, in %
+};
+
+// A gas that leaves (grams > 0) or is taken up (grams < 0).
+struct BatchGas {
+    CString formula;     // "CO2", "H2O", "NO2", "O2"
+    double mmol = 0.0;   // signed like grams
+    double grams = 0.0;
+};
+
+// An element left over that no gas accounts for.
+struct BatchLeftover {
+    CString symbol;
+    double mmol = 0.0;  // > 0 left over, < 0 missing (the product keeps more than is brought)
+};
+
+// How a batch calculation ended.
+enum class BatchStatus {
+    Done,
+    BadPurity,        // material: purity outside (0, 100]
+    BadExcess,        // material: excess outside [0, 1000)
+    BadMass,          // the scaling mass is not a finite number above 0
+    BadScaleMaterial, // scaleMaterial names no starting material
+    CannotScale,      // the scaling row (or the total) weighs nothing or less: no batch follows
+    NotFinite,        // a number of the batch is not finite (overflow)
+};
+
+// Every number the sheet shows for a batch.
+struct BatchResult {
+    BatchStatus status = BatchStatus::Done;
+    int material = -1;               // BadPurity, BadExcess: the starting material's index
+    double productGrams = 0.0;       // A
+    double productMmol = 0.0;        // 1000 * A / M_product
+    double unitMoles = 0.0;          // k
+    std::vector<BatchRow> rows;      // one per starting material
+    double stoichiometricTotal = 0.0;  // sum of s_i
+    double weighedTotal = 0.0;         // sum of w_i
+    // Gases in the order CO2, H2O, NO2, O2, only those not zero; the net
+    // mass and the mass loss in %; the elements no gas accounts for.
+    std::vector<BatchGas> gases;
+    double gasGrams = 0.0;
+    double massLossPercent = 0.0;
+    std::vector<BatchLeftover> unaccounted;
+};
+
+// The one calculation of a batch, on a reaction whose RunCalculation has
+// succeeded. Every number of BatchResult is computed whatever the input's
+// mmol and gases flags say (they only choose what the sheet shows).
+BatchResult CalculateBatch(const CReaction &reaction, const BatchInput &input);
+
+// True when the input changes nothing against today's sheet: every purity
+// 100, every excess 0, scaled to the product, no mmol, no gases.
+bool BatchIsPlain(const BatchInput &input);
+
+// ---- The values the entry keeps (dialog, files, quillon-cli) ----
+
+// One list row's values and the formula they were given for.
+struct BatchRowValues {
+    CString formula;                 // empty: the row has no values (defaults)
+    double purity = PURITY_DEFAULT;
+    double excess = EXCESS_DEFAULT;
+};
+
+// The batch values of an entry, keyed by the list's row number (index =
+// row number - 1). A row's values apply only while the row holds formula;
+// so does the scaling to a row (scaleFormula).
+struct BatchSettings {
+    BatchRowValues rows[ROW_CAPACITY];
+    BatchScale scale = BatchScale::Product;
+    int scaleRow = 0;          // BatchScale::Material: the row number, 1..ROW_CAPACITY
+    CString scaleFormula;      // BatchScale::Material: the formula of that row
+    double scaleMass = 0.0;    // BatchScale::Material, BatchScale::Total: grams
+    bool mmol = false;
+    bool gases = false;
+
+    // True when nothing differs from the defaults: such an entry saves and
+    // calculates exactly as one without batch values.
+    bool IsPlain() const;
+    // Sets row rowNumber's values for formula (purity 100 and excess 0
+    // clear them). False, nothing changed, for a row number outside 1..30.
+    bool SetRow(int rowNumber, const char *formula, double purity, double excess);
+};
+
+// How the settings meet the starting materials of a calculation.
+enum class BatchMatch {
+    Done,
+    ScaleRowUnused,  // scaled to a row that is not among the starting materials or holds another formula
+};
+
+// The input of one calculation: rowNumbers[i] is the list row (1..30) of
+// the reaction's starting material i. A row's values are taken only when
+// the row's stored formula equals the starting material's formula; the
+// amount of product is used when the settings scale to the product.
+BatchMatch MakeBatchInput(const BatchSettings &settings, const CReaction &reaction,
+                          const std::vector<int> &rowNumbers, double productAmount, BatchInput *input);
+
+#endif
