@@ -1,5 +1,6 @@
 #include "weighingdlg.h"
 
+#include "core/rowstore.h"
 #include "core/textutil.h"
 #include "resource.h"
 
@@ -30,13 +31,13 @@ LRESULT Send(CWnd *dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lPara
 }  // namespace
 
 CString PurityProblem(int read, double percent) {
-    if (read == 0 && percent > 0.0 && percent <= 100.0) return CString();
+    if (read == 0 && PurityAcceptable(percent)) return CString();
     return WithCommaHint("Wrong value for purity!\nA purity is a percentage above 0 and at most 100.", read);
 }
 
 CString ExcessProblem(int read, double percent) {
-    if (read == 0 && percent >= 0.0) return CString();
-    return WithCommaHint("Wrong value for excess!\nAn excess is a percentage of 0 or more.", read);
+    if (read == 0 && ExcessAcceptable(percent)) return CString();
+    return WithCommaHint("Wrong value for excess!\nAn excess is a percentage of 0 or more, below 1000.", read);
 }
 
 CString MassProblem(int read, double grams, const char *what) {
@@ -58,7 +59,7 @@ CWeighingDlg::CWeighingDlg(const WeighingValues &start, CWnd *parent)
 
 BOOL CWeighingDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    if (values.materials.empty()) values.scale = WeighingScale::Product;
+    if (values.materials.empty()) values.scale = BatchScale::Product;
     Send(this, IDC_WEIGHING_LIST, LB_SETTABSTOPS, sizeof kTabStops / sizeof kTabStops[0],
          reinterpret_cast<LPARAM>(kTabStops));
     for (size_t i = 0; i < values.materials.size(); ++i) {
@@ -70,11 +71,11 @@ BOOL CWeighingDlg::OnInitDialog() {
         LRESULT item = Send(this, IDC_SCALE_ROW, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.GetString()));
         if (material.row == values.scaleRow) Send(this, IDC_SCALE_ROW, CB_SETCURSEL, WPARAM(item));
     }
-    const int scaleButton = values.scale == WeighingScale::Material ? IDC_SCALE_MATERIAL
-                            : values.scale == WeighingScale::Total  ? IDC_SCALE_TOTAL
+    const int scaleButton = values.scale == BatchScale::Material ? IDC_SCALE_MATERIAL
+                            : values.scale == BatchScale::Total  ? IDC_SCALE_TOTAL
                                                                     : IDC_SCALE_PRODUCT;
     ::CheckRadioButton(m_hWnd, IDC_SCALE_PRODUCT, IDC_SCALE_TOTAL, scaleButton);
-    if (values.scale != WeighingScale::Product)
+    if (values.scale != BatchScale::Product)
         SetDlgItemText(scaleButton == IDC_SCALE_MATERIAL ? IDC_SCALE_MATERIAL_GRAMS : IDC_SCALE_TOTAL_GRAMS,
                        NumberText(values.scaleGrams).c_str());
     // Without materials there is nothing to scale to but the product.
@@ -109,8 +110,10 @@ void CWeighingDlg::OnScaleChoice() {
 
 void CWeighingDlg::ShowLine(int index) {
     const WeighingMaterial &material = values.materials[size_t(index)];
+    char ratio[RATIO_TEXT_SIZE];
+    FormatRatioText(material.ratio, ratio, sizeof ratio);
     CString line;
-    line.Format("%d\t%s\t%s", material.row, material.formula.GetString(), NumberText(material.ratio).c_str());
+    line.Format("%d\t%s\t%s", material.row, material.formula.GetString(), ratio);
     line += CString("\t") + NumberText(material.purity).c_str() + "\t" + NumberText(material.excess).c_str();
     Send(this, IDC_WEIGHING_LIST, LB_DELETESTRING, WPARAM(index));
     Send(this, IDC_WEIGHING_LIST, LB_INSERTSTRING, WPARAM(index), reinterpret_cast<LPARAM>(line.GetString()));
@@ -162,13 +165,13 @@ void CWeighingDlg::OnSelectMaterial() {
 void CWeighingDlg::OnOK() {
     if (!KeepMaterial()) return;
     const int scale = Scale();
-    values.scale = scale == IDC_SCALE_MATERIAL ? WeighingScale::Material
-                   : scale == IDC_SCALE_TOTAL  ? WeighingScale::Total
-                                               : WeighingScale::Product;
+    values.scale = scale == IDC_SCALE_MATERIAL ? BatchScale::Material
+                   : scale == IDC_SCALE_TOTAL  ? BatchScale::Total
+                                               : BatchScale::Product;
     values.scaleRow = 0;
     values.scaleGrams = 0.0;
-    if (values.scale != WeighingScale::Product) {
-        const bool material = values.scale == WeighingScale::Material;
+    if (values.scale != BatchScale::Product) {
+        const bool material = values.scale == BatchScale::Material;
         const int field = material ? IDC_SCALE_MATERIAL_GRAMS : IDC_SCALE_TOTAL_GRAMS;
         double grams = 0.0;
         CString problem = MassProblem(ReadField(this, field, &grams), grams,

@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "core/batch.h"
 #include "framework/afxwin.h"
 
 // One used row of the list as the dialog shows it.
@@ -17,17 +18,15 @@ struct WeighingMaterial {
     int row = 0;               // the list's row number, from 1
     CString formula;
     double ratio = 1.0;
-    double purity = 100.0;     // %
-    double excess = 0.0;       // %
+    double purity = PURITY_DEFAULT;  // %
+    double excess = EXCESS_DEFAULT;  // %
 };
-
-enum class WeighingScale { Product, Material, Total };
 
 struct WeighingValues {
     std::vector<WeighingMaterial> materials;
-    WeighingScale scale = WeighingScale::Product;
-    int scaleRow = 0;          // WeighingScale::Material: the row weighed to
-    double scaleGrams = 0.0;   // WeighingScale::Material and ::Total
+    BatchScale scale = BatchScale::Product;
+    int scaleRow = 0;          // BatchScale::Material: the row weighed to (0: none chosen)
+    double scaleGrams = 0.0;   // BatchScale::Material and ::Total
 };
 
 // Why a value cannot be used, as the message says it; empty when it can.
