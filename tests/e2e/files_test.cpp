@@ -14,33 +14,6 @@ using qdriver::Quillon;
 
 namespace {
 
-// The program's Open or Save As dialog: a window with a file name field.
-HWND NameField(HWND dialog) {
-    HWND name = ::GetDlgItem(dialog, 0x47C);
-    return name != nullptr ? name : ::GetDlgItem(dialog, 0x480);
-}
-
-// Types path into the program's Open or Save As dialog and presses its button;
-// the name the dialog proposed first, when given, is checked.
-void AnswerFileDialog(Quillon &quillon, const std::string &path, const char *proposed = nullptr) {
-    HWND dialog = quillon.WaitWindow([](HWND window) { return NameField(window) != nullptr; });
-    ASSERT_NE(dialog, nullptr) << "no file dialog";
-    HWND name = NameField(dialog);
-    if (proposed != nullptr) {
-        EXPECT_EQ(Quillon::TextOf(name), proposed);
-    }
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, 5000, &result);
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
-    for (int tries = 0; tries < 250 && ::IsWindow(dialog); ++tries) ::Sleep(20);
-    quillon.Sync();
-}
-
-void Command(Quillon &quillon, UINT id) {
-    ::PostMessageA(quillon.Main(), WM_COMMAND, id, 0);
-    quillon.Sync();
-}
-
 using FilesEndToEnd = qdriver::Session;
 
 // Typed in, saved, cleared, opened: the same fields and rows, and the same bytes when saved again.
@@ -52,15 +25,15 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
     quillon.EnterRow(4, "CuO");
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
 
-    Command(quillon, ID_FILE_SAVE);
-    AnswerFileDialog(quillon, folder + "\\entry", "YBa2Cu3O7");  // the product is the proposed name
+    quillon.Command(ID_FILE_SAVE);
+    quillon.AnswerFileDialog(folder + "\\entry", "YBa2Cu3O7");  // the product is the proposed name
     const std::string saved = ReadBytes(folder + "\\entry.QSF");
     EXPECT_EQ(saved, "-1 S-17 batch 2\r\n0 123.45600 1.00000 YBa2Cu3O7\r\n2 1 0.50000 Y2O3\r\n5 0 1.00000 CuO\r\n");
 
-    Command(quillon, ID_FILE_NEW);
+    quillon.Command(ID_FILE_NEW);
     EXPECT_EQ(quillon.ReadRow(1).formula, "");
-    Command(quillon, ID_FILE_OPEN);
-    AnswerFileDialog(quillon, folder + "\\entry.QSF");
+    quillon.Command(ID_FILE_OPEN);
+    quillon.AnswerFileDialog(folder + "\\entry.QSF");
     EXPECT_EQ(quillon.Text(IDC_SAMPLE_ID), "S-17 batch 2");
     EXPECT_EQ(quillon.Text(IDC_PRODUCT), "YBa2Cu3O7");
     EXPECT_EQ(quillon.Text(IDC_AMOUNT), "123.456");
@@ -72,15 +45,15 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
     EXPECT_EQ(quillon.ReadRow(0).formula, "");
     EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_SAMPLE_ID));
 
-    Command(quillon, ID_FILE_SAVE);
-    AnswerFileDialog(quillon, folder + "\\entry.QSF");
+    quillon.Command(ID_FILE_SAVE);
+    quillon.AnswerFileDialog(folder + "\\entry.QSF");
     Box replace = quillon.WaitBox();  // the file exists: the dialog asks first
     ASSERT_NE(replace.hwnd, nullptr);
     quillon.Answer(replace, IDYES);
     quillon.Sync();
     EXPECT_EQ(ReadBytes(folder + "\\entry.QSF"), saved);
     EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
-    Command(quillon, ID_FILE_EXIT);
+    quillon.Command(ID_FILE_EXIT);
     EXPECT_EQ(quillon.WaitExit(), 0);
 }
 
@@ -92,10 +65,10 @@ DWORD Setting(const char *name) {
 
 // Settings changed in one run are written at exit and read at the next start.
 TEST_F(FilesEndToEnd, SettingsLastFromRunToRun) {
-    Command(quillon, ID_OPTIONS_DIFFERENCE);
+    quillon.Command(ID_OPTIONS_DIFFERENCE);
     quillon.ClickCenter(quillon.Item(IDC_AUTO_RATIO));
     quillon.Sync();
-    Command(quillon, ID_FILE_EXIT);
+    quillon.Command(ID_FILE_EXIT);
     ASSERT_EQ(quillon.WaitExit(), 0);
 
     EXPECT_EQ(Setting("Show Differential"), 0u);
@@ -113,7 +86,7 @@ TEST_F(FilesEndToEnd, SettingsLastFromRunToRun) {
     ASSERT_TRUE(again.Start(folder, true));
     ASSERT_NE(again.WaitReady(), nullptr);
     EXPECT_EQ(::SendMessageA(again.Item(IDC_AUTO_RATIO), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    Command(again, ID_FILE_EXIT);
+    again.Command(ID_FILE_EXIT);
     EXPECT_EQ(again.WaitExit(), 0);
 }
 
@@ -127,11 +100,11 @@ TEST_F(FilesEndToEnd, LongFormulasSurviveSavingAndOpening) {
     quillon.Fill(IDC_PRODUCT, product);
     quillon.EnterRow(0, material);
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
-    Command(quillon, ID_FILE_SAVE);
-    AnswerFileDialog(quillon, folder + "\\long");
-    Command(quillon, ID_FILE_NEW);
-    Command(quillon, ID_FILE_OPEN);
-    AnswerFileDialog(quillon, folder + "\\long.QSF");
+    quillon.Command(ID_FILE_SAVE);
+    quillon.AnswerFileDialog(folder + "\\long");
+    quillon.Command(ID_FILE_NEW);
+    quillon.Command(ID_FILE_OPEN);
+    quillon.AnswerFileDialog(folder + "\\long.QSF");
     EXPECT_EQ(quillon.Text(IDC_PRODUCT), product);
     EXPECT_EQ(quillon.ReadRow(0).formula, material);
     qdriver::ListColumns columns = qdriver::ColumnsOf(quillon);
@@ -174,7 +147,7 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
                 q.Key(VK_ESCAPE);
                 break;
             case CLOSE_BOX: ::PostMessageA(q.Main(), WM_SYSCOMMAND, SC_CLOSE, 0); break;
-            case EXIT: Command(q, ID_FILE_EXIT); break;
+            case EXIT: q.Command(ID_FILE_EXIT); break;
             case NEW: q.Key('N', qwintest::kControl); break;
             case OPEN: q.Key('O', qwintest::kControl); break;
             }
@@ -183,7 +156,7 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
             EXPECT_EQ(box.text, "Save changes?");
             EXPECT_EQ(box.icon, qwintest::BoxIcon::Question);
             q.Answer(box, answer);
-            if (answer == IDYES) AnswerFileDialog(q, place + "\\entry.QSF");
+            if (answer == IDYES) q.AnswerFileDialog(place + "\\entry.QSF");
             const bool saved = answer == IDYES;
             EXPECT_EQ(qdriver::FilesIn(place, "entry.QSF").size(), saved ? 1u : 0u);
             if (saved) {
@@ -194,7 +167,7 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
                 EXPECT_TRUE(q.Running());
                 EXPECT_EQ(q.Text(IDC_SAMPLE_ID), "S-5");
                 EXPECT_EQ(TitleSettled(q, "Untitled* - Quillon"), "Untitled* - Quillon");
-                EXPECT_EQ(q.WaitWindow([](HWND w) { return NameField(w) != nullptr; }, 300), nullptr);
+                EXPECT_EQ(q.WaitWindow([](HWND w) { return qdriver::FileNameField(w) != nullptr; }, 300), nullptr);
             } else if (closing) {
                 EXPECT_EQ(q.WaitExit(), 0);
                 continue;
@@ -202,11 +175,11 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
                 EXPECT_EQ(q.Text(IDC_SAMPLE_ID), "");
                 EXPECT_EQ(TitleSettled(q, "Untitled - Quillon"), "Untitled - Quillon");
             } else if (saved) {  // Open, after the save: the saved file opens again
-                AnswerFileDialog(q, place + "\\entry.QSF");
+                q.AnswerFileDialog(place + "\\entry.QSF");
                 EXPECT_EQ(q.Text(IDC_SAMPLE_ID), "S-5");
                 EXPECT_EQ(TitleSettled(q, "entry.QSF - Quillon"), "entry.QSF - Quillon");
             } else {  // Open, changes dropped, then the file dialog cancelled: nothing changes
-                HWND dialog = q.WaitWindow([](HWND w) { return NameField(w) != nullptr; });
+                HWND dialog = q.WaitWindow([](HWND w) { return qdriver::FileNameField(w) != nullptr; });
                 ASSERT_NE(dialog, nullptr);
                 ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
                 q.Sync();
@@ -226,7 +199,7 @@ TEST_F(FilesEndToEnd, AFileThatDoesNotReadLeavesTheEntry) {
     quillon.EnterRow(1, "TiO2");
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
     quillon.Key('S', qwintest::kControl);
-    AnswerFileDialog(quillon, folder + "\\good.QSF", "BaTiO3");
+    quillon.AnswerFileDialog(folder + "\\good.QSF", "BaTiO3");
     EXPECT_EQ(TitleSettled(quillon, "good.QSF - Quillon"), "good.QSF - Quillon");
     const struct {
         const char *name, *bytes, *message;
@@ -239,7 +212,7 @@ TEST_F(FilesEndToEnd, AFileThatDoesNotReadLeavesTheEntry) {
         SCOPED_TRACE(file.name);
         std::ofstream(folder + "\\" + file.name, std::ios::binary) << file.bytes;
         quillon.Key('O', qwintest::kControl);  // unchanged since saved: no question
-        AnswerFileDialog(quillon, folder + "\\" + file.name);
+        quillon.AnswerFileDialog(folder + "\\" + file.name);
         Box box = quillon.WaitBox();
         ASSERT_NE(box.hwnd, nullptr);
         EXPECT_EQ(box.text, file.message);
@@ -279,7 +252,7 @@ TEST_F(FilesEndToEnd, TheWindowGrowsTallerAndKeepsItsHeight) {
     EXPECT_EQ(calc2.top - after.top, calc.top - before.top + grow);
     EXPECT_EQ(calc2.left - after.left, calc.left - before.left);
     quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("quillon-main-taller.png"));
-    Command(quillon, ID_FILE_EXIT);
+    quillon.Command(ID_FILE_EXIT);
     ASSERT_EQ(quillon.WaitExit(), 0);
 
     Quillon again;

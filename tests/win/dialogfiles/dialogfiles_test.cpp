@@ -470,4 +470,143 @@ TEST_F(DialogTest, AWordFailureHalfWayIsReported) {
     EXPECT_STREQ("ID: S-1\nH", word.DocumentText("Document1"));
 }
 
+// ---------------------------------------------------------------------------
+// Purity, excess and scaling
+
+// Acts on the weighing dialog once it is shown (a timer inside its loop);
+// act must end it with OK or Cancel.
+std::function<void(HWND)> g_weighingAct;
+void CALLBACK ActOnWeighing(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND window = ::FindWindowA("#32770", "Quillon : Purity, Excess and Scaling");
+    if (window == nullptr || !::IsWindowEnabled(window)) return;
+    ::KillTimer(nullptr, timer);
+    g_weighingAct(window);
+}
+void Weigh(CQuillonDlg &dialog, const std::function<void(HWND)> &act) {
+    g_weighingAct = act;
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 50, ActOnWeighing);
+    dialog.SendMessage(WM_COMMAND, ID_OPTIONS_WEIGHING);
+    ::KillTimer(nullptr, timer);
+}
+
+std::string ItemText(HWND window, int id) {
+    char text[256] = "";
+    ::GetDlgItemTextA(window, id, text, sizeof text);
+    return text;
+}
+
+std::string ListLine(HWND weighing, int index) {
+    char line[256] = "";
+    ::SendDlgItemMessageA(weighing, IDC_WEIGHING_LIST, LB_GETTEXT, WPARAM(index), reinterpret_cast<LPARAM>(line));
+    return line;
+}
+
+void Press(HWND window, int id) { ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+bool Marked(CQuillonDlg &dialog) {
+    dialog.SendMessage(WM_TIMER, IDT_ENTRY_CHANGED);
+    CString title;
+    dialog.GetWindowText(title);
+    return std::string(title).find('*') != std::string::npos;
+}
+
+// Wrong numbers are refused naming the field, which gets the focus back; the
+// material being edited stays chosen. Right ones are kept by OK for the row
+// and formula they were given for, mark the entry changed, and go with New.
+TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
+    const char *const purity = "Wrong value for purity!\nA purity is a percentage above 0 and at most 100.";
+    const char *const excess = "Wrong value for excess!\nAn excess is a percentage of 0 or more, below 1000.";
+    const char *const massHint = "\nA mass is a number of grams above 0.";
+    const struct {
+        int scale;  // the scale button pressed first
+        int field;
+        const char *text;
+        std::string message;
+    } refused[] = {
+        {IDC_SCALE_PRODUCT, IDC_PURITY, "0", purity},
+        {IDC_SCALE_PRODUCT, IDC_PURITY, "100.001", purity},
+        {IDC_SCALE_PRODUCT, IDC_PURITY, "99,5", std::string(purity) + "\nUse a point for decimals: 1.5."},
+        {IDC_SCALE_PRODUCT, IDC_PURITY, "nan", purity},
+        {IDC_SCALE_PRODUCT, IDC_EXCESS, "-0.1", excess},
+        {IDC_SCALE_PRODUCT, IDC_EXCESS, "1000", excess},
+        {IDC_SCALE_MATERIAL, IDC_SCALE_MATERIAL_GRAMS, "0", std::string("Wrong value for the starting material's mass!") + massHint},
+        {IDC_SCALE_TOTAL, IDC_SCALE_TOTAL_GRAMS, "", std::string("Wrong value for the total mass!") + massHint},
+        {IDC_SCALE_TOTAL, IDC_SCALE_TOTAL_GRAMS, "1e400", std::string("Wrong value for the total mass!") + massHint},
+    };
+    Run([&](CQuillonDlg &dialog) {
+        EnterWater(dialog, "S-2");
+        ::DeleteFileA((TempFolder() + "weighed.QSF").c_str());
+        {
+            qwintest::FileDialogDriver driver(TempFolder() + "weighed.QSF");
+            dialog.SendMessage(WM_COMMAND, ID_FILE_SAVE);
+        }
+        EXPECT_FALSE(Marked(dialog));
+        Weigh(dialog, [&](HWND weighing) {
+            EXPECT_EQ("1\tH2\t1\t100\t0", ListLine(weighing, 0));
+            EXPECT_EQ("2\tO2\t0.5\t100\t0", ListLine(weighing, 1));
+            for (const auto &c : refused) {
+                Press(weighing, c.scale);
+                ::SetDlgItemTextA(weighing, IDC_PURITY, "100");
+                ::SetDlgItemTextA(weighing, IDC_EXCESS, "0");
+                ::SetDlgItemTextA(weighing, c.field, c.text);
+                qwintest::MessageBoxWatcher boxes;
+                Press(weighing, IDOK);
+                ASSERT_EQ(1u, boxes.Count()) << c.text;
+                EXPECT_EQ(c.message, boxes[0].text);
+                EXPECT_EQ("Quillon", boxes[0].caption);
+                EXPECT_EQ(qwintest::BoxIcon::Hand, boxes[0].icon);
+                EXPECT_EQ(::GetDlgItem(weighing, c.field), ::GetFocus()) << c.text;
+                EXPECT_TRUE(::IsWindowVisible(weighing)) << "the dialog stays open";
+            }
+            // A wrong purity keeps its material chosen when another is clicked.
+            ::SetDlgItemTextA(weighing, IDC_PURITY, "-5");
+            {
+                qwintest::MessageBoxWatcher boxes;
+                ::SendDlgItemMessageA(weighing, IDC_WEIGHING_LIST, LB_SETCURSEL, 1, 0);
+                ::SendMessageA(weighing, WM_COMMAND, MAKEWPARAM(IDC_WEIGHING_LIST, LBN_SELCHANGE), 0);
+                EXPECT_EQ(1u, boxes.Count());
+            }
+            EXPECT_EQ(0, ::SendDlgItemMessageA(weighing, IDC_WEIGHING_LIST, LB_GETCURSEL, 0, 0));
+            ::SetDlgItemTextA(weighing, IDC_PURITY, "99.5");
+            ::SendDlgItemMessageA(weighing, IDC_WEIGHING_LIST, LB_SETCURSEL, 1, 0);
+            ::SendMessageA(weighing, WM_COMMAND, MAKEWPARAM(IDC_WEIGHING_LIST, LBN_SELCHANGE), 0);
+            EXPECT_EQ("1\tH2\t1\t99.5\t0", ListLine(weighing, 0));
+            EXPECT_EQ("100", ItemText(weighing, IDC_PURITY)) << "O2's own values";
+            ::SetDlgItemTextA(weighing, IDC_EXCESS, " 5 ");
+            Press(weighing, IDC_SCALE_MATERIAL);
+            ::SendDlgItemMessageA(weighing, IDC_SCALE_ROW, CB_SETCURSEL, 1, 0);
+            ::SetDlgItemTextA(weighing, IDC_SCALE_MATERIAL_GRAMS, "8");
+            Press(weighing, IDOK);
+        });
+        BatchSettings kept = dialog.BatchValues();
+        EXPECT_EQ("H2", std::string(kept.rows[0].formula));
+        EXPECT_EQ(99.5, kept.rows[0].purity);
+        EXPECT_EQ("O2", std::string(kept.rows[1].formula));
+        EXPECT_EQ(5.0, kept.rows[1].excess);
+        EXPECT_EQ(BatchScale::Material, kept.scale);
+        EXPECT_EQ(2, kept.scaleRow);
+        EXPECT_EQ("O2", std::string(kept.scaleFormula));
+        EXPECT_EQ(8.0, kept.scaleMass);
+        EXPECT_TRUE(Marked(dialog));
+
+        // Cancel leaves everything; a retyped row shows the defaults, never another material's values.
+        CString retyped("H2O2");
+        dialog.GetDlgItem(IDC_LIST)->SendMessage(LDM_SETFORMULA, 0, reinterpret_cast<LPARAM>(&retyped));
+        Weigh(dialog, [&](HWND weighing) {
+            EXPECT_EQ("1\tH2O2\t1\t100\t0", ListLine(weighing, 0));
+            EXPECT_EQ("2\tO2\t0.5\t100\t5", ListLine(weighing, 1));
+            EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(weighing, IDC_SCALE_MATERIAL));
+            EXPECT_EQ("8", ItemText(weighing, IDC_SCALE_MATERIAL_GRAMS));
+            ::SetDlgItemTextA(weighing, IDC_PURITY, "50");
+            Press(weighing, IDCANCEL);
+        });
+        EXPECT_EQ(99.5, dialog.BatchValues().rows[0].purity);
+        EXPECT_EQ("H2", std::string(dialog.BatchValues().rows[0].formula));
+
+        qwintest::MessageBoxWatcher discard(IDNO);
+        dialog.SendMessage(WM_COMMAND, ID_FILE_NEW);
+        EXPECT_TRUE(dialog.BatchValues().IsPlain());
+    });
+}
+
 }  // namespace
