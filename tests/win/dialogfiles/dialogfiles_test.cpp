@@ -501,7 +501,8 @@ std::string ListLine(HWND weighing, int index) {
     return line;
 }
 
-void Press(HWND window, int id) { ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+// A click on a button of the dialog: a radio button gets its check, then the dialog the command.
+void Press(HWND window, int id) { ::SendDlgItemMessageA(window, id, BM_CLICK, 0, 0); }
 
 bool Marked(CQuillonDlg &dialog) {
     dialog.SendMessage(WM_TIMER, IDT_ENTRY_CHANGED);
