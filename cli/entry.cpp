@@ -5,6 +5,7 @@
 
 #include "core/textutil.h"
 #include "core/sheet.h"
+#include "sheetdata.h"
 
 // The product ratio text as the ratio field would hold it.
 int CliEntrySource::ReadProductRatio(double *ratio) {
@@ -26,11 +27,34 @@ void CliEntrySource::ShowMessage(const char *text, CalcMessageKind, CalcField) {
     std::fputc('\n', stderr);
 }
 
-// The sheet as the report file would show it.
+// The sheet as the report file would show it; as data, with the batch's
+// numbers for the plain values.
 void CliEntrySource::WriteReport(const CReaction &reaction, double amount) {
+    if (format != Format::Text) {
+        BatchInput input;
+        input.mass = amount;
+        std::vector<int> rowNumbers;
+        for (int i = 0; i < entry.rows.collectedCount(); ++i) rowNumbers.push_back(RowNumber(entry.rows.collectedRow(i)));
+        WriteBatchReport(reaction, input, CalculateBatch(reaction, input), rowNumbers);
+        return;
+    }
     WeighingSheet sheet = MakeWeighingSheet(reaction, amount, entry.fields.sampleId, showDifferential);
     CString text = SheetFileText(sheet);
     sheetText = TextModeRead(text.GetString(), static_cast<size_t>(text.GetLength()));
+}
+
+// The batch's sheet in the form asked for.
+void CliEntrySource::WriteBatchReport(const CReaction &reaction, const BatchInput &input, const BatchResult &result,
+                                      const std::vector<int> &rowNumbers) {
+    WeighingSheet sheet = MakeBatchSheet(reaction, input, result, rowNumbers, entry.fields.sampleId, showDifferential);
+    if (format == Format::Csv) {
+        sheetText = SheetCsv(sheet, rowNumbers);
+    } else if (format == Format::Json) {
+        sheetText = SheetJson(sheet, rowNumbers);
+    } else {
+        CString text = SheetFileText(sheet);
+        sheetText = TextModeRead(text.GetString(), static_cast<size_t>(text.GetLength()));
+    }
 }
 
 // The row's place in the entry's store.

@@ -19,6 +19,7 @@
 struct CalcEntry {
     CalcFields fields;
     LedraRowStore rows;
+    BatchSettings batch;
 
     CalcEntry() { rows.create(ROW_CAPACITY); }
 };
@@ -38,6 +39,9 @@ public:
     bool ChooseElements(const CString &product, int unfixedCount, ElementSelection *chosen, int *resetFlag) override;
     void ShowMessage(const char *text, CalcMessageKind kind, CalcField field) override;
     void WriteReport(const CReaction &reaction, double amount) override;
+    const BatchSettings *Batch() override { return &entry.batch; }
+    void WriteBatchReport(const CReaction &reaction, const BatchInput &input, const BatchResult &result,
+                          const std::vector<int> &rowNumbers) override;
     int RowNumber(const LedraRow *row) override;
     int UndeterminedRow(CString *formula) override;
 
@@ -45,6 +49,8 @@ public:
     // Set when the sheet is made with the ratios as written: the rows'
     // collection would otherwise take every Unfixed row at 1.
     bool keepRatios = false;
+    // The sheet's form: today's text, or every number as CSV or JSON.
+    enum class Format { Text, Csv, Json } format = Format::Text;
 
 private:
     CalcEntry &entry;

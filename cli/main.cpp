@@ -4,6 +4,8 @@
 //   quillon-cli mass FORMULA...
 //   quillon-cli solve FILE.QSF [--include El,El,...]
 //   quillon-cli sheet FILE.QSF [--auto] [--include El,El,...] [--no-differential]
+//                    [--purity N=PCT]... [--excess N=PCT]... [--mass-of N=GRAMS | --total GRAMS]
+//                    [--mmol] [--gases] [--format text|csv|json]
 //   every command: [--atoms PATH]   (default: ATOMS.LST beside the program)
 //
 // solve and sheet read a calculation file as the program's Open command
@@ -13,7 +15,9 @@
 //
 // Exit codes: 0 success; 1 an invalid formula (check, mass); 2 the
 // calculation failed; 3 bad input (usage, unreadable file or element table).
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -31,6 +35,8 @@
 #include "core/reaction.h"
 #include "core/sheet.h"
 #include "core/calcfile.h"
+#include "core/batch.h"
+#include "core/textutil.h"
 #include "entry.h"
 
 namespace {
@@ -44,6 +50,9 @@ const char *const USAGE =
     "       quillon-cli mass FORMULA...\n"
     "       quillon-cli solve FILE.QSF [--include El,El,...]\n"
     "       quillon-cli sheet FILE.QSF [--auto] [--include El,El,...] [--no-differential]\n"
+    "                         [--purity N=PCT]... [--excess N=PCT]... [--mass-of N=GRAMS | --total GRAMS]\n"
+    "                         [--mmol] [--gases] [--format text|csv|json]\n"
+    "         (N: a row number as written in the file, 1 to 30)\n"
     "options for every command: --atoms PATH (element table; default ATOMS.LST beside the program)\n";
 
 // The command line, taken apart.
@@ -56,7 +65,18 @@ struct Options {
     bool autoRatio = false;
     bool noDifferential = false;
     bool help = false;
+    // sheet's batch options, as given: (option, value) in order.
+    std::vector<std::pair<std::string, std::string>> batchValues;
+    bool mmol = false;
+    bool gases = false;
+    std::string format = "text";
+    bool haveFormat = false;
 };
+
+// The options of sheet that take a value.
+bool IsBatchValueOption(const std::string &name) {
+    return name == "--purity" || name == "--excess" || name == "--mass-of" || name == "--total";
+}
 
 // Writes text to a stream as it is.
 void Put(FILE *stream, const std::string &text) { std::fwrite(text.data(), 1, text.size(), stream); }
@@ -99,7 +119,7 @@ bool ParseOptions(int argc, char **argv, Options &options) {
             value = arg.substr(equals + 1);
             hasValue = true;
         }
-        if (name == "--atoms" || name == "--include") {
+        if (name == "--atoms" || name == "--include" || name == "--format" || IsBatchValueOption(name)) {
             if (!hasValue) {
                 if (i + 1 >= argc) {
                     Complain("option " + name + " needs a value");
@@ -109,6 +129,11 @@ bool ParseOptions(int argc, char **argv, Options &options) {
             }
             if (name == "--atoms") {
                 options.atomsPath = value;
+            } else if (name == "--format") {
+                options.format = value;
+                options.haveFormat = true;
+            } else if (IsBatchValueOption(name)) {
+                options.batchValues.emplace_back(name, value);
             } else {
                 options.includeLists.push_back(value);
                 options.haveInclude = true;
@@ -118,6 +143,10 @@ bool ParseOptions(int argc, char **argv, Options &options) {
             return false;
         } else if (name == "--auto") {
             options.autoRatio = true;
+        } else if (name == "--mmol") {
+            options.mmol = true;
+        } else if (name == "--gases") {
+            options.gases = true;
         } else if (name == "--no-differential") {
             options.noDifferential = true;
         } else if (name == "--help") {
@@ -138,8 +167,19 @@ bool OptionsFitCommand(const Options &options) {
         Complain("--include is an option of solve and sheet");
         return false;
     }
-    if ((options.autoRatio || options.noDifferential) && !sheet) {
-        Complain(std::string(options.autoRatio ? "--auto" : "--no-differential") + " is an option of sheet");
+    const char *sheetOnly = options.autoRatio ? "--auto"
+                            : options.noDifferential ? "--no-differential"
+                            : options.mmol ? "--mmol"
+                            : options.gases ? "--gases"
+                            : options.haveFormat ? "--format"
+                            : !options.batchValues.empty() ? options.batchValues[0].first.c_str()
+                                                           : nullptr;
+    if (sheetOnly != nullptr && !sheet) {
+        Complain(std::string(sheetOnly) + " is an option of sheet");
+        return false;
+    }
+    if (options.format != "text" && options.format != "csv" && options.format != "json") {
+        Complain("--format takes text, csv or json, not '" + options.format + "'");
         return false;
     }
     return true;
@@ -283,7 +323,7 @@ bool OpenCalculationFile(const std::string &path, CalcEntry &entry) {
     ReadCalcFile(path.c_str(), entry.rows.capacity(), FormulaIsValid, result);
     switch (result.status) {
     case CalcReadStatus::Ok:
-        ApplyCalcRecords(result.records, entry.fields, entry.rows);
+        ApplyCalcRecords(result.records, entry.fields, entry.rows, &entry.batch);
         return true;
     case CalcReadStatus::OpenFailed:
         Complain("Failed to load a file. (" + path + ": cannot open)");
@@ -316,11 +356,89 @@ int CommandSolve(const CFormulaParser &parser, const ElementSelection &selection
     return 0;
 }
 
+// Reads "N=NUMBER" of option (N a used row of the file) into *row and
+// *value; complains and returns false when it does not read.
+bool ReadRowValue(const std::string &option, const std::string &text, const CalcEntry &entry, int *row,
+                  double *value) {
+    const size_t equals = text.find('=');
+    char *end = nullptr;
+    const std::string number = text.substr(0, equals == std::string::npos ? 0 : equals);
+    const long n = std::strtol(number.c_str(), &end, 10);
+    if (equals == std::string::npos || number.empty() || *end != 0 || !std::isdigit(static_cast<unsigned char>(number[0])) ||
+        ReadNumberText(text.substr(equals + 1).c_str(), value) != 0 || text.size() == equals + 1) {
+        Complain(option + " takes ROW=NUMBER, not '" + text + "'");
+        return false;
+    }
+    if (n < 1 || n > entry.rows.capacity() || entry.rows.row(int(n) - 1)->formula.IsEmpty()) {
+        Complain(option + ": row " + number + " holds no starting material in the file");
+        return false;
+    }
+    *row = static_cast<int>(n);
+    return true;
+}
+
+// The sheet options over the file's batch values: each option overrides
+// what the file holds for its row. Complains and returns false on a bad value.
+bool ApplyBatchOptions(const Options &options, CalcEntry &entry) {
+    BatchSettings &batch = entry.batch;
+    bool massOf = false, total = false;
+    for (const auto &option : options.batchValues) {
+        const std::string &name = option.first;
+        int row = 0;
+        double value = 0.0;
+        if (name == "--total") {
+            if (ReadNumberText(option.second.c_str(), &value) != 0 || option.second.empty() || !(value > 0.0)) {
+                Complain("--total takes the grams of all starting materials, above 0, not '" + option.second + "'");
+                return false;
+            }
+            batch.scale = BatchScale::Total;
+            batch.scaleMass = value;
+            total = true;
+            continue;
+        }
+        if (!ReadRowValue(name, option.second, entry, &row, &value)) return false;
+        const CString formula = entry.rows.row(row - 1)->formula;
+        BatchRowValues kept = batch.rows[row - 1];
+        if (kept.formula != formula) kept = BatchRowValues();
+        if (name == "--purity" && !PurityAcceptable(value)) {
+            Complain("--purity of row " + std::to_string(row) + " must be above 0 and at most 100");
+            return false;
+        }
+        if (name == "--excess" && !ExcessAcceptable(value)) {
+            Complain("--excess of row " + std::to_string(row) + " must be 0 or more and below 1000");
+            return false;
+        }
+        if (name == "--mass-of" && !(value > 0.0)) {
+            Complain("--mass-of row " + std::to_string(row) + " must be above 0 grams");
+            return false;
+        }
+        if (name == "--purity") batch.SetRow(row, formula, value, kept.excess);
+        if (name == "--excess") batch.SetRow(row, formula, kept.purity, value);
+        if (name == "--mass-of") {
+            batch.scale = BatchScale::Material;
+            batch.scaleRow = row;
+            batch.scaleFormula = formula;
+            batch.scaleMass = value;
+            massOf = true;
+        }
+    }
+    if (massOf && total) {
+        Complain("--mass-of and --total cannot be given together");
+        return false;
+    }
+    if (options.mmol) batch.mmol = true;
+    if (options.gases) batch.gases = true;
+    return true;
+}
+
 // sheet FILE: the Calculate command; prints the weighing sheet with LF line ends.
 int CommandSheet(const Options &options, const CFormulaParser &parser, const ElementSelection &selection,
                  CalcEntry &entry) {
     CliEntrySource source(entry, selection, options.noDifferential ? 0 : 1);
     source.keepRatios = !options.autoRatio;
+    source.format = options.format == "csv"    ? CliEntrySource::Format::Csv
+                    : options.format == "json" ? CliEntrySource::Format::Json
+                                               : CliEntrySource::Format::Text;
     int reset = 0;
     ElementSelection chosen = selection;
     if (CalculateCommand(source, parser, options.autoRatio, &chosen, &reset) != CommandResult::Done)
@@ -370,6 +488,7 @@ int Run(int argc, char **argv) {
     fileParser = nullptr;
     if (!opened) return EXIT_BAD_INPUT;
     if (options.command == "solve") return CommandSolve(parser, selection, entry);
+    if (!ApplyBatchOptions(options, entry)) return EXIT_BAD_INPUT;
     return CommandSheet(options, parser, selection, entry);
 }
 

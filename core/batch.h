@@ -89,6 +89,7 @@ struct BatchRow {
 // A gas that leaves (grams > 0) or is taken up (grams < 0).
 struct BatchGas {
     CString formula;     // "CO2", "H2O", "NO2", "O2"
+    double molarMass = 0.0;
     double mmol = 0.0;   // signed like grams
     double grams = 0.0;
 };

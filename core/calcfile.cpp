@@ -1,5 +1,6 @@
 #include "calcfile.h"
 
+#include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -111,12 +112,77 @@ CString FileNumber(double value) {
     return FormatFieldNumber(value);
 }
 
+// Reads the row number after the blanks at start: a whole number 1..capacity
+// followed by a blank.
+bool ReadRowNumber(char *start, int capacity, int *row, char **end) {
+    while (IsLineBlank(*start)) ++start;
+    long number = std::strtol(start, end, 10);
+    if (*end == start || !IsLineBlank(**end) || number < 1 || number > capacity) return false;
+    *row = static_cast<int>(number);
+    return true;
+}
+
+// The word at *text (letters), moved past; empty when none.
+std::string ReadWord(char **text) {
+    while (IsLineBlank(**text)) ++*text;
+    std::string word;
+    while (std::isalpha(static_cast<unsigned char>(**text))) word += *(*text)++;
+    return **text == 0 || IsLineBlank(**text) ? word : std::string();
+}
+
+bool OnlyBlanks(const char *text) {
+    while (IsLineBlank(*text)) ++text;
+    return *text == 0;
+}
+
+// "<row> <number> <formula>" of the purity, excess and scale row lines;
+// acceptable says which numbers the line takes.
+int ParseRowValue(char *rest, int capacity, CalcFormulaCheck check, bool (*acceptable)(double),
+                  CalcRecordKind kind, CalcRecord *record) {
+    char *end = nullptr;
+    int row = 0;
+    if (!ReadRowNumber(rest, capacity, &row, &end) || !ReadRatioAndFormula(end, check, record) ||
+        !acceptable(record->ratio) || record->text.IsEmpty())
+        return -1;
+    record->kind = kind;
+    record->row = row;
+    record->amount = record->ratio;
+    record->ratio = 0.0;
+    return 1;
+}
+
+bool PositiveGrams(double grams) { return std::isfinite(grams) && grams > 0.0; }
+
+// The batch lines: they start with a word, which no other line does.
+int ParseBatchLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *record) {
+    char *rest = line;
+    const std::string word = ReadWord(&rest);
+    if (word == "purity") return ParseRowValue(rest, capacity, check, PurityAcceptable, CALC_PURITY, record);
+    if (word == "excess") return ParseRowValue(rest, capacity, check, ExcessAcceptable, CALC_EXCESS, record);
+    const std::string second = ReadWord(&rest);
+    if (word == "scale" && second == "row")
+        return ParseRowValue(rest, capacity, check, PositiveGrams, CALC_SCALE_ROW, record);
+    if (word == "scale" && second == "total") {
+        char *end = nullptr;
+        if (!ReadFileNumber(rest, &record->amount, &end) || !PositiveGrams(record->amount) || !OnlyBlanks(end))
+            return -1;
+        record->kind = CALC_SCALE_TOTAL;
+        return 1;
+    }
+    if (word == "show" && (second == "mmol" || second == "gases") && OnlyBlanks(rest)) {
+        record->kind = second == "mmol" ? CALC_SHOW_MMOL : CALC_SHOW_GASES;
+        return 1;
+    }
+    return -1;
+}
+
 }  // namespace
 
 // Reads one trimmed line into a record.
 int ParseCalcLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *record) {
     TrimLineBlanks(line);
     if (line[0] == 0) return 0;
+    if (std::isalpha(static_cast<unsigned char>(line[0]))) return ParseBatchLine(line, capacity, check, record);
     char *end = nullptr;
     long number = std::strtol(line, &end, 10);
     if (end == line) return -1;
@@ -217,8 +283,74 @@ void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields
             rows.setRatio(record.row - 1, record.ratio);
             rows.setFixed(record.row - 1, record.fixed);
             break;
+        default:  // the batch's lines
+            break;
         }
     }
+}
+
+// The rows' values (in the formula each line names), the scaling and the
+// options; a row's purity and excess lines name one formula, and a line
+// naming another starts the row's values afresh.
+void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields, LedraRowStore &rows,
+                      BatchSettings *batch) {
+    ApplyCalcRecords(records, fields, rows);
+    *batch = BatchSettings();
+    for (const CalcRecord &record : records) {
+        BatchRowValues *values = record.row >= 1 && record.row <= ROW_CAPACITY ? &batch->rows[record.row - 1] : nullptr;
+        if ((record.kind == CALC_PURITY || record.kind == CALC_EXCESS) && values != nullptr) {
+            if (values->formula != record.text) *values = BatchRowValues();
+            values->formula = record.text;
+            (record.kind == CALC_PURITY ? values->purity : values->excess) = record.amount;
+        } else if (record.kind == CALC_SCALE_ROW) {
+            batch->scale = BatchScale::Material;
+            batch->scaleRow = record.row;
+            batch->scaleFormula = record.text;
+            batch->scaleMass = record.amount;
+        } else if (record.kind == CALC_SCALE_TOTAL) {
+            batch->scale = BatchScale::Total;
+            batch->scaleRow = 0;
+            batch->scaleFormula.Empty();
+            batch->scaleMass = record.amount;
+        } else if (record.kind == CALC_SHOW_MMOL) {
+            batch->mmol = true;
+        } else if (record.kind == CALC_SHOW_GASES) {
+            batch->gases = true;
+        }
+    }
+    for (int i = 0; i < ROW_CAPACITY; ++i)
+        batch->SetRow(i + 1, batch->rows[i].formula, batch->rows[i].purity, batch->rows[i].excess);
+}
+
+// The batch lines of the rows that still hold their values' formula.
+CString CalcBatchLines(const BatchSettings &settings, const LedraRowStore &rows) {
+    CString lines;
+    for (int i = 0; i < ROW_CAPACITY && i < rows.capacity(); ++i) {
+        const BatchRowValues &values = settings.rows[i];
+        if (values.formula.IsEmpty() || rows.row(i)->formula != values.formula) continue;
+        CString line;
+        if (values.purity != PURITY_DEFAULT) {
+            line.Format("purity %d %s %s\r\n", i + 1, FileNumber(values.purity).GetString(), values.formula.GetString());
+            lines += line;
+        }
+        if (values.excess != EXCESS_DEFAULT) {
+            line.Format("excess %d %s %s\r\n", i + 1, FileNumber(values.excess).GetString(), values.formula.GetString());
+            lines += line;
+        }
+    }
+    CString line;
+    if (settings.scale == BatchScale::Material && settings.scaleRow >= 1 && settings.scaleRow <= rows.capacity() &&
+        rows.row(settings.scaleRow - 1)->formula == settings.scaleFormula) {
+        line.Format("scale row %d %s %s\r\n", settings.scaleRow, FileNumber(settings.scaleMass).GetString(),
+                    settings.scaleFormula.GetString());
+        lines += line;
+    } else if (settings.scale == BatchScale::Total) {
+        line.Format("scale total %s\r\n", FileNumber(settings.scaleMass).GetString());
+        lines += line;
+    }
+    if (settings.mmol) lines += "show mmol\r\n";
+    if (settings.gases) lines += "show gases\r\n";
+    return lines;
 }
 
 // "-1 <sample ID>\r\n".
@@ -382,5 +514,11 @@ bool CalcEntryText(const CalcFields &fields, const LedraRowStore &rows, CString 
     double amount = 0.0, ratio = 0.0;
     if (ReadNumberText(fields.amountText, &amount) != 0 || ReadNumberText(fields.ratioText, &ratio) != 0) return false;
     *text = CalcSampleLine(fields.sampleId) + CalcProductLine(amount, ratio, fields.productFormula) + CalcRowLines(rows);
+    return true;
+}
+
+bool CalcEntryText(const CalcFields &fields, const LedraRowStore &rows, const BatchSettings &batch, CString *text) {
+    if (!CalcEntryText(fields, rows, text)) return false;
+    *text += CalcBatchLines(batch, rows);
     return true;
 }

@@ -190,13 +190,84 @@ CString NonFiniteSheetNumber(CalcEntrySource &source, const Prepared &prepared, 
     return CString();
 }
 
+// The list rows of the prepared starting materials, in their order.
+std::vector<int> RowNumbers(CalcEntrySource &source, const Prepared &prepared) {
+    std::vector<int> numbers;
+    for (const LedraRow *row : prepared.rows) numbers.push_back(source.RowNumber(row));
+    return numbers;
+}
+
+// Why a batch gives no sheet, naming the row; empty when it does.
+CString BatchRefusal(CalcEntrySource &source, const Prepared &prepared, const BatchInput &input,
+                     const BatchResult &result) {
+    switch (result.status) {
+    case BatchStatus::Done:
+        break;
+    case BatchStatus::BadPurity:
+        return "Purity of " + RowName(source, prepared, result.material) + " must be above 0 and at most 100 %.";
+    case BatchStatus::BadExcess:
+        return "Excess of " + RowName(source, prepared, result.material) + " must be 0 or more and below 1000 %.";
+    case BatchStatus::BadMass:
+        return input.scale == BatchScale::Product ? CString("Enter positive value for product amount in grams.")
+                                                  : CString("Enter positive value for the grams to scale to.");
+    case BatchStatus::BadScaleMaterial:
+    case BatchStatus::CannotScale:
+        if (input.scale == BatchScale::Material && input.scaleMaterial >= 0)
+            return "The batch cannot be scaled to " + RowName(source, prepared, input.scaleMaterial) +
+                   ": its amount to weigh is not above 0.";
+        return CString("The batch cannot be scaled to the total: the amounts to weigh are not above 0 in total.");
+    case BatchStatus::NotFinite:
+        return CString("The batch's amounts are not finite numbers.");
+    }
+    return CString();
+}
+
+// The batch on top of a calculated reaction: its sheet checked on its own,
+// then its report. Refused with a message when the values do not fit the
+// starting materials or the sheet does not hold.
+CommandResult CalculateBatchCommand(CalcEntrySource &source, const Prepared &prepared, const BatchSettings &settings,
+                                    double amount, bool autoRatio) {
+    const CReaction &reaction = *prepared.reaction;
+    const std::vector<int> rowNumbers = RowNumbers(source, prepared);
+    BatchInput input;
+    if (MakeBatchInput(settings, reaction, rowNumbers, amount, &input) != BatchMatch::Done) {
+        CString text;
+        text.Format("The batch is scaled to row %d (%s), which is not a starting material now.\n"
+                    "Choose again what to scale to.",
+                    settings.scaleRow, settings.scaleFormula.GetString());
+        source.ShowMessage(text, CALC_CORRECT);
+        return CommandResult::Refused;
+    }
+    const BatchResult result = CalculateBatch(reaction, input);
+    CString refusal = BatchRefusal(source, prepared, input, result);
+    const WeighingSheet sheet = refusal.IsEmpty() ? MakeBatchSheet(reaction, input, result, rowNumbers, "", 1)
+                                                  : WeighingSheet();
+    if (refusal.IsEmpty()) refusal = NonFiniteSheetNumber(source, prepared, result.productGrams, sheet);
+    if (!refusal.IsEmpty()) {
+        source.ShowMessage(refusal, CALC_CORRECT);
+        return CommandResult::Refused;
+    }
+    const SheetCheckResult check = CheckBatchSheet(reaction, input, sheet, autoRatio);
+    if (check.status != SheetCheck::Passed) {
+        source.ShowMessage(WithReason("Failed to generate output.", check.text), CALC_FAILURE);
+        return CommandResult::Refused;
+    }
+    WarnNegative(source, "amounts to weigh", NegativeWeighingNames(sheet));
+    source.WriteBatchReport(reaction, input, result, rowNumbers);
+    return CommandResult::Done;
+}
+
 }  // namespace
 
 // The Calculate command.
 CommandResult CalculateCommand(CalcEntrySource &source, const CFormulaParser &parser, bool autoRatio,
                                ElementSelection *selection, int *resetSelection) {
-    double amount = 0.0;
-    int read = source.ReadAmount(&amount);
+    const BatchSettings *batch = source.Batch();
+    if (batch != nullptr && batch->IsPlain()) batch = nullptr;
+    // Scaled to a starting material or the total, the amount field is not used.
+    const bool amountUsed = batch == nullptr || batch->scale == BatchScale::Product;
+    double amount = amountUsed ? 0.0 : 1.0;
+    int read = amountUsed ? source.ReadAmount(&amount) : 0;
     if (read != 0) {
         source.ShowMessage(read == 2 ? "Check amount of product in grams.\nUse a point for decimals: 1.5."
                                      : "Check amount of product in grams.",
@@ -247,6 +318,13 @@ CommandResult CalculateCommand(CalcEntrySource &source, const CFormulaParser &pa
         source.RowsChanged();
         source.ShowMessage("Molar mass of product is not a positive number.", CALC_CORRECT, CALC_FIELD_PRODUCT);
         return CommandResult::Refused;
+    }
+    if (batch != nullptr) {
+        const CommandResult done = CalculateBatchCommand(source, prepared, *batch, amount, autoRatio);
+        if (done == CommandResult::Done && resetSelection != nullptr && *resetSelection != 0)
+            *selection = ElementSelection::Metals(parser.Table());
+        source.RowsChanged();
+        return done;
     }
     // The sheet the report will print, made once for the checks and the warning.
     const WeighingSheet sheet = MakeWeighingSheet(reaction, amount, "", 1);

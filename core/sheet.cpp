@@ -1,6 +1,8 @@
 #include "sheet.h"
 
 #include <cctype>
+#include <cmath>
+#include <cstring>
 
 #include "reaction.h"
 #include "textutil.h"
@@ -12,10 +14,10 @@ const int RULE_LENGTH = 53;
 // A reactant's "formula  (molar mass)" piece is padded with blanks to this width.
 const int REACTANT_COLUMN = 36;
 
-// A rule of 53 copies of ch.
-CString Rule(char ch) {
+// A rule of length copies of ch (53 on today's sheet).
+CString Rule(char ch, int length = RULE_LENGTH) {
     CString rule;
-    for (int i = 0; i < RULE_LENGTH; ++i) rule += ch;
+    for (int i = 0; i < length; ++i) rule += ch;
     return rule;
 }
 
@@ -45,6 +47,122 @@ void AddPiece(std::vector<SheetPiece> &pieces, SheetPieceKind kind, const CStrin
     pieces.push_back(piece);
 }
 
+// The batch's columns after "Amount Weighed(g)": each two blanks and a
+// text padded to EXTRA_COLUMN characters.
+const int EXTRA_COLUMN = 10;
+
+void AddColumn(CString &line, const char *text) {
+    line += "  ";
+    line += text;
+    for (int i = static_cast<int>(std::strlen(text)); i < EXTRA_COLUMN; ++i) line += ' ';
+}
+
+// Blanks at the end of a line go.
+CString TrimmedEnd(CString line) {
+    int length = line.GetLength();
+    while (length > 0 && line[length - 1] == ' ') --length;
+    return CString(line.GetString(), length);
+}
+
+int ExtraColumnCount(const WeighingSheet &sheet) { return (sheet.showPurity ? 3 : 0) + (sheet.showMmol ? 1 : 0); }
+
+int TableWidth(const WeighingSheet &sheet) { return RULE_LENGTH + ExtraColumnCount(sheet) * (EXTRA_COLUMN + 2); }
+
+// The header of the weighings, with the batch's column labels.
+CString TableHeader(const WeighingSheet &sheet) {
+    CString header = SHEET_HEADER;
+    if (sheet.showPurity) {
+        AddColumn(header, "Pure(g)");
+        AddColumn(header, "Purity(%)");
+        AddColumn(header, "Excess(%)");
+    }
+    if (sheet.showMmol) AddColumn(header, "mmol");
+    return TrimmedEnd(header);
+}
+
+// What follows the molar mass piece of a reactant line: the weighed grams,
+// then, padded from the end of a 53-character line, the batch's columns.
+// used: the characters of the line before this piece.
+CString AmountPieces(const WeighingSheet &sheet, const SheetReactant &reactant, int used) {
+    if (ExtraColumnCount(sheet) == 0) return GramsPiece(reactant.grams);
+    CString piece = GramsPiece(sheet.showPurity ? reactant.weighedGrams : reactant.grams);
+    while (used + piece.GetLength() < RULE_LENGTH) piece += ' ';
+    if (sheet.showPurity) {
+        AddColumn(piece, NumberText(reactant.grams).c_str());
+        AddColumn(piece, NumberText(reactant.purity).c_str());
+        AddColumn(piece, NumberText(reactant.excess).c_str());
+    }
+    if (sheet.showMmol) AddColumn(piece, NumberText(reactant.mmol).c_str());
+    return TrimmedEnd(piece);
+}
+
+typedef std::vector<SheetPiece> SheetLine;
+
+// A gas's formula and what it does are padded to this width.
+const int GAS_COLUMN = 14;
+
+void AddText(SheetLine &line, const CString &text) { AddPiece(line, SHEET_TEXT, text); }
+void AddFormula(SheetLine &line, const CString &text) { AddPiece(line, SHEET_FORMULA, text); }
+
+// "<number> g" or "<number> mmol".
+CString Quantity(double value, const char *unit) { return CString(NumberText(value).c_str()) + " " + unit; }
+
+// The batch's lines under the weighings, each a run of pieces.
+std::vector<SheetLine> BatchLines(const WeighingSheet &sheet) {
+    std::vector<SheetLine> lines;
+    const BatchResult &batch = sheet.batch;
+    if (sheet.showMmol) {
+        lines.emplace_back();
+        AddText(lines.back(), "Product: ");
+        AddFormula(lines.back(), sheet.productFormula);
+        AddText(lines.back(), "  " + Quantity(sheet.productMmol, "mmol"));
+    }
+    if (!sheet.scaleNote.IsEmpty()) {
+        lines.emplace_back();
+        AddText(lines.back(), sheet.scaleNote);
+    }
+    if (sheet.showPurity) {
+        lines.emplace_back();
+        AddText(lines.back(), "Amount Weighed: Pure(g) / purity x (1 + excess); mmol and gases from Pure(g).");
+        for (const SheetReactant &reactant : sheet.reactants) {
+            if (reactant.excess == 0.0) continue;
+            lines.emplace_back();
+            AddFormula(lines.back(), reactant.formula);
+            AddText(lines.back(), CString(": ") + NumberText(reactant.excess).c_str() +
+                                      " % excess, added to the weighing; not in the differential or the gases.");
+        }
+    }
+    if (sheet.showGases) {
+        lines.emplace_back();
+        AddText(lines.back(), "Gases (per batch; NOx counted as NO2):");
+        if (batch.gases.empty()) {
+            lines.emplace_back();
+            AddText(lines.back(), "  None");
+        }
+        for (const BatchGas &gas : batch.gases) {
+            lines.emplace_back();
+            AddText(lines.back(), "  ");
+            AddFormula(lines.back(), gas.formula);
+            CString text = gas.grams < 0.0 ? " taken up" : " released";
+            while (gas.formula.GetLength() + text.GetLength() < GAS_COLUMN) text += ' ';
+            text += Quantity(std::fabs(gas.grams), "g") + "  (" + Quantity(std::fabs(gas.mmol), "mmol") + ")";
+            AddText(lines.back(), text);
+        }
+        lines.emplace_back();
+        AddText(lines.back(), "Mass loss: " + Quantity(batch.massLossPercent, "%") + "  (" +
+                                  Quantity(batch.gasGrams, "g") + " of " + Quantity(batch.stoichiometricTotal, "g") +
+                                  " of pure starting materials)");
+        for (const BatchLeftover &leftover : batch.unaccounted) {
+            lines.emplace_back();
+            AddText(lines.back(), "  Not accounted for: ");
+            AddFormula(lines.back(), leftover.symbol);
+            AddText(lines.back(), CString(" ") + Quantity(std::fabs(leftover.mmol), "mmol") +
+                                      (leftover.mmol < 0.0 ? " missing" : " left over"));
+        }
+    }
+    return lines;
+}
+
 }  // namespace
 
 // k = (A / M_p) / r_p, each step rounded to double.
@@ -64,6 +182,8 @@ WeighingSheet MakeWeighingSheet(const CReaction &reaction, double amount, const 
     sheet.sampleId = sampleId;
     sheet.amount = amount;
     sheet.productFormula = reaction.ProductFormula();
+    sheet.productMolarMass = reaction.ProductMolarMass();
+    sheet.productRatio = reaction.ProductRatio();
     sheet.showDifferential = showDifferential;
     if (showDifferential) sheet.differential = reaction.GetDifferential();
     double k = GramsFactor(amount, reaction.ProductMolarMass(), reaction.ProductRatio());
@@ -71,9 +191,44 @@ WeighingSheet MakeWeighingSheet(const CReaction &reaction, double amount, const 
         SheetReactant reactant;
         reactant.formula = reaction.ReactantFormula(i);
         reactant.molarMass = reaction.ReactantMolarMass(i);
+        reactant.ratio = reaction.ReactantRatio(i);
         reactant.grams = ReactantGrams(reaction.ReactantRatio(i), reactant.molarMass, k);
         sheet.reactants.push_back(reactant);
     }
+    return sheet;
+}
+
+// The plain sheet, then the batch's numbers and what it shows.
+WeighingSheet MakeBatchSheet(const CReaction &reaction, const BatchInput &input, const BatchResult &result,
+                             const std::vector<int> &rowNumbers, const char *sampleId, int showDifferential) {
+    WeighingSheet sheet = MakeWeighingSheet(reaction, result.productGrams, sampleId, showDifferential);
+    for (size_t i = 0; i < sheet.reactants.size() && i < result.rows.size(); ++i) {
+        SheetReactant &reactant = sheet.reactants[i];
+        const BatchRow &row = result.rows[i];
+        reactant.weighedGrams = row.weighedGrams;
+        reactant.purity = row.purity;
+        reactant.excess = row.excess;
+        reactant.mmol = row.mmol;
+        if (row.purity != PURITY_DEFAULT || row.excess != EXCESS_DEFAULT) sheet.showPurity = 1;
+    }
+    sheet.showMmol = input.mmol ? 1 : 0;
+    sheet.showGases = input.gases ? 1 : 0;
+    sheet.productMmol = result.productMmol;
+    if (input.scale == BatchScale::Material && input.scaleMaterial >= 0 &&
+        input.scaleMaterial < reaction.ReactantCount()) {
+        const size_t i = static_cast<size_t>(input.scaleMaterial);
+        CString row;
+        if (i < rowNumbers.size()) row.Format(" (row %d)", rowNumbers[i]);
+        sheet.scaleRow = i < rowNumbers.size() ? rowNumbers[i] : 0;
+        sheet.scaleFormula = reaction.ReactantFormula(input.scaleMaterial);
+        sheet.scaleNote = CString("Scaled to ") + NumberText(input.mass).c_str() + " g of " +
+                          reaction.ReactantFormula(input.scaleMaterial) + row + " as weighed";
+    } else if (input.scale == BatchScale::Total) {
+        sheet.scaleNote = CString("Scaled to ") + NumberText(input.mass).c_str() + " g of starting materials weighed in total";
+    }
+    sheet.scale = input.scale;
+    if (input.scale != BatchScale::Product) sheet.scaleGrams = input.mass;
+    sheet.batch = result;
     return sheet;
 }
 
@@ -112,17 +267,23 @@ CString SheetFileText(const WeighingSheet &sheet) {
     }
     text += "\r\n";
 
-    text += Rule('=') + "\r\n";
-    text += CString(SHEET_HEADER) + "\r\n";
-    text += Rule('-') + "\r\n";
+    const int width = TableWidth(sheet);
+    text += Rule('=', width) + "\r\n";
+    text += TableHeader(sheet) + "\r\n";
+    text += Rule('-', width) + "\r\n";
     for (const SheetReactant &reactant : sheet.reactants) {
-        text += MolarMassPiece(reactant.formula, reactant.molarMass);
-        text += GramsPiece(reactant.grams);
+        const CString lead = MolarMassPiece(reactant.formula, reactant.molarMass);
+        text += lead;
+        text += AmountPieces(sheet, reactant, lead.GetLength());
         text += "\r\n";
     }
-    text += Rule('-') + "\n";
+    text += Rule('-', width) + "\n";
     CString warning = NegativeWeighingWarning(sheet);
     if (!warning.IsEmpty()) text += warning + "\r\n";
+    for (const SheetLine &line : BatchLines(sheet)) {
+        for (const SheetPiece &piece : line) text += piece.text;
+        text += "\r\n";
+    }
     text += "\r\n\r\n";
     return text;
 }
@@ -143,19 +304,25 @@ std::vector<SheetPiece> SheetWordPieces(const WeighingSheet &sheet) {
     }
     AddPiece(pieces, SHEET_TEXT, "\n");
 
-    AddPiece(pieces, SHEET_TEXT, Rule('=') + "\n");
-    AddPiece(pieces, SHEET_TEXT, CString(SHEET_HEADER) + "\n");
-    AddPiece(pieces, SHEET_TEXT, Rule('=') + "\n");
+    const int width = TableWidth(sheet);
+    AddPiece(pieces, SHEET_TEXT, Rule('=', width) + "\n");
+    AddPiece(pieces, SHEET_TEXT, TableHeader(sheet) + "\n");
+    AddPiece(pieces, SHEET_TEXT, Rule('=', width) + "\n");
     for (const SheetReactant &reactant : sheet.reactants) {
         AddPiece(pieces, SHEET_FORMULA, reactant.formula);
         // Only the part after the formula is padded here.
         AddPiece(pieces, SHEET_TEXT, MolarMassPiece("", reactant.molarMass));
-        AddPiece(pieces, SHEET_TEXT, GramsPiece(reactant.grams));
+        AddPiece(pieces, SHEET_TEXT,
+                 AmountPieces(sheet, reactant, MolarMassPiece(reactant.formula, reactant.molarMass).GetLength()));
         AddPiece(pieces, SHEET_PARAGRAPH, "");
     }
-    AddPiece(pieces, SHEET_TEXT, Rule('-') + "\n");
+    AddPiece(pieces, SHEET_TEXT, Rule('-', width) + "\n");
     CString warning = NegativeWeighingWarning(sheet);
     if (!warning.IsEmpty()) AddPiece(pieces, SHEET_TEXT, warning + "\n");
+    for (const SheetLine &line : BatchLines(sheet)) {
+        pieces.insert(pieces.end(), line.begin(), line.end());
+        AddPiece(pieces, SHEET_TEXT, "\n");
+    }
     for (int i = 0; i < 3; ++i) AddPiece(pieces, SHEET_PARAGRAPH, "");
     return pieces;
 }

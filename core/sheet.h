@@ -24,6 +24,7 @@ struct SheetReactant {
     CString formula;
     double molarMass = 0.0;
     double grams = 0.0;        // the grams the ratios give (pure, no excess)
+    double ratio = 0.0;
     // The batch's columns (see core/batch.h), shown when the sheet asks for them.
     double weighedGrams = 0.0; // grams / purity * (1 + excess): what goes on the balance
     double purity = 100.0;     // %
@@ -36,6 +37,8 @@ struct WeighingSheet {
     CString sampleId;
     double amount = 0.0;        // grams of product wanted
     CString productFormula;
+    double productMolarMass = 0.0;
+    double productRatio = 0.0;
     int showDifferential = 0;   // nonzero: the product line carries the differential
     CString differential;       // empty: "None"
     std::vector<SheetReactant> reactants;
@@ -43,7 +46,11 @@ struct WeighingSheet {
     int showPurity = 0;         // columns Pure(g), Purity(%), Excess(%); Amount Weighed(g) is weighedGrams
     int showMmol = 0;           // the mmol column and the product's mmol
     double productMmol = 0.0;
-    CString scaleNote;          // how the batch is scaled, e.g. "Scaled to 2 g of BaCO3 (row 2)"; empty: to the product
+    CString scaleNote;          // how the batch is scaled, e.g. "Scaled to 2 g of BaCO3 (row 2) as weighed"; empty: to the product
+    BatchScale scale = BatchScale::Product;
+    int scaleRow = 0;           // BatchScale::Material: the list row (0 when not known)
+    CString scaleFormula;       // BatchScale::Material: the starting material
+    double scaleGrams = 0.0;    // BatchScale::Material, BatchScale::Total: the grams scaled to
     int showGases = 0;          // the gases, the mass loss and what is not accounted for
     BatchResult batch;          // the numbers the lines under the table show
 };

@@ -10,6 +10,7 @@
 #include "reaction.h"
 #include "solver.h"
 #include "sheet.h"
+#include "batch.h"
 
 namespace {
 
@@ -143,4 +144,94 @@ SheetCheckResult CheckSheet(const CReaction &reaction, double amount, const Weig
         }
     }
     return SheetCheckResult();
+}
+
+namespace {
+
+// The batch's numbers, recomputed from the reaction, the input and the sheet's own figures.
+SheetCheckResult CheckBatchNumbers(const CReaction &reaction, const BatchInput &input, const WeighingSheet &sheet) {
+    const CFormulaParser &parser = reaction.Parser();
+    const CElementTable &table = parser.Table();
+    const BatchResult &batch = sheet.batch;
+    const int count = reaction.ReactantCount();
+    if (static_cast<int>(batch.rows.size()) != count || batch.productGrams != sheet.amount)
+        return Fail(SheetCheck::Disagrees, "The batch", " does not belong to the sheet.");
+    const Wide k = static_cast<Wide>(sheet.amount) / (static_cast<Wide>(reaction.ProductMolarMass()) * reaction.ProductRatio());
+    Wide weighedTotal = 0.0L, target = 0.0L;
+    std::map<int, Wide> left, involved;
+    for (int i = 0; i < count; ++i) {
+        const SheetReactant &line = sheet.reactants[static_cast<size_t>(i)];
+        const CString name = Name(line.formula, i);
+        const BatchMaterial material =
+            static_cast<size_t>(i) < input.materials.size() ? input.materials[static_cast<size_t>(i)] : BatchMaterial();
+        if (!Finite(line.weighedGrams) || !Finite(line.mmol))
+            return Fail(SheetCheck::NotFinite, name, " has a weighing or mmol that is not a finite number.");
+        if (line.purity != material.purity || line.excess != material.excess)
+            return Fail(SheetCheck::Disagrees, name, ": the purity or excess shown is not the one given.");
+        const Wide extra = 1.0L + static_cast<Wide>(material.excess) / 100.0L;
+        const Wide weighed = static_cast<Wide>(line.grams) * 100.0L / material.purity * extra;
+        if (!Agree(weighed, line.weighedGrams, std::fabs(weighed)))
+            return Fail(SheetCheck::Disagrees, name, ": the weighing does not agree with the purity and excess.");
+        const Wide mmol = 1000.0L * reaction.ReactantRatio(i) * k * extra;
+        if (!Agree(mmol, line.mmol, std::fabs(mmol)))
+            return Fail(SheetCheck::Disagrees, name, ": the mmol do not agree with the ratio.");
+        weighedTotal += weighed;
+        if (input.scale == BatchScale::Material && i == input.scaleMaterial) target = weighed;
+        std::map<int, Wide> amounts;
+        AmountsOf(parser, line.formula, amounts);
+        for (const auto &entry : amounts) {
+            left[entry.first] += reaction.ReactantRatio(i) * entry.second * k * 1000.0L;
+            involved[entry.first] += std::fabs(reaction.ReactantRatio(i) * entry.second * k * 1000.0L);
+        }
+    }
+    if (input.scale == BatchScale::Total) target = weighedTotal;
+    if (input.scale == BatchScale::Product) target = sheet.amount;
+    if (!Agree(target, input.mass, 4.0L * std::fabs(target)))
+        return Fail(SheetCheck::Disagrees, "The batch", " does not meet the mass it is scaled to.");
+    const Wide productMmol = 1000.0L * sheet.amount / reaction.ProductMolarMass();
+    if (!Agree(productMmol, sheet.productMmol, std::fabs(productMmol)))
+        return Fail(SheetCheck::Disagrees, "The product's mmol", " do not agree with its grams.");
+    // Every element brought is kept by the product, leaves with a gas or is named.
+    std::map<int, Wide> product;
+    AmountsOf(parser, reaction.ProductFormula(), product);
+    for (const auto &entry : product) {
+        const Wide moles = reaction.ProductRatio() * entry.second * k * 1000.0L;
+        left[entry.first] -= moles;
+        involved[entry.first] += std::fabs(moles);
+    }
+    Wide gasGrams = 0.0L;
+    for (const BatchGas &gas : batch.gases) {
+        std::map<int, Wide> amounts;
+        Wide magnitude = 0.0L;
+        if (!AmountsOf(parser, gas.formula, amounts) || !Finite(gas.grams) || !Finite(gas.mmol))
+            return Fail(SheetCheck::Disagrees, gas.formula, " is not a gas of finite amount.");
+        const Wide grams = static_cast<Wide>(gas.mmol) / 1000.0L * MassOf(table, amounts, &magnitude);
+        if (!Agree(grams, gas.grams, std::fabs(grams)))
+            return Fail(SheetCheck::Disagrees, gas.formula, ": the grams do not agree with the mmol.");
+        gasGrams += grams;
+        for (const auto &entry : amounts) left[entry.first] -= gas.mmol * entry.second;
+    }
+    for (const BatchLeftover &leftover : batch.unaccounted) {
+        const int element = table.Lookup(leftover.symbol);
+        if (element < 0 || !Finite(leftover.mmol))
+            return Fail(SheetCheck::Disagrees, leftover.symbol, " is not an element of finite amount.");
+        left[element] -= leftover.mmol;
+    }
+    for (const auto &entry : left) {
+        if (!(std::fabs(entry.second) <= 1e-8L * (involved[entry.first] + 1e-300L)))
+            return Fail(SheetCheck::Unbalanced, table.Symbol(entry.first), " is not accounted for by the product and the gases.");
+    }
+    if (!Agree(gasGrams, batch.gasGrams, std::fabs(gasGrams) + sheet.amount) ||
+        !Agree(100.0L * gasGrams / batch.stoichiometricTotal, batch.massLossPercent, 100.0L))
+        return Fail(SheetCheck::Disagrees, "The mass loss", " does not agree with the gases.");
+    return SheetCheckResult();
+}
+
+}  // namespace
+
+SheetCheckResult CheckBatchSheet(const CReaction &reaction, const BatchInput &input, const WeighingSheet &sheet,
+                                 bool balanceIncluded) {
+    const SheetCheckResult plain = CheckSheet(reaction, sheet.amount, sheet, balanceIncluded);
+    if (plain.status != SheetCheck::Passed) return plain;
+    return CheckBatchNumbers(reaction, input, sheet);
 }

@@ -11,6 +11,7 @@
 
 class CReaction;
 struct WeighingSheet;
+struct BatchInput;
 
 enum class SheetCheck {
     Passed,
@@ -29,5 +30,14 @@ struct SheetCheckResult {
 // every product element of the reaction's element selection must balance.
 SheetCheckResult CheckSheet(const CReaction &reaction, double amount, const WeighingSheet &sheet,
                             bool balanceIncluded);
+
+// CheckSheet for the batch's product grams, then the batch's own numbers:
+// every weighing is the pure grams / purity x (1 + excess), every mmol the
+// ratio's moles with the excess, the scaling target is met (the product's
+// grams, one row's weighing or the total), and every element the starting
+// materials bring is in the product, a gas or what is named as not
+// accounted for, and the gases' grams follow from their mmol.
+SheetCheckResult CheckBatchSheet(const CReaction &reaction, const BatchInput &input, const WeighingSheet &sheet,
+                                 bool balanceIncluded);
 
 #endif

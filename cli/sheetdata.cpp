@@ -1,0 +1,110 @@
+#include "sheetdata.h"
+
+#include <cstdio>
+
+#include "core/calcfile.h"
+#include "core/sheet.h"
+
+namespace {
+
+// The shortest text that reads back as value.
+std::string Number(double value) { return FormatFieldNumber(value).GetString(); }
+
+// A CSV field: quoted when it holds a comma, a quote or a line end.
+std::string CsvField(const char *text) {
+    std::string field(text);
+    if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
+    std::string quoted = "\"";
+    for (char c : field) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+// A JSON string; bytes from 128 are Latin-1 characters.
+std::string JsonString(const char *text) {
+    std::string out = "\"";
+    for (const char *p = text; *p != 0; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x7f) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+std::string SheetCsv(const WeighingSheet &sheet, const std::vector<int> &rows) {
+    const BatchResult &batch = sheet.batch;
+    std::string out = "record,row,formula,molar_mass,ratio,purity_pct,excess_pct,pure_g,weighed_g,mmol,percent\n";
+    out += "sample,," + CsvField(sheet.sampleId) + ",,,,,,,,\n";
+    out += "product,," + CsvField(sheet.productFormula) + "," + Number(sheet.productMolarMass) + "," +
+           Number(sheet.productRatio) + ",,," + Number(sheet.amount) + ",," + Number(sheet.productMmol) + ",\n";
+    if (sheet.showDifferential)
+        out += "differential,," + CsvField(sheet.differential.IsEmpty() ? "None" : sheet.differential.GetString()) +
+               ",,,,,,,,\n";
+    if (sheet.scale == BatchScale::Material)
+        out += "scale," + std::to_string(sheet.scaleRow) + "," + CsvField(sheet.scaleFormula) + ",,,,,," +
+               Number(sheet.scaleGrams) + ",,\n";
+    else if (sheet.scale == BatchScale::Total)
+        out += "scale,,,,,,,," + Number(sheet.scaleGrams) + ",,\n";
+    for (size_t i = 0; i < sheet.reactants.size(); ++i) {
+        const SheetReactant &r = sheet.reactants[i];
+        out += "material," + std::to_string(i < rows.size() ? rows[i] : 0) + "," + CsvField(r.formula) + "," + Number(r.molarMass) + "," +
+               Number(r.ratio) + "," + Number(r.purity) + "," + Number(r.excess) + "," + Number(r.grams) + "," +
+               Number(r.weighedGrams) + "," + Number(r.mmol) + ",\n";
+    }
+    for (const BatchGas &gas : batch.gases)
+        out += "gas,," + CsvField(gas.formula) + "," + Number(gas.molarMass) + ",,,," + Number(gas.grams) + ",," +
+               Number(gas.mmol) + ",\n";
+    for (const BatchLeftover &leftover : batch.unaccounted)
+        out += "unaccounted,," + CsvField(leftover.symbol) + ",,,,,,," + Number(leftover.mmol) + ",\n";
+    out += "total,,,,,,," + Number(batch.stoichiometricTotal) + "," + Number(batch.weighedTotal) + ",,\n";
+    out += "mass_loss,,,,,,," + Number(batch.gasGrams) + ",,," + Number(batch.massLossPercent) + "\n";
+    return out;
+}
+
+std::string SheetJson(const WeighingSheet &sheet, const std::vector<int> &rows) {
+    const BatchResult &batch = sheet.batch;
+    std::string out = "{\n  \"sample\": " + JsonString(sheet.sampleId) + ",\n";
+    out += "  \"product\": {\"formula\": " + JsonString(sheet.productFormula) +
+           ", \"molar_mass\": " + Number(sheet.productMolarMass) + ", \"ratio\": " + Number(sheet.productRatio) +
+           ", \"grams\": " + Number(sheet.amount) + ", \"mmol\": " + Number(sheet.productMmol) + "},\n";
+    if (sheet.showDifferential)
+        out += "  \"differential\": " + JsonString(sheet.differential.IsEmpty() ? "None" : sheet.differential.GetString()) +
+               ",\n";
+    out += "  \"scale\": {\"to\": ";
+    if (sheet.scale == BatchScale::Material)
+        out += "\"row\", \"row\": " + std::to_string(sheet.scaleRow) + ", \"formula\": " + JsonString(sheet.scaleFormula) +
+               ", \"grams\": " + Number(sheet.scaleGrams);
+    else if (sheet.scale == BatchScale::Total)
+        out += "\"total\", \"grams\": " + Number(sheet.scaleGrams);
+    else
+        out += "\"product\", \"grams\": " + Number(sheet.amount);
+    out += "},\n  \"materials\": [";
+    for (size_t i = 0; i < sheet.reactants.size(); ++i) {
+        const SheetReactant &r = sheet.reactants[i];
+        out += std::string(i ? ",\n" : "\n") + "    {\"row\": " + std::to_string(i < rows.size() ? rows[i] : 0) + ", \"formula\": " +
+               JsonString(r.formula) + ", \"molar_mass\": " + Number(r.molarMass) + ", \"ratio\": " + Number(r.ratio) +
+               ", \"purity_pct\": " + Number(r.purity) + ", \"excess_pct\": " + Number(r.excess) +
+               ", \"pure_g\": " + Number(r.grams) + ", \"weighed_g\": " + Number(r.weighedGrams) +
+               ", \"mmol\": " + Number(r.mmol) + "}";
+    }
+    out += "\n  ],\n  \"pure_g_total\": " + Number(batch.stoichiometricTotal) +
+           ",\n  \"weighed_g_total\": " + Number(batch.weighedTotal) + ",\n  \"gases\": [";
+    for (size_t i = 0; i < batch.gases.size(); ++i)
+        out += std::string(i ? ", " : "") + "{\"formula\": " + JsonString(batch.gases[i].formula) +
+               ", \"grams\": " + Number(batch.gases[i].grams) + ", \"mmol\": " + Number(batch.gases[i].mmol) + "}";
+    out += "],\n  \"gas_grams\": " + Number(batch.gasGrams) + ",\n  \"mass_loss_pct\": " +
+           Number(batch.massLossPercent) + ",\n  \"unaccounted\": [";
+    for (size_t i = 0; i < batch.unaccounted.size(); ++i)
+        out += std::string(i ? ", " : "") + "{\"element\": " + JsonString(batch.unaccounted[i].symbol) +
+               ", \"mmol\": " + Number(batch.unaccounted[i].mmol) + "}";
+    return out + "]\n}\n";
+}

@@ -1,0 +1,26 @@
+// The weighing sheet as data for scripts: every number of the sheet (and of
+// its batch) at full precision, the shortest text that reads back exactly,
+// as CSV (one table) or JSON (one object). Line ends are LF.
+#ifndef QUILLON_CLI_SHEETDATA_H
+#define QUILLON_CLI_SHEETDATA_H
+
+#include <string>
+#include <vector>
+
+struct WeighingSheet;
+
+// One CSV table, columns
+// record,row,formula,molar_mass,ratio,purity_pct,excess_pct,pure_g,weighed_g,mmol,percent
+// and records sample (formula: the ID), product, differential (formula: its
+// text, when shown), scale (row, formula and weighed_g of the target; row
+// empty for the total; none when scaled to the product),
+// material (one per starting material), gas (pure_g and mmol negative when
+// taken up), unaccounted (formula: the element; mmol negative when
+// missing), total (pure_g, weighed_g) and mass_loss (pure_g: the gases' net
+// grams; percent). rows[i] is the list row of starting material i.
+std::string SheetCsv(const WeighingSheet &sheet, const std::vector<int> &rows);
+
+// The same numbers as one JSON object.
+std::string SheetJson(const WeighingSheet &sheet, const std::vector<int> &rows);
+
+#endif

@@ -1,0 +1,221 @@
+#include "batch.h"
+
+#include <cmath>
+#include <map>
+
+#include "formula.h"
+#include "reaction.h"
+#include "sheet.h"
+#include "solver.h"
+
+namespace {
+
+typedef long double Wide;
+
+bool Finite(double value) { return std::isfinite(value); }
+
+// The material's values, or the defaults beyond the input's list.
+BatchMaterial MaterialOf(const BatchInput &input, int i) {
+    return static_cast<size_t>(i) < input.materials.size() ? input.materials[static_cast<size_t>(i)] : BatchMaterial();
+}
+
+// Weighed grams per stoichiometric gram: 1 / purity fraction * (1 + excess fraction).
+double WeighedFactor(const BatchMaterial &material) {
+    return 1.0 / (material.purity / 100.0) * (1.0 + material.excess / 100.0);
+}
+
+// s / (p / 100) * (1 + x / 100): with the defaults exactly s.
+double WeighedGrams(double grams, const BatchMaterial &material) {
+    return grams / (material.purity / 100.0) * (1.0 + material.excess / 100.0);
+}
+
+// The element balance of one reaction unit: what the starting materials
+// bring minus what the product keeps, and the magnitudes involved.
+struct Balance {
+    std::map<int, Wide> left, involved;
+
+    // The amount left of element (0 for an element not in the table); an
+    // amount within the balance tolerance of its magnitudes counts as none.
+    Wide Left(int element) const {
+        if (element < 0) return 0.0L;
+        auto found = left.find(element);
+        if (found == left.end()) return 0.0L;
+        const Wide magnitude = involved.at(element);
+        return std::fabs(found->second) <= static_cast<Wide>(BALANCE_TOLERANCE) * magnitude ? 0.0L : found->second;
+    }
+};
+
+Balance BalanceOf(const CReaction &reaction) {
+    Balance balance;
+    for (int i = 0; i < reaction.ReactantCount(); ++i) {
+        const Composition &c = reaction.ReactantComposition(i);
+        for (int e = 0; e < c.count; ++e) {
+            const Wide moles = static_cast<Wide>(reaction.ReactantRatio(i)) * c.amounts[e];
+            balance.left[c.elements[e]] += moles;
+            balance.involved[c.elements[e]] += std::fabs(moles);
+        }
+    }
+    const Composition &p = reaction.ProductComposition();
+    for (int e = 0; e < p.count; ++e) {
+        const Wide moles = static_cast<Wide>(reaction.ProductRatio()) * p.amounts[e];
+        balance.left[p.elements[e]] -= moles;
+        balance.involved[p.elements[e]] += std::fabs(moles);
+    }
+    return balance;
+}
+
+// Adds a gas of molecules per reaction unit; molecules of 0 add nothing.
+void AddGas(BatchResult &result, const char *formula, Wide molecules, Wide molarMass) {
+    if (molecules == 0.0L) return;
+    BatchGas gas;
+    gas.formula = formula;
+    gas.molarMass = static_cast<double>(molarMass);
+    gas.mmol = static_cast<double>(1000.0L * molecules * result.unitMoles);
+    gas.grams = static_cast<double>(molecules * result.unitMoles * molarMass);
+    result.gases.push_back(gas);
+}
+
+// The gases and the elements no gas accounts for.
+void ComputeGases(const CReaction &reaction, BatchResult &result) {
+    const CElementTable &table = reaction.Parser().Table();
+    const Balance balance = BalanceOf(reaction);
+    const int carbon = table.Lookup("C"), hydrogen = table.Lookup("H"), nitrogen = table.Lookup("N"),
+              oxygen = table.Lookup("O");
+    auto mass = [&](int element) { return element < 0 ? 0.0L : static_cast<Wide>(table.Mass(element)); };
+    // C, H and N leave with oxygen only when they are left over.
+    const Wide c = std::fmax(balance.Left(carbon), 0.0L), h = std::fmax(balance.Left(hydrogen), 0.0L),
+               n = std::fmax(balance.Left(nitrogen), 0.0L);
+    AddGas(result, "CO2", c, mass(carbon) + 2 * mass(oxygen));
+    AddGas(result, "H2O", h / 2, 2 * mass(hydrogen) + mass(oxygen));
+    AddGas(result, "NO2", n, mass(nitrogen) + 2 * mass(oxygen));
+    Wide o = 0.0L;
+    if (oxygen >= 0 && balance.left.count(oxygen) != 0) {
+        o = balance.left.at(oxygen) - 2 * c - h / 2 - 2 * n;
+        // The oxygen the gases took is part of what is involved.
+        if (std::fabs(o) <= static_cast<Wide>(BALANCE_TOLERANCE) * (balance.involved.at(oxygen) + 2 * c + h / 2 + 2 * n))
+            o = 0.0L;
+    }
+    AddGas(result, "O2", o / 2, 2 * mass(oxygen));
+    for (const BatchGas &gas : result.gases) result.gasGrams += gas.grams;
+
+    for (const auto &entry : balance.left) {
+        const int element = entry.first;
+        if (element == oxygen) continue;
+        const Wide left = balance.Left(element);
+        if (left == 0.0L) continue;
+        if (left > 0.0L && (element == carbon || element == hydrogen || element == nitrogen)) continue;
+        BatchLeftover leftover;
+        leftover.symbol = table.Symbol(element);
+        leftover.mmol = static_cast<double>(1000.0L * left * result.unitMoles);
+        result.unaccounted.push_back(leftover);
+    }
+}
+
+BatchResult Failed(BatchStatus status, int material = -1) {
+    BatchResult result;
+    result.status = status;
+    result.material = material;
+    return result;
+}
+
+}  // namespace
+
+bool PurityAcceptable(double purity) { return Finite(purity) && purity > 0.0 && purity <= 100.0; }
+
+bool ExcessAcceptable(double excess) { return Finite(excess) && excess >= 0.0 && excess < EXCESS_LIMIT; }
+
+bool BatchIsPlain(const BatchInput &input) {
+    for (const BatchMaterial &material : input.materials)
+        if (material.purity != PURITY_DEFAULT || material.excess != EXCESS_DEFAULT) return false;
+    return input.scale == BatchScale::Product && !input.mmol && !input.gases;
+}
+
+BatchResult CalculateBatch(const CReaction &reaction, const BatchInput &input) {
+    const int count = reaction.ReactantCount();
+    for (int i = 0; i < count; ++i) {
+        const BatchMaterial material = MaterialOf(input, i);
+        if (!PurityAcceptable(material.purity)) return Failed(BatchStatus::BadPurity, i);
+        if (!ExcessAcceptable(material.excess)) return Failed(BatchStatus::BadExcess, i);
+    }
+    if (!(Finite(input.mass) && input.mass > 0.0)) return Failed(BatchStatus::BadMass);
+    if (input.scale == BatchScale::Material && !(input.scaleMaterial >= 0 && input.scaleMaterial < count))
+        return Failed(BatchStatus::BadScaleMaterial);
+
+    const double productMolarMass = reaction.ProductMolarMass(), productRatio = reaction.ProductRatio();
+    BatchResult result;
+    // The product's grams first: every other number follows from them as
+    // the plain sheet's grams follow from the amount of product.
+    if (input.scale == BatchScale::Product) {
+        result.productGrams = input.mass;
+    } else {
+        // Weighed grams of the target per reaction unit.
+        double perUnit = 0.0;
+        for (int i = 0; i < count; ++i) {
+            if (input.scale == BatchScale::Material && i != input.scaleMaterial) continue;
+            perUnit += reaction.ReactantRatio(i) * reaction.ReactantMolarMass(i) * WeighedFactor(MaterialOf(input, i));
+        }
+        if (!(Finite(perUnit) && perUnit > 0.0)) return Failed(BatchStatus::CannotScale);
+        result.productGrams = input.mass / perUnit * productRatio * productMolarMass;
+    }
+    result.unitMoles = GramsFactor(result.productGrams, productMolarMass, productRatio);
+    result.productMmol = 1000.0 * result.productGrams / productMolarMass;
+    for (int i = 0; i < count; ++i) {
+        const BatchMaterial material = MaterialOf(input, i);
+        BatchRow row;
+        row.purity = material.purity;
+        row.excess = material.excess;
+        row.stoichiometricGrams = ReactantGrams(reaction.ReactantRatio(i), reaction.ReactantMolarMass(i), result.unitMoles);
+        row.weighedGrams = WeighedGrams(row.stoichiometricGrams, material);
+        row.mmol = 1000.0 * reaction.ReactantRatio(i) * result.unitMoles * (1.0 + material.excess / 100.0);
+        result.stoichiometricTotal += row.stoichiometricGrams;
+        result.weighedTotal += row.weighedGrams;
+        if (!Finite(row.weighedGrams) || !Finite(row.mmol)) return Failed(BatchStatus::NotFinite, i);
+        result.rows.push_back(row);
+    }
+    ComputeGases(reaction, result);
+    result.massLossPercent = 100.0 * result.gasGrams / result.stoichiometricTotal;
+    if (!Finite(result.productGrams) || !Finite(result.unitMoles) || !Finite(result.productMmol) ||
+        !Finite(result.stoichiometricTotal) || !Finite(result.weighedTotal) || !Finite(result.gasGrams))
+        return Failed(BatchStatus::NotFinite);
+    return result;
+}
+
+bool BatchSettings::IsPlain() const {
+    for (const BatchRowValues &row : rows)
+        if (!row.formula.IsEmpty()) return false;
+    return scale == BatchScale::Product && !mmol && !gases;
+}
+
+bool BatchSettings::SetRow(int rowNumber, const char *formula, double purity, double excess) {
+    if (rowNumber < 1 || rowNumber > ROW_CAPACITY) return false;
+    BatchRowValues &row = rows[rowNumber - 1];
+    row = BatchRowValues();
+    if (purity == PURITY_DEFAULT && excess == EXCESS_DEFAULT) return true;
+    row.formula = formula;
+    row.purity = purity;
+    row.excess = excess;
+    return true;
+}
+
+BatchMatch MakeBatchInput(const BatchSettings &settings, const CReaction &reaction,
+                          const std::vector<int> &rowNumbers, double productAmount, BatchInput *input) {
+    *input = BatchInput();
+    input->scale = settings.scale;
+    input->mass = settings.scale == BatchScale::Product ? productAmount : settings.scaleMass;
+    input->mmol = settings.mmol;
+    input->gases = settings.gases;
+    for (int i = 0; i < reaction.ReactantCount(); ++i) {
+        const int row = static_cast<size_t>(i) < rowNumbers.size() ? rowNumbers[static_cast<size_t>(i)] : 0;
+        const CString formula = reaction.ReactantFormula(i);
+        BatchMaterial material;
+        if (row >= 1 && row <= ROW_CAPACITY && settings.rows[row - 1].formula == formula) {
+            material.purity = settings.rows[row - 1].purity;
+            material.excess = settings.rows[row - 1].excess;
+        }
+        input->materials.push_back(material);
+        if (settings.scale == BatchScale::Material && row == settings.scaleRow && formula == settings.scaleFormula)
+            input->scaleMaterial = i;
+    }
+    if (settings.scale == BatchScale::Material && input->scaleMaterial < 0) return BatchMatch::ScaleRowUnused;
+    return BatchMatch::Done;
+}
