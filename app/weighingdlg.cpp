@@ -139,9 +139,11 @@ bool CWeighingDlg::Refuse(const CString &problem, int field) {
 bool CWeighingDlg::KeepMaterial() {
     if (shown < 0) return true;
     double purity = 0.0, excess = 0.0;
-    CString problem = PurityProblem(ReadField(this, IDC_PURITY, &purity), purity);
+    const int purityRead = ReadField(this, IDC_PURITY, &purity);  // read before the value is passed on
+    CString problem = PurityProblem(purityRead, purity);
     if (!problem.IsEmpty()) return Refuse(problem, IDC_PURITY);
-    problem = ExcessProblem(ReadField(this, IDC_EXCESS, &excess), excess);
+    const int excessRead = ReadField(this, IDC_EXCESS, &excess);
+    problem = ExcessProblem(excessRead, excess);
     if (!problem.IsEmpty()) return Refuse(problem, IDC_EXCESS);
     WeighingMaterial &material = values.materials[size_t(shown)];
     material.purity = purity;
@@ -174,8 +176,8 @@ void CWeighingDlg::OnOK() {
         const bool material = values.scale == BatchScale::Material;
         const int field = material ? IDC_SCALE_MATERIAL_GRAMS : IDC_SCALE_TOTAL_GRAMS;
         double grams = 0.0;
-        CString problem = MassProblem(ReadField(this, field, &grams), grams,
-                                      material ? "the starting material's mass" : "the total mass");
+        const int read = ReadField(this, field, &grams);
+        CString problem = MassProblem(read, grams, material ? "the starting material's mass" : "the total mass");
         if (!problem.IsEmpty()) {
             Refuse(problem, field);
             return;

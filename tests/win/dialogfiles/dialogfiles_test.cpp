@@ -501,8 +501,18 @@ std::string ListLine(HWND weighing, int index) {
     return line;
 }
 
-// A click on a button of the dialog: a radio button gets its check, then the dialog the command.
-void Press(HWND window, int id) { ::SendDlgItemMessageA(window, id, BM_CLICK, 0, 0); }
+// A button of the weighing dialog pressed: a scale button takes the check, then the dialog gets the command.
+void Press(HWND window, int id) {
+    if (id >= IDC_SCALE_PRODUCT && id <= IDC_SCALE_TOTAL) ::CheckRadioButton(window, IDC_SCALE_PRODUCT, IDC_SCALE_TOTAL, id);
+    ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
+
+// A click on a line of the materials' list: the selection moves, the dialog is told.
+void ChooseLine(HWND weighing, int index) {
+    HWND list = ::GetDlgItem(weighing, IDC_WEIGHING_LIST);
+    ::SendMessageA(list, LB_SETCURSEL, WPARAM(index), 0);
+    ::SendMessageA(weighing, WM_COMMAND, MAKEWPARAM(IDC_WEIGHING_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
 
 bool Marked(CQuillonDlg &dialog) {
     dialog.SendMessage(WM_TIMER, IDT_ENTRY_CHANGED);
@@ -557,20 +567,18 @@ TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
                 EXPECT_EQ("Quillon", boxes[0].caption);
                 EXPECT_EQ(qwintest::BoxIcon::Hand, boxes[0].icon);
                 EXPECT_EQ(::GetDlgItem(weighing, c.field), ::GetFocus()) << c.text;
-                EXPECT_TRUE(::IsWindowVisible(weighing)) << "the dialog stays open";
+                EXPECT_TRUE(::IsWindow(weighing)) << "the dialog stays open";
             }
             // A wrong purity keeps its material chosen when another is clicked.
             ::SetDlgItemTextA(weighing, IDC_PURITY, "-5");
             {
                 qwintest::MessageBoxWatcher boxes;
-                ::SendDlgItemMessageA(weighing, IDC_WEIGHING_LIST, LB_SETCURSEL, 1, 0);
-                ::SendMessageA(weighing, WM_COMMAND, MAKEWPARAM(IDC_WEIGHING_LIST, LBN_SELCHANGE), 0);
+                ChooseLine(weighing, 1);
                 EXPECT_EQ(1u, boxes.Count());
             }
             EXPECT_EQ(0, ::SendDlgItemMessageA(weighing, IDC_WEIGHING_LIST, LB_GETCURSEL, 0, 0));
             ::SetDlgItemTextA(weighing, IDC_PURITY, "99.5");
-            ::SendDlgItemMessageA(weighing, IDC_WEIGHING_LIST, LB_SETCURSEL, 1, 0);
-            ::SendMessageA(weighing, WM_COMMAND, MAKEWPARAM(IDC_WEIGHING_LIST, LBN_SELCHANGE), 0);
+            ChooseLine(weighing, 1);
             EXPECT_EQ("1\tH2\t1\t99.5\t0", ListLine(weighing, 0));
             EXPECT_EQ("100", ItemText(weighing, IDC_PURITY)) << "O2's own values";
             ::SetDlgItemTextA(weighing, IDC_EXCESS, " 5 ");
