@@ -188,12 +188,11 @@ bool BatchSettings::IsPlain() const {
 
 bool BatchSettings::SetRow(int rowNumber, const char *formula, double purity, double excess) {
     if (rowNumber < 1 || rowNumber > ROW_CAPACITY) return false;
-    BatchRowValues &row = rows[rowNumber - 1];
-    row = BatchRowValues();
-    if (purity == PURITY_DEFAULT && excess == EXCESS_DEFAULT) return true;
-    row.formula = formula;
+    BatchRowValues row;
+    if (purity != PURITY_DEFAULT || excess != EXCESS_DEFAULT) row.formula = formula;  // formula may be the row's own
     row.purity = purity;
     row.excess = excess;
+    rows[rowNumber - 1] = row;
     return true;
 }
 

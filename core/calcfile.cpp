@@ -318,8 +318,11 @@ void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields
             batch->gases = true;
         }
     }
-    for (int i = 0; i < ROW_CAPACITY; ++i)
-        batch->SetRow(i + 1, batch->rows[i].formula, batch->rows[i].purity, batch->rows[i].excess);
+    // Values equal to the defaults are no values.
+    for (int i = 0; i < ROW_CAPACITY; ++i) {
+        const BatchRowValues values = batch->rows[i];
+        batch->SetRow(i + 1, values.formula, values.purity, values.excess);
+    }
 }
 
 // The batch lines of the rows that still hold their values' formula.

@@ -123,7 +123,7 @@ std::vector<SheetLine> BatchLines(const WeighingSheet &sheet) {
     }
     if (sheet.showPurity) {
         lines.emplace_back();
-        AddText(lines.back(), "Amount Weighed: Pure(g) / purity x (1 + excess); mmol and gases from Pure(g).");
+        AddText(lines.back(), "Amount Weighed = Pure(g) / purity x (1 + excess); the gases come from Pure(g).");
         for (const SheetReactant &reactant : sheet.reactants) {
             if (reactant.excess == 0.0) continue;
             lines.emplace_back();
@@ -311,9 +311,9 @@ std::vector<SheetPiece> SheetWordPieces(const WeighingSheet &sheet) {
     for (const SheetReactant &reactant : sheet.reactants) {
         AddPiece(pieces, SHEET_FORMULA, reactant.formula);
         // Only the part after the formula is padded here.
-        AddPiece(pieces, SHEET_TEXT, MolarMassPiece("", reactant.molarMass));
-        AddPiece(pieces, SHEET_TEXT,
-                 AmountPieces(sheet, reactant, MolarMassPiece(reactant.formula, reactant.molarMass).GetLength()));
+        const CString after = MolarMassPiece("", reactant.molarMass);
+        AddPiece(pieces, SHEET_TEXT, after);
+        AddPiece(pieces, SHEET_TEXT, AmountPieces(sheet, reactant, reactant.formula.GetLength() + after.GetLength()));
         AddPiece(pieces, SHEET_PARAGRAPH, "");
     }
     AddPiece(pieces, SHEET_TEXT, Rule('-', width) + "\n");
