@@ -49,6 +49,8 @@ CString MassProblem(int read, double grams, const char *what) {
 
 BEGIN_MESSAGE_MAP(CWeighingDlg, CDialog)
     ON_CONTROL(LBN_SELCHANGE, IDC_WEIGHING_LIST, OnSelectMaterial)
+    ON_CONTROL(EN_CHANGE, IDC_PURITY, OnValueTyped)
+    ON_CONTROL(EN_CHANGE, IDC_EXCESS, OnValueTyped)
     ON_BN_CLICKED(IDC_SCALE_PRODUCT, OnScaleChoice)
     ON_BN_CLICKED(IDC_SCALE_MATERIAL, OnScaleChoice)
     ON_BN_CLICKED(IDC_SCALE_TOTAL, OnScaleChoice)
@@ -115,16 +117,33 @@ void CWeighingDlg::ShowLine(int index) {
     CString line;
     line.Format("%d\t%s\t%s", material.row, material.formula.GetString(), ratio);
     line += CString("\t") + NumberText(material.purity).c_str() + "\t" + NumberText(material.excess).c_str();
+    const LRESULT selected = Send(this, IDC_WEIGHING_LIST, LB_GETCURSEL);
     Send(this, IDC_WEIGHING_LIST, LB_DELETESTRING, WPARAM(index));
     Send(this, IDC_WEIGHING_LIST, LB_INSERTSTRING, WPARAM(index), reinterpret_cast<LPARAM>(line.GetString()));
+    if (selected == index) Send(this, IDC_WEIGHING_LIST, LB_SETCURSEL, WPARAM(index));
+}
+
+// The list's line follows what is typed while it reads as a value the
+// material can take; anything else waits for the check on leaving it.
+void CWeighingDlg::OnValueTyped() {
+    if (shown < 0) return;
+    double purity = 0.0, excess = 0.0;
+    if (ReadField(this, IDC_PURITY, &purity) != 0 || !PurityAcceptable(purity)) return;
+    if (ReadField(this, IDC_EXCESS, &excess) != 0 || !ExcessAcceptable(excess)) return;
+    WeighingMaterial &material = values.materials[size_t(shown)];
+    if (material.purity == purity && material.excess == excess) return;
+    material.purity = purity;
+    material.excess = excess;
+    ShowLine(shown);
 }
 
 void CWeighingDlg::ShowMaterial(int index) {
-    shown = index;
+    shown = -1;  // the fields change one after the other: neither belongs to a material meanwhile
     const bool any = index >= 0;
     for (int id : {IDC_PURITY, IDC_EXCESS}) ::EnableWindow(::GetDlgItem(m_hWnd, id), any);
     SetDlgItemText(IDC_PURITY, any ? NumberText(values.materials[size_t(index)].purity).c_str() : "");
     SetDlgItemText(IDC_EXCESS, any ? NumberText(values.materials[size_t(index)].excess).c_str() : "");
+    shown = index;
 }
 
 // The message, then back into the field with its text selected. Always false.

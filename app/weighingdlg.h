@@ -44,6 +44,7 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnSelectMaterial();
+    void OnValueTyped();
     void OnScaleChoice();
     DECLARE_MESSAGE_MAP()
 

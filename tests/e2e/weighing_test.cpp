@@ -30,13 +30,6 @@ std::string Shown(double value) {
     return shown;
 }
 
-// A line of the weighing dialog's list of materials.
-std::string LineOf(HWND weighing, int index) {
-    char text[256] = "";
-    ::SendDlgItemMessageA(weighing, IDC_WEIGHING_LIST, LB_GETTEXT, WPARAM(index), reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 using Weighing = qdriver::Session;
 
 // The published recipe, 3 g of YBa2Cu3O7 from BaCO3, Y2(CO3)3 and CuCO3,
@@ -81,8 +74,9 @@ TEST_F(Weighing, PurityAndExcessAreSavedReopenedAndWeighed) {
     Press(IDC_WEIGHING);  // the values came back with the entry
     weighing = quillon.WaitDialog(WEIGHING_CAPTION);
     ASSERT_NE(weighing, nullptr);
-    EXPECT_EQ(LineOf(weighing, 0), "1\tBaCO3\t1\t99\t0");
-    EXPECT_EQ(LineOf(weighing, 2), "3\tCuCO3\t1\t100\t10");
+    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(weighing, IDC_PURITY)), "99");  // BaCO3
+    quillon.Click(::GetDlgItem(weighing, IDC_WEIGHING_LIST), 30, 2 * line + line / 2);
+    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(weighing, IDC_EXCESS)), "10");  // CuCO3
     Press(weighing, IDCANCEL);
     quillon.Sync();
 

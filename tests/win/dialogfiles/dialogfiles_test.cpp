@@ -578,9 +578,12 @@ TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
             }
             EXPECT_EQ(0, ::SendDlgItemMessageA(weighing, IDC_WEIGHING_LIST, LB_GETCURSEL, 0, 0));
             ::SetDlgItemTextA(weighing, IDC_PURITY, "99.5");
+            ::SetDlgItemTextA(weighing, IDC_EXCESS, "3");
             ChooseLine(weighing, 1);
-            EXPECT_EQ("1\tH2\t1\t99.5\t0", ListLine(weighing, 0));
+            EXPECT_EQ("1\tH2\t1\t99.5\t3", ListLine(weighing, 0));
             EXPECT_EQ("100", ItemText(weighing, IDC_PURITY)) << "O2's own values";
+            EXPECT_EQ("0", ItemText(weighing, IDC_EXCESS)) << "O2's own values";
+            EXPECT_EQ("1\tH2\t1\t99.5\t3", ListLine(weighing, 0)) << "H2 keeps its values";
             ::SetDlgItemTextA(weighing, IDC_EXCESS, " 5 ");
             Press(weighing, IDC_SCALE_MATERIAL);
             ::SendDlgItemMessageA(weighing, IDC_SCALE_ROW, CB_SETCURSEL, 1, 0);
