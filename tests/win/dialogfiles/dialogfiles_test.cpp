@@ -319,6 +319,7 @@ TEST_F(DialogTest, StoredSettingsAreReadAndWrittenBack) {
     SetSettingInt("Automatic Ratio Calculation", 2);
     SetSettingInt("Retain Change After Calculation", 5);
     SetSettingInt("Show Differential", 0);
+    SetSettingInt("Show mmol", 1);
     ::SHSetValueA(HKEY_CURRENT_USER, kSettingsKey.c_str(), "Last Working Dir", REG_SZ, folder.c_str(),
                   DWORD(folder.size() + 1));
     Run([&](CQuillonDlg &dialog) {
@@ -326,16 +327,21 @@ TEST_F(DialogTest, StoredSettingsAreReadAndWrittenBack) {
         EXPECT_FALSE(dialog.OutputToWord());  // stored 1, but Word is not there
         EXPECT_FALSE(dialog.ResetsSelectionAfterCalc());
         EXPECT_FALSE(dialog.ShowsDifferential());
+        EXPECT_TRUE(dialog.ShowsMmol());
+        EXPECT_FALSE(dialog.ShowsGases());
         char now[MAX_PATH];
         ::GetCurrentDirectoryA(sizeof now, now);
         EXPECT_STRCASEEQ(folder.c_str(), now);
         dialog.SendMessage(WM_COMMAND, ID_OPTIONS_DIFFERENCE);
+        dialog.SendMessage(WM_COMMAND, ID_OPTIONS_GASES);
     });
     ::SetCurrentDirectoryA(current);
     EXPECT_EQ(0u, SettingInt("Output To MS Word"));
     EXPECT_EQ(0u, SettingInt("Automatic Ratio Calculation"));  // 2 is written back as 0
     EXPECT_EQ(1u, SettingInt("Retain Change After Calculation"));
     EXPECT_EQ(1u, SettingInt("Show Differential"));
+    EXPECT_EQ(1u, SettingInt("Show mmol"));
+    EXPECT_EQ(1u, SettingInt("Show Released Gases"));
 }
 
 // ---------------------------------------------------------------------------
@@ -351,9 +357,13 @@ TEST_F(DialogTest, MenuMarksFollowTheSettingsAndALeaveCheckRunsFirst) {
         EXPECT_EQ(UINT(MF_GRAYED), ItemState(menu, ID_OUTPUT_WORD));
         EXPECT_EQ(UINT(MF_GRAYED | MF_CHECKED), ItemState(menu, ID_OUTPUT_DEFAULT));
         EXPECT_EQ(UINT(MF_CHECKED), ItemState(menu, ID_OPTIONS_DIFFERENCE));
-        dialog.SendMessage(WM_COMMAND, ID_OPTIONS_DIFFERENCE);
+        EXPECT_EQ(0u, ItemState(menu, ID_OPTIONS_MMOL));  // first run: today's sheet
+        EXPECT_EQ(0u, ItemState(menu, ID_OPTIONS_GASES));
+        for (UINT id : {ID_OPTIONS_DIFFERENCE, ID_OPTIONS_MMOL, ID_OPTIONS_GASES}) dialog.SendMessage(WM_COMMAND, id);
         dialog.SendMessage(WM_INITMENU, reinterpret_cast<WPARAM>(menu));
         EXPECT_EQ(0u, ItemState(menu, ID_OPTIONS_DIFFERENCE));
+        EXPECT_EQ(UINT(MF_CHECKED), ItemState(menu, ID_OPTIONS_MMOL));
+        EXPECT_EQ(UINT(MF_CHECKED), ItemState(menu, ID_OPTIONS_GASES));
 
         // A wrong amount being edited is reported when the menu opens, before any command.
         CWnd *amount = dialog.GetDlgItem(IDC_AMOUNT);
