@@ -76,7 +76,9 @@ void CSheetDisplayDlg::FitWidth() {
     ::ReleaseDC(edit, dc);
     RECT text;
     ::SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
-    int grow = (longestLine + 2) * digit.cx - (text.right - text.left);
+    const int width = int(text.right - text.left);
+    if (int(longestLine) * digit.cx <= width) return;
+    int grow = int(longestLine + 1) * digit.cx - width;
     CRect window;
     GetWindowRect(&window);
     RECT work = {};
