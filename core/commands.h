@@ -54,7 +54,8 @@ public:
     virtual void WriteReport(const CReaction &reaction, double amount) = 0;
     // The batch values of the entry (purity, excess, scaling, mmol, gases),
     // or nullptr when the source keeps none: Calculate then runs as it
-    // always has.
+    // always has. The values reach the starting materials through
+    // RowNumber, which a source with batch values must answer.
     virtual const BatchSettings *Batch() { return nullptr; }
     // The report of a finished batch calculation that is not plain
     // (BatchIsPlain false): make the sheet with MakeBatchSheet(reaction,

@@ -1,6 +1,6 @@
 // Any bytes read as a calculation file without fault: either a refusal naming a line, or records
 // whose numbers are all finite; such an entry, written back and loaded again, gives exactly the
-// same values and writes the same bytes.
+// same values (the batch's lines included) and writes the same bytes.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -34,14 +34,15 @@ std::string Written(const std::vector<CalcRecord> &records) {
     LedraRowStore rows;
     rows.create(ROW_CAPACITY);
     CalcFields fields;
-    ApplyCalcRecords(records, fields, rows);
+    BatchSettings batch;
+    ApplyCalcRecords(records, fields, rows, &batch);
     CString sample, product;
     for (const CalcRecord &r : records) {
         if (r.kind == CALC_SAMPLE && !CalcSampleIdSavable(r.text)) return "";
         if (r.kind == CALC_SAMPLE) sample = CalcSampleLine(r.text);
         if (r.kind == CALC_PRODUCT) product = CalcProductLine(r.amount, r.ratio, r.text);
     }
-    CString text = sample + product + CalcRowLines(rows);
+    CString text = sample + product + CalcRowLines(rows) + CalcBatchLines(batch, rows);
     return std::string(text.GetString(), static_cast<size_t>(text.GetLength()));
 }
 
@@ -50,8 +51,10 @@ std::string Summary(const std::vector<CalcRecord> &records) {
     LedraRowStore rows;
     rows.create(ROW_CAPACITY);
     CalcFields fields;
-    ApplyCalcRecords(records, fields, rows);
-    std::string out = std::string(fields.sampleId.GetString()) + "|" + fields.productFormula.GetString();
+    BatchSettings batch;
+    ApplyCalcRecords(records, fields, rows, &batch);
+    std::string out = std::string(fields.sampleId.GetString()) + "|" + fields.productFormula.GetString() + "|" +
+                      CalcBatchLines(batch, rows).GetString();
     const CalcRecord *product = nullptr;  // the last product line wins
     for (const CalcRecord &r : records)
         if (r.kind == CALC_PRODUCT) product = &r;
@@ -80,6 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (const CalcRecord &r : result.records) {
         if (r.kind == CALC_ROW && (r.row < 1 || r.row > ROW_CAPACITY || (r.fixed != 0 && r.fixed != 1))) std::abort();
         if (!std::isfinite(r.amount) || !std::isfinite(r.ratio)) std::abort();
+        if ((r.kind == CALC_PURITY && !PurityAcceptable(r.amount)) || (r.kind == CALC_EXCESS && !ExcessAcceptable(r.amount)) ||
+            ((r.kind == CALC_SCALE_ROW || r.kind == CALC_SCALE_TOTAL) && !(r.amount > 0.0)))
+            std::abort();
     }
 
     std::string first = Written(result.records);

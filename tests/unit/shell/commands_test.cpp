@@ -1,6 +1,7 @@
 // The automatic-ratio and Calculate commands on a stand-in entry: solved
 // ratios reach the rows they came from, a failed solve marks the rows to be
-// determined "?", and the element selection is passed on, used and reset.
+// determined "?", the element selection is passed on, used and reset, and
+// batch values reach the rows they belong to.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -40,8 +41,18 @@ public:
         selection->Set(extra, true);
         return true;
     }
-    void ShowMessage(const char *, CalcMessageKind, CalcField) override {}
+    void ShowMessage(const char *text, CalcMessageKind, CalcField) override { message = text; }
     void WriteReport(const CReaction &, double) override { ++reports; }
+    const BatchSettings *Batch() override { return &batch; }
+    void WriteBatchReport(const CReaction &, const BatchInput &, const BatchResult &result,
+                          const std::vector<int> &) override {
+        batches.push_back({result.productGrams, result.weighedTotal});
+    }
+    int RowNumber(const LedraRow *row) override {
+        for (int i = 0; i < ROW_CAPACITY; ++i)
+            if (rows.row(i) == row) return i + 1;
+        return 0;
+    }
 
     // The used rows' ratios as the list shows them ("?" when undetermined).
     std::string Ratios() {
@@ -59,6 +70,9 @@ public:
     int extra;
     LedraRowStore rows;
     int reports = 0;
+    BatchSettings batch;
+    std::string message;
+    std::vector<std::pair<double, double>> batches;  // the product grams and weighed total of each batch report
 };
 
 class CommandsTest : public ::testing::Test {
@@ -111,6 +125,52 @@ TEST_F(CommandsTest, RatiosReachTheRowsAndTheSelectionIsKeptOrReset) {
         EXPECT_EQ(c.ratios, entry.Ratios()) << c.fault;
         EXPECT_EQ(c.selectionIsDefault, selection == ElementSelection::Metals(table)) << c.fault;
         EXPECT_EQ(c.calculate && result == CommandResult::Done ? 1 : 0, entry.reports) << c.fault;
+    }
+}
+
+// Calculate with batch values: they reach the rows they belong to, a value out of range or a scaling to
+// a row that holds another material is refused naming the row, and a batch report replaces the plain one.
+TEST_F(CommandsTest, BatchValuesReachTheirRowsOrAreRefusedNamingThem) {
+    const struct {
+        const char *fault;
+        int row;  // the row of the values (1 TiO2, 2 BaCO3)
+        const char *formula;
+        double purity, excess;
+        BatchScale scale;
+        const char *message;   // "" when a batch report is written
+        double productGrams, weighed;  // of the batch report
+    } cases[] = {
+        {"purity 0 divided by zero", 2, "BaCO3", 0, 0, BatchScale::Product,
+         "Purity of BaCO3 (row 2) must be above 0 and at most 100 %.", 0, 0},
+        {"a huge excess taken", 1, "TiO2", 100, 1000, BatchScale::Product,
+         "Excess of TiO2 (row 1) must be 0 or more and below 1000 %.", 0, 0},
+        {"scaled to another material in the row", 2, "SrCO3", 100, 0, BatchScale::Material,
+         "The batch is scaled to row 2 (SrCO3), which is not a starting material now.\nChoose again what to scale to.", 0, 0},
+        {"the values of another formula applied", 2, "SrCO3", 50, 0, BatchScale::Product, "", 10,
+         10 / 233.1922 * (79.8658 + 197.3359)},
+        {"scaled to a row: the product's grams not from the row", 2, "BaCO3", 50, 0, BatchScale::Material, "",
+         2.5 / 197.3359 * 233.1922, 5 + 2.5 / 197.3359 * 79.8658},
+        {"the total not met", 1, "TiO2", 100, 10, BatchScale::Total, "",
+         30.0 / (197.3359 + 79.8658 * 1.1) * 233.1922, 30},
+    };
+    const CFormulaParser parser(table);
+    for (const auto &c : cases) {
+        Entry entry("BaTiO3", {{"TiO2", 1, 1}, {"BaCO3", 1, 1}}, 0);
+        entry.batch.rows[c.row - 1] = BatchRowValues{c.formula, c.purity, c.excess};
+        entry.batch.scale = c.scale;
+        entry.batch.scaleRow = c.row;
+        entry.batch.scaleFormula = c.formula;
+        entry.batch.scaleMass = c.scale == BatchScale::Total ? 30.0 : 5.0;
+        entry.batch.gases = true;
+        ElementSelection selection = ElementSelection::Metals(table);
+        const CommandResult result = CalculateCommand(entry, parser, false, &selection, nullptr);
+        EXPECT_EQ(c.message, entry.message) << c.fault;
+        EXPECT_EQ(c.message[0] ? CommandResult::Refused : CommandResult::Done, result) << c.fault;
+        EXPECT_EQ(0, entry.reports) << c.fault;
+        ASSERT_EQ(c.message[0] ? 0u : 1u, entry.batches.size()) << c.fault;
+        if (c.message[0]) continue;
+        EXPECT_NEAR(c.productGrams, entry.batches[0].first, 1e-9) << c.fault;
+        EXPECT_NEAR(c.weighed, entry.batches[0].second, 1e-9) << c.fault;
     }
 }
 
