@@ -1,5 +1,6 @@
 #include "weighingdlg.h"
 
+#include "core/calcfile.h"
 #include "core/rowstore.h"
 #include "core/textutil.h"
 #include "resource.h"
@@ -79,7 +80,7 @@ BOOL CWeighingDlg::OnInitDialog() {
     ::CheckRadioButton(m_hWnd, IDC_SCALE_PRODUCT, IDC_SCALE_TOTAL, scaleButton);
     if (values.scale != BatchScale::Product)
         SetDlgItemText(scaleButton == IDC_SCALE_MATERIAL ? IDC_SCALE_MATERIAL_GRAMS : IDC_SCALE_TOTAL_GRAMS,
-                       NumberText(values.scaleGrams).c_str());
+                       FormatFieldNumber(values.scaleGrams));
     // Without materials there is nothing to scale to but the product.
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SCALE_MATERIAL), !values.materials.empty());
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SCALE_TOTAL), !values.materials.empty());
@@ -116,7 +117,7 @@ void CWeighingDlg::ShowLine(int index) {
     FormatRatioText(material.ratio, ratio, sizeof ratio);
     CString line;
     line.Format("%d\t%s\t%s", material.row, material.formula.GetString(), ratio);
-    line += CString("\t") + NumberText(material.purity).c_str() + "\t" + NumberText(material.excess).c_str();
+    line += CString("\t") + FormatFieldNumber(material.purity) + "\t" + FormatFieldNumber(material.excess);
     const LRESULT selected = Send(this, IDC_WEIGHING_LIST, LB_GETCURSEL);
     Send(this, IDC_WEIGHING_LIST, LB_DELETESTRING, WPARAM(index));
     Send(this, IDC_WEIGHING_LIST, LB_INSERTSTRING, WPARAM(index), reinterpret_cast<LPARAM>(line.GetString()));
@@ -141,8 +142,9 @@ void CWeighingDlg::ShowMaterial(int index) {
     shown = -1;  // the fields change one after the other: neither belongs to a material meanwhile
     const bool any = index >= 0;
     for (int id : {IDC_PURITY, IDC_EXCESS}) ::EnableWindow(::GetDlgItem(m_hWnd, id), any);
-    SetDlgItemText(IDC_PURITY, any ? NumberText(values.materials[size_t(index)].purity).c_str() : "");
-    SetDlgItemText(IDC_EXCESS, any ? NumberText(values.materials[size_t(index)].excess).c_str() : "");
+    // The shortest text that reads back exactly: OK must not round a value it did not change.
+    SetDlgItemText(IDC_PURITY, any ? FormatFieldNumber(values.materials[size_t(index)].purity) : CString());
+    SetDlgItemText(IDC_EXCESS, any ? FormatFieldNumber(values.materials[size_t(index)].excess) : CString());
     shown = index;
 }
 

@@ -592,7 +592,7 @@ TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
             EXPECT_EQ("100", ItemText(weighing, IDC_PURITY)) << "O2's own values";
             EXPECT_EQ("0", ItemText(weighing, IDC_EXCESS)) << "O2's own values";
             EXPECT_EQ("1\tH2\t1\t99.5\t3", ListLine(weighing, 0)) << "H2 keeps its values";
-            ::SetDlgItemTextA(weighing, IDC_EXCESS, " 5 ");
+            ::SetDlgItemTextA(weighing, IDC_EXCESS, " 5.0000001 ");  // shown again exactly, never rounded
             Press(weighing, IDC_SCALE_MATERIAL);
             ::SendDlgItemMessageA(weighing, IDC_SCALE_ROW, CB_SETCURSEL, 1, 0);
             ::SetDlgItemTextA(weighing, IDC_SCALE_MATERIAL_GRAMS, "8");
@@ -602,7 +602,7 @@ TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
         EXPECT_EQ("H2", std::string(kept.rows[0].formula));
         EXPECT_EQ(99.5, kept.rows[0].purity);
         EXPECT_EQ("O2", std::string(kept.rows[1].formula));
-        EXPECT_EQ(5.0, kept.rows[1].excess);
+        EXPECT_EQ(5.0000001, kept.rows[1].excess);
         EXPECT_EQ(BatchScale::Material, kept.scale);
         EXPECT_EQ(2, kept.scaleRow);
         EXPECT_EQ("O2", std::string(kept.scaleFormula));
@@ -614,7 +614,7 @@ TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
         dialog.GetDlgItem(IDC_LIST)->SendMessage(LDM_SETFORMULA, 0, reinterpret_cast<LPARAM>(&retyped));
         Weigh(dialog, [&](HWND weighing) {
             EXPECT_EQ("1\tH2O2\t1\t100\t0", ListLine(weighing, 0));
-            EXPECT_EQ("2\tO2\t0.5\t100\t5", ListLine(weighing, 1));
+            EXPECT_EQ("2\tO2\t0.5\t100\t5.0000001", ListLine(weighing, 1));
             EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(weighing, IDC_SCALE_MATERIAL));
             EXPECT_EQ("8", ItemText(weighing, IDC_SCALE_MATERIAL_GRAMS));
             ::SetDlgItemTextA(weighing, IDC_PURITY, "50");
