@@ -55,6 +55,7 @@ BEGIN_MESSAGE_MAP(CQuillonDlg, CDialog)
     ON_WM_QUERYDRAGICON()
     ON_BN_CLICKED(IDC_CALCULATE, OnCalculate)
     ON_BN_CLICKED(IDC_CLEAR, OnClear)
+    ON_BN_CLICKED(IDC_WEIGHING, OnWeighing)
     ON_WM_DESTROY()
     ON_WM_INITMENU()
     ON_MESSAGE(WM_DEFERRED_INIT, OnDeferredInit)
@@ -263,6 +264,15 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     case ID_OPTIONS_DIFFERENCE:
         showDifferential = showDifferential == 0 ? 1 : 0;
         break;
+    case ID_OPTIONS_MMOL:
+        showMmol = showMmol == 0 ? 1 : 0;
+        break;
+    case ID_OPTIONS_GASES:
+        showGases = showGases == 0 ? 1 : 0;
+        break;
+    case ID_OPTIONS_WEIGHING:
+        OnWeighing();
+        break;
     default:
         break;
     }
@@ -291,7 +301,7 @@ void CQuillonDlg::OnCancel() {
 // A refused field took the focus back while a button was being clicked: the
 // button lets go of the mouse and is drawn released (its click never comes).
 LRESULT CQuillonDlg::OnReleaseButtons(WPARAM, LPARAM) {
-    for (int id : {IDC_CALCULATE, IDC_CLEAR}) {
+    for (int id : {IDC_CALCULATE, IDC_CLEAR, IDC_WEIGHING}) {
         HWND button = ::GetDlgItem(m_hWnd, id);
         if (button == nullptr) continue;
         if (::GetCapture() == button) ::ReleaseCapture();
@@ -325,6 +335,8 @@ void CQuillonDlg::OnInitMenu(HMENU menu) {
     ::CheckMenuItem(menu, ID_OUTPUT_WORD, MF_BYCOMMAND | (outputToWord ? MF_CHECKED : MF_UNCHECKED));
     ::CheckMenuItem(menu, ID_OUTPUT_DEFAULT, MF_BYCOMMAND | (outputToWord ? MF_UNCHECKED : MF_CHECKED));
     ::CheckMenuItem(menu, ID_OPTIONS_DIFFERENCE, MF_BYCOMMAND | (showDifferential ? MF_CHECKED : MF_UNCHECKED));
+    ::CheckMenuItem(menu, ID_OPTIONS_MMOL, MF_BYCOMMAND | (showMmol ? MF_CHECKED : MF_UNCHECKED));
+    ::CheckMenuItem(menu, ID_OPTIONS_GASES, MF_BYCOMMAND | (showGases ? MF_CHECKED : MF_UNCHECKED));
 }
 
 // Ctrl+Shift+J in a formula editor: what this copy of the program runs on.
@@ -380,6 +392,7 @@ void CQuillonDlg::OnClear() {
     SetDlgItemText(IDC_PRODUCT_RATIO, "1");
     GetDlgItem(IDC_LIST)->SendMessage(LDM_RESETCONTENT);
     SetDlgItemText(IDC_AMOUNT, "");
+    batchValues = BatchSettings();
     EntryKept(nullptr);
 }
 
@@ -487,12 +500,12 @@ void CQuillonDlg::ShowMessage(const char *text, CalcMessageKind kind, CalcField 
     control->SendMessage(EM_SETSEL, 0, -1);
 }
 
-// The report goes to Word when that output is chosen, else to the default output.
-void CQuillonDlg::WriteReport(const CReaction &reaction, double amount) {
-    if (outputToWord)
-        WriteWordReport(reaction, amount);
-    else
-        WriteDefaultReport(reaction, amount);
+// The entry's batch values with the sheet's options, which are settings.
+const BatchSettings *CQuillonDlg::Batch() {
+    calcBatch = batchValues;
+    calcBatch.mmol = showMmol != 0;
+    calcBatch.gases = showGases != 0;
+    return &calcBatch;
 }
 
 void CQuillonDlg::RowsChanged() { GetDlgItem(IDC_LIST)->InvalidateRect(nullptr, TRUE); }

@@ -12,6 +12,7 @@
 #include "core/rowstore.h"
 #include "quillon/vexil.h"
 #include "framework/afxwin.h"
+#include "core/batch.h"
 #include "core/calcfile.h"
 #include "core/commands.h"
 #include "fields.h"
@@ -19,6 +20,7 @@
 #include "core/formula.h"
 
 class CReaction;
+struct WeighingSheet;
 
 // Plain functions for the list's callbacks, the fields and calculation
 // files, answered by the main dialog that is running: 1 when its parser
@@ -26,11 +28,13 @@ class CReaction;
 int FormulaCheckCallback(const char *formula);
 int AppClosingCallback();
 
-// The entry as the window shows it: the texts of the four fields and the
-// list's rows (formula, ratio, Fixed mark).
+// The entry as the window shows it: the texts of the four fields, the
+// list's rows (formula, ratio, Fixed mark) and the batch values (purity,
+// excess, scaling; the sheet's options are settings, not part of it).
 struct DialogEntry {
     CalcFields fields;
     LedraRowStore rows;
+    BatchSettings batch;
     DialogEntry() { rows.create(ROW_CAPACITY); }
 };
 
@@ -44,6 +48,10 @@ public:
     bool WordAvailable() const { return wordAvailable != 0; }
     bool ShowsDifferential() const { return showDifferential != 0; }
     bool ResetsSelectionAfterCalc() const { return resetSelectionAfterCalc != 0; }
+    bool ShowsMmol() const { return showMmol != 0; }
+    bool ShowsGases() const { return showGases != 0; }
+    // The entry's purity, excess and scaling, as the weighing dialog left them.
+    const BatchSettings &BatchValues() const { return batchValues; }
     // The parser that reads formulas against the element table loaded from ATOMS.LST.
     const CFormulaParser &Parser() const { return formulaParser; }
     // True once the user closes the application with Exit or the Close command.
@@ -58,6 +66,7 @@ protected:
     HCURSOR OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(m_hIcon); }
     void OnCalculate();
     void OnClear();
+    void OnWeighing();
     void OnDestroy();
     void OnCancel() override;
     void OnSize(UINT type, int cx, int cy);
@@ -79,6 +88,9 @@ protected:
                         int *resetFlag) override;
     void ShowMessage(const char *text, CalcMessageKind kind, CalcField field) override;
     void WriteReport(const CReaction &reaction, double amount) override;
+    const BatchSettings *Batch() override;
+    void WriteBatchReport(const CReaction &reaction, const BatchInput &input, const BatchResult &result,
+                          const std::vector<int> &rowNumbers) override;
     void RowsChanged() override;
     int UndeterminedRow(CString *formula) override;
     int RowNumber(const LedraRow *row) override;
@@ -95,8 +107,10 @@ private:
     // when Word cannot be reached, the default output instead and
     // outputToWord switched to 0. DeleteOldReports offers to delete the
     // report files of earlier runs and answers the number deleted.
-    int WriteDefaultReport(const CReaction &reaction, double amount);
-    int WriteWordReport(const CReaction &reaction, double amount);
+    void WriteSheet(const WeighingSheet &sheet);
+    int WriteDefaultReport(const WeighingSheet &sheet);
+    int WriteWordReport(const WeighingSheet &sheet);
+    CString SampleId();
     int DeleteOldReports();
 
     // Calculation files (quillonfiles.cpp): the menu commands Save... and
@@ -145,6 +159,10 @@ private:
 
     HICON m_hIcon;
     int showDifferential = 1;
+    int showMmol = 0;   // the sheet's mmol column and the product's mmol
+    int showGases = 0;  // the sheet's released gases and mass loss
+    BatchSettings batchValues;   // the entry's purity, excess and scaling
+    BatchSettings calcBatch;     // what Calculate uses: batchValues with the sheet's options
     int resetSelectionAfterCalc = 1;
     int outputToWord = 0;
     int wordAvailable = 0;

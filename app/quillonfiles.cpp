@@ -8,6 +8,7 @@
 #include "htmlhelp.h"
 #include "quillondlg.h"
 #include "resource.h"
+#include "weighingdlg.h"
 
 namespace {
 
@@ -16,7 +17,20 @@ const char kFileErrorCaption[] = "Quillon : File I/O Error";
 
 bool SameRatio(double a, double b) { return a == b || (a != a && b != b); }
 
+// The batch values as the entry keeps them (the sheet's options are settings).
+bool SameBatch(const BatchSettings &a, const BatchSettings &b) {
+    if (a.scale != b.scale || a.scaleRow != b.scaleRow || a.scaleFormula != b.scaleFormula ||
+        !SameRatio(a.scaleMass, b.scaleMass))
+        return false;
+    for (int i = 0; i < ROW_CAPACITY; ++i) {
+        const BatchRowValues &x = a.rows[i], &y = b.rows[i];
+        if (x.formula != y.formula || !SameRatio(x.purity, y.purity) || !SameRatio(x.excess, y.excess)) return false;
+    }
+    return true;
+}
+
 bool SameEntry(const DialogEntry &a, const DialogEntry &b) {
+    if (!SameBatch(a.batch, b.batch)) return false;
     if (a.fields.sampleId != b.fields.sampleId || a.fields.productFormula != b.fields.productFormula ||
         a.fields.ratioText != b.fields.ratioText || a.fields.amountText != b.fields.amountText)
         return false;
@@ -47,7 +61,7 @@ bool CQuillonDlg::OnSaveFile() {
     DialogEntry entry;
     ReadEntry(entry);
     CString text;
-    if (CalcEntryText(entry.fields, entry.rows, &text) &&
+    if (CalcEntryText(entry.fields, entry.rows, entry.batch, &text) &&
         SaveCalcFile(dialog.GetPathName(), text) == CalcSaveStatus::Saved) {
         EntryKept(dialog.GetPathName());
         ::Beep(1000, 100);
@@ -85,7 +99,9 @@ void CQuillonDlg::OnOpenFile() {
     DialogEntry entry;
     ReadEntry(entry);
     entry.rows.reset();
-    ApplyCalcRecords(result.records, entry.fields, entry.rows);
+    // The sheet's options are the program's settings: a file's own are for quillon-cli.
+    ApplyCalcRecords(result.records, entry.fields, entry.rows, &entry.batch);
+    entry.batch.mmol = entry.batch.gases = false;
     ShowEntry(entry);
     EntryKept(dialog.GetPathName());
     GetDlgItem(IDC_SAMPLE_ID)->SetFocus();
@@ -107,6 +123,7 @@ void CQuillonDlg::ReadEntry(DialogEntry &entry) {
         entry.rows.setRatio(i, row->ratio);
         entry.rows.setFixed(i, row->fixed);
     }
+    entry.batch = batchValues;
 }
 
 void CQuillonDlg::ShowEntry(const DialogEntry &entry) {
@@ -125,6 +142,51 @@ void CQuillonDlg::ShowEntry(const DialogEntry &entry) {
         list->SendMessage(LDM_SETFIXED, i, row->fixed);
     }
     list->InvalidateRect(nullptr, TRUE);
+    batchValues = entry.batch;
+}
+
+// The weighing dialog on the used rows, each with the values kept for its
+// formula (a row retyped since shows the defaults). OK keeps what the dialog
+// leaves, for the formulas it showed; Cancel changes nothing.
+void CQuillonDlg::OnWeighing() {
+    CWnd *list = GetDlgItem(IDC_LIST);
+    auto rowAt = [list](int number) {
+        return reinterpret_cast<const LedraRow *>(list->SendMessage(LDM_GETROW, WPARAM(number - 1)));
+    };
+    WeighingValues values;
+    for (int number = 1; number <= ROW_CAPACITY; ++number) {
+        const LedraRow *row = rowAt(number);
+        if (row == nullptr || row->formula.IsEmpty()) continue;
+        WeighingMaterial material;
+        material.row = number;
+        material.formula = row->formula;
+        material.ratio = row->ratio;
+        const BatchRowValues &kept = batchValues.rows[number - 1];
+        if (kept.formula == row->formula) {
+            material.purity = kept.purity;
+            material.excess = kept.excess;
+        }
+        values.materials.push_back(material);
+    }
+    values.scale = batchValues.scale;
+    values.scaleGrams = batchValues.scaleMass;
+    if (values.scale == BatchScale::Material) {
+        const LedraRow *row = rowAt(batchValues.scaleRow);
+        if (row != nullptr && row->formula == batchValues.scaleFormula) values.scaleRow = batchValues.scaleRow;
+    }
+
+    CWeighingDlg dialog(values, this);
+    if (dialog.DoModal() != IDOK) return;
+    const WeighingValues &chosen = dialog.Values();
+    batchValues.scale = chosen.scale;
+    batchValues.scaleRow = chosen.scaleRow;
+    batchValues.scaleMass = chosen.scaleGrams;
+    batchValues.scaleFormula.Empty();
+    for (const WeighingMaterial &material : chosen.materials) {
+        batchValues.SetRow(material.row, material.formula, material.purity, material.excess);
+        if (chosen.scale == BatchScale::Material && material.row == chosen.scaleRow)
+            batchValues.scaleFormula = material.formula;
+    }
 }
 
 bool CQuillonDlg::EntryChanged() {
@@ -185,10 +247,12 @@ void CQuillonDlg::ReadSettings() {
     CString folder = app->GetProfileString(kSection, "Last Working Dir", "");
     if (!folder.IsEmpty()) ::SetCurrentDirectoryA(folder);
     storedHeight = int(app->GetProfileInt(kSection, "Window Height", 0));
+    showMmol = int(app->GetProfileInt(kSection, "Show mmol", 0)) == 1 ? 1 : 0;
+    showGases = int(app->GetProfileInt(kSection, "Show Released Gases", 0)) == 1 ? 1 : 0;
 }
 
 // Written once, when the dialog is destroyed, in the order they are read.
-// The window's height is the sixth.
+// The window's height is the sixth, the sheet's mmol and gases follow.
 void CQuillonDlg::WriteSettings() {
     CWinApp *app = AfxGetApp();
     app->WriteProfileInt(kSection, "Output To MS Word", outputToWord);
@@ -203,6 +267,8 @@ void CQuillonDlg::WriteSettings() {
     placement.length = sizeof placement;
     if (::GetWindowPlacement(m_hWnd, &placement))
         app->WriteProfileInt(kSection, "Window Height", int(placement.rcNormalPosition.bottom - placement.rcNormalPosition.top));
+    app->WriteProfileInt(kSection, "Show mmol", showMmol);
+    app->WriteProfileInt(kSection, "Show Released Gases", showGases);
 }
 
 // ---------------------------------------------------------------------------

@@ -22,7 +22,30 @@ CString ReportFileName(const char *moduleDir, const char *extension, const SYSTE
 
 }  // namespace
 
-int CQuillonDlg::WriteDefaultReport(const CReaction &reaction, double amount) {
+CString CQuillonDlg::SampleId() {
+    CString sampleId;
+    GetDlgItem(IDC_SAMPLE_ID)->GetWindowText(sampleId);
+    return sampleId;
+}
+
+// The report goes to Word when that output is chosen, else to the default output.
+void CQuillonDlg::WriteSheet(const WeighingSheet &sheet) {
+    if (outputToWord)
+        WriteWordReport(sheet);
+    else
+        WriteDefaultReport(sheet);
+}
+
+void CQuillonDlg::WriteReport(const CReaction &reaction, double amount) {
+    WriteSheet(MakeWeighingSheet(reaction, amount, SampleId(), showDifferential));
+}
+
+void CQuillonDlg::WriteBatchReport(const CReaction &reaction, const BatchInput &input, const BatchResult &result,
+                                   const std::vector<int> &rowNumbers) {
+    WriteSheet(MakeBatchSheet(reaction, input, result, rowNumbers, SampleId(), showDifferential));
+}
+
+int CQuillonDlg::WriteDefaultReport(const WeighingSheet &sheet) {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
     CString name = ReportFileName(moduleDir, reportExtension, now);
@@ -31,9 +54,7 @@ int CQuillonDlg::WriteDefaultReport(const CReaction &reaction, double amount) {
         MessageBox("A file error occurred while producing output.");
         return 1;
     }
-    CString sampleId;
-    GetDlgItem(IDC_SAMPLE_ID)->GetWindowText(sampleId);
-    CString text = SheetFileText(MakeWeighingSheet(reaction, amount, sampleId, showDifferential));
+    CString text = SheetFileText(sheet);
     std::fwrite(text.GetString(), 1, size_t(text.GetLength()), file);
     std::fclose(file);
 
@@ -71,13 +92,10 @@ int CQuillonDlg::DeleteOldReports() {
     return deleted;
 }
 
-int CQuillonDlg::WriteWordReport(const CReaction &reaction, double amount) {
+int CQuillonDlg::WriteWordReport(const WeighingSheet &sheet) {
     outputToWord = 1;
-    CString sampleId;
-    GetDlgItem(IDC_SAMPLE_ID)->GetWindowText(sampleId);
-    WeighingSheet sheet = MakeWeighingSheet(reaction, amount, sampleId, showDifferential);
     if (TypeSheetInWord(wordClsid, sheet, wordDocumentName, this) != WORD_OUTPUT_UNREACHABLE) return 0;
     // Later calculations use the default output until Word is chosen again.
     outputToWord = 0;
-    return WriteDefaultReport(reaction, amount);
+    return WriteDefaultReport(sheet);
 }

@@ -8,6 +8,7 @@
 #define IDD_QUILLON_DIALOG 102
 #define IDD_OUTPUT_DISPLAY 104
 #define IDD_ATOM_SELECTION 141
+#define IDD_WEIGHING 150
 
 // Menu and program icon
 #define IDR_MAINFRAME 128
@@ -41,6 +42,7 @@
 #define IDC_HEADER_NUMBER 1040
 #define IDC_HEADER_FORMULA 1041
 #define IDC_HEADER_RATIO 1042
+#define IDC_WEIGHING 1043
 
 // Report display
 #define IDC_REPORT_TEXT 1007
@@ -54,6 +56,17 @@
 #define IDC_CALIBRATION 1024
 #define IDC_SELECTION_HELP 1027
 
+// Purity, excess and scaling
+#define IDC_WEIGHING_LIST 1050
+#define IDC_PURITY 1051
+#define IDC_EXCESS 1052
+#define IDC_SCALE_PRODUCT 1053
+#define IDC_SCALE_MATERIAL 1054
+#define IDC_SCALE_TOTAL 1055
+#define IDC_SCALE_ROW 1056
+#define IDC_SCALE_MATERIAL_GRAMS 1057
+#define IDC_SCALE_TOTAL_GRAMS 1058
+
 // Menu commands
 #define ID_FILE_NEW 32771
 #define ID_FILE_EXIT 32772
@@ -64,6 +77,9 @@
 #define ID_FILE_OPEN 32778
 #define ID_FILE_SAVE 32779
 #define ID_OPTIONS_DIFFERENCE 32781
+#define ID_OPTIONS_WEIGHING 32782
+#define ID_OPTIONS_MMOL 32783
+#define ID_OPTIONS_GASES 32784
 
 // Messages to the main dialog
 #define WM_DEFERRED_INIT (WM_USER + 1)  // 1025

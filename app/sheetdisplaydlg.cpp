@@ -21,7 +21,10 @@ BOOL CSheetDisplayDlg::OnInitDialog() {
     font->CreatePointFont(100, fontFace, dc);
     ReleaseDC(dc);
     GetDlgItem(IDC_REPORT_TEXT)->SetFont(font, TRUE);
-    if (LoadReportFile() > 0) return TRUE;
+    if (LoadReportFile() > 0) {
+        FitWidth();
+        return TRUE;
+    }
     AfxMessageBox("Error occurred while displaying result.", MB_OK);
     EndDialog(IDCANCEL);
     return TRUE;
@@ -43,6 +46,10 @@ long CSheetDisplayDlg::LoadReportFile() {
         if (n == 0) break;
         chunk[n] = 0;
         total += long(n);
+        for (size_t i = 0; i < n; ++i) {
+            lineLength = chunk[i] == '\n' ? 0 : lineLength + 1;
+            if (lineLength > longestLine) longestLine = lineLength;
+        }
         LRESULT end = edit->SendMessage(WM_GETTEXTLENGTH);
         edit->SendMessage(EM_SETSEL, (WPARAM)end, end);
         edit->SendMessage(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(chunk));
@@ -54,6 +61,39 @@ long CSheetDisplayDlg::LoadReportFile() {
     edit->SendMessage(WM_VSCROLL, SB_TOP, 0);
     if (failed) AfxMessageBox("Error occurred while displaying output.", MB_OK);
     return total;
+}
+
+// A sheet wider than the text window (one with the batch's columns) widens
+// the dialog to show its longest line whole, as far as the screen allows;
+// today's sheets fit and leave it as it is.
+void CSheetDisplayDlg::FitWidth() {
+    HWND edit = ::GetDlgItem(m_hWnd, IDC_REPORT_TEXT);
+    HDC dc = ::GetDC(edit);
+    HGDIOBJ old = ::SelectObject(dc, static_cast<HFONT>(*font));
+    SIZE digit = {};
+    ::GetTextExtentPoint32A(dc, "0", 1, &digit);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(edit, dc);
+    RECT text;
+    ::SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    const int width = int(text.right - text.left);
+    if (int(longestLine) * digit.cx <= width) return;
+    int grow = int(longestLine + 1) * digit.cx - width;
+    CRect window;
+    GetWindowRect(&window);
+    RECT work = {};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    if (grow > (work.right - work.left) - window.Width()) grow = (work.right - work.left) - window.Width();
+    if (grow <= 0) return;
+    const int left = window.left - grow / 2 < work.left ? work.left : window.left - grow / 2;
+    ::SetWindowPos(m_hWnd, nullptr, left, window.top, window.Width() + grow, window.Height(), SWP_NOZORDER);
+    RECT box;
+    ::GetWindowRect(edit, &box);
+    ::SetWindowPos(edit, nullptr, 0, 0, box.right - box.left + grow, box.bottom - box.top, SWP_NOMOVE | SWP_NOZORDER);
+    HWND copy = ::GetDlgItem(m_hWnd, IDC_COPY_ALL);
+    ::GetWindowRect(copy, &box);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT *>(&box), 2);
+    ::SetWindowPos(copy, nullptr, box.left + grow, box.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 // The whole sheet to the clipboard; the selection stays to show what went.

@@ -3,6 +3,8 @@
 #ifndef QUILLON_APP_SHEETDISPLAYDLG_H
 #define QUILLON_APP_SHEETDISPLAYDLG_H
 
+#include <cstddef>
+
 #include "framework/afxext.h"
 
 class CSheetDisplayDlg : public CDialog {
@@ -22,6 +24,9 @@ protected:
 private:
     // Appends the file to the rich edit in chunks; the number of bytes read.
     long LoadReportFile();
+    void FitWidth();
+    size_t longestLine = 0;  // characters of the file's longest line
+    size_t lineLength = 0;
     CString fontFace;
     CString fileName;
     CFont *font = nullptr;

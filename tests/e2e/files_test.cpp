@@ -14,33 +14,6 @@ using qdriver::Quillon;
 
 namespace {
 
-// The program's Open or Save As dialog: a window with a file name field.
-HWND NameField(HWND dialog) {
-    HWND name = ::GetDlgItem(dialog, 0x47C);
-    return name != nullptr ? name : ::GetDlgItem(dialog, 0x480);
-}
-
-// Types path into the program's Open or Save As dialog and presses its button;
-// the name the dialog proposed first, when given, is checked.
-void AnswerFileDialog(Quillon &quillon, const std::string &path, const char *proposed = nullptr) {
-    HWND dialog = quillon.WaitWindow([](HWND window) { return NameField(window) != nullptr; });
-    ASSERT_NE(dialog, nullptr) << "no file dialog";
-    HWND name = NameField(dialog);
-    if (proposed != nullptr) {
-        EXPECT_EQ(Quillon::TextOf(name), proposed);
-    }
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, 5000, &result);
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
-    for (int tries = 0; tries < 250 && ::IsWindow(dialog); ++tries) ::Sleep(20);
-    quillon.Sync();
-}
-
-void Command(Quillon &quillon, UINT id) {
-    ::PostMessageA(quillon.Main(), WM_COMMAND, id, 0);
-    quillon.Sync();
-}
-
 using FilesEndToEnd = qdriver::Session;
 
 // The title once the program has refreshed it (it follows the entry within a quarter second).
@@ -69,16 +42,16 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
     quillon.EnterRow(4, material);
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
 
-    Command(quillon, ID_FILE_SAVE);
-    AnswerFileDialog(quillon, folder + "\\entry", product.c_str());  // the product is the proposed name
+    quillon.Command(ID_FILE_SAVE);
+    quillon.AnswerFileDialog(folder + "\\entry", product.c_str());  // the product is the proposed name
     const std::string saved = ReadBytes(folder + "\\entry.QSF");
     EXPECT_EQ(saved, "-1 S-17 batch 2\r\n0 123.45600 1.00000 " + product + "\r\n2 1 0.50000 Y2O3\r\n5 0 1.00000 " +
                          material + "\r\n");
 
-    Command(quillon, ID_FILE_NEW);
+    quillon.Command(ID_FILE_NEW);
     EXPECT_EQ(quillon.ReadRow(1).formula, "");
-    Command(quillon, ID_FILE_OPEN);
-    AnswerFileDialog(quillon, folder + "\\entry.QSF");
+    quillon.Command(ID_FILE_OPEN);
+    quillon.AnswerFileDialog(folder + "\\entry.QSF");
     EXPECT_EQ(quillon.Text(IDC_SAMPLE_ID), "S-17 batch 2");
     EXPECT_EQ(quillon.Text(IDC_PRODUCT), product);
     EXPECT_EQ(quillon.Text(IDC_AMOUNT), "123.456");
@@ -90,8 +63,8 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
     EXPECT_EQ(quillon.ReadRow(0).formula, "");
     EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_SAMPLE_ID));
 
-    Command(quillon, ID_FILE_SAVE);
-    AnswerFileDialog(quillon, folder + "\\entry.QSF");
+    quillon.Command(ID_FILE_SAVE);
+    quillon.AnswerFileDialog(folder + "\\entry.QSF");
     Box replace = quillon.WaitBox();  // the file exists: the dialog asks first
     ASSERT_NE(replace.hwnd, nullptr);
     quillon.Answer(replace, IDYES);
@@ -101,7 +74,7 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
 
     std::ofstream(folder + "\\bad.QSF", std::ios::binary) << "-1 other\r\n0 5.00000 1.00000 SrTiO3\r\n4 0 1 Xx9\r\n";
     quillon.Key('O', qwintest::kControl);  // unchanged since saved: no question
-    AnswerFileDialog(quillon, folder + "\\bad.QSF");
+    quillon.AnswerFileDialog(folder + "\\bad.QSF");
     Box box = quillon.WaitBox();
     ASSERT_NE(box.hwnd, nullptr);
     EXPECT_EQ(box.text, "Failed to load a file.\nLine 3 cannot be read.");
@@ -110,7 +83,7 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
     EXPECT_EQ(quillon.ReadRow(4).formula, material);
     EXPECT_EQ(TitleSettled(quillon, "entry.QSF - Quillon"), "entry.QSF - Quillon");
     EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
-    Command(quillon, ID_FILE_EXIT);
+    quillon.Command(ID_FILE_EXIT);
     EXPECT_EQ(quillon.WaitExit(), 0);
 }
 
@@ -143,10 +116,10 @@ TEST_F(FilesEndToEnd, SettingsAndHeightLastFromRunToRun) {
     EXPECT_EQ(calc2.top - after.top, calc.top - before.top + grow);
     EXPECT_EQ(calc2.left - after.left, calc.left - before.left);
     quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("quillon-main-taller.png"));
-    Command(quillon, ID_OPTIONS_DIFFERENCE);
+    quillon.Command(ID_OPTIONS_DIFFERENCE);
     quillon.ClickCenter(quillon.Item(IDC_AUTO_RATIO));
     quillon.Sync();
-    Command(quillon, ID_FILE_EXIT);
+    quillon.Command(ID_FILE_EXIT);
     ASSERT_EQ(quillon.WaitExit(), 0);
 
     for (const char *name : {"Show Differential", "Automatic Ratio Calculation", "Output To MS Word",
@@ -165,7 +138,7 @@ TEST_F(FilesEndToEnd, SettingsAndHeightLastFromRunToRun) {
     EXPECT_EQ(::SendMessageA(again.Item(IDC_AUTO_RATIO), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(Height(again.Main()), before.bottom - before.top + grow);
     EXPECT_EQ(Height(again.Item(IDC_LIST)), list.bottom - list.top + listGrows);
-    Command(again, ID_FILE_EXIT);
+    again.Command(ID_FILE_EXIT);
     EXPECT_EQ(again.WaitExit(), 0);
 }
 
@@ -190,7 +163,7 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
                 q.Key(VK_ESCAPE);
                 break;
             case CLOSE_BOX: ::PostMessageA(q.Main(), WM_SYSCOMMAND, SC_CLOSE, 0); break;
-            case EXIT: Command(q, ID_FILE_EXIT); break;
+            case EXIT: q.Command(ID_FILE_EXIT); break;
             case NEW: q.Key('N', qwintest::kControl); break;
             case OPEN: q.Key('O', qwintest::kControl); break;
             }
@@ -199,7 +172,7 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
             EXPECT_EQ(box.text, "Save changes?");
             EXPECT_EQ(box.icon, qwintest::BoxIcon::Question);
             q.Answer(box, answer);
-            if (answer == IDYES) AnswerFileDialog(q, place + "\\entry.QSF");
+            if (answer == IDYES) q.AnswerFileDialog(place + "\\entry.QSF");
             const bool saved = answer == IDYES;
             EXPECT_EQ(qdriver::FilesIn(place, "entry.QSF").size(), saved ? 1u : 0u);
             if (saved) {
@@ -218,7 +191,7 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
                 EXPECT_EQ(q.Text(IDC_SAMPLE_ID), "");
                 EXPECT_EQ(TitleSettled(q, "Untitled - Quillon"), "Untitled - Quillon");
             } else if (saved) {  // Open, after the save: the saved file opens again
-                AnswerFileDialog(q, place + "\\entry.QSF");
+                q.AnswerFileDialog(place + "\\entry.QSF");
                 EXPECT_EQ(q.Text(IDC_SAMPLE_ID), "S-5");
                 EXPECT_EQ(TitleSettled(q, "entry.QSF - Quillon"), "entry.QSF - Quillon");
             } else {  // Open, changes dropped, then the file dialog cancelled: nothing changes

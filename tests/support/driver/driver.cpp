@@ -331,13 +331,37 @@ void Quillon::Type(const std::string &text) {
     }
 }
 
-void Quillon::Fill(int id, const std::string &text, bool leave) {
-    HWND field = Item(id);
+void Quillon::Fill(HWND field, const std::string &text, bool leave) {
     ClickCenter(field);
     ::SendMessageA(field, EM_SETSEL, 0, -1);
     Key(VK_DELETE);
     Type(text);
     if (leave) Key(VK_TAB);
+}
+
+void Quillon::Command(UINT id) {
+    ::PostMessageA(main_, WM_COMMAND, id, 0);
+    Sync();
+}
+
+// The program's Open or Save As dialog: a window with a file name field.
+HWND FileNameField(HWND dialog) {
+    HWND name = ::GetDlgItem(dialog, 0x47C);
+    return name != nullptr ? name : ::GetDlgItem(dialog, 0x480);
+}
+
+void Quillon::AnswerFileDialog(const std::string &path, const char *proposed) {
+    HWND dialog = WaitWindow([](HWND window) { return FileNameField(window) != nullptr; });
+    ASSERT_NE(dialog, nullptr) << "no file dialog";
+    HWND name = FileNameField(dialog);
+    if (proposed != nullptr) {
+        EXPECT_EQ(TextOf(name), proposed);
+    }
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, 5000, &result);
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+    for (int tries = 0; tries < 250 && ::IsWindow(dialog); ++tries) ::Sleep(20);
+    Sync();
 }
 
 // The clipboard's text, or "".

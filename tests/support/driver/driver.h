@@ -37,6 +37,8 @@ std::string MakeFolder(const std::string &name,
 // The files of folder that match pattern (names only).
 std::vector<std::string> FilesIn(const std::string &folder, const std::string &pattern);
 using qwintest::ClipboardText;
+// The file name field of an Open or Save As dialog, or nullptr for another window.
+HWND FileNameField(HWND dialog);
 
 struct Box {
     HWND hwnd = nullptr;
@@ -84,7 +86,13 @@ public:
     void Key(UINT vk, unsigned modifiers = 0);
     void Type(const std::string &text);
     // Clicks into a field, selects its text, types text and leaves with Tab.
-    void Fill(int id, const std::string &text, bool leave = true);
+    void Fill(int id, const std::string &text, bool leave = true) { Fill(Item(id), text, leave); }
+    void Fill(HWND field, const std::string &text, bool leave = true);
+    // A menu command posted to the main window.
+    void Command(UINT id);
+    // Types path into the program's Open or Save As dialog and presses its
+    // button; the name the dialog proposed first, when given, is checked.
+    void AnswerFileDialog(const std::string &path, const char *proposed = nullptr);
 
     // Window texts, read by message (also for the VEXIL control).
     static std::string TextOf(HWND window);

@@ -311,6 +311,7 @@ TEST_F(DialogTest, StoredSettingsAreReadAndWrittenBack) {
     SetSettingInt("Automatic Ratio Calculation", 2);
     SetSettingInt("Retain Change After Calculation", 5);
     SetSettingInt("Show Differential", 0);
+    SetSettingInt("Show mmol", 1);
     ::SHSetValueA(HKEY_CURRENT_USER, kSettingsKey.c_str(), "Last Working Dir", REG_SZ, folder.c_str(),
                   DWORD(folder.size() + 1));
     Run([&](CQuillonDlg &dialog) {
@@ -318,16 +319,21 @@ TEST_F(DialogTest, StoredSettingsAreReadAndWrittenBack) {
         EXPECT_FALSE(dialog.OutputToWord());  // stored 1, but Word is not there
         EXPECT_FALSE(dialog.ResetsSelectionAfterCalc());
         EXPECT_FALSE(dialog.ShowsDifferential());
+        EXPECT_TRUE(dialog.ShowsMmol());
+        EXPECT_FALSE(dialog.ShowsGases());
         char now[MAX_PATH];
         ::GetCurrentDirectoryA(sizeof now, now);
         EXPECT_STRCASEEQ(folder.c_str(), now);
         dialog.SendMessage(WM_COMMAND, ID_OPTIONS_DIFFERENCE);
+        dialog.SendMessage(WM_COMMAND, ID_OPTIONS_GASES);
     });
     ::SetCurrentDirectoryA(current);
     EXPECT_EQ(0u, SettingInt("Output To MS Word"));
     EXPECT_EQ(0u, SettingInt("Automatic Ratio Calculation"));  // 2 is written back as 0
     EXPECT_EQ(1u, SettingInt("Retain Change After Calculation"));
     EXPECT_EQ(1u, SettingInt("Show Differential"));
+    EXPECT_EQ(1u, SettingInt("Show mmol"));
+    EXPECT_EQ(1u, SettingInt("Show Released Gases"));
 }
 
 // ---------------------------------------------------------------------------
@@ -343,9 +349,13 @@ TEST_F(DialogTest, MenuMarksFollowTheSettingsAndALeaveCheckRunsFirst) {
         EXPECT_EQ(UINT(MF_GRAYED), ItemState(menu, ID_OUTPUT_WORD));
         EXPECT_EQ(UINT(MF_GRAYED | MF_CHECKED), ItemState(menu, ID_OUTPUT_DEFAULT));
         EXPECT_EQ(UINT(MF_CHECKED), ItemState(menu, ID_OPTIONS_DIFFERENCE));
-        dialog.SendMessage(WM_COMMAND, ID_OPTIONS_DIFFERENCE);
+        EXPECT_EQ(0u, ItemState(menu, ID_OPTIONS_MMOL));  // first run: today's sheet
+        EXPECT_EQ(0u, ItemState(menu, ID_OPTIONS_GASES));
+        for (UINT id : {ID_OPTIONS_DIFFERENCE, ID_OPTIONS_MMOL, ID_OPTIONS_GASES}) dialog.SendMessage(WM_COMMAND, id);
         dialog.SendMessage(WM_INITMENU, reinterpret_cast<WPARAM>(menu));
         EXPECT_EQ(0u, ItemState(menu, ID_OPTIONS_DIFFERENCE));
+        EXPECT_EQ(UINT(MF_CHECKED), ItemState(menu, ID_OPTIONS_MMOL));
+        EXPECT_EQ(UINT(MF_CHECKED), ItemState(menu, ID_OPTIONS_GASES));
 
         // A wrong amount being edited is reported when the menu opens, before any command.
         CWnd *amount = dialog.GetDlgItem(IDC_AMOUNT);
@@ -460,6 +470,155 @@ TEST_F(DialogTest, AWordFailureHalfWayIsReported) {
     EXPECT_EQ("Quillon I/O Error", boxes[0].caption);
     EXPECT_EQ(qwintest::BoxIcon::Hand, boxes[0].icon);
     EXPECT_STREQ("ID: S-1\nH", word.DocumentText("Document1"));
+}
+
+// ---------------------------------------------------------------------------
+// Purity, excess and scaling
+
+// Acts on the weighing dialog once it is shown (a timer inside its loop);
+// act must end it with OK or Cancel.
+std::function<void(HWND)> g_weighingAct;
+void CALLBACK ActOnWeighing(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND window = ::FindWindowA("#32770", "Quillon : Purity, Excess and Scaling");
+    if (window == nullptr || !::IsWindowEnabled(window)) return;
+    ::KillTimer(nullptr, timer);
+    g_weighingAct(window);
+}
+void Weigh(CQuillonDlg &dialog, const std::function<void(HWND)> &act) {
+    g_weighingAct = act;
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 50, ActOnWeighing);
+    dialog.SendMessage(WM_COMMAND, ID_OPTIONS_WEIGHING);
+    ::KillTimer(nullptr, timer);
+}
+
+std::string ItemText(HWND window, int id) {
+    char text[256] = "";
+    ::GetDlgItemTextA(window, id, text, sizeof text);
+    return text;
+}
+
+std::string ListLine(HWND weighing, int index) {
+    char line[256] = "";
+    ::SendDlgItemMessageA(weighing, IDC_WEIGHING_LIST, LB_GETTEXT, WPARAM(index), reinterpret_cast<LPARAM>(line));
+    return line;
+}
+
+// A button of the weighing dialog pressed: a scale button takes the check, then the dialog gets the command.
+void Press(HWND window, int id) {
+    if (id >= IDC_SCALE_PRODUCT && id <= IDC_SCALE_TOTAL) ::CheckRadioButton(window, IDC_SCALE_PRODUCT, IDC_SCALE_TOTAL, id);
+    ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
+
+// A click on a line of the materials' list: the selection moves, the dialog is told.
+void ChooseLine(HWND weighing, int index) {
+    HWND list = ::GetDlgItem(weighing, IDC_WEIGHING_LIST);
+    ::SendMessageA(list, LB_SETCURSEL, WPARAM(index), 0);
+    ::SendMessageA(weighing, WM_COMMAND, MAKEWPARAM(IDC_WEIGHING_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+bool Marked(CQuillonDlg &dialog) {
+    dialog.SendMessage(WM_TIMER, IDT_ENTRY_CHANGED);
+    CString title;
+    dialog.GetWindowText(title);
+    return std::string(title).find('*') != std::string::npos;
+}
+
+// Wrong numbers are refused naming the field, which gets the focus back; the
+// material being edited stays chosen. Right ones are kept by OK for the row
+// and formula they were given for, mark the entry changed, and go with New.
+TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
+    const char *const purity = "Wrong value for purity!\nA purity is a percentage above 0 and at most 100.";
+    const char *const excess = "Wrong value for excess!\nAn excess is a percentage of 0 or more, below 1000.";
+    const char *const massHint = "\nA mass is a number of grams above 0.";
+    const struct {
+        int scale;  // the scale button pressed first
+        int field;
+        const char *text;
+        std::string message;
+    } refused[] = {
+        {IDC_SCALE_PRODUCT, IDC_PURITY, "0", purity},
+        {IDC_SCALE_PRODUCT, IDC_PURITY, "100.001", purity},
+        {IDC_SCALE_PRODUCT, IDC_PURITY, "99,5", std::string(purity) + "\nUse a point for decimals: 1.5."},
+        {IDC_SCALE_PRODUCT, IDC_EXCESS, "-0.1", excess},
+        {IDC_SCALE_PRODUCT, IDC_EXCESS, "1000", excess},
+        {IDC_SCALE_MATERIAL, IDC_SCALE_MATERIAL_GRAMS, "0", std::string("Wrong value for the starting material's mass!") + massHint},
+        {IDC_SCALE_TOTAL, IDC_SCALE_TOTAL_GRAMS, "", std::string("Wrong value for the total mass!") + massHint},
+    };
+    Run([&](CQuillonDlg &dialog) {
+        EnterWater(dialog, "S-2");
+        ::DeleteFileA((TempFolder() + "weighed.QSF").c_str());
+        {
+            qwintest::FileDialogDriver driver(TempFolder() + "weighed.QSF");
+            dialog.SendMessage(WM_COMMAND, ID_FILE_SAVE);
+        }
+        EXPECT_FALSE(Marked(dialog));
+        Weigh(dialog, [&](HWND weighing) {
+            EXPECT_EQ("1\tH2\t1\t100\t0", ListLine(weighing, 0));
+            EXPECT_EQ("2\tO2\t0.5\t100\t0", ListLine(weighing, 1));
+            for (const auto &c : refused) {
+                Press(weighing, c.scale);
+                ::SetDlgItemTextA(weighing, IDC_PURITY, "100");
+                ::SetDlgItemTextA(weighing, IDC_EXCESS, "0");
+                ::SetDlgItemTextA(weighing, c.field, c.text);
+                qwintest::MessageBoxWatcher boxes;
+                Press(weighing, IDOK);
+                ASSERT_EQ(1u, boxes.Count()) << c.text;
+                EXPECT_EQ(c.message, boxes[0].text);
+                EXPECT_EQ("Quillon", boxes[0].caption);
+                EXPECT_EQ(qwintest::BoxIcon::Hand, boxes[0].icon);
+                EXPECT_EQ(::GetDlgItem(weighing, c.field), ::GetFocus()) << c.text;
+                EXPECT_TRUE(::IsWindow(weighing)) << "the dialog stays open";
+            }
+            // A wrong purity keeps its material chosen when another is clicked.
+            ::SetDlgItemTextA(weighing, IDC_PURITY, "-5");
+            {
+                qwintest::MessageBoxWatcher boxes;
+                ChooseLine(weighing, 1);
+                EXPECT_EQ(1u, boxes.Count());
+            }
+            EXPECT_EQ(0, ::SendDlgItemMessageA(weighing, IDC_WEIGHING_LIST, LB_GETCURSEL, 0, 0));
+            ::SetDlgItemTextA(weighing, IDC_PURITY, "99.5");
+            ::SetDlgItemTextA(weighing, IDC_EXCESS, "3");
+            ChooseLine(weighing, 1);
+            EXPECT_EQ("1\tH2\t1\t99.5\t3", ListLine(weighing, 0));
+            EXPECT_EQ("100", ItemText(weighing, IDC_PURITY)) << "O2's own values";
+            EXPECT_EQ("0", ItemText(weighing, IDC_EXCESS)) << "O2's own values";
+            EXPECT_EQ("1\tH2\t1\t99.5\t3", ListLine(weighing, 0)) << "H2 keeps its values";
+            ::SetDlgItemTextA(weighing, IDC_EXCESS, " 5.0000001 ");  // shown again exactly, never rounded
+            Press(weighing, IDC_SCALE_MATERIAL);
+            ::SendDlgItemMessageA(weighing, IDC_SCALE_ROW, CB_SETCURSEL, 1, 0);
+            ::SetDlgItemTextA(weighing, IDC_SCALE_MATERIAL_GRAMS, "8");
+            Press(weighing, IDOK);
+        });
+        BatchSettings kept = dialog.BatchValues();
+        EXPECT_EQ("H2", std::string(kept.rows[0].formula));
+        EXPECT_EQ(99.5, kept.rows[0].purity);
+        EXPECT_EQ("O2", std::string(kept.rows[1].formula));
+        EXPECT_EQ(5.0000001, kept.rows[1].excess);
+        EXPECT_EQ(BatchScale::Material, kept.scale);
+        EXPECT_EQ(2, kept.scaleRow);
+        EXPECT_EQ("O2", std::string(kept.scaleFormula));
+        EXPECT_EQ(8.0, kept.scaleMass);
+        EXPECT_TRUE(Marked(dialog));
+
+        // Cancel leaves everything; a retyped row shows the defaults, never another material's values.
+        CString retyped("H2O2");
+        dialog.GetDlgItem(IDC_LIST)->SendMessage(LDM_SETFORMULA, 0, reinterpret_cast<LPARAM>(&retyped));
+        Weigh(dialog, [&](HWND weighing) {
+            EXPECT_EQ("1\tH2O2\t1\t100\t0", ListLine(weighing, 0));
+            EXPECT_EQ("2\tO2\t0.5\t100\t5.0000001", ListLine(weighing, 1));
+            EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(weighing, IDC_SCALE_MATERIAL));
+            EXPECT_EQ("8", ItemText(weighing, IDC_SCALE_MATERIAL_GRAMS));
+            ::SetDlgItemTextA(weighing, IDC_PURITY, "50");
+            Press(weighing, IDCANCEL);
+        });
+        EXPECT_EQ(99.5, dialog.BatchValues().rows[0].purity);
+        EXPECT_EQ("H2", std::string(dialog.BatchValues().rows[0].formula));
+
+        qwintest::MessageBoxWatcher discard(IDNO);
+        dialog.SendMessage(WM_COMMAND, ID_FILE_NEW);
+        EXPECT_TRUE(dialog.BatchValues().IsPlain());
+    });
 }
 
 }  // namespace

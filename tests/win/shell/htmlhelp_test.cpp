@@ -48,7 +48,7 @@ TEST(HtmlHelpTest, ExtractsThePagesOfTheHelpFileOnly) {
         const char *file;
         int pages;  // the pages and style sheet of the help project, or 0
     } cases[] = {
-        {"Quillon.chm", 10},
+        {"Quillon.chm", 11},
         {"no-such-file.chm", 0},
         {"ATOMS.LST", 0},  // not a help file
     };

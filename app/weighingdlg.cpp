@@ -1,0 +1,215 @@
+#include "weighingdlg.h"
+
+#include "core/calcfile.h"
+#include "core/rowstore.h"
+#include "core/textutil.h"
+#include "resource.h"
+
+namespace {
+
+// The list's columns, in dialog units from its left edge: row, formula, ratio, purity, excess.
+const int kTabStops[] = {18, 150, 196, 242};
+
+CString FieldText(CWnd *dialog, int id) {
+    char text[100] = "";
+    ::GetDlgItemTextA(dialog->m_hWnd, id, text, sizeof text);
+    return text;
+}
+
+// The one number reader on a field: what it answered, *value set on 0.
+int ReadField(CWnd *dialog, int id, double *value) { return ReadNumberText(FieldText(dialog, id), value); }
+
+CString WithCommaHint(const char *text, int read) {
+    CString message = text;
+    if (read == 2) message += "\nUse a point for decimals: 1.5.";
+    return message;
+}
+
+LRESULT Send(CWnd *dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return ::SendDlgItemMessageA(dialog->m_hWnd, id, message, wParam, lParam);
+}
+
+}  // namespace
+
+CString PurityProblem(int read, double percent) {
+    if (read == 0 && PurityAcceptable(percent)) return CString();
+    return WithCommaHint("Wrong value for purity!\nA purity is a percentage above 0 and at most 100.", read);
+}
+
+CString ExcessProblem(int read, double percent) {
+    if (read == 0 && ExcessAcceptable(percent)) return CString();
+    return WithCommaHint("Wrong value for excess!\nAn excess is a percentage of 0 or more, below 1000.", read);
+}
+
+CString MassProblem(int read, double grams, const char *what) {
+    if (read == 0 && grams > 0.0) return CString();
+    CString text;
+    text.Format("Wrong value for %s!\nA mass is a number of grams above 0.", what);
+    return WithCommaHint(text, read);
+}
+
+BEGIN_MESSAGE_MAP(CWeighingDlg, CDialog)
+    ON_CONTROL(LBN_SELCHANGE, IDC_WEIGHING_LIST, OnSelectMaterial)
+    ON_CONTROL(EN_CHANGE, IDC_PURITY, OnValueTyped)
+    ON_CONTROL(EN_CHANGE, IDC_EXCESS, OnValueTyped)
+    ON_BN_CLICKED(IDC_SCALE_PRODUCT, OnScaleChoice)
+    ON_BN_CLICKED(IDC_SCALE_MATERIAL, OnScaleChoice)
+    ON_BN_CLICKED(IDC_SCALE_TOTAL, OnScaleChoice)
+END_MESSAGE_MAP()
+
+CWeighingDlg::CWeighingDlg(const WeighingValues &start, CWnd *parent)
+    : CDialog(IDD_WEIGHING, parent), values(start) {}
+
+BOOL CWeighingDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    if (values.materials.empty()) values.scale = BatchScale::Product;
+    Send(this, IDC_WEIGHING_LIST, LB_SETTABSTOPS, sizeof kTabStops / sizeof kTabStops[0],
+         reinterpret_cast<LPARAM>(kTabStops));
+    for (size_t i = 0; i < values.materials.size(); ++i) {
+        const WeighingMaterial &material = values.materials[i];
+        Send(this, IDC_WEIGHING_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(""));
+        ShowLine(int(i));
+        CString choice;
+        choice.Format("%s (row %d)", material.formula.GetString(), material.row);
+        LRESULT item = Send(this, IDC_SCALE_ROW, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.GetString()));
+        if (material.row == values.scaleRow) Send(this, IDC_SCALE_ROW, CB_SETCURSEL, WPARAM(item));
+    }
+    const int scaleButton = values.scale == BatchScale::Material ? IDC_SCALE_MATERIAL
+                            : values.scale == BatchScale::Total  ? IDC_SCALE_TOTAL
+                                                                    : IDC_SCALE_PRODUCT;
+    ::CheckRadioButton(m_hWnd, IDC_SCALE_PRODUCT, IDC_SCALE_TOTAL, scaleButton);
+    if (values.scale != BatchScale::Product)
+        SetDlgItemText(scaleButton == IDC_SCALE_MATERIAL ? IDC_SCALE_MATERIAL_GRAMS : IDC_SCALE_TOTAL_GRAMS,
+                       FormatFieldNumber(values.scaleGrams));
+    // Without materials there is nothing to scale to but the product.
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SCALE_MATERIAL), !values.materials.empty());
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SCALE_TOTAL), !values.materials.empty());
+    EnableScaleFields();
+    Send(this, IDC_WEIGHING_LIST, LB_SETCURSEL, 0);
+    ShowMaterial(values.materials.empty() ? -1 : 0);
+    return TRUE;
+}
+
+int CWeighingDlg::Scale() const {
+    for (int id : {IDC_SCALE_MATERIAL, IDC_SCALE_TOTAL})
+        if (IsDlgButtonChecked(id) == BST_CHECKED) return id;
+    return IDC_SCALE_PRODUCT;
+}
+
+// Only the chosen way of scaling takes input.
+void CWeighingDlg::EnableScaleFields() {
+    const int scale = Scale();
+    for (int id : {IDC_SCALE_ROW, IDC_SCALE_MATERIAL_GRAMS})
+        ::EnableWindow(::GetDlgItem(m_hWnd, id), scale == IDC_SCALE_MATERIAL);
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SCALE_TOTAL_GRAMS), scale == IDC_SCALE_TOTAL);
+}
+
+// Choosing the mass of a starting material proposes the first one.
+void CWeighingDlg::OnScaleChoice() {
+    EnableScaleFields();
+    if (Scale() == IDC_SCALE_MATERIAL && Send(this, IDC_SCALE_ROW, CB_GETCURSEL) < 0)
+        Send(this, IDC_SCALE_ROW, CB_SETCURSEL, 0);
+}
+
+void CWeighingDlg::ShowLine(int index) {
+    const WeighingMaterial &material = values.materials[size_t(index)];
+    char ratio[RATIO_TEXT_SIZE];
+    FormatRatioText(material.ratio, ratio, sizeof ratio);
+    CString line;
+    line.Format("%d\t%s\t%s", material.row, material.formula.GetString(), ratio);
+    line += CString("\t") + FormatFieldNumber(material.purity) + "\t" + FormatFieldNumber(material.excess);
+    const LRESULT selected = Send(this, IDC_WEIGHING_LIST, LB_GETCURSEL);
+    Send(this, IDC_WEIGHING_LIST, LB_DELETESTRING, WPARAM(index));
+    Send(this, IDC_WEIGHING_LIST, LB_INSERTSTRING, WPARAM(index), reinterpret_cast<LPARAM>(line.GetString()));
+    if (selected == index) Send(this, IDC_WEIGHING_LIST, LB_SETCURSEL, WPARAM(index));
+}
+
+// The list's line follows what is typed while it reads as a value the
+// material can take; anything else waits for the check on leaving it.
+void CWeighingDlg::OnValueTyped() {
+    if (shown < 0) return;
+    double purity = 0.0, excess = 0.0;
+    if (ReadField(this, IDC_PURITY, &purity) != 0 || !PurityAcceptable(purity)) return;
+    if (ReadField(this, IDC_EXCESS, &excess) != 0 || !ExcessAcceptable(excess)) return;
+    WeighingMaterial &material = values.materials[size_t(shown)];
+    if (material.purity == purity && material.excess == excess) return;
+    material.purity = purity;
+    material.excess = excess;
+    ShowLine(shown);
+}
+
+void CWeighingDlg::ShowMaterial(int index) {
+    shown = -1;  // the fields change one after the other: neither belongs to a material meanwhile
+    const bool any = index >= 0;
+    for (int id : {IDC_PURITY, IDC_EXCESS}) ::EnableWindow(::GetDlgItem(m_hWnd, id), any);
+    // The shortest text that reads back exactly: OK must not round a value it did not change.
+    SetDlgItemText(IDC_PURITY, any ? FormatFieldNumber(values.materials[size_t(index)].purity) : CString());
+    SetDlgItemText(IDC_EXCESS, any ? FormatFieldNumber(values.materials[size_t(index)].excess) : CString());
+    shown = index;
+}
+
+// The message, then back into the field with its text selected. Always false.
+bool CWeighingDlg::Refuse(const CString &problem, int field) {
+    MessageBox(problem, "Quillon", MB_OK | MB_ICONHAND);
+    CWnd *control = GetDlgItem(field);
+    control->SetFocus();
+    control->SendMessage(EM_SETSEL, 0, -1);
+    return false;
+}
+
+bool CWeighingDlg::KeepMaterial() {
+    if (shown < 0) return true;
+    double purity = 0.0, excess = 0.0;
+    const int purityRead = ReadField(this, IDC_PURITY, &purity);  // read before the value is passed on
+    CString problem = PurityProblem(purityRead, purity);
+    if (!problem.IsEmpty()) return Refuse(problem, IDC_PURITY);
+    const int excessRead = ReadField(this, IDC_EXCESS, &excess);
+    problem = ExcessProblem(excessRead, excess);
+    if (!problem.IsEmpty()) return Refuse(problem, IDC_EXCESS);
+    WeighingMaterial &material = values.materials[size_t(shown)];
+    material.purity = purity;
+    material.excess = excess;
+    ShowLine(shown);
+    return true;
+}
+
+// Another material chosen: the one shown keeps its fields first, or stays chosen.
+void CWeighingDlg::OnSelectMaterial() {
+    const int chosen = int(Send(this, IDC_WEIGHING_LIST, LB_GETCURSEL));
+    if (chosen == shown) return;
+    if (!KeepMaterial()) {
+        Send(this, IDC_WEIGHING_LIST, LB_SETCURSEL, WPARAM(shown));
+        return;
+    }
+    Send(this, IDC_WEIGHING_LIST, LB_SETCURSEL, WPARAM(chosen));
+    ShowMaterial(chosen);
+}
+
+void CWeighingDlg::OnOK() {
+    if (!KeepMaterial()) return;
+    const int scale = Scale();
+    values.scale = scale == IDC_SCALE_MATERIAL ? BatchScale::Material
+                   : scale == IDC_SCALE_TOTAL  ? BatchScale::Total
+                                               : BatchScale::Product;
+    values.scaleRow = 0;
+    values.scaleGrams = 0.0;
+    if (values.scale != BatchScale::Product) {
+        const bool material = values.scale == BatchScale::Material;
+        const int field = material ? IDC_SCALE_MATERIAL_GRAMS : IDC_SCALE_TOTAL_GRAMS;
+        double grams = 0.0;
+        const int read = ReadField(this, field, &grams);
+        CString problem = MassProblem(read, grams, material ? "the starting material's mass" : "the total mass");
+        if (!problem.IsEmpty()) {
+            Refuse(problem, field);
+            return;
+        }
+        const int chosen = int(Send(this, IDC_SCALE_ROW, CB_GETCURSEL));
+        if (material && chosen < 0) {
+            Refuse("Choose the starting material whose mass is given.", IDC_SCALE_ROW);
+            return;
+        }
+        values.scaleGrams = grams;
+        if (material) values.scaleRow = values.materials[size_t(chosen)].row;
+    }
+    CDialog::OnOK();
+}
