@@ -263,6 +263,15 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     case ID_OPTIONS_DIFFERENCE:
         showDifferential = showDifferential == 0 ? 1 : 0;
         break;
+    case ID_FILE_PRINT:
+        OnPrint();
+        break;
+    case ID_FILE_EXPORT_CSV:
+        OnExportCsv();
+        break;
+    case ID_OPTIONS_BALANCE:
+        OnBalanceSettings();
+        break;
     default:
         break;
     }
@@ -325,6 +334,9 @@ void CQuillonDlg::OnInitMenu(HMENU menu) {
     ::CheckMenuItem(menu, ID_OUTPUT_WORD, MF_BYCOMMAND | (outputToWord ? MF_CHECKED : MF_UNCHECKED));
     ::CheckMenuItem(menu, ID_OUTPUT_DEFAULT, MF_BYCOMMAND | (outputToWord ? MF_UNCHECKED : MF_CHECKED));
     ::CheckMenuItem(menu, ID_OPTIONS_DIFFERENCE, MF_BYCOMMAND | (showDifferential ? MF_CHECKED : MF_UNCHECKED));
+    // Printing and export need a calculated sheet.
+    ::EnableMenuItem(menu, ID_FILE_PRINT, MF_BYCOMMAND | (sheetKept ? MF_ENABLED : MF_GRAYED));
+    ::EnableMenuItem(menu, ID_FILE_EXPORT_CSV, MF_BYCOMMAND | (sheetKept ? MF_ENABLED : MF_GRAYED));
 }
 
 // Ctrl+Shift+J in a formula editor: what this copy of the program runs on.
@@ -489,6 +501,7 @@ void CQuillonDlg::ShowMessage(const char *text, CalcMessageKind kind, CalcField 
 
 // The report goes to Word when that output is chosen, else to the default output.
 void CQuillonDlg::WriteReport(const CReaction &reaction, double amount) {
+    KeepSheet(reaction, amount);
     if (outputToWord)
         WriteWordReport(reaction, amount);
     else

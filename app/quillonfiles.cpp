@@ -16,6 +16,8 @@ const char kFileErrorCaption[] = "Quillon : File I/O Error";
 
 bool SameRatio(double a, double b) { return a == b || (a != a && b != b); }
 
+}  // namespace
+
 bool SameEntry(const DialogEntry &a, const DialogEntry &b) {
     if (a.fields.sampleId != b.fields.sampleId || a.fields.productFormula != b.fields.productFormula ||
         a.fields.ratioText != b.fields.ratioText || a.fields.amountText != b.fields.amountText)
@@ -26,8 +28,6 @@ bool SameEntry(const DialogEntry &a, const DialogEntry &b) {
     }
     return true;
 }
-
-}  // namespace
 
 // ---------------------------------------------------------------------------
 // Calculation files
@@ -185,6 +185,7 @@ void CQuillonDlg::ReadSettings() {
     CString folder = app->GetProfileString(kSection, "Last Working Dir", "");
     if (!folder.IsEmpty()) ::SetCurrentDirectoryA(folder);
     storedHeight = int(app->GetProfileInt(kSection, "Window Height", 0));
+    ReadPrintSettings();
 }
 
 // Written once, when the dialog is destroyed, in the order they are read.
@@ -203,6 +204,7 @@ void CQuillonDlg::WriteSettings() {
     placement.length = sizeof placement;
     if (::GetWindowPlacement(m_hWnd, &placement))
         app->WriteProfileInt(kSection, "Window Height", int(placement.rcNormalPosition.bottom - placement.rcNormalPosition.top));
+    WritePrintSettings();
 }
 
 // ---------------------------------------------------------------------------

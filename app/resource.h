@@ -8,6 +8,7 @@
 #define IDD_QUILLON_DIALOG 102
 #define IDD_OUTPUT_DISPLAY 104
 #define IDD_ATOM_SELECTION 141
+#define IDD_BALANCE 150
 
 // Menu and program icon
 #define IDR_MAINFRAME 128
@@ -46,6 +47,11 @@
 #define IDC_REPORT_TEXT 1007
 #define IDC_COPY_ALL 1008
 
+// Balance and operator
+#define IDC_OPERATOR 1050
+#define IDC_READABILITY 1051
+#define IDC_MINIMUM_WEIGHT 1052
+
 // Element selection
 #define IDC_RETAIN_CHANGE 1020
 #define IDC_RESET 1021
@@ -64,6 +70,9 @@
 #define ID_FILE_OPEN 32778
 #define ID_FILE_SAVE 32779
 #define ID_OPTIONS_DIFFERENCE 32781
+#define ID_FILE_PRINT 32782
+#define ID_FILE_EXPORT_CSV 32783
+#define ID_OPTIONS_BALANCE 32784
 
 // Messages to the main dialog
 #define WM_DEFERRED_INIT (WM_USER + 1)  // 1025

@@ -72,6 +72,7 @@ WeighingSheet MakeWeighingSheet(const CReaction &reaction, double amount, const 
         reactant.formula = reaction.ReactantFormula(i);
         reactant.molarMass = reaction.ReactantMolarMass(i);
         reactant.grams = ReactantGrams(reaction.ReactantRatio(i), reactant.molarMass, k);
+        reactant.ratio = reaction.ReactantRatio(i);
         sheet.reactants.push_back(reactant);
     }
     return sheet;

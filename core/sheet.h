@@ -23,6 +23,7 @@ struct SheetReactant {
     CString formula;
     double molarMass = 0.0;
     double grams = 0.0;
+    double ratio = 0.0;  // the ratio it was calculated with
 };
 
 // Everything one sheet shows.
