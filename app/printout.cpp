@@ -134,7 +134,11 @@ PrintOutcome CSheetPrinter::Print(CWnd *owner, const PrintedSheet &sheet, const 
     BOOL chosen = ::PrintDlgA(&dialog);
     devMode = dialog.hDevMode;
     devNames = dialog.hDevNames;
-    if (!chosen) return ::CommDlgExtendedError() == 0 ? PrintOutcome::Cancelled : PrintOutcome::Failed;
+    if (!chosen) {
+        DWORD error = ::CommDlgExtendedError();
+        if (error == PDERR_NODEFAULTPRN || error == PDERR_NODEVICES) return PrintOutcome::NoPrinter;
+        return error == 0 ? PrintOutcome::Cancelled : PrintOutcome::Failed;
+    }
     HDC dc = dialog.hDC;
 
     CString output;

@@ -14,7 +14,7 @@ struct PrintedSheet;
 // "Weighed" column and a tick box per row, the total, the notes.
 void DrawPrintedSheet(HDC dc, const PrintedSheet &sheet, int width, int height, int dpi);
 
-enum class PrintOutcome { Printed, Cancelled, Failed };
+enum class PrintOutcome { Printed, Cancelled, NoPrinter, Failed };
 
 // The printer chosen last (its settings), kept for the next print while the program runs.
 class CSheetPrinter {
@@ -25,8 +25,8 @@ public:
     CSheetPrinter &operator=(const CSheetPrinter &) = delete;
 
     // Asks for the printer (and, with "Print to file", for the file), then
-    // prints the sheet as document title. Failed: nothing or not all of it
-    // was printed.
+    // prints the sheet as document title. NoPrinter: the system has none;
+    // Failed: nothing or not all of it was printed.
     PrintOutcome Print(CWnd *owner, const PrintedSheet &sheet, const char *title);
 
 private:

@@ -78,7 +78,11 @@ void CQuillonDlg::OnPrint() {
         return;
     }
     CString title = "Quillon - " + (keptSheet.sampleId.IsEmpty() ? keptSheet.productFormula : keptSheet.sampleId);
-    if (printer.Print(this, printed, title) == PrintOutcome::Failed)
+    PrintOutcome outcome = printer.Print(this, printed, title);
+    if (outcome == PrintOutcome::NoPrinter)
+        MessageBox("No printer is installed.\nAdd one in the system's printer settings, or export the sheet as CSV.",
+                   "Quillon", MB_OK | MB_ICONEXCLAMATION);
+    else if (outcome == PrintOutcome::Failed)
         MessageBox("The sheet could not be printed.", "Quillon", MB_OK | MB_ICONHAND);
 }
 
