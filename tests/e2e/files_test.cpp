@@ -14,26 +14,13 @@ using qdriver::Quillon;
 
 namespace {
 
-// The program's Open or Save As dialog: a window with a file name field.
-HWND NameField(HWND dialog) {
-    HWND name = ::GetDlgItem(dialog, 0x47C);
-    return name != nullptr ? name : ::GetDlgItem(dialog, 0x480);
-}
-
-// Types path into the program's Open or Save As dialog and presses its button;
-// the name the dialog proposed first, when given, is checked.
-void AnswerFileDialog(Quillon &quillon, const std::string &path, const char *proposed = nullptr) {
-    HWND dialog = quillon.WaitWindow([](HWND window) { return NameField(window) != nullptr; });
-    ASSERT_NE(dialog, nullptr) << "no file dialog";
-    HWND name = NameField(dialog);
+// Answers the program's Open or Save As dialog with path; the name the
+// dialog proposed first, when given, is checked.
+void AnswerFile(Quillon &quillon, const std::string &path, const char *proposed = nullptr) {
+    std::string shown = qdriver::AnswerFileDialog(quillon, path);
     if (proposed != nullptr) {
-        EXPECT_EQ(Quillon::TextOf(name), proposed);
+        EXPECT_EQ(shown, proposed);
     }
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, 5000, &result);
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
-    for (int tries = 0; tries < 250 && ::IsWindow(dialog); ++tries) ::Sleep(20);
-    quillon.Sync();
 }
 
 void Command(Quillon &quillon, UINT id) {
@@ -53,14 +40,14 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
 
     Command(quillon, ID_FILE_SAVE);
-    AnswerFileDialog(quillon, folder + "\\entry", "YBa2Cu3O7");  // the product is the proposed name
+    AnswerFile(quillon, folder + "\\entry", "YBa2Cu3O7");  // the product is the proposed name
     const std::string saved = ReadBytes(folder + "\\entry.QSF");
     EXPECT_EQ(saved, "-1 S-17 batch 2\r\n0 123.45600 1.00000 YBa2Cu3O7\r\n2 1 0.50000 Y2O3\r\n5 0 1.00000 CuO\r\n");
 
     Command(quillon, ID_FILE_NEW);
     EXPECT_EQ(quillon.ReadRow(1).formula, "");
     Command(quillon, ID_FILE_OPEN);
-    AnswerFileDialog(quillon, folder + "\\entry.QSF");
+    AnswerFile(quillon, folder + "\\entry.QSF");
     EXPECT_EQ(quillon.Text(IDC_SAMPLE_ID), "S-17 batch 2");
     EXPECT_EQ(quillon.Text(IDC_PRODUCT), "YBa2Cu3O7");
     EXPECT_EQ(quillon.Text(IDC_AMOUNT), "123.456");
@@ -73,7 +60,7 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
     EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_SAMPLE_ID));
 
     Command(quillon, ID_FILE_SAVE);
-    AnswerFileDialog(quillon, folder + "\\entry.QSF");
+    AnswerFile(quillon, folder + "\\entry.QSF");
     Box replace = quillon.WaitBox();  // the file exists: the dialog asks first
     ASSERT_NE(replace.hwnd, nullptr);
     quillon.Answer(replace, IDYES);
@@ -128,10 +115,10 @@ TEST_F(FilesEndToEnd, LongFormulasSurviveSavingAndOpening) {
     quillon.EnterRow(0, material);
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
     Command(quillon, ID_FILE_SAVE);
-    AnswerFileDialog(quillon, folder + "\\long");
+    AnswerFile(quillon, folder + "\\long");
     Command(quillon, ID_FILE_NEW);
     Command(quillon, ID_FILE_OPEN);
-    AnswerFileDialog(quillon, folder + "\\long.QSF");
+    AnswerFile(quillon, folder + "\\long.QSF");
     EXPECT_EQ(quillon.Text(IDC_PRODUCT), product);
     EXPECT_EQ(quillon.ReadRow(0).formula, material);
     qdriver::ListColumns columns = qdriver::ColumnsOf(quillon);
@@ -183,7 +170,7 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
             EXPECT_EQ(box.text, "Save changes?");
             EXPECT_EQ(box.icon, qwintest::BoxIcon::Question);
             q.Answer(box, answer);
-            if (answer == IDYES) AnswerFileDialog(q, place + "\\entry.QSF");
+            if (answer == IDYES) AnswerFile(q, place + "\\entry.QSF");
             const bool saved = answer == IDYES;
             EXPECT_EQ(qdriver::FilesIn(place, "entry.QSF").size(), saved ? 1u : 0u);
             if (saved) {
@@ -194,7 +181,7 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
                 EXPECT_TRUE(q.Running());
                 EXPECT_EQ(q.Text(IDC_SAMPLE_ID), "S-5");
                 EXPECT_EQ(TitleSettled(q, "Untitled* - Quillon"), "Untitled* - Quillon");
-                EXPECT_EQ(q.WaitWindow([](HWND w) { return NameField(w) != nullptr; }, 300), nullptr);
+                EXPECT_EQ(q.WaitWindow([](HWND w) { return qdriver::FileNameField(w) != nullptr; }, 300), nullptr);
             } else if (closing) {
                 EXPECT_EQ(q.WaitExit(), 0);
                 continue;
@@ -202,11 +189,11 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
                 EXPECT_EQ(q.Text(IDC_SAMPLE_ID), "");
                 EXPECT_EQ(TitleSettled(q, "Untitled - Quillon"), "Untitled - Quillon");
             } else if (saved) {  // Open, after the save: the saved file opens again
-                AnswerFileDialog(q, place + "\\entry.QSF");
+                AnswerFile(q, place + "\\entry.QSF");
                 EXPECT_EQ(q.Text(IDC_SAMPLE_ID), "S-5");
                 EXPECT_EQ(TitleSettled(q, "entry.QSF - Quillon"), "entry.QSF - Quillon");
             } else {  // Open, changes dropped, then the file dialog cancelled: nothing changes
-                HWND dialog = q.WaitWindow([](HWND w) { return NameField(w) != nullptr; });
+                HWND dialog = q.WaitWindow([](HWND w) { return qdriver::FileNameField(w) != nullptr; });
                 ASSERT_NE(dialog, nullptr);
                 ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
                 q.Sync();
@@ -226,7 +213,7 @@ TEST_F(FilesEndToEnd, AFileThatDoesNotReadLeavesTheEntry) {
     quillon.EnterRow(1, "TiO2");
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
     quillon.Key('S', qwintest::kControl);
-    AnswerFileDialog(quillon, folder + "\\good.QSF", "BaTiO3");
+    AnswerFile(quillon, folder + "\\good.QSF", "BaTiO3");
     EXPECT_EQ(TitleSettled(quillon, "good.QSF - Quillon"), "good.QSF - Quillon");
     const struct {
         const char *name, *bytes, *message;
@@ -239,7 +226,7 @@ TEST_F(FilesEndToEnd, AFileThatDoesNotReadLeavesTheEntry) {
         SCOPED_TRACE(file.name);
         std::ofstream(folder + "\\" + file.name, std::ios::binary) << file.bytes;
         quillon.Key('O', qwintest::kControl);  // unchanged since saved: no question
-        AnswerFileDialog(quillon, folder + "\\" + file.name);
+        AnswerFile(quillon, folder + "\\" + file.name);
         Box box = quillon.WaitBox();
         ASSERT_NE(box.hwnd, nullptr);
         EXPECT_EQ(box.text, file.message);

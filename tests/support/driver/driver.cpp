@@ -498,4 +498,29 @@ void Session::ExpectBox(const std::string &text, qwintest::BoxIcon icon) {
     quillon.Answer(box);
 }
 
+HWND FileNameField(HWND dialog) {
+    HWND name = ::GetDlgItem(dialog, 0x47C);  // cmb13 of the explorer-style dialogs
+    return name != nullptr ? name : ::GetDlgItem(dialog, 0x480);  // edt1 of the older ones
+}
+
+void SetText(HWND window, const std::string &text) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 5000, &result);
+}
+
+void PressAndWait(Quillon &quillon, HWND dialog, int id) {
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+    for (int tries = 0; tries < 250 && ::IsWindow(dialog) && ::IsWindowEnabled(dialog); ++tries) ::Sleep(20);
+    quillon.Sync();
+}
+
+std::string AnswerFileDialog(Quillon &quillon, const std::string &path) {
+    HWND dialog = quillon.WaitWindow([](HWND window) { return FileNameField(window) != nullptr; });
+    if (dialog == nullptr) return std::string();
+    std::string proposed = Quillon::TextOf(FileNameField(dialog));
+    SetText(FileNameField(dialog), path);
+    PressAndWait(quillon, dialog, IDOK);
+    return proposed;
+}
+
 }  // namespace qdriver

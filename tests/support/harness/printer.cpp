@@ -8,6 +8,7 @@
 #include <winspool.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <map>

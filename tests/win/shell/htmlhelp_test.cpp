@@ -46,9 +46,9 @@ TEST(HtmlHelpTest, ExtractsThePagesOfTheHelpFileOnly) {
     ::GetTempPathA(sizeof temp, temp);
     const struct {
         const char *file;
-        int pages;  // the pages and style sheet of the help project, or 0
+        int pages;  // the pages, style sheet and picture of the help project, or 0
     } cases[] = {
-        {"Quillon.chm", 9},
+        {"Quillon.chm", 11},
         {"no-such-file.chm", 0},
         {"ATOMS.LST", 0},  // not a help file
     };
