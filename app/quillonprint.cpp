@@ -63,8 +63,9 @@ void CQuillonDlg::OnPrint() {
     if (!SheetCurrent()) return;
     PrintSettings settings;
     settings.operatorName = balance.operatorName;
-    if (!ReadBalanceGrams(balance.readability, &settings.readability)) ReadBalanceGrams(kDefaultReadability, &settings.readability);
-    if (!ReadBalanceGrams(balance.minimumWeight, &settings.minimumWeight)) settings.minimumWeight = DecimalGrams();
+    // The texts were checked when they were set or read: a blank minimum weight stays units 0.
+    ReadBalanceGrams(balance.readability, &settings.readability);
+    ReadBalanceGrams(balance.minimumWeight, &settings.minimumWeight);
     SYSTEMTIME now;
     ::GetLocalTime(&now);
     CString date;
