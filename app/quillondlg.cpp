@@ -273,6 +273,15 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     case ID_OPTIONS_WEIGHING:
         OnWeighing();
         break;
+    case ID_FILE_PRINT:
+        OnPrint();
+        break;
+    case ID_FILE_EXPORT_CSV:
+        OnExportCsv();
+        break;
+    case ID_OPTIONS_BALANCE:
+        OnBalanceSettings();
+        break;
     default:
         break;
     }
@@ -337,6 +346,9 @@ void CQuillonDlg::OnInitMenu(HMENU menu) {
     ::CheckMenuItem(menu, ID_OPTIONS_DIFFERENCE, MF_BYCOMMAND | (showDifferential ? MF_CHECKED : MF_UNCHECKED));
     ::CheckMenuItem(menu, ID_OPTIONS_MMOL, MF_BYCOMMAND | (showMmol ? MF_CHECKED : MF_UNCHECKED));
     ::CheckMenuItem(menu, ID_OPTIONS_GASES, MF_BYCOMMAND | (showGases ? MF_CHECKED : MF_UNCHECKED));
+    // Printing and export need a calculated sheet.
+    ::EnableMenuItem(menu, ID_FILE_PRINT, MF_BYCOMMAND | (sheetKept ? MF_ENABLED : MF_GRAYED));
+    ::EnableMenuItem(menu, ID_FILE_EXPORT_CSV, MF_BYCOMMAND | (sheetKept ? MF_ENABLED : MF_GRAYED));
 }
 
 // Ctrl+Shift+J in a formula editor: what this copy of the program runs on.

@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "quillon/ledra.h"
+#include "balancedlg.h"
 #include "core/rowstore.h"
+#include "core/sheet.h"
+#include "printout.h"
 #include "quillon/vexil.h"
 #include "framework/afxwin.h"
 #include "core/batch.h"
@@ -37,6 +40,9 @@ struct DialogEntry {
     BatchSettings batch;
     DialogEntry() { rows.create(ROW_CAPACITY); }
 };
+
+// True when both hold the same texts and rows (ratios compared exactly).
+bool SameEntry(const DialogEntry &a, const DialogEntry &b);
 
 class CQuillonDlg : public CDialog, protected CalcEntrySource, private FieldOwner {
 public:
@@ -136,6 +142,23 @@ private:
     void WriteSettings();
     void OnHelpContents();
     void OnAbout();
+
+    // The lab record (quillonprint.cpp): the sheet of the last report is
+    // kept with the entry it came from; Print... and Export CSV... use it
+    // while the entry is unchanged. The operator and the balance are
+    // settings read and written with the others.
+    void KeepSheet(const WeighingSheet &sheet);
+    bool SheetCurrent();
+    void OnPrint();
+    void OnExportCsv();
+    void OnBalanceSettings();
+    void ReadPrintSettings();
+    void WritePrintSettings();
+    WeighingSheet keptSheet;
+    DialogEntry sheetEntry;
+    bool sheetKept = false;
+    BalanceTexts balance;
+    CSheetPrinter printer;
 
     // A control's window rectangle in this dialog's client coordinates.
     CRect GetControlRectInParent(int id) const;

@@ -28,6 +28,7 @@ bool SameBatch(const BatchSettings &a, const BatchSettings &b) {
     }
     return true;
 }
+}  // namespace
 
 bool SameEntry(const DialogEntry &a, const DialogEntry &b) {
     if (!SameBatch(a.batch, b.batch)) return false;
@@ -40,8 +41,6 @@ bool SameEntry(const DialogEntry &a, const DialogEntry &b) {
     }
     return true;
 }
-
-}  // namespace
 
 // ---------------------------------------------------------------------------
 // Calculation files
@@ -249,6 +248,7 @@ void CQuillonDlg::ReadSettings() {
     storedHeight = int(app->GetProfileInt(kSection, "Window Height", 0));
     showMmol = int(app->GetProfileInt(kSection, "Show mmol", 0)) == 1 ? 1 : 0;
     showGases = int(app->GetProfileInt(kSection, "Show Released Gases", 0)) == 1 ? 1 : 0;
+    ReadPrintSettings();
 }
 
 // Written once, when the dialog is destroyed, in the order they are read.
@@ -269,6 +269,7 @@ void CQuillonDlg::WriteSettings() {
         app->WriteProfileInt(kSection, "Window Height", int(placement.rcNormalPosition.bottom - placement.rcNormalPosition.top));
     app->WriteProfileInt(kSection, "Show mmol", showMmol);
     app->WriteProfileInt(kSection, "Show Released Gases", showGases);
+    WritePrintSettings();
 }
 
 // ---------------------------------------------------------------------------

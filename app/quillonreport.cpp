@@ -29,7 +29,9 @@ CString CQuillonDlg::SampleId() {
 }
 
 // The report goes to Word when that output is chosen, else to the default output.
+// The sheet is kept for printing and export.
 void CQuillonDlg::WriteSheet(const WeighingSheet &sheet) {
+    KeepSheet(sheet);
     if (outputToWord)
         WriteWordReport(sheet);
     else

@@ -9,6 +9,7 @@
 #define IDD_OUTPUT_DISPLAY 104
 #define IDD_ATOM_SELECTION 141
 #define IDD_WEIGHING 150
+#define IDD_BALANCE 151
 
 // Menu and program icon
 #define IDR_MAINFRAME 128
@@ -48,6 +49,11 @@
 #define IDC_REPORT_TEXT 1007
 #define IDC_COPY_ALL 1008
 
+// Balance and operator
+#define IDC_OPERATOR 1060
+#define IDC_READABILITY 1061
+#define IDC_MINIMUM_WEIGHT 1062
+
 // Element selection
 #define IDC_RETAIN_CHANGE 1020
 #define IDC_RESET 1021
@@ -80,6 +86,9 @@
 #define ID_OPTIONS_WEIGHING 32782
 #define ID_OPTIONS_MMOL 32783
 #define ID_OPTIONS_GASES 32784
+#define ID_FILE_PRINT 32785
+#define ID_FILE_EXPORT_CSV 32786
+#define ID_OPTIONS_BALANCE 32787
 
 // Messages to the main dialog
 #define WM_DEFERRED_INIT (WM_USER + 1)  // 1025

@@ -498,6 +498,10 @@ bool EveryLineReads(const CString &text) {
 // Temporary file, checked writes and close, then the replacement.
 CalcSaveStatus SaveCalcFile(const char *path, const CString &text) {
     if (!EveryLineReads(text)) return CalcSaveStatus::Unreadable;
+    return SaveTextFile(path, text);
+}
+
+CalcSaveStatus SaveTextFile(const char *path, const CString &text) {
     CString temporary;
     FILE *file = CreateTemporary(FolderOf(path), &temporary);
     if (file == nullptr) return CalcSaveStatus::NoTemporary;

@@ -148,6 +148,10 @@ enum class CalcSaveStatus {
 // (see ParseCalcLine; formulas are not checked here) is refused first.
 CalcSaveStatus SaveCalcFile(const char *path, const CString &text);
 
+// The same for any text (an exported sheet), written byte for byte and
+// without the check of its lines.
+CalcSaveStatus SaveTextFile(const char *path, const CString &text);
+
 // The whole text Save writes for an entry: the sample line, the product line
 // (the amount and the ratio read from their field texts) and the row lines.
 // False, with *text left alone, when the amount or the ratio text is not

@@ -85,7 +85,7 @@ CString TableHeader(const WeighingSheet &sheet) {
 // used: the characters of the line before this piece.
 CString AmountPieces(const WeighingSheet &sheet, const SheetReactant &reactant, int used) {
     if (ExtraColumnCount(sheet) == 0) return GramsPiece(reactant.grams);
-    CString piece = GramsPiece(sheet.showPurity ? reactant.weighedGrams : reactant.grams);
+    CString piece = GramsPiece(GramsToWeigh(sheet, reactant));
     while (used + piece.GetLength() < RULE_LENGTH) piece += ' ';
     if (sheet.showPurity) {
         AddColumn(piece, NumberText(reactant.grams).c_str());
@@ -193,6 +193,7 @@ WeighingSheet MakeWeighingSheet(const CReaction &reaction, double amount, const 
         reactant.molarMass = reaction.ReactantMolarMass(i);
         reactant.ratio = reaction.ReactantRatio(i);
         reactant.grams = ReactantGrams(reaction.ReactantRatio(i), reactant.molarMass, k);
+        reactant.ratio = reaction.ReactantRatio(i);
         sheet.reactants.push_back(reactant);
     }
     return sheet;

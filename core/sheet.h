@@ -55,6 +55,12 @@ struct WeighingSheet {
     BatchResult batch;          // the numbers the lines under the table show
 };
 
+// The grams that go on the balance for one row (the Amount Weighed column):
+// with purity or excess shown, the weighed grams, else the grams the ratios give.
+inline double GramsToWeigh(const WeighingSheet &sheet, const SheetReactant &reactant) {
+    return sheet.showPurity ? reactant.weighedGrams : reactant.grams;
+}
+
 // The sheet of a reaction whose RunCalculation has succeeded, for amount
 // grams of product. The differential is computed only when it is shown.
 WeighingSheet MakeWeighingSheet(const CReaction &reaction, double amount, const char *sampleId,

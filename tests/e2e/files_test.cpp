@@ -183,7 +183,7 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
                 EXPECT_TRUE(q.Running());
                 EXPECT_EQ(q.Text(IDC_SAMPLE_ID), "S-5");
                 EXPECT_EQ(TitleSettled(q, "Untitled* - Quillon"), "Untitled* - Quillon");
-                EXPECT_EQ(q.WaitWindow([](HWND w) { return NameField(w) != nullptr; }, 300), nullptr);
+                EXPECT_EQ(q.WaitWindow([](HWND w) { return qdriver::FileNameField(w) != nullptr; }, 300), nullptr);
             } else if (closing) {
                 EXPECT_EQ(q.WaitExit(), 0);
                 continue;
@@ -195,7 +195,7 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
                 EXPECT_EQ(q.Text(IDC_SAMPLE_ID), "S-5");
                 EXPECT_EQ(TitleSettled(q, "entry.QSF - Quillon"), "entry.QSF - Quillon");
             } else {  // Open, changes dropped, then the file dialog cancelled: nothing changes
-                HWND dialog = q.WaitWindow([](HWND w) { return NameField(w) != nullptr; });
+                HWND dialog = q.WaitWindow([](HWND w) { return qdriver::FileNameField(w) != nullptr; });
                 ASSERT_NE(dialog, nullptr);
                 ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
                 q.Sync();

@@ -344,24 +344,11 @@ void Quillon::Command(UINT id) {
     Sync();
 }
 
-// The program's Open or Save As dialog: a window with a file name field.
-HWND FileNameField(HWND dialog) {
-    HWND name = ::GetDlgItem(dialog, 0x47C);
-    return name != nullptr ? name : ::GetDlgItem(dialog, 0x480);
-}
-
 void Quillon::AnswerFileDialog(const std::string &path, const char *proposed) {
-    HWND dialog = WaitWindow([](HWND window) { return FileNameField(window) != nullptr; });
-    ASSERT_NE(dialog, nullptr) << "no file dialog";
-    HWND name = FileNameField(dialog);
+    const std::string shown = qdriver::AnswerFileDialog(*this, path);
     if (proposed != nullptr) {
-        EXPECT_EQ(TextOf(name), proposed);
+        EXPECT_EQ(shown, proposed);
     }
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, 5000, &result);
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
-    for (int tries = 0; tries < 250 && ::IsWindow(dialog); ++tries) ::Sleep(20);
-    Sync();
 }
 
 // The clipboard's text, or "".
@@ -507,6 +494,31 @@ void Session::ExpectBox(const std::string &text, qwintest::BoxIcon icon) {
     EXPECT_EQ(box.caption, "Quillon");
     EXPECT_EQ(box.icon, icon) << box.text;
     quillon.Answer(box);
+}
+
+HWND FileNameField(HWND dialog) {
+    HWND name = ::GetDlgItem(dialog, 0x47C);  // cmb13 of the explorer-style dialogs
+    return name != nullptr ? name : ::GetDlgItem(dialog, 0x480);  // edt1 of the older ones
+}
+
+void SetText(HWND window, const std::string &text) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 5000, &result);
+}
+
+void PressAndWait(Quillon &quillon, HWND dialog, int id) {
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+    for (int tries = 0; tries < 250 && ::IsWindow(dialog) && ::IsWindowEnabled(dialog); ++tries) ::Sleep(20);
+    quillon.Sync();
+}
+
+std::string AnswerFileDialog(Quillon &quillon, const std::string &path) {
+    HWND dialog = quillon.WaitWindow([](HWND window) { return FileNameField(window) != nullptr; });
+    if (dialog == nullptr) return std::string();
+    std::string proposed = Quillon::TextOf(FileNameField(dialog));
+    SetText(FileNameField(dialog), path);
+    PressAndWait(quillon, dialog, IDOK);
+    return proposed;
 }
 
 }  // namespace qdriver

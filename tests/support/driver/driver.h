@@ -37,8 +37,6 @@ std::string MakeFolder(const std::string &name,
 // The files of folder that match pattern (names only).
 std::vector<std::string> FilesIn(const std::string &folder, const std::string &pattern);
 using qwintest::ClipboardText;
-// The file name field of an Open or Save As dialog, or nullptr for another window.
-HWND FileNameField(HWND dialog);
 
 struct Box {
     HWND hwnd = nullptr;
@@ -121,6 +119,17 @@ private:
     DWORD pid_ = 0;
     HWND main_ = nullptr;
 };
+
+// The name field of the program's Open or Save As dialog, or nullptr.
+HWND FileNameField(HWND dialog);
+// Sets a window's text by message (also across processes).
+void SetText(HWND window, const std::string &text);
+// Posts a button's click to a dialog of the program and waits until the
+// dialog is gone or disabled (under a message box).
+void PressAndWait(Quillon &quillon, HWND dialog, int id);
+// Answers the program's next Open or Save As dialog with path; the name the
+// dialog proposed, empty when none appeared.
+std::string AnswerFileDialog(Quillon &quillon, const std::string &path);
 
 // The list's column edges in its client coordinates, from the layout of the
 // headers above it (which the main dialog lays over the columns).

@@ -133,6 +133,13 @@ private:
     volatile bool stop_ = false;
 };
 
+// Adds a PostScript printer to Wine's prefix (once is enough) and makes it
+// the default; its name, or empty when it cannot print.
+std::string InstallFilePrinter();
+// The text of a page printed by it: one entry per baseline, top first, the
+// texts drawn on it from left to right joined by " | ".
+std::vector<std::string> PostScriptLines(const std::string &postScript);
+
 // Processes this thread's queued messages for at least milliseconds.
 void PumpMessages(DWORD milliseconds = 0);
 

@@ -46,7 +46,7 @@ TEST(HtmlHelpTest, ExtractsThePagesOfTheHelpFileOnly) {
     ::GetTempPathA(sizeof temp, temp);
     const struct {
         const char *file;
-        int pages;  // the pages and style sheet of the help project, or 0
+        int pages;  // the pages, style sheet and picture of the help project, or 0
     } cases[] = {
         {"Quillon.chm", 11},
         {"no-such-file.chm", 0},

@@ -1,0 +1,121 @@
+// The main dialog's lab record: the sheet of the last calculation printed
+// or exported as CSV, and the settings printing uses (operator, balance).
+#include <cstdio>
+#include <cstring>
+
+#include "balancedlg.h"
+#include "core/calcfile.h"
+#include "core/printsheet.h"
+#include "core/reaction.h"
+#include "core/sheetcsv.h"
+#include "framework/afxdlgs.h"
+#include "printout.h"
+#include "quillondlg.h"
+#include "resource.h"
+
+namespace {
+
+const char kSection[] = "Settings";
+const char kDefaultReadability[] = "0.0001";
+
+// The name a sheet's file is proposed under: its sample ID, else its
+// product, with the characters a file name cannot hold made '_'.
+CString ProposedName(const WeighingSheet &sheet) {
+    CString name = sheet.sampleId.IsEmpty() ? sheet.productFormula : sheet.sampleId;
+    CString safe;
+    for (int i = 0; i < name.GetLength(); ++i) {
+        char ch = name[i];
+        safe += std::strchr("\\/:*?\"<>|", ch) != nullptr || (unsigned char)ch < 32 ? '_' : ch;
+    }
+    return safe;
+}
+
+}  // namespace
+
+// Called with every report: the sheet as calculated, and the entry it came from.
+void CQuillonDlg::KeepSheet(const WeighingSheet &sheet) {
+    keptSheet = sheet;
+    ReadEntry(sheetEntry);
+    sheetKept = true;
+}
+
+// True when the kept sheet is still the entry's; else says why nothing is
+// printed or exported.
+bool CQuillonDlg::SheetCurrent() {
+    SetFocus();  // a field being edited is left first, so that its text counts
+    if (!sheetKept) {
+        MessageBox("There is no weighing sheet yet: press Calculate first.", "Quillon", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    DialogEntry now;
+    ReadEntry(now);
+    if (!SameEntry(now, sheetEntry)) {
+        MessageBox("The entry has changed since the last calculation.\nPress Calculate again, then print or export.",
+                   "Quillon", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}
+
+void CQuillonDlg::OnPrint() {
+    if (!SheetCurrent()) return;
+    PrintSettings settings;
+    settings.operatorName = balance.operatorName;
+    // The texts were checked when they were set or read: a blank minimum weight stays units 0.
+    ReadBalanceGrams(balance.readability, &settings.readability);
+    ReadBalanceGrams(balance.minimumWeight, &settings.minimumWeight);
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    CString date;
+    date.Format("%04d-%02d-%02d %02d:%02d", int(now.wYear), int(now.wMonth), int(now.wDay), int(now.wHour),
+                int(now.wMinute));
+    PrintedSheet printed;
+    if (MakePrintedSheet(keptSheet, settings, date, &printed) != PrintSheetStatus::Ready) {
+        MessageBox("The masses are too large to round to the balance's readability.\n"
+                   "Check the readability under Options, Balance and Operator.",
+                   "Quillon", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    CString title = "Quillon - " + (keptSheet.sampleId.IsEmpty() ? keptSheet.productFormula : keptSheet.sampleId);
+    PrintOutcome outcome = printer.Print(this, printed, title);
+    if (outcome == PrintOutcome::NoPrinter)
+        MessageBox("No printer is installed.\nAdd one in the system's printer settings, or export the sheet as CSV.",
+                   "Quillon", MB_OK | MB_ICONEXCLAMATION);
+    else if (outcome == PrintOutcome::Failed)
+        MessageBox("The sheet could not be printed.", "Quillon", MB_OK | MB_ICONHAND);
+}
+
+void CQuillonDlg::OnExportCsv() {
+    if (!SheetCurrent()) return;
+    CFileDialog dialog(FALSE, "csv", ProposedName(keptSheet), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                       "CSV Files (*.csv)|*.csv|All Files (*.*)|*.*||", this);
+    dialog.m_ofn.lpstrTitle = "Export CSV";
+    if (dialog.DoModal() != IDOK) return;
+    // Written whole or not at all: a file that was there stays until the new one is complete.
+    if (SaveTextFile(dialog.GetPathName(), SheetCsvText(keptSheet)) != CalcSaveStatus::Saved)
+        MessageBox("Failed to export the sheet.", "Quillon : File I/O Error", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CQuillonDlg::OnBalanceSettings() {
+    CBalanceDlg dialog(balance, this);
+    if (dialog.DoModal() == IDOK) balance = dialog.Texts();
+}
+
+// Read with the other settings; a stored readability that does not read is
+// replaced by the default, a minimum weight that does not read by blank.
+void CQuillonDlg::ReadPrintSettings() {
+    CWinApp *app = AfxGetApp();
+    balance.operatorName = app->GetProfileString(kSection, "Operator", "");
+    balance.readability = app->GetProfileString(kSection, "Balance Readability", kDefaultReadability);
+    balance.minimumWeight = app->GetProfileString(kSection, "Minimum Weight", "");
+    DecimalGrams grams;
+    if (!ReadBalanceGrams(balance.readability, &grams)) balance.readability = kDefaultReadability;
+    if (!ReadBalanceGrams(balance.minimumWeight, &grams)) balance.minimumWeight.Empty();
+}
+
+void CQuillonDlg::WritePrintSettings() {
+    CWinApp *app = AfxGetApp();
+    app->WriteProfileString(kSection, "Operator", balance.operatorName);
+    app->WriteProfileString(kSection, "Balance Readability", balance.readability);
+    app->WriteProfileString(kSection, "Minimum Weight", balance.minimumWeight);
+}

@@ -1,0 +1,167 @@
+// The printed sheet's rounding and warnings, and the CSV export.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "core/printsheet.h"
+#include "core/sheet.h"
+#include "core/sheetcsv.h"
+
+namespace {
+
+std::string Str(const CString &s) { return std::string(s.GetString(), s.GetLength()); }
+
+DecimalGrams Grams(const char *text) {
+    DecimalGrams grams;
+    EXPECT_TRUE(ReadBalanceGrams(text, &grams)) << text;
+    return grams;
+}
+
+// A sheet as the calculation leaves it, without a reaction behind it.
+WeighingSheet Sheet(std::vector<std::pair<const char *, double>> grams) {
+    WeighingSheet sheet;
+    sheet.sampleId = "S-17";
+    sheet.productFormula = "BaTiO3";
+    sheet.amount = 10;
+    for (const auto &g : grams) {
+        SheetReactant reactant;
+        reactant.formula = g.first;
+        reactant.molarMass = 100.0;
+        reactant.grams = g.second;
+        reactant.ratio = 1.0;
+        sheet.reactants.push_back(reactant);
+    }
+    return sheet;
+}
+
+}  // namespace
+
+// What a balance setting may be: a positive decimal of at most six decimals, at most 1000 g.
+TEST(BalanceGrams, ReadsPlainPositiveDecimalsOnly) {
+    const struct {
+        const char *text;
+        bool reads;
+        const char *shown;  // Text() of what was read
+    } cases[] = {
+        {"0.0001", true, "0.0001"}, {" 0.002 ", true, "0.002"},   {"0.010", true, "0.01"},
+        {"1", true, "1"},           {"1.", true, "1"},            {".5", true, "0.5"},
+        {"0.000001", true, "0.000001"}, {"1000", true, "1000"},
+        {"", false, ""},            {"0", false, ""},             {"0.0000", false, ""},
+        {"-0.1", false, ""},        {"0.0000001", false, ""},     {"1e-4", false, ""},
+        {"0,001", false, ""},       {"1000.5", false, ""},        {".", false, ""},
+        {"99999999999999999999", false, ""}, {"0.1 g", false, ""},
+    };
+    for (const auto &c : cases) {
+        DecimalGrams grams{7, 1};
+        EXPECT_EQ(c.reads, ReadBalanceGrams(c.text, &grams)) << c.text;
+        EXPECT_EQ(c.reads ? c.shown : "0.7", Str(grams.Text())) << c.text;
+    }
+}
+
+// Rounding to the readability: nearest whole multiple, halves away from zero,
+// shown with the readability's decimals; refused where it cannot be exact.
+TEST(BalanceGrams, RoundsToWholeMultiplesOfTheReadability) {
+    const struct {
+        double grams;
+        const char *readability;
+        const char *shown;  // nullptr: refused
+    } cases[] = {
+        {1.11898, "0.0001", "1.1190"}, {1.11898, "0.002", "1.118"}, {8.88102, "0.01", "8.88"},
+        {0.00004, "0.0001", "0.0000"}, {-0.00004, "0.0001", "0.0000"}, {-0.34, "0.1", "-0.3"},
+        {2.5, "1", "3"},               {-2.5, "1", "-3"},             {0.25, "0.5", "0.5"},
+        {123.4567891, "0.000001", "123.456789"}, {7.0, "5", "5"},
+        {1e12, "0.0001", nullptr},     {INFINITY, "0.1", nullptr},    {NAN, "0.1", nullptr},
+    };
+    for (const auto &c : cases) {
+        DecimalGrams rounded;
+        bool done = RoundToBalance(c.grams, Grams(c.readability), &rounded);
+        EXPECT_EQ(c.shown != nullptr, done) << c.grams << " at " << c.readability;
+        if (done && c.shown != nullptr) {
+            EXPECT_EQ(c.shown, Str(rounded.Text())) << c.grams << " at " << c.readability;
+        }
+    }
+}
+
+// Whatever the mass, the printed text is a whole multiple of the readability
+// within half a readability of the mass.
+TEST(BalanceGrams, EveryPrintedMassIsAWholeMultiple) {
+    std::srand(18);
+    for (const char *text : {"0.0001", "0.0002", "0.005", "0.01", "0.1", "1", "2"}) {
+        DecimalGrams readability = Grams(text);
+        for (int i = 0; i < 2000; ++i) {
+            double grams = (std::rand() - RAND_MAX / 8) / double(RAND_MAX) * std::pow(10.0, i % 5 - 1);
+            DecimalGrams rounded;
+            ASSERT_TRUE(RoundToBalance(grams, readability, &rounded));
+            std::string shown = Str(rounded.Text());
+            double value = std::strtod(shown.c_str(), nullptr);
+            EXPECT_EQ(0, rounded.units % readability.units) << shown << " at " << text;
+            EXPECT_LE(std::fabs(value - grams), readability.Grams() / 2 * (1 + 1e-9)) << grams << " at " << text;
+        }
+    }
+}
+
+// The page: header fields, rows rounded, the rows under the minimum weight
+// (and negative ones) marked, the total from the unrounded masses.
+TEST(PrintedSheet, RoundsWarnsAndTotalsFromUnroundedMasses) {
+    PrintSettings settings;
+    settings.operatorName = "A. Chemist";
+    settings.readability = Grams("0.0001");
+    // Three masses that each print as 0.0033 but add up to 0.0100 (the minimum weight).
+    PrintedSheet printed;
+    ASSERT_EQ(PrintSheetStatus::Ready,
+              MakePrintedSheet(Sheet({{"BaCO3", 0.00333}, {"TiO2", 0.00333}, {"CO2", 0.00334}, {"Ba", 0.01}}),
+                               settings, "2026-12-07 16:35", &printed));
+    std::string fields;
+    for (const auto &field : printed.fields) fields += Str(field.first) + ": " + Str(field.second) + "\n";
+    EXPECT_EQ("Sample ID: S-17\nDate: 2026-12-07 16:35\nOperator: A. Chemist\nProduct: BaTiO3, 10 g\n"
+              "Balance: readability 0.0001 g, minimum weight 0.0100 g\n",
+              fields);
+    ASSERT_EQ(4u, printed.rows.size());
+    EXPECT_EQ("0.0033", Str(printed.rows[0].mass));
+    EXPECT_EQ("0.0033", Str(printed.rows[2].mass));
+    EXPECT_TRUE(printed.rows[0].warned);
+    EXPECT_FALSE(printed.rows[3].warned);  // exactly the minimum weight
+    EXPECT_EQ("4", Str(printed.rows[3].number));
+    EXPECT_EQ("0.0200", Str(printed.total));  // not 0.0199, the sum of the printed masses
+    ASSERT_EQ(1u, printed.notes.size());
+    EXPECT_EQ("! Below the balance's minimum weight of 0.0100 g: weigh a larger batch or use a finer balance.",
+              Str(printed.notes[0]));
+
+    // A minimum weight of its own; a negative mass is marked and named.
+    settings.readability = Grams("0.001");
+    settings.minimumWeight = Grams("0.02");
+    ASSERT_EQ(PrintSheetStatus::Ready,
+              MakePrintedSheet(Sheet({{"BaO", 5.0}, {"O2", -0.5}}), settings, "", &printed));
+    EXPECT_EQ("readability 0.001 g, minimum weight 0.02 g", Str(printed.fields[4].second));
+    EXPECT_FALSE(printed.rows[0].warned);
+    EXPECT_TRUE(printed.rows[1].warned);
+    EXPECT_EQ("-0.500", Str(printed.rows[1].mass));
+    ASSERT_EQ(2u, printed.notes.size());
+    EXPECT_EQ(Str(NegativeWeighingWarning(Sheet({{"BaO", 5.0}, {"O2", -0.5}}))), Str(printed.notes[1]));
+
+    // A mass the balance's digits cannot hold is refused, not printed wrong.
+    EXPECT_EQ(PrintSheetStatus::NotRoundable, MakePrintedSheet(Sheet({{"BaO", 1e15}}), settings, "", &printed));
+}
+
+TEST(SheetCsv, FieldsAreQuotedOnlyWhereNeeded) {
+    const struct {
+        const char *text, *field;
+    } cases[] = {
+        {"S-17", "S-17"},         {"", ""},                       {"a,b", "\"a,b\""},
+        {"say \"x\"", "\"say \"\"x\"\"\""}, {"two\r\nlines", "\"two\r\nlines\""}, {" lead", "\" lead\""},
+        {"trail ", "\"trail \""}, {"in side", "in side"},
+    };
+    for (const auto &c : cases) EXPECT_EQ(c.field, Str(CsvField(c.text))) << c.text;
+}
+
+TEST(SheetCsv, NumbersAreShortestExactWithAPoint) {
+    const struct {
+        double value;
+        const char *text;
+    } cases[] = {{0.1, "0.1"}, {10, "10"}, {1.0 / 3, "0.3333333333333333"}, {1e-7, "1e-07"}, {-2.5, "-2.5"},
+                 {1.11898, "1.11898"}, {123456789.125, "123456789.125"},
+                 {1e-6, "0.000001"}, {1e20, "1e+20"}, {197.33499999999998, "197.33499999999998"}};
+    for (const auto &c : cases) EXPECT_EQ(c.text, ExactNumberText(c.value)) << c.value;
+}
