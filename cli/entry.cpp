@@ -22,6 +22,10 @@ bool CliEntrySource::ChooseElements(const CString &, int, ElementSelection *chos
 
 // Messages go to standard error, one per line.
 void CliEntrySource::ShowMessage(const char *text, CalcMessageKind, CalcField) {
+    if (messages != nullptr) {
+        *messages += (messages->empty() ? "" : "\n") + std::string(text);
+        return;
+    }
     std::fputs(text, stderr);
     std::fputc('\n', stderr);
 }
@@ -29,6 +33,9 @@ void CliEntrySource::ShowMessage(const char *text, CalcMessageKind, CalcField) {
 // The sheet as the report file would show it.
 void CliEntrySource::WriteReport(const CReaction &reaction, double amount) {
     WeighingSheet sheet = MakeWeighingSheet(reaction, amount, entry.fields.sampleId, showDifferential);
+    sheet.readability = readability;
+    sheet.minimumWeight = minimumWeight;
+    if (inspect) inspect(reaction, sheet);
     CString text = SheetFileText(sheet);
     sheetText = TextModeRead(text.GetString(), static_cast<size_t>(text.GetLength()));
 }
@@ -63,4 +70,15 @@ int CliEntrySource::RowNumber(const LedraRow *row) {
     for (int i = 0; i < entry.rows.capacity(); ++i)
         if (entry.rows.row(i) == row) return i + 1;
     return 0;
+}
+
+void CopyEntry(const CalcEntry &from, CalcEntry &to) {
+    to.fields = from.fields;
+    to.rows.reset();
+    for (int i = 0; i < from.rows.capacity(); ++i) {
+        const LedraRow *row = from.rows.row(i);
+        to.rows.setFormula(i, row->formula);
+        to.rows.setRatio(i, row->ratio);
+        to.rows.setFixed(i, row->fixed);
+    }
 }

@@ -6,6 +6,7 @@
 #ifndef QUILLON_CLI_CALCULATION_H
 #define QUILLON_CLI_CALCULATION_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "core/calcfile.h"
 #include "core/commands.h"
 #include "core/elements.h"
+#include "core/sheet.h"
 
 // What the main dialog holds after a calculation file was opened.
 struct CalcEntry {
@@ -22,6 +24,9 @@ struct CalcEntry {
 
     CalcEntry() { rows.create(ROW_CAPACITY); }
 };
+
+// Copies the fields and rows of from into to.
+void CopyEntry(const CalcEntry &from, CalcEntry &to);
 
 // The command-line entry. The report is the sheet's text with LF line ends,
 // kept in sheetText; messages go to standard error as they come.
@@ -45,6 +50,13 @@ public:
     // Set when the sheet is made with the ratios as written: the rows'
     // collection would otherwise take every Unfixed row at 1.
     bool keepRatios = false;
+    // When set, messages are added here (one per line) instead of printed.
+    std::string *messages = nullptr;
+    // When set, called with every report's reaction and sheet.
+    std::function<void(const CReaction &, const WeighingSheet &)> inspect;
+    // The balance the sheet is rounded to (no rounding while 0).
+    Decimal readability;
+    double minimumWeight = 0.0;
 
 private:
     CalcEntry &entry;

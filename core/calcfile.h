@@ -3,6 +3,10 @@
 //   sample line   "-1 <sample ID>"                  (any negative number when read)
 //   product line  "0 <amount> <ratio> <formula>"
 //   row line      "<row 1..30> <fixed> <ratio> <formula>"
+//   series line   "series <values of x>"             (see core/series.h)
+// The product line of a composition series holds the series formula (with
+// x); a program that knows no series refuses both lines, so such a file is
+// never opened as something else.
 // The reader accepts lines in any order and skips blank ones; a later line
 // of the same kind (or the same row number) overrides an earlier one when
 // the records are applied. Lines may be of any length; a line holding a NUL
@@ -23,13 +27,13 @@ class LedraRowStore;
 // Formula check callback: nonzero when the text is a valid formula.
 typedef int (*CalcFormulaCheck)(const char *formula);
 
-enum CalcRecordKind { CALC_SAMPLE = 0, CALC_PRODUCT = 1, CALC_ROW = 2 };
+enum CalcRecordKind { CALC_SAMPLE = 0, CALC_PRODUCT = 1, CALC_ROW = 2, CALC_SERIES = 3 };
 
 // One accepted line of a calculation file.
 struct CalcRecord {
     CalcRecordKind kind = CALC_SAMPLE;
     int line = 0;        // line number in the file, from 1
-    CString text;        // sample: the sample ID; product, row: the formula
+    CString text;        // sample: the sample ID; product, row: the formula; series: the values of x
     double amount = 0.0; // product: grams
     double ratio = 0.0;  // product, row
     int row = 0;         // row: the row number, 1..capacity
@@ -71,6 +75,7 @@ struct CalcFields {
     CString productFormula;
     CString ratioText = "1";
     CString amountText = "1";
+    CString seriesValues;  // the values of x of a composition series; empty: none
 };
 
 // A number as the dialog's product ratio and amount fields show it after a
@@ -89,6 +94,8 @@ void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields
 CString CalcSampleLine(const char *sampleId);                             // "%d %s" with -1; see CalcSampleIdSavable
 CString CalcProductLine(double amount, double ratio, const char *formula); // "0 <amount> <ratio> <formula>"
 CString CalcRowLine(int rowNumber, int fixed, double ratio, const char *formula);  // "%d %d <ratio> %s"
+
+CString CalcSeriesLine(const char *values);  // "series <values>"
 
 // False when a sample ID would not open as it was saved: a CR or LF inside
 // it would start a line of its own. CalcSampleLine gives such an ID a line

@@ -31,10 +31,23 @@ CString MolarMassPiece(const CString &lead, double molarMass) {
 }
 
 // " " grams: the end of a reactant line.
-CString GramsPiece(double grams) {
-    CString piece = " ";
-    piece += NumberText(grams).c_str();
-    return piece;
+CString GramsPiece(const WeighingSheet &sheet, double grams) { return " " + SheetGramsText(sheet, grams); }
+
+// The lines a balance's readability adds after the rows: the total, the
+// balance and the rows under its minimum weight (each without a line end).
+std::vector<CString> BalanceLines(const WeighingSheet &sheet) {
+    std::vector<CString> lines;
+    if (sheet.readability.units <= 0) return lines;
+    double total = 0.0;
+    for (const SheetReactant &reactant : sheet.reactants) total += reactant.grams;
+    CString line = "Total";
+    while (line.GetLength() < REACTANT_COLUMN) line += ' ';
+    lines.push_back(line + GramsPiece(sheet, total));
+    lines.push_back(CString("Balance: readability ") + DecimalText(sheet.readability).c_str() + " g, minimum weight " +
+                    NumberText(sheet.minimumWeight).c_str() + " g.");
+    CString under = UnderMinimumNames(sheet);
+    if (!under.IsEmpty()) lines.push_back("Warning: under the balance's minimum weight: " + under + ".");
+    return lines;
 }
 
 // Appends a piece of the word-processor variant.
@@ -117,10 +130,11 @@ CString SheetFileText(const WeighingSheet &sheet) {
     text += Rule('-') + "\r\n";
     for (const SheetReactant &reactant : sheet.reactants) {
         text += MolarMassPiece(reactant.formula, reactant.molarMass);
-        text += GramsPiece(reactant.grams);
+        text += GramsPiece(sheet, reactant.grams);
         text += "\r\n";
     }
     text += Rule('-') + "\n";
+    for (const CString &line : BalanceLines(sheet)) text += line + "\r\n";
     CString warning = NegativeWeighingWarning(sheet);
     if (!warning.IsEmpty()) text += warning + "\r\n";
     text += "\r\n\r\n";
@@ -150,14 +164,34 @@ std::vector<SheetPiece> SheetWordPieces(const WeighingSheet &sheet) {
         AddPiece(pieces, SHEET_FORMULA, reactant.formula);
         // Only the part after the formula is padded here.
         AddPiece(pieces, SHEET_TEXT, MolarMassPiece("", reactant.molarMass));
-        AddPiece(pieces, SHEET_TEXT, GramsPiece(reactant.grams));
+        AddPiece(pieces, SHEET_TEXT, GramsPiece(sheet, reactant.grams));
         AddPiece(pieces, SHEET_PARAGRAPH, "");
     }
     AddPiece(pieces, SHEET_TEXT, Rule('-') + "\n");
+    for (const CString &line : BalanceLines(sheet)) AddPiece(pieces, SHEET_TEXT, line + "\n");
     CString warning = NegativeWeighingWarning(sheet);
     if (!warning.IsEmpty()) AddPiece(pieces, SHEET_TEXT, warning + "\n");
     for (int i = 0; i < 3; ++i) AddPiece(pieces, SHEET_PARAGRAPH, "");
     return pieces;
+}
+
+// Rounded to the readability when there is one.
+CString SheetGramsText(const WeighingSheet &sheet, double grams) {
+    Decimal rounded;
+    if (sheet.readability.units > 0 && RoundToMultiple(grams, sheet.readability, &rounded))
+        return CString(DecimalFixedText(rounded).c_str());
+    return CString(NumberText(grams).c_str());
+}
+
+// Rows above 0 g and under the minimum weight.
+CString UnderMinimumNames(const WeighingSheet &sheet) {
+    CString names;
+    for (const SheetReactant &reactant : sheet.reactants) {
+        if (!(reactant.grams > 0.0 && reactant.grams < sheet.minimumWeight)) continue;
+        if (!names.IsEmpty()) names += ", ";
+        names += reactant.formula;
+    }
+    return names;
 }
 
 // Maximal runs of letters-and-parentheses and of everything else.

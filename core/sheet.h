@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/afxstr.h"
+#include "decimal.h"
 
 class CReaction;
 
@@ -33,7 +34,20 @@ struct WeighingSheet {
     int showDifferential = 0;   // nonzero: the product line carries the differential
     CString differential;       // empty: "None"
     std::vector<SheetReactant> reactants;
+    // The balance: with a readability above 0, every mass shows rounded to a
+    // whole multiple of it, a total (of the unrounded masses, then rounded)
+    // follows the rows, and rows above 0 g but under minimumWeight are named.
+    Decimal readability;
+    double minimumWeight = 0.0;
 };
+
+// The mass as the balance shows it: rounded to the sheet's readability
+// ("%.5f" trimmed without one).
+CString SheetGramsText(const WeighingSheet &sheet, double grams);
+
+// The starting materials a balance of the sheet cannot weigh reliably
+// (above 0 g, under its minimum weight), "A, B"; empty when none.
+CString UnderMinimumNames(const WeighingSheet &sheet);
 
 // The sheet of a reaction whose RunCalculation has succeeded, for amount
 // grams of product. The differential is computed only when it is shown.
