@@ -82,3 +82,26 @@ void CopyEntry(const CalcEntry &from, CalcEntry &to) {
         to.rows.setFixed(i, row->fixed);
     }
 }
+
+bool CalculateEntry(CliEntrySource &source, const CFormulaParser &parser, const ElementSelection &selection,
+                    bool autoRatio) {
+    source.keepRatios = !autoRatio;
+    int reset = 0;
+    ElementSelection chosen = selection;
+    return CalculateCommand(source, parser, autoRatio, &chosen, &reset) == CommandResult::Done;
+}
+
+SeriesMemberOutcome CalculateSeriesMember(const CalcEntry &opened, const CFormulaParser &parser,
+                                          const ElementSelection &selection, bool autoRatio, const CString &formula) {
+    SeriesMemberOutcome outcome;
+    CalcEntry member;
+    CopyEntry(opened, member);
+    PrepareSeriesMember(parser, opened.fields.productFormula, formula, member.fields, member.rows);
+    CliEntrySource source(member, selection, 1);
+    std::string messages;
+    source.messages = &messages;
+    source.inspect = [&](const CReaction &, const WeighingSheet &sheet) { outcome.sheet = sheet; };
+    outcome.done = CalculateEntry(source, parser, selection, autoRatio);
+    outcome.messages = messages.c_str();
+    return outcome;
+}

@@ -16,6 +16,7 @@
 #include "core/commands.h"
 #include "core/elements.h"
 #include "core/sheet.h"
+#include "core/series.h"
 
 // What the main dialog holds after a calculation file was opened.
 struct CalcEntry {
@@ -63,5 +64,17 @@ private:
     const ElementSelection &selection;
     int showDifferential;
 };
+
+// The Calculate command on the source's entry, as quillon-cli sheet runs it
+// (with autoRatio the Unfixed rows are solved, else the ratios as written
+// are weighed); true when a report was made.
+bool CalculateEntry(CliEntrySource &source, const CFormulaParser &parser, const ElementSelection &selection,
+                    bool autoRatio);
+
+// One member of a composition series: a fresh copy of the entry as opened,
+// made the member's entry (PrepareSeriesMember), calculated as sheet would;
+// the messages are kept as the member's, not printed.
+SeriesMemberOutcome CalculateSeriesMember(const CalcEntry &opened, const CFormulaParser &parser,
+                                          const ElementSelection &selection, bool autoRatio, const CString &formula);
 
 #endif

@@ -382,10 +382,7 @@ int CommandSolve(const CFormulaParser &parser, const ElementSelection &selection
 // The Calculate command on an entry, as sheet runs it; true when a report was made.
 bool RunCalculate(const Options &options, const CFormulaParser &parser, const ElementSelection &selection,
                   CliEntrySource &source) {
-    source.keepRatios = !options.autoRatio;
-    int reset = 0;
-    ElementSelection chosen = selection;
-    return CalculateCommand(source, parser, options.autoRatio, &chosen, &reset) == CommandResult::Done;
+    return CalculateEntry(source, parser, selection, options.autoRatio);
 }
 
 // A whole argument read as one plain decimal number; false (after
@@ -453,17 +450,7 @@ int CommandSeries(const Options &options, const CFormulaParser &parser, const El
         return EXIT_BAD_INPUT;
     }
     SeriesCalculation calculate = [&](const CString &formula) {
-        SeriesMemberOutcome outcome;
-        CalcEntry member;
-        CopyEntry(entry, member);
-        PrepareSeriesMember(parser, entry.fields.productFormula, formula, member.fields, member.rows);
-        CliEntrySource source(member, selection, 1);
-        std::string messages;
-        source.messages = &messages;
-        source.inspect = [&](const CReaction &, const WeighingSheet &sheet) { outcome.sheet = sheet; };
-        outcome.done = RunCalculate(options, parser, selection, source);
-        outcome.messages = messages.c_str();
-        return outcome;
+        return CalculateSeriesMember(entry, parser, selection, options.autoRatio, formula);
     };
     SeriesResult series = RunSeries(parser, entry.fields.productFormula, values, calculate);
     std::string format = Format(options);

@@ -59,19 +59,8 @@ WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet
     result.tolerance = tolerance;
     const CElementTable &table = reaction.Parser().Table();
     Composition total;
-    for (int i = 0; i < reaction.ReactantCount(); ++i) {
-        WeighedRow row;
-        row.row = rowNumbers[size_t(i)];
-        row.formula = sheet.reactants[size_t(i)].formula;
-        row.molarMass = sheet.reactants[size_t(i)].molarMass;
-        row.sheetGrams = sheet.reactants[size_t(i)].grams;
-        row.weighedGrams = weighed[size_t(i)];
-        double difference = row.weighedGrams - row.sheetGrams;
-        row.deviation = difference == 0.0 ? 0.0 : difference / std::fabs(row.sheetGrams) * 100.0;
-        row.past = !(std::fabs(row.deviation) <= tolerance);
-        result.rows.push_back(row);
-        total.Add(reaction.ReactantComposition(i).ScaledCopy(row.weighedGrams / row.molarMass));
-    }
+    for (int i = 0; i < reaction.ReactantCount(); ++i)
+        total.Add(reaction.ReactantComposition(i).ScaledCopy(weighed[size_t(i)] / sheet.reactants[size_t(i)].molarMass));
     const Composition &product = reaction.ProductComposition();
     std::vector<int> order = FormulaOrder(sheet.productFormula, table);
     for (int k = 0; k < total.count; ++k)
@@ -92,12 +81,28 @@ WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet
         result.elements.push_back(entry);
     }
     if (!(weighedSum > 0.0) || !std::isfinite(weighedSum)) return result;
-    const double scale = targetSum / weighedSum;
+    // Moles of product the balanced elements make, and the batch's size against the sheet's.
+    const double productMoles = weighedSum / targetSum;
+    result.productGrams = productMoles * reaction.ProductMolarMass();
+    const double batch = result.productGrams / sheet.amount;
     for (WeighedElement &entry : result.elements) {
-        entry.weighed *= scale;
+        entry.weighed /= productMoles;
         if (!entry.balanced) continue;
         entry.deviation = (entry.weighed - entry.target) / entry.target * 100.0;
         entry.past = !(std::fabs(entry.deviation) <= tolerance);
+    }
+    for (int i = 0; i < reaction.ReactantCount(); ++i) {
+        WeighedRow row;
+        row.row = rowNumbers[size_t(i)];
+        row.formula = sheet.reactants[size_t(i)].formula;
+        row.molarMass = sheet.reactants[size_t(i)].molarMass;
+        row.sheetGrams = sheet.reactants[size_t(i)].grams;
+        row.weighedGrams = weighed[size_t(i)];
+        row.targetGrams = row.sheetGrams * batch;
+        const double difference = row.weighedGrams - row.targetGrams;
+        row.deviation = difference == 0.0 ? 0.0 : difference / std::fabs(row.targetGrams) * 100.0;
+        row.past = !(std::fabs(row.deviation) <= tolerance);
+        result.rows.push_back(row);
     }
     result.done = true;
     return result;
@@ -121,12 +126,13 @@ std::string WeighedText(const WeighedResult &result) {
     std::string text = "ID: " + Str(result.sampleId) + "\n";
     text += Str(result.productFormula) + "  (" + Shown(result.amount) + " grams)  as weighed, tolerance " +
             Shown(result.tolerance) + " %\n";
+    if (result.done) text += "The weighed masses make " + Shown(result.productGrams) + " grams of product.\n";
     text += std::string(53, '=') + "\n";
-    text += Cell("Row", 5, false) + Cell("Reactant", 14, false) + Cell("Sheet(g)", 11) + Cell("Weighed(g)", 11) +
+    text += Cell("Row", 5, false) + Cell("Reactant", 14, false) + Cell("Target(g)", 11) + Cell("Weighed(g)", 11) +
             Cell("Deviation(%)", 13) + "\n" + rule;
     for (const WeighedRow &row : result.rows)
         text += Cell(std::to_string(row.row), 5, false) + Cell(Str(row.formula), 14, false) +
-                Cell(Shown(row.sheetGrams), 11) + Cell(Shown(row.weighedGrams), 11) +
+                Cell(Shown(row.targetGrams), 11) + Cell(Shown(row.weighedGrams), 11) +
                 Cell(Percent(row.deviation), 13) + (row.past ? "  *" : "") + "\n";
     text += rule + Cell("Element", 8, false) + Cell("Product", 11) + Cell("Weighed", 11) + Cell("Deviation(%)", 23) +
             "\n" + rule;
@@ -151,10 +157,10 @@ std::string WeighedText(const WeighedResult &result) {
 }
 
 std::string WeighedCsv(const WeighedResult &result) {
-    std::string text = "row,starting material,molar mass (g/mol),sheet (g),weighed (g),deviation (%),past tolerance\r\n";
+    std::string text = "row,starting material,molar mass (g/mol),sheet (g),target (g),weighed (g),deviation (%),past tolerance\r\n";
     for (const WeighedRow &row : result.rows)
         text += std::to_string(row.row) + "," + CsvField(Str(row.formula)) + "," + ExactNumber(row.molarMass) + "," +
-                ExactNumber(row.sheetGrams) + "," + ExactNumber(row.weighedGrams) + "," + ExactNumber(row.deviation) +
+                ExactNumber(row.sheetGrams) + "," + ExactNumber(row.targetGrams) + "," + ExactNumber(row.weighedGrams) + "," + ExactNumber(row.deviation) +
                 "," + (row.past ? "yes" : "no") + "\r\n";
     text += "\r\nelement,product,weighed,deviation (%),past tolerance\r\n";
     for (const WeighedElement &element : result.elements)
@@ -169,13 +175,13 @@ std::string WeighedJson(const WeighedResult &result) {
     auto number = [](double value) { return std::isfinite(value) ? ExactNumber(value) : std::string("null"); };
     std::string text = "{\"sampleId\":" + JsonString(Str(result.sampleId)) + ",\"formula\":" +
                        JsonString(Str(result.productFormula)) + ",\"grams\":" + number(result.amount) +
-                       ",\"tolerance\":" + number(result.tolerance) + ",\"within\":" +
+                       ",\"productGrams\":" + number(result.productGrams) + ",\"tolerance\":" + number(result.tolerance) + ",\"within\":" +
                        (result.Within() ? "true" : "false") + ",\"rows\":[";
     for (size_t i = 0; i < result.rows.size(); ++i) {
         const WeighedRow &row = result.rows[i];
         text += std::string(i ? "," : "") + "\n{\"row\":" + std::to_string(row.row) + ",\"formula\":" +
                 JsonString(Str(row.formula)) + ",\"molarMass\":" + number(row.molarMass) + ",\"sheetGrams\":" +
-                number(row.sheetGrams) + ",\"weighedGrams\":" + number(row.weighedGrams) + ",\"deviation\":" +
+                number(row.sheetGrams) + ",\"targetGrams\":" + number(row.targetGrams) + ",\"weighedGrams\":" + number(row.weighedGrams) + ",\"deviation\":" +
                 number(row.deviation) + ",\"past\":" + (row.past ? "true" : "false") + "}";
     }
     text += "],\"elements\":[";

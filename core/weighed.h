@@ -9,9 +9,14 @@
 // (normalised - product count) / product count in %. Weighing exactly the
 // sheet's masses gives back the product's counts (to rounding). Other
 // elements (oxygen of carbonates, carbon) are listed, not judged: what
-// leaves in the furnace is no deviation. A row is past the tolerance when
-// its weighed mass differs from the sheet's by more than the tolerance in %.
-// Portable.
+// leaves in the furnace is no deviation.
+//
+// The masses make a batch of their own size: the grams of product their
+// balanced elements give. Each row's deviation compares its weighed mass
+// with the sheet's mass scaled to that batch, so a batch weighed larger as a
+// whole deviates nowhere, and the row that was weighed wrong stands out. A
+// row is past the tolerance when that deviation passes it (a row the sheet
+// weighs at 0 g is past it as soon as anything of it was weighed). Portable.
 #ifndef QUILLON_CORE_WEIGHED_H
 #define QUILLON_CORE_WEIGHED_H
 
@@ -30,8 +35,9 @@ struct WeighedRow {
     CString formula;
     double molarMass = 0.0;
     double sheetGrams = 0.0;
+    double targetGrams = 0.0;  // the sheet's grams scaled to the batch the masses make
     double weighedGrams = 0.0;
-    double deviation = 0.0;   // %, infinite when the sheet weighs 0 and something was weighed
+    double deviation = 0.0;   // %, against the sheet scaled to the batch; infinite when the sheet weighs 0
     bool past = false;
 };
 
@@ -48,7 +54,8 @@ struct WeighedResult {
     bool done = false;        // false: the masses hold none of the balanced elements
     CString sampleId;
     CString productFormula;
-    double amount = 0.0;
+    double amount = 0.0;        // grams of product the sheet is for
+    double productGrams = 0.0;  // grams of product the weighed masses make
     double tolerance = DEFAULT_WEIGHED_TOLERANCE;
     std::vector<WeighedRow> rows;
     std::vector<WeighedElement> elements;  // the product's in formula order, then the others
