@@ -379,12 +379,6 @@ int CommandSolve(const CFormulaParser &parser, const ElementSelection &selection
     return 0;
 }
 
-// The Calculate command on an entry, as sheet runs it; true when a report was made.
-bool RunCalculate(const Options &options, const CFormulaParser &parser, const ElementSelection &selection,
-                  CliEntrySource &source) {
-    return CalculateEntry(source, parser, selection, options.autoRatio);
-}
-
 // A whole argument read as one plain decimal number; false (after
 // complaining, naming the option) when it is not one or not above 0.
 bool PositiveOption(const std::string &option, const std::string &text, double *value) {
@@ -416,7 +410,7 @@ int CommandSheet(const Options &options, const CFormulaParser &parser, const Ele
                  CalcEntry &entry) {
     CliEntrySource source(entry, selection, options.noDifferential ? 0 : 1);
     if (!SetBalance(options, source)) return EXIT_BAD_INPUT;
-    if (!RunCalculate(options, parser, selection, source)) return EXIT_CALCULATION;
+    if (!CalculateEntry(source, parser, selection, options.autoRatio)) return EXIT_CALCULATION;
     Put(stdout, source.sheetText);
     return 0;
 }
@@ -527,7 +521,7 @@ int CommandWeighed(const Options &options, const CFormulaParser &parser, const E
     source.inspect = [&](const CReaction &reaction, const WeighingSheet &sheet) {
         result = CheckWeighed(reaction, sheet, rowNumbers, weighed, tolerance);
     };
-    if (!RunCalculate(options, parser, selection, source)) return EXIT_CALCULATION;
+    if (!CalculateEntry(source, parser, selection, options.autoRatio)) return EXIT_CALCULATION;
     std::string format = Format(options);
     Put(stdout, format == "csv" ? WeighedCsv(result) : format == "json" ? WeighedJson(result) : WeighedText(result));
     if (!result.done) {
