@@ -380,6 +380,7 @@ void CQuillonDlg::OnClear() {
     SetDlgItemText(IDC_PRODUCT_RATIO, "1");
     GetDlgItem(IDC_LIST)->SendMessage(LDM_RESETCONTENT);
     SetDlgItemText(IDC_AMOUNT, "");
+    seriesValues.Empty();
     EntryKept(nullptr);
 }
 

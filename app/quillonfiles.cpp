@@ -99,6 +99,7 @@ void CQuillonDlg::ReadEntry(DialogEntry &entry) {
     entry.fields.productFormula = ProductFormula();
     GetDlgItem(IDC_PRODUCT_RATIO)->GetWindowText(entry.fields.ratioText);
     GetDlgItem(IDC_AMOUNT)->GetWindowText(entry.fields.amountText);
+    entry.fields.seriesValues = seriesValues;
     CWnd *list = GetDlgItem(IDC_LIST);
     for (int i = 0; i < entry.rows.capacity(); ++i) {
         const LedraRow *row = reinterpret_cast<const LedraRow *>(list->SendMessage(LDM_GETROW, i));
@@ -114,6 +115,7 @@ void CQuillonDlg::ShowEntry(const DialogEntry &entry) {
     GetDlgItem(IDC_PRODUCT)->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(entry.fields.productFormula.GetString()));
     SetDlgItemText(IDC_PRODUCT_RATIO, entry.fields.ratioText);
     SetDlgItemText(IDC_AMOUNT, entry.fields.amountText);
+    seriesValues = entry.fields.seriesValues;
     CWnd *list = GetDlgItem(IDC_LIST);
     list->SendMessage(LDM_RESETCONTENT);
     for (int i = 0; i < entry.rows.capacity(); ++i) {

@@ -447,6 +447,8 @@ int CommandSeries(const Options &options, const CFormulaParser &parser, const El
         return CalculateSeriesMember(entry, parser, selection, options.autoRatio, formula);
     };
     SeriesResult series = RunSeries(parser, entry.fields.productFormula, values, calculate);
+    series.sampleId = entry.fields.sampleId;  // also when no member is done
+    ReadNumberText(entry.fields.amountText, &series.amount);
     std::string format = Format(options);
     Put(stdout, format == "csv" ? SeriesCsv(series) : format == "json" ? SeriesJson(series) : SeriesText(series));
     for (const SeriesMember &member : series.members)

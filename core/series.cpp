@@ -263,10 +263,6 @@ SeriesResult RunSeries(const CFormulaParser &parser, const char *templ, const st
             member.formula.Empty();
             member.outcome.messages = why;
         }
-        if (member.outcome.done) {
-            result.sampleId = member.outcome.sheet.sampleId;
-            result.amount = member.outcome.sheet.amount;
-        }
         result.members.push_back(member);
     }
     return result;

@@ -97,9 +97,9 @@ struct SeriesMember {
 };
 
 struct SeriesResult {
-    CString sampleId;
+    CString sampleId;     // the entry's, set by the caller
     CString templ;
-    double amount = 0.0;  // grams of each member
+    double amount = 0.0;  // grams of each member, set by the caller
     std::vector<SeriesMember> members;
 };
 

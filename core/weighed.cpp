@@ -147,6 +147,18 @@ std::string WeighedText(const WeighedResult &result) {
     }
     text += rule;
     if (!result.done) return text + "The weighed masses hold none of the balanced elements.\n";
+    // The balanced elements as ratios to the first, as recipes are published.
+    std::string symbols, ratios;
+    const WeighedElement *first = nullptr;
+    for (const WeighedElement &element : result.elements) {
+        if (!element.balanced) continue;
+        if (first == nullptr) first = &element;
+        char ratio[64];
+        std::snprintf(ratio, sizeof ratio, "%.4f", element.weighed / first->weighed * first->target);
+        symbols += (symbols.empty() ? "" : " : ") + Str(element.symbol);
+        ratios += (ratios.empty() ? "" : " : ") + std::string(ratio);
+    }
+    text += symbols + " = " + ratios + "\n";
     std::string past;
     for (const WeighedElement &element : result.elements)
         if (element.past) past += (past.empty() ? "" : ", ") + Str(element.symbol);
