@@ -81,6 +81,17 @@ void CQuillonDlg::OnOpenFile() {
         MessageBox(message, kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    // The product field cannot show a composition series' formula (with x):
+    // such a file is refused whole rather than opened without its formula.
+    for (const CalcRecord &record : result.records) {
+        if (record.kind != CALC_PRODUCT || formulaParser.Check(record.text) == 0) continue;
+        CString message;
+        message.Format("Failed to load a file.\nLine %d holds a composition series (a formula with x): "
+                       "quillon-cli series calculates it.",
+                       record.line);
+        MessageBox(message, kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     // Fields the file has no line for keep their text; the list holds the file's rows only.
     DialogEntry entry;
     ReadEntry(entry);

@@ -84,6 +84,22 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
     EXPECT_EQ(quillon.WaitExit(), 0);
 }
 
+// The values of x a file brings are saved with the entry again; a new entry has none.
+TEST_F(FilesEndToEnd, TheValuesOfASeriesAreKept) {
+    const std::string file = "-1 SBT\r\n0 5.00000 1.00000 SrTiO3\r\n1 0 1.00000 SrCO3\r\nseries 0:1:0.1\r\n";
+    std::ofstream(folder + "\\series.QSF", std::ios::binary) << file;
+    Command(quillon, ID_FILE_OPEN);
+    AnswerFileDialog(quillon, folder + "\\series.QSF");
+    Command(quillon, ID_FILE_SAVE);
+    AnswerFileDialog(quillon, folder + "\\again");
+    EXPECT_EQ(ReadBytes(folder + "\\again.QSF"), file);
+    Command(quillon, ID_FILE_NEW);
+    quillon.Fill(IDC_PRODUCT, "SrTiO3");
+    Command(quillon, ID_FILE_SAVE);
+    AnswerFileDialog(quillon, folder + "\\new");
+    EXPECT_EQ(ReadBytes(folder + "\\new.QSF").find("series"), std::string::npos);
+}
+
 DWORD Setting(const char *name) {
     DWORD value = 0xDEAD, size = sizeof value;
     ::SHGetValueA(HKEY_CURRENT_USER, "Software\\Hobnail\\Quillon\\Settings", name, nullptr, &value, &size);
@@ -234,6 +250,8 @@ TEST_F(FilesEndToEnd, AFileThatDoesNotReadLeavesTheEntry) {
         {"bad.QSF", "-1 other\r\n0 5.00000 1.00000 SrTiO3\r\n3 0 1.00000 SrCO3\r\n4 0 1.00000 Xx9\r\n",
          "Failed to load a file.\nLine 4 cannot be read."},
         {"empty.QSF", "", "Failed to load a file.\nThe file holds no entry."},
+        {"series.QSF", "-1 SBT\r\n0 5 1 Sr1-xBaxTiO3\r\n1 0 1 SrCO3\r\nseries 0:1:0.1\r\n",
+         "Failed to load a file.\nLine 2 holds a composition series (a formula with x): quillon-cli series calculates it."},
     };
     for (const auto &file : files) {
         SCOPED_TRACE(file.name);
