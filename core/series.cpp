@@ -48,12 +48,13 @@ const char *ReadXCount(const char *p, XCount *count) {
     return *q == 'x' ? q + 1 : nullptr;
 }
 
-// What may not follow a count with x: more of a number, or a blank.
-bool BadAfterCount(char c) { return StartsNumber(c) || std::strchr("+-xeE \t", c) != nullptr || (c >= 'a' && c <= 'z'); }
-
-}  // namespace
-
-namespace {
+// What may not follow a count with x: more of a number (digits, a sign, an
+// exponent: the count put in would read on into it), a blank or a small letter.
+bool BadAfterCount(const char *p) {
+    const char c = p[0];
+    if (c == 'E') return IsDigit(p[1]) || p[1] == '+' || p[1] == '-';
+    return c != 0 && (StartsNumber(c) || std::strchr("+- \t", c) != nullptr || (c >= 'a' && c <= 'z'));
+}
 
 // The member formula's text without the parser's check (see SeriesMemberFormula).
 SeriesFormulaStatus Substitute(const char *templ, const SeriesX *x, std::string &out, CString *why) {
@@ -69,10 +70,12 @@ SeriesFormulaStatus Substitute(const char *templ, const SeriesX *x, std::string 
             continue;
         }
         if (*p == ')') {
-            if (!groups.empty()) {
-                owner = groups.back();
-                groups.pop_back();
+            if (groups.empty()) {
+                *why = CString("A parenthesis closes that was never opened.");
+                return SeriesFormulaStatus::Invalid;
             }
+            owner = groups.back();
+            groups.pop_back();
             out += *p++;
             name = "a group";
         } else if (*p >= 'A' && *p <= 'Z') {
@@ -86,7 +89,7 @@ SeriesFormulaStatus Substitute(const char *templ, const SeriesX *x, std::string 
         XCount count;
         const char *end = ReadXCount(p, &count);
         if (end == p) continue;
-        if (end == nullptr || BadAfterCount(*end)) {
+        if (end == nullptr || BadAfterCount(end)) {
             *why = CString("The count after ") + name.c_str() + " is not of the form x, Bx, A+x, A-x, A+Bx or A-Bx.";
             return SeriesFormulaStatus::Invalid;
         }
@@ -95,7 +98,8 @@ SeriesFormulaStatus Substitute(const char *templ, const SeriesX *x, std::string 
         if (x == nullptr) continue;  // the template check: a count of 1
         Decimal product, value;
         if (!DecimalMultiply(count.coefficient, x->value, &product) ||
-            !DecimalAdd(count.constant, Decimal{count.sign * product.units, product.scale}, &value)) {
+            !DecimalMultiply(product, Decimal{count.sign, 0}, &product) ||
+            !DecimalAdd(count.constant, product, &value)) {
             *why = CString("The count of ") + name.c_str() + " has too many digits at x = " + x->text + ".";
             return SeriesFormulaStatus::TooLong;
         }

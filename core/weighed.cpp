@@ -85,11 +85,17 @@ WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet
     const double productMoles = weighedSum / targetSum;
     result.productGrams = productMoles * reaction.ProductMolarMass();
     const double batch = result.productGrams / sheet.amount;
-    for (WeighedElement &entry : result.elements) {
+    for (size_t k = 0; k < order.size(); ++k) {
+        WeighedElement &entry = result.elements[k];
         entry.weighed /= productMoles;
-        if (!entry.balanced) continue;
-        entry.deviation = (entry.weighed - entry.target) / entry.target * 100.0;
-        entry.past = !(std::fabs(entry.deviation) <= tolerance);
+        if (entry.balanced) {
+            entry.deviation = (entry.weighed - entry.target) / entry.target * 100.0;
+            entry.past = !(std::fabs(entry.deviation) <= tolerance);
+        } else if (entry.target == 0.0 && reaction.Selection().Includes(order[k])) {
+            // A selected element the product lacks (Ba weighed for SrTiO3) is past any tolerance.
+            entry.past = entry.weighed > 0.0;
+            entry.deviation = entry.past ? HUGE_VAL : 0.0;
+        }
     }
     for (int i = 0; i < reaction.ReactantCount(); ++i) {
         WeighedRow row;

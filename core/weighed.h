@@ -6,7 +6,8 @@
 // elements (the product's elements that the element selection holds, or all
 // of the product's elements when it holds none) add up to the same number
 // of atoms as in the product formula. Each balanced element's deviation is
-// (normalised - product count) / product count in %. Weighing exactly the
+// (normalised - product count) / product count in %; an element of the
+// selection that the product lacks is past the tolerance when weighed at all. Weighing exactly the
 // sheet's masses gives back the product's counts (to rounding). Other
 // elements (oxygen of carbonates, carbon) are listed, not judged: what
 // leaves in the furnace is no deviation.
@@ -46,7 +47,7 @@ struct WeighedElement {
     double target = 0.0;      // count in the product formula (0 when not in it)
     double weighed = 0.0;     // normalised count the weighed masses give
     bool balanced = false;    // judged: a balanced element of the product
-    double deviation = 0.0;   // %, for balanced elements
+    double deviation = 0.0;   // %, for balanced elements (infinite for a selected one the product lacks)
     bool past = false;
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -79,9 +80,9 @@ std::vector<SeriesX> Values(const char *text) {
     return values;
 }
 
-SeriesResult RunMembers(const CalcEntry &entry, const char *values) {
+SeriesResult RunMembers(const CalcEntry &entry, const std::vector<SeriesX> &values) {
     const ElementSelection metals = ElementSelection::Metals(Chem().table);
-    return RunSeries(Parser(), entry.fields.productFormula, Values(values), [&](const CString &formula) {
+    return RunSeries(Parser(), entry.fields.productFormula, values, [&](const CString &formula) {
         return CalculateSeriesMember(entry, Parser(), metals, true, formula);
     });
 }
@@ -94,6 +95,7 @@ TEST(Series, MemberFormulas) {
         const char *expected;  // the formula, or a piece of the reason
     } cases[] = {
         {"La1-xSrxMnO3", "0.7", SeriesFormulaStatus::Done, "La0.3Sr0.7MnO3"},  // 1 - 0.7 is 0.3 exactly
+        {"TiO2-x", "0.05", SeriesFormulaStatus::Done, "TiO1.95"},  // a count with x at the very end
         {"Li7-xLa3Zr2-xTaxO12", "0.25", SeriesFormulaStatus::Done, "Li6.75La3Zr1.75Ta0.25O12"},
         {"Sr1-xBaxTiO3", "0", SeriesFormulaStatus::Done, "SrTiO3"},  // count 1 unwritten, count 0 gone
         {"Sr1-xBaxTiO3", "1", SeriesFormulaStatus::Done, "BaTiO3"},
@@ -106,7 +108,10 @@ TEST(Series, MemberFormulas) {
         {"Sr1-BaxTiO3", "0.5", SeriesFormulaStatus::Invalid, "after Sr"},    // minus without x
         {"Sr1-x2Ba", "0.5", SeriesFormulaStatus::Invalid, "after Sr"},      // 0.5 then 2 would read 0.52
         {"Sr1-x Ba", "0.5", SeriesFormulaStatus::Invalid, "after Sr"},
+        {"BaxE2", "0.3", SeriesFormulaStatus::Invalid, "after Ba"},        // 0.3E2 would read 30
+        {"Sr1-xEuxTiO3", "0.5", SeriesFormulaStatus::Done, "Sr0.5Eu0.5TiO3"},
         {"Sr1-xQqxO3", "0.5", SeriesFormulaStatus::Invalid, "not valid"},   // unknown symbol
+        {"Sr)xBa", "0", SeriesFormulaStatus::Invalid, "never opened"},      // not a formula at any x
         {"Sr1-0.123456789xBa", "0.123456789012", SeriesFormulaStatus::TooLong, "too many digits"},
     };
     for (const Case &c : cases) {
@@ -172,20 +177,29 @@ TEST(Series, MembersAreSingleEntries) {
     for (const Case &c : cases) {
         CalcEntry opened;
         Fill(opened, c.templ, 5.0, c.rows);
-        const SeriesResult series = RunMembers(opened, c.values);
+        std::vector<SeriesX> values = Values(c.values);
+        const SeriesResult series = RunMembers(opened, values);
+        // Nothing of one member reaches the next: in reverse order every member is the same.
+        const SeriesResult reversed = RunMembers(opened, std::vector<SeriesX>(values.rbegin(), values.rend()));
+        for (size_t m = 0; m < values.size(); ++m)
+            for (size_t i = 0; i < c.rows.size(); ++i)
+                EXPECT_EQ(series.members[m].outcome.sheet.reactants[i].grams,
+                          reversed.members[values.size() - 1 - m].outcome.sheet.reactants[i].grams);
         for (const SeriesMember &member : series.members) {
             ASSERT_TRUE(member.outcome.done) << member.formula.GetString() << member.outcome.messages.GetString();
             const std::vector<SheetReactant> &got = member.outcome.sheet.reactants;
             const bool end0 = member.x.number == 0.0, end1 = member.x.number == 1.0;
+            const char *pure = end0 ? c.pure0 : end1 ? c.pure1 : member.formula.GetString();
+            EXPECT_EQ(std::string(pure), Str(member.formula));
             CalcEntry single;
             Fill(single, member.formula, 5.0, end0 ? c.rows0 : end1 ? c.rows1 : c.rows);
             const WeighingSheet expected = Sheet(single);
             EXPECT_EQ(Str(expected.differential), Str(member.outcome.sheet.differential));
-            for (const SheetReactant &row : expected.reactants) {
-                size_t i = 0;
-                while (i < got.size() && std::string(got[i].formula) != std::string(row.formula)) ++i;
-                ASSERT_LT(i, got.size());
-                EXPECT_EQ(row.grams, got[i].grams) << member.formula.GetString() << " " << row.formula.GetString();
+            for (const SheetReactant &row : got) {  // a row the pure compound lacks weighs 0 g
+                double grams = 0.0;
+                for (const SheetReactant &other : expected.reactants)
+                    if (Str(other.formula) == Str(row.formula)) grams = other.grams;
+                EXPECT_EQ(grams, row.grams) << member.formula.GetString() << " " << row.formula.GetString();
             }
             const SheetReactant &sub = got[c.substituting];
             const double perMoleOfProduct = sub.grams / sub.molarMass / (5.0 / ProductMass(member.formula));
@@ -196,26 +210,30 @@ TEST(Series, MembersAreSingleEntries) {
 
 // Masses weighed against the sheet: exactly the sheet's, a kit maker's
 // published YBa2Cu3O7 recipe (Y : Ba : Cu = 1 : 2.0002 : 2.9997), the whole
-// batch larger, one row heavy, nothing of the balanced elements.
+// batch larger, one row heavy, a row the sheet weighs at 0 g, nothing of the
+// balanced elements.
 TEST(Weighed, CompositionOfTheMasses) {
+    const std::vector<std::string> ybco = {"Y2O3", "BaCO3", "CuO"};
     struct Case {
-        const char *name;
+        const char *name, *product;
+        std::vector<std::string> rows;
         std::vector<double> weighed;  // empty: the sheet's own masses, times scale
         double scale;
         std::vector<double> ratios;   // Ba/Y and Cu/Y to 4 decimals, when given
         bool within;
         const char *pastRows;         // the rows past the tolerance, as "2 "
     } cases[] = {
-        {"sheet", {}, 1.0, {2, 3}, true, ""},
-        {"larger batch", {}, 1.1, {2, 3}, true, ""},
-        {"kit", {11.29, 39.47, 23.86}, 1.0, {2.0002, 2.9997}, true, ""},
-        {"BaCO3 heavy", {1.69477, 6.0, 3.58208}, 1.0, {}, false, "2 "},
-        {"no Y, Ba or Cu", {0, 0, 0}, 1.0, {}, false, ""},
+        {"sheet", "YBa2Cu3O7", ybco, {}, 1.0, {2, 3}, true, ""},
+        {"larger batch", "YBa2Cu3O7", ybco, {}, 1.1, {2, 3}, true, ""},
+        {"kit", "YBa2Cu3O7", ybco, {11.29, 39.47, 23.86}, 1.0, {2.0002, 2.9997}, true, ""},
+        {"BaCO3 heavy", "YBa2Cu3O7", ybco, {1.69477, 6.0, 3.58208}, 1.0, {}, false, "2 "},
+        {"Ba in SrTiO3", "SrTiO3", {"SrCO3", "BaCO3=0", "TiO2"}, {4.02291, 0.001, 2.17635}, 1.0, {}, false, "2 "},
+        {"no Y, Ba or Cu", "YBa2Cu3O7", ybco, {0, 0, 0}, 1.0, {}, false, ""},
     };
     for (const Case &c : cases) {
         CalcEntry entry, again;
-        Fill(entry, "YBa2Cu3O7", 10.0, {"Y2O3", "BaCO3", "CuO"});
-        Fill(again, "YBa2Cu3O7", 10.0, {"Y2O3", "BaCO3", "CuO"});
+        Fill(entry, c.product, 10.0, c.rows);
+        Fill(again, c.product, 10.0, c.rows);
         WeighedResult check;
         std::vector<double> weighed = c.weighed;
         if (weighed.empty())
@@ -285,6 +303,19 @@ TEST(SeriesFile, Lines) {
     entry.fields.seriesValues = "0:1:0.1";
     ASSERT_TRUE(CalcEntryText(entry.fields, entry.rows, &text));
     EXPECT_NE(std::string::npos, Str(text).find("\r\nseries 0:1:0.1\r\n"));
+    // Saved and read back with the program's formula check: the same entry.
+    FILE *file = std::tmpfile();
+    ASSERT_NE(nullptr, file);
+    ASSERT_EQ(0, PutCalcLine(file, text));
+    std::rewind(file);
+    CalcReadResult read;
+    static const auto check = [](const char *formula) { return Parser().Check(formula) == 0 ? 1 : 0; };
+    EXPECT_EQ(CalcReadStatus::Ok, ReadCalcStream(file, ROW_CAPACITY, check, read));
+    std::fclose(file);
+    CalcEntry reopened;
+    ApplyCalcRecords(read.records, reopened.fields, reopened.rows);
+    EXPECT_EQ("Sr1-xBaxTiO3", Str(reopened.fields.productFormula));
+    EXPECT_EQ("0:1:0.1", Str(reopened.fields.seriesValues));
 }
 
 }  // namespace
