@@ -201,7 +201,7 @@ bool OptionsFitCommand(const Options &options) {
         Complain("--no-differential is an option of sheet");
         return false;
     }
-    if (options.autoRatio && !calc) {
+    if (options.autoRatio && (!calc || command == "solve")) {
         Complain("--auto is an option of sheet, series and weighed");
         return false;
     }
@@ -434,7 +434,7 @@ int CommandSeries(const Options &options, const CFormulaParser &parser, const El
     std::vector<SeriesX> values;
     CString why;
     if (!ParseSeriesValues(valuesText.c_str(), &values, &why)) {
-        Complain(std::string("--x: ") + why.GetString());
+        Complain(why.GetString());
         return EXIT_BAD_INPUT;
     }
     CString probe;
