@@ -48,7 +48,7 @@ TEST(HtmlHelpTest, ExtractsThePagesOfTheHelpFileOnly) {
         const char *file;
         int pages;  // the pages and style sheet of the help project, or 0
     } cases[] = {
-        {"Quillon.chm", 9},
+        {"Quillon.chm", 10},
         {"no-such-file.chm", 0},
         {"ATOMS.LST", 0},  // not a help file
     };
