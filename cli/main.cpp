@@ -574,8 +574,13 @@ int Run(int argc, char **argv) {
     const bool opened = OpenCalculationFile(options.arguments[0], entry);
     fileParser = nullptr;
     if (!opened) return EXIT_BAD_INPUT;
-    if (options.command == "solve") return CommandSolve(parser, selection, entry);
     if (options.command == "series") return CommandSeries(options, parser, selection, entry);
+    if (IsSeriesFormula(parser, entry.fields.productFormula)) {
+        Complain("the product formula " + std::string(entry.fields.productFormula.GetString()) +
+                 " holds x: quillon-cli series calculates it");
+        return EXIT_BAD_INPUT;
+    }
+    if (options.command == "solve") return CommandSolve(parser, selection, entry);
     if (options.command == "weighed") return CommandWeighed(options, parser, selection, entry);
     return CommandSheet(options, parser, selection, entry);
 }
