@@ -405,6 +405,7 @@ void CQuillonDlg::OnClear() {
     GetDlgItem(IDC_LIST)->SendMessage(LDM_RESETCONTENT);
     SetDlgItemText(IDC_AMOUNT, "");
     batchValues = BatchSettings();
+    seriesValues.Empty();
     EntryKept(nullptr);
 }
 

@@ -208,6 +208,7 @@ private:
 
     bool solvingRatios = false;  // a command that determines the Unfixed ratios is running
     DialogEntry keptEntry;  // as last saved, opened, cleared or started
+    CString seriesValues;   // the values of x of a composition series, kept with the entry
     CString entryName;      // the file's name, empty for a new entry
     bool entryReady = false;  // the controls are initialised and the entry kept once
 

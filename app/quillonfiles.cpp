@@ -94,6 +94,17 @@ void CQuillonDlg::OnOpenFile() {
         MessageBox(message, kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    // The product field cannot show a composition series' formula (with x):
+    // such a file is refused whole rather than opened without its formula.
+    for (const CalcRecord &record : result.records) {
+        if (record.kind != CALC_PRODUCT || formulaParser.Check(record.text) == 0) continue;
+        CString message;
+        message.Format("Failed to load a file.\nLine %d holds a composition series (a formula with x): "
+                       "quillon-cli series calculates it.",
+                       record.line);
+        MessageBox(message, kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     // Fields the file has no line for keep their text; the list holds the file's rows only.
     DialogEntry entry;
     ReadEntry(entry);
@@ -114,6 +125,7 @@ void CQuillonDlg::ReadEntry(DialogEntry &entry) {
     entry.fields.productFormula = ProductFormula();
     GetDlgItem(IDC_PRODUCT_RATIO)->GetWindowText(entry.fields.ratioText);
     GetDlgItem(IDC_AMOUNT)->GetWindowText(entry.fields.amountText);
+    entry.fields.seriesValues = seriesValues;
     CWnd *list = GetDlgItem(IDC_LIST);
     for (int i = 0; i < entry.rows.capacity(); ++i) {
         const LedraRow *row = reinterpret_cast<const LedraRow *>(list->SendMessage(LDM_GETROW, i));
@@ -130,6 +142,7 @@ void CQuillonDlg::ShowEntry(const DialogEntry &entry) {
     GetDlgItem(IDC_PRODUCT)->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(entry.fields.productFormula.GetString()));
     SetDlgItemText(IDC_PRODUCT_RATIO, entry.fields.ratioText);
     SetDlgItemText(IDC_AMOUNT, entry.fields.amountText);
+    seriesValues = entry.fields.seriesValues;
     CWnd *list = GetDlgItem(IDC_LIST);
     list->SendMessage(LDM_RESETCONTENT);
     for (int i = 0; i < entry.rows.capacity(); ++i) {

@@ -23,6 +23,10 @@ bool CliEntrySource::ChooseElements(const CString &, int, ElementSelection *chos
 
 // Messages go to standard error, one per line.
 void CliEntrySource::ShowMessage(const char *text, CalcMessageKind, CalcField) {
+    if (messages != nullptr) {
+        *messages += (messages->empty() ? "" : "\n") + std::string(text);
+        return;
+    }
     std::fputs(text, stderr);
     std::fputc('\n', stderr);
 }
@@ -39,6 +43,9 @@ void CliEntrySource::WriteReport(const CReaction &reaction, double amount) {
         return;
     }
     WeighingSheet sheet = MakeWeighingSheet(reaction, amount, entry.fields.sampleId, showDifferential);
+    sheet.readability = readability;
+    sheet.minimumWeight = minimumWeight;
+    if (inspect) inspect(reaction, sheet);
     CString text = SheetFileText(sheet);
     sheetText = TextModeRead(text.GetString(), static_cast<size_t>(text.GetLength()));
 }
@@ -47,6 +54,9 @@ void CliEntrySource::WriteReport(const CReaction &reaction, double amount) {
 void CliEntrySource::WriteBatchReport(const CReaction &reaction, const BatchInput &input, const BatchResult &result,
                                       const std::vector<int> &rowNumbers) {
     WeighingSheet sheet = MakeBatchSheet(reaction, input, result, rowNumbers, entry.fields.sampleId, showDifferential);
+    sheet.readability = readability;
+    sheet.minimumWeight = minimumWeight;
+    if (inspect) inspect(reaction, sheet);
     if (format == Format::Csv) {
         sheetText = SheetCsv(sheet, rowNumbers);
     } else if (format == Format::Json) {
@@ -87,4 +97,39 @@ int CliEntrySource::RowNumber(const LedraRow *row) {
     for (int i = 0; i < entry.rows.capacity(); ++i)
         if (entry.rows.row(i) == row) return i + 1;
     return 0;
+}
+
+void CopyEntry(const CalcEntry &from, CalcEntry &to) {
+    to.fields = from.fields;
+    to.batch = from.batch;
+    to.rows.reset();
+    for (int i = 0; i < from.rows.capacity(); ++i) {
+        const LedraRow *row = from.rows.row(i);
+        to.rows.setFormula(i, row->formula);
+        to.rows.setRatio(i, row->ratio);
+        to.rows.setFixed(i, row->fixed);
+    }
+}
+
+bool CalculateEntry(CliEntrySource &source, const CFormulaParser &parser, const ElementSelection &selection,
+                    bool autoRatio) {
+    source.keepRatios = !autoRatio;
+    int reset = 0;
+    ElementSelection chosen = selection;
+    return CalculateCommand(source, parser, autoRatio, &chosen, &reset) == CommandResult::Done;
+}
+
+SeriesMemberOutcome CalculateSeriesMember(const CalcEntry &opened, const CFormulaParser &parser,
+                                          const ElementSelection &selection, bool autoRatio, const CString &formula) {
+    SeriesMemberOutcome outcome;
+    CalcEntry member;
+    CopyEntry(opened, member);
+    PrepareSeriesMember(parser, opened.fields.productFormula, formula, member.fields, member.rows);
+    CliEntrySource source(member, selection, 1);
+    std::string messages;
+    source.messages = &messages;
+    source.inspect = [&](const CReaction &, const WeighingSheet &sheet) { outcome.sheet = sheet; };
+    outcome.done = CalculateEntry(source, parser, selection, autoRatio);
+    outcome.messages = messages.c_str();
+    return outcome;
 }

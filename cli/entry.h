@@ -6,6 +6,7 @@
 #ifndef QUILLON_CLI_CALCULATION_H
 #define QUILLON_CLI_CALCULATION_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@
 #include "core/calcfile.h"
 #include "core/commands.h"
 #include "core/elements.h"
+#include "core/sheet.h"
+#include "core/series.h"
 
 // What the main dialog holds after a calculation file was opened.
 struct CalcEntry {
@@ -23,6 +26,9 @@ struct CalcEntry {
 
     CalcEntry() { rows.create(ROW_CAPACITY); }
 };
+
+// Copies the fields and rows of from into to.
+void CopyEntry(const CalcEntry &from, CalcEntry &to);
 
 // The command-line entry. The report is the sheet's text with LF line ends,
 // kept in sheetText; messages go to standard error as they come.
@@ -51,11 +57,30 @@ public:
     bool keepRatios = false;
     // The sheet's form: today's text, or every number as CSV or JSON.
     enum class Format { Text, Csv, Json } format = Format::Text;
+    // When set, messages are added here (one per line) instead of printed.
+    std::string *messages = nullptr;
+    // When set, called with every report's reaction and sheet.
+    std::function<void(const CReaction &, const WeighingSheet &)> inspect;
+    // The balance the sheet is rounded to (no rounding while 0).
+    Decimal readability;
+    double minimumWeight = 0.0;
 
 private:
     CalcEntry &entry;
     const ElementSelection &selection;
     int showDifferential;
 };
+
+// The Calculate command on the source's entry, as quillon-cli sheet runs it
+// (with autoRatio the Unfixed rows are solved, else the ratios as written
+// are weighed); true when a report was made.
+bool CalculateEntry(CliEntrySource &source, const CFormulaParser &parser, const ElementSelection &selection,
+                    bool autoRatio);
+
+// One member of a composition series: a fresh copy of the entry as opened,
+// made the member's entry (PrepareSeriesMember), calculated as sheet would;
+// the messages are kept as the member's, not printed.
+SeriesMemberOutcome CalculateSeriesMember(const CalcEntry &opened, const CFormulaParser &parser,
+                                          const ElementSelection &selection, bool autoRatio, const CString &formula);
 
 #endif

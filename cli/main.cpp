@@ -6,6 +6,10 @@
 //   quillon-cli sheet FILE.QSF [--auto] [--include El,El,...] [--no-differential]
 //                    [--purity N=PCT]... [--excess N=PCT]... [--mass-of N=GRAMS | --total GRAMS]
 //                    [--mmol] [--gases] [--format text|csv|json]
+//                    [--readability GRAMS [--min-weight GRAMS]]
+//   quillon-cli series FILE.QSF [--x VALUES] [--auto] [--include ...] [--format text|csv|json]
+//   quillon-cli weighed FILE.QSF --weighed N=GRAMS[,N=GRAMS...] [--auto] [--include ...]
+//                      [--tolerance PCT] [--format text|csv|json]
 //   every command: [--atoms PATH]   (default: ATOMS.LST beside the program)
 //
 // solve and sheet read a calculation file as the program's Open command
@@ -13,12 +17,19 @@
 // the element selection given on the command line instead of the selection
 // dialog, and with the messages on stderr instead of message boxes.
 //
+// series calculates every member of a composition series as sheet would
+// calculate the file with the member's formula; weighed checks the masses
+// actually weighed against the file's sheet.
+//
 // Exit codes: 0 success; 1 an invalid formula (check, mass); 2 the
-// calculation failed; 3 bad input (usage, unreadable file or element table).
+// calculation failed (series: a member failed); 3 bad input (usage,
+// unreadable file or element table); 4 (weighed) an element past the
+// tolerance.
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,6 +48,8 @@
 #include "core/calcfile.h"
 #include "core/batch.h"
 #include "core/textutil.h"
+#include "core/series.h"
+#include "core/weighed.h"
 #include "entry.h"
 
 namespace {
@@ -44,6 +57,7 @@ namespace {
 const int EXIT_INVALID = 1;
 const int EXIT_CALCULATION = 2;
 const int EXIT_BAD_INPUT = 3;
+const int EXIT_PAST_TOLERANCE = 4;
 
 const char *const USAGE =
     "usage: quillon-cli check FORMULA...\n"
@@ -52,7 +66,11 @@ const char *const USAGE =
     "       quillon-cli sheet FILE.QSF [--auto] [--include El,El,...] [--no-differential]\n"
     "                         [--purity N=PCT]... [--excess N=PCT]... [--mass-of N=GRAMS | --total GRAMS]\n"
     "                         [--mmol] [--gases] [--format text|csv|json]\n"
+    "                         [--readability GRAMS [--min-weight GRAMS]]\n"
     "         (N: a row number as written in the file, 1 to 30)\n"
+    "       quillon-cli series FILE.QSF [--x VALUES] [--auto] [--include El,El,...] [--format text|csv|json]\n"
+    "       quillon-cli weighed FILE.QSF --weighed N=GRAMS[,N=GRAMS...] [--auto] [--include El,El,...]\n"
+    "                           [--tolerance PCT] [--format text|csv|json]\n"
     "options for every command: --atoms PATH (element table; default ATOMS.LST beside the program)\n";
 
 // The command line, taken apart.
@@ -69,13 +87,19 @@ struct Options {
     std::vector<std::pair<std::string, std::string>> batchValues;
     bool mmol = false;
     bool gases = false;
-    std::string format = "text";
-    bool haveFormat = false;
+    std::map<std::string, std::string> values;  // the last value of each option below
+    std::vector<std::string> weighed;           // every --weighed list
 };
 
 // The options of sheet that take a value.
 bool IsBatchValueOption(const std::string &name) {
     return name == "--purity" || name == "--excess" || name == "--mass-of" || name == "--total";
+}
+
+// The options of series, weighed and the balance that take a value.
+bool TakesValue(const std::string &name) {
+    return name == "--x" || name == "--weighed" || name == "--tolerance" || name == "--format" ||
+           name == "--readability" || name == "--min-weight";
 }
 
 // Writes text to a stream as it is.
@@ -119,7 +143,7 @@ bool ParseOptions(int argc, char **argv, Options &options) {
             value = arg.substr(equals + 1);
             hasValue = true;
         }
-        if (name == "--atoms" || name == "--include" || name == "--format" || IsBatchValueOption(name)) {
+        if (name == "--atoms" || name == "--include" || TakesValue(name) || IsBatchValueOption(name)) {
             if (!hasValue) {
                 if (i + 1 >= argc) {
                     Complain("option " + name + " needs a value");
@@ -127,11 +151,11 @@ bool ParseOptions(int argc, char **argv, Options &options) {
                 }
                 value = argv[++i];
             }
-            if (name == "--atoms") {
+            if (name == "--weighed") options.weighed.push_back(value);
+            if (TakesValue(name)) {
+                options.values[name] = value;
+            } else if (name == "--atoms") {
                 options.atomsPath = value;
-            } else if (name == "--format") {
-                options.format = value;
-                options.haveFormat = true;
             } else if (IsBatchValueOption(name)) {
                 options.batchValues.emplace_back(name, value);
             } else {
@@ -159,30 +183,63 @@ bool ParseOptions(int argc, char **argv, Options &options) {
     return true;
 }
 
-// Checks that the options given belong to the command; complains if not.
-bool OptionsFitCommand(const Options &options) {
-    bool calc = options.command == "solve" || options.command == "sheet";
-    bool sheet = options.command == "sheet";
-    if (options.haveInclude && !calc) {
-        Complain("--include is an option of solve and sheet");
+// The commands each value option belongs to.
+bool ValueOptionsFit(const Options &options) {
+    static const char *const owners[][2] = {{"--x", "series"},           {"--weighed", "weighed"},
+                                            {"--tolerance", "weighed"},  {"--format", "sheet series weighed"},
+                                            {"--readability", "sheet"},  {"--min-weight", "sheet"}};
+    for (const auto &owner : owners) {
+        if (options.values.count(owner[0]) == 0) continue;
+        std::string commands = std::string(" ") + owner[1] + " ";
+        if (commands.find(" " + options.command + " ") != std::string::npos) continue;
+        // "a b c" is said "a, b and c".
+        const std::string words = owner[1];
+        const size_t last = words.rfind(' ');
+        std::string list;
+        for (size_t i = 0; i < words.size(); ++i)
+            list += words[i] != ' ' ? std::string(1, words[i]) : i == last ? std::string(" and ") : std::string(", ");
+        Complain(std::string(owner[0]) + " is an option of " + list);
         return false;
     }
-    const char *sheetOnly = options.autoRatio ? "--auto"
-                            : options.noDifferential ? "--no-differential"
-                            : options.mmol ? "--mmol"
-                            : options.gases ? "--gases"
-                            : options.haveFormat ? "--format"
+    if (options.values.count("--min-weight") && !options.values.count("--readability")) {
+        Complain("--min-weight needs --readability");
+        return false;
+    }
+    auto format = options.values.find("--format");
+    if (format != options.values.end() && format->second != "text" && format->second != "csv" &&
+        format->second != "json") {
+        Complain("--format takes text, csv or json, not '" + format->second + "'");
+        return false;
+    }
+    return true;
+}
+
+// Checks that the options given belong to the command; complains if not.
+bool OptionsFitCommand(const Options &options) {
+    const std::string &command = options.command;
+    bool calc = command == "solve" || command == "sheet" || command == "series" || command == "weighed";
+    bool sheet = command == "sheet";
+    if (options.haveInclude && !calc) {
+        Complain("--include is an option of solve, sheet, series and weighed");
+        return false;
+    }
+    if (options.noDifferential && !sheet) {
+        Complain("--no-differential is an option of sheet");
+        return false;
+    }
+    if (options.autoRatio && (!calc || command == "solve")) {
+        Complain("--auto is an option of sheet, series and weighed");
+        return false;
+    }
+    const char *sheetOnly = options.mmol                  ? "--mmol"
+                            : options.gases               ? "--gases"
                             : !options.batchValues.empty() ? options.batchValues[0].first.c_str()
                                                            : nullptr;
     if (sheetOnly != nullptr && !sheet) {
         Complain(std::string(sheetOnly) + " is an option of sheet");
         return false;
     }
-    if (options.format != "text" && options.format != "csv" && options.format != "json") {
-        Complain("--format takes text, csv or json, not '" + options.format + "'");
-        return false;
-    }
-    return true;
+    return ValueOptionsFit(options);
 }
 
 // The directory of the running program, with a trailing separator, or "".
@@ -431,20 +488,162 @@ bool ApplyBatchOptions(const Options &options, CalcEntry &entry) {
     return true;
 }
 
+// A whole argument read as one plain decimal number; false (after
+// complaining, naming the option) when it is not one or not above 0.
+bool PositiveOption(const std::string &option, const std::string &text, double *value) {
+    const char *end = ReadPlainNumber(text.c_str(), value);
+    if (end != text.c_str() && *end == 0 && *value > 0.0) return true;
+    Complain(option + " needs a number above 0, not '" + text + "'");
+    return false;
+}
+
+// The balance of --readability and --min-weight into the source.
+bool SetBalance(const Options &options, CliEntrySource &source) {
+    auto readability = options.values.find("--readability");
+    if (readability == options.values.end()) return true;
+    const std::string &text = readability->second;
+    const char *end = ReadDecimal(text.c_str(), false, &source.readability);
+    if (end == text.c_str() || *end != 0 || source.readability.units <= 0) {
+        Complain("--readability needs grams above 0 in plain decimals, not '" + text + "'");
+        return false;
+    }
+    Decimal minimum;
+    DecimalMultiply(source.readability, Decimal{100, 0}, &minimum);
+    source.minimumWeight = DecimalValue(minimum);
+    auto given = options.values.find("--min-weight");
+    return given == options.values.end() || PositiveOption("--min-weight", given->second, &source.minimumWeight);
+}
+
+// The output format of --format: "text" unless given.
+std::string Format(const Options &options) {
+    auto format = options.values.find("--format");
+    return format == options.values.end() ? "text" : format->second;
+}
+
 // sheet FILE: the Calculate command; prints the weighing sheet with LF line ends.
 int CommandSheet(const Options &options, const CFormulaParser &parser, const ElementSelection &selection,
                  CalcEntry &entry) {
     CliEntrySource source(entry, selection, options.noDifferential ? 0 : 1);
-    source.keepRatios = !options.autoRatio;
-    source.format = options.format == "csv"    ? CliEntrySource::Format::Csv
-                    : options.format == "json" ? CliEntrySource::Format::Json
-                                               : CliEntrySource::Format::Text;
-    int reset = 0;
-    ElementSelection chosen = selection;
-    if (CalculateCommand(source, parser, options.autoRatio, &chosen, &reset) != CommandResult::Done)
-        return EXIT_CALCULATION;
+    if (!SetBalance(options, source)) return EXIT_BAD_INPUT;
+    const std::string format = Format(options);
+    source.format = format == "csv"    ? CliEntrySource::Format::Csv
+                    : format == "json" ? CliEntrySource::Format::Json
+                                       : CliEntrySource::Format::Text;
+    if (!CalculateEntry(source, parser, selection, options.autoRatio)) return EXIT_CALCULATION;
     Put(stdout, source.sheetText);
     return 0;
+}
+
+// series FILE: every member calculated on its own copy of the entry as
+// opened; prints the series sheet. A failing member is named on the sheet.
+int CommandSeries(const Options &options, const CFormulaParser &parser, const ElementSelection &selection,
+                  const CalcEntry &entry) {
+    auto given = options.values.find("--x");
+    std::string valuesText = given != options.values.end() ? given->second : entry.fields.seriesValues.GetString();
+    if (valuesText.empty()) {
+        Complain("series needs the values of x: --x VALUES, or a series line in the file");
+        return EXIT_BAD_INPUT;
+    }
+    std::vector<SeriesX> values;
+    CString why;
+    if (!ParseSeriesValues(valuesText.c_str(), &values, &why)) {
+        Complain(why.GetString());
+        return EXIT_BAD_INPUT;
+    }
+    CString probe;
+    if (SeriesMemberFormula(parser, entry.fields.productFormula, nullptr, &probe, &why) != SeriesFormulaStatus::Done) {
+        Complain("the product formula " + std::string(entry.fields.productFormula.GetString()) +
+                 " is not a series formula: " + why.GetString());
+        return EXIT_BAD_INPUT;
+    }
+    SeriesCalculation calculate = [&](const CString &formula) {
+        return CalculateSeriesMember(entry, parser, selection, options.autoRatio, formula);
+    };
+    SeriesResult series = RunSeries(parser, entry.fields.productFormula, values, calculate);
+    series.sampleId = entry.fields.sampleId;  // also when no member is done
+    ReadNumberText(entry.fields.amountText, &series.amount);
+    std::string format = Format(options);
+    Put(stdout, format == "csv" ? SeriesCsv(series) : format == "json" ? SeriesJson(series) : SeriesText(series));
+    for (const SeriesMember &member : series.members)
+        if (!member.outcome.done) return EXIT_CALCULATION;
+    return 0;
+}
+
+// The masses of every --weighed list by row number; false after
+// complaining when one does not read or names a row twice.
+bool WeighedMasses(const Options &options, std::map<int, double> &masses) {
+    for (const std::string &list : options.weighed) {
+        size_t start = 0;
+        for (;;) {
+            size_t comma = list.find(',', start);
+            std::string item = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+            size_t equals = item.find('=');
+            char *end = nullptr;
+            long row = equals == std::string::npos ? 0 : std::strtol(item.c_str(), &end, 10);
+            double grams = -1.0;
+            const char *number = item.c_str() + equals + 1;
+            const char *numberEnd = row > 0 ? ReadPlainNumber(number, &grams) : number;
+            if (row < 1 || row > ROW_CAPACITY || end != item.c_str() + equals || numberEnd == number ||
+                *numberEnd != 0 || grams < 0.0) {
+                Complain("--weighed takes N=GRAMS (row 1 to 30, grams 0 or more), not '" + item + "'");
+                return false;
+            }
+            if (!masses.emplace(int(row), grams).second) {
+                Complain("--weighed gives row " + std::to_string(row) + " twice");
+                return false;
+            }
+            if (comma == std::string::npos) break;
+            start = comma + 1;
+        }
+    }
+    return true;
+}
+
+// weighed FILE: the composition the weighed masses make against the file's sheet.
+int CommandWeighed(const Options &options, const CFormulaParser &parser, const ElementSelection &selection,
+                   CalcEntry &entry) {
+    std::map<int, double> masses;
+    if (!WeighedMasses(options, masses)) return EXIT_BAD_INPUT;
+    double tolerance = DEFAULT_WEIGHED_TOLERANCE;
+    auto given = options.values.find("--tolerance");
+    if (given != options.values.end()) {
+        const char *end = ReadPlainNumber(given->second.c_str(), &tolerance);
+        if (end == given->second.c_str() || *end != 0 || tolerance < 0.0) {
+            Complain("--tolerance needs a percentage of 0 or more, not '" + given->second + "'");
+            return EXIT_BAD_INPUT;
+        }
+    }
+    std::vector<int> rowNumbers;
+    std::vector<double> weighed;
+    for (int i = 0; i < entry.rows.capacity(); ++i) {
+        const LedraRow *row = entry.rows.row(i);
+        bool used = !row->formula.IsEmpty();
+        auto mass = masses.find(i + 1);
+        if (used && mass == masses.end()) {
+            Complain("--weighed has no mass for row " + std::to_string(i + 1) + " (" + row->formula.GetString() + ")");
+            return EXIT_BAD_INPUT;
+        }
+        if (!used && mass != masses.end()) {
+            Complain("--weighed names row " + std::to_string(i + 1) + ", which holds no starting material");
+            return EXIT_BAD_INPUT;
+        }
+        if (!used) continue;
+        rowNumbers.push_back(i + 1);
+        weighed.push_back(mass->second);
+    }
+    CliEntrySource source(entry, selection, 1);
+    WeighedResult result;
+    source.inspect = [&](const CReaction &reaction, const WeighingSheet &sheet) {
+        result = CheckWeighed(reaction, sheet, rowNumbers, weighed, tolerance);
+    };
+    if (!CalculateEntry(source, parser, selection, options.autoRatio)) return EXIT_CALCULATION;
+    std::string format = Format(options);
+    Put(stdout, format == "csv" ? WeighedCsv(result) : format == "json" ? WeighedJson(result) : WeighedText(result));
+    if (!result.done) {
+        Complain("the weighed masses hold none of the elements that are balanced");
+        return EXIT_CALCULATION;
+    }
+    return result.Within() ? 0 : EXIT_PAST_TOLERANCE;
 }
 
 // Runs the command line; returns the exit code.
@@ -459,7 +658,8 @@ int Run(int argc, char **argv) {
         return 0;
     }
     bool formulas = options.command == "check" || options.command == "mass";
-    bool calc = options.command == "solve" || options.command == "sheet";
+    bool calc = options.command == "solve" || options.command == "sheet" || options.command == "series" ||
+                options.command == "weighed";
     if (!formulas && !calc) {
         Complain(options.command.empty() ? "no command given" : "unknown command " + options.command);
         Put(stderr, USAGE);
@@ -487,8 +687,15 @@ int Run(int argc, char **argv) {
     const bool opened = OpenCalculationFile(options.arguments[0], entry);
     fileParser = nullptr;
     if (!opened) return EXIT_BAD_INPUT;
+    if (options.command == "series") return CommandSeries(options, parser, selection, entry);
+    if (IsSeriesFormula(parser, entry.fields.productFormula)) {
+        Complain("the product formula " + std::string(entry.fields.productFormula.GetString()) +
+                 " holds x: quillon-cli series calculates it");
+        return EXIT_BAD_INPUT;
+    }
     if (options.command == "solve") return CommandSolve(parser, selection, entry);
     if (!ApplyBatchOptions(options, entry)) return EXIT_BAD_INPUT;
+    if (options.command == "weighed") return CommandWeighed(options, parser, selection, entry);
     return CommandSheet(options, parser, selection, entry);
 }
 

@@ -18,6 +18,7 @@
 #include "rowstore.h"
 #include "numbers.h"
 #include "textutil.h"
+#include "series.h"
 
 namespace {
 
@@ -66,16 +67,24 @@ bool ReadFileNumber(char *start, double *value, char **end) {
     return *end != start;
 }
 
+// A product formula of a composition series: its counts with x in their
+// form, and the formula check passes with each of them read as 1.
+bool SeriesFormulaReads(const CString &formula, CalcFormulaCheck check) {
+    std::string probe;
+    return SeriesProbeFormula(formula, &probe) && check(probe.c_str());
+}
+
 // Reads the "<ratio> <formula>" that ends product and row lines; the
-// formula must pass the check. Returns false when either does not read.
-bool ReadRatioAndFormula(char *start, CalcFormulaCheck check, CalcRecord *record) {
+// formula must pass the check (a product's may be a series formula).
+// Returns false when either does not read.
+bool ReadRatioAndFormula(char *start, CalcFormulaCheck check, CalcRecord *record, bool product = false) {
     char *end = nullptr;
     double ratio = 0.0;
     if (!ReadFileNumber(start, &ratio, &end)) return false;
     // A middle dot written as UTF-8 (a file edited on Linux) is kept as the
     // program stores it, so that the formula editor can show it.
     CString formula(StoredFormulaText(RestOfLine(end)).c_str());
-    if (!check(formula)) return false;
+    if (!check(formula) && !(product && SeriesFormulaReads(formula, check))) return false;
     record->ratio = ratio;
     record->text = formula;
     return true;
@@ -85,7 +94,7 @@ bool ReadRatioAndFormula(char *start, CalcFormulaCheck check, CalcRecord *record
 int ParseProduct(char *rest, CalcFormulaCheck check, CalcRecord *record) {
     char *end = nullptr;
     double amount = 0.0;
-    if (!ReadFileNumber(rest, &amount, &end) || !ReadRatioAndFormula(end, check, record)) return -1;
+    if (!ReadFileNumber(rest, &amount, &end) || !ReadRatioAndFormula(end, check, record, true)) return -1;
     record->kind = CALC_PRODUCT;
     record->amount = amount;
     return 1;
@@ -179,12 +188,26 @@ int ParseBatchLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord 
     return -1;
 }
 
+// A line "series <values>": 1 with the record filled, -1 when the values
+// do not read; 0 for a line of any other kind.
+int ParseSeriesLine(char *line, CalcRecord *record) {
+    if (std::strncmp(line, "series", 6) != 0 || !IsLineBlank(line[6])) return 0;
+    CString values = RestOfLine(line + 6);
+    std::vector<SeriesX> parsed;
+    CString why;
+    if (!ParseSeriesValues(values, &parsed, &why)) return -1;
+    record->kind = CALC_SERIES;
+    record->text = values;
+    return 1;
+}
+
 }  // namespace
 
 // Reads one trimmed line into a record.
 int ParseCalcLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *record) {
     TrimLineBlanks(line);
     if (line[0] == 0) return 0;
+    if (int series = ParseSeriesLine(line, record)) return series;
     if (std::isalpha(static_cast<unsigned char>(line[0]))) return ParseBatchLine(line, capacity, check, record);
     char *end = nullptr;
     long number = std::strtol(line, &end, 10);
@@ -285,6 +308,9 @@ void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields
             rows.setFormula(record.row - 1, record.text);
             rows.setRatio(record.row - 1, record.ratio);
             rows.setFixed(record.row - 1, record.fixed);
+            break;
+        case CALC_SERIES:
+            fields.seriesValues = record.text;
             break;
         default:  // the batch's lines
             break;
@@ -524,6 +550,7 @@ bool CalcEntryText(const CalcFields &fields, const LedraRowStore &rows, CString 
     double amount = 0.0, ratio = 0.0;
     if (ReadNumberText(fields.amountText, &amount) != 0 || ReadNumberText(fields.ratioText, &ratio) != 0) return false;
     *text = CalcSampleLine(fields.sampleId) + CalcProductLine(amount, ratio, fields.productFormula) + CalcRowLines(rows);
+    if (!fields.seriesValues.IsEmpty()) *text += CalcSeriesLine(fields.seriesValues);
     return true;
 }
 
@@ -532,3 +559,6 @@ bool CalcEntryText(const CalcFields &fields, const LedraRowStore &rows, const Ba
     *text += CalcBatchLines(batch, rows);
     return true;
 }
+
+// "series <values>\r\n".
+CString CalcSeriesLine(const char *values) { return CString("series ") + values + "\r\n"; }

@@ -13,6 +13,10 @@
 //   "show mmol", "show gases"            the sheet's options
 // Purity is above 0 and at most 100, excess at least 0 and below 1000,
 // grams above 0; an entry without batch values writes none of these lines.
+//   series line   "series <values of x>"             (see core/series.h)
+// The product line of a composition series holds the series formula (with
+// x); a program that knows no series refuses both lines, so such a file is
+// never opened as something else.
 // The reader accepts lines in any order and skips blank ones; a later line
 // of the same kind (or the same row number) overrides an earlier one when
 // the records are applied. Lines may be of any length; a line holding a NUL
@@ -44,13 +48,14 @@ enum CalcRecordKind {
     CALC_SCALE_TOTAL = 6,  // amount (grams)
     CALC_SHOW_MMOL = 7,
     CALC_SHOW_GASES = 8,
+    CALC_SERIES = 9,       // text (the values of x)
 };
 
 // One accepted line of a calculation file.
 struct CalcRecord {
     CalcRecordKind kind = CALC_SAMPLE;
     int line = 0;        // line number in the file, from 1
-    CString text;        // sample: the sample ID; product, row: the formula
+    CString text;        // sample: the sample ID; product, row: the formula; series: the values of x
     double amount = 0.0; // product: grams; purity, excess: %; scale: grams
     double ratio = 0.0;  // product, row
     int row = 0;         // row, purity, excess, scale row: the row number, 1..capacity
@@ -92,6 +97,7 @@ struct CalcFields {
     CString productFormula;
     CString ratioText = "1";
     CString amountText = "1";
+    CString seriesValues;  // the values of x of a composition series; empty: none
 };
 
 // A number as the dialog's product ratio and amount fields show it after a
@@ -119,6 +125,8 @@ CString CalcBatchLines(const BatchSettings &settings, const LedraRowStore &rows)
 CString CalcSampleLine(const char *sampleId);                             // "%d %s" with -1; see CalcSampleIdSavable
 CString CalcProductLine(double amount, double ratio, const char *formula); // "0 <amount> <ratio> <formula>"
 CString CalcRowLine(int rowNumber, int fixed, double ratio, const char *formula);  // "%d %d <ratio> %s"
+
+CString CalcSeriesLine(const char *values);  // "series <values>"
 
 // False when a sample ID would not open as it was saved: a CR or LF inside
 // it would start a line of its own. CalcSampleLine gives such an ID a line

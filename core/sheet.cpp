@@ -33,10 +33,23 @@ CString MolarMassPiece(const CString &lead, double molarMass) {
 }
 
 // " " grams: the end of a reactant line.
-CString GramsPiece(double grams) {
-    CString piece = " ";
-    piece += NumberText(grams).c_str();
-    return piece;
+CString GramsPiece(const WeighingSheet &sheet, double grams) { return " " + SheetGramsText(sheet, grams); }
+
+// The lines a balance's readability adds after the rows: the total, the
+// balance and the rows under its minimum weight (each without a line end).
+std::vector<CString> BalanceLines(const WeighingSheet &sheet) {
+    std::vector<CString> lines;
+    if (sheet.readability.units <= 0) return lines;
+    double total = 0.0;
+    for (const SheetReactant &reactant : sheet.reactants) total += GramsToWeigh(sheet, reactant);
+    CString line = "Total";
+    while (line.GetLength() < REACTANT_COLUMN) line += ' ';
+    lines.push_back(line + GramsPiece(sheet, total));
+    lines.push_back(CString("Balance: readability ") + DecimalText(sheet.readability).c_str() + " g, minimum weight " +
+                    NumberText(sheet.minimumWeight).c_str() + " g.");
+    CString under = UnderMinimumNames(sheet);
+    if (!under.IsEmpty()) lines.push_back("Warning: under the balance's minimum weight: " + under + ".");
+    return lines;
 }
 
 // Appends a piece of the word-processor variant.
@@ -84,8 +97,8 @@ CString TableHeader(const WeighingSheet &sheet) {
 // then, padded from the end of a 53-character line, the batch's columns.
 // used: the characters of the line before this piece.
 CString AmountPieces(const WeighingSheet &sheet, const SheetReactant &reactant, int used) {
-    if (ExtraColumnCount(sheet) == 0) return GramsPiece(reactant.grams);
-    CString piece = GramsPiece(GramsToWeigh(sheet, reactant));
+    if (ExtraColumnCount(sheet) == 0) return GramsPiece(sheet, reactant.grams);
+    CString piece = GramsPiece(sheet, GramsToWeigh(sheet, reactant));
     while (used + piece.GetLength() < RULE_LENGTH) piece += ' ';
     if (sheet.showPurity) {
         AddColumn(piece, NumberText(reactant.grams).c_str());
@@ -279,6 +292,7 @@ CString SheetFileText(const WeighingSheet &sheet) {
         text += "\r\n";
     }
     text += Rule('-', width) + "\n";
+    for (const CString &line : BalanceLines(sheet)) text += line + "\r\n";
     CString warning = NegativeWeighingWarning(sheet);
     if (!warning.IsEmpty()) text += warning + "\r\n";
     for (const SheetLine &line : BatchLines(sheet)) {
@@ -318,6 +332,7 @@ std::vector<SheetPiece> SheetWordPieces(const WeighingSheet &sheet) {
         AddPiece(pieces, SHEET_PARAGRAPH, "");
     }
     AddPiece(pieces, SHEET_TEXT, Rule('-', width) + "\n");
+    for (const CString &line : BalanceLines(sheet)) AddPiece(pieces, SHEET_TEXT, line + "\n");
     CString warning = NegativeWeighingWarning(sheet);
     if (!warning.IsEmpty()) AddPiece(pieces, SHEET_TEXT, warning + "\n");
     for (const SheetLine &line : BatchLines(sheet)) {
@@ -326,6 +341,26 @@ std::vector<SheetPiece> SheetWordPieces(const WeighingSheet &sheet) {
     }
     for (int i = 0; i < 3; ++i) AddPiece(pieces, SHEET_PARAGRAPH, "");
     return pieces;
+}
+
+// Rounded to the readability when there is one.
+CString SheetGramsText(const WeighingSheet &sheet, double grams) {
+    Decimal rounded;
+    if (sheet.readability.units > 0 && RoundToMultiple(grams, sheet.readability, &rounded))
+        return CString(DecimalFixedText(rounded).c_str());
+    return CString(NumberText(grams).c_str());
+}
+
+// Rows above 0 g and under the minimum weight.
+CString UnderMinimumNames(const WeighingSheet &sheet) {
+    CString names;
+    for (const SheetReactant &reactant : sheet.reactants) {
+        const double grams = GramsToWeigh(sheet, reactant);
+        if (!(grams > 0.0 && grams < sheet.minimumWeight)) continue;
+        if (!names.IsEmpty()) names += ", ";
+        names += reactant.formula;
+    }
+    return names;
 }
 
 // Maximal runs of full-size characters and of subscripts.

@@ -11,6 +11,7 @@
 
 #include "framework/afxstr.h"
 #include "batch.h"
+#include "decimal.h"
 
 class CReaction;
 
@@ -53,6 +54,11 @@ struct WeighingSheet {
     double scaleGrams = 0.0;    // BatchScale::Material, BatchScale::Total: the grams scaled to
     int showGases = 0;          // the gases, the mass loss and what is not accounted for
     BatchResult batch;          // the numbers the lines under the table show
+    // The balance: with a readability above 0, every mass shows rounded to a
+    // whole multiple of it, a total (of the unrounded masses, then rounded)
+    // follows the rows, and rows above 0 g but under minimumWeight are named.
+    Decimal readability;
+    double minimumWeight = 0.0;
 };
 
 // The grams that go on the balance for one row (the Amount Weighed column):
@@ -60,6 +66,15 @@ struct WeighingSheet {
 inline double GramsToWeigh(const WeighingSheet &sheet, const SheetReactant &reactant) {
     return sheet.showPurity ? reactant.weighedGrams : reactant.grams;
 }
+
+
+// The mass as the balance shows it: rounded to the sheet's readability
+// ("%.5f" trimmed without one).
+CString SheetGramsText(const WeighingSheet &sheet, double grams);
+
+// The starting materials a balance of the sheet cannot weigh reliably
+// (above 0 g, under its minimum weight), "A, B"; empty when none.
+CString UnderMinimumNames(const WeighingSheet &sheet);
 
 // The sheet of a reaction whose RunCalculation has succeeded, for amount
 // grams of product. The differential is computed only when it is shown.

@@ -72,19 +72,45 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
     EXPECT_EQ(ReadBytes(folder + "\\entry.QSF"), saved);
     EXPECT_EQ(TitleSettled(quillon, "entry.QSF - Quillon"), "entry.QSF - Quillon");
 
-    std::ofstream(folder + "\\bad.QSF", std::ios::binary) << "-1 other\r\n0 5.00000 1.00000 SrTiO3\r\n4 0 1 Xx9\r\n";
-    quillon.Key('O', qwintest::kControl);  // unchanged since saved: no question
-    quillon.AnswerFileDialog(folder + "\\bad.QSF");
-    Box box = quillon.WaitBox();
-    ASSERT_NE(box.hwnd, nullptr);
-    EXPECT_EQ(box.text, "Failed to load a file.\nLine 3 cannot be read.");
-    quillon.Answer(box);
-    EXPECT_EQ(quillon.Text(IDC_SAMPLE_ID), "S-17 batch 2");
-    EXPECT_EQ(quillon.ReadRow(4).formula, material);
-    EXPECT_EQ(TitleSettled(quillon, "entry.QSF - Quillon"), "entry.QSF - Quillon");
+    const struct {
+        const char *name, *bytes, *message;
+    } files[] = {
+        {"bad.QSF", "-1 other\r\n0 5.00000 1.00000 SrTiO3\r\n4 0 1 Xx9\r\n", "Failed to load a file.\nLine 3 cannot be read."},
+        {"series.QSF", "-1 SBT\r\n0 5 1 Sr1-xBaxTiO3\r\n1 0 1 SrCO3\r\nseries 0:1:0.1\r\n",
+         "Failed to load a file.\nLine 2 holds a composition series (a formula with x): quillon-cli series calculates it."},
+    };
+    for (const auto &file : files) {
+        SCOPED_TRACE(file.name);
+        std::ofstream(folder + "\\" + file.name, std::ios::binary) << file.bytes;
+        quillon.Key('O', qwintest::kControl);  // unchanged since saved: no question
+        quillon.AnswerFileDialog(folder + "\\" + file.name);
+        Box box = quillon.WaitBox();
+        ASSERT_NE(box.hwnd, nullptr);
+        EXPECT_EQ(box.text, file.message);
+        quillon.Answer(box);
+        EXPECT_EQ(quillon.Text(IDC_SAMPLE_ID), "S-17 batch 2");
+        EXPECT_EQ(quillon.ReadRow(4).formula, material);
+        EXPECT_EQ(TitleSettled(quillon, "entry.QSF - Quillon"), "entry.QSF - Quillon");
+    }
     EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
     quillon.Command(ID_FILE_EXIT);
     EXPECT_EQ(quillon.WaitExit(), 0);
+}
+
+// The values of x a file brings are saved with the entry again; a new entry has none.
+TEST_F(FilesEndToEnd, TheValuesOfASeriesAreKept) {
+    const std::string file = "-1 SBT\r\n0 5.00000 1.00000 SrTiO3\r\n1 0 1.00000 SrCO3\r\nseries 0:1:0.1\r\n";
+    std::ofstream(folder + "\\series.QSF", std::ios::binary) << file;
+    Command(quillon, ID_FILE_OPEN);
+    AnswerFileDialog(quillon, folder + "\\series.QSF");
+    Command(quillon, ID_FILE_SAVE);
+    AnswerFileDialog(quillon, folder + "\\again");
+    EXPECT_EQ(ReadBytes(folder + "\\again.QSF"), file);
+    Command(quillon, ID_FILE_NEW);
+    quillon.Fill(IDC_PRODUCT, "SrTiO3");
+    Command(quillon, ID_FILE_SAVE);
+    AnswerFileDialog(quillon, folder + "\\new");
+    EXPECT_EQ(ReadBytes(folder + "\\new.QSF").find("series"), std::string::npos);
 }
 
 DWORD Setting(const char *name) {

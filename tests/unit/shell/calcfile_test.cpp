@@ -24,8 +24,9 @@
 
 namespace {
 
-// Stand-in for the formula parser: no blanks, and no 'x' ("Xx" is an unknown element).
-int TestCheck(const char *formula) { return std::strpbrk(formula, "x \t") == nullptr; }
+// Stand-in for the formula parser: no blanks, and no X or x ("Xx" is an
+// unknown element, and so is the X of the series formula Xx).
+int TestCheck(const char *formula) { return std::strpbrk(formula, "Xx \t") == nullptr; }
 
 std::string Str(const CString &s) { return std::string(s.GetString(), s.GetLength()); }
 

@@ -48,7 +48,7 @@ TEST(HtmlHelpTest, ExtractsThePagesOfTheHelpFileOnly) {
         const char *file;
         int pages;  // the pages, style sheet and picture of the help project, or 0
     } cases[] = {
-        {"Quillon.chm", 11},
+        {"Quillon.chm", 14},
         {"no-such-file.chm", 0},
         {"ATOMS.LST", 0},  // not a help file
     };

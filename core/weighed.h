@@ -1,0 +1,78 @@
+// What was weighed: the composition that the masses actually put on the
+// balance make, against the product they were meant for.
+//
+// Each row's moles are its weighed grams over its molar mass; the element
+// totals are summed over the rows and then normalised so that the balanced
+// elements (the product's elements that the element selection holds, or all
+// of the product's elements when it holds none) add up to the same number
+// of atoms as in the product formula. Each balanced element's deviation is
+// (normalised - product count) / product count in %; an element of the
+// selection that the product lacks is past the tolerance when weighed at all. Weighing exactly the
+// sheet's masses gives back the product's counts (to rounding). Other
+// elements (oxygen of carbonates, carbon) are listed, not judged: what
+// leaves in the furnace is no deviation.
+//
+// The masses make a batch of their own size: the grams of product their
+// balanced elements give. Each row's deviation compares its weighed mass
+// with the sheet's mass scaled to that batch, so a batch weighed larger as a
+// whole deviates nowhere, and the row that was weighed wrong stands out. A
+// row is past the tolerance when that deviation passes it (a row the sheet
+// weighs at 0 g is past it as soon as anything of it was weighed). Portable.
+#ifndef QUILLON_CORE_WEIGHED_H
+#define QUILLON_CORE_WEIGHED_H
+
+#include <string>
+#include <vector>
+
+#include "framework/afxstr.h"
+#include "sheet.h"
+
+class CReaction;
+
+const double DEFAULT_WEIGHED_TOLERANCE = 0.5;  // %
+
+struct WeighedRow {
+    int row = 0;              // the row number the mass was given for
+    CString formula;
+    double molarMass = 0.0;
+    double sheetGrams = 0.0;
+    double targetGrams = 0.0;  // the sheet's grams scaled to the batch the masses make
+    double weighedGrams = 0.0;
+    double deviation = 0.0;   // %, against the sheet scaled to the batch; infinite when the sheet weighs 0
+    bool past = false;
+};
+
+struct WeighedElement {
+    CString symbol;
+    double target = 0.0;      // count in the product formula (0 when not in it)
+    double weighed = 0.0;     // normalised count the weighed masses give
+    bool balanced = false;    // judged: a balanced element of the product
+    double deviation = 0.0;   // %, for balanced elements (infinite for a selected one the product lacks)
+    bool past = false;
+};
+
+struct WeighedResult {
+    bool done = false;        // false: the masses hold none of the balanced elements
+    CString sampleId;
+    CString productFormula;
+    double amount = 0.0;        // grams of product the sheet is for
+    double productGrams = 0.0;  // grams of product the weighed masses make
+    double tolerance = DEFAULT_WEIGHED_TOLERANCE;
+    std::vector<WeighedRow> rows;
+    std::vector<WeighedElement> elements;  // the product's in formula order, then the others
+    // Every balanced element within the tolerance.
+    bool Within() const;
+};
+
+// The check of weighed[i] grams for starting material i of reaction (whose
+// RunCalculation has succeeded) and its sheet; rowNumbers[i] names the row.
+WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet, const std::vector<int> &rowNumbers,
+                           const std::vector<double> &weighed, double tolerance);
+
+// The check as text (LF line ends), CSV (CR LF) and JSON, numbers of CSV
+// and JSON at full precision.
+std::string WeighedText(const WeighedResult &result);
+std::string WeighedCsv(const WeighedResult &result);
+std::string WeighedJson(const WeighedResult &result);
+
+#endif

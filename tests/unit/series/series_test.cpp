@@ -1,0 +1,321 @@
+// Composition series against single entries, the weighed-mass check against
+// a published recipe, the balance's rounding and the file's series line.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/entry.h"
+#include "core/calcfile.h"
+#include "core/decimal.h"
+#include "core/formula.h"
+#include "core/series.h"
+#include "core/weighed.h"
+
+namespace {
+
+struct Chemistry {
+    CElementTable table;
+    CFormulaParser parser{table};
+    ElementLoad loaded = table.Load(QUILLON_ATOMS_PATH);
+};
+const Chemistry &Chem() {
+    static const Chemistry chemistry;
+    return chemistry;
+}
+const CFormulaParser &Parser() { return Chem().parser; }
+
+SeriesX X(const char *text) {
+    std::vector<SeriesX> values;
+    CString why;
+    EXPECT_TRUE(ParseSeriesValues(text, &values, &why)) << text;
+    return values.empty() ? SeriesX() : values[0];
+}
+
+// An entry: product, grams, rows "formula" (Unfixed) or "formula=ratio" (Fixed).
+void Fill(CalcEntry &entry, const char *product, double grams, const std::vector<std::string> &rows) {
+    entry.fields.productFormula = product;
+    entry.fields.amountText = FormatFieldNumber(grams);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        size_t equals = rows[i].find('=');
+        entry.rows.setFormula(int(i), rows[i].substr(0, equals).c_str());
+        entry.rows.setFixed(int(i), equals != std::string::npos);
+        entry.rows.setRatio(int(i), equals == std::string::npos ? 1.0 : std::stod(rows[i].substr(equals + 1)));
+    }
+}
+
+std::string Str(const CString &text) { return text.GetString(); }
+
+// The single entry's sheet, calculated as quillon-cli sheet --auto does;
+// with weighed masses, also their check.
+WeighingSheet Sheet(CalcEntry &entry, const std::vector<double> &weighed = {}, WeighedResult *check = nullptr) {
+    WeighingSheet sheet;
+    const ElementSelection metals = ElementSelection::Metals(Chem().table);
+    CliEntrySource source(entry, metals, 1);
+    source.inspect = [&](const CReaction &reaction, const WeighingSheet &made) {
+        sheet = made;
+        std::vector<int> rows;
+        for (size_t i = 0; i < weighed.size(); ++i) rows.push_back(int(i) + 1);
+        if (check != nullptr) *check = CheckWeighed(reaction, made, rows, weighed, DEFAULT_WEIGHED_TOLERANCE);
+    };
+    EXPECT_TRUE(CalculateEntry(source, Parser(), metals, true));
+    return sheet;
+}
+
+double ProductMass(const CString &formula) {
+    CFormulaNode *tree = nullptr;
+    Composition composition;
+    EXPECT_EQ(0, Parser().Check(formula, &tree));
+    Parser().GetComposition(nullptr, 1.0, tree, composition);
+    delete tree;
+    return MolarMass(composition, Chem().table);
+}
+
+std::vector<SeriesX> Values(const char *text) {
+    std::vector<SeriesX> values;
+    CString why;
+    EXPECT_TRUE(ParseSeriesValues(text, &values, &why)) << why.GetString();
+    return values;
+}
+
+SeriesResult RunMembers(const CalcEntry &entry, const std::vector<SeriesX> &values) {
+    const ElementSelection metals = ElementSelection::Metals(Chem().table);
+    return RunSeries(Parser(), entry.fields.productFormula, values, [&](const CString &formula) {
+        return CalculateSeriesMember(entry, Parser(), metals, true, formula);
+    });
+}
+
+TEST(Series, MemberFormulas) {
+    ASSERT_EQ(ElementLoad::Loaded, Chem().loaded);
+    struct Case {
+        const char *templ, *x;
+        SeriesFormulaStatus status;
+        const char *expected;  // the formula, or a piece of the reason
+    } cases[] = {
+        {"La1-xSrxMnO3", "0.7", SeriesFormulaStatus::Done, "La0.3Sr0.7MnO3"},  // 1 - 0.7 is 0.3 exactly
+        {"TiO2-x", "0.05", SeriesFormulaStatus::Done, "TiO1.95"},  // a count with x at the very end
+        {"Li7-xLa3Zr2-xTaxO12", "0.25", SeriesFormulaStatus::Done, "Li6.75La3Zr1.75Ta0.25O12"},
+        {"Sr1-xBaxTiO3", "0", SeriesFormulaStatus::Done, "SrTiO3"},  // count 1 unwritten, count 0 gone
+        {"Sr1-xBaxTiO3", "1", SeriesFormulaStatus::Done, "BaTiO3"},
+        {"(Sr1-0.5xBa0.5x)TiO3", "0.2", SeriesFormulaStatus::Done, "(Sr0.9Ba0.1)TiO3"},
+        {"Y1+xBa2-2xCu3O7", "0.1", SeriesFormulaStatus::Done, "Y1.1Ba1.8Cu3O7"},
+        {"Ba(Ti1-xZrx)2O3", "1", SeriesFormulaStatus::Done, "Ba(Zr)2O3"},
+        {"Sr(TiO3)xBa", "0", SeriesFormulaStatus::Done, "SrBa"},  // a group of count 0 goes whole
+        {"Sr1-xBaxTiO3", "1.2", SeriesFormulaStatus::Negative, "count of Sr is negative (-0.2) at x = 1.2"},
+        {"SrTiO3", "0.5", SeriesFormulaStatus::NoVariable, "no count with x"},
+        {"Sr1-BaxTiO3", "0.5", SeriesFormulaStatus::Invalid, "after Sr"},    // minus without x
+        {"Sr1-x2Ba", "0.5", SeriesFormulaStatus::Invalid, "after Sr"},      // 0.5 then 2 would read 0.52
+        {"Sr1-x Ba", "0.5", SeriesFormulaStatus::Invalid, "after Sr"},
+        {"BaxE2", "0.3", SeriesFormulaStatus::Invalid, "after Ba"},        // 0.3E2 would read 30
+        {"Sr1-xEuxTiO3", "0.5", SeriesFormulaStatus::Done, "Sr0.5Eu0.5TiO3"},
+        {"Sr1-xQqxO3", "0.5", SeriesFormulaStatus::Invalid, "not valid"},   // unknown symbol
+        {"Sr)xBa", "0", SeriesFormulaStatus::Invalid, "never opened"},      // not a formula at any x
+        {"Sr1-0.123456789xBa", "0.123456789012", SeriesFormulaStatus::TooLong, "too many digits"},
+    };
+    for (const Case &c : cases) {
+        SeriesX x = X(c.x);
+        CString formula, why;
+        EXPECT_EQ(c.status, SeriesMemberFormula(Parser(), c.templ, &x, &formula, &why)) << c.templ;
+        std::string got = c.status == SeriesFormulaStatus::Done ? formula.GetString() : why.GetString();
+        EXPECT_NE(std::string::npos, got.find(c.expected)) << c.templ << " at " << c.x << ": " << got;
+    }
+}
+
+TEST(Series, ValuesOfX) {
+    struct Case {
+        const char *text;
+        const char *expected;  // the values joined by blanks, or a piece of the reason
+    } cases[] = {
+        {"0:1:0.1", "0 0.1 0.2 0.3 0.4 0.5 0.6 0.7 0.8 0.9 1"},
+        {"0,0.25,0.5,0.75,1", "0 0.25 0.5 0.75 1"},
+        {"0.50:0.5:0.1", "0.5"},
+        {"-0.2:0.2:0.2", "-0.2 0 0.2"},
+        {"0:1:0.3", "do not reach TO"},
+        {"1:0:0.1", "FROM <= TO"},
+        {"0:1:0", "STEP above 0"},
+        {"0:1e3:1", "plain decimals"},
+        {"0,0.1,0.10", "given twice"},
+        {"0,,1", "is not a value of x"},
+        {"0:1", "neither a list"},
+        {"0:1:0.1:2", "neither a list"},
+        {"0:1000:1", "more than 1000"},
+    };
+    for (const Case &c : cases) {
+        std::vector<SeriesX> values;
+        CString why;
+        std::string got;
+        if (ParseSeriesValues(c.text, &values, &why)) {
+            for (const SeriesX &x : values) got += (got.empty() ? "" : " ") + std::string(x.text.GetString());
+        } else {
+            got = why.GetString();
+        }
+        EXPECT_NE(std::string::npos, got.find(c.expected)) << c.text << ": " << got;
+    }
+    // Generated without drift: the seventh value is the double 0.6 a chemist types, not 6 * 0.1.
+    EXPECT_EQ(0.6, Values("0:1:0.1")[6].number);
+}
+
+// Every member equals the single entry of its own formula number for number;
+// the end members equal the pure compounds' sheets; the substituting
+// material's moles per mole of product are linear in x.
+TEST(Series, MembersAreSingleEntries) {
+    struct Case {
+        const char *templ, *values;
+        std::vector<std::string> rows;
+        size_t substituting;  // row of the material that brings x
+        double perX;          // its moles per mole of product per unit of x
+        const char *pure0, *pure1;
+        std::vector<std::string> rows0, rows1;  // the pure compounds' rows
+    } cases[] = {
+        {"Sr1-xBaxTiO3", "0:1:0.1", {"SrCO3", "BaCO3", "TiO2"}, 1, 1.0,
+         "SrTiO3", "BaTiO3", {"SrCO3", "TiO2"}, {"BaCO3", "TiO2"}},
+        {"Li7-xLa3Zr2-xTaxO12", "0,0.25,0.5,0.75,1", {"Li2CO3", "La2O3", "ZrO2", "Ta2O5"}, 3, 0.5,
+         "Li7La3Zr2O12", "Li6La3ZrTaO12", {"Li2CO3", "La2O3", "ZrO2"}, {"Li2CO3", "La2O3", "ZrO2", "Ta2O5"}},
+    };
+    for (const Case &c : cases) {
+        CalcEntry opened;
+        Fill(opened, c.templ, 5.0, c.rows);
+        std::vector<SeriesX> values = Values(c.values);
+        const SeriesResult series = RunMembers(opened, values);
+        // Nothing of one member reaches the next: in reverse order every member is the same.
+        const SeriesResult reversed = RunMembers(opened, std::vector<SeriesX>(values.rbegin(), values.rend()));
+        for (size_t m = 0; m < values.size(); ++m)
+            for (size_t i = 0; i < c.rows.size(); ++i)
+                EXPECT_EQ(series.members[m].outcome.sheet.reactants[i].grams,
+                          reversed.members[values.size() - 1 - m].outcome.sheet.reactants[i].grams);
+        for (const SeriesMember &member : series.members) {
+            ASSERT_TRUE(member.outcome.done) << member.formula.GetString() << member.outcome.messages.GetString();
+            const std::vector<SheetReactant> &got = member.outcome.sheet.reactants;
+            const bool end0 = member.x.number == 0.0, end1 = member.x.number == 1.0;
+            const char *pure = end0 ? c.pure0 : end1 ? c.pure1 : member.formula.GetString();
+            EXPECT_EQ(std::string(pure), Str(member.formula));
+            CalcEntry single;
+            Fill(single, member.formula, 5.0, end0 ? c.rows0 : end1 ? c.rows1 : c.rows);
+            const WeighingSheet expected = Sheet(single);
+            EXPECT_EQ(Str(expected.differential), Str(member.outcome.sheet.differential));
+            for (const SheetReactant &row : got) {  // a row the pure compound lacks weighs 0 g
+                double grams = 0.0;
+                for (const SheetReactant &other : expected.reactants)
+                    if (Str(other.formula) == Str(row.formula)) grams = other.grams;
+                EXPECT_EQ(grams, row.grams) << member.formula.GetString() << " " << row.formula.GetString();
+            }
+            const SheetReactant &sub = got[c.substituting];
+            const double perMoleOfProduct = sub.grams / sub.molarMass / (5.0 / ProductMass(member.formula));
+            EXPECT_NEAR(c.perX * member.x.number, perMoleOfProduct, 1e-12) << member.formula.GetString();
+        }
+    }
+}
+
+// Masses weighed against the sheet: exactly the sheet's, a kit maker's
+// published YBa2Cu3O7 recipe (Y : Ba : Cu = 1 : 2.0002 : 2.9997), the whole
+// batch larger, one row heavy, a row the sheet weighs at 0 g, nothing of the
+// balanced elements.
+TEST(Weighed, CompositionOfTheMasses) {
+    const std::vector<std::string> ybco = {"Y2O3", "BaCO3", "CuO"};
+    struct Case {
+        const char *name, *product;
+        std::vector<std::string> rows;
+        std::vector<double> weighed;  // empty: the sheet's own masses, times scale
+        double scale;
+        std::vector<double> ratios;   // Ba/Y and Cu/Y to 4 decimals, when given
+        bool within;
+        const char *pastRows;         // the rows past the tolerance, as "2 "
+    } cases[] = {
+        {"sheet", "YBa2Cu3O7", ybco, {}, 1.0, {2, 3}, true, ""},
+        {"larger batch", "YBa2Cu3O7", ybco, {}, 1.1, {2, 3}, true, ""},
+        {"kit", "YBa2Cu3O7", ybco, {11.29, 39.47, 23.86}, 1.0, {2.0002, 2.9997}, true, ""},
+        {"BaCO3 heavy", "YBa2Cu3O7", ybco, {1.69477, 6.0, 3.58208}, 1.0, {}, false, "2 "},
+        {"Ba in SrTiO3", "SrTiO3", {"SrCO3", "BaCO3=0", "TiO2"}, {4.02291, 0.001, 2.17635}, 1.0, {}, false, "2 "},
+        {"no Y, Ba or Cu", "YBa2Cu3O7", ybco, {0, 0, 0}, 1.0, {}, false, ""},
+    };
+    for (const Case &c : cases) {
+        CalcEntry entry, again;
+        Fill(entry, c.product, 10.0, c.rows);
+        Fill(again, c.product, 10.0, c.rows);
+        WeighedResult check;
+        std::vector<double> weighed = c.weighed;
+        if (weighed.empty())
+            for (const SheetReactant &row : Sheet(entry).reactants) weighed.push_back(row.grams * c.scale);
+        Sheet(again, weighed, &check);
+        EXPECT_EQ(c.within, check.Within()) << c.name;
+        std::string past;
+        for (const WeighedRow &row : check.rows)
+            if (row.past) past += std::to_string(row.row) + " ";
+        EXPECT_EQ(c.pastRows, past) << c.name;
+        if (c.ratios.empty()) continue;
+        ASSERT_TRUE(check.done) << c.name;
+        ASSERT_EQ("Y", Str(check.elements[0].symbol));
+        const double y = check.elements[0].weighed;
+        EXPECT_NEAR(c.ratios[0], check.elements[1].weighed / y, 5e-5) << c.name;
+        EXPECT_NEAR(c.ratios[1], check.elements[2].weighed / y, 5e-5) << c.name;
+        if (c.weighed.empty()) {
+            // The sheet's own masses give back the product, whatever the batch.
+            for (const WeighedElement &element : check.elements)
+                EXPECT_NEAR(0.0, element.balanced ? element.deviation : 0.0, 1e-9) << c.name << Str(element.symbol);
+            for (const WeighedRow &row : check.rows) EXPECT_NEAR(0.0, row.deviation, 1e-9) << c.name;
+            EXPECT_NEAR(10.0 * c.scale, check.productGrams, 1e-9) << c.name;
+        }
+    }
+}
+
+// Masses on the balance: a whole multiple of the readability, halves away from zero.
+TEST(Balance, RoundedToReadability) {
+    struct Case {
+        double grams;
+        const char *readability, *shown;
+    } cases[] = {
+        {1.69477, "0.01", "1.69"}, {1.69477, "0.02", "1.70"}, {5.92428, "0.0001", "5.9243"},
+        {0.0005, "0.001", "0.001"}, {-1.2345, "0.001", "-1.235"}, {2.5, "1", "3"}, {3.58208, "0.005", "3.580"},
+    };
+    for (const Case &c : cases) {
+        Decimal step, rounded;
+        ReadDecimal(c.readability, false, &step);
+        ASSERT_TRUE(RoundToMultiple(c.grams, step, &rounded));
+        EXPECT_EQ(c.shown, DecimalFixedText(rounded)) << c.grams << " to " << c.readability;
+        EXPECT_EQ(0, rounded.units % step.units);
+    }
+}
+
+int AnyFormula(const char *formula) { return std::string(formula).find('x') == std::string::npos; }
+
+// The series line reads only with values that read; the product line may
+// hold a series formula, a row line never; the entry saves it back.
+TEST(SeriesFile, Lines) {
+    struct Case {
+        const char *line;
+        int result;
+    } cases[] = {
+        {"series 0:1:0.1", 1}, {"series  0,0.25 ", 1}, {"series 0:1:0.3", -1}, {"series", -1},
+        {"seriesx 0:1:0.1", -1}, {"0 5 1 Sr1-xBaxTiO3", 1}, {"0 5 1 Sr1-BaxO", -1}, {"1 0 1 Sr1-xBaxTiO3", -1},
+    };
+    for (const Case &c : cases) {
+        std::string line = c.line;
+        CalcRecord record;
+        EXPECT_EQ(c.result, ParseCalcLine(&line[0], ROW_CAPACITY, AnyFormula, &record)) << c.line;
+    }
+    CalcEntry entry;
+    Fill(entry, "Sr1-xBaxTiO3", 5.0, {"SrCO3"});
+    CString text;
+    ASSERT_TRUE(CalcEntryText(entry.fields, entry.rows, &text));
+    EXPECT_EQ(std::string::npos, Str(text).find("series"));  // no series: the old bytes
+    entry.fields.seriesValues = "0:1:0.1";
+    ASSERT_TRUE(CalcEntryText(entry.fields, entry.rows, &text));
+    EXPECT_NE(std::string::npos, Str(text).find("\r\nseries 0:1:0.1\r\n"));
+    // Saved and read back with the program's formula check: the same entry.
+    FILE *file = std::tmpfile();
+    ASSERT_NE(nullptr, file);
+    ASSERT_EQ(0, PutCalcLine(file, text));
+    std::rewind(file);
+    CalcReadResult read;
+    static const auto check = [](const char *formula) { return Parser().Check(formula) == 0 ? 1 : 0; };
+    EXPECT_EQ(CalcReadStatus::Ok, ReadCalcStream(file, ROW_CAPACITY, check, read));
+    std::fclose(file);
+    CalcEntry reopened;
+    ApplyCalcRecords(read.records, reopened.fields, reopened.rows);
+    EXPECT_EQ("Sr1-xBaxTiO3", Str(reopened.fields.productFormula));
+    EXPECT_EQ("0:1:0.1", Str(reopened.fields.seriesValues));
+}
+
+}  // namespace
