@@ -101,15 +101,15 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
 TEST_F(FilesEndToEnd, TheValuesOfASeriesAreKept) {
     const std::string file = "-1 SBT\r\n0 5.00000 1.00000 SrTiO3\r\n1 0 1.00000 SrCO3\r\nseries 0:1:0.1\r\n";
     std::ofstream(folder + "\\series.QSF", std::ios::binary) << file;
-    Command(quillon, ID_FILE_OPEN);
-    AnswerFileDialog(quillon, folder + "\\series.QSF");
-    Command(quillon, ID_FILE_SAVE);
-    AnswerFileDialog(quillon, folder + "\\again");
+    quillon.Command(ID_FILE_OPEN);
+    quillon.AnswerFileDialog(folder + "\\series.QSF");
+    quillon.Command(ID_FILE_SAVE);
+    quillon.AnswerFileDialog(folder + "\\again");
     EXPECT_EQ(ReadBytes(folder + "\\again.QSF"), file);
-    Command(quillon, ID_FILE_NEW);
+    quillon.Command(ID_FILE_NEW);
     quillon.Fill(IDC_PRODUCT, "SrTiO3");
-    Command(quillon, ID_FILE_SAVE);
-    AnswerFileDialog(quillon, folder + "\\new");
+    quillon.Command(ID_FILE_SAVE);
+    quillon.AnswerFileDialog(folder + "\\new");
     EXPECT_EQ(ReadBytes(folder + "\\new.QSF").find("series"), std::string::npos);
 }
 

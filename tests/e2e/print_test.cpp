@@ -24,11 +24,6 @@ class LabRecord : public qdriver::Session {
 protected:
     static void SetUpTestSuite() { printerName = qwintest::InstallFilePrinter(); }
     static std::string printerName;
-
-    void Command(UINT id) {
-        ::PostMessageA(quillon.Main(), WM_COMMAND, id, 0);
-        quillon.Sync();
-    }
 };
 std::string LabRecord::printerName;
 
@@ -36,11 +31,11 @@ std::string LabRecord::printerName;
 
 TEST_F(LabRecord, PrintedAndExportedSheetsOfYBa2Cu3O7) {
     ASSERT_FALSE(printerName.empty()) << "no printer in the prefix";
-    Command(ID_FILE_PRINT);
+    quillon.Command(ID_FILE_PRINT);
     ExpectBox("There is no weighing sheet yet: press Calculate first.", BoxIcon::Exclamation);
 
     // The balance: a readability with a comma is refused and the dialog stays.
-    Command(ID_OPTIONS_BALANCE);
+    quillon.Command(ID_OPTIONS_BALANCE);
     HWND balance = quillon.WaitDialog("Quillon : Balance and Operator");
     ASSERT_NE(balance, nullptr);
     EXPECT_EQ(Quillon::TextOf(::GetDlgItem(balance, IDC_READABILITY)), "0.0001");  // the default
@@ -69,7 +64,7 @@ TEST_F(LabRecord, PrintedAndExportedSheetsOfYBa2Cu3O7) {
     PressAndWait(quillon, display, IDOK);
 
     // Print: the system's dialog with "Print to file", then the file's name.
-    Command(ID_FILE_PRINT);
+    quillon.Command(ID_FILE_PRINT);
     HWND print = quillon.WaitWindow([](HWND window) { return ::GetDlgItem(window, kPrintToFile) != nullptr; });
     ASSERT_NE(print, nullptr) << "no print dialog";
     ::SendMessageA(::GetDlgItem(print, kPrintToFile), BM_SETCHECK, BST_CHECKED, 0);
@@ -99,13 +94,13 @@ TEST_F(LabRecord, PrintedAndExportedSheetsOfYBa2Cu3O7) {
 
     // Export CSV: proposed under the sample ID (without the quotes a file
     // name cannot hold), the full-precision sheet.
-    Command(ID_FILE_EXPORT_CSV);
+    quillon.Command(ID_FILE_EXPORT_CSV);
     EXPECT_EQ(AnswerFileDialog(quillon, folder + "\\sheet"), "S-17, _lab_");
     EXPECT_EQ(ReadBytes(folder + "\\sheet.csv"), ReadBytes(QUILLON_GOLDEN "/YBa2Cu3O7-sheet.csv"));
 
     // Once the entry changes, its old sheet is neither printed nor exported.
     quillon.Fill(IDC_AMOUNT, "20");
-    Command(ID_FILE_EXPORT_CSV);
+    quillon.Command(ID_FILE_EXPORT_CSV);
     ExpectBox("The entry has changed since the last calculation.\nPress Calculate again, then print or export.",
               BoxIcon::Exclamation);
 
