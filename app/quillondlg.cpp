@@ -282,6 +282,9 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     case ID_OPTIONS_BALANCE:
         OnBalanceSettings();
         break;
+    case ID_OPTIONS_SERIES:
+        OnSeries();
+        break;
     default:
         break;
     }
@@ -390,6 +393,10 @@ void CQuillonDlg::OnDestroy() {
 // Calculate, Clear and the automatic ratios
 
 void CQuillonDlg::OnCalculate() {
+    if (!seriesFormula.IsEmpty()) {  // a series entry is calculated member by member
+        OnSeries();
+        return;
+    }
     ::MessageBeep(MB_ICONASTERISK);
     solvingRatios = IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED;
     CalculateCommand(*this, formulaParser, solvingRatios, &elementSelection, &resetSelectionAfterCalc);
@@ -406,6 +413,7 @@ void CQuillonDlg::OnClear() {
     SetDlgItemText(IDC_AMOUNT, "");
     batchValues = BatchSettings();
     seriesValues.Empty();
+    KeepSeriesFormula(CString());
     EntryKept(nullptr);
 }
 

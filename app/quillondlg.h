@@ -13,6 +13,7 @@
 #include "core/rowstore.h"
 #include "core/sheet.h"
 #include "printout.h"
+#include "seriesdlg.h"
 #include "quillon/vexil.h"
 #include "framework/afxwin.h"
 #include "core/batch.h"
@@ -116,6 +117,7 @@ private:
     void WriteSheet(const WeighingSheet &sheet);
     int WriteDefaultReport(const WeighingSheet &sheet);
     int WriteWordReport(const WeighingSheet &sheet);
+    int ShowReportText(const char *text, size_t length);
     CString SampleId();
     int DeleteOldReports();
 
@@ -159,6 +161,15 @@ private:
     bool sheetKept = false;
     BalanceTexts balance;
     CSheetPrinter printer;
+
+    // Composition series (quillonseries.cpp): the Series dialog, the series
+    // formula kept apart from the product field (which cannot show it, and
+    // is then empty and disabled), every member calculated as Calculate
+    // would with the member's formula.
+    void OnSeries();
+    bool RunSeries(const SeriesTexts &typed, bool checkOnly, int *wrongField);
+    void KeepSeriesFormula(const CString &formula);
+    CString seriesFormula;
 
     // A control's window rectangle in this dialog's client coordinates.
     CRect GetControlRectInParent(int id) const;

@@ -33,7 +33,8 @@ bool SameBatch(const BatchSettings &a, const BatchSettings &b) {
 bool SameEntry(const DialogEntry &a, const DialogEntry &b) {
     if (!SameBatch(a.batch, b.batch)) return false;
     if (a.fields.sampleId != b.fields.sampleId || a.fields.productFormula != b.fields.productFormula ||
-        a.fields.ratioText != b.fields.ratioText || a.fields.amountText != b.fields.amountText)
+        a.fields.ratioText != b.fields.ratioText || a.fields.amountText != b.fields.amountText ||
+        a.fields.seriesValues != b.fields.seriesValues)
         return false;
     for (int i = 0; i < a.rows.capacity(); ++i) {
         const LedraRow *x = a.rows.row(i), *y = b.rows.row(i);
@@ -94,17 +95,6 @@ void CQuillonDlg::OnOpenFile() {
         MessageBox(message, kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    // The product field cannot show a composition series' formula (with x):
-    // such a file is refused whole rather than opened without its formula.
-    for (const CalcRecord &record : result.records) {
-        if (record.kind != CALC_PRODUCT || formulaParser.Check(record.text) == 0) continue;
-        CString message;
-        message.Format("Failed to load a file.\nLine %d holds a composition series (a formula with x): "
-                       "quillon-cli series calculates it.",
-                       record.line);
-        MessageBox(message, kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
     // Fields the file has no line for keep their text; the list holds the file's rows only.
     DialogEntry entry;
     ReadEntry(entry);
@@ -122,7 +112,7 @@ void CQuillonDlg::OnOpenFile() {
 
 void CQuillonDlg::ReadEntry(DialogEntry &entry) {
     GetDlgItem(IDC_SAMPLE_ID)->GetWindowText(entry.fields.sampleId);
-    entry.fields.productFormula = ProductFormula();
+    entry.fields.productFormula = seriesFormula.IsEmpty() ? ProductFormula() : seriesFormula;
     GetDlgItem(IDC_PRODUCT_RATIO)->GetWindowText(entry.fields.ratioText);
     GetDlgItem(IDC_AMOUNT)->GetWindowText(entry.fields.amountText);
     entry.fields.seriesValues = seriesValues;
@@ -143,6 +133,9 @@ void CQuillonDlg::ShowEntry(const DialogEntry &entry) {
     SetDlgItemText(IDC_PRODUCT_RATIO, entry.fields.ratioText);
     SetDlgItemText(IDC_AMOUNT, entry.fields.amountText);
     seriesValues = entry.fields.seriesValues;
+    // A product with x is a series formula (the file's reading accepted it).
+    const CString &product = entry.fields.productFormula;
+    KeepSeriesFormula(product.IsEmpty() || formulaParser.Check(product) == 0 ? CString() : product);
     CWnd *list = GetDlgItem(IDC_LIST);
     list->SendMessage(LDM_RESETCONTENT);
     for (int i = 0; i < entry.rows.capacity(); ++i) {

@@ -48,6 +48,13 @@ void CQuillonDlg::WriteBatchReport(const CReaction &reaction, const BatchInput &
 }
 
 int CQuillonDlg::WriteDefaultReport(const WeighingSheet &sheet) {
+    CString text = SheetFileText(sheet);
+    return ShowReportText(text.GetString(), size_t(text.GetLength()));
+}
+
+// The text appended to this second's report file, then shown; 1 when the
+// file cannot be opened, else 0.
+int CQuillonDlg::ShowReportText(const char *text, size_t length) {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
     CString name = ReportFileName(moduleDir, reportExtension, now);
@@ -56,8 +63,7 @@ int CQuillonDlg::WriteDefaultReport(const WeighingSheet &sheet) {
         MessageBox("A file error occurred while producing output.");
         return 1;
     }
-    CString text = SheetFileText(sheet);
-    std::fwrite(text.GetString(), 1, size_t(text.GetLength()), file);
+    std::fwrite(text, 1, length, file);
     std::fclose(file);
 
     CSheetDisplayDlg display;

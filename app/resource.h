@@ -10,6 +10,7 @@
 #define IDD_ATOM_SELECTION 141
 #define IDD_WEIGHING 150
 #define IDD_BALANCE 151
+#define IDD_SERIES 152
 
 // Menu and program icon
 #define IDR_MAINFRAME 128
@@ -54,6 +55,11 @@
 #define IDC_READABILITY 1061
 #define IDC_MINIMUM_WEIGHT 1062
 
+// Composition series
+#define IDC_SERIES_FORMULA 1070
+#define IDC_SERIES_VALUES 1071
+#define IDC_SERIES_CALCULATE 1072
+
 // Element selection
 #define IDC_RETAIN_CHANGE 1020
 #define IDC_RESET 1021
@@ -89,6 +95,7 @@
 #define ID_FILE_PRINT 32785
 #define ID_FILE_EXPORT_CSV 32786
 #define ID_OPTIONS_BALANCE 32787
+#define ID_OPTIONS_SERIES 32788
 
 // Messages to the main dialog
 #define WM_DEFERRED_INIT (WM_USER + 1)  // 1025

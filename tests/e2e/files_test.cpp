@@ -76,8 +76,6 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
         const char *name, *bytes, *message;
     } files[] = {
         {"bad.QSF", "-1 other\r\n0 5.00000 1.00000 SrTiO3\r\n4 0 1 Xx9\r\n", "Failed to load a file.\nLine 3 cannot be read."},
-        {"series.QSF", "-1 SBT\r\n0 5 1 Sr1-xBaxTiO3\r\n1 0 1 SrCO3\r\nseries 0:1:0.1\r\n",
-         "Failed to load a file.\nLine 2 holds a composition series (a formula with x): quillon-cli series calculates it."},
     };
     for (const auto &file : files) {
         SCOPED_TRACE(file.name);

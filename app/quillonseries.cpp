@@ -1,0 +1,139 @@
+// Composition series in the program: the Series dialog's formula and values
+// kept with the entry, and every member calculated as the main window's
+// Calculate would calculate the entry with the member's formula.
+#include <cstdio>
+
+#include "core/reaction.h"
+#include "core/series.h"
+#include "core/sheet.h"
+#include "core/textutil.h"
+#include "quillondlg.h"
+#include "resource.h"
+#include "seriesdlg.h"
+
+namespace {
+
+// One member's entry as the commands see it: the window's entry as read
+// once, made the member's; the current element selection stands for the
+// user's choice, messages and the sheet are collected instead of shown.
+class SeriesMemberSource : public CalcEntrySource {
+public:
+    SeriesMemberSource(DialogEntry &entry, const ElementSelection &selection, const BatchSettings &batch,
+                       bool solving, int showDifferential)
+        : entry(entry), selection(selection), batch(batch), solving(solving), showDifferential(showDifferential) {}
+
+    CString ProductFormula() override { return entry.fields.productFormula; }
+    int ReadProductRatio(double *ratio) override {
+        return ReadNumberTextOr(entry.fields.ratioText, UNDETERMINED_RATIO, ratio);
+    }
+    int ReadAmount(double *amount) override { return ReadNumberText(entry.fields.amountText, amount); }
+    int GetUnfixedCount() override { return entry.rows.getUnfixedCount(); }
+    bool ChooseElements(const CString &, int, ElementSelection *chosen, int *) override {
+        *chosen = selection;
+        return true;
+    }
+    void ShowMessage(const char *text, CalcMessageKind, CalcField) override {
+        if (!outcome.messages.IsEmpty()) outcome.messages += "\n";
+        outcome.messages += text;
+    }
+    void WriteReport(const CReaction &reaction, double amount) override {
+        outcome.sheet = MakeWeighingSheet(reaction, amount, entry.fields.sampleId, showDifferential);
+    }
+    const BatchSettings *Batch() override { return &batch; }
+    void WriteBatchReport(const CReaction &reaction, const BatchInput &input, const BatchResult &result,
+                          const std::vector<int> &rowNumbers) override {
+        outcome.sheet = MakeBatchSheet(reaction, input, result, rowNumbers, entry.fields.sampleId, showDifferential);
+    }
+    // Without Auto-Ratio the ratios as written are weighed, as the list shows them.
+    int GetRows(int count, LedraRowList *list) override {
+        if (solving) return entry.rows.getRows(count, list);
+        std::vector<double> written;
+        for (int i = 0; i < entry.rows.capacity(); ++i) written.push_back(entry.rows.row(i)->ratio);
+        int result = entry.rows.getRows(count, list);
+        for (int i = 0; i < entry.rows.capacity(); ++i)
+            if (!entry.rows.row(i)->formula.IsEmpty()) entry.rows.row(i)->ratio = written[size_t(i)];
+        return result;
+    }
+    int UndeterminedRow(CString *formula) override {
+        for (int i = 0; i < entry.rows.capacity(); ++i) {
+            const LedraRow *row = entry.rows.row(i);
+            if (row->formula.IsEmpty() || row->ratio > UNDETERMINED_RATIO) continue;
+            *formula = row->formula;
+            return i + 1;
+        }
+        return 0;
+    }
+    int RowNumber(const LedraRow *row) override {
+        for (int i = 0; i < entry.rows.capacity(); ++i)
+            if (entry.rows.row(i) == row) return i + 1;
+        return 0;
+    }
+
+    SeriesMemberOutcome outcome;
+
+private:
+    DialogEntry &entry;
+    const ElementSelection &selection;
+    BatchSettings batch;
+    bool solving;
+    int showDifferential;
+};
+
+}  // namespace
+
+// The series formula is kept apart: the product field cannot show it.
+void CQuillonDlg::KeepSeriesFormula(const CString &formula) {
+    seriesFormula = formula;
+    CWnd *product = GetDlgItem(IDC_PRODUCT);
+    if (!formula.IsEmpty()) product->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    product->EnableWindow(formula.IsEmpty());
+    SetDlgItemText(IDC_PRODUCT_LABEL, formula.IsEmpty() ? "Product" : "Series");
+}
+
+// The Series dialog on the entry's series; OK keeps what it leaves.
+void CQuillonDlg::OnSeries() {
+    SeriesTexts texts{seriesFormula, seriesValues};
+    CSeriesDlg dialog(texts, [this](const SeriesTexts &typed, bool checkOnly, int *wrong) {
+        return RunSeries(typed, checkOnly, wrong);
+    }, this);
+    if (dialog.DoModal() != IDOK) return;
+    seriesValues = dialog.Texts().values;
+    KeepSeriesFormula(dialog.Texts().formula);
+}
+
+// Every member of the typed series, calculated from the window's entry with
+// the member's formula; the series sheet is appended to a report file and
+// shown. False (having said why) when the formula or the values are refused.
+bool CQuillonDlg::RunSeries(const SeriesTexts &typed, bool checkOnly, int *wrong) {
+    CString probe, why;
+    if (SeriesMemberFormula(formulaParser, typed.formula, nullptr, &probe, &why) != SeriesFormulaStatus::Done) {
+        *wrong = IDC_SERIES_FORMULA;
+        MessageBox("\"" + typed.formula + "\" is not a series formula: " + why, "Quillon", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (checkOnly) return true;
+    std::vector<SeriesX> values;
+    if (!ParseSeriesValues(typed.values, &values, &why)) {
+        *wrong = IDC_SERIES_VALUES;
+        MessageBox(why, "Quillon", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    bool solving = IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED;
+    const BatchSettings batch = *Batch();
+    SeriesCalculation calculate = [&](const CString &formula) {
+        DialogEntry member;
+        ReadEntry(member);
+        PrepareSeriesMember(formulaParser, typed.formula, formula, member.fields, member.rows);
+        SeriesMemberSource source(member, elementSelection, batch, solving, showDifferential);
+        ElementSelection chosen = elementSelection;
+        int reset = 0;
+        source.outcome.done = CalculateCommand(source, formulaParser, solving, &chosen, &reset) == CommandResult::Done;
+        return source.outcome;
+    };
+    SeriesResult series = ::RunSeries(formulaParser, typed.formula, values, calculate);
+    series.sampleId = SampleId();
+    ReadAmount(&series.amount);
+    std::string text = SeriesText(series);
+    ShowReportText(text.c_str(), text.size());
+    return true;
+}
