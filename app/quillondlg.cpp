@@ -285,6 +285,9 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     case ID_OPTIONS_SERIES:
         OnSeries();
         break;
+    case ID_OPTIONS_WEIGHED:
+        OnWeighedMasses();
+        break;
     default:
         break;
     }

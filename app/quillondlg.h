@@ -170,6 +170,8 @@ private:
     bool RunSeries(const SeriesTexts &typed, bool checkOnly, int *wrongField);
     void KeepSeriesFormula(const CString &formula);
     CString seriesFormula;
+    // The Weighed Masses dialog on the entry's current sheet.
+    void OnWeighedMasses();
 
     // A control's window rectangle in this dialog's client coordinates.
     CRect GetControlRectInParent(int id) const;

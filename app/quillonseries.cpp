@@ -1,7 +1,8 @@
 // Composition series in the program: the Series dialog's formula and values
 // kept with the entry, and every member calculated as the main window's
-// Calculate would calculate the entry with the member's formula.
-#include <cstdio>
+// Calculate would calculate the entry with the member's formula; and the
+// check of the masses actually weighed against the entry's sheet.
+#include <functional>
 
 #include "core/reaction.h"
 #include "core/series.h"
@@ -10,15 +11,17 @@
 #include "quillondlg.h"
 #include "resource.h"
 #include "seriesdlg.h"
+#include "weighedmassdlg.h"
 
 namespace {
 
-// One member's entry as the commands see it: the window's entry as read
-// once, made the member's; the current element selection stands for the
-// user's choice, messages and the sheet are collected instead of shown.
-class SeriesMemberSource : public CalcEntrySource {
+// A copy of the window's entry as the commands see it (a series member's:
+// made the member's first); the current element selection stands for the
+// user's choice, messages and the sheet are collected instead of shown, and
+// inspect, when set, sees each sheet with its reaction and row numbers.
+class EntryCopySource : public CalcEntrySource {
 public:
-    SeriesMemberSource(DialogEntry &entry, const ElementSelection &selection, const BatchSettings &batch,
+    EntryCopySource(DialogEntry &entry, const ElementSelection &selection, const BatchSettings &batch,
                        bool solving, int showDifferential)
         : entry(entry), selection(selection), batch(batch), solving(solving), showDifferential(showDifferential) {}
 
@@ -38,11 +41,15 @@ public:
     }
     void WriteReport(const CReaction &reaction, double amount) override {
         outcome.sheet = MakeWeighingSheet(reaction, amount, entry.fields.sampleId, showDifferential);
+        std::vector<int> rowNumbers;
+        for (int i = 0; i < entry.rows.collectedCount(); ++i) rowNumbers.push_back(RowNumber(entry.rows.collectedRow(i)));
+        if (inspect) inspect(reaction, outcome.sheet, rowNumbers);
     }
     const BatchSettings *Batch() override { return &batch; }
     void WriteBatchReport(const CReaction &reaction, const BatchInput &input, const BatchResult &result,
                           const std::vector<int> &rowNumbers) override {
         outcome.sheet = MakeBatchSheet(reaction, input, result, rowNumbers, entry.fields.sampleId, showDifferential);
+        if (inspect) inspect(reaction, outcome.sheet, rowNumbers);
     }
     // Without Auto-Ratio the ratios as written are weighed, as the list shows them.
     int GetRows(int count, LedraRowList *list) override {
@@ -70,6 +77,7 @@ public:
     }
 
     SeriesMemberOutcome outcome;
+    std::function<void(const CReaction &, const WeighingSheet &, const std::vector<int> &)> inspect;
 
 private:
     DialogEntry &entry;
@@ -124,7 +132,7 @@ bool CQuillonDlg::RunSeries(const SeriesTexts &typed, bool checkOnly, int *wrong
         DialogEntry member;
         ReadEntry(member);
         PrepareSeriesMember(formulaParser, typed.formula, formula, member.fields, member.rows);
-        SeriesMemberSource source(member, elementSelection, batch, solving, showDifferential);
+        EntryCopySource source(member, elementSelection, batch, solving, showDifferential);
         ElementSelection chosen = elementSelection;
         int reset = 0;
         source.outcome.done = CalculateCommand(source, formulaParser, solving, &chosen, &reset) == CommandResult::Done;
@@ -136,4 +144,22 @@ bool CQuillonDlg::RunSeries(const SeriesTexts &typed, bool checkOnly, int *wrong
     std::string text = SeriesText(series);
     ShowReportText(text.c_str(), text.size());
     return true;
+}
+
+// Weighed Masses...: the sheet of the last Calculate, while the entry is
+// unchanged, calculated again with the ratios it solved (as the list shows
+// them) so that the check has its reaction; the dialog is shown meanwhile.
+void CQuillonDlg::OnWeighedMasses() {
+    if (!SheetCurrent()) return;
+    DialogEntry entry;
+    ReadEntry(entry);
+    EntryCopySource source(entry, elementSelection, *Batch(), false, showDifferential);
+    source.inspect = [this](const CReaction &reaction, const WeighingSheet &sheet, const std::vector<int> &rows) {
+        CWeighedMassDlg dialog(reaction, sheet, rows, this);
+        dialog.DoModal();
+    };
+    ElementSelection chosen = elementSelection;
+    int reset = 0;
+    if (CalculateCommand(source, formulaParser, false, &chosen, &reset) != CommandResult::Done)
+        MessageBox(source.outcome.messages, "Quillon", MB_OK | MB_ICONEXCLAMATION);
 }

@@ -11,6 +11,7 @@
 #define IDD_WEIGHING 150
 #define IDD_BALANCE 151
 #define IDD_SERIES 152
+#define IDD_WEIGHED 153
 
 // Menu and program icon
 #define IDR_MAINFRAME 128
@@ -60,6 +61,12 @@
 #define IDC_SERIES_VALUES 1071
 #define IDC_SERIES_CALCULATE 1072
 
+// What was weighed
+#define IDC_WEIGHED_LIST 1080
+#define IDC_WEIGHED_GRAMS 1081
+#define IDC_WEIGHED_TOLERANCE 1082
+#define IDC_WEIGHED_RESULT 1083
+
 // Element selection
 #define IDC_RETAIN_CHANGE 1020
 #define IDC_RESET 1021
@@ -96,6 +103,7 @@
 #define ID_FILE_EXPORT_CSV 32786
 #define ID_OPTIONS_BALANCE 32787
 #define ID_OPTIONS_SERIES 32788
+#define ID_OPTIONS_WEIGHED 32789
 
 // Messages to the main dialog
 #define WM_DEFERRED_INIT (WM_USER + 1)  // 1025
