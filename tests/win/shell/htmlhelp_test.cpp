@@ -46,9 +46,9 @@ TEST(HtmlHelpTest, ExtractsThePagesOfTheHelpFileOnly) {
     ::GetTempPathA(sizeof temp, temp);
     const struct {
         const char *file;
-        int pages;  // the pages, style sheet and picture of the help project, or 0
+        int pages;  // the pages, style sheet and pictures of the help project, or 0
     } cases[] = {
-        {"Quillon.chm", 14},
+        {"Quillon.chm", 16},
         {"no-such-file.chm", 0},
         {"ATOMS.LST", 0},  // not a help file
     };
