@@ -108,7 +108,7 @@ void CQuillonDlg::ReadPrintSettings() {
     balance.operatorName = app->GetProfileString(kSection, "Operator", "");
     balance.readability = app->GetProfileString(kSection, "Balance Readability", kDefaultReadability);
     balance.minimumWeight = app->GetProfileString(kSection, "Minimum Weight", "");
-    DecimalGrams grams;
+    Decimal grams;
     if (!ReadBalanceGrams(balance.readability, &grams)) balance.readability = kDefaultReadability;
     if (!ReadBalanceGrams(balance.minimumWeight, &grams)) balance.minimumWeight.Empty();
 }
