@@ -101,14 +101,14 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
 TEST_F(FilesEndToEnd, TheValuesOfASeriesAreKept) {
     const std::string file = "-1 SBT\r\n0 5.00000 1.00000 SrTiO3\r\n1 0 1.00000 SrCO3\r\nseries 0:1:0.1\r\n";
     std::ofstream(folder + "\\series.QSF", std::ios::binary) << file;
-    Command(quillon, ID_FILE_OPEN);
+    quillon.Command(ID_FILE_OPEN);
     AnswerFileDialog(quillon, folder + "\\series.QSF");
-    Command(quillon, ID_FILE_SAVE);
+    quillon.Command(ID_FILE_SAVE);
     AnswerFileDialog(quillon, folder + "\\again");
     EXPECT_EQ(ReadBytes(folder + "\\again.QSF"), file);
-    Command(quillon, ID_FILE_NEW);
+    quillon.Command(ID_FILE_NEW);
     quillon.Fill(IDC_PRODUCT, "SrTiO3");
-    Command(quillon, ID_FILE_SAVE);
+    quillon.Command(ID_FILE_SAVE);
     AnswerFileDialog(quillon, folder + "\\new");
     EXPECT_EQ(ReadBytes(folder + "\\new.QSF").find("series"), std::string::npos);
 }
