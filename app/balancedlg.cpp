@@ -35,7 +35,7 @@ BOOL CBalanceDlg::OnInitDialog() {
 void CBalanceDlg::OnOK() {
     BalanceTexts typed{ItemText(m_hWnd, IDC_OPERATOR), ItemText(m_hWnd, IDC_READABILITY),
                        ItemText(m_hWnd, IDC_MINIMUM_WEIGHT)};
-    DecimalGrams grams;
+    Decimal grams;
     int wrong = 0;
     if (!ReadBalanceGrams(typed.readability, &grams))
         wrong = IDC_READABILITY;

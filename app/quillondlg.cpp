@@ -452,10 +452,16 @@ int CQuillonDlg::ReadAmount(double *amount) { return ReadNumberField(GetDlgItem(
 // The solver takes the Unfixed rows at ratio 1, as the list's collection
 // leaves them, and overwrites them (or marks them "?"); without it the
 // ratios shown are the ones weighed.
+// The rows' list numbers are noted for the report of a plain calculation.
 int CQuillonDlg::GetRows(int count, LedraRowList *list) {
-    if (solvingRatios)
-        return (int)GetDlgItem(IDC_LIST)->SendMessage(LDM_GETROWS, (WPARAM)count, reinterpret_cast<LPARAM>(list));
-    return (int)SendKeepingRatios(LDM_GETROWS, (WPARAM)count, reinterpret_cast<LPARAM>(list));
+    int result = solvingRatios
+                     ? (int)GetDlgItem(IDC_LIST)->SendMessage(LDM_GETROWS, (WPARAM)count, reinterpret_cast<LPARAM>(list))
+                     : (int)SendKeepingRatios(LDM_GETROWS, (WPARAM)count, reinterpret_cast<LPARAM>(list));
+    if (list != nullptr && result == 0) {
+        rowsHandedOut.clear();
+        for (int i = 0; i < list->count; ++i) rowsHandedOut.push_back(RowNumber(list->rows[i]));
+    }
+    return result;
 }
 
 int CQuillonDlg::GetUnfixedCount() { return (int)SendKeepingRatios(LDM_GETUNFIXEDCOUNT, 0, 0); }

@@ -114,7 +114,7 @@ private:
     // when Word cannot be reached, the default output instead and
     // outputToWord switched to 0. DeleteOldReports offers to delete the
     // report files of earlier runs and answers the number deleted.
-    void WriteSheet(const WeighingSheet &sheet);
+    void WriteSheet(const WeighingSheet &sheet, const std::vector<int> &rowNumbers);
     int WriteDefaultReport(const WeighingSheet &sheet);
     int WriteWordReport(const WeighingSheet &sheet);
     int ShowReportText(const char *text, size_t length);
@@ -149,7 +149,7 @@ private:
     // kept with the entry it came from; Print... and Export CSV... use it
     // while the entry is unchanged. The operator and the balance are
     // settings read and written with the others.
-    void KeepSheet(const WeighingSheet &sheet);
+    void KeepSheet(const WeighingSheet &sheet, const std::vector<int> &rowNumbers);
     bool SheetCurrent();
     void OnPrint();
     void OnExportCsv();
@@ -157,6 +157,8 @@ private:
     void ReadPrintSettings();
     void WritePrintSettings();
     WeighingSheet keptSheet;
+    std::vector<int> keptRows;  // the list row of each of its starting materials
+    std::vector<int> rowsHandedOut;  // the list rows of the last GetRows, in its order
     DialogEntry sheetEntry;
     bool sheetKept = false;
     BalanceTexts balance;

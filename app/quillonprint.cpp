@@ -7,7 +7,8 @@
 #include "core/calcfile.h"
 #include "core/printsheet.h"
 #include "core/reaction.h"
-#include "core/sheetcsv.h"
+#include "core/sheet.h"
+#include "core/sheetdata.h"
 #include "framework/afxdlgs.h"
 #include "printout.h"
 #include "quillondlg.h"
@@ -33,8 +34,9 @@ CString ProposedName(const WeighingSheet &sheet) {
 }  // namespace
 
 // Called with every report: the sheet as calculated, and the entry it came from.
-void CQuillonDlg::KeepSheet(const WeighingSheet &sheet) {
+void CQuillonDlg::KeepSheet(const WeighingSheet &sheet, const std::vector<int> &rowNumbers) {
     keptSheet = sheet;
+    keptRows = rowNumbers;
     ReadEntry(sheetEntry);
     sheetKept = true;
 }
@@ -91,8 +93,11 @@ void CQuillonDlg::OnExportCsv() {
                        "CSV Files (*.csv)|*.csv|All Files (*.*)|*.*||", this);
     dialog.m_ofn.lpstrTitle = "Export CSV";
     if (dialog.DoModal() != IDOK) return;
-    // Written whole or not at all: a file that was there stays until the new one is complete.
-    if (SaveTextFile(dialog.GetPathName(), SheetCsvText(keptSheet)) != CalcSaveStatus::Saved)
+    // What quillon-cli's "sheet --format csv" prints, with CR LF line ends
+    // as Windows text files have them. Written whole or not at all: a file
+    // that was there stays until the new one is complete.
+    const std::string csv = TextModeBytes(SheetCsv(keptSheet, keptRows).c_str());
+    if (SaveTextFile(dialog.GetPathName(), CString(csv.c_str())) != CalcSaveStatus::Saved)
         MessageBox("Failed to export the sheet.", "Quillon : File I/O Error", MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -108,7 +113,7 @@ void CQuillonDlg::ReadPrintSettings() {
     balance.operatorName = app->GetProfileString(kSection, "Operator", "");
     balance.readability = app->GetProfileString(kSection, "Balance Readability", kDefaultReadability);
     balance.minimumWeight = app->GetProfileString(kSection, "Minimum Weight", "");
-    DecimalGrams grams;
+    Decimal grams;
     if (!ReadBalanceGrams(balance.readability, &grams)) balance.readability = kDefaultReadability;
     if (!ReadBalanceGrams(balance.minimumWeight, &grams)) balance.minimumWeight.Empty();
 }

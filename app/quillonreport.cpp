@@ -29,22 +29,31 @@ CString CQuillonDlg::SampleId() {
 }
 
 // The report goes to Word when that output is chosen, else to the default output.
-// The sheet is kept for printing and export.
-void CQuillonDlg::WriteSheet(const WeighingSheet &sheet) {
-    KeepSheet(sheet);
+// The sheet is kept for printing and export, with the list rows of its
+// starting materials (empty when not known).
+void CQuillonDlg::WriteSheet(const WeighingSheet &sheet, const std::vector<int> &rowNumbers) {
+    KeepSheet(sheet, rowNumbers);
     if (outputToWord)
         WriteWordReport(sheet);
     else
         WriteDefaultReport(sheet);
 }
 
+// A plain sheet shows as it always has; it is kept with the batch's numbers
+// (mmol, gases, totals), which its CSV carries as quillon-cli's does.
 void CQuillonDlg::WriteReport(const CReaction &reaction, double amount) {
-    WriteSheet(MakeWeighingSheet(reaction, amount, SampleId(), showDifferential));
+    BatchInput plain;
+    plain.mass = amount;
+    const BatchResult result = CalculateBatch(reaction, plain);
+    if (result.status == BatchStatus::Done)
+        WriteSheet(MakeBatchSheet(reaction, plain, result, rowsHandedOut, SampleId(), showDifferential), rowsHandedOut);
+    else
+        WriteSheet(MakeWeighingSheet(reaction, amount, SampleId(), showDifferential), rowsHandedOut);
 }
 
 void CQuillonDlg::WriteBatchReport(const CReaction &reaction, const BatchInput &input, const BatchResult &result,
                                    const std::vector<int> &rowNumbers) {
-    WriteSheet(MakeBatchSheet(reaction, input, result, rowNumbers, SampleId(), showDifferential));
+    WriteSheet(MakeBatchSheet(reaction, input, result, rowNumbers, SampleId(), showDifferential), rowNumbers);
 }
 
 int CQuillonDlg::WriteDefaultReport(const WeighingSheet &sheet) {

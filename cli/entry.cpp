@@ -5,7 +5,7 @@
 
 #include "core/textutil.h"
 #include "core/sheet.h"
-#include "sheetdata.h"
+#include "core/sheetdata.h"
 
 // The product ratio text as the ratio field would hold it.
 int CliEntrySource::ReadProductRatio(double *ratio) {

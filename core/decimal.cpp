@@ -97,10 +97,11 @@ double DecimalValue(const Decimal &value) {
 
 bool RoundToMultiple(double grams, const Decimal &step, Decimal *rounded) {
     if (step.units <= 0 || !std::isfinite(grams)) return false;
-    double steps = std::round(grams / DecimalValue(step));
-    if (!(std::fabs(steps) < 9e15)) return false;
-    int64_t units = 0;
-    if (!MultiplyFits(int64_t(steps), step.units, &units)) return false;
-    *rounded = Decimal{units, step.scale};
+    const double steps = grams / DecimalValue(step);
+    // Below 10^15 units a double holds every digit of the result and the
+    // quotient's error stays far under half a step, so the step is the one
+    // the grams mean; beyond, the last printed digit would be a guess.
+    if (!(std::fabs(steps) * double(step.units) < 1e15)) return false;
+    *rounded = Decimal{int64_t(std::round(steps)) * step.units, step.scale};
     return true;
 }

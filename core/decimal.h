@@ -33,8 +33,10 @@ std::string DecimalText(const Decimal &value);
 double DecimalValue(const Decimal &value);
 
 // grams rounded to the nearest whole multiple of step (halves away from
-// zero), exactly; false when it does not fit or step is not positive. The
-// result keeps step's decimals, so 0.0010 g steps print 4 decimals.
+// zero), exactly: 1.11898 at 0.0001 gives 1.1190, at 0.002 gives 1.118.
+// False when step is not positive, grams is not finite or the result would
+// be 10^15 of step's last digit or more. The result keeps step's decimals,
+// so 0.0010 g steps print 4 decimals.
 bool RoundToMultiple(double grams, const Decimal &step, Decimal *rounded);
 
 // The result's text with exactly the decimals of its scale ("8.040").

@@ -9,18 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "decimal.h"
 #include "framework/afxstr.h"
 
 struct WeighingSheet;
-
-// A mass in grams kept exactly as the decimal the chemist typed:
-// units / 10^decimals grams ("0.0001" is 1 unit at 4 decimals).
-struct DecimalGrams {
-    long long units = 0;
-    int decimals = 0;
-    double Grams() const;
-    CString Text() const;  // with all its decimals: "0.0100"
-};
 
 // The most decimals a readability or minimum weight may have (1 microgram).
 const int MAX_BALANCE_DECIMALS = 6;
@@ -28,21 +20,16 @@ const int MAX_BALANCE_DECIMALS = 6;
 // Reads a balance setting: a positive plain decimal ("0.0001", "0.002") of
 // at most MAX_BALANCE_DECIMALS decimals and at most 1000 g; blanks around
 // it are allowed; trailing zeros of the decimals are dropped. False, and
-// *grams untouched, for anything else.
-bool ReadBalanceGrams(const char *text, DecimalGrams *grams);
-
-// grams rounded to the nearest whole multiple of the readability (halves
-// away from zero), at the readability's decimals: 1.11898 at 0.0001 gives
-// 1.1190, at 0.002 gives 1.118. False when grams is not finite or too large
-// to round exactly (10^15 of the readability's last digit or more).
-bool RoundToBalance(double grams, const DecimalGrams &readability, DecimalGrams *rounded);
+// *grams untouched, for anything else. Masses are rounded to it with
+// RoundToMultiple.
+bool ReadBalanceGrams(const char *text, Decimal *grams);
 
 // What the chemist set for printing. An empty minimum weight (units 0)
 // means 100 times the readability.
 struct PrintSettings {
     CString operatorName;
-    DecimalGrams readability;
-    DecimalGrams minimumWeight;
+    Decimal readability;
+    Decimal minimumWeight;
 };
 
 // One printed row: number from 1, formula, molar mass as the sheet shows
@@ -72,7 +59,7 @@ enum class PrintSheetStatus { Ready, NotRoundable };
 
 // The printed form of a sheet, dated date (as the program formats it).
 // NotRoundable when a mass or the total cannot be rounded to the balance
-// (RoundToBalance); *out is then incomplete.
+// (RoundToMultiple); *out is then incomplete.
 PrintSheetStatus MakePrintedSheet(const WeighingSheet &sheet, const PrintSettings &settings, const char *date,
                                   PrintedSheet *out);
 

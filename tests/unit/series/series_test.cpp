@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -260,21 +261,47 @@ TEST(Weighed, CompositionOfTheMasses) {
     }
 }
 
-// Masses on the balance: a whole multiple of the readability, halves away from zero.
+// Masses on the balance (the sheet's and the printed one's): the nearest
+// whole multiple of the readability, halves away from zero, with the
+// readability's decimals; refused where the last digit would be a guess.
 TEST(Balance, RoundedToReadability) {
     struct Case {
         double grams;
-        const char *readability, *shown;
+        const char *readability, *shown;  // shown nullptr: refused
     } cases[] = {
-        {1.69477, "0.01", "1.69"}, {1.69477, "0.02", "1.70"}, {5.92428, "0.0001", "5.9243"},
-        {0.0005, "0.001", "0.001"}, {-1.2345, "0.001", "-1.235"}, {2.5, "1", "3"}, {3.58208, "0.005", "3.580"},
+        {1.11898, "0.0001", "1.1190"}, {1.69477, "0.02", "1.70"},       {1.11898, "0.002", "1.118"},
+        {3.58208, "0.005", "3.580"},   {0.25, "0.5", "0.5"},            {7.0, "5", "5"},
+        {0.0005, "0.001", "0.001"},    {-1.2345, "0.001", "-1.235"},    {-2.5, "1", "-3"},
+        {-0.00004, "0.0001", "0.0000"}, {123.4567891, "0.000001", "123.456789"},
+        {99999999999.9, "0.0001", "99999999999.9000"}, {100000000000.1, "0.0001", nullptr},
+        {INFINITY, "0.1", nullptr},    {NAN, "0.1", nullptr},
     };
     for (const Case &c : cases) {
         Decimal step, rounded;
         ReadDecimal(c.readability, false, &step);
-        ASSERT_TRUE(RoundToMultiple(c.grams, step, &rounded));
-        EXPECT_EQ(c.shown, DecimalFixedText(rounded)) << c.grams << " to " << c.readability;
-        EXPECT_EQ(0, rounded.units % step.units);
+        const bool done = RoundToMultiple(c.grams, step, &rounded);
+        EXPECT_EQ(c.shown != nullptr, done) << c.grams << " to " << c.readability;
+        if (done && c.shown != nullptr) {
+            EXPECT_EQ(c.shown, DecimalFixedText(rounded)) << c.grams << " to " << c.readability;
+        }
+    }
+}
+
+// Whatever the mass, the text is a whole multiple of the readability within
+// half a readability of the mass.
+TEST(Balance, EveryRoundedMassIsAWholeMultiple) {
+    std::srand(18);
+    for (const char *text : {"0.0001", "0.0002", "0.005", "0.01", "0.1", "1", "2"}) {
+        Decimal step;
+        ReadDecimal(text, false, &step);
+        for (int i = 0; i < 2000; ++i) {
+            double grams = (std::rand() - RAND_MAX / 8) / double(RAND_MAX) * std::pow(10.0, i % 5 - 1);
+            Decimal rounded;
+            ASSERT_TRUE(RoundToMultiple(grams, step, &rounded));
+            EXPECT_EQ(0, rounded.units % step.units) << grams << " at " << text;
+            const double value = std::strtod(DecimalFixedText(rounded).c_str(), nullptr);
+            EXPECT_LE(std::fabs(value - grams), DecimalValue(step) / 2 * (1 + 1e-9)) << grams << " at " << text;
+        }
     }
 }
 

@@ -2,22 +2,13 @@
 
 #include <cstdio>
 
-#include "core/calcfile.h"
-#include "core/sheet.h"
+#include "series.h"
+#include "sheet.h"
 
 namespace {
 
-// The shortest text that reads back as value.
-std::string Number(double value) { return FormatFieldNumber(value).GetString(); }
-
-// A CSV field: quoted when it holds a comma, a quote or a line end.
-std::string CsvField(const char *text) {
-    std::string field(text);
-    if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
-    std::string quoted = "\"";
-    for (char c : field) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
+std::string Number(double value) { return ExactNumber(value); }
+std::string Field(const char *text) { return CsvField(text); }
 
 // A JSON string; bytes from 128 are Latin-1 characters.
 std::string JsonString(const char *text) {
@@ -43,28 +34,28 @@ std::string JsonString(const char *text) {
 std::string SheetCsv(const WeighingSheet &sheet, const std::vector<int> &rows) {
     const BatchResult &batch = sheet.batch;
     std::string out = "record,row,formula,molar_mass,ratio,purity_pct,excess_pct,pure_g,weighed_g,mmol,percent\n";
-    out += "sample,," + CsvField(sheet.sampleId) + ",,,,,,,,\n";
-    out += "product,," + CsvField(sheet.productFormula) + "," + Number(sheet.productMolarMass) + "," +
+    out += "sample,," + Field(sheet.sampleId) + ",,,,,,,,\n";
+    out += "product,," + Field(sheet.productFormula) + "," + Number(sheet.productMolarMass) + "," +
            Number(sheet.productRatio) + ",,," + Number(sheet.amount) + ",," + Number(sheet.productMmol) + ",\n";
     if (sheet.showDifferential)
-        out += "differential,," + CsvField(sheet.differential.IsEmpty() ? "None" : sheet.differential.GetString()) +
+        out += "differential,," + Field(sheet.differential.IsEmpty() ? "None" : sheet.differential.GetString()) +
                ",,,,,,,,\n";
     if (sheet.scale == BatchScale::Material)
-        out += "scale," + std::to_string(sheet.scaleRow) + "," + CsvField(sheet.scaleFormula) + ",,,,,," +
+        out += "scale," + std::to_string(sheet.scaleRow) + "," + Field(sheet.scaleFormula) + ",,,,,," +
                Number(sheet.scaleGrams) + ",,\n";
     else if (sheet.scale == BatchScale::Total)
         out += "scale,,,,,,,," + Number(sheet.scaleGrams) + ",,\n";
     for (size_t i = 0; i < sheet.reactants.size(); ++i) {
         const SheetReactant &r = sheet.reactants[i];
-        out += "material," + std::to_string(i < rows.size() ? rows[i] : 0) + "," + CsvField(r.formula) + "," + Number(r.molarMass) + "," +
+        out += "material," + std::to_string(i < rows.size() ? rows[i] : 0) + "," + Field(r.formula) + "," + Number(r.molarMass) + "," +
                Number(r.ratio) + "," + Number(r.purity) + "," + Number(r.excess) + "," + Number(r.grams) + "," +
                Number(r.weighedGrams) + "," + Number(r.mmol) + ",\n";
     }
     for (const BatchGas &gas : batch.gases)
-        out += "gas,," + CsvField(gas.formula) + "," + Number(gas.molarMass) + ",,,," + Number(gas.grams) + ",," +
+        out += "gas,," + Field(gas.formula) + "," + Number(gas.molarMass) + ",,,," + Number(gas.grams) + ",," +
                Number(gas.mmol) + ",\n";
     for (const BatchLeftover &leftover : batch.unaccounted)
-        out += "unaccounted,," + CsvField(leftover.symbol) + ",,,,,,," + Number(leftover.mmol) + ",\n";
+        out += "unaccounted,," + Field(leftover.symbol) + ",,,,,,," + Number(leftover.mmol) + ",\n";
     out += "total,,,,,,," + Number(batch.stoichiometricTotal) + "," + Number(batch.weighedTotal) + ",,\n";
     out += "mass_loss,,,,,,," + Number(batch.gasGrams) + ",,," + Number(batch.massLossPercent) + "\n";
     return out;
