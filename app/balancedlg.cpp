@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/printsheet.h"
+#include "fields.h"
 #include "resource.h"
 
 namespace {
@@ -48,9 +49,7 @@ void CBalanceDlg::OnOK() {
                        : "Enter the minimum weight in grams (at most 6 decimals, such as 0.02), or leave it "
                          "blank for 100 times the readability.",
                    "Quillon", MB_OK | MB_ICONEXCLAMATION);
-        HWND field = ::GetDlgItem(m_hWnd, wrong);
-        ::SetFocus(field);
-        ::SendMessageA(field, EM_SETSEL, 0, -1);
+        FocusField(this, wrong);
         return;
     }
     texts = typed;

@@ -30,6 +30,12 @@ void ReturnToField(CWnd *field) {
 
 }  // namespace
 
+void FocusField(CWnd *dialog, int id) {
+    CWnd *field = dialog->GetDlgItem(id);
+    field->SetFocus();
+    field->SendMessage(EM_SETSEL, 0, -1);
+}
+
 int ReadNumberField(CWnd *window, double *value) {
     char text[100];
     FieldText(window, text);

@@ -17,6 +17,10 @@ int ReadNumberField(CWnd *window, double *value);
 // The same, but a text whose first character is '?' reads as fallback.
 int ReadNumberFieldOr(CWnd *window, double fallback, double *value);
 
+// Gives the focus to a dialog's field with its whole text selected, so that
+// the user retypes a refused value at once.
+void FocusField(CWnd *dialog, int id);
+
 // What the fields ask of the window they sit in.
 class FieldOwner {
 public:

@@ -525,9 +525,7 @@ void CQuillonDlg::ShowMessage(const char *text, CalcMessageKind kind, CalcField 
     if (kind != CALC_CORRECT) return;
     int id = field == CALC_FIELD_PRODUCT ? IDC_PRODUCT : field == CALC_FIELD_RATIO ? IDC_PRODUCT_RATIO : 0;
     if (id == 0) return;
-    CWnd *control = GetDlgItem(id);
-    control->SetFocus();
-    control->SendMessage(EM_SETSEL, 0, -1);
+    FocusField(this, id);
 }
 
 // The entry's batch values with the sheet's options, which are settings.

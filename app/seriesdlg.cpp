@@ -1,5 +1,6 @@
 #include "seriesdlg.h"
 
+#include "fields.h"
 #include "resource.h"
 
 BEGIN_MESSAGE_MAP(CSeriesDlg, CDialog)
@@ -27,9 +28,7 @@ SeriesTexts CSeriesDlg::Typed() const {
 void CSeriesDlg::OnCalculate() {
     int wrong = 0;
     if (calculate(Typed(), false, &wrong)) return;
-    HWND field = ::GetDlgItem(m_hWnd, wrong);
-    ::SetFocus(field);
-    ::SendMessageA(field, EM_SETSEL, 0, -1);
+    FocusField(this, wrong);
 }
 
 // The texts are kept as typed (an empty formula ends the series); a formula
@@ -38,9 +37,7 @@ void CSeriesDlg::OnOK() {
     SeriesTexts typed = Typed();
     int wrong = 0;
     if (!typed.formula.IsEmpty() && !calculate(typed, true, &wrong)) {
-        HWND field = ::GetDlgItem(m_hWnd, wrong);
-        ::SetFocus(field);
-        ::SendMessageA(field, EM_SETSEL, 0, -1);
+        FocusField(this, wrong);
         return;
     }
     texts = typed;

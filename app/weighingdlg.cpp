@@ -3,6 +3,7 @@
 #include "core/calcfile.h"
 #include "core/rowstore.h"
 #include "core/textutil.h"
+#include "fields.h"
 #include "resource.h"
 
 namespace {
@@ -151,9 +152,7 @@ void CWeighingDlg::ShowMaterial(int index) {
 // The message, then back into the field with its text selected. Always false.
 bool CWeighingDlg::Refuse(const CString &problem, int field) {
     MessageBox(problem, "Quillon", MB_OK | MB_ICONHAND);
-    CWnd *control = GetDlgItem(field);
-    control->SetFocus();
-    control->SendMessage(EM_SETSEL, 0, -1);
+    FocusField(this, field);
     return false;
 }
 
