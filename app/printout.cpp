@@ -124,25 +124,21 @@ CSheetPrinter::~CSheetPrinter() {
 }
 
 PrintOutcome CSheetPrinter::Print(CWnd *owner, const PrintedSheet &sheet, const char *title) {
-    PRINTDLGA dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner != nullptr ? owner->m_hWnd : nullptr;
-    dialog.hDevMode = devMode;
-    dialog.hDevNames = devNames;
-    dialog.Flags = PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE;
-    dialog.nCopies = 1;
-    BOOL chosen = ::PrintDlgA(&dialog);
-    devMode = dialog.hDevMode;
-    devNames = dialog.hDevNames;
+    CPrintDialog dialog(PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE, owner);
+    dialog.m_pd.hDevMode = devMode;
+    dialog.m_pd.hDevNames = devNames;
+    bool chosen = dialog.DoModal() == IDOK;
+    devMode = dialog.m_pd.hDevMode;
+    devNames = dialog.m_pd.hDevNames;
     if (!chosen) {
-        DWORD error = ::CommDlgExtendedError();
+        DWORD error = dialog.GetExtendedError();
         if (error == PDERR_NODEFAULTPRN || error == PDERR_NODEVICES) return PrintOutcome::NoPrinter;
         return error == 0 ? PrintOutcome::Cancelled : PrintOutcome::Failed;
     }
-    HDC dc = dialog.hDC;
+    HDC dc = dialog.m_pd.hDC;
 
     CString output;
-    if (dialog.Flags & PD_PRINTTOFILE) {
+    if (dialog.m_pd.Flags & PD_PRINTTOFILE) {
         CFileDialog file(FALSE, "prn", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
                          "Printer Files (*.prn)|*.prn|All Files (*.*)|*.*||", owner);
         file.m_ofn.lpstrTitle = "Print to File";

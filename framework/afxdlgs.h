@@ -1,4 +1,5 @@
-// CFileDialog: the system's Open and Save As dialogs.
+// CFileDialog: the system's Open and Save As dialogs; CPrintDialog: its Print
+// dialog.
 #ifndef QUILLON_FRAMEWORK_AFXDLGS_H
 #define QUILLON_FRAMEWORK_AFXDLGS_H
 
@@ -34,6 +35,27 @@ private:
     CString m_strDefExt;
     char m_szFileName[MAX_PATH];
     char m_szFileTitle[MAX_PATH];
+};
+
+// The Print dialog. DoModal gives IDOK with m_pd.hDC a printer DC the caller
+// deletes; IDCANCEL when cancelled or failed, and then GetExtendedError()
+// is 0 for a cancel or the dialog's CDERR_/PDERR_ code. m_pd.hDevMode and
+// m_pd.hDevNames belong to the caller before and after.
+class CPrintDialog {
+public:
+    CPrintDialog(DWORD flags, CWnd *parent = nullptr);
+
+    INT_PTR DoModal();
+    DWORD GetExtendedError() const { return m_nExtendedError; }
+
+    PRINTDLGA m_pd;
+
+private:
+    CPrintDialog(const CPrintDialog &) = delete;
+    CPrintDialog &operator=(const CPrintDialog &) = delete;
+
+    CWnd *m_pParentWnd;
+    DWORD m_nExtendedError = 0;
 };
 
 #endif

@@ -1,4 +1,5 @@
-// CFileDialog over GetOpenFileNameA and GetSaveFileNameA.
+// CFileDialog over GetOpenFileNameA and GetSaveFileNameA, CPrintDialog over
+// PrintDlgA.
 #include "afxdlgs.h"
 
 #include <cstring>
@@ -8,11 +9,10 @@ namespace {
 // The common dialog library is loaded on first use rather than imported:
 // it brings the shell, the common controls and the print spooler with it,
 // whose start-up work a program start that never opens a file need not wait for.
-using FileNameFunction = BOOL(WINAPI *)(OPENFILENAMEA *);
-
-FileNameFunction CommonDialog(const char *name) {
+template <typename Function>
+Function CommonDialog(const char *name) {
     static HMODULE module = ::LoadLibraryA("COMDLG32.DLL");
-    return module != nullptr ? reinterpret_cast<FileNameFunction>(reinterpret_cast<void *>(::GetProcAddress(module, name)))
+    return module != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void *>(::GetProcAddress(module, name)))
                              : nullptr;
 }
 
@@ -48,8 +48,32 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const char *defaultExtension, cons
 // Runs the dialog modally, owned by the parent (or the active window).
 INT_PTR CFileDialog::DoModal() {
     m_ofn.hwndOwner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : ::GetActiveWindow();
-    FileNameFunction run = CommonDialog(m_bOpenFileDialog ? "GetOpenFileNameA" : "GetSaveFileNameA");
+    auto run = CommonDialog<BOOL(WINAPI *)(OPENFILENAMEA *)>(m_bOpenFileDialog ? "GetOpenFileNameA"
+                                                                                : "GetSaveFileNameA");
     BOOL chosen = run != nullptr ? run(&m_ofn) : FALSE;
     return chosen ? IDOK : IDCANCEL;
 }
 
+
+CPrintDialog::CPrintDialog(DWORD flags, CWnd *parent) : m_pParentWnd(parent) {
+    std::memset(&m_pd, 0, sizeof m_pd);
+    m_pd.lStructSize = sizeof m_pd;
+    m_pd.Flags = flags;
+    m_pd.nCopies = 1;
+}
+
+INT_PTR CPrintDialog::DoModal() {
+    m_pd.hwndOwner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : ::GetActiveWindow();
+    auto run = CommonDialog<BOOL(WINAPI *)(PRINTDLGA *)>("PrintDlgA");
+    auto error = CommonDialog<DWORD(WINAPI *)()>("CommDlgExtendedError");
+    if (run == nullptr || error == nullptr) {
+        m_nExtendedError = CDERR_INITIALIZATION;
+        return IDCANCEL;
+    }
+    if (run(&m_pd)) {
+        m_nExtendedError = 0;
+        return IDOK;
+    }
+    m_nExtendedError = error();
+    return IDCANCEL;
+}

@@ -12,7 +12,7 @@ add_library(quillon_framework STATIC
   afxdisp.cpp
   afxfiledlg.cpp
   afxext.cpp)
-target_link_libraries(quillon_framework PUBLIC quillon_string user32 gdi32 comdlg32 comctl32 ole32 oleaut32 uuid)
+target_link_libraries(quillon_framework PUBLIC quillon_string user32 gdi32 comctl32 ole32 oleaut32 uuid)
 
 # WinMain for programs with an application object. An object library, so the
 # entry point is linked whether or not anything else refers to it.
