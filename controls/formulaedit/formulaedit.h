@@ -109,6 +109,7 @@ private:
     int SelectionEnd() const { return anchor < active ? active : anchor; }
     bool HasFocus() const { return ::GetFocus() == m_hWnd; }
     int FormulaWidth(char ch, int kind) const;  // advance width of a character drawn as kind
+    bool InkOutsideCell(char ch, int kind) const;  // the glyph's ink reaches into a neighbour's cell
     void Relayout();              // every cell's kind, width and x from its place in the text
     void ReleaseMouse();
     bool FitsLimit(int n) const;  // n more characters, replacing the selection, stay within the limit
@@ -129,6 +130,8 @@ private:
     int undoCount, undoCaret, undoAnchor, undoActive;
     int charWidth[256];        // in the font each character usually takes (digits: digit font)
     int coefficientWidth[12];  // '.' to '9' in the letter font, for coefficients
+    bool letterInkOutside[256];  // the letter font's glyph inks outside its cell (or unknown)
+    bool digitInkOutside[12];    // the same for '.' to '9' in the digit font
     int caretTop, caretBottom;
     int leftMargin, rightMargin;
     TEXTMETRICA letterMetrics;
