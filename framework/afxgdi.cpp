@@ -2,32 +2,19 @@
 //
 // A CGdiObject owns its handle and deletes it with itself. Creating into a
 // wrapper that already holds a handle deletes the old handle first, so a
-// wrapper never leaks what it held. The module counts the handles its
-// wrappers own (AfxGetGdiObjectCount), because the system's own GDI counters
-// are not available under Wine.
+// wrapper never leaks what it held.
 #include "afxwin.h"
 
 #include <cstdlib>
 
-namespace {
-
-int g_gdiObjects = 0;
-
-}  // namespace
-
-int AfxGetGdiObjectCount() { return g_gdiObjects; }
-
 // ---------------------------------------------------------------------------
 // CGdiObject
 
-// Deletes the handle, if there is one. The wrapper lets go of it either way,
-// but only a successful delete leaves the count: a handle the system would
-// not delete (still selected into a DC, say) stays counted, as the leak it is.
+// Deletes the handle, if there is one. The wrapper lets go of it either way.
 BOOL CGdiObject::DeleteObject() {
     if (m_hObject == nullptr) return FALSE;
     BOOL deleted = ::DeleteObject(m_hObject);
     m_hObject = nullptr;
-    if (deleted) --g_gdiObjects;
     return deleted;
 }
 
@@ -35,14 +22,12 @@ BOOL CGdiObject::DeleteObject() {
 BOOL CGdiObject::Attach(HGDIOBJ object) {
     if (object == nullptr || m_hObject != nullptr) return FALSE;
     m_hObject = object;
-    ++g_gdiObjects;
     return TRUE;
 }
 
 // Gives up ownership of the handle without deleting it.
 HGDIOBJ CGdiObject::Detach() {
     HGDIOBJ object = m_hObject;
-    if (object != nullptr) --g_gdiObjects;
     m_hObject = nullptr;
     return object;
 }

@@ -421,7 +421,5 @@ int AfxGetTemporaryObjectCount();
 // this when idle). Those made inside a message go when the outermost message
 // of this module returns.
 void AfxDeleteTemporaryObjects();
-// GDI handles currently owned by CGdiObject wrappers of this module.
-int AfxGetGdiObjectCount();
 
 #endif
