@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "chem_test_util.h"
+#include "tests/support/chemistry.h"
 #include "core/elements.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "chem_test_util.h"
+#include "tests/support/chemistry.h"
 #include "core/numbers.h"
 #include "core/elements.h"
 #include "core/formula.h"

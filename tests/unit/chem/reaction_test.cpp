@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "chem_test_util.h"
+#include "tests/support/chemistry.h"
 #include "core/reaction.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/sheet.h"
-#include "tests/unit/chem/chem_test_util.h"
+#include "tests/support/chemistry.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ protected:
     void SetUp() override { LoadTestElements(); }
     WeighingSheet Sheet(const char *product, double productRatio, const std::vector<TestRow> &rows, double amount,
                         const char *sampleId, int showDifferential) {
-        return MakeWeighingSheet(*Calculated(product, productRatio, rows), amount, sampleId, showDifferential);
+        return MakeWeighingSheet(*Calculated(Chemistry(), product, productRatio, rows), amount, sampleId, showDifferential);
     }
     WeighingSheet Water() { return Sheet("H2O", 1.0, {{"H2", 1, 1.0}, {"O2", 1, 0.5}}, 10.0, "S-17", 1); }
 };
