@@ -68,14 +68,12 @@ TEST(ElementTable, LoadEdgeCases) {
         {"1" + std::string(97, ' ') + "H 1.00794\n", "1 H 1.00794"},  // a long line is read whole
         // Damaged masses on line 9 (a decimal comma made oxygen 15 and a metal, hexadecimal read as 0,
         // negative grams, a massless element, text after the class mark, a NUL byte cutting the line,
-        // the tail of a long line read as a line, ...).
+        // the tail of a long line read as a line, ...); which other spellings are numbers is the
+        // number reader's to test.
         {before + "8 O 15,999 m\n9 F 19\n", "bad line 9"},
         {before + "8 O 0x37\n9 F 19\n", "bad line 9"},
         {before + "8 O -55.845\n9 F 19\n", "bad line 9"},
         {before + "8 O 0\n9 F 19\n", "bad line 9"},
-        {before + "8 O inf\n9 F 19\n", "bad line 9"},
-        {before + "8 O nan m\n9 F 19\n", "bad line 9"},
-        {before + "8 O 1e999\n9 F 19\n", "bad line 9"},
         {before + "8 O 15.999 m 2\n9 F 19\n", "bad line 9"},
         {before + "8 O 15.999 999\n9 F 19\n", "bad line 9"},
         {before + "8 O 65.38e0xyz\n9 F 19\n", "bad line 9"},
