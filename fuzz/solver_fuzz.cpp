@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "tests/unit/solver/exact_rank.h"
+#include "tests/support/exact_rank.h"
 #include "core/solver.h"
 
 static void Require(bool condition) { if (!condition) std::abort(); }

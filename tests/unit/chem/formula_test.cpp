@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "chem_test_util.h"
+#include "tests/support/chemistry.h"
 #include "core/numbers.h"
 #include "core/elements.h"
 #include "core/formula.h"
@@ -82,9 +82,9 @@ TEST_F(FormulaTest, Compositions) {
 // whose count is the part's leading count; the period stays a decimal point; empty parts, separators
 // inside parentheses and blanks or signs before a leading count are refused.
 TEST_F(FormulaTest, HydratesAndAdducts) {
-    const struct { const char *formula; int check; const char *sameAs = ""; double molarMass = 0; } cases[] = {
-        {"CuSO4\xB7" "5H2O", 0, "CuSO4(H2O)5", 249.685}, {"CuSO4*5H2O", 0, "CuSO4(H2O)5", 249.685},
-        {"CuSO4\xC2\xB7" "5H2O", 0, "CuSO4(H2O)5", 249.685}, {"MgSO4\xB7" "7H2O", 0, "MgSO4(H2O)7", 246.47456},
+    const struct { const char *formula; int check; const char *sameAs = ""; } cases[] = {
+        {"CuSO4\xB7" "5H2O", 0, "CuSO4(H2O)5"}, {"CuSO4*5H2O", 0, "CuSO4(H2O)5"},
+        {"CuSO4\xC2\xB7" "5H2O", 0, "CuSO4(H2O)5"}, {"MgSO4\xB7" "7H2O", 0, "MgSO4(H2O)7"},
         {"CaSO4\xB7" "0.5H2O", 0, "CaSO4(H2O)0.5"}, {"Na2CO3\xB7" "1.5H2O2", 0, "Na2CO3(H2O2)1.5"},
         {"K2SO4*Al2(SO4)3*24H2O", 0, "K2SO4(Al2(SO4)3)(H2O)24"}, {"CuSO4\xB7H2O", 0, "CuSO4H2O"},
         {"CuSO4\xB7" "2(H2O)3", 0, "CuSO4(H2O)6"}, {"CuSO4\xB7.5H2O", 0, "CuSO4(H2O)0.5"},
@@ -97,9 +97,7 @@ TEST_F(FormulaTest, HydratesAndAdducts) {
     };
     for (const auto &c : cases) {
         EXPECT_EQ(c.check, Parser().Check(c.formula)) << c.formula;
-        Composition composition;
-        if (c.check == 0) { EXPECT_EQ(CompositionOf(c.sameAs), CompositionOf(c.formula, &composition)) << c.formula; }
-        if (c.molarMass != 0) { EXPECT_NEAR(c.molarMass, MolarMass(composition, Table()), 1e-9) << c.formula; }
+        if (c.check == 0) { EXPECT_EQ(CompositionOf(c.sameAs), CompositionOf(c.formula)) << c.formula; }
     }
     EXPECT_EQ("CuSO4\xB7" "5H2O*\xC2", StoredFormulaText("CuSO4\xC2\xB7" "5H2O*\xC2"));  // a lone C2 stays
 }

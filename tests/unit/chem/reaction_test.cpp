@@ -5,19 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "chem_test_util.h"
+#include "tests/support/chemistry.h"
 #include "core/reaction.h"
 
 namespace {
-
-struct Case {
-    const char *product;
-    double productRatio;
-    std::vector<ReactantInput> rows;  // {formula, fixed, ratio}
-    ReactionResult result;            // of RunAutoRatio
-    const char *expected;             // the ratios afterwards
-    const char *why;                  // SolveFailure(), nullptr: not asked
-};
 
 const ReactionResult OK = ReactionResult::Done, UNSOLVED = ReactionResult::NotSolved,
                      PRODUCT = ReactionResult::ProductFails, REACTANT = ReactionResult::ReactantFails;
@@ -55,20 +46,18 @@ TEST_F(ReactionTest, Differentials) {
         const char *product;
         double productRatio;
         std::vector<ReactantInput> rows;
-        bool autoRatio;
         const char *expected;
     } cases[] = {
-        {"BaTiO3", 1.0, {{"BaCO3", 1, 1.0}, {"TiO2", 1, 1.0}}, false, "C1O2"},
-        {"BaTiO3", 1.0, {{"BaCO3", 1, 2.0}, {"TiO2", 1, 1.0}}, false, "C2O5Ba1"},
-        {"BaTiO3", 2.0, {{"BaCO3", 1, 2.0}, {"TiO2", 1, 2.0}}, false, "C1O2"},
-        {"", 1.0, {{"C2.5", 1, 1.0}, {"N3", 1, 1.0}, {"O-1", 1, 1.0}, {"F0.000004", 1, 1.0}}, false, "C2.5N3O-1"},
-        {"TiO2", 1.0, {{"Ti", 1, 0.5}}, false, "O-2Ti-0.5"},
-        {"H2O", 1.0, {{"H2O", 1, 1.000002}}, false, ""},
-        {"H2O", 1.0, {}, false, "H-2O-1"},
-        {"YBa2Cu3O7", 1.0, {{"Y2O3", 0, 1.0}, {"BaCO3", 0, 1.0}, {"CuO", 0, 1.0}}, true, "C2O3.5"},
+        {"BaTiO3", 1.0, {{"BaCO3", 1, 1.0}, {"TiO2", 1, 1.0}}, "C1O2"},
+        {"BaTiO3", 1.0, {{"BaCO3", 1, 2.0}, {"TiO2", 1, 1.0}}, "C2O5Ba1"},
+        {"BaTiO3", 2.0, {{"BaCO3", 1, 2.0}, {"TiO2", 1, 2.0}}, "C1O2"},
+        {"", 1.0, {{"C2.5", 1, 1.0}, {"N3", 1, 1.0}, {"O-1", 1, 1.0}, {"F0.000004", 1, 1.0}}, "C2.5N3O-1"},
+        {"TiO2", 1.0, {{"Ti", 1, 0.5}}, "O-2Ti-0.5"},
+        {"H2O", 1.0, {{"H2O", 1, 1.000002}}, ""},
+        {"H2O", 1.0, {}, "H-2O-1"},
     };
     for (const auto &c : cases) {
-        ASSERT_EQ(OK, Build(c.product, c.productRatio, c.rows).RunCalculation(c.autoRatio)) << c.expected;
+        ASSERT_EQ(OK, Build(c.product, c.productRatio, c.rows).RunCalculation(false)) << c.expected;
         EXPECT_STREQ(c.expected, reaction->GetDifferential()) << c.product;
     }
     // -1e308 prints with 309 digits; nothing may be cut short.
@@ -84,10 +73,15 @@ TEST_F(ReactionTest, Differentials) {
 // Included: the metals (the test table's defaults).
 TEST_F(ReactionTest, AutoRatio) {
     const std::vector<ReactantInput> ybco = {{"Y2O3", 0, 1.0}, {"BaCO3", 0, 1.0}, {"CuO", 0, 1.0}};
-    const Case cases[] = {
+    const struct {
+        const char *product;
+        double productRatio;
+        std::vector<ReactantInput> rows;  // {formula, fixed, ratio}
+        ReactionResult result;            // of RunAutoRatio
+        const char *expected;             // the ratios afterwards
+        const char *why;                  // SolveFailure(), nullptr: not asked
+    } cases[] = {
         {"YBa2Cu3O7", 2.0, ybco, OK, "1 4 6", ""},
-        {"Sr0.5Ba0.5TiO3", 1.0, {{"SrTiO3", 0, 1.0}, {"BaTiO3", 0, 1.0}}, OK, "0.5 0.5", ""},
-        {"Sr0.5Ba0.5TiO3", 1.0, {{"SrTiO3", 1, 0.5}, {"BaTiO3", 0, 1.0}}, OK, "0.5 0.5", ""},
         {"YBa2Cu3O7", 1.0, {{"Y2O3", 0, 1.0}, {"BaCO3", 1, 1.0}, {"CuO", 0, 1.0}, {"BaO", 0, 1.0}}, OK, "0.5 1 3 1",
          ""},
         {"BaTiO3", 1.0, {{"BaCO3", 0, 1.0}, {"CuO", 0, 1.0}}, UNSOLVED, "1 1",
@@ -113,12 +107,10 @@ TEST_F(ReactionTest, AutoRatio) {
         {"BaTiO3", 1.0, {{"BaCO3", 1, 1}, {"TiO2", 1, 1}}, UNSOLVED, "1 1",
          "No starting material has a ratio to determine."},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         ASSERT_EQ(c.result, Build(c.product, c.productRatio, c.rows).RunAutoRatio()) << c.product;
         EXPECT_EQ(c.expected, Ratios()) << c.product;
-        if (c.why != nullptr) {
-            EXPECT_STREQ(c.why, reaction->SolveFailure()) << c.product;
-        }
+        if (c.why != nullptr) { EXPECT_STREQ(c.why, reaction->SolveFailure()) << c.product; }
     }
 }
 

@@ -7,13 +7,13 @@
 #include <limits>
 
 #include "core/sheetcheck.h"
-#include "tests/unit/chem/chem_test_util.h"
+#include "tests/support/chemistry.h"
 
 namespace {
 
 // BaTiO3 from BaCO3 and TiO2 at the given ratios, calculated as the Calculate command does.
 std::unique_ptr<CReaction> Titanate(double baRatio, double tiRatio) {
-    return Calculated("BaTiO3", 1.0, {{"BaCO3", 1, baRatio}, {"TiO2", 1, tiRatio}});
+    return Calculated(Chemistry(), "BaTiO3", 1.0, {{"BaCO3", 1, baRatio}, {"TiO2", 1, tiRatio}});
 }
 
 const double INF = std::numeric_limits<double>::infinity();

@@ -4,14 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
-#include <string>
-#include <vector>
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -58,23 +54,15 @@ CalcReadStatus ReadBytes(const std::string &bytes, CalcReadResult &result) {
 // Which lines read, to what (kind 0 sample, 1 product, 2 row), and which fail.
 TEST(CalcFileReader, ParsesOneLine) {
     const char *cases[][2] = {
-        {"  -42   my  sample \t\r\n", "0 0 0 0 0 |my  sample|"},
-        {"0 123.456 2 H2O", "1 0 0 123.456 2 |H2O|"},
+        {"  -42   my  sample \t\r\n", "0 0 0 0 0 |my  sample|"}, {"0 123.456 2 H2O", "1 0 0 123.456 2 |H2O|"},
         {"0 5 1", "1 0 0 5 1 ||"},  // an empty product is a valid formula
-        {"30 1 0.25 CuO", "2 30 1 0 0.25 |CuO|"},
-        {"4 7 2 BaO", "2 4 1 0 2 |BaO|"},  // any nonzero flag is Fixed
-        {"3 0 1", "2 3 0 0 1 ||"},         // empties row 3
-        {" \t\r\n", "blank"},
-        {"H2O 1 1 H2O", "bad"},  // no leading integer
-        {"31 1 1.0 H2", "bad"},  // above capacity
-        {"0 10 H2O", "bad"},     // the ratio does not convert
-        {"0 10 1 Xx", "bad"},    // the formula fails the check
-        {"5 1 ? H2", "bad"},
-        {"5 1 1.0 H2 O", "bad"},
-        // Spellings strtod takes that are not numbers of a chemist's file.
-        {"5 1 nan H2", "bad"},       // would make "?" of a ratio
-        {"5 1 1e400 H2", "bad"},     // overflows to inf
-        {"0 0x10 1 H2O", "bad"},     // hexadecimal: 16 g
+        {"30 1 0.25 CuO", "2 30 1 0 0.25 |CuO|"}, {"4 7 2 BaO", "2 4 1 0 2 |BaO|"},  // any nonzero flag is Fixed
+        {"3 0 1", "2 3 0 0 1 ||"},  // empties row 3
+        {" \t\r\n", "blank"},       {"H2O 1 1 H2O", "bad"}, {"31 1 1.0 H2", "bad"}, {"0 10 H2O", "bad"},
+        {"0 10 1 Xx", "bad"},       {"5 1 ? H2", "bad"},    {"5 1 1.0 H2 O", "bad"},
+        // Spellings strtod takes that are not numbers of a chemist's file: nan would make "?" of a
+        // ratio, 0x10 g of product 16 g.
+        {"5 1 nan H2", "bad"}, {"5 1 1e400 H2", "bad"}, {"0 0x10 1 H2O", "bad"},
         {"5 1 1e-310 H2", "2 5 1 0 1e-310 |H2|"},  // tiny but finite
         {"-1 Probe \xc4 ", "0 0 0 0 0 |Probe \xc4|"},  // a letter above 127 at the end stays
     };
@@ -132,9 +120,7 @@ TEST(CalcFileWriter, NumbersReadBackExactly) {
                  {0.1 + 0.2, "0.30000000000000004", "0.30000000000000004"}};
     for (const auto &c : cases) {
         std::string line = Str(CalcRowLine(1, 1, c.value, "H2"));
-        if (c.line != nullptr) {
-            EXPECT_EQ(std::string("1 1 ") + c.line + " H2\r\n", line);
-        }
+        if (c.line != nullptr) { EXPECT_EQ(std::string("1 1 ") + c.line + " H2\r\n", line); }
         CalcRecord r;
         ASSERT_EQ(1, ParseCalcLine(&line[0], ROW_CAPACITY, TestCheck, &r)) << line;
         EXPECT_EQ(c.value, r.ratio) << line;
@@ -198,10 +184,7 @@ TEST(CalcFileEntry, SaveTextTakesBothNumbersOrNothing) {
     } cases[] = {
         {"2.5", " 0.5 ", "-1 S\r\n0 2.50000 0.50000 BaTiO3\r\n2 0 1.00000 CuO\r\n"},
         {"", "1", "-1 S\r\n0 0.00000 1.00000 BaTiO3\r\n2 0 1.00000 CuO\r\n"},  // blank reads as 0
-        {"2", "?", nullptr},
-        {"1,5", "1", nullptr},
-        {"2 3", "1", nullptr},
-        {"2", "x", nullptr},
+        {"2", "?", nullptr}, {"1,5", "1", nullptr}, {"2 3", "1", nullptr}, {"2", "x", nullptr},
     };
     for (const auto &c : cases) {
         CalcFields fields;
@@ -235,7 +218,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
 // A fresh folder per test, removed afterwards.
 class CalcSave : public ::testing::Test {
 protected:
@@ -244,10 +226,7 @@ protected:
         fs::create_directories(folder);
         target = folder / "entry.QSF";
     }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
+    void TearDown() override { fs::remove_all(folder, ignored); }
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
         for (const auto &entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
@@ -257,6 +236,7 @@ protected:
     CalcSaveStatus Save(const std::string &text) { return SaveCalcFile(target.string().c_str(), CString(text.c_str())); }
 
     fs::path folder, target;
+    std::error_code ignored;
 };
 
 const char kOld[] = "-1 old\r\n0 1.00000 1.00000 H2O\r\n";
@@ -277,9 +257,7 @@ TEST_F(CalcSave, WritesANewFileOrReplacesTheOld) {
 
 // Failures that used to destroy the chemist's file: the old one stays, the temporary goes.
 TEST_F(CalcSave, AFailureKeepsTheOldFileAndLeavesNothingBehind) {
-    {
-        std::ofstream(target, std::ios::binary) << kOld;
-    }
+    std::ofstream(target, std::ios::binary) << kOld;
     // The target cannot be replaced: a folder of that name stands there.
     fs::path blocked = folder / "blocked.QSF";
     fs::create_directories(blocked / "inside");
@@ -295,8 +273,7 @@ TEST_F(CalcSave, AFailureKeepsTheOldFileAndLeavesNothingBehind) {
         EXPECT_FALSE(CalcSampleIdSavable(id)) << id;
         EXPECT_EQ(CalcSaveStatus::Unreadable, Save(Str(CalcSampleLine(id) + CalcProductLine(1, 1, "H2O")))) << id;
     }
-    for (const char *text : {"0 inf 1.00000 H2O\r\n", "1 1 nan H2\r\n"})
-        EXPECT_EQ(CalcSaveStatus::Unreadable, Save(std::string(kOld) + text)) << text;
+    for (const char *text : {"0 inf 1.00000 H2O\r\n", "1 1 nan H2\r\n"}) EXPECT_EQ(CalcSaveStatus::Unreadable, Save(std::string(kOld) + text)) << text;
     EXPECT_EQ((std::vector<std::string>{"blocked.QSF", "entry.QSF"}), Names());
     EXPECT_EQ(kOld, ::ReadBytes(target));
 #ifndef _WIN32

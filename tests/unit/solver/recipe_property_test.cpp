@@ -7,15 +7,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <cstdio>
 #include <map>
 #include <random>
-#include <string>
-#include <vector>
 
-#include "exact_rank.h"
-#include "tests/unit/chem/chem_test_util.h"
+#include "tests/support/exact_rank.h"
+#include "tests/support/chemistry.h"
 
 namespace {
 
@@ -83,9 +79,8 @@ struct RecipeGenerator {
         }
         // A mixture of two automatic materials, exact or off by a part in 1e9.
         std::vector<int> automatic;
-        for (int m = 0; m < count; ++m) {
+        for (int m = 0; m < count; ++m)
             if (!r.fixed[m]) automatic.push_back(m);
-        }
         if (automatic.size() >= 2 && Below(3) == 0) {
             const int a = automatic[Below(static_cast<int>(automatic.size()))];
             const int b = automatic[Below(static_cast<int>(automatic.size()))];
@@ -118,9 +113,8 @@ struct RecipeGenerator {
 TEST(RecipeProperty, EverySheetMatchesAnExactRecomputation) {
     LoadTestElements();
     RecipeGenerator generator{std::mt19937(1234567u), {}, Table().Lookup("O"), Table().Lookup("C")};
-    for (int i = 0; i < Table().Count(); ++i) {
+    for (int i = 0; i < Table().Count(); ++i)
         if (Table().metal(i)) generator.metals.push_back(i);
-    }
     int cases = 0, sheets = 0, refusedDependent = 0, refusedOther = 0, failures = 0;
     for (int n = 0; n < 10000 && failures < 5; ++n) {
         const Recipe r = generator.Next();
@@ -142,12 +136,10 @@ TEST(RecipeProperty, EverySheetMatchesAnExactRecomputation) {
 
         // The balance the command must solve: automatic columns over the product's metals.
         std::vector<int> rowsOf, columns;
-        for (const auto &e : product) {
+        for (const auto &e : product)
             if (Table().metal(e.first)) rowsOf.push_back(e.first);
-        }
-        for (size_t m = 0; m < r.materials.size(); ++m) {
+        for (size_t m = 0; m < r.materials.size(); ++m)
             if (!r.fixed[m]) columns.push_back(static_cast<int>(m));
-        }
         const int E = static_cast<int>(rowsOf.size()), U = static_cast<int>(columns.size());
         auto entry = [&](int i, int j) {
             const Counts &c = r.materials[columns[j]];
@@ -185,25 +177,18 @@ TEST(RecipeProperty, EverySheetMatchesAnExactRecomputation) {
                     involved[e.first] += std::fabs(line.grams / mass * e.second);
                 }
             }
-            for (int element : rowsOf) {
-                if (std::fabs(left[element]) > 1e-9L * involved[element]) {
-                    fault += std::string(" balance of ") + Table().Symbol(element);
-                }
-            }
+            for (int element : rowsOf)
+                if (std::fabs(left[element]) > 1e-9L * involved[element]) fault += std::string(" balance of ") + Table().Symbol(element);
             if (source.sheet.amount != 10.0) fault = "product amount";
         }
-        if (!fault.empty()) {
-            ++failures;
+        if (!fault.empty() && ++failures) {
             std::string rowsText;
-            for (size_t m = 0; m < r.materials.size(); ++m) {
-                rowsText += "\n  " + FormulaText(r.materials[m]) + (r.fixed[m] ? " fixed " : " auto ") +
-                            std::to_string(r.ratios[m]);
-            }
+            for (size_t m = 0; m < r.materials.size(); ++m)
+                rowsText += "\n  " + FormulaText(r.materials[m]) + (r.fixed[m] ? " fixed " : " auto ") + std::to_string(r.ratios[m]);
             ADD_FAILURE() << fault << ": " << source.product.GetString() << " / " << r.productRatio << rowsText;
         }
     }
-    std::printf("[ recipes ] %d cases: %d sheets checked, %d dependent sets refused, %d others refused, "
-                "%d failures\n",
+    std::printf("[ recipes ] %d cases: %d sheets checked, %d dependent sets refused, %d others refused, %d failures\n",
                 cases, sheets, refusedDependent, refusedOther, failures);
     EXPECT_EQ(0, failures);
     EXPECT_GT(sheets, cases / 4);

@@ -3,19 +3,16 @@
 // balances.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "core/solver.h"
 #include "core/solver_reference.h"
-#include "exact_rank.h"
+#include "tests/support/exact_rank.h"
 
 namespace {
 
@@ -87,16 +84,10 @@ TEST(SolveBalance, VerdictsAndReasons) {
         const SolveResult result = SolveBalance(c.E, c.U, m.data(), c.scale.empty() ? nullptr : c.scale.data(), x.data());
         EXPECT_EQ(0, std::memcmp(c.m.data(), m.data(), m.size() * sizeof(double))) << c.fault << ": matrix changed";
         EXPECT_EQ(static_cast<int>(c.status), static_cast<int>(result.status)) << c.fault;
-        if (c.status == S::Unbalanced) {
-            EXPECT_EQ(c.row, result.row) << c.fault;
-        }
-        if (c.status == S::Dependent) {
-            EXPECT_EQ(c.columns, result.columns) << c.fault;
-        }
+        if (c.status == S::Unbalanced) { EXPECT_EQ(c.row, result.row) << c.fault; }
+        if (c.status == S::Dependent) { EXPECT_EQ(c.columns, result.columns) << c.fault; }
         for (size_t j = 0; j < c.x.size() && result.Solved(); ++j) EXPECT_NEAR(c.x[j], x[j], 1e-8) << c.fault;
-        if (!result.Solved() && c.U > 0) {
-            EXPECT_EQ(-7.0, x[0]) << c.fault << ": x changed on failure";
-        }
+        if (!result.Solved() && c.U > 0) { EXPECT_EQ(-7.0, x[0]) << c.fault << ": x changed on failure"; }
     }
 }
 
@@ -125,8 +116,8 @@ TEST(BalanceTest, ScalesTheToleranceToEachRow) {
 
 // Random E x (U + 1) balances from raw mt19937 output (library distributions
 // differ between platforms): simple decimal amounts, many zeros, dopant rows
-// (every amount 1e-5 times an ordinary one); a row copied and scaled, a zero
-// row; when deficient, a column copied, scaled or mixed from two others; the
+// (amounts 1e-5 times ordinary ones); a row copied and scaled, a zero row;
+// when deficient, a column copied, scaled or mixed from two others; the
 // right-hand side made from planted ratios, and when off, one of its entries
 // put off by 1 % or more of its row.
 struct Balances {
@@ -134,8 +125,7 @@ struct Balances {
     int Below(int n) { return static_cast<int>(random() % static_cast<uint32_t>(n)); }
     bool Chance(int percent) { return Below(100) < percent; }
     double Amount() {
-        static const double AMOUNTS[] = {1, 1, 1, 2, 2, 3, 4, 6, 0.5, 1.5, 2.5, 0.25, 0.75, 0.1, 0.2, 0.3, 0.05,
-                                         0.333, 0.667};
+        static const double AMOUNTS[] = {1, 1, 1, 2, 2, 3, 4, 6, 0.5, 1.5, 2.5, 0.25, 0.75, 0.1, 0.2, 0.3, 0.05, 0.333, 0.667};
         return AMOUNTS[Below(sizeof AMOUNTS / sizeof AMOUNTS[0])];
     }
     Vec Next(int E, int U, bool deficient, bool off, Vec &planted) {
@@ -150,23 +140,19 @@ struct Balances {
             const double factor = 0.5 * (1 + Below(6));
             for (int j = 0; j < U && i != k; ++j) at(k, j) = factor * at(i, j);
         }
-        if (Chance(10)) {
-            const int k = Below(E);
-            for (int j = 0; j < U; ++j) at(k, j) = 0.0;
-        }
+        if (Chance(10))
+            for (int j = 0, k = Below(E); j < U; ++j) at(k, j) = 0.0;
         if (deficient) {
             const int k = Below(U), a = Below(U), b = Below(U);
             const double alpha = Chance(30) ? 0.0 : Amount(), beta = Chance(30) ? 0.0 : Amount();
-            for (int i = 0; i < E; ++i) {
+            for (int i = 0; i < E; ++i)
                 at(i, k) = (a == k ? 0.0 : alpha * at(i, a)) + (b == k || b == a ? 0.0 : beta * at(i, b));
-            }
         }
         static const double RATIOS[] = {0.5, 1, 1, 2, 3, 0.25, 0.333, 0, 1.5, 0.1, 0.00001};
         planted.resize(U);
         for (int j = 0; j < U; ++j) planted[j] = RATIOS[Below(11)];
-        for (int i = 0; i < E; ++i) {
+        for (int i = 0; i < E; ++i)
             for (int j = 0; j < U; ++j) at(i, U) += at(i, j) * planted[j];
-        }
         if (off) {
             const int i = Below(E);
             double size = std::fabs(at(i, U));
@@ -208,12 +194,10 @@ TEST(SolveBalance, RandomBalancesAgainstExactRankAndTheWalk) {
         } else {
             borderline += walkResult == 0 ? result.Solved() : !result.Solved();
         }
-        if (!right) {
-            ++failures;
+        if (!right && ++failures) {
             std::string text;
             for (size_t k = 0; k < m.size(); ++k) text += (k % (U + 1) ? " " : "\n") + std::to_string(m[k]);
-            ADD_FAILURE() << "status " << static_cast<int>(result.status) << ", walk " << walkResult
-                          << ", full rank " << fullRank << text;
+            ADD_FAILURE() << "status " << int(result.status) << ", walk " << walkResult << ", full rank " << fullRank << text;
         }
     }
     std::printf("[ random balances ] %d cases, %d solved, %d rank deficient, %d borderline, %d failures\n", cases,
@@ -230,20 +214,14 @@ TEST(SolveBalance, LargeSystems) {
     for (int E : {30, 60, 118}) {  // 30: square, where any right-hand side fits
         Vec planted(30), m(static_cast<size_t>(E) * 31), x(30);
         for (double &p : planted) p = 0.5 * (1 + random() % 6);
-        for (int i = 0; i < E; ++i) {
-            for (int j = 0; j < 30; ++j) {
-                m[i * 31 + j] = random() % 3 == 0 ? 1.0 + random() % 4 : 0.0;
-                m[i * 31 + 30] += m[i * 31 + j] * planted[j];
-            }
-        }
+        for (int i = 0; i < E; ++i)
+            for (int j = 0; j < 30; ++j) m[i * 31 + 30] += (m[i * 31 + j] = random() % 3 == 0 ? 1.0 + random() % 4 : 0.0) * planted[j];
         if (ExactRank(E, 30, [&](int i, int j) { return m[i * 31 + j]; }) < 30) continue;
         ASSERT_TRUE(SolveBalance(E, 30, m.data(), nullptr, x.data()).Solved()) << E;
         for (int j = 0; j < 30; ++j) EXPECT_NEAR(planted[j], x[j], 1e-9);
         Vec off = m;
         off[(E - 1) * 31 + 30] += 0.25;
-        if (E > 30) {
-            EXPECT_EQ(static_cast<int>(S::Unbalanced), static_cast<int>(SolveBalance(E, 30, off.data(), nullptr, x.data()).status)) << E;
-        }
+        if (E > 30) { EXPECT_EQ(int(S::Unbalanced), int(SolveBalance(E, 30, off.data(), nullptr, x.data()).status)) << E; }
         for (int i = 0; i < E; ++i) m[i * 31 + 29] = m[i * 31 + 28];
         const SolveResult twins = SolveBalance(E, 30, m.data(), nullptr, x.data());
         EXPECT_EQ((std::vector<int>{28, 29}), twins.columns) << E;
