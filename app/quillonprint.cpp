@@ -93,10 +93,9 @@ void CQuillonDlg::OnExportCsv() {
                        "CSV Files (*.csv)|*.csv|All Files (*.*)|*.*||", this);
     dialog.m_ofn.lpstrTitle = "Export CSV";
     if (dialog.DoModal() != IDOK) return;
-    // What quillon-cli's "sheet --format csv" prints, with CR LF line ends
-    // as Windows text files have them. Written whole or not at all: a file
-    // that was there stays until the new one is complete.
-    const std::string csv = TextModeBytes(SheetCsv(keptSheet, keptRows).c_str());
+    // What quillon-cli's "sheet --format csv" prints. Written whole or not
+    // at all: a file that was there stays until the new one is complete.
+    const std::string csv = SheetCsv(keptSheet, keptRows);
     if (SaveTextFile(dialog.GetPathName(), CString(csv.c_str())) != CalcSaveStatus::Saved)
         MessageBox("Failed to export the sheet.", "Quillon : File I/O Error", MB_OK | MB_ICONEXCLAMATION);
 }
