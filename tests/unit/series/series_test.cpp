@@ -209,36 +209,47 @@ TEST(Series, MembersAreSingleEntries) {
     }
 }
 
-// Masses weighed against the sheet: exactly the sheet's, a kit maker's
-// published YBa2Cu3O7 recipe (Y : Ba : Cu = 1 : 2.0002 : 2.9997), the whole
-// batch larger, one row heavy, a row the sheet weighs at 0 g, nothing of the
-// balanced elements.
+// Masses weighed against the sheet: exactly the sheet's (also with a row at
+// 95 % purity and one at 5 % excess), a kit maker's published YBa2Cu3O7
+// recipe (Y : Ba : Cu = 1 : 2.0002 : 2.9997), the whole batch larger, one
+// row heavy, a row the sheet weighs at 0 g, nothing of the balanced elements.
 TEST(Weighed, CompositionOfTheMasses) {
     const std::vector<std::string> ybco = {"Y2O3", "BaCO3", "CuO"};
+    struct Batch {
+        int row;
+        double purity, excess;
+    };
     struct Case {
         const char *name, *product;
         std::vector<std::string> rows;
+        std::vector<Batch> batch;
         std::vector<double> weighed;  // empty: the sheet's own masses, times scale
         double scale;
         std::vector<double> ratios;   // Ba/Y and Cu/Y to 4 decimals, when given
         bool within;
         const char *pastRows;         // the rows past the tolerance, as "2 "
     } cases[] = {
-        {"sheet", "YBa2Cu3O7", ybco, {}, 1.0, {2, 3}, true, ""},
-        {"larger batch", "YBa2Cu3O7", ybco, {}, 1.1, {2, 3}, true, ""},
-        {"kit", "YBa2Cu3O7", ybco, {11.29, 39.47, 23.86}, 1.0, {2.0002, 2.9997}, true, ""},
-        {"BaCO3 heavy", "YBa2Cu3O7", ybco, {1.69477, 6.0, 3.58208}, 1.0, {}, false, "2 "},
-        {"Ba in SrTiO3", "SrTiO3", {"SrCO3", "BaCO3=0", "TiO2"}, {4.02291, 0.001, 2.17635}, 1.0, {}, false, "2 "},
-        {"no Y, Ba or Cu", "YBa2Cu3O7", ybco, {0, 0, 0}, 1.0, {}, false, ""},
+        {"sheet", "YBa2Cu3O7", ybco, {}, {}, 1.0, {2, 3}, true, ""},
+        {"purity and excess", "YBa2Cu3O7", ybco, {{1, 95, 0}, {2, 100, 5}}, {}, 1.0, {2, 3}, true, ""},
+        {"larger batch", "YBa2Cu3O7", ybco, {{3, 99.5, 2}}, {}, 1.1, {2, 3}, true, ""},
+        {"kit", "YBa2Cu3O7", ybco, {}, {11.29, 39.47, 23.86}, 1.0, {2.0002, 2.9997}, true, ""},
+        {"BaCO3 heavy", "YBa2Cu3O7", ybco, {}, {1.69477, 6.0, 3.58208}, 1.0, {}, false, "2 "},
+        // The pure mass of BaCO3 at 95 % is 5 % short of Ba; the batch it makes is smaller.
+        {"BaCO3 impure", "YBa2Cu3O7", ybco, {{2, 95, 0}}, {1.69477, 5.92428, 3.58208}, 1.0, {1.9, 3}, false, "1 2 3 "},
+        {"Ba in SrTiO3", "SrTiO3", {"SrCO3", "BaCO3=0", "TiO2"}, {}, {4.02291, 0.001, 2.17635}, 1.0, {}, false, "2 "},
+        {"no Y, Ba or Cu", "YBa2Cu3O7", ybco, {}, {0, 0, 0}, 1.0, {}, false, ""},
     };
     for (const Case &c : cases) {
         CalcEntry entry, again;
         Fill(entry, c.product, 10.0, c.rows);
         Fill(again, c.product, 10.0, c.rows);
+        for (const Batch &b : c.batch)
+            for (CalcEntry *e : {&entry, &again}) e->batch.SetRow(b.row, e->rows.row(b.row - 1)->formula, b.purity, b.excess);
         WeighedResult check;
         std::vector<double> weighed = c.weighed;
+        const WeighingSheet sheet = Sheet(entry);
         if (weighed.empty())
-            for (const SheetReactant &row : Sheet(entry).reactants) weighed.push_back(row.grams * c.scale);
+            for (const SheetReactant &row : sheet.reactants) weighed.push_back(GramsToWeigh(sheet, row) * c.scale);
         Sheet(again, weighed, &check);
         EXPECT_EQ(c.within, check.Within()) << c.name;
         std::string past;
@@ -259,6 +270,19 @@ TEST(Weighed, CompositionOfTheMasses) {
             EXPECT_NEAR(10.0 * c.scale, check.productGrams, 1e-9) << c.name;
         }
     }
+}
+
+// Text cells a spreadsheet would run as a formula are kept text; quoting
+// where a comma, quote or line end would split the cell; the hydrate dot
+// escaped in JSON.
+TEST(DataOutput, TextCells) {
+    const char *cases[][2] = {
+        {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\""},
+        {"+ C3O6", "'+ C3O6"}, {"-1", "'-1"}, {"@SUM(A1)", "'@SUM(A1)"}, {"\tBa", "'\tBa"},
+        {"\rBa", "\"'\rBa\""}, {"S-17, a", "\"S-17, a\""}, {"Li7-xLa3Zr2-xTaxO12", "Li7-xLa3Zr2-xTaxO12"}, {"", ""},
+    };
+    for (const auto &c : cases) EXPECT_EQ(c[1], CsvField(c[0])) << c[0];
+    EXPECT_EQ("\"CuSO4\\u00b75H2O \\\"\\u007f\\u0001\"", JsonString("CuSO4\xb7" "5H2O \"\x7f\x01"));
 }
 
 // Masses on the balance (the sheet's and the printed one's): the nearest
