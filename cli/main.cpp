@@ -576,14 +576,18 @@ int CommandSeries(const Options &options, const CFormulaParser &parser, const El
 // to masses; false after complaining when it does not read or names a row
 // that has a mass already.
 bool AddMass(const std::string &source, const std::string &item, std::map<int, double> &masses) {
-    size_t equals = item.find('=');
-    char *end = nullptr;
-    long row = equals == std::string::npos ? 0 : std::strtol(item.c_str(), &end, 10);
+    const size_t equals = item.find('=');
+    const char *text = item.c_str();
+    long row = 0;
     double grams = -1.0;
-    const char *number = item.c_str() + equals + 1;
-    const char *numberEnd = row > 0 ? ReadPlainNumber(number, &grams) : number;
-    if (row < 1 || row > ROW_CAPACITY || end != item.c_str() + equals || numberEnd == number || numberEnd != item.c_str() + item.size() ||
-        grams < 0.0) {
+    if (equals != std::string::npos) {
+        char *end = nullptr;
+        row = std::strtol(text, &end, 10);
+        const char *number = text + equals + 1;
+        const char *numberEnd = ReadPlainNumber(number, &grams);
+        if (end != text + equals || numberEnd == number || numberEnd != text + item.size()) row = 0;
+    }
+    if (row < 1 || row > ROW_CAPACITY || grams < 0.0) {
         Complain(source + " takes N=GRAMS (row 1 to 30, grams 0 or more), not '" + item + "'");
         return false;
     }
