@@ -25,6 +25,7 @@
 
 class CReaction;
 struct WeighingSheet;
+struct SeriesResult;
 
 // Plain functions for the list's callbacks, the fields and calculation
 // files, answered by the main dialog that is running: 1 when its parser
@@ -171,6 +172,9 @@ private:
     void OnSeries();
     bool RunSeries(const SeriesTexts &typed, bool checkOnly, int *wrongField);
     void KeepSeriesFormula(const CString &formula);
+    bool CalculateSeries(const SeriesTexts &typed, SeriesResult *series, int *wrongField);
+    void ExportSeriesCsv();
+    void ExportCsvText(const CString &proposedName, const std::string &csv);
     CString seriesFormula;
     // The Weighed Masses dialog on the entry's current sheet.
     void OnWeighedMasses();

@@ -19,10 +19,9 @@ namespace {
 const char kSection[] = "Settings";
 const char kDefaultReadability[] = "0.0001";
 
-// The name a sheet's file is proposed under: its sample ID, else its
-// product, with the characters a file name cannot hold made '_'.
-CString ProposedName(const WeighingSheet &sheet) {
-    CString name = sheet.sampleId.IsEmpty() ? sheet.productFormula : sheet.sampleId;
+// A file name from text (a sample ID, a formula): the characters a file
+// name cannot hold made '_'.
+CString SafeFileName(const CString &name) {
     CString safe;
     for (int i = 0; i < name.GetLength(); ++i) {
         char ch = name[i];
@@ -87,16 +86,26 @@ void CQuillonDlg::OnPrint() {
         MessageBox("The sheet could not be printed.", "Quillon", MB_OK | MB_ICONHAND);
 }
 
+// The sheet as CSV, or the series sheet while the entry is a series.
 void CQuillonDlg::OnExportCsv() {
+    if (!seriesFormula.IsEmpty()) {
+        ExportSeriesCsv();
+        return;
+    }
     if (!SheetCurrent()) return;
-    CFileDialog dialog(FALSE, "csv", ProposedName(keptSheet), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+    // What quillon-cli's "sheet --format csv" prints.
+    ExportCsvText(keptSheet.sampleId.IsEmpty() ? keptSheet.productFormula : keptSheet.sampleId,
+                  SheetCsv(keptSheet, keptRows));
+}
+
+// Asks where to export, proposing the name (its sample ID, else its
+// formula), and writes csv there whole or not at all: a file that was there
+// stays until the new one is complete.
+void CQuillonDlg::ExportCsvText(const CString &proposedName, const std::string &csv) {
+    CFileDialog dialog(FALSE, "csv", SafeFileName(proposedName), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                        "CSV Files (*.csv)|*.csv|All Files (*.*)|*.*||", this);
     dialog.m_ofn.lpstrTitle = "Export CSV";
     if (dialog.DoModal() != IDOK) return;
-    // What quillon-cli's "sheet --format csv" prints, with CR LF line ends
-    // as Windows text files have them. Written whole or not at all: a file
-    // that was there stays until the new one is complete.
-    const std::string csv = TextModeBytes(SheetCsv(keptSheet, keptRows).c_str());
     if (SaveTextFile(dialog.GetPathName(), CString(csv.c_str())) != CalcSaveStatus::Saved)
         MessageBox("Failed to export the sheet.", "Quillon : File I/O Error", MB_OK | MB_ICONEXCLAMATION);
 }

@@ -110,16 +110,16 @@ void CQuillonDlg::OnSeries() {
 }
 
 // Every member of the typed series, calculated from the window's entry with
-// the member's formula; the series sheet is appended to a report file and
-// shown. False (having said why) when the formula or the values are refused.
-bool CQuillonDlg::RunSeries(const SeriesTexts &typed, bool checkOnly, int *wrong) {
+// the member's formula. False (having said why) when the formula or the
+// values are refused; with checkOnly only the formula is checked.
+bool CQuillonDlg::CalculateSeries(const SeriesTexts &typed, SeriesResult *series, int *wrong) {
     CString probe, why;
     if (SeriesMemberFormula(formulaParser, typed.formula, nullptr, &probe, &why) != SeriesFormulaStatus::Done) {
         *wrong = IDC_SERIES_FORMULA;
         MessageBox("\"" + typed.formula + "\" is not a series formula: " + why, "Quillon", MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    if (checkOnly) return true;
+    if (series == nullptr) return true;
     std::vector<SeriesX> values;
     if (!ParseSeriesValues(typed.values, &values, &why)) {
         *wrong = IDC_SERIES_VALUES;
@@ -138,12 +138,35 @@ bool CQuillonDlg::RunSeries(const SeriesTexts &typed, bool checkOnly, int *wrong
         source.outcome.done = CalculateCommand(source, formulaParser, solving, &chosen, &reset) == CommandResult::Done;
         return source.outcome;
     };
-    SeriesResult series = ::RunSeries(formulaParser, typed.formula, values, calculate);
-    series.sampleId = SampleId();
-    ReadAmount(&series.amount);
+    *series = ::RunSeries(formulaParser, typed.formula, values, calculate);
+    series->sampleId = SampleId();
+    ReadAmount(&series->amount);
+    return true;
+}
+
+// The series sheet appended to a report file and shown.
+bool CQuillonDlg::RunSeries(const SeriesTexts &typed, bool checkOnly, int *wrong) {
+    SeriesResult series;
+    if (!CalculateSeries(typed, checkOnly ? nullptr : &series, wrong)) return false;
+    if (checkOnly) return true;
     std::string text = SeriesText(series);
     ShowReportText(text.c_str(), text.size());
     return true;
+}
+
+// File > Export CSV of a series entry: every member calculated from the
+// entry as it stands, written as quillon-cli's "series --format csv" writes it.
+void CQuillonDlg::ExportSeriesCsv() {
+    SetFocus();  // a field being edited is left first, so that its text counts
+    if (seriesValues.IsEmpty()) {
+        MessageBox("Enter the values of x under Options, Composition Series..., then export.", "Quillon",
+                   MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    SeriesResult series;
+    int wrong = 0;
+    if (!CalculateSeries(SeriesTexts{seriesFormula, seriesValues}, &series, &wrong)) return;
+    ExportCsvText(series.sampleId.IsEmpty() ? seriesFormula : series.sampleId, SeriesCsv(series));
 }
 
 // Weighed Masses...: the sheet of the last Calculate, while the entry is

@@ -8,7 +8,7 @@
 //                    [--mmol] [--gases] [--format text|csv|json]
 //                    [--readability GRAMS [--min-weight GRAMS]]
 //   quillon-cli series FILE.QSF [--x VALUES] [--auto] [--include ...] [--format text|csv|json]
-//   quillon-cli weighed FILE.QSF --weighed N=GRAMS[,N=GRAMS...] [--auto] [--include ...]
+//   quillon-cli weighed FILE.QSF --weighed N=GRAMS[,N=GRAMS...] [--weighed-file FILE] [--auto] [--include ...]
 //                      [--tolerance PCT] [--format text|csv|json]
 //   every command: [--atoms PATH]   (default: ATOMS.LST beside the program)
 //
@@ -69,8 +69,9 @@ const char *const USAGE =
     "                         [--readability GRAMS [--min-weight GRAMS]]\n"
     "         (N: a row number as written in the file, 1 to 30)\n"
     "       quillon-cli series FILE.QSF [--x VALUES] [--auto] [--include El,El,...] [--format text|csv|json]\n"
-    "       quillon-cli weighed FILE.QSF --weighed N=GRAMS[,N=GRAMS...] [--auto] [--include El,El,...]\n"
-    "                           [--tolerance PCT] [--format text|csv|json]\n"
+    "       quillon-cli weighed FILE.QSF --weighed N=GRAMS[,N=GRAMS...] [--weighed-file FILE]\n"
+    "                           [--auto] [--include El,El,...] [--tolerance PCT] [--format text|csv|json]\n"
+    "         (--weighed-file: N=GRAMS items separated by commas, blanks or line ends)\n"
     "options for every command: --atoms PATH (element table; default ATOMS.LST beside the program)\n";
 
 // The command line, taken apart.
@@ -89,6 +90,7 @@ struct Options {
     bool gases = false;
     std::map<std::string, std::string> values;  // the last value of each option below
     std::vector<std::string> weighed;           // every --weighed list
+    std::vector<std::string> weighedFiles;      // every --weighed-file
 };
 
 // The options of sheet that take a value.
@@ -98,7 +100,7 @@ bool IsBatchValueOption(const std::string &name) {
 
 // The options of series, weighed and the balance that take a value.
 bool TakesValue(const std::string &name) {
-    return name == "--x" || name == "--weighed" || name == "--tolerance" || name == "--format" ||
+    return name == "--x" || name == "--weighed" || name == "--weighed-file" || name == "--tolerance" || name == "--format" ||
            name == "--readability" || name == "--min-weight";
 }
 
@@ -152,6 +154,7 @@ bool ParseOptions(int argc, char **argv, Options &options) {
                 value = argv[++i];
             }
             if (name == "--weighed") options.weighed.push_back(value);
+            if (name == "--weighed-file") options.weighedFiles.push_back(value);
             if (TakesValue(name)) {
                 options.values[name] = value;
             } else if (name == "--atoms") {
@@ -185,7 +188,7 @@ bool ParseOptions(int argc, char **argv, Options &options) {
 
 // The commands each value option belongs to.
 bool ValueOptionsFit(const Options &options) {
-    static const char *const owners[][2] = {{"--x", "series"},           {"--weighed", "weighed"},
+    static const char *const owners[][2] = {{"--x", "series"},           {"--weighed", "weighed"}, {"--weighed-file", "weighed"},
                                             {"--tolerance", "weighed"},  {"--format", "sheet series weighed"},
                                             {"--readability", "sheet"},  {"--min-weight", "sheet"}};
     for (const auto &owner : owners) {
@@ -569,32 +572,68 @@ int CommandSeries(const Options &options, const CFormulaParser &parser, const El
     return 0;
 }
 
-// The masses of every --weighed list by row number; false after
-// complaining when one does not read or names a row twice.
+// Adds one N=GRAMS item of source (the option, or the option and its file)
+// to masses; false after complaining when it does not read or names a row
+// that has a mass already.
+bool AddMass(const std::string &source, const std::string &item, std::map<int, double> &masses) {
+    const size_t equals = item.find('=');
+    const char *text = item.c_str();
+    long row = 0;
+    double grams = -1.0;
+    if (equals != std::string::npos) {
+        char *end = nullptr;
+        row = std::strtol(text, &end, 10);
+        const char *number = text + equals + 1;
+        const char *numberEnd = ReadPlainNumber(number, &grams);
+        if (end != text + equals || numberEnd == number || numberEnd != text + item.size()) row = 0;
+    }
+    if (row < 1 || row > ROW_CAPACITY || grams < 0.0) {
+        Complain(source + " takes N=GRAMS (row 1 to 30, grams 0 or more), not '" + item + "'");
+        return false;
+    }
+    if (!masses.emplace(int(row), grams).second) {
+        Complain(source + " gives row " + std::to_string(row) + " twice");
+        return false;
+    }
+    return true;
+}
+
+// Splits text at every character of separators; empty pieces are dropped
+// when dropEmpty.
+std::vector<std::string> Items(const std::string &text, const char *separators, bool dropEmpty) {
+    std::vector<std::string> items;
+    size_t start = 0;
+    for (;;) {
+        size_t at = text.find_first_of(separators, start);
+        std::string item = text.substr(start, at == std::string::npos ? std::string::npos : at - start);
+        if (!dropEmpty || !item.empty()) items.push_back(item);
+        if (at == std::string::npos) return items;
+        start = at + 1;
+    }
+}
+
+// The masses of every --weighed list and --weighed-file by row number;
+// false after complaining when one does not read or names a row twice.
 bool WeighedMasses(const Options &options, std::map<int, double> &masses) {
-    for (const std::string &list : options.weighed) {
-        size_t start = 0;
-        for (;;) {
-            size_t comma = list.find(',', start);
-            std::string item = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-            size_t equals = item.find('=');
-            char *end = nullptr;
-            long row = equals == std::string::npos ? 0 : std::strtol(item.c_str(), &end, 10);
-            double grams = -1.0;
-            const char *number = item.c_str() + equals + 1;
-            const char *numberEnd = row > 0 ? ReadPlainNumber(number, &grams) : number;
-            if (row < 1 || row > ROW_CAPACITY || end != item.c_str() + equals || numberEnd == number ||
-                *numberEnd != 0 || grams < 0.0) {
-                Complain("--weighed takes N=GRAMS (row 1 to 30, grams 0 or more), not '" + item + "'");
-                return false;
-            }
-            if (!masses.emplace(int(row), grams).second) {
-                Complain("--weighed gives row " + std::to_string(row) + " twice");
-                return false;
-            }
-            if (comma == std::string::npos) break;
-            start = comma + 1;
+    for (const std::string &list : options.weighed)
+        for (const std::string &item : Items(list, ",", false))
+            if (!AddMass("--weighed", item, masses)) return false;
+    for (const std::string &path : options.weighedFiles) {
+        std::string text;
+        FILE *file = std::fopen(path.c_str(), "rb");
+        bool read = file != nullptr;
+        if (read) {
+            char buffer[4096];
+            for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+            read = !std::ferror(file);
+            std::fclose(file);
         }
+        if (!read) {
+            Complain("--weighed-file " + path + ": cannot read the file");
+            return false;
+        }
+        for (const std::string &item : Items(text, ", \t\r\n", true))
+            if (!AddMass("--weighed-file " + path, item, masses)) return false;
     }
     return true;
 }

@@ -359,9 +359,12 @@ std::string SeriesText(const SeriesResult &series) {
 }
 
 std::string CsvField(const std::string &text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    // A spreadsheet runs a cell that starts = + - @ (or a tab or CR) as a
+    // formula: a sample ID typed "=HYPERLINK(...)" is data, so it is kept text.
+    const std::string cell = !text.empty() && std::strchr("=+-@\t\r", text[0]) != nullptr ? "'" + text : text;
+    if (cell.find_first_of(",\"\r\n") == std::string::npos) return cell;
     std::string quoted = "\"";
-    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    for (char c : cell) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
     return quoted + "\"";
 }
 
@@ -371,7 +374,7 @@ std::string JsonString(const std::string &text) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += char(c);
-        } else if (c < 0x20) {
+        } else if (c < 0x20 || c >= 0x7f) {  // bytes from 128 are Latin-1 (0xB7 the hydrate dot)
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
             out += escaped;

@@ -109,14 +109,18 @@ SeriesResult RunSeries(const CFormulaParser &parser, const char *templ, const st
 
 // The series sheet: one row per starting material, one column per x, and
 // each member's formula and check (its differential, warnings, or why it
-// failed). Text with LF line ends; CSV (CR LF, numbers at full precision);
+// failed). Text with LF line ends; CSV (numbers at full precision);
 // JSON (numbers at full precision).
 std::string SeriesText(const SeriesResult &series);
 std::string SeriesCsv(const SeriesResult &series);
 std::string SeriesJson(const SeriesResult &series);
 
-// Helpers the other tabular outputs share: a CSV field quoted when needed, a
-// JSON string, a number as the shortest text that reads back exactly.
+// Helpers the other tabular outputs share: a text CSV field, quoted when
+// needed and with a ' before a leading = + - @ tab or CR, so that a
+// spreadsheet shows it and never runs it as a formula (numbers never pass
+// here); a JSON string with every byte outside printable ASCII escaped (bytes
+// from 128 read as Latin-1); a number as the shortest text that reads back
+// exactly. Every CSV line ends CR LF.
 std::string CsvField(const std::string &text);
 std::string JsonString(const std::string &text);
 std::string ExactNumber(double value);

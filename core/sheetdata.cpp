@@ -1,7 +1,5 @@
 #include "sheetdata.h"
 
-#include <cstdio>
-
 #include "series.h"
 #include "sheet.h"
 
@@ -10,54 +8,37 @@ namespace {
 std::string Number(double value) { return ExactNumber(value); }
 std::string Field(const char *text) { return CsvField(text); }
 
-// A JSON string; bytes from 128 are Latin-1 characters.
-std::string JsonString(const char *text) {
-    std::string out = "\"";
-    for (const char *p = text; *p != 0; ++p) {
-        const unsigned char c = static_cast<unsigned char>(*p);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7f) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
+std::string JsonString(const char *text) { return ::JsonString(std::string(text)); }
 
 }  // namespace
 
 std::string SheetCsv(const WeighingSheet &sheet, const std::vector<int> &rows) {
     const BatchResult &batch = sheet.batch;
-    std::string out = "record,row,formula,molar_mass,ratio,purity_pct,excess_pct,pure_g,weighed_g,mmol,percent\n";
-    out += "sample,," + Field(sheet.sampleId) + ",,,,,,,,\n";
+    std::string out = "record,row,formula,molar_mass,ratio,purity_pct,excess_pct,pure_g,weighed_g,mmol,percent\r\n";
+    out += "sample,," + Field(sheet.sampleId) + ",,,,,,,,\r\n";
     out += "product,," + Field(sheet.productFormula) + "," + Number(sheet.productMolarMass) + "," +
-           Number(sheet.productRatio) + ",,," + Number(sheet.amount) + ",," + Number(sheet.productMmol) + ",\n";
+           Number(sheet.productRatio) + ",,," + Number(sheet.amount) + ",," + Number(sheet.productMmol) + ",\r\n";
     if (sheet.showDifferential)
         out += "differential,," + Field(sheet.differential.IsEmpty() ? "None" : sheet.differential.GetString()) +
-               ",,,,,,,,\n";
+               ",,,,,,,,\r\n";
     if (sheet.scale == BatchScale::Material)
         out += "scale," + std::to_string(sheet.scaleRow) + "," + Field(sheet.scaleFormula) + ",,,,,," +
-               Number(sheet.scaleGrams) + ",,\n";
+               Number(sheet.scaleGrams) + ",,\r\n";
     else if (sheet.scale == BatchScale::Total)
-        out += "scale,,,,,,,," + Number(sheet.scaleGrams) + ",,\n";
+        out += "scale,,,,,,,," + Number(sheet.scaleGrams) + ",,\r\n";
     for (size_t i = 0; i < sheet.reactants.size(); ++i) {
         const SheetReactant &r = sheet.reactants[i];
         out += "material," + std::to_string(i < rows.size() ? rows[i] : 0) + "," + Field(r.formula) + "," + Number(r.molarMass) + "," +
                Number(r.ratio) + "," + Number(r.purity) + "," + Number(r.excess) + "," + Number(r.grams) + "," +
-               Number(r.weighedGrams) + "," + Number(r.mmol) + ",\n";
+               Number(r.weighedGrams) + "," + Number(r.mmol) + ",\r\n";
     }
     for (const BatchGas &gas : batch.gases)
         out += "gas,," + Field(gas.formula) + "," + Number(gas.molarMass) + ",,,," + Number(gas.grams) + ",," +
-               Number(gas.mmol) + ",\n";
+               Number(gas.mmol) + ",\r\n";
     for (const BatchLeftover &leftover : batch.unaccounted)
-        out += "unaccounted,," + Field(leftover.symbol) + ",,,,,,," + Number(leftover.mmol) + ",\n";
-    out += "total,,,,,,," + Number(batch.stoichiometricTotal) + "," + Number(batch.weighedTotal) + ",,\n";
-    out += "mass_loss,,,,,,," + Number(batch.gasGrams) + ",,," + Number(batch.massLossPercent) + "\n";
+        out += "unaccounted,," + Field(leftover.symbol) + ",,,,,,," + Number(leftover.mmol) + ",\r\n";
+    out += "total,,,,,,," + Number(batch.stoichiometricTotal) + "," + Number(batch.weighedTotal) + ",,\r\n";
+    out += "mass_loss,,,,,,," + Number(batch.gasGrams) + ",,," + Number(batch.massLossPercent) + "\r\n";
     return out;
 }
 

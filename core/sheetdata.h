@@ -1,8 +1,8 @@
 // The weighing sheet as data for scripts: every number of the sheet (and of
 // its batch) at full precision, the shortest text that reads back exactly,
 // as CSV (one table) or JSON (one object). quillon-cli prints both and the
-// program exports the CSV. Line ends are LF; the program stores them as
-// CR LF (TextModeBytes), as its other text files. Portable.
+// program exports the CSV, the same bytes: CSV lines end CR LF, as
+// spreadsheets expect; JSON lines end LF. Portable.
 #ifndef QUILLON_CORE_SHEETDATA_H
 #define QUILLON_CORE_SHEETDATA_H
 

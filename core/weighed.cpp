@@ -34,6 +34,13 @@ double AmountOf(const Composition &composition, int element) {
     return 0.0;
 }
 
+// The moles of the compound in grams weighed of a row (its purity counted),
+// less the excess the sheet adds on purpose: that part is meant to go (what
+// the furnace takes), so the sheet's own mass gives the ratios' moles.
+double MolesAsMeant(const SheetReactant &row, double grams) {
+    return grams * (row.purity / 100.0) / row.molarMass / (1.0 + row.excess / 100.0);
+}
+
 std::string Str(const CString &text) { return std::string(text.GetString(), size_t(text.GetLength())); }
 
 std::string Percent(double value) {
@@ -60,7 +67,7 @@ WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet
     const CElementTable &table = reaction.Parser().Table();
     Composition total;
     for (int i = 0; i < reaction.ReactantCount(); ++i)
-        total.Add(reaction.ReactantComposition(i).ScaledCopy(weighed[size_t(i)] / sheet.reactants[size_t(i)].molarMass));
+        total.Add(reaction.ReactantComposition(i).ScaledCopy(MolesAsMeant(sheet.reactants[size_t(i)], weighed[size_t(i)])));
     const Composition &product = reaction.ProductComposition();
     std::vector<int> order = FormulaOrder(sheet.productFormula, table);
     for (int k = 0; k < total.count; ++k)
@@ -102,7 +109,7 @@ WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet
         row.row = rowNumbers[size_t(i)];
         row.formula = sheet.reactants[size_t(i)].formula;
         row.molarMass = sheet.reactants[size_t(i)].molarMass;
-        row.sheetGrams = sheet.reactants[size_t(i)].grams;
+        row.sheetGrams = GramsToWeigh(sheet, sheet.reactants[size_t(i)]);
         row.weighedGrams = weighed[size_t(i)];
         row.targetGrams = row.sheetGrams * batch;
         const double difference = row.weighedGrams - row.targetGrams;

@@ -1,7 +1,9 @@
 // What was weighed: the composition that the masses actually put on the
 // balance make, against the product they were meant for.
 //
-// Each row's moles are its weighed grams over its molar mass; the element
+// Each row's moles are its weighed grams times its purity over its molar
+// mass, less the excess the sheet adds to that row (the excess is meant to
+// leave in the furnace, so it is no deviation); the element
 // totals are summed over the rows and then normalised so that the balanced
 // elements (the product's elements that the element selection holds, or all
 // of the product's elements when it holds none) add up to the same number
@@ -35,7 +37,7 @@ struct WeighedRow {
     int row = 0;              // the row number the mass was given for
     CString formula;
     double molarMass = 0.0;
-    double sheetGrams = 0.0;
+    double sheetGrams = 0.0;   // what the sheet puts on the balance (purity and excess in)
     double targetGrams = 0.0;  // the sheet's grams scaled to the batch the masses make
     double weighedGrams = 0.0;
     double deviation = 0.0;   // %, against the sheet scaled to the batch; infinite when the sheet weighs 0

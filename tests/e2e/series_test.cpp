@@ -1,6 +1,6 @@
-// A composition series end to end: the titanate series opened from its
-// file, calculated from the Series dialog, its sheet against quillon-cli's
-// golden text, the series saved and opened again.
+// Composition series end to end: each example series opened from its file,
+// calculated from the Series dialog and exported as CSV, the sheet and the
+// CSV against quillon-cli's golden files; the series saved and opened again.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -23,48 +23,72 @@ std::string WithoutCR(const std::string &text) {
     return out;
 }
 
-TEST_F(SeriesEndToEnd, TheTitanateSeriesIsCalculatedSavedAndReopened) {
-    // The example quillon-cli's golden sheet is made from, with its values of x.
-    const std::string file = ReadBytes(QUILLON_GOLDEN "/../../examples/Sr1-xBaxTiO3.qsf") + "series 0:1:0.1\r\n";
-    ASSERT_NE(file.find("Sr1-xBaxTiO3"), std::string::npos);
-    std::ofstream(folder + "\\sbt.QSF", std::ios::binary) << file;
-    quillon.Command(ID_FILE_OPEN);
-    quillon.AnswerFileDialog(folder + "\\sbt.QSF");
-    // The product field cannot show x: empty and disabled while the entry is a series.
-    EXPECT_EQ(quillon.Text(IDC_PRODUCT), "");
-    EXPECT_FALSE(::IsWindowEnabled(quillon.Item(IDC_PRODUCT)));
+TEST_F(SeriesEndToEnd, ExampleSeriesAgainstQuillonCli) {
+    struct Scenario {
+        const char *formula;  // examples/FORMULA.qsf; golden FORMULA-series.txt and .csv
+        const char *values;   // the values of x: added to the file when it has none
+    } scenarios[] = {
+        {"Sr1-xBaxTiO3", "0:1:0.1"},                // eleven titanates
+        {"Li7-xLa3Zr2-xTaxO12", "0,0.25,0.5,0.75,1"},  // five LLZO members
+    };
+    std::string file;
+    for (const Scenario &s : scenarios) {
+        SCOPED_TRACE(s.formula);
+        const std::string golden = std::string(QUILLON_GOLDEN "/") + s.formula + "-series";
+        file = ReadBytes(std::string(QUILLON_GOLDEN "/../../examples/") + s.formula + ".qsf");
+        if (file.find("\nseries ") == std::string::npos) file += std::string("series ") + s.values + "\r\n";
+        ASSERT_NE(file.find(std::string("series ") + s.values + "\r\n"), std::string::npos);
+        std::ofstream(folder + "\\series.QSF", std::ios::binary) << file;
+        quillon.Command(ID_FILE_OPEN);
+        quillon.AnswerFileDialog(folder + "\\series.QSF");
+        // The product field cannot show x: empty and disabled while the entry is a series.
+        EXPECT_EQ(quillon.Text(IDC_PRODUCT), "");
+        EXPECT_FALSE(::IsWindowEnabled(quillon.Item(IDC_PRODUCT)));
 
+        quillon.Command(ID_OPTIONS_SERIES);
+        HWND series = quillon.WaitDialog(SERIES_CAPTION);
+        ASSERT_NE(series, nullptr);
+        EXPECT_EQ(Quillon::TextOf(::GetDlgItem(series, IDC_SERIES_FORMULA)), s.formula);
+        EXPECT_EQ(Quillon::TextOf(::GetDlgItem(series, IDC_SERIES_VALUES)), s.values);
+        // Values that do not reach TO in whole steps are refused, the field kept.
+        qdriver::SetText(::GetDlgItem(series, IDC_SERIES_VALUES), "0:1:0.3");
+        qdriver::PressAndWait(quillon, series, IDC_SERIES_CALCULATE);
+        ExpectBox("The values of x \"0:1:0.3\" do not reach TO in whole steps.", qwintest::BoxIcon::Exclamation);
+
+        qdriver::SetText(::GetDlgItem(series, IDC_SERIES_VALUES), s.values);
+        qdriver::PressAndWait(quillon, series, IDC_SERIES_CALCULATE);
+        HWND display = quillon.WaitDialog(qdriver::DISPLAY_CAPTION);
+        ASSERT_NE(display, nullptr);
+        std::vector<std::string> reports = qdriver::FilesIn(folder, "*.QL");
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(WithoutCR(ReadBytes(folder + "\\" + reports[0])), ReadBytes(golden + ".txt"));
+        ::DeleteFileA((folder + "\\" + reports[0]).c_str());
+        ::SendMessageA(::GetDlgItem(display, IDC_REPORT_TEXT), WM_VSCROLL, SB_BOTTOM, 0);  // the masses in view
+        quillon.Sync();
+        quillon.Capture(display).SavePng(qwintest::ArtifactPath(std::string("quillon-series-") + s.formula + ".png"));
+        qdriver::PressAndWait(quillon, display, IDOK);
+        qdriver::PressAndWait(quillon, series, IDOK);
+
+        // File > Export CSV of a series entry: the series CSV, byte for byte quillon-cli's.
+        quillon.Command(ID_FILE_EXPORT_CSV);
+        qdriver::AnswerFileDialog(quillon, folder + "\\series");
+        EXPECT_EQ(ReadBytes(folder + "\\series.csv"), ReadBytes(golden + ".csv"));
+        ::DeleteFileA((folder + "\\series.csv").c_str());
+    }
+
+    // Other values, kept with the entry by OK, saved and opened again.
     quillon.Command(ID_OPTIONS_SERIES);
     HWND series = quillon.WaitDialog(SERIES_CAPTION);
     ASSERT_NE(series, nullptr);
-    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(series, IDC_SERIES_FORMULA)), "Sr1-xBaxTiO3");
-    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(series, IDC_SERIES_VALUES)), "0:1:0.1");
-
-    // Values that do not reach TO in whole steps are refused, the field kept.
-    qdriver::SetText(::GetDlgItem(series, IDC_SERIES_VALUES), "0:1:0.3");
-    qdriver::PressAndWait(quillon, series, IDC_SERIES_CALCULATE);
-    ExpectBox("The values of x \"0:1:0.3\" do not reach TO in whole steps.", qwintest::BoxIcon::Exclamation);
-
-    qdriver::SetText(::GetDlgItem(series, IDC_SERIES_VALUES), "0:1:0.1");
-    qdriver::PressAndWait(quillon, series, IDC_SERIES_CALCULATE);
-    HWND display = quillon.WaitDialog(qdriver::DISPLAY_CAPTION);
-    ASSERT_NE(display, nullptr);
-    std::vector<std::string> reports = qdriver::FilesIn(folder, "*.QL");
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(WithoutCR(ReadBytes(folder + "\\" + reports[0])), ReadBytes(QUILLON_GOLDEN "/Sr1-xBaxTiO3-series.txt"));
-    ::SendMessageA(::GetDlgItem(display, IDC_REPORT_TEXT), WM_VSCROLL, SB_BOTTOM, 0);  // the masses in view
-    quillon.Sync();
-    quillon.Capture(display).SavePng(qwintest::ArtifactPath("quillon-series.png"));
-    qdriver::PressAndWait(quillon, display, IDOK);
-
-    // Other values, kept with the entry by OK, saved and opened again.
-    qdriver::SetText(::GetDlgItem(series, IDC_SERIES_VALUES), "0,0.5,1");
+    const std::string formula = Quillon::TextOf(::GetDlgItem(series, IDC_SERIES_FORMULA));
+    const std::string values = Quillon::TextOf(::GetDlgItem(series, IDC_SERIES_VALUES));
+    qdriver::SetText(::GetDlgItem(series, IDC_SERIES_VALUES), "0,0.5");
     qdriver::PressAndWait(quillon, series, IDOK);
     quillon.Command(ID_FILE_NEW);
     ExpectSaveQuestion(IDYES);
     quillon.AnswerFileDialog(folder + "\\again");
     std::string expected = file;
-    expected.replace(expected.find("0:1:0.1"), 7, "0,0.5,1");
+    expected.replace(expected.find(values), values.size(), "0,0.5");
     EXPECT_EQ(ReadBytes(folder + "\\again.QSF"), expected);
     EXPECT_TRUE(::IsWindowEnabled(quillon.Item(IDC_PRODUCT)));  // a new entry is no series
 
@@ -73,8 +97,8 @@ TEST_F(SeriesEndToEnd, TheTitanateSeriesIsCalculatedSavedAndReopened) {
     quillon.Command(ID_OPTIONS_SERIES);
     series = quillon.WaitDialog(SERIES_CAPTION);
     ASSERT_NE(series, nullptr);
-    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(series, IDC_SERIES_FORMULA)), "Sr1-xBaxTiO3");
-    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(series, IDC_SERIES_VALUES)), "0,0.5,1");
+    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(series, IDC_SERIES_FORMULA)), formula);
+    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(series, IDC_SERIES_VALUES)), "0,0.5");
     qdriver::PressAndWait(quillon, series, IDCANCEL);
 }
 

@@ -28,13 +28,6 @@ const Chemistry &Chem() {
 }
 const CFormulaParser &Parser() { return Chem().parser; }
 
-SeriesX X(const char *text) {
-    std::vector<SeriesX> values;
-    CString why;
-    EXPECT_TRUE(ParseSeriesValues(text, &values, &why)) << text;
-    return values.empty() ? SeriesX() : values[0];
-}
-
 // An entry: product, grams, rows "formula" (Unfixed) or "formula=ratio" (Fixed).
 void Fill(CalcEntry &entry, const char *product, double grams, const std::vector<std::string> &rows) {
     entry.fields.productFormula = product;
@@ -63,15 +56,6 @@ WeighingSheet Sheet(CalcEntry &entry, const std::vector<double> &weighed = {}, W
     };
     EXPECT_TRUE(CalculateEntry(source, Parser(), metals, true));
     return sheet;
-}
-
-double ProductMass(const CString &formula) {
-    CFormulaNode *tree = nullptr;
-    Composition composition;
-    EXPECT_EQ(0, Parser().Check(formula, &tree));
-    Parser().GetComposition(nullptr, 1.0, tree, composition);
-    delete tree;
-    return MolarMass(composition, Chem().table);
 }
 
 std::vector<SeriesX> Values(const char *text) {
@@ -116,7 +100,7 @@ TEST(Series, MemberFormulas) {
         {"Sr1-0.123456789xBa", "0.123456789012", SeriesFormulaStatus::TooLong, "too many digits"},
     };
     for (const Case &c : cases) {
-        SeriesX x = X(c.x);
+        SeriesX x = Values(c.x)[0];
         CString formula, why;
         EXPECT_EQ(c.status, SeriesMemberFormula(Parser(), c.templ, &x, &formula, &why)) << c.templ;
         std::string got = c.status == SeriesFormulaStatus::Done ? formula.GetString() : why.GetString();
@@ -146,12 +130,8 @@ TEST(Series, ValuesOfX) {
     for (const Case &c : cases) {
         std::vector<SeriesX> values;
         CString why;
-        std::string got;
-        if (ParseSeriesValues(c.text, &values, &why)) {
-            for (const SeriesX &x : values) got += (got.empty() ? "" : " ") + std::string(x.text.GetString());
-        } else {
-            got = why.GetString();
-        }
+        std::string got = ParseSeriesValues(c.text, &values, &why) ? "" : Str(why);
+        for (const SeriesX &x : values) got += (got.empty() ? "" : " ") + Str(x.text);
         EXPECT_NE(std::string::npos, got.find(c.expected)) << c.text << ": " << got;
     }
     // Generated without drift: the seventh value is the double 0.6 a chemist types, not 6 * 0.1.
@@ -203,42 +183,52 @@ TEST(Series, MembersAreSingleEntries) {
                 EXPECT_EQ(grams, row.grams) << member.formula.GetString() << " " << row.formula.GetString();
             }
             const SheetReactant &sub = got[c.substituting];
-            const double perMoleOfProduct = sub.grams / sub.molarMass / (5.0 / ProductMass(member.formula));
+            const double perMoleOfProduct = sub.grams / sub.molarMass / (5.0 / member.outcome.sheet.productMolarMass);
             EXPECT_NEAR(c.perX * member.x.number, perMoleOfProduct, 1e-12) << member.formula.GetString();
         }
     }
 }
 
-// Masses weighed against the sheet: exactly the sheet's, a kit maker's
-// published YBa2Cu3O7 recipe (Y : Ba : Cu = 1 : 2.0002 : 2.9997), the whole
-// batch larger, one row heavy, a row the sheet weighs at 0 g, nothing of the
-// balanced elements.
+// Masses weighed against the sheet: exactly the sheet's (also with a row at
+// 95 % purity and one at 5 % excess), a kit maker's published YBa2Cu3O7
+// recipe (Y : Ba : Cu = 1 : 2.0002 : 2.9997), the whole batch larger, one
+// row heavy, a row the sheet weighs at 0 g, nothing of the balanced elements.
 TEST(Weighed, CompositionOfTheMasses) {
     const std::vector<std::string> ybco = {"Y2O3", "BaCO3", "CuO"};
+    struct Batch {
+        int row;
+        double purity, excess;
+    };
     struct Case {
         const char *name, *product;
         std::vector<std::string> rows;
+        std::vector<Batch> batch;
         std::vector<double> weighed;  // empty: the sheet's own masses, times scale
         double scale;
         std::vector<double> ratios;   // Ba/Y and Cu/Y to 4 decimals, when given
         bool within;
         const char *pastRows;         // the rows past the tolerance, as "2 "
     } cases[] = {
-        {"sheet", "YBa2Cu3O7", ybco, {}, 1.0, {2, 3}, true, ""},
-        {"larger batch", "YBa2Cu3O7", ybco, {}, 1.1, {2, 3}, true, ""},
-        {"kit", "YBa2Cu3O7", ybco, {11.29, 39.47, 23.86}, 1.0, {2.0002, 2.9997}, true, ""},
-        {"BaCO3 heavy", "YBa2Cu3O7", ybco, {1.69477, 6.0, 3.58208}, 1.0, {}, false, "2 "},
-        {"Ba in SrTiO3", "SrTiO3", {"SrCO3", "BaCO3=0", "TiO2"}, {4.02291, 0.001, 2.17635}, 1.0, {}, false, "2 "},
-        {"no Y, Ba or Cu", "YBa2Cu3O7", ybco, {0, 0, 0}, 1.0, {}, false, ""},
+        {"sheet", "YBa2Cu3O7", ybco, {}, {}, 1.0, {2, 3}, true, ""},
+        {"purity and excess", "YBa2Cu3O7", ybco, {{1, 95, 0}, {2, 100, 5}}, {}, 1.0, {2, 3}, true, ""},
+        {"larger batch", "YBa2Cu3O7", ybco, {{3, 99.5, 2}}, {}, 1.1, {2, 3}, true, ""},
+        {"kit", "YBa2Cu3O7", ybco, {}, {11.29, 39.47, 23.86}, 1.0, {2.0002, 2.9997}, true, ""},
+        {"BaCO3 heavy", "YBa2Cu3O7", ybco, {}, {1.69477, 6.0, 3.58208}, 1.0, {}, false, "2 "},
+        // The pure mass of BaCO3 at 95 % is 5 % short of Ba; the batch it makes is smaller.
+        {"BaCO3 impure", "YBa2Cu3O7", ybco, {{2, 95, 0}}, {1.69477, 5.92428, 3.58208}, 1.0, {1.9, 3}, false, "1 2 3 "},
+        {"Ba in SrTiO3", "SrTiO3", {"SrCO3", "BaCO3=0", "TiO2"}, {}, {4.02291, 0.001, 2.17635}, 1.0, {}, false, "2 "},
+        {"no Y, Ba or Cu", "YBa2Cu3O7", ybco, {}, {0, 0, 0}, 1.0, {}, false, ""},
     };
     for (const Case &c : cases) {
         CalcEntry entry, again;
         Fill(entry, c.product, 10.0, c.rows);
-        Fill(again, c.product, 10.0, c.rows);
+        for (const Batch &b : c.batch) entry.batch.SetRow(b.row, entry.rows.row(b.row - 1)->formula, b.purity, b.excess);
+        CopyEntry(entry, again);
         WeighedResult check;
         std::vector<double> weighed = c.weighed;
+        const WeighingSheet sheet = Sheet(entry);
         if (weighed.empty())
-            for (const SheetReactant &row : Sheet(entry).reactants) weighed.push_back(row.grams * c.scale);
+            for (const SheetReactant &row : sheet.reactants) weighed.push_back(GramsToWeigh(sheet, row) * c.scale);
         Sheet(again, weighed, &check);
         EXPECT_EQ(c.within, check.Within()) << c.name;
         std::string past;
@@ -248,9 +238,8 @@ TEST(Weighed, CompositionOfTheMasses) {
         if (c.ratios.empty()) continue;
         ASSERT_TRUE(check.done) << c.name;
         ASSERT_EQ("Y", Str(check.elements[0].symbol));
-        const double y = check.elements[0].weighed;
-        EXPECT_NEAR(c.ratios[0], check.elements[1].weighed / y, 5e-5) << c.name;
-        EXPECT_NEAR(c.ratios[1], check.elements[2].weighed / y, 5e-5) << c.name;
+        for (size_t k = 1; k <= 2; ++k)
+            EXPECT_NEAR(c.ratios[k - 1], check.elements[k].weighed / check.elements[0].weighed, 5e-5) << c.name;
         if (c.weighed.empty()) {
             // The sheet's own masses give back the product, whatever the batch.
             for (const WeighedElement &element : check.elements)
@@ -261,29 +250,39 @@ TEST(Weighed, CompositionOfTheMasses) {
     }
 }
 
+// Text cells a spreadsheet would run as a formula are kept text; quoting
+// where a comma, quote or line end would split the cell; the hydrate dot
+// escaped in JSON.
+TEST(DataOutput, TextCells) {
+    const char *cases[][2] = {
+        {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\""},
+        {"+ C3O6", "'+ C3O6"}, {"-1", "'-1"}, {"@SUM(A1)", "'@SUM(A1)"}, {"\tBa", "'\tBa"},
+        {"\rBa", "\"'\rBa\""}, {"S-17, a", "\"S-17, a\""}, {"Li7-xLa3Zr2-xTaxO12", "Li7-xLa3Zr2-xTaxO12"}, {"", ""},
+    };
+    for (const auto &c : cases) EXPECT_EQ(c[1], CsvField(c[0])) << c[0];
+    EXPECT_EQ("\"CuSO4\\u00b75H2O \\\"\\u007f\\u0001\"", JsonString("CuSO4\xb7" "5H2O \"\x7f\x01"));
+}
+
 // Masses on the balance (the sheet's and the printed one's): the nearest
 // whole multiple of the readability, halves away from zero, with the
 // readability's decimals; refused where the last digit would be a guess.
 TEST(Balance, RoundedToReadability) {
     struct Case {
         double grams;
-        const char *readability, *shown;  // shown nullptr: refused
+        const char *readability, *shown;
     } cases[] = {
         {1.11898, "0.0001", "1.1190"}, {1.69477, "0.02", "1.70"},       {1.11898, "0.002", "1.118"},
         {3.58208, "0.005", "3.580"},   {0.25, "0.5", "0.5"},            {7.0, "5", "5"},
         {0.0005, "0.001", "0.001"},    {-1.2345, "0.001", "-1.235"},    {-2.5, "1", "-3"},
         {-0.00004, "0.0001", "0.0000"}, {123.4567891, "0.000001", "123.456789"},
-        {99999999999.9, "0.0001", "99999999999.9000"}, {100000000000.1, "0.0001", nullptr},
-        {INFINITY, "0.1", nullptr},    {NAN, "0.1", nullptr},
+        {99999999999.9, "0.0001", "99999999999.9000"}, {100000000000.1, "0.0001", "refused"},
+        {INFINITY, "0.1", "refused"},    {NAN, "0.1", "refused"},
     };
     for (const Case &c : cases) {
         Decimal step, rounded;
         ReadDecimal(c.readability, false, &step);
-        const bool done = RoundToMultiple(c.grams, step, &rounded);
-        EXPECT_EQ(c.shown != nullptr, done) << c.grams << " to " << c.readability;
-        if (done && c.shown != nullptr) {
-            EXPECT_EQ(c.shown, DecimalFixedText(rounded)) << c.grams << " to " << c.readability;
-        }
+        const std::string got = RoundToMultiple(c.grams, step, &rounded) ? DecimalFixedText(rounded) : "refused";
+        EXPECT_EQ(c.shown, got) << c.grams << " to " << c.readability;
     }
 }
 
