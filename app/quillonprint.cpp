@@ -59,6 +59,13 @@ bool CQuillonDlg::SheetCurrent() {
 }
 
 void CQuillonDlg::OnPrint() {
+    if (!seriesFormula.IsEmpty()) {
+        // The printed page holds one composition; a series goes to a spreadsheet.
+        MessageBox("A series sheet is not printed from here.\nExport it with File, Export CSV, and print it "
+                   "from the spreadsheet.",
+                   "Quillon", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     if (!SheetCurrent()) return;
     PrintSettings settings;
     settings.operatorName = balance.operatorName;

@@ -74,6 +74,10 @@ TEST_F(SeriesEndToEnd, ExampleSeriesAgainstQuillonCli) {
         qdriver::AnswerFileDialog(quillon, folder + "\\series");
         EXPECT_EQ(ReadBytes(folder + "\\series.csv"), ReadBytes(golden + ".csv"));
         ::DeleteFileA((folder + "\\series.csv").c_str());
+        quillon.Command(ID_FILE_PRINT);  // one composition per printed page: the series is sent to the CSV
+        ExpectBox("A series sheet is not printed from here.\nExport it with File, Export CSV, and print it from the "
+                  "spreadsheet.",
+                  qwintest::BoxIcon::Exclamation);
     }
 
     // Other values, kept with the entry by OK, saved and opened again.
