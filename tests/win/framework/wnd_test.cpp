@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "framework/afxwin.h"
-#include "tests/win/framework/peer/peer.h"
+#include "tests/support/peer/peer.h"
 #include "tests/support/harness/qwintest.h"
 
 namespace {

@@ -7,32 +7,21 @@
 #include <string>
 #include <vector>
 
-#include "vexil_testbed.h"
+#include "tests/support/testbed/controls.h"
 
 using qwintest::Bitmap32;
 using qwintest::kAlt;
 using qwintest::kControl;
 using qwintest::kShift;
-using vexiltest::Layout;
-using vexiltest::Measure;
-using vexiltest::VexilTest;
+using testbed::InkRows;
+using testbed::Layout;
+using testbed::Measure;
+using testbed::PickFromMenu;
+using testbed::VexilTest;
 
 namespace {
 
 const COLORREF WHITE = RGB(255, 255, 255);
-
-// Rows holding non-white pixels within columns [x0, x1): {first, last}, or {-1, -1}.
-std::pair<int, int> InkRows(const Bitmap32 &image, int x0, int x1) {
-    int first = -1, last = -1;
-    for (int y = 0; y < image.Height(); ++y)
-        for (int x = x0; x < x1; ++x)
-            if (image.At(x, y) != WHITE) {
-                if (first < 0) first = y;
-                last = y;
-                break;
-            }
-    return {first, last};
-}
 
 // The control's picture as it should be: characters lo..hi-1 selected.
 Bitmap32 Reference(const Bitmap32 &like, const std::string &text, const VexilInit &init, int lo, int hi) {
@@ -252,42 +241,6 @@ TEST_F(VexilTest, PressPutsTheCaretByTheMiddlesOfTheCharacters) {
     }
 }
 
-// The context-menu driver: the items seen when the menu opened, and the item to pick when it idles.
-struct MenuDriver { WNDPROC previous; std::string items; int choice; bool acted; } menu;
-
-LRESULT CALLBACK MenuDriverProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITMENUPOPUP) {
-        HMENU popup = reinterpret_cast<HMENU>(wParam);
-        for (int i = 0; i < ::GetMenuItemCount(popup); ++i) {
-            char text[32] = {};
-            ::GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
-            bool grayed = (::GetMenuState(popup, i, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) != 0;
-            menu.items += text + std::string(grayed ? "-" : "+") + std::to_string(::GetMenuItemID(popup, i)) + " ";
-        }
-    } else if (message == WM_ENTERIDLE && wParam == MSGF_MENU && !menu.acted) {
-        menu.acted = true;
-        HWND target = lParam ? reinterpret_cast<HWND>(lParam) : hWnd;
-        for (int i = 0; i < menu.choice; ++i) ::PostMessageA(target, WM_KEYDOWN, VK_DOWN, 0);
-        ::PostMessageA(target, WM_KEYDOWN, VK_RETURN, 0);
-    }
-    return ::CallWindowProcA(menu.previous, hWnd, message, wParam, lParam);
-}
-
-void CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD) { ::EndMenu(); }
-
-// Opens the context menu with a right press, picks item `choice` and answers the items seen.
-std::string PickFromMenu(HWND edit, int choice) {
-    WNDPROC previous = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MenuDriverProc)));
-    menu = {previous, "", choice, false};
-    ::SetCursorPos(700, 600);  // away from the host, so the menu covers nothing of the control
-    UINT_PTR timer = ::SetTimer(nullptr, 0, 5000, &CloseMenu);  // a safety net
-    ::SendMessageA(edit, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 5));
-    ::KillTimer(nullptr, timer);
-    ::SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-    return menu.items;
-}
-
 // Without focus nor selection only Paste is offered; the right button takes the focus and
 // the menu's paste is undoable. With a selection the menu offers Copy, Cut and Delete, and
 // Paste is greyed for a clipboard that is no formula.
@@ -387,7 +340,7 @@ TEST_F(VexilTest, SubscriptsStayInsideALowField) {
     const int room = layout.caretBottom;
     int drop = -1;  // the 2's foot below the F's, in the roomy field
     for (int height : {room + 4, room, room - 3}) {
-        edit = host.CreateChild(VEXIL_CLASS_NAME, "", 0, 10, 60, 200, height, 1002);
+        Use(host.CreateChild(VEXIL_CLASS_NAME, "", 0, 10, 60, 200, height, 1002));
         ASSERT_EQ(0, Send(VXM_INITIALIZE, reinterpret_cast<WPARAM>(&init)));
         SetText("Fe2Cu");
         Bitmap32 image = qwintest::CaptureClient(edit);
@@ -402,7 +355,7 @@ TEST_F(VexilTest, SubscriptsStayInsideALowField) {
         }
         ::DestroyWindow(edit);
     }
-    edit = nullptr;
+    Use(nullptr);
 }
 
 // Dragging from right to left selects backwards; a double click selects everything.
