@@ -6,7 +6,6 @@
 
 #include <commctrl.h>
 
-#include <cstddef>
 #include <cstdio>
 #include <fstream>
 
@@ -66,33 +65,6 @@ protected:
         quillon.Type(text);
         quillon.Key(VK_RETURN);
     }
-
-    // The element list of the selection dialog: "symbol number" texts with their state image index.
-    std::vector<std::pair<std::string, int>> Elements(HWND selection) {
-        std::vector<std::pair<std::string, int>> items;
-        HWND tree = ::GetDlgItem(selection, IDC_ELEMENT_TREE);
-        for (LRESULT item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); item != 0;
-             item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item)) {
-            struct {
-                TVITEMA tvi;
-                char text[32];
-            } buffer = {};
-            buffer.tvi.mask = TVIF_TEXT | TVIF_STATE;
-            buffer.tvi.hItem = reinterpret_cast<HTREEITEM>(item);
-            buffer.tvi.stateMask = TVIS_STATEIMAGEMASK;
-            buffer.tvi.cchTextMax = sizeof buffer.text;
-            // The text pointer must point into the program: the record goes there whole.
-            void *remote = ::VirtualAllocEx(quillon.Process(), nullptr, sizeof buffer, MEM_COMMIT, PAGE_READWRITE);
-            buffer.tvi.pszText = reinterpret_cast<char *>(remote) + offsetof(decltype(buffer), text);
-            SIZE_T done = 0;
-            ::WriteProcessMemory(quillon.Process(), remote, &buffer, sizeof buffer, &done);
-            ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
-            ::ReadProcessMemory(quillon.Process(), remote, &buffer, sizeof buffer, &done);
-            ::VirtualFreeEx(quillon.Process(), remote, 0, MEM_RELEASE);
-            items.push_back({std::string(buffer.text), int((buffer.tvi.state & TVIS_STATEIMAGEMASK) >> 12)});
-        }
-        return items;
-    }
 };
 
 }  // namespace
@@ -116,7 +88,7 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     ASSERT_NE(selection, nullptr);
     // Sorted by text; metals included (disc, 4), oxygen excluded (cross, 1).
     std::vector<std::pair<std::string, int>> expected = {{"Ba  56", 4}, {"Cu  29", 4}, {"O   8", 1}, {"Y   39", 4}};
-    EXPECT_EQ(Elements(selection), expected);
+    EXPECT_EQ(quillon.TreeItems(::GetDlgItem(selection, IDC_ELEMENT_TREE)), expected);
     EXPECT_EQ(Quillon::TextOf(::GetDlgItem(selection, IDC_CALIBRATION)), "0");
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(selection, IDOK)));
     EXPECT_EQ(::SendMessageA(::GetDlgItem(selection, IDC_RETAIN_CHANGE), BM_GETCHECK, 0, 0), BST_UNCHECKED);

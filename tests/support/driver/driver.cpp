@@ -2,6 +2,9 @@
 
 #include <shlwapi.h>
 
+#include <commctrl.h>
+
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -388,6 +391,37 @@ bool Quillon::WholeTextSelected(int id) {
     if (ClassOf(window) == "VEXIL")  // the end is inclusive, and 0 answers "no selection"
         return length == 0 || (selected != 0 && start == 0 && end + 1 == length);
     return start == 0 && end == length;
+}
+
+std::string Quillon::TitleSettled(const std::string &expected) const {
+    std::string title;
+    for (int tries = 0; tries < 50 && (title = TextOf(main_)) != expected; ++tries) ::Sleep(20);
+    return title;
+}
+
+std::vector<std::pair<std::string, int>> Quillon::TreeItems(HWND tree) {
+    std::vector<std::pair<std::string, int>> items;
+    for (LRESULT item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); item != 0;
+         item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item)) {
+        struct {
+            TVITEMA tvi;
+            char text[32];
+        } buffer = {};
+        buffer.tvi.mask = TVIF_TEXT | TVIF_STATE;
+        buffer.tvi.hItem = reinterpret_cast<HTREEITEM>(item);
+        buffer.tvi.stateMask = TVIS_STATEIMAGEMASK;
+        buffer.tvi.cchTextMax = sizeof buffer.text;
+        // The text pointer must point into the program: the record goes there whole.
+        void *remote = ::VirtualAllocEx(process_, nullptr, sizeof buffer, MEM_COMMIT, PAGE_READWRITE);
+        buffer.tvi.pszText = reinterpret_cast<char *>(remote) + offsetof(decltype(buffer), text);
+        SIZE_T done = 0;
+        ::WriteProcessMemory(process_, remote, &buffer, sizeof buffer, &done);
+        ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
+        ::ReadProcessMemory(process_, remote, &buffer, sizeof buffer, &done);
+        ::VirtualFreeEx(process_, remote, 0, MEM_RELEASE);
+        items.push_back({std::string(buffer.text), int((buffer.tvi.state & TVIS_STATEIMAGEMASK) >> 12)});
+    }
+    return items;
 }
 
 HWND Quillon::Focus() const {

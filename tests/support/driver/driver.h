@@ -95,6 +95,11 @@ public:
     // Window texts, read by message (also for the VEXIL control).
     static std::string TextOf(HWND window);
     std::string Text(int id) const { return TextOf(Item(id)); }
+    // The main window's title once it reads expected (it follows the entry
+    // within a quarter second), or as it reads after a second.
+    std::string TitleSettled(const std::string &expected) const;
+    // The items of a tree view of the program: text and state image index.
+    std::vector<std::pair<std::string, int>> TreeItems(HWND tree);
     HWND Focus() const;  // the program's focus window
     bool WholeTextSelected(int id);
 
