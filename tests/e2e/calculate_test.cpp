@@ -26,46 +26,16 @@ std::string YbcoSheet(const std::string &sampleId) {
     return sheet.empty() ? sheet : "ID: " + sampleId + sheet.substr(sheet.find('\n'));
 }
 
-std::string WithoutCR(const std::string &text) {
-    std::string out;
-    for (char ch : text)
-        if (ch != '\r') out += ch;
-    return out;
-}
-
 // A report file's sheet without its line ends' CRs: written in text mode,
 // every line ends in CR CR LF, CR LF or LF (the sheet's own layout is held
 // in tests/unit/report/sheet_test.cpp).
 std::string Written(const std::string &bytes) {
     EXPECT_NE(bytes.find("\r\r\n"), std::string::npos) << "not written in text mode";
-    return WithoutCR(bytes);
+    return qdriver::WithoutCR(bytes);
 }
 
 
-class Calculation : public qdriver::Session {
-protected:
-    // Product, amount and the starting materials: Unfixed, or Fixed at the ratio given.
-    void Enter(const std::string &product, const std::string &amount,
-               const std::vector<std::pair<std::string, std::string>> &rows, const std::string &sampleId = "S-17") {
-        quillon.Fill(IDC_SAMPLE_ID, sampleId);
-        quillon.Fill(IDC_PRODUCT, product);
-        quillon.Fill(IDC_AMOUNT, amount);
-        for (size_t i = 0; i < rows.size(); ++i)
-            quillon.EnterRow(int(i), rows[i].first, rows[i].second, !rows[i].second.empty());
-        quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
-    }
-
-    // Types into a row's ratio cell (opened with its text selected) and commits it with Enter.
-    void EnterRatio(int row, const std::string &text) {
-        qdriver::ListColumns columns = qdriver::ColumnsOf(quillon);
-        RECT list;
-        ::GetClientRect(quillon.Item(IDC_LIST), &list);
-        quillon.Click(quillon.Item(IDC_LIST), (columns.ratioLeft + list.right) / 2,
-                      row * columns.rowHeight + columns.rowHeight / 2);
-        quillon.Type(text);
-        quillon.Key(VK_RETURN);
-    }
-};
+using Calculation = qdriver::Session;
 
 }  // namespace
 
@@ -120,7 +90,7 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     EXPECT_EQ(Written(ReadBytes(folder + "\\" + reports[0])), YbcoSheet("S-17"));
 
     Press(display, IDC_COPY_ALL);
-    EXPECT_EQ(WithoutCR(qdriver::ClipboardText()), YbcoSheet("S-17"));
+    EXPECT_EQ(qdriver::WithoutCR(qdriver::ClipboardText()), YbcoSheet("S-17"));
     quillon.Capture(display).SavePng(qwintest::ArtifactPath("quillon-display.png"));
     Press(display, IDOK);
     quillon.Sync();

@@ -89,12 +89,6 @@ TEST_F(FilesEndToEnd, TheValuesOfASeriesAreKept) {
     EXPECT_EQ(ReadBytes(folder + "\\new.QSF").find("series"), std::string::npos);
 }
 
-DWORD Setting(const char *name) {
-    DWORD value = 0xDEAD, size = sizeof value;
-    ::SHGetValueA(HKEY_CURRENT_USER, "Software\\Hobnail\\Quillon\\Settings", name, nullptr, &value, &size);
-    return value;
-}
-
 // Settings changed in one run, and the window made taller (more rows, the
 // buttons kept at its bottom), are written at exit and found at the next start.
 TEST_F(FilesEndToEnd, SettingsAndHeightLastFromRunToRun) {
@@ -126,7 +120,7 @@ TEST_F(FilesEndToEnd, SettingsAndHeightLastFromRunToRun) {
 
     for (const char *name : {"Show Differential", "Automatic Ratio Calculation", "Output To MS Word",
                              "Retain Change After Calculation"})
-        EXPECT_EQ(Setting(name), 0u) << name;
+        EXPECT_EQ(qdriver::Setting(name), 0u) << name;
     char stored[MAX_PATH] = "";
     DWORD size = sizeof stored;
     ::SHGetValueA(HKEY_CURRENT_USER, "Software\\Hobnail\\Quillon\\Settings", "Last Working Dir", nullptr, stored, &size);

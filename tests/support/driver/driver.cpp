@@ -512,6 +512,45 @@ void Session::TearDown() {
     EXPECT_EQ(stray.hwnd, nullptr) << "message box left open: " << stray.text;
 }
 
+void Session::Enter(const std::string &product, const std::string &amount,
+                    const std::vector<std::pair<std::string, std::string>> &rows, const std::string &sampleId) {
+    quillon.Fill(IDC_SAMPLE_ID, sampleId);
+    quillon.Fill(IDC_PRODUCT, product);
+    quillon.Fill(IDC_AMOUNT, amount);
+    for (size_t i = 0; i < rows.size(); ++i)
+        quillon.EnterRow(int(i), rows[i].first, rows[i].second, !rows[i].second.empty());
+    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
+}
+
+void Session::EnterRatio(int row, const std::string &text) {
+    ListColumns columns = ColumnsOf(quillon);
+    RECT list;
+    ::GetClientRect(quillon.Item(IDC_LIST), &list);
+    quillon.Click(quillon.Item(IDC_LIST), (columns.ratioLeft + list.right) / 2,
+                  row * columns.rowHeight + columns.rowHeight / 2);
+    quillon.Type(text);
+    quillon.Key(VK_RETURN);
+}
+
+std::vector<Box> Quillon::BoxesUntilQuiet(int answer) {
+    std::vector<Box> boxes;
+    for (Box box; (box = WaitBox(8000)).hwnd != nullptr; Answer(box, answer)) boxes.push_back(box);
+    return boxes;
+}
+
+DWORD Setting(const char *name) {
+    DWORD value = 0xDEAD, size = sizeof value;
+    ::SHGetValueA(HKEY_CURRENT_USER, "Software\\Hobnail\\Quillon\\Settings", name, nullptr, &value, &size);
+    return value;
+}
+
+std::string WithoutCR(const std::string &text) {
+    std::string out;
+    for (char ch : text)
+        if (ch != '\r') out += ch;
+    return out;
+}
+
 void Session::ExpectSaveQuestion(int answer) {
     Box box = quillon.WaitBox();
     ASSERT_NE(box.hwnd, nullptr) << "no save question";

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -86,6 +87,29 @@ inline Layout Measure(const std::string &text, const VexilInit &init) {
     return layout;
 }
 
+// VEXIL's picture as it should be, drawn here with the record's fonts:
+// characters lo..hi-1 selected.
+inline qwintest::Bitmap32 Reference(const qwintest::Bitmap32 &like, const std::string &text, const VexilInit &init, int lo, int hi) {
+    Layout layout = Measure(text, init);
+    return qwintest::RenderToBitmap(like.Width(), like.Height(), [&](CDC &dc) {
+        COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+        RECT band = {layout.edges[lo], init.top, layout.edges[hi], layout.caretBottom};
+        HBRUSH brush = ::CreateSolidBrush(highlight);
+        if (lo != hi) ::FillRect(dc, &band, brush);
+        ::DeleteObject(brush);
+        HGDIOBJ old = ::SelectObject(dc, init.letterFont);
+        for (size_t i = 0; i < text.size(); ++i) {
+            bool selected = int(i) >= lo && int(i) < hi;
+            bool digit = layout.subscript[i];
+            ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_WINDOW : COLOR_WINDOWTEXT));
+            ::SetBkColor(dc, selected ? highlight : ::GetSysColor(COLOR_WINDOW));
+            ::SelectObject(dc, digit ? init.digitFont : init.letterFont);
+            ::TextOutA(dc, layout.edges[i], digit ? layout.digitTop : init.top, &text[i], 1);
+        }
+        ::SelectObject(dc, old);
+    });
+}
+
 // The first and last rows within [y0, y1) holding pixels other than back in
 // columns [x0, x1): {first, last}, or {-1, -1}.
 inline std::pair<int, int> InkRows(const qwintest::Bitmap32 &image, int x0, int x1,
@@ -119,6 +143,15 @@ protected:
     }
     HWND control = nullptr;
 };
+
+// One keystroke: WM_KEYDOWN of vk with modifiers, or (vk 0) WM_CHAR of ch.
+struct KeyPress {
+    UINT vk;
+    unsigned modifiers;
+    char ch;
+};
+inline KeyPress Down(UINT vk, unsigned modifiers = 0) { return {vk, modifiers, 0}; }
+inline KeyPress Char(char ch) { return {0, 0, ch}; }
 
 // A host window with one initialised VEXIL control (id 1001).
 class VexilTest : public ControlTest {
@@ -155,6 +188,12 @@ protected:
     // Types characters as TranslateMessage delivers them: WM_CHAR.
     void Type(const std::string &text) const {
         for (char c : text) Send(WM_CHAR, static_cast<unsigned char>(c), 1);
+    }
+    void Press(const std::vector<KeyPress> &keys) const {
+        for (const KeyPress &k : keys) {
+            if (k.vk) Key(k.vk, k.modifiers);
+            else Send(WM_CHAR, static_cast<unsigned char>(k.ch), 1);
+        }
     }
     // Messages sent to the host window set edit: Send goes to it.
     void Use(HWND hWnd) { control = edit = hWnd; }
@@ -264,6 +303,9 @@ public:
     LedraInit init = {};
 };
 
+// The main dialog's background colour (the record's 0x00D1FBFE).
+const COLORREF LIST_BACK = RGB(0xFE, 0xFB, 0xD1);
+
 // An initialised list; row i, cell column c (0 number, 1 formula, 2 ratio).
 class LedraTest : public ControlTest {
 protected:
@@ -335,6 +377,30 @@ protected:
         Send(LDM_SETFIXED, row, fixed);
     }
     int Top() const { return ::GetScrollPos(list, SB_VERT); }
+
+    // The band of screen row i without its grid line, within columns [x0, x1).
+    RECT Band(int i, int x0, int x1) const { return {x0, i * rowHeight + 1, x1, (i + 1) * rowHeight}; }
+    // Whether the band shows exactly text drawn with the list's font at (x, band top + 6).
+    bool ShowsText(const qwintest::Bitmap32 &image, const RECT &band, int x, const char *text) const {
+        qwintest::Bitmap32 expected = qwintest::RenderToBitmap(band.right - band.left, band.bottom - band.top,
+                                                               [&](CDC &dc) {
+                                                                   dc.SelectObject(host.init.font);
+                                                                   dc.SetBkColor(LIST_BACK);
+                                                                   dc.TextOut(x - band.left, 6, text, int(strlen(text)));
+                                                               },
+                                                               LIST_BACK);
+        for (int y = band.top; y < band.bottom; ++y)
+            for (int xx = band.left; xx < band.right; ++xx)
+                if (image.At(xx, y) != expected.At(xx - band.left, y - band.top)) return false;
+        return true;
+    }
+    // The pixels of r that are (or, equal false, are not) of color.
+    static int Count(const qwintest::Bitmap32 &image, const RECT &r, COLORREF color, bool equal = true) {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) n += (image.At(x, y) == color) == equal;
+        return n;
+    }
 
     LedraHost host;
     HWND list = nullptr;

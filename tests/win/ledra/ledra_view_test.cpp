@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <algorithm>
 #include <utility>
@@ -17,33 +16,11 @@ using testbed::LedraTest;
 
 namespace {
 
-const COLORREF BACK = RGB(0xFE, 0xFB, 0xD1);  // the main dialog's 0x00D1FBFE
+const COLORREF BACK = testbed::LIST_BACK;
 const COLORREF BLACK = RGB(0, 0, 0);
 const COLORREF RED = RGB(255, 0, 0);
 
-class LedraViewTest : public LedraTest {
-protected:
-    // The band of screen row i without its grid line, within columns [x0, x1).
-    RECT Band(int i, int x0, int x1) const { return {x0, i * rowHeight + 1, x1, (i + 1) * rowHeight}; }
-    // Whether the band shows exactly text drawn with the list's font at (x, band top + 6).
-    bool ShowsText(const Bitmap32 &image, const RECT &band, int x, const char *text) const {
-        Bitmap32 expected = qwintest::RenderToBitmap(band.right - band.left, band.bottom - band.top, [&](CDC &dc) {
-            dc.SelectObject(host.init.font);
-            dc.SetBkColor(BACK);
-            dc.TextOut(x - band.left, 6, text, int(strlen(text)));
-        }, BACK);
-        for (int y = band.top; y < band.bottom; ++y)
-            for (int xx = band.left; xx < band.right; ++xx)
-                if (image.At(xx, y) != expected.At(xx - band.left, y - band.top)) return false;
-        return true;
-    }
-    static int Count(const Bitmap32 &image, const RECT &r, COLORREF color, bool equal = true) {
-        int n = 0;
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x) n += (image.At(x, y) == color) == equal;
-        return n;
-    }
-};
+class LedraViewTest : public LedraTest {};
 
 // Numbers with and without the Fixed mark, Fixed formulas in red, "?" for an
 // undetermined ratio, nothing but the number for an unused row, subscripts,

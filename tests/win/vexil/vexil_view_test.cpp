@@ -13,37 +13,19 @@ using qwintest::Bitmap32;
 using qwintest::kAlt;
 using qwintest::kControl;
 using qwintest::kShift;
+using testbed::Char;
+using testbed::Down;
 using testbed::InkRows;
+using testbed::KeyPress;
 using testbed::Layout;
 using testbed::Measure;
 using testbed::PickFromMenu;
+using testbed::Reference;
 using testbed::VexilTest;
 
 namespace {
 
 const COLORREF WHITE = RGB(255, 255, 255);
-
-// The control's picture as it should be: characters lo..hi-1 selected.
-Bitmap32 Reference(const Bitmap32 &like, const std::string &text, const VexilInit &init, int lo, int hi) {
-    Layout layout = Measure(text, init);
-    return qwintest::RenderToBitmap(like.Width(), like.Height(), [&](CDC &dc) {
-        COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
-        RECT band = {layout.edges[lo], init.top, layout.edges[hi], layout.caretBottom};
-        HBRUSH brush = ::CreateSolidBrush(highlight);
-        if (lo != hi) ::FillRect(dc, &band, brush);
-        ::DeleteObject(brush);
-        HGDIOBJ old = ::SelectObject(dc, init.letterFont);
-        for (size_t i = 0; i < text.size(); ++i) {
-            bool selected = int(i) >= lo && int(i) < hi;
-            bool digit = layout.subscript[i];
-            ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_WINDOW : COLOR_WINDOWTEXT));
-            ::SetBkColor(dc, selected ? highlight : ::GetSysColor(COLOR_WINDOW));
-            ::SelectObject(dc, digit ? init.digitFont : init.letterFont);
-            ::TextOutA(dc, layout.edges[i], digit ? layout.digitTop : init.top, &text[i], 1);
-        }
-        ::SelectObject(dc, old);
-    });
-}
 
 // Hydrates: "*" and the middle dot (WM_CHAR 0xB7, as a keyboard layout or Alt+0183 types it; or pasted)
 // are stored as they came; the count after the separator is a coefficient on the letters' line and in
@@ -156,11 +138,6 @@ TEST_F(VexilTest, DrawFormulaCutsAtTheRightLimit) {
     }
 }
 
-// One keystroke: WM_KEYDOWN of vk with modifiers, or (vk 0) WM_CHAR of ch.
-struct KeyPress { UINT vk; unsigned modifiers; char ch; };
-KeyPress Down(UINT vk, unsigned modifiers = 0) { return {vk, modifiers, 0}; }
-KeyPress Char(char ch) { return {0, 0, ch}; }
-
 // Characters come from WM_CHAR only (key downs type nothing, so a real
 // keystroke never types twice); keys move, select and delete.
 TEST_F(VexilTest, Keyboard) {
@@ -184,10 +161,7 @@ TEST_F(VexilTest, Keyboard) {
     ::SetFocus(edit);
     for (const Case &c : cases) {
         SetText(c.start);
-        for (const KeyPress &k : c.keys) {
-            if (k.vk) Key(k.vk, k.modifiers);
-            else Send(WM_CHAR, static_cast<unsigned char>(k.ch), 1);
-        }
+        Press(c.keys);
         EXPECT_EQ(c.text, Text()) << "from '" << c.start << "'";
         EXPECT_EQ(c.selection, Selection()) << "from '" << c.start << "'";
     }
@@ -300,7 +274,7 @@ TEST_F(VexilTest, LongFormulaScrollsSideways) {
         {{Down(VK_LEFT, kControl)}, 0}, {{Down(VK_RIGHT, kControl), Down(VK_BACK), Down(VK_BACK)}, 46},
     };
     for (const Case &c : cases) {
-        for (const KeyPress &k : c.keys) Key(k.vk, k.modifiers);
+        Press(c.keys);
         int x = CaretX(), scroll = e[c.position] - x;
         std::string name = "caret at " + std::to_string(c.position);
         EXPECT_GE(x, init.leftMargin) << name;
