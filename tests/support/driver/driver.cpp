@@ -393,6 +393,12 @@ bool Quillon::WholeTextSelected(int id) {
     return start == 0 && end == length;
 }
 
+std::string Quillon::WaitForText(int id, const std::string &expected) const {
+    std::string text;
+    for (int tries = 0; tries < 100 && (text = Text(id)) != expected; ++tries) ::Sleep(30);
+    return text;
+}
+
 std::string Quillon::TitleSettled(const std::string &expected) const {
     std::string title;
     for (int tries = 0; tries < 50 && (title = TextOf(main_)) != expected; ++tries) ::Sleep(20);

@@ -99,6 +99,9 @@ public:
     // Window texts, read by message (also for the VEXIL control).
     static std::string TextOf(HWND window);
     std::string Text(int id) const { return TextOf(Item(id)); }
+    // A field's text once it reads expected, or as it stands after 3 s (typed
+    // characters reach it as posted WM_CHAR messages, after Sync).
+    std::string WaitForText(int id, const std::string &expected) const;
     // The main window's title once it reads expected (it follows the entry
     // within a quarter second), or as it reads after a second.
     std::string TitleSettled(const std::string &expected) const;
