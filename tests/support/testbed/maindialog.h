@@ -206,6 +206,24 @@ inline bool Marked(CQuillonDlg &dialog) {
     return std::string(title).find('*') != std::string::npos;
 }
 
+// Enters water from hydrogen and oxygen, fixed ratios, 10 g, Auto-Ratio off.
+inline void EnterWater(CQuillonDlg &dialog, const char *sampleId) {
+    dialog.CheckDlgButton(IDC_AUTO_RATIO, BST_UNCHECKED);
+    SetText(dialog, IDC_SAMPLE_ID, sampleId);
+    SetText(dialog, IDC_PRODUCT, "H2O");
+    SetText(dialog, IDC_PRODUCT_RATIO, "1");
+    SetText(dialog, IDC_AMOUNT, "10");
+    CWnd *list = dialog.GetDlgItem(IDC_LIST);
+    CString h2("H2"), o2("O2");
+    double one = 1.0, half = 0.5;
+    list->SendMessage(LDM_SETFORMULA, 0, reinterpret_cast<LPARAM>(&h2));
+    list->SendMessage(LDM_SETRATIO, 0, reinterpret_cast<LPARAM>(&one));
+    list->SendMessage(LDM_SETFIXED, 0, 1);
+    list->SendMessage(LDM_SETFORMULA, 1, reinterpret_cast<LPARAM>(&o2));
+    list->SendMessage(LDM_SETRATIO, 1, reinterpret_cast<LPARAM>(&half));
+    list->SendMessage(LDM_SETFIXED, 1, 1);
+}
+
 }  // namespace testbed
 
 #endif
