@@ -16,7 +16,7 @@
 
 #include "framework/afxwin.h"
 #include "quillon/ledra.h"
-#include "tests/win/ledra/resource.h"
+#include "tests/support/testbed/controls_ids.h"
 
 namespace {
 

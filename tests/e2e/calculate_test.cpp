@@ -6,7 +6,6 @@
 
 #include <commctrl.h>
 
-#include <cstddef>
 #include <cstdio>
 #include <fstream>
 
@@ -27,73 +26,16 @@ std::string YbcoSheet(const std::string &sampleId) {
     return sheet.empty() ? sheet : "ID: " + sampleId + sheet.substr(sheet.find('\n'));
 }
 
-std::string WithoutCR(const std::string &text) {
-    std::string out;
-    for (char ch : text)
-        if (ch != '\r') out += ch;
-    return out;
-}
-
 // A report file's sheet without its line ends' CRs: written in text mode,
 // every line ends in CR CR LF, CR LF or LF (the sheet's own layout is held
 // in tests/unit/report/sheet_test.cpp).
 std::string Written(const std::string &bytes) {
     EXPECT_NE(bytes.find("\r\r\n"), std::string::npos) << "not written in text mode";
-    return WithoutCR(bytes);
+    return qdriver::WithoutCR(bytes);
 }
 
 
-class Calculation : public qdriver::Session {
-protected:
-    // Product, amount and the starting materials: Unfixed, or Fixed at the ratio given.
-    void Enter(const std::string &product, const std::string &amount,
-               const std::vector<std::pair<std::string, std::string>> &rows, const std::string &sampleId = "S-17") {
-        quillon.Fill(IDC_SAMPLE_ID, sampleId);
-        quillon.Fill(IDC_PRODUCT, product);
-        quillon.Fill(IDC_AMOUNT, amount);
-        for (size_t i = 0; i < rows.size(); ++i)
-            quillon.EnterRow(int(i), rows[i].first, rows[i].second, !rows[i].second.empty());
-        quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
-    }
-
-    // Types into a row's ratio cell (opened with its text selected) and commits it with Enter.
-    void EnterRatio(int row, const std::string &text) {
-        qdriver::ListColumns columns = qdriver::ColumnsOf(quillon);
-        RECT list;
-        ::GetClientRect(quillon.Item(IDC_LIST), &list);
-        quillon.Click(quillon.Item(IDC_LIST), (columns.ratioLeft + list.right) / 2,
-                      row * columns.rowHeight + columns.rowHeight / 2);
-        quillon.Type(text);
-        quillon.Key(VK_RETURN);
-    }
-
-    // The element list of the selection dialog: "symbol number" texts with their state image index.
-    std::vector<std::pair<std::string, int>> Elements(HWND selection) {
-        std::vector<std::pair<std::string, int>> items;
-        HWND tree = ::GetDlgItem(selection, IDC_ELEMENT_TREE);
-        for (LRESULT item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); item != 0;
-             item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item)) {
-            struct {
-                TVITEMA tvi;
-                char text[32];
-            } buffer = {};
-            buffer.tvi.mask = TVIF_TEXT | TVIF_STATE;
-            buffer.tvi.hItem = reinterpret_cast<HTREEITEM>(item);
-            buffer.tvi.stateMask = TVIS_STATEIMAGEMASK;
-            buffer.tvi.cchTextMax = sizeof buffer.text;
-            // The text pointer must point into the program: the record goes there whole.
-            void *remote = ::VirtualAllocEx(quillon.Process(), nullptr, sizeof buffer, MEM_COMMIT, PAGE_READWRITE);
-            buffer.tvi.pszText = reinterpret_cast<char *>(remote) + offsetof(decltype(buffer), text);
-            SIZE_T done = 0;
-            ::WriteProcessMemory(quillon.Process(), remote, &buffer, sizeof buffer, &done);
-            ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
-            ::ReadProcessMemory(quillon.Process(), remote, &buffer, sizeof buffer, &done);
-            ::VirtualFreeEx(quillon.Process(), remote, 0, MEM_RELEASE);
-            items.push_back({std::string(buffer.text), int((buffer.tvi.state & TVIS_STATEIMAGEMASK) >> 12)});
-        }
-        return items;
-    }
-};
+using Calculation = qdriver::Session;
 
 }  // namespace
 
@@ -116,7 +58,7 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     ASSERT_NE(selection, nullptr);
     // Sorted by text; metals included (disc, 4), oxygen excluded (cross, 1).
     std::vector<std::pair<std::string, int>> expected = {{"Ba  56", 4}, {"Cu  29", 4}, {"O   8", 1}, {"Y   39", 4}};
-    EXPECT_EQ(Elements(selection), expected);
+    EXPECT_EQ(quillon.TreeItems(::GetDlgItem(selection, IDC_ELEMENT_TREE)), expected);
     EXPECT_EQ(Quillon::TextOf(::GetDlgItem(selection, IDC_CALIBRATION)), "0");
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(selection, IDOK)));
     EXPECT_EQ(::SendMessageA(::GetDlgItem(selection, IDC_RETAIN_CHANGE), BM_GETCHECK, 0, 0), BST_UNCHECKED);
@@ -148,7 +90,7 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     EXPECT_EQ(Written(ReadBytes(folder + "\\" + reports[0])), YbcoSheet("S-17"));
 
     Press(display, IDC_COPY_ALL);
-    EXPECT_EQ(WithoutCR(qdriver::ClipboardText()), YbcoSheet("S-17"));
+    EXPECT_EQ(qdriver::WithoutCR(qdriver::ClipboardText()), YbcoSheet("S-17"));
     quillon.Capture(display).SavePng(qwintest::ArtifactPath("quillon-display.png"));
     Press(display, IDOK);
     quillon.Sync();

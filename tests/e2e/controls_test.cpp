@@ -12,20 +12,6 @@
 
 using qwintest::kShift;
 
-namespace {
-
-// The field's text once it reads expected, or as it stands after 3 s: typed
-// characters reach the field as posted WM_CHAR messages, after the driver's Sync.
-std::string WaitForText(qdriver::Quillon &quillon, int id, const std::string &expected) {
-    std::string text = quillon.Text(id);
-    for (int tries = 0; tries < 100 && text != expected; ++tries) {
-        ::Sleep(30);
-        text = quillon.Text(id);
-    }
-    return text;
-}
-
-}  // namespace
 
 // One layout's keys for "Ba(NO3)2"; the layout is told by what Shift+8 types.
 struct KeyboardCase {
@@ -66,7 +52,7 @@ TEST_F(KeyboardLayouts, ParenthesesDigitsAndCapsLockFollowTheLayout) {
 
     quillon.ClickCenter(quillon.Item(IDC_PRODUCT));
     for (const auto &key : layout->formula) quillon.Key(key.first, key.second);
-    EXPECT_EQ(WaitForText(quillon, IDC_PRODUCT, "Ba(NO3)2"), "Ba(NO3)2") << layout->layout;
+    EXPECT_EQ(quillon.WaitForText(IDC_PRODUCT, "Ba(NO3)2"), "Ba(NO3)2") << layout->layout;
 
     ::SendMessageA(quillon.Item(IDC_PRODUCT), EM_SETSEL, 0, -1);
     quillon.Key(VK_DELETE);
@@ -74,6 +60,6 @@ TEST_F(KeyboardLayouts, ParenthesesDigitsAndCapsLockFollowTheLayout) {
     for (const auto &key : std::vector<std::pair<UINT, unsigned>>{{'B', 0}, {'A', 0}, {'C', kShift}, {'U', 0}})
         quillon.Key(key.first, key.second);
     quillon.Key(VK_CAPITAL);
-    EXPECT_EQ(WaitForText(quillon, IDC_PRODUCT, "BAcU"), "BAcU") << layout->layout << " with Caps Lock";
+    EXPECT_EQ(quillon.WaitForText(IDC_PRODUCT, "BAcU"), "BAcU") << layout->layout << " with Caps Lock";
     quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath(std::string("e2e-keyboard-") + layout->layout + ".png"));
 }

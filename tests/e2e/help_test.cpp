@@ -2,60 +2,23 @@
 // engine, as the test prefix and the Linux launcher run it): the Help
 // command opens the help file's first page in the desktop's browser.
 // Wine's browser launcher is pointed at a stand-in that logs what it is
-// asked to open.
+// asked to open (tests/support/driver/browser.h).
 #include <gtest/gtest.h>
-
-#include <shlwapi.h>
 
 #include <functional>
 #include <string>
 
 #include "app/resource.h"
+#include "tests/support/driver/browser.h"
 #include "tests/support/driver/driver.h"
 
 using qdriver::Quillon;
 
 namespace {
 
-const char BROWSER_KEY[] = "Software\\Wine\\WineBrowser";
-
 class HelpEndToEnd : public qdriver::Session {
 protected:
-    void SetUp() override {
-        ::DeleteFileA(QUILLON_BROWSER_LOG);
-        ::SHSetValueA(HKEY_CURRENT_USER, BROWSER_KEY, "Browsers", REG_SZ, QUILLON_STANDIN_BROWSER,
-                      sizeof QUILLON_STANDIN_BROWSER);
-        Session::SetUp();
-    }
-    void TearDown() override {
-        Session::TearDown();
-        ::SHDeleteValueA(HKEY_CURRENT_USER, BROWSER_KEY, "Browsers");
-    }
-
-    // What the browser was asked to open (one line), once it has been asked.
-    static std::string Opened() {
-        for (int tries = 0; tries < 250; ++tries) {
-            std::string log = ReadBytes(QUILLON_BROWSER_LOG);
-            if (!log.empty() && log.back() == '\n') return log.substr(0, log.size() - 1);
-            ::Sleep(40);
-        }
-        return std::string();
-    }
-
-    // The Windows path of a file URL or Unix path the browser was given.
-    static std::string WindowsPath(std::string opened) {
-        if (opened.compare(0, 7, "file://") == 0) opened.erase(0, 7);
-        std::string path = "Z:";
-        for (std::string::size_type i = 0; i < opened.size(); ++i) {
-            if (opened[i] == '%' && i + 2 < opened.size()) {
-                path += char(std::stoi(opened.substr(i + 1, 2), nullptr, 16));
-                i += 2;
-            } else {
-                path += opened[i] == '/' ? '\\' : opened[i];
-            }
-        }
-        return path;
-    }
+    qdriver::BrowserStandIn browser{QUILLON_STANDIN_BROWSER, QUILLON_BROWSER_LOG};  // set before the start
 };
 
 // Each way of asking for help (F1 joins the table with the main window's
@@ -70,11 +33,11 @@ TEST_F(HelpEndToEnd, HelpOpensTheFirstPageInTheBrowser) {
         {"F1", [](Quillon &q) { q.Key(VK_F1); }},
     };
     for (const auto &way : ways) {
-        ::DeleteFileA(QUILLON_BROWSER_LOG);
+        browser.Forget();
         way.ask(quillon);
-        std::string opened = Opened();
+        std::string opened = browser.Opened();
         ASSERT_FALSE(opened.empty()) << way.how << ": the browser was not started";
-        std::string page = ReadBytes(WindowsPath(opened));
+        std::string page = ReadBytes(qdriver::BrowserStandIn::WindowsPath(opened));
         EXPECT_NE(page.find("<title>Quillon at the bench</title>"), std::string::npos)
             << way.how << ": " << opened << " holds no first page";
         EXPECT_EQ(quillon.WaitWindow([](HWND window) { return Quillon::TextOf(window) == "Quillon Help"; }, 300),

@@ -21,15 +21,13 @@ TEST_F(MainDialog, LayoutFollowsTheListColumns) {
     RECT list = Rect(IDC_LIST), sample = Rect(IDC_SAMPLE_ID), product = Rect(IDC_PRODUCT),
          ratio = Rect(IDC_PRODUCT_RATIO), number = Rect(IDC_HEADER_NUMBER), formula = Rect(IDC_HEADER_FORMULA),
          ratioHeader = Rect(IDC_HEADER_RATIO);
-    EXPECT_EQ(sample.left, list.left);
-    EXPECT_EQ(sample.right, list.right);
-    EXPECT_EQ(product.left, list.left);
-    EXPECT_EQ(product.right, ratioHeader.left);  // ends where the ratio column begins
-    EXPECT_EQ(ratio.left, ratioHeader.left);     // exactly above the ratio column
-    EXPECT_EQ(ratio.right, list.right);
-    EXPECT_EQ(number.left, list.left);
-    EXPECT_EQ(number.right, formula.left);
-    EXPECT_EQ(formula.right, ratioHeader.left);
+    // Edges that meet: the product field ends where the ratio column begins, its ratio stands above it.
+    const LONG meet[][2] = {{sample.left, list.left},        {sample.right, list.right},
+                            {product.left, list.left},       {product.right, ratioHeader.left},
+                            {ratio.left, ratioHeader.left},  {ratio.right, list.right},
+                            {number.left, list.left},        {number.right, formula.left},
+                            {formula.right, ratioHeader.left}};
+    for (const auto &edges : meet) EXPECT_EQ(edges[0], edges[1]) << &edges - meet;
     EXPECT_GT(ratioHeader.left, formula.left);
     EXPECT_LT(ratioHeader.left, list.right);
     // At start the product is empty and ratio and amount show 1.
@@ -52,18 +50,12 @@ TEST_F(MainDialog, CalculateChecksTheAmountFirst) {
     } cases[] = {
         {"", "", "1", true, "Enter positive value for product amount in grams.", BoxIcon::Exclamation, 0},
         {"abc", "BaTiO3", "1", true, "Check amount of product in grams.", BoxIcon::Exclamation, 0},
-        {"1,5", "BaTiO3", "1", true, "Check amount of product in grams.\nUse a point for decimals: 1.5.",
-         BoxIcon::Exclamation, 0},
-        {"0x10", "BaTiO3", "1", true, "Check amount of product in grams.", BoxIcon::Exclamation, 0},
-        {"-2", "BaTiO3", "1", true, "Enter positive value for product amount in grams.", BoxIcon::Exclamation, 0},
         {"5", "", "1", true, "Product entry is empty.", BoxIcon::Hand, 0},
         {"5", "", "1", false, "Failed to generate output.", BoxIcon::Hand, 0},
         // Without a starting material there is nothing to weigh.
         {"5", "BaTiO3", "1", false, "Failed to generate output.", BoxIcon::Hand, 0},
-        // No grams follow from a product ratio of 0, below 0 or "?".
+        // No grams follow from a product ratio of 0 (or below) or "?".
         {"5", "BaTiO3", "0", false, "Enter positive value for product ratio.", BoxIcon::Exclamation,
-         IDC_PRODUCT_RATIO},
-        {"5", "BaTiO3", "-1", false, "Enter positive value for product ratio.", BoxIcon::Exclamation,
          IDC_PRODUCT_RATIO},
         // Last: leaving "?" in the ratio field would be refused by its own check.
         {"5", "BaTiO3", "?", true, "Enter positive value for product ratio.", BoxIcon::Exclamation,
@@ -90,7 +82,8 @@ TEST_F(MainDialog, CalculateChecksTheAmountFirst) {
 
 // Leaving a field checks it: a wrong entry keeps its text, gets the focus
 // back selected and says why, once, also when the click that left it was on
-// Calculate (which is not left pressed); a number is shown normalised.
+// Calculate (which is not left pressed); a number is shown normalised. (Which
+// texts are numbers and formulas: textutil_test and formula_test.)
 TEST_F(MainDialog, LeavingAFieldChecksIt) {
     const struct {
         int id;
@@ -99,21 +92,14 @@ TEST_F(MainDialog, LeavingAFieldChecksIt) {
         const char *shown;    // the text afterwards
         int clicked = IDC_SAMPLE_ID;  // what the field is left for
     } cases[] = {
-        {IDC_AMOUNT, "abc", "Wrong value for amount!", "abc"},
-        {IDC_AMOUNT, "1. 5", "Wrong value for amount!", "1. 5"},
         {IDC_AMOUNT, "1,5", "Wrong value for amount!\nUse a point for decimals: 1.5.", "1,5"},
-        {IDC_AMOUNT, "inf", "Wrong value for amount!", "inf"},
-        {IDC_PRODUCT_RATIO, "nan", "Wrong ratio value for the product!", "nan"},
-        {IDC_AMOUNT, "1.5 ", nullptr, "1.5"},
         {IDC_AMOUNT, "1e3", nullptr, "1000"},
         {IDC_AMOUNT, "", nullptr, "0"},
         {IDC_PRODUCT_RATIO, "?", "Wrong ratio value for the product!", "?"},
         {IDC_PRODUCT_RATIO, "2.50", nullptr, "2.5"},
-        {IDC_PRODUCT, "h2o", "Wrong Format for Product.", "h2o"},
         {IDC_PRODUCT, "Y2O3Xx", "Wrong Format for Product.\nXx is not in ATOMS.LST.", "Y2O3Xx"},
         {IDC_PRODUCT, "Xq2", "Wrong Format for Product.\nXq is not in ATOMS.LST.", "Xq2", IDC_AMOUNT},
         {IDC_PRODUCT, "Xq2", "Wrong Format for Product.\nXq is not in ATOMS.LST.", "Xq2", IDC_CALCULATE},
-        {IDC_PRODUCT, "Ba(NO3", "Wrong Format for Product.", "Ba(NO3"},
         {IDC_PRODUCT, "Ba(NO3)2", nullptr, "Ba(NO3)2"},
     };
     for (const auto &c : cases) {

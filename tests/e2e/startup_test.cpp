@@ -11,21 +11,6 @@ using qdriver::Box;
 using qdriver::Quillon;
 using qwintest::BoxIcon;
 
-namespace {
-
-// Starts the program in folder and answers every box with answer; the boxes seen.
-std::vector<Box> BoxesUntilExit(Quillon &quillon, int answer = IDOK) {
-    std::vector<Box> boxes;
-    for (;;) {
-        Box box = quillon.WaitBox(8000);
-        if (box.hwnd == nullptr) break;
-        boxes.push_back(box);
-        quillon.Answer(box, answer);
-    }
-    return boxes;
-}
-
-}  // namespace
 
 TEST(StartUp, FailuresEndTheProgramWithOneMessage) {
     const struct {
@@ -50,7 +35,7 @@ TEST(StartUp, FailuresEndTheProgramWithOneMessage) {
         if (c.emptyAtoms != nullptr) std::ofstream(folder + "\\ATOMS.LST") << c.emptyAtoms;
         Quillon quillon;
         ASSERT_TRUE(quillon.Start(folder));
-        std::vector<Box> boxes = BoxesUntilExit(quillon);
+        std::vector<Box> boxes = quillon.BoxesUntilQuiet();
         EXPECT_EQ(quillon.WaitExit(), 0);
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].text, c.message);

@@ -9,62 +9,24 @@
 #include <string>
 
 #include "tests/support/driver/driver.h"
+#include "tests/support/driver/system.h"
 
 namespace {
+
+using qdriver::Exists;
+using qdriver::KeyExists;
+using qdriver::KeyText;
+using qdriver::Run;
+using qdriver::InstallFolder;
 
 const char *const INSTALLED[] = {"Quillon.exe", "LEDRA.DLL", "VEXIL.DLL", "ATOMS.LST", "Quillon.chm", "Uninstall.exe"};
 const char *const UNINSTALL_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillon";
 const char *const SETTINGS_KEY = "Software\\Hobnail\\Quillon";
 
-bool Exists(const std::string &path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-bool KeyExists(const char *key) {
-    HKEY handle = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(handle);
-    return true;
-}
-
-std::string KeyText(const char *key, const char *value) {
-    HKEY handle = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return "";
-    char text[MAX_PATH + 1] = "";
-    DWORD size = MAX_PATH, type = 0;
-    LONG result = ::RegQueryValueExA(handle, value, nullptr, &type, reinterpret_cast<BYTE *>(text), &size);
-    ::RegCloseKey(handle);
-    return result == ERROR_SUCCESS && type == REG_SZ ? text : "";
-}
-
 std::string Shortcut() {
     char programs[MAX_PATH] = "";
     ::SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, 0, programs);
     return std::string(programs) + "\\Quillon\\Quillon.lnk";
-}
-
-// Runs a command line to its end; its exit code, or -1.
-long Run(const std::string &commandLine) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    std::string line = commandLine;
-    if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return -1;
-    ::CloseHandle(process.hThread);
-    DWORD code = DWORD(-1);
-    if (::WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) ::GetExitCodeProcess(process.hProcess, &code);
-    ::CloseHandle(process.hProcess);
-    return long(code);
-}
-
-// A fresh, empty folder for an installation (the installer makes it).
-std::string InstallFolder(const std::string &name) {
-    std::string folder = qdriver::BinFolder() + "..\\install-test\\" + name;
-    char full[MAX_PATH];
-    ::GetFullPathNameA(folder.c_str(), MAX_PATH, full, nullptr);
-    folder = full;
-    std::string remove = "cmd.exe /c rmdir /s /q \"" + folder + "\"";
-    if (Exists(folder)) Run(remove);
-    return folder;
 }
 
 void Install(const std::string &folder) {

@@ -2,6 +2,9 @@
 
 #include <shlwapi.h>
 
+#include <commctrl.h>
+
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -390,6 +393,43 @@ bool Quillon::WholeTextSelected(int id) {
     return start == 0 && end == length;
 }
 
+std::string Quillon::WaitForText(int id, const std::string &expected) const {
+    std::string text;
+    for (int tries = 0; tries < 100 && (text = Text(id)) != expected; ++tries) ::Sleep(30);
+    return text;
+}
+
+std::string Quillon::TitleSettled(const std::string &expected) const {
+    std::string title;
+    for (int tries = 0; tries < 50 && (title = TextOf(main_)) != expected; ++tries) ::Sleep(20);
+    return title;
+}
+
+std::vector<std::pair<std::string, int>> Quillon::TreeItems(HWND tree) {
+    std::vector<std::pair<std::string, int>> items;
+    for (LRESULT item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); item != 0;
+         item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item)) {
+        struct {
+            TVITEMA tvi;
+            char text[32];
+        } buffer = {};
+        buffer.tvi.mask = TVIF_TEXT | TVIF_STATE;
+        buffer.tvi.hItem = reinterpret_cast<HTREEITEM>(item);
+        buffer.tvi.stateMask = TVIS_STATEIMAGEMASK;
+        buffer.tvi.cchTextMax = sizeof buffer.text;
+        // The text pointer must point into the program: the record goes there whole.
+        void *remote = ::VirtualAllocEx(process_, nullptr, sizeof buffer, MEM_COMMIT, PAGE_READWRITE);
+        buffer.tvi.pszText = reinterpret_cast<char *>(remote) + offsetof(decltype(buffer), text);
+        SIZE_T done = 0;
+        ::WriteProcessMemory(process_, remote, &buffer, sizeof buffer, &done);
+        ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
+        ::ReadProcessMemory(process_, remote, &buffer, sizeof buffer, &done);
+        ::VirtualFreeEx(process_, remote, 0, MEM_RELEASE);
+        items.push_back({std::string(buffer.text), int((buffer.tvi.state & TVIS_STATEIMAGEMASK) >> 12)});
+    }
+    return items;
+}
+
 HWND Quillon::Focus() const {
     GUITHREADINFO gui = {};
     gui.cbSize = sizeof gui;
@@ -476,6 +516,45 @@ void Session::TearDown() {
     if (IsSkipped() || !quillon.Running()) return;
     Box stray = quillon.WaitBox(0);
     EXPECT_EQ(stray.hwnd, nullptr) << "message box left open: " << stray.text;
+}
+
+void Session::Enter(const std::string &product, const std::string &amount,
+                    const std::vector<std::pair<std::string, std::string>> &rows, const std::string &sampleId) {
+    quillon.Fill(IDC_SAMPLE_ID, sampleId);
+    quillon.Fill(IDC_PRODUCT, product);
+    quillon.Fill(IDC_AMOUNT, amount);
+    for (size_t i = 0; i < rows.size(); ++i)
+        quillon.EnterRow(int(i), rows[i].first, rows[i].second, !rows[i].second.empty());
+    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
+}
+
+void Session::EnterRatio(int row, const std::string &text) {
+    ListColumns columns = ColumnsOf(quillon);
+    RECT list;
+    ::GetClientRect(quillon.Item(IDC_LIST), &list);
+    quillon.Click(quillon.Item(IDC_LIST), (columns.ratioLeft + list.right) / 2,
+                  row * columns.rowHeight + columns.rowHeight / 2);
+    quillon.Type(text);
+    quillon.Key(VK_RETURN);
+}
+
+std::vector<Box> Quillon::BoxesUntilQuiet(int answer) {
+    std::vector<Box> boxes;
+    for (Box box; (box = WaitBox(8000)).hwnd != nullptr; Answer(box, answer)) boxes.push_back(box);
+    return boxes;
+}
+
+DWORD Setting(const char *name) {
+    DWORD value = 0xDEAD, size = sizeof value;
+    ::SHGetValueA(HKEY_CURRENT_USER, "Software\\Hobnail\\Quillon\\Settings", name, nullptr, &value, &size);
+    return value;
+}
+
+std::string WithoutCR(const std::string &text) {
+    std::string out;
+    for (char ch : text)
+        if (ch != '\r') out += ch;
+    return out;
 }
 
 void Session::ExpectSaveQuestion(int answer) {

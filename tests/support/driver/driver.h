@@ -34,6 +34,10 @@ std::string MakeFolder(const std::string &name,
                        const std::vector<std::string> &files = {"Quillon.exe", "VEXIL.DLL", "LEDRA.DLL",
                                                                 "ATOMS.LST"});
 
+// A number setting of the program in the registry (0xDEAD when missing).
+DWORD Setting(const char *name);
+// text without its CRs.
+std::string WithoutCR(const std::string &text);
 // The files of folder that match pattern (names only).
 std::vector<std::string> FilesIn(const std::string &folder, const std::string &pattern);
 using qwintest::ClipboardText;
@@ -95,6 +99,14 @@ public:
     // Window texts, read by message (also for the VEXIL control).
     static std::string TextOf(HWND window);
     std::string Text(int id) const { return TextOf(Item(id)); }
+    // A field's text once it reads expected, or as it stands after 3 s (typed
+    // characters reach it as posted WM_CHAR messages, after Sync).
+    std::string WaitForText(int id, const std::string &expected) const;
+    // The main window's title once it reads expected (it follows the entry
+    // within a quarter second), or as it reads after a second.
+    std::string TitleSettled(const std::string &expected) const;
+    // The items of a tree view of the program: text and state image index.
+    std::vector<std::pair<std::string, int>> TreeItems(HWND tree);
     HWND Focus() const;  // the program's focus window
     bool WholeTextSelected(int id);
 
@@ -111,6 +123,8 @@ public:
 
     // The window's image as on screen.
     qwintest::Bitmap32 Capture(HWND window);
+    // Answers every message box with answer until none comes for 8 s; the boxes seen.
+    std::vector<Box> BoxesUntilQuiet(int answer = IDOK);
 
 private:
     void Foreground();
@@ -152,6 +166,12 @@ protected:
     // Expects "Save changes?" (Yes, No, Cancel) now, and answers it.
     void ExpectSaveQuestion(int answer);
     void Press(HWND dialog, int id) { quillon.ClickCenter(::GetDlgItem(dialog, id)); }
+    // Fills sample ID, product and amount, enters the starting materials
+    // (Unfixed, or Fixed at the ratio given) and closes the open cell.
+    void Enter(const std::string &product, const std::string &amount,
+               const std::vector<std::pair<std::string, std::string>> &rows, const std::string &sampleId = "S-17");
+    // Types into a row's ratio cell (opened with its text selected) and commits it with Enter.
+    void EnterRatio(int row, const std::string &text);
     void Press(int id) { quillon.ClickCenter(quillon.Item(id)); }
 
     std::string folder;

@@ -2,174 +2,18 @@
 // driven as the chemist drives them: menu commands, the real file dialogs,
 // message boxes answered by the watcher. Each test runs the dialog modally
 // and acts from inside its loop (a timer), then leaves with File, Exit.
-#include <gtest/gtest.h>
-
-#include "tests/support/files.h"
-
-#include <shlwapi.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <functional>
-#include <sstream>
 #include <string>
 
 #include "core/elements.h"
-#include "framework/afxext.h"
-#include "tests/support/harness/qwintest.h"
-#include "app/quillondlg.h"
+#include "tests/support/testbed/maindialog.h"
 #include "tests/support/wordstandin/registration.h"
-#include "app/resource.h"
-#include "tests/support/standinlist/standin_list.h"
 #include "version.h"
 
 namespace {
 
-std::string ModuleBaseName() {
-    char path[MAX_PATH];
-    DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string name(path, length);
-    name = name.substr(name.rfind('\\') + 1);
-    return name.substr(0, name.rfind('.'));
-}
-
-std::string ModuleDir() {
-    char path[MAX_PATH];
-    DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string dir(path, length);
-    return dir.substr(0, dir.rfind('\\') + 1);
-}
-
-const std::string kSettingsKey = "Software\\Hobnail\\" + ModuleBaseName() + "\\Settings";
-
-
-void Put(const std::string &path, const std::string &bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
-std::string TempFolder() {
-    char path[MAX_PATH];
-    ::GetTempPathA(sizeof path, path);
-    std::string folder = std::string(path) + "quillon-dialog-test\\";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
-}
-
-std::string Text(CWnd &dialog, int id) {
-    CString text;
-    dialog.GetDlgItem(id)->GetWindowText(text);
-    return text.GetString();
-}
-
-void SetText(CWnd &dialog, int id, const char *text) {
-    dialog.GetDlgItem(id)->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
-
-DWORD SettingInt(const char *name, DWORD missing = 0xDEAD) {
-    DWORD value = missing, size = sizeof value;
-    return ::SHGetValueA(HKEY_CURRENT_USER, kSettingsKey.c_str(), name, nullptr, &value, &size) == ERROR_SUCCESS ? value
-                                                                                                              : missing;
-}
-
-void SetSettingInt(const char *name, DWORD value) {
-    ::SHSetValueA(HKEY_CURRENT_USER, kSettingsKey.c_str(), name, REG_DWORD, &value, sizeof value);
-}
-
-// The process-wide parts the program's start-up makes: the application
-// object with its registry key, COM, VEXIL and the list's class.
-class DialogTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        app = new CWinApp;
-        app->SetRegistryKey("Hobnail");
-        ::CoInitialize(nullptr);
-        AfxInitCommonControls();
-        ::LoadLibraryA("RICHED32.DLL");
-        ::LoadLibraryA("VEXIL.DLL");
-        RegisterStandInList();
-    }
-    void SetUp() override {
-        ::SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Hobnail");
-        ::SHDeleteKeyA(HKEY_CLASSES_ROOT, "Word.Application");  // left by a test that crashed
-        DeleteReports();
-    }
-    void TearDown() override { DeleteReports(); }
-
-    // Report files of earlier tests would make the dialog ask to delete them.
-    static void DeleteReports() { DeleteFiles(ModuleDir(), "*.QL"); }
-    static void DeleteFiles(const std::string &folder, const char *pattern) {
-        WIN32_FIND_DATAA found;
-        HANDLE search = ::FindFirstFileA((folder + pattern).c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return;
-        do ::DeleteFileA((folder + found.cFileName).c_str());
-        while (::FindNextFileA(search, &found));
-        ::FindClose(search);
-    }
-
-    // Runs the main dialog; script acts once its initialisation is done,
-    // then File, Exit ends it, unless script ends it itself (exitAfter
-    // false). A dialog still open after 30 s is ended with -2.
-    static INT_PTR Run(const std::function<void(CQuillonDlg &)> &script, bool exitAfter = true) {
-        CQuillonDlg dialog;
-        current = &dialog;
-        currentScript = script;
-        exitAfterScript = exitAfter;
-        UINT_PTR timer = ::SetTimer(nullptr, 0, 100, RunScript);
-        UINT_PTR watchdog = ::SetTimer(nullptr, 0, 30000, EndStuckDialog);
-        INT_PTR result = dialog.DoModal();
-        ::KillTimer(nullptr, timer);
-        ::KillTimer(nullptr, watchdog);
-        current = nullptr;
-        lastClosing = dialog.Closing();
-        return result;
-    }
-    static void CALLBACK RunScript(HWND, UINT, UINT_PTR timer, DWORD) {
-        ::KillTimer(nullptr, timer);
-        if (current == nullptr || current->m_hWnd == nullptr) return;
-        currentScript(*current);
-        qwintest::MessageBoxWatcher discard(IDNO);  // "Save changes?" of an entry the script changed
-        if (exitAfterScript && current->m_hWnd != nullptr) current->SendMessage(WM_COMMAND, ID_FILE_EXIT);
-    }
-    static void CALLBACK EndStuckDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-        ::KillTimer(nullptr, timer);
-        if (current != nullptr && current->m_hWnd != nullptr) current->EndDialog(-2);
-    }
-
-    static CWinApp *app;
-    static CQuillonDlg *current;
-    static std::function<void(CQuillonDlg &)> currentScript;
-    static bool exitAfterScript;
-    static bool lastClosing;  // Closing() of the dialog Run ended last
-};
-
-bool DialogTest::lastClosing = false;
-
-CWinApp *DialogTest::app = nullptr;
-CQuillonDlg *DialogTest::current = nullptr;
-std::function<void(CQuillonDlg &)> DialogTest::currentScript;
-bool DialogTest::exitAfterScript = true;
-
-// Presses OK of the next window with this caption (the About box, the
-// report display), keeping the texts of its controls.
-std::string g_pressCaption, g_pressedTexts;
-bool g_pressed = false;
-void CALLBACK PressOk(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND window = ::FindWindowA("#32770", g_pressCaption.c_str());
-    if (window == nullptr || !::IsWindowEnabled(window)) return;
-    ::KillTimer(nullptr, timer);
-    g_pressed = true;
-    g_pressedTexts.clear();
-    for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        char text[128] = "";
-        ::GetWindowTextA(child, text, sizeof text);
-        g_pressedTexts += std::string(text) + "|";
-    }
-    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-}
-UINT_PTR PressOkWhenShown(const char *caption) {
-    g_pressCaption = caption;
-    g_pressed = false;
-    return ::SetTimer(nullptr, 0, 50, PressOk);
-}
+using namespace testbed;
 
 // ---------------------------------------------------------------------------
 // Calculation files
@@ -397,24 +241,6 @@ TEST_F(DialogTest, AboutShowsNameAndVersion) {
 // ---------------------------------------------------------------------------
 // Word output
 
-// Water from hydrogen and oxygen, fixed ratios, 10 g.
-void EnterWater(CQuillonDlg &dialog, const char *sampleId) {
-    dialog.CheckDlgButton(IDC_AUTO_RATIO, BST_UNCHECKED);
-    SetText(dialog, IDC_SAMPLE_ID, sampleId);
-    SetText(dialog, IDC_PRODUCT, "H2O");
-    SetText(dialog, IDC_PRODUCT_RATIO, "1");
-    SetText(dialog, IDC_AMOUNT, "10");
-    CWnd *list = dialog.GetDlgItem(IDC_LIST);
-    CString h2("H2"), o2("O2");
-    double one = 1.0, half = 0.5;
-    list->SendMessage(LDM_SETFORMULA, 0, reinterpret_cast<LPARAM>(&h2));
-    list->SendMessage(LDM_SETRATIO, 0, reinterpret_cast<LPARAM>(&one));
-    list->SendMessage(LDM_SETFIXED, 0, 1);
-    list->SendMessage(LDM_SETFORMULA, 1, reinterpret_cast<LPARAM>(&o2));
-    list->SendMessage(LDM_SETRATIO, 1, reinterpret_cast<LPARAM>(&half));
-    list->SendMessage(LDM_SETFIXED, 1, 1);
-}
-
 TEST_F(DialogTest, CalculateTypesIntoWordAndFallsBackWhenItCannotStart) {
     {
         StandInServer word;
@@ -474,54 +300,6 @@ TEST_F(DialogTest, AWordFailureHalfWayIsReported) {
 
 // ---------------------------------------------------------------------------
 // Purity, excess and scaling
-
-// Acts on the weighing dialog once it is shown (a timer inside its loop);
-// act must end it with OK or Cancel.
-std::function<void(HWND)> g_weighingAct;
-void CALLBACK ActOnWeighing(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND window = ::FindWindowA("#32770", "Quillon : Purity, Excess and Scaling");
-    if (window == nullptr || !::IsWindowEnabled(window)) return;
-    ::KillTimer(nullptr, timer);
-    g_weighingAct(window);
-}
-void Weigh(CQuillonDlg &dialog, const std::function<void(HWND)> &act) {
-    g_weighingAct = act;
-    UINT_PTR timer = ::SetTimer(nullptr, 0, 50, ActOnWeighing);
-    dialog.SendMessage(WM_COMMAND, ID_OPTIONS_WEIGHING);
-    ::KillTimer(nullptr, timer);
-}
-
-std::string ItemText(HWND window, int id) {
-    char text[256] = "";
-    ::GetDlgItemTextA(window, id, text, sizeof text);
-    return text;
-}
-
-std::string ListLine(HWND weighing, int index) {
-    char line[256] = "";
-    ::SendDlgItemMessageA(weighing, IDC_WEIGHING_LIST, LB_GETTEXT, WPARAM(index), reinterpret_cast<LPARAM>(line));
-    return line;
-}
-
-// A button of the weighing dialog pressed: a scale button takes the check, then the dialog gets the command.
-void Press(HWND window, int id) {
-    if (id >= IDC_SCALE_PRODUCT && id <= IDC_SCALE_TOTAL) ::CheckRadioButton(window, IDC_SCALE_PRODUCT, IDC_SCALE_TOTAL, id);
-    ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-}
-
-// A click on a line of the materials' list: the selection moves, the dialog is told.
-void ChooseLine(HWND weighing, int index) {
-    HWND list = ::GetDlgItem(weighing, IDC_WEIGHING_LIST);
-    ::SendMessageA(list, LB_SETCURSEL, WPARAM(index), 0);
-    ::SendMessageA(weighing, WM_COMMAND, MAKEWPARAM(IDC_WEIGHING_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-}
-
-bool Marked(CQuillonDlg &dialog) {
-    dialog.SendMessage(WM_TIMER, IDT_ENTRY_CHANGED);
-    CString title;
-    dialog.GetWindowText(title);
-    return std::string(title).find('*') != std::string::npos;
-}
 
 // Wrong numbers are refused naming the field, which gets the focus back; the
 // material being edited stays chosen. Right ones are kept by OK for the row

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "framework/afxwin.h"
-#include "tests/win/framework/peer/peer.h"
+#include "tests/support/peer/peer.h"
 #include "tests/support/harness/qwintest.h"
 
 namespace {

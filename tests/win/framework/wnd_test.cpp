@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "framework/afxwin.h"
-#include "tests/win/framework/peer/peer.h"
+#include "tests/support/peer/peer.h"
+#include "tests/support/peer/recorder.h"
 #include "tests/support/harness/qwintest.h"
 
 namespace {
@@ -17,29 +18,9 @@ const UINT WM_TEMP_PROBE = WM_USER + 30;  // FromHandle inside nested messages
 const UINT WM_HOOK_NESTED = WM_USER + 110;  // PEER_WHO and PEER_ONLY nested, then Default()
 const UINT ID_APPLY = 301, ID_EDIT = 302;
 
+using namespace fwtest;
+
 std::vector<std::string> g_calls;
-std::vector<UINT> g_recorded;  // what reached the recorder window's own procedure
-
-LRESULT CALLBACK RecorderProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    g_recorded.push_back(message);
-    return ::DefWindowProcA(hWnd, message, wParam, lParam);
-}
-
-const char *Registered(const char *className, WNDPROC proc) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = proc;
-    wc.lpszClassName = className;
-    ::RegisterClassA(&wc);  // fails harmlessly when already registered
-    return className;
-}
-
-HWND CreatePopup(const char *className) {
-    return ::CreateWindowExA(0, className, "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
-}
-
-HWND CreateRecorder() { return CreatePopup(Registered("FwTestRecorder", RecorderProc)); }
-
-size_t RecordedCount(UINT message) { return size_t(std::count(g_recorded.begin(), g_recorded.end(), message)); }
 
 class CProbe : public CWnd {
 public:

@@ -7,9 +7,9 @@
 
 #include <vector>
 
-#include "ledra_testbed.h"
+#include "tests/support/testbed/controls.h"
 
-using ledratest::LedraTest;
+using testbed::LedraTest;
 
 namespace {
 
@@ -65,17 +65,17 @@ TEST_F(LedraTest, FormulaCommit) {
     EXPECT_EQ(1, lastSelected);
     EXPECT_EQ("", Formula(1));
 
-    int checks = ledratest::Calls().checks;
+    int checks = testbed::Calls().checks;
     Type("");
     Key(VK_RETURN);
     EXPECT_EQ("2:R", OpenCell()) << "an emptied cell needs no check";
-    EXPECT_EQ(checks, ledratest::Calls().checks);
+    EXPECT_EQ(checks, testbed::Calls().checks);
     EXPECT_EQ(1u, boxes.Count());
 
     // While the program closes, leaving an invalid cell shows nothing and stores nothing.
     Click(2, 1);
     Type("2H");
-    ledratest::Calls().closing = 1;
+    testbed::Calls().closing = 1;
     ::SetFocus(::GetDlgItem(host.dialog, IDC_AMOUNT));
     qwintest::PumpMessages();
     EXPECT_EQ(1u, boxes.Count());
@@ -86,7 +86,7 @@ TEST_F(LedraTest, FormulaCommit) {
 // formula the editor cannot hold opens empty and is not overwritten on leaving.
 TEST_F(LedraTest, CellsOpenWithTheirWholeFormula) {
     const char *wide = "La0.6Sr0.4Co0.2Fe0.8O3";
-    ASSERT_GT(vexiltest::Measure(wide, host.vexilInit).edges.back(), 100);
+    ASSERT_GT(testbed::Measure(wide, host.vexilInit).edges.back(), 100);
     SetRow(0, wide, 1.0, 0);
     SetRow(1, "Na+", 1.0, 0);
     Click(0, 1);
@@ -113,8 +113,8 @@ TEST_F(LedraTest, RatioCommit) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.typed);
         SetRow(2, "CuO", 7.0, 1);
-        ledratest::Parent() = ledratest::ParentLog();
-        ledratest::Parent().boxOnAutoRatio = c.modalParent;
+        testbed::Parent() = testbed::ParentLog();
+        testbed::Parent().boxOnAutoRatio = c.modalParent;
         Click(2, 2);
         ASSERT_EQ("3:R", OpenCell());
         EXPECT_EQ("7", WindowText(RatioEditor()));
@@ -122,10 +122,10 @@ TEST_F(LedraTest, RatioCommit) {
         qwintest::MessageBoxWatcher boxes;
         Click(5, 1);
         EXPECT_EQ(c.stored, Ratio(2));
-        EXPECT_EQ(c.autoRatios, ledratest::Parent().autoRatios);
+        EXPECT_EQ(c.autoRatios, testbed::Parent().autoRatios);
         if (c.autoRatios > 0) {
-            EXPECT_EQ(MAKEWPARAM(IDC_LIST, LDN_AUTORATIO), ledratest::Parent().autoRatioWParam);
-            EXPECT_EQ(reinterpret_cast<LPARAM>(list), ledratest::Parent().autoRatioLParam);
+            EXPECT_EQ(MAKEWPARAM(IDC_LIST, LDN_AUTORATIO), testbed::Parent().autoRatioWParam);
+            EXPECT_EQ(reinterpret_cast<LPARAM>(list), testbed::Parent().autoRatioLParam);
         }
         ASSERT_EQ(c.refused || c.modalParent ? 1u : 0u, boxes.Count());
         if (c.modalParent) {
@@ -232,7 +232,7 @@ TEST_F(LedraTest, PageKeysAndScrollBar) {
 TEST_F(LedraTest, SignalRelayAndReset) {
     Click(0, 1);
     Key('J', qwintest::kShift | qwintest::kControl);
-    EXPECT_EQ(1, ledratest::Parent().signals);
+    EXPECT_EQ(1, testbed::Parent().signals);
     SetRow(3, "NaCl", 2.0, 1);
     Send(WM_VSCROLL, SB_BOTTOM);
     Click(0, 1);

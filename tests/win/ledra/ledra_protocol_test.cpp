@@ -5,10 +5,10 @@
 #include <climits>
 #include <string>
 
-#include "ledra_testbed.h"
+#include "tests/support/testbed/controls.h"
 
-using ledratest::LedraHost;
-using ledratest::LedraTest;
+using testbed::LedraHost;
+using testbed::LedraTest;
 
 namespace {
 
@@ -23,7 +23,7 @@ class LedraInitFailure : public ::testing::TestWithParam<InitFailure> {};
 
 TEST_P(LedraInitFailure, ShowsTheMessageAndEndsTheProcess) {
     qwintest::ChildResult r = qwintest::RunInChild([] {
-        if (ledratest::LoadLedra() == nullptr) ::ExitProcess(3);
+        if (testbed::LoadLedra() == nullptr) ::ExitProcess(3);
         LedraHost host;
         host.FillRecord();
         GetParam().breakIt(host);

@@ -5,21 +5,21 @@
 #include <regex>
 #include <string>
 
-#include "vexil_testbed.h"
+#include "tests/support/testbed/controls.h"
 
 using qwintest::ClipboardText;
 using qwintest::SetClipboardText;
-using vexiltest::VexilTest;
+using testbed::VexilTest;
 
 namespace {
 
 // A second VXM_INITIALIZE of one window ends the process with a message.
 TEST(VexilLibrary, SecondInitialisationEndsTheProcess) {
     qwintest::ChildResult r = qwintest::RunInChild([] {
-        if (!vexiltest::LoadVexil()) ::ExitProcess(3);
+        if (!testbed::LoadVexil()) ::ExitProcess(3);
         qwintest::TestHost host;
         HWND edit = host.CreateChild(VEXIL_CLASS_NAME, "", 0, 0, 0, 200, 30, 1);
-        VexilInit init = vexiltest::MainDialogInit();
+        VexilInit init = testbed::MainDialogInit();
         if (::SendMessageA(edit, VXM_INITIALIZE, reinterpret_cast<WPARAM>(&init), 0) != 0) ::ExitProcess(4);
         ::SendMessageA(edit, VXM_INITIALIZE, reinterpret_cast<WPARAM>(&init), 0);
         ::ExitProcess(5);  // not reached
@@ -36,7 +36,7 @@ TEST(VexilLibrary, SecondInitialisationEndsTheProcess) {
 // Before VXM_INITIALIZE there are no cell arrays: messages must answer without
 // touching them, and painting must still validate the window.
 TEST(VexilUninitialised, MessagesAnswerWithoutCrashingAndPaintingValidates) {
-    ASSERT_NE(nullptr, vexiltest::LoadVexil());
+    ASSERT_NE(nullptr, testbed::LoadVexil());
     qwintest::TestHost host;
     HWND edit = host.CreateChild(VEXIL_CLASS_NAME, "", 0, 0, 0, 200, 30, 1);
     char buffer[16] = "unchanged";
@@ -61,7 +61,7 @@ TEST(VexilUninitialised, MessagesAnswerWithoutCrashingAndPaintingValidates) {
 // Limits never exceed the 256 cells (record or EM_LIMITTEXT) nor drop below the length.
 TEST_F(VexilTest, LimitsKeepWithinThe256Cells) {
     for (int32_t given : {0, -5, 257, 100000}) {
-        VexilInit record = vexiltest::MainDialogInit();
+        VexilInit record = testbed::MainDialogInit();
         record.maxLength = given;
         Recreate(4000, record);  // wide enough for 300 digits
         EXPECT_EQ(256, Send(EM_GETLIMITTEXT)) << "maxLength " << given;
@@ -187,7 +187,7 @@ TEST_F(VexilTest, CaretOfAnUnfocusedControlNeverTakesPartInAnEdit) {
     ::SetFocus(edit);
     Key('Z', qwintest::kControl);
     EXPECT_EQ("Fe", Text());
-    EXPECT_EQ(vexiltest::Measure("Fe", init).edges[2], CaretX()) << "the caret stands in the text";
+    EXPECT_EQ(testbed::Measure("Fe", init).edges[2], CaretX()) << "the caret stands in the text";
     Type("O");
     Key(VK_LEFT);
     Key(VK_BACK);

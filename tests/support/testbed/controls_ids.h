@@ -1,4 +1,4 @@
-// Ids of the test dialog that hosts the list as the main dialog does.
+// Ids of the test dialog that hosts the list as the main dialog does (controls.rc).
 #define IDD_LEDRA_HOST 100
 #define IDC_SAMPLE 1000
 #define IDC_PRODUCT 1001
