@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cctype>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,39 @@ TEST_F(VexilTest, PaintingWithAndWithoutTheSelection) {
     EXPECT_NEAR(5, three.second - b.second, 1) << "the 3 sits 5 pixels below the letters";
     EXPECT_LT(three.second - three.first, b.second - b.first - 2) << "the 3 is smaller than the B";
     EXPECT_TRUE(Reference(image, text, init, 0, 0).Pixels() == image.Pixels());
+}
+
+// Whatever the fonts, the field and the list's drawing (VXM_DRAWFORMULA) give
+// the picture of one TextOut per character, with and without a selection: the
+// control draws runs of characters at once, and glyphs whose ink leaves their
+// cell ('j' reaching under 'F' in a small sans serif) must not change a pixel.
+TEST_F(VexilTest, AnyFontPaintsAsOneCallPerCharacter) {
+    const struct { const char *face; int points; } fonts[] = {
+        {"Arial", 80}, {"Arial", 140}, {"Times New Roman", 80}, {"Courier New", 100}};
+    const char *const texts[] = {"yq4P0*FjXwz", "Ff(Jj)Vv2AV7Wy", "CuSO4\xB7" "5H2O", "Sr0.5Ba0.5TiO3"};
+    for (const auto &f : fonts) {
+        CFont letter, digit;
+        letter.CreatePointFont(f.points, f.face);
+        digit.CreatePointFont(f.points * 9 / 14, f.face);
+        Recreate(400, VexilInit{256, letter, digit, 0, -5, 2, 1});
+        for (const char *text : texts) {
+            SCOPED_TRACE(std::string(f.face) + " " + std::to_string(f.points) + ": " + text);
+            SetText(text);
+            Send(EM_SETSEL, 2, 5);
+            Bitmap32 image = qwintest::CaptureClient(edit);
+            EXPECT_TRUE(Reference(image, text, init, 2, 6).Pixels() == image.Pixels()) << "selected";
+            ::SetFocus(edit);
+            ::SetFocus(nullptr);
+            image = qwintest::CaptureClient(edit);
+            EXPECT_TRUE(Reference(image, text, init, 0, 0).Pixels() == image.Pixels());
+            const VexilDraw request = {text, static_cast<int32_t>(strlen(text)), init.leftMargin, 0, 1000,
+                                       ::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_WINDOW)};
+            Bitmap32 drawn = qwintest::RenderToBitmap(image.Width(), image.Height(), [&](CDC &dc) {
+                Send(VXM_DRAWFORMULA, reinterpret_cast<WPARAM>(&dc), reinterpret_cast<LPARAM>(&request));
+            });
+            EXPECT_TRUE(drawn.Pixels() == image.Pixels()) << "drawn for the list";
+        }
+    }
 }
 
 VexilDraw Request(const char *text, int length, int right) { return {text, length, 10, 0, right, 0, WHITE}; }
