@@ -41,12 +41,9 @@ TEST_F(SheetTest, WorkedExampleByteForByte) {
                   "O2  (31.9988)                        8.88102\r\n" +
                   DASHES + "\n\r\n\r\n",
               written);
-    std::string stored = TextModeBytes(written.c_str());
-    EXPECT_EQ("ID: S-17\r\r\nH2O  (10 grams)  + None\r\r\n" + EQUALS + "\r\r\n" + HEADER + "\r\r\n" + DASHES +
-                  "\r\r\n" + "H2  (2.01588)                        1.11898\r\r\n"
-                  "O2  (31.9988)                        8.88102\r\r\n" +
-                  DASHES + "\r\n\r\r\n\r\r\n",
-              stored);
+    // A text-mode stream puts a CR before every LF; reading undoes only that.
+    EXPECT_EQ("a\r\r\nb\r\n\r\r\n", TextModeBytes("a\r\nb\n\r\n"));
+    const std::string stored = TextModeBytes(written.c_str());
     EXPECT_EQ(written, TextModeRead(stored.data(), stored.size()));
     EXPECT_EQ(std::string("a\rb\0\n\r", 6), TextModeRead("a\rb\0\n\r", 6));  // only CR LF pairs change
 }
