@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,10 +17,7 @@ namespace {
 // "Symbol mass[m] ..." (m: a non-metal, which the default selection leaves out).
 std::string LoadText(CElementTable &table, const std::string &content) {
     const char *path = "chem_tests_scratch.lst";
-    std::FILE *file = std::fopen(path, "wb");
-    if (file == nullptr) return "no scratch file";
-    std::fwrite(content.data(), 1, content.size(), file);
-    std::fclose(file);
+    if (!(std::ofstream(path, std::ios::binary) << content)) return "no scratch file";
     const ElementLoad result = table.Load(path);
     std::remove(path);
     const char *const failures[] = {"", "none", "cannot open", "read error", "bad line", "too many"};
