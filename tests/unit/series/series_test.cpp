@@ -76,7 +76,6 @@ TEST(Series, MemberFormulas) {
         {"Ba(Ti1-xZrx)2O3", "1", SeriesFormulaStatus::Done, "Ba(Zr)2O3"},
         {"Sr(TiO3)xBa", "0", SeriesFormulaStatus::Done, "SrBa"},  // a group of count 0 goes whole
         {"Sr1-xBaxTiO3", "1.2", SeriesFormulaStatus::Negative, "count of Sr is negative (-0.2) at x = 1.2"},
-        {"SrTiO3", "0.5", SeriesFormulaStatus::NoVariable, "no count with x"},
         {"Sr1-BaxTiO3", "0.5", SeriesFormulaStatus::Invalid, "after Sr"},    // minus without x
         {"Sr1-x2Ba", "0.5", SeriesFormulaStatus::Invalid, "after Sr"},      // 0.5 then 2 would read 0.52
         {"Sr1-x Ba", "0.5", SeriesFormulaStatus::Invalid, "after Sr"},
@@ -104,7 +103,6 @@ TEST(Series, ValuesOfX) {
         {"0,0.25,0.5,0.75,1", "0 0.25 0.5 0.75 1"},
         {"0.50:0.5:0.1", "0.5"},
         {"-0.2:0.2:0.2", "-0.2 0 0.2"},
-        {"0:1:0.3", "do not reach TO"},
         {"1:0:0.1", "FROM <= TO"},
         {"0:1:0", "STEP above 0"},
         {"0:1e3:1", "plain decimals"},
@@ -126,7 +124,9 @@ TEST(Series, ValuesOfX) {
 }
 
 // Masses weighed against the sheet: exactly the sheet's (also with a row at
-// 95 % purity and one at 5 % excess), the whole batch larger, one row heavy, a row the sheet weighs at 0 g, nothing of the balanced elements.
+// 95 % purity and one at 5 % excess), the whole batch larger, an impure row,
+// a row the sheet weighs at 0 g, nothing of the balanced elements (one row
+// weighed heavy is quillon-cli's).
 TEST(Weighed, CompositionOfTheMasses) {
     const std::vector<std::string> ybco = {"Y2O3", "BaCO3", "CuO"};
     struct Batch {
@@ -146,7 +146,6 @@ TEST(Weighed, CompositionOfTheMasses) {
         {"sheet", "YBa2Cu3O7", ybco, {}, {}, 1.0, {2, 3}, true, ""},
         {"purity and excess", "YBa2Cu3O7", ybco, {{1, 95, 0}, {2, 100, 5}}, {}, 1.0, {2, 3}, true, ""},
         {"larger batch", "YBa2Cu3O7", ybco, {{3, 99.5, 2}}, {}, 1.1, {2, 3}, true, ""},
-        {"BaCO3 heavy", "YBa2Cu3O7", ybco, {}, {1.69477, 6.0, 3.58208}, 1.0, {}, false, "2 "},
         // The pure mass of BaCO3 at 95 % is 5 % short of Ba; the batch it makes is smaller.
         {"BaCO3 impure", "YBa2Cu3O7", ybco, {{2, 95, 0}}, {1.69477, 5.92428, 3.58208}, 1.0, {1.9, 3}, false, "1 2 3 "},
         {"Ba in SrTiO3", "SrTiO3", {"SrCO3", "BaCO3=0", "TiO2"}, {}, {4.02291, 0.001, 2.17635}, 1.0, {}, false, "2 "},
