@@ -45,10 +45,9 @@ TEST_F(FormulaTest, CheckResults) {
         {"H1.7976931348623159e308", -2}, {"H.", -2}, {"H-", -2}, {"H1e+", -2}, {"H0x1", -2},
         {"(H)nan", -2}, {"(H) inf", -2}, {"H\xC3", -2}, {"H2O\x01", -2}, {"(2H)", -2},
     };
-    for (const auto &c : cases) {
-        EXPECT_EQ(c.second, Parser().Check(c.first)) << '"' << c.first << '"';
+    for (const auto &c : cases) {  // without a tree the same answers: the formula fuzz target's
         CFormulaNode *tree = reinterpret_cast<CFormulaNode *>(&tree);  // not null before the call
-        EXPECT_EQ(c.second, Parser().Check(c.first, &tree)) << '"' << c.first << "\" with tree";
+        EXPECT_EQ(c.second, Parser().Check(c.first, &tree)) << '"' << c.first << '"';
         EXPECT_EQ(c.second == 0, tree != nullptr) << c.first;
         delete tree;
     }
@@ -83,13 +82,11 @@ TEST_F(FormulaTest, Compositions) {
 // inside parentheses and blanks or signs before a leading count are refused.
 TEST_F(FormulaTest, HydratesAndAdducts) {
     const struct { const char *formula; int check; const char *sameAs = ""; } cases[] = {
-        {"CuSO4\xB7" "5H2O", 0, "CuSO4(H2O)5"}, {"CuSO4*5H2O", 0, "CuSO4(H2O)5"},
-        {"CuSO4\xC2\xB7" "5H2O", 0, "CuSO4(H2O)5"}, {"MgSO4\xB7" "7H2O", 0, "MgSO4(H2O)7"},
+        {"CuSO4\xB7" "5H2O", 0, "CuSO4(H2O)5"},  // the asterisk, UTF-8 dot and O4.5: quillon-cli's mass test
         {"CaSO4\xB7" "0.5H2O", 0, "CaSO4(H2O)0.5"}, {"Na2CO3\xB7" "1.5H2O2", 0, "Na2CO3(H2O2)1.5"},
         {"K2SO4*Al2(SO4)3*24H2O", 0, "K2SO4(Al2(SO4)3)(H2O)24"}, {"CuSO4\xB7H2O", 0, "CuSO4H2O"},
         {"CuSO4\xB7" "2(H2O)3", 0, "CuSO4(H2O)6"}, {"CuSO4\xB7.5H2O", 0, "CuSO4(H2O)0.5"},
         {"CuSO4\xB7" "0H2O", 0, "CuSO4"}, {"CuSO4\xB7" "1e1H2O", 0, "CuSO4(H2O)10"},
-        {"CuSO4.5H2O", 0, "CuO5.5H2S"},  // O4.5, not a hydrate
         {"CuSO4\xB7", -2}, {"\xB7H2O", -2}, {"CuSO4*\xB7H2O", -2}, {"CuSO4\xB7" "5", -2}, {"CuSO4*5*H2O", -2},
         {"(CuSO4\xB7" "5H2O)", -2}, {"Cu(SO4*H2O)", -2}, {"(CuSO4*5H2O", -1}, {"CuSO4\xB7 5H2O", -2},
         {"CuSO4 \xB7" "5H2O", -2}, {"CuSO4\xB7" "5 H2O", -2}, {"CuSO4\xB7-5H2O", -2}, {"CuSO4\xB7" "1e999H2O", -2},

@@ -48,7 +48,6 @@ TEST_F(ReactionTest, Differentials) {
         std::vector<ReactantInput> rows;
         const char *expected;
     } cases[] = {
-        {"BaTiO3", 1.0, {{"BaCO3", 1, 1.0}, {"TiO2", 1, 1.0}}, "C1O2"},
         {"BaTiO3", 1.0, {{"BaCO3", 1, 2.0}, {"TiO2", 1, 1.0}}, "C2O5Ba1"},
         {"BaTiO3", 2.0, {{"BaCO3", 1, 2.0}, {"TiO2", 1, 2.0}}, "C1O2"},
         {"", 1.0, {{"C2.5", 1, 1.0}, {"N3", 1, 1.0}, {"O-1", 1, 1.0}, {"F0.000004", 1, 1.0}}, "C2.5N3O-1"},
@@ -86,8 +85,6 @@ TEST_F(ReactionTest, AutoRatio) {
          ""},
         {"BaTiO3", 1.0, {{"BaCO3", 0, 1.0}, {"CuO", 0, 1.0}}, UNSOLVED, "1 1",
          "CuO contains none of the elements being balanced."},
-        {"Sr0.5Ba0.5TiO3", 1.0, {{"SrTiO3", 0, 1.0}, {"BaO", 0, 1.0}, {"TiO2", 1, 1.0}}, UNSOLVED, "1 1 1",
-         "Ti cannot be balanced with these starting materials."},
         {"YBa2Cu3O7(", 1.0, {{"Y2O3", 0, 1.0}}, PRODUCT, "1", nullptr},
         {"YBa2Cu3O7", 1.0, {{"Y2O3", 0, 1.0}, {"Bq", 0, 1.0}}, REACTANT, "1 1", nullptr},
         {"H2O", 1.0, {}, UNSOLVED, "", "No starting material has a ratio to determine."},
@@ -102,8 +99,6 @@ TEST_F(ReactionTest, AutoRatio) {
         // without a source and fewer elements than ratios).
         {"La0.7Sr0.3Fe0.99996Co0.00004O3", 1.0, {{"La2O3", 0, 1}, {"SrCO3", 0, 1}, {"Fe2O3", 0, 1}, {"Co3O4", 0, 1}},
          OK, "0.35 0.3 0.49998 1.33333333333e-05", ""},
-        {"Sr0.5Ba0.5TiO3", 1.0, {{"SrCO3", 0, 1}, {"BaTiO3", 0, 1}, {"CO2", 0, 1}}, UNSOLVED, "1 1 1",
-         "CO2 contains none of the elements being balanced."},
         {"BaTiO3", 1.0, {{"BaCO3", 1, 1}, {"TiO2", 1, 1}}, UNSOLVED, "1 1",
          "No starting material has a ratio to determine."},
     };
@@ -114,34 +109,22 @@ TEST_F(ReactionTest, AutoRatio) {
     }
 }
 
-// End members and their mixtures, for two and three substituting cations,
-// with and without a Fixed row and with every fraction a user might type: no
-// mixture is ever accepted, whatever the rounding of its counts.
+// Three end members and their mixtures, with every fraction a user might
+// type, also in a unit cell written twice: no mixture is ever accepted,
+// whatever the rounding of its counts (mixtures of two are the property
+// test's and quillon-cli's).
 TEST_F(ReactionTest, MixturesOfEndMembersAreAlwaysRefused) {
-    int cases = 0;
     char mixture[80], product[80];
     for (int step = 1; step < 100; ++step) {
         const double s = step / 100.0, t = (100 - step) / 300.0;
-        std::snprintf(mixture, sizeof mixture, "Sr%gBa%gTiO3", s, 1 - s);
-        // More included elements than unknown ratios (Ca from a Fixed row).
-        Build("Sr0.1Ba0.7Ca0.2TiO3", 1.0, {{"SrTiO3", 0, 1}, {"BaTiO3", 0, 1}, {mixture, 0, 1}, {"CaTiO3", 1, 0.2}});
-        EXPECT_EQ(UNSOLVED, reaction->RunAutoRatio()) << mixture;
-        // Square: as many elements as unknown ratios.
-        Build("Sr0.4Ba0.6TiO3", 1.0, {{"SrTiO3", 0, 1}, {"BaTiO3", 0, 1}, {mixture, 0, 1}});
-        EXPECT_EQ(UNSOLVED, reaction->RunAutoRatio()) << mixture;
-        // Three cations: a mixture of three end members, and the same in a
-        // unit cell written twice.
         std::snprintf(mixture, sizeof mixture, "Sr%gBa%gCa%gTiO3", s, t, 1 - s - t);
         std::snprintf(product, sizeof product, "Sr%gBa%gCa%gTi2O6", 2 * s, 2 * t, 2 * (1 - s - t));
         for (const char *third : {static_cast<const char *>(mixture), static_cast<const char *>(product)}) {
             Build("Sr0.2Ba0.3Ca0.5TiO3", 1.0,
                   {{"SrTiO3", 0, 1}, {"BaTiO3", 0, 1}, {"CaTiO3", 0, 1}, {third, 0, 1}, {"Fe2O3", 1, 0.01}});
             EXPECT_EQ(UNSOLVED, reaction->RunAutoRatio()) << third;
-            cases += 1;
         }
-        cases += 2;
     }
-    std::printf("[ mixtures ] %d dependent sets, all refused unless reported above\n", cases);
 }
 
 // A failing formula clears every composition.

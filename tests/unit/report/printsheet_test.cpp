@@ -6,10 +6,9 @@
 
 #include "core/printsheet.h"
 #include "core/sheet.h"
+#include "tests/support/entry.h"
 
 namespace {
-
-std::string Str(const CString &s) { return std::string(s.GetString(), s.GetLength()); }
 
 Decimal Grams(const char *text) {
     Decimal grams;
@@ -59,7 +58,7 @@ TEST(BalanceGrams, ReadsPlainPositiveDecimalsOnly) {
     }
 }
 
-// The page: header fields, rows rounded, the rows under the minimum weight
+// The page (its header fields are in the printed golden sheet): rows rounded, the rows under the minimum weight
 // (and negative ones) marked, the total from the unrounded masses.
 TEST(PrintedSheet, RoundsWarnsAndTotalsFromUnroundedMasses) {
     PrintSettings settings;
@@ -70,11 +69,6 @@ TEST(PrintedSheet, RoundsWarnsAndTotalsFromUnroundedMasses) {
     ASSERT_EQ(PrintSheetStatus::Ready,
               MakePrintedSheet(Sheet({{"BaCO3", 0.00333}, {"TiO2", 0.00333}, {"CO2", 0.00334}, {"Ba", 0.01}}),
                                settings, "2026-12-07 16:35", &printed));
-    std::string fields;
-    for (const auto &field : printed.fields) fields += Str(field.first) + ": " + Str(field.second) + "\n";
-    EXPECT_EQ("Sample ID: S-17\nDate: 2026-12-07 16:35\nOperator: A. Chemist\nProduct: BaTiO3, 10 g\n"
-              "Balance: readability 0.0001 g, minimum weight 0.0100 g\n",
-              fields);
     ASSERT_EQ(4u, printed.rows.size());
     EXPECT_EQ("0.0033", Str(printed.rows[0].mass));
     EXPECT_EQ("0.0033", Str(printed.rows[2].mass));
@@ -91,7 +85,6 @@ TEST(PrintedSheet, RoundsWarnsAndTotalsFromUnroundedMasses) {
     settings.minimumWeight = Grams("0.02");
     ASSERT_EQ(PrintSheetStatus::Ready,
               MakePrintedSheet(Sheet({{"BaO", 5.0}, {"O2", -0.5}}), settings, "", &printed));
-    EXPECT_EQ("readability 0.001 g, minimum weight 0.02 g", Str(printed.fields[4].second));
     EXPECT_FALSE(printed.rows[0].warned);
     EXPECT_TRUE(printed.rows[1].warned);
     EXPECT_EQ("-0.500", Str(printed.rows[1].mass));

@@ -41,18 +41,16 @@ TEST_F(SheetTest, WorkedExampleByteForByte) {
                   "O2  (31.9988)                        8.88102\r\n" +
                   DASHES + "\n\r\n\r\n",
               written);
-    std::string stored = TextModeBytes(written.c_str());
-    EXPECT_EQ("ID: S-17\r\r\nH2O  (10 grams)  + None\r\r\n" + EQUALS + "\r\r\n" + HEADER + "\r\r\n" + DASHES +
-                  "\r\r\n" + "H2  (2.01588)                        1.11898\r\r\n"
-                  "O2  (31.9988)                        8.88102\r\r\n" +
-                  DASHES + "\r\n\r\r\n\r\r\n",
-              stored);
+    // A text-mode stream puts a CR before every LF; reading undoes only that.
+    EXPECT_EQ("a\r\r\nb\r\n\r\r\n", TextModeBytes("a\r\nb\n\r\n"));
+    const std::string stored = TextModeBytes(written.c_str());
     EXPECT_EQ(written, TextModeRead(stored.data(), stored.size()));
     EXPECT_EQ(std::string("a\rb\0\n\r", 6), TextModeRead("a\rb\0\n\r", 6));  // only CR LF pairs change
 }
 
 // The worked example typed into a word processor: formulas as formulas, grams after the padded mass; the
-// differential goes on the product line only when shown, typed as a formula.
+// differential goes on the product line only when shown, typed as a formula (the report file's product
+// lines are quillon-cli's golden BaTiO3 sheets).
 TEST_F(SheetTest, WordPiecesAndTheProductLine) {
     const std::string pad(25, ' ');
     EXPECT_EQ("TID: S-17\n|FH2O|T  (10 grams)  |T  + |TNone|T\n|T" + EQUALS + "\n|T" + HEADER + "\n|T" + EQUALS +
@@ -61,7 +59,6 @@ TEST_F(SheetTest, WordPiecesAndTheProductLine) {
               Encode(SheetWordPieces(Water())));
     WeighingSheet sheet = Sheet("BaTiO3", 1.0, {{"BaCO3", 1, 1.0}, {"TiO2", 1, 1.0}}, 12.5, "", 1);
     for (const char *shown : {"  + C1O2", ""}) {
-        EXPECT_EQ(0u, Str(SheetFileText(sheet)).find("ID: \r\nBaTiO3  (12.5 grams)" + std::string(shown) + "\r\n"));
         EXPECT_EQ(0u, Encode(SheetWordPieces(sheet)).find(*shown ? "TID: \n|FBaTiO3|T  (12.5 grams)  |T  + |FC1O2|T\n|"
                                                                  : "TID: \n|FBaTiO3|T  (12.5 grams)  |T\n|"));
         sheet.showDifferential = 0;
@@ -101,15 +98,14 @@ TEST(FormulaRuns, SplitIntoLettersAndSubscripts) {
     }
 }
 
-// A negative weighing, whatever its cause, is warned of under the weighings in both variants; "-0" never shows.
+// A negative weighing is warned of under the weighings in both variants, every one named; "-0" never
+// shows (a negative molar mass and a negative ratio: quillon-cli's golden sheets).
 TEST(SheetWarning, NegativeWeighingsAreNamedUnderTheWeighings) {
     const struct {
         std::vector<SheetReactant> reactants;
         const char *warning;  // nullptr: no warning line, the sheet as before
         const char *fault;
     } cases[] = {
-        {{{"BaO", 153.3, 6.5}, {"(CO2)-1", -44.0, -1.9}}, "(CO2)-1", "a negative molar mass went unwarned"},
-        {{{"SrTiO3", 183.5, 12.8}, {"TiO2", 79.9, -2.8}}, "TiO2", "a negative ratio printed as weighable"},
         {{{"A", 1.0, -1.0}, {"B", 1.0, -2.0}}, "A, B", "only the first was named"},
         {{{"TiO2", 79.9, -0.0}, {"BaO", 153.3, 0.0}}, nullptr, "-0 g taken for a negative weighing"},
         {{{"TiO2", 79.9, -0.000001}}, nullptr, "a weighing that shows as 0 was warned of"},
