@@ -58,6 +58,7 @@ public:
     HWND WaitReady(DWORD timeoutMs = 20000, DWORD pollMs = 20);
     HWND Main() const { return main_; }
     HWND Item(int id) const { return ::GetDlgItem(main_, id); }
+    HANDLE Process() const { return process_; }
 
     // Lets the program process what was sent to it.
     void Sync();
