@@ -79,13 +79,6 @@ TEST_F(LabRecord, PrintedAndExportedSheetsOfYBa2Cu3O7) {
     const std::regex date("Date: \\| \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d");
     for (const std::string &line : lines) text += (std::regex_match(line, date) ? "Date: | <date>" : line) + "\n";
     EXPECT_EQ(text, ReadBytes(QUILLON_GOLDEN "/YBa2Cu3O7-printed.txt"));
-    // Every mass printed (fourth cell of a numbered row, and the total) is a whole number of milligrams.
-    const std::regex mass("(\\d+ \\| \\S+ \\| \\S+|Total) \\| (\\S+).*");
-    std::smatch cells;
-    for (const std::string &line : lines) {
-        if (!std::regex_match(line, cells, mass)) continue;
-        EXPECT_TRUE(std::regex_match(cells[2].str(), std::regex("\\d+\\.\\d{3}"))) << line;
-    }
     std::FILE *copy = std::fopen(qwintest::ArtifactPath("quillon-printed.ps").c_str(), "wb");
     if (copy != nullptr) {
         std::fwrite(postScript.data(), 1, postScript.size(), copy);

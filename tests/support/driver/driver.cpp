@@ -4,11 +4,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "quillon/ledra.h"
 #include "app/resource.h"
@@ -164,7 +163,7 @@ bool Quillon::Start(const std::string &folder, bool keepSettings) {
 bool Quillon::Running() const { return process_ != nullptr && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
 // "Quillon" from the template, then "<entry>[*] - Quillon".
-bool IsMainTitle(const std::string &title) {
+static bool IsMainTitle(const std::string &title) {
     const std::string tail = " - Quillon";
     return title == "Quillon" ||
            (title.size() > tail.size() && title.compare(title.size() - tail.size(), tail.size(), tail) == 0);
@@ -319,18 +318,9 @@ void Quillon::Key(UINT vk, unsigned modifiers) {
 // posted WM_CHAR messages, which a Sync does not wait for, so a burst could
 // still be on its way when the next command arrives.
 void Quillon::Type(const std::string &text) {
-    Foreground();
     for (char ch : text) {
         SHORT scan = ch == '(' ? SHORT(0x100 | '9') : ch == ')' ? SHORT(0x100 | '0') : ::VkKeyScanA(ch);
-        if (scan == -1) continue;
-        std::vector<INPUT> inputs;
-        bool shift = (scan & 0x100) != 0;
-        if (shift) inputs.push_back(KeyInput(VK_SHIFT, false));
-        inputs.push_back(KeyInput(WORD(scan & 0xFF), false));
-        inputs.push_back(KeyInput(WORD(scan & 0xFF), true));
-        if (shift) inputs.push_back(KeyInput(VK_SHIFT, true));
-        SendInputs(inputs);
-        Sync();
+        if (scan != -1) Key(UINT(scan & 0xFF), (scan & 0x100) ? qwintest::kShift : 0);
     }
 }
 
@@ -354,7 +344,6 @@ void Quillon::AnswerFileDialog(const std::string &path, const char *proposed) {
     }
 }
 
-// The clipboard's text, or "".
 std::string Quillon::TextOf(HWND window) {
     if (ClassOf(window) == "VEXIL") {
         // Its WM_GETTEXT answers one less than it copied, which the system's
@@ -550,11 +539,9 @@ DWORD Setting(const char *name) {
     return value;
 }
 
-std::string WithoutCR(const std::string &text) {
-    std::string out;
-    for (char ch : text)
-        if (ch != '\r') out += ch;
-    return out;
+std::string WithoutCR(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
 }
 
 void Session::ExpectSaveQuestion(int answer) {

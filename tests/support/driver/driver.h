@@ -21,9 +21,6 @@
 
 namespace qdriver {
 
-// The main window's title: "Quillon" until the entry names itself
-// ("Untitled - Quillon", "entry.QSF* - Quillon").
-bool IsMainTitle(const std::string &title);
 
 // The folder holding the test program (and the build's deliverables).
 std::string BinFolder();
@@ -34,10 +31,9 @@ std::string MakeFolder(const std::string &name,
                        const std::vector<std::string> &files = {"Quillon.exe", "VEXIL.DLL", "LEDRA.DLL",
                                                                 "ATOMS.LST"});
 
-// A number setting of the program in the registry (0xDEAD when missing).
+// A number setting of the program (0xDEAD when missing).
 DWORD Setting(const char *name);
-// text without its CRs.
-std::string WithoutCR(const std::string &text);
+std::string WithoutCR(std::string text);
 // The files of folder that match pattern (names only).
 std::vector<std::string> FilesIn(const std::string &folder, const std::string &pattern);
 using qwintest::ClipboardText;

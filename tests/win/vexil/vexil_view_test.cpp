@@ -30,8 +30,8 @@ const COLORREF WHITE = RGB(255, 255, 255);
 
 // Hydrates: "*" and the middle dot (WM_CHAR 0xB7, as a keyboard layout or Alt+0183 types it; or pasted)
 // are stored as they came; the count after the separator is a coefficient on the letters' line and in
-// their size, the other counts stay subscripts, and the list's drawing (VXM_DRAWFORMULA) is the same
-// picture. Deleting the separator makes the coefficient a subscript again.
+// their size, the other counts stay subscripts (the list's drawing of it: AnyFontPaintsAsOneCallPerCharacter).
+// Deleting the separator makes the coefficient a subscript again.
 TEST_F(VexilTest, HydrateCoefficientIsDrawnFullSize) {
     const std::pair<std::string, bool> cases[] = {
         {"CuSO4*5H2O", false}, {"CuSO4\xB7" "5H2O", false}, {"CuSO4\xB7" "5H2O", true}};
@@ -54,13 +54,6 @@ TEST_F(VexilTest, HydrateCoefficientIsDrawnFullSize) {
         std::pair<int, int> five = InkRows(image, layout.edges[6] + 1, layout.edges[7] - 1);
         EXPECT_GT(five.second - five.first, four.second - four.first + 2) << text << ": the 5 is not full size";
         EXPECT_TRUE(Reference(image, text, init, 0, 0).Pixels() == image.Pixels()) << text;
-        const VexilDraw request = {text.c_str(), static_cast<int32_t>(text.size()), init.leftMargin, 0, 1000,
-                                   ::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_WINDOW)};
-        Bitmap32 drawn = qwintest::RenderToBitmap(image.Width(), image.Height(), [&](CDC &dc) {
-            EXPECT_EQ(LRESULT(text.size()), Send(VXM_DRAWFORMULA, reinterpret_cast<WPARAM>(&dc),
-                                                reinterpret_cast<LPARAM>(&request)));
-        });
-        EXPECT_TRUE(drawn.Pixels() == image.Pixels()) << text << ": drawn for the list";
     }
     Send(EM_SETSEL, 5, 5);
     Send(WM_CLEAR);
