@@ -320,7 +320,7 @@ void Quillon::Key(UINT vk, unsigned modifiers) {
 void Quillon::Type(const std::string &text) {
     for (char ch : text) {
         SHORT scan = ch == '(' ? SHORT(0x100 | '9') : ch == ')' ? SHORT(0x100 | '0') : ::VkKeyScanA(ch);
-        if (scan != -1) Key(UINT(scan & 0xFF), (scan & 0x100) ? qwintest::kShift : 0);
+        if (scan != -1) Key(UINT(scan & 0xFF), (scan & 0x100) ? unsigned(qwintest::kShift) : 0u);
     }
 }
 
