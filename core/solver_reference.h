@@ -1,5 +1,6 @@
-// The literal search over choices of equations, for tests and benchmarks: what
-// SolveBalance must agree with on every balance whose verdict is clear.
+// The literal search over choices of equations, for the benchmarks: what
+// SolveBalance agrees with on every balance whose verdict is clear (the fuzz
+// target and the property test hold the solver to an exact rank instead).
 #ifndef QUILLON_CHEM_SOLVER_REFERENCE_H
 #define QUILLON_CHEM_SOLVER_REFERENCE_H
 
