@@ -216,9 +216,15 @@ void CQuillonDlg::LayOutOverColumns() {
         {IDC_SAMPLE_ID, x0, xR},      {IDC_PRODUCT, x0, x2},        {IDC_PRODUCT_RATIO, x2, xR},
         {IDC_HEADER_NUMBER, x0, x1},  {IDC_HEADER_FORMULA, x1, x2}, {IDC_HEADER_RATIO, x2, xR},
     };
+    // Moved without drawing; each control and the dialog's ground it
+    // uncovers are drawn once, at the next paint.
     for (const auto &move : moves) {
         CRect own = GetControlRectInParent(move.id);
-        GetDlgItem(move.id)->MoveWindow(move.left, own.top, move.right - move.left, own.Height(), TRUE);
+        HWND control = GetDlgItem(move.id)->m_hWnd;
+        ::SetWindowPos(control, nullptr, move.left, own.top, move.right - move.left, own.Height(),
+                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        InvalidateRect(&own, TRUE);
+        ::RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
     }
 }
 

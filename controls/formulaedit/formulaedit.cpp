@@ -698,12 +698,10 @@ LRESULT CFormulaEdit::OnDrawFormula(WPARAM wParam, LPARAM lParam) {
     }
     if (n < r->length) n = beforeMark;  // cut: the mark stands clear of the last character
 
-    COLORREF oldText = dc->GetTextColor();
-    COLORREF oldBack = dc->GetBkColor();
+    COLORREF oldText = dc->SetTextColor(r->textColor);
+    COLORREF oldBack = dc->SetBkColor(r->backColor);
     HGDIOBJ original = nullptr;
     SelectFont(dc, letterFont, &original);
-    dc->SetTextColor(r->textColor);
-    dc->SetBkColor(r->backColor);
     // Letters, parentheses, separators and coefficients first, then the
     // subscripts; other printable characters take their width undrawn.
     for (int kind = 1; kind >= 0; --kind) {

@@ -273,7 +273,7 @@ LRESULT CLedra::OnInitialize(WPARAM wParam, LPARAM lParam) {
     PlaceEditor(formulaEditor, 1, 0);
     ratioEditor->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     rows.create(ROW_CAPACITY);
-    SetScrollRange(SB_VERT, 0, ROW_CAPACITY - visibleRows, TRUE);
+    SetScrollRange(SB_VERT, 0, ROW_CAPACITY - visibleRows, FALSE);
 
     isClosing = init->isClosing;
     if (isClosing == nullptr) FailInitialisation("Application closing function pointer is NULL.");
@@ -285,7 +285,8 @@ LRESULT CLedra::OnInitialize(WPARAM wParam, LPARAM lParam) {
     caption = init->caption;
 
     initialized = 1;
-    Invalidate(TRUE);
+    // The scroll bar is drawn with the frame at the next paint, not now.
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
     return 0;
 }
 
@@ -689,6 +690,8 @@ void CLedra::DrawRows(CDC &dc) {
     // The formula cells' clip: one region, moved from row to row (cheaper
     // than saving and restoring the whole DC for each row).
     HRGN cell = ::CreateRectRgn(0, 0, 0, 0);
+    // The formula editor restores the DC's font: one selection serves every row.
+    dc.SelectObject(font);
     for (int i = 0; i < visibleRows; ++i) {
         int r = topRow + i;
         const LedraRow *row = rows.row(r);
@@ -696,7 +699,6 @@ void CLedra::DrawRows(CDC &dc) {
         int top = i * rowHeight + 1;
         char text[RATIO_TEXT_SIZE];
         std::snprintf(text, sizeof text, row->fixed ? "+%2d" : "%3d", r + 1);
-        dc.SelectObject(font);
         dc.TextOut(10, top + 6, text, int(strlen(text)));
         if (row->formula.IsEmpty()) continue;
         VexilDraw draw = {row->formula, row->formula.GetLength(), formulaLeft + 3, top, ratioLeft - 1,
