@@ -1,10 +1,9 @@
-// Composition series' member formulas and values of x (the members' sheets
-// are quillon-cli's golden series), the weighed-mass check, the balance's
-// rounding.
+// Composition series' member formulas and values of x (the members' sheets and
+// formulas are quillon-cli's golden series, values without drift the series
+// fuzz target's), the weighed-mass check, the balance's rounding.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -68,9 +67,6 @@ TEST(Series, MemberFormulas) {
     } cases[] = {
         {"La1-xSrxMnO3", "0.7", SeriesFormulaStatus::Done, "La0.3Sr0.7MnO3"},  // 1 - 0.7 is 0.3 exactly
         {"TiO2-x", "0.05", SeriesFormulaStatus::Done, "TiO1.95"},  // a count with x at the very end
-        {"Li7-xLa3Zr2-xTaxO12", "0.25", SeriesFormulaStatus::Done, "Li6.75La3Zr1.75Ta0.25O12"},
-        {"Sr1-xBaxTiO3", "0", SeriesFormulaStatus::Done, "SrTiO3"},  // count 1 unwritten, count 0 gone
-        {"Sr1-xBaxTiO3", "1", SeriesFormulaStatus::Done, "BaTiO3"},
         {"(Sr1-0.5xBa0.5x)TiO3", "0.2", SeriesFormulaStatus::Done, "(Sr0.9Ba0.1)TiO3"},
         {"Y1+xBa2-2xCu3O7", "0.1", SeriesFormulaStatus::Done, "Y1.1Ba1.8Cu3O7"},
         {"Ba(Ti1-xZrx)2O3", "1", SeriesFormulaStatus::Done, "Ba(Zr)2O3"},
@@ -119,14 +115,12 @@ TEST(Series, ValuesOfX) {
         for (const SeriesX &x : values) got += (got.empty() ? "" : " ") + Str(x.text);
         EXPECT_NE(std::string::npos, got.find(c.expected)) << c.text << ": " << got;
     }
-    // Generated without drift: the seventh value is the double 0.6 a chemist types, not 6 * 0.1.
-    EXPECT_EQ(0.6, Values("0:1:0.1")[6].number);
 }
 
-// Masses weighed against the sheet: exactly the sheet's (also with a row at
-// 95 % purity and one at 5 % excess), the whole batch larger, an impure row,
-// a row the sheet weighs at 0 g, nothing of the balanced elements (one row
-// weighed heavy is quillon-cli's).
+// Masses weighed against the sheet: the sheet's own for a batch larger than it
+// (with purity and excess), an impure row, a row the sheet weighs at 0 g,
+// nothing of the balanced elements (the sheet's own masses with purity and
+// excess, and one row weighed heavy, are quillon-cli's).
 TEST(Weighed, CompositionOfTheMasses) {
     const std::vector<std::string> ybco = {"Y2O3", "BaCO3", "CuO"};
     struct Batch {
@@ -143,8 +137,6 @@ TEST(Weighed, CompositionOfTheMasses) {
         bool within;
         const char *pastRows;         // the rows past the tolerance, as "2 "
     } cases[] = {
-        {"sheet", "YBa2Cu3O7", ybco, {}, {}, 1.0, {2, 3}, true, ""},
-        {"purity and excess", "YBa2Cu3O7", ybco, {{1, 95, 0}, {2, 100, 5}}, {}, 1.0, {2, 3}, true, ""},
         {"larger batch", "YBa2Cu3O7", ybco, {{3, 99.5, 2}}, {}, 1.1, {2, 3}, true, ""},
         // The pure mass of BaCO3 at 95 % is 5 % short of Ba; the batch it makes is smaller.
         {"BaCO3 impure", "YBa2Cu3O7", ybco, {{2, 95, 0}}, {1.69477, 5.92428, 3.58208}, 1.0, {1.9, 3}, false, "1 2 3 "},
@@ -215,24 +207,6 @@ TEST(Balance, RoundedToReadability) {
         ReadDecimal(c.readability, false, &step);
         const std::string got = RoundToMultiple(c.grams, step, &rounded) ? DecimalFixedText(rounded) : "refused";
         EXPECT_EQ(c.shown, got) << c.grams << " to " << c.readability;
-    }
-}
-
-// Whatever the mass, the text is a whole multiple of the readability within
-// half a readability of the mass.
-TEST(Balance, EveryRoundedMassIsAWholeMultiple) {
-    std::srand(18);
-    for (const char *text : {"0.0001", "0.0002", "0.005", "0.01", "0.1", "1", "2"}) {
-        Decimal step;
-        ReadDecimal(text, false, &step);
-        for (int i = 0; i < 2000; ++i) {
-            double grams = (std::rand() - RAND_MAX / 8) / double(RAND_MAX) * std::pow(10.0, i % 5 - 1);
-            Decimal rounded;
-            ASSERT_TRUE(RoundToMultiple(grams, step, &rounded));
-            EXPECT_EQ(0, rounded.units % step.units) << grams << " at " << text;
-            const double value = std::strtod(DecimalFixedText(rounded).c_str(), nullptr);
-            EXPECT_LE(std::fabs(value - grams), DecimalValue(step) / 2 * (1 + 1e-9)) << grams << " at " << text;
-        }
     }
 }
 
