@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/entry.h"
-#include "core/calcfile.h"
+#include "core/batch.h"
 #include "core/decimal.h"
 #include "core/formula.h"
 #include "core/series.h"
@@ -22,34 +21,6 @@ const TestChemistry &Chem() {
     return chemistry;
 }
 const CFormulaParser &Parser() { return Chem().parser; }
-
-// An entry: product, grams, rows "formula" (Unfixed) or "formula=ratio" (Fixed).
-void Fill(CalcEntry &entry, const char *product, double grams, const std::vector<std::string> &rows) {
-    entry.fields.productFormula = product;
-    entry.fields.amountText = FormatFieldNumber(grams);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        size_t equals = rows[i].find('=');
-        entry.rows.setFormula(int(i), rows[i].substr(0, equals).c_str());
-        entry.rows.setFixed(int(i), equals != std::string::npos);
-        entry.rows.setRatio(int(i), equals == std::string::npos ? 1.0 : std::stod(rows[i].substr(equals + 1)));
-    }
-}
-
-// The single entry's sheet, calculated as quillon-cli sheet --auto does;
-// with weighed masses, also their check.
-WeighingSheet Sheet(CalcEntry &entry, const std::vector<double> &weighed = {}, WeighedResult *check = nullptr) {
-    WeighingSheet sheet;
-    const ElementSelection metals = ElementSelection::Metals(Chem().table);
-    CliEntrySource source(entry, metals, 1);
-    source.inspect = [&](const CReaction &reaction, const WeighingSheet &made) {
-        sheet = made;
-        std::vector<int> rows;
-        for (size_t i = 0; i < weighed.size(); ++i) rows.push_back(int(i) + 1);
-        if (check != nullptr) *check = CheckWeighed(reaction, made, rows, weighed, DEFAULT_WEIGHED_TOLERANCE);
-    };
-    EXPECT_TRUE(CalculateEntry(source, Parser(), metals, true));
-    return sheet;
-}
 
 std::vector<SeriesX> Values(const char *text) {
     std::vector<SeriesX> values;
@@ -122,38 +93,35 @@ TEST(Series, ValuesOfX) {
 // nothing of the balanced elements (the sheet's own masses with purity and
 // excess, and one row weighed heavy, are quillon-cli's).
 TEST(Weighed, CompositionOfTheMasses) {
-    const std::vector<std::string> ybco = {"Y2O3", "BaCO3", "CuO"};
-    struct Batch {
-        int row;
-        double purity, excess;
-    };
+    const std::vector<TestRow> ybco = {{"Y2O3", 0, 1}, {"BaCO3", 0, 1}, {"CuO", 0, 1}};
     struct Case {
         const char *name, *product;
-        std::vector<std::string> rows;
-        std::vector<Batch> batch;
+        std::vector<TestRow> rows;
+        std::vector<BatchMaterial> batch;  // purity and excess per row
         std::vector<double> weighed;  // empty: the sheet's own masses, times scale
         double scale;
         std::vector<double> ratios;   // Ba/Y and Cu/Y to 4 decimals, when given
         bool within;
         const char *pastRows;         // the rows past the tolerance, as "2 "
     } cases[] = {
-        {"larger batch", "YBa2Cu3O7", ybco, {{3, 99.5, 2}}, {}, 1.1, {2, 3}, true, ""},
+        {"larger batch", "YBa2Cu3O7", ybco, {{}, {}, {99.5, 2}}, {}, 1.1, {2, 3}, true, ""},
         // The pure mass of BaCO3 at 95 % is 5 % short of Ba; the batch it makes is smaller.
-        {"BaCO3 impure", "YBa2Cu3O7", ybco, {{2, 95, 0}}, {1.69477, 5.92428, 3.58208}, 1.0, {1.9, 3}, false, "1 2 3 "},
-        {"Ba in SrTiO3", "SrTiO3", {"SrCO3", "BaCO3=0", "TiO2"}, {}, {4.02291, 0.001, 2.17635}, 1.0, {}, false, "2 "},
+        {"BaCO3 impure", "YBa2Cu3O7", ybco, {{}, {95, 0}, {}}, {1.69477, 5.92428, 3.58208}, 1.0, {1.9, 3}, false, "1 2 3 "},
+        {"Ba in SrTiO3", "SrTiO3", {{"SrCO3", 0, 1}, {"BaCO3", 1, 0}, {"TiO2", 0, 1}}, {}, {4.02291, 0.001, 2.17635}, 1.0,
+         {}, false, "2 "},
         {"no Y, Ba or Cu", "YBa2Cu3O7", ybco, {}, {0, 0, 0}, 1.0, {}, false, ""},
     };
     for (const Case &c : cases) {
-        CalcEntry entry, again;
-        Fill(entry, c.product, 10.0, c.rows);
-        for (const Batch &b : c.batch) entry.batch.SetRow(b.row, entry.rows.row(b.row - 1)->formula, b.purity, b.excess);
-        CopyEntry(entry, again);
-        WeighedResult check;
+        const auto reaction = Calculated(Chem(), c.product, 1.0, c.rows);
+        BatchInput input;
+        input.mass = 10.0;
+        input.materials = c.batch;
+        input.materials.resize(c.rows.size());
+        const WeighingSheet sheet = MakeBatchSheet(*reaction, input, CalculateBatch(*reaction, input), {1, 2, 3}, "", 1);
         std::vector<double> weighed = c.weighed;
-        const WeighingSheet sheet = Sheet(entry);
         if (weighed.empty())
             for (const SheetReactant &row : sheet.reactants) weighed.push_back(GramsToWeigh(sheet, row) * c.scale);
-        Sheet(again, weighed, &check);
+        const WeighedResult check = CheckWeighed(*reaction, sheet, {1, 2, 3}, weighed, DEFAULT_WEIGHED_TOLERANCE);
         EXPECT_EQ(c.within, check.Within()) << c.name;
         std::string past;
         for (const WeighedRow &row : check.rows)
