@@ -1,6 +1,6 @@
 // Fuzzes the number texts: trimming, reading a number field (plain decimals with finite values
-// only), the "%.5f"-and-trim display (never "-0"), and numbers in calculation files, which read
-// back exactly.
+// only), the "%.5f"-and-trim display (never "-0"), and numbers in calculation files and in the
+// fields a loaded file fills, which read back exactly.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -56,6 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         CalcRecord record;
         Require(ParseCalcLine(line.GetBuffer(0), ROW_CAPACITY, AnyFormula, &record) == 1);
         Require(std::memcmp(&record.ratio, &value, sizeof value) == 0);
+        Require(std::strtod(FormatFieldNumber(value), nullptr) == value);  // the field's text after a load
     }
     char out[NUMBER_TEXT_SIZE + 8];
     std::memset(out, 'x', sizeof out);

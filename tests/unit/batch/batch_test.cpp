@@ -130,8 +130,9 @@ TEST(Batch, GasesFollowTheElementBalance) {
     }
 }
 
-// Values out of range and targets that cannot be met are refused, naming the starting material.
-TEST(Batch, RefusesValuesOutOfRangeAndTargetsThatCannotBeMet) {
+// Targets that cannot be met are refused; the extremes of purity and excess are taken (their limits
+// are the calculation file's and the commands' tests, naming the row).
+TEST(Batch, RefusesTargetsThatCannotBeMet) {
     const auto reaction = Calc("Sr2TiO4", {{"SrTiO3", 2}, {"TiO2", -1}});
     using S = BatchScale;
     const struct {
@@ -141,18 +142,14 @@ TEST(Batch, RefusesValuesOutOfRangeAndTargetsThatCannotBeMet) {
         double mass;
         BatchStatus status;
     } cases[] = {
-        {{0.0, 0}, S::Product, -1, 1, BatchStatus::BadPurity},    {{100.001, 0}, S::Product, -1, 1, BatchStatus::BadPurity},
-        {{NAN, 0}, S::Product, -1, 1, BatchStatus::BadPurity},    {{100, -0.5}, S::Product, -1, 1, BatchStatus::BadExcess},
-        {{100, 1000}, S::Product, -1, 1, BatchStatus::BadExcess}, {{100, 0}, S::Product, -1, 0, BatchStatus::BadMass},
-        {{100, 0}, S::Total, -1, INFINITY, BatchStatus::BadMass}, {{100, 0}, S::Material, 2, 1, BatchStatus::BadScaleMaterial},
+        {{100, 0}, S::Product, -1, 0, BatchStatus::BadMass},      {{100, 0}, S::Total, -1, INFINITY, BatchStatus::BadMass},
+        {{100, 0}, S::Material, 2, 1, BatchStatus::BadScaleMaterial},
         {{100, 0}, S::Material, 1, 1, BatchStatus::CannotScale},  // TiO2 weighs less than nothing
         {{0.001, 999.999}, S::Product, -1, 1, BatchStatus::Done},
     };
     for (const auto &c : cases) {
         const BatchResult result = CalculateBatch(*reaction, Input(c.mass, {c.material}, c.scale, c.scaleMaterial));
         EXPECT_EQ(c.status, result.status) << c.material.purity << " " << c.material.excess << " " << c.mass;
-        const bool named = c.status == BatchStatus::BadPurity || c.status == BatchStatus::BadExcess;
-        EXPECT_EQ(named ? 0 : -1, result.material);
     }
 }
 

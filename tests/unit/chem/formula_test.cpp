@@ -158,13 +158,7 @@ TEST(DecimalNumber, AgreesWithStrtod) {
         check(pick(2) ? text + "O2" : text);
     }
     EXPECT_GT(quickCount, 20000);  // the quick path was exercised
-    const std::pair<const char *, int> others[] = {  // characters read: never hex, inf or nan
-        {"0x10", 1}, {"-0X1p3", 2}, {"inf", 0}, {"-infinity", 0}, {" NAN(1)", 0}, {"-.e5", 0}, {" \xA0" "1", 0}};
-    for (const auto &c : others) {
-        double value = 99.0;
-        EXPECT_EQ(c.second, ReadDecimalNumber(c.first, &value) - c.first) << c.first;
-        EXPECT_EQ(c.second > 0 ? 0.0 : 99.0, value) << c.first;
-    }
+    // Hexadecimal, infinity and NaN spellings are never read: the formula fuzz target's.
 }
 
 // Sorted merges of Add and Subtract, Project keeping zeros.

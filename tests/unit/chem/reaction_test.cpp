@@ -40,7 +40,8 @@ protected:
     std::unique_ptr<CReaction> reaction;
 };
 
-// The differential text: reactants minus product, amounts below 5e-6 dropped.
+// The differential text: reactants minus product, amounts below 5e-6 dropped (each amount in full,
+// however long: NumberText's test).
 TEST_F(ReactionTest, Differentials) {
     const struct {
         const char *product;
@@ -59,12 +60,6 @@ TEST_F(ReactionTest, Differentials) {
         ASSERT_EQ(OK, Build(c.product, c.productRatio, c.rows).RunCalculation(false)) << c.expected;
         EXPECT_STREQ(c.expected, reaction->GetDifferential()) << c.product;
     }
-    // -1e308 prints with 309 digits; nothing may be cut short.
-    ASSERT_EQ(OK, Build("H1e308", 1.0, {{"O", 1, 1.0}}).RunCalculation(false));
-    std::string text = reaction->GetDifferential().GetString();
-    EXPECT_EQ("H-1", text.substr(0, 3));
-    EXPECT_EQ("O1", text.substr(text.size() - 2));
-    EXPECT_EQ(1 + 1 + 309 + 2, static_cast<int>(text.size()));
 }
 
 // Solved ratios reach both the reaction and the rows; failed solves say why in

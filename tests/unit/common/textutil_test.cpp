@@ -27,13 +27,11 @@ TEST(TextUtil, TrimInPlace) {
 
 // The widest values fit NumberText whole, and a short buffer is cut, never overrun; nothing shows as "-0".
 TEST(FormatNumber, ExtremeValuesFitTheBuffer) {
-    EXPECT_STREQ("0", NumberText(0.000001).c_str());
-    EXPECT_STREQ("0", NumberText(-0.0).c_str());
-    EXPECT_STREQ("0", NumberText(-0.000001).c_str());
-    EXPECT_STREQ("-0.00001", NumberText(-0.00001).c_str());
+    const std::pair<double, const char *> cases[] = {
+        {0.000001, "0"}, {-0.0, "0"}, {-0.000001, "0"}, {-0.00001, "-0.00001"},
+        {std::numeric_limits<double>::quiet_NaN(), "nan"}, {std::numeric_limits<double>::infinity(), "inf"}};
+    for (const auto &c : cases) EXPECT_STREQ(c.second, NumberText(c.first).c_str()) << c.first;
     EXPECT_EQ(310u, std::strlen(NumberText(-std::numeric_limits<double>::max()).c_str()));
-    EXPECT_STREQ("nan", NumberText(std::numeric_limits<double>::quiet_NaN()).c_str());
-    EXPECT_STREQ("inf", NumberText(std::numeric_limits<double>::infinity()).c_str());
     char small[8];
     FormatNumber(-1e308, small, sizeof small);
     EXPECT_STREQ("-100000", small);

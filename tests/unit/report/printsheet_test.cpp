@@ -8,33 +8,6 @@
 #include "core/sheet.h"
 #include "tests/support/entry.h"
 
-namespace {
-
-Decimal Grams(const char *text) {
-    Decimal grams;
-    EXPECT_TRUE(ReadBalanceGrams(text, &grams)) << text;
-    return grams;
-}
-
-// A sheet as the calculation leaves it, without a reaction behind it.
-WeighingSheet Sheet(std::vector<std::pair<const char *, double>> grams) {
-    WeighingSheet sheet;
-    sheet.sampleId = "S-17";
-    sheet.productFormula = "BaTiO3";
-    sheet.amount = 10;
-    for (const auto &g : grams) {
-        SheetReactant reactant;
-        reactant.formula = g.first;
-        reactant.molarMass = 100.0;
-        reactant.grams = g.second;
-        reactant.ratio = 1.0;
-        sheet.reactants.push_back(reactant);
-    }
-    return sheet;
-}
-
-}  // namespace
-
 // What a balance setting may be: a positive decimal of at most six decimals, at most 1000 g.
 TEST(BalanceGrams, ReadsPlainPositiveDecimalsOnly) {
     const struct {
@@ -58,39 +31,42 @@ TEST(BalanceGrams, ReadsPlainPositiveDecimalsOnly) {
     }
 }
 
-// The page (its header fields are in the printed golden sheet): rows rounded, the rows under the minimum weight
-// (and negative ones) marked, the total from the unrounded masses.
+// The page (its header fields are in the printed golden sheet): rows rounded, the rows under the minimum
+// weight (and negative ones) marked "!", the total from the unrounded masses, the notes; a mass the
+// balance's digits cannot hold is refused, not printed wrong.
 TEST(PrintedSheet, RoundsWarnsAndTotalsFromUnroundedMasses) {
-    PrintSettings settings;
-    settings.operatorName = "A. Chemist";
-    settings.readability = Grams("0.0001");
-    // Three masses that each print as 0.0033 but add up to 0.0100 (the minimum weight).
-    PrintedSheet printed;
-    ASSERT_EQ(PrintSheetStatus::Ready,
-              MakePrintedSheet(Sheet({{"BaCO3", 0.00333}, {"TiO2", 0.00333}, {"CO2", 0.00334}, {"Ba", 0.01}}),
-                               settings, "2026-12-07 16:35", &printed));
-    ASSERT_EQ(4u, printed.rows.size());
-    EXPECT_EQ("0.0033", Str(printed.rows[0].mass));
-    EXPECT_EQ("0.0033", Str(printed.rows[2].mass));
-    EXPECT_TRUE(printed.rows[0].warned);
-    EXPECT_FALSE(printed.rows[3].warned);  // exactly the minimum weight
-    EXPECT_EQ("4", Str(printed.rows[3].number));
-    EXPECT_EQ("0.0200", Str(printed.total));  // not 0.0199, the sum of the printed masses
-    ASSERT_EQ(1u, printed.notes.size());
-    EXPECT_EQ("! Below the balance's minimum weight of 0.0100 g: weigh a larger batch or use a finer balance.",
-              Str(printed.notes[0]));
-
-    // A minimum weight of its own; a negative mass is marked and named.
-    settings.readability = Grams("0.001");
-    settings.minimumWeight = Grams("0.02");
-    ASSERT_EQ(PrintSheetStatus::Ready,
-              MakePrintedSheet(Sheet({{"BaO", 5.0}, {"O2", -0.5}}), settings, "", &printed));
-    EXPECT_FALSE(printed.rows[0].warned);
-    EXPECT_TRUE(printed.rows[1].warned);
-    EXPECT_EQ("-0.500", Str(printed.rows[1].mass));
-    ASSERT_EQ(2u, printed.notes.size());
-    EXPECT_EQ(Str(NegativeWeighingWarning(Sheet({{"BaO", 5.0}, {"O2", -0.5}}))), Str(printed.notes[1]));
-
-    // A mass the balance's digits cannot hold is refused, not printed wrong.
-    EXPECT_EQ(PrintSheetStatus::NotRoundable, MakePrintedSheet(Sheet({{"BaO", 1e15}}), settings, "", &printed));
+    const std::string under = "! Below the balance's minimum weight of ";
+    const struct {
+        const char *readability, *minimum;  // minimum "": a hundred times the readability
+        std::vector<std::pair<const char *, double>> grams;
+        std::string printed;  // "number formula mass[!] ...| total| note| note", or "refused"
+    } cases[] = {
+        // Three masses that each print as 0.0033 but add up to 0.0100 (the minimum weight); the
+        // total is not 0.0199, the sum of the printed masses.
+        {"0.0001", "", {{"BaCO3", 0.00333}, {"TiO2", 0.00333}, {"CO2", 0.00334}, {"Ba", 0.01}},
+         "1 BaCO3 0.0033! 2 TiO2 0.0033! 3 CO2 0.0033! 4 Ba 0.0100 | 0.0200| " + under +
+             "0.0100 g: weigh a larger batch or use a finer balance."},
+        {"0.001", "0.02", {{"BaO", 5.0}, {"O2", -0.5}},
+         "1 BaO 5.000 2 O2 -0.500! | 4.500| " + under + "0.02 g: weigh a larger batch or use a finer balance.| " +
+             "Warning: negative amounts cannot be weighed: O2."},
+        {"0.001", "", {{"BaO", 1e15}}, "refused"},
+    };
+    for (const auto &c : cases) {
+        PrintSettings settings;
+        ASSERT_TRUE(ReadBalanceGrams(c.readability, &settings.readability));
+        ASSERT_TRUE(!*c.minimum || ReadBalanceGrams(c.minimum, &settings.minimumWeight));
+        WeighingSheet sheet;  // as the calculation leaves it, without a reaction behind it
+        sheet.amount = 10;
+        for (const auto &g : c.grams) sheet.reactants.push_back({g.first, 100.0, g.second});
+        PrintedSheet printed;
+        std::string text = "refused";
+        if (MakePrintedSheet(sheet, settings, "", &printed) == PrintSheetStatus::Ready) {
+            text.clear();
+            for (const PrintedRow &row : printed.rows)
+                text += Str(row.number + " " + row.formula + " " + row.mass) + (row.warned ? "! " : " ");
+            text += "| " + Str(printed.total);
+            for (const CString &note : printed.notes) text += "| " + Str(note);
+        }
+        EXPECT_EQ(c.printed, text) << c.readability;
+    }
 }

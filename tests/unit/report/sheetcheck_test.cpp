@@ -58,10 +58,6 @@ TEST(SheetCheck, RefusesSheetsThatDisagreeWithThemselves) {
         EXPECT_EQ(static_cast<int>(c.status), static_cast<int>(result.status)) << c.fault;
         EXPECT_STREQ(c.text, result.text) << c.fault;
     }
-    // A ratio past the largest double gives infinite grams on an untampered sheet.
-    const std::unique_ptr<CReaction> huge = Titanate(1e308, 1e308);
-    const SheetCheckResult result = CheckSheet(*huge, 10.0, MakeWeighingSheet(*huge, 10.0, "", 0), false);
-    EXPECT_EQ(static_cast<int>(SheetCheck::NotFinite), static_cast<int>(result.status)) << result.text.GetString();
 }
 
 }  // namespace
