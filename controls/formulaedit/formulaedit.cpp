@@ -263,6 +263,15 @@ public:
         next_ = x + width;
         if (inkOutside) Flush();
     }
+    // A subscript's place inside a run of letters: a blank on the
+    // background, so that the letters on both sides stay one call.
+    void Gap(int x, int width) {
+        if (n_ == 0 || n_ == CAPACITY || x != next_) return;
+        chars_[n_] = ' ';
+        advances_[n_] = width;
+        ++n_;
+        next_ = x + width;
+    }
     void Flush() {
         if (n_ > 0) ::ExtTextOutA(dc_, start_, y_, 0, nullptr, chars_, n_, advances_);
         n_ = 0;
@@ -712,6 +721,7 @@ LRESULT CFormulaEdit::OnDrawFormula(WPARAM wParam, LPARAM lParam) {
             char c = r->text[i];
             int width = FormulaWidth(c, subscript[i] ? 0 : 1);
             if (IsAccepted(c) && subscript[i] == 1 - kind) runs.Add(x, c, width, InkOutsideCell(c, kind));
+            else if (kind == 1) runs.Gap(x, width);
             x += width;
         }
     }

@@ -93,7 +93,10 @@
 // VXM_INITIALIZE, a NULL wParam, lParam or text, a length below 1, or a
 // character that is a blank, a control character or outside ASCII other
 // than the middle dot 0xB7. The DC's
-// selected font and its text and background colours are restored.
+// selected font and its text and background colours are restored. Each
+// character stands on backColor in its cell; a subscript between two
+// letters also has backColor over the letters' height (the letters on both
+// sides are one text call), so the caller's ground should be backColor.
 #define VXM_DRAWFORMULA 4029  // 0x0FBD
 
 // VXN_EDITORSIGNAL: posted by the control to its parent on Ctrl+Shift+J
@@ -123,7 +126,8 @@ struct VexilDraw {
     int32_t right;       // only characters ending at or before this x are drawn; a
                          // formula cut there ends 5 pixels short, with a mark there
     COLORREF textColor;  // text colour
-    COLORREF backColor;  // background colour behind each character
+    COLORREF backColor;  // background colour behind each character (and behind
+                         // the subscripts between letters, over the letters' height)
 };
 
 // The records' layout in the 32-bit program is part of the protocol.
