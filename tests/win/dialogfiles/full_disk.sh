@@ -10,4 +10,4 @@ if ! mount -t tmpfs -o size=256k quillon-full "$folder" 2>/dev/null; then
   exit 77
 fi
 trap 'umount "$folder"; rmdir "$folder"' EXIT
-QUILLON_TINY_DISK="Z:$(printf '%s' "$folder" | tr / '\\')" "$WINELOADER" "$1" --gtest_brief=1 --gtest_filter='*FullDisk*'
+QUILLON_TINY_DISK="Z:$(printf '%s' "$folder" | tr / '\\')" "$WINELOADER" "$1" --gtest_brief=1 --gtest_filter='*FailedSave*'
