@@ -98,25 +98,6 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("quillon-main.png"));
 }
 
-// "?" typed as the ratio of a Fixed row runs the automatic ratios at once:
-// the selection's check box is checked and greyed, the Unfixed rows are
-// determined, the Fixed row keeps its mark and ratio, and no report is made.
-TEST_F(Calculation, QuestionMarkRatioSolvesTheRows) {
-    Enter("YBa2Cu3O7", "10", {{"Y2O3", "0.5"}, {"BaCO3", ""}, {"CuO", ""}});
-    EnterRatio(0, "?");
-    HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
-    ASSERT_NE(selection, nullptr);
-    HWND retain = ::GetDlgItem(selection, IDC_RETAIN_CHANGE);
-    EXPECT_EQ(::SendMessageA(retain, BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_FALSE(::IsWindowEnabled(retain));
-    Press(selection, IDOK);
-    quillon.Sync();
-    EXPECT_EQ(quillon.ReadRow(0).fixed, 1);
-    const double ratios[] = {0.5, 2, 3};
-    for (int row = 0; row < 3; ++row) EXPECT_DOUBLE_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;
-    EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
-}
-
 // Entries that cannot give a sheet, and one that gives a sheet with a warning,
 // as the window shows them: the icon of each kind of message, the rows marked
 // "?", the field the user is sent back to, the display after the warning
@@ -135,13 +116,6 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
               BoxIcon::Hand);
     EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
     for (int row = 0; row < 2; ++row) EXPECT_LE(quillon.ReadRow(row).ratio, -1e308) << "not shown as ? " << row;
-    // Without Auto-Ratio a row showing "?" has nothing to weigh with: named, no sheet.
-    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
-    Press(IDC_CALCULATE);
-    ExpectBox("The ratio of row 1 (Sr0.3Ba0.7TiO3) is not determined (\"?\").\n"
-              "Type its ratio, or check Auto-Ratio to have it determined.",
-              BoxIcon::Exclamation);
-    EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
 
     // A product without mass: no grams follow.
     Press(IDC_CLEAR);
@@ -184,8 +158,11 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
                                      .find("-\r\nWarning: negative amounts cannot be weighed: TiO2.\r\r\n"));
 }
 
-// With Auto-Ratio off the sheet uses the ratios the list shows: typed into
-// Unfixed rows, or just determined with "?". A sheet goes into the report
+// With Auto-Ratio off the sheet uses the ratios the list shows: typed, or
+// just determined with "?" (typed as the ratio of the Fixed row, which runs
+// the automatic ratios at once: the selection's check box checked and greyed,
+// the Unfixed rows determined, the Fixed row keeping its mark and ratio, and
+// no report made). A sheet goes into the report
 // file of its second, appended, so two calculations within one second share
 // one file.
 TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
@@ -232,10 +209,10 @@ TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
         quillon.Sync();
         for (int row = 0; row < 3; ++row) {
             EXPECT_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;  // still shown
-            EXPECT_EQ(quillon.ReadRow(row).fixed, 0) << row;
+            EXPECT_EQ(quillon.ReadRow(row).fixed, row == 0 ? 1 : 0) << row;
         }
     };
-    for (size_t i = 0; i < typed.size(); ++i) quillon.EnterRow(int(i), typed[i].first, typed[i].second);
+    for (size_t i = 0; i < typed.size(); ++i) quillon.EnterRow(int(i), typed[i].first, typed[i].second, i == 0);
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
     SheetIsYbco("typed");
 
@@ -248,12 +225,17 @@ TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
     for (int row = 0; row < 3; ++row) EXPECT_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;
 
     // Determined with "?" from rows at 1, then weighed as determined.
-    EnterRatio(0, "1");
+    EnterRatio(1, "1");
     EnterRatio(2, "1");
-    EnterRatio(1, "?");
+    const size_t reports = qdriver::FilesIn(folder, "*.QL").size();
+    EnterRatio(0, "?");
     selection = quillon.WaitDialog(SELECTION_CAPTION);
     ASSERT_NE(selection, nullptr);
+    HWND retain = ::GetDlgItem(selection, IDC_RETAIN_CHANGE);
+    EXPECT_EQ(::SendMessageA(retain, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_FALSE(::IsWindowEnabled(retain));
     Press(selection, IDOK);
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+    EXPECT_EQ(qdriver::FilesIn(folder, "*.QL").size(), reports);
     SheetIsYbco("determined with ?");
 }

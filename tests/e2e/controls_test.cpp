@@ -52,7 +52,7 @@ TEST_F(KeyboardLayouts, ParenthesesDigitsAndCapsLockFollowTheLayout) {
 
     quillon.ClickCenter(quillon.Item(IDC_PRODUCT));
     for (const auto &key : layout->formula) quillon.Key(key.first, key.second);
-    EXPECT_EQ(quillon.WaitForText(IDC_PRODUCT, "Ba(NO3)2"), "Ba(NO3)2") << layout->layout;
+    EXPECT_EQ(quillon.Settled("Ba(NO3)2", quillon.Item(IDC_PRODUCT)), "Ba(NO3)2") << layout->layout;
 
     ::SendMessageA(quillon.Item(IDC_PRODUCT), EM_SETSEL, 0, -1);
     quillon.Key(VK_DELETE);
@@ -60,6 +60,6 @@ TEST_F(KeyboardLayouts, ParenthesesDigitsAndCapsLockFollowTheLayout) {
     for (const auto &key : std::vector<std::pair<UINT, unsigned>>{{'B', 0}, {'A', 0}, {'C', kShift}, {'U', 0}})
         quillon.Key(key.first, key.second);
     quillon.Key(VK_CAPITAL);
-    EXPECT_EQ(quillon.WaitForText(IDC_PRODUCT, "BAcU"), "BAcU") << layout->layout << " with Caps Lock";
+    EXPECT_EQ(quillon.Settled("BAcU", quillon.Item(IDC_PRODUCT)), "BAcU") << layout->layout << " with Caps Lock";
     quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath(std::string("e2e-keyboard-") + layout->layout + ".png"));
 }

@@ -31,7 +31,7 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
 
     quillon.Command(ID_FILE_SAVE);
-    quillon.AnswerFileDialog(folder + "\\entry", product.c_str());  // the product is the proposed name
+    EXPECT_EQ(quillon.AnswerFileDialog(folder + "\\entry"), product);  // the product is the proposed name
     const std::string saved = ReadBytes(folder + "\\entry.QSF");
     EXPECT_EQ(saved, "-1 S-17 batch 2\r\n0 123.45600 1.00000 " + product + "\r\n2 1 0.50000 Y2O3\r\n5 0 1.00000 " +
                          material + "\r\n");
@@ -40,15 +40,8 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
     EXPECT_EQ(quillon.ReadRow(1).formula, "");
     quillon.Command(ID_FILE_OPEN);
     quillon.AnswerFileDialog(folder + "\\entry.QSF");
-    EXPECT_EQ(quillon.Text(IDC_SAMPLE_ID), "S-17 batch 2");
-    EXPECT_EQ(quillon.Text(IDC_PRODUCT), product);
-    EXPECT_EQ(quillon.Text(IDC_AMOUNT), "123.456");
-    Quillon::Row row = quillon.ReadRow(1);
-    EXPECT_EQ(row.formula, "Y2O3");
-    EXPECT_EQ(row.fixed, 1);
-    EXPECT_EQ(row.ratio, 0.5);
-    EXPECT_EQ(quillon.ReadRow(4).formula, material);
-    EXPECT_EQ(quillon.ReadRow(0).formula, "");
+    // Every field and row came back: saved again below, the bytes are the same.
+    EXPECT_EQ(quillon.Text(IDC_AMOUNT), "123.456");  // shown as typed, not as stored
     EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_SAMPLE_ID));
 
     quillon.Command(ID_FILE_SAVE);
@@ -58,7 +51,7 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
     quillon.Answer(replace, IDYES);
     quillon.Sync();
     EXPECT_EQ(ReadBytes(folder + "\\entry.QSF"), saved);
-    EXPECT_EQ(quillon.TitleSettled("entry.QSF - Quillon"), "entry.QSF - Quillon");
+    EXPECT_EQ(quillon.Settled("entry.QSF - Quillon"), "entry.QSF - Quillon");
 
     // A file that does not read leaves the title (its message and the entry kept: dialogfiles_test).
     std::ofstream(folder + "\\bad.QSF", std::ios::binary) << "-1 other\r\n4 0 1 Xx9\r\n";
@@ -67,24 +60,10 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
     Box box = quillon.WaitBox();
     ASSERT_NE(box.hwnd, nullptr);
     quillon.Answer(box);
-    EXPECT_EQ(quillon.TitleSettled("entry.QSF - Quillon"), "entry.QSF - Quillon");
+    EXPECT_EQ(quillon.Settled("entry.QSF - Quillon"), "entry.QSF - Quillon");
     EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
     quillon.Command(ID_FILE_EXIT);
     EXPECT_EQ(quillon.WaitExit(), 0);
-}
-
-// A new entry drops the values of x the file before it brought (kept and
-// saved with their entry: series_test).
-TEST_F(FilesEndToEnd, ANewEntryHasNoSeries) {
-    std::ofstream(folder + "\\series.QSF", std::ios::binary)
-        << "-1 SBT\r\n0 5.00000 1.00000 SrTiO3\r\n1 0 1.00000 SrCO3\r\nseries 0:1:0.1\r\n";
-    quillon.Command(ID_FILE_OPEN);
-    quillon.AnswerFileDialog(folder + "\\series.QSF");
-    quillon.Command(ID_FILE_NEW);
-    quillon.Fill(IDC_PRODUCT, "SrTiO3");
-    quillon.Command(ID_FILE_SAVE);
-    quillon.AnswerFileDialog(folder + "\\new");
-    EXPECT_EQ(ReadBytes(folder + "\\new.QSF").find("series"), std::string::npos);
 }
 
 // Settings changed in one run, and the window made taller (more rows, the
@@ -148,9 +127,9 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
             Quillon q;
             ASSERT_TRUE(q.Start(place));
             ASSERT_NE(q.WaitReady(), nullptr);
-            EXPECT_EQ(q.TitleSettled("Untitled - Quillon"), "Untitled - Quillon");
+            EXPECT_EQ(q.Settled("Untitled - Quillon"), "Untitled - Quillon");
             q.Fill(IDC_SAMPLE_ID, "S-5");
-            EXPECT_EQ(q.TitleSettled("Untitled* - Quillon"), "Untitled* - Quillon");
+            EXPECT_EQ(q.Settled("Untitled* - Quillon"), "Untitled* - Quillon");
             switch (way) {
             case ESCAPE:
                 q.ClickCenter(q.Item(IDC_SAMPLE_ID));
@@ -176,18 +155,18 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
             if (answer == IDCANCEL) {
                 EXPECT_TRUE(q.Running());
                 EXPECT_EQ(q.Text(IDC_SAMPLE_ID), "S-5");
-                EXPECT_EQ(q.TitleSettled("Untitled* - Quillon"), "Untitled* - Quillon");
+                EXPECT_EQ(q.Settled("Untitled* - Quillon"), "Untitled* - Quillon");
                 EXPECT_EQ(q.WaitWindow([](HWND w) { return qdriver::FileNameField(w) != nullptr; }, 300), nullptr);
             } else if (closing) {
                 EXPECT_EQ(q.WaitExit(), 0);
                 continue;
             } else if (way == NEW) {
                 EXPECT_EQ(q.Text(IDC_SAMPLE_ID), "");
-                EXPECT_EQ(q.TitleSettled("Untitled - Quillon"), "Untitled - Quillon");
+                EXPECT_EQ(q.Settled("Untitled - Quillon"), "Untitled - Quillon");
             } else if (saved) {  // Open, after the save: the saved file opens again
                 q.AnswerFileDialog(place + "\\entry.QSF");
                 EXPECT_EQ(q.Text(IDC_SAMPLE_ID), "S-5");
-                EXPECT_EQ(q.TitleSettled("entry.QSF - Quillon"), "entry.QSF - Quillon");
+                EXPECT_EQ(q.Settled("entry.QSF - Quillon"), "entry.QSF - Quillon");
             } else {  // Open, changes dropped, then the file dialog cancelled: nothing changes
                 HWND dialog = q.WaitWindow([](HWND w) { return qdriver::FileNameField(w) != nullptr; });
                 ASSERT_NE(dialog, nullptr);

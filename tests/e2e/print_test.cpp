@@ -16,7 +16,6 @@ namespace {
 
 const int kPrintToFile = 0x410;  // chx1 of the print dialog
 
-using qdriver::AnswerFileDialog;
 using qdriver::PressAndWait;
 using qdriver::SetText;
 
@@ -70,7 +69,7 @@ TEST_F(LabRecord, PrintedAndExportedSheetsOfYBa2Cu3O7) {
     ::SendMessageA(::GetDlgItem(print, kPrintToFile), BM_SETCHECK, BST_CHECKED, 0);
     PressAndWait(quillon, print, IDOK);
     const std::string printed = folder + "\\sheet.prn";
-    AnswerFileDialog(quillon, printed);
+    quillon.AnswerFileDialog(printed);
     std::string postScript;
     for (int tries = 0; tries < 250 && postScript.find("%%EOF") == std::string::npos; ++tries, ::Sleep(20))
         postScript = ReadBytes(printed);
@@ -88,7 +87,7 @@ TEST_F(LabRecord, PrintedAndExportedSheetsOfYBa2Cu3O7) {
     // Export CSV: proposed under the sample ID (without the quotes a file
     // name cannot hold), the full-precision sheet.
     quillon.Command(ID_FILE_EXPORT_CSV);
-    EXPECT_EQ(AnswerFileDialog(quillon, folder + "\\sheet"), "S-17, _lab_");
+    EXPECT_EQ(quillon.AnswerFileDialog(folder + "\\sheet"), "S-17, _lab_");
     EXPECT_EQ(ReadBytes(folder + "\\sheet.csv"), ReadBytes(QUILLON_GOLDEN "/YBa2Cu3O7-sheet.csv"));
 
     // Once the entry changes, its old sheet is neither printed nor exported.

@@ -15,11 +15,9 @@ using WeighedEndToEnd = qdriver::Session;
 
 // The result field's text (longer than the driver reads) without its CRs.
 std::string ResultText(HWND result) {
-    std::string text(4096, '\0'), plain;
+    std::string text(4096, '\0');
     text.resize(size_t(::SendMessageA(result, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
-    for (char ch : text)
-        if (ch != '\r') plain += ch;
-    return plain;
+    return qdriver::WithoutCR(text);
 }
 
 // The sheet's own masses give back the product; the published kit masses

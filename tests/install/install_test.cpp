@@ -54,7 +54,7 @@ TEST(Installer, InstallStartUninstall) {
     Install(folder);
     // The installed files are this build's.
     for (const char *file : {"Quillon.exe", "LEDRA.DLL", "VEXIL.DLL", "ATOMS.LST"})
-        EXPECT_EQ(ReadBytes(folder + "\\" + file), ReadBytes(qdriver::BinFolder() + file)) << file;
+        EXPECT_EQ(ReadBytes(folder + "\\" + file), ReadBytes(qwintest::ProgramFolder() + file)) << file;
 
     // The installed program starts from its folder (its libraries and
     // element data found) and keeps its settings at exit; a report file of

@@ -16,14 +16,9 @@ namespace qdriver {
 
 namespace {
 
-const int kBoxTextId = 0xFFFF;
-const int kBoxIconIds[] = {1088, 20};  // Wine's and Windows' icon static
-
-std::string ClassOf(HWND window) {
-    char name[64] = "";
-    ::GetClassNameA(window, name, sizeof name);
-    return name;
-}
+using qwintest::BoxIconStatic;
+using qwintest::ClassOf;
+using qwintest::kBoxTextId;
 
 struct FindData {
     DWORD pid;
@@ -43,15 +38,6 @@ std::vector<HWND> TopLevelWindows(DWORD pid) {
     FindData data = {pid, {}};
     ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&data));
     return data.windows;
-}
-
-HWND BoxIconStatic(HWND window) {
-    if (ClassOf(window) != "#32770" || ::GetDlgItem(window, kBoxTextId) == nullptr) return nullptr;
-    for (int id : kBoxIconIds) {
-        HWND icon = ::GetDlgItem(window, id);
-        if (icon != nullptr && (::GetWindowLongA(icon, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return icon;
-    }
-    return nullptr;
 }
 
 // The icon of a box of another process: its pixels against the system icons
@@ -98,22 +84,14 @@ INPUT KeyInput(WORD vk, bool up) {
 
 }  // namespace
 
-std::string BinFolder() {
-    char exe[MAX_PATH];
-    DWORD length = ::GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string folder(exe, length);
-    folder.erase(folder.find_last_of("\\/") + 1);
-    return folder;
-}
-
 std::string MakeFolder(const std::string &name, const std::vector<std::string> &files) {
-    std::string root = BinFolder() + "..\\e2e";
+    std::string root = qwintest::ProgramFolder() + "..\\e2e";
     ::CreateDirectoryA(root.c_str(), nullptr);
     std::string folder = root + "\\" + name;
     ::CreateDirectoryA(folder.c_str(), nullptr);
     for (const std::string &old : FilesIn(folder, "*")) ::DeleteFileA((folder + "\\" + old).c_str());
     for (const std::string &file : files)
-        ::CopyFileA((BinFolder() + file).c_str(), (folder + "\\" + file).c_str(), FALSE);
+        ::CopyFileA((qwintest::ProgramFolder() + file).c_str(), (folder + "\\" + file).c_str(), FALSE);
     return folder;
 }
 
@@ -263,7 +241,7 @@ void Quillon::Foreground() {
     if (!windows.empty() && ::GetForegroundWindow() != windows.front()) ::SetForegroundWindow(windows.front());
 }
 
-void Quillon::Click(HWND window, int x, int y, bool doubleClick) {
+void Quillon::Click(HWND window, int x, int y) {
     Foreground();
     POINT point = {x, y};
     ::ClientToScreen(window, &point);
@@ -283,12 +261,9 @@ void Quillon::Click(HWND window, int x, int y, bool doubleClick) {
     move.mi.dy = (point.y * 65536 + height / 2) / height;
     move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     inputs.push_back(move);
-    for (int i = 0; i < (doubleClick ? 2 : 1); ++i) {
-        INPUT down = move, up = move;
-        down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-        up.mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-        inputs.push_back(down);
-        inputs.push_back(up);
+    for (DWORD button : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
+        inputs.push_back(move);
+        inputs.back().mi.dwFlags = button | MOUSEEVENTF_ABSOLUTE;
     }
     SendInputs(inputs);
     lastPoint = point;
@@ -337,13 +312,6 @@ void Quillon::Command(UINT id) {
     Sync();
 }
 
-void Quillon::AnswerFileDialog(const std::string &path, const char *proposed) {
-    const std::string shown = qdriver::AnswerFileDialog(*this, path);
-    if (proposed != nullptr) {
-        EXPECT_EQ(shown, proposed);
-    }
-}
-
 std::string Quillon::TextOf(HWND window) {
     if (ClassOf(window) == "VEXIL") {
         // Its WM_GETTEXT answers one less than it copied, which the system's
@@ -382,16 +350,10 @@ bool Quillon::WholeTextSelected(int id) {
     return start == 0 && end == length;
 }
 
-std::string Quillon::WaitForText(int id, const std::string &expected) const {
+std::string Quillon::Settled(const std::string &expected, HWND window) const {
     std::string text;
-    for (int tries = 0; tries < 100 && (text = Text(id)) != expected; ++tries) ::Sleep(30);
+    for (int tries = 0; tries < 100 && (text = TextOf(window ? window : main_)) != expected; ++tries) ::Sleep(30);
     return text;
-}
-
-std::string Quillon::TitleSettled(const std::string &expected) const {
-    std::string title;
-    for (int tries = 0; tries < 50 && (title = TextOf(main_)) != expected; ++tries) ::Sleep(20);
-    return title;
 }
 
 std::vector<std::pair<std::string, int>> Quillon::TreeItems(HWND tree) {
@@ -544,27 +506,13 @@ std::string WithoutCR(std::string text) {
     return text;
 }
 
-void Session::ExpectSaveQuestion(int answer) {
-    Box box = quillon.WaitBox();
-    ASSERT_NE(box.hwnd, nullptr) << "no save question";
-    EXPECT_EQ(box.text, "Save changes?");
-    EXPECT_EQ(box.caption, "Quillon");
-    EXPECT_EQ(box.icon, qwintest::BoxIcon::Question);
-    quillon.Answer(box, answer);
-}
-
-void Session::ExpectBox(const std::string &text, qwintest::BoxIcon icon) {
+void Session::ExpectBox(const std::string &text, qwintest::BoxIcon icon, int answer) {
     Box box = quillon.WaitBox();
     ASSERT_NE(box.hwnd, nullptr) << "no message box; expected: " << text;
     EXPECT_EQ(box.text, text);
     EXPECT_EQ(box.caption, "Quillon");
     EXPECT_EQ(box.icon, icon) << box.text;
-    quillon.Answer(box);
-}
-
-HWND FileNameField(HWND dialog) {
-    HWND name = ::GetDlgItem(dialog, 0x47C);  // cmb13 of the explorer-style dialogs
-    return name != nullptr ? name : ::GetDlgItem(dialog, 0x480);  // edt1 of the older ones
+    quillon.Answer(box, answer);
 }
 
 void SetText(HWND window, const std::string &text) {
@@ -578,12 +526,12 @@ void PressAndWait(Quillon &quillon, HWND dialog, int id) {
     quillon.Sync();
 }
 
-std::string AnswerFileDialog(Quillon &quillon, const std::string &path) {
-    HWND dialog = quillon.WaitWindow([](HWND window) { return FileNameField(window) != nullptr; });
+std::string Quillon::AnswerFileDialog(const std::string &path) {
+    HWND dialog = WaitWindow([](HWND window) { return FileNameField(window) != nullptr; });
     if (dialog == nullptr) return std::string();
-    std::string proposed = Quillon::TextOf(FileNameField(dialog));
+    std::string proposed = TextOf(FileNameField(dialog));
     SetText(FileNameField(dialog), path);
-    PressAndWait(quillon, dialog, IDOK);
+    PressAndWait(*this, dialog, IDOK);
     return proposed;
 }
 

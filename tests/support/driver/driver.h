@@ -22,9 +22,6 @@
 namespace qdriver {
 
 
-// The folder holding the test program (and the build's deliverables).
-std::string BinFolder();
-
 // A fresh folder <bin>\..\e2e\<name> with copies of the files named from
 // the bin folder (Quillon.exe, VEXIL.DLL, LEDRA.DLL, ATOMS.LST by default).
 std::string MakeFolder(const std::string &name,
@@ -75,7 +72,7 @@ public:
     bool Running() const;
 
     // Input through the system's queue, to the program's foreground window.
-    void Click(HWND window, int x, int y, bool doubleClick = false);  // client coordinates
+    void Click(HWND window, int x, int y);  // client coordinates
     void ClickCenter(HWND window) {
         RECT r;
         ::GetClientRect(window, &r);
@@ -88,19 +85,17 @@ public:
     void Fill(HWND field, const std::string &text, bool leave = true);
     // A menu command posted to the main window.
     void Command(UINT id);
-    // Types path into the program's Open or Save As dialog and presses its
-    // button; the name the dialog proposed first, when given, is checked.
-    void AnswerFileDialog(const std::string &path, const char *proposed = nullptr);
+    // Types path into the program's next Open or Save As dialog and presses
+    // its button; the name the dialog proposed, empty when none appeared.
+    std::string AnswerFileDialog(const std::string &path);
 
     // Window texts, read by message (also for the VEXIL control).
     static std::string TextOf(HWND window);
     std::string Text(int id) const { return TextOf(Item(id)); }
-    // A field's text once it reads expected, or as it stands after 3 s (typed
-    // characters reach it as posted WM_CHAR messages, after Sync).
-    std::string WaitForText(int id, const std::string &expected) const;
-    // The main window's title once it reads expected (it follows the entry
-    // within a quarter second), or as it reads after a second.
-    std::string TitleSettled(const std::string &expected) const;
+    // A window's text once it reads expected, or as it stands after 3 s: typed
+    // characters reach a field as posted WM_CHAR messages (after Sync), the
+    // title follows the entry within a quarter second. Main() by default.
+    std::string Settled(const std::string &expected, HWND window = nullptr) const;
     // The items of a tree view of the program: text and state image index.
     std::vector<std::pair<std::string, int>> TreeItems(HWND tree);
     HWND Focus() const;  // the program's focus window
@@ -130,16 +125,12 @@ private:
     HWND main_ = nullptr;
 };
 
-// The name field of the program's Open or Save As dialog, or nullptr.
-HWND FileNameField(HWND dialog);
+using qwintest::FileNameField;
 // Sets a window's text by message (also across processes).
 void SetText(HWND window, const std::string &text);
 // Posts a button's click to a dialog of the program and waits until the
 // dialog is gone or disabled (under a message box).
 void PressAndWait(Quillon &quillon, HWND dialog, int id);
-// Answers the program's next Open or Save As dialog with path; the name the
-// dialog proposed, empty when none appeared.
-std::string AnswerFileDialog(Quillon &quillon, const std::string &path);
 
 // The list's column edges in its client coordinates, from the layout of the
 // headers above it (which the main dialog lays over the columns).
@@ -158,9 +149,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
     // Expects a message box now with this text and icon (caption "Quillon"), and answers it.
-    void ExpectBox(const std::string &text, qwintest::BoxIcon icon);
+    void ExpectBox(const std::string &text, qwintest::BoxIcon icon, int answer = IDOK);
     // Expects "Save changes?" (Yes, No, Cancel) now, and answers it.
-    void ExpectSaveQuestion(int answer);
+    void ExpectSaveQuestion(int answer) { ExpectBox("Save changes?", qwintest::BoxIcon::Question, answer); }
     void Press(HWND dialog, int id) { quillon.ClickCenter(::GetDlgItem(dialog, id)); }
     // Fills sample ID, product and amount, enters the starting materials
     // (Unfixed, or Fixed at the ratio given) and closes the open cell.

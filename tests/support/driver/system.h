@@ -48,7 +48,7 @@ inline long Run(const std::string &commandLine) {
 
 // A fresh, empty folder name under <bin>\..\install-test (the installer makes it).
 inline std::string InstallFolder(const std::string &name) {
-    std::string folder = qdriver::BinFolder() + "..\\install-test\\" + name;
+    std::string folder = qwintest::ProgramFolder() + "..\\install-test\\" + name;
     char full[MAX_PATH];
     ::GetFullPathNameA(folder.c_str(), MAX_PATH, full, nullptr);
     folder = full;

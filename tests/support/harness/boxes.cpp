@@ -13,10 +13,6 @@
 namespace qwintest {
 namespace {
 
-const int kBoxTextId = 0xFFFF;
-const int kBoxIconIdWine = 1088;
-const int kBoxIconIdWindows = 20;
-
 HHOOK g_boxHook = nullptr;
 
 std::vector<MessageBoxWatcher *> &Watchers() {  // innermost last
@@ -24,27 +20,10 @@ std::vector<MessageBoxWatcher *> &Watchers() {  // innermost last
     return *watchers;
 }
 
-std::string ClassOf(HWND hWnd) {
-    char name[64] = "";
-    ::GetClassNameA(hWnd, name, sizeof name);
-    return name;
-}
-
 std::string TextOf(HWND hWnd) {
     std::string text(size_t(::GetWindowTextLengthA(hWnd)) + 1, '\0');
     text.resize(size_t(std::max(0, ::GetWindowTextA(hWnd, &text[0], int(text.size())))));
     return text;
-}
-
-// The icon static of a message box, or nullptr when hWnd is no message box.
-HWND BoxIconStatic(HWND hWnd) {
-    if (ClassOf(hWnd) != "#32770") return nullptr;
-    HWND text = ::GetDlgItem(hWnd, kBoxTextId);
-    if (text == nullptr || ::lstrcmpiA(ClassOf(text).c_str(), "Static") != 0) return nullptr;
-    HWND icon = ::GetDlgItem(hWnd, kBoxIconIdWine);
-    if (icon == nullptr) icon = ::GetDlgItem(hWnd, kBoxIconIdWindows);
-    if (icon == nullptr || (::GetWindowLongA(icon, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return nullptr;
-    return icon;
 }
 
 BoxIcon IconKind(HWND iconStatic) {
@@ -101,6 +80,23 @@ LRESULT CALLBACK BoxHookProc(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace
+
+std::string ClassOf(HWND window) {
+    char name[64] = "";
+    ::GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+HWND BoxIconStatic(HWND window) {
+    if (ClassOf(window) != "#32770") return nullptr;
+    HWND text = ::GetDlgItem(window, kBoxTextId);
+    if (text == nullptr || ::lstrcmpiA(ClassOf(text).c_str(), "Static") != 0) return nullptr;
+    for (int id : {1088, 20}) {  // Wine's and Windows' icon static
+        HWND icon = ::GetDlgItem(window, id);
+        if (icon != nullptr && (::GetWindowLongA(icon, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return icon;
+    }
+    return nullptr;
+}
 
 void InstallBoxHook() {
     if (g_boxHook == nullptr)
@@ -182,9 +178,8 @@ ChildResult RunInChild(const std::function<void()> &body, int answer, DWORD time
 
     ChildResult result;
     const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-    char exe[MAX_PATH];
-    DWORD exeLength = ::GetModuleFileNameA(nullptr, exe, sizeof exe);
-    if (test == nullptr || exeLength == 0 || exeLength >= sizeof exe) return result;
+    const std::string exe = ProgramPath();
+    if (test == nullptr || exe.empty()) return result;
     static int serial = 0;
     std::string base = ArtifactPath("child-" + std::to_string(::GetCurrentProcessId()) + "-" +
                                     std::to_string(++serial));
@@ -195,7 +190,7 @@ ChildResult RunInChild(const std::function<void()> &body, int answer, DWORD time
     HANDLE out = ::CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out == INVALID_HANDLE_VALUE) return result;
-    std::string command = std::string("\"") + (program.empty() ? std::string(exe) : program) + "\" --gtest_filter=" + test->test_suite_name() + "." +
+    std::string command = std::string("\"") + (program.empty() ? exe : program) + "\" --gtest_filter=" + test->test_suite_name() + "." +
                           test->name() + " --gtest_also_run_disabled_tests --gtest_brief=1";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

@@ -29,14 +29,14 @@ const DWORD kHostStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_SE
 
 }  // namespace
 
-TestHost::TestHost(int clientWidth, int clientHeight, const char *title) {
+TestHost::TestHost(int clientWidth, int clientHeight) {
     alignas(4) WORD buffer[512] = {};
     DLGTEMPLATE *dialog = reinterpret_cast<DLGTEMPLATE *>(buffer);
     *dialog = DLGTEMPLATE{kHostStyle, 0, 0, 10, 10, 200, 150};
     WORD *at = reinterpret_cast<WORD *>(reinterpret_cast<BYTE *>(buffer) + sizeof(DLGTEMPLATE));
     *at++ = 0;  // no menu
     *at++ = 0;  // the system dialog class
-    at = PutWide(at, title);
+    at = PutWide(at, "qwintest host");
     *at++ = 8;  // 8 point
     PutWide(at, "MS Sans Serif");
 
@@ -61,8 +61,8 @@ TestHost::~TestHost() {
 }
 
 HWND TestHost::CreateChild(const char *className, const char *text, DWORD style, int x, int y, int width,
-                           int height, int id, DWORD exStyle) {
-    return ::CreateWindowExA(exStyle, className, text, style | WS_CHILD | WS_VISIBLE, x, y, width, height, hwnd_,
+                           int height, int id) {
+    return ::CreateWindowExA(0, className, text, style | WS_CHILD | WS_VISIBLE, x, y, width, height, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr),
                              nullptr);
 }

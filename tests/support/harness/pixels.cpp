@@ -112,12 +112,13 @@ Bitmap32 RenderToBitmap(int width, int height, const std::function<void(CDC &dc)
     return image;
 }
 
-std::string ArtifactPath(const std::string &fileName) {
+std::string ProgramPath() {
     char exe[MAX_PATH];
-    DWORD length = ::GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string folder = length > 0 && length < sizeof exe ? std::string(exe, length) : std::string(".\\x");
-    folder.erase(folder.find_last_of("\\/") + 1);
-    folder += "..\\test-output";
+    return std::string(exe, ::GetModuleFileNameA(nullptr, exe, sizeof exe));
+}
+
+std::string ArtifactPath(const std::string &fileName) {
+    std::string folder = ProgramFolder() + "..\\test-output";
     ::CreateDirectoryA(folder.c_str(), nullptr);
     return folder + "\\" + fileName;
 }

@@ -48,6 +48,10 @@ private:
 };
 
 void InstallBoxHook();  // done at start-up; safe to repeat
+std::string ClassOf(HWND window);
+// The icon static of a message box (also of another process), or nullptr for any other window.
+HWND BoxIconStatic(HWND window);
+const int kBoxTextId = 0xFFFF;  // the message box's text static
 
 struct ChildResult {
     bool started = false;
@@ -88,6 +92,12 @@ Bitmap32 CaptureClient(HWND hWnd);  // after UpdateWindow
 Bitmap32 RenderToBitmap(int width, int height, const std::function<void(CDC &dc)> &draw,
                         COLORREF background = RGB(255, 255, 255));
 std::string ArtifactPath(const std::string &fileName);
+// This program's file, and its folder with the trailing backslash.
+std::string ProgramPath();
+inline std::string ProgramFolder() {
+    std::string path = ProgramPath();
+    return path.erase(path.find_last_of("\\/") + 1);
+}
 
 // The checksums of the PNG writer.
 uint32_t Crc32(const uint8_t *data, size_t size, uint32_t crc = 0);
@@ -95,39 +105,34 @@ uint32_t Adler32(const uint8_t *data, size_t size, uint32_t adler = 1);
 
 class TestHost {
 public:
-    explicit TestHost(int clientWidth = 480, int clientHeight = 360, const char *title = "qwintest host");
+    explicit TestHost(int clientWidth = 480, int clientHeight = 360);
     ~TestHost();
     TestHost(const TestHost &) = delete;
 
     HWND hwnd() const { return hwnd_; }
     operator HWND() const { return hwnd_; }
     // A child control (WS_CHILD and WS_VISIBLE are added).
-    HWND CreateChild(const char *className, const char *text, DWORD style, int x, int y, int width,
-                     int height, int id, DWORD exStyle = 0);
+    HWND CreateChild(const char *className, const char *text, DWORD style, int x, int y, int width, int height, int id);
 
 private:
     HWND hwnd_ = nullptr;
 };
 
+// The name field of an Open or Save As dialog (also of another process), or nullptr.
+HWND FileNameField(HWND dialog);
+
 // Answers the next Open or Save As dialog of the constructing thread from a
 // worker thread: types fileName into its name field and presses its OK
-// button, or with cancel presses Cancel. Construct it before running the
-// dialog; what the dialog showed is readable once it has closed.
+// button. Construct it before running the dialog.
 class FileDialogDriver {
 public:
-    explicit FileDialogDriver(const std::string &fileName, bool cancel = false);
+    explicit FileDialogDriver(const std::string &fileName);
     ~FileDialogDriver();
     FileDialogDriver(const FileDialogDriver &) = delete;
-
-    bool answered = false;
-    std::string title;        // the dialog's caption
-    std::string fileType;     // the filter description it showed
-    std::string initialName;  // the name field before it was typed into
 
 private:
     static DWORD WINAPI Run(void *self);
     std::string fileName_;
-    bool cancel_;
     DWORD thread_;
     HANDLE worker_ = nullptr;
     volatile bool stop_ = false;

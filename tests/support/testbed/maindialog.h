@@ -23,16 +23,9 @@
 
 namespace testbed {
 
-// This program's folder (with the trailing backslash) and its name without ".exe".
-inline std::string ModuleDir() {
-    char path[MAX_PATH];
-    std::string dir(path, ::GetModuleFileNameA(nullptr, path, sizeof path));
-    return dir.substr(0, dir.rfind('\\') + 1);
-}
+// This program's name without ".exe".
 inline std::string ModuleBaseName() {
-    char path[MAX_PATH];
-    std::string name(path, ::GetModuleFileNameA(nullptr, path, sizeof path));
-    name = name.substr(name.rfind('\\') + 1);
+    std::string name = qwintest::ProgramPath().substr(qwintest::ProgramFolder().size());
     return name.substr(0, name.rfind('.'));
 }
 
@@ -89,7 +82,7 @@ protected:
     void TearDown() override { DeleteReports(); }
 
     // Report files of earlier tests would make the dialog ask to delete them.
-    static void DeleteReports() { DeleteFiles(ModuleDir(), "*.QL"); }
+    static void DeleteReports() { DeleteFiles(qwintest::ProgramFolder(), "*.QL"); }
     static void DeleteFiles(const std::string &folder, const char *pattern) {
         WIN32_FIND_DATAA found;
         HANDLE search = ::FindFirstFileA((folder + pattern).c_str(), &found);
@@ -135,41 +128,43 @@ protected:
     inline static bool lastClosing = false;  // Closing() of the dialog Run ended last
 };
 
-// Presses OK of the next window with this caption (the About box, the
-// report display), keeping the texts of its controls.
-inline std::string g_pressCaption, g_pressedTexts;
-inline bool g_pressed = false;
-void CALLBACK PressOk(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND window = ::FindWindowA("#32770", g_pressCaption.c_str());
+// Acts on the next window with this caption once it is shown (a timer inside
+// its loop): the About box, the report display, the weighing dialog.
+inline std::string g_actCaption;
+inline std::function<void(HWND)> g_act;
+inline void CALLBACK ActOnShown(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND window = ::FindWindowA("#32770", g_actCaption.c_str());
     if (window == nullptr || !::IsWindowEnabled(window)) return;
     ::KillTimer(nullptr, timer);
-    g_pressed = true;
-    g_pressedTexts.clear();
-    for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        char text[128] = "";
-        ::GetWindowTextA(child, text, sizeof text);
-        g_pressedTexts += std::string(text) + "|";
-    }
-    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    std::function<void(HWND)> act = g_act;
+    act(window);
 }
-inline UINT_PTR PressOkWhenShown(const char *caption) {
-    g_pressCaption = caption;
-    g_pressed = false;
-    return ::SetTimer(nullptr, 0, 50, PressOk);
+inline UINT_PTR ActWhenShown(const char *caption, const std::function<void(HWND)> &act) {
+    g_actCaption = caption;
+    g_act = act;
+    return ::SetTimer(nullptr, 0, 50, ActOnShown);
 }
 
-// Acts on the weighing dialog once it is shown (a timer inside its loop);
-// act must end it with OK or Cancel.
-inline std::function<void(HWND)> g_weighingAct;
-void CALLBACK ActOnWeighing(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND window = ::FindWindowA("#32770", "Quillon : Purity, Excess and Scaling");
-    if (window == nullptr || !::IsWindowEnabled(window)) return;
-    ::KillTimer(nullptr, timer);
-    g_weighingAct(window);
+// Presses OK of the next window with this caption, keeping the texts of its controls.
+inline std::string g_pressedTexts;
+inline bool g_pressed = false;
+inline UINT_PTR PressOkWhenShown(const char *caption) {
+    g_pressed = false;
+    return ActWhenShown(caption, [](HWND window) {
+        g_pressed = true;
+        g_pressedTexts.clear();
+        for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            char text[128] = "";
+            ::GetWindowTextA(child, text, sizeof text);
+            g_pressedTexts += std::string(text) + "|";
+        }
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
 }
+
+// Runs the weighing dialog; act must end it with OK or Cancel.
 inline void Weigh(CQuillonDlg &dialog, const std::function<void(HWND)> &act) {
-    g_weighingAct = act;
-    UINT_PTR timer = ::SetTimer(nullptr, 0, 50, ActOnWeighing);
+    UINT_PTR timer = ActWhenShown("Quillon : Purity, Excess and Scaling", act);
     dialog.SendMessage(WM_COMMAND, ID_OPTIONS_WEIGHING);
     ::KillTimer(nullptr, timer);
 }

@@ -72,29 +72,32 @@ TEST_F(DialogTest, OpenIsAllOrNothing) {
     });
 }
 
-// The old file is kept whole and no partial file is left beside it.
-void ExpectOnlyTheOldFile(const std::string &path, const std::string &old) {
-    EXPECT_EQ(old, ReadBytes(path));
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((path.substr(0, path.rfind('\\') + 1) + "*.tmp").c_str(), &found);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, search) << found.cFileName;
-    if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
-}
-
-// A save that cannot replace the file, or reads a bad amount, keeps the old file and says so.
+// A save that cannot replace the file (held open without sharing, as another
+// program might; or a full disk: run by full_disk.sh on the tiny filesystem it
+// mounts, QUILLON_TINY_DISK), or that reads a bad amount, says so and keeps
+// the old file whole, with no partial file left beside it.
 TEST_F(DialogTest, AFailedSaveKeepsTheOldFile) {
-    std::string path = TempFolder() + "kept.QSF";
-    DeleteFiles(TempFolder(), "*.tmp");  // left by an earlier run that failed
-
+    const char *tiny = std::getenv("QUILLON_TINY_DISK");
+    const std::string folder = tiny != nullptr ? std::string(tiny) + "\\" : TempFolder(), path = folder + "kept.QSF";
+    DeleteFiles(folder, "*.tmp");  // left by an earlier run that failed
     const std::string old = "-1 old\r\n0 1.00000 1.00000 H2O\r\n";
     Put(path, old);
+    HANDLE held = nullptr;
+    if (tiny != nullptr) {  // filled to the last byte
+        FILE *filler = std::fopen((folder + "filler").c_str(), "wb");
+        ASSERT_NE(nullptr, filler);
+        std::string block(4096, 'x');
+        while (std::fwrite(block.data(), 1, block.size(), filler) == block.size() && std::fflush(filler) == 0) {
+        }
+        std::fclose(filler);
+    } else {
+        held = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    }
     Run([&](CQuillonDlg &dialog) {
         SetText(dialog, IDC_PRODUCT, "H2O");
-        // The file is held open without sharing, as another program might.
-        HANDLE held = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, held);
         for (const char *amount : {"5", "abc"}) {
-            if (std::string(amount) == "abc") {
+            if (std::string(amount) == "abc" && held != nullptr) {
                 ::CloseHandle(held);
                 held = nullptr;
             }
@@ -111,42 +114,23 @@ TEST_F(DialogTest, AFailedSaveKeepsTheOldFile) {
             EXPECT_EQ(qwintest::BoxIcon::Exclamation, last.icon);
         }
     });
-    ExpectOnlyTheOldFile(path, old);
-}
-
-// A full disk: the save fails, the old file stays, no partial file is left.
-// Runs only on the tiny filesystem full_disk.sh mounts (QUILLON_TINY_DISK).
-TEST_F(DialogTest, FullDiskSaveKeepsTheOldFile) {
-    const char *tiny = std::getenv("QUILLON_TINY_DISK");
-    if (tiny == nullptr) GTEST_SKIP() << "run by full_disk.sh on a tiny filesystem";
-    std::string folder = std::string(tiny) + "\\";
-    const std::string old = "-1 old\r\n0 1.00000 1.00000 H2O\r\n";
-    Put(folder + "entry.QSF", old);
-    // Fill the disk to the last byte.
-    FILE *filler = std::fopen((folder + "filler").c_str(), "wb");
-    ASSERT_NE(nullptr, filler);
-    std::string block(4096, 'x');
-    while (std::fwrite(block.data(), 1, block.size(), filler) == block.size() && std::fflush(filler) == 0) {
-    }
-    std::fclose(filler);
-    qwintest::MessageBoxWatcher boxes(IDYES);
-    Run([&](CQuillonDlg &dialog) {
-        SetText(dialog, IDC_PRODUCT, "H2O");
-        SetText(dialog, IDC_AMOUNT, "5");
-        qwintest::FileDialogDriver driver(folder + "entry.QSF");
-        dialog.SendMessage(WM_COMMAND, ID_FILE_SAVE);
-    });
-    ASSERT_LE(1u, boxes.Count());
-    EXPECT_EQ("Failed to save to a file.", boxes[boxes.Count() - 1].text);
-    ExpectOnlyTheOldFile(folder + "entry.QSF", old);
+    EXPECT_EQ(old, ReadBytes(path));
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((folder + "*.tmp").c_str(), &found);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, search) << found.cFileName;
+    if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
 }
 
 // ---------------------------------------------------------------------------
 // Settings (first-run defaults and values that last from run to run are
 // tested end to end, tests/e2e/files_test.cpp)
 
-// Stored values are read at start, and the ones the dialog changed written back as it keeps them.
-TEST_F(DialogTest, StoredSettingsAreReadAndWrittenBack) {
+UINT ItemState(HMENU menu, UINT id) { return ::GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED); }
+
+// Stored values are read at start and marked in the menus, and the ones the
+// dialog changed written back as it keeps them. A wrong amount being edited
+// is reported when the menu opens, before any command.
+TEST_F(DialogTest, StoredSettingsAreReadMarkedAndWrittenBack) {
     char current[MAX_PATH];
     ::GetCurrentDirectoryA(sizeof current, current);
     std::string folder = TempFolder();
@@ -160,50 +144,24 @@ TEST_F(DialogTest, StoredSettingsAreReadAndWrittenBack) {
                   DWORD(folder.size() + 1));
     Run([&](CQuillonDlg &dialog) {
         EXPECT_EQ(BST_UNCHECKED, dialog.IsDlgButtonChecked(IDC_AUTO_RATIO));
-        EXPECT_FALSE(dialog.OutputToWord());  // stored 1, but Word is not there
         EXPECT_FALSE(dialog.ResetsSelectionAfterCalc());
-        EXPECT_FALSE(dialog.ShowsDifferential());
-        EXPECT_TRUE(dialog.ShowsMmol());
-        EXPECT_FALSE(dialog.ShowsGases());
         char now[MAX_PATH];
         ::GetCurrentDirectoryA(sizeof now, now);
         EXPECT_STRCASEEQ(folder.c_str(), now);
-        dialog.SendMessage(WM_COMMAND, ID_OPTIONS_DIFFERENCE);
-        dialog.SendMessage(WM_COMMAND, ID_OPTIONS_GASES);
-    });
-    ::SetCurrentDirectoryA(current);
-    EXPECT_EQ(0u, SettingInt("Output To MS Word"));
-    EXPECT_EQ(0u, SettingInt("Automatic Ratio Calculation"));  // 2 is written back as 0
-    EXPECT_EQ(1u, SettingInt("Retain Change After Calculation"));
-    EXPECT_EQ(1u, SettingInt("Show Differential"));
-    EXPECT_EQ(1u, SettingInt("Show mmol"));
-    EXPECT_EQ(1u, SettingInt("Show Released Gases"));
-}
-
-// ---------------------------------------------------------------------------
-// Menus, help, About
-
-UINT ItemState(HMENU menu, UINT id) { return ::GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED); }
-
-TEST_F(DialogTest, MenuMarksFollowTheSettingsAndALeaveCheckRunsFirst) {
-    Run([](CQuillonDlg &dialog) {
         HMENU menu = ::GetMenu(dialog.m_hWnd);
         ASSERT_NE(nullptr, menu);
-        dialog.SendMessage(WM_INITMENU, reinterpret_cast<WPARAM>(menu));
-        EXPECT_EQ(UINT(MF_GRAYED), ItemState(menu, ID_OUTPUT_WORD));
-        EXPECT_EQ(UINT(MF_GRAYED | MF_CHECKED), ItemState(menu, ID_OUTPUT_DEFAULT));
-        EXPECT_EQ(UINT(MF_CHECKED), ItemState(menu, ID_OPTIONS_DIFFERENCE));
-        EXPECT_EQ(0u, ItemState(menu, ID_OPTIONS_MMOL));  // first run: today's sheet
-        EXPECT_EQ(0u, ItemState(menu, ID_OPTIONS_GASES));
-        for (UINT id : {ID_OPTIONS_DIFFERENCE, ID_OPTIONS_MMOL, ID_OPTIONS_GASES}) dialog.SendMessage(WM_COMMAND, id);
-        dialog.SendMessage(WM_INITMENU, reinterpret_cast<WPARAM>(menu));
-        EXPECT_EQ(0u, ItemState(menu, ID_OPTIONS_DIFFERENCE));
-        EXPECT_EQ(UINT(MF_CHECKED), ItemState(menu, ID_OPTIONS_MMOL));
-        EXPECT_EQ(UINT(MF_CHECKED), ItemState(menu, ID_OPTIONS_GASES));
-
-        // A wrong amount being edited is reported when the menu opens, before any command.
-        CWnd *amount = dialog.GetDlgItem(IDC_AMOUNT);
-        amount->SetFocus();
+        const struct { UINT id, before, after; } marks[] = {
+            {ID_OUTPUT_WORD, MF_GRAYED, MF_GRAYED},  // stored 1, but Word is not there
+            {ID_OUTPUT_DEFAULT, MF_GRAYED | MF_CHECKED, MF_GRAYED | MF_CHECKED},
+            {ID_OPTIONS_DIFFERENCE, 0, MF_CHECKED}, {ID_OPTIONS_MMOL, MF_CHECKED, 0}, {ID_OPTIONS_GASES, 0, MF_CHECKED},
+        };
+        for (bool toggled : {false, true}) {
+            if (toggled)
+                for (UINT id : {ID_OPTIONS_DIFFERENCE, ID_OPTIONS_MMOL, ID_OPTIONS_GASES}) dialog.SendMessage(WM_COMMAND, id);
+            dialog.SendMessage(WM_INITMENU, reinterpret_cast<WPARAM>(menu));
+            for (const auto &m : marks) EXPECT_EQ(toggled ? m.after : m.before, ItemState(menu, m.id)) << m.id;
+        }
+        dialog.GetDlgItem(IDC_AMOUNT)->SetFocus();
         SetText(dialog, IDC_AMOUNT, "abc");
         qwintest::MessageBoxWatcher boxes;
         dialog.SendMessage(WM_INITMENU, reinterpret_cast<WPARAM>(menu));
@@ -211,7 +169,17 @@ TEST_F(DialogTest, MenuMarksFollowTheSettingsAndALeaveCheckRunsFirst) {
         EXPECT_EQ("Wrong value for amount!", boxes[0].text);
         SetText(dialog, IDC_AMOUNT, "1");
     });
+    ::SetCurrentDirectoryA(current);
+    EXPECT_EQ(0u, SettingInt("Output To MS Word"));
+    EXPECT_EQ(0u, SettingInt("Automatic Ratio Calculation"));  // 2 is written back as 0
+    EXPECT_EQ(1u, SettingInt("Retain Change After Calculation"));
+    EXPECT_EQ(1u, SettingInt("Show Differential"));
+    EXPECT_EQ(0u, SettingInt("Show mmol"));
+    EXPECT_EQ(1u, SettingInt("Show Released Gases"));
 }
+
+// ---------------------------------------------------------------------------
+// Closing, About
 
 TEST_F(DialogTest, ExitAndCloseMarkTheApplicationClosingEscapeDoesNot) {
     const struct {

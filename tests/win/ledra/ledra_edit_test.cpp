@@ -82,23 +82,6 @@ TEST_F(LedraTest, FormulaCommit) {
     EXPECT_EQ("", Formula(2));
 }
 
-// A cell opens with its whole formula, however narrow the editor was made; a
-// formula the editor cannot hold opens empty and is not overwritten on leaving.
-TEST_F(LedraTest, CellsOpenWithTheirWholeFormula) {
-    const char *wide = "La0.6Sr0.4Co0.2Fe0.8O3";
-    ASSERT_GT(testbed::Measure(wide, host.vexilInit).edges.back(), 100);
-    SetRow(0, wide, 1.0, 0);
-    SetRow(1, "Na+", 1.0, 0);
-    Click(0, 1);
-    EXPECT_EQ(wide, WindowText(FormulaEditor()));
-    Type("KCl");
-    Click(1, 1);
-    EXPECT_EQ("KCl", Formula(0));
-    EXPECT_EQ("", WindowText(FormulaEditor()));
-    Click(2, 1);
-    EXPECT_EQ("Na+", Formula(1));
-}
-
 // Ratio texts: one number, blank (0), or "?" first (the parent determines the
 // ratios). The parent may answer "?" with a modal loop: the focus changes it
 // brings commit nothing more, and the cell closes once the parent has returned.

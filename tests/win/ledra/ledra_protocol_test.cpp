@@ -70,20 +70,14 @@ INSTANTIATE_TEST_SUITE_P(
 // Without VEXIL.DLL the library refuses to load and registers no class. The
 // child is a copy of this program in a folder holding LEDRA.DLL alone.
 TEST(LedraLibrary, LoadFailsWithoutVexil) {
-    char self[MAX_PATH];
-    ::GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string bin(self);
-    bin.erase(bin.find_last_of("\\/") + 1);
     std::string folder = qwintest::ArtifactPath("no-vexil");
     ::CreateDirectoryA(folder.c_str(), nullptr);
     std::string copy = folder + "\\ledra_tests.exe";
-    ASSERT_TRUE(::CopyFileA(self, copy.c_str(), FALSE));
-    ASSERT_TRUE(::CopyFileA((bin + "LEDRA.DLL").c_str(), (folder + "\\LEDRA.DLL").c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileA(qwintest::ProgramPath().c_str(), copy.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileA((qwintest::ProgramFolder() + "LEDRA.DLL").c_str(), (folder + "\\LEDRA.DLL").c_str(), FALSE));
     qwintest::ChildResult r = qwintest::RunInChild(
         [] {
-            char exe[MAX_PATH];
-            std::string here(exe, ::GetModuleFileNameA(nullptr, exe, sizeof exe));
-            ::SetCurrentDirectoryA(here.substr(0, here.find_last_of("\\/")).c_str());
+            ::SetCurrentDirectoryA(qwintest::ProgramFolder().c_str());
             HMODULE ledra = ::LoadLibraryA("LEDRA.DLL");
             WNDCLASSA wc;
             ::ExitProcess(ledra == nullptr && !::GetClassInfoA(nullptr, LEDRA_CLASS_NAME, &wc) ? 0 : 7);

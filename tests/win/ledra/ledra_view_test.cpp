@@ -168,15 +168,21 @@ TEST_F(LedraViewTest, ResizingShowsMoreRowsAndKeepsTheOpenCell) {
         << "a new row's ratio once the row is left";
 }
 
-// A formula longer than its cell is kept whole when the cell is opened and
+// A formula longer than its cell opens whole in its editor, is kept whole when
 // left, and shows the cut mark at the column edge; a ratio longer than its
-// cell is taken whole too.
+// cell is taken whole too. A formula the editor cannot hold opens empty and
+// is not overwritten on leaving.
 TEST_F(LedraViewTest, LongFormulaIsKeptWholeAndMarkedWhereCut) {
     std::string formula;
     while (formula.size() < 60) formula += "La0.6Sr0.4CoO3";
     formula.resize(60);
     SetRow(0, formula.c_str(), 1.0, 0);
+    SetRow(2, "Na+", 1.0, 0);
+    Click(2, 1);
+    EXPECT_EQ("", WindowText(FormulaEditor()));
     Click(0, 1);
+    EXPECT_EQ("Na+", Formula(2));
+    EXPECT_EQ(formula, WindowText(FormulaEditor()));
     Key(VK_HOME);
     Key(VK_DELETE);
     Type(formula);

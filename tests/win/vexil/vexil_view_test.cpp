@@ -53,37 +53,18 @@ TEST_F(VexilTest, HydrateCoefficientIsDrawnFullSize) {
         std::pair<int, int> four = InkRows(image, layout.edges[4] + 1, layout.edges[5] - 1);
         std::pair<int, int> five = InkRows(image, layout.edges[6] + 1, layout.edges[7] - 1);
         EXPECT_GT(five.second - five.first, four.second - four.first + 2) << text << ": the 5 is not full size";
+        // The reference itself against the ink: the letters on their baseline, the counts 5 pixels lower and smaller.
+        std::pair<int, int> h = InkRows(image, layout.edges[7] + 1, layout.edges[8] - 1);
+        std::pair<int, int> two = InkRows(image, layout.edges[8] + 1, layout.edges[9] - 1);
+        EXPECT_NEAR(layout.baseline - 1, h.second, 1) << text << ": the H is off the letter baseline";
+        EXPECT_NEAR(5, two.second - h.second, 1) << text << ": the 2 is not 5 pixels below the letters";
+        EXPECT_LT(two.second - two.first, h.second - h.first - 2) << text << ": the 2 is not smaller than the H";
         EXPECT_TRUE(Reference(image, text, init, 0, 0).Pixels() == image.Pixels()) << text;
     }
     Send(EM_SETSEL, 5, 5);
     Send(WM_CLEAR);
     Bitmap32 image = qwintest::CaptureClient(edit);
     EXPECT_TRUE(Reference(image, "CuSO45H2O", init, 0, 0).Pixels() == image.Pixels()) << "separator deleted";
-}
-
-// The selection stands on the highlight and leaves with the focus; the
-// counts stand lower and smaller than the letters. Both as the reference
-// draws them, which is checked against the letters' ink first.
-TEST_F(VexilTest, PaintingWithAndWithoutTheSelection) {
-    const char *text = "Ba(NO3)2";
-    const Layout layout = Measure(text, init);
-    SetText(text);
-    Send(EM_SETSEL, 2, 5);  // "(NO3"
-    Bitmap32 image = qwintest::CaptureClient(edit);
-    image.SavePng(qwintest::ArtifactPath("vexil-selection.png"));
-    EXPECT_TRUE(Reference(image, text, init, 2, 6).Pixels() == image.Pixels());
-    ::SetFocus(edit);
-    ::SetFocus(nullptr);  // the selection leaves, and no caret is in the picture
-    EXPECT_EQ("none", Selection());
-    image = qwintest::CaptureClient(edit);
-    std::pair<int, int> b = InkRows(image, layout.edges[0] + 1, layout.edges[1] - 1);
-    std::pair<int, int> three = InkRows(image, layout.edges[5] + 1, layout.edges[6] - 1);
-    ASSERT_GE(b.first, 0) << "no B";
-    ASSERT_GE(three.first, 0) << "no 3";
-    EXPECT_NEAR(layout.baseline - 1, b.second, 1) << "the B stands on the letter baseline";
-    EXPECT_NEAR(5, three.second - b.second, 1) << "the 3 sits 5 pixels below the letters";
-    EXPECT_LT(three.second - three.first, b.second - b.first - 2) << "the 3 is smaller than the B";
-    EXPECT_TRUE(Reference(image, text, init, 0, 0).Pixels() == image.Pixels());
 }
 
 // Whatever the fonts, the field and the list's drawing (VXM_DRAWFORMULA) give
@@ -224,8 +205,9 @@ TEST_F(VexilTest, TabMovesToTheNextTabStopAndSelectsItsText) {
     EXPECT_EQ("0..3", Selection());
 }
 
-// A press puts the caret before the first character whose middle is right of it.
-TEST_F(VexilTest, PressPutsTheCaretByTheMiddlesOfTheCharacters) {
+// A press puts the caret before the first character whose middle is right of
+// it; dragging from right to left selects backwards; a double click selects everything.
+TEST_F(VexilTest, Mouse) {
     SetText("C6H12O6");
     Layout layout = Measure("C6H12O6", init);
     auto middle = [&](int i) { return (layout.edges[i] + layout.edges[i + 1]) / 2; };
@@ -239,6 +221,16 @@ TEST_F(VexilTest, PressPutsTheCaretByTheMiddlesOfTheCharacters) {
         Send(WM_LBUTTONUP, 0, MAKELPARAM(c.x, 5));
         EXPECT_EQ(nullptr, ::GetCapture());
     }
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(layout.edges[5], 5));
+    POINT to = {layout.edges[2], 5};
+    ::ClientToScreen(edit, &to);
+    ::SetCursorPos(to.x, to.y);
+    Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(layout.edges[2], 5));
+    Send(WM_LBUTTONUP, 0, MAKELPARAM(layout.edges[2], 5));
+    EXPECT_EQ("2..4", Selection());
+    EXPECT_EQ(layout.edges[2], CaretX()) << "the caret at the end dragged to";
+    Send(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(layout.edges[3], 5));
+    EXPECT_EQ("0..6", Selection());
 }
 
 // Without focus nor selection only Paste is offered; the right button takes the focus and
@@ -356,22 +348,6 @@ TEST_F(VexilTest, SubscriptsStayInsideALowField) {
         ::DestroyWindow(edit);
     }
     Use(nullptr);
-}
-
-// Dragging from right to left selects backwards; a double click selects everything.
-TEST_F(VexilTest, RightToLeftDragAndDoubleClick) {
-    SetText("C6H12O6");
-    Layout layout = Measure("C6H12O6", init);
-    Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(layout.edges[5], 5));
-    POINT to = {layout.edges[2], 5};
-    ::ClientToScreen(edit, &to);
-    ::SetCursorPos(to.x, to.y);
-    Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(layout.edges[2], 5));
-    Send(WM_LBUTTONUP, 0, MAKELPARAM(layout.edges[2], 5));
-    EXPECT_EQ("2..4", Selection());
-    EXPECT_EQ(layout.edges[2], CaretX()) << "the caret at the end dragged to";
-    Send(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(layout.edges[3], 5));
-    EXPECT_EQ("0..6", Selection());
 }
 
 }  // namespace
