@@ -263,13 +263,12 @@ public:
         next_ = x + width;
         if (inkOutside) Flush();
     }
-    // A subscript's place inside a run of letters: a blank on the
-    // background, so that the letters on both sides stay one call.
+    // The place of a character drawn in the other pass (or not drawn): the
+    // run goes on past it, the character before it advancing over it. With
+    // an opaque background the run's ground covers that place too.
     void Gap(int x, int width) {
-        if (n_ == 0 || n_ == CAPACITY || x != next_) return;
-        chars_[n_] = ' ';
-        advances_[n_] = width;
-        ++n_;
+        if (n_ == 0 || x != next_) return;
+        advances_[n_ - 1] += width;
         next_ = x + width;
     }
     void Flush() {
@@ -707,12 +706,23 @@ LRESULT CFormulaEdit::OnDrawFormula(WPARAM wParam, LPARAM lParam) {
     }
     if (n < r->length) n = beforeMark;  // cut: the mark stands clear of the last character
 
+    // On the caller's ground of backColor, a glyph that keeps its ink in its
+    // cell looks the same drawn with its cell's background or without: when
+    // every glyph does, the letters and the subscripts are one transparent
+    // call each. Otherwise each run is drawn on its background, so that a
+    // cell covers the ink its neighbour put into it, as one call per
+    // character would.
+    bool inkInCells = true;
+    for (int i = 0; i < n && inkInCells; ++i)
+        inkInCells = !IsAccepted(r->text[i]) || !InkOutsideCell(r->text[i], 1 - subscript[i]);
     COLORREF oldText = dc->SetTextColor(r->textColor);
     COLORREF oldBack = dc->SetBkColor(r->backColor);
+    int oldMode = inkInCells ? ::SetBkMode(dc->GetSafeHdc(), TRANSPARENT) : 0;
     HGDIOBJ original = nullptr;
     SelectFont(dc, letterFont, &original);
     // Letters, parentheses, separators and coefficients first, then the
     // subscripts; other printable characters take their width undrawn.
+    // Drawn on their ground, the subscripts' runs stop at each letter.
     for (int kind = 1; kind >= 0; --kind) {
         if (kind == 0) SelectFont(dc, digitFont, &original);
         int x = r->x;
@@ -721,10 +731,11 @@ LRESULT CFormulaEdit::OnDrawFormula(WPARAM wParam, LPARAM lParam) {
             char c = r->text[i];
             int width = FormulaWidth(c, subscript[i] ? 0 : 1);
             if (IsAccepted(c) && subscript[i] == 1 - kind) runs.Add(x, c, width, InkOutsideCell(c, kind));
-            else if (kind == 1) runs.Gap(x, width);
+            else if (kind == 1 || inkInCells) runs.Gap(x, width);
             x += width;
         }
     }
+    if (inkInCells) ::SetBkMode(dc->GetSafeHdc(), oldMode);
     if (original) dc->SelectObject(original);
     if (n < r->length) DrawCutMark(dc, r);
     dc->SetTextColor(oldText);

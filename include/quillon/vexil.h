@@ -94,9 +94,10 @@
 // character that is a blank, a control character or outside ASCII other
 // than the middle dot 0xB7. The DC's
 // selected font and its text and background colours are restored. Each
-// character stands on backColor in its cell; a subscript between two
-// letters also has backColor over the letters' height (the letters on both
-// sides are one text call), so the caller's ground should be backColor.
+// character stands on backColor in its cell, and the caller's ground under
+// the formula should be backColor too: the letters and the subscripts are
+// drawn as few text calls, whose grounds may reach over the places between
+// the cells or be left out where they would change no pixel.
 #define VXM_DRAWFORMULA 4029  // 0x0FBD
 
 // VXN_EDITORSIGNAL: posted by the control to its parent on Ctrl+Shift+J
@@ -126,8 +127,8 @@ struct VexilDraw {
     int32_t right;       // only characters ending at or before this x are drawn; a
                          // formula cut there ends 5 pixels short, with a mark there
     COLORREF textColor;  // text colour
-    COLORREF backColor;  // background colour behind each character (and behind
-                         // the subscripts between letters, over the letters' height)
+    COLORREF backColor;  // background colour behind each character, and the colour
+                         // the caller's ground under the formula should have
 };
 
 // The records' layout in the 32-bit program is part of the protocol.

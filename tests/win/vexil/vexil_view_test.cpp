@@ -105,7 +105,7 @@ VexilDraw Request(const char *text, int length, int right) { return {text, lengt
 // VXM_DRAWFORMULA draws only whole characters ending left of the limit, and no
 // non-formula text; a cut formula gets a mark in the text colour in the last 4
 // pixels before the limit, with the characters ending a pixel before the mark;
-// the caller's DC comes back with its font and colours.
+// the caller's DC comes back with its font, colours and background mode.
 TEST_F(VexilTest, DrawFormulaCutsAtTheRightLimit) {
     const char *text = "Ba(NO3)2";
     VexilInit at10 = init;
@@ -131,6 +131,7 @@ TEST_F(VexilTest, DrawFormulaCutsAtTheRightLimit) {
             EXPECT_EQ(font, ::GetCurrentObject(dc, OBJ_FONT)) << name;
             EXPECT_EQ(RGB(1, 2, 3), dc.GetTextColor()) << name;
             EXPECT_EQ(RGB(4, 5, 6), dc.GetBkColor()) << name;
+            EXPECT_EQ(OPAQUE, ::GetBkMode(dc)) << name;
         });
         EXPECT_EQ(c.drawn, result) << name;
         int blankTo = c.marked ? c.request.right - 4 : 320;
