@@ -173,10 +173,14 @@ BatchResult CalculateBatch(const CReaction &reaction, const BatchInput &input) {
         result.rows.push_back(row);
     }
     ComputeGases(reaction, result);
-    result.massLossPercent = 100.0 * result.gasGrams / result.stoichiometricTotal;
     if (!Finite(result.productGrams) || !Finite(result.unitMoles) || !Finite(result.productMmol) ||
         !Finite(result.stoichiometricTotal) || !Finite(result.weighedTotal) || !Finite(result.gasGrams))
         return Failed(BatchStatus::NotFinite);
+    // Every ratio 0, a lone formula of no mass, or grams below the smallest
+    // double: no batch, and no mass loss to give in %.
+    if (result.stoichiometricTotal == 0.0) return Failed(BatchStatus::NothingToWeigh);
+    result.massLossPercent = 100.0 * result.gasGrams / result.stoichiometricTotal;
+    if (!Finite(result.massLossPercent)) return Failed(BatchStatus::NotFinite);
     return result;
 }
 
