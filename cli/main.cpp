@@ -700,7 +700,10 @@ int CommandWeighed(const Options &options, const CFormulaParser &parser, const E
     std::string format = Format(options);
     Put(stdout, format == "csv" ? WeighedCsv(result) : format == "json" ? WeighedJson(result) : WeighedText(result));
     if (!result.done) {
-        Complain("the weighed masses hold none of the elements that are balanced");
+        Complain(result.status == WeighedStatus::NoneWeighed ? "the weighed masses hold none of the elements that are balanced"
+                 : result.status == WeighedStatus::NoneBalanced
+                     ? "the sheet balances none of the product's elements: --include names the elements to compare"
+                     : "the weighed masses are too large to compare with the sheet");
         return EXIT_CALCULATION;
     }
     return result.Within() ? 0 : EXIT_PAST_TOLERANCE;
