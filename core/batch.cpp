@@ -88,12 +88,17 @@ void ComputeGases(const CReaction &reaction, BatchResult &result) {
     AddGas(result, "CO2", c, mass(carbon) + 2 * mass(oxygen));
     AddGas(result, "H2O", h / 2, 2 * mass(hydrogen) + mass(oxygen));
     AddGas(result, "NO2", n, mass(nitrogen) + 2 * mass(oxygen));
+    // The oxygen left once CO2, H2O and NO2 took theirs: released as O2, or,
+    // below 0, taken up from the air (also when no formula holds oxygen and
+    // the gases take all of theirs from the air).
     Wide o = 0.0L;
-    if (oxygen >= 0 && balance.left.count(oxygen) != 0) {
-        o = balance.left.at(oxygen) - 2 * c - h / 2 - 2 * n;
+    if (oxygen >= 0) {
+        const bool present = balance.left.count(oxygen) != 0;
+        const Wide brought = present ? balance.left.at(oxygen) : 0.0L;
+        const Wide involved = present ? balance.involved.at(oxygen) : 0.0L;
+        o = brought - 2 * c - h / 2 - 2 * n;
         // The oxygen the gases took is part of what is involved.
-        if (std::fabs(o) <= static_cast<Wide>(BALANCE_TOLERANCE) * (balance.involved.at(oxygen) + 2 * c + h / 2 + 2 * n))
-            o = 0.0L;
+        if (std::fabs(o) <= static_cast<Wide>(BALANCE_TOLERANCE) * (involved + 2 * c + h / 2 + 2 * n)) o = 0.0L;
     }
     AddGas(result, "O2", o / 2, 2 * mass(oxygen));
     for (const BatchGas &gas : result.gases) result.gasGrams += gas.grams;

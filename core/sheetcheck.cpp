@@ -212,7 +212,10 @@ SheetCheckResult CheckBatchNumbers(const CReaction &reaction, const BatchInput &
         if (!Agree(grams, gas.grams, std::fabs(grams)))
             return Fail(SheetCheck::Disagrees, gas.formula, ": the grams do not agree with the mmol.");
         gasGrams += grams;
-        for (const auto &entry : amounts) left[entry.first] -= gas.mmol * entry.second;
+        for (const auto &entry : amounts) {
+            left[entry.first] -= gas.mmol * entry.second;
+            involved[entry.first] += std::fabs(gas.mmol * entry.second);
+        }
     }
     for (const BatchLeftover &leftover : batch.unaccounted) {
         const int element = table.Lookup(leftover.symbol);
