@@ -111,6 +111,13 @@ void ComputeGases(const CReaction &reaction, BatchResult &result) {
     }
 }
 
+// Why a value finer than the sheet's last decimal is refused.
+CString ShownDecimals() {
+    CString text;
+    text.Format(" (the sheet shows %d decimals)", NUMBER_TEXT_DECIMALS);
+    return text;
+}
+
 BatchResult Failed(BatchStatus status, int material = -1) {
     BatchResult result;
     result.status = status;
@@ -134,17 +141,6 @@ BatchValueCheck CheckExcess(double excess) {
 bool PurityAcceptable(double purity) { return CheckPurity(purity) == BatchValueCheck::Acceptable; }
 
 bool ExcessAcceptable(double excess) { return CheckExcess(excess) == BatchValueCheck::Acceptable; }
-
-namespace {
-
-// Why a value finer than that is refused.
-CString ShownDecimals() {
-    CString text;
-    text.Format(" (the sheet shows %d decimals)", NUMBER_TEXT_DECIMALS);
-    return text;
-}
-
-}  // namespace
 
 CString PurityShownLimit() {
     return CString("at least ") + NumberText(NUMBER_TEXT_UNIT).c_str() + " %" + ShownDecimals();
