@@ -522,15 +522,15 @@ bool BalanceOption(const std::string &option, const std::string &text, Decimal *
 }
 
 // The balance of --readability and --min-weight into the options.
-bool SetBalance(const Options &options, CalcOptions &source) {
+bool SetBalance(const Options &options, CalcOptions &calc) {
     auto readability = options.values.find("--readability");
     if (readability == options.values.end()) return true;
-    if (!BalanceOption("--readability", readability->second, &source.readability)) return false;
+    if (!BalanceOption("--readability", readability->second, &calc.readability)) return false;
     Decimal minimum;
-    DecimalMultiply(source.readability, Decimal{100, 0}, &minimum);
+    DecimalMultiply(calc.readability, Decimal{100, 0}, &minimum);
     auto given = options.values.find("--min-weight");
     if (given != options.values.end() && !BalanceOption("--min-weight", given->second, &minimum)) return false;
-    source.minimumWeight = DecimalValue(minimum);
+    calc.minimumWeight = DecimalValue(minimum);
     return true;
 }
 

@@ -11,9 +11,6 @@ namespace {
 
 bool PositiveFinite(double value) { return value > 0.0 && std::isfinite(value); }
 
-// The smallest amount of product the sheet shows as typed: 0.00001 g.
-const double MINIMUM_AMOUNT = 1e-5;
-
 // A message's first sentence, and on the next line the sentence that says
 // why, when there is one.
 CString WithReason(const char *first, const CString &why) {
@@ -98,12 +95,9 @@ bool ReadAmount(const Entry &entry, std::vector<CalcMessage> &messages, double *
         Say(messages, CALC_CORRECT, "Enter positive value for product amount in grams.");
         return false;
     }
-    // The sheet shows grams to five decimals: a smaller amount would head a
-    // sheet of zeros.
-    if (*amount < MINIMUM_AMOUNT) {
-        Say(messages, CALC_CORRECT,
-            "Enter positive value for product amount in grams.\nThe sheet shows grams to five decimals: "
-            "the amount must be at least 0.00001 g.");
+    // An amount the sheet's five decimals show as 0 would head a sheet of zeros.
+    if (!AmountShowable(*amount)) {
+        Say(messages, CALC_CORRECT, "Enter a product amount of " + AmountShownLimit() + ".");
         return false;
     }
     return true;
@@ -183,9 +177,17 @@ CString BatchRefusal(const CReaction &reaction, const std::vector<int> &rowNumbe
     case BatchStatus::Done:
         break;
     case BatchStatus::BadPurity:
-        return "Purity of " + RowName(reaction, rowNumbers, result.material) + " must be above 0 and at most 100 %.";
+        return "Purity of " + RowName(reaction, rowNumbers, result.material) + " must be " +
+               (CheckPurity(input.materials[static_cast<size_t>(result.material)].purity) == BatchValueCheck::TooFine
+                    ? PurityShownLimit()
+                    : CString("above 0 and at most 100 %")) +
+               ".";
     case BatchStatus::BadExcess:
-        return "Excess of " + RowName(reaction, rowNumbers, result.material) + " must be 0 or more and below 1000 %.";
+        return "Excess of " + RowName(reaction, rowNumbers, result.material) + " must be " +
+               (CheckExcess(input.materials[static_cast<size_t>(result.material)].excess) == BatchValueCheck::TooFine
+                    ? ExcessShownLimit()
+                    : CString("0 or more and below 1000 %")) +
+               ".";
     case BatchStatus::BadMass:
         return input.scale == BatchScale::Product ? CString("Enter positive value for product amount in grams.")
                                                   : CString("Enter positive value for the grams to scale to.");

@@ -68,7 +68,7 @@ TEST(Calculation, RatiosReachTheRowsAndRefusalsSayWhy) {
          check + "\nUse a point for decimals: 1.5.", 0},
         {"a nan amount weighed", AUTO, "BaTiO3", ybco, metal, false, "1 1 1", "nan", check, 0},
         {"an amount that heads a sheet of zeros", AUTO, "BaTiO3", ybco, metal, false, "1 1 1", "1e-200",
-         "Enter positive value for product amount in grams.\nThe sheet shows grams to five decimals", 0},
+         "Enter a product amount of at least 0.00001 g (the sheet shows 5 decimals).", 0},
         {"every ratio 0 weighed as a sheet", SHOWN, "BaTiO3", {{"BaCO3", 1, 0}, {"TiO2", 1, 0}}, metal, false, "0 0",
          "10", "The amounts to weigh are all 0 g: there is nothing to weigh.", 0},
     };
