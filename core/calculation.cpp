@@ -170,6 +170,18 @@ CString NonFiniteSheetNumber(const CReaction &reaction, const std::vector<int> &
     return CString();
 }
 
+// Every ratio 0, a product ratio so large that every amount is a trace, or a
+// lone formula that weighs nothing: a sheet of zeros is no weighing.
+const char NOTHING_TO_WEIGH[] = "The amounts to weigh all show as 0 g: there is nothing to weigh.";
+
+bool NothingShown(const WeighingSheet &sheet) {
+    for (const SheetReactant &reactant : sheet.reactants) {
+        const double grams = GramsToWeigh(sheet, reactant);
+        if (!std::isfinite(grams) || NumberText(grams).c_str()[0] != '0' || NumberText(grams).c_str()[1] != 0) return false;
+    }
+    return true;
+}
+
 // Why a batch gives no sheet, naming the row; empty when it does.
 CString BatchRefusal(const CReaction &reaction, const std::vector<int> &rowNumbers, const BatchInput &input,
                      const BatchResult &result) {
@@ -198,7 +210,7 @@ CString BatchRefusal(const CReaction &reaction, const std::vector<int> &rowNumbe
                    ": its amount to weigh is not above 0.";
         return CString("The batch cannot be scaled to the total: the amounts to weigh are not above 0 in total.");
     case BatchStatus::NothingToWeigh:
-        return CString("The amounts to weigh are all 0 g: there is nothing to weigh.");
+        return CString(NOTHING_TO_WEIGH);
     case BatchStatus::NotFinite:
         return CString("The batch's amounts are not finite numbers.");
     }
@@ -267,6 +279,10 @@ bool MakeCheckedSheet(const Entry &entry, const CReaction &reaction, const std::
     // first, as they are what the chemist typed last.
     CString refusal = plain ? NonFiniteSheetNumber(reaction, rowNumbers, amount, sheet) : CString();
     CalcMessageKind kind = CALC_FAILURE;
+    if (refusal.IsEmpty() && NothingShown(sheet)) {
+        refusal = NOTHING_TO_WEIGH;
+        kind = CALC_CORRECT;
+    }
     if (refusal.IsEmpty()) {
         refusal = BatchRefusal(reaction, rowNumbers, input, result);
         if (refusal.IsEmpty() && !plain) refusal = NonFiniteSheetNumber(reaction, rowNumbers, result.productGrams, sheet);

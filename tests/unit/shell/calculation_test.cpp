@@ -70,7 +70,7 @@ TEST(Calculation, RatiosReachTheRowsAndRefusalsSayWhy) {
         {"an amount that heads a sheet of zeros", AUTO, "BaTiO3", ybco, metal, false, "1 1 1", "1e-200",
          "Enter a product amount of at least 0.00001 g (the sheet shows 5 decimals).", 0},
         {"every ratio 0 weighed as a sheet", SHOWN, "BaTiO3", {{"BaCO3", 1, 0}, {"TiO2", 1, 0}}, metal, false, "0 0",
-         "10", "The amounts to weigh are all 0 g: there is nothing to weigh.", 0},
+         "10", "The amounts to weigh all show as 0 g: there is nothing to weigh.", 0},
     };
     for (const auto &c : cases) {
         const Entry entry = MakeEntry(c.product, c.rows, c.amount);
