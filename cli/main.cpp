@@ -23,8 +23,8 @@
 //
 // Exit codes: 0 success; 1 an invalid formula (check, mass); 2 the
 // calculation failed (series: a member failed); 3 bad input (usage,
-// unreadable file or element table); 4 (weighed) an element past the
-// tolerance.
+// unreadable file or element table); 4 (weighed) an element or a row past
+// the tolerance.
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
