@@ -42,10 +42,7 @@ public:
     // The options as the menus show them and the settings store them.
     bool OutputToWord() const { return outputToWord != 0; }
     bool WordAvailable() const { return wordAvailable != 0; }
-    bool ShowsDifferential() const { return showDifferential != 0; }
     bool ResetsSelectionAfterCalc() const { return resetSelectionAfterCalc != 0; }
-    bool ShowsMmol() const { return showMmol != 0; }
-    bool ShowsGases() const { return showGases != 0; }
     // The entry's purity, excess and scaling, as the weighing dialog left them.
     const BatchSettings &BatchValues() const { return batchValues; }
     // The parser that reads formulas against the element table loaded from ATOMS.LST.
@@ -200,7 +197,6 @@ private:
     LedraInit *ledraInit = nullptr;
     CFont *digitFont = nullptr;
     CFont *letterFont = nullptr;
-    int elementCount = 0;  // elements loaded from ATOMS.LST
 
     Entry keptEntry;        // as last saved, opened, cleared or started
     CString seriesValues;   // the values of x of a composition series, kept with the entry
