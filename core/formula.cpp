@@ -6,6 +6,7 @@
 // their own explicit stacks.
 #include "formula.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -256,6 +257,15 @@ int CFormulaParser::Check(const char *text, CFormulaNode **tree) const {
     return 0;
 }
 
+// The validity test, then the composition of the tree it gives.
+int CFormulaParser::CheckComposition(const char *text, Composition &out) const {
+    CFormulaNode *tree = nullptr;
+    int result = Check(text, &tree);
+    if (result == 0 && GetComposition(nullptr, 1.0, tree, out) != 0) result = FORMULA_AMOUNT_TOO_LARGE;
+    delete tree;
+    return result;
+}
+
 // Builds the tree of a formula: a root group holding the top-level items.
 CFormulaNode *CFormulaParser::Parse(const char *text) const {
     if (text == nullptr) return nullptr;
@@ -283,9 +293,18 @@ void NormaliseGroup(CFormulaNode *group) {
 
 const int AMOUNT_WORDS = (MAX_ELEMENTS + 63) / 64;
 
-// Per-element sums of one tree; only the elements that occur are touched.
+// An element's amount that is no larger than this times the sum of its
+// contributions' magnitudes is what rounding leaves of contributions that
+// cancel (H0.1(H-0.1)3 gives 5.6e-17 of H): it counts as zero. Any amount
+// the counts give on purpose, however small, is far above it.
+const double CANCELLATION = 64 * DBL_EPSILON;
+
+// Per-element sums of one tree, with CANCELLATION times the sum of the
+// contributions' magnitudes (scaled as they are added, so that it stays
+// finite wherever the amount does); only the elements that occur are touched.
 struct AmountTable {
     double amount[MAX_ELEMENTS];
+    double slack[MAX_ELEMENTS];
     uint64_t seen[AMOUNT_WORDS] = {};
 
     void Add(int element, double value) {
@@ -293,10 +312,17 @@ struct AmountTable {
         uint64_t &word = seen[element / 64];
         if (word & bit) {
             amount[element] += value;
+            slack[element] += CANCELLATION * std::fabs(value);
         } else {
             word |= bit;
             amount[element] = 0.0 + value;
+            slack[element] = CANCELLATION * std::fabs(value);
         }
+    }
+    // Whether the element's amount is listed: not zero, and not only what
+    // is left of contributions that cancel.
+    bool Listed(int element) const {
+        return std::fabs(amount[element]) > slack[element];
     }
 };
 
@@ -318,7 +344,9 @@ int LowestBit(uint64_t word) {
 
 // Normalises the tree (every group count moved down onto the elements) and
 // sums each element's counts in text order, then lists the elements whose
-// amount is not negligible, in ascending index order, times scale.
+// amount is not zero, in ascending index order, times scale. Every amount
+// the counts give is kept, a trace at 1e-9 as well as a major element; only
+// contributions that cancel (H2H-2) leave nothing.
 int CFormulaParser::GetComposition(const ElementSelection *only, double scale, CFormulaNode *tree, Composition &out) const {
     if (tree == nullptr || tree->kind != CFormulaNode::GROUP) return 1;
 
@@ -359,7 +387,7 @@ int CFormulaParser::GetComposition(const ElementSelection *only, double scale, C
             int element = w * 64 + LowestBit(bits);
             double amount = table.amount[element];
             if (!std::isfinite(amount)) return 1;
-            if (std::fabs(amount) >= COMPOSITION_TOLERANCE && (only == nullptr || only->Includes(element))) ++listed;
+            if (table.Listed(element) && (only == nullptr || only->Includes(element))) ++listed;
         }
     }
 
@@ -371,7 +399,7 @@ int CFormulaParser::GetComposition(const ElementSelection *only, double scale, C
         for (uint64_t bits = table.seen[w]; bits != 0; bits &= bits - 1) {
             int element = w * 64 + LowestBit(bits);
             double amount = table.amount[element];
-            if (std::fabs(amount) >= COMPOSITION_TOLERANCE && (only == nullptr || only->Includes(element))) {
+            if (table.Listed(element) && (only == nullptr || only->Includes(element))) {
                 out.elements[out.count] = element;
                 out.amounts[out.count] = amount * scale;
                 ++out.count;
