@@ -433,8 +433,8 @@ void Allocate(Composition &c, int n) {
 
 // a := a + sign x b over the union of both element lists, as a dense table
 // over all elements would give it (an element only b lists starts from 0),
-// keeping the amounts that are not negligible.
-void Combine(Composition &a, const Composition &b, double sign) {
+// keeping the amounts of at least tolerance in absolute value.
+void Combine(Composition &a, const Composition &b, double sign, double tolerance) {
     Composition result;
     Allocate(result, a.count + b.count);
     int i = 0;
@@ -452,7 +452,7 @@ void Combine(Composition &a, const Composition &b, double sign) {
             element = a.elements[i];
             amount = sign > 0 ? a.amounts[i++] + b.amounts[j++] : a.amounts[i++] - b.amounts[j++];
         }
-        if (std::fabs(amount) >= COMPOSITION_TOLERANCE) {
+        if (std::fabs(amount) >= tolerance) {
             result.elements[result.count] = element;
             result.amounts[result.count] = amount;
             ++result.count;
@@ -523,22 +523,20 @@ Composition Composition::ScaledCopy(double factor) const {
 
 // this += other; negligible amounts are dropped.
 void Composition::Add(const Composition &other) {
-    if (this == &other) {
-        Composition copy(other);
-        Combine(*this, copy, 1.0);
-    } else {
-        Combine(*this, other, 1.0);
-    }
+    Composition copy;
+    Combine(*this, this == &other ? copy = other : other, 1.0, COMPOSITION_TOLERANCE);
+}
+
+// this += other; every amount is kept, zeros included.
+void Composition::Accumulate(const Composition &other) {
+    Composition copy;
+    Combine(*this, this == &other ? copy = other : other, 1.0, 0.0);
 }
 
 // this -= other; negligible amounts are dropped.
 void Composition::Subtract(const Composition &other) {
-    if (this == &other) {
-        Composition copy(other);
-        Combine(*this, copy, -1.0);
-    } else {
-        Combine(*this, other, -1.0);
-    }
+    Composition copy;
+    Combine(*this, this == &other ? copy = other : other, -1.0, COMPOSITION_TOLERANCE);
 }
 
 // Lists exactly onto's elements: this composition's amount for each of

@@ -69,7 +69,8 @@ const double COMPOSITION_TOLERANCE = 5e-6;
 // Element amounts of one formula, elements in strictly ascending index order.
 // Owns its arrays. A formula's composition lists every element whose amount
 // is not zero, however small (Cr0.000004 is kept); Add and Subtract drop
-// amounts below COMPOSITION_TOLERANCE, Project and ScaledCopy drop nothing.
+// amounts below COMPOSITION_TOLERANCE, Accumulate, Project and ScaledCopy
+// drop nothing.
 struct Composition {
     int count = 0;
     int *elements = nullptr;
@@ -84,6 +85,7 @@ struct Composition {
     void Copy(const Composition &other);                // deep copy
     Composition ScaledCopy(double factor) const;        // every amount x factor, nothing dropped
     void Add(const Composition &other);                 // this += other, small amounts dropped
+    void Accumulate(const Composition &other);          // this += other, nothing dropped
     void Subtract(const Composition &other);            // this -= other, small amounts dropped
     void Project(const Composition &onto);              // exactly onto's elements, 0 where missing
 };
