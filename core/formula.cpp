@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "decimal.h"
 #include "numbers.h"
 
 namespace {
@@ -409,14 +410,19 @@ int CFormulaParser::GetComposition(const ElementSelection *only, double scale, C
     return 0;
 }
 
-// Sum of amount x atomic mass, in the composition's order.
+// Sum of amount x atomic mass, exact over the decimals of both and rounded
+// once, so that a molar mass whose exact value is a short decimal is the
+// double nearest it (BaCO3 197.335, not 197.33499999999998).
 double MolarMass(const Composition &composition, const CElementTable &table) {
-    double total = 0.0;
+    std::vector<double> amounts, masses;
     for (int i = 0; i < composition.count; ++i) {
         int element = composition.elements[i];
-        if (element >= 0 && element < MAX_ELEMENTS) total += composition.amounts[i] * table.Mass(element);
+        if (element >= 0 && element < MAX_ELEMENTS) {
+            amounts.push_back(composition.amounts[i]);
+            masses.push_back(table.Mass(element));
+        }
     }
-    return total;
+    return DecimalSumOfProducts(amounts.data(), masses.data(), amounts.size());
 }
 
 // ---------------------------------------------------------------------------

@@ -150,7 +150,9 @@ private:
     const CElementTable &table;
 };
 
-// Sum of amount x atomic mass over the composition.
+// Sum of amount x atomic mass over the composition, each amount and mass
+// read as the shortest decimal of its double, the sum exact and rounded
+// once to the nearest double (DecimalSumOfProducts).
 double MolarMass(const Composition &composition, const CElementTable &table);
 
 // The first element symbol of text (a capital and up to two small letters)

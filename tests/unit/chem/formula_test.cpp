@@ -1,6 +1,7 @@
 // Formula parser: validity, compositions, depth limits, decimal counts, arithmetic.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -79,6 +80,17 @@ TEST_F(FormulaTest, Compositions) {
         EXPECT_EQ(c.second, CompositionOf(c.first)) << c.first;
         Composition checked;
         EXPECT_EQ(std::string(c.second) == "fail" ? FORMULA_AMOUNT_TOO_LARGE : 0, Parser().CheckComposition(c.first, checked));
+    }
+    // Molar masses are the double nearest the exact sum (summing the doubles is one unit in the
+    // last place off for all but the last three); past the largest double they are infinite.
+    const std::pair<const char *, double> masses[] = {
+        {"BaCO3", 197.3359}, {"YBa2Cu3O7", 666.19365}, {"K2SO4", 174.2592}, {"Li2CO3", 73.8909}, {"NiO", 74.6928},
+        {"H-1Ba0.25", 33.32381}, {"H2H-2", 0.0}, {"C1e308", HUGE_VAL},
+    };
+    for (const auto &c : masses) {
+        Composition composition;
+        CompositionOf(c.first, &composition);
+        EXPECT_TRUE(SameBits(c.second, MolarMass(composition, Table()))) << c.first << " " << MolarMass(composition, Table());
     }
 }
 
