@@ -13,6 +13,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "decimal.h"
@@ -285,11 +286,26 @@ CFormulaNode *CFormulaParser::Parse(const char *text) const {
 
 namespace {
 
+// Below this, whole numbers and their sums and products are exact doubles.
+const double EXACT_WHOLE = 9007199254740992.0;  // 2^53
+
+bool IsSmallWhole(double value) { return std::fabs(value) < EXACT_WHOLE && value == std::floor(value); }
+
+// count x factor as the counts are written: exact over their decimals and
+// rounded once ((Sr0.1)3 gives the double of 0.3, not 0.30000000000000004).
+// Whole numbers and halves multiply exactly as doubles.
+double CountProduct(double count, double factor) {
+    if (factor == 1.0 || (IsSmallWhole(count) && IsSmallWhole(factor) && IsSmallWhole(count * factor)) ||
+        factor == 0.5 || count == 0.5)
+        return count * factor;
+    return DecimalSumOfProducts(&count, &factor, 1);
+}
+
 // Moves a group's count down onto its children and sets it to 1.0.
 void NormaliseGroup(CFormulaNode *group) {
     double factor = group->count;
     group->count = 1.0;
-    for (int i = 0; i < group->ChildCount(); ++i) group->Child(i)->count *= factor;
+    for (int i = 0; i < group->ChildCount(); ++i) group->Child(i)->count = CountProduct(group->Child(i)->count, factor);
 }
 
 const int AMOUNT_WORDS = (MAX_ELEMENTS + 63) / 64;
@@ -303,21 +319,44 @@ const double CANCELLATION = 64 * DBL_EPSILON;
 // Per-element sums of one tree, with CANCELLATION times the sum of the
 // contributions' magnitudes (scaled as they are added, so that it stays
 // finite wherever the amount does); only the elements that occur are touched.
+// A sum of whole numbers is exact in doubles; any other sum of several
+// contributions is made again from them, exactly over their decimals
+// (Exact), so that O0.1O0.2 holds the double of 0.3.
 struct AmountTable {
     double amount[MAX_ELEMENTS];
     double slack[MAX_ELEMENTS];
+    bool inexact[MAX_ELEMENTS];
     uint64_t seen[AMOUNT_WORDS] = {};
+    std::vector<std::pair<int, double>> contributions;
 
     void Add(int element, double value) {
         uint64_t bit = uint64_t(1) << (element % 64);
         uint64_t &word = seen[element / 64];
+        contributions.push_back(std::make_pair(element, value));
         if (word & bit) {
             amount[element] += value;
             slack[element] += CANCELLATION * std::fabs(value);
+            inexact[element] = inexact[element] || !IsSmallWhole(value) || !IsSmallWhole(amount[element]);
         } else {
             word |= bit;
             amount[element] = 0.0 + value;
             slack[element] = CANCELLATION * std::fabs(value);
+            inexact[element] = false;  // one contribution is its own sum
+        }
+    }
+    // Sums again, exactly, every amount the doubles may have rounded.
+    void Exact() {
+        std::vector<double> values, ones;
+        for (int element = 0; element < MAX_ELEMENTS; ++element) {
+            if (!(seen[element / 64] & (uint64_t(1) << (element % 64))) || !inexact[element] ||
+                !std::isfinite(amount[element]))
+                continue;
+            values.clear();
+            for (const auto &c : contributions) {
+                if (c.first == element) values.push_back(c.second);
+            }
+            ones.assign(values.size(), 1.0);
+            amount[element] = DecimalSumOfProducts(values.data(), ones.data(), values.size());
         }
     }
     // Whether the element's amount is listed: not zero, and not only what
@@ -379,6 +418,7 @@ int CFormulaParser::GetComposition(const ElementSelection *only, double scale, C
         }
     }
     if (!valid) return 1;
+    table.Exact();
 
     // An infinite or undefined amount (counts multiplied past the largest
     // double) has no composition: it would only give infinite masses.

@@ -82,10 +82,12 @@ TEST_F(FormulaTest, Compositions) {
         EXPECT_EQ(std::string(c.second) == "fail" ? FORMULA_AMOUNT_TOO_LARGE : 0, Parser().CheckComposition(c.first, checked));
     }
     // Molar masses are the double nearest the exact sum (summing the doubles is one unit in the
-    // last place off for all but the last three); past the largest double they are infinite.
+    // last place off for the first five), also where counts multiply and add up; past the largest
+    // double they are infinite.
     const std::pair<const char *, double> masses[] = {
         {"BaCO3", 197.3359}, {"YBa2Cu3O7", 666.19365}, {"K2SO4", 174.2592}, {"Li2CO3", 73.8909}, {"NiO", 74.6928},
         {"H-1Ba0.25", 33.32381}, {"H2H-2", 0.0}, {"C1e308", HUGE_VAL},
+        {"(Ni0.1O0.1)3", 22.40784}, {"Ni0.1Ni0.2O0.3", 22.40784},  // products and sums of counts rounded once
     };
     for (const auto &c : masses) {
         Composition composition;
