@@ -51,7 +51,8 @@
 #include "core/textutil.h"
 #include "core/series.h"
 #include "core/weighed.h"
-#include "entry.h"
+#include "core/calculation.h"
+#include "core/sheetdata.h"
 
 namespace {
 
@@ -387,7 +388,7 @@ bool MakeSelection(const Options &options, const CElementTable &table, ElementSe
 
 // Reads the calculation file into the entry as the Open command does;
 // complains and returns false when the file does not load.
-bool OpenCalculationFile(const std::string &path, CalcEntry &entry) {
+bool OpenCalculationFile(const std::string &path, Entry &entry) {
     CalcReadResult result;
     ReadCalcFile(path.c_str(), entry.rows.capacity(), FormulaIsValid, result);
     switch (result.status) {
@@ -409,14 +410,19 @@ bool OpenCalculationFile(const std::string &path, CalcEntry &entry) {
     return false;
 }
 
+// The messages of a calculation on stderr, one after the other.
+void PutMessages(const std::vector<CalcMessage> &messages) {
+    for (const CalcMessage &message : messages) Put(stderr, std::string(message.text.GetString()) + "\n");
+}
+
 // solve FILE: the automatic-ratio command; prints the used rows.
-int CommandSolve(const CFormulaParser &parser, const ElementSelection &selection, CalcEntry &entry) {
-    CliEntrySource source(entry, selection, 1);
-    ElementSelection chosen = selection;
-    if (AutoRatioCommand(source, parser, &chosen) != CommandResult::Done) return EXIT_CALCULATION;
+int CommandSolve(const CFormulaParser &parser, const ElementSelection &selection, const Entry &entry) {
+    const CalcOutcome outcome = Solve(entry, parser, selection);
+    PutMessages(outcome.messages);
+    if (!outcome.done) return EXIT_CALCULATION;
     std::string out;
-    for (int i = 0; i < entry.rows.capacity(); ++i) {
-        const LedraRow *row = entry.rows.row(i);
+    for (int i = 0; i < outcome.entry.rows.capacity(); ++i) {
+        const LedraRow *row = outcome.entry.rows.row(i);
         if (row->formula.IsEmpty()) continue;
         double ratio = row->ratio == 0.0 ? 0.0 : row->ratio;  // -0 prints as 0
         out += std::to_string(i + 1) + "\t" + row->formula.GetString() + "\t" + Formatted("%.10g", ratio) + "\n";
@@ -427,7 +433,7 @@ int CommandSolve(const CFormulaParser &parser, const ElementSelection &selection
 
 // Reads "N=NUMBER" of option (N a used row of the file) into *row and
 // *value; complains and returns false when it does not read.
-bool ReadRowValue(const std::string &option, const std::string &text, const CalcEntry &entry, int *row,
+bool ReadRowValue(const std::string &option, const std::string &text, const Entry &entry, int *row,
                   double *value) {
     const size_t equals = text.find('=');
     char *end = nullptr;
@@ -448,7 +454,7 @@ bool ReadRowValue(const std::string &option, const std::string &text, const Calc
 
 // The sheet options over the file's batch values: each option overrides
 // what the file holds for its row. Complains and returns false on a bad value.
-bool ApplyBatchOptions(const Options &options, CalcEntry &entry) {
+bool ApplyBatchOptions(const Options &options, Entry &entry) {
     BatchSettings &batch = entry.batch;
     bool massOf = false, total = false;
     for (const auto &option : options.batchValues) {
@@ -509,8 +515,8 @@ bool PositiveOption(const std::string &option, const std::string &text, double *
     return false;
 }
 
-// The balance of --readability and --min-weight into the source.
-bool SetBalance(const Options &options, CliEntrySource &source) {
+// The balance of --readability and --min-weight into the options.
+bool SetBalance(const Options &options, CalcOptions &source) {
     auto readability = options.values.find("--readability");
     if (readability == options.values.end()) return true;
     const std::string &text = readability->second;
@@ -532,24 +538,47 @@ std::string Format(const Options &options) {
     return format == options.values.end() ? "text" : format->second;
 }
 
+// The Calculate command on the file's entry: with --auto the Unfixed rows
+// are solved, else the ratios as written are weighed. The messages go to
+// stderr; the outcome's sheet is the one every output renders.
+CalcOutcome CalculateFile(const CFormulaParser &parser, const ElementSelection &selection, const Entry &entry,
+                          const CalcOptions &calc) {
+    const CalcOutcome outcome = Calculate(entry, parser, selection, calc);
+    PutMessages(outcome.messages);
+    return outcome;
+}
+
+// The options of a calculation that the command line gives.
+CalcOptions CalcOptionsOf(const Options &options) {
+    CalcOptions calc;
+    calc.autoRatio = options.autoRatio;
+    calc.showDifferential = options.noDifferential ? 0 : 1;
+    return calc;
+}
+
 // sheet FILE: the Calculate command; prints the weighing sheet with LF line ends.
 int CommandSheet(const Options &options, const CFormulaParser &parser, const ElementSelection &selection,
-                 CalcEntry &entry) {
-    CliEntrySource source(entry, selection, options.noDifferential ? 0 : 1);
-    if (!SetBalance(options, source)) return EXIT_BAD_INPUT;
+                 const Entry &entry) {
+    CalcOptions calc = CalcOptionsOf(options);
+    if (!SetBalance(options, calc)) return EXIT_BAD_INPUT;
+    const CalcOutcome outcome = CalculateFile(parser, selection, entry, calc);
+    if (!outcome.done) return EXIT_CALCULATION;
     const std::string format = Format(options);
-    source.format = format == "csv"    ? CliEntrySource::Format::Csv
-                    : format == "json" ? CliEntrySource::Format::Json
-                                       : CliEntrySource::Format::Text;
-    if (!CalculateEntry(source, parser, selection, options.autoRatio)) return EXIT_CALCULATION;
-    Put(stdout, source.sheetText);
+    if (format == "csv") {
+        Put(stdout, SheetCsv(outcome.sheet));
+    } else if (format == "json") {
+        Put(stdout, SheetJson(outcome.sheet));
+    } else {
+        const CString text = SheetFileText(outcome.sheet);
+        Put(stdout, TextModeRead(text.GetString(), static_cast<size_t>(text.GetLength())));
+    }
     return 0;
 }
 
 // series FILE: every member calculated on its own copy of the entry as
 // opened; prints the series sheet. A failing member is named on the sheet.
 int CommandSeries(const Options &options, const CFormulaParser &parser, const ElementSelection &selection,
-                  const CalcEntry &entry) {
+                  const Entry &entry) {
     auto given = options.values.find("--x");
     std::string valuesText = given != options.values.end() ? given->second : entry.fields.seriesValues.GetString();
     if (valuesText.empty()) {
@@ -568,12 +597,7 @@ int CommandSeries(const Options &options, const CFormulaParser &parser, const El
                  " is not a series formula: " + why.GetString());
         return EXIT_BAD_INPUT;
     }
-    SeriesCalculation calculate = [&](const CString &formula) {
-        return CalculateSeriesMember(entry, parser, selection, options.autoRatio, formula);
-    };
-    SeriesResult series = RunSeries(parser, entry.fields.productFormula, values, calculate);
-    series.sampleId = entry.fields.sampleId;  // also when no member is done
-    ReadNumberText(entry.fields.amountText, &series.amount);
+    const SeriesResult series = CalculateSeries(entry, parser, selection, CalcOptionsOf(options), values);
     std::string format = Format(options);
     Put(stdout, format == "csv" ? SeriesCsv(series) : format == "json" ? SeriesJson(series) : SeriesText(series));
     for (const SeriesMember &member : series.members)
@@ -649,7 +673,7 @@ bool WeighedMasses(const Options &options, std::map<int, double> &masses) {
 
 // weighed FILE: the composition the weighed masses make against the file's sheet.
 int CommandWeighed(const Options &options, const CFormulaParser &parser, const ElementSelection &selection,
-                   CalcEntry &entry) {
+                   const Entry &entry) {
     std::map<int, double> masses;
     if (!WeighedMasses(options, masses)) return EXIT_BAD_INPUT;
     double tolerance = DEFAULT_WEIGHED_TOLERANCE;
@@ -679,16 +703,16 @@ int CommandWeighed(const Options &options, const CFormulaParser &parser, const E
         rowNumbers.push_back(i + 1);
         weighed.push_back(mass->second);
     }
-    CliEntrySource source(entry, selection, 1);
-    WeighedResult result;
-    source.inspect = [&](const CReaction &reaction, const WeighingSheet &sheet) {
-        result = CheckWeighed(reaction, sheet, rowNumbers, weighed, tolerance);
-    };
-    if (!CalculateEntry(source, parser, selection, options.autoRatio)) return EXIT_CALCULATION;
+    const CalcOutcome outcome = CalculateFile(parser, selection, entry, CalcOptionsOf(options));
+    if (!outcome.done) return EXIT_CALCULATION;
+    const WeighedResult result = CheckWeighed(*outcome.reaction, outcome.sheet, rowNumbers, weighed, tolerance);
     std::string format = Format(options);
     Put(stdout, format == "csv" ? WeighedCsv(result) : format == "json" ? WeighedJson(result) : WeighedText(result));
     if (!result.done) {
-        Complain("the weighed masses hold none of the elements that are balanced");
+        Complain(result.status == WeighedStatus::NoneWeighed ? "the weighed masses hold none of the elements that are balanced"
+                 : result.status == WeighedStatus::NoneBalanced
+                     ? "the sheet balances none of the product's elements: --include names the elements to compare"
+                     : "the weighed masses are too large to compare with the sheet");
         return EXIT_CALCULATION;
     }
     return result.Within() ? 0 : EXIT_PAST_TOLERANCE;
@@ -730,7 +754,7 @@ int Run(int argc, char **argv) {
 
     ElementSelection selection;
     if (!MakeSelection(options, table, selection)) return EXIT_BAD_INPUT;
-    CalcEntry entry;
+    Entry entry;
     fileParser = &parser;
     const bool opened = OpenCalculationFile(options.arguments[0], entry);
     fileParser = nullptr;

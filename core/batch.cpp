@@ -88,12 +88,17 @@ void ComputeGases(const CReaction &reaction, BatchResult &result) {
     AddGas(result, "CO2", c, mass(carbon) + 2 * mass(oxygen));
     AddGas(result, "H2O", h / 2, 2 * mass(hydrogen) + mass(oxygen));
     AddGas(result, "NO2", n, mass(nitrogen) + 2 * mass(oxygen));
+    // The oxygen left once CO2, H2O and NO2 took theirs: released as O2, or,
+    // below 0, taken up from the air (also when no formula holds oxygen and
+    // the gases take all of theirs from the air).
     Wide o = 0.0L;
-    if (oxygen >= 0 && balance.left.count(oxygen) != 0) {
-        o = balance.left.at(oxygen) - 2 * c - h / 2 - 2 * n;
+    if (oxygen >= 0) {
+        const bool present = balance.left.count(oxygen) != 0;
+        const Wide brought = present ? balance.left.at(oxygen) : 0.0L;
+        const Wide involved = present ? balance.involved.at(oxygen) : 0.0L;
+        o = brought - 2 * c - h / 2 - 2 * n;
         // The oxygen the gases took is part of what is involved.
-        if (std::fabs(o) <= static_cast<Wide>(BALANCE_TOLERANCE) * (balance.involved.at(oxygen) + 2 * c + h / 2 + 2 * n))
-            o = 0.0L;
+        if (std::fabs(o) <= static_cast<Wide>(BALANCE_TOLERANCE) * (involved + 2 * c + h / 2 + 2 * n)) o = 0.0L;
     }
     AddGas(result, "O2", o / 2, 2 * mass(oxygen));
     for (const BatchGas &gas : result.gases) result.gasGrams += gas.grams;
@@ -173,10 +178,14 @@ BatchResult CalculateBatch(const CReaction &reaction, const BatchInput &input) {
         result.rows.push_back(row);
     }
     ComputeGases(reaction, result);
-    result.massLossPercent = 100.0 * result.gasGrams / result.stoichiometricTotal;
     if (!Finite(result.productGrams) || !Finite(result.unitMoles) || !Finite(result.productMmol) ||
         !Finite(result.stoichiometricTotal) || !Finite(result.weighedTotal) || !Finite(result.gasGrams))
         return Failed(BatchStatus::NotFinite);
+    // Every ratio 0, a lone formula of no mass, or grams below the smallest
+    // double: no batch, and no mass loss to give in %.
+    if (result.stoichiometricTotal == 0.0) return Failed(BatchStatus::NothingToWeigh);
+    result.massLossPercent = 100.0 * result.gasGrams / result.stoichiometricTotal;
+    if (!Finite(result.massLossPercent)) return Failed(BatchStatus::NotFinite);
     return result;
 }
 

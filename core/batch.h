@@ -108,6 +108,7 @@ enum class BatchStatus {
     BadMass,          // the scaling mass is not a finite number above 0
     BadScaleMaterial, // scaleMaterial names no starting material
     CannotScale,      // the scaling row (or the total) weighs nothing or less: no batch follows
+    NothingToWeigh,   // the starting materials' pure grams add up to 0: nothing to weigh, no mass loss
     NotFinite,        // a number of the batch is not finite (overflow)
 };
 
