@@ -47,6 +47,7 @@
 #include "core/reaction.h"
 #include "core/sheet.h"
 #include "core/calcfile.h"
+#include "core/printsheet.h"
 #include "core/batch.h"
 #include "core/textutil.h"
 #include "core/series.h"
@@ -466,6 +467,10 @@ bool ApplyBatchOptions(const Options &options, Entry &entry) {
                 Complain("--total takes the grams of all starting materials, above 0, not '" + option.second + "'");
                 return false;
             }
+            if (!AmountShowable(value)) {
+                Complain(std::string("--total must be ") + AmountShownLimit().GetString());
+                return false;
+            }
             batch.scale = BatchScale::Total;
             batch.scaleMass = value;
             total = true;
@@ -475,16 +480,25 @@ bool ApplyBatchOptions(const Options &options, Entry &entry) {
         const CString formula = entry.rows.row(row - 1)->formula;
         BatchRowValues kept = batch.rows[row - 1];
         if (kept.formula != formula) kept = BatchRowValues();
-        if (name == "--purity" && !PurityAcceptable(value)) {
-            Complain("--purity of row " + std::to_string(row) + " must be above 0 and at most 100");
+        const BatchValueCheck check = name == "--purity"   ? CheckPurity(value)
+                                      : name == "--excess" ? CheckExcess(value)
+                                                           : BatchValueCheck::Acceptable;
+        if (check == BatchValueCheck::OutOfLimits) {
+            Complain(name + " of row " + std::to_string(row) +
+                     (name == "--purity" ? " must be above 0 and at most 100" : " must be 0 or more and below 1000"));
             return false;
         }
-        if (name == "--excess" && !ExcessAcceptable(value)) {
-            Complain("--excess of row " + std::to_string(row) + " must be 0 or more and below 1000");
+        if (check == BatchValueCheck::TooFine) {
+            const CString limit = name == "--purity" ? PurityShownLimit() : ExcessShownLimit();
+            Complain(name + " of row " + std::to_string(row) + " must be " + limit.GetString());
             return false;
         }
         if (name == "--mass-of" && !(value > 0.0)) {
             Complain("--mass-of row " + std::to_string(row) + " must be above 0 grams");
+            return false;
+        }
+        if (name == "--mass-of" && !AmountShowable(value)) {
+            Complain("--mass-of row " + std::to_string(row) + " must be " + AmountShownLimit().GetString());
             return false;
         }
         if (name == "--purity") batch.SetRow(row, formula, value, kept.excess);
@@ -506,12 +520,13 @@ bool ApplyBatchOptions(const Options &options, Entry &entry) {
     return true;
 }
 
-// A whole argument read as one plain decimal number; false (after
-// complaining, naming the option) when it is not one or not above 0.
-bool PositiveOption(const std::string &option, const std::string &text, double *value) {
-    const char *end = ReadPlainNumber(text.c_str(), value);
-    if (end != text.c_str() && *end == 0 && *value > 0.0) return true;
-    Complain(option + " needs a number above 0, not '" + text + "'");
+// A whole argument read as a balance setting (ReadBalanceGrams, the rule of
+// the program's Balance dialog); false after complaining, naming the option
+// and the limits, when it does not read.
+bool BalanceOption(const std::string &option, const std::string &text, Decimal *grams) {
+    if (ReadBalanceGrams(text.c_str(), grams)) return true;
+    Complain(option + " needs grams above 0 and at most " + std::to_string(MAX_BALANCE_GRAMS) + ", with at most " +
+             std::to_string(MAX_BALANCE_DECIMALS) + " decimals, not '" + text + "'");
     return false;
 }
 
@@ -519,17 +534,13 @@ bool PositiveOption(const std::string &option, const std::string &text, double *
 bool SetBalance(const Options &options, CalcOptions &source) {
     auto readability = options.values.find("--readability");
     if (readability == options.values.end()) return true;
-    const std::string &text = readability->second;
-    const char *end = ReadDecimal(text.c_str(), false, &source.readability);
-    if (end == text.c_str() || *end != 0 || source.readability.units <= 0) {
-        Complain("--readability needs grams above 0 in plain decimals, not '" + text + "'");
-        return false;
-    }
+    if (!BalanceOption("--readability", readability->second, &source.readability)) return false;
     Decimal minimum;
     DecimalMultiply(source.readability, Decimal{100, 0}, &minimum);
-    source.minimumWeight = DecimalValue(minimum);
     auto given = options.values.find("--min-weight");
-    return given == options.values.end() || PositiveOption("--min-weight", given->second, &source.minimumWeight);
+    if (given != options.values.end() && !BalanceOption("--min-weight", given->second, &minimum)) return false;
+    source.minimumWeight = DecimalValue(minimum);
+    return true;
 }
 
 // The output format of --format: "text" unless given.

@@ -116,6 +116,13 @@ void ComputeGases(const CReaction &reaction, BatchResult &result) {
     }
 }
 
+// Why a value finer than the sheet's last decimal is refused.
+CString ShownDecimals() {
+    CString text;
+    text.Format(" (the sheet shows %d decimals)", NUMBER_TEXT_DECIMALS);
+    return text;
+}
+
 BatchResult Failed(BatchStatus status, int material = -1) {
     BatchResult result;
     result.status = status;
@@ -125,9 +132,35 @@ BatchResult Failed(BatchStatus status, int material = -1) {
 
 }  // namespace
 
-bool PurityAcceptable(double purity) { return Finite(purity) && purity > 0.0 && purity <= 100.0; }
+BatchValueCheck CheckPurity(double purity) {
+    if (!Finite(purity) || !(purity > 0.0 && purity <= 100.0)) return BatchValueCheck::OutOfLimits;
+    return purity >= NUMBER_TEXT_UNIT ? BatchValueCheck::Acceptable : BatchValueCheck::TooFine;
+}
 
-bool ExcessAcceptable(double excess) { return Finite(excess) && excess >= 0.0 && excess < EXCESS_LIMIT; }
+BatchValueCheck CheckExcess(double excess) {
+    if (!Finite(excess) || !(excess >= 0.0 && excess < EXCESS_LIMIT)) return BatchValueCheck::OutOfLimits;
+    const bool shown = excess == 0.0 || (excess >= NUMBER_TEXT_UNIT && excess <= EXCESS_SHOWN_LIMIT);
+    return shown ? BatchValueCheck::Acceptable : BatchValueCheck::TooFine;
+}
+
+bool PurityAcceptable(double purity) { return CheckPurity(purity) == BatchValueCheck::Acceptable; }
+
+bool ExcessAcceptable(double excess) { return CheckExcess(excess) == BatchValueCheck::Acceptable; }
+
+CString PurityShownLimit() {
+    return CString("at least ") + NumberText(NUMBER_TEXT_UNIT).c_str() + " %" + ShownDecimals();
+}
+
+CString ExcessShownLimit() {
+    return CString("0, or from ") + NumberText(NUMBER_TEXT_UNIT).c_str() + " to " +
+           NumberText(EXCESS_SHOWN_LIMIT).c_str() + " %" + ShownDecimals();
+}
+
+bool AmountShowable(double grams) { return Finite(grams) && grams >= NUMBER_TEXT_UNIT; }
+
+CString AmountShownLimit() {
+    return CString("at least ") + NumberText(NUMBER_TEXT_UNIT).c_str() + " g" + ShownDecimals();
+}
 
 bool BatchIsPlain(const BatchInput &input) {
     for (const BatchMaterial &material : input.materials)

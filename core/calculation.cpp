@@ -342,6 +342,7 @@ CalcOutcome Calculate(const Entry &entry, const CFormulaParser &parser, const El
     for (int i : used) out.rowNumbers.push_back(i + 1);
     std::shared_ptr<CReaction> reaction;
     if (Prepare(out.entry, used, parser, selection, &reaction) != Preparation::Ready) {
+        out.entry = entry;  // nothing was calculated: the rows stay as they were
         Say(out.messages, CALC_FAILURE, "Failed to generate output.");
         return out;
     }
@@ -394,6 +395,7 @@ CalcOutcome Solve(const Entry &entry, const CFormulaParser &parser, const Elemen
     for (int i : used) out.rowNumbers.push_back(i + 1);
     std::shared_ptr<CReaction> reaction;
     if (Prepare(out.entry, used, parser, selection, &reaction) != Preparation::Ready) {
+        out.entry = entry;
         Say(out.messages, CALC_FAILURE, "Ratio cannot be determined.");
         return out;
     }
