@@ -26,6 +26,7 @@
 // unreadable file or element table); 4 (weighed) an element or a row past
 // the tolerance.
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -314,17 +315,22 @@ const CFormulaParser *fileParser = nullptr;
 // The formula check callback of calculation files.
 int FormulaIsValid(const char *formula) { return fileParser->Check(formula) == 0 ? 1 : 0; }
 
-// The check line of a formula: "FORMULA\tvalid" or the reason it is not.
+// The check line of a formula: "FORMULA\tvalid" or the reason it is not
+// (result as CheckComposition gives it).
 std::string CheckLine(const std::string &formula, int result) {
-    const char *verdict = result == 0 ? "valid" : result == -1 ? "invalid: unbalanced parentheses" : "invalid: syntax";
+    const char *verdict = result == 0                          ? "valid"
+                          : result == -1                       ? "invalid: unbalanced parentheses"
+                          : result == FORMULA_AMOUNT_TOO_LARGE ? "invalid: an amount is too large"
+                                                               : "invalid: syntax";
     return formula + "\t" + verdict + "\n";
 }
 
-// check FORMULA...: one verdict line per formula.
+// check FORMULA...: one verdict line per formula, the one mass gives.
 int CommandCheck(const Options &options, const CFormulaParser &parser) {
     int exitCode = 0;
     for (const std::string &formula : options.arguments) {
-        int result = parser.Check(formula.c_str());
+        Composition composition;
+        int result = parser.CheckComposition(formula.c_str(), composition);
         Put(stdout, CheckLine(formula, result));
         if (result != 0) exitCode = EXIT_INVALID;
     }
@@ -335,17 +341,20 @@ int CommandCheck(const Options &options, const CFormulaParser &parser) {
 int CommandMass(const Options &options, const CFormulaParser &parser) {
     int exitCode = 0;
     for (const std::string &formula : options.arguments) {
-        CFormulaNode *tree = nullptr;
-        int result = parser.Check(formula.c_str(), &tree);
         Composition composition;
-        if (result == 0 && parser.GetComposition(nullptr, 1.0, tree, composition) != 0) result = -2;
-        delete tree;
+        int result = parser.CheckComposition(formula.c_str(), composition);
         if (result != 0) {
             Put(stderr, CheckLine(formula, result));
             exitCode = EXIT_INVALID;
             continue;
         }
-        std::string line = formula + "\t" + Formatted("%.6f", MolarMass(composition, parser.Table())) + "\t";
+        double molarMass = MolarMass(composition, parser.Table());
+        if (!std::isfinite(molarMass)) {
+            Put(stderr, formula + "\tinvalid: the molar mass is not a finite number\n");
+            exitCode = EXIT_INVALID;
+            continue;
+        }
+        std::string line = formula + "\t" + Formatted("%.6f", molarMass) + "\t";
         for (int k = 0; k < composition.count; ++k) {
             if (k > 0) line += " ";
             line += parser.Table().Symbol(composition.elements[k]);

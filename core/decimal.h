@@ -6,6 +6,7 @@
 #ifndef QUILLON_CORE_DECIMAL_H
 #define QUILLON_CORE_DECIMAL_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -41,5 +42,14 @@ bool RoundToMultiple(double grams, const Decimal &step, Decimal *rounded);
 
 // The result's text with exactly the decimals of its scale ("8.040").
 std::string DecimalFixedText(const Decimal &value);
+
+// The sum of a[i] x b[i] for i below n, each factor taken as the shortest
+// decimal that reads back as it (15.999, not the double's
+// 15.9989999999999994884), summed exactly and rounded once to the nearest
+// double, halves to even: 137.327 + 12.011 + 3 x 15.999 gives the double
+// nearest 197.335, where summing the doubles gives 197.33499999999998.
+// Infinite past the largest double; a factor that is not finite gives its
+// plain product (infinite or NaN).
+double DecimalSumOfProducts(const double *a, const double *b, size_t n);
 
 #endif

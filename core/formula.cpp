@@ -6,14 +6,17 @@
 // their own explicit stacks.
 #include "formula.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "decimal.h"
 #include "numbers.h"
 
 namespace {
@@ -256,6 +259,15 @@ int CFormulaParser::Check(const char *text, CFormulaNode **tree) const {
     return 0;
 }
 
+// The validity test, then the composition of the tree it gives.
+int CFormulaParser::CheckComposition(const char *text, Composition &out) const {
+    CFormulaNode *tree = nullptr;
+    int result = Check(text, &tree);
+    if (result == 0 && GetComposition(nullptr, 1.0, tree, out) != 0) result = FORMULA_AMOUNT_TOO_LARGE;
+    delete tree;
+    return result;
+}
+
 // Builds the tree of a formula: a root group holding the top-level items.
 CFormulaNode *CFormulaParser::Parse(const char *text) const {
     if (text == nullptr) return nullptr;
@@ -274,29 +286,83 @@ CFormulaNode *CFormulaParser::Parse(const char *text) const {
 
 namespace {
 
+// Below this, whole numbers and their sums and products are exact doubles.
+const double EXACT_WHOLE = 9007199254740992.0;  // 2^53
+
+bool IsSmallWhole(double value) { return std::fabs(value) < EXACT_WHOLE && value == std::floor(value); }
+
+// count x factor as the counts are written: exact over their decimals and
+// rounded once ((Sr0.1)3 gives the double of 0.3, not 0.30000000000000004).
+// Whole numbers and halves multiply exactly as doubles.
+double CountProduct(double count, double factor) {
+    if (factor == 1.0 || (IsSmallWhole(count) && IsSmallWhole(factor) && IsSmallWhole(count * factor)) ||
+        factor == 0.5 || count == 0.5)
+        return count * factor;
+    return DecimalSumOfProducts(&count, &factor, 1);
+}
+
 // Moves a group's count down onto its children and sets it to 1.0.
 void NormaliseGroup(CFormulaNode *group) {
     double factor = group->count;
     group->count = 1.0;
-    for (int i = 0; i < group->ChildCount(); ++i) group->Child(i)->count *= factor;
+    for (int i = 0; i < group->ChildCount(); ++i) group->Child(i)->count = CountProduct(group->Child(i)->count, factor);
 }
 
 const int AMOUNT_WORDS = (MAX_ELEMENTS + 63) / 64;
 
-// Per-element sums of one tree; only the elements that occur are touched.
+// An element's amount that is no larger than this times the sum of its
+// contributions' magnitudes is what rounding leaves of contributions that
+// cancel (H0.1(H-0.1)3 gives 5.6e-17 of H): it counts as zero. Any amount
+// the counts give on purpose, however small, is far above it.
+const double CANCELLATION = 64 * DBL_EPSILON;
+
+// Per-element sums of one tree, with CANCELLATION times the sum of the
+// contributions' magnitudes (scaled as they are added, so that it stays
+// finite wherever the amount does); only the elements that occur are touched.
+// A sum of whole numbers is exact in doubles; any other sum of several
+// contributions is made again from them, exactly over their decimals
+// (Exact), so that O0.1O0.2 holds the double of 0.3.
 struct AmountTable {
     double amount[MAX_ELEMENTS];
+    double slack[MAX_ELEMENTS];
+    bool inexact[MAX_ELEMENTS];
     uint64_t seen[AMOUNT_WORDS] = {};
+    std::vector<std::pair<int, double>> contributions;
 
     void Add(int element, double value) {
         uint64_t bit = uint64_t(1) << (element % 64);
         uint64_t &word = seen[element / 64];
+        contributions.push_back(std::make_pair(element, value));
         if (word & bit) {
             amount[element] += value;
+            slack[element] += CANCELLATION * std::fabs(value);
+            inexact[element] = inexact[element] || !IsSmallWhole(value) || !IsSmallWhole(amount[element]);
         } else {
             word |= bit;
             amount[element] = 0.0 + value;
+            slack[element] = CANCELLATION * std::fabs(value);
+            inexact[element] = false;  // one contribution is its own sum
         }
+    }
+    // Sums again, exactly, every amount the doubles may have rounded.
+    void Exact() {
+        std::vector<double> values, ones;
+        for (int element = 0; element < MAX_ELEMENTS; ++element) {
+            if (!(seen[element / 64] & (uint64_t(1) << (element % 64))) || !inexact[element] ||
+                !std::isfinite(amount[element]))
+                continue;
+            values.clear();
+            for (const auto &c : contributions) {
+                if (c.first == element) values.push_back(c.second);
+            }
+            ones.assign(values.size(), 1.0);
+            amount[element] = DecimalSumOfProducts(values.data(), ones.data(), values.size());
+        }
+    }
+    // Whether the element's amount is listed: not zero, and not only what
+    // is left of contributions that cancel.
+    bool Listed(int element) const {
+        return std::fabs(amount[element]) > slack[element];
     }
 };
 
@@ -318,7 +384,9 @@ int LowestBit(uint64_t word) {
 
 // Normalises the tree (every group count moved down onto the elements) and
 // sums each element's counts in text order, then lists the elements whose
-// amount is not negligible, in ascending index order, times scale.
+// amount is not zero, in ascending index order, times scale. Every amount
+// the counts give is kept, a trace at 1e-9 as well as a major element; only
+// contributions that cancel (H2H-2) leave nothing.
 int CFormulaParser::GetComposition(const ElementSelection *only, double scale, CFormulaNode *tree, Composition &out) const {
     if (tree == nullptr || tree->kind != CFormulaNode::GROUP) return 1;
 
@@ -350,6 +418,7 @@ int CFormulaParser::GetComposition(const ElementSelection *only, double scale, C
         }
     }
     if (!valid) return 1;
+    table.Exact();
 
     // An infinite or undefined amount (counts multiplied past the largest
     // double) has no composition: it would only give infinite masses.
@@ -359,7 +428,7 @@ int CFormulaParser::GetComposition(const ElementSelection *only, double scale, C
             int element = w * 64 + LowestBit(bits);
             double amount = table.amount[element];
             if (!std::isfinite(amount)) return 1;
-            if (std::fabs(amount) >= COMPOSITION_TOLERANCE && (only == nullptr || only->Includes(element))) ++listed;
+            if (table.Listed(element) && (only == nullptr || only->Includes(element))) ++listed;
         }
     }
 
@@ -371,7 +440,7 @@ int CFormulaParser::GetComposition(const ElementSelection *only, double scale, C
         for (uint64_t bits = table.seen[w]; bits != 0; bits &= bits - 1) {
             int element = w * 64 + LowestBit(bits);
             double amount = table.amount[element];
-            if (std::fabs(amount) >= COMPOSITION_TOLERANCE && (only == nullptr || only->Includes(element))) {
+            if (table.Listed(element) && (only == nullptr || only->Includes(element))) {
                 out.elements[out.count] = element;
                 out.amounts[out.count] = amount * scale;
                 ++out.count;
@@ -381,14 +450,19 @@ int CFormulaParser::GetComposition(const ElementSelection *only, double scale, C
     return 0;
 }
 
-// Sum of amount x atomic mass, in the composition's order.
+// Sum of amount x atomic mass, exact over the decimals of both and rounded
+// once, so that a molar mass whose exact value is a short decimal is the
+// double nearest it (BaCO3 197.335, not 197.33499999999998).
 double MolarMass(const Composition &composition, const CElementTable &table) {
-    double total = 0.0;
+    std::vector<double> amounts, masses;
     for (int i = 0; i < composition.count; ++i) {
         int element = composition.elements[i];
-        if (element >= 0 && element < MAX_ELEMENTS) total += composition.amounts[i] * table.Mass(element);
+        if (element >= 0 && element < MAX_ELEMENTS) {
+            amounts.push_back(composition.amounts[i]);
+            masses.push_back(table.Mass(element));
+        }
     }
-    return total;
+    return DecimalSumOfProducts(amounts.data(), masses.data(), amounts.size());
 }
 
 // ---------------------------------------------------------------------------
@@ -405,8 +479,8 @@ void Allocate(Composition &c, int n) {
 
 // a := a + sign x b over the union of both element lists, as a dense table
 // over all elements would give it (an element only b lists starts from 0),
-// keeping the amounts that are not negligible.
-void Combine(Composition &a, const Composition &b, double sign) {
+// keeping the amounts of at least tolerance in absolute value.
+void Combine(Composition &a, const Composition &b, double sign, double tolerance) {
     Composition result;
     Allocate(result, a.count + b.count);
     int i = 0;
@@ -424,7 +498,7 @@ void Combine(Composition &a, const Composition &b, double sign) {
             element = a.elements[i];
             amount = sign > 0 ? a.amounts[i++] + b.amounts[j++] : a.amounts[i++] - b.amounts[j++];
         }
-        if (std::fabs(amount) >= COMPOSITION_TOLERANCE) {
+        if (std::fabs(amount) >= tolerance) {
             result.elements[result.count] = element;
             result.amounts[result.count] = amount;
             ++result.count;
@@ -495,22 +569,20 @@ Composition Composition::ScaledCopy(double factor) const {
 
 // this += other; negligible amounts are dropped.
 void Composition::Add(const Composition &other) {
-    if (this == &other) {
-        Composition copy(other);
-        Combine(*this, copy, 1.0);
-    } else {
-        Combine(*this, other, 1.0);
-    }
+    Composition copy;
+    Combine(*this, this == &other ? copy = other : other, 1.0, COMPOSITION_TOLERANCE);
+}
+
+// this += other; every amount is kept, zeros included.
+void Composition::Accumulate(const Composition &other) {
+    Composition copy;
+    Combine(*this, this == &other ? copy = other : other, 1.0, 0.0);
 }
 
 // this -= other; negligible amounts are dropped.
 void Composition::Subtract(const Composition &other) {
-    if (this == &other) {
-        Composition copy(other);
-        Combine(*this, copy, -1.0);
-    } else {
-        Combine(*this, other, -1.0);
-    }
+    Composition copy;
+    Combine(*this, this == &other ? copy = other : other, -1.0, COMPOSITION_TOLERANCE);
 }
 
 // Lists exactly onto's elements: this composition's amount for each of

@@ -62,12 +62,15 @@ private:
     bool leading = false;  // in the digits right after a separator
 };
 
-// Element amounts below this (in absolute value) count as zero in every composition.
+// Sums of compositions (Add, Subtract: the differential) drop the amounts
+// below this in absolute value, what is left of amounts that cancel.
 const double COMPOSITION_TOLERANCE = 5e-6;
 
 // Element amounts of one formula, elements in strictly ascending index order.
-// Owns its arrays. Never lists an amount below COMPOSITION_TOLERANCE in
-// absolute value, except where an operation says so (Project, ScaledCopy).
+// Owns its arrays. A formula's composition lists every element whose amount
+// is not zero, however small (Cr0.000004 is kept); Add and Subtract drop
+// amounts below COMPOSITION_TOLERANCE, Accumulate, Project and ScaledCopy
+// drop nothing.
 struct Composition {
     int count = 0;
     int *elements = nullptr;
@@ -82,6 +85,7 @@ struct Composition {
     void Copy(const Composition &other);                // deep copy
     Composition ScaledCopy(double factor) const;        // every amount x factor, nothing dropped
     void Add(const Composition &other);                 // this += other, small amounts dropped
+    void Accumulate(const Composition &other);          // this += other, nothing dropped
     void Subtract(const Composition &other);            // this -= other, small amounts dropped
     void Project(const Composition &onto);              // exactly onto's elements, 0 where missing
 };
@@ -112,6 +116,10 @@ private:
     CFormulaNode **children = nullptr;
 };
 
+// The result of CheckComposition for a formula whose counts multiply or add
+// up past the largest double.
+const int FORMULA_AMOUNT_TOO_LARGE = -3;
+
 // Reads formulas against an element table, which its owner keeps alive for
 // as long as the parser.
 class CFormulaParser {
@@ -122,6 +130,11 @@ public:
     // 0 valid, -1 unbalanced parentheses (tested first), -2 any other error.
     // With tree non-null and result 0, *tree receives the tree (caller owns it).
     int Check(const char *text, CFormulaNode **tree = nullptr) const;
+
+    // Check, then GetComposition over every element into out: 0 valid,
+    // -1 and -2 as Check, FORMULA_AMOUNT_TOO_LARGE when the formula reads but
+    // an amount comes out infinite or undefined ((Ba1e200)1e200).
+    int CheckComposition(const char *text, Composition &out) const;
 
     // Builds the tree without the parenthesis test; nullptr on failure.
     CFormulaNode *Parse(const char *text) const;
@@ -137,7 +150,9 @@ private:
     const CElementTable &table;
 };
 
-// Sum of amount x atomic mass over the composition.
+// Sum of amount x atomic mass over the composition, each amount and mass
+// read as the shortest decimal of its double, the sum exact and rounded
+// once to the nearest double (DecimalSumOfProducts).
 double MolarMass(const Composition &composition, const CElementTable &table);
 
 // The first element symbol of text (a capital and up to two small letters)

@@ -214,10 +214,12 @@ std::vector<double> CReaction::Ratios() const {
 // The element amounts the reactants bring beyond the product, per formula
 // unit of product: symbol and trimmed amount per element, no separators.
 CString CReaction::GetDifferential() const {
+    // Traces are summed in full (three rows of 3e-6 Cr bring 9e-6); only the
+    // leftover drops what is below COMPOSITION_TOLERANCE.
     Composition sum;
     for (int i = 0; i < reactantCount; ++i) {
         double factor = reactants[i].ratio / product.ratio;
-        sum.Add(reactants[i].composition.ScaledCopy(factor));
+        sum.Accumulate(reactants[i].composition.ScaledCopy(factor));
     }
     sum.Subtract(product.composition);
 

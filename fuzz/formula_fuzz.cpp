@@ -63,7 +63,7 @@ void CheckComposition(const Composition &c) {
     for (int i = 0; i < c.count; ++i) {
         Require(c.elements[i] >= 0 && c.elements[i] < Table().Count());
         Require(i == 0 || c.elements[i - 1] < c.elements[i]);
-        Require(std::isfinite(c.amounts[i]) && std::fabs(c.amounts[i]) >= COMPOSITION_TOLERANCE);
+        Require(std::isfinite(c.amounts[i]) && c.amounts[i] != 0.0);
     }
 }
 

@@ -1,6 +1,7 @@
 // Formula parser: validity, compositions, depth limits, decimal counts, arithmetic.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -65,16 +66,34 @@ TEST_F(FormulaTest, CheckResults) {
     EXPECT_EQ(-2, Parser().Check(nullptr));
 }
 
-// Counts multiply, amounts below 5e-6 drop out, overflow (or 0 x inf) fails.
+// Counts multiply, every amount typed is kept however small, only what cancels within rounding
+// drops out; overflow (or 0 x inf) fails, and CheckComposition names it.
 TEST_F(FormulaTest, Compositions) {
     const std::pair<const char *, const char *> cases[] = {
         {"H2.1(Re3Os7.8)(PtAu)3.4", "H:2.1 Re:3 Os:7.8 Pt:3.4 Au:3.4"},
         {"Ba(NO3)2", "N:2 O:6 Ba:1"}, {"((H2)3)2", "H:12"}, {"CH3COOH", "H:4 C:2 O:2"},
-        {"", ""}, {"H2H-2", ""}, {"H-1", "H:-1"}, {"H0.000004", ""}, {"H-0.000005", "H:-5e-06"},
-        {"H0.000003H0.000003", "H:6e-06"}, {"(O(H)2)0.5", "H:1 O:0.5"}, {"C1e1O.5", "C:10 O:0.5"},
-        {"(H1e200)1e200", "fail"}, {"((H0)1e200)1e200", "fail"},
+        {"", ""}, {"H2H-2", ""}, {"H-1", "H:-1"}, {"Al1.99Co0.000004O3", "O:3 Al:1.99 Co:4e-06"},
+        {"H-0.000005", "H:-5e-06"}, {"H1e-300", "H:1e-300"}, {"(H0.1)3H-0.3", ""}, {"H1H-0.9999999", "H:1e-07"},
+        {"(O(H)2)0.5", "H:1 O:0.5"}, {"C1e1O.5", "C:10 O:0.5"}, {"(H1e200)1e200", "fail"}, {"((H0)1e200)1e200", "fail"},
     };
-    for (const auto &c : cases) EXPECT_EQ(c.second, CompositionOf(c.first)) << c.first;
+    for (const auto &c : cases) {
+        EXPECT_EQ(c.second, CompositionOf(c.first)) << c.first;
+        Composition checked;
+        EXPECT_EQ(std::string(c.second) == "fail" ? FORMULA_AMOUNT_TOO_LARGE : 0, Parser().CheckComposition(c.first, checked));
+    }
+    // Molar masses are the double nearest the exact sum (summing the doubles is one unit in the
+    // last place off for the first five), also where counts multiply and add up; past the largest
+    // double they are infinite.
+    const std::pair<const char *, double> masses[] = {
+        {"BaCO3", 197.3359}, {"YBa2Cu3O7", 666.19365}, {"K2SO4", 174.2592}, {"Li2CO3", 73.8909}, {"NiO", 74.6928},
+        {"H-1Ba0.25", 33.32381}, {"H2H-2", 0.0}, {"C1e308", HUGE_VAL},
+        {"(Ni0.1O0.1)3", 22.40784}, {"Ni0.1Ni0.2O0.3", 22.40784},  // products and sums of counts rounded once
+    };
+    for (const auto &c : masses) {
+        Composition composition;
+        CompositionOf(c.first, &composition);
+        EXPECT_TRUE(SameBits(c.second, MolarMass(composition, Table()))) << c.first << " " << MolarMass(composition, Table());
+    }
 }
 
 // Hydrates and adducts: each part after "*" or the middle dot (stored 0xB7 or UTF-8) is a group

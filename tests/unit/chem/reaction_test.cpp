@@ -40,7 +40,7 @@ protected:
     std::unique_ptr<CReaction> reaction;
 };
 
-// The differential text: reactants minus product, amounts below 5e-6 dropped (each amount in full,
+// The differential text: reactants minus product, amounts left below 5e-6 dropped (each amount in full,
 // however long: NumberText's test).
 TEST_F(ReactionTest, Differentials) {
     const struct {
@@ -54,6 +54,7 @@ TEST_F(ReactionTest, Differentials) {
         {"", 1.0, {{"C2.5", 1, 1.0}, {"N3", 1, 1.0}, {"O-1", 1, 1.0}, {"F0.000004", 1, 1.0}}, "C2.5N3O-1"},
         {"TiO2", 1.0, {{"Ti", 1, 0.5}}, "O-2Ti-0.5"},
         {"H2O", 1.0, {{"H2O", 1, 1.000002}}, ""},
+        {"Ti", 1.0, {{"Ti", 1, 1.0}, {"F0.000003", 1, 1.0}, {"F0.000003", 1, 1.0}}, "F0.00001"},  // traces summed first
         {"H2O", 1.0, {}, "H-2O-1"},
     };
     for (const auto &c : cases) {
