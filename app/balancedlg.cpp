@@ -10,8 +10,8 @@ namespace {
 
 // A field's text without the blanks around it (letters beyond ASCII stay).
 CString ItemText(HWND dialog, int id) {
-    char text[128] = "";
-    ::GetDlgItemTextA(dialog, id, text, sizeof text);
+    const CString whole = WholeText(::GetDlgItem(dialog, id));
+    const char *text = whole.GetString();
     const char *start = text;
     while (*start == ' ' || *start == '\t') ++start;
     const char *end = start + std::strlen(start);

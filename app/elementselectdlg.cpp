@@ -35,11 +35,12 @@ CElementSelectionDlg::~CElementSelectionDlg() {
 }
 
 int CElementSelectionDlg::SetData(const char *productFormula, int unfixed, const CFormulaParser &formulaParser,
-                                  const ElementSelection &start, int *flag) {
+                                  const ElementSelection &start, bool offered, bool retained) {
     unfixedCount = unfixed;
     parser = &formulaParser;
     selection = start;
-    resetFlag = flag;
+    retainOffered = offered;
+    retain = retained;
     CFormulaNode *root = nullptr;
     if (parser->Check(productFormula, &root) != 0) return 1;
     int result = parser->GetComposition(nullptr, 1.0, root, composition) != 0 ? 2 : 0;
@@ -55,8 +56,8 @@ int CElementSelectionDlg::StateIndex(int element) const {
 BOOL CElementSelectionDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SetDlgItemText(IDC_SELECTION_HELP, HELP_TEXT);
-    if (resetFlag != nullptr) {
-        CheckDlgButton(IDC_RETAIN_CHANGE, *resetFlag == 0 ? BST_CHECKED : BST_UNCHECKED);
+    if (retainOffered) {
+        CheckDlgButton(IDC_RETAIN_CHANGE, retain ? BST_CHECKED : BST_UNCHECKED);
     } else {
         CheckDlgButton(IDC_RETAIN_CHANGE, BST_CHECKED);
         GetDlgItem(IDC_RETAIN_CHANGE)->EnableWindow(FALSE);
@@ -153,9 +154,9 @@ void CElementSelectionDlg::OnSetAll() {
     RefreshStates();
 }
 
-// "Get Ratios": retaining the change means not resetting it afterwards.
+// "Get Ratios": the check box's state is the answer.
 void CElementSelectionDlg::OnOK() {
-    if (resetFlag != nullptr) *resetFlag = IsDlgButtonChecked(IDC_RETAIN_CHANGE) == BST_CHECKED ? 0 : 1;
+    if (retainOffered) retain = IsDlgButtonChecked(IDC_RETAIN_CHANGE) == BST_CHECKED;
     CDialog::OnOK();
 }
 

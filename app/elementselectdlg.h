@@ -16,13 +16,16 @@ public:
     ~CElementSelectionDlg() override;
 
     // Before DoModal: the product, the number of Unfixed rows, the parser,
-    // the selection to start from and the caller's reset-after-calculation
-    // flag (nullptr: the check box is shown checked and greyed). 0; 1 the
-    // formula does not parse (the list stays empty); 2 its composition fails.
+    // the selection to start from and whether "Retain change after
+    // calculation" is offered, checked as retain (not offered: shown
+    // checked and greyed). 0; 1 the formula does not parse (the list stays
+    // empty); 2 its composition fails.
     int SetData(const char *productFormula, int unfixedCount, const CFormulaParser &parser,
-                const ElementSelection &selection, int *resetFlag);
+                const ElementSelection &selection, bool retainOffered, bool retain);
     // The selection as the user left it.
     const ElementSelection &Selection() const { return selection; }
+    // "Retain change after calculation" as "Get Ratios" left it.
+    bool Retain() const { return retain; }
 
     int calibration = 0;
     int selectedCount = 0;
@@ -48,7 +51,8 @@ private:
     Composition composition;
     const CFormulaParser *parser = nullptr;
     ElementSelection selection;
-    int *resetFlag = nullptr;
+    bool retainOffered = false;
+    bool retain = true;
     CFont *font = nullptr;
     CImageList *images = nullptr;
     CTreeCtrl tree;

@@ -5,12 +5,6 @@
 
 namespace {
 
-// The first 99 characters of the window's text, as a 100-character buffer holds them.
-void FieldText(CWnd *window, char (&text)[100]) {
-    text[0] = 0;
-    window->GetWindowText(text, sizeof text);
-}
-
 // Selects the whole text and gives the field the focus again. The check's
 // message box, as it closes, gives the focus back to the window that was
 // getting it; the list answers that by posting itself a click that reopens
@@ -30,22 +24,27 @@ void ReturnToField(CWnd *field) {
 
 }  // namespace
 
+CString WholeText(HWND window) {
+    CString text;
+    const int length = ::GetWindowTextLengthA(window);
+    if (length <= 0) return text;
+    char *buffer = text.GetBuffer(length + 1);
+    buffer[0] = 0;
+    ::GetWindowTextA(window, buffer, length + 1);
+    text.ReleaseBuffer(-1);
+    return text;
+}
+
 void FocusField(CWnd *dialog, int id) {
     CWnd *field = dialog->GetDlgItem(id);
     field->SetFocus();
     field->SendMessage(EM_SETSEL, 0, -1);
 }
 
-int ReadNumberField(CWnd *window, double *value) {
-    char text[100];
-    FieldText(window, text);
-    return ReadNumberText(text, value);
-}
+int ReadNumberField(CWnd *window, double *value) { return ReadNumberText(WholeText(window->m_hWnd), value); }
 
 int ReadNumberFieldOr(CWnd *window, double fallback, double *value) {
-    char text[100];
-    FieldText(window, text);
-    return ReadNumberTextOr(text, fallback, value);
+    return ReadNumberTextOr(WholeText(window->m_hWnd), fallback, value);
 }
 
 // ---------------------------------------------------------------------------

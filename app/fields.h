@@ -8,10 +8,13 @@
 
 #include "framework/afxwin.h"
 
-// Reads a number from a window's text (at most 99 characters): blanks
-// around it are allowed and blank text reads as 0; anything else that is not
-// exactly one number fails. 0 and *value set, or 1 (2 for a number written
-// with a decimal comma, "1,5").
+// The whole text of a window (an edit field), however long.
+CString WholeText(HWND window);
+
+// Reads a number from a window's whole text: blanks around it are allowed
+// and blank text reads as 0; anything else that is not exactly one number
+// fails. 0 and *value set, or 1 (2 for a number written with a decimal
+// comma, "1,5").
 int ReadNumberField(CWnd *window, double *value);
 
 // The same, but a text whose first character is '?' reads as fallback.

@@ -407,9 +407,20 @@ void CQuillonDlg::OnCalculate() {
         return;
     }
     ::MessageBeep(MB_ICONASTERISK);
-    solvingRatios = IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED;
-    CalculateCommand(*this, formulaParser, solvingRatios, &elementSelection, &resetSelectionAfterCalc);
-    solvingRatios = false;
+    const CalcOptions options = CalculationOptions(IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED);
+    const Entry entry = CalculationEntry();
+    const CalcStart start = StartCalculation(entry, options);
+    if (start.refused) {
+        ShowMessages(start.messages);
+        return;
+    }
+    if (start.needsSelection && !ChooseElements(start, true)) return;
+    const CalcOutcome outcome = Calculate(entry, formulaParser, elementSelection, options);
+    ShowRows(outcome.entry);
+    ShowMessages(outcome.messages);
+    if (!outcome.done) return;
+    WriteSheet(outcome);
+    if (resetSelectionAfterCalc != 0) elementSelection = ElementSelection::Metals(elementTable);
 }
 
 // Clear and New: a new, untitled entry (after asking when the entry has changed).
@@ -427,9 +438,16 @@ void CQuillonDlg::OnClear() {
 }
 
 void CQuillonDlg::OnAutoRatio() {
-    solvingRatios = true;
-    AutoRatioCommand(*this, formulaParser, &elementSelection);
-    solvingRatios = false;
+    const Entry entry = CalculationEntry();
+    const CalcStart start = StartSolve(entry);
+    if (start.refused) {
+        ShowMessages(start.messages);
+        return;
+    }
+    if (!ChooseElements(start, false)) return;
+    const CalcOutcome outcome = Solve(entry, formulaParser, elementSelection);
+    ShowRows(outcome.entry);
+    ShowMessages(outcome.messages);
 }
 
 bool CQuillonDlg::Closing() const { return closing; }
@@ -449,100 +467,60 @@ CString CQuillonDlg::ProductFormula() {
     return text;
 }
 
-int CQuillonDlg::ReadProductRatio(double *ratio) {
-    return ReadNumberFieldOr(GetDlgItem(IDC_PRODUCT_RATIO), UNDETERMINED_RATIO, ratio);
+// The entry with the sheet's options, which are settings, as its mmol and gases.
+Entry CQuillonDlg::CalculationEntry() {
+    Entry entry;
+    ReadEntry(entry);
+    entry.batch.mmol = showMmol != 0;
+    entry.batch.gases = showGases != 0;
+    return entry;
 }
 
-int CQuillonDlg::ReadAmount(double *amount) { return ReadNumberField(GetDlgItem(IDC_AMOUNT), amount); }
-
-// The solver takes the Unfixed rows at ratio 1, as the list's collection
-// leaves them, and overwrites them (or marks them "?"); without it the
-// ratios shown are the ones weighed.
-// The rows' list numbers are noted for the report of a plain calculation.
-int CQuillonDlg::GetRows(int count, LedraRowList *list) {
-    int result = solvingRatios
-                     ? (int)GetDlgItem(IDC_LIST)->SendMessage(LDM_GETROWS, (WPARAM)count, reinterpret_cast<LPARAM>(list))
-                     : (int)SendKeepingRatios(LDM_GETROWS, (WPARAM)count, reinterpret_cast<LPARAM>(list));
-    if (list != nullptr && result == 0) {
-        rowsHandedOut.clear();
-        for (int i = 0; i < list->count; ++i) rowsHandedOut.push_back(RowNumber(list->rows[i]));
-    }
-    return result;
+CalcOptions CQuillonDlg::CalculationOptions(bool autoRatio) const {
+    CalcOptions options;
+    options.autoRatio = autoRatio;
+    options.showDifferential = showDifferential;
+    return options;
 }
 
-int CQuillonDlg::GetUnfixedCount() { return (int)SendKeepingRatios(LDM_GETUNFIXEDCOUNT, 0, 0); }
-
-// The list's collection of used rows sets every Unfixed ratio to 1 (and
-// makes a "?" row Unfixed). The ratios are read first and written back into
-// the list's rows before anything uses them: a typed ratio stays what the
-// calculation uses and what the list shows, "?" stays "?".
-LRESULT CQuillonDlg::SendKeepingRatios(UINT message, WPARAM wParam, LPARAM lParam) {
-    CWnd *list = GetDlgItem(IDC_LIST);
-    int capacity = (int)list->SendMessage(LDM_GETCAPACITY);
-    std::vector<double> shown(capacity > 0 ? size_t(capacity) : 0, 0.0);
-    for (int i = 0; i < capacity; ++i) {
-        const LedraRow *row = reinterpret_cast<const LedraRow *>(list->SendMessage(LDM_GETROW, i));
-        if (row != nullptr) shown[size_t(i)] = row->ratio;
-    }
-    LRESULT result = list->SendMessage(message, wParam, lParam);
-    for (int i = 0; i < capacity; ++i) {
-        LedraRow *row = reinterpret_cast<LedraRow *>(list->SendMessage(LDM_GETROW, i));
-        if (row != nullptr && !row->formula.IsEmpty()) row->ratio = shown[size_t(i)];
-    }
-    return result;
-}
-
-int CQuillonDlg::UndeterminedRow(CString *formula) {
-    CWnd *list = GetDlgItem(IDC_LIST);
-    int capacity = (int)list->SendMessage(LDM_GETCAPACITY);
-    for (int i = 0; i < capacity; ++i) {
-        const LedraRow *row = reinterpret_cast<const LedraRow *>(list->SendMessage(LDM_GETROW, i));
-        if (row == nullptr || row->formula.IsEmpty() || row->ratio > UNDETERMINED_RATIO) continue;
-        *formula = row->formula;
-        return i + 1;
-    }
-    return 0;
-}
-
-// The list's number (from 1) of a row it handed out, for messages that name the row.
-int CQuillonDlg::RowNumber(const LedraRow *row) {
-    CWnd *list = GetDlgItem(IDC_LIST);
-    int capacity = (int)list->SendMessage(LDM_GETCAPACITY);
-    for (int i = 0; i < capacity; ++i) {
-        if (reinterpret_cast<const LedraRow *>(list->SendMessage(LDM_GETROW, i)) == row) return i + 1;
-    }
-    return 0;
-}
-
-bool CQuillonDlg::ChooseElements(const CString &product, int unfixedCount, ElementSelection *selection,
-                                 int *resetFlag) {
+// What the user changed in the selection stays, whether the ratios were
+// asked for or not; so does the Retain setting, when offered.
+bool CQuillonDlg::ChooseElements(const CalcStart &start, bool retainOffered) {
     CElementSelectionDlg dialog;
-    dialog.SetData(product, unfixedCount, formulaParser, *selection, resetFlag);
+    dialog.SetData(start.product, start.unknowns, formulaParser, elementSelection, retainOffered,
+                   resetSelectionAfterCalc == 0);
     const bool chosen = dialog.DoModal() == IDOK;
-    // What the user changed stays, whether the ratios were asked for or not.
-    *selection = dialog.Selection();
+    elementSelection = dialog.Selection();
+    if (retainOffered) resetSelectionAfterCalc = dialog.Retain() ? 0 : 1;
     return chosen;
+}
+
+// The used rows of an outcome's entry into the list (its ratios solved, or
+// "?", and a "?" row made Unfixed), then the list drawn again.
+void CQuillonDlg::ShowRows(const Entry &entry) {
+    CWnd *list = GetDlgItem(IDC_LIST);
+    for (int i = 0; i < entry.rows.capacity(); ++i) {
+        const LedraRow *row = entry.rows.row(i);
+        if (row->formula.IsEmpty()) continue;
+        double ratio = row->ratio;
+        list->SendMessage(LDM_SETRATIO, i, reinterpret_cast<LPARAM>(&ratio));
+        list->SendMessage(LDM_SETFIXED, i, row->fixed);
+    }
+    list->InvalidateRect(nullptr, TRUE);
 }
 
 // Failures carry the stop icon, input to correct and warnings the
 // exclamation; input to correct may send the user back to its field.
-void CQuillonDlg::ShowMessage(const char *text, CalcMessageKind kind, CalcField field) {
-    MessageBox(text, "Quillon", MB_OK | (kind == CALC_FAILURE ? MB_ICONHAND : MB_ICONEXCLAMATION));
-    if (kind != CALC_CORRECT) return;
-    int id = field == CALC_FIELD_PRODUCT ? IDC_PRODUCT : field == CALC_FIELD_RATIO ? IDC_PRODUCT_RATIO : 0;
-    if (id == 0) return;
-    FocusField(this, id);
+void CQuillonDlg::ShowMessages(const std::vector<CalcMessage> &messages) {
+    for (const CalcMessage &message : messages) {
+        MessageBox(message.text, "Quillon", MB_OK | (message.kind == CALC_FAILURE ? MB_ICONHAND : MB_ICONEXCLAMATION));
+        if (message.kind != CALC_CORRECT) continue;
+        const int id = message.field == CALC_FIELD_PRODUCT ? IDC_PRODUCT
+                       : message.field == CALC_FIELD_RATIO ? IDC_PRODUCT_RATIO
+                                                           : 0;
+        if (id != 0) FocusField(this, id);
+    }
 }
-
-// The entry's batch values with the sheet's options, which are settings.
-const BatchSettings *CQuillonDlg::Batch() {
-    calcBatch = batchValues;
-    calcBatch.mmol = showMmol != 0;
-    calcBatch.gases = showGases != 0;
-    return &calcBatch;
-}
-
-void CQuillonDlg::RowsChanged() { GetDlgItem(IDC_LIST)->InvalidateRect(nullptr, TRUE); }
 
 // ---------------------------------------------------------------------------
 // The window enlarged

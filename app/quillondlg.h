@@ -18,7 +18,8 @@
 #include "framework/afxwin.h"
 #include "core/batch.h"
 #include "core/calcfile.h"
-#include "core/commands.h"
+#include "core/calculation.h"
+#include "core/entry.h"
 #include "fields.h"
 #include "core/elements.h"
 #include "core/formula.h"
@@ -33,20 +34,7 @@ struct SeriesResult;
 int FormulaCheckCallback(const char *formula);
 int AppClosingCallback();
 
-// The entry as the window shows it: the texts of the four fields, the
-// list's rows (formula, ratio, Fixed mark) and the batch values (purity,
-// excess, scaling; the sheet's options are settings, not part of it).
-struct DialogEntry {
-    CalcFields fields;
-    LedraRowStore rows;
-    BatchSettings batch;
-    DialogEntry() { rows.create(ROW_CAPACITY); }
-};
-
-// True when both hold the same texts and rows (ratios compared exactly).
-bool SameEntry(const DialogEntry &a, const DialogEntry &b);
-
-class CQuillonDlg : public CDialog, protected CalcEntrySource, private FieldOwner {
+class CQuillonDlg : public CDialog, private FieldOwner {
 public:
     explicit CQuillonDlg(CWnd *parent = nullptr);
     ~CQuillonDlg() override;
@@ -86,22 +74,19 @@ protected:
     LRESULT OnEditorSignal(WPARAM, LPARAM);
     DECLARE_MESSAGE_MAP()
 
-    // CalcEntrySource: the commands' view of this dialog.
-    CString ProductFormula() override;
-    int ReadProductRatio(double *ratio) override;
-    int ReadAmount(double *amount) override;
-    int GetRows(int count, LedraRowList *list) override;
-    int GetUnfixedCount() override;
-    bool ChooseElements(const CString &product, int unfixedCount, ElementSelection *selection,
-                        int *resetFlag) override;
-    void ShowMessage(const char *text, CalcMessageKind kind, CalcField field) override;
-    void WriteReport(const CReaction &reaction, double amount) override;
-    const BatchSettings *Batch() override;
-    void WriteBatchReport(const CReaction &reaction, const BatchInput &input, const BatchResult &result,
-                          const std::vector<int> &rowNumbers) override;
-    void RowsChanged() override;
-    int UndeterminedRow(CString *formula) override;
-    int RowNumber(const LedraRow *row) override;
+    // The calculation's inputs and outputs: the product field's text; the
+    // entry as Calculate takes it (the sheet's mmol and gases from the
+    // options) and the options; the element selection dialog for
+    // start.unknowns unknowns (true when the ratios were asked for; the
+    // selection, and the Retain setting when offered, as the user left
+    // them); the rows an outcome leaves written back into the list; its
+    // messages shown in order.
+    CString ProductFormula();
+    Entry CalculationEntry();
+    CalcOptions CalculationOptions(bool autoRatio) const;
+    bool ChooseElements(const CalcStart &start, bool retainOffered);
+    void ShowRows(const Entry &entry);
+    void ShowMessages(const std::vector<CalcMessage> &messages);
 
 private:
     // FieldOwner: what the entry fields ask of the dialog (and Closing above).
@@ -115,11 +100,10 @@ private:
     // when Word cannot be reached, the default output instead and
     // outputToWord switched to 0. DeleteOldReports offers to delete the
     // report files of earlier runs and answers the number deleted.
-    void WriteSheet(const WeighingSheet &sheet, const std::vector<int> &rowNumbers);
+    void WriteSheet(const CalcOutcome &outcome);
     int WriteDefaultReport(const WeighingSheet &sheet);
     int WriteWordReport(const WeighingSheet &sheet);
     int ShowReportText(const char *text, size_t length);
-    CString SampleId();
     int DeleteOldReports();
 
     // Calculation files (quillonfiles.cpp): the menu commands Save... and
@@ -136,8 +120,8 @@ private:
     bool ConfirmDiscard();
     void EntryKept(const char *path);  // the entry now counts as unchanged; path names it, or nullptr
     void UpdateTitle();
-    void ReadEntry(DialogEntry &entry);
-    void ShowEntry(const DialogEntry &entry);
+    void ReadEntry(Entry &entry);
+    void ShowEntry(const Entry &entry);
 
     // The settings: read in OnInitDialog, written in OnDestroy
     // (quillonfiles.cpp, with help and the About box).
@@ -146,21 +130,19 @@ private:
     void OnHelpContents();
     void OnAbout();
 
-    // The lab record (quillonprint.cpp): the sheet of the last report is
-    // kept with the entry it came from; Print... and Export CSV... use it
-    // while the entry is unchanged. The operator and the balance are
-    // settings read and written with the others.
-    void KeepSheet(const WeighingSheet &sheet, const std::vector<int> &rowNumbers);
+    // The lab record (quillonprint.cpp): the outcome of the last report is
+    // kept with the entry it came from; Print..., Export CSV... and Weighed
+    // Masses... use its sheet while the entry is unchanged. The operator and
+    // the balance are settings read and written with the others.
+    void KeepSheet(const CalcOutcome &outcome);
     bool SheetCurrent();
     void OnPrint();
     void OnExportCsv();
     void OnBalanceSettings();
     void ReadPrintSettings();
     void WritePrintSettings();
-    WeighingSheet keptSheet;
-    std::vector<int> keptRows;  // the list row of each of its starting materials
-    std::vector<int> rowsHandedOut;  // the list rows of the last GetRows, in its order
-    DialogEntry sheetEntry;
+    CalcOutcome kept;  // the last report's outcome: its reaction and its sheet
+    Entry sheetEntry;
     bool sheetKept = false;
     BalanceTexts balance;
     CSheetPrinter printer;
@@ -190,10 +172,6 @@ private:
     ElementSelection elementSelection;
     bool closing = false;
 
-    // Sends a row-collecting message to the list and puts back the ratios
-    // its collection resets, so that what the list shows is what is used.
-    LRESULT SendKeepingRatios(UINT message, WPARAM wParam, LPARAM lParam);
-
     // Enlarging the window: the list takes the extra height, the controls
     // below it move down with the bottom edge.
     void RecordLayout();
@@ -204,7 +182,6 @@ private:
     int showMmol = 0;   // the sheet's mmol column and the product's mmol
     int showGases = 0;  // the sheet's released gases and mass loss
     BatchSettings batchValues;   // the entry's purity, excess and scaling
-    BatchSettings calcBatch;     // what Calculate uses: batchValues with the sheet's options
     int resetSelectionAfterCalc = 1;
     int outputToWord = 0;
     int wordAvailable = 0;
@@ -225,8 +202,7 @@ private:
     CFont *letterFont = nullptr;
     int elementCount = 0;  // elements loaded from ATOMS.LST
 
-    bool solvingRatios = false;  // a command that determines the Unfixed ratios is running
-    DialogEntry keptEntry;  // as last saved, opened, cleared or started
+    Entry keptEntry;        // as last saved, opened, cleared or started
     CString seriesValues;   // the values of x of a composition series, kept with the entry
     CString entryName;      // the file's name, empty for a new entry
     bool entryReady = false;  // the controls are initialised and the entry kept once

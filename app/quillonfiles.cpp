@@ -15,33 +15,7 @@ namespace {
 const char kSection[] = "Settings";
 const char kFileErrorCaption[] = "Quillon : File I/O Error";
 
-bool SameRatio(double a, double b) { return a == b || (a != a && b != b); }
-
-// The batch values as the entry keeps them (the sheet's options are settings).
-bool SameBatch(const BatchSettings &a, const BatchSettings &b) {
-    if (a.scale != b.scale || a.scaleRow != b.scaleRow || a.scaleFormula != b.scaleFormula ||
-        !SameRatio(a.scaleMass, b.scaleMass))
-        return false;
-    for (int i = 0; i < ROW_CAPACITY; ++i) {
-        const BatchRowValues &x = a.rows[i], &y = b.rows[i];
-        if (x.formula != y.formula || !SameRatio(x.purity, y.purity) || !SameRatio(x.excess, y.excess)) return false;
-    }
-    return true;
-}
 }  // namespace
-
-bool SameEntry(const DialogEntry &a, const DialogEntry &b) {
-    if (!SameBatch(a.batch, b.batch)) return false;
-    if (a.fields.sampleId != b.fields.sampleId || a.fields.productFormula != b.fields.productFormula ||
-        a.fields.ratioText != b.fields.ratioText || a.fields.amountText != b.fields.amountText ||
-        a.fields.seriesValues != b.fields.seriesValues)
-        return false;
-    for (int i = 0; i < a.rows.capacity(); ++i) {
-        const LedraRow *x = a.rows.row(i), *y = b.rows.row(i);
-        if (x->formula != y->formula || x->fixed != y->fixed || !SameRatio(x->ratio, y->ratio)) return false;
-    }
-    return true;
-}
 
 // ---------------------------------------------------------------------------
 // Calculation files
@@ -58,7 +32,7 @@ bool CQuillonDlg::OnSaveFile() {
                        this);
     if (dialog.DoModal() != IDOK) return false;
 
-    DialogEntry entry;
+    Entry entry;
     ReadEntry(entry);
     CString text;
     if (CalcEntryText(entry.fields, entry.rows, entry.batch, &text) &&
@@ -110,7 +84,7 @@ void CQuillonDlg::OnOpenFile() {
         return;
     }
     // Fields the file has no line for keep their text; the list holds the file's rows only.
-    DialogEntry entry;
+    Entry entry;
     ReadEntry(entry);
     entry.rows.reset();
     // The sheet's options are the program's settings: a file's own are for quillon-cli.
@@ -124,7 +98,7 @@ void CQuillonDlg::OnOpenFile() {
 // ---------------------------------------------------------------------------
 // The entry, its changes and the title bar
 
-void CQuillonDlg::ReadEntry(DialogEntry &entry) {
+void CQuillonDlg::ReadEntry(Entry &entry) {
     GetDlgItem(IDC_SAMPLE_ID)->GetWindowText(entry.fields.sampleId);
     entry.fields.productFormula = seriesFormula.IsEmpty() ? ProductFormula() : seriesFormula;
     GetDlgItem(IDC_PRODUCT_RATIO)->GetWindowText(entry.fields.ratioText);
@@ -141,7 +115,7 @@ void CQuillonDlg::ReadEntry(DialogEntry &entry) {
     entry.batch = batchValues;
 }
 
-void CQuillonDlg::ShowEntry(const DialogEntry &entry) {
+void CQuillonDlg::ShowEntry(const Entry &entry) {
     SetDlgItemText(IDC_SAMPLE_ID, entry.fields.sampleId);
     GetDlgItem(IDC_PRODUCT)->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(entry.fields.productFormula.GetString()));
     SetDlgItemText(IDC_PRODUCT_RATIO, entry.fields.ratioText);
@@ -210,7 +184,7 @@ void CQuillonDlg::OnWeighing() {
 
 bool CQuillonDlg::EntryChanged() {
     if (!entryReady) return false;
-    DialogEntry now;
+    Entry now;
     ReadEntry(now);
     return !SameEntry(now, keptEntry);
 }

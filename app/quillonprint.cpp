@@ -32,10 +32,9 @@ CString SafeFileName(const CString &name) {
 
 }  // namespace
 
-// Called with every report: the sheet as calculated, and the entry it came from.
-void CQuillonDlg::KeepSheet(const WeighingSheet &sheet, const std::vector<int> &rowNumbers) {
-    keptSheet = sheet;
-    keptRows = rowNumbers;
+// Called with every report: the outcome as calculated, and the entry it came from.
+void CQuillonDlg::KeepSheet(const CalcOutcome &outcome) {
+    kept = outcome;
     ReadEntry(sheetEntry);
     sheetKept = true;
 }
@@ -48,7 +47,7 @@ bool CQuillonDlg::SheetCurrent() {
         MessageBox("There is no weighing sheet yet: press Calculate first.", "Quillon", MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    DialogEntry now;
+    Entry now;
     ReadEntry(now);
     if (!SameEntry(now, sheetEntry)) {
         MessageBox("The entry has changed since the last calculation.\nPress Calculate again, then print or export.",
@@ -78,13 +77,13 @@ void CQuillonDlg::OnPrint() {
     date.Format("%04d-%02d-%02d %02d:%02d", int(now.wYear), int(now.wMonth), int(now.wDay), int(now.wHour),
                 int(now.wMinute));
     PrintedSheet printed;
-    if (MakePrintedSheet(keptSheet, settings, date, &printed) != PrintSheetStatus::Ready) {
+    if (MakePrintedSheet(kept.sheet, settings, date, &printed) != PrintSheetStatus::Ready) {
         MessageBox("The masses are too large to round to the balance's readability.\n"
                    "Check the readability under Options, Balance and Operator.",
                    "Quillon", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    CString title = "Quillon - " + (keptSheet.sampleId.IsEmpty() ? keptSheet.productFormula : keptSheet.sampleId);
+    CString title = "Quillon - " + (kept.sheet.sampleId.IsEmpty() ? kept.sheet.productFormula : kept.sheet.sampleId);
     PrintOutcome outcome = printer.Print(this, printed, title);
     if (outcome == PrintOutcome::NoPrinter)
         MessageBox("No printer is installed.\nAdd one in the system's printer settings, or export the sheet as CSV.",
@@ -101,8 +100,8 @@ void CQuillonDlg::OnExportCsv() {
     }
     if (!SheetCurrent()) return;
     // What quillon-cli's "sheet --format csv" prints.
-    ExportCsvText(keptSheet.sampleId.IsEmpty() ? keptSheet.productFormula : keptSheet.sampleId,
-                  SheetCsv(keptSheet, keptRows));
+    ExportCsvText(kept.sheet.sampleId.IsEmpty() ? kept.sheet.productFormula : kept.sheet.sampleId,
+                  SheetCsv(kept.sheet));
 }
 
 // Asks where to export, proposing the name (its sample ID, else its

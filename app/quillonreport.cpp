@@ -3,7 +3,6 @@
 // files of earlier runs.
 #include <cstdio>
 
-#include "core/reaction.h"
 #include "core/sheet.h"
 #include "quillondlg.h"
 #include "resource.h"
@@ -22,38 +21,15 @@ CString ReportFileName(const char *moduleDir, const char *extension, const SYSTE
 
 }  // namespace
 
-CString CQuillonDlg::SampleId() {
-    CString sampleId;
-    GetDlgItem(IDC_SAMPLE_ID)->GetWindowText(sampleId);
-    return sampleId;
-}
-
-// The report goes to Word when that output is chosen, else to the default output.
-// The sheet is kept for printing and export, with the list rows of its
-// starting materials (empty when not known).
-void CQuillonDlg::WriteSheet(const WeighingSheet &sheet, const std::vector<int> &rowNumbers) {
-    KeepSheet(sheet, rowNumbers);
+// The outcome's sheet goes to Word when that output is chosen, else to the
+// default output; the outcome is kept for printing, export and the weighed
+// check.
+void CQuillonDlg::WriteSheet(const CalcOutcome &outcome) {
+    KeepSheet(outcome);
     if (outputToWord)
-        WriteWordReport(sheet);
+        WriteWordReport(outcome.sheet);
     else
-        WriteDefaultReport(sheet);
-}
-
-// A plain sheet shows as it always has; it is kept with the batch's numbers
-// (mmol, gases, totals), which its CSV carries as quillon-cli's does.
-void CQuillonDlg::WriteReport(const CReaction &reaction, double amount) {
-    BatchInput plain;
-    plain.mass = amount;
-    const BatchResult result = CalculateBatch(reaction, plain);
-    if (result.status == BatchStatus::Done)
-        WriteSheet(MakeBatchSheet(reaction, plain, result, rowsHandedOut, SampleId(), showDifferential), rowsHandedOut);
-    else
-        WriteSheet(MakeWeighingSheet(reaction, amount, SampleId(), showDifferential), rowsHandedOut);
-}
-
-void CQuillonDlg::WriteBatchReport(const CReaction &reaction, const BatchInput &input, const BatchResult &result,
-                                   const std::vector<int> &rowNumbers) {
-    WriteSheet(MakeBatchSheet(reaction, input, result, rowNumbers, SampleId(), showDifferential), rowNumbers);
+        WriteDefaultReport(outcome.sheet);
 }
 
 int CQuillonDlg::WriteDefaultReport(const WeighingSheet &sheet) {

@@ -2,8 +2,6 @@
 // kept with the entry, and every member calculated as the main window's
 // Calculate would calculate the entry with the member's formula; and the
 // check of the masses actually weighed against the entry's sheet.
-#include <functional>
-
 #include "core/reaction.h"
 #include "core/series.h"
 #include "core/sheet.h"
@@ -12,82 +10,6 @@
 #include "resource.h"
 #include "seriesdlg.h"
 #include "weighedmassdlg.h"
-
-namespace {
-
-// A copy of the window's entry as the commands see it (a series member's:
-// made the member's first); the current element selection stands for the
-// user's choice, messages and the sheet are collected instead of shown, and
-// inspect, when set, sees each sheet with its reaction and row numbers.
-class EntryCopySource : public CalcEntrySource {
-public:
-    EntryCopySource(DialogEntry &entry, const ElementSelection &selection, const BatchSettings &batch,
-                       bool solving, int showDifferential)
-        : entry(entry), selection(selection), batch(batch), solving(solving), showDifferential(showDifferential) {}
-
-    CString ProductFormula() override { return entry.fields.productFormula; }
-    int ReadProductRatio(double *ratio) override {
-        return ReadNumberTextOr(entry.fields.ratioText, UNDETERMINED_RATIO, ratio);
-    }
-    int ReadAmount(double *amount) override { return ReadNumberText(entry.fields.amountText, amount); }
-    int GetUnfixedCount() override { return entry.rows.getUnfixedCount(); }
-    bool ChooseElements(const CString &, int, ElementSelection *chosen, int *) override {
-        *chosen = selection;
-        return true;
-    }
-    void ShowMessage(const char *text, CalcMessageKind, CalcField) override {
-        if (!outcome.messages.IsEmpty()) outcome.messages += "\n";
-        outcome.messages += text;
-    }
-    void WriteReport(const CReaction &reaction, double amount) override {
-        outcome.sheet = MakeWeighingSheet(reaction, amount, entry.fields.sampleId, showDifferential);
-        std::vector<int> rowNumbers;
-        for (int i = 0; i < entry.rows.collectedCount(); ++i) rowNumbers.push_back(RowNumber(entry.rows.collectedRow(i)));
-        if (inspect) inspect(reaction, outcome.sheet, rowNumbers);
-    }
-    const BatchSettings *Batch() override { return &batch; }
-    void WriteBatchReport(const CReaction &reaction, const BatchInput &input, const BatchResult &result,
-                          const std::vector<int> &rowNumbers) override {
-        outcome.sheet = MakeBatchSheet(reaction, input, result, rowNumbers, entry.fields.sampleId, showDifferential);
-        if (inspect) inspect(reaction, outcome.sheet, rowNumbers);
-    }
-    // Without Auto-Ratio the ratios as written are weighed, as the list shows them.
-    int GetRows(int count, LedraRowList *list) override {
-        if (solving) return entry.rows.getRows(count, list);
-        std::vector<double> written;
-        for (int i = 0; i < entry.rows.capacity(); ++i) written.push_back(entry.rows.row(i)->ratio);
-        int result = entry.rows.getRows(count, list);
-        for (int i = 0; i < entry.rows.capacity(); ++i)
-            if (!entry.rows.row(i)->formula.IsEmpty()) entry.rows.row(i)->ratio = written[size_t(i)];
-        return result;
-    }
-    int UndeterminedRow(CString *formula) override {
-        for (int i = 0; i < entry.rows.capacity(); ++i) {
-            const LedraRow *row = entry.rows.row(i);
-            if (row->formula.IsEmpty() || row->ratio > UNDETERMINED_RATIO) continue;
-            *formula = row->formula;
-            return i + 1;
-        }
-        return 0;
-    }
-    int RowNumber(const LedraRow *row) override {
-        for (int i = 0; i < entry.rows.capacity(); ++i)
-            if (entry.rows.row(i) == row) return i + 1;
-        return 0;
-    }
-
-    SeriesMemberOutcome outcome;
-    std::function<void(const CReaction &, const WeighingSheet &, const std::vector<int> &)> inspect;
-
-private:
-    DialogEntry &entry;
-    const ElementSelection &selection;
-    BatchSettings batch;
-    bool solving;
-    int showDifferential;
-};
-
-}  // namespace
 
 // The series formula is kept apart: the product field cannot show it.
 void CQuillonDlg::KeepSeriesFormula(const CString &formula) {
@@ -126,21 +48,10 @@ bool CQuillonDlg::CalculateSeries(const SeriesTexts &typed, SeriesResult *series
         MessageBox(why, "Quillon", MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    bool solving = IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED;
-    const BatchSettings batch = *Batch();
-    SeriesCalculation calculate = [&](const CString &formula) {
-        DialogEntry member;
-        ReadEntry(member);
-        PrepareSeriesMember(formulaParser, typed.formula, formula, member.fields, member.rows);
-        EntryCopySource source(member, elementSelection, batch, solving, showDifferential);
-        ElementSelection chosen = elementSelection;
-        int reset = 0;
-        source.outcome.done = CalculateCommand(source, formulaParser, solving, &chosen, &reset) == CommandResult::Done;
-        return source.outcome;
-    };
-    *series = ::RunSeries(formulaParser, typed.formula, values, calculate);
-    series->sampleId = SampleId();
-    ReadAmount(&series->amount);
+    Entry entry = CalculationEntry();
+    entry.fields.productFormula = typed.formula;
+    const CalcOptions options = CalculationOptions(IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED);
+    *series = ::CalculateSeries(entry, formulaParser, elementSelection, options, values);
     return true;
 }
 
@@ -169,20 +80,10 @@ void CQuillonDlg::ExportSeriesCsv() {
     ExportCsvText(series.sampleId.IsEmpty() ? seriesFormula : series.sampleId, SeriesCsv(series));
 }
 
-// Weighed Masses...: the sheet of the last Calculate, while the entry is
-// unchanged, calculated again with the ratios it solved (as the list shows
-// them) so that the check has its reaction; the dialog is shown meanwhile.
+// Weighed Masses...: the masses weighed against the sheet of the last
+// Calculate, while the entry is unchanged.
 void CQuillonDlg::OnWeighedMasses() {
     if (!SheetCurrent()) return;
-    DialogEntry entry;
-    ReadEntry(entry);
-    EntryCopySource source(entry, elementSelection, *Batch(), false, showDifferential);
-    source.inspect = [this](const CReaction &reaction, const WeighingSheet &sheet, const std::vector<int> &rows) {
-        CWeighedMassDlg dialog(reaction, sheet, rows, this);
-        dialog.DoModal();
-    };
-    ElementSelection chosen = elementSelection;
-    int reset = 0;
-    if (CalculateCommand(source, formulaParser, false, &chosen, &reset) != CommandResult::Done)
-        MessageBox(source.outcome.messages, "Quillon", MB_OK | MB_ICONEXCLAMATION);
+    CWeighedMassDlg dialog(*kept.reaction, kept.sheet, kept.rowNumbers, this);
+    dialog.DoModal();
 }

@@ -2,6 +2,7 @@
 
 #include "core/textutil.h"
 #include "core/weighed.h"
+#include "fields.h"
 #include "resource.h"
 
 namespace {
@@ -9,11 +10,7 @@ namespace {
 // The list's columns, in dialog units: row, formula, sheet's grams, grams weighed.
 const int kTabStops[] = {18, 120, 180};
 
-CString ItemText(HWND dialog, int id) {
-    char text[100] = "";
-    ::GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
+CString ItemText(HWND dialog, int id) { return WholeText(::GetDlgItem(dialog, id)); }
 
 LRESULT Send(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return ::SendDlgItemMessageA(dialog, id, message, wParam, lParam);

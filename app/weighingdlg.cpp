@@ -11,11 +11,7 @@ namespace {
 // The list's columns, in dialog units from its left edge: row, formula, ratio, purity, excess.
 const int kTabStops[] = {18, 150, 196, 242};
 
-CString FieldText(CWnd *dialog, int id) {
-    char text[100] = "";
-    ::GetDlgItemTextA(dialog->m_hWnd, id, text, sizeof text);
-    return text;
-}
+CString FieldText(CWnd *dialog, int id) { return WholeText(::GetDlgItem(dialog->m_hWnd, id)); }
 
 // The one number reader on a field: what it answered, *value set on 0.
 int ReadField(CWnd *dialog, int id, double *value) { return ReadNumberText(FieldText(dialog, id), value); }
@@ -33,18 +29,26 @@ LRESULT Send(CWnd *dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lPara
 }  // namespace
 
 CString PurityProblem(int read, double percent) {
-    if (read == 0 && PurityAcceptable(percent)) return CString();
+    const BatchValueCheck check = read == 0 ? CheckPurity(percent) : BatchValueCheck::OutOfLimits;
+    if (check == BatchValueCheck::Acceptable) return CString();
+    if (check == BatchValueCheck::TooFine) return "Wrong value for purity!\nA purity must be " + PurityShownLimit() + ".";
     return WithCommaHint("Wrong value for purity!\nA purity is a percentage above 0 and at most 100.", read);
 }
 
 CString ExcessProblem(int read, double percent) {
-    if (read == 0 && ExcessAcceptable(percent)) return CString();
+    const BatchValueCheck check = read == 0 ? CheckExcess(percent) : BatchValueCheck::OutOfLimits;
+    if (check == BatchValueCheck::Acceptable) return CString();
+    if (check == BatchValueCheck::TooFine) return "Wrong value for excess!\nAn excess must be " + ExcessShownLimit() + ".";
     return WithCommaHint("Wrong value for excess!\nAn excess is a percentage of 0 or more, below 1000.", read);
 }
 
 CString MassProblem(int read, double grams, const char *what) {
-    if (read == 0 && grams > 0.0) return CString();
+    if (read == 0 && AmountShowable(grams)) return CString();
     CString text;
+    if (read == 0 && grams > 0.0) {
+        text.Format("Wrong value for %s!\nA mass must be %s.", what, AmountShownLimit().GetString());
+        return text;
+    }
     text.Format("Wrong value for %s!\nA mass is a number of grams above 0.", what);
     return WithCommaHint(text, read);
 }

@@ -46,11 +46,13 @@
 #include "core/reaction.h"
 #include "core/sheet.h"
 #include "core/calcfile.h"
+#include "core/printsheet.h"
 #include "core/batch.h"
 #include "core/textutil.h"
 #include "core/series.h"
 #include "core/weighed.h"
-#include "entry.h"
+#include "core/calculation.h"
+#include "core/sheetdata.h"
 
 namespace {
 
@@ -386,7 +388,7 @@ bool MakeSelection(const Options &options, const CElementTable &table, ElementSe
 
 // Reads the calculation file into the entry as the Open command does;
 // complains and returns false when the file does not load.
-bool OpenCalculationFile(const std::string &path, CalcEntry &entry) {
+bool OpenCalculationFile(const std::string &path, Entry &entry) {
     CalcReadResult result;
     ReadCalcFile(path.c_str(), entry.rows.capacity(), FormulaIsValid, result);
     if (result.status == CalcReadStatus::Ok) {
@@ -400,14 +402,19 @@ bool OpenCalculationFile(const std::string &path, CalcEntry &entry) {
     return false;
 }
 
+// The messages of a calculation on stderr, one after the other.
+void PutMessages(const std::vector<CalcMessage> &messages) {
+    for (const CalcMessage &message : messages) Put(stderr, std::string(message.text.GetString()) + "\n");
+}
+
 // solve FILE: the automatic-ratio command; prints the used rows.
-int CommandSolve(const CFormulaParser &parser, const ElementSelection &selection, CalcEntry &entry) {
-    CliEntrySource source(entry, selection, 1);
-    ElementSelection chosen = selection;
-    if (AutoRatioCommand(source, parser, &chosen) != CommandResult::Done) return EXIT_CALCULATION;
+int CommandSolve(const CFormulaParser &parser, const ElementSelection &selection, const Entry &entry) {
+    const CalcOutcome outcome = Solve(entry, parser, selection);
+    PutMessages(outcome.messages);
+    if (!outcome.done) return EXIT_CALCULATION;
     std::string out;
-    for (int i = 0; i < entry.rows.capacity(); ++i) {
-        const LedraRow *row = entry.rows.row(i);
+    for (int i = 0; i < outcome.entry.rows.capacity(); ++i) {
+        const LedraRow *row = outcome.entry.rows.row(i);
         if (row->formula.IsEmpty()) continue;
         double ratio = row->ratio == 0.0 ? 0.0 : row->ratio;  // -0 prints as 0
         out += std::to_string(i + 1) + "\t" + row->formula.GetString() + "\t" + Formatted("%.10g", ratio) + "\n";
@@ -418,7 +425,7 @@ int CommandSolve(const CFormulaParser &parser, const ElementSelection &selection
 
 // Reads "N=NUMBER" of option (N a used row of the file) into *row and
 // *value; complains and returns false when it does not read.
-bool ReadRowValue(const std::string &option, const std::string &text, const CalcEntry &entry, int *row,
+bool ReadRowValue(const std::string &option, const std::string &text, const Entry &entry, int *row,
                   double *value) {
     const size_t equals = text.find('=');
     char *end = nullptr;
@@ -439,7 +446,7 @@ bool ReadRowValue(const std::string &option, const std::string &text, const Calc
 
 // The sheet options over the file's batch values: each option overrides
 // what the file holds for its row. Complains and returns false on a bad value.
-bool ApplyBatchOptions(const Options &options, CalcEntry &entry) {
+bool ApplyBatchOptions(const Options &options, Entry &entry) {
     BatchSettings &batch = entry.batch;
     bool massOf = false, total = false;
     for (const auto &option : options.batchValues) {
@@ -451,6 +458,10 @@ bool ApplyBatchOptions(const Options &options, CalcEntry &entry) {
                 Complain("--total takes the grams of all starting materials, above 0, not '" + option.second + "'");
                 return false;
             }
+            if (!AmountShowable(value)) {
+                Complain(std::string("--total must be ") + AmountShownLimit().GetString());
+                return false;
+            }
             batch.scale = BatchScale::Total;
             batch.scaleMass = value;
             total = true;
@@ -460,16 +471,25 @@ bool ApplyBatchOptions(const Options &options, CalcEntry &entry) {
         const CString formula = entry.rows.row(row - 1)->formula;
         BatchRowValues kept = batch.rows[row - 1];
         if (kept.formula != formula) kept = BatchRowValues();
-        if (name == "--purity" && !PurityAcceptable(value)) {
-            Complain("--purity of row " + std::to_string(row) + " must be above 0 and at most 100");
+        const BatchValueCheck check = name == "--purity"   ? CheckPurity(value)
+                                      : name == "--excess" ? CheckExcess(value)
+                                                           : BatchValueCheck::Acceptable;
+        if (check == BatchValueCheck::OutOfLimits) {
+            Complain(name + " of row " + std::to_string(row) +
+                     (name == "--purity" ? " must be above 0 and at most 100" : " must be 0 or more and below 1000"));
             return false;
         }
-        if (name == "--excess" && !ExcessAcceptable(value)) {
-            Complain("--excess of row " + std::to_string(row) + " must be 0 or more and below 1000");
+        if (check == BatchValueCheck::TooFine) {
+            const CString limit = name == "--purity" ? PurityShownLimit() : ExcessShownLimit();
+            Complain(name + " of row " + std::to_string(row) + " must be " + limit.GetString());
             return false;
         }
         if (name == "--mass-of" && !(value > 0.0)) {
             Complain("--mass-of row " + std::to_string(row) + " must be above 0 grams");
+            return false;
+        }
+        if (name == "--mass-of" && !AmountShowable(value)) {
+            Complain("--mass-of row " + std::to_string(row) + " must be " + AmountShownLimit().GetString());
             return false;
         }
         if (name == "--purity") batch.SetRow(row, formula, value, kept.excess);
@@ -491,30 +511,27 @@ bool ApplyBatchOptions(const Options &options, CalcEntry &entry) {
     return true;
 }
 
-// A whole argument read as one plain decimal number; false (after
-// complaining, naming the option) when it is not one or not above 0.
-bool PositiveOption(const std::string &option, const std::string &text, double *value) {
-    const char *end = ReadPlainNumber(text.c_str(), value);
-    if (end != text.c_str() && *end == 0 && *value > 0.0) return true;
-    Complain(option + " needs a number above 0, not '" + text + "'");
+// A whole argument read as a balance setting (ReadBalanceGrams, the rule of
+// the program's Balance dialog); false after complaining, naming the option
+// and the limits, when it does not read.
+bool BalanceOption(const std::string &option, const std::string &text, Decimal *grams) {
+    if (ReadBalanceGrams(text.c_str(), grams)) return true;
+    Complain(option + " needs grams above 0 and at most " + std::to_string(MAX_BALANCE_GRAMS) + ", with at most " +
+             std::to_string(MAX_BALANCE_DECIMALS) + " decimals, not '" + text + "'");
     return false;
 }
 
-// The balance of --readability and --min-weight into the source.
-bool SetBalance(const Options &options, CliEntrySource &source) {
+// The balance of --readability and --min-weight into the options.
+bool SetBalance(const Options &options, CalcOptions &calc) {
     auto readability = options.values.find("--readability");
     if (readability == options.values.end()) return true;
-    const std::string &text = readability->second;
-    const char *end = ReadDecimal(text.c_str(), false, &source.readability);
-    if (end == text.c_str() || *end != 0 || source.readability.units <= 0) {
-        Complain("--readability needs grams above 0 in plain decimals, not '" + text + "'");
-        return false;
-    }
+    if (!BalanceOption("--readability", readability->second, &calc.readability)) return false;
     Decimal minimum;
-    DecimalMultiply(source.readability, Decimal{100, 0}, &minimum);
-    source.minimumWeight = DecimalValue(minimum);
+    DecimalMultiply(calc.readability, Decimal{100, 0}, &minimum);
     auto given = options.values.find("--min-weight");
-    return given == options.values.end() || PositiveOption("--min-weight", given->second, &source.minimumWeight);
+    if (given != options.values.end() && !BalanceOption("--min-weight", given->second, &minimum)) return false;
+    calc.minimumWeight = DecimalValue(minimum);
+    return true;
 }
 
 // The output format of --format: "text" unless given.
@@ -523,24 +540,47 @@ std::string Format(const Options &options) {
     return format == options.values.end() ? "text" : format->second;
 }
 
+// The Calculate command on the file's entry: with --auto the Unfixed rows
+// are solved, else the ratios as written are weighed. The messages go to
+// stderr; the outcome's sheet is the one every output renders.
+CalcOutcome CalculateFile(const CFormulaParser &parser, const ElementSelection &selection, const Entry &entry,
+                          const CalcOptions &calc) {
+    const CalcOutcome outcome = Calculate(entry, parser, selection, calc);
+    PutMessages(outcome.messages);
+    return outcome;
+}
+
+// The options of a calculation that the command line gives.
+CalcOptions CalcOptionsOf(const Options &options) {
+    CalcOptions calc;
+    calc.autoRatio = options.autoRatio;
+    calc.showDifferential = options.noDifferential ? 0 : 1;
+    return calc;
+}
+
 // sheet FILE: the Calculate command; prints the weighing sheet with LF line ends.
 int CommandSheet(const Options &options, const CFormulaParser &parser, const ElementSelection &selection,
-                 CalcEntry &entry) {
-    CliEntrySource source(entry, selection, options.noDifferential ? 0 : 1);
-    if (!SetBalance(options, source)) return EXIT_BAD_INPUT;
+                 const Entry &entry) {
+    CalcOptions calc = CalcOptionsOf(options);
+    if (!SetBalance(options, calc)) return EXIT_BAD_INPUT;
+    const CalcOutcome outcome = CalculateFile(parser, selection, entry, calc);
+    if (!outcome.done) return EXIT_CALCULATION;
     const std::string format = Format(options);
-    source.format = format == "csv"    ? CliEntrySource::Format::Csv
-                    : format == "json" ? CliEntrySource::Format::Json
-                                       : CliEntrySource::Format::Text;
-    if (!CalculateEntry(source, parser, selection, options.autoRatio)) return EXIT_CALCULATION;
-    Put(stdout, source.sheetText);
+    if (format == "csv") {
+        Put(stdout, SheetCsv(outcome.sheet));
+    } else if (format == "json") {
+        Put(stdout, SheetJson(outcome.sheet));
+    } else {
+        const CString text = SheetFileText(outcome.sheet);
+        Put(stdout, TextModeRead(text.GetString(), static_cast<size_t>(text.GetLength())));
+    }
     return 0;
 }
 
 // series FILE: every member calculated on its own copy of the entry as
 // opened; prints the series sheet. A failing member is named on the sheet.
 int CommandSeries(const Options &options, const CFormulaParser &parser, const ElementSelection &selection,
-                  const CalcEntry &entry) {
+                  const Entry &entry) {
     auto given = options.values.find("--x");
     std::string valuesText = given != options.values.end() ? given->second : entry.fields.seriesValues.GetString();
     if (valuesText.empty()) {
@@ -559,12 +599,7 @@ int CommandSeries(const Options &options, const CFormulaParser &parser, const El
                  " is not a series formula: " + why.GetString());
         return EXIT_BAD_INPUT;
     }
-    SeriesCalculation calculate = [&](const CString &formula) {
-        return CalculateSeriesMember(entry, parser, selection, options.autoRatio, formula);
-    };
-    SeriesResult series = RunSeries(parser, entry.fields.productFormula, values, calculate);
-    series.sampleId = entry.fields.sampleId;  // also when no member is done
-    ReadNumberText(entry.fields.amountText, &series.amount);
+    const SeriesResult series = CalculateSeries(entry, parser, selection, CalcOptionsOf(options), values);
     std::string format = Format(options);
     Put(stdout, format == "csv" ? SeriesCsv(series) : format == "json" ? SeriesJson(series) : SeriesText(series));
     for (const SeriesMember &member : series.members)
@@ -644,7 +679,7 @@ bool WeighedMasses(const Options &options, std::map<int, double> &masses) {
 
 // weighed FILE: the composition the weighed masses make against the file's sheet.
 int CommandWeighed(const Options &options, const CFormulaParser &parser, const ElementSelection &selection,
-                   CalcEntry &entry) {
+                   const Entry &entry) {
     std::map<int, double> masses;
     if (!WeighedMasses(options, masses)) return EXIT_BAD_INPUT;
     double tolerance = DEFAULT_WEIGHED_TOLERANCE;
@@ -674,16 +709,16 @@ int CommandWeighed(const Options &options, const CFormulaParser &parser, const E
         rowNumbers.push_back(i + 1);
         weighed.push_back(mass->second);
     }
-    CliEntrySource source(entry, selection, 1);
-    WeighedResult result;
-    source.inspect = [&](const CReaction &reaction, const WeighingSheet &sheet) {
-        result = CheckWeighed(reaction, sheet, rowNumbers, weighed, tolerance);
-    };
-    if (!CalculateEntry(source, parser, selection, options.autoRatio)) return EXIT_CALCULATION;
+    const CalcOutcome outcome = CalculateFile(parser, selection, entry, CalcOptionsOf(options));
+    if (!outcome.done) return EXIT_CALCULATION;
+    const WeighedResult result = CheckWeighed(*outcome.reaction, outcome.sheet, rowNumbers, weighed, tolerance);
     std::string format = Format(options);
     Put(stdout, format == "csv" ? WeighedCsv(result) : format == "json" ? WeighedJson(result) : WeighedText(result));
     if (!result.done) {
-        Complain("the weighed masses hold none of the elements that are balanced");
+        Complain(result.status == WeighedStatus::NoneWeighed ? "the weighed masses hold none of the elements that are balanced"
+                 : result.status == WeighedStatus::NoneBalanced
+                     ? "the sheet balances none of the product's elements: --include names the elements to compare"
+                     : "the weighed masses are too large to compare with the sheet");
         return EXIT_CALCULATION;
     }
     return result.Within() ? 0 : EXIT_PAST_TOLERANCE;
@@ -725,7 +760,7 @@ int Run(int argc, char **argv) {
 
     ElementSelection selection;
     if (!MakeSelection(options, table, selection)) return EXIT_BAD_INPUT;
-    CalcEntry entry;
+    Entry entry;
     fileParser = &parser;
     const bool opened = OpenCalculationFile(options.arguments[0], entry);
     fileParser = nullptr;

@@ -88,12 +88,17 @@ void ComputeGases(const CReaction &reaction, BatchResult &result) {
     AddGas(result, "CO2", c, mass(carbon) + 2 * mass(oxygen));
     AddGas(result, "H2O", h / 2, 2 * mass(hydrogen) + mass(oxygen));
     AddGas(result, "NO2", n, mass(nitrogen) + 2 * mass(oxygen));
+    // The oxygen left once CO2, H2O and NO2 took theirs: released as O2, or,
+    // below 0, taken up from the air (also when no formula holds oxygen and
+    // the gases take all of theirs from the air).
     Wide o = 0.0L;
-    if (oxygen >= 0 && balance.left.count(oxygen) != 0) {
-        o = balance.left.at(oxygen) - 2 * c - h / 2 - 2 * n;
+    if (oxygen >= 0) {
+        const bool present = balance.left.count(oxygen) != 0;
+        const Wide brought = present ? balance.left.at(oxygen) : 0.0L;
+        const Wide involved = present ? balance.involved.at(oxygen) : 0.0L;
+        o = brought - 2 * c - h / 2 - 2 * n;
         // The oxygen the gases took is part of what is involved.
-        if (std::fabs(o) <= static_cast<Wide>(BALANCE_TOLERANCE) * (balance.involved.at(oxygen) + 2 * c + h / 2 + 2 * n))
-            o = 0.0L;
+        if (std::fabs(o) <= static_cast<Wide>(BALANCE_TOLERANCE) * (involved + 2 * c + h / 2 + 2 * n)) o = 0.0L;
     }
     AddGas(result, "O2", o / 2, 2 * mass(oxygen));
     for (const BatchGas &gas : result.gases) result.gasGrams += gas.grams;
@@ -111,6 +116,13 @@ void ComputeGases(const CReaction &reaction, BatchResult &result) {
     }
 }
 
+// Why a value finer than the sheet's last decimal is refused.
+CString ShownDecimals() {
+    CString text;
+    text.Format(" (the sheet shows %d decimals)", NUMBER_TEXT_DECIMALS);
+    return text;
+}
+
 BatchResult Failed(BatchStatus status, int material = -1) {
     BatchResult result;
     result.status = status;
@@ -120,9 +132,35 @@ BatchResult Failed(BatchStatus status, int material = -1) {
 
 }  // namespace
 
-bool PurityAcceptable(double purity) { return Finite(purity) && purity > 0.0 && purity <= 100.0; }
+BatchValueCheck CheckPurity(double purity) {
+    if (!Finite(purity) || !(purity > 0.0 && purity <= 100.0)) return BatchValueCheck::OutOfLimits;
+    return purity >= NUMBER_TEXT_UNIT ? BatchValueCheck::Acceptable : BatchValueCheck::TooFine;
+}
 
-bool ExcessAcceptable(double excess) { return Finite(excess) && excess >= 0.0 && excess < EXCESS_LIMIT; }
+BatchValueCheck CheckExcess(double excess) {
+    if (!Finite(excess) || !(excess >= 0.0 && excess < EXCESS_LIMIT)) return BatchValueCheck::OutOfLimits;
+    const bool shown = excess == 0.0 || (excess >= NUMBER_TEXT_UNIT && excess <= EXCESS_SHOWN_LIMIT);
+    return shown ? BatchValueCheck::Acceptable : BatchValueCheck::TooFine;
+}
+
+bool PurityAcceptable(double purity) { return CheckPurity(purity) == BatchValueCheck::Acceptable; }
+
+bool ExcessAcceptable(double excess) { return CheckExcess(excess) == BatchValueCheck::Acceptable; }
+
+CString PurityShownLimit() {
+    return CString("at least ") + NumberText(NUMBER_TEXT_UNIT).c_str() + " %" + ShownDecimals();
+}
+
+CString ExcessShownLimit() {
+    return CString("0, or from ") + NumberText(NUMBER_TEXT_UNIT).c_str() + " to " +
+           NumberText(EXCESS_SHOWN_LIMIT).c_str() + " %" + ShownDecimals();
+}
+
+bool AmountShowable(double grams) { return Finite(grams) && grams >= NUMBER_TEXT_UNIT; }
+
+CString AmountShownLimit() {
+    return CString("at least ") + NumberText(NUMBER_TEXT_UNIT).c_str() + " g" + ShownDecimals();
+}
 
 bool BatchIsPlain(const BatchInput &input) {
     for (const BatchMaterial &material : input.materials)
@@ -173,10 +211,14 @@ BatchResult CalculateBatch(const CReaction &reaction, const BatchInput &input) {
         result.rows.push_back(row);
     }
     ComputeGases(reaction, result);
-    result.massLossPercent = 100.0 * result.gasGrams / result.stoichiometricTotal;
     if (!Finite(result.productGrams) || !Finite(result.unitMoles) || !Finite(result.productMmol) ||
         !Finite(result.stoichiometricTotal) || !Finite(result.weighedTotal) || !Finite(result.gasGrams))
         return Failed(BatchStatus::NotFinite);
+    // Every ratio 0, a lone formula of no mass, or grams below the smallest
+    // double: no batch, and no mass loss to give in %.
+    if (result.stoichiometricTotal == 0.0) return Failed(BatchStatus::NothingToWeigh);
+    result.massLossPercent = 100.0 * result.gasGrams / result.stoichiometricTotal;
+    if (!Finite(result.massLossPercent)) return Failed(BatchStatus::NotFinite);
     return result;
 }
 

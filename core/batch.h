@@ -40,6 +40,7 @@
 
 #include "quillon/rows.h"
 #include "framework/afxstr.h"
+#include "textutil.h"
 
 class CReaction;
 
@@ -48,10 +49,42 @@ const double PURITY_DEFAULT = 100.0;
 const double EXCESS_DEFAULT = 0.0;
 const double EXCESS_LIMIT = 1000.0;
 
-// True for a purity in % that the batch takes: finite, above 0, at most 100.
+// The sheet shows purity, excess and grams with NumberText (core/textutil.h),
+// to NUMBER_TEXT_DECIMALS decimals. A value the sheet takes must show true
+// at that precision: as shown still within its limits, and not 0 unless it
+// is 0. So a purity is at least one unit of the last decimal (0.00001 %), an
+// excess is 0 or from that unit to 1000 less one unit (999.99999 %), and an
+// amount of grams at least that unit.
+const double EXCESS_SHOWN_LIMIT = 999.99999;  // EXCESS_LIMIT less one NUMBER_TEXT_UNIT
+
+// How a purity or an excess meets the limits.
+enum class BatchValueCheck {
+    Acceptable,
+    OutOfLimits,  // not finite, or outside the limits above
+    TooFine,      // within the limits, but the sheet cannot show it truthfully
+};
+
+BatchValueCheck CheckPurity(double purity);
+BatchValueCheck CheckExcess(double excess);
+
+// True for a purity in % that the batch takes: CheckPurity gives Acceptable.
 bool PurityAcceptable(double purity);
-// True for an excess in % that the batch takes: finite, at least 0, below 1000.
+// True for an excess in % that the batch takes: CheckExcess gives Acceptable.
 bool ExcessAcceptable(double excess);
+
+// What a TooFine value must be instead, in words without the value's name,
+// for every reader's message ("Purity of X (row N) must be " + ...):
+// "at least 0.00001 % (the sheet shows 5 decimals)" and
+// "0, or from 0.00001 to 999.99999 % (the sheet shows 5 decimals)".
+CString PurityShownLimit();
+CString ExcessShownLimit();
+
+// True for an amount of grams (of the product) that the sheet shows
+// truthfully: finite and at least NUMBER_TEXT_UNIT (0.00001 g), so that
+// neither it nor the sheet's masses show as 0 for the rounding alone.
+bool AmountShowable(double grams);
+// The same limit in words: "at least 0.00001 g (the sheet shows 5 decimals)".
+CString AmountShownLimit();
 
 // What the batch is scaled to.
 enum class BatchScale {
@@ -103,11 +136,12 @@ struct BatchLeftover {
 // How a batch calculation ended.
 enum class BatchStatus {
     Done,
-    BadPurity,        // material: purity outside (0, 100]
-    BadExcess,        // material: excess outside [0, 1000)
+    BadPurity,        // material: purity not acceptable (outside (0, 100], or too fine to show)
+    BadExcess,        // material: excess not acceptable (outside [0, 1000), or too fine to show)
     BadMass,          // the scaling mass is not a finite number above 0
     BadScaleMaterial, // scaleMaterial names no starting material
     CannotScale,      // the scaling row (or the total) weighs nothing or less: no batch follows
+    NothingToWeigh,   // the starting materials' pure grams add up to 0: nothing to weigh, no mass loss
     NotFinite,        // a number of the batch is not finite (overflow)
 };
 

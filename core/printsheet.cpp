@@ -17,7 +17,7 @@ bool ReadBalanceGrams(const char *text, Decimal *grams) {
     // The decimals as typed, trailing zeros included: "0.0000010" has seven.
     const char *point = std::strchr(start, '.');
     if (point != nullptr && point < end && end - point - 1 > MAX_BALANCE_DECIMALS) return false;
-    if (DecimalSign(read) <= 0 || DecimalCompare(read, Decimal{1000, 0}) > 0) return false;
+    if (DecimalSign(read) <= 0 || DecimalCompare(read, Decimal{MAX_BALANCE_GRAMS, 0}) > 0) return false;
     *grams = read;
     return true;
 }

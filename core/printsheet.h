@@ -16,12 +16,14 @@ struct WeighingSheet;
 
 // The most decimals a readability or minimum weight may have (1 microgram).
 const int MAX_BALANCE_DECIMALS = 6;
+// The most grams a readability or minimum weight may be.
+const int MAX_BALANCE_GRAMS = 1000;
 
 // Reads a balance setting: a positive plain decimal ("0.0001", "0.002") of
-// at most MAX_BALANCE_DECIMALS decimals and at most 1000 g; blanks around
-// it are allowed; trailing zeros of the decimals are dropped. False, and
-// *grams untouched, for anything else. Masses are rounded to it with
-// RoundToMultiple.
+// at most MAX_BALANCE_DECIMALS decimals and at most MAX_BALANCE_GRAMS g;
+// blanks around it are allowed; trailing zeros of the decimals are dropped.
+// False, and *grams untouched, for anything else. Masses are rounded to it
+// with RoundToMultiple. The one rule of the Balance dialog and quillon-cli.
 bool ReadBalanceGrams(const char *text, Decimal *grams);
 
 // What the chemist set for printing. An empty minimum weight (units 0)

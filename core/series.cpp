@@ -309,11 +309,41 @@ std::string Padded(const std::string &text, size_t width, bool right) {
 
 std::string Shown(double value) { return NumberText(value).c_str(); }
 
+// The grams on the balance of a member's row i (purity and excess in).
+double Weighed(const SeriesMember &member, size_t i) {
+    return GramsToWeigh(member.outcome.sheet, member.outcome.sheet.reactants[i]);
+}
+
+// The sheet of the first member done, or null.
+const WeighingSheet *FirstSheet(const SeriesResult &series) {
+    const SeriesMember *first = FirstDone(series);
+    return first == nullptr ? nullptr : &first->outcome.sheet;
+}
+
+// How every member is scaled, in the words of the single sheet's note
+// ("scaled to 20 g of starting materials weighed in total"); empty when the
+// members are scaled to the product (or none is done).
+std::string ScaledTo(const SeriesResult &series) {
+    const WeighingSheet *sheet = FirstSheet(series);
+    if (sheet == nullptr || sheet->scale == BatchScale::Product || sheet->scaleNote.IsEmpty()) return "";
+    std::string note = Str(sheet->scaleNote);
+    if (note[0] >= 'A' && note[0] <= 'Z') note[0] = char(note[0] - 'A' + 'a');
+    return note;
+}
+
+bool ShowsPurity(const SeriesResult &series) {
+    for (const SeriesMember &member : series.members)
+        if (member.outcome.done && member.outcome.sheet.showPurity) return true;
+    return false;
+}
+
 }  // namespace
 
 std::string SeriesText(const SeriesResult &series) {
     std::string text = "ID: " + Str(series.sampleId) + "\n";
-    text += "Series " + Str(series.templ) + "  (" + Shown(series.amount) + " grams of each member)\n";
+    const std::string scaled = ScaledTo(series);
+    text += "Series " + Str(series.templ) + "  (" +
+            (scaled.empty() ? Shown(series.amount) + " grams of each member" : "each member " + scaled) + ")\n";
     size_t xWidth = 1, formulaWidth = 7;
     for (const SeriesMember &member : series.members) {
         xWidth = std::max(xWidth, size_t(member.x.text.GetLength()));
@@ -337,9 +367,10 @@ std::string SeriesText(const SeriesResult &series) {
         size_t column = 0;
         for (const SeriesMember &member : series.members) {
             column = std::max(column, size_t(member.x.text.GetLength()) + 2);
-            if (member.outcome.done)
-                for (const SheetReactant &row : member.outcome.sheet.reactants)
-                    column = std::max(column, Shown(row.grams).size());
+            if (!member.outcome.done) continue;
+            for (size_t i = 0; i < member.outcome.sheet.reactants.size(); ++i)
+                column = std::max(column, Shown(Weighed(member, i)).size());
+            if (!scaled.empty()) column = std::max(column, Shown(member.outcome.sheet.amount).size());
         }
         column += 2;
         text += std::string(53, '-') + "\n";
@@ -350,7 +381,13 @@ std::string SeriesText(const SeriesResult &series) {
         for (size_t i = 0; i < rows.size(); ++i) {
             std::string line = Padded(labels[i], labelWidth, false);
             for (const SeriesMember &member : series.members)
-                line += Padded(member.outcome.done ? Shown(member.outcome.sheet.reactants[i].grams) : "-", column, true);
+                line += Padded(member.outcome.done ? Shown(Weighed(member, i)) : "-", column, true);
+            text += line + "\n";
+        }
+        if (!scaled.empty()) {
+            std::string line = Padded("Product(g)", labelWidth, false);
+            for (const SeriesMember &member : series.members)
+                line += Padded(member.outcome.done ? Shown(member.outcome.sheet.amount) : "-", column, true);
             text += line + "\n";
         }
     }
@@ -396,13 +433,19 @@ std::string SeriesCsv(const SeriesResult &series) {
         check += "," + CsvField(OneLine(Check(member)));
     }
     std::string text = header + "\r\n" + product + "\r\n";
+    if (!ScaledTo(series).empty()) {
+        text += "product (g),";
+        for (const SeriesMember &member : series.members)
+            text += "," + (member.outcome.done ? ExactNumber(member.outcome.sheet.amount) : "");
+        text += "\r\n";
+    }
     const SeriesMember *first = FirstDone(series);
     if (first != nullptr) {
         for (size_t i = 0; i < first->outcome.sheet.reactants.size(); ++i) {
             const SheetReactant &row = first->outcome.sheet.reactants[i];
             std::string line = CsvField(Str(row.formula)) + "," + ExactNumber(row.molarMass);
             for (const SeriesMember &member : series.members)
-                line += "," + (member.outcome.done ? ExactNumber(member.outcome.sheet.reactants[i].grams) : "");
+                line += "," + (member.outcome.done ? ExactNumber(Weighed(member, i)) : "");
             text += line + "\r\n";
         }
     }
@@ -410,20 +453,31 @@ std::string SeriesCsv(const SeriesResult &series) {
 }
 
 std::string SeriesJson(const SeriesResult &series) {
+    const std::string scaled = ScaledTo(series);
+    const bool purity = ShowsPurity(series);
     std::string text = "{\"sampleId\":" + JsonString(Str(series.sampleId)) + ",\"formula\":" +
-                       JsonString(Str(series.templ)) + ",\"grams\":" + ExactNumber(series.amount) + ",\"members\":[";
+                       JsonString(Str(series.templ)) + ",\"grams\":" +
+                       (scaled.empty() ? ExactNumber(series.amount)
+                                       : "null,\"scaledTo\":" + JsonString(Str(FirstSheet(series)->scaleNote)) +
+                                             ",\"scaleGrams\":" + ExactNumber(FirstSheet(series)->scaleGrams)) +
+                       ",\"members\":[";
     for (size_t m = 0; m < series.members.size(); ++m) {
         const SeriesMember &member = series.members[m];
         text += m ? ",\n" : "\n";
         text += "{\"x\":" + Str(member.x.text) + ",\"formula\":" + JsonString(Str(member.formula)) +
                 ",\"done\":" + (member.outcome.done ? "true" : "false");
         if (member.outcome.done) {
+            if (!scaled.empty()) text += ",\"productGrams\":" + ExactNumber(member.outcome.sheet.amount);
             text += ",\"differential\":" + JsonString(Str(member.outcome.sheet.differential)) + ",\"reactants\":[";
             const std::vector<SheetReactant> &rows = member.outcome.sheet.reactants;
             for (size_t i = 0; i < rows.size(); ++i)
                 text += std::string(i ? "," : "") + "{\"formula\":" + JsonString(Str(rows[i].formula)) +
                         ",\"molarMass\":" + ExactNumber(rows[i].molarMass) + ",\"grams\":" +
-                        ExactNumber(rows[i].grams) + "}";
+                        ExactNumber(Weighed(member, i)) +
+                        (purity ? ",\"pureGrams\":" + ExactNumber(rows[i].grams) + ",\"purity\":" +
+                                      ExactNumber(rows[i].purity) + ",\"excess\":" + ExactNumber(rows[i].excess)
+                                : "") +
+                        "}";
             text += "]";
         }
         text += ",\"messages\":" + JsonString(Str(member.outcome.messages)) + "}";

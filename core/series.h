@@ -109,8 +109,12 @@ SeriesResult RunSeries(const CFormulaParser &parser, const char *templ, const st
 
 // The series sheet: one row per starting material, one column per x, and
 // each member's formula and check (its differential, warnings, or why it
-// failed). Text with LF line ends; CSV (numbers at full precision);
-// JSON (numbers at full precision).
+// failed). The grams are those on the balance (GramsToWeigh: purity and
+// excess in; JSON adds the pure grams when a member has them). A series
+// scaled to a total or to one starting material says so in the words of
+// the single sheet's note and gives each member's product grams. Text with
+// LF line ends; CSV (numbers at full precision); JSON (numbers at full
+// precision).
 std::string SeriesText(const SeriesResult &series);
 std::string SeriesCsv(const SeriesResult &series);
 std::string SeriesJson(const SeriesResult &series);

@@ -219,6 +219,7 @@ WeighingSheet MakeBatchSheet(const CReaction &reaction, const BatchInput &input,
     for (size_t i = 0; i < sheet.reactants.size() && i < result.rows.size(); ++i) {
         SheetReactant &reactant = sheet.reactants[i];
         const BatchRow &row = result.rows[i];
+        if (i < rowNumbers.size()) reactant.row = rowNumbers[i];
         reactant.weighedGrams = row.weighedGrams;
         reactant.purity = row.purity;
         reactant.excess = row.excess;
@@ -246,12 +247,12 @@ WeighingSheet MakeBatchSheet(const CReaction &reaction, const BatchInput &input,
     return sheet;
 }
 
-// The formulas of the reactants whose grams show negative, comma separated.
-// A residue that shows as 0 is no weighing to warn of.
+// The formulas of the reactants that would be weighed negative, comma
+// separated: what goes on the balance, purity and excess included.
 CString NegativeWeighingNames(const WeighingSheet &sheet) {
     CString names;
     for (const SheetReactant &reactant : sheet.reactants) {
-        if (NumberText(reactant.grams).c_str()[0] != '-') continue;
+        if (!(GramsToWeigh(sheet, reactant) < 0.0)) continue;
         if (!names.IsEmpty()) names += ", ";
         names += reactant.formula;
     }

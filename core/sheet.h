@@ -31,6 +31,7 @@ struct SheetReactant {
     double purity = 100.0;     // %
     double excess = 0.0;       // %
     double mmol = 0.0;
+    int row = 0;               // the list row (1..30) it came from; 0 when not known
 };
 
 // Everything one sheet shows.
@@ -89,8 +90,8 @@ WeighingSheet MakeWeighingSheet(const CReaction &reaction, double amount, const 
 WeighingSheet MakeBatchSheet(const CReaction &reaction, const BatchInput &input, const BatchResult &result,
                              const std::vector<int> &rowNumbers, const char *sampleId, int showDifferential);
 
-// The reactants whose amount to weigh shows negative on the sheet, as the
-// warning names them ("A, B"); empty when there are none.
+// The reactants whose amount to weigh (GramsToWeigh, unrounded) is below 0,
+// as the warning names them ("A, B"); empty when there are none.
 CString NegativeWeighingNames(const WeighingSheet &sheet);
 
 // The warning line a sheet with negative weighings carries under its

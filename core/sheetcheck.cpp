@@ -24,10 +24,13 @@ bool Finite(Wide value) { return std::isfinite(value); }
 
 bool Agree(Wide a, Wide b, Wide magnitude) { return std::fabs(a - b) <= AGREEMENT * magnitude; }
 
-// "TiO2 (starting material 2)".
-CString Name(const CString &formula, int index) {
+// "TiO2 (row 2)" for a sheet line from list row 2, else "TiO2 (starting material 2)".
+CString Name(const CString &formula, int index, int row) {
     char number[40];
-    std::snprintf(number, sizeof number, " (starting material %d)", index + 1);
+    if (row > 0)
+        std::snprintf(number, sizeof number, " (row %d)", row);
+    else
+        std::snprintf(number, sizeof number, " (starting material %d)", index + 1);
     CString text = formula;
     text += number;
     return text;
@@ -97,7 +100,7 @@ SheetCheckResult CheckSheet(const CReaction &reaction, double amount, const Weig
     std::map<int, Wide> brought, involved;
     for (int i = 0; i < count; ++i) {
         const SheetReactant &line = sheet.reactants[static_cast<size_t>(i)];
-        const CString name = Name(reaction.ReactantFormula(i), i);
+        const CString name = Name(reaction.ReactantFormula(i), i, line.row);
         std::map<int, Wide> amounts;
         if (line.formula != reaction.ReactantFormula(i) || !AmountsOf(reaction.Parser(), line.formula, amounts)) {
             return Fail(SheetCheck::Disagrees, name, " is not the formula calculated.");
@@ -161,7 +164,7 @@ SheetCheckResult CheckBatchNumbers(const CReaction &reaction, const BatchInput &
     std::map<int, Wide> left, involved;
     for (int i = 0; i < count; ++i) {
         const SheetReactant &line = sheet.reactants[static_cast<size_t>(i)];
-        const CString name = Name(line.formula, i);
+        const CString name = Name(line.formula, i, line.row);
         const BatchMaterial material =
             static_cast<size_t>(i) < input.materials.size() ? input.materials[static_cast<size_t>(i)] : BatchMaterial();
         if (!Finite(line.weighedGrams) || !Finite(line.mmol))
@@ -209,7 +212,10 @@ SheetCheckResult CheckBatchNumbers(const CReaction &reaction, const BatchInput &
         if (!Agree(grams, gas.grams, std::fabs(grams)))
             return Fail(SheetCheck::Disagrees, gas.formula, ": the grams do not agree with the mmol.");
         gasGrams += grams;
-        for (const auto &entry : amounts) left[entry.first] -= gas.mmol * entry.second;
+        for (const auto &entry : amounts) {
+            left[entry.first] -= gas.mmol * entry.second;
+            involved[entry.first] += std::fabs(gas.mmol * entry.second);
+        }
     }
     for (const BatchLeftover &leftover : batch.unaccounted) {
         const int element = table.Lookup(leftover.symbol);

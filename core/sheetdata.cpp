@@ -12,7 +12,7 @@ std::string JsonString(const char *text) { return ::JsonString(std::string(text)
 
 }  // namespace
 
-std::string SheetCsv(const WeighingSheet &sheet, const std::vector<int> &rows) {
+std::string SheetCsv(const WeighingSheet &sheet) {
     const BatchResult &batch = sheet.batch;
     std::string out = "record,row,formula,molar_mass,ratio,purity_pct,excess_pct,pure_g,weighed_g,mmol,percent\r\n";
     out += "sample,," + Field(sheet.sampleId) + ",,,,,,,,\r\n";
@@ -28,7 +28,7 @@ std::string SheetCsv(const WeighingSheet &sheet, const std::vector<int> &rows) {
         out += "scale,,,,,,,," + Number(sheet.scaleGrams) + ",,\r\n";
     for (size_t i = 0; i < sheet.reactants.size(); ++i) {
         const SheetReactant &r = sheet.reactants[i];
-        out += "material," + std::to_string(i < rows.size() ? rows[i] : 0) + "," + Field(r.formula) + "," + Number(r.molarMass) + "," +
+        out += "material," + std::to_string(r.row) + "," + Field(r.formula) + "," + Number(r.molarMass) + "," +
                Number(r.ratio) + "," + Number(r.purity) + "," + Number(r.excess) + "," + Number(r.grams) + "," +
                Number(r.weighedGrams) + "," + Number(r.mmol) + ",\r\n";
     }
@@ -42,7 +42,7 @@ std::string SheetCsv(const WeighingSheet &sheet, const std::vector<int> &rows) {
     return out;
 }
 
-std::string SheetJson(const WeighingSheet &sheet, const std::vector<int> &rows) {
+std::string SheetJson(const WeighingSheet &sheet) {
     const BatchResult &batch = sheet.batch;
     std::string out = "{\n  \"sample\": " + JsonString(sheet.sampleId) + ",\n";
     out += "  \"product\": {\"formula\": " + JsonString(sheet.productFormula) +
@@ -62,7 +62,7 @@ std::string SheetJson(const WeighingSheet &sheet, const std::vector<int> &rows) 
     out += "},\n  \"materials\": [";
     for (size_t i = 0; i < sheet.reactants.size(); ++i) {
         const SheetReactant &r = sheet.reactants[i];
-        out += std::string(i ? ",\n" : "\n") + "    {\"row\": " + std::to_string(i < rows.size() ? rows[i] : 0) + ", \"formula\": " +
+        out += std::string(i ? ",\n" : "\n") + "    {\"row\": " + std::to_string(r.row) + ", \"formula\": " +
                JsonString(r.formula) + ", \"molar_mass\": " + Number(r.molarMass) + ", \"ratio\": " + Number(r.ratio) +
                ", \"purity_pct\": " + Number(r.purity) + ", \"excess_pct\": " + Number(r.excess) +
                ", \"pure_g\": " + Number(r.grams) + ", \"weighed_g\": " + Number(r.weighedGrams) +

@@ -19,10 +19,10 @@ struct WeighingSheet;
 // material (one per starting material), gas (pure_g and mmol negative when
 // taken up), unaccounted (formula: the element; mmol negative when
 // missing), total (pure_g, weighed_g) and mass_loss (pure_g: the gases' net
-// grams; percent). rows[i] is the list row of starting material i.
-std::string SheetCsv(const WeighingSheet &sheet, const std::vector<int> &rows);
+// grams; percent). A material's row is its list row (SheetReactant::row).
+std::string SheetCsv(const WeighingSheet &sheet);
 
 // The same numbers as one JSON object.
-std::string SheetJson(const WeighingSheet &sheet, const std::vector<int> &rows);
+std::string SheetJson(const WeighingSheet &sheet);
 
 #endif

@@ -41,7 +41,7 @@ void FormatNumber(double value, char *buffer, size_t size) {
     // Trim the whole text first: trimming a text that was cut short would
     // turn "-100000" (the start of -1e308) into "-1".
     char whole[NUMBER_TEXT_SIZE];
-    std::snprintf(whole, sizeof whole, "%.5f", value);
+    std::snprintf(whole, sizeof whole, "%.*f", NUMBER_TEXT_DECIMALS, value);
     TrimTrailingZeros(whole);
     // A value too small for five decimals keeps its sign: show it as 0.
     const char *shown = std::strcmp(whole, "-0") == 0 ? whole + 1 : whole;
@@ -104,9 +104,8 @@ const char *ReadPlainNumber(const char *text, double *value) {
 }
 
 int ReadNumberText(const char *text, double *value) {
-    char buffer[100];
-    std::strncpy(buffer, text, sizeof buffer - 1);
-    buffer[sizeof buffer - 1] = 0;
+    std::string copy(text);
+    char *buffer = &copy[0];
     if (TrimBlanks(buffer) == 0) {
         *value = 0.0;
         return 0;

@@ -17,6 +17,11 @@ int TrimBlanks(char *text);
 // 2.50000 -> 2.5, 2.00000 -> 2, 10.00000 -> 10, 0.00000 -> 0, -0.00000 -> -0.
 void TrimTrailingZeros(char *text);
 
+// The decimals a value shows with (FormatNumber, NumberText), and one unit
+// of the last of them: the smallest step the sheet can show.
+const int NUMBER_TEXT_DECIMALS = 5;
+const double NUMBER_TEXT_UNIT = 0.00001;
+
 // Room for "%.5f" of any double: -1e308 takes 316 characters plus the NUL.
 const size_t NUMBER_TEXT_SIZE = 330;
 
@@ -48,8 +53,8 @@ const char *ReadPlainNumber(const char *text, double *value);
 // blank text reads as 0.0; anything else that is not exactly one plain
 // decimal number with a finite value fails. Returns 0 and stores the value,
 // or nonzero and leaves value alone: 2 when the text would read with its one
-// decimal comma taken as a point ("1,5"), else 1. Only the first 99
-// characters count, as a field read into a 100-character buffer gives.
+// decimal comma taken as a point ("1,5"), else 1. The whole text counts,
+// however long.
 int ReadNumberText(const char *text, double *value);
 
 // The same, but a text whose very first character is '?' reads as fallback.

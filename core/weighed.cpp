@@ -1,11 +1,13 @@
 #include "weighed.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "formula.h"
 #include "reaction.h"
 #include "series.h"
+#include "solver.h"
 #include "textutil.h"
 
 namespace {
@@ -51,11 +53,79 @@ std::string Percent(double value) {
 
 }  // namespace
 
+const char *WeighedWhyNot(WeighedStatus status) {
+    switch (status) {
+    case WeighedStatus::Done:
+        return "";
+    case WeighedStatus::NoneWeighed:
+        break;
+    case WeighedStatus::NoneBalanced:
+        return "The element selection holds none of the product's elements, and the sheet's ratios balance none of "
+               "them: there is nothing to compare.";
+    case WeighedStatus::Overflow:
+        return "The weighed masses are too large to compare with the sheet.";
+    }
+    return "The weighed masses hold none of the balanced elements.";
+}
+
 bool WeighedResult::Within() const {
     for (const WeighedElement &element : elements)
         if (element.past) return false;
+    for (const WeighedRow &row : rows)
+        if (row.past) return false;
     return done;
 }
+
+namespace {
+
+// Moles of one element summed over the rows, nothing dropped however small
+// (a dopant of a milligram batch), with the magnitudes summed beside them.
+struct ElementSum {
+    int element;
+    double amount;
+    double magnitude;
+};
+
+void AddMoles(std::vector<ElementSum> &sums, const Composition &composition, double moles) {
+    for (int k = 0; k < composition.count; ++k) {
+        const double amount = composition.amounts[k] * moles;
+        bool found = false;
+        for (ElementSum &sum : sums) {
+            if (sum.element != composition.elements[k]) continue;
+            sum.amount += amount;
+            sum.magnitude += std::fabs(amount);
+            found = true;
+        }
+        if (!found) sums.push_back({composition.elements[k], amount, std::fabs(amount)});
+    }
+}
+
+double SumOf(const std::vector<ElementSum> &sums, int element) {
+    for (const ElementSum &sum : sums)
+        if (sum.element == element) return sum.amount;
+    return 0.0;
+}
+
+// Whether the sheet's ratios bring element in the product's amount, as the
+// sheet's own check judges a balanced element.
+bool SheetBalances(const CReaction &reaction, int element) {
+    double brought = 0.0, involved = 0.0;
+    for (int i = 0; i < reaction.ReactantCount(); ++i) {
+        const double moles = reaction.ReactantRatio(i) * AmountOf(reaction.ReactantComposition(i), element);
+        brought += moles;
+        involved += std::fabs(moles);
+    }
+    const double wanted = reaction.ProductRatio() * AmountOf(reaction.ProductComposition(), element);
+    return std::fabs(brought - wanted) <= BALANCE_TOLERANCE * (involved + std::fabs(wanted));
+}
+
+std::string Symbols(const CElementTable &table, const std::vector<int> &elements) {
+    std::string text;
+    for (int element : elements) text += (text.empty() ? "" : ", ") + std::string(table.Symbol(element));
+    return text;
+}
+
+}  // namespace
 
 WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet, const std::vector<int> &rowNumbers,
                            const std::vector<double> &weighed, double tolerance) {
@@ -65,39 +135,57 @@ WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet
     result.amount = sheet.amount;
     result.tolerance = tolerance;
     const CElementTable &table = reaction.Parser().Table();
-    Composition total;
+    std::vector<ElementSum> total;
     for (int i = 0; i < reaction.ReactantCount(); ++i)
-        total.Add(reaction.ReactantComposition(i).ScaledCopy(MolesAsMeant(sheet.reactants[size_t(i)], weighed[size_t(i)])));
+        AddMoles(total, reaction.ReactantComposition(i), MolesAsMeant(sheet.reactants[size_t(i)], weighed[size_t(i)]));
     const Composition &product = reaction.ProductComposition();
     std::vector<int> order = FormulaOrder(sheet.productFormula, table);
-    for (int k = 0; k < total.count; ++k)
-        if (AmountOf(product, total.elements[k]) == 0.0) order.push_back(total.elements[k]);
-    bool anySelected = false;
-    for (int k = 0; k < product.count; ++k) anySelected = anySelected || reaction.Selection().Includes(product.elements[k]);
+    // Another element is listed when something of it is left once the rows'
+    // amounts are summed (not what cancels to rounding, as C of "(CO2)-1").
+    for (const ElementSum &sum : total)
+        if (AmountOf(product, sum.element) == 0.0 && std::fabs(sum.amount) > 1e-12 * sum.magnitude)
+            order.push_back(sum.element);
+    // The balanced elements: the selection's; when it holds none of the
+    // product's, those the sheet's ratios bring in the product's amounts.
+    std::vector<int> balanced;
+    for (int element : FormulaOrder(sheet.productFormula, table))
+        if (AmountOf(product, element) != 0.0 && reaction.Selection().Includes(element)) balanced.push_back(element);
+    if (balanced.empty()) {
+        for (int element : FormulaOrder(sheet.productFormula, table))
+            if (AmountOf(product, element) != 0.0 && SheetBalances(reaction, element)) balanced.push_back(element);
+        if (balanced.empty()) result.status = WeighedStatus::NoneBalanced;
+        else
+            result.basis = ("The element selection holds none of the product's elements: compared on " +
+                            Symbols(table, balanced) + ", which the sheet's ratios balance.")
+                               .c_str();
+    }
     double targetSum = 0.0, weighedSum = 0.0;
     for (int element : order) {
         WeighedElement entry;
         entry.symbol = table.Symbol(element);
         entry.target = AmountOf(product, element);
-        entry.weighed = AmountOf(total, element);
-        entry.balanced = entry.target != 0.0 && (!anySelected || reaction.Selection().Includes(element));
+        entry.weighed = SumOf(total, element);
+        entry.balanced = std::find(balanced.begin(), balanced.end(), element) != balanced.end();
         if (entry.balanced) {
             targetSum += entry.target;
             weighedSum += entry.weighed;
         }
         result.elements.push_back(entry);
     }
-    if (!(weighedSum > 0.0) || !std::isfinite(weighedSum)) return result;
+    if (balanced.empty() || !(weighedSum > 0.0) || !std::isfinite(weighedSum)) return result;
     // Moles of product the balanced elements make, and the batch's size against the sheet's.
     const double productMoles = weighedSum / targetSum;
     result.productGrams = productMoles * reaction.ProductMolarMass();
     const double batch = result.productGrams / sheet.amount;
+    bool finite = std::isfinite(result.productGrams) && std::isfinite(batch) && batch > 0.0;
     for (size_t k = 0; k < order.size(); ++k) {
         WeighedElement &entry = result.elements[k];
         entry.weighed /= productMoles;
+        finite = finite && std::isfinite(entry.weighed);
         if (entry.balanced) {
             entry.deviation = (entry.weighed - entry.target) / entry.target * 100.0;
             entry.past = !(std::fabs(entry.deviation) <= tolerance);
+            finite = finite && std::isfinite(entry.deviation);
         } else if (entry.target == 0.0 && reaction.Selection().Includes(order[k])) {
             // A selected element the product lacks (Ba weighed for SrTiO3) is past any tolerance.
             entry.past = entry.weighed > 0.0;
@@ -115,8 +203,18 @@ WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet
         const double difference = row.weighedGrams - row.targetGrams;
         row.deviation = difference == 0.0 ? 0.0 : difference / std::fabs(row.targetGrams) * 100.0;
         row.past = !(std::fabs(row.deviation) <= tolerance);
+        finite = finite && std::isfinite(row.targetGrams) && (row.targetGrams == 0.0 || std::isfinite(row.deviation));
         result.rows.push_back(row);
     }
+    if (!finite) {
+        // Masses so large (or a batch so small) that the numbers overflow: nothing is judged.
+        result.rows.clear();
+        for (WeighedElement &entry : result.elements) entry = WeighedElement{entry.symbol, entry.target};
+        result.productGrams = 0.0;
+        result.status = WeighedStatus::Overflow;
+        return result;
+    }
+    result.status = WeighedStatus::Done;
     result.done = true;
     return result;
 }
@@ -146,7 +244,8 @@ std::string WeighedText(const WeighedResult &result) {
     for (const WeighedRow &row : result.rows)
         text += Cell(std::to_string(row.row), 5, false) + Cell(Str(row.formula), 14, false) +
                 Cell(Shown(row.targetGrams), 11) + Cell(Shown(row.weighedGrams), 11) +
-                Cell(Percent(row.deviation), 13) + (row.past ? "  *" : "") + "\n";
+                Cell(std::isfinite(row.deviation) ? Percent(row.deviation) : "not on sheet", 13) +
+                (row.past ? "  *" : "") + "\n";
     text += rule + Cell("Element", 8, false) + Cell("Product", 11) + Cell("Weighed", 11) + Cell("Deviation(%)", 23) +
             "\n" + rule;
     for (const WeighedElement &element : result.elements) {
@@ -159,13 +258,16 @@ std::string WeighedText(const WeighedResult &result) {
                 (element.past ? "  *" : "") + "\n";
     }
     text += rule;
-    if (!result.done) return text + "The weighed masses hold none of the balanced elements.\n";
-    // The balanced elements as ratios to the first, as recipes are published.
+    if (!result.basis.IsEmpty()) text += Str(result.basis) + "\n";
+    if (!result.done) return text + WeighedWhyNot(result.status) + "\n";
+    // The balanced elements as ratios to the first, as recipes are published
+    // (to the first of them weighed at all: a ratio to nothing is none).
     std::string symbols, ratios;
     const WeighedElement *first = nullptr;
+    for (const WeighedElement &element : result.elements)
+        if (first == nullptr && element.balanced && element.weighed != 0.0) first = &element;
     for (const WeighedElement &element : result.elements) {
         if (!element.balanced) continue;
-        if (first == nullptr) first = &element;
         char ratio[64];
         std::snprintf(ratio, sizeof ratio, "%.4f", element.weighed / first->weighed * first->target);
         symbols += (symbols.empty() ? "" : " : ") + Str(element.symbol);
@@ -185,7 +287,8 @@ std::string WeighedCsv(const WeighedResult &result) {
     std::string text = "row,starting material,molar mass (g/mol),sheet (g),target (g),weighed (g),deviation (%),past tolerance\r\n";
     for (const WeighedRow &row : result.rows)
         text += std::to_string(row.row) + "," + CsvField(Str(row.formula)) + "," + ExactNumber(row.molarMass) + "," +
-                ExactNumber(row.sheetGrams) + "," + ExactNumber(row.targetGrams) + "," + ExactNumber(row.weighedGrams) + "," + ExactNumber(row.deviation) +
+                ExactNumber(row.sheetGrams) + "," + ExactNumber(row.targetGrams) + "," + ExactNumber(row.weighedGrams) + "," +
+                (std::isfinite(row.deviation) ? ExactNumber(row.deviation) : "") +
                 "," + (row.past ? "yes" : "no") + "\r\n";
     text += "\r\nelement,product,weighed,deviation (%),past tolerance\r\n";
     for (const WeighedElement &element : result.elements)
@@ -193,6 +296,7 @@ std::string WeighedCsv(const WeighedResult &result) {
                 (result.done ? ExactNumber(element.weighed) : "") + "," +
                 (result.done && element.balanced ? ExactNumber(element.deviation) : "") + "," +
                 (element.past ? "yes" : "no") + "\r\n";
+    if (!result.basis.IsEmpty()) text += "\r\nnote\r\n" + CsvField(Str(result.basis)) + "\r\n";
     return text;
 }
 
@@ -201,7 +305,8 @@ std::string WeighedJson(const WeighedResult &result) {
     std::string text = "{\"sampleId\":" + JsonString(Str(result.sampleId)) + ",\"formula\":" +
                        JsonString(Str(result.productFormula)) + ",\"grams\":" + number(result.amount) +
                        ",\"productGrams\":" + number(result.productGrams) + ",\"tolerance\":" + number(result.tolerance) + ",\"within\":" +
-                       (result.Within() ? "true" : "false") + ",\"rows\":[";
+                       (result.Within() ? "true" : "false") +
+                       (result.basis.IsEmpty() ? "" : ",\"basis\":" + JsonString(Str(result.basis))) + ",\"rows\":[";
     for (size_t i = 0; i < result.rows.size(); ++i) {
         const WeighedRow &row = result.rows[i];
         text += std::string(i ? "," : "") + "\n{\"row\":" + std::to_string(row.row) + ",\"formula\":" +

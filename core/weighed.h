@@ -4,10 +4,12 @@
 // Each row's moles are its weighed grams times its purity over its molar
 // mass, less the excess the sheet adds to that row (the excess is meant to
 // leave in the furnace, so it is no deviation); the element
-// totals are summed over the rows and then normalised so that the balanced
-// elements (the product's elements that the element selection holds, or all
-// of the product's elements when it holds none) add up to the same number
-// of atoms as in the product formula. Each balanced element's deviation is
+// totals are summed over the rows (every amount kept, a dopant of a
+// milligram batch too) and then normalised so that the balanced elements
+// add up to the same number of atoms as in the product formula. The
+// balanced elements are the product's elements that the element selection
+// holds; when it holds none, those the sheet's ratios bring in the product's
+// amounts (the outputs name them; with none, nothing is judged). Each balanced element's deviation is
 // (normalised - product count) / product count in %; an element of the
 // selection that the product lacks is past the tolerance when weighed at all. Weighing exactly the
 // sheet's masses gives back the product's counts (to rounding). Other
@@ -19,7 +21,9 @@
 // with the sheet's mass scaled to that batch, so a batch weighed larger as a
 // whole deviates nowhere, and the row that was weighed wrong stands out. A
 // row is past the tolerance when that deviation passes it (a row the sheet
-// weighs at 0 g is past it as soon as anything of it was weighed). Portable.
+// weighs at 0 g is past it as soon as anything of it was weighed). No
+// output shows a number that is not finite: such a row's deviation is
+// "not on sheet" (empty in CSV, null in JSON). Portable.
 #ifndef QUILLON_CORE_WEIGHED_H
 #define QUILLON_CORE_WEIGHED_H
 
@@ -53,8 +57,20 @@ struct WeighedElement {
     bool past = false;
 };
 
+enum class WeighedStatus {
+    Done,
+    NoneWeighed,   // the masses hold none of the balanced elements
+    NoneBalanced,  // the selection holds none of the product's elements and the sheet's ratios balance none
+    Overflow,      // the masses are so large that the numbers are not finite
+};
+
+// Why nothing is judged, as the text output says it (empty for Done).
+const char *WeighedWhyNot(WeighedStatus status);
+
 struct WeighedResult {
-    bool done = false;        // false: the masses hold none of the balanced elements
+    bool done = false;        // status is Done: rows and deviations are filled in
+    WeighedStatus status = WeighedStatus::NoneWeighed;
+    CString basis;            // the elements compared when they are not the selection's; empty when they are
     CString sampleId;
     CString productFormula;
     double amount = 0.0;        // grams of product the sheet is for
@@ -62,7 +78,7 @@ struct WeighedResult {
     double tolerance = DEFAULT_WEIGHED_TOLERANCE;
     std::vector<WeighedRow> rows;
     std::vector<WeighedElement> elements;  // the product's in formula order, then the others
-    // Every balanced element within the tolerance.
+    // Done, and every balanced element and every row within the tolerance.
     bool Within() const;
 };
 

@@ -380,8 +380,8 @@ int CLedra::Commit() {
         }
     } else if (activeEditor == 2) {
         if (ratioEditor->SendMessage(EM_GETMODIFY) != 0) {
-            char text[100] = "";
-            ratioEditor->GetWindowText(text, sizeof text);
+            CString text;
+            ratioEditor->GetWindowText(text);  // the whole text, however long
             double value = 0.0;
             if (ReadNumberTextOr(text, UNDETERMINED_RATIO, &value) != 0)
                 return RefuseCell(ratioEditor, "Wrong format for ratio of Starting Material!");

@@ -131,7 +131,8 @@ TEST(Batch, GasesFollowTheElementBalance) {
 }
 
 // Targets that cannot be met are refused; the extremes of purity and excess are taken (their limits
-// are the calculation file's and the commands' tests, naming the row).
+// are the calculation file's and the commands' tests, naming the row), down to what the sheet's five
+// decimals show truthfully; an amount of product is showable from 0.00001 g.
 TEST(Batch, RefusesTargetsThatCannotBeMet) {
     const auto reaction = Calc("Sr2TiO4", {{"SrTiO3", 2}, {"TiO2", -1}});
     using S = BatchScale;
@@ -146,11 +147,17 @@ TEST(Batch, RefusesTargetsThatCannotBeMet) {
         {{100, 0}, S::Material, 2, 1, BatchStatus::BadScaleMaterial},
         {{100, 0}, S::Material, 1, 1, BatchStatus::CannotScale},  // TiO2 weighs less than nothing
         {{0.001, 999.999}, S::Product, -1, 1, BatchStatus::Done},
+        {{0.00001, 999.99999}, S::Product, -1, 1, BatchStatus::Done},
+        {{1e-300, 0}, S::Product, -1, 1, BatchStatus::BadPurity},          // shows as purity 0
+        {{100, 999.9999999999999}, S::Product, -1, 1, BatchStatus::BadExcess},  // shows as 1000 %
+        {{100, 1e-320}, S::Product, -1, 1, BatchStatus::BadExcess},        // shows as 0 % but added
     };
     for (const auto &c : cases) {
         const BatchResult result = CalculateBatch(*reaction, Input(c.mass, {c.material}, c.scale, c.scaleMaterial));
         EXPECT_EQ(c.status, result.status) << c.material.purity << " " << c.material.excess << " " << c.mass;
     }
+    for (double grams : {1e-200, 0.000004, double(NAN)}) EXPECT_FALSE(AmountShowable(grams)) << grams;
+    EXPECT_TRUE(AmountShowable(0.00001));
 }
 
 // The independent check finds every number of a batch that was altered after it was calculated.

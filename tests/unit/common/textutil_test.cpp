@@ -37,12 +37,14 @@ TEST(FormatNumber, ExtremeValuesFitTheBuffer) {
     EXPECT_STREQ("-100000", small);
 }
 
-// Exactly one strtod number with blanks around it, in the first 99 characters;
+// Exactly one strtod number with blanks around it, the whole text however long;
 // failures leave the value alone; a '?' as the very first character reads as the fallback.
 TEST(ReadNumberText, AcceptsExactlyOneNumber) {
     const struct { std::string text; int result; double value; } cases[] = {
         {"1.5 ", 0, 1.5}, {"  ", 0, 0}, {"1e3", 0, 1000}, {"1. 5", 1, 42}, {"1e999", 1, 42},
-        {"-1e999", 1, 42}, {"?", 1, 42}, {std::string(98, ' ') + "7", 0, 7}, {std::string(99, ' ') + "7", 0, 0},
+        {"-1e999", 1, 42}, {"?", 1, 42}, {std::string(99, ' ') + "7", 0, 7},
+        // Long texts read whole: 1 written with 98 zeros and e-98, text past the 99th character.
+        {"1" + std::string(98, '0') + "e-98", 0, 1}, {"1" + std::string(200, ' ') + "x", 1, 42},
         {".5", 0, 0.5}, {"5.", 0, 5}, {"+2E-1", 0, 0.2}, {"1e", 1, 42}, {".", 1, 42}, {"-", 1, 42},
         // strtod spellings that are not a chemist's numbers: "nan" would act as "?", "0x10" as 16 g.
         {"nan", 1, 42}, {"NAN(123)", 1, 42}, {"-nan", 1, 42}, {"inf", 1, 42}, {"-Infinity", 1, 42},

@@ -98,8 +98,8 @@ TEST(FormulaRuns, SplitIntoLettersAndSubscripts) {
     }
 }
 
-// A negative weighing is warned of under the weighings in both variants, every one named; "-0" never
-// shows (a negative molar mass and a negative ratio: quillon-cli's golden sheets).
+// A negative weighing is warned of under the weighings in both variants, every one named, also one
+// that rounds to 0 at the sheet's five decimals; "-0" never shows (a negative molar mass and a negative ratio: quillon-cli's golden sheets).
 TEST(SheetWarning, NegativeWeighingsAreNamedUnderTheWeighings) {
     const struct {
         std::vector<SheetReactant> reactants;
@@ -108,7 +108,7 @@ TEST(SheetWarning, NegativeWeighingsAreNamedUnderTheWeighings) {
     } cases[] = {
         {{{"A", 1.0, -1.0}, {"B", 1.0, -2.0}}, "A, B", "only the first was named"},
         {{{"TiO2", 79.9, -0.0}, {"BaO", 153.3, 0.0}}, nullptr, "-0 g taken for a negative weighing"},
-        {{{"TiO2", 79.9, -0.000001}}, nullptr, "a weighing that shows as 0 was warned of"},
+        {{{"TiO2", 79.9, -0.000001}}, "TiO2", "a negative weighing that rounds to 0 not warned of"},
     };
     for (const auto &c : cases) {
         WeighingSheet sheet;

@@ -10,6 +10,7 @@
 #include <map>
 #include <random>
 
+#include "core/calculation.h"
 #include "tests/support/exact_rank.h"
 #include "tests/support/chemistry.h"
 
@@ -118,7 +119,7 @@ TEST(RecipeProperty, EverySheetMatchesAnExactRecomputation) {
     int cases = 0, sheets = 0, refusedDependent = 0, refusedOther = 0, failures = 0;
     for (int n = 0; n < 10000 && failures < 5; ++n) {
         const Recipe r = generator.Next();
-        TestEntry source("", {});
+        Entry source = MakeEntry("", {});
         Counts product;
         for (size_t m = 0; m < r.materials.size(); ++m) {
             for (const auto &e : r.materials[m]) product[e.first] += r.ratios[m] * e.second;
@@ -127,11 +128,13 @@ TEST(RecipeProperty, EverySheetMatchesAnExactRecomputation) {
             source.rows.setRatio(static_cast<int>(m), r.fixed[m] ? r.ratios[m] : 1.0);
         }
         for (auto &e : product) e.second /= r.productRatio;
-        source.product = FormulaText(product).c_str();
-        source.productRatio = r.productRatio;
-        int resetFlag = 0;
-        ElementSelection selection = ElementSelection::Metals(Table());
-        const bool result = CalculateCommand(source, Parser(), true, &selection, &resetFlag) == CommandResult::Done;
+        source.fields.productFormula = FormulaText(product).c_str();
+        source.fields.ratioText = FormatFieldNumber(r.productRatio);
+        CalcOptions options;
+        options.autoRatio = true;
+        const CalcOutcome outcome = Calculate(source, Parser(), ElementSelection::Metals(Table()), options);
+        const bool result = outcome.done;
+        const std::string messages = Str(outcome.MessageText());
         ++cases;
 
         // The balance the command must solve: automatic columns over the product's metals.
@@ -150,11 +153,11 @@ TEST(RecipeProperty, EverySheetMatchesAnExactRecomputation) {
 
         std::string fault;
         if (!solvable) {
-            if (result || source.reports) fault = "a sheet from an unsolvable recipe";
-            if (source.messages.compare(0, 24, "Failed to obtain ratios.") != 0) fault += " wrong message";
+            if (result) fault = "a sheet from an unsolvable recipe";
+            if (messages.compare(0, 24, "Failed to obtain ratios.") != 0) fault += " wrong message";
             (r.mustRefuse ? refusedDependent : refusedOther)++;
-        } else if (!result || !source.reports) {
-            fault = "refused: " + source.messages;
+        } else if (!result) {
+            fault = "refused: " + messages;
         } else {
             ++sheets;
             // Molar masses exact; grams as planted (a ratio fixed only by a
@@ -167,7 +170,7 @@ TEST(RecipeProperty, EverySheetMatchesAnExactRecomputation) {
                 involved[e.first] += productMoles * e.second;
             }
             for (size_t m = 0; m < r.materials.size() && fault.empty(); ++m) {
-                const SheetReactant &line = source.sheet.reactants[m];
+                const SheetReactant &line = outcome.sheet.reactants[m];
                 const long double mass = MassOf(r.materials[m]);
                 const long double grams = r.ratios[m] * mass * productMoles / r.productRatio;
                 if (std::fabs(line.molarMass - mass) > 1e-12L * mass) fault = "molar mass of row " + std::to_string(m);
@@ -179,13 +182,13 @@ TEST(RecipeProperty, EverySheetMatchesAnExactRecomputation) {
             }
             for (int element : rowsOf)
                 if (std::fabs(left[element]) > 1e-9L * involved[element]) fault += std::string(" balance of ") + Table().Symbol(element);
-            if (source.sheet.amount != 10.0) fault = "product amount";
+            if (outcome.sheet.amount != 10.0) fault = "product amount";
         }
         if (!fault.empty() && ++failures) {
             std::string rowsText;
             for (size_t m = 0; m < r.materials.size(); ++m)
                 rowsText += "\n  " + FormulaText(r.materials[m]) + (r.fixed[m] ? " fixed " : " auto ") + std::to_string(r.ratios[m]);
-            ADD_FAILURE() << fault << ": " << source.product.GetString() << " / " << r.productRatio << rowsText;
+            ADD_FAILURE() << fault << ": " << source.fields.productFormula.GetString() << " / " << r.productRatio << rowsText;
         }
     }
     std::printf("[ recipes ] %d cases: %d sheets checked, %d dependent sets refused, %d others refused, %d failures\n",

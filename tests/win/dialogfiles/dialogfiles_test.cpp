@@ -281,19 +281,25 @@ TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
     const char *const purity = "Wrong value for purity!\nA purity is a percentage above 0 and at most 100.";
     const char *const excess = "Wrong value for excess!\nAn excess is a percentage of 0 or more, below 1000.";
     const char *const massHint = "\nA mass is a number of grams above 0.";
+    const std::string fine = " (the sheet shows 5 decimals).";
     const struct {
         int scale;  // the scale button pressed first
         int field;
-        const char *text;
+        std::string text;
         std::string message;
     } refused[] = {
         {IDC_SCALE_PRODUCT, IDC_PURITY, "0", purity},
+        {IDC_SCALE_PRODUCT, IDC_PURITY, "50" + std::string(100, ' ') + "x", purity},  // read whole
+        {IDC_SCALE_PRODUCT, IDC_PURITY, "1e-300", "Wrong value for purity!\nA purity must be at least 0.00001 %" + fine},
+        {IDC_SCALE_PRODUCT, IDC_EXCESS, "999.9999999999999",
+         "Wrong value for excess!\nAn excess must be 0, or from 0.00001 to 999.99999 %" + fine},
         {IDC_SCALE_PRODUCT, IDC_PURITY, "100.001", purity},
         {IDC_SCALE_PRODUCT, IDC_PURITY, "99,5", std::string(purity) + "\nUse a point for decimals: 1.5."},
         {IDC_SCALE_PRODUCT, IDC_EXCESS, "-0.1", excess},
         {IDC_SCALE_PRODUCT, IDC_EXCESS, "1000", excess},
         {IDC_SCALE_MATERIAL, IDC_SCALE_MATERIAL_GRAMS, "0", std::string("Wrong value for the starting material's mass!") + massHint},
         {IDC_SCALE_TOTAL, IDC_SCALE_TOTAL_GRAMS, "", std::string("Wrong value for the total mass!") + massHint},
+        {IDC_SCALE_TOTAL, IDC_SCALE_TOTAL_GRAMS, "1e-200", "Wrong value for the total mass!\nA mass must be at least 0.00001 g" + fine},
     };
     Run([&](CQuillonDlg &dialog) {
         EnterWater(dialog, "S-2");
@@ -310,7 +316,7 @@ TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
                 Press(weighing, c.scale);
                 ::SetDlgItemTextA(weighing, IDC_PURITY, "100");
                 ::SetDlgItemTextA(weighing, IDC_EXCESS, "0");
-                ::SetDlgItemTextA(weighing, c.field, c.text);
+                ::SetDlgItemTextA(weighing, c.field, c.text.c_str());
                 qwintest::MessageBoxWatcher boxes;
                 Press(weighing, IDOK);
                 ASSERT_EQ(1u, boxes.Count()) << c.text;

@@ -5,6 +5,7 @@
 // wrappers of those messages).
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "tests/support/testbed/controls.h"
@@ -86,12 +87,14 @@ TEST_F(LedraTest, FormulaCommit) {
 // ratios). The parent may answer "?" with a modal loop: the focus changes it
 // brings commit nothing more, and the cell closes once the parent has returned.
 TEST_F(LedraTest, RatioCommit) {
+    const std::string longOne = "1" + std::string(98, '0') + "e-98";  // 1, read whole
     struct Case { const char *typed; double stored; bool refused; int autoRatios; bool modalParent; } cases[] = {
         {"2.50", 2.5, false, 0, false}, {" -3 ", -3.0, false, 0, false}, {"", 0.0, false, 0, false},
         {"?", 7.0, false, 1, false},    {"?x", 7.0, false, 1, false},    {" ?", 7.0, true, 0, false},
         {"1e999", 7.0, true, 0, false}, {"2,5", 7.0, true, 0, false},    {"?", 7.0, false, 1, true},
         // strtod spellings: "nan" acted as "?", "0x10" stored 16.
         {"nan", 7.0, true, 0, false},   {"inf", 7.0, true, 0, false},    {"0x10", 7.0, true, 0, false},
+        {longOne.c_str(), 1.0, false, 0, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.typed);

@@ -1,0 +1,29 @@
+// The entry: everything the chemist gives for one calculation, as a value.
+// The sample ID, the product (the series formula of a composition series)
+// with its ratio and amount as typed, the 30 rows of starting materials and
+// the batch values (purity, excess, scaling). The main dialog reads one from
+// its fields and its list, quillon-cli from a calculation file and its
+// options; the calculation (core/calculation.h) takes it as it is and hands
+// back an entry of its own with the ratios it solved. Portable.
+#ifndef QUILLON_CORE_ENTRY_H
+#define QUILLON_CORE_ENTRY_H
+
+#include "batch.h"
+#include "calcfile.h"
+#include "rowstore.h"
+
+struct Entry {
+    CalcFields fields;    // the field texts: sample ID, product, ratio, amount, values of x
+    LedraRowStore rows;   // ROW_CAPACITY rows; a row with an empty formula is unused
+    BatchSettings batch;  // per row and formula; the sheet's mmol and gases are options
+
+    Entry();
+    Entry(const Entry &other);
+    Entry &operator=(const Entry &other);
+};
+
+// True when both hold the same texts, rows and batch values (ratios
+// compared exactly, NaN equal to NaN).
+bool SameEntry(const Entry &a, const Entry &b);
+
+#endif
