@@ -45,9 +45,10 @@ bool CQuillonDlg::OnSaveFile() {
     return false;
 }
 
-// Open...: the whole file is read first; only a file whose every line reads
-// (and that holds at least one) replaces the entry, which then counts as
-// unchanged. A file that is not read leaves the entry exactly as it was.
+// Open...: the whole file is read first; only a file that reads whole (see
+// core/calcfile.h) replaces the entry, which then counts as unchanged. A
+// file that is not read leaves the entry exactly as it was, and the message
+// says which line and why.
 void CQuillonDlg::OnOpenFile() {
     if (!ConfirmDiscard()) return;
     CString initial = "*." + fileExtension;
@@ -57,14 +58,27 @@ void CQuillonDlg::OnOpenFile() {
 
     CalcReadResult result;
     ReadCalcFile(dialog.GetPathName(), ROW_CAPACITY, FormulaCheckCallback, result);
-    if (result.status != CalcReadStatus::Ok || result.records.empty()) {
-        CString message = "Failed to load a file.";
-        if (result.status != CalcReadStatus::Ok && result.failingLine > 0) {
+    if (result.status != CalcReadStatus::Ok) {
+        // The second line says where and why, the reader's reason made a sentence.
+        CString message = "Failed to load a file.", why = result.reason;
+        if (!why.IsEmpty()) {
+            char *first = why.GetBuffer(0);
+            if (*first >= 'a' && *first <= 'z') *first = static_cast<char>(*first - 'a' + 'A');
+            why.ReleaseBuffer(why.GetLength());
+            why = " " + why + ".";
+        }
+        if (result.status == CalcReadStatus::OpenFailed) {
+            message += "\nThe file cannot be opened.";
+        } else if (result.status == CalcReadStatus::ReadError) {
             CString where;
             where.Format("\nLine %d cannot be read.", result.failingLine);
             message += where;
-        } else if (result.status == CalcReadStatus::Ok) {
-            message += "\nThe file holds no entry.";
+        } else if (result.failingLine > 0) {
+            CString where;
+            where.Format("\nLine %d cannot be read.", result.failingLine);
+            message += where + why;
+        } else {
+            message += "\nThe file holds no entry." + why;
         }
         MessageBox(message, kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);
         return;

@@ -292,6 +292,14 @@ const char *ElementLoadReason(ElementLoad loaded) {
         return "bad element line (the mass must be a positive number with a point)";
     case ElementLoad::TooMany:
         return "more than 120 elements";
+    case ElementLoad::BadSymbol:
+        return "bad element line (the symbol must be 1 to 3 characters)";
+    case ElementLoad::BadMark:
+        return "bad element line (only the mark m may follow the mass)";
+    case ElementLoad::LineTooLong:
+        return "the line is longer than 1 MiB";
+    case ElementLoad::FileTooLarge:
+        return "the file is larger than 16 MiB";
     }
     return "";
 }
@@ -392,22 +400,14 @@ bool MakeSelection(const Options &options, const CElementTable &table, ElementSe
 bool OpenCalculationFile(const std::string &path, Entry &entry) {
     CalcReadResult result;
     ReadCalcFile(path.c_str(), entry.rows.capacity(), FormulaIsValid, result);
-    switch (result.status) {
-    case CalcReadStatus::Ok:
+    if (result.status == CalcReadStatus::Ok) {
         ApplyCalcRecords(result.records, entry.fields, entry.rows, &entry.batch);
         return true;
-    case CalcReadStatus::OpenFailed:
-        Complain("Failed to load a file. (" + path + ": cannot open)");
-        return false;
-    case CalcReadStatus::BadLine:
-        Complain("Failed to load a file. (" + path + ", line " + std::to_string(result.failingLine) +
-                 ": not a valid line)");
-        return false;
-    case CalcReadStatus::ReadError:
-        Complain("Failed to load a file. (" + path + ", line " + std::to_string(result.failingLine) +
-                 ": read error)");
-        return false;
     }
+    std::string why = result.reason.GetString();
+    if (result.status == CalcReadStatus::BadLine) why = "not a valid line: " + why;
+    const std::string where = result.failingLine > 0 ? ", line " + std::to_string(result.failingLine) : "";
+    Complain("Failed to load a file. (" + path + where + ": " + why + ")");
     return false;
 }
 
@@ -663,21 +663,25 @@ bool WeighedMasses(const Options &options, std::map<int, double> &masses) {
         for (const std::string &item : Items(list, ",", false))
             if (!AddMass("--weighed", item, masses)) return false;
     for (const std::string &path : options.weighedFiles) {
-        std::string text;
+        // Line by line, within the limits of a text file: a file that never
+        // ends is refused, not read into memory.
+        std::vector<std::string> lines;
         FILE *file = std::fopen(path.c_str(), "rb");
-        bool read = file != nullptr;
-        if (read) {
-            char buffer[4096];
-            for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
-            read = !std::ferror(file);
-            std::fclose(file);
-        }
-        if (!read) {
-            Complain("--weighed-file " + path + ": cannot read the file");
+        TextLineRead got = file != nullptr ? TextLineRead::Line : TextLineRead::ReadError;
+        std::string line;
+        for (size_t total = 0; file != nullptr && (got = ReadTextLine(file, line, &total)) == TextLineRead::Line;)
+            lines.push_back(line);
+        if (file != nullptr) std::fclose(file);
+        if (got != TextLineRead::End) {
+            Complain("--weighed-file " + path + ": " +
+                     (got == TextLineRead::LineTooLong    ? "line " + std::to_string(lines.size() + 1) + " is longer than 1 MiB"
+                      : got == TextLineRead::FileTooLarge ? std::string("the file is larger than 16 MiB")
+                                                          : std::string("cannot read the file")));
             return false;
         }
-        for (const std::string &item : Items(text, ", \t\r\n", true))
-            if (!AddMass("--weighed-file " + path, item, masses)) return false;
+        for (const std::string &text : lines)
+            for (const std::string &item : Items(text, ", \t", true))
+                if (!AddMass("--weighed-file " + path, item, masses)) return false;
     }
     return true;
 }

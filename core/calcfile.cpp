@@ -1,10 +1,12 @@
 #include "calcfile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 
 #ifdef _WIN32
@@ -21,23 +23,6 @@
 #include "series.h"
 
 namespace {
-
-// Reads the next line, up to and including '\n' (or the end of the file),
-// whatever its length. Returns 1 with the line, 0 at the end of the file, -1
-// on a read error.
-int ReadWholeLine(FILE *file, std::string &line) {
-    line.clear();
-    for (;;) {
-        int c = std::getc(file);
-        if (c == EOF) {
-            if (std::ferror(file)) return -1;
-            break;
-        }
-        line += static_cast<char>(c);
-        if (c == '\n') break;
-    }
-    return line.empty() ? 0 : 1;
-}
 
 bool IsLineBlank(char c) { return c > 0 && c <= 32; }
 
@@ -59,6 +44,12 @@ CString RestOfLine(char *rest) {
     return CString(rest);
 }
 
+// Stores why a line is refused (when asked) and gives the refusal, -1.
+int Refuse(CString *why, const CString &reason) {
+    if (why != nullptr) *why = reason;
+    return -1;
+}
+
 // Reads the number after the blanks at start; refuses spellings that are
 // not plain decimals (hexadecimal, infinity, NaN) and values that overflow.
 bool ReadFileNumber(char *start, double *value, char **end) {
@@ -75,36 +66,46 @@ bool SeriesFormulaReads(const CString &formula, CalcFormulaCheck check) {
 }
 
 // Reads the "<ratio> <formula>" that ends product and row lines; the
-// formula must pass the check (a product's may be a series formula).
-// Returns false when either does not read.
-bool ReadRatioAndFormula(char *start, CalcFormulaCheck check, CalcRecord *record, bool product = false) {
+// formula must pass the check (a product's may be a series formula). A
+// batch line's formula (check nullptr) is compared with its row's once the
+// whole file is read. Returns false, with the reason, when either does not read.
+bool ReadRatioAndFormula(char *start, CalcFormulaCheck check, CalcRecord *record, CString *why,
+                         const char *number, bool product = false) {
     char *end = nullptr;
     double ratio = 0.0;
-    if (!ReadFileNumber(start, &ratio, &end)) return false;
+    if (!ReadFileNumber(start, &ratio, &end)) {
+        Refuse(why, CString("the ") + number + " is not a plain decimal number");
+        return false;
+    }
     // A middle dot written as UTF-8 (a file edited on Linux) is kept as the
     // program stores it, so that the formula editor can show it.
     CString formula(StoredFormulaText(RestOfLine(end)).c_str());
-    if (!check(formula) && !(product && SeriesFormulaReads(formula, check))) return false;
+    if (check != nullptr && !check(formula) && !(product && SeriesFormulaReads(formula, check))) {
+        Refuse(why, formula + " is not a valid formula");
+        return false;
+    }
     record->ratio = ratio;
     record->text = formula;
     return true;
 }
 
 // Reads "<amount> <ratio> <formula>" of a product line.
-int ParseProduct(char *rest, CalcFormulaCheck check, CalcRecord *record) {
+int ParseProduct(char *rest, CalcFormulaCheck check, CalcRecord *record, CString *why) {
     char *end = nullptr;
     double amount = 0.0;
-    if (!ReadFileNumber(rest, &amount, &end) || !ReadRatioAndFormula(end, check, record, true)) return -1;
+    if (!ReadFileNumber(rest, &amount, &end)) return Refuse(why, "the product amount is not a plain decimal number");
+    if (!ReadRatioAndFormula(end, check, record, why, "product ratio", true)) return -1;
     record->kind = CALC_PRODUCT;
     record->amount = amount;
     return 1;
 }
 
 // Reads "<fixed> <ratio> <formula>" of a row line.
-int ParseRow(long number, char *rest, CalcFormulaCheck check, CalcRecord *record) {
+int ParseRow(long number, char *rest, CalcFormulaCheck check, CalcRecord *record, CString *why) {
     char *end = nullptr;
     long fixed = std::strtol(rest, &end, 10);
-    if (end == rest || !ReadRatioAndFormula(end, check, record)) return -1;
+    if (end == rest) return Refuse(why, "the Fixed flag is not a whole number");
+    if (!ReadRatioAndFormula(end, check, record, why, "ratio")) return -1;
     record->kind = CALC_ROW;
     record->row = static_cast<int>(number);
     // Any nonzero flag means Fixed. Kept as 0 or 1 so that a huge number
@@ -147,15 +148,21 @@ bool OnlyBlanks(const char *text) {
     return *text == 0;
 }
 
-// "<row> <number> <formula>" of the purity, excess and scale row lines;
-// acceptable says which numbers the line takes.
-int ParseRowValue(char *rest, int capacity, CalcFormulaCheck check, bool (*acceptable)(double),
-                  CalcRecordKind kind, CalcRecord *record) {
+// "<row> <number> <formula>" of the purity, excess and scale row lines
+// (name: the line's words); acceptable says which numbers the line takes,
+// range says so when another is given.
+int ParseRowValue(char *rest, int capacity, const char *name, bool (*acceptable)(double), const char *range,
+                  CalcRecordKind kind, CalcRecord *record, CString *why) {
     char *end = nullptr;
     int row = 0;
-    if (!ReadRowNumber(rest, capacity, &row, &end) || !ReadRatioAndFormula(end, check, record) ||
-        !acceptable(record->ratio) || record->text.IsEmpty())
-        return -1;
+    CString rows;
+    rows.Format("%d", capacity);
+    if (!ReadRowNumber(rest, capacity, &row, &end))
+        return Refuse(why, CString(name) + " needs a row number from 1 to " + rows);
+    CString number = CString("number of ") + name;
+    if (!ReadRatioAndFormula(end, nullptr, record, why, number)) return -1;
+    if (!acceptable(record->ratio)) return Refuse(why, range);
+    if (record->text.IsEmpty()) return Refuse(why, CString(name) + " needs the formula of its row");
     record->kind = kind;
     record->row = row;
     record->amount = record->ratio;
@@ -166,91 +173,224 @@ int ParseRowValue(char *rest, int capacity, CalcFormulaCheck check, bool (*accep
 bool PositiveGrams(double grams) { return std::isfinite(grams) && grams > 0.0; }
 
 // The batch lines: they start with a word, which no other line does.
-int ParseBatchLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *record) {
+int ParseBatchLine(char *line, int capacity, CalcRecord *record, CString *why) {
     char *rest = line;
     const std::string word = ReadWord(&rest);
-    if (word == "purity") return ParseRowValue(rest, capacity, check, PurityAcceptable, CALC_PURITY, record);
-    if (word == "excess") return ParseRowValue(rest, capacity, check, ExcessAcceptable, CALC_EXCESS, record);
+    if (word == "purity")
+        return ParseRowValue(rest, capacity, "purity", PurityAcceptable, "purity must be above 0 and at most 100 %",
+                             CALC_PURITY, record, why);
+    if (word == "excess")
+        return ParseRowValue(rest, capacity, "excess", ExcessAcceptable, "excess must be 0 or more and below 1000 %",
+                             CALC_EXCESS, record, why);
+    if (word == "series") return Refuse(why, "series needs the values of x");
     const std::string second = ReadWord(&rest);
     if (word == "scale" && second == "row")
-        return ParseRowValue(rest, capacity, check, PositiveGrams, CALC_SCALE_ROW, record);
+        return ParseRowValue(rest, capacity, "scale row", PositiveGrams, "the grams to scale to must be above 0",
+                             CALC_SCALE_ROW, record, why);
     if (word == "scale" && second == "total") {
         char *end = nullptr;
-        if (!ReadFileNumber(rest, &record->amount, &end) || !PositiveGrams(record->amount) || !OnlyBlanks(end))
-            return -1;
+        if (!ReadFileNumber(rest, &record->amount, &end))
+            return Refuse(why, "the number of scale total is not a plain decimal number");
+        if (!PositiveGrams(record->amount)) return Refuse(why, "the grams to scale to must be above 0");
+        if (!OnlyBlanks(end)) return Refuse(why, "scale total takes the grams only");
         record->kind = CALC_SCALE_TOTAL;
         return 1;
     }
+    if (word == "scale") return Refuse(why, "scale takes row or total");
     if (word == "show" && (second == "mmol" || second == "gases") && OnlyBlanks(rest)) {
         record->kind = second == "mmol" ? CALC_SHOW_MMOL : CALC_SHOW_GASES;
         return 1;
     }
-    return -1;
+    if (word == "show") return Refuse(why, "show takes mmol or gases");
+    return Refuse(why, "the line starts with neither a number nor a word of a calculation file");
 }
 
 // A line "series <values>": 1 with the record filled, -1 when the values
 // do not read; 0 for a line of any other kind.
-int ParseSeriesLine(char *line, CalcRecord *record) {
+int ParseSeriesLine(char *line, CalcRecord *record, CString *why) {
     if (std::strncmp(line, "series", 6) != 0 || !IsLineBlank(line[6])) return 0;
     CString values = RestOfLine(line + 6);
     std::vector<SeriesX> parsed;
-    CString why;
-    if (!ParseSeriesValues(values, &parsed, &why)) return -1;
+    CString reason;
+    if (!ParseSeriesValues(values, &parsed, &reason)) return Refuse(why, reason);
     record->kind = CALC_SERIES;
     record->text = values;
     return 1;
 }
 
+// A formula as its meaning is spelled: both hydrate separators as the
+// stored middle dot, without the blanks around them.
+std::string FormulaSpelling(const char *formula) {
+    std::string text = StoredFormulaText(formula), spelled;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool separator = text[i] == '*' || text[i] == FORMULA_MIDDLE_DOT;
+        if (separator) {
+            while (!spelled.empty() && IsLineBlank(spelled.back())) spelled.pop_back();
+            spelled += FORMULA_MIDDLE_DOT;
+            while (i + 1 < text.size() && IsLineBlank(text[i + 1])) ++i;
+        } else {
+            spelled += text[i];
+        }
+    }
+    return spelled;
+}
+
+// What a record says once for the whole file ("" for none): its kind and,
+// for the lines of a row, the row number.
+std::string RecordKey(const CalcRecord &record) {
+    switch (record.kind) {
+    case CALC_ROW:
+    case CALC_PURITY:
+    case CALC_EXCESS:
+        return std::to_string(static_cast<int>(record.kind)) + " " + std::to_string(record.row);
+    case CALC_SCALE_ROW:
+    case CALC_SCALE_TOTAL:
+        return "scale";
+    default:
+        return std::to_string(static_cast<int>(record.kind));
+    }
+}
+
+// The name of a record's line in a refusal.
+CString LineName(const CalcRecord &record) {
+    CString row;
+    row.Format("%d", record.row);
+    switch (record.kind) {
+    case CALC_SAMPLE: return "sample line";
+    case CALC_PRODUCT: return "product line";
+    case CALC_ROW: return "line for row " + row;
+    case CALC_PURITY: return "purity line for row " + row;
+    case CALC_EXCESS: return "excess line for row " + row;
+    case CALC_SCALE_ROW:
+    case CALC_SCALE_TOTAL: return "scale line";
+    case CALC_SHOW_MMOL: return "show mmol line";
+    case CALC_SHOW_GASES: return "show gases line";
+    case CALC_SERIES: return "series line";
+    }
+    return "line";
+}
+
+// The whole file's sense: one line of each kind (and row), every batch line
+// naming the formula its row holds (which it then takes, in the row's
+// spelling), a product line and a used row. The first record that fails
+// refuses the file at its line.
+void CheckEntry(CalcReadResult &result) {
+    std::map<std::string, int> firstLines;
+    std::map<int, const CalcRecord *> rows;  // the first line of each row
+    bool product = false, used = false;
+    for (const CalcRecord &record : result.records) {
+        if (record.kind == CALC_ROW) rows.emplace(record.row, &record);
+        product |= record.kind == CALC_PRODUCT;
+        used |= record.kind == CALC_ROW && !record.text.IsEmpty();
+    }
+    for (CalcRecord &record : result.records) {
+        CString why;
+        auto first = firstLines.emplace(RecordKey(record), record.line);
+        if (!first.second) {
+            why.Format("a second %s (the first is line %d)", LineName(record).GetString(), first.first->second);
+        } else if (record.kind == CALC_PURITY || record.kind == CALC_EXCESS || record.kind == CALC_SCALE_ROW) {
+            const auto found = rows.find(record.row);
+            const CalcRecord *row = found == rows.end() ? nullptr : found->second;
+            const char *word = record.kind == CALC_PURITY ? "purity" : record.kind == CALC_EXCESS ? "excess" : "scale row";
+            if (row == nullptr || row->text.IsEmpty()) {
+                why.Format("%s names %s, but row %d holds no starting material", word, record.text.GetString(), record.row);
+            } else if (FormulaSpelling(record.text) != FormulaSpelling(row->text)) {
+                why.Format("%s names %s, but row %d holds %s", word, record.text.GetString(), record.row,
+                           row->text.GetString());
+            } else {
+                record.text = row->text;
+            }
+        }
+        if (why.IsEmpty()) continue;
+        result.status = CalcReadStatus::Conflict;
+        result.failingLine = record.line;
+        result.reason = why;
+        break;
+    }
+    if (result.status == CalcReadStatus::Conflict) {
+        const int failing = result.failingLine;
+        result.records.erase(std::remove_if(result.records.begin(), result.records.end(),
+                                            [failing](const CalcRecord &r) { return r.line >= failing; }),
+                             result.records.end());
+        return;
+    }
+    const char *none = result.records.empty() ? "the file is empty"
+                       : !product             ? "the file has no product line"
+                       : !used                ? "the file has no row with a starting material"
+                                              : nullptr;
+    if (none == nullptr) return;
+    result.status = CalcReadStatus::NoEntry;
+    result.reason = none;
+}
+
+const char BYTE_ORDER_MARK[] = "\xEF\xBB\xBF";
+
 }  // namespace
 
 // Reads one trimmed line into a record.
-int ParseCalcLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *record) {
+int ParseCalcLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *record, CString *why) {
     TrimLineBlanks(line);
     if (line[0] == 0) return 0;
-    if (int series = ParseSeriesLine(line, record)) return series;
-    if (std::isalpha(static_cast<unsigned char>(line[0]))) return ParseBatchLine(line, capacity, check, record);
+    if (int series = ParseSeriesLine(line, record, why)) return series;
+    if (std::isalpha(static_cast<unsigned char>(line[0]))) return ParseBatchLine(line, capacity, record, why);
+    if (std::strncmp(line, BYTE_ORDER_MARK, 3) == 0) return Refuse(why, "a UTF-8 byte-order mark");
     char *end = nullptr;
     long number = std::strtol(line, &end, 10);
-    if (end == line) return -1;
+    if (end == line) return Refuse(why, "the line starts with neither a number nor a word of a calculation file");
     if (number < 0) {
         record->kind = CALC_SAMPLE;
         TrimLineBlanks(end);
         record->text = end;
         return 1;
     }
-    if (number == 0) return ParseProduct(end, check, record);
-    if (number > capacity) return -1;
-    return ParseRow(number, end, check, record);
+    if (number == 0) return ParseProduct(end, check, record, why);
+    if (number > capacity) {
+        CString reason;
+        reason.Format("row %s is beyond the %d rows", std::to_string(number).c_str(), capacity);
+        return Refuse(why, reason);
+    }
+    return ParseRow(number, end, check, record, why);
 }
 
-// Reads lines until the end of the stream or the first failure.
+// Reads lines until the end of the stream or the first failure, then the
+// sense of the whole.
 CalcReadStatus ReadCalcStream(FILE *file, int capacity, CalcFormulaCheck check, CalcReadResult &result) {
     result.records.clear();
     result.failingLine = 0;
     result.status = CalcReadStatus::Ok;
+    result.reason.Empty();
     std::string line;
+    size_t total = 0;
     for (int lineNumber = 1;; ++lineNumber) {
-        int got = ReadWholeLine(file, line);
-        if (got == 0) break;
-        if (got < 0) {
-            result.status = CalcReadStatus::ReadError;
+        const TextLineRead got = ReadTextLine(file, line, &total);
+        if (got == TextLineRead::End) break;
+        if (got != TextLineRead::Line) {
+            result.status = got == TextLineRead::ReadError ? CalcReadStatus::ReadError : CalcReadStatus::TooLarge;
             result.failingLine = lineNumber;
-            break;
+            result.reason = got == TextLineRead::ReadError ? "read error"
+                            : got == TextLineRead::LineTooLong ? "the line is longer than 1 MiB"
+                                                               : "the file is larger than 16 MiB";
+            return result.status;
         }
+        // What an editor writes before the first line.
+        if (lineNumber == 1 && line.compare(0, 3, BYTE_ORDER_MARK) == 0) line.erase(0, 3);
         // A NUL byte would end the line's text early: "Ba\0CO3" would weigh Ba.
         CalcRecord record;
-        int parsed = -1;
-        if (line.find('\0') == std::string::npos) parsed = ParseCalcLine(&line[0], capacity, check, &record);
+        CString why;
+        const int parsed =
+            line.find('\0') == std::string::npos ? ParseCalcLine(&line[0], capacity, check, &record, &why) : Refuse(&why, "a NUL byte");
         if (parsed < 0) {
             result.status = CalcReadStatus::BadLine;
             result.failingLine = lineNumber;
-            break;
+            result.reason = why;
+            return result.status;
         }
         if (parsed > 0) {
             record.line = lineNumber;
             result.records.push_back(record);
         }
     }
+    CheckEntry(result);
     return result.status;
 }
 
@@ -261,6 +401,7 @@ CalcReadStatus ReadCalcFile(const char *path, int capacity, CalcFormulaCheck che
         result.records.clear();
         result.failingLine = 0;
         result.status = CalcReadStatus::OpenFailed;
+        result.reason = "cannot open";
         return result.status;
     }
     ReadCalcStream(file, capacity, check, result);
@@ -513,7 +654,7 @@ bool EveryLineReads(const CString &text) {
         std::string line = all.substr(start, end - 1 - start);
         if (line.find('\r') != std::string::npos) return false;
         CalcRecord record;
-        if (ParseCalcLine(&line[0], INT_MAX, AnyFormula, &record) < 0) return false;
+        if (ParseCalcLine(&line[0], INT_MAX, AnyFormula, &record, nullptr) < 0) return false;
         start = end + 1;
     }
     return true;

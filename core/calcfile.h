@@ -17,12 +17,19 @@
 // The product line of a composition series holds the series formula (with
 // x); a program that knows no series refuses both lines, so such a file is
 // never opened as something else.
-// The reader accepts lines in any order and skips blank ones; a later line
-// of the same kind (or the same row number) overrides an earlier one when
-// the records are applied. Lines may be of any length; a line holding a NUL
-// byte is refused. Numbers are written with "%.5f" when that reads back to
-// the value, else in the fewest digits that do, and are read as plain
-// decimals only (no hexadecimal, infinity or NaN, nothing that overflows).
+// The reader accepts lines in any order and skips blank ones; LF, CR LF
+// and a CR alone end a line, and a UTF-8 byte-order mark before the first
+// line is skipped. A file is read whole or refused: each kind of line
+// appears once (each row's lines once per row, one scale line), a purity,
+// excess or scale row line names the formula its row holds (spelled
+// either way: the middle dot or "*" as the hydrate separator, blanks
+// around it or none), and the file has a product line and a row with a
+// starting material. Lines may be up to 1 MiB long and the file up to 16
+// MiB (textutil.h); a line holding a NUL byte is refused. Numbers are
+// written with "%.5f" when that reads back to the value, else in the
+// fewest digits that do, and are read as plain decimals only (no
+// hexadecimal, infinity or NaN, nothing that overflows). Whatever opens
+// saves back as the same entry.
 // Portable: no Windows headers here.
 #ifndef QUILLON_SHELL_CALCFILE_H
 #define QUILLON_SHELL_CALCFILE_H
@@ -67,21 +74,27 @@ enum class CalcReadStatus {
     OpenFailed,  // the file cannot be opened
     BadLine,     // failingLine does not read (see ParseCalcLine) or holds a NUL byte
     ReadError,   // the stream failed while reading failingLine
+    TooLarge,    // failingLine is longer than 1 MiB, or the file goes on past 16 MiB there
+    Conflict,    // failingLine reads but says again what an earlier line said, or names
+                 // a formula its row does not hold
+    NoEntry,     // the file holds no product line or no used row (an empty file too)
 };
 
 struct CalcReadResult {
     CalcReadStatus status = CalcReadStatus::Ok;
-    int failingLine = 0;               // for CalcReadStatus::BadLine and CalcReadStatus::ReadError
+    int failingLine = 0;               // for the statuses that name a line
+    CString reason;                    // why the file is refused, as a phrase: "row 31 is beyond the 30 rows"
     std::vector<CalcRecord> records;   // every line before the failure, in file order
 };
 
 // Reads one line (trimmed in place). Returns 1 with *record filled (its
 // line number left alone), 0 for a line that is blank after trimming, -1
-// when the line fails: no leading integer; a row number above capacity; a
-// number field that is not a plain decimal with a finite value; a formula
-// that check rejects. A sample ID keeps everything but the blanks and
-// control characters at its ends.
-int ParseCalcLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *record);
+// when the line fails, with the reason in *why (when not nullptr): no
+// leading integer or known word; a row number above capacity; a number
+// field that is not a plain decimal with a finite value, or out of its
+// range; a product or row formula that check rejects. A sample ID keeps
+// everything but the blanks and control characters at its ends.
+int ParseCalcLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *record, CString *why = nullptr);
 
 // Reads every line of an open stream (opened in binary mode). Returns the
 // status that it also stores in result.
@@ -109,7 +122,8 @@ CString FormatFieldNumber(double value);
 
 // Applies records in order, as loading a file does: the sample ID and the
 // product fields to fields, row lines to row number - 1 of rows (formula,
-// ratio, fixed). Later records override earlier ones.
+// ratio, fixed). Later records override earlier ones (a file that reads
+// has no two of one kind).
 void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields, LedraRowStore &rows);
 // The same, and the batch lines to *batch (reset to the defaults first).
 void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields, LedraRowStore &rows,

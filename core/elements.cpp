@@ -50,32 +50,15 @@ CElementTable::CElementTable() : count(0), failingLine(0) {
 
 namespace {
 
-// Reads the next line whole, without its line end. Returns 1 with the line,
-// 0 at the end of the file, -1 on a read error.
-int ReadElementLine(std::FILE *file, std::string &line) {
-    line.clear();
-    for (;;) {
-        int c = std::getc(file);
-        if (c == EOF) {
-            if (std::ferror(file)) return -1;
-            return line.empty() ? 0 : 1;
-        }
-        if (c == '\n') return 1;
-        line += static_cast<char>(c);
-    }
-}
-
-// What follows the mass must be blanks, then at most one word that starts
-// with a letter (the class mark), then blanks. A mass cut short by a decimal
-// comma ("15,999"), a hexadecimal spelling ("0x37") or a second number is
-// left over here and refuses the line.
-bool RestIsClassMark(const char *p) {
-    if (*p != 0 && !IsBlank(*p)) return false;
+// What follows the mass must be blanks, then at most the class mark, "m"
+// or "M" alone, then blanks. A mass cut short by a decimal comma
+// ("15,999") or a hexadecimal spelling ("0x37") leaves no blank after it
+// and is a bad mass; a second number or any other word is a bad mark.
+ElementLoad RestAfterMass(const char *p) {
+    if (*p != 0 && !IsBlank(*p)) return ElementLoad::BadLine;
     p = SkipBlanks(p);
-    if (*p == 0) return true;
-    if (!std::isalpha(static_cast<unsigned char>(*p))) return false;
-    while (*p != 0 && !IsBlank(*p)) ++p;
-    return *SkipBlanks(p) == 0;
+    if (*p == 'm' || *p == 'M') p = SkipBlanks(p + 1);
+    return *p == 0 ? ElementLoad::Loaded : ElementLoad::BadMark;
 }
 
 }  // namespace
@@ -86,19 +69,24 @@ bool RestIsClassMark(const char *p) {
 ElementLoad CElementTable::Load(const char *path) {
     count = 0;
     failingLine = 0;
-    std::FILE *file = std::fopen(path, "r");
+    std::FILE *file = std::fopen(path, "rb");
     if (file == nullptr) return ElementLoad::CannotOpen;
 
     std::string text;
-    for (int lineNumber = 1;; ++lineNumber) {
-        int got = ReadElementLine(file, text);
-        if (got == 0) break;
-        if (got < 0) {
+    size_t total = 0;
+    ElementLoad failure = ElementLoad::Loaded;
+    for (int lineNumber = 1; failure == ElementLoad::Loaded; ++lineNumber) {
+        const TextLineRead got = ReadTextLine(file, text, &total);
+        if (got == TextLineRead::End) break;
+        if (got != TextLineRead::Line) {
             failingLine = lineNumber;
-            std::fclose(file);
-            count = 0;
-            return ElementLoad::ReadError;
+            failure = got == TextLineRead::ReadError     ? ElementLoad::ReadError
+                      : got == TextLineRead::LineTooLong ? ElementLoad::LineTooLong
+                                                         : ElementLoad::FileTooLarge;
+            break;
         }
+        // What an editor writes before the first line.
+        if (lineNumber == 1 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
         const char *line = text.c_str();
 
         // The leading number must be the next element number.
@@ -121,12 +109,14 @@ ElementLoad CElementTable::Load(const char *path) {
         const char *massStart = symbolEnd;
         while (*massStart != 0 && std::strchr(" \t\v\f\r", *massStart) != nullptr) ++massStart;
         const char *massEnd = ReadPlainNumber(massStart, &value);
-        if (symbolLength == 0 || symbolLength > 3 || massEnd == massStart || !(value > 0.0) ||
-            !RestIsClassMark(massEnd) || std::strlen(line) != text.size()) {
-            std::fclose(file);
-            count = 0;
-            return ElementLoad::BadLine;
+        if (symbolLength == 0 || symbolLength > 3) {
+            failure = ElementLoad::BadSymbol;
+        } else if (massEnd == massStart || !(value > 0.0) || std::strlen(line) != text.size()) {
+            failure = ElementLoad::BadLine;
+        } else {
+            failure = RestAfterMass(massEnd);
         }
+        if (failure != ElementLoad::Loaded) break;
 
         const char *mark = SkipBlanks(massEnd);
         int isMetal = (*mark == 'm' || *mark == 'M') ? 0 : 1;
@@ -134,9 +124,8 @@ ElementLoad CElementTable::Load(const char *path) {
         // A 121st element line has been checked like the others but is
         // never stored.
         if (count == MAX_ELEMENTS) {
-            std::fclose(file);
-            count = 0;
-            return ElementLoad::TooMany;
+            failure = ElementLoad::TooMany;
+            break;
         }
         std::memcpy(symbol[count], symbolStart, symbolLength);
         symbol[count][symbolLength] = 0;
@@ -144,9 +133,12 @@ ElementLoad CElementTable::Load(const char *path) {
         metalFlag[count] = isMetal;
         ++count;
     }
-
-    failingLine = 0;
     std::fclose(file);
+    if (failure != ElementLoad::Loaded) {
+        count = 0;
+        return failure;
+    }
+    failingLine = 0;
     BuildSortedIndex();
     return count == 0 ? ElementLoad::NoElements : ElementLoad::Loaded;
 }

@@ -15,9 +15,12 @@ enum class ElementLoad {
     NoElements,  // the file holds no element line
     CannotOpen,
     ReadError,
-    BadLine,     // a bad symbol, or a mass that is not a positive finite plain
-                 // decimal followed only by the class mark
+    BadLine,     // a mass that is not a positive finite plain decimal (or a NUL byte)
     TooMany,     // more than MAX_ELEMENTS element lines
+    BadSymbol,   // no symbol, or one longer than 3 characters
+    BadMark,     // after the mass and its blanks something other than the class mark m (or M)
+    LineTooLong, // a line longer than 1 MiB (textutil.h)
+    FileTooLarge,  // the file goes on past 16 MiB
 };
 
 class CElementTable {
@@ -26,7 +29,8 @@ public:
 
     // Reads an element data file; Count() then says how many loaded.
     ElementLoad Load(const char *path);
-    // After a failed Load: the line it failed at (from 1), or 0.
+    // After a failed Load: the line it failed at (from 1), or 0 (no
+    // elements, cannot open).
     int FailingLine() const { return failingLine; }
 
     // Index of the element whose symbol equals symbol exactly, or -1.

@@ -126,3 +126,31 @@ int ReadNumberTextOr(const char *text, double fallback, double *value) {
     }
     return ReadNumberText(text, value);
 }
+
+// One byte at a time: a line is never held beyond the limit, whatever the
+// stream gives.
+TextLineRead ReadTextLine(std::FILE *file, std::string &line, size_t *total) {
+    line.clear();
+    for (;;) {
+        int c = std::getc(file);
+        if (c == EOF) {
+            if (std::ferror(file)) return TextLineRead::ReadError;
+            return line.empty() ? TextLineRead::End : TextLineRead::Line;
+        }
+        if (++*total > TEXT_FILE_LIMIT) return TextLineRead::FileTooLarge;
+        if (c == '\n') return TextLineRead::Line;
+        if (c == '\r') {
+            int next = std::getc(file);
+            if (next == '\n') {
+                ++*total;
+            } else if (next != EOF) {
+                std::ungetc(next, file);
+            } else if (std::ferror(file)) {
+                return TextLineRead::ReadError;
+            }
+            return TextLineRead::Line;
+        }
+        if (line.size() == TEXT_LINE_LIMIT) return TextLineRead::LineTooLong;
+        line += static_cast<char>(c);
+    }
+}

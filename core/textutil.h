@@ -3,6 +3,8 @@
 #define QUILLON_COMMON_TEXTUTIL_H
 
 #include <cstddef>
+#include <cstdio>
+#include <string>
 
 // Removes, in place, the leading characters of codes 1 to 32 and everything
 // after the last character of code 33 to 127 (trailing blanks, control
@@ -57,5 +59,25 @@ int ReadNumberText(const char *text, double *value);
 
 // The same, but a text whose very first character is '?' reads as fallback.
 int ReadNumberTextOr(const char *text, double fallback, double *value);
+
+// The limits of a text file the program reads (a calculation file, the
+// element file, weighed masses): no line of a chemist's file comes near
+// them, and a file that never ends (a device) stops at them.
+const size_t TEXT_LINE_LIMIT = size_t(1) << 20;  // 1 MiB
+const size_t TEXT_FILE_LIMIT = size_t(16) << 20; // 16 MiB
+
+enum class TextLineRead {
+    Line,          // line holds the next line
+    End,           // the end of the file, nothing read
+    ReadError,     // the stream failed
+    LineTooLong,   // the line goes on past TEXT_LINE_LIMIT bytes
+    FileTooLarge,  // the file goes on past TEXT_FILE_LIMIT bytes
+};
+
+// Reads the next line of a stream opened in binary mode into line, without
+// its end: LF, CR LF and a CR alone (old Mac files) each end a line; a last
+// line may lack its end. *total counts the bytes read so far, line ends
+// included, for the file's limit.
+TextLineRead ReadTextLine(std::FILE *file, std::string &line, size_t *total);
 
 #endif

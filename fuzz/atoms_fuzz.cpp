@@ -23,11 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static CElementTable table;
     const ElementLoad loaded = table.Load(path.c_str());
     std::remove(path.c_str());
-    Require(loaded == ElementLoad::Loaded || loaded == ElementLoad::NoElements || loaded == ElementLoad::BadLine ||
-            loaded == ElementLoad::TooMany);
+    const bool lineFails = loaded == ElementLoad::BadLine || loaded == ElementLoad::TooMany ||
+                           loaded == ElementLoad::BadSymbol || loaded == ElementLoad::BadMark ||
+                           loaded == ElementLoad::LineTooLong || loaded == ElementLoad::FileTooLarge;
+    Require(loaded == ElementLoad::Loaded || loaded == ElementLoad::NoElements || lineFails);
     const int result = table.Count();
     Require(result >= 0 && result <= MAX_ELEMENTS && (result > 0) == (loaded == ElementLoad::Loaded));
-    if (loaded == ElementLoad::BadLine || loaded == ElementLoad::TooMany) {
+    if (lineFails) {
         Require(table.FailingLine() >= 1);
         return 0;
     }

@@ -1,4 +1,5 @@
-// Any bytes read as a calculation file without fault: either a refusal naming a line, or records
+// Any bytes read as a calculation file without fault: either a refusal naming a line and why, a file
+// without its entry, or records
 // whose numbers are all finite; such an entry, written back and loaded again, gives exactly the
 // same values (the batch's lines included) and writes the same bytes.
 #include <cmath>
@@ -73,10 +74,15 @@ std::string Summary(const std::vector<CalcRecord> &records) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     CalcReadResult result;
     CalcReadStatus status = Read(std::string(reinterpret_cast<const char *>(data), size), result);
-    if (status == CalcReadStatus::BadLine || status == CalcReadStatus::ReadError) {
-        if (result.failingLine < 1) std::abort();
+    if (status == CalcReadStatus::BadLine || status == CalcReadStatus::ReadError || status == CalcReadStatus::TooLarge ||
+        status == CalcReadStatus::Conflict) {
+        if (result.failingLine < 1 || result.reason.IsEmpty()) std::abort();
         for (const CalcRecord &record : result.records)
-            if (record.line > result.failingLine) std::abort();
+            if (record.line >= result.failingLine) std::abort();
+        return 0;
+    }
+    if (status == CalcReadStatus::NoEntry) {
+        if (result.reason.IsEmpty()) std::abort();
         return 0;
     }
     if (status != CalcReadStatus::Ok) std::abort();

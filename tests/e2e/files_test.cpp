@@ -128,7 +128,11 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
             ASSERT_TRUE(q.Start(place));
             ASSERT_NE(q.WaitReady(), nullptr);
             EXPECT_EQ(q.Settled("Untitled - Quillon"), "Untitled - Quillon");
+            // A whole entry (a file without a starting material does not open).
             q.Fill(IDC_SAMPLE_ID, "S-5");
+            q.Fill(IDC_PRODUCT, "BaO");
+            q.EnterRow(0, "BaCO3");
+            q.ClickCenter(q.Item(IDC_SAMPLE_ID));  // closes the open cell
             EXPECT_EQ(q.Settled("Untitled* - Quillon"), "Untitled* - Quillon");
             switch (way) {
             case ESCAPE:

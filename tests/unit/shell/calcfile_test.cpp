@@ -17,6 +17,7 @@
 
 #include "core/calcfile.h"
 #include "core/rowstore.h"
+#include "core/textutil.h"
 
 namespace {
 
@@ -83,37 +84,73 @@ TEST(CalcFileReader, ParsesOneLine) {
     EXPECT_EQ("bad", Parse("4 1 1 H2", 3));
 }
 
-// Lines of any length read whole; records keep their line numbers (blank lines count); a bad line
-// or a NUL byte stops the read at its line, keeping the records before it; a last line may lack its end.
+// Lines of any length up to 1 MiB read whole; records keep their line numbers (blank lines count; LF,
+// CR LF and a CR alone end a line); a bad line or a NUL byte stops the read at its line, keeping the
+// records before it; a last line may lack its end. The whole file: one line of each kind, batch lines
+// naming their row's formula, a product and a used row. Every refusal says why.
 TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
     using namespace std::string_literals;
+    const std::string entry = "0 1 1 H2O\r\n2 1 1 H2\r\n";  // lines 2 and 3 after a sample line
     const struct {
         std::string bytes;
         CalcReadStatus status;
         int failingLine;
         const char *lines;  // of the records read
+        const char *reason;
         const char *fault;
     } cases[] = {
-        {"-1 " + std::string(1020, 'A') + "9 1 2 PbO\r\n", CalcReadStatus::Ok, 0, "1", "a cut ID became row 9"},
-        {"-1 " + std::string(1100, 'A') + "\r\n0 1 1 H2O\r\n", CalcReadStatus::Ok, 0, "1 2", "a long ID failed to open"},
-        {"1 1 2 " + std::string(5000, 'H') + "\r\n", CalcReadStatus::Ok, 0, "1", "a long formula came in pieces"},
+        {"-1 " + std::string(1020, 'A') + "9 1 2 PbO\r\n" + entry, CalcReadStatus::Ok, 0, "1 2 3", "", "a cut ID became row 9"},
+        {"-1 " + std::string(TEXT_LINE_LIMIT - 3, 'A') + "\r\n" + entry, CalcReadStatus::Ok, 0, "1 2 3", "", "a long ID failed to open"},
+        {"2 1 2 " + std::string(5000, 'H') + "\r\n0 1 1 H2O", CalcReadStatus::Ok, 0, "1 2", "", "a long formula came in pieces"},
+        {"-1 " + std::string(TEXT_LINE_LIMIT - 2, 'A') + "\r\n" + entry, CalcReadStatus::TooLarge, 1, "",
+         "the line is longer than 1 MiB", "a line without end was read into memory"},
+        {std::string(TEXT_FILE_LIMIT + 1, '\n'), CalcReadStatus::TooLarge, int(TEXT_FILE_LIMIT + 1), "",
+         "the file is larger than 16 MiB", "a file without end was read into memory"},
         {"-1 A\r\n\r\n   \n2 0 1 BaCO3\n0 10 1 H2O\r\n31 1 1 H2\r\n1 0 1 H2\r\n", CalcReadStatus::BadLine, 6,
-         "1 4 5", "a bad line skipped, or lines miscounted"},
-        {"1 1 1 Ba\0CO3\r\n"s, CalcReadStatus::BadLine, 1, "", "the NUL made it Ba metal"},
-        {"-1 A\r\n1 1 1 BaCO3\0 2 1 1 TiO2\r\n"s, CalcReadStatus::BadLine, 2, "1", "the NUL hid row 2"},
-        {"-1 A\r\n\0\r\n"s, CalcReadStatus::BadLine, 2, "1", "a NUL alone passed as a blank line"},
-        {"-1 A\r\n1 1 1 H2", CalcReadStatus::Ok, 0, "1 2", "a last line without its end"},
+         "1 4 5", "row 31 is beyond the 30 rows", "a bad line skipped, or lines miscounted"},
+        {"-1 A\r0 1 1 H2O\r2 1 1 H2\r", CalcReadStatus::Ok, 0, "1 2 3", "", "CR-only line ends read as one line"},
+        {"\xEF\xBB\xBF-1 A\r\n" + entry, CalcReadStatus::Ok, 0, "1 2 3", "", "an editor's byte-order mark refused"},
+        {"-1 A\r\n\xEF\xBB\xBF" + entry, CalcReadStatus::BadLine, 2, "1", "a UTF-8 byte-order mark", "a mark inside the file"},
+        {"-1 A\r\n" + entry + "purity 2 0 H2\r\n", CalcReadStatus::BadLine, 4, "1 2 3",
+         "purity must be above 0 and at most 100 %", "no reason for a purity out of range"},
+        {"1 1 1 Ba\0CO3\r\n"s, CalcReadStatus::BadLine, 1, "", "a NUL byte", "the NUL made it Ba metal"},
+        {"-1 A\r\n1 1 1 BaCO3\0 2 1 1 TiO2\r\n"s, CalcReadStatus::BadLine, 2, "1", "a NUL byte", "the NUL hid row 2"},
+        {"-1 A\r\n\0\r\n"s, CalcReadStatus::BadLine, 2, "1", "a NUL byte", "a NUL alone passed as a blank line"},
+        {"-1 A\r\n0 1 1 H2O\r\n1 1 1 H2", CalcReadStatus::Ok, 0, "1 2 3", "", "a last line without its end"},
+        {"\r\n \r\n", CalcReadStatus::NoEntry, 0, "", "the file is empty", "an empty file opened as an entry"},
+        {"-1 A\r\n1 1 1 H2\r\n", CalcReadStatus::NoEntry, 0, "1 2", "the file has no product line", "no product opened"},
+        {"0 1 1 H2O\r\n3 0 1\r\n", CalcReadStatus::NoEntry, 0, "1 2", "the file has no row with a starting material",
+         "no used row opened (and would not save)"},
+        // Two lines saying one thing: the first would be lost on Save.
+        {"-1 A\r\n" + entry + "2 1 0.005 Nb2O5\r\n", CalcReadStatus::Conflict, 4, "1 2 3",
+         "a second line for row 2 (the first is line 3)", "the last row line won"},
+        {"-1 A\r\n" + entry + "purity 2 99 H2\r\npurity 2 98 H2\r\n", CalcReadStatus::Conflict, 5, "1 2 3 4",
+         "a second purity line for row 2 (the first is line 4)", "the last purity line won"},
+        {"-1 A\r\n" + entry + "scale row 2 1 H2\r\nscale total 5\r\n", CalcReadStatus::Conflict, 5, "1 2 3 4",
+         "a second scale line (the first is line 4)", "the last scale line won"},
+        {entry + "-1 A\r\n-1 B\r\n", CalcReadStatus::Conflict, 4, "1 2 3", "a second sample line (the first is line 3)",
+         "the last sample line won"},
+        {"-1 A\r\n" + entry + "0 2 1 CuO\r\n", CalcReadStatus::Conflict, 4, "1 2 3",
+         "a second product line (the first is line 2)", "the last product line won"},
+        {"-1 A\r\n" + entry + "series 0,1\r\nseries 0:1:0.5\r\n", CalcReadStatus::Conflict, 5, "1 2 3 4",
+         "a second series line (the first is line 4)", "the last series line won"},
+        // Batch lines for a formula their row does not hold were dropped without a word.
+        {"-1 A\r\n" + entry + "excess 2 10 Li2CO3\r\n", CalcReadStatus::Conflict, 4, "1 2 3",
+         "excess names Li2CO3, but row 2 holds H2", "an excess for another formula"},
+        {"scale row 5 1 SrCO3\r\n-1 A\r\n" + entry, CalcReadStatus::Conflict, 1, "",
+         "scale row names SrCO3, but row 5 holds no starting material", "a scale line for an empty row"},
     };
     for (const auto &c : cases) {
         CalcReadResult result;
         EXPECT_EQ(c.status, ReadBytes(c.bytes, result)) << c.fault;
         EXPECT_EQ(c.failingLine, result.failingLine) << c.fault;
+        EXPECT_EQ(c.reason, Str(result.reason)) << c.fault;
         std::string lines;
         for (const CalcRecord &r : result.records) lines += (lines.empty() ? "" : " ") + std::to_string(r.line);
         EXPECT_EQ(c.lines, lines) << c.fault;
     }
     CalcReadResult result;
-    ASSERT_EQ(CalcReadStatus::Ok, ReadBytes("-1 " + std::string(1020, 'A') + "9 1 2 PbO\r\n", result));
+    ASSERT_EQ(CalcReadStatus::Ok, ReadBytes("-1 " + std::string(1020, 'A') + "9 1 2 PbO\r\n" + entry, result));
     EXPECT_EQ(std::string(1020, 'A') + "9 1 2 PbO", Str(result.records[0].text));
     EXPECT_EQ(CalcReadStatus::OpenFailed, ReadCalcFile("no/such/dir/file.qsf", ROW_CAPACITY, TestCheck, result));
 }
@@ -169,8 +206,9 @@ TEST(CalcFileEntry, SaveTextTakesBothNumbersOrNothing) {
 
 // Files keep their bytes: one with hydrates written with the stored middle dot (0xB7) or "*", one with
 // a series line, and one with the undetermined ratio and a ratio of 1/3, open and save byte for byte;
-// a hydrate written on Linux with the UTF-8 dot opens with the stored dot; later lines win, and rows
-// not named or without a formula are not written.
+// a hydrate written on Linux with the UTF-8 dot opens with the stored dot; a batch line naming its
+// row's formula in another spelling keeps its values in the row's; rows not named or without a
+// formula are not written. What was saved opens and saves again to the same bytes.
 TEST(CalcFileEntry, SavedFilesOpenAndSaveByteForByte) {
     const std::string hydrates = "-1 S\r\n0 2.00000 1.00000 CuSO4\xB7" "5H2O\r\n2 0 5.00000 Na2CO3*1.5H2O2\xB7H2O\r\n",
                       series = "-1 SBT\r\n0 5.00000 1.00000 Sr1-xBaxTiO3\r\n1 0 1.00000 SrCO3\r\nseries 0:1:0.1\r\n",
@@ -178,17 +216,24 @@ TEST(CalcFileEntry, SavedFilesOpenAndSaveByteForByte) {
                              "3 1 0.3333333333333333 BaCO3\r\n";
     const std::pair<std::string, std::string> cases[] = {
         {hydrates, hydrates}, {std::string(hydrates).replace(hydrates.find('\xB7'), 1, "\xC2\xB7"), hydrates}, {series, series},
-        {"-1 run 7\r\n" + ybco + "8 0 3.00000\r\n30 0 1.00000 CuO\r\n-1 second\r\n5 1 2 O2\r\n5 0 1 H2\r\n",
-         "-1 second\r\n" + ybco + "5 0 1.00000 H2\r\n30 0 1.00000 CuO\r\n"}};
+        {hydrates + "purity 2 98 Na2CO3 \xB7 1.5H2O2 * H2O\r\nscale row 2 1 Na2CO3\xC2\xB7" "1.5H2O2*H2O\r\n",
+         hydrates + "purity 2 98.00000 Na2CO3*1.5H2O2\xB7H2O\r\nscale row 2 1.00000 Na2CO3*1.5H2O2\xB7H2O\r\n"},
+        {"-1 run 7\r\n" + ybco + "8 0 3.00000\r\n30 0 1.00000 CuO\r\n5 0 1 H2\r\n",
+         "-1 run 7\r\n" + ybco + "5 0 1.00000 H2\r\n30 0 1.00000 CuO\r\n"}};
     for (const auto &c : cases) {
-        CalcReadResult result;
-        CalcFields fields;
-        LedraRowStore rows;
-        rows.create(ROW_CAPACITY);
-        ASSERT_EQ(CalcReadStatus::Ok, ReadBytes(c.first, result));
-        ApplyCalcRecords(result.records, fields, rows);
-        CString text;
-        EXPECT_TRUE(CalcEntryText(fields, rows, &text) && Str(text) == c.second) << Str(text);
+        std::string text = c.first;
+        for (int save = 0; save < 2; ++save) {  // the file, then what Save wrote
+            CalcReadResult result;
+            CalcFields fields;
+            LedraRowStore rows;
+            rows.create(ROW_CAPACITY);
+            BatchSettings batch;
+            ASSERT_EQ(CalcReadStatus::Ok, ReadBytes(text, result)) << text << Str(result.reason);
+            ApplyCalcRecords(result.records, fields, rows, &batch);
+            CString saved;
+            EXPECT_TRUE(CalcEntryText(fields, rows, batch, &saved) && Str(saved) == c.second) << Str(saved);
+            text = Str(saved);
+        }
     }
 }
 

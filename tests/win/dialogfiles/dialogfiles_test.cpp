@@ -19,17 +19,22 @@ using namespace testbed;
 // Calculation files
 
 // Files as people write them load; a file with a bad line (here a formula
-// the program's own check refuses), or without any line, is refused and
-// leaves the entry exactly as it was (which lines read: calcfile_test).
+// the program's own check refuses, a second line for one row, a line that
+// does not end), or without any line, is refused with the reason and leaves
+// the entry exactly as it was (which lines read: calcfile_test).
 TEST_F(DialogTest, OpenIsAllOrNothing) {
     const struct {
-        const char *bytes;
+        std::string bytes;
         bool loads;
-        const char *message;  // the refusal names the line, or says the file is empty
+        const char *message;  // the refusal names the line and why, or says the file is empty
     } cases[] = {
         {"\n  -1   \n\n0 10.00000 1.00000 BaTiO3  \n 2 0 1.00000 BaCO3\n\t5 1 1.00000 TiO2\n", true, ""},
-        {"-1 x\r\n1 0 1.00000 BaCO3\r\n2 0 1.00000 Xx9\r\n", false, "Failed to load a file.\nLine 3 cannot be read."},
-        {"", false, "Failed to load a file.\nThe file holds no entry."},
+        {"-1 x\r\n0 1 1 BaTiO3\r\n1 0 1.00000 BaCO3\r\n2 0 1.00000 Xx9\r\n", false,
+         "Failed to load a file.\nLine 4 cannot be read. Xx9 is not a valid formula."},
+        {"0 1 1 BaTiO3\r\n1 0 1 BaCO3\r\n1 0 1 TiO2\r\n", false,
+         "Failed to load a file.\nLine 3 cannot be read. A second line for row 1 (the first is line 2)."},
+        {"-1 " + std::string(size_t(1) << 20, 'A'), false, "Failed to load a file.\nLine 1 cannot be read. The line is longer than 1 MiB."},
+        {"", false, "Failed to load a file.\nThe file holds no entry. The file is empty."},
     };
     std::string path = TempFolder() + "loose.QSF";
     Run([&](CQuillonDlg &dialog) {
