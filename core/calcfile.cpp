@@ -272,16 +272,16 @@ CString LineName(const CalcRecord &record) {
 
 // The whole file's sense: one line of each kind (and row), every batch line
 // naming the formula its row holds (which it then takes, in the row's
-// spelling), a product line and a used row. The first record that fails
-// refuses the file at its line.
+// spelling), and a product line (the program always writes one; an entry
+// without starting materials is saved and opened as it is). The first
+// record that fails refuses the file at its line.
 void CheckEntry(CalcReadResult &result) {
     std::map<std::string, int> firstLines;
     std::map<int, const CalcRecord *> rows;  // the first line of each row
-    bool product = false, used = false;
+    bool product = false;
     for (const CalcRecord &record : result.records) {
         if (record.kind == CALC_ROW) rows.emplace(record.row, &record);
         product |= record.kind == CALC_PRODUCT;
-        used |= record.kind == CALC_ROW && !record.text.IsEmpty();
     }
     for (CalcRecord &record : result.records) {
         CString why;
@@ -316,7 +316,6 @@ void CheckEntry(CalcReadResult &result) {
     }
     const char *none = result.records.empty() ? "the file is empty"
                        : !product             ? "the file has no product line"
-                       : !used                ? "the file has no row with a starting material"
                                               : nullptr;
     if (none == nullptr) return;
     result.status = CalcReadStatus::NoEntry;

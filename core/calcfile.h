@@ -77,7 +77,7 @@ enum class CalcReadStatus {
     TooLarge,    // failingLine is longer than 1 MiB, or the file goes on past 16 MiB there
     Conflict,    // failingLine reads but says again what an earlier line said, or names
                  // a formula its row does not hold
-    NoEntry,     // the file holds no product line or no used row (an empty file too)
+    NoEntry,     // the file holds no product line (an empty file too)
 };
 
 struct CalcReadResult {

@@ -217,16 +217,20 @@ CString BatchRefusal(const CReaction &reaction, const std::vector<int> &rowNumbe
     return CString();
 }
 
-// The reaction of the entry's product and used rows (already normalised).
+// The reaction of the entry's product and used rows (already normalised);
+// when there is none, *why says what is missing.
 enum class Preparation { Ready, Failed };
 
 Preparation Prepare(const Entry &entry, const std::vector<int> &used, const CFormulaParser &parser,
-                    const ElementSelection &selection, std::shared_ptr<CReaction> *reaction) {
+                    const ElementSelection &selection, std::shared_ptr<CReaction> *reaction, CString *why) {
     const CString &product = entry.fields.productFormula;
     double productRatio = 0.0;
-    if (product.IsEmpty() || parser.Check(product) != 0 || ReadProductRatio(entry, &productRatio) != 0 ||
-        used.empty())
-        return Preparation::Failed;
+    *why = product.IsEmpty()                            ? "Product entry is empty."
+           : parser.Check(product) != 0                 ? "The product formula is not valid."
+           : ReadProductRatio(entry, &productRatio) != 0 ? "Check product ratio."
+           : used.empty()                               ? "The list holds no starting material."
+                                                        : "";
+    if (!why->IsEmpty()) return Preparation::Failed;
     std::vector<ReactantInput> input;
     for (int i : used) {
         const LedraRow *row = entry.rows.row(i);
@@ -359,9 +363,10 @@ CalcOutcome Calculate(const Entry &entry, const CFormulaParser &parser, const El
     const std::vector<int> used = NormaliseRows(out.entry.rows, options.autoRatio);
     for (int i : used) out.rowNumbers.push_back(i + 1);
     std::shared_ptr<CReaction> reaction;
-    if (Prepare(out.entry, used, parser, selection, &reaction) != Preparation::Ready) {
+    CString why;
+    if (Prepare(out.entry, used, parser, selection, &reaction, &why) != Preparation::Ready) {
         out.entry = entry;  // nothing was calculated: the rows stay as they were
-        Say(out.messages, CALC_FAILURE, "Failed to generate output.");
+        Say(out.messages, CALC_FAILURE, WithReason("Failed to generate output.", why));
         return out;
     }
     const ReactionResult result = reaction->RunCalculation(options.autoRatio);
@@ -412,9 +417,10 @@ CalcOutcome Solve(const Entry &entry, const CFormulaParser &parser, const Elemen
     const std::vector<int> used = NormaliseRows(out.entry.rows, true);
     for (int i : used) out.rowNumbers.push_back(i + 1);
     std::shared_ptr<CReaction> reaction;
-    if (Prepare(out.entry, used, parser, selection, &reaction) != Preparation::Ready) {
+    CString why;
+    if (Prepare(out.entry, used, parser, selection, &reaction, &why) != Preparation::Ready) {
         out.entry = entry;
-        Say(out.messages, CALC_FAILURE, "Ratio cannot be determined.");
+        Say(out.messages, CALC_FAILURE, WithReason("Ratio cannot be determined.", why));
         return out;
     }
     const ReactionResult result = reaction->RunAutoRatio();

@@ -119,8 +119,7 @@ TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
         {"-1 A\r\n0 1 1 H2O\r\n1 1 1 H2", CalcReadStatus::Ok, 0, "1 2 3", "", "a last line without its end"},
         {"\r\n \r\n", CalcReadStatus::NoEntry, 0, "", "the file is empty", "an empty file opened as an entry"},
         {"-1 A\r\n1 1 1 H2\r\n", CalcReadStatus::NoEntry, 0, "1 2", "the file has no product line", "no product opened"},
-        {"0 1 1 H2O\r\n3 0 1\r\n", CalcReadStatus::NoEntry, 0, "1 2", "the file has no row with a starting material",
-         "no used row opened (and would not save)"},
+        {"0 1 1 H2O\r\n3 0 1\r\n", CalcReadStatus::Ok, 0, "1 2", "", "an entry the program saves without rows refused"},
         // Two lines saying one thing: the first would be lost on Save.
         {"-1 A\r\n" + entry + "2 1 0.005 Nb2O5\r\n", CalcReadStatus::Conflict, 4, "1 2 3",
          "a second line for row 2 (the first is line 3)", "the last row line won"},
