@@ -1,6 +1,7 @@
 #include "calculation.h"
 
 #include <cmath>
+#include <string>
 
 #include "formula.h"
 #include "reaction.h"
@@ -177,7 +178,7 @@ const char NOTHING_TO_WEIGH[] = "The amounts to weigh all show as 0 g: there is 
 bool NothingShown(const WeighingSheet &sheet) {
     for (const SheetReactant &reactant : sheet.reactants) {
         const double grams = GramsToWeigh(sheet, reactant);
-        if (!std::isfinite(grams) || NumberText(grams).c_str()[0] != '0' || NumberText(grams).c_str()[1] != 0) return false;
+        if (!std::isfinite(grams) || std::string(NumberText(grams).c_str()) != "0") return false;
     }
     return true;
 }
@@ -189,17 +190,16 @@ CString BatchRefusal(const CReaction &reaction, const std::vector<int> &rowNumbe
     case BatchStatus::Done:
         break;
     case BatchStatus::BadPurity:
-        return "Purity of " + RowName(reaction, rowNumbers, result.material) + " must be " +
-               (CheckPurity(input.materials[static_cast<size_t>(result.material)].purity) == BatchValueCheck::TooFine
-                    ? PurityShownLimit()
-                    : CString("above 0 and at most 100 %")) +
-               ".";
-    case BatchStatus::BadExcess:
-        return "Excess of " + RowName(reaction, rowNumbers, result.material) + " must be " +
-               (CheckExcess(input.materials[static_cast<size_t>(result.material)].excess) == BatchValueCheck::TooFine
-                    ? ExcessShownLimit()
-                    : CString("0 or more and below 1000 %")) +
-               ".";
+    case BatchStatus::BadExcess: {
+        const bool purity = result.status == BatchStatus::BadPurity;
+        const BatchMaterial &material = input.materials[static_cast<size_t>(result.material)];
+        const bool tooFine = (purity ? CheckPurity(material.purity) : CheckExcess(material.excess)) ==
+                             BatchValueCheck::TooFine;
+        const CString limit = tooFine ? (purity ? PurityShownLimit() : ExcessShownLimit())
+                                      : CString(purity ? "above 0 and at most 100 %" : "0 or more and below 1000 %");
+        return (purity ? "Purity of " : "Excess of ") + RowName(reaction, rowNumbers, result.material) + " must be " +
+               limit + ".";
+    }
     case BatchStatus::BadMass:
         return input.scale == BatchScale::Product ? CString("Enter positive value for product amount in grams.")
                                                   : CString("Enter positive value for the grams to scale to.");
