@@ -127,7 +127,7 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
     EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_PRODUCT));
 
     // A starting material heavier than a double holds: refused, named by the
-    // list's own row number (the dialog finds the row the list handed out).
+    // list's own row number (the entry the dialog read keeps the rows in place).
     Press(IDC_CLEAR);
     ExpectSaveQuestion(IDNO);
     Enter("BaTiO3", "10", {{"BaCO3", "1"}, {"TiO2", "1"}, {"Og1e306", "1"}});
