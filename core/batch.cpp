@@ -5,7 +5,6 @@
 
 #include "formula.h"
 #include "reaction.h"
-#include "sheet.h"
 #include "solver.h"
 
 namespace {
@@ -131,6 +130,16 @@ BatchResult Failed(BatchStatus status, int material = -1) {
 }
 
 }  // namespace
+
+// k = (A / M_p) / r_p, each step rounded to double.
+double GramsFactor(double amount, double productMolarMass, double productRatio) {
+    return (amount / productMolarMass) / productRatio;
+}
+
+// g_i = r_i * (M_i * k), the inner product rounded to double.
+double ReactantGrams(double ratio, double molarMass, double k) {
+    return ratio * (molarMass * k);
+}
 
 BatchValueCheck CheckPurity(double purity) {
     if (!Finite(purity) || !(purity > 0.0 && purity <= 100.0)) return BatchValueCheck::OutOfLimits;

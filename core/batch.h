@@ -57,6 +57,12 @@ const double EXCESS_LIMIT = 1000.0;
 // amount of grams at least that unit.
 const double EXCESS_SHOWN_LIMIT = 999.99999;  // EXCESS_LIMIT less one NUMBER_TEXT_UNIT
 
+// k = (A / M_product) / r_product: moles per reaction unit for A grams of product.
+double GramsFactor(double amount, double productMolarMass, double productRatio);
+
+// g_i = r_i * (M_i * k): the grams of a reactant that go with the product amount.
+double ReactantGrams(double ratio, double molarMass, double k);
+
 // How a purity or an excess meets the limits.
 enum class BatchValueCheck {
     Acceptable,

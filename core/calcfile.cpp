@@ -408,30 +408,6 @@ CalcReadStatus ReadCalcFile(const char *path, int capacity, CalcFormulaCheck che
     return result.status;
 }
 
-// The shortest text that reads back to value: fixed decimals for
-// magnitudes from 1e-4 to 1e15 (17 significant digits always fit in 21
-// decimals there), the shortest "%g" otherwise.
-CString FormatFieldNumber(double value) {
-    CString text;
-    if (value == 0.0) return CString("0");  // -0 as well: the field shows no sign
-    if (!std::isfinite(value)) {
-        text.Format("%g", value);
-        return text;
-    }
-    double magnitude = std::fabs(value);
-    if (magnitude >= 1e-4 && magnitude < 1e15) {
-        for (int decimals = 0; decimals <= 21; ++decimals) {
-            text.Format("%.*f", decimals, value);
-            if (ReadsBackAs(text, value)) return text;
-        }
-    }
-    for (int digits = 1; digits <= 17; ++digits) {
-        text.Format("%.*g", digits, value);
-        if (ReadsBackAs(text, value)) break;
-    }
-    return text;
-}
-
 // Applies the records in file order; later ones override earlier ones.
 void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields, LedraRowStore &rows) {
     for (const CalcRecord &record : records) {

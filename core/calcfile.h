@@ -39,6 +39,8 @@
 
 #include "framework/afxstr.h"
 #include "batch.h"
+#include "datatext.h"  // FormatFieldNumber: the ratio and amount fields after a load
+#include "entry.h"     // CalcFields
 
 class LedraRowStore;
 
@@ -102,23 +104,6 @@ CalcReadStatus ReadCalcStream(FILE *file, int capacity, CalcFormulaCheck check, 
 
 // Opens path ("rb"), reads it, closes it.
 CalcReadStatus ReadCalcFile(const char *path, int capacity, CalcFormulaCheck check, CalcReadResult &result);
-
-// The texts of the main dialog's entry fields that a file fills, with the
-// values they hold when the program starts.
-struct CalcFields {
-    CString sampleId;
-    CString productFormula;
-    CString ratioText = "1";
-    CString amountText = "1";
-    CString seriesValues;  // the values of x of a composition series; empty: none
-};
-
-// A number as the dialog's product ratio and amount fields show it after a
-// load: the shortest text that reads back to value, in plain decimals where
-// that is short (123.456 from 123.45600, 10 from 10.00000, 0.5), else in
-// exponent form (1e-07, -1e+308). Reading the field again gives exactly the
-// value the file holds.
-CString FormatFieldNumber(double value);
 
 // Applies records in order, as loading a file does: the sample ID and the
 // product fields to fields, row lines to row number - 1 of rows (formula,

@@ -8,9 +8,19 @@
 #ifndef QUILLON_CORE_ENTRY_H
 #define QUILLON_CORE_ENTRY_H
 
+#include "framework/afxstr.h"
 #include "batch.h"
-#include "calcfile.h"
 #include "rowstore.h"
+
+// The texts of the main dialog's entry fields (a calculation file fills
+// them), with the values they hold when the program starts.
+struct CalcFields {
+    CString sampleId;
+    CString productFormula;
+    CString ratioText = "1";
+    CString amountText = "1";
+    CString seriesValues;  // the values of x of a composition series; empty: none
+};
 
 struct Entry {
     CalcFields fields;    // the field texts: sample ID, product, ratio, amount, values of x

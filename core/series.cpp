@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "calcfile.h"
+#include "datatext.h"
+#include "entry.h"
 #include "formula.h"
 #include "rowstore.h"
 #include "textutil.h"
@@ -394,35 +395,6 @@ std::string SeriesText(const SeriesResult &series) {
     text += std::string(53, '-') + "\n";
     return text;
 }
-
-std::string CsvField(const std::string &text) {
-    // A spreadsheet runs a cell that starts = + - @ (or a tab or CR) as a
-    // formula: a sample ID typed "=HYPERLINK(...)" is data, so it is kept text.
-    const std::string cell = !text.empty() && std::strchr("=+-@\t\r", text[0]) != nullptr ? "'" + text : text;
-    if (cell.find_first_of(",\"\r\n") == std::string::npos) return cell;
-    std::string quoted = "\"";
-    for (char c : cell) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
-
-std::string JsonString(const std::string &text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20 || c >= 0x7f) {  // bytes from 128 are Latin-1 (0xB7 the hydrate dot)
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += char(c);
-        }
-    }
-    return out + "\"";
-}
-
-std::string ExactNumber(double value) { return Str(FormatFieldNumber(value)); }
 
 std::string SeriesCsv(const SeriesResult &series) {
     std::string header = "starting material,molar mass (g/mol)";

@@ -119,14 +119,4 @@ std::string SeriesText(const SeriesResult &series);
 std::string SeriesCsv(const SeriesResult &series);
 std::string SeriesJson(const SeriesResult &series);
 
-// Helpers the other tabular outputs share: a text CSV field, quoted when
-// needed and with a ' before a leading = + - @ tab or CR, so that a
-// spreadsheet shows it and never runs it as a formula (numbers never pass
-// here); a JSON string with every byte outside printable ASCII escaped (bytes
-// from 128 read as Latin-1); a number as the shortest text that reads back
-// exactly. Every CSV line ends CR LF.
-std::string CsvField(const std::string &text);
-std::string JsonString(const std::string &text);
-std::string ExactNumber(double value);
-
 #endif

@@ -178,16 +178,6 @@ std::vector<SheetLine> BatchLines(const WeighingSheet &sheet) {
 
 }  // namespace
 
-// k = (A / M_p) / r_p, each step rounded to double.
-double GramsFactor(double amount, double productMolarMass, double productRatio) {
-    return (amount / productMolarMass) / productRatio;
-}
-
-// g_i = r_i * (M_i * k), the inner product rounded to double.
-double ReactantGrams(double ratio, double molarMass, double k) {
-    return ratio * (molarMass * k);
-}
-
 // Collects the sheet's values from a calculated reaction.
 WeighingSheet MakeWeighingSheet(const CReaction &reaction, double amount, const char *sampleId,
                                 int showDifferential) {

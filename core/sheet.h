@@ -15,12 +15,6 @@
 
 class CReaction;
 
-// k = (A / M_product) / r_product: moles per reaction unit for A grams of product.
-double GramsFactor(double amount, double productMolarMass, double productRatio);
-
-// g_i = r_i * (M_i * k): the grams of a reactant that go with the product amount.
-double ReactantGrams(double ratio, double molarMass, double k);
-
 struct SheetReactant {
     CString formula;
     double molarMass = 0.0;

@@ -1,6 +1,6 @@
 #include "sheetdata.h"
 
-#include "series.h"
+#include "datatext.h"
 #include "sheet.h"
 
 namespace {

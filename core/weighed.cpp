@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "datatext.h"
 #include "formula.h"
 #include "reaction.h"
-#include "series.h"
 #include "solver.h"
 #include "textutil.h"
 

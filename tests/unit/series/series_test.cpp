@@ -10,6 +10,7 @@
 #include "core/batch.h"
 #include "core/decimal.h"
 #include "core/formula.h"
+#include "core/datatext.h"
 #include "core/series.h"
 #include "core/weighed.h"
 #include "tests/support/chemistry.h"

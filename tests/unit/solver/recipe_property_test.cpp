@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "core/calculation.h"
+#include "core/datatext.h"
 #include "core/printsheet.h"
 #include "core/sheetdata.h"
 #include "core/weighed.h"
