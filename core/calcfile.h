@@ -31,8 +31,8 @@
 // hexadecimal, infinity or NaN, nothing that overflows). Whatever opens
 // saves back as the same entry.
 // Portable: no Windows headers here.
-#ifndef QUILLON_SHELL_CALCFILE_H
-#define QUILLON_SHELL_CALCFILE_H
+#ifndef QUILLON_CORE_CALCFILE_H
+#define QUILLON_CORE_CALCFILE_H
 
 #include <cstdio>
 #include <vector>

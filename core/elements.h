@@ -2,8 +2,8 @@
 // element the program knows, read from ATOMS.LST by its owner (the program,
 // quillon-cli, a test). Elements are identified everywhere by their 0-based
 // index. An element selection says which of them an automatic ratio balances.
-#ifndef QUILLON_CHEM_ELEMENTS_H
-#define QUILLON_CHEM_ELEMENTS_H
+#ifndef QUILLON_CORE_ELEMENTS_H
+#define QUILLON_CORE_ELEMENTS_H
 
 #include <bitset>
 

@@ -20,8 +20,8 @@
 // terminal or a text file on Linux) as the same separator; nothing else
 // reads as one. StoredFormulaText turns the UTF-8 spelling into the stored
 // form, as the calculation-file reader does.
-#ifndef QUILLON_CHEM_FORMULA_H
-#define QUILLON_CHEM_FORMULA_H
+#ifndef QUILLON_CORE_FORMULA_H
+#define QUILLON_CORE_FORMULA_H
 
 #include <cstddef>
 #include <string>

@@ -3,8 +3,8 @@
 // material with its mass rounded to the balance's readability and a mark on
 // the rows the balance cannot weigh well, and the total. Only what is
 // printed is decided here; the program draws it. Portable: no Windows headers.
-#ifndef QUILLON_REPORT_PRINTSHEET_H
-#define QUILLON_REPORT_PRINTSHEET_H
+#ifndef QUILLON_CORE_PRINTSHEET_H
+#define QUILLON_CORE_PRINTSHEET_H
 
 #include <utility>
 #include <vector>

@@ -1,7 +1,7 @@
 // One calculation: the product and its starting materials (reactants) with
 // their ratios, compositions, molar masses and the differential.
-#ifndef QUILLON_CHEM_REACTION_H
-#define QUILLON_CHEM_REACTION_H
+#ifndef QUILLON_CORE_REACTION_H
+#define QUILLON_CORE_REACTION_H
 
 #include <vector>
 

@@ -5,8 +5,8 @@
 //
 // A row is used when its formula has at least one character. Rows never
 // move; emptying a row clears its formula only.
-#ifndef QUILLON_COMMON_ROWSTORE_H
-#define QUILLON_COMMON_ROWSTORE_H
+#ifndef QUILLON_CORE_ROWSTORE_H
+#define QUILLON_CORE_ROWSTORE_H
 
 #include "quillon/rows.h"
 

@@ -2,8 +2,8 @@
 // to weigh for every reactant, the sheet's text as the report file gets it,
 // the pieces typed into a word processor, and the byte translation of a
 // Windows text-mode stream. Portable: no Windows headers here.
-#ifndef QUILLON_REPORT_SHEET_H
-#define QUILLON_REPORT_SHEET_H
+#ifndef QUILLON_CORE_SHEET_H
+#define QUILLON_CORE_SHEET_H
 
 #include <cstddef>
 #include <string>

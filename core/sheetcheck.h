@@ -4,8 +4,8 @@
 // ratios, the amount on the product line, and, when ratios were determined
 // automatically, the balance of every included product element between what
 // is weighed and the product. Portable: no Windows headers here.
-#ifndef QUILLON_REPORT_SHEETCHECK_H
-#define QUILLON_REPORT_SHEETCHECK_H
+#ifndef QUILLON_CORE_SHEETCHECK_H
+#define QUILLON_CORE_SHEETCHECK_H
 
 #include "framework/afxstr.h"
 

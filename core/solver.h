@@ -1,8 +1,8 @@
 // Linear algebra of the automatic ratio determination. Matrices are
 // row-major arrays of doubles; an augmented matrix with U unknowns has
 // U + 1 columns, the last one the right-hand side.
-#ifndef QUILLON_CHEM_SOLVER_H
-#define QUILLON_CHEM_SOLVER_H
+#ifndef QUILLON_CORE_SOLVER_H
+#define QUILLON_CORE_SOLVER_H
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 // Text helpers shared by every deliverable: trimming and number display.
-#ifndef QUILLON_COMMON_TEXTUTIL_H
-#define QUILLON_COMMON_TEXTUTIL_H
+#ifndef QUILLON_CORE_TEXTUTIL_H
+#define QUILLON_CORE_TEXTUTIL_H
 
 #include <cstddef>
 #include <cstdio>

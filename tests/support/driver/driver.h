@@ -6,8 +6,8 @@
 // boxes and dialogs, and reads field texts, list rows (from the program's
 // memory) and report files. Tests of later features add their scenarios on
 // top of it.
-#ifndef QUILLON_TESTS_E2E_DRIVER_H
-#define QUILLON_TESTS_E2E_DRIVER_H
+#ifndef QUILLON_TESTS_SUPPORT_DRIVER_DRIVER_H
+#define QUILLON_TESTS_SUPPORT_DRIVER_DRIVER_H
 
 #include <windows.h>
 

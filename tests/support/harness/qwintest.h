@@ -4,8 +4,8 @@
 // dismissed. RunInChild re-runs the current test in a new process up to the
 // call and runs body there (one call per test). TestHost is a visible dialog
 // hosting controls as the main dialog does. Artifacts go to <build>/test-output/.
-#ifndef QUILLON_TESTS_QWINTEST_H
-#define QUILLON_TESTS_QWINTEST_H
+#ifndef QUILLON_TESTS_SUPPORT_HARNESS_QWINTEST_H
+#define QUILLON_TESTS_SUPPORT_HARNESS_QWINTEST_H
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // fwpeer.dll owns a window class as VEXIL.DLL does: its class procedure binds
 // an object of its own module to each window on the first message.
-#ifndef QUILLON_TESTS_FWPEER_H
-#define QUILLON_TESTS_FWPEER_H
+#ifndef QUILLON_TESTS_SUPPORT_PEER_PEER_H
+#define QUILLON_TESTS_SUPPORT_PEER_PEER_H
 
 #include <windows.h>
 

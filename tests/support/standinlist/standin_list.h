@@ -1,8 +1,8 @@
 // A stand-in for the starting-materials list in the main dialog's tests: a
 // window class "LEDRA" of the test program that answers the row messages
 // from the portable row store the real list keeps its rows in.
-#ifndef QUILLON_TESTS_STANDIN_LIST_H
-#define QUILLON_TESTS_STANDIN_LIST_H
+#ifndef QUILLON_TESTS_SUPPORT_STANDINLIST_STANDIN_LIST_H
+#define QUILLON_TESTS_SUPPORT_STANDINLIST_STANDIN_LIST_H
 
 #include "core/rowstore.h"
 

@@ -2,8 +2,8 @@
 // server of the ProgID "Word.Application" in the test's Wine prefix, and
 // gives the tests its controls. The registration is removed again by the
 // destructor, so that other tests see a machine without the word processor.
-#ifndef QUILLON_TESTS_WORD_REGISTRATION_H
-#define QUILLON_TESTS_WORD_REGISTRATION_H
+#ifndef QUILLON_TESTS_SUPPORT_WORDSTANDIN_REGISTRATION_H
+#define QUILLON_TESTS_SUPPORT_WORDSTANDIN_REGISTRATION_H
 
 #include <windows.h>
 

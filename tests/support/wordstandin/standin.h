@@ -2,8 +2,8 @@
 // processor's automation server. The tests load the DLL themselves, find
 // these exports, and register the same file as the in-process server of
 // the ProgID "Word.Application", so COM and the tests share one state.
-#ifndef QUILLON_TESTS_WORD_STANDIN_H
-#define QUILLON_TESTS_WORD_STANDIN_H
+#ifndef QUILLON_TESTS_SUPPORT_WORDSTANDIN_STANDIN_H
+#define QUILLON_TESTS_SUPPORT_WORDSTANDIN_STANDIN_H
 
 extern "C" {
 // Forgets the log, the documents and a planned failure; document names
