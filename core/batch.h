@@ -94,7 +94,7 @@ CString AmountShownLimit();
 
 // What the batch is scaled to.
 enum class BatchScale {
-    Product,   // the product's mass (the amount field): today's calculation
+    Product,   // the product's mass (the amount field): the plain sheet's scaling
     Material,  // the weighed mass of one starting material
     Total,     // the weighed mass of all starting materials together
 };
@@ -174,8 +174,9 @@ struct BatchResult {
 // mmol and gases flags say (they only choose what the sheet shows).
 BatchResult CalculateBatch(const CReaction &reaction, const BatchInput &input);
 
-// True when the input changes nothing against today's sheet: every purity
-// 100, every excess 0, scaled to the product, no mmol, no gases.
+// True when the input changes nothing against the plain sheet
+// (MakeWeighingSheet's): every purity 100, every excess 0, scaled to the
+// product, no mmol, no gases.
 bool BatchIsPlain(const BatchInput &input);
 
 // ---- The values the entry keeps (dialog, files, quillon-cli) ----

@@ -12,7 +12,7 @@
 // last or twice in a row, a count with nothing after it, and a separator
 // inside parentheses make the formula invalid. The period is never a
 // separator: it belongs to the count before it, so CuSO4.5H2O is Cu S O4.5
-// H2 O (O 5.5, H 2), as it always was.
+// H2 O (O 5.5, H 2), a decimal count like any other.
 //
 // The middle dot is stored as the program types it, the single byte 0xB7
 // of Windows-1252; that is its form in calculation files, report files and

@@ -14,7 +14,8 @@ const int RULE_LENGTH = 53;
 // A reactant's "formula  (molar mass)" piece is padded with blanks to this width.
 const int REACTANT_COLUMN = 36;
 
-// A rule of length copies of ch (53 on today's sheet).
+// A rule of length copies of ch (53, the width of the sheet's header line,
+// unless given).
 CString Rule(char ch, int length = RULE_LENGTH) {
     CString rule;
     for (int i = 0; i < length; ++i) rule += ch;

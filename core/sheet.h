@@ -38,7 +38,7 @@ struct WeighingSheet {
     int showDifferential = 0;   // nonzero: the product line carries the differential
     CString differential;       // empty: "None"
     std::vector<SheetReactant> reactants;
-    // The batch's extras; all off (and empty) on today's sheet.
+    // The batch's extras; all off (and empty) on a plain sheet (MakeWeighingSheet's).
     int showPurity = 0;         // columns Pure(g), Purity(%), Excess(%); Amount Weighed(g) is weighedGrams
     int showMmol = 0;           // the mmol column and the product's mmol
     double productMmol = 0.0;
