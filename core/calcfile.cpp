@@ -402,8 +402,12 @@ CalcReadStatus ReadCalcFile(const char *path, int capacity, CalcFormulaCheck che
     return result.status;
 }
 
-// Applies the records in file order; later ones override earlier ones.
-void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields, LedraRowStore &rows) {
+// Applies the records in file order; later ones override earlier ones. The
+// batch's values follow (in the formula each line names), then the scaling
+// and the options; a row's purity and excess lines name one formula, and a
+// line naming another starts the row's values afresh.
+void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields, LedraRowStore &rows,
+                      BatchSettings *batch) {
     for (const CalcRecord &record : records) {
         switch (record.kind) {
         case CALC_SAMPLE:
@@ -422,18 +426,10 @@ void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields
         case CALC_SERIES:
             fields.seriesValues = record.text;
             break;
-        default:  // the batch's lines
+        default:  // the batch's lines, below
             break;
         }
     }
-}
-
-// The rows' values (in the formula each line names), the scaling and the
-// options; a row's purity and excess lines name one formula, and a line
-// naming another starts the row's values afresh.
-void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields, LedraRowStore &rows,
-                      BatchSettings *batch) {
-    ApplyCalcRecords(records, fields, rows);
     *batch = BatchSettings();
     for (const CalcRecord &record : records) {
         BatchRowValues *values = record.row >= 1 && record.row <= ROW_CAPACITY ? &batch->rows[record.row - 1] : nullptr;
@@ -590,16 +586,11 @@ CalcSaveStatus SaveTextFile(const char *path, const CString &text) {
 
 // Save's text: the product line needs both numbers, so nothing is made
 // unless both field texts read.
-bool CalcEntryText(const CalcFields &fields, const LedraRowStore &rows, CString *text) {
+bool CalcEntryText(const CalcFields &fields, const LedraRowStore &rows, const BatchSettings &batch, CString *text) {
     double amount = 0.0, ratio = 0.0;
     if (ReadNumberText(fields.amountText, &amount) != 0 || ReadNumberText(fields.ratioText, &ratio) != 0) return false;
     *text = CalcSampleLine(fields.sampleId) + CalcProductLine(amount, ratio, fields.productFormula) + CalcRowLines(rows);
     if (!fields.seriesValues.IsEmpty()) *text += CalcSeriesLine(fields.seriesValues);
-    return true;
-}
-
-bool CalcEntryText(const CalcFields &fields, const LedraRowStore &rows, const BatchSettings &batch, CString *text) {
-    if (!CalcEntryText(fields, rows, text)) return false;
     *text += CalcBatchLines(batch, rows);
     return true;
 }

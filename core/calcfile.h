@@ -107,10 +107,9 @@ CalcReadStatus ReadCalcFile(const char *path, int capacity, CalcFormulaCheck che
 
 // Applies records in order, as loading a file does: the sample ID and the
 // product fields to fields, row lines to row number - 1 of rows (formula,
-// ratio, fixed). Later records override earlier ones (a file that reads
-// has no two of one kind).
-void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields, LedraRowStore &rows);
-// The same, and the batch lines to *batch (reset to the defaults first).
+// ratio, fixed), and the batch lines to *batch (reset to the defaults
+// first). Later records override earlier ones (a file that reads has no
+// two of one kind).
 void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields, LedraRowStore &rows,
                       BatchSettings *batch);
 
@@ -160,11 +159,9 @@ CalcSaveStatus SaveCalcFile(const char *path, const CString &text);
 CalcSaveStatus SaveTextFile(const char *path, const CString &text);
 
 // The whole text Save writes for an entry: the sample line, the product line
-// (the amount and the ratio read from their field texts) and the row lines.
-// False, with *text left alone, when the amount or the ratio text is not
-// exactly one number ("?" included).
-bool CalcEntryText(const CalcFields &fields, const LedraRowStore &rows, CString *text);
-// The same, with the batch lines after the row lines.
+// (the amount and the ratio read from their field texts), the row lines, the
+// series line and the batch lines. False, with *text left alone, when the
+// amount or the ratio text is not exactly one number ("?" included).
 bool CalcEntryText(const CalcFields &fields, const LedraRowStore &rows, const BatchSettings &batch, CString *text);
 
 #endif

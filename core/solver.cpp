@@ -22,7 +22,6 @@
 // involved (BalanceTest); an element that does not balance makes the whole
 // balance fail, and the failure names it.
 #include "solver.h"
-#include "solver_reference.h"
 
 #include <algorithm>
 #include <cmath>
@@ -337,32 +336,4 @@ QUILLON_NOINLINE int BalanceTest(int rows, int columns, const double *matrix, co
         if (!(std::fabs(row[columns] - sum) <= tolerance * involved + ROUNDING_FLOOR * largest)) return i;
     }
     return -1;
-}
-
-// The literal walk over every choice of U rows, for tests and benchmarks.
-int SolveOverdeterminedExhaustive(int E, int U, const double *matrix, double *x)
-{
-    if (!matrix || !x || U < 1 || E < U) return 0;
-    try {
-        const Balance b{E, U, matrix};
-        Factors factors;
-        if (HasNonFinite(b, nullptr) || !CheckColumns(b, nullptr, factors).Solved()) return 0;
-        const int width = U + 1;
-        std::vector<double> square(static_cast<size_t>(U) * width);
-        std::vector<int> choice(U);
-        for (int t = 0; t < U; ++t) choice[t] = t;
-        for (;;) {
-            for (int t = 0; t < U; ++t) std::copy(b.Row(choice[t]), b.Row(choice[t]) + width, &square[static_cast<size_t>(t) * width]);
-            if (GaussSolve(U, square.data(), x) && BalanceTest(E, U, matrix, nullptr, x, BALANCE_TOLERANCE) < 0) {
-                return 1;
-            }
-            int t = U - 1;
-            while (t >= 0 && choice[t] == E - U + t) --t;
-            if (t < 0) return 0;
-            ++choice[t];
-            for (int k = t + 1; k < U; ++k) choice[k] = choice[k - 1] + 1;
-        }
-    } catch (const std::bad_alloc &) {
-        return 0;
-    }
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/solver.h"
-#include "core/solver_reference.h"
+#include "solver_reference.h"
 
 namespace {
 

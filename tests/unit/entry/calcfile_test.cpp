@@ -198,7 +198,7 @@ TEST(CalcFileEntry, SaveTextTakesBothNumbersOrNothing) {
         fields.amountText = c.amount;
         fields.ratioText = c.ratio;
         CString text = "untouched";
-        EXPECT_EQ(c.expected != nullptr, CalcEntryText(fields, rows, &text)) << c.amount << "|" << c.ratio;
+        EXPECT_EQ(c.expected != nullptr, CalcEntryText(fields, rows, BatchSettings(), &text)) << c.amount << "|" << c.ratio;
         EXPECT_EQ(c.expected != nullptr ? c.expected : "untouched", Str(text)) << c.amount << "|" << c.ratio;
     }
 }
