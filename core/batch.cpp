@@ -171,12 +171,6 @@ CString AmountShownLimit() {
     return CString("at least ") + NumberText(NUMBER_TEXT_UNIT).c_str() + " g" + ShownDecimals();
 }
 
-bool BatchIsPlain(const BatchInput &input) {
-    for (const BatchMaterial &material : input.materials)
-        if (material.purity != PURITY_DEFAULT || material.excess != EXCESS_DEFAULT) return false;
-    return input.scale == BatchScale::Product && !input.mmol && !input.gases;
-}
-
 BatchResult CalculateBatch(const CReaction &reaction, const BatchInput &input) {
     const int count = reaction.ReactantCount();
     for (int i = 0; i < count; ++i) {

@@ -174,11 +174,6 @@ struct BatchResult {
 // mmol and gases flags say (they only choose what the sheet shows).
 BatchResult CalculateBatch(const CReaction &reaction, const BatchInput &input);
 
-// True when the input changes nothing against the plain sheet
-// (MakeWeighingSheet's): every purity 100, every excess 0, scaled to the
-// product, no mmol, no gases.
-bool BatchIsPlain(const BatchInput &input);
-
 // ---- The values the entry keeps (dialog, files, quillon-cli) ----
 
 // One list row's values and the formula they were given for.

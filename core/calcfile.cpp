@@ -538,13 +538,6 @@ CString CalcRowLines(const LedraRowStore &rows) {
     return lines;
 }
 
-// Writes one line's bytes; 1 when the stream reports an error.
-int PutCalcLine(FILE *file, const CString &line) {
-    size_t length = static_cast<size_t>(line.GetLength());
-    if (std::fwrite(line.GetString(), 1, length, file) != length) return 1;
-    return std::ferror(file) ? 1 : 0;
-}
-
 namespace {
 
 int AnyFormula(const char *) { return 1; }

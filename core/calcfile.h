@@ -134,10 +134,6 @@ bool CalcSampleIdSavable(const char *sampleId);
 // The row lines of every row with a formula, in row order (row index + 1).
 CString CalcRowLines(const LedraRowStore &rows);
 
-// Writes a line to a stream opened in binary mode ("wb"). Returns 0, or 1
-// when the stream reports a write error.
-int PutCalcLine(FILE *file, const CString &line);
-
 enum class CalcSaveStatus {
     Saved,
     NoTemporary,  // no file can be made in the target's folder

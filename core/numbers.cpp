@@ -163,13 +163,6 @@ const char *ReadDecimalNumber(const char *text, double *value) {
     return scan.end;
 }
 
-// The end of the decimal number at text, or text itself.
-const char *ScanDecimalNumber(const char *text) {
-    DecimalScan scan;
-    ScanDecimal(text, &scan);
-    return scan.end == nullptr ? text : scan.end;
-}
-
 // The quick conversion alone; 0 when there is no number or it does not apply.
 int QuickDecimalNumber(const char *text, double *value) {
     DecimalScan scan;

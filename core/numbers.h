@@ -11,10 +11,6 @@
 // untouched, when no number is there.
 const char *ReadDecimalNumber(const char *text, double *value);
 
-// Where the number ReadDecimalNumber would read at text ends (text itself
-// when there is none).
-const char *ScanDecimalNumber(const char *text);
-
 // The exact quick conversion ReadDecimalNumber tries before strtod: at most
 // 15 significant digits and a power of ten of at most 22. Returns 1 with
 // *value (equal to strtod's result bit for bit) when it applies, else 0.

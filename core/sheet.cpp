@@ -367,16 +367,6 @@ std::vector<FormulaRun> SplitFormulaRuns(const char *formula) {
     return runs;
 }
 
-// LF -> CR LF, as a Windows text-mode stream stores it.
-std::string TextModeBytes(const char *text) {
-    std::string bytes;
-    for (const char *p = text; *p != 0; ++p) {
-        if (*p == '\n') bytes += '\r';
-        bytes += *p;
-    }
-    return bytes;
-}
-
 // CR LF -> LF, as a Windows text-mode stream reads it.
 std::string TextModeRead(const char *bytes, size_t length) {
     std::string text;

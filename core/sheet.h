@@ -80,7 +80,8 @@ WeighingSheet MakeWeighingSheet(const CReaction &reaction, double amount, const 
 // with the batch's columns and lines as input asks for them. result is
 // CalculateBatch(reaction, input) with status Done; rowNumbers (may be
 // empty) name the list rows in the scaling note. A plain input
-// (BatchIsPlain) gives exactly MakeWeighingSheet's sheet.
+// (every purity 100, every excess 0, scaled to the product, no mmol, no
+// gases) gives exactly MakeWeighingSheet's sheet.
 WeighingSheet MakeBatchSheet(const CReaction &reaction, const BatchInput &input, const BatchResult &result,
                              const std::vector<int> &rowNumbers, const char *sampleId, int showDifferential);
 
@@ -126,12 +127,9 @@ struct FormulaRun {
 // *5H, 2, O. An empty formula gives no runs.
 std::vector<FormulaRun> SplitFormulaRuns(const char *formula);
 
-// The bytes a Windows text-mode stream stores for text: every "\n" becomes
-// "\r\n", so a line written with "\r\n" is stored ending CR CR LF.
-std::string TextModeBytes(const char *text);
-
-// What a Windows text-mode stream reads from stored bytes: every CR LF pair
-// becomes LF, other bytes pass unchanged.
+// What a Windows text-mode stream reads from stored bytes (it stores a CR
+// before every LF, so a line written with "\r\n" is stored ending CR CR
+// LF): every CR LF pair becomes LF, other bytes pass unchanged.
 std::string TextModeRead(const char *bytes, size_t length);
 
 #endif

@@ -241,10 +241,6 @@ SolveResult SolveBalance(int E, int U, const double *matrix, const double *rowSc
     }
 }
 
-int SolveLinearSystem(int E, int U, const double *matrix, double *x) {
-    return SolveBalance(E, U, matrix, nullptr, x).Solved() ? 1 : 0;
-}
-
 // Gaussian elimination with scaled partial pivoting on the n x (n + 1)
 // augmented matrix, which it overwrites; rows are ordered through a
 // permutation vector and never moved. 1 with x filled, 0 singular or n < 1.

@@ -60,9 +60,6 @@ struct SolveResult {
 // rows (BalanceTest). x receives U values when solved.
 SolveResult SolveBalance(int E, int U, const double *matrix, const double *rowScale, double *x);
 
-// SolveBalance without row scales: 1 solved, 0 not.
-int SolveLinearSystem(int E, int U, const double *matrix, double *x);
-
 // Gaussian elimination with scaled partial pivoting on an n x (n + 1)
 // augmented matrix, which it overwrites. Returns 1 solved, 0 singular or n < 1.
 int GaussSolve(int n, double *matrix, double *x);

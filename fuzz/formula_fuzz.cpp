@@ -31,7 +31,6 @@ const char *SkipSpaceAndSign(const char *p) {
 void CheckNumberAt(const char *p) {
     double value = 12345.0;
     const char *end = ReadDecimalNumber(p, &value);
-    Require(end == ScanDecimalNumber(p));
     char *rawEnd = nullptr;
     std::strtod(p, &rawEnd);
     if (end == p) {  // no decimal number: strtod reads nothing, or an infinity or NaN
@@ -80,7 +79,8 @@ std::string Parenthesised(const char *text) {
         }
         p += separator;
         const char *count = p;
-        if ((*p >= '0' && *p <= '9') || *p == '.') p = ScanDecimalNumber(p);
+        double multiplier = 0.0;
+        if ((*p >= '0' && *p <= '9') || *p == '.') p = ReadDecimalNumber(p, &multiplier);
         const char *part = p;
         while (*p != 0 && FormulaSeparatorLength(p) == 0) ++p;
         out += "(" + std::string(part, p) + ")" + std::string(count, part);

@@ -42,9 +42,8 @@ TEST_F(SheetTest, WorkedExampleByteForByte) {
                   DASHES + "\n\r\n\r\n",
               written);
     // A text-mode stream puts a CR before every LF; reading undoes only that.
-    EXPECT_EQ("a\r\r\nb\r\n\r\r\n", TextModeBytes("a\r\nb\n\r\n"));
-    const std::string stored = TextModeBytes(written.c_str());
-    EXPECT_EQ(written, TextModeRead(stored.data(), stored.size()));
+    const std::string stored = "a\r\r\nb\r\n\r\r\n";
+    EXPECT_EQ("a\r\nb\n\r\n", TextModeRead(stored.data(), stored.size()));
     EXPECT_EQ(std::string("a\rb\0\n\r", 6), TextModeRead("a\rb\0\n\r", 6));  // only CR LF pairs change
 }
 
