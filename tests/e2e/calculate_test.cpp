@@ -101,7 +101,7 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
 // Entries that cannot give a sheet, and one that gives a sheet with a warning,
 // as the window shows them: the icon of each kind of message, the rows marked
 // "?", the field the user is sent back to, the display after the warning
-// (the commands' messages themselves: tests/unit/shell/commands_test.cpp).
+// (the calculation's messages themselves: tests/unit/entry/calculation_test.cpp).
 TEST_F(Calculation, EntriesWithoutASoundSheet) {
     // The second starting material is twice the first with fractional
     // counts: no elimination step meets an exact zero, but the two are

@@ -85,7 +85,7 @@ TEST(Calculation, RatiosReachTheRowsAndRefusalsSayWhy) {
         const std::string messages = Str(outcome.MessageText());
         EXPECT_EQ(c.message, messages.substr(0, c.message.size())) << c.fault << ": " << messages;
         EXPECT_EQ(c.done && c.command != SOLVE, outcome.reaction != nullptr) << c.fault;
-        if (c.firstGrams > 0) EXPECT_NEAR(c.firstGrams, outcome.sheet.reactants[0].grams, 5e-6) << c.fault;
+        if (c.firstGrams > 0) { EXPECT_NEAR(c.firstGrams, outcome.sheet.reactants[0].grams, 5e-6) << c.fault; }
     }
 }
 
@@ -119,7 +119,7 @@ TEST(Calculation, BatchValuesReachTheirRowsOrAreRefusedNamingThem) {
         const CalcOutcome outcome = Calculate(entry, Parser(), ElementSelection::Metals(Table()), CalcOptions());
         EXPECT_EQ(c.message, Str(outcome.MessageText())) << c.fault;
         EXPECT_EQ(c.weighed != 0, outcome.done) << c.fault;
-        if (outcome.done) EXPECT_NEAR(c.weighed, outcome.sheet.batch.weighedTotal, 1e-9) << c.fault;
+        if (outcome.done) { EXPECT_NEAR(c.weighed, outcome.sheet.batch.weighedTotal, 1e-9) << c.fault; }
     }
 }
 
