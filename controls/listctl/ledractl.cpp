@@ -57,7 +57,6 @@ namespace {
 
 const int FORMULA_EDITOR_ID = 101;
 const int RATIO_EDITOR_ID = 102;
-const COLORREF ROW_TEXT_BACKGROUND = 0x00D1FBFE;
 const COLORREF FIXED_FORMULA_COLOR = 0x000000FF;
 const char SELF_TEST_FORMULA[] = "H2.1(Re3Os7.8)(PtAu)3.4";
 
@@ -168,8 +167,8 @@ CLedra::CLedra()
     : formulaCheck(nullptr), isClosing(nullptr), commitDepth(0), formulaEditorHook(nullptr),
       ratioEditorHook(nullptr), formulaEditor(nullptr), ratioEditor(nullptr), activeEditor(0), lastColumn(1),
       currentRow(0), topRow(0), clickRow(0), visibleRows(1), rowHeight(1), numberChars(0), ratioChars(0),
-      formulaLeft(0), ratioLeft(0), initialized(0), font(nullptr), initRecord(nullptr), maxCharWidth(0),
-      wheelDelta(0) {}
+      formulaLeft(0), ratioLeft(0), initialized(0), backColor(0), font(nullptr), initRecord(nullptr),
+      maxCharWidth(0), wheelDelta(0) {}
 
 // The off-screen context goes before the bitmap selected into it, so the
 // bitmap is no longer selected anywhere when it is deleted.
@@ -237,7 +236,8 @@ LRESULT CLedra::OnInitialize(WPARAM wParam, LPARAM lParam) {
     numberChars = init->numberChars;
     ratioChars = init->ratioChars;
     rowHeight = init->rowHeight > 0 ? init->rowHeight : 1;
-    backBrush.CreateSolidBrush(init->backColor);
+    backColor = init->backColor;
+    backBrush.CreateSolidBrush(backColor);
 
     CDC *dc = GetDC();
     HGDIOBJ previous = dc->SelectObject(font);
@@ -677,7 +677,7 @@ void CLedra::OnPaint() {
     offscreenDC.LineTo(formulaLeft, clientRect.bottom);
     offscreenDC.MoveTo(ratioLeft, 0);
     offscreenDC.LineTo(ratioLeft, clientRect.bottom);
-    COLORREF previousBack = offscreenDC.SetBkColor(ROW_TEXT_BACKGROUND);
+    COLORREF previousBack = offscreenDC.SetBkColor(backColor);
     DrawRows(offscreenDC);
     offscreenDC.SetBkColor(previousBack);
 
