@@ -170,7 +170,8 @@ void EditCycle(HWND list, int rowHeight, int formulaX, int ratioX, int cycle, bo
 
 int main(int argc, char **argv) {
     int n = argc > 1 ? std::atoi(argv[1]) : 1000;
-    if (n < 1 || ::LoadLibraryA("LEDRA.DLL") == nullptr) return 2;
+    // VEXIL.DLL first, as the program loads them: the host's product control is a VEXIL window.
+    if (n < 1 || ::LoadLibraryA("VEXIL.DLL") == nullptr || ::LoadLibraryA("LEDRA.DLL") == nullptr) return 2;
     ::InitCommonControls();
     HWND dialog = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_LEDRA_HOST), nullptr,
                                        HostProc, 0);

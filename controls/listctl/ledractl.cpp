@@ -10,6 +10,9 @@
 // the VEXIL child (VXM_DRAWFORMULA), so they look as they do while edited.
 //
 // Choices made where the control's contract leaves room, and mended faults:
+//  - VEXIL.DLL is loaded by the first list window created (WM_CREATE), not
+//    as the library loads: nothing is loaded or shown while the loader holds
+//    its lock.
 //  - The editors are reached through their hooks, which are this module's
 //    permanent objects for the children: the temporary wrappers GetDlgItem
 //    hands out are freed when the outermost message returns.
@@ -59,6 +62,17 @@ const int FORMULA_EDITOR_ID = 101;
 const int RATIO_EDITOR_ID = 102;
 const COLORREF FIXED_FORMULA_COLOR = 0x000000FF;
 const char SELF_TEST_FORMULA[] = "H2.1(Re3Os7.8)(PtAu)3.4";
+
+// VEXIL.DLL, loaded for good (never released) by the first list window
+// created: its class is the list's formula editor. A library that cannot be
+// loaded says so in a message box, and is tried again by the next window.
+bool LoadVexil() {
+    static HMODULE vexil = nullptr;
+    if (vexil == nullptr) vexil = ::LoadLibraryA("VEXIL.DLL");
+    if (vexil != nullptr) return true;
+    AfxMessageBox("Failed to load VEXIL.DLL.", MB_OK);
+    return false;
+}
 
 // A broken initialisation contract: the message, then the process ends.
 [[noreturn]] void FailInitialisation(const char *text) {
@@ -181,9 +195,10 @@ CLedra::~CLedra() {
 
 void CLedra::PostNcDestroy() { delete this; }
 
-// Creates the two hidden editor children and hooks them.
+// Creates the two hidden editor children and hooks them; without VEXIL.DLL
+// the window is not created.
 int CLedra::OnCreate(LPCREATESTRUCT) {
-    if (Default() == -1) return -1;
+    if (!LoadVexil() || Default() == -1) return -1;
     HWND formula = ::CreateWindowExA(0, VEXIL_CLASS_NAME, "", WS_CHILD, 0, 0, 100, 30, m_hWnd,
                                      reinterpret_cast<HMENU>(INT_PTR(FORMULA_EDITOR_ID)), AfxGetInstanceHandle(),
                                      nullptr);

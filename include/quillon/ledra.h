@@ -1,8 +1,10 @@
 // LEDRA: the starting-materials list control of LEDRA.DLL.
 //
-// Loading LEDRA.DLL loads VEXIL.DLL for good (a load that cannot says so in a
-// message box and fails) and registers the global window class
-// LEDRA_CLASS_NAME. A program puts a
+// Loading LEDRA.DLL registers the global window class LEDRA_CLASS_NAME and
+// does nothing more (it loads no library and shows nothing). The first list
+// window created loads VEXIL.DLL for good; when it cannot, a message box
+// "Failed to load VEXIL.DLL." (captioned "LEDRA") says so and the window is
+// not created (the next one tries again). A program puts a
 // window of that class into a dialog, sends it LDM_INITIALIZE once and then
 // meets it only through the messages below. The list has ROW_CAPACITY (30)
 // numbered rows of formula, ratio and Fixed/Unfixed mark (LedraRow, rows.h),

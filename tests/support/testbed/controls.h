@@ -29,8 +29,10 @@ inline HMODULE LoadVexil() {
     static HMODULE module = ::LoadLibraryA("VEXIL.DLL");
     return module;
 }
-inline HMODULE LoadLedra() {  // loads VEXIL.DLL too
-    static HMODULE module = ::LoadLibraryA("LEDRA.DLL");
+// VEXIL.DLL first, as the program loads them: the host dialog's product
+// control, made before the list, is a VEXIL window.
+inline HMODULE LoadLedra() {
+    static HMODULE module = LoadVexil() != nullptr ? ::LoadLibraryA("LEDRA.DLL") : nullptr;
     return module;
 }
 
