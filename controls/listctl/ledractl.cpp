@@ -238,11 +238,10 @@ void CLedra::OnDestroy() {
 // LDM_INITIALIZE: checks the record and the sender, initialises the formula
 // editor, lays out the columns, fits the height to whole rows and makes the
 // rows. Every failure ends the process.
-LRESULT CLedra::OnInitialize(WPARAM wParam, LPARAM lParam) {
-    if (wParam == 0 || lParam == 0) FailInitialisation("NULL parameter passed to Initialization.");
-    const CWnd *sender = reinterpret_cast<const CWnd *>(wParam);
+LRESULT CLedra::OnInitialize(WPARAM, LPARAM lParam) {
     LedraInit *init = reinterpret_cast<LedraInit *>(lParam);
-    if (sender->m_hWnd != ::GetParent(m_hWnd)) FailInitialisation("Initialization attempt by non-parent.");
+    if (init == nullptr || init->parent == nullptr) FailInitialisation("NULL parameter passed to Initialization.");
+    if (init->parent != ::GetParent(m_hWnd)) FailInitialisation("Initialization attempt by non-parent.");
     if (initialized) FailInitialisation("Multiple initialization attempt.");
     if (formulaEditor->SendMessage(VXM_INITIALIZE, reinterpret_cast<WPARAM>(init->vexilInit), 0) != 0)
         FailInitialisation("Vexil initialization attempt failed.");

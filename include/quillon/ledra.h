@@ -43,16 +43,15 @@
 // Initialisation
 
 // LDM_INITIALIZE: the one initialisation of a list window.
-//   wParam  the sender's CWnd * (the framework's window object; its m_hWnd
-//           must be the list's parent window)
+//   wParam  unused (the sender's window is the record's parent)
 //   lParam  LedraInit *, owned by the sender, which keeps it alive and
 //           unmoved for the life of the list (the list writes formulaLeft and
 //           ratioLeft back into it whenever its size changes)
 // Result: 0. The list initialises its VEXIL child with lParam->vexilInit,
 // lays out its columns, fits its height to whole rows and makes the rows
 // (all Unfixed, empty, ratio 1.0).
-// There is no failure result: a null wParam or lParam, a sender that is not
-// the parent, a second LDM_INITIALIZE, a VEXIL child that refuses vexilInit,
+// There is no failure result: a null lParam or parent, a parent that is not
+// the list's parent window, a second LDM_INITIALIZE, a VEXIL child that refuses vexilInit,
 // a null isClosing or one that answers nonzero, a null formulaCheck or one
 // that refuses the list's test formula "H2.1(Re3Os7.8)(PtAu)3.4" each show a
 // message box saying so and end the process (exit code 1).
@@ -82,14 +81,19 @@ struct LedraInit {
     LedraFormulaCheck formulaCheck;  // in: required
     LedraIsClosing isClosing;        // in: required
     CString caption;        // in: caption of the list's message boxes (copied)
+    HWND parent;            // in: the sender's window, which must be the list's parent window
 };
+// The sender is named by its window handle, parent, and LDM_INITIALIZE's
+// wParam carries nothing: the list reads no object of another module (no
+// framework CWnd of the sender's), only the record and window handles.
 
 // The record's layout in the 32-bit program is part of the protocol.
 #if defined(_WIN32) && !defined(_WIN64)
 #include <stddef.h>
-static_assert(sizeof(LedraInit) == 44 && offsetof(LedraInit, font) == 4 && offsetof(LedraInit, rowHeight) == 12 &&
+static_assert(sizeof(LedraInit) == 48 && offsetof(LedraInit, font) == 4 && offsetof(LedraInit, rowHeight) == 12 &&
                   offsetof(LedraInit, formulaLeft) == 20 && offsetof(LedraInit, ratioLeft) == 28 &&
-                  offsetof(LedraInit, formulaCheck) == 32 && offsetof(LedraInit, caption) == 40,
+                  offsetof(LedraInit, formulaCheck) == 32 && offsetof(LedraInit, caption) == 40 &&
+                  offsetof(LedraInit, parent) == 44,
               "LedraInit layout");
 #endif
 

@@ -43,15 +43,10 @@ int Closing() { return 1; }
 INSTANTIATE_TEST_SUITE_P(
     Ledra, LedraInitFailure,
     ::testing::Values(
+        InitFailure{"NULL parameter passed to Initialization.", [](LedraHost &h) { h.init.parent = nullptr; }},
         InitFailure{"NULL parameter passed to Initialization.",
-                    [](LedraHost &h) { ::SendMessageA(h.list, LDM_INITIALIZE, 0, reinterpret_cast<LPARAM>(&h.init)); }},
-        InitFailure{"Initialization attempt by non-parent.",
-                    [](LedraHost &h) {
-                        CWnd other;
-                        other.Attach(h.product);
-                        ::SendMessageA(h.list, LDM_INITIALIZE, reinterpret_cast<WPARAM>(&other),
-                                       reinterpret_cast<LPARAM>(&h.init));
-                    }},
+                    [](LedraHost &h) { ::SendMessageA(h.list, LDM_INITIALIZE, 0, 0); }},
+        InitFailure{"Initialization attempt by non-parent.", [](LedraHost &h) { h.init.parent = h.product; }},
         InitFailure{"Multiple initialization attempt.", [](LedraHost &h) { h.Initialise(); }},
         InitFailure{"Vexil initialization attempt failed.", [](LedraHost &h) { h.init.vexilInit = nullptr; }},
         InitFailure{"Application closing function pointer is NULL.", [](LedraHost &h) { h.init.isClosing = nullptr; }},
