@@ -51,8 +51,8 @@
 // lays out its columns, fits its height to whole rows and makes the rows
 // (all Unfixed, empty, ratio 1.0).
 // There is no failure result: a null lParam or parent, a parent that is not
-// the list's parent window, a second LDM_INITIALIZE, a VEXIL child that refuses vexilInit,
-// a null isClosing or one that answers nonzero, a null formulaCheck or one
+// the list's parent window, a second LDM_INITIALIZE, a VEXIL child that
+// refuses vexilInit, a null isClosing or one that answers nonzero, a null formulaCheck or one
 // that refuses the list's test formula "H2.1(Re3Os7.8)(PtAu)3.4" each show a
 // message box saying so and end the process (exit code 1).
 #define LDM_INITIALIZE 2024  // 0x07E8
@@ -70,7 +70,7 @@ typedef int (*LedraIsClosing)(void);
 struct LedraInit {
     VexilInit *vexilInit;   // in: handed to the list's VEXIL child (VXM_INITIALIZE)
     HFONT font;             // in: row numbers, ratios and the ratio editor; the sender keeps it alive
-    COLORREF backColor;     // in: background of the rows' text
+    COLORREF backColor;     // in: ground of the rows and of their numbers, formulas and ratios
     int32_t rowHeight;      // in: pixels per row (below 1 is taken as 1)
     int32_t numberChars;    // in: number column width, in maximum character widths of font
     int32_t formulaLeft;    // out: x of the number/formula divider, in the list's window
