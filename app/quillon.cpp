@@ -26,7 +26,8 @@ BOOL CQuillonApp::InitInstance() {
         AfxMessageBox("Could not initialize COM services.");
         return FALSE;
     }
-    // VEXIL.DLL registers "VEXIL" and LEDRA.DLL "LEDRA" as they load.
+    // VEXIL.DLL registers "VEXIL" and LEDRA.DLL "LEDRA" as they load; the
+    // list's windows find VEXIL.DLL loaded already.
     if (!LoadNamedLibrary("RICHED32.DLL") || !LoadNamedLibrary("VEXIL.DLL") || !LoadNamedLibrary("LEDRA.DLL"))
         return FALSE;
 

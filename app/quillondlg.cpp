@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "controlrecords.h"
 #include "elementselectdlg.h"
 #include "core/elements.h"
 #include "core/formula.h"
@@ -100,7 +101,7 @@ BOOL CQuillonDlg::OnInitDialog() {
     acceleratorHook = ::SetWindowsHookExA(WH_GETMESSAGE, TranslateShortcuts, nullptr, ::GetCurrentThreadId());
 
     reportFontFace = "Courier New";
-    formulaFontFace = "Times New Roman";
+    formulaFontFace = FORMULA_FONT_FACE;
     reportExtension = "QL";
 
     char path[MAX_PATH];
@@ -160,39 +161,20 @@ LRESULT CQuillonDlg::OnDeferredInit(WPARAM, LPARAM) {
     digitFont = nullptr;
     CDC *dc = GetDC();
     letterFont = new CFont;
-    letterFont->CreatePointFont(140, formulaFontFace, dc);
     digitFont = new CFont;
-    digitFont->CreatePointFont(90, formulaFontFace, dc);
+    CreateFormulaFonts(*letterFont, *digitFont, formulaFontFace, dc);
     ReleaseDC(dc);
 
     delete vexilInit;
-    vexilInit = new VexilInit;
-    vexilInit->maxLength = 256;
-    vexilInit->letterFont = *letterFont;
-    vexilInit->digitFont = *digitFont;
-    vexilInit->top = 0;
-    vexilInit->digitOffset = -5;
-    vexilInit->leftMargin = 2;
-    vexilInit->rightMargin = 1;
+    vexilInit = new VexilInit(FormulaFieldInit(*letterFont, *digitFont));
     GetDlgItem(IDC_PRODUCT)->SendMessage(VXM_INITIALIZE, reinterpret_cast<WPARAM>(vexilInit), 0);
 
     CRect productClient;
     GetDlgItem(IDC_PRODUCT)->GetClientRect(&productClient);
     delete ledraInit;
-    ledraInit = new LedraInit;
-    ledraInit->vexilInit = vexilInit;
-    ledraInit->font = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
-    ledraInit->backColor = 13761534;
-    ledraInit->rowHeight = productClient.Height();
-    ledraInit->numberChars = 3;
-    ledraInit->formulaLeft = 0;
-    ledraInit->ratioChars = 8;
-    ledraInit->ratioLeft = 0;
-    ledraInit->formulaCheck = FormulaCheckCallback;
-    ledraInit->isClosing = AppClosingCallback;
-    ledraInit->caption = "Quillon ";
-    GetDlgItem(IDC_LIST)->SendMessage(LDM_INITIALIZE, reinterpret_cast<WPARAM>(this),
-                                      reinterpret_cast<LPARAM>(ledraInit));
+    ledraInit = new LedraInit(ListInit(m_hWnd, vexilInit, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)),
+                                       productClient.Height(), FormulaCheckCallback, AppClosingCallback));
+    GetDlgItem(IDC_LIST)->SendMessage(LDM_INITIALIZE, 0, reinterpret_cast<LPARAM>(ledraInit));
     LayOutOverColumns();
     baseListHeight = GetControlRectInParent(IDC_LIST).Height();  // whole rows, as the list made it
     ApplyStoredHeight();

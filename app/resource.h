@@ -105,9 +105,11 @@
 #define ID_OPTIONS_SERIES 32788
 #define ID_OPTIONS_WEIGHED 32789
 
-// Messages to the main dialog
-#define WM_DEFERRED_INIT (WM_USER + 1)  // 1025
-#define WM_RELEASE_BUTTONS (WM_USER + 2)  // a refused field: no button stays pressed
+// The program's own messages to the main dialog, in the WM_APP range: the
+// numbers from WM_USER on are the dialog manager's own (DM_GETDEFID,
+// DM_SETDEFID, DM_REPOSITION) and the controls' (include/quillon).
+#define WM_DEFERRED_INIT (WM_APP + 1)
+#define WM_RELEASE_BUTTONS (WM_APP + 2)  // a refused field: no button stays pressed
 
 // Main dialog: the entry's change marker in the title is refreshed by this timer
 #define IDT_ENTRY_CHANGED 1

@@ -16,6 +16,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "app/controlrecords.h"
 #include "framework/afxwin.h"
 #include "quillon/ledra.h"
 #include "tests/support/testbed/controls_ids.h"
@@ -170,7 +171,8 @@ void EditCycle(HWND list, int rowHeight, int formulaX, int ratioX, int cycle, bo
 
 int main(int argc, char **argv) {
     int n = argc > 1 ? std::atoi(argv[1]) : 1000;
-    if (n < 1 || ::LoadLibraryA("LEDRA.DLL") == nullptr) return 2;
+    // VEXIL.DLL first, as the program loads them: the host's product control is a VEXIL window.
+    if (n < 1 || ::LoadLibraryA("VEXIL.DLL") == nullptr || ::LoadLibraryA("LEDRA.DLL") == nullptr) return 2;
     ::InitCommonControls();
     HWND dialog = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_LEDRA_HOST), nullptr,
                                        HostProc, 0);
@@ -179,9 +181,8 @@ int main(int argc, char **argv) {
 
     // The main dialog's fonts and colours; a list tall enough for all 30 rows.
     CFont letter, digit;
-    letter.CreatePointFont(140, "Times New Roman");
-    digit.CreatePointFont(90, "Times New Roman");
-    VexilInit vexilInit = {256, letter, digit, 0, -5, 2, 1};
+    CreateFormulaFonts(letter, digit, FORMULA_FONT_FACE);
+    VexilInit vexilInit = FormulaFieldInit(letter, digit);
     const int rowHeight = 26;
     RECT window, client;
     ::GetWindowRect(list, &window);
@@ -190,11 +191,9 @@ int main(int argc, char **argv) {
     ::SetWindowPos(dialog, nullptr, 0, 0, 2 * (window.right - window.left) + 60, ROW_CAPACITY * rowHeight + 160,
                    SWP_NOZORDER);
     ::MoveWindow(list, 10, 60, window.right - window.left, ROW_CAPACITY * rowHeight + frame, TRUE);
-    CWnd parent;
-    parent.Attach(dialog);
-    LedraInit init = {&vexilInit, reinterpret_cast<HFONT>(::SendMessageA(dialog, WM_GETFONT, 0, 0)), 0x00D1FBFE,
-                      rowHeight, 3, 0, 8, 0, AcceptAll, NotClosing, CString("Quillon ")};
-    ::SendMessageA(list, LDM_INITIALIZE, reinterpret_cast<WPARAM>(&parent), reinterpret_cast<LPARAM>(&init));
+    LedraInit init = ListInit(dialog, &vexilInit, reinterpret_cast<HFONT>(::SendMessageA(dialog, WM_GETFONT, 0, 0)),
+                              rowHeight, AcceptAll, NotClosing);
+    ::SendMessageA(list, LDM_INITIALIZE, 0, reinterpret_cast<LPARAM>(&init));
     const char *formulas[] = {"YBa2Cu3O7", "BaCO3", "La0.6Sr0.4Co0.2Fe0.8O3", "Ba(NO3)2", "Cu(CH3COO)2"};
     for (int i = 0; i < ROW_CAPACITY; ++i) {
         CString text(formulas[i % 5]);
@@ -263,7 +262,6 @@ int main(int argc, char **argv) {
         flat = flat && r.gdi == before.gdi && r.handles <= before.handles + 1 &&
                r.privateBytes <= before.privateBytes + 256 * 1024;
     std::printf("resources %s\n", flat ? "flat" : "GREW");
-    parent.Detach();
     ::DestroyWindow(dialog);
     return flat ? 0 : 1;
 }

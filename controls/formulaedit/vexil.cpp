@@ -28,18 +28,17 @@ bool RegisterVexilClass(HINSTANCE instance) {
 
 }  // namespace
 
-// The library's entry point: on load, records the module for the framework
-// and registers the window class; a failed registration fails the load.
+// The library's entry point: on load, records the module and the caption of
+// its message boxes for the framework and registers the window class. It
+// shows nothing while the loader holds its lock: a failed registration fails
+// the load, and the one that loads the library (the program, the list) says
+// that it could not be loaded.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason != DLL_PROCESS_ATTACH) return TRUE;
     AfxSetInstanceHandle(instance);
     AfxSetAppName("VEXIL");
     ::DisableThreadLibraryCalls(instance);
-    if (!RegisterVexilClass(instance)) {
-        AfxMessageBox("Failed to register class in VEXIL.DLL.", MB_OK);
-        return FALSE;
-    }
-    return TRUE;
+    return RegisterVexilClass(instance) ? TRUE : FALSE;
 }
 
 // The library's one export; it exists so that the library has an export

@@ -10,6 +10,9 @@
 // the VEXIL child (VXM_DRAWFORMULA), so they look as they do while edited.
 //
 // Choices made where the control's contract leaves room, and mended faults:
+//  - VEXIL.DLL is loaded by the first list window created (WM_CREATE), not
+//    as the library loads: nothing is loaded or shown while the loader holds
+//    its lock.
 //  - The editors are reached through their hooks, which are this module's
 //    permanent objects for the children: the temporary wrappers GetDlgItem
 //    hands out are freed when the outermost message returns.
@@ -57,9 +60,19 @@ namespace {
 
 const int FORMULA_EDITOR_ID = 101;
 const int RATIO_EDITOR_ID = 102;
-const COLORREF ROW_TEXT_BACKGROUND = 0x00D1FBFE;
 const COLORREF FIXED_FORMULA_COLOR = 0x000000FF;
 const char SELF_TEST_FORMULA[] = "H2.1(Re3Os7.8)(PtAu)3.4";
+
+// VEXIL.DLL, loaded for good (never released) by the first list window
+// created: its class is the list's formula editor. A library that cannot be
+// loaded says so in a message box, and is tried again by the next window.
+bool LoadVexil() {
+    static HMODULE vexil = nullptr;
+    if (vexil == nullptr) vexil = ::LoadLibraryA("VEXIL.DLL");
+    if (vexil != nullptr) return true;
+    AfxMessageBox("Failed to load VEXIL.DLL.", MB_OK);
+    return false;
+}
 
 // A broken initialisation contract: the message, then the process ends.
 [[noreturn]] void FailInitialisation(const char *text) {
@@ -168,8 +181,8 @@ CLedra::CLedra()
     : formulaCheck(nullptr), isClosing(nullptr), commitDepth(0), formulaEditorHook(nullptr),
       ratioEditorHook(nullptr), formulaEditor(nullptr), ratioEditor(nullptr), activeEditor(0), lastColumn(1),
       currentRow(0), topRow(0), clickRow(0), visibleRows(1), rowHeight(1), numberChars(0), ratioChars(0),
-      formulaLeft(0), ratioLeft(0), initialized(0), font(nullptr), initRecord(nullptr), maxCharWidth(0),
-      wheelDelta(0) {}
+      formulaLeft(0), ratioLeft(0), initialized(0), backColor(0), font(nullptr), initRecord(nullptr),
+      maxCharWidth(0), wheelDelta(0) {}
 
 // The off-screen context goes before the bitmap selected into it, so the
 // bitmap is no longer selected anywhere when it is deleted.
@@ -182,9 +195,10 @@ CLedra::~CLedra() {
 
 void CLedra::PostNcDestroy() { delete this; }
 
-// Creates the two hidden editor children and hooks them.
+// Creates the two hidden editor children and hooks them; without VEXIL.DLL
+// the window is not created.
 int CLedra::OnCreate(LPCREATESTRUCT) {
-    if (Default() == -1) return -1;
+    if (!LoadVexil() || Default() == -1) return -1;
     HWND formula = ::CreateWindowExA(0, VEXIL_CLASS_NAME, "", WS_CHILD, 0, 0, 100, 30, m_hWnd,
                                      reinterpret_cast<HMENU>(INT_PTR(FORMULA_EDITOR_ID)), AfxGetInstanceHandle(),
                                      nullptr);
@@ -224,11 +238,10 @@ void CLedra::OnDestroy() {
 // LDM_INITIALIZE: checks the record and the sender, initialises the formula
 // editor, lays out the columns, fits the height to whole rows and makes the
 // rows. Every failure ends the process.
-LRESULT CLedra::OnInitialize(WPARAM wParam, LPARAM lParam) {
-    if (wParam == 0 || lParam == 0) FailInitialisation("NULL parameter passed to Initialization.");
-    const CWnd *sender = reinterpret_cast<const CWnd *>(wParam);
+LRESULT CLedra::OnInitialize(WPARAM, LPARAM lParam) {
     LedraInit *init = reinterpret_cast<LedraInit *>(lParam);
-    if (sender->m_hWnd != ::GetParent(m_hWnd)) FailInitialisation("Initialization attempt by non-parent.");
+    if (init == nullptr || init->parent == nullptr) FailInitialisation("NULL parameter passed to Initialization.");
+    if (init->parent != ::GetParent(m_hWnd)) FailInitialisation("Initialization attempt by non-parent.");
     if (initialized) FailInitialisation("Multiple initialization attempt.");
     if (formulaEditor->SendMessage(VXM_INITIALIZE, reinterpret_cast<WPARAM>(init->vexilInit), 0) != 0)
         FailInitialisation("Vexil initialization attempt failed.");
@@ -237,7 +250,8 @@ LRESULT CLedra::OnInitialize(WPARAM wParam, LPARAM lParam) {
     numberChars = init->numberChars;
     ratioChars = init->ratioChars;
     rowHeight = init->rowHeight > 0 ? init->rowHeight : 1;
-    backBrush.CreateSolidBrush(init->backColor);
+    backColor = init->backColor;
+    backBrush.CreateSolidBrush(backColor);
 
     CDC *dc = GetDC();
     HGDIOBJ previous = dc->SelectObject(font);
@@ -677,7 +691,7 @@ void CLedra::OnPaint() {
     offscreenDC.LineTo(formulaLeft, clientRect.bottom);
     offscreenDC.MoveTo(ratioLeft, 0);
     offscreenDC.LineTo(ratioLeft, clientRect.bottom);
-    COLORREF previousBack = offscreenDC.SetBkColor(ROW_TEXT_BACKGROUND);
+    COLORREF previousBack = offscreenDC.SetBkColor(backColor);
     DrawRows(offscreenDC);
     offscreenDC.SetBkColor(previousBack);
 

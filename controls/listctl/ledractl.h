@@ -113,6 +113,7 @@ private:
     int rowHeight, numberChars, ratioChars;
     int formulaLeft, ratioLeft;
     int initialized;
+    COLORREF backColor;  // the record's: the ground of the rows and of their text
     CBrush backBrush;
     HFONT font;
     CString caption;

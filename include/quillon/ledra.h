@@ -1,8 +1,10 @@
 // LEDRA: the starting-materials list control of LEDRA.DLL.
 //
-// Loading LEDRA.DLL loads VEXIL.DLL for good (a load that cannot says so in a
-// message box and fails) and registers the global window class
-// LEDRA_CLASS_NAME. A program puts a
+// Loading LEDRA.DLL registers the global window class LEDRA_CLASS_NAME and
+// does nothing more (it loads no library and shows nothing). The first list
+// window created loads VEXIL.DLL for good; when it cannot, a message box
+// "Failed to load VEXIL.DLL." (captioned "LEDRA") says so and the window is
+// not created (the next one tries again). A program puts a
 // window of that class into a dialog, sends it LDM_INITIALIZE once and then
 // meets it only through the messages below. The list has ROW_CAPACITY (30)
 // numbered rows of formula, ratio and Fixed/Unfixed mark (LedraRow, rows.h),
@@ -41,17 +43,16 @@
 // Initialisation
 
 // LDM_INITIALIZE: the one initialisation of a list window.
-//   wParam  the sender's CWnd * (the framework's window object; its m_hWnd
-//           must be the list's parent window)
+//   wParam  unused (the sender's window is the record's parent)
 //   lParam  LedraInit *, owned by the sender, which keeps it alive and
 //           unmoved for the life of the list (the list writes formulaLeft and
 //           ratioLeft back into it whenever its size changes)
 // Result: 0. The list initialises its VEXIL child with lParam->vexilInit,
 // lays out its columns, fits its height to whole rows and makes the rows
 // (all Unfixed, empty, ratio 1.0).
-// There is no failure result: a null wParam or lParam, a sender that is not
-// the parent, a second LDM_INITIALIZE, a VEXIL child that refuses vexilInit,
-// a null isClosing or one that answers nonzero, a null formulaCheck or one
+// There is no failure result: a null lParam or parent, a parent that is not
+// the list's parent window, a second LDM_INITIALIZE, a VEXIL child that
+// refuses vexilInit, a null isClosing or one that answers nonzero, a null formulaCheck or one
 // that refuses the list's test formula "H2.1(Re3Os7.8)(PtAu)3.4" each show a
 // message box saying so and end the process (exit code 1).
 #define LDM_INITIALIZE 2024  // 0x07E8
@@ -69,7 +70,7 @@ typedef int (*LedraIsClosing)(void);
 struct LedraInit {
     VexilInit *vexilInit;   // in: handed to the list's VEXIL child (VXM_INITIALIZE)
     HFONT font;             // in: row numbers, ratios and the ratio editor; the sender keeps it alive
-    COLORREF backColor;     // in: background of the rows' text
+    COLORREF backColor;     // in: ground of the rows and of their numbers, formulas and ratios
     int32_t rowHeight;      // in: pixels per row (below 1 is taken as 1)
     int32_t numberChars;    // in: number column width, in maximum character widths of font
     int32_t formulaLeft;    // out: x of the number/formula divider, in the list's window
@@ -80,14 +81,19 @@ struct LedraInit {
     LedraFormulaCheck formulaCheck;  // in: required
     LedraIsClosing isClosing;        // in: required
     CString caption;        // in: caption of the list's message boxes (copied)
+    HWND parent;            // in: the sender's window, which must be the list's parent window
 };
+// The sender is named by its window handle, parent, and LDM_INITIALIZE's
+// wParam carries nothing: the list reads no object of another module (no
+// framework CWnd of the sender's), only the record and window handles.
 
 // The record's layout in the 32-bit program is part of the protocol.
 #if defined(_WIN32) && !defined(_WIN64)
 #include <stddef.h>
-static_assert(sizeof(LedraInit) == 44 && offsetof(LedraInit, font) == 4 && offsetof(LedraInit, rowHeight) == 12 &&
+static_assert(sizeof(LedraInit) == 48 && offsetof(LedraInit, font) == 4 && offsetof(LedraInit, rowHeight) == 12 &&
                   offsetof(LedraInit, formulaLeft) == 20 && offsetof(LedraInit, ratioLeft) == 28 &&
-                  offsetof(LedraInit, formulaCheck) == 32 && offsetof(LedraInit, caption) == 40,
+                  offsetof(LedraInit, formulaCheck) == 32 && offsetof(LedraInit, caption) == 40 &&
+                  offsetof(LedraInit, parent) == 44,
               "LedraInit layout");
 #endif
 

@@ -1,7 +1,8 @@
 // VEXIL: the formula edit control of VEXIL.DLL.
 //
-// Loading VEXIL.DLL registers the global window class VEXIL_CLASS_NAME (a
-// load that cannot says so in a message box and fails). A window of that
+// Loading VEXIL.DLL registers the global window class VEXIL_CLASS_NAME and
+// shows nothing (a load that cannot register it fails, GetLastError
+// ERROR_DLL_INIT_FAILED; the loader says so). A window of that
 // class is a single-line edit control for one chemical formula: it holds at
 // most VEXIL_MAX_CELLS characters, only letters, digits, '.', '(', ')' and
 // the separators of hydrates and adducts, '*' and the middle dot (the

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/controlrecords.h"
 #include "controls_ids.h"
 #include "framework/afxwin.h"
 #include "quillon/ledra.h"
@@ -29,20 +30,18 @@ inline HMODULE LoadVexil() {
     static HMODULE module = ::LoadLibraryA("VEXIL.DLL");
     return module;
 }
-inline HMODULE LoadLedra() {  // loads VEXIL.DLL too
-    static HMODULE module = ::LoadLibraryA("LEDRA.DLL");
+// VEXIL.DLL first, as the program loads them: the host dialog's product
+// control, made before the list, is a VEXIL window.
+inline HMODULE LoadLedra() {
+    static HMODULE module = LoadVexil() != nullptr ? ::LoadLibraryA("LEDRA.DLL") : nullptr;
     return module;
 }
 
-// The main dialog's VEXIL record: limit 256, 14- and 9-point "Times New Roman",
-// top 0, digit offset -5, margins 2 and 1.
+// The main dialog's VEXIL record with its formula fonts (app/controlrecords.h).
 inline VexilInit MainDialogInit() {
     static CFont *letter = new CFont, *digit = new CFont;
-    if (letter->m_hObject == nullptr) {
-        letter->CreatePointFont(140, "Times New Roman");
-        digit->CreatePointFont(90, "Times New Roman");
-    }
-    return VexilInit{256, *letter, *digit, 0, -5, 2, 1};
+    if (letter->m_hObject == nullptr) CreateFormulaFonts(*letter, *digit, FORMULA_FONT_FACE);
+    return FormulaFieldInit(*letter, *digit);
 }
 
 // Layout measured here, independently of the controls, with a record's fonts:
@@ -250,8 +249,8 @@ inline INT_PTR CALLBACK HostProc(HWND, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 // The host dialog with its list, not yet initialised; FillRecord writes the
-// main dialog's record: its fonts and colours, rows as high as the product
-// control's client area, 3 and 8 characters for the columns.
+// main dialog's record (app/controlrecords.h) as the main dialog does: the
+// dialog's font, rows as high as the product control's client area.
 class LedraHost {
 public:
     LedraHost() {
@@ -260,12 +259,10 @@ public:
                                       HostProc, 0);
         list = ::GetDlgItem(dialog, IDC_LIST);
         product = ::GetDlgItem(dialog, IDC_PRODUCT);
-        dialogObject.Attach(dialog);
         ::SetForegroundWindow(dialog);
         qwintest::PumpMessages();
     }
     ~LedraHost() {
-        dialogObject.Detach();
         ::DestroyWindow(dialog);
         qwintest::PumpMessages();
     }
@@ -274,20 +271,10 @@ public:
         ::SendMessageA(product, VXM_INITIALIZE, reinterpret_cast<WPARAM>(&vexilInit), 0);
         RECT productClient;
         ::GetClientRect(product, &productClient);
-        init.vexilInit = &vexilInit;
-        init.font = reinterpret_cast<HFONT>(::SendMessageA(dialog, WM_GETFONT, 0, 0));
-        init.backColor = 0x00D1FBFE;
-        init.rowHeight = productClient.bottom;
-        init.numberChars = 3;
-        init.ratioChars = 8;
-        init.formulaCheck = CheckFormula;
-        init.isClosing = IsClosing;
-        init.caption = "Quillon ";
+        init = ListInit(dialog, &vexilInit, reinterpret_cast<HFONT>(::SendMessageA(dialog, WM_GETFONT, 0, 0)),
+                        productClient.bottom, CheckFormula, IsClosing);
     }
-    LRESULT Initialise() {
-        return ::SendMessageA(list, LDM_INITIALIZE, reinterpret_cast<WPARAM>(&dialogObject),
-                              reinterpret_cast<LPARAM>(&init));
-    }
+    LRESULT Initialise() { return ::SendMessageA(list, LDM_INITIALIZE, 0, reinterpret_cast<LPARAM>(&init)); }
     // A record's column edge (window coordinates, past the border) in client coordinates.
     int ClientX(int windowX) const {
         POINT origin = {0, 0};
@@ -298,13 +285,12 @@ public:
     }
 
     HWND dialog = nullptr, list = nullptr, product = nullptr;
-    CWnd dialogObject;
     VexilInit vexilInit = {};
     LedraInit init = {};
 };
 
-// The main dialog's background colour (the record's 0x00D1FBFE).
-const COLORREF LIST_BACK = RGB(0xFE, 0xFB, 0xD1);
+// The ground of the main dialog's list (its record's backColor).
+const COLORREF LIST_BACK = LIST_BACK_COLOR;
 
 // An initialised list; row i, cell column c (0 number, 1 formula, 2 ratio).
 class LedraTest : public ControlTest {

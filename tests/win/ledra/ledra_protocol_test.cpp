@@ -43,15 +43,10 @@ int Closing() { return 1; }
 INSTANTIATE_TEST_SUITE_P(
     Ledra, LedraInitFailure,
     ::testing::Values(
+        InitFailure{"NULL parameter passed to Initialization.", [](LedraHost &h) { h.init.parent = nullptr; }},
         InitFailure{"NULL parameter passed to Initialization.",
-                    [](LedraHost &h) { ::SendMessageA(h.list, LDM_INITIALIZE, 0, reinterpret_cast<LPARAM>(&h.init)); }},
-        InitFailure{"Initialization attempt by non-parent.",
-                    [](LedraHost &h) {
-                        CWnd other;
-                        other.Attach(h.product);
-                        ::SendMessageA(h.list, LDM_INITIALIZE, reinterpret_cast<WPARAM>(&other),
-                                       reinterpret_cast<LPARAM>(&h.init));
-                    }},
+                    [](LedraHost &h) { ::SendMessageA(h.list, LDM_INITIALIZE, 0, 0); }},
+        InitFailure{"Initialization attempt by non-parent.", [](LedraHost &h) { h.init.parent = h.product; }},
         InitFailure{"Multiple initialization attempt.", [](LedraHost &h) { h.Initialise(); }},
         InitFailure{"Vexil initialization attempt failed.", [](LedraHost &h) { h.init.vexilInit = nullptr; }},
         InitFailure{"Application closing function pointer is NULL.", [](LedraHost &h) { h.init.isClosing = nullptr; }},
@@ -67,9 +62,10 @@ INSTANTIATE_TEST_SUITE_P(
                         plain.CreateChild(LEDRA_CLASS_NAME, "", WS_BORDER | WS_VSCROLL, 0, 0, 300, 200, 1005);
                     }}));
 
-// Without VEXIL.DLL the library refuses to load and registers no class. The
-// child is a copy of this program in a folder holding LEDRA.DLL alone.
-TEST(LedraLibrary, LoadFailsWithoutVexil) {
+// Without VEXIL.DLL the library loads and registers its class, showing
+// nothing, but no list window can be made: its creation says so and fails.
+// The child is a copy of this program in a folder holding LEDRA.DLL alone.
+TEST(LedraLibrary, NoListWithoutVexil) {
     std::string folder = qwintest::ArtifactPath("no-vexil");
     ::CreateDirectoryA(folder.c_str(), nullptr);
     std::string copy = folder + "\\ledra_tests.exe";
@@ -80,12 +76,16 @@ TEST(LedraLibrary, LoadFailsWithoutVexil) {
             ::SetCurrentDirectoryA(qwintest::ProgramFolder().c_str());
             HMODULE ledra = ::LoadLibraryA("LEDRA.DLL");
             WNDCLASSA wc;
-            ::ExitProcess(ledra == nullptr && !::GetClassInfoA(nullptr, LEDRA_CLASS_NAME, &wc) ? 0 : 7);
+            if (ledra == nullptr || !::GetClassInfoA(nullptr, LEDRA_CLASS_NAME, &wc)) ::ExitProcess(6);
+            HWND list = ::CreateWindowExA(0, LEDRA_CLASS_NAME, "", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr,
+                                          nullptr, nullptr);
+            ::ExitProcess(list == nullptr ? 0 : 7);
         },
         IDOK, 60000, copy);
     EXPECT_EQ(0u, r.exitCode) << r.output;
     ASSERT_EQ(1u, r.boxes.size()) << r.output;
     EXPECT_EQ("Failed to load VEXIL.DLL.", r.boxes[0].text);
+    EXPECT_EQ("LEDRA", r.boxes[0].caption);
     EXPECT_EQ(qwintest::BoxIcon::Exclamation, r.boxes[0].icon);
 }
 

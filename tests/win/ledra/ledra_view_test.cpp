@@ -227,4 +227,28 @@ TEST(LedraLowRows, SubscriptsStayInsideTheirRows) {
     testbed::Calls().closing = 1;
 }
 
+// The rows and the grounds of their number, formula and ratio stand on the
+// record's backColor, whichever it is.
+TEST(LedraBackColor, RowsStandOnTheRecordsColour) {
+    testbed::Calls() = testbed::Callbacks();
+    testbed::LedraHost host;
+    host.FillRecord();
+    const COLORREF back = RGB(0xE0, 0xF0, 0xFF);
+    host.init.backColor = back;
+    ASSERT_EQ(0, host.Initialise());
+    CString formula("NaCl");
+    ::SendMessageA(host.list, LDM_SETFORMULA, 0, reinterpret_cast<LPARAM>(&formula));
+    ::InvalidateRect(host.list, nullptr, TRUE);
+    Bitmap32 image = qwintest::CaptureClient(host.list);
+    int onBack = 0, onOther = 0;
+    for (int y = 1; y < host.init.rowHeight; ++y)
+        for (int x = 0; x < image.Width(); ++x) {
+            onBack += image.At(x, y) == back;
+            onOther += image.At(x, y) == BACK;
+        }
+    EXPECT_GT(onBack, 0);
+    EXPECT_EQ(0, onOther) << "pixels on the main dialog's colour, not the record's";
+    testbed::Calls().closing = 1;
+}
+
 }  // namespace
