@@ -317,11 +317,13 @@ CString CalcOutcome::MessageText() const {
     return text;
 }
 
-CalcStart StartCalculation(const Entry &entry, const CalcOptions &options) {
+namespace {
+
+// StartCalculation's checks, with the amount they read into *amount.
+CalcStart Start(const Entry &entry, const CalcOptions &options, double *amount) {
     CalcStart start;
-    double amount = 0.0;
     start.refused = true;
-    if (!ReadAmount(entry, start.messages, &amount)) return start;
+    if (!ReadAmount(entry, start.messages, amount)) return start;
     if (!ProductRatioUsable(entry, start.messages)) return start;
     if (!options.autoRatio) {
         for (int i = 0; i < entry.rows.capacity(); ++i) {
@@ -347,18 +349,23 @@ CalcStart StartCalculation(const Entry &entry, const CalcOptions &options) {
     return start;
 }
 
+}  // namespace
+
+CalcStart StartCalculation(const Entry &entry, const CalcOptions &options) {
+    double amount = 0.0;
+    return Start(entry, options, &amount);
+}
+
 CalcOutcome Calculate(const Entry &entry, const CFormulaParser &parser, const ElementSelection &selection,
                       const CalcOptions &options) {
     CalcOutcome out;
     out.entry = entry;
-    CalcStart start = StartCalculation(entry, options);
+    double amount = 0.0;
+    const CalcStart start = Start(entry, options, &amount);
     if (start.refused) {
         out.messages = start.messages;
         return out;
     }
-    double amount = 0.0;
-    std::vector<CalcMessage> ignored;
-    ReadAmount(entry, ignored, &amount);
 
     const std::vector<int> used = NormaliseRows(out.entry.rows, options.autoRatio);
     for (int i : used) out.rowNumbers.push_back(i + 1);
