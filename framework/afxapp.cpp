@@ -75,6 +75,8 @@ void AfxSetAppName(const char *name) { ::lstrcpynA(g_appName, name != nullptr ? 
 // The application object of this module, or nullptr.
 CWinApp *AfxGetApp() { return g_app; }
 
+CWnd *AfxGetMainWnd() { return g_app != nullptr ? g_app->m_pMainWnd : nullptr; }
+
 // A message box owned by the thread's active window, captioned with the
 // application name, with the exclamation icon unless type names an icon.
 int AfxMessageBox(const char *text, UINT type, UINT) {

@@ -7,9 +7,33 @@
 // Enter and Escape arrive as WM_COMMAND IDOK and IDCANCEL (the dialog
 // manager's keyboard handling, and WM_CLOSE turned into IDCANCEL); CDialog's
 // own map sends them to OnOK and OnCancel.
+//
+// The dialog manager's loop offers each message it takes from the queue to
+// the thread's message filter (WH_MSGFILTER, MSGF_DIALOGBOX) before it
+// handles it; while a CDialog runs modally, the filter gives the message to
+// the objects' PreTranslateMessage, as a framework's own loop would.
 #include "afxwin.h"
 
 namespace {
+
+// The thread's message filter while at least one CDialog runs modally.
+HHOOK messageFilter = nullptr;
+int modalDialogs = 0;
+
+// The message to this module's objects of its window and its parents, up
+// to the top-level window: a message of another dialog (a message box)
+// never reaches the windows beneath it.
+LRESULT CALLBACK FilterDialogMessage(int code, WPARAM wParam, LPARAM lParam) {
+    MSG *msg = reinterpret_cast<MSG *>(lParam);
+    if (code == MSGF_DIALOGBOX && msg != nullptr) {
+        for (HWND window = msg->hwnd; window != nullptr; window = ::GetParent(window)) {
+            CWnd *object = CWnd::FromHandlePermanent(window);
+            if (object != nullptr && object->PreTranslateMessage(msg)) return TRUE;
+            if ((::GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD) == 0) break;
+        }
+    }
+    return ::CallNextHookEx(messageFilter, code, wParam, lParam);
+}
 
 // The dialog procedure: binds the object at WM_INITDIALOG and runs
 // OnInitDialog through the object; everything else is the dialog manager's.
@@ -38,8 +62,14 @@ CDialog::CDialog(UINT templateId, CWnd *parent) : m_nIDHelp(templateId), m_pPare
 INT_PTR CDialog::DoModal() {
     if (m_hWnd != nullptr) return -1;  // already running
     HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : ::GetActiveWindow();
+    if (modalDialogs++ == 0)
+        messageFilter = ::SetWindowsHookExA(WH_MSGFILTER, FilterDialogMessage, nullptr, ::GetCurrentThreadId());
     INT_PTR result = ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDHelp), owner,
                                        DialogProc, reinterpret_cast<LPARAM>(this));
+    if (--modalDialogs == 0 && messageFilter != nullptr) {
+        ::UnhookWindowsHookEx(messageFilter);
+        messageFilter = nullptr;
+    }
     // The window is gone; WM_NCDESTROY has unbound the object. Should the
     // dialog manager have failed after WM_INITDIALOG, unbind it here.
     if (m_hWnd != nullptr && !::IsWindow(m_hWnd)) Detach();

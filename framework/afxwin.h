@@ -276,6 +276,11 @@ public:
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT *result);
     virtual void PostNcDestroy();  // after WM_NCDESTROY; objects that delete themselves override it
+    // A message of a modal dialog's loop, before the dialog manager handles
+    // it: offered to this module's object of the window it is for, then to
+    // those of its parents up to its top-level window. TRUE: handled, the
+    // loop drops it. Default: FALSE.
+    virtual BOOL PreTranslateMessage(MSG *msg);
 
     // Thin wrappers.
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const { return ::SendMessageA(m_hWnd, message, wParam, lParam); }
@@ -403,6 +408,7 @@ private:
 };
 
 CWinApp *AfxGetApp();
+CWnd *AfxGetMainWnd();                 // the application's m_pMainWnd, or nullptr
 HINSTANCE AfxGetInstanceHandle();      // this module's instance
 void AfxSetInstanceHandle(HINSTANCE);  // a DLL's entry point records its own
 const char *AfxGetAppName();           // caption of AfxMessageBox in this module

@@ -397,6 +397,8 @@ BOOL CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT *result) {
 // Nothing by default; objects that delete themselves override it.
 void CWnd::PostNcDestroy() {}
 
+BOOL CWnd::PreTranslateMessage(MSG *) { return FALSE; }
+
 // CWnd's own map is empty and ends every chain.
 const AFX_MSGMAP *CWnd::GetThisMessageMap() {
     static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr}};
