@@ -4,8 +4,8 @@
 // and shows the calibration: included elements minus Unfixed rows. "Get
 // Ratios" is enabled while the calibration is 0 or more. It works on a copy
 // of the caller's element selection, which Selection() hands back.
-#ifndef QUILLON_CHEM_ATOMSELECT_H
-#define QUILLON_CHEM_ATOMSELECT_H
+#ifndef QUILLON_APP_ELEMENTSELECTDLG_H
+#define QUILLON_APP_ELEMENTSELECTDLG_H
 
 #include "framework/afxext.h"
 #include "core/formula.h"

@@ -7,8 +7,6 @@
 
 #include <string>
 
-DWORD_PTR helpCookie = 0;
-
 CHtmlHelp::CHtmlHelp(const char *clsidKey, const char *fallback) : clsidKey_(clsidKey), fallback_(fallback) {}
 
 // The registered file first (its value may hold environment variables),
@@ -39,39 +37,27 @@ HWND CHtmlHelp::Call(HWND caller, const char *file, UINT command, DWORD_PTR data
     return function_ != nullptr ? function_(caller, file, command, data) : nullptr;
 }
 
-CHtmlHelp &AppHtmlHelp() {
-    static CHtmlHelp help("CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32", "hhctrl.ocx");
-    return help;
-}
-
-namespace {
-
-bool helpInitialized = false;
-
-}  // namespace
-
-void InitializeHelp() {
-    if (helpInitialized) return;
-    helpInitialized = true;
-    AppHtmlHelp().Call(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&helpCookie));
-}
-
-void UninitializeHelp() {
-    if (!helpInitialized) return;
-    helpInitialized = false;
-    AppHtmlHelp().Call(nullptr, nullptr, HH_UNINITIALIZE, helpCookie);
-}
+CAppHelp::CAppHelp() : control("CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32", "hhctrl.ocx") {}
 
 // The help control is looked for and initialised on the first help command,
 // not at start: loading it brings the common controls library with it.
-HWND ShowHelpContents(HWND caller, const char *moduleDir) {
-    std::string file = std::string(moduleDir != nullptr ? moduleDir : "") + "Quillon.chm";
+HWND CAppHelp::ShowContents(HWND caller, const char *folder) {
+    std::string file = std::string(folder != nullptr ? folder : "") + "Quillon.chm";
     if (!HtmlEngineAvailable()) {
         ShowHelpInBrowser(caller, file.c_str());
         return nullptr;
     }
-    InitializeHelp();
-    return AppHtmlHelp().Call(caller, file.c_str(), HH_DISPLAY_TOC, 0);
+    if (!initialized) {
+        initialized = true;
+        control.Call(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&cookie));
+    }
+    return control.Call(caller, file.c_str(), HH_DISPLAY_TOC, 0);
+}
+
+void CAppHelp::Close() {
+    if (!initialized) return;
+    initialized = false;
+    control.Call(nullptr, nullptr, HH_UNINITIALIZE, cookie);
 }
 
 bool HtmlEngineAvailable() {

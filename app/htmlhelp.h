@@ -38,21 +38,28 @@ private:
     HtmlHelpFn function_ = nullptr;
 };
 
-// The program's HTML Help: the control of class
-// {ADB880A6-D8FF-11CF-9377-00AA003B7A11}, else "hhctrl.ocx".
-CHtmlHelp &AppHtmlHelp();
+// The program's help: the HTML Help control of class
+// {ADB880A6-D8FF-11CF-9377-00AA003B7A11}, else "hhctrl.ocx", initialised
+// at the first help command and uninitialised by Close (the main dialog's
+// destruction).
+class CAppHelp {
+public:
+    CAppHelp();
+    ~CAppHelp() { Close(); }
+    CAppHelp(const CAppHelp &) = delete;
 
-// The cookie that HH_INITIALIZE fills and HH_UNINITIALIZE takes back.
-extern DWORD_PTR helpCookie;
+    // The contents of folder + "Quillon.chm": in a help window where the
+    // system can draw HTML, else the pages in the desktop's browser (see
+    // ShowHelpInBrowser). The help window, or nullptr.
+    HWND ShowContents(HWND caller, const char *folder);
+    // HH_UNINITIALIZE with the cookie HH_INITIALIZE gave, when it ran.
+    void Close();
 
-// HH_INITIALIZE with &helpCookie, once (the first help command).
-void InitializeHelp();
-// HH_UNINITIALIZE with helpCookie when HH_INITIALIZE ran (the main dialog's destruction).
-void UninitializeHelp();
-// The contents of moduleDir + "Quillon.chm": in a help window where the
-// system can draw HTML, else the pages in the desktop's browser (see
-// ShowHelpInBrowser). The help window, or nullptr.
-HWND ShowHelpContents(HWND caller, const char *moduleDir);
+private:
+    CHtmlHelp control;
+    DWORD_PTR cookie = 0;
+    bool initialized = false;
+};
 
 // Whether the system's HTML document object can be created: HTML Help draws
 // its pages with it, and shows empty pages without it (Wine without its HTML

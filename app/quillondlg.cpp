@@ -3,52 +3,32 @@
 #include <cstring>
 #include <string>
 
+#include "aboutdlg.h"
 #include "controlrecords.h"
-#include "elementselectdlg.h"
-#include "core/elements.h"
-#include "core/formula.h"
 #include "core/reaction.h"
-#include "htmlhelp.h"
+#include "core/series.h"
+#include "elementselectdlg.h"
 #include "resource.h"
 #include "version.h"
+#include "weighingdlg.h"
 
 namespace {
 
-// The main dialog the plain callbacks below answer for: the list's formula
-// check and closing callbacks are plain functions, so they reach the dialog
-// through this one pointer, set while the dialog's window exists.
-CQuillonDlg *runningDialog = nullptr;
+// The main dialog the plain callbacks answer for: the application's main
+// window, when it is one.
+CQuillonDlg *MainDialog() { return dynamic_cast<CQuillonDlg *>(AfxGetMainWnd()); }
 
 }  // namespace
 
 int FormulaCheckCallback(const char *formula) {
-    return runningDialog != nullptr && runningDialog->Parser().Check(formula) == 0 ? 1 : 0;
+    CQuillonDlg *dialog = MainDialog();
+    return dialog != nullptr && dialog->Parser().Check(formula) == 0 ? 1 : 0;
 }
 
-int AppClosingCallback() { return runningDialog != nullptr && runningDialog->Closing() ? 1 : 0; }
-
-
-namespace {
-
-// Ctrl+N, Ctrl+O, Ctrl+S and F1 of the main window. The dialog manager's
-// loop knows no accelerators, so a message hook translates them for the
-// main window and its controls (never while a box or dialog above it runs).
-HHOOK acceleratorHook = nullptr;
-HACCEL accelerators = nullptr;
-HWND acceleratorWindow = nullptr;
-
-LRESULT CALLBACK TranslateShortcuts(int code, WPARAM wParam, LPARAM lParam) {
-    MSG *msg = reinterpret_cast<MSG *>(lParam);
-    if (code == HC_ACTION && wParam == PM_REMOVE && msg != nullptr && acceleratorWindow != nullptr &&
-        (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) && ::IsWindowEnabled(acceleratorWindow) &&
-        (msg->hwnd == acceleratorWindow || ::IsChild(acceleratorWindow, msg->hwnd)) &&
-        ::TranslateAcceleratorA(acceleratorWindow, accelerators, msg)) {
-        msg->message = WM_NULL;
-    }
-    return ::CallNextHookEx(acceleratorHook, code, wParam, lParam);
+int AppClosingCallback() {
+    CQuillonDlg *dialog = MainDialog();
+    return dialog != nullptr && dialog->Closing() ? 1 : 0;
 }
-
-}  // namespace
 
 BEGIN_MESSAGE_MAP(CQuillonDlg, CDialog)
     ON_WM_SYSCOMMAND()
@@ -63,29 +43,21 @@ BEGIN_MESSAGE_MAP(CQuillonDlg, CDialog)
     ON_MESSAGE(VXN_EDITORSIGNAL, OnEditorSignal)
     ON_WM_SIZE()
     ON_MESSAGE(WM_GETMINMAXINFO, OnGetMinMaxInfo)
-    ON_MESSAGE(WM_TIMER, OnTimer)
     ON_MESSAGE(WM_RELEASE_BUTTONS, OnReleaseButtons)
+    ON_MESSAGE(WM_ENTRY_EDITED, OnEntryEdited)
 END_MESSAGE_MAP()
 
-CQuillonDlg::CQuillonDlg(CWnd *parent)
-    : CDialog(IDD_QUILLON_DIALOG, parent), fileExtension("QSF"), fileFilter("Quillon Source Files(*.QSF)") {
+CQuillonDlg::CQuillonDlg(CWnd *parent) : CDialog(IDD_QUILLON_DIALOG, parent) {
     m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
 }
 
-CQuillonDlg::~CQuillonDlg() {
-    delete letterFont;
-    delete digitFont;
-    delete ledraInit;
-    delete vexilInit;
-    if (runningDialog == this) runningDialog = nullptr;
-}
+CQuillonDlg::~CQuillonDlg() = default;
 
 // ---------------------------------------------------------------------------
-// Start-up
+// Start-up and the end
 
 BOOL CQuillonDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    runningDialog = this;
 
     HMENU systemMenu = GetSystemMenu(FALSE);
     char about[64] = "";
@@ -95,14 +67,8 @@ BOOL CQuillonDlg::OnInitDialog() {
     }
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
-    RecordLayout();
+    layout.Record(m_hWnd);
     accelerators = ::LoadAcceleratorsA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_ACCELERATORS));
-    acceleratorWindow = m_hWnd;
-    acceleratorHook = ::SetWindowsHookExA(WH_GETMESSAGE, TranslateShortcuts, nullptr, ::GetCurrentThreadId());
-
-    reportFontFace = "Courier New";
-    formulaFontFace = FORMULA_FONT_FACE;
-    reportExtension = "QL";
 
     char path[MAX_PATH];
     DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
@@ -114,13 +80,11 @@ BOOL CQuillonDlg::OnInitDialog() {
     slash[1] = 0;
     moduleDir = path;
 
-    DeleteOldReports();
-    ReadSettings();
-
-    HCURSOR cursor = ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
-    wordAvailable = ::CLSIDFromProgID(L"Word.Application", &wordClsid) == S_OK ? 1 : 0;
-    ::SetCursor(cursor);
-    if (!wordAvailable) outputToWord = 0;
+    settings = ReadAppSettings(*AfxGetApp());
+    CheckDlgButton(IDC_AUTO_RATIO, settings.autoRatio ? BST_CHECKED : BST_UNCHECKED);
+    if (!settings.workingFolder.IsEmpty()) ::SetCurrentDirectoryA(settings.workingFolder);
+    record.SetBalance(settings.balance);
+    output.Start(moduleDir, settings.outputToWord);
 
     CString atoms = moduleDir;
     atoms += "ATOMS.LST";
@@ -138,15 +102,12 @@ BOOL CQuillonDlg::OnInitDialog() {
         return FALSE;
     }
 
-    productField = new CProductField(*this);
-    productField->SubclassDlgItem(IDC_PRODUCT, this);
-    productField->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
-    ratioField = new CNumberField(*this, "Wrong ratio value for the product!");
-    ratioField->SubclassDlgItem(IDC_PRODUCT_RATIO, this);
-    ratioField->SetWindowText("1");
-    amountField = new CNumberField(*this, "Wrong value for amount!");
-    amountField->SubclassDlgItem(IDC_AMOUNT, this);
-    amountField->SetWindowText("1");
+    productField.SubclassDlgItem(IDC_PRODUCT, this);
+    productField.SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    ratioField.SubclassDlgItem(IDC_PRODUCT_RATIO, this);
+    ratioField.SetWindowText("1");
+    amountField.SubclassDlgItem(IDC_AMOUNT, this);
+    amountField.SetWindowText("1");
 
     elementSelection = ElementSelection::Metals(elementTable);
     PostMessage(WM_DEFERRED_INIT, 0, 0);
@@ -155,63 +116,66 @@ BOOL CQuillonDlg::OnInitDialog() {
 
 // Fonts, the two custom controls and the layout over the list's columns.
 LRESULT CQuillonDlg::OnDeferredInit(WPARAM, LPARAM) {
-    delete letterFont;
-    letterFont = nullptr;
-    delete digitFont;
-    digitFont = nullptr;
     CDC *dc = GetDC();
-    letterFont = new CFont;
-    digitFont = new CFont;
-    CreateFormulaFonts(*letterFont, *digitFont, formulaFontFace, dc);
+    letterFont.reset(new CFont);
+    digitFont.reset(new CFont);
+    CreateFormulaFonts(*letterFont, *digitFont, FORMULA_FONT_FACE, dc);
     ReleaseDC(dc);
 
-    delete vexilInit;
-    vexilInit = new VexilInit(FormulaFieldInit(*letterFont, *digitFont));
-    GetDlgItem(IDC_PRODUCT)->SendMessage(VXM_INITIALIZE, reinterpret_cast<WPARAM>(vexilInit), 0);
+    vexilInit.reset(new VexilInit(FormulaFieldInit(*letterFont, *digitFont)));
+    GetDlgItem(IDC_PRODUCT)->SendMessage(VXM_INITIALIZE, reinterpret_cast<WPARAM>(vexilInit.get()), 0);
 
     CRect productClient;
     GetDlgItem(IDC_PRODUCT)->GetClientRect(&productClient);
-    delete ledraInit;
-    ledraInit = new LedraInit(ListInit(m_hWnd, vexilInit, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)),
-                                       productClient.Height(), FormulaCheckCallback, AppClosingCallback));
-    GetDlgItem(IDC_LIST)->SendMessage(LDM_INITIALIZE, 0, reinterpret_cast<LPARAM>(ledraInit));
-    LayOutOverColumns();
-    baseListHeight = GetControlRectInParent(IDC_LIST).Height();  // whole rows, as the list made it
-    ApplyStoredHeight();
-    EntryKept(nullptr);
-    ::SetTimer(m_hWnd, IDT_ENTRY_CHANGED, 250, nullptr);
+    ledraInit.reset(new LedraInit(ListInit(m_hWnd, vexilInit.get(), reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)),
+                                           productClient.Height(), FormulaCheckCallback, AppClosingCallback)));
+    GetDlgItem(IDC_LIST)->SendMessage(LDM_INITIALIZE, 0, reinterpret_cast<LPARAM>(ledraInit.get()));
+    layout.ListReady(ledraInit->formulaLeft, ledraInit->ratioLeft, ledraInit->rowHeight);
+    layout.ApplyHeight(settings.windowHeight);
+    entryFile.Keep(ReadEntry(), nullptr);
+    UpdateTitle();
     return 1;
 }
 
-CRect CQuillonDlg::GetControlRectInParent(int id) const {
-    CRect rect;
-    GetDlgItem(id)->GetWindowRect(&rect);
-    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT *>(&rect), 2);
-    return rect;
-}
-
-// The fields and headers take the list's column edges.
-void CQuillonDlg::LayOutOverColumns() {
-    CRect list = GetControlRectInParent(IDC_LIST);
-    int x0 = list.left, x1 = x0 + ledraInit->formulaLeft, x2 = x0 + ledraInit->ratioLeft, xR = list.right;
-    const struct { int id, left, right; } moves[] = {
-        {IDC_SAMPLE_ID, x0, xR},      {IDC_PRODUCT, x0, x2},        {IDC_PRODUCT_RATIO, x2, xR},
-        {IDC_HEADER_NUMBER, x0, x1},  {IDC_HEADER_FORMULA, x1, x2}, {IDC_HEADER_RATIO, x2, xR},
-    };
-    // Moved without drawing; each control and the dialog's ground it
-    // uncovers are drawn once, at the next paint.
-    for (const auto &move : moves) {
-        CRect own = GetControlRectInParent(move.id);
-        HWND control = GetDlgItem(move.id)->m_hWnd;
-        ::SetWindowPos(control, nullptr, move.left, own.top, move.right - move.left, own.Height(),
-                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-        InvalidateRect(&own, TRUE);
-        ::RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-    }
+// The settings are written once, in the order they are read.
+void CQuillonDlg::OnDestroy() {
+    Default();
+    help.Close();
+    settings.autoRatio = IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED;
+    settings.outputToWord = output.ToWord();
+    char folder[1024];
+    DWORD length = ::GetCurrentDirectoryA(sizeof folder, folder);
+    settings.workingFolder = length > 0 && length < sizeof folder ? folder : "";
+    settings.windowHeight = layout.NormalHeight();
+    settings.balance = record.Balance();
+    WriteAppSettings(*AfxGetApp(), settings);
+    for (CWnd *field : {static_cast<CWnd *>(&productField), static_cast<CWnd *>(&ratioField),
+                        static_cast<CWnd *>(&amountField)})
+        if (field->m_hWnd != nullptr) field->UnsubclassWindow();
 }
 
 // ---------------------------------------------------------------------------
-// Commands and system messages
+// Commands, shortcuts and system messages
+
+// Ctrl+N, Ctrl+O, Ctrl+S and F1 of the main window and its controls (never
+// while a box or dialog above it runs: then the window is disabled). Any
+// other input may change the entry: once it has been handled, the title's
+// mark is brought up to date.
+BOOL CQuillonDlg::PreTranslateMessage(MSG *msg) {
+    if ((msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) && accelerators != nullptr &&
+        IsWindowEnabled(m_hWnd) && ::TranslateAcceleratorA(m_hWnd, accelerators, msg))
+        return TRUE;
+    const bool input = (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) ||
+                       (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST && msg->message != WM_MOUSEMOVE);
+    if (input && !entryCheckPosted) entryCheckPosted = PostMessage(WM_ENTRY_EDITED) != FALSE;
+    return FALSE;
+}
+
+LRESULT CQuillonDlg::OnEntryEdited(WPARAM, LPARAM) {
+    entryCheckPosted = false;
+    UpdateTitle();
+    return 0;
+}
 
 BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     UINT id = LOWORD(wParam);
@@ -220,71 +184,65 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (HIWORD(wParam) == 1 && lParam == 0) SetFocus();
     if ((id == IDC_PRODUCT_RATIO || id == IDC_LIST) && HIWORD(wParam) == LDN_AUTORATIO) {
         OnAutoRatio();
+        UpdateTitle();
         return TRUE;
     }
     switch (id) {
-    case ID_FILE_NEW:
-        OnClear();
-        break;
+    case ID_FILE_NEW: OnClear(); break;
     case ID_FILE_EXIT:
         if (!ConfirmDiscard()) break;
         closing = true;
         SendMessage(WM_CLOSE);
         break;
-    case ID_HELP_HELP:
-        OnHelpContents();
-        break;
-    case ID_HELP_ABOUT:
-        OnAbout();
-        break;
-    case ID_FILE_OPEN:
-        OnOpenFile();
-        break;
-    case ID_FILE_SAVE:
-        OnSaveFile();
-        break;
-    case ID_OUTPUT_WORD:
-        outputToWord = 1;
-        break;
-    case ID_OUTPUT_DEFAULT:
-        outputToWord = 0;
-        break;
-    case ID_OPTIONS_DIFFERENCE:
-        showDifferential = showDifferential == 0 ? 1 : 0;
-        break;
-    case ID_OPTIONS_MMOL:
-        showMmol = showMmol == 0 ? 1 : 0;
-        break;
-    case ID_OPTIONS_GASES:
-        showGases = showGases == 0 ? 1 : 0;
-        break;
-    case ID_OPTIONS_WEIGHING:
-        OnWeighing();
-        break;
-    case ID_FILE_PRINT:
-        OnPrint();
-        break;
-    case ID_FILE_EXPORT_CSV:
-        OnExportCsv();
-        break;
-    case ID_OPTIONS_BALANCE:
-        OnBalanceSettings();
-        break;
-    case ID_OPTIONS_SERIES:
-        OnSeries();
-        break;
-    case ID_OPTIONS_WEIGHED:
-        OnWeighedMasses();
-        break;
-    default:
+    case ID_HELP_HELP: help.ShowContents(m_hWnd, moduleDir); break;
+    case ID_HELP_ABOUT: {
+        CAboutDlg about(this);
+        about.DoModal();
         break;
     }
-    return CWnd::OnCommand(wParam, lParam);
+    case ID_FILE_OPEN: OnOpenFile(); break;
+    case ID_FILE_SAVE: OnSaveFile(); break;
+    case ID_OUTPUT_WORD: output.ChooseWord(true); break;
+    case ID_OUTPUT_DEFAULT: output.ChooseWord(false); break;
+    case ID_OPTIONS_DIFFERENCE: settings.showDifferential = !settings.showDifferential; break;
+    case ID_OPTIONS_MMOL: settings.showMmol = !settings.showMmol; break;
+    case ID_OPTIONS_GASES: settings.showGases = !settings.showGases; break;
+    case ID_OPTIONS_WEIGHING: OnWeighing(); break;
+    case ID_FILE_PRINT:
+        if (!seriesFormula.IsEmpty()) {
+            // The printed page holds one composition; a series goes to a spreadsheet.
+            MessageBox("A series sheet is not printed from here.\nExport it with File, Export CSV, and print it "
+                       "from the spreadsheet.",
+                       "Quillon", MB_OK | MB_ICONEXCLAMATION);
+            break;
+        }
+        SetFocus();  // a field being edited is left first, so that its text counts
+        record.Print(this, ReadEntry());
+        break;
+    case ID_FILE_EXPORT_CSV:
+        SetFocus();
+        if (!seriesFormula.IsEmpty())
+            ExportSeriesCsv();
+        else
+            record.ExportCsv(this, ReadEntry());
+        break;
+    case ID_OPTIONS_BALANCE: record.EditBalance(this); break;
+    case ID_OPTIONS_SERIES: OnSeries(); break;
+    case ID_OPTIONS_WEIGHED:
+        SetFocus();
+        record.CheckWeighed(this, ReadEntry());
+        break;
+    default: break;
+    }
+    BOOL handled = CWnd::OnCommand(wParam, lParam);
+    if (m_hWnd != nullptr && !closing) UpdateTitle();
+    return handled;
 }
 
 void CQuillonDlg::OnSysCommand(UINT id, LPARAM) {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
-        OnAbout();
+        CAboutDlg about(this);
+        about.DoModal();
         return;
     }
     // Menu and keyboard variants of the command carry flags in the low bits.
@@ -332,77 +290,124 @@ void CQuillonDlg::OnPaint() {
 // edited runs its leave check before a command acts on it.
 void CQuillonDlg::OnInitMenu(HMENU menu) {
     SetFocus();
-    UINT grey = wordAvailable ? MF_ENABLED : MF_GRAYED;
-    ::EnableMenuItem(menu, ID_OUTPUT_WORD, MF_BYCOMMAND | grey);
-    ::EnableMenuItem(menu, ID_OUTPUT_DEFAULT, MF_BYCOMMAND | grey);
-    ::CheckMenuItem(menu, ID_OUTPUT_WORD, MF_BYCOMMAND | (outputToWord ? MF_CHECKED : MF_UNCHECKED));
-    ::CheckMenuItem(menu, ID_OUTPUT_DEFAULT, MF_BYCOMMAND | (outputToWord ? MF_UNCHECKED : MF_CHECKED));
-    ::CheckMenuItem(menu, ID_OPTIONS_DIFFERENCE, MF_BYCOMMAND | (showDifferential ? MF_CHECKED : MF_UNCHECKED));
-    ::CheckMenuItem(menu, ID_OPTIONS_MMOL, MF_BYCOMMAND | (showMmol ? MF_CHECKED : MF_UNCHECKED));
-    ::CheckMenuItem(menu, ID_OPTIONS_GASES, MF_BYCOMMAND | (showGases ? MF_CHECKED : MF_UNCHECKED));
+    auto check = [menu](UINT id, bool on) { ::CheckMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED)); };
+    auto enable = [menu](UINT id, bool on) { ::EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); };
+    enable(ID_OUTPUT_WORD, output.WordAvailable());
+    enable(ID_OUTPUT_DEFAULT, output.WordAvailable());
+    check(ID_OUTPUT_WORD, output.ToWord());
+    check(ID_OUTPUT_DEFAULT, !output.ToWord());
+    check(ID_OPTIONS_DIFFERENCE, settings.showDifferential);
+    check(ID_OPTIONS_MMOL, settings.showMmol);
+    check(ID_OPTIONS_GASES, settings.showGases);
     // Printing and export need a calculated sheet.
-    ::EnableMenuItem(menu, ID_FILE_PRINT, MF_BYCOMMAND | (sheetKept ? MF_ENABLED : MF_GRAYED));
-    ::EnableMenuItem(menu, ID_FILE_EXPORT_CSV, MF_BYCOMMAND | (sheetKept ? MF_ENABLED : MF_GRAYED));
+    enable(ID_FILE_PRINT, record.HasSheet());
+    enable(ID_FILE_EXPORT_CSV, record.HasSheet());
 }
 
 // Ctrl+Shift+J in a formula editor: what this copy of the program runs on.
 LRESULT CQuillonDlg::OnEditorSignal(WPARAM, LPARAM) {
     CString text;
     text.Format("Quillon %s (%d-bit)\n\nElement data: %sATOMS.LST, %d elements.\nReport files: %s*.%s",
-                QUILLON_VERSION, int(sizeof(void *) * 8), moduleDir.GetString(), elementTable.Count(), moduleDir.GetString(),
-                reportExtension.GetString());
+                QUILLON_VERSION, int(sizeof(void *) * 8), moduleDir.GetString(), elementTable.Count(),
+                moduleDir.GetString(), output.Extension());
     MessageBox(text, "Quillon", MB_OK | MB_ICONINFORMATION);
     return 0;
 }
 
-void CQuillonDlg::OnDestroy() {
-    ::KillTimer(m_hWnd, IDT_ENTRY_CHANGED);
-    if (acceleratorHook != nullptr) ::UnhookWindowsHookEx(acceleratorHook);
-    acceleratorHook = nullptr;
-    acceleratorWindow = nullptr;
+LRESULT CQuillonDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam) {
+    layout.LimitTracking(reinterpret_cast<MINMAXINFO *>(lParam));
+    return 0;
+}
+
+void CQuillonDlg::OnSize(UINT type, int, int cy) {
     Default();
-    UninitializeHelp();
-    WriteSettings();
-    if (productField != nullptr) {
-        productField->UnsubclassWindow();
-        delete productField;
-        productField = nullptr;
-    }
-    if (ratioField != nullptr) {
-        ratioField->UnsubclassWindow();
-        delete ratioField;
-        ratioField = nullptr;
-    }
-    if (amountField != nullptr) {
-        amountField->UnsubclassWindow();
-        delete amountField;
-        amountField = nullptr;
-    }
+    layout.Resize(type, cy);
 }
 
 // ---------------------------------------------------------------------------
-// Calculate, Clear and the automatic ratios
+// The entry
 
-void CQuillonDlg::OnCalculate() {
-    if (!seriesFormula.IsEmpty()) {  // a series entry is calculated member by member
-        OnSeries();
-        return;
+Entry CQuillonDlg::ReadEntry() {
+    Entry entry;
+    GetDlgItem(IDC_SAMPLE_ID)->GetWindowText(entry.fields.sampleId);
+    entry.fields.productFormula = seriesFormula.IsEmpty() ? ProductFieldText() : seriesFormula;
+    GetDlgItem(IDC_PRODUCT_RATIO)->GetWindowText(entry.fields.ratioText);
+    GetDlgItem(IDC_AMOUNT)->GetWindowText(entry.fields.amountText);
+    entry.fields.seriesValues = seriesValues;
+    CWnd *list = GetDlgItem(IDC_LIST);
+    for (int i = 0; i < entry.rows.capacity(); ++i) {
+        const LedraRow *row = reinterpret_cast<const LedraRow *>(list->SendMessage(LDM_GETROW, i));
+        if (row == nullptr) continue;
+        entry.rows.setFormula(i, row->formula.GetString());
+        entry.rows.setRatio(i, row->ratio);
+        entry.rows.setFixed(i, row->fixed);
     }
-    ::MessageBeep(MB_ICONASTERISK);
-    const CalcOptions options = CalculationOptions(IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED);
-    const Entry entry = CalculationEntry();
-    const CalcStart start = StartCalculation(entry, options);
-    if (start.refused) {
-        ShowMessages(start.messages);
-        return;
+    entry.batch = batchValues;
+    return entry;
+}
+
+void CQuillonDlg::ShowEntry(const Entry &entry) {
+    SetDlgItemText(IDC_SAMPLE_ID, entry.fields.sampleId);
+    GetDlgItem(IDC_PRODUCT)->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(entry.fields.productFormula.GetString()));
+    SetDlgItemText(IDC_PRODUCT_RATIO, entry.fields.ratioText);
+    SetDlgItemText(IDC_AMOUNT, entry.fields.amountText);
+    seriesValues = entry.fields.seriesValues;
+    // A product with x is a series formula (the file's reading accepted it).
+    const CString &product = entry.fields.productFormula;
+    KeepSeriesFormula(product.IsEmpty() || formulaParser.Check(product) == 0 ? CString() : product);
+    CWnd *list = GetDlgItem(IDC_LIST);
+    list->SendMessage(LDM_RESETCONTENT);
+    for (int i = 0; i < entry.rows.capacity(); ++i) {
+        const LedraRow *row = entry.rows.row(i);
+        if (row->formula.IsEmpty()) continue;
+        double ratio = row->ratio;
+        list->SendMessage(LDM_SETFORMULA, i, reinterpret_cast<LPARAM>(&row->formula));
+        list->SendMessage(LDM_SETRATIO, i, reinterpret_cast<LPARAM>(&ratio));
+        list->SendMessage(LDM_SETFIXED, i, row->fixed);
     }
-    if (start.needsSelection && !ChooseElements(start, true)) return;
-    const CalcOutcome outcome = Calculate(entry, formulaParser, elementSelection, options);
-    ShowRows(outcome.entry);
-    ShowMessages(outcome.messages);
-    if (!outcome.done) return;
-    WriteSheet(outcome);
-    if (resetSelectionAfterCalc != 0) elementSelection = ElementSelection::Metals(elementTable);
+    list->InvalidateRect(nullptr, TRUE);
+    batchValues = entry.batch;
+}
+
+void CQuillonDlg::UpdateTitle() {
+    if (!entryFile.Ready()) return;
+    CString title = entryFile.Title(ReadEntry());
+    CString shown;
+    GetWindowText(shown);
+    if (shown != title) SetWindowText(title);
+}
+
+// A cell or field being edited is left first, so that its text counts;
+// then, when the entry has changed, "Save changes?": Yes saves (and a save
+// that does not happen keeps the entry), No drops it, Cancel keeps it.
+bool CQuillonDlg::ConfirmDiscard() {
+    if (!entryFile.Ready()) return true;  // start-up failed: there is no entry yet
+    SetFocus();
+    const Entry now = ReadEntry();
+    if (!entryFile.Changed(now)) return true;
+    int answer = MessageBox("Save changes?", "Quillon", MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDYES) return entryFile.Save(this, now, ProductFieldText());
+    return answer == IDNO;
+}
+
+// The file is named after the product field's formula at first (blank for a series).
+CString CQuillonDlg::ProductFieldText() {
+    CString text;
+    GetDlgItem(IDC_PRODUCT)->GetWindowText(text);
+    return text;
+}
+
+void CQuillonDlg::OnSaveFile() { entryFile.Save(this, ReadEntry(), ProductFieldText()); }
+
+// Only a file that reads whole replaces the entry, which then counts as unchanged.
+void CQuillonDlg::OnOpenFile() {
+    if (!ConfirmDiscard()) return;
+    Entry opened;
+    CString path;
+    if (!entryFile.Open(this, ReadEntry(), FormulaCheckCallback, &opened, &path)) return;
+    ShowEntry(opened);
+    entryFile.Keep(ReadEntry(), path);
+    GetDlgItem(IDC_SAMPLE_ID)->SetFocus();
 }
 
 // Clear and New: a new, untitled entry (after asking when the entry has changed).
@@ -416,7 +421,90 @@ void CQuillonDlg::OnClear() {
     batchValues = BatchSettings();
     seriesValues.Empty();
     KeepSeriesFormula(CString());
-    EntryKept(nullptr);
+    entryFile.Keep(ReadEntry(), nullptr);
+}
+
+// The weighing dialog on the used rows, each with the values kept for its
+// formula (a row retyped since shows the defaults). OK keeps what the dialog
+// leaves, for the formulas it showed; Cancel changes nothing.
+void CQuillonDlg::OnWeighing() {
+    CWnd *list = GetDlgItem(IDC_LIST);
+    auto rowAt = [list](int number) {
+        return reinterpret_cast<const LedraRow *>(list->SendMessage(LDM_GETROW, WPARAM(number - 1)));
+    };
+    WeighingValues values;
+    for (int number = 1; number <= ROW_CAPACITY; ++number) {
+        const LedraRow *row = rowAt(number);
+        if (row == nullptr || row->formula.IsEmpty()) continue;
+        WeighingMaterial material;
+        material.row = number;
+        material.formula = row->formula;
+        material.ratio = row->ratio;
+        const BatchRowValues &kept = batchValues.rows[number - 1];
+        if (kept.formula == row->formula) {
+            material.purity = kept.purity;
+            material.excess = kept.excess;
+        }
+        values.materials.push_back(material);
+    }
+    values.scale = batchValues.scale;
+    values.scaleGrams = batchValues.scaleMass;
+    if (values.scale == BatchScale::Material) {
+        const LedraRow *row = rowAt(batchValues.scaleRow);
+        if (row != nullptr && row->formula == batchValues.scaleFormula) values.scaleRow = batchValues.scaleRow;
+    }
+
+    CWeighingDlg dialog(values, this);
+    if (dialog.DoModal() != IDOK) return;
+    const WeighingValues &chosen = dialog.Values();
+    batchValues.scale = chosen.scale;
+    batchValues.scaleRow = chosen.scaleRow;
+    batchValues.scaleMass = chosen.scaleGrams;
+    batchValues.scaleFormula.Empty();
+    for (const WeighingMaterial &material : chosen.materials) {
+        batchValues.SetRow(material.row, material.formula, material.purity, material.excess);
+        if (chosen.scale == BatchScale::Material && material.row == chosen.scaleRow)
+            batchValues.scaleFormula = material.formula;
+    }
+}
+
+bool CQuillonDlg::Closing() const { return closing; }
+
+// "Wrong Format for Product.", naming the first symbol ATOMS.LST lacks.
+CString CQuillonDlg::ProductProblem(const char *formula) const {
+    if (formulaParser.Check(formula) == 0) return CString();
+    CString text = "Wrong Format for Product.";
+    std::string unknown = FirstUnknownSymbol(formula, elementTable);
+    if (!unknown.empty()) text += ("\n" + unknown + " is not in ATOMS.LST.").c_str();
+    return text;
+}
+
+// ---------------------------------------------------------------------------
+// Calculate and the automatic ratios
+
+void CQuillonDlg::OnCalculate() {
+    if (!seriesFormula.IsEmpty()) {  // a series entry is calculated member by member
+        OnSeries();
+        return;
+    }
+    ::MessageBeep(MB_ICONASTERISK);
+    const CalcOptions options = CalculationOptions();
+    const Entry entry = CalculationEntry();
+    const CalcStart start = StartCalculation(entry, options);
+    if (start.refused) {
+        ShowMessages(start.messages);
+        return;
+    }
+    if (start.needsSelection && !ChooseElements(start, true)) return;
+    const CalcOutcome outcome = Calculate(entry, formulaParser, elementSelection, options);
+    ShowRows(outcome.entry);
+    ShowMessages(outcome.messages);
+    if (!outcome.done) return;
+    // Kept for printing, export and the weighed check with the entry as it
+    // now stands (its ratios solved).
+    record.Keep(outcome, ReadEntry());
+    output.Write(this, outcome.sheet);
+    if (!settings.retainSelection) elementSelection = ElementSelection::Metals(elementTable);
 }
 
 void CQuillonDlg::OnAutoRatio() {
@@ -432,36 +520,18 @@ void CQuillonDlg::OnAutoRatio() {
     ShowMessages(outcome.messages);
 }
 
-bool CQuillonDlg::Closing() const { return closing; }
-
-// "Wrong Format for Product.", naming the first symbol ATOMS.LST lacks.
-CString CQuillonDlg::ProductProblem(const char *formula) const {
-    if (formulaParser.Check(formula) == 0) return CString();
-    CString text = "Wrong Format for Product.";
-    std::string unknown = FirstUnknownSymbol(formula, elementTable);
-    if (!unknown.empty()) text += ("\n" + unknown + " is not in ATOMS.LST.").c_str();
-    return text;
-}
-
-CString CQuillonDlg::ProductFormula() {
-    CString text;
-    GetDlgItem(IDC_PRODUCT)->GetWindowText(text);
-    return text;
-}
-
 // The entry with the sheet's options, which are settings, as its mmol and gases.
 Entry CQuillonDlg::CalculationEntry() {
-    Entry entry;
-    ReadEntry(entry);
-    entry.batch.mmol = showMmol != 0;
-    entry.batch.gases = showGases != 0;
+    Entry entry = ReadEntry();
+    entry.batch.mmol = settings.showMmol;
+    entry.batch.gases = settings.showGases;
     return entry;
 }
 
-CalcOptions CQuillonDlg::CalculationOptions(bool autoRatio) const {
+CalcOptions CQuillonDlg::CalculationOptions() const {
     CalcOptions options;
-    options.autoRatio = autoRatio;
-    options.showDifferential = showDifferential;
+    options.autoRatio = IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED;
+    options.showDifferential = settings.showDifferential;
     return options;
 }
 
@@ -470,10 +540,10 @@ CalcOptions CQuillonDlg::CalculationOptions(bool autoRatio) const {
 bool CQuillonDlg::ChooseElements(const CalcStart &start, bool retainOffered) {
     CElementSelectionDlg dialog;
     dialog.SetData(start.product, start.unknowns, formulaParser, elementSelection, retainOffered,
-                   resetSelectionAfterCalc == 0);
+                   settings.retainSelection);
     const bool chosen = dialog.DoModal() == IDOK;
     elementSelection = dialog.Selection();
-    if (retainOffered) resetSelectionAfterCalc = dialog.Retain() ? 0 : 1;
+    if (retainOffered) settings.retainSelection = dialog.Retain();
     return chosen;
 }
 
@@ -505,70 +575,70 @@ void CQuillonDlg::ShowMessages(const std::vector<CalcMessage> &messages) {
 }
 
 // ---------------------------------------------------------------------------
-// The window enlarged
+// Composition series
 
-// The template's layout: the smallest size, and the controls under the list
-// that move down when the window grows.
-void CQuillonDlg::RecordLayout() {
-    CRect window, client;
-    GetWindowRect(&window);
-    GetClientRect(&client);
-    baseWidth = window.Width();
-    baseHeight = window.Height();
-    baseClientHeight = client.Height();
-    CRect list = GetControlRectInParent(IDC_LIST);
-    belowList.clear();
-    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        CRect rect;
-        ::GetWindowRect(child, &rect);
-        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT *>(&rect), 2);
-        if (rect.top >= list.bottom) belowList.push_back({child, int(rect.top)});
+void CQuillonDlg::KeepSeriesFormula(const CString &formula) {
+    seriesFormula = formula;
+    CWnd *product = GetDlgItem(IDC_PRODUCT);
+    if (!formula.IsEmpty()) product->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    product->EnableWindow(formula.IsEmpty());
+    SetDlgItemText(IDC_PRODUCT_LABEL, formula.IsEmpty() ? "Product" : "Series");
+}
+
+// The Series dialog on the entry's series; OK keeps what it leaves.
+void CQuillonDlg::OnSeries() {
+    SeriesTexts texts{seriesFormula, seriesValues};
+    CSeriesDlg dialog(texts, [this](const SeriesTexts &typed, bool checkOnly, int *wrong) {
+        return ShowSeriesSheet(typed, checkOnly, wrong);
+    }, this);
+    if (dialog.DoModal() != IDOK) return;
+    seriesValues = dialog.Texts().values;
+    KeepSeriesFormula(dialog.Texts().formula);
+}
+
+// Every member of the typed series, calculated from the window's entry with
+// the member's formula. False (having said why) when the formula or the
+// values are refused; with series nullptr only the formula is checked.
+bool CQuillonDlg::CalculateTypedSeries(const SeriesTexts &typed, SeriesResult *series, int *wrong) {
+    CString probe, why;
+    if (SeriesMemberFormula(formulaParser, typed.formula, nullptr, &probe, &why) != SeriesFormulaStatus::Done) {
+        *wrong = IDC_SERIES_FORMULA;
+        MessageBox("\"" + typed.formula + "\" is not a series formula: " + why, "Quillon", MB_OK | MB_ICONEXCLAMATION);
+        return false;
     }
-}
-
-// The height of the last run, when it is larger than the template's and
-// fits on the screen.
-void CQuillonDlg::ApplyStoredHeight() {
-    CRect window;
-    GetWindowRect(&window);
-    RECT work = {};
-    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    int height = storedHeight;
-    if (height > work.bottom - work.top) height = work.bottom - work.top;
-    if (height <= baseHeight) return;
-    ::SetWindowPos(m_hWnd, nullptr, 0, 0, window.Width(), height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-LRESULT CQuillonDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam) {
-    MINMAXINFO *info = reinterpret_cast<MINMAXINFO *>(lParam);
-    if (baseWidth > 0) {
-        // Taller only: the list's columns and the fields over them keep their width.
-        info->ptMinTrackSize.x = info->ptMaxTrackSize.x = baseWidth;
-        info->ptMinTrackSize.y = baseHeight;
+    if (series == nullptr) return true;
+    std::vector<SeriesX> values;
+    if (!ParseSeriesValues(typed.values, &values, &why)) {
+        *wrong = IDC_SERIES_VALUES;
+        MessageBox(why, "Quillon", MB_OK | MB_ICONEXCLAMATION);
+        return false;
     }
-    return 0;
+    Entry entry = CalculationEntry();
+    entry.fields.productFormula = typed.formula;
+    *series = CalculateSeries(entry, formulaParser, elementSelection, CalculationOptions(), values);
+    return true;
 }
 
-// The list takes the extra height in whole rows; what lies under it keeps
-// its distance from the bottom edge.
-void CQuillonDlg::OnSize(UINT type, int, int cy) {
-    Default();
-    if (type == SIZE_MINIMIZED || baseListHeight == 0 || ledraInit == nullptr || ledraInit->rowHeight <= 0) return;
-    int grow = cy > baseClientHeight ? cy - baseClientHeight : 0;
-    CRect list = GetControlRectInParent(IDC_LIST);
-    int rows = grow / ledraInit->rowHeight;
-    GetDlgItem(IDC_LIST)->MoveWindow(list.left, list.top, list.Width(), baseListHeight + rows * ledraInit->rowHeight,
-                                     TRUE);
-    for (const auto &control : belowList) {
-        CRect rect;
-        ::GetWindowRect(control.first, &rect);
-        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT *>(&rect), 2);
-        ::MoveWindow(control.first, rect.left, control.second + grow, rect.Width(), rect.Height(), TRUE);
+// The Series dialog's Calculate: the series sheet appended to a report file and shown.
+bool CQuillonDlg::ShowSeriesSheet(const SeriesTexts &typed, bool checkOnly, int *wrong) {
+    SeriesResult series;
+    if (!CalculateTypedSeries(typed, checkOnly ? nullptr : &series, wrong)) return false;
+    if (checkOnly) return true;
+    std::string text = SeriesText(series);
+    output.ShowText(this, text.c_str(), text.size());
+    return true;
+}
+
+// File > Export CSV of a series entry: every member calculated from the
+// entry as it stands, written as quillon-cli's "series --format csv" writes it.
+void CQuillonDlg::ExportSeriesCsv() {
+    if (seriesValues.IsEmpty()) {
+        MessageBox("Enter the values of x under Options, Composition Series..., then export.", "Quillon",
+                   MB_OK | MB_ICONEXCLAMATION);
+        return;
     }
-    InvalidateRect(nullptr, TRUE);
-}
-
-LRESULT CQuillonDlg::OnTimer(WPARAM id, LPARAM) {
-    if (id == IDT_ENTRY_CHANGED) UpdateTitle();
-    return 0;
+    SeriesResult series;
+    int wrong = 0;
+    if (!CalculateTypedSeries(SeriesTexts{seriesFormula, seriesValues}, &series, &wrong)) return;
+    ExportCsvFile(this, series.sampleId.IsEmpty() ? seriesFormula : series.sampleId, SeriesCsv(series));
 }

@@ -110,9 +110,7 @@
 // DM_SETDEFID, DM_REPOSITION) and the controls' (include/quillon).
 #define WM_DEFERRED_INIT (WM_APP + 1)
 #define WM_RELEASE_BUTTONS (WM_APP + 2)  // a refused field: no button stays pressed
-
-// Main dialog: the entry's change marker in the title is refreshed by this timer
-#define IDT_ENTRY_CHANGED 1
+#define WM_ENTRY_EDITED (WM_APP + 3)     // input was handled: the title's change mark is brought up to date
 
 // Keyboard shortcuts of the main window
 #define IDR_ACCELERATORS 129

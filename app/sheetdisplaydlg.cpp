@@ -65,7 +65,7 @@ long CSheetDisplayDlg::LoadReportFile() {
 
 // A sheet wider than the text window (one with the batch's columns) widens
 // the dialog to show its longest line whole, as far as the screen allows;
-// today's sheets fit and leave it as it is.
+// a sheet that fits leaves it as it is.
 void CSheetDisplayDlg::FitWidth() {
     HWND edit = ::GetDlgItem(m_hWnd, IDC_REPORT_TEXT);
     HDC dc = ::GetDC(edit);

@@ -97,6 +97,7 @@ protected:
     // false). A dialog still open after 30 s is ended with -2.
     static INT_PTR Run(const std::function<void(CQuillonDlg &)> &script, bool exitAfter = true) {
         CQuillonDlg dialog;
+        app->m_pMainWnd = &dialog;  // the list's callbacks ask the main window
         current = &dialog;
         currentScript = script;
         exitAfterScript = exitAfter;
@@ -106,6 +107,10 @@ protected:
         ::KillTimer(nullptr, timer);
         ::KillTimer(nullptr, watchdog);
         current = nullptr;
+        // The main window's end posts WM_QUIT, as the program's does; the
+        // next test runs a dialog of its own.
+        MSG quit;
+        ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         lastClosing = dialog.Closing();
         return result;
     }
@@ -195,7 +200,7 @@ inline void ChooseLine(HWND weighing, int index) {
 }
 
 inline bool Marked(CQuillonDlg &dialog) {
-    dialog.SendMessage(WM_TIMER, IDT_ENTRY_CHANGED);
+    dialog.SendMessage(WM_ENTRY_EDITED);
     CString title;
     dialog.GetWindowText(title);
     return std::string(title).find('*') != std::string::npos;

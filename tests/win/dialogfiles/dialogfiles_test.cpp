@@ -149,7 +149,7 @@ TEST_F(DialogTest, StoredSettingsAreReadMarkedAndWrittenBack) {
                   DWORD(folder.size() + 1));
     Run([&](CQuillonDlg &dialog) {
         EXPECT_EQ(BST_UNCHECKED, dialog.IsDlgButtonChecked(IDC_AUTO_RATIO));
-        EXPECT_FALSE(dialog.ResetsSelectionAfterCalc());
+        EXPECT_TRUE(dialog.RetainsSelection());
         char now[MAX_PATH];
         ::GetCurrentDirectoryA(sizeof now, now);
         EXPECT_STRCASEEQ(folder.c_str(), now);

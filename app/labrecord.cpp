@@ -1,0 +1,102 @@
+#include "labrecord.h"
+
+#include <cstring>
+
+#include "core/calcfile.h"
+#include "core/printsheet.h"
+#include "core/reaction.h"
+#include "core/sheetdata.h"
+#include "framework/afxdlgs.h"
+#include "weighedmassdlg.h"
+
+namespace {
+
+// A file name from text (a sample ID, a formula): the characters a file
+// name cannot hold made '_'.
+CString SafeFileName(const CString &name) {
+    CString safe;
+    for (int i = 0; i < name.GetLength(); ++i) {
+        char ch = name[i];
+        safe += std::strchr("\\/:*?\"<>|", ch) != nullptr || (unsigned char)ch < 32 ? '_' : ch;
+    }
+    return safe;
+}
+
+// The name a sheet proposes for its files and prints under.
+CString SheetName(const WeighingSheet &sheet) {
+    return sheet.sampleId.IsEmpty() ? sheet.productFormula : sheet.sampleId;
+}
+
+}  // namespace
+
+void CLabRecord::Keep(const CalcOutcome &calculated, const Entry &from) {
+    outcome = calculated;
+    entry = from;
+    kept = true;
+}
+
+bool CLabRecord::Current(CWnd *owner, const Entry &now) const {
+    if (!kept) {
+        owner->MessageBox("There is no weighing sheet yet: press Calculate first.", "Quillon",
+                          MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (!SameEntry(now, entry)) {
+        owner->MessageBox("The entry has changed since the last calculation.\nPress Calculate again, then print or export.",
+                          "Quillon", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}
+
+void CLabRecord::Print(CWnd *owner, const Entry &now) {
+    if (!Current(owner, now)) return;
+    PrintSettings settings;
+    settings.operatorName = balance.operatorName;
+    // The texts were checked when they were set or read: a blank minimum weight stays units 0.
+    ReadBalanceGrams(balance.readability, &settings.readability);
+    ReadBalanceGrams(balance.minimumWeight, &settings.minimumWeight);
+    SYSTEMTIME time;
+    ::GetLocalTime(&time);
+    CString date;
+    date.Format("%04d-%02d-%02d %02d:%02d", int(time.wYear), int(time.wMonth), int(time.wDay), int(time.wHour),
+                int(time.wMinute));
+    PrintedSheet printed;
+    if (MakePrintedSheet(outcome.sheet, settings, date, &printed) != PrintSheetStatus::Ready) {
+        owner->MessageBox("The masses are too large to round to the balance's readability.\n"
+                          "Check the readability under Options, Balance and Operator.",
+                          "Quillon", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    PrintOutcome printedOutcome = printer.Print(owner, printed, "Quillon - " + SheetName(outcome.sheet));
+    if (printedOutcome == PrintOutcome::NoPrinter)
+        owner->MessageBox("No printer is installed.\nAdd one in the system's printer settings, or export the sheet as CSV.",
+                          "Quillon", MB_OK | MB_ICONEXCLAMATION);
+    else if (printedOutcome == PrintOutcome::Failed)
+        owner->MessageBox("The sheet could not be printed.", "Quillon", MB_OK | MB_ICONHAND);
+}
+
+// What quillon-cli's "sheet --format csv" prints.
+void CLabRecord::ExportCsv(CWnd *owner, const Entry &now) {
+    if (Current(owner, now)) ExportCsvFile(owner, SheetName(outcome.sheet), SheetCsv(outcome.sheet));
+}
+
+void CLabRecord::CheckWeighed(CWnd *owner, const Entry &now) {
+    if (!Current(owner, now)) return;
+    CWeighedMassDlg dialog(*outcome.reaction, outcome.sheet, outcome.rowNumbers, owner);
+    dialog.DoModal();
+}
+
+void CLabRecord::EditBalance(CWnd *owner) {
+    CBalanceDlg dialog(balance, owner);
+    if (dialog.DoModal() == IDOK) balance = dialog.Texts();
+}
+
+void ExportCsvFile(CWnd *owner, const CString &proposedName, const std::string &csv) {
+    CFileDialog dialog(FALSE, "csv", SafeFileName(proposedName), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                       "CSV Files (*.csv)|*.csv|All Files (*.*)|*.*||", owner);
+    dialog.m_ofn.lpstrTitle = "Export CSV";
+    if (dialog.DoModal() != IDOK) return;
+    if (SaveTextFile(dialog.GetPathName(), CString(csv.c_str())) != CalcSaveStatus::Saved)
+        owner->MessageBox("Failed to export the sheet.", "Quillon : File I/O Error", MB_OK | MB_ICONEXCLAMATION);
+}

@@ -1,0 +1,49 @@
+// The lab record: the outcome of the last report, kept with the entry it
+// came from, and what is made of its sheet while the entry is unchanged
+// (the printed sheet, the CSV file, the check of the masses weighed); and
+// the operator and balance the printed sheet names and rounds to.
+#ifndef QUILLON_APP_LABRECORD_H
+#define QUILLON_APP_LABRECORD_H
+
+#include <string>
+
+#include "balancedlg.h"
+#include "core/calculation.h"
+#include "core/entry.h"
+#include "framework/afxwin.h"
+#include "printout.h"
+
+class CLabRecord {
+public:
+    // Every report: the outcome as calculated, and the entry it came from.
+    void Keep(const CalcOutcome &outcome, const Entry &entry);
+    bool HasSheet() const { return kept; }
+
+    // File > Print..., File > Export CSV... and Options > Weighed Masses...
+    // on the kept sheet; each first says why nothing happens when there is
+    // no sheet yet or now is not the entry it came from.
+    void Print(CWnd *owner, const Entry &now);
+    void ExportCsv(CWnd *owner, const Entry &now);
+    void CheckWeighed(CWnd *owner, const Entry &now);
+
+    // Options > Balance and Operator...: OK keeps what the dialog leaves.
+    void EditBalance(CWnd *owner);
+    const BalanceTexts &Balance() const { return balance; }
+    void SetBalance(const BalanceTexts &texts) { balance = texts; }
+
+private:
+    bool Current(CWnd *owner, const Entry &now) const;
+
+    CalcOutcome outcome;  // its reaction and its sheet
+    Entry entry;
+    bool kept = false;
+    BalanceTexts balance;
+    CSheetPrinter printer;  // keeps the printer chosen last
+};
+
+// Asks where to export, proposing proposedName (the characters a file name
+// cannot hold made '_'), and writes csv there whole or not at all: a file
+// that was there stays until the new one is complete.
+void ExportCsvFile(CWnd *owner, const CString &proposedName, const std::string &csv);
+
+#endif

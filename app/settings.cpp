@@ -1,0 +1,44 @@
+#include "settings.h"
+
+#include "core/printsheet.h"
+
+namespace {
+
+const char kSection[] = "Settings";
+const char kDefaultReadability[] = "0.0001";
+
+}  // namespace
+
+AppSettings ReadAppSettings(CWinApp &app) {
+    AppSettings settings;
+    settings.outputToWord = app.GetProfileInt(kSection, "Output To MS Word", 1) != 0;
+    settings.autoRatio = app.GetProfileInt(kSection, "Automatic Ratio Calculation", 1) == 1;
+    settings.retainSelection = int(app.GetProfileInt(kSection, "Retain Change After Calculation", 0)) > 0;
+    settings.showDifferential = app.GetProfileInt(kSection, "Show Differential", 1) == 1;
+    settings.workingFolder = app.GetProfileString(kSection, "Last Working Dir", "");
+    settings.windowHeight = int(app.GetProfileInt(kSection, "Window Height", 0));
+    settings.showMmol = app.GetProfileInt(kSection, "Show mmol", 0) == 1;
+    settings.showGases = app.GetProfileInt(kSection, "Show Released Gases", 0) == 1;
+    BalanceTexts &balance = settings.balance;
+    balance.operatorName = app.GetProfileString(kSection, "Operator", "");
+    balance.readability = app.GetProfileString(kSection, "Balance Readability", kDefaultReadability);
+    balance.minimumWeight = app.GetProfileString(kSection, "Minimum Weight", "");
+    Decimal grams;
+    if (!ReadBalanceGrams(balance.readability, &grams)) balance.readability = kDefaultReadability;
+    if (!ReadBalanceGrams(balance.minimumWeight, &grams)) balance.minimumWeight.Empty();
+    return settings;
+}
+
+void WriteAppSettings(CWinApp &app, const AppSettings &settings) {
+    app.WriteProfileInt(kSection, "Output To MS Word", settings.outputToWord ? 1 : 0);
+    app.WriteProfileInt(kSection, "Automatic Ratio Calculation", settings.autoRatio ? 1 : 0);
+    app.WriteProfileInt(kSection, "Retain Change After Calculation", settings.retainSelection ? 1 : 0);
+    app.WriteProfileInt(kSection, "Show Differential", settings.showDifferential ? 1 : 0);
+    if (!settings.workingFolder.IsEmpty()) app.WriteProfileString(kSection, "Last Working Dir", settings.workingFolder);
+    if (settings.windowHeight > 0) app.WriteProfileInt(kSection, "Window Height", settings.windowHeight);
+    app.WriteProfileInt(kSection, "Show mmol", settings.showMmol ? 1 : 0);
+    app.WriteProfileInt(kSection, "Show Released Gases", settings.showGases ? 1 : 0);
+    app.WriteProfileString(kSection, "Operator", settings.balance.operatorName);
+    app.WriteProfileString(kSection, "Balance Readability", settings.balance.readability);
+    app.WriteProfileString(kSection, "Minimum Weight", settings.balance.minimumWeight);
+}
