@@ -190,7 +190,9 @@ class CDC {
 public:
     CDC() : m_hDC(nullptr) {}
     virtual ~CDC();  // deletes a DC made with CreateCompatibleDC
-    static CDC *FromHandle(HDC dc);  // a temporary wrapper (see CWnd::FromHandle)
+    // A temporary wrapper (see CWnd::FromHandle). Defined in afxwnd.cpp
+    // beside the temporary windows: both live and die with one message.
+    static CDC *FromHandle(HDC dc);
 
     BOOL Attach(HDC dc);
     HDC Detach();
@@ -377,6 +379,10 @@ protected:
 // ---------------------------------------------------------------------------
 // Application and module
 
+// CWinApp's members are defined by subsystem (afxapp.cpp: the object and
+// its loop; afxext.cpp: the registry key and resources; afxprof.cpp: the
+// profile), so that a module linking the static framework takes only the
+// parts it calls: the control libraries never link the profile.
 class CWinApp {
 public:
     explicit CWinApp(const char *appName = nullptr);
