@@ -51,7 +51,7 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     quillon.Sync();
     EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
     EXPECT_EQ(quillon.WaitDialog(DISPLAY_CAPTION, 300), nullptr);
-    EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
+    EXPECT_TRUE(Reports().empty());
 
     Press(IDC_CALCULATE);
     selection = quillon.WaitDialog(SELECTION_CAPTION);
@@ -85,9 +85,7 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     EXPECT_EQ(::SendMessageA(::GetDlgItem(display, IDC_REPORT_TEXT), EM_GETSEL, 0, 0), 0);
     const double ratios[] = {0.5, 2, 3};
     for (int row = 0; row < 3; ++row) EXPECT_DOUBLE_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;
-    std::vector<std::string> reports = qdriver::FilesIn(folder, "*.QL");
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(Written(ReadBytes(folder + "\\" + reports[0])), YbcoSheet("S-17"));
+    EXPECT_EQ(Written(Report()), YbcoSheet("S-17"));
 
     Press(display, IDC_COPY_ALL);
     EXPECT_EQ(qdriver::WithoutCR(qdriver::ClipboardText()), YbcoSheet("S-17"));
@@ -103,59 +101,66 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
 // "?", the field the user is sent back to, the display after the warning
 // (the calculation's messages themselves: tests/unit/entry/calculation_test.cpp).
 TEST_F(Calculation, EntriesWithoutASoundSheet) {
-    // The second starting material is twice the first with fractional
-    // counts: no elimination step meets an exact zero, but the two are
-    // dependent and no split of the ratios is meaningful.
-    Enter("Sr0.5Ba0.5TiO3", "10", {{"Sr0.3Ba0.7TiO3", ""}, {"Sr0.6Ba1.4Ti2O6", ""}});
-    Press(IDC_CALCULATE);
-    HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
-    ASSERT_NE(selection, nullptr);
-    Press(selection, IDOK);
-    ExpectBox("Failed to obtain ratios.\nSr0.3Ba0.7TiO3 and Sr0.6Ba1.4Ti2O6 depend on each other in the elements "
-              "being balanced, so their ratios have no single answer.",
-              BoxIcon::Hand);
-    EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
-    for (int row = 0; row < 2; ++row) EXPECT_LE(quillon.ReadRow(row).ratio, -1e308) << "not shown as ? " << row;
-
-    // A product without mass: no grams follow.
-    Press(IDC_CLEAR);
-    ExpectSaveQuestion(IDNO);
-    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
-    Enter("()", "10", {{"BaCO3", "1"}});
-    Press(IDC_CALCULATE);
-    ExpectBox("Molar mass of product is not a positive number.", BoxIcon::Exclamation);
-    EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_PRODUCT));
-
-    // A starting material heavier than a double holds: refused, named by the
-    // list's own row number (the entry the dialog read keeps the rows in place).
-    Press(IDC_CLEAR);
-    ExpectSaveQuestion(IDNO);
-    Enter("BaTiO3", "10", {{"BaCO3", "1"}, {"TiO2", "1"}, {"Og1e306", "1"}});
-    Press(IDC_CALCULATE);
-    ExpectBox("Molar mass of Og1e306 (row 3) is not a finite number.", BoxIcon::Hand);
-    EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
-
-    // Sr2TiO4 from SrTiO3 and TiO2 needs -1 TiO2: kept, with a warning first.
-    Press(IDC_CLEAR);
-    ExpectSaveQuestion(IDNO);
-    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_CHECKED, 0);
-    Enter("Sr2TiO4", "10", {{"SrTiO3", ""}, {"TiO2", ""}});
-    Press(IDC_CALCULATE);
-    selection = quillon.WaitDialog(SELECTION_CAPTION);
-    ASSERT_NE(selection, nullptr);
-    Press(selection, IDOK);
-    ExpectBox("These starting materials have negative amounts to weigh: TiO2.\n"
-              "They cannot give the product as they stand.",
-              BoxIcon::Exclamation);
-    HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
-    ASSERT_NE(display, nullptr);
-    EXPECT_DOUBLE_EQ(quillon.ReadRow(1).ratio, -1.0);
-    Press(display, IDOK);
-    // The saved sheet carries the warning under the weighings.
-    std::vector<std::string> reports = qdriver::FilesIn(folder, "*.QL");
-    ASSERT_EQ(1u, reports.size());
-    EXPECT_NE(std::string::npos, ReadBytes(folder + "\\" + reports[0])
-                                     .find("-\r\nWarning: negative amounts cannot be weighed: TiO2.\r\r\n"));
+    const double UNDETERMINED = -1e308;  // "?": at most this
+    const struct {
+        bool autoRatio;
+        const char *product;
+        std::vector<std::pair<std::string, std::string>> rows;
+        const char *message;
+        BoxIcon icon;
+        int focus;                   // the field the message sends the user back to, or 0
+        std::vector<double> ratios;  // the rows' ratios afterwards (none: not checked)
+        bool sheet;                  // a sheet follows the message
+    } cases[] = {
+        // The second starting material is twice the first with fractional
+        // counts: no elimination step meets an exact zero, but the two are
+        // dependent and no split of the ratios is meaningful.
+        {true, "Sr0.5Ba0.5TiO3", {{"Sr0.3Ba0.7TiO3", ""}, {"Sr0.6Ba1.4Ti2O6", ""}},
+         "Failed to obtain ratios.\nSr0.3Ba0.7TiO3 and Sr0.6Ba1.4Ti2O6 depend on each other in the elements "
+         "being balanced, so their ratios have no single answer.",
+         BoxIcon::Hand, 0, {UNDETERMINED, UNDETERMINED}, false},
+        // A product without mass: no grams follow.
+        {false, "()", {{"BaCO3", "1"}}, "Molar mass of product is not a positive number.", BoxIcon::Exclamation,
+         IDC_PRODUCT, {}, false},
+        // A starting material heavier than a double holds: refused, named by the
+        // list's own row number (the entry the dialog read keeps the rows in place).
+        {false, "BaTiO3", {{"BaCO3", "1"}, {"TiO2", "1"}, {"Og1e306", "1"}},
+         "Molar mass of Og1e306 (row 3) is not a finite number.", BoxIcon::Hand, 0, {}, false},
+        // Sr2TiO4 from SrTiO3 and TiO2 needs -1 TiO2: kept, with a warning first.
+        {true, "Sr2TiO4", {{"SrTiO3", ""}, {"TiO2", ""}},
+         "These starting materials have negative amounts to weigh: TiO2.\n"
+         "They cannot give the product as they stand.",
+         BoxIcon::Exclamation, 0, {2.0, -1.0}, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.product);
+        if (&c != cases) Clear();
+        qdriver::SetCheck(quillon.Item(IDC_AUTO_RATIO), c.autoRatio);
+        Enter(c.product, "10", c.rows);
+        Press(IDC_CALCULATE);
+        if (c.autoRatio) {
+            HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
+            ASSERT_NE(selection, nullptr);
+            Press(selection, IDOK);
+        }
+        ExpectBox(c.message, c.icon);
+        if (c.focus != 0) EXPECT_EQ(quillon.Focus(), quillon.Item(c.focus));
+        for (size_t row = 0; row < c.ratios.size(); ++row) {
+            if (c.ratios[row] == UNDETERMINED)
+                EXPECT_LE(quillon.ReadRow(int(row)).ratio, UNDETERMINED) << "not shown as ? " << row;
+            else
+                EXPECT_DOUBLE_EQ(quillon.ReadRow(int(row)).ratio, c.ratios[row]) << row;
+        }
+        if (!c.sheet) {
+            EXPECT_TRUE(Reports().empty());
+            continue;
+        }
+        HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
+        ASSERT_NE(display, nullptr);
+        Press(display, IDOK);
+        // The saved sheet carries the warning under the weighings.
+        EXPECT_NE(Report().find("-\r\nWarning: negative amounts cannot be weighed: TiO2.\r\r\n"), std::string::npos);
+    }
 }
 
 // With Auto-Ratio off the sheet uses the ratios the list shows: typed, or
@@ -166,33 +171,29 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
 // file of its second, appended, so two calculations within one second share
 // one file.
 TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
-    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
+    qdriver::SetCheck(quillon.Item(IDC_AUTO_RATIO), false);
     Enter("YBa2Cu3O7", "10", {}, "shown");
     const std::vector<std::pair<std::string, std::string>> typed = {{"Y2O3", "0.5"}, {"BaCO3", "2"}, {"CuO", "3"}};
     const double ratios[] = {0.5, 2, 3};
     auto SheetIsYbco = [&](const char *stage) {
         SCOPED_TRACE(stage);
-        for (const std::string &name : qdriver::FilesIn(folder, "*.QL")) ::DeleteFileA((folder + "\\" + name).c_str());
+        for (const std::string &name : Reports()) ::DeleteFileA((folder + "\\" + name).c_str());
         // Files for the next seconds, already holding a line: whichever second
         // the calculation falls into, its sheet must follow that line.
-        SYSTEMTIME now;
-        ::GetLocalTime(&now);
-        FILETIME base;
-        ::SystemTimeToFileTime(&now, &base);
+        SYSTEMTIME st;
+        ::GetLocalTime(&st);
+        FILETIME ft;
+        ::SystemTimeToFileTime(&st, &ft);
         std::vector<std::string> names;
         for (int second = 0; second < 6; ++second) {
-            ULARGE_INTEGER t;
-            t.LowPart = base.dwLowDateTime;
-            t.HighPart = base.dwHighDateTime;
-            t.QuadPart += ULONGLONG(second) * 10000000ULL;
-            FILETIME ft = {t.LowPart, t.HighPart};
-            SYSTEMTIME st;
             ::FileTimeToSystemTime(&ft, &st);
             char name[64];
             std::snprintf(name, sizeof name, "%04d.%02d.%02d-%02d.%02d.%02d.QL", st.wYear, st.wMonth, st.wDay,
                           st.wHour, st.wMinute, st.wSecond);
             names.push_back(name);
             std::ofstream(folder + "\\" + name, std::ios::binary) << "earlier sheet\r\n";
+            ULONGLONG next = ((ULONGLONG(ft.dwHighDateTime) << 32) | ft.dwLowDateTime) + 10000000ULL;
+            ft = {DWORD(next), DWORD(next >> 32)};
         }
         Press(IDC_CALCULATE);
         HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
@@ -227,7 +228,7 @@ TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
     // Determined with "?" from rows at 1, then weighed as determined.
     EnterRatio(1, "1");
     EnterRatio(2, "1");
-    const size_t reports = qdriver::FilesIn(folder, "*.QL").size();
+    const size_t reports = Reports().size();
     EnterRatio(0, "?");
     selection = quillon.WaitDialog(SELECTION_CAPTION);
     ASSERT_NE(selection, nullptr);
@@ -236,6 +237,6 @@ TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
     EXPECT_FALSE(::IsWindowEnabled(retain));
     Press(selection, IDOK);
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
-    EXPECT_EQ(qdriver::FilesIn(folder, "*.QL").size(), reports);
+    EXPECT_EQ(Reports().size(), reports);
     SheetIsYbco("determined with ?");
 }

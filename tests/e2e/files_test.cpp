@@ -30,22 +30,19 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
     quillon.EnterRow(4, material);
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // closes the open cell
 
-    quillon.Command(ID_FILE_SAVE);
-    EXPECT_EQ(quillon.AnswerFileDialog(folder + "\\entry"), product);  // the product is the proposed name
+    EXPECT_EQ(quillon.FileCommand(ID_FILE_SAVE, folder + "\\entry"), product);  // the product is the proposed name
     const std::string saved = ReadBytes(folder + "\\entry.QSF");
     EXPECT_EQ(saved, "-1 S-17 batch 2\r\n0 123.45600 1.00000 " + product + "\r\n2 1 0.50000 Y2O3\r\n5 0 1.00000 " +
                          material + "\r\n");
 
     quillon.Command(ID_FILE_NEW);
     EXPECT_EQ(quillon.ReadRow(1).formula, "");
-    quillon.Command(ID_FILE_OPEN);
-    quillon.AnswerFileDialog(folder + "\\entry.QSF");
+    quillon.FileCommand(ID_FILE_OPEN, folder + "\\entry.QSF");
     // Every field and row came back: saved again below, the bytes are the same.
     EXPECT_EQ(quillon.Text(IDC_AMOUNT), "123.456");  // shown as typed, not as stored
     EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_SAMPLE_ID));
 
-    quillon.Command(ID_FILE_SAVE);
-    quillon.AnswerFileDialog(folder + "\\entry.QSF");
+    quillon.FileCommand(ID_FILE_SAVE, folder + "\\entry.QSF");
     Box replace = quillon.WaitBox();  // the file exists: the dialog asks first
     ASSERT_NE(replace.hwnd, nullptr);
     quillon.Answer(replace, IDYES);
@@ -91,7 +88,6 @@ TEST_F(FilesEndToEnd, SettingsAndHeightLastFromRunToRun) {
     quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("quillon-main-taller.png"));
     quillon.Command(ID_OPTIONS_DIFFERENCE);
     quillon.ClickCenter(quillon.Item(IDC_AUTO_RATIO));
-    quillon.Sync();
     quillon.Command(ID_FILE_EXIT);
     ASSERT_EQ(quillon.WaitExit(), 0);
 
@@ -108,7 +104,7 @@ TEST_F(FilesEndToEnd, SettingsAndHeightLastFromRunToRun) {
     Quillon again;
     ASSERT_TRUE(again.Start(folder, true));
     ASSERT_NE(again.WaitReady(), nullptr);
-    EXPECT_EQ(::SendMessageA(again.Item(IDC_AUTO_RATIO), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(qdriver::Checked(again.Item(IDC_AUTO_RATIO)));
     EXPECT_EQ(Height(again.Main()), before.bottom - before.top + grow);
     EXPECT_EQ(Height(again.Item(IDC_LIST)), list.bottom - list.top + listGrows);
     again.Command(ID_FILE_EXIT);
@@ -144,17 +140,10 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
             case NEW: q.Key('N', qwintest::kControl); break;
             case OPEN: q.Key('O', qwintest::kControl); break;
             }
-            Box box = q.WaitBox();
-            ASSERT_NE(box.hwnd, nullptr) << "no question";
-            EXPECT_EQ(box.text, "Save changes?");
-            EXPECT_EQ(box.icon, qwintest::BoxIcon::Question);
-            q.Answer(box, answer);
-            if (answer == IDYES) q.AnswerFileDialog(place + "\\entry.QSF");
+            qdriver::ExpectBox(q, "Save changes?", qwintest::BoxIcon::Question, answer);
             const bool saved = answer == IDYES;
-            EXPECT_EQ(qdriver::FilesIn(place, "entry.QSF").size(), saved ? 1u : 0u);
-            if (saved) {
-                EXPECT_EQ(ReadBytes(place + "\\entry.QSF").substr(0, 9), "-1 S-5\r\n0");
-            }
+            if (saved) q.AnswerFileDialog(place + "\\entry.QSF");
+            EXPECT_EQ(ReadBytes(place + "\\entry.QSF").substr(0, 9), saved ? "-1 S-5\r\n0" : "");
             const bool closing = way == ESCAPE || way == CLOSE_BOX || way == EXIT;
             if (answer == IDCANCEL) {
                 EXPECT_TRUE(q.Running());

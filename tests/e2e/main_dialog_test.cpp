@@ -34,7 +34,7 @@ TEST_F(MainDialog, LayoutFollowsTheListColumns) {
     EXPECT_EQ(quillon.Text(IDC_PRODUCT), "");
     EXPECT_EQ(quillon.Text(IDC_PRODUCT_RATIO), "1");
     EXPECT_EQ(quillon.Text(IDC_AMOUNT), "1");
-    EXPECT_EQ(::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(qdriver::Checked(quillon.Item(IDC_AUTO_RATIO)));
 }
 
 // Calculate checks the amount first, then the product ratio, then the rest,
@@ -62,11 +62,11 @@ TEST_F(MainDialog, CalculateChecksTheAmountFirst) {
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string("amount '") + c.amount + "' product '" + c.product + "' ratio '" + c.ratio + "'");
         quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));  // away from the fields set below
-        ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, c.autoRatio ? BST_CHECKED : BST_UNCHECKED, 0);
+        qdriver::SetCheck(quillon.Item(IDC_AUTO_RATIO), c.autoRatio);
         // The fields are set directly: their own leave checks are tested below.
-        ::SendMessageA(quillon.Item(IDC_PRODUCT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.product));
-        ::SendMessageA(quillon.Item(IDC_PRODUCT_RATIO), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.ratio));
-        ::SendMessageA(quillon.Item(IDC_AMOUNT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.amount));
+        qdriver::SetText(quillon.Item(IDC_PRODUCT), c.product);
+        qdriver::SetText(quillon.Item(IDC_PRODUCT_RATIO), c.ratio);
+        qdriver::SetText(quillon.Item(IDC_AMOUNT), c.amount);
         Press(IDC_CALCULATE);
         ExpectBox(c.message, c.icon);
         if (c.focus != 0) {
@@ -74,7 +74,7 @@ TEST_F(MainDialog, CalculateChecksTheAmountFirst) {
             EXPECT_TRUE(quillon.WholeTextSelected(c.focus));
         }
         EXPECT_EQ(quillon.WaitDialog(SELECTION_CAPTION, 0), nullptr);
-        EXPECT_TRUE(qdriver::FilesIn(folder, "*.QL").empty());
+        EXPECT_TRUE(Reports().empty());
     }
 }
 
@@ -142,14 +142,12 @@ TEST_F(MainDialog, ClearEmptiesTheEntry) {
     quillon.Fill(IDC_AMOUNT, "10");
     quillon.EnterRow(0, "BaCO3");
     quillon.EnterRow(1, "TiO2", "1");
-    quillon.ClickCenter(quillon.Item(IDC_CLEAR));
-    ExpectSaveQuestion(IDNO);
-    EXPECT_EQ(quillon.Text(IDC_SAMPLE_ID), "");
-    EXPECT_EQ(quillon.Text(IDC_PRODUCT), "");
-    EXPECT_EQ(quillon.Text(IDC_PRODUCT_RATIO), "1");
-    EXPECT_EQ(quillon.Text(IDC_AMOUNT), "");
+    Clear();
+    const std::pair<int, const char *> fields[] = {
+        {IDC_SAMPLE_ID, ""}, {IDC_PRODUCT, ""}, {IDC_PRODUCT_RATIO, "1"}, {IDC_AMOUNT, ""}};
+    for (const auto &field : fields) EXPECT_EQ(quillon.Text(field.first), field.second) << field.first;
     for (int row = 0; row < 2; ++row) EXPECT_EQ(quillon.ReadRow(row).formula, "");
-    EXPECT_EQ(::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(qdriver::Checked(quillon.Item(IDC_AUTO_RATIO)));
 }
 
 // Ctrl+Shift+J in a formula editor asks the main dialog what it runs on.

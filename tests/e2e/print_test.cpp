@@ -4,6 +4,7 @@
 // against tests/golden; nothing printed or exported from a changed entry.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <regex>
 
 #include "app/resource.h"
@@ -15,6 +16,7 @@ using qwintest::BoxIcon;
 namespace {
 
 const int kPrintToFile = 0x410;  // chx1 of the print dialog
+const char *const BALANCE_CAPTION = "Quillon : Balance and Operator";
 
 using qdriver::PressAndWait;
 using qdriver::SetText;
@@ -34,8 +36,7 @@ TEST_F(LabRecord, PrintedAndExportedSheetsOfYBa2Cu3O7) {
     ExpectBox("There is no weighing sheet yet: press Calculate first.", BoxIcon::Exclamation);
 
     // The balance: a readability with a comma is refused and the dialog stays.
-    quillon.Command(ID_OPTIONS_BALANCE);
-    HWND balance = quillon.WaitDialog("Quillon : Balance and Operator");
+    HWND balance = OpenDialog(ID_OPTIONS_BALANCE, BALANCE_CAPTION);
     ASSERT_NE(balance, nullptr);
     EXPECT_EQ(Quillon::TextOf(::GetDlgItem(balance, IDC_READABILITY)), "0.0001");  // the default
     SetText(::GetDlgItem(balance, IDC_OPERATOR), "A. Chemist");
@@ -57,8 +58,7 @@ TEST_F(LabRecord, PrintedAndExportedSheetsOfYBa2Cu3O7) {
     const char *rows[][2] = {{"Y2O3", "0.5"}, {"BaCO3", "2"}, {"CuO", "3"}};
     for (int i = 0; i < 3; ++i) quillon.EnterRow(i, rows[i][0], rows[i][1]);
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
-    Press(IDC_CALCULATE);
-    HWND display = quillon.WaitDialog(qdriver::DISPLAY_CAPTION);
+    HWND display = Calculate(false);
     ASSERT_NE(display, nullptr);
     PressAndWait(quillon, display, IDOK);
 
@@ -78,16 +78,11 @@ TEST_F(LabRecord, PrintedAndExportedSheetsOfYBa2Cu3O7) {
     const std::regex date("Date: \\| \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d");
     for (const std::string &line : lines) text += (std::regex_match(line, date) ? "Date: | <date>" : line) + "\n";
     EXPECT_EQ(text, ReadBytes(QUILLON_GOLDEN "/YBa2Cu3O7-printed.txt"));
-    std::FILE *copy = std::fopen(qwintest::ArtifactPath("quillon-printed.ps").c_str(), "wb");
-    if (copy != nullptr) {
-        std::fwrite(postScript.data(), 1, postScript.size(), copy);
-        std::fclose(copy);
-    }
+    std::ofstream(qwintest::ArtifactPath("quillon-printed.ps"), std::ios::binary) << postScript;
 
     // Export CSV: proposed under the sample ID (without the quotes a file
     // name cannot hold), the full-precision sheet.
-    quillon.Command(ID_FILE_EXPORT_CSV);
-    EXPECT_EQ(quillon.AnswerFileDialog(folder + "\\sheet"), "S-17, _lab_");
+    EXPECT_EQ(quillon.FileCommand(ID_FILE_EXPORT_CSV, folder + "\\sheet"), "S-17, _lab_");
     EXPECT_EQ(ReadBytes(folder + "\\sheet.csv"), ReadBytes(QUILLON_GOLDEN "/YBa2Cu3O7-sheet.csv"));
 
     // Once the entry changes, its old sheet is neither printed nor exported.
@@ -107,7 +102,7 @@ TEST_F(LabRecord, PrintedAndExportedSheetsOfYBa2Cu3O7) {
     again.Answer(reports, IDNO);
     ASSERT_NE(again.WaitReady(), nullptr);
     ::PostMessageA(again.Main(), WM_COMMAND, ID_OPTIONS_BALANCE, 0);
-    balance = again.WaitDialog("Quillon : Balance and Operator");
+    balance = again.WaitDialog(BALANCE_CAPTION);
     ASSERT_NE(balance, nullptr);
     EXPECT_EQ(Quillon::TextOf(::GetDlgItem(balance, IDC_OPERATOR)), "A. Chemist");
     EXPECT_EQ(Quillon::TextOf(::GetDlgItem(balance, IDC_READABILITY)), "0.001");

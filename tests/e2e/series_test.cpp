@@ -33,14 +33,12 @@ TEST_F(SeriesEndToEnd, ExampleSeriesAgainstQuillonCli) {
         if (file.find("\nseries ") == std::string::npos) file += std::string("series ") + s.values + "\r\n";
         ASSERT_NE(file.find(std::string("series ") + s.values + "\r\n"), std::string::npos);
         std::ofstream(folder + "\\series.QSF", std::ios::binary) << file;
-        quillon.Command(ID_FILE_OPEN);
-        quillon.AnswerFileDialog(folder + "\\series.QSF");
+        quillon.FileCommand(ID_FILE_OPEN, folder + "\\series.QSF");
         // The product field cannot show x: empty and disabled while the entry is a series.
         EXPECT_EQ(quillon.Text(IDC_PRODUCT), "");
         EXPECT_FALSE(::IsWindowEnabled(quillon.Item(IDC_PRODUCT)));
 
-        quillon.Command(ID_OPTIONS_SERIES);
-        HWND series = quillon.WaitDialog(SERIES_CAPTION);
+        HWND series = OpenDialog(ID_OPTIONS_SERIES, SERIES_CAPTION);
         ASSERT_NE(series, nullptr);
         EXPECT_EQ(Quillon::TextOf(::GetDlgItem(series, IDC_SERIES_FORMULA)), s.formula);
         EXPECT_EQ(Quillon::TextOf(::GetDlgItem(series, IDC_SERIES_VALUES)), s.values);
@@ -53,10 +51,8 @@ TEST_F(SeriesEndToEnd, ExampleSeriesAgainstQuillonCli) {
         qdriver::PressAndWait(quillon, series, IDC_SERIES_CALCULATE);
         HWND display = quillon.WaitDialog(qdriver::DISPLAY_CAPTION);
         ASSERT_NE(display, nullptr);
-        std::vector<std::string> reports = qdriver::FilesIn(folder, "*.QL");
-        ASSERT_EQ(reports.size(), 1u);
-        EXPECT_EQ(qdriver::WithoutCR(ReadBytes(folder + "\\" + reports[0])), ReadBytes(golden + ".txt"));
-        ::DeleteFileA((folder + "\\" + reports[0]).c_str());
+        EXPECT_EQ(qdriver::WithoutCR(Report()), ReadBytes(golden + ".txt"));
+        for (const std::string &name : Reports()) ::DeleteFileA((folder + "\\" + name).c_str());
         ::SendMessageA(::GetDlgItem(display, IDC_REPORT_TEXT), WM_VSCROLL, SB_BOTTOM, 0);  // the masses in view
         quillon.Sync();
         quillon.Capture(display).SavePng(qwintest::ArtifactPath(std::string("quillon-series-") + s.formula + ".png"));
@@ -64,8 +60,7 @@ TEST_F(SeriesEndToEnd, ExampleSeriesAgainstQuillonCli) {
         qdriver::PressAndWait(quillon, series, IDOK);
 
         // File > Export CSV of a series entry: the series CSV, byte for byte quillon-cli's.
-        quillon.Command(ID_FILE_EXPORT_CSV);
-        quillon.AnswerFileDialog(folder + "\\series");
+        quillon.FileCommand(ID_FILE_EXPORT_CSV, folder + "\\series");
         EXPECT_EQ(ReadBytes(folder + "\\series.csv"), ReadBytes(golden + ".csv"));
         ::DeleteFileA((folder + "\\series.csv").c_str());
         quillon.Command(ID_FILE_PRINT);  // one composition per printed page: the series is sent to the CSV
@@ -75,8 +70,7 @@ TEST_F(SeriesEndToEnd, ExampleSeriesAgainstQuillonCli) {
     }
 
     // Other values, kept with the entry by OK and saved (a series file opening: above).
-    quillon.Command(ID_OPTIONS_SERIES);
-    HWND series = quillon.WaitDialog(SERIES_CAPTION);
+    HWND series = OpenDialog(ID_OPTIONS_SERIES, SERIES_CAPTION);
     ASSERT_NE(series, nullptr);
     const std::string values = Quillon::TextOf(::GetDlgItem(series, IDC_SERIES_VALUES));
     qdriver::SetText(::GetDlgItem(series, IDC_SERIES_VALUES), "0,0.5");
@@ -89,8 +83,7 @@ TEST_F(SeriesEndToEnd, ExampleSeriesAgainstQuillonCli) {
     EXPECT_EQ(ReadBytes(folder + "\\again.QSF"), expected);
     EXPECT_TRUE(::IsWindowEnabled(quillon.Item(IDC_PRODUCT)));  // a new entry is no series,
     quillon.Fill(IDC_PRODUCT, "SrTiO3");                          // nor saved as one
-    quillon.Command(ID_FILE_SAVE);
-    quillon.AnswerFileDialog(folder + "\\new");
+    quillon.FileCommand(ID_FILE_SAVE, folder + "\\new");
     EXPECT_EQ(ReadBytes(folder + "\\new.QSF").find("series"), std::string::npos);
 }
 

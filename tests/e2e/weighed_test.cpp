@@ -13,41 +13,28 @@ namespace {
 
 using WeighedEndToEnd = qdriver::Session;
 
-// The result field's text (longer than the driver reads) without its CRs.
-std::string ResultText(HWND result) {
-    std::string text(4096, '\0');
-    text.resize(size_t(::SendMessageA(result, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
-    return qdriver::WithoutCR(text);
-}
-
 // The sheet's own masses give back the product; the published kit masses
 // give quillon-cli's text; BaCO3 weighed heavy is marked, with Ba.
 TEST_F(WeighedEndToEnd, TheWeighedMassesAreCheckedAgainstTheSheet) {
     std::ofstream(folder + "\\ybco.QSF", std::ios::binary) << ReadBytes(QUILLON_GOLDEN "/../../examples/YBa2Cu3O7.qsf");
     quillon.Command(ID_OPTIONS_WEIGHED);  // no sheet yet
     ExpectBox("There is no weighing sheet yet: press Calculate first.", qwintest::BoxIcon::Exclamation);
-    quillon.Command(ID_FILE_OPEN);
-    quillon.AnswerFileDialog(folder + "\\ybco.QSF");
-    Press(IDC_CALCULATE);
-    HWND selection = quillon.WaitDialog(qdriver::SELECTION_CAPTION);
-    ASSERT_NE(selection, nullptr);
-    qdriver::PressAndWait(quillon, selection, IDOK);
-    HWND display = quillon.WaitDialog(qdriver::DISPLAY_CAPTION);
+    quillon.FileCommand(ID_FILE_OPEN, folder + "\\ybco.QSF");
+    HWND display = Calculate();
     ASSERT_NE(display, nullptr);
     qdriver::PressAndWait(quillon, display, IDOK);
 
-    quillon.Command(ID_OPTIONS_WEIGHED);
-    HWND weighed = quillon.WaitDialog("Quillon : Weighed Masses");
+    HWND weighed = OpenDialog(ID_OPTIONS_WEIGHED, "Quillon : Weighed Masses");
     ASSERT_NE(weighed, nullptr);
     HWND list = ::GetDlgItem(weighed, IDC_WEIGHED_LIST), result = ::GetDlgItem(weighed, IDC_WEIGHED_RESULT);
-    EXPECT_EQ(ResultText(result), "Enter the grams weighed of Y2O3 (row 1).");
+    EXPECT_EQ(qdriver::WithoutCR(Quillon::TextOf(result)), "Enter the grams weighed of Y2O3 (row 1).");
     auto enter = [&](const std::vector<const char *> &grams) {
         for (size_t i = 0; i < grams.size(); ++i) {
             ::SendMessageA(list, LB_SETCURSEL, i, 0);
             ::SendMessageA(weighed, WM_COMMAND, MAKEWPARAM(IDC_WEIGHED_LIST, LBN_SELCHANGE), LPARAM(list));
             qdriver::SetText(::GetDlgItem(weighed, IDC_WEIGHED_GRAMS), grams[i]);
         }
-        return ResultText(result);
+        return qdriver::WithoutCR(Quillon::TextOf(result));
     };
     std::string text = enter({"1.69477", "5.92428", "3.58208"});
     // The sheet's masses (to its 5 decimals) give back the product.

@@ -7,9 +7,6 @@
 #include "app/resource.h"
 #include "tests/support/driver/driver.h"
 
-using qdriver::DISPLAY_CAPTION;
-using qdriver::SELECTION_CAPTION;
-
 namespace {
 
 const char *const WEIGHING_CAPTION = "Quillon : Purity, Excess and Scaling";
@@ -40,28 +37,20 @@ TEST_F(Weighing, PurityAndExcessAreSavedReopenedAndWeighed) {
     quillon.Sync();
     ASSERT_FALSE(::IsWindow(weighing));
 
-    quillon.Command(ID_FILE_SAVE);
-    quillon.AnswerFileDialog(folder + "\\ybco");
+    quillon.FileCommand(ID_FILE_SAVE, folder + "\\ybco");
     const std::string saved = ReadBytes(folder + "\\ybco.QSF");
     EXPECT_NE(saved.find("\r\npurity 1 99"), std::string::npos) << saved;
     EXPECT_NE(saved.find("\r\nexcess 3 10"), std::string::npos) << saved;
     quillon.Command(ID_FILE_NEW);
-    quillon.Command(ID_FILE_OPEN);
-    quillon.AnswerFileDialog(folder + "\\ybco.QSF");
+    quillon.FileCommand(ID_FILE_OPEN, folder + "\\ybco.QSF");
     EXPECT_EQ(quillon.ReadRow(2).formula, "CuCO3");  // the values came back with it: the sheet weighs them
 
     // The sheet's options are settings of the program, set in the Options menu.
     quillon.Command(ID_OPTIONS_MMOL);
     quillon.Command(ID_OPTIONS_GASES);
-    Press(IDC_CALCULATE);
-    HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
-    ASSERT_NE(selection, nullptr);
-    Press(selection, IDOK);
-    HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
+    HWND display = Calculate();
     ASSERT_NE(display, nullptr);
-    std::vector<std::string> reports = qdriver::FilesIn(folder, "*.QL");
-    ASSERT_EQ(reports.size(), 1u);
-    const std::string sheet = ReadBytes(folder + "\\" + reports[0]);
+    const std::string sheet = Report();
     // k = 3 g / 666.19084 g/mol of product: BaCO3 2 k 197.335 / 0.99, Y2(CO3)3 0.5 k 357.83568,
     // CuCO3 3 k 123.554 x 1.1, the product's 1000 k mmol, CO2 6.5 k 44.009 g.
     for (const char *figure : {"1.79524", "0.80571", "1.83609", "4.50321", "1.28818"})

@@ -1,16 +1,16 @@
 #include "driver.h"
 
-#include <shlwapi.h>
-
 #include <commctrl.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
-#include "quillon/ledra.h"
 #include "app/resource.h"
+#include "quillon/ledra.h"
+#include "tests/support/files.h"
 
 namespace qdriver {
 
@@ -20,24 +20,22 @@ using qwintest::BoxIconStatic;
 using qwintest::ClassOf;
 using qwintest::kBoxTextId;
 
-struct FindData {
-    DWORD pid;
-    std::vector<HWND> windows;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam) {
-    FindData *d = reinterpret_cast<FindData *>(lParam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == d->pid && ::IsWindowVisible(window)) d->windows.push_back(window);
-    return TRUE;
-}
-
 // The visible top-level windows of process pid, topmost first.
 std::vector<HWND> TopLevelWindows(DWORD pid) {
-    FindData data = {pid, {}};
-    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&data));
-    return data.windows;
+    struct Found {
+        DWORD pid;
+        std::vector<HWND> windows;
+    } found = {pid, {}};
+    ::EnumWindows(
+        [](HWND window, LPARAM lParam) -> BOOL {
+            Found *f = reinterpret_cast<Found *>(lParam);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            if (owner == f->pid && ::IsWindowVisible(window)) f->windows.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found.windows;
 }
 
 // The icon of a box of another process: its pixels against the system icons
@@ -70,18 +68,6 @@ qwintest::BoxIcon IconKind(Quillon &quillon, HWND iconStatic) {
     return best;
 }
 
-void SendInputs(std::vector<INPUT> &inputs) {
-    if (!inputs.empty()) ::SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-INPUT KeyInput(WORD vk, bool up) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
 }  // namespace
 
 std::string MakeFolder(const std::string &name, const std::vector<std::string> &files) {
@@ -107,19 +93,14 @@ std::vector<std::string> FilesIn(const std::string &folder, const std::string &p
     return names;
 }
 
-
-// ---------------------------------------------------------------------------
-// Quillon
-
 Quillon::~Quillon() {
-    if (process_ != nullptr) {
-        if (Running()) {
-            ::TerminateProcess(process_, 99);
-            ::WaitForSingleObject(process_, 10000);
-        }
-        ::CloseHandle(info_.hThread);
-        ::CloseHandle(process_);
+    if (info_.hProcess == nullptr) return;
+    if (Running()) {
+        ::TerminateProcess(info_.hProcess, 99);
+        ::WaitForSingleObject(info_.hProcess, 10000);
     }
+    ::CloseHandle(info_.hThread);
+    ::CloseHandle(info_.hProcess);
 }
 
 bool Quillon::Start(const std::string &folder, bool keepSettings) {
@@ -129,44 +110,33 @@ bool Quillon::Start(const std::string &folder, bool keepSettings) {
     std::string command = "\"" + folder + "\\Quillon.exe\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back(0);
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &info_))
-        return false;
-    process_ = info_.hProcess;
-    pid_ = info_.dwProcessId;
-    return true;
+    return ::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                            &info_) != 0;
 }
 
-bool Quillon::Running() const { return process_ != nullptr && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
-
-// "Quillon" from the template, then "<entry>[*] - Quillon".
-static bool IsMainTitle(const std::string &title) {
-    const std::string tail = " - Quillon";
-    return title == "Quillon" ||
-           (title.size() > tail.size() && title.compare(title.size() - tail.size(), tail.size(), tail) == 0);
+bool Quillon::Running() const {
+    return info_.hProcess != nullptr && ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
 HWND Quillon::WaitReady(DWORD timeoutMs, DWORD pollMs) {
-    DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < timeoutMs && Running()) {
-        for (HWND window : TopLevelWindows(pid_)) {
-            if (ClassOf(window) != "#32770" || !IsMainTitle(TextOf(window))) continue;
+    const std::string tail = " - Quillon";
+    main_ = WaitWindow(
+        [&](HWND window) {
+            // "Quillon" from the template, then "<entry>[*] - Quillon".
+            std::string title = TextOf(window);
+            if (ClassOf(window) != "#32770" ||
+                (title != "Quillon" && (title.size() <= tail.size() ||
+                                        title.compare(title.size() - tail.size(), tail.size(), tail) != 0)))
+                return false;
             HWND sample = ::GetDlgItem(window, IDC_SAMPLE_ID), list = ::GetDlgItem(window, IDC_LIST);
-            if (sample == nullptr || list == nullptr) continue;
             RECT s, l;
-            ::GetWindowRect(sample, &s);
-            ::GetWindowRect(list, &l);
             // The deferred initialisation lays the sample ID over the list's width.
-            if (s.left == l.left && s.right == l.right) {
-                main_ = window;
-                Sync();
-                return main_;
-            }
-        }
-        ::Sleep(pollMs);
-    }
-    return nullptr;
+            return sample != nullptr && list != nullptr && ::GetWindowRect(sample, &s) && ::GetWindowRect(list, &l) &&
+                   s.left == l.left && s.right == l.right;
+        },
+        timeoutMs, pollMs);
+    if (main_ != nullptr) Sync();
+    return main_;
 }
 
 // Input goes through the system's queue, sent messages do not: wait until
@@ -174,7 +144,7 @@ HWND Quillon::WaitReady(DWORD timeoutMs, DWORD pollMs) {
 void Quillon::Sync() {
     for (int round = 0; round < 2; ++round) {
         ::Sleep(20);
-        if (process_ != nullptr) ::WaitForInputIdle(process_, 2000);
+        if (info_.hProcess != nullptr) ::WaitForInputIdle(info_.hProcess, 2000);
         if (main_ != nullptr && ::IsWindow(main_)) {
             DWORD_PTR result = 0;
             ::SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
@@ -183,23 +153,14 @@ void Quillon::Sync() {
 }
 
 Box Quillon::WaitBox(DWORD timeoutMs) {
-    DWORD start = ::GetTickCount();
-    do {
-        for (HWND window : TopLevelWindows(pid_)) {
-            HWND icon = BoxIconStatic(window);
-            if (icon == nullptr) continue;
-            Box box;
-            box.hwnd = window;
-            ::Sleep(50);  // let it paint before its icon is read
-            ::UpdateWindow(window);
-            box.caption = TextOf(window);
-            box.text = TextOf(::GetDlgItem(window, kBoxTextId));
-            box.icon = IconKind(*this, icon);
-            return box;
-        }
-        ::Sleep(20);
-    } while (::GetTickCount() - start < timeoutMs && Running());
-    return Box();
+    Box box;
+    box.hwnd = WaitWindow([](HWND window) { return BoxIconStatic(window) != nullptr; }, timeoutMs);
+    if (box.hwnd == nullptr) return box;
+    ::UpdateWindow(box.hwnd);  // painted before its icon is read
+    box.caption = TextOf(box.hwnd);
+    box.text = TextOf(::GetDlgItem(box.hwnd, kBoxTextId));
+    box.icon = IconKind(*this, BoxIconStatic(box.hwnd));
+    return box;
 }
 
 void Quillon::Answer(const Box &box, int button) {
@@ -210,15 +171,15 @@ void Quillon::Answer(const Box &box, int button) {
     Sync();
 }
 
-HWND Quillon::WaitWindow(const std::function<bool(HWND)> &match, DWORD timeoutMs) {
+HWND Quillon::WaitWindow(const std::function<bool(HWND)> &match, DWORD timeoutMs, DWORD pollMs) {
     DWORD start = ::GetTickCount();
     do {
-        for (HWND window : TopLevelWindows(pid_))
+        for (HWND window : TopLevelWindows(info_.dwProcessId))
             if (match(window)) {
                 Sync();
                 return window;
             }
-        ::Sleep(20);
+        ::Sleep(pollMs);
     } while (::GetTickCount() - start < timeoutMs && Running());
     return nullptr;
 }
@@ -229,15 +190,15 @@ HWND Quillon::WaitDialog(const char *caption, DWORD timeoutMs) {
 }
 
 long Quillon::WaitExit(DWORD timeoutMs) {
-    if (process_ == nullptr || ::WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return -1;
+    if (info_.hProcess == nullptr || ::WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
     DWORD code = 0;
-    ::GetExitCodeProcess(process_, &code);
+    ::GetExitCodeProcess(info_.hProcess, &code);
     return long(code);
 }
 
 // The program's active window comes to the front so that input reaches it.
 void Quillon::Foreground() {
-    std::vector<HWND> windows = TopLevelWindows(pid_);
+    std::vector<HWND> windows = TopLevelWindows(info_.dwProcessId);
     if (!windows.empty() && ::GetForegroundWindow() != windows.front()) ::SetForegroundWindow(windows.front());
 }
 
@@ -254,18 +215,15 @@ void Quillon::Click(HWND window, int x, int y) {
         std::abs(point.y - lastPoint.y) <= ::GetSystemMetrics(SM_CYDOUBLECLK) && since < wait)
         ::Sleep(wait - since);
     int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
-    std::vector<INPUT> inputs;
-    INPUT move = {};
-    move.type = INPUT_MOUSE;
-    move.mi.dx = (point.x * 65536 + width / 2) / width;
-    move.mi.dy = (point.y * 65536 + height / 2) / height;
-    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs.push_back(move);
-    for (DWORD button : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
-        inputs.push_back(move);
-        inputs.back().mi.dwFlags = button | MOUSEEVENTF_ABSOLUTE;
+    INPUT inputs[3] = {};
+    const DWORD flags[] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 3; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dx = (point.x * 65536 + width / 2) / width;
+        inputs[i].mi.dy = (point.y * 65536 + height / 2) / height;
+        inputs[i].mi.dwFlags = flags[i] | MOUSEEVENTF_ABSOLUTE;
     }
-    SendInputs(inputs);
+    ::SendInput(3, inputs, sizeof(INPUT));
     lastPoint = point;
     lastTime = ::GetTickCount();
     Sync();
@@ -273,18 +231,20 @@ void Quillon::Click(HWND window, int x, int y) {
 
 void Quillon::Key(UINT vk, unsigned modifiers) {
     Foreground();
-    std::vector<INPUT> inputs;
-    const struct {
-        unsigned bit;
-        WORD vk;
-    } mods[] = {{qwintest::kShift, VK_SHIFT}, {qwintest::kControl, VK_CONTROL}, {qwintest::kAlt, VK_MENU}};
-    for (const auto &m : mods)
-        if (modifiers & m.bit) inputs.push_back(KeyInput(m.vk, false));
-    inputs.push_back(KeyInput(WORD(vk), false));
-    inputs.push_back(KeyInput(WORD(vk), true));
-    for (const auto &m : mods)
-        if (modifiers & m.bit) inputs.push_back(KeyInput(m.vk, true));
-    SendInputs(inputs);
+    // The modifiers pressed around the key: kShift, kControl, kAlt are the bits 1, 2, 4.
+    const WORD modifierKeys[] = {VK_SHIFT, VK_CONTROL, VK_MENU};
+    std::vector<WORD> keys;
+    for (int i = 0; i < 3; ++i)
+        if (modifiers & (1u << i)) keys.push_back(modifierKeys[i]);
+    keys.push_back(WORD(vk));
+    std::vector<INPUT> inputs(2 * keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        INPUT &down = inputs[i], &up = inputs[inputs.size() - 1 - i];
+        down.type = up.type = INPUT_KEYBOARD;
+        down.ki.wVk = up.ki.wVk = keys[i];
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    ::SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
     Sync();
 }
 
@@ -305,6 +265,12 @@ void Quillon::Fill(HWND field, const std::string &text, bool leave) {
     Key(VK_DELETE);
     Type(text);
     if (leave) Key(VK_TAB);
+}
+
+void Quillon::ClickCenter(HWND window) {
+    RECT r;
+    ::GetClientRect(window, &r);
+    Click(window, r.right / 2, r.bottom / 2);
 }
 
 void Quillon::Command(UINT id) {
@@ -332,10 +298,12 @@ std::string Quillon::TextOf(HWND window) {
             ::SendMessageA(window, EM_SETSEL, WPARAM(-1), 0);
         return ClipboardText();
     }
-    char text[1024] = "";
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000,
-                          &result);
+    DWORD_PTR length = 0;
+    ::SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length);
+    std::string text(length + 1, '\0');
+    ::SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), SMTO_NORMAL, 5000,
+                          &length);
+    text.resize(std::min<size_t>(length, text.size() - 1));
     return text;
 }
 
@@ -369,13 +337,13 @@ std::vector<std::pair<std::string, int>> Quillon::TreeItems(HWND tree) {
         buffer.tvi.stateMask = TVIS_STATEIMAGEMASK;
         buffer.tvi.cchTextMax = sizeof buffer.text;
         // The text pointer must point into the program: the record goes there whole.
-        void *remote = ::VirtualAllocEx(process_, nullptr, sizeof buffer, MEM_COMMIT, PAGE_READWRITE);
+        void *remote = ::VirtualAllocEx(info_.hProcess, nullptr, sizeof buffer, MEM_COMMIT, PAGE_READWRITE);
         buffer.tvi.pszText = reinterpret_cast<char *>(remote) + offsetof(decltype(buffer), text);
         SIZE_T done = 0;
-        ::WriteProcessMemory(process_, remote, &buffer, sizeof buffer, &done);
+        ::WriteProcessMemory(info_.hProcess, remote, &buffer, sizeof buffer, &done);
         ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
-        ::ReadProcessMemory(process_, remote, &buffer, sizeof buffer, &done);
-        ::VirtualFreeEx(process_, remote, 0, MEM_RELEASE);
+        ::ReadProcessMemory(info_.hProcess, remote, &buffer, sizeof buffer, &done);
+        ::VirtualFreeEx(info_.hProcess, remote, 0, MEM_RELEASE);
         items.push_back({std::string(buffer.text), int((buffer.tvi.state & TVIS_STATEIMAGEMASK) >> 12)});
     }
     return items;
@@ -395,28 +363,32 @@ Quillon::Row Quillon::ReadRow(int index) {
     SIZE_T read = 0;
     // The row's bytes; its CString is one pointer to the characters.
     unsigned char bytes[sizeof(LedraRow)];
-    if (!::ReadProcessMemory(process_, reinterpret_cast<void *>(address), bytes, sizeof bytes, &read)) return row;
+    if (!::ReadProcessMemory(info_.hProcess, reinterpret_cast<void *>(address), bytes, sizeof bytes, &read)) return row;
     std::memcpy(&row.fixed, bytes + offsetof(LedraRow, fixed), sizeof row.fixed);
     std::memcpy(&row.ratio, bytes + offsetof(LedraRow, ratio), sizeof row.ratio);
     const char *chars = nullptr;
     std::memcpy(&chars, bytes + offsetof(LedraRow, formula), sizeof chars);
     char text[257] = "";
     for (int i = 0; i < 256 && chars != nullptr; ++i) {
-        if (!::ReadProcessMemory(process_, chars + i, text + i, 1, &read) || text[i] == 0) break;
+        if (!::ReadProcessMemory(info_.hProcess, chars + i, text + i, 1, &read) || text[i] == 0) break;
     }
     text[256] = 0;
     row.formula = text;
     return row;
 }
 
-// Enter commits a cell and opens the next one in reading order (formula,
-// ratio, next formula), with its text selected.
-void Quillon::EnterRow(int index, const std::string &formula, const std::string &ratio, bool fixedClick) {
+void Quillon::ClickCell(int row, int column) {
     ListColumns columns = ColumnsOf(*this);
-    HWND list = Item(IDC_LIST);
-    int y = index * columns.rowHeight + columns.rowHeight / 2;
-    if (fixedClick) Click(list, columns.formulaLeft / 2, y);
-    Click(list, (columns.formulaLeft + columns.ratioLeft) / 2, y);
+    RECT list;
+    ::GetClientRect(Item(IDC_LIST), &list);
+    const int x[] = {columns.formulaLeft / 2, (columns.formulaLeft + columns.ratioLeft) / 2,
+                     (columns.ratioLeft + list.right) / 2};
+    Click(Item(IDC_LIST), x[column], row * columns.rowHeight + columns.rowHeight / 2);
+}
+
+void Quillon::EnterRow(int index, const std::string &formula, const std::string &ratio, bool fixedClick) {
+    if (fixedClick) ClickCell(index, 0);
+    ClickCell(index, 1);
     Type(formula);
     Key(VK_RETURN);
     if (!ratio.empty()) {
@@ -480,13 +452,40 @@ void Session::Enter(const std::string &product, const std::string &amount,
 }
 
 void Session::EnterRatio(int row, const std::string &text) {
-    ListColumns columns = ColumnsOf(quillon);
-    RECT list;
-    ::GetClientRect(quillon.Item(IDC_LIST), &list);
-    quillon.Click(quillon.Item(IDC_LIST), (columns.ratioLeft + list.right) / 2,
-                  row * columns.rowHeight + columns.rowHeight / 2);
+    quillon.ClickCell(row, 2);
     quillon.Type(text);
     quillon.Key(VK_RETURN);
+}
+
+HWND Session::Calculate(bool select) {
+    Press(IDC_CALCULATE);
+    if (select) {
+        HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
+        EXPECT_NE(selection, nullptr) << "no element selection";
+        if (selection == nullptr) return nullptr;
+        Press(selection, IDOK);
+    }
+    HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
+    EXPECT_NE(display, nullptr) << "no sheet displayed";
+    return display;
+}
+
+HWND Session::OpenDialog(UINT command, const char *caption) {
+    quillon.Command(command);
+    HWND dialog = quillon.WaitDialog(caption);
+    EXPECT_NE(dialog, nullptr) << "no dialog " << caption;
+    return dialog;
+}
+
+void Session::Clear() {
+    Press(IDC_CLEAR);
+    ExpectSaveQuestion(IDNO);
+}
+
+std::string Session::Report() const {
+    std::vector<std::string> reports = Reports();
+    EXPECT_EQ(reports.size(), 1u) << "report files";
+    return reports.size() == 1 ? ReadBytes(folder + "\\" + reports[0]) : std::string();
 }
 
 std::vector<Box> Quillon::BoxesUntilQuiet(int answer) {
@@ -506,7 +505,7 @@ std::string WithoutCR(std::string text) {
     return text;
 }
 
-void Session::ExpectBox(const std::string &text, qwintest::BoxIcon icon, int answer) {
+void ExpectBox(Quillon &quillon, const std::string &text, qwintest::BoxIcon icon, int answer) {
     Box box = quillon.WaitBox();
     ASSERT_NE(box.hwnd, nullptr) << "no message box; expected: " << text;
     EXPECT_EQ(box.text, text);
@@ -518,6 +517,12 @@ void Session::ExpectBox(const std::string &text, qwintest::BoxIcon icon, int ans
 void SetText(HWND window, const std::string &text) {
     DWORD_PTR result = 0;
     ::SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 5000, &result);
+}
+
+bool Checked(HWND button) { return ::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void SetCheck(HWND button, bool checked) {
+    ::SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void PressAndWait(Quillon &quillon, HWND dialog, int id) {

@@ -3,9 +3,8 @@
 // folder of the test's own, starts it, waits for the main window and its
 // deferred initialisation, gives input through the system's input queue
 // (mouse clicks, keys, typed text), finds and answers the program's message
-// boxes and dialogs, and reads field texts, list rows (from the program's
-// memory) and report files. Tests of later features add their scenarios on
-// top of it.
+// boxes and dialogs, and reads window texts, list rows (from the program's
+// memory) and report files.
 #ifndef QUILLON_TESTS_SUPPORT_DRIVER_DRIVER_H
 #define QUILLON_TESTS_SUPPORT_DRIVER_DRIVER_H
 
@@ -21,19 +20,18 @@
 
 namespace qdriver {
 
-
 // A fresh folder <bin>\..\e2e\<name> with copies of the files named from
 // the bin folder (Quillon.exe, VEXIL.DLL, LEDRA.DLL, ATOMS.LST by default).
 std::string MakeFolder(const std::string &name,
                        const std::vector<std::string> &files = {"Quillon.exe", "VEXIL.DLL", "LEDRA.DLL",
                                                                 "ATOMS.LST"});
-
 // A number setting of the program (0xDEAD when missing).
 DWORD Setting(const char *name);
 std::string WithoutCR(std::string text);
 // The files of folder that match pattern (names only).
 std::vector<std::string> FilesIn(const std::string &folder, const std::string &pattern);
 using qwintest::ClipboardText;
+using qwintest::FileNameField;
 
 struct Box {
     HWND hwnd = nullptr;
@@ -44,7 +42,7 @@ struct Box {
 
 class Quillon {
 public:
-    Quillon() {}
+    Quillon() = default;
     ~Quillon();  // ends a program still running
     Quillon(const Quillon &) = delete;
 
@@ -55,29 +53,27 @@ public:
     HWND WaitReady(DWORD timeoutMs = 20000, DWORD pollMs = 20);
     HWND Main() const { return main_; }
     HWND Item(int id) const { return ::GetDlgItem(main_, id); }
-    HANDLE Process() const { return process_; }
+    HANDLE Process() const { return info_.hProcess; }
 
     // Lets the program process what was sent to it.
     void Sync();
+    // A visible top-level window of the program that match accepts, or nullptr.
+    HWND WaitWindow(const std::function<bool(HWND)> &match, DWORD timeoutMs = 10000, DWORD pollMs = 20);
+    // A top-level dialog of the program with this caption, or nullptr.
+    HWND WaitDialog(const char *caption, DWORD timeoutMs = 10000);
     // A message box of the program, or one with hwnd nullptr after timeoutMs.
     Box WaitBox(DWORD timeoutMs = 10000);
     // Presses the box's button (IDOK, IDYES, ...) and waits until it is gone.
     void Answer(const Box &box, int button = IDOK);
-    // A visible top-level window of the program that match accepts, or nullptr.
-    HWND WaitWindow(const std::function<bool(HWND)> &match, DWORD timeoutMs = 10000);
-    // A top-level dialog of the program with this caption, or nullptr.
-    HWND WaitDialog(const char *caption, DWORD timeoutMs = 10000);
+    // Answers every message box with answer until none comes for 8 s; the boxes seen.
+    std::vector<Box> BoxesUntilQuiet(int answer = IDOK);
     // Waits for the program to end; its exit code, or -1 after timeoutMs.
     long WaitExit(DWORD timeoutMs = 20000);
     bool Running() const;
 
     // Input through the system's queue, to the program's foreground window.
     void Click(HWND window, int x, int y);  // client coordinates
-    void ClickCenter(HWND window) {
-        RECT r;
-        ::GetClientRect(window, &r);
-        Click(window, r.right / 2, r.bottom / 2);
-    }
+    void ClickCenter(HWND window);
     void Key(UINT vk, unsigned modifiers = 0);
     void Type(const std::string &text);
     // Clicks into a field, selects its text, types text and leaves with Tab.
@@ -88,8 +84,13 @@ public:
     // Types path into the program's next Open or Save As dialog and presses
     // its button; the name the dialog proposed, empty when none appeared.
     std::string AnswerFileDialog(const std::string &path);
+    // A menu command that asks for a file, answered with path.
+    std::string FileCommand(UINT id, const std::string &path) {
+        Command(id);
+        return AnswerFileDialog(path);
+    }
 
-    // Window texts, read by message (also for the VEXIL control).
+    // A window's text, read by message (also for the VEXIL control).
     static std::string TextOf(HWND window);
     std::string Text(int id) const { return TextOf(Item(id)); }
     // A window's text once it reads expected, or as it stands after 3 s: typed
@@ -108,26 +109,29 @@ public:
         double ratio = 0.0;
     };
     Row ReadRow(int index);
+    // Clicks a cell of the list: column 0 the Fixed mark, 1 the formula, 2 the ratio.
+    void ClickCell(int row, int column);
     // Enters a row as a person does: click the formula cell, type, then the
     // ratio cell when ratio is not empty; fixedClick toggles the mark.
+    // Enter commits a cell and opens the next one (formula, ratio, next formula).
     void EnterRow(int index, const std::string &formula, const std::string &ratio = "", bool fixedClick = false);
 
     // The window's image as on screen.
     qwintest::Bitmap32 Capture(HWND window);
-    // Answers every message box with answer until none comes for 8 s; the boxes seen.
-    std::vector<Box> BoxesUntilQuiet(int answer = IDOK);
 
 private:
     void Foreground();
     PROCESS_INFORMATION info_ = {};
-    HANDLE process_ = nullptr;
-    DWORD pid_ = 0;
     HWND main_ = nullptr;
 };
 
-using qwintest::FileNameField;
+// Expects a message box of the program now with this text and icon
+// (caption "Quillon"), and answers it.
+void ExpectBox(Quillon &quillon, const std::string &text, qwintest::BoxIcon icon, int answer = IDOK);
 // Sets a window's text by message (also across processes).
 void SetText(HWND window, const std::string &text);
+bool Checked(HWND button);
+void SetCheck(HWND button, bool checked);
 // Posts a button's click to a dialog of the program and waits until the
 // dialog is gone or disabled (under a message box).
 void PressAndWait(Quillon &quillon, HWND dialog, int id);
@@ -148,18 +152,29 @@ class Session : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    // Expects a message box now with this text and icon (caption "Quillon"), and answers it.
-    void ExpectBox(const std::string &text, qwintest::BoxIcon icon, int answer = IDOK);
+    void ExpectBox(const std::string &text, qwintest::BoxIcon icon, int answer = IDOK) {
+        qdriver::ExpectBox(quillon, text, icon, answer);
+    }
     // Expects "Save changes?" (Yes, No, Cancel) now, and answers it.
     void ExpectSaveQuestion(int answer) { ExpectBox("Save changes?", qwintest::BoxIcon::Question, answer); }
     void Press(HWND dialog, int id) { quillon.ClickCenter(::GetDlgItem(dialog, id)); }
+    void Press(int id) { quillon.ClickCenter(quillon.Item(id)); }
     // Fills sample ID, product and amount, enters the starting materials
     // (Unfixed, or Fixed at the ratio given) and closes the open cell.
     void Enter(const std::string &product, const std::string &amount,
                const std::vector<std::pair<std::string, std::string>> &rows, const std::string &sampleId = "S-17");
     // Types into a row's ratio cell (opened with its text selected) and commits it with Enter.
     void EnterRatio(int row, const std::string &text);
-    void Press(int id) { quillon.ClickCenter(quillon.Item(id)); }
+    // Presses Calculate, accepts the element selection when select, and
+    // returns the display of the sheet (nullptr, and a failure, when none came).
+    HWND Calculate(bool select = true);
+    // A dialog opened by a menu command (nullptr, and a failure, when none came).
+    HWND OpenDialog(UINT command, const char *caption);
+    // Clear, the changed entry dropped.
+    void Clear();
+    std::vector<std::string> Reports() const { return FilesIn(folder, "*.QL"); }
+    // The bytes of the one report file of the folder (a failure when there is not exactly one).
+    std::string Report() const;
 
     std::string folder;
     Quillon quillon;

@@ -1,7 +1,8 @@
-// Registers wordstandin.dll (beside the test program) as the in-process
-// server of the ProgID "Word.Application" in the test's Wine prefix, and
-// gives the tests its controls. The registration is removed again by the
-// destructor, so that other tests see a machine without the word processor.
+// Registers wordstandin.dll (beside the test program, which links it) as
+// the in-process server of the ProgID "Word.Application" in the test's Wine
+// prefix, and gives the tests its controls. The registration is removed
+// again by the destructor, so that other tests see a machine without the
+// word processor.
 #ifndef QUILLON_TESTS_SUPPORT_WORDSTANDIN_REGISTRATION_H
 #define QUILLON_TESTS_SUPPORT_WORDSTANDIN_REGISTRATION_H
 
@@ -22,16 +23,14 @@ public:
     bool ok() const { return ok_; }
     CLSID clsid() const;  // as CLSIDFromProgID finds it
 
-    StandInResetFn Reset = nullptr;
-    StandInLogFn Log = nullptr;
-    StandInFailAtFn FailAt = nullptr;
-    StandInDocumentTextFn DocumentText = nullptr;
-    StandInCloseDocumentFn CloseDocument = nullptr;
-    StandInNewApplicationFn NewApplication = nullptr;
+    const char *Log() const { return StandInLog(); }
+    void FailAt(const char *call, int occurrence) { StandInFailAt(call, occurrence); }
+    const char *DocumentText(const char *name) const { return StandInDocumentText(name); }
+    void CloseDocument(const char *name) { StandInCloseDocument(name); }
+    IDispatch *NewApplication() { return StandInNewApplication(); }
 
 private:
     bool ok_ = false;
-    HMODULE module_ = nullptr;
 };
 
 #endif
