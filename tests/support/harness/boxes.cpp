@@ -20,12 +20,6 @@ std::vector<MessageBoxWatcher *> &Watchers() {  // innermost last
     return *watchers;
 }
 
-std::string TextOf(HWND hWnd) {
-    std::string text(size_t(::GetWindowTextLengthA(hWnd)) + 1, '\0');
-    text.resize(size_t(std::max(0, ::GetWindowTextA(hWnd, &text[0], int(text.size())))));
-    return text;
-}
-
 BoxIcon IconKind(HWND iconStatic) {
     HICON icon = reinterpret_cast<HICON>(::SendMessageA(iconStatic, STM_GETICON, 0, 0));
     if (icon == nullptr) return BoxIcon::None;
@@ -34,17 +28,6 @@ BoxIcon IconKind(HWND iconStatic) {
     if (icon == ::LoadIconA(nullptr, IDI_ASTERISK)) return BoxIcon::Asterisk;
     if (icon == ::LoadIconA(nullptr, IDI_QUESTION)) return BoxIcon::Question;
     return BoxIcon::Other;
-}
-
-ObservedBox ReadBox(HWND box, HWND iconStatic) {
-    ObservedBox seen;
-    seen.caption = TextOf(box);
-    seen.text = TextOf(::GetDlgItem(box, kBoxTextId));
-    seen.icon = IconKind(iconStatic);
-    seen.owner = ::GetWindow(box, GW_OWNER);
-    for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
-        if (::lstrcmpiA(ClassOf(child).c_str(), "Button") == 0) seen.buttons.push_back(::GetDlgCtrlID(child));
-    return seen;
 }
 
 // The button wanted, else Cancel, No, OK, or the first.
@@ -68,9 +51,8 @@ int Unexpected(const ObservedBox &box) {
 LRESULT CALLBACK BoxHookProc(int code, WPARAM wParam, LPARAM lParam) {
     const CWPRETSTRUCT *call = reinterpret_cast<const CWPRETSTRUCT *>(lParam);
     if (code == HC_ACTION && call->message == WM_INITDIALOG) {
-        HWND iconStatic = BoxIconStatic(call->hwnd);
-        if (iconStatic != nullptr) {
-            ObservedBox box = ReadBox(call->hwnd, iconStatic);
+        ObservedBox box;
+        if (ReadBox(call->hwnd, box)) {
             int answer = Watchers().empty() ? Unexpected(box) : Watchers().back()->Observe(box);
             ::PostMessageA(call->hwnd, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
                            reinterpret_cast<LPARAM>(::GetDlgItem(call->hwnd, answer)));
@@ -96,6 +78,26 @@ HWND BoxIconStatic(HWND window) {
         if (icon != nullptr && (::GetWindowLongA(icon, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return icon;
     }
     return nullptr;
+}
+
+std::string WindowText(HWND window) {
+    LRESULT length = ::SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(size_t(std::max<LRESULT>(length, 0)) + 1, '\0');
+    ::SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+    return text.c_str();
+}
+
+bool ReadBox(HWND window, ObservedBox &box) {
+    HWND iconStatic = BoxIconStatic(window);
+    if (iconStatic == nullptr) return false;
+    box.caption = WindowText(window);
+    box.text = WindowText(::GetDlgItem(window, kBoxTextId));
+    box.icon = IconKind(iconStatic);
+    box.owner = ::GetWindow(window, GW_OWNER);
+    box.buttons.clear();
+    for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (::lstrcmpiA(ClassOf(child).c_str(), "Button") == 0) box.buttons.push_back(::GetDlgCtrlID(child));
+    return true;
 }
 
 void InstallBoxHook() {

@@ -10,6 +10,7 @@
 
 #include "tests/support/testbed/controls.h"
 
+using fwtest::Message;
 using testbed::LedraTest;
 
 namespace {
@@ -48,7 +49,7 @@ TEST_F(LedraTest, FormulaCommit) {
     Key(VK_RETURN);
     EXPECT_EQ("Ba(NO3)2", Formula(0));
     EXPECT_EQ("1:R", OpenCell());
-    EXPECT_EQ("1", WindowText(RatioEditor())) << "a new row's ratio";
+    EXPECT_EQ("1", qwintest::WindowText(RatioEditor())) << "a new row's ratio";
 
     Click(1, 1);
     Type("2H");
@@ -83,42 +84,41 @@ TEST_F(LedraTest, FormulaCommit) {
     EXPECT_EQ("", Formula(2));
 }
 
-// Ratio texts: one number, blank (0), or "?" first (the parent determines the
-// ratios). The parent may answer "?" with a modal loop: the focus changes it
-// brings commit nothing more, and the cell closes once the parent has returned.
+// Ratio texts: one number, blank (0), or "?" first (the parent is asked, once,
+// to determine the ratios). The parent may answer "?" with a modal loop: the
+// focus changes it brings commit nothing more, and the cell closes once the
+// parent has returned.
 TEST_F(LedraTest, RatioCommit) {
     const std::string longOne = "1" + std::string(98, '0') + "e-98";  // 1, read whole
-    struct Case { const char *typed; double stored; bool refused; int autoRatios; bool modalParent; } cases[] = {
-        {"2.50", 2.5, false, 0, false}, {" -3 ", -3.0, false, 0, false}, {"", 0.0, false, 0, false},
-        {"?", 7.0, false, 1, false},    {"?x", 7.0, false, 1, false},    {" ?", 7.0, true, 0, false},
-        {"1e999", 7.0, true, 0, false}, {"2,5", 7.0, true, 0, false},    {"?", 7.0, false, 1, true},
+    const char *refused = "Wrong format for ratio of Starting Material!", *modal = "Ratios determined.";
+    struct Case { const char *typed; double stored; bool asks; const char *box; } cases[] = {
+        {"2.50", 2.5, false, nullptr}, {" -3 ", -3.0, false, nullptr}, {"", 0.0, false, nullptr},
+        {"?", 7.0, true, nullptr},     {"?x", 7.0, true, nullptr},     {" ?", 7.0, false, refused},
+        {"1e999", 7.0, false, refused}, {"2,5", 7.0, false, refused},  {"?", 7.0, true, modal},
         // strtod spellings: "nan" acted as "?", "0x10" stored 16.
-        {"nan", 7.0, true, 0, false},   {"inf", 7.0, true, 0, false},    {"0x10", 7.0, true, 0, false},
-        {longOne.c_str(), 1.0, false, 0, false},
+        {"nan", 7.0, false, refused},  {"inf", 7.0, false, refused},  {"0x10", 7.0, false, refused},
+        {longOne.c_str(), 1.0, false, nullptr},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.typed);
         SetRow(2, "CuO", 7.0, 1);
-        testbed::Parent() = testbed::ParentLog();
-        testbed::Parent().boxOnAutoRatio = c.modalParent;
+        fwtest::g_recorded.clear();
+        testbed::g_boxOnAutoRatio = c.box == modal;
         Click(2, 2);
         ASSERT_EQ("3:R", OpenCell());
-        EXPECT_EQ("7", WindowText(RatioEditor()));
+        EXPECT_EQ("7", qwintest::WindowText(RatioEditor()));
         Type(c.typed);
         qwintest::MessageBoxWatcher boxes;
         Click(5, 1);
         EXPECT_EQ(c.stored, Ratio(2));
-        EXPECT_EQ(c.autoRatios, testbed::Parent().autoRatios);
-        if (c.autoRatios > 0) {
-            EXPECT_EQ(MAKEWPARAM(IDC_LIST, LDN_AUTORATIO), testbed::Parent().autoRatioWParam);
-            EXPECT_EQ(reinterpret_cast<LPARAM>(list), testbed::Parent().autoRatioLParam);
+        std::vector<Message> asked;
+        if (c.asks) asked.push_back({WM_COMMAND, MAKEWPARAM(IDC_LIST, LDN_AUTORATIO), reinterpret_cast<LPARAM>(list)});
+        EXPECT_EQ(asked, fwtest::g_recorded);
+        ASSERT_EQ(c.box ? 1u : 0u, boxes.Count());
+        if (c.box) {
+            EXPECT_EQ(c.box, boxes[0].text);
         }
-        ASSERT_EQ(c.refused || c.modalParent ? 1u : 0u, boxes.Count());
-        if (c.modalParent) {
-            EXPECT_EQ("Ratios determined.", boxes[0].text);
-        }
-        if (c.refused) {
-            EXPECT_EQ("Wrong format for ratio of Starting Material!", boxes[0].text);
+        if (c.box == refused) {
             EXPECT_EQ("3:R", OpenCell());
             Type("7");
             Click(5, 1);
@@ -128,7 +128,7 @@ TEST_F(LedraTest, RatioCommit) {
     // Leaving an opened cell untyped stores nothing, even an unused row's ratio.
     SetRow(4, "", 1e308, 0);
     Click(4, 2);
-    EXPECT_EQ("1e+308", WindowText(RatioEditor()));
+    EXPECT_EQ("1e+308", qwintest::WindowText(RatioEditor()));
     Key(VK_RETURN);
     EXPECT_EQ(1e308, Ratio(4));
 }
@@ -154,7 +154,7 @@ TEST_F(LedraTest, StepsThroughTheCells) {
     Type("5");
     Key(VK_DOWN);
     EXPECT_EQ("30:R", OpenCell());
-    EXPECT_EQ("5", WindowText(RatioEditor()));
+    EXPECT_EQ("5", qwintest::WindowText(RatioEditor()));
     EXPECT_EQ(1.0, Ratio(29)) << "no commit at the last cell";
 }
 
@@ -185,7 +185,7 @@ TEST_F(LedraTest, PageKeysAndScrollBar) {
     Type("9");
     Key(VK_PRIOR);
     EXPECT_EQ("3:R", OpenCell()) << "nothing to move: the cell stays open";
-    EXPECT_EQ("9", WindowText(RatioEditor()));
+    EXPECT_EQ("9", qwintest::WindowText(RatioEditor()));
     Key(VK_NEXT);
     EXPECT_EQ(visibleRows, Top());
     EXPECT_EQ(std::to_string(visibleRows + 3) + ":R", OpenCell()) << "same place on screen";
@@ -218,7 +218,7 @@ TEST_F(LedraTest, PageKeysAndScrollBar) {
 TEST_F(LedraTest, SignalRelayAndReset) {
     Click(0, 1);
     Key('J', qwintest::kShift | qwintest::kControl);
-    EXPECT_EQ(1, testbed::Parent().signals);
+    EXPECT_EQ((std::vector<Message>{{LDM_FORWARDTOPARENT, 0, 0}}), fwtest::g_recorded);
     SetRow(3, "NaCl", 2.0, 1);
     Send(WM_VSCROLL, SB_BOTTOM);
     Click(0, 1);

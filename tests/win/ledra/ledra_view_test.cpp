@@ -179,10 +179,10 @@ TEST_F(LedraViewTest, LongFormulaIsKeptWholeAndMarkedWhereCut) {
     SetRow(0, formula.c_str(), 1.0, 0);
     SetRow(2, "Na+", 1.0, 0);
     Click(2, 1);
-    EXPECT_EQ("", WindowText(FormulaEditor()));
+    EXPECT_EQ("", qwintest::WindowText(FormulaEditor()));
     Click(0, 1);
     EXPECT_EQ("Na+", Formula(2));
-    EXPECT_EQ(formula, WindowText(FormulaEditor()));
+    EXPECT_EQ(formula, qwintest::WindowText(FormulaEditor()));
     Key(VK_HOME);
     Key(VK_DELETE);
     Type(formula);
@@ -199,23 +199,20 @@ TEST_F(LedraViewTest, LongFormulaIsKeptWholeAndMarkedWhereCut) {
     EXPECT_EQ(0.12345678901234567891, Ratio(0));
 }
 
-// Rows lower than the formula font with its subscripts (as a smaller dialog
-// font makes them): the counts stay inside their rows, the letters are not
-// cut at the top, and every grid line under a formula stays whole.
-TEST(LedraLowRows, SubscriptsStayInsideTheirRows) {
+// A record of its own: rows lower than the formula font with its subscripts
+// (as a smaller dialog font makes them) on another ground. The counts stay
+// inside their rows, the letters are not cut at the top, every grid line under
+// a formula stays whole, and the rows stand on the record's backColor.
+TEST(LedraOwnRecord, LowRowsOnTheRecordsColour) {
     testbed::Calls() = testbed::Callbacks();
     testbed::LedraHost host;
     host.FillRecord();
-    testbed::Layout layout = testbed::Measure("Fe2O3", host.vexilInit);
-    const int rowHeight = layout.caretBottom - 1;
+    const COLORREF back = RGB(0xE0, 0xF0, 0xFF);
+    const int rowHeight = testbed::Measure("Fe2O3", host.vexilInit).caretBottom - 1;
     host.init.rowHeight = rowHeight;
+    host.init.backColor = back;
     ASSERT_EQ(0, host.Initialise());
-    for (int row = 0; row < 4; ++row) {
-        double ratio = 1.0;
-        CString formula("Fe2O3");
-        ::SendMessageA(host.list, LDM_SETFORMULA, row, reinterpret_cast<LPARAM>(&formula));
-        ::SendMessageA(host.list, LDM_SETRATIO, row, reinterpret_cast<LPARAM>(&ratio));
-    }
+    for (int row = 0; row < 4; ++row) testbed::SetListRow(host.list, row, "Fe2O3", 1.0, 0);
     ::InvalidateRect(host.list, nullptr, TRUE);
     Bitmap32 image = qwintest::CaptureClient(host.list);
     image.SavePng(qwintest::ArtifactPath("ledra-low-rows.png"));
@@ -223,31 +220,9 @@ TEST(LedraLowRows, SubscriptsStayInsideTheirRows) {
     for (int row = 1; row <= 3; ++row)
         for (int x = formulaLeft; x < ratioLeft; ++x)
             ASSERT_EQ(BLACK, image.At(x, row * rowHeight)) << "line under row " << row << " at " << x;
-    EXPECT_GT(testbed::InkRows(image, formulaLeft + 2, ratioLeft - 1, BACK, 0, rowHeight).first, 1) << "the letters are cut at the top of the row";
-    testbed::Calls().closing = 1;
-}
-
-// The rows and the grounds of their number, formula and ratio stand on the
-// record's backColor, whichever it is.
-TEST(LedraBackColor, RowsStandOnTheRecordsColour) {
-    testbed::Calls() = testbed::Callbacks();
-    testbed::LedraHost host;
-    host.FillRecord();
-    const COLORREF back = RGB(0xE0, 0xF0, 0xFF);
-    host.init.backColor = back;
-    ASSERT_EQ(0, host.Initialise());
-    CString formula("NaCl");
-    ::SendMessageA(host.list, LDM_SETFORMULA, 0, reinterpret_cast<LPARAM>(&formula));
-    ::InvalidateRect(host.list, nullptr, TRUE);
-    Bitmap32 image = qwintest::CaptureClient(host.list);
-    int onBack = 0, onOther = 0;
-    for (int y = 1; y < host.init.rowHeight; ++y)
-        for (int x = 0; x < image.Width(); ++x) {
-            onBack += image.At(x, y) == back;
-            onOther += image.At(x, y) == BACK;
-        }
-    EXPECT_GT(onBack, 0);
-    EXPECT_EQ(0, onOther) << "pixels on the main dialog's colour, not the record's";
+    EXPECT_GT(testbed::InkRows(image, formulaLeft + 2, ratioLeft - 1, back, 0, rowHeight).first, 1) << "the letters are cut at the top of the row";
+    EXPECT_GT(image.CountColor(back), 0);
+    EXPECT_EQ(0, image.CountColor(BACK)) << "pixels on the main dialog's colour, not the record's";
     testbed::Calls().closing = 1;
 }
 
