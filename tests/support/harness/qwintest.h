@@ -61,13 +61,14 @@ bool ReadBox(HWND window, ObservedBox &box);
 struct ChildResult {
     bool started = false;
     DWORD exitCode = 0;
-    std::vector<ObservedBox> boxes;
-    std::string output;  // standard output and error
+    std::vector<ObservedBox> boxes;  // icon, caption and text
+    std::string output;              // standard output and error
 };
 
-// program: another copy of this test program to run as the child (empty: this one).
-ChildResult RunInChild(const std::function<void()> &body, int answer = IDOK, DWORD timeoutMs = 60000,
-                       const std::string &program = std::string());
+// Boxes in the child are answered OK; a child still running after 60 s is
+// ended. program: another copy of this test program to run as the child
+// (empty: this one).
+ChildResult RunInChild(const std::function<void()> &body, const std::string &program = std::string());
 
 enum Modifier : unsigned { kShift = 1, kControl = 2, kAlt = 4 };
 

@@ -5,7 +5,9 @@
 // wrappers of those messages).
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/testbed/controls.h"
@@ -39,8 +41,8 @@ TEST_F(LedraTest, NumberCellTogglesTheMark) {
 }
 
 // A formula is checked and stored on Enter, which opens the ratio cell of the
-// same row; a rejected one keeps its cell open with the text selected; nothing
-// is checked while the program closes.
+// same row; an emptied cell needs no check; nothing is checked while the
+// program closes.
 TEST_F(LedraTest, FormulaCommit) {
     Click(0, 1);
     EXPECT_EQ("1:F", OpenCell());
@@ -53,26 +55,11 @@ TEST_F(LedraTest, FormulaCommit) {
 
     Click(1, 1);
     Type("2H");
-    qwintest::MessageBoxWatcher boxes;
-    Click(3, 2);
-    ASSERT_EQ(1u, boxes.Count());
-    EXPECT_EQ("Wrong format for Starting Material!", boxes[0].text);
-    EXPECT_EQ("Quillon ", boxes[0].caption);
-    EXPECT_EQ(qwintest::BoxIcon::Hand, boxes[0].icon);
-    EXPECT_EQ("2:F", OpenCell()) << "no other cell opens";
-    EXPECT_EQ(FormulaEditor(), ::GetFocus());
-    int first = -1, lastSelected = -1;
-    ::SendMessageA(FormulaEditor(), EM_GETSEL, reinterpret_cast<WPARAM>(&first), reinterpret_cast<LPARAM>(&lastSelected));
-    EXPECT_EQ(0, first) << "the whole text is selected";
-    EXPECT_EQ(1, lastSelected);
-    EXPECT_EQ("", Formula(1));
-
-    int checks = testbed::Calls().checks;
     Type("");
+    int checks = testbed::Calls().checks;
     Key(VK_RETURN);
     EXPECT_EQ("2:R", OpenCell()) << "an emptied cell needs no check";
     EXPECT_EQ(checks, testbed::Calls().checks);
-    EXPECT_EQ(1u, boxes.Count());
 
     // While the program closes, leaving an invalid cell shows nothing and stores nothing.
     Click(2, 1);
@@ -80,8 +67,39 @@ TEST_F(LedraTest, FormulaCommit) {
     testbed::Calls().closing = 1;
     ::SetFocus(::GetDlgItem(host.dialog, IDC_AMOUNT));
     qwintest::PumpMessages();
-    EXPECT_EQ(1u, boxes.Count());
     EXPECT_EQ("", Formula(2));
+}
+
+// A rejected formula keeps its cell open with the whole text selected and
+// stores nothing, whichever way the cell is left: no other cell opens and the
+// list does not scroll.
+TEST_F(LedraTest, RejectedFormulaKeepsItsCell) {
+    const std::pair<const char *, std::function<void()>> ways[] = {
+        {"Enter", [&] { Key(VK_RETURN); }},
+        {"a click in another cell", [&] { Click(3, 2); }},
+        {"the scroll bar", [&] { Send(WM_VSCROLL, SB_LINEDOWN); }},
+        {"the wheel", [&] { ::SendMessageA(FormulaEditor(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0); }},
+    };
+    for (const auto &way : ways) {
+        SCOPED_TRACE(way.first);
+        Click(0, 1);
+        Type("2H");
+        qwintest::MessageBoxWatcher boxes;
+        way.second();
+        ASSERT_EQ(1u, boxes.Count());
+        EXPECT_EQ("Wrong format for Starting Material!", boxes[0].text);
+        EXPECT_EQ("Quillon ", boxes[0].caption);
+        EXPECT_EQ(qwintest::BoxIcon::Hand, boxes[0].icon);
+        EXPECT_EQ("1:F", OpenCell());
+        EXPECT_EQ(FormulaEditor(), ::GetFocus());
+        EXPECT_EQ(0, Top());
+        int first = -1, last = -1;
+        ::SendMessageA(FormulaEditor(), EM_GETSEL, reinterpret_cast<WPARAM>(&first), reinterpret_cast<LPARAM>(&last));
+        EXPECT_EQ("0..1", std::to_string(first) + ".." + std::to_string(last)) << "the whole text selected";
+        EXPECT_EQ("", Formula(0));
+        Type("");
+        Key(VK_RETURN);  // emptied, the cell closes unchecked
+    }
 }
 
 // Ratio texts: one number, blank (0), or "?" first (the parent is asked, once,
@@ -202,15 +220,6 @@ TEST_F(LedraTest, PageKeysAndScrollBar) {
         EXPECT_EQ(s.to, Top()) << "code " << LOWORD(s.code) << " from " << s.from;
     }
     EXPECT_EQ("none", OpenCell());
-
-    Click(0, 1);
-    Type("2H");
-    qwintest::MessageBoxWatcher boxes;
-    Send(WM_VSCROLL, SB_LINEDOWN);
-    ASSERT_EQ(1u, boxes.Count());
-    EXPECT_EQ("Wrong format for Starting Material!", boxes[0].text);
-    EXPECT_EQ(0, Top());
-    EXPECT_EQ("1:F", OpenCell());
 }
 
 // Ctrl+Shift+J in the formula editor reaches the parent as message 1801;
