@@ -20,12 +20,10 @@ const COLORREF BACK = testbed::LIST_BACK;
 const COLORREF BLACK = RGB(0, 0, 0);
 const COLORREF RED = RGB(255, 0, 0);
 
-class LedraViewTest : public LedraTest {};
-
 // Numbers with and without the Fixed mark, Fixed formulas in red, "?" for an
 // undetermined ratio, nothing but the number for an unused row, subscripts,
 // the grid, and the numbers of scrolled rows.
-TEST_F(LedraViewTest, RowsShowTheirNumbersFormulasAndRatios) {
+TEST_F(LedraTest, RowsShowTheirNumbersFormulasAndRatios) {
     SetRow(2, "NaCl", 2.0, 1);
     SetRow(3, "NaCl", 2.0, 0);
     SetRow(4, "Fe2O3", UNDETERMINED_RATIO, 0);
@@ -50,7 +48,7 @@ TEST_F(LedraViewTest, RowsShowTheirNumbersFormulasAndRatios) {
     EXPECT_EQ(0, Count(image, Band(5, ratioLeft + 1, right), BACK, false)) << "nor a ratio";
 
     // The count of Fe2O3 is drawn smaller and lower than its letters (the
-    // formula editor's subscripts; that they stay inside their rows: LedraLowRows).
+    // formula editor's subscripts; that they stay inside their rows: LedraOwnRecord).
     VexilInit at = host.vexilInit;
     at.leftMargin = formulaLeft + 3;
     testbed::Layout layout = testbed::Measure("Fe2O3", at);
@@ -91,7 +89,7 @@ TEST_F(LedraViewTest, RowsShowTheirNumbersFormulasAndRatios) {
 
 // The wheel scrolls as the scroll bar does, also over an open cell (which
 // it commits first; a refused commit: LedraTest.RejectedFormulaKeepsItsCell).
-TEST_F(LedraViewTest, WheelScrollsTheList) {
+TEST_F(LedraTest, WheelScrollsTheList) {
     UINT lines = 3;
     ::SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
     const int step = int(lines), bottom = 30 - visibleRows;
@@ -121,7 +119,7 @@ TEST_F(LedraViewTest, WheelScrollsTheList) {
 // Made higher and wider, the list shows more whole rows with the scroll range
 // to match, and the formula column takes the width; made lower, an open cell
 // stays in view; a closed new row shows its ratio at once.
-TEST_F(LedraViewTest, ResizingShowsMoreRowsAndKeepsTheOpenCell) {
+TEST_F(LedraTest, ResizingShowsMoreRowsAndKeepsTheOpenCell) {
     ::SetWindowPos(host.dialog, nullptr, 0, 0, 800, 1000, SWP_NOZORDER);  // room for 30 rows on screen
     RECT window;
     ::GetWindowRect(list, &window);
@@ -166,7 +164,7 @@ TEST_F(LedraViewTest, ResizingShowsMoreRowsAndKeepsTheOpenCell) {
 // left, and shows the cut mark at the column edge; a ratio longer than its
 // cell is taken whole too. A formula the editor cannot hold opens empty and
 // is not overwritten on leaving.
-TEST_F(LedraViewTest, LongFormulaIsKeptWholeAndMarkedWhereCut) {
+TEST_F(LedraTest, LongFormulaIsKeptWholeAndMarkedWhereCut) {
     std::string formula;
     while (formula.size() < 60) formula += "La0.6Sr0.4CoO3";
     formula.resize(60);
