@@ -270,6 +270,7 @@ public:
     LedraInit init = {};
 };
 
+// Stores one row of a list as the main dialog does.
 inline void SetListRow(HWND list, int row, const char *formula, double ratio, int fixed) {
     CString text(formula);
     ::SendMessageA(list, LDM_SETFORMULA, row, reinterpret_cast<LPARAM>(&text));
