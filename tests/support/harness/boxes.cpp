@@ -20,12 +20,6 @@ std::vector<MessageBoxWatcher *> &Watchers() {  // innermost last
     return *watchers;
 }
 
-std::string TextOf(HWND hWnd) {
-    std::string text(size_t(::GetWindowTextLengthA(hWnd)) + 1, '\0');
-    text.resize(size_t(std::max(0, ::GetWindowTextA(hWnd, &text[0], int(text.size())))));
-    return text;
-}
-
 BoxIcon IconKind(HWND iconStatic) {
     HICON icon = reinterpret_cast<HICON>(::SendMessageA(iconStatic, STM_GETICON, 0, 0));
     if (icon == nullptr) return BoxIcon::None;
@@ -34,17 +28,6 @@ BoxIcon IconKind(HWND iconStatic) {
     if (icon == ::LoadIconA(nullptr, IDI_ASTERISK)) return BoxIcon::Asterisk;
     if (icon == ::LoadIconA(nullptr, IDI_QUESTION)) return BoxIcon::Question;
     return BoxIcon::Other;
-}
-
-ObservedBox ReadBox(HWND box, HWND iconStatic) {
-    ObservedBox seen;
-    seen.caption = TextOf(box);
-    seen.text = TextOf(::GetDlgItem(box, kBoxTextId));
-    seen.icon = IconKind(iconStatic);
-    seen.owner = ::GetWindow(box, GW_OWNER);
-    for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
-        if (::lstrcmpiA(ClassOf(child).c_str(), "Button") == 0) seen.buttons.push_back(::GetDlgCtrlID(child));
-    return seen;
 }
 
 // The button wanted, else Cancel, No, OK, or the first.
@@ -68,9 +51,8 @@ int Unexpected(const ObservedBox &box) {
 LRESULT CALLBACK BoxHookProc(int code, WPARAM wParam, LPARAM lParam) {
     const CWPRETSTRUCT *call = reinterpret_cast<const CWPRETSTRUCT *>(lParam);
     if (code == HC_ACTION && call->message == WM_INITDIALOG) {
-        HWND iconStatic = BoxIconStatic(call->hwnd);
-        if (iconStatic != nullptr) {
-            ObservedBox box = ReadBox(call->hwnd, iconStatic);
+        ObservedBox box;
+        if (ReadBox(call->hwnd, box)) {
             int answer = Watchers().empty() ? Unexpected(box) : Watchers().back()->Observe(box);
             ::PostMessageA(call->hwnd, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
                            reinterpret_cast<LPARAM>(::GetDlgItem(call->hwnd, answer)));
@@ -98,6 +80,26 @@ HWND BoxIconStatic(HWND window) {
     return nullptr;
 }
 
+std::string WindowText(HWND window) {
+    LRESULT length = ::SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(size_t(std::max<LRESULT>(length, 0)) + 1, '\0');
+    ::SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+    return text.c_str();
+}
+
+bool ReadBox(HWND window, ObservedBox &box) {
+    HWND iconStatic = BoxIconStatic(window);
+    if (iconStatic == nullptr) return false;
+    box.caption = WindowText(window);
+    box.text = WindowText(::GetDlgItem(window, kBoxTextId));
+    box.icon = IconKind(iconStatic);
+    box.owner = ::GetWindow(window, GW_OWNER);
+    box.buttons.clear();
+    for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (::lstrcmpiA(ClassOf(child).c_str(), "Button") == 0) box.buttons.push_back(::GetDlgCtrlID(child));
+    return true;
+}
+
 void InstallBoxHook() {
     if (g_boxHook == nullptr)
         g_boxHook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, BoxHookProc, nullptr, ::GetCurrentThreadId());
@@ -120,43 +122,23 @@ int MessageBoxWatcher::Observe(const ObservedBox &box) {
 }
 
 // ---------------------------------------------------------------------------
-// Child processes: the child appends each box to a log file as answer, icon,
-// caption, text, buttons split by \x1f and ended by \x1e (text may hold tabs).
+// Child processes: the child writes each box to its standard error as icon,
+// caption and text split by \x1f, between \x1d and \x1e (text may hold tabs
+// and line ends); the parent reads them back from the child's output.
 
 namespace {
 
-const char kChildVariable[] = "QWINTEST_CHILD_LOG";
+const char kChildVariable[] = "QWINTEST_CHILD";
 
-std::vector<std::string> Split(const std::string &text, char separator) {
-    std::vector<std::string> parts(1);
-    for (char ch : text) {
-        if (ch == separator) parts.emplace_back();
-        else parts.back() += ch;
-    }
-    return parts;
-}
-
-
-void AppendBox(const std::string &logPath, const ObservedBox &box) {
-    FILE *log = std::fopen(logPath.c_str(), "ab");
-    if (log == nullptr) return;
-    std::fprintf(log, "%d\x1f%d\x1f%s\x1f%s", box.answer, int(box.icon), box.caption.c_str(), box.text.c_str());
-    for (int id : box.buttons) std::fprintf(log, "\x1f%d", id);
-    std::fputc('\x1e', log);
-    std::fclose(log);
-}
-
-std::vector<ObservedBox> ReadBoxes(const std::string &logPath) {
+std::vector<ObservedBox> BoxesIn(const std::string &output) {
     std::vector<ObservedBox> boxes;
-    for (const std::string &record : Split(ReadBytes(logPath), '\x1e')) {
-        std::vector<std::string> fields = Split(record, '\x1f');
-        if (fields.size() < 4) continue;
+    for (size_t at = output.find('\x1d'); at != std::string::npos; at = output.find('\x1d', at + 1)) {
+        size_t end = output.find('\x1e', at), icon = output.find('\x1f', at), caption = output.find('\x1f', icon + 1);
+        if (end == std::string::npos || caption > end) break;
         ObservedBox box;
-        box.answer = std::atoi(fields[0].c_str());
-        box.icon = BoxIcon(std::atoi(fields[1].c_str()));
-        box.caption = fields[2];
-        box.text = fields[3];
-        for (size_t i = 4; i < fields.size(); ++i) box.buttons.push_back(std::atoi(fields[i].c_str()));
+        box.icon = BoxIcon(std::atoi(output.c_str() + at + 1));
+        box.caption = output.substr(icon + 1, caption - icon - 1);
+        box.text = output.substr(caption + 1, end - caption - 1);
         boxes.push_back(box);
     }
     return boxes;
@@ -164,12 +146,12 @@ std::vector<ObservedBox> ReadBoxes(const std::string &logPath) {
 
 }  // namespace
 
-ChildResult RunInChild(const std::function<void()> &body, int answer, DWORD timeoutMs, const std::string &program) {
-    char childLog[MAX_PATH];
-    if (::GetEnvironmentVariableA(kChildVariable, childLog, sizeof childLog) > 0) {  // this is the child
-        MessageBoxWatcher watcher(answer);
-        std::string logPath = childLog;
-        watcher.onBox = [&logPath](const ObservedBox &box) { AppendBox(logPath, box); };
+ChildResult RunInChild(const std::function<void()> &body, const std::string &program) {
+    if (::GetEnvironmentVariableA(kChildVariable, nullptr, 0) > 0) {  // this is the child
+        MessageBoxWatcher watcher;
+        watcher.onBox = [](const ObservedBox &box) {
+            std::fprintf(stderr, "\x1d%d\x1f%s\x1f%s\x1e", int(box.icon), box.caption.c_str(), box.text.c_str());
+        };
         body();
         std::fflush(stdout);
         std::fflush(stderr);
@@ -178,20 +160,17 @@ ChildResult RunInChild(const std::function<void()> &body, int answer, DWORD time
 
     ChildResult result;
     const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::string exe = ProgramPath();
-    if (test == nullptr || exe.empty()) return result;
+    if (test == nullptr) return result;
     static int serial = 0;
-    std::string base = ArtifactPath("child-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                                    std::to_string(++serial));
-    std::string logPath = base + ".boxes", outPath = base + ".out";
-    ::DeleteFileA(logPath.c_str());
-
+    std::string outPath = ArtifactPath("child-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                                       std::to_string(++serial) + ".out");
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE out = ::CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out == INVALID_HANDLE_VALUE) return result;
-    std::string command = std::string("\"") + (program.empty() ? exe : program) + "\" --gtest_filter=" + test->test_suite_name() + "." +
-                          test->name() + " --gtest_also_run_disabled_tests --gtest_brief=1";
+    std::string command = "\"" + (program.empty() ? ProgramPath() : program) + "\" --gtest_filter=" +
+                          test->test_suite_name() + "." + test->name() +
+                          " --gtest_also_run_disabled_tests --gtest_brief=1";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -199,7 +178,7 @@ ChildResult RunInChild(const std::function<void()> &body, int answer, DWORD time
     startup.hStdOutput = out;
     startup.hStdError = out;
     PROCESS_INFORMATION process = {};
-    ::SetEnvironmentVariableA(kChildVariable, logPath.c_str());
+    ::SetEnvironmentVariableA(kChildVariable, "1");
     BOOL created = ::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                                     &startup, &process);
     ::SetEnvironmentVariableA(kChildVariable, nullptr);
@@ -207,16 +186,15 @@ ChildResult RunInChild(const std::function<void()> &body, int answer, DWORD time
     if (!created) return result;
 
     result.started = true;
-    if (::WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_TIMEOUT) {
+    if (::WaitForSingleObject(process.hProcess, 60000) == WAIT_TIMEOUT) {
         ::TerminateProcess(process.hProcess, 0xDEAD);
         ::WaitForSingleObject(process.hProcess, 5000);
     }
     ::GetExitCodeProcess(process.hProcess, &result.exitCode);
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
-    result.boxes = ReadBoxes(logPath);
     result.output = ReadBytes(outPath);
-    ::DeleteFileA(logPath.c_str());
+    result.boxes = BoxesIn(result.output);
     ::DeleteFileA(outPath.c_str());
     return result;
 }

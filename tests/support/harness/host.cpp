@@ -1,5 +1,5 @@
-// The host window of the tests (a modeless dialog from a template in memory,
-// so hosted controls get a dialog parent as in the main dialog) and the pump.
+// The host window of the tests (a window of the system dialog class, so
+// hosted controls get a dialog parent as in the main dialog) and the pump.
 #include "qwintest.h"
 
 #include <gtest/gtest.h>
@@ -15,38 +15,18 @@ std::vector<HWND> &Hosts() {
     return *hosts;
 }
 
-// Appends a NUL-terminated wide copy of text to a dialog template.
-WORD *PutWide(WORD *at, const char *text) {
-    do {
-        *at++ = WORD(static_cast<unsigned char>(*text));
-    } while (*text++ != 0);
-    return at;
-}
-
-INT_PTR CALLBACK HostProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
-
-const DWORD kHostStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_SETFONT | DS_MODALFRAME;
+const DWORD kHostStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
 
 }  // namespace
 
 TestHost::TestHost(int clientWidth, int clientHeight) {
-    alignas(4) WORD buffer[512] = {};
-    DLGTEMPLATE *dialog = reinterpret_cast<DLGTEMPLATE *>(buffer);
-    *dialog = DLGTEMPLATE{kHostStyle, 0, 0, 10, 10, 200, 150};
-    WORD *at = reinterpret_cast<WORD *>(reinterpret_cast<BYTE *>(buffer) + sizeof(DLGTEMPLATE));
-    *at++ = 0;  // no menu
-    *at++ = 0;  // the system dialog class
-    at = PutWide(at, "qwintest host");
-    *at++ = 8;  // 8 point
-    PutWide(at, "MS Sans Serif");
-
-    hwnd_ = ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr), dialog, nullptr, HostProc, 0);
+    RECT frame = {0, 0, clientWidth, clientHeight};
+    ::AdjustWindowRectEx(&frame, kHostStyle, FALSE, WS_EX_DLGMODALFRAME);
+    hwnd_ = ::CreateWindowExA(WS_EX_DLGMODALFRAME, "#32770", "qwintest host", kHostStyle, 20, 20,
+                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                              ::GetModuleHandleA(nullptr), nullptr);
     if (hwnd_ == nullptr) return;
     Hosts().push_back(hwnd_);
-    RECT frame = {0, 0, clientWidth, clientHeight};
-    ::AdjustWindowRectEx(&frame, kHostStyle, FALSE, 0);
-    ::SetWindowPos(hwnd_, nullptr, 20, 20, frame.right - frame.left, frame.bottom - frame.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
     ::SetForegroundWindow(hwnd_);
     ::SetActiveWindow(hwnd_);
     PumpMessages();

@@ -9,6 +9,29 @@
 namespace qwintest {
 namespace {
 
+uint32_t Crc32(const uint8_t *data, size_t size) {
+    static uint32_t table[256];
+    if (table[1] == 0) {
+        for (uint32_t n = 0; n < 256; ++n) {
+            uint32_t c = n;
+            for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            table[n] = c;
+        }
+    }
+    uint32_t crc = ~0u;
+    for (size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
+uint32_t Adler32(const uint8_t *data, size_t size) {
+    uint32_t a = 1, b = 0;
+    for (size_t i = 0; i < size; ++i) {
+        a = (a + data[i]) % 65521;
+        b = (b + a) % 65521;
+    }
+    return b << 16 | a;
+}
+
 uint32_t ToPixel(COLORREF color) {
     return uint32_t(GetRValue(color)) << 16 | uint32_t(GetGValue(color)) << 8 | GetBValue(color);
 }
@@ -121,29 +144,6 @@ std::string ArtifactPath(const std::string &fileName) {
     std::string folder = ProgramFolder() + "..\\test-output";
     ::CreateDirectoryA(folder.c_str(), nullptr);
     return folder + "\\" + fileName;
-}
-
-uint32_t Crc32(const uint8_t *data, size_t size, uint32_t crc) {
-    static uint32_t table[256];
-    if (table[1] == 0) {
-        for (uint32_t n = 0; n < 256; ++n) {
-            uint32_t c = n;
-            for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            table[n] = c;
-        }
-    }
-    crc = ~crc;
-    for (size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
-
-uint32_t Adler32(const uint8_t *data, size_t size, uint32_t adler) {
-    uint32_t a = adler & 0xFFFF, b = adler >> 16;
-    for (size_t i = 0; i < size; ++i) {
-        a = (a + data[i]) % 65521;
-        b = (b + a) % 65521;
-    }
-    return b << 16 | a;
 }
 
 }  // namespace qwintest

@@ -49,20 +49,26 @@ private:
 
 void InstallBoxHook();  // done at start-up; safe to repeat
 std::string ClassOf(HWND window);
+// A window's text through WM_GETTEXTLENGTH and WM_GETTEXT with that count + 1
+// bytes (also of another process's window: the system copies the text).
+std::string WindowText(HWND window);
 // The icon static of a message box (also of another process), or nullptr for any other window.
 HWND BoxIconStatic(HWND window);
 const int kBoxTextId = 0xFFFF;  // the message box's text static
+// Reads window into box (all but the answer); false when it is no message box.
+bool ReadBox(HWND window, ObservedBox &box);
 
 struct ChildResult {
     bool started = false;
     DWORD exitCode = 0;
-    std::vector<ObservedBox> boxes;
-    std::string output;  // standard output and error
+    std::vector<ObservedBox> boxes;  // icon, caption and text
+    std::string output;              // standard output and error
 };
 
-// program: another copy of this test program to run as the child (empty: this one).
-ChildResult RunInChild(const std::function<void()> &body, int answer = IDOK, DWORD timeoutMs = 60000,
-                       const std::string &program = std::string());
+// Boxes in the child are answered OK; a child still running after 60 s is
+// ended. program: another copy of this test program to run as the child
+// (empty: this one).
+ChildResult RunInChild(const std::function<void()> &body, const std::string &program = std::string());
 
 enum Modifier : unsigned { kShift = 1, kControl = 2, kAlt = 4 };
 
@@ -98,10 +104,6 @@ inline std::string ProgramFolder() {
     std::string path = ProgramPath();
     return path.erase(path.find_last_of("\\/") + 1);
 }
-
-// The checksums of the PNG writer.
-uint32_t Crc32(const uint8_t *data, size_t size, uint32_t crc = 0);
-uint32_t Adler32(const uint8_t *data, size_t size, uint32_t adler = 1);
 
 class TestHost {
 public:

@@ -23,6 +23,7 @@
 #include "quillon/ledra.h"
 #include "quillon/vexil.h"
 #include "tests/support/harness/qwintest.h"
+#include "tests/support/peer/recorder.h"
 
 namespace testbed {
 
@@ -130,11 +131,6 @@ protected:
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageA(control, message, wParam, lParam);
     }
-    static std::string WindowText(HWND hWnd) {
-        char text[256] = "";
-        ::GetWindowTextA(hWnd, text, sizeof text);
-        return text;
-    }
     static int CaretX() {
         POINT p = {-100, -100};
         ::GetCaretPos(&p);
@@ -169,11 +165,7 @@ protected:
     }
     LRESULT SetText(const char *text) const { return Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); }
     // The text through WM_GETTEXTLENGTH and WM_GETTEXT with count + 1 bytes.
-    std::string Text() const {
-        std::string buffer(static_cast<size_t>(std::max<LRESULT>(Send(WM_GETTEXTLENGTH), 0)) + 1, '\0');
-        Send(WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(&buffer[0]));
-        return buffer.c_str();
-    }
+    std::string Text() const { return qwintest::WindowText(edit); }
     // EM_GETSEL as "first..last" (inclusive), or "none" when it answers 0.
     static std::string SelectionOf(HWND hWnd) {
         int first = -100, last = -100;
@@ -223,28 +215,17 @@ inline int CheckFormula(const char *formula) {
 }
 inline int IsClosing() { return Calls().closing; }
 
-// What the list's parent dialog received from it.
-struct ParentLog {
-    int autoRatios = 0;
-    WPARAM autoRatioWParam = 0;
-    LPARAM autoRatioLParam = 0;
-    int signals = 0;
-    bool boxOnAutoRatio = false;  // answer LDN_AUTORATIO with a modal message box
-};
-inline ParentLog &Parent() {
-    static ParentLog log;
-    return log;
-}
-
+// The host dialog records what the list sends or posts it (its WM_COMMAND
+// notifications and LDM_FORWARDTOPARENT) in fwtest::g_recorded; with
+// g_boxOnAutoRatio it answers LDN_AUTORATIO with a modal message box.
+inline bool g_boxOnAutoRatio = false;
 inline INT_PTR CALLBACK HostProc(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND && HIWORD(wParam) == LDN_AUTORATIO) {
-        Parent().autoRatios++;
-        Parent().autoRatioWParam = wParam;
-        Parent().autoRatioLParam = lParam;
-        if (Parent().boxOnAutoRatio) ::MessageBoxA(::GetActiveWindow(), "Ratios determined.", "Quillon", MB_OK);
+    if ((message == WM_COMMAND && LOWORD(wParam) == IDC_LIST) || message == LDM_FORWARDTOPARENT) {
+        fwtest::g_recorded.push_back({message, wParam, lParam});
+        if (g_boxOnAutoRatio && message == WM_COMMAND && HIWORD(wParam) == LDN_AUTORATIO)
+            ::MessageBoxA(::GetActiveWindow(), "Ratios determined.", "Quillon", MB_OK);
         return TRUE;
     }
-    if (message == LDM_FORWARDTOPARENT) Parent().signals++;
     return message == WM_INITDIALOG;
 }
 
@@ -289,6 +270,14 @@ public:
     LedraInit init = {};
 };
 
+// Stores one row of a list as the main dialog does.
+inline void SetListRow(HWND list, int row, const char *formula, double ratio, int fixed) {
+    CString text(formula);
+    ::SendMessageA(list, LDM_SETFORMULA, row, reinterpret_cast<LPARAM>(&text));
+    ::SendMessageA(list, LDM_SETRATIO, row, reinterpret_cast<LPARAM>(&ratio));
+    ::SendMessageA(list, LDM_SETFIXED, row, fixed);
+}
+
 // The ground of the main dialog's list (its record's backColor).
 const COLORREF LIST_BACK = LIST_BACK_COLOR;
 
@@ -298,7 +287,8 @@ protected:
     void SetUp() override {
         ASSERT_NE(nullptr, LoadLedra()) << "LEDRA.DLL did not load";
         Calls() = Callbacks();
-        Parent() = ParentLog();
+        fwtest::g_recorded.clear();
+        g_boxOnAutoRatio = false;
         host.FillRecord();
         ASSERT_NE(nullptr, host.list) << "the host dialog or its list was not created";
         ASSERT_EQ(0, host.Initialise());
@@ -356,12 +346,7 @@ protected:
     }
     double Ratio(int row) const { return *reinterpret_cast<const double *>(Send(LDM_GETRATIO, row)); }
     int Fixed(int row) const { return reinterpret_cast<const LedraRow *>(Send(LDM_GETROW, row))->fixed; }
-    void SetRow(int row, const char *formula, double ratio, int fixed) const {
-        CString text(formula);
-        Send(LDM_SETFORMULA, row, reinterpret_cast<LPARAM>(&text));
-        Send(LDM_SETRATIO, row, reinterpret_cast<LPARAM>(&ratio));
-        Send(LDM_SETFIXED, row, fixed);
-    }
+    void SetRow(int row, const char *formula, double ratio, int fixed) const { SetListRow(list, row, formula, ratio, fixed); }
     int Top() const { return ::GetScrollPos(list, SB_VERT); }
 
     // The band of screen row i without its grid line, within columns [x0, x1).

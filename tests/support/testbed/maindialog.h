@@ -41,11 +41,7 @@ inline std::string TempFolder() {
     return folder;
 }
 
-inline std::string Text(CWnd &dialog, int id) {
-    CString text;
-    dialog.GetDlgItem(id)->GetWindowText(text);
-    return text.GetString();
-}
+inline std::string Text(CWnd &dialog, int id) { return qwintest::WindowText(::GetDlgItem(dialog.m_hWnd, id)); }
 
 inline void SetText(CWnd &dialog, int id, const char *text) {
     dialog.GetDlgItem(id)->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
@@ -158,11 +154,8 @@ inline UINT_PTR PressOkWhenShown(const char *caption) {
     return ActWhenShown(caption, [](HWND window) {
         g_pressed = true;
         g_pressedTexts.clear();
-        for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
-            char text[128] = "";
-            ::GetWindowTextA(child, text, sizeof text);
-            g_pressedTexts += std::string(text) + "|";
-        }
+        for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
+            g_pressedTexts += qwintest::WindowText(child) + "|";
         ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     });
 }
@@ -174,11 +167,7 @@ inline void Weigh(CQuillonDlg &dialog, const std::function<void(HWND)> &act) {
     ::KillTimer(nullptr, timer);
 }
 
-inline std::string ItemText(HWND window, int id) {
-    char text[256] = "";
-    ::GetDlgItemTextA(window, id, text, sizeof text);
-    return text;
-}
+inline std::string ItemText(HWND window, int id) { return qwintest::WindowText(::GetDlgItem(window, id)); }
 
 inline std::string ListLine(HWND weighing, int index) {
     char line[256] = "";

@@ -1,5 +1,5 @@
 // Each module's AfxMessageBox as the message box watcher sees it, and the
-// faces the test prefix draws the program's fonts with.
+// faces the program's fonts are drawn with.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -46,10 +46,10 @@ TEST(AppTest, AfxMessageBoxCaptionIconAndOwnerPerModule) {
 
 }  // namespace
 
-// The test prefix maps the faces the program asks for to metric-compatible
-// ones; without the mapping Wine would pick arbitrary faces and every pixel
-// check would measure the wrong font. Wine reports the asked name in the
-// metrics, so the test reads the real font file's own name table.
+// packaging/fonts.reg (imported by the Linux launcher and into the test
+// prefix) maps the faces the program asks for to metric-compatible ones; a
+// wrong line draws the program in another face. Wine reports the asked name
+// in the metrics, so the test reads the real font file's own name table.
 TEST(FontTest, PointFontsResolveToTheMappedFaces) {
     struct Case { const char *asked, *family; } cases[] = {
         {"Times New Roman", "Liberation Serif"},

@@ -86,7 +86,9 @@ TEST(WndTest, CommandsMatchCodeAndIdAndTheRestPassOn) {
         g_recorded.clear();
         probe.SendMessage(WM_COMMAND, c.wParam, c.lParam);
         EXPECT_EQ(c.handler ? std::vector<std::string>{c.handler} : std::vector<std::string>{}, g_calls) << c.wParam;
-        EXPECT_EQ(c.handler ? 0u : 1u, RecordedCount(WM_COMMAND)) << c.wParam;
+        std::vector<Message> passedOn;  // unchanged to the previous procedure
+        if (!c.handler) passedOn.push_back({WM_COMMAND, c.wParam, c.lParam});
+        EXPECT_EQ(passedOn, Recorded({WM_COMMAND})) << c.wParam;
     }
     ::DestroyWindow(recorder);
 }
@@ -102,7 +104,7 @@ TEST(WndTest, CreateBindsBeforeWmCreateAndWmNcDestroyEndsInPostNcDestroy) {
     HWND hWnd = probe.m_hWnd;
     ASSERT_TRUE(probe.DestroyWindow());
     EXPECT_EQ((std::vector<std::string>{"create", "destroy", "post nc destroy"}), g_calls);
-    EXPECT_EQ(1u, RecordedCount(WM_NCDESTROY));
+    EXPECT_EQ((std::vector<Message>{{WM_DESTROY, 0, 0}, {WM_NCDESTROY, 0, 0}}), Recorded({WM_DESTROY, WM_NCDESTROY}));
     EXPECT_EQ(nullptr, probe.m_hWnd);
     EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hWnd));
 

@@ -81,7 +81,7 @@ TEST(LedraLibrary, NoListWithoutVexil) {
                                           nullptr, nullptr);
             ::ExitProcess(list == nullptr ? 0 : 7);
         },
-        IDOK, 60000, copy);
+        copy);
     EXPECT_EQ(0u, r.exitCode) << r.output;
     ASSERT_EQ(1u, r.boxes.size()) << r.output;
     EXPECT_EQ("Failed to load VEXIL.DLL.", r.boxes[0].text);
