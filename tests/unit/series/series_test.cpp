@@ -17,11 +17,7 @@
 
 namespace {
 
-const TestChemistry &Chem() {
-    static const TestChemistry chemistry(QUILLON_ATOMS_PATH);
-    return chemistry;
-}
-const CFormulaParser &Parser() { return Chem().parser; }
+const CFormulaParser &Parser() { return Atoms().parser; }
 
 std::vector<SeriesX> Values(const char *text) {
     std::vector<SeriesX> values;
@@ -31,7 +27,6 @@ std::vector<SeriesX> Values(const char *text) {
 }
 
 TEST(Series, MemberFormulas) {
-    ASSERT_EQ(ElementLoad::Loaded, Chem().loaded);
     struct Case {
         const char *templ, *x;
         SeriesFormulaStatus status;
@@ -120,7 +115,7 @@ TEST(Weighed, CompositionOfTheMasses) {
         {"no Y, Ba or Cu", "YBa2Cu3O7", ybco, {}, {0, 0, 0}, 1.0, {}, false, ""},
     };
     for (const Case &c : cases) {
-        const auto reaction = Calculated(Chem(), c.product, 1.0, c.rows);
+        const auto reaction = Calculated(Atoms(), c.product, 1.0, c.rows);
         BatchInput input;
         input.mass = 10.0;
         input.materials = c.batch;
