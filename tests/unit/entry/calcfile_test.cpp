@@ -126,8 +126,8 @@ TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
          "a second product line (the first is line 2)", "the last product line won"},
         {"-1 A\r\n" + entry + "series 0,1\r\nseries 0:1:0.5\r\n", CalcReadStatus::Conflict, 5, "1 2 3 4",
          "a second series line (the first is line 4)", "the last series line won"},
-        // A batch line for a row without a formula. Quillon-cli's tests show the same reasons and
-        // lines for one naming another formula, a file without a product line, a second line for
+        // A batch line for a row without a formula. The tests of quillon-cli show the same reasons
+        // and lines for one naming another formula, a file without a product line, a second line for
         // a row, a purity out of range, CR line ends and a byte-order mark at the start.
         {"scale row 5 1 SrCO3\r\n-1 A\r\n" + entry, CalcReadStatus::Conflict, 1, "",
          "scale row names SrCO3, but row 5 holds no starting material", "a scale line for an empty row"},
