@@ -380,7 +380,8 @@ void CheckSheet(const Recipe &r, double x, const CalcOutcome &out, Checker &c) {
             c.Expect(Near(GramsToWeigh(s, s.reactants[m]), batch.scaleMass, 1e-9L), "scaled row");
     c.Expect(Near(s.batch.weighedTotal, total, 1e-12L), "weighed total");
 
-    // The text sheet: each row's tokens as the sheet formats its numbers, and each number shown truly.
+    // The text sheet: each row laid out and its tokens as the sheet formats its numbers, and each
+    // number shown truly.
     const std::vector<std::string> text = Lines(Str(SheetFileText(s)));
     c.Expect(text.size() > 1 && text[1].find(Str(s.productFormula) + "  (" + Shown(s.amount) + " grams)") == 0,
              "text: product line");
@@ -396,7 +397,12 @@ void CheckSheet(const Recipe &r, double x, const CalcOutcome &out, Checker &c) {
         if (s.showPurity) want.insert(want.end(), {Shown(line.grams), Shown(line.purity), Shown(line.excess)});
         if (s.showPurity) values.insert(values.end(), {line.grams, line.purity, line.excess});
         if (s.showMmol) want.push_back(Shown(line.mmol)), values.push_back(line.mmol);
-        c.Expect(got == want, "text: row " + std::to_string(m + 1));
+        // "formula  (molar mass)" padded to 36 characters, then one blank and the grams.
+        std::string lead = want[0] + "  " + want[1];
+        lead.resize(std::max<size_t>(lead.size(), 36), ' ');
+        const std::string &shown = at + 2 + m < text.size() ? text[at + 2 + m] : lead;
+        c.Expect(got == want && shown.compare(0, lead.size() + 1 + want[2].size(), lead + " " + want[2]) == 0,
+                 "text: row " + std::to_string(m + 1));
         for (size_t k = 1; k < got.size() && k <= values.size(); ++k)
             c.Expect(
                 ShowsNear(k == 1 ? got[k].substr(1, got[k].size() - 2) : got[k], values[k - 1], k == 2 ? step : 1e-5),
