@@ -47,6 +47,14 @@ inline std::string Text(const Composition &c) {
     return text;
 }
 #endif
+#ifdef QUILLON_ATOMS_PATH
+// data/ATOMS.LST, loaded once.
+inline const TestChemistry &Atoms() {
+    static const TestChemistry atoms(QUILLON_ATOMS_PATH);
+    EXPECT_EQ(ElementLoad::Loaded, atoms.loaded);
+    return atoms;
+}
+#endif
 
 // The reaction of the given rows, collected with LDM_GETROWS and calculated
 // over the metals (the Unfixed ratios solved), as the Calculate command does.

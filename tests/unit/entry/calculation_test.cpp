@@ -89,8 +89,8 @@ TEST(Calculation, RatiosReachTheRowsAndRefusalsSayWhy) {
     }
 }
 
-// Calculate with batch values: they reach the rows they belong to, a value out of range is refused
-// naming the row, and a negative weighing made by purity or excess is warned of (scaling to a row, to
+// Calculate with batch values: a value out of range is refused naming the row (values reach only the
+// rows of their formula: the property test), and a negative weighing made by purity or excess is warned of (scaling to a row, to
 // the total or to a retyped row is quillon-cli's, with the numbers of the whole batch sheet).
 TEST(Calculation, BatchValuesReachTheirRowsOrAreRefusedNamingThem) {
     LoadTestElements();
@@ -104,7 +104,6 @@ TEST(Calculation, BatchValuesReachTheirRowsOrAreRefusedNamingThem) {
     } cases[] = {
         {"purity 0 divided by zero", 2, "BaCO3", 0, 0, "Purity of BaCO3 (row 2) must be above 0 and at most 100 %.", 0},
         {"a huge excess taken", 1, "TiO2", 100, 1000, "Excess of TiO2 (row 1) must be 0 or more and below 1000 %.", 0},
-        {"the values of another formula applied", 2, "SrCO3", 50, 0, "", 1 / 233.1922 * (79.8658 + 197.3359)},
         // BaO's pure grams (-6.6e-7) show as 0; what goes on the balance does not.
         {"a negative weighing made by purity and excess not warned of", 3, "BaO", 1, 900,
          "These starting materials have negative amounts to weigh: BaO.\nThey cannot give the product as they stand.",

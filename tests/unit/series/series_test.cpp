@@ -17,11 +17,7 @@
 
 namespace {
 
-const TestChemistry &Chem() {
-    static const TestChemistry chemistry(QUILLON_ATOMS_PATH);
-    return chemistry;
-}
-const CFormulaParser &Parser() { return Chem().parser; }
+const CFormulaParser &Parser() { return Atoms().parser; }
 
 std::vector<SeriesX> Values(const char *text) {
     std::vector<SeriesX> values;
@@ -31,7 +27,6 @@ std::vector<SeriesX> Values(const char *text) {
 }
 
 TEST(Series, MemberFormulas) {
-    ASSERT_EQ(ElementLoad::Loaded, Chem().loaded);
     struct Case {
         const char *templ, *x;
         SeriesFormulaStatus status;
@@ -87,65 +82,44 @@ TEST(Series, ValuesOfX) {
     }
 }
 
-// Masses weighed against the sheet: the sheet's own for a batch larger than it
-// (with purity and excess), of a milligram with a trace dopant, and of a
-// product without metals (compared on what the sheet's ratios balance); an
-// impure row, a row the sheet weighs at 0 g, a Fixed row weighed heavy, a
-// balanced element not weighed at all, nothing of the balanced elements (the
-// sheet's own masses with purity and excess, and one row weighed heavy, are
-// quillon-cli's). No output holds a number that is not finite.
+// Masses weighed against the sheet: an impure row, a row the sheet weighs at 0 g, a Fixed row weighed
+// heavy, a balanced element not weighed at all, nothing weighed. (The sheet's own masses deviate nowhere and one row
+// weighed heavy is past the tolerance: the property test's; a kit's larger batch, the masses of a batch
+// with purity and excess and a product without metals: quillon-cli's.) No output holds a number that is not finite.
 TEST(Weighed, CompositionOfTheMasses) {
-    const std::vector<TestRow> ybco = {{"Y2O3", 0, 1}, {"BaCO3", 0, 1}, {"CuO", 0, 1}};
     const std::vector<TestRow> lfp = {{"Li2CO3", 0, 1}, {"FeC2O4*2H2O", 0, 1}, {"NH4H2PO4", 1, 1}};
     struct Case {
         const char *name, *product;
         std::vector<TestRow> rows;
         std::vector<BatchMaterial> batch;  // purity and excess per row
-        std::vector<double> weighed;  // empty: the sheet's own masses, times scale
-        double scale;
-        std::vector<double> ratios;   // the second and third element over the first, to 4 decimals, when given
-        bool within;
-        const char *pastRows;         // the rows past the tolerance, as "2 "
+        std::vector<double> weighed, ratios;  // ratios: the second and third element over the first
+        const char *pastRows;                 // the rows past the tolerance, as "2 "
     } cases[] = {
-        {"larger batch", "YBa2Cu3O7", ybco, {{}, {}, {99.5, 2}}, {}, 1.1, {2, 3}, true, ""},
-        {"milligram of YAG:Ce", "Y2.997Ce0.003Al5O12", {{"Y2O3", 0, 1}, {"CeO2", 0, 1}, {"Al2O3", 0, 1}}, {}, {}, 1e-4,
-         {0.001001, 1.668335}, true, ""},
-        {"C3N4 on C", "C3N4", {{"C3H6N6", 1, 1}}, {}, {}, 1.0, {}, true, ""},
         // The pure mass of BaCO3 at 95 % is 5 % short of Ba; the batch it makes is smaller.
-        {"BaCO3 impure", "YBa2Cu3O7", ybco, {{}, {95, 0}, {}}, {1.69477, 5.92428, 3.58208}, 1.0, {1.9, 3}, false, "1 2 3 "},
-        {"Ba in SrTiO3", "SrTiO3", {{"SrCO3", 0, 1}, {"BaCO3", 1, 0}, {"TiO2", 0, 1}}, {}, {4.02291, 0.001, 2.17635}, 1.0,
-         {}, false, "2 "},
-        {"Fixed row heavy", "LiFePO4", lfp, {}, {2.34186, 11.40333, 8.74964}, 1.0, {}, false, "3 "},
-        {"no Li", "LiFePO4", lfp, {}, {0, 11.40333, 7.29137}, 1.0, {}, false, "1 2 3 "},
-        {"no Y, Ba or Cu", "YBa2Cu3O7", ybco, {}, {0, 0, 0}, 1.0, {}, false, ""},
+        {"BaCO3 impure", "YBa2Cu3O7", {{"Y2O3", 0, 1}, {"BaCO3", 0, 1}, {"CuO", 0, 1}}, {{}, {95, 0}, {}},
+         {1.69477, 5.92428, 3.58208}, {1.9, 3}, "1 2 3 "},
+        {"Ba in SrTiO3", "SrTiO3", {{"SrCO3", 0, 1}, {"BaCO3", 1, 0}, {"TiO2", 0, 1}}, {}, {4.02291, 0.001, 2.17635},
+         {}, "2 "},
+        {"Fixed row heavy", "LiFePO4", lfp, {}, {2.34186, 11.40333, 8.74964}, {}, "3 "},
+        {"no Li", "LiFePO4", lfp, {}, {0, 11.40333, 7.29137}, {}, "1 2 3 "},
+        {"no Y, Ba or Cu", "YBa2Cu3O7", {{"Y2O3", 0, 1}, {"BaCO3", 0, 1}, {"CuO", 0, 1}}, {}, {0, 0, 0}, {}, ""},
     };
     for (const Case &c : cases) {
-        const auto reaction = Calculated(Chem(), c.product, 1.0, c.rows);
+        const auto reaction = Calculated(Atoms(), c.product, 1.0, c.rows);
         BatchInput input;
         input.mass = 10.0;
         input.materials = c.batch;
         input.materials.resize(c.rows.size());
-        const std::vector<int> rowNumbers = {1, 2, 3};
-        const std::vector<int> numbers(rowNumbers.begin(), rowNumbers.begin() + std::ptrdiff_t(c.rows.size()));
+        const std::vector<int> numbers = {1, 2, 3};
         const WeighingSheet sheet = MakeBatchSheet(*reaction, input, CalculateBatch(*reaction, input), numbers, "", 1);
-        std::vector<double> weighed = c.weighed;
-        if (weighed.empty())
-            for (const SheetReactant &row : sheet.reactants) weighed.push_back(GramsToWeigh(sheet, row) * c.scale);
-        const WeighedResult check = CheckWeighed(*reaction, sheet, numbers, weighed, DEFAULT_WEIGHED_TOLERANCE);
-        EXPECT_EQ(c.within, check.Within()) << c.name;
+        const WeighedResult check = CheckWeighed(*reaction, sheet, numbers, c.weighed, DEFAULT_WEIGHED_TOLERANCE);
+        EXPECT_FALSE(check.Within()) << c.name;
         std::string past;
         for (const WeighedRow &row : check.rows)
             if (row.past) past += std::to_string(row.row) + " ";
         EXPECT_EQ(c.pastRows, past) << c.name;
         for (const std::string &out : {WeighedText(check), WeighedCsv(check), WeighedJson(check)})
             EXPECT_TRUE(out.find("inf") == std::string::npos && out.find("nan") == std::string::npos) << c.name << ":\n" << out;
-        if (c.weighed.empty()) {
-            // The sheet's own masses give back the product, whatever the batch.
-            for (const WeighedElement &element : check.elements)
-                EXPECT_NEAR(0.0, element.balanced ? element.deviation : 0.0, 1e-9) << c.name << Str(element.symbol);
-            for (const WeighedRow &row : check.rows) EXPECT_NEAR(0.0, row.deviation, 1e-9) << c.name;
-            EXPECT_NEAR(10.0 * c.scale, check.productGrams, 1e-9 * c.scale) << c.name;
-        }
         if (c.ratios.empty()) continue;
         ASSERT_TRUE(check.done) << c.name;
         for (size_t k = 1; k <= 2; ++k)
@@ -167,15 +141,15 @@ TEST(DataOutput, TextCells) {
 }
 
 // Masses on the balance (the sheet's and the printed one's): the nearest
-// whole multiple of the readability, halves away from zero, with the
-// readability's decimals; refused where the last digit would be a guess.
+// whole multiple of the readability (on random sheets: the property test),
+// halves away from zero, with the readability's decimals; refused where the
+// last digit would be a guess.
 TEST(Balance, RoundedToReadability) {
     struct Case {
         double grams;
         const char *readability, *shown;
     } cases[] = {
-        {1.11898, "0.0001", "1.1190"}, {1.69477, "0.02", "1.70"},       {1.11898, "0.002", "1.118"},
-        {3.58208, "0.005", "3.580"},   {0.25, "0.5", "0.5"},            {7.0, "5", "5"},
+        {1.11898, "0.002", "1.118"}, {0.25, "0.5", "0.5"}, {7.0, "5", "5"},
         {0.0005, "0.001", "0.001"},    {-1.2345, "0.001", "-1.235"},    {-2.5, "1", "-3"},
         {-0.00004, "0.0001", "0.0000"}, {123.4567891, "0.000001", "123.456789"},
         {99999999999.9, "0.0001", "99999999999.9000"}, {100000000000.1, "0.0001", "refused"},

@@ -102,6 +102,7 @@ TEST(BalanceTest, ScalesTheToleranceToEachRow) {
         {"tolerance not relative: 2e-9 of 6 involved refused", {1, 1, 3 + 2e-9, 1, 1, 3}, {}, -1},
         {"tolerance too loose: 2e-8 of 6 involved accepted", {1, 1, 3, 1, 1, 3 + 2e-8}, {}, 1},
         {"Fixed amounts not counted: cancelled element refused", {1, 1, 3, 0, 0, 1e-10}, {0, 0.5}, -1},
+        {"the product's amount not counted beside Fixed amounts: 5e-9 of 6 refused", {1, 1, 3 + 5e-9, 1, 1, 3}, {0, 0}, -1},
         {"NaN passes", {1, 1, NaN, 1, 1, 3}, {}, 0},
     };
     for (const auto &c : cases) {
