@@ -721,7 +721,7 @@ void CLedra::DrawRows(CDC &dc) {
         // kept within the row, so they never cover the grid line under it.
         ::SetRectRgn(cell, formulaLeft + 1, top, ratioLeft, top + rowHeight - 1);
         ::SelectClipRgn(dc.GetSafeHdc(), cell);
-        formulaEditor->SendMessage(VXM_DRAWFORMULA, reinterpret_cast<WPARAM>(&dc), reinterpret_cast<LPARAM>(&draw));
+        formulaEditor->SendMessage(VXM_DRAWFORMULA, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), reinterpret_cast<LPARAM>(&draw));
         ::SelectClipRgn(dc.GetSafeHdc(), nullptr);
         FormatRatioText(row->ratio, text, sizeof text);
         dc.TextOut(ratioLeft + 2, top + 6, text, int(strlen(text)));
