@@ -93,7 +93,7 @@ TEST_F(VexilTest, AnyFontPaintsAsOneCallPerCharacter) {
             const VexilDraw request = {text, static_cast<int32_t>(strlen(text)), init.leftMargin, 0, 1000,
                                        ::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_WINDOW)};
             Bitmap32 drawn = qwintest::RenderToBitmap(image.Width(), image.Height(), [&](CDC &dc) {
-                Send(VXM_DRAWFORMULA, reinterpret_cast<WPARAM>(&dc), reinterpret_cast<LPARAM>(&request));
+                Send(VXM_DRAWFORMULA, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), reinterpret_cast<LPARAM>(&request));
             });
             EXPECT_TRUE(drawn.Pixels() == image.Pixels()) << "drawn for the list";
         }
@@ -127,7 +127,7 @@ TEST_F(VexilTest, DrawFormulaCutsAtTheRightLimit) {
             dc.SelectObject(font);
             dc.SetTextColor(RGB(1, 2, 3));
             dc.SetBkColor(RGB(4, 5, 6));
-            result = Send(VXM_DRAWFORMULA, reinterpret_cast<WPARAM>(&dc), reinterpret_cast<LPARAM>(&c.request));
+            result = Send(VXM_DRAWFORMULA, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), reinterpret_cast<LPARAM>(&c.request));
             EXPECT_EQ(font, ::GetCurrentObject(dc, OBJ_FONT)) << name;
             EXPECT_EQ(RGB(1, 2, 3), dc.GetTextColor()) << name;
             EXPECT_EQ(RGB(4, 5, 6), dc.GetBkColor()) << name;
