@@ -9,7 +9,7 @@
 // list in an off-screen bitmap and copies it once; the formulas are drawn by
 // the VEXIL child (VXM_DRAWFORMULA), so they look as they do while edited.
 //
-// Choices made where the control's contract leaves room, and mended faults:
+// Choices made where the control's contract leaves room:
 //  - VEXIL.DLL is loaded by the first list window created (WM_CREATE), not
 //    as the library loads: nothing is loaded or shown while the loader holds
 //    its lock.
@@ -185,7 +185,7 @@ CLedra::CLedra()
       maxCharWidth(0), wheelDelta(0) {}
 
 // The off-screen context goes before the bitmap selected into it, so the
-// bitmap is no longer selected anywhere when it is deleted.
+// bitmap is selected nowhere when it is deleted.
 CLedra::~CLedra() {
     offscreenDC.DeleteDC();
     offscreenBitmap.DeleteObject();
@@ -299,7 +299,7 @@ LRESULT CLedra::OnInitialize(WPARAM, LPARAM lParam) {
     caption = init->caption;
 
     initialized = 1;
-    // The scroll bar is drawn with the frame at the next paint, not now.
+    // The scroll bar is drawn with the frame at the next paint.
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
     return 0;
 }

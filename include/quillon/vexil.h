@@ -59,8 +59,8 @@
 //                   is refused whole when it does not fit the limit.
 //   WM_UNDO         exchanges the text with the one snapshot (undo twice
 //                   redoes). 0.
-#ifndef QUILLON_VEXIL_H
-#define QUILLON_VEXIL_H
+#ifndef QUILLON_INCLUDE_QUILLON_VEXIL_H
+#define QUILLON_INCLUDE_QUILLON_VEXIL_H
 
 #include <stdint.h>
 #include <windows.h>
