@@ -1,7 +1,7 @@
 // The modifier keys held during the key message being handled, as the
 // controls' keyboard handling reads them.
-#ifndef QUILLON_COMMON_KEYSTATE_H
-#define QUILLON_COMMON_KEYSTATE_H
+#ifndef QUILLON_CONTROLS_KEYSTATE_H
+#define QUILLON_CONTROLS_KEYSTATE_H
 
 #include <windows.h>
 

@@ -183,8 +183,8 @@ public:
 };
 
 // ---------------------------------------------------------------------------
-// Device contexts. A CDC may be handed to another module (VXM_DRAWFORMULA):
-// its layout is one handle, and its drawing members are plain wrappers.
+// Device contexts. Modules hand each other the HDC, never the CDC
+// (VXM_DRAWFORMULA); the drawing members are plain wrappers of its calls.
 
 class CDC {
 public:

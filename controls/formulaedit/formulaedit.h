@@ -4,23 +4,17 @@
 // separator are drawn in one font, the counts' digits and '.' in a second,
 // smaller font set lower, so that the counts of a formula read as subscripts. The protocol (messages, records) is
 // in include/quillon/vexil.h; formulaedit.cpp describes how the control differs from the
-// system edit control.
-#ifndef QUILLON_FORMULAEDIT_MYEDIT_H
-#define QUILLON_FORMULAEDIT_MYEDIT_H
+// system edit control. The text, caret, selection and undo are a FormulaText
+// (formulatext.h); this class maps messages, keys and the mouse onto it, and
+// owns the fonts, the clipboard, the scrolling and the drawing.
+#ifndef QUILLON_CONTROLS_FORMULAEDIT_FORMULAEDIT_H
+#define QUILLON_CONTROLS_FORMULAEDIT_FORMULAEDIT_H
 
 #include <windows.h>
 
+#include "formulatext.h"
 #include "framework/afxwin.h"
 #include "quillon/vexil.h"
-
-// One character of the text with its place on the screen. An empty cell
-// holds ch 0, x -1, width 0, kind -1.
-struct CharCell {
-    char ch;    // the character
-    int x;      // left edge in client pixels
-    int width;  // advance width in pixels, measured when the cell was made
-    int kind;   // 1 = letter font (letters, parentheses, separators, coefficients), 0 = subscript (digit font)
-};
 
 // Command ids of the context menu.
 enum VexilMenuCommand {
@@ -35,28 +29,15 @@ public:
     CFormulaEdit();
     ~CFormulaEdit() override;
 
-    // Text model operations: each returns 0 on success and 1 when nothing
-    // was done, unless said otherwise. "snapshot" asks for an undo snapshot
-    // before the text changes.
-    int InsertChar(char ch, bool snapshot);
-    int InsertText(const char *text);  // number of characters inserted
-    static int ValidateText(const char *text);  // -1, or the number of non-blank characters
-    int DeleteForward(bool snapshot);
-    int DeleteBackward(bool snapshot);
+    // The edits that beep or use the clipboard: 0 on success, 1 when nothing
+    // was done. "snapshot" asks for an undo snapshot before the text changes.
+    EditResult InsertChar(char ch, bool snapshot);
     int CopySelection();
     int CutSelection(bool snapshot);
     int PasteClipboard(bool snapshot);
-    int ClipboardHasFormula();  // 1 or 0
-    int TakeSnapshot();
-    int SwapUndo();
-    int PositionOf(int position) const;  // x of a position, -1 outside 0..count
-    int IndexAt(int x) const;            // the position nearest to client x
-    int ScreenX(int position) const;     // client x of a position (PositionOf less the scroll)
-    int TextRightEdge() const;           // x just right of the last character
+    bool ClipboardHasFormula();
+    int ScreenX(int position) const;  // client x of a position (its x in the text less the scroll)
     void Repaint();
-
-    // True for the characters a formula may hold.
-    static bool IsAccepted(char ch);
 
 protected:
     void PostNcDestroy() override;
@@ -98,42 +79,20 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    int HandleKey(UINT vk);      // the action of one key; 0 when something changed
-    int MoveCaret(int d);        // Left/Right without Shift
-    int ExtendSelection(int d);  // Left/Right with Shift
-    void SetCaretAll(int position);  // caret, anchor and active to one position
-    int EditPosition();          // the caret, made valid for an edit
-    void RemoveCells(int lo, int hi);  // cells lo..hi-1 go, the rest move left
-    void DeleteSelection(bool snapshot);  // the selected cells go, the caret stays at their start
-    int SelectionStart() const { return anchor < active ? anchor : active; }
-    int SelectionEnd() const { return anchor < active ? active : anchor; }
+    int HandleKey(UINT vk);  // the action of one key; 0 when something changed
     bool HasFocus() const { return ::GetFocus() == m_hWnd; }
-    int FormulaWidth(char ch, int kind) const;  // advance width of a character drawn as kind
     bool InkOutsideCell(char ch, int kind) const;  // the glyph's ink reaches into a neighbour's cell
-    void Relayout();              // every cell's kind, width and x from its place in the text
     void ReleaseMouse();
-    bool FitsLimit(int n) const;  // n more characters, replacing the selection, stay within the limit
-    void ScrollToCaret();         // scrollX so that the caret stands in the field
-    void FitVertically();         // top, baseline, digitTop and caret extent for the client height
-    void DrawCutMark(CDC *dc, const VexilDraw *r);
+    void ScrollToCaret();  // scrollX so that the caret stands in the field
+    void FitVertically();  // top, baseline, digitTop and caret extent for the client height
+    void DrawCutMark(HDC dc, const VexilDraw *r);
 
-    // The object's state.
-    int initialized;
-    int modified;
-    int maxLength;
-    CharCell *cells;
-    int count;
-    int caret;
-    int anchor;
-    int active;
-    CharCell *undoCells;
-    int undoCount, undoCaret, undoAnchor, undoActive;
-    int charWidth[256];        // in the font each character usually takes (digits: digit font)
-    int coefficientWidth[12];  // '.' to '9' in the letter font, for coefficients
+    // The object's state: the text, and how it is shown.
+    FormulaText text;
     bool letterInkOutside[256];  // the letter font's glyph inks outside its cell (or unknown)
     bool digitInkOutside[12];    // the same for '.' to '9' in the digit font
     int caretTop, caretBottom;
-    int leftMargin, rightMargin;
+    int rightMargin;
     TEXTMETRICA letterMetrics;
     int top;
     int baseline;

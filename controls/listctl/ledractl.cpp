@@ -9,7 +9,7 @@
 // list in an off-screen bitmap and copies it once; the formulas are drawn by
 // the VEXIL child (VXM_DRAWFORMULA), so they look as they do while edited.
 //
-// Choices made where the control's contract leaves room, and mended faults:
+// Choices made where the control's contract leaves room:
 //  - VEXIL.DLL is loaded by the first list window created (WM_CREATE), not
 //    as the library loads: nothing is loaded or shown while the loader holds
 //    its lock.
@@ -185,7 +185,7 @@ CLedra::CLedra()
       maxCharWidth(0), wheelDelta(0) {}
 
 // The off-screen context goes before the bitmap selected into it, so the
-// bitmap is no longer selected anywhere when it is deleted.
+// bitmap is selected nowhere when it is deleted.
 CLedra::~CLedra() {
     offscreenDC.DeleteDC();
     offscreenBitmap.DeleteObject();
@@ -299,7 +299,7 @@ LRESULT CLedra::OnInitialize(WPARAM, LPARAM lParam) {
     caption = init->caption;
 
     initialized = 1;
-    // The scroll bar is drawn with the frame at the next paint, not now.
+    // The scroll bar is drawn with the frame at the next paint.
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
     return 0;
 }
@@ -721,7 +721,7 @@ void CLedra::DrawRows(CDC &dc) {
         // kept within the row, so they never cover the grid line under it.
         ::SetRectRgn(cell, formulaLeft + 1, top, ratioLeft, top + rowHeight - 1);
         ::SelectClipRgn(dc.GetSafeHdc(), cell);
-        formulaEditor->SendMessage(VXM_DRAWFORMULA, reinterpret_cast<WPARAM>(&dc), reinterpret_cast<LPARAM>(&draw));
+        formulaEditor->SendMessage(VXM_DRAWFORMULA, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), reinterpret_cast<LPARAM>(&draw));
         ::SelectClipRgn(dc.GetSafeHdc(), nullptr);
         FormatRatioText(row->ratio, text, sizeof text);
         dc.TextOut(ratioLeft + 2, top + 6, text, int(strlen(text)));

@@ -3,8 +3,8 @@
 // with two child editors, and CCellEditHook, the subclass that routes the
 // editors' keys and focus changes to the list. The protocol is in
 // include/quillon/ledra.h; ledractl.cpp describes the choices made.
-#ifndef QUILLON_LISTCTL_LEDRACTL_H
-#define QUILLON_LISTCTL_LEDRACTL_H
+#ifndef QUILLON_CONTROLS_LISTCTL_LEDRACTL_H
+#define QUILLON_CONTROLS_LISTCTL_LEDRACTL_H
 
 #include <windows.h>
 

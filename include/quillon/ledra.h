@@ -29,8 +29,8 @@
 //    Starting Material!" (not one number and not "?"); the cell stays open
 //    with its text selected;
 //  - to its VEXIL child, the messages of vexil.h.
-#ifndef QUILLON_LEDRA_H
-#define QUILLON_LEDRA_H
+#ifndef QUILLON_INCLUDE_QUILLON_LEDRA_H
+#define QUILLON_INCLUDE_QUILLON_LEDRA_H
 
 #include <windows.h>
 

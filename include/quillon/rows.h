@@ -1,8 +1,8 @@
 // Records and constants shared by the program, the chemistry core and the
 // starting-materials list. Portable: no Windows types here, because the
 // chemistry core builds natively as well.
-#ifndef QUILLON_COMMON_ROWS_H
-#define QUILLON_COMMON_ROWS_H
+#ifndef QUILLON_INCLUDE_QUILLON_ROWS_H
+#define QUILLON_INCLUDE_QUILLON_ROWS_H
 
 #include <cstdint>
 

@@ -59,8 +59,8 @@
 //                   is refused whole when it does not fit the limit.
 //   WM_UNDO         exchanges the text with the one snapshot (undo twice
 //                   redoes). 0.
-#ifndef QUILLON_VEXIL_H
-#define QUILLON_VEXIL_H
+#ifndef QUILLON_INCLUDE_QUILLON_VEXIL_H
+#define QUILLON_INCLUDE_QUILLON_VEXIL_H
 
 #include <stdint.h>
 #include <windows.h>
@@ -88,7 +88,7 @@
 // VXM_DRAWFORMULA: draws a formula text with this control's fonts, widths
 // and vertical layout into another window's device context (the list draws
 // its rows so).
-//   wParam  CDC * of the caller (the framework's DC object: one HDC)
+//   wParam  HDC of the caller
 //   lParam  const VexilDraw *, read during the call only
 // Result: the number of characters drawn; 0 when nothing is drawn: before
 // VXM_INITIALIZE, a NULL wParam, lParam or text, a length below 1, or a
