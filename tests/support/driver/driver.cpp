@@ -20,21 +20,23 @@ using qwintest::BoxIconStatic;
 using qwintest::ClassOf;
 using qwintest::kBoxTextId;
 
+struct ProcessWindows {
+    DWORD pid;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK AddProcessWindow(HWND window, LPARAM lParam) {
+    ProcessWindows *found = reinterpret_cast<ProcessWindows *>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == found->pid && ::IsWindowVisible(window)) found->windows.push_back(window);
+    return TRUE;
+}
+
 // The visible top-level windows of process pid, topmost first.
 std::vector<HWND> TopLevelWindows(DWORD pid) {
-    struct Found {
-        DWORD pid;
-        std::vector<HWND> windows;
-    } found = {pid, {}};
-    ::EnumWindows(
-        [](HWND window, LPARAM lParam) -> BOOL {
-            Found *f = reinterpret_cast<Found *>(lParam);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner == f->pid && ::IsWindowVisible(window)) f->windows.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    ProcessWindows found = {pid, {}};
+    ::EnumWindows(AddProcessWindow, reinterpret_cast<LPARAM>(&found));
     return found.windows;
 }
 
