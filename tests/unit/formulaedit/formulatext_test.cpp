@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <sstream>
 #include <string>
 
@@ -51,7 +52,8 @@ std::string Edit(const std::string &script) {
         case 'u': t.SwapUndo(op[1] != 'n'); break;  // un: without the focus
         case 'f': t.Focus(); break;
         case 'k': t.Blur(); break;
-        case 'l': result = t.SetLimit(std::stoull(arg)); break;  // EM_LIMITTEXT
+        // EM_LIMITTEXT; "max" is the largest WPARAM (2^32 - 1 or 2^64 - 1).
+        case 'l': result = t.SetLimit(arg == "max" ? SIZE_MAX : size_t(std::stoull(arg))); break;
         case 'L': Ready(t, std::stoi(arg)); result = t.Limit(); break;  // the record's limit
         case 'g': result = t.Limit(); break;
         }
@@ -70,7 +72,7 @@ TEST(FormulaText, Edits) {
         {"i:H t:CuSO4\xB7" "5H2O", "CuSO4\xB7" "5H2O 10>10 c10 m0 =0"}, {"t:Kept t:___", " 0>0 c0 m0 =0"},
         // The limit: out of 1..256 means 256, never below the length; what passes it is refused whole.
         {"L:0", " 0>0 c0 m0 =256"}, {"L:-5", " 0>0 c0 m0 =256"}, {"L:257", " 0>0 c0 m0 =256"},
-        {"L:5 t:Fe2O3H", " 0>0 c0 m0 =1"}, {"l:1099511627776 g", " 0>0 c0 m0 =256"},
+        {"L:5 t:Fe2O3H", " 0>0 c0 m0 =1"}, {"l:max g", " 0>0 c0 m0 =256"},
         {"t:Fe2O3 l:4", "Fe2O3 5>5 c5 m0 =0"}, {"t:Fe2O3 l:5 i:H", "Fe2O3 5>5 c5 m1 =2"},
         {"t:Fe2O3 s:0,1 l:4 i:H", "H2O3 1>1 c1 m1 =0"}, {"t:Fe2O3 l:5 s:1,1 i:H", "FH2O3 2>2 c2 m1 =0"},
         {"t:Fe l:3 p:O2", "Fe 2>2 c2 m0 =2"}, {"t:Fe l:4 p:O2", "FeO2 4>4 c4 m1 =0"},
