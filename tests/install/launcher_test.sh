@@ -36,19 +36,35 @@ layout() { WINEPREFIX="$1" WINELOADER="$loader" WINEDEBUG=-all "$loader" "$bin/l
 
 # The look of the screenshots: the program in the test prefix, as on a first
 # run there (no settings left by other tests, such as a remembered size).
-WINEDEBUG=-all "$loader" reg.exe delete 'HKCU\Software\Hobnail\Quillon' /f >/dev/null 2>&1
-wineserver -w
-mkdir -p "$scratch/run"
-cp "$bin/Quillon.exe" "$bin/VEXIL.DLL" "$bin/LEDRA.DLL" "$bin/ATOMS.LST" "$scratch/run/"
 # A session started while the last one's server is still going away can
 # miss the font mapping (the registry read as that server leaves it): every
 # start here waits for the server of the one before to be gone.
-(cd "$scratch/run" && WINEDEBUG=-all "$loader" ./Quillon.exe) >/dev/null 2>&1 &
-expected=$(layout "$WINEPREFIX")
-wineserver -k >/dev/null 2>&1
-wait
-wineserver -w
+mkdir -p "$scratch/run"
+cp "$bin/Quillon.exe" "$bin/VEXIL.DLL" "$bin/LEDRA.DLL" "$bin/ATOMS.LST" "$scratch/run/"
+reference() {
+  WINEDEBUG=-all "$loader" reg.exe delete 'HKCU\Software\Hobnail\Quillon' /f >/dev/null 2>&1
+  wineserver -w
+  (cd "$scratch/run" && WINEDEBUG=-all "$loader" ./Quillon.exe) >/dev/null 2>&1 &
+  layout "$WINEPREFIX"
+  wineserver -k >/dev/null 2>&1
+  wait
+  wineserver -w
+}
+expected=$(reference)
 [ -n "$expected" ] || fail "no layout of the program in the test prefix"
+# Seen once on a CI machine: the test prefix's own start laid the list out
+# in another font while the launcher's starts matched every local run. A
+# launcher start that differs is compared with one more reference start, so
+# the check stays on the launcher's prefix; both references are reported.
+matches() {
+  [ "$1" = "$expected" ] && return 0
+  local again
+  again=$(reference)
+  [ "$again" = "$expected" ] && return 1
+  echo "launcher: the test prefix gave '$expected', then '$again'" >&2
+  expected=$again
+  [ "$1" = "$expected" ]
+}
 
 # The x86_64 program is chosen when the 32-bit loader cannot run, and starts
 # in a prefix of its own: its main window appears on the display, laid out
@@ -69,7 +85,7 @@ for start in first later; do
   [ "$shown" = yes ] || fail "no Quillon window on the $start start; launcher said: $(cat "$scratch/launcher.log")"
   [ -f "$prefix/.quillon-ready" ] || fail "no prefix made at $prefix"
   seen=$(layout "$prefix")
-  [ "$seen" = "$expected" ] || fail "layout on the $start start: '$seen', in the test prefix: '$expected'"
+  matches "$seen" || fail "layout on the $start start: '$seen', in the test prefix: '$expected'"
   # The registry as the prefix's running Wine sees it.
   registry() { WINEPREFIX="$prefix" WINELOADER="$loader" WINEDEBUG=-all "$loader" reg.exe query "$1" 2>/dev/null; }
   registry 'HKCU\Software\Wine\Fonts\Replacements' | grep -q "MS Sans Serif.*Liberation Sans" ||
