@@ -58,6 +58,24 @@ TEST_F(LedraTest, RowsShowTheirNumbersFormulasAndRatios) {
     ASSERT_GE(letter, 0);
     ASSERT_GE(digit, 0);
     EXPECT_GE(digit - letter, 5);
+    // The formula starts 3 pixels into its cell: the row's first ink column
+    // is that of its first letter drawn here at that margin.
+    auto firstInkColumn = [&](const Bitmap32 &picture, int x0, int x1, int y0, int y1) {
+        for (int x = x0; x < x1; ++x)
+            for (int y = y0; y < y1; ++y)
+                if (picture.At(x, y) != BACK) return x;
+        return -1;
+    };
+    Bitmap32 letterF = qwintest::RenderToBitmap(right, rowHeight, [&](CDC &dc) {
+        ::SelectObject(dc, at.letterFont);
+        ::SetBkColor(dc, BACK);
+        ::TextOutA(dc, layout.edges[0], 0, "F", 1);
+    }, BACK);
+    int expectedInk = firstInkColumn(letterF, 0, right, 0, rowHeight);
+    ASSERT_GT(expectedInk, formulaLeft);
+    EXPECT_EQ(expectedInk, firstInkColumn(image, formulaLeft + 1, ratioLeft, band.top, band.bottom));
+    // The subscripts' cells stay above the grid line under their row.
+    for (int x = formulaLeft; x <= ratioLeft; ++x) ASSERT_EQ(BLACK, image.At(x, band.bottom)) << x;
 
     // Grid: a line under every visible row but the last, and the two dividers,
     // 3 widest characters from the left and 8 from the right (written back to
@@ -204,7 +222,9 @@ TEST(LedraOwnRecord, LowRowsOnTheRecordsColour) {
     host.init.rowHeight = rowHeight;
     host.init.backColor = back;
     ASSERT_EQ(0, host.Initialise());
-    for (int row = 0; row < 4; ++row) testbed::SetListRow(host.list, row, "Fe2O3", 1.0, 0);
+    // The j's ink leaves its cell, so the formula editor draws each run on
+    // its ground: the subscripts' grounds reach below the low rows.
+    for (int row = 0; row < 4; ++row) testbed::SetListRow(host.list, row, "Fj2O3", 1.0, 0);
     ::InvalidateRect(host.list, nullptr, TRUE);
     Bitmap32 image = qwintest::CaptureClient(host.list);
     image.SavePng(qwintest::ArtifactPath("ledra-low-rows.png"));
