@@ -44,7 +44,7 @@ bool CEntryFile::Save(CWnd *owner, const Entry &entry, const CString &proposedNa
     return false;
 }
 
-bool CEntryFile::Open(CWnd *owner, const Entry &current, CalcFormulaCheck check, Entry *opened, CString *path) {
+bool CEntryFile::Open(CWnd *owner, const Entry &current, const CalcFormulaCheck &check, Entry *opened, CString *path) {
     CString initial = CString("*.") + kExtension;
     CFileDialog dialog(TRUE, kExtension, initial, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kFilter, owner);
     if (dialog.DoModal() != IDOK) return false;

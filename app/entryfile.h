@@ -24,7 +24,7 @@ public:
     // shows it, then keeps what it shows under that path. A file that is not
     // read leaves everything as it was, and the message says which line and
     // why.
-    bool Open(CWnd *owner, const Entry &current, CalcFormulaCheck check, Entry *opened, CString *path);
+    bool Open(CWnd *owner, const Entry &current, const CalcFormulaCheck &check, Entry *opened, CString *path);
 
     // The entry now counts as unchanged; path names its file, or nullptr
     // for a new entry.

@@ -5,8 +5,6 @@
 #include "framework/afxext.h"
 #include "quillondlg.h"
 
-CQuillonApp theApp;
-
 namespace {
 
 // Loads a library by file name; on failure says so with the system's error number.
@@ -19,6 +17,8 @@ bool LoadNamedLibrary(const char *name) {
 }
 
 }  // namespace
+
+CWinApp *AfxCreateApp() { return new CQuillonApp; }
 
 BOOL CQuillonApp::InitInstance() {
     SetRegistryKey("Hobnail");

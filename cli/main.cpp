@@ -148,13 +148,6 @@ bool LoadElements(const Options &options, CElementTable &table) {
     return true;
 }
 
-// The parser the formula check callback of calculation files uses: the one
-// Run owns, set while a calculation file is read.
-const CFormulaParser *fileParser = nullptr;
-
-// The formula check callback of calculation files.
-int FormulaIsValid(const char *formula) { return fileParser->Check(formula) == 0 ? 1 : 0; }
-
 // The check line of a formula: "FORMULA\tvalid" or the reason it is not
 // (result as CheckComposition gives it).
 std::string CheckLine(const std::string &formula, int result) {
@@ -205,11 +198,13 @@ int CommandMass(const Options &options, const CFormulaParser &parser) {
     return exitCode;
 }
 
-// Reads the calculation file into the entry as the Open command does;
-// complains and returns false when the file does not load.
-bool OpenCalculationFile(const std::string &path, Entry &entry) {
+// Reads the calculation file into the entry as the Open command does, its
+// formulas checked with the parser; complains and returns false when the
+// file does not load.
+bool OpenCalculationFile(const std::string &path, const CFormulaParser &parser, Entry &entry) {
     CalcReadResult result;
-    ReadCalcFile(path.c_str(), entry.rows.capacity(), FormulaIsValid, result);
+    const auto check = [&parser](const char *formula) { return parser.Check(formula) == 0 ? 1 : 0; };
+    ReadCalcFile(path.c_str(), entry.rows.capacity(), check, result);
     if (result.status == CalcReadStatus::Ok) {
         ApplyCalcRecords(result.records, entry.fields, entry.rows, &entry.batch);
         return true;
@@ -385,10 +380,7 @@ int Run(int argc, char **argv) {
     ElementSelection selection;
     if (!MakeSelection(options, table, selection)) return EXIT_BAD_INPUT;
     Entry entry;
-    fileParser = &parser;
-    const bool opened = OpenCalculationFile(options.arguments[0], entry);
-    fileParser = nullptr;
-    if (!opened) return EXIT_BAD_INPUT;
+    if (!OpenCalculationFile(options.arguments[0], parser, entry)) return EXIT_BAD_INPUT;
     if (options.command == "series") return CommandSeries(options, parser, selection, entry);
     if (IsSeriesFormula(parser, entry.fields.productFormula)) {
         Complain("the product formula " + std::string(entry.fields.productFormula.GetString()) +

@@ -54,7 +54,7 @@ bool ReadFileNumber(char *start, double *value, char **end) {
 
 // A product formula of a composition series: its counts with x in their
 // form, and the formula check passes with each of them read as 1.
-bool SeriesFormulaReads(const CString &formula, CalcFormulaCheck check) {
+bool SeriesFormulaReads(const CString &formula, const CalcFormulaCheck &check) {
     std::string probe;
     return SeriesProbeFormula(formula, &probe) && check(probe.c_str());
 }
@@ -63,7 +63,7 @@ bool SeriesFormulaReads(const CString &formula, CalcFormulaCheck check) {
 // formula must pass the check (a product's may be a series formula). A
 // batch line's formula (check nullptr) is compared with its row's once the
 // whole file is read. Returns false, with the reason, when either does not read.
-bool ReadRatioAndFormula(char *start, CalcFormulaCheck check, CalcRecord *record, CString *why,
+bool ReadRatioAndFormula(char *start, const CalcFormulaCheck &check, CalcRecord *record, CString *why,
                          const char *number, bool product = false) {
     char *end = nullptr;
     double ratio = 0.0;
@@ -84,7 +84,7 @@ bool ReadRatioAndFormula(char *start, CalcFormulaCheck check, CalcRecord *record
 }
 
 // Reads "<amount> <ratio> <formula>" of a product line.
-int ParseProduct(char *rest, CalcFormulaCheck check, CalcRecord *record, CString *why) {
+int ParseProduct(char *rest, const CalcFormulaCheck &check, CalcRecord *record, CString *why) {
     char *end = nullptr;
     double amount = 0.0;
     if (!ReadFileNumber(rest, &amount, &end)) return Refuse(why, "the product amount is not a plain decimal number");
@@ -95,7 +95,7 @@ int ParseProduct(char *rest, CalcFormulaCheck check, CalcRecord *record, CString
 }
 
 // Reads "<fixed> <ratio> <formula>" of a row line.
-int ParseRow(long number, char *rest, CalcFormulaCheck check, CalcRecord *record, CString *why) {
+int ParseRow(long number, char *rest, const CalcFormulaCheck &check, CalcRecord *record, CString *why) {
     char *end = nullptr;
     long fixed = std::strtol(rest, &end, 10);
     if (end == rest) return Refuse(why, "the Fixed flag is not a whole number");
@@ -321,7 +321,7 @@ const char BYTE_ORDER_MARK[] = "\xEF\xBB\xBF";
 }  // namespace
 
 // Reads one trimmed line into a record.
-int ParseCalcLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *record, CString *why) {
+int ParseCalcLine(char *line, int capacity, const CalcFormulaCheck &check, CalcRecord *record, CString *why) {
     TrimLineBlanks(line);
     if (line[0] == 0) return 0;
     if (int series = ParseSeriesLine(line, record, why)) return series;
@@ -347,7 +347,7 @@ int ParseCalcLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *
 
 // Reads lines until the end of the stream or the first failure, then the
 // sense of the whole.
-CalcReadStatus ReadCalcStream(FILE *file, int capacity, CalcFormulaCheck check, CalcReadResult &result) {
+CalcReadStatus ReadCalcStream(FILE *file, int capacity, const CalcFormulaCheck &check, CalcReadResult &result) {
     result.records.clear();
     result.failingLine = 0;
     result.status = CalcReadStatus::Ok;
@@ -388,7 +388,7 @@ CalcReadStatus ReadCalcStream(FILE *file, int capacity, CalcFormulaCheck check, 
 }
 
 // Opens, reads and closes a calculation file.
-CalcReadStatus ReadCalcFile(const char *path, int capacity, CalcFormulaCheck check, CalcReadResult &result) {
+CalcReadStatus ReadCalcFile(const char *path, int capacity, const CalcFormulaCheck &check, CalcReadResult &result) {
     FILE *file = std::fopen(path, "rb");
     if (file == nullptr) {
         result.records.clear();

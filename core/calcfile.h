@@ -35,6 +35,7 @@
 #define QUILLON_CORE_CALCFILE_H
 
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 #include "framework/afxstr.h"
@@ -44,8 +45,9 @@
 
 class LedraRowStore;
 
-// Formula check callback: nonzero when the text is a valid formula.
-typedef int (*CalcFormulaCheck)(const char *formula);
+// Formula check: nonzero when the text is a valid formula. An empty check
+// accepts every formula.
+using CalcFormulaCheck = std::function<int(const char *formula)>;
 
 enum CalcRecordKind {
     CALC_SAMPLE = 0,
@@ -96,14 +98,14 @@ struct CalcReadResult {
 // field that is not a plain decimal with a finite value, or out of its
 // range; a product or row formula that check rejects. A sample ID keeps
 // everything but the blanks and control characters at its ends.
-int ParseCalcLine(char *line, int capacity, CalcFormulaCheck check, CalcRecord *record, CString *why = nullptr);
+int ParseCalcLine(char *line, int capacity, const CalcFormulaCheck &check, CalcRecord *record, CString *why = nullptr);
 
 // Reads every line of an open stream (opened in binary mode). Returns the
 // status that it also stores in result.
-CalcReadStatus ReadCalcStream(FILE *file, int capacity, CalcFormulaCheck check, CalcReadResult &result);
+CalcReadStatus ReadCalcStream(FILE *file, int capacity, const CalcFormulaCheck &check, CalcReadResult &result);
 
 // Opens path ("rb"), reads it, closes it.
-CalcReadStatus ReadCalcFile(const char *path, int capacity, CalcFormulaCheck check, CalcReadResult &result);
+CalcReadStatus ReadCalcFile(const char *path, int capacity, const CalcFormulaCheck &check, CalcReadResult &result);
 
 // Applies records in order, as loading a file does: the sample ID and the
 // product fields to fields, row lines to row number - 1 of rows (formula,

@@ -414,6 +414,9 @@ private:
 };
 
 CWinApp *AfxGetApp();
+// Defined by a program built on the framework: its application object, which
+// the program's entry point (quillon_framework_main) makes, runs and destroys.
+CWinApp *AfxCreateApp();
 CWnd *AfxGetMainWnd();                 // the application's m_pMainWnd, or nullptr
 HINSTANCE AfxGetInstanceHandle();      // this module's instance
 void AfxSetInstanceHandle(HINSTANCE);  // a DLL's entry point records its own

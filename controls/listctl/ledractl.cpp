@@ -63,13 +63,12 @@ const int RATIO_EDITOR_ID = 102;
 const COLORREF FIXED_FORMULA_COLOR = 0x000000FF;
 const char SELF_TEST_FORMULA[] = "H2.1(Re3Os7.8)(PtAu)3.4";
 
-// VEXIL.DLL, loaded for good (never released) by the first list window
-// created: its class is the list's formula editor. A library that cannot be
-// loaded says so in a message box, and is tried again by the next window.
+// VEXIL.DLL, whose class is the list's formula editor: the first list window
+// that finds it absent from the process loads it for good (never released).
+// A library that cannot be loaded says so in a message box, and is tried
+// again by the next window.
 bool LoadVexil() {
-    static HMODULE vexil = nullptr;
-    if (vexil == nullptr) vexil = ::LoadLibraryA("VEXIL.DLL");
-    if (vexil != nullptr) return true;
+    if (::GetModuleHandleA("VEXIL.DLL") != nullptr || ::LoadLibraryA("VEXIL.DLL") != nullptr) return true;
     AfxMessageBox("Failed to load VEXIL.DLL.", MB_OK);
     return false;
 }
