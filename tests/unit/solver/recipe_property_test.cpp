@@ -391,7 +391,7 @@ void CheckSheet(const Recipe &r, double x, const CalcOutcome &out, Checker &c) {
              "text: total");
 
     // CSV and JSON: every line of the CSV has its 11 cells, and every number reads back as exactly the sheet's.
-    size_t materials = 0;
+    size_t materials = 0, gases = 0;
     for (const std::string &line : Lines(SheetCsv(s))) {
         const std::vector<std::string> f = Split(line, ',');
         bool exact = f.size() == 11 || line.empty();
@@ -406,10 +406,16 @@ void CheckSheet(const Recipe &r, double x, const CalcOutcome &out, Checker &c) {
             reads(7, s.batch.stoichiometricTotal), reads(8, s.batch.weighedTotal);
         } else if (f[0] == "scale") {
             reads(8, batch.scaleMass);
+        } else if (f[0] == "gas" && gases < s.batch.gases.size()) {
+            const BatchGas &gas = s.batch.gases[gases++];
+            exact = exact && f[2] == Str(gas.formula);
+            reads(3, gas.molarMass), reads(7, gas.grams), reads(9, gas.mmol);
+        } else if (f[0] == "mass_loss") {
+            reads(7, s.batch.gasGrams), reads(10, s.batch.massLossPercent);
         }
         c.Expect(exact, "csv: " + line);
     }
-    c.Expect(materials == n, "csv: rows");
+    c.Expect(materials == n && gases == s.batch.gases.size(), "csv: rows");
     const std::string json = SheetJson(s);
     std::string bare;  // the JSON outside its strings, in lower case
     for (size_t i = 0, quoted = 0; i < json.size(); ++i) {
