@@ -198,10 +198,11 @@ TEST(CalcFileEntry, SaveTextTakesBothNumbersOrNothing) {
 }
 
 // Files keep their bytes: one with hydrates written with the stored middle dot (0xB7) or "*", one with
-// a series line and batch lines (saved in Save's order), and one with the undetermined ratio and a ratio of 1/3, open and save byte for byte;
-// a hydrate written on Linux with the UTF-8 dot opens with the stored dot; a batch line naming its
-// row's formula in another spelling keeps its values in the row's; rows not named or without a
-// formula are not written. What was saved opens and saves again to the same bytes.
+// a series line and batch lines (saved in Save's order), and one with the undetermined ratio and a
+// ratio of 1/3, open and save byte for byte; a hydrate written on Linux with the UTF-8 dot opens with
+// the stored dot; a batch line naming its row's formula in another spelling keeps its values in the
+// row's; rows not named or without a formula are not written. What was saved opens and saves again to
+// the same bytes.
 TEST(CalcFileEntry, SavedFilesOpenAndSaveByteForByte) {
     const std::string hydrates = "-1 S\r\n0 2.00000 1.00000 CuSO4\xB7" "5H2O\r\n2 0 5.00000 Na2CO3*1.5H2O2\xB7H2O\r\n",
                       series = "-1 SBT\r\n0 5.00000 1.00000 Sr1-xBaxTiO3\r\n1 0 1.00000 SrCO3\r\nseries 0:1:0.1\r\n",

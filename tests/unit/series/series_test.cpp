@@ -83,8 +83,8 @@ TEST(Series, ValuesOfX) {
 }
 
 // Masses weighed against the sheet beyond the property test's (the sheet's own masses, one of them
-// 2 % heavy): a row the sheet weighs at 0 g, a Fixed row, a balanced element not weighed at all, nothing weighed.
-// No output holds a number that is not finite.
+// 2 % heavy): a row the sheet weighs at 0 g, a Fixed row, a balanced element not weighed at all,
+// nothing weighed. No output holds a number that is not finite.
 TEST(Weighed, CompositionOfTheMasses) {
     const std::vector<TestRow> lfp = {{"Li2CO3", 0, 1}, {"FeC2O4*2H2O", 0, 1}, {"NH4H2PO4", 1, 1}};
     const struct {
