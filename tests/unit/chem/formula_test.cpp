@@ -1,4 +1,5 @@
-// Formula parser: validity, compositions, depth limits, decimal counts, arithmetic.
+// Formula parser: validity, compositions, depth limits, decimal counts (the arithmetic of compositions:
+// the differentials and every solve).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -177,25 +178,6 @@ TEST(DecimalNumber, AgreesWithStrtod) {
     }
     EXPECT_GT(quickCount, 20000);  // the quick path was exercised
     // Hexadecimal, infinity and NaN spellings are never read: the formula fuzz target's.
-}
-
-// Sorted merges of Add and Subtract, Project keeping zeros.
-TEST_F(FormulaTest, CompositionOperations) {
-    const char *cases[][4] = {
-        {"HB5", "+", "He3BeF5", "H:1 He:3 Be:1 B:5 F:5"},
-        {"HHe2", "+", "H-1He", "He:3"},
-        {"HHe2", "-", "He2Li1.5", "H:1 Li:-1.5"},
-        {"HLiC", "p", "LiBeCO", "Li:1 Be:0 C:1 O:0"},
-    };
-    for (const auto &c : cases) {
-        Composition a, b;
-        CompositionOf(c[0], &a);
-        CompositionOf(c[2], &b);
-        if (c[1][0] == '+') a.Add(b);
-        if (c[1][0] == '-') a.Subtract(b);
-        if (c[1][0] == 'p') a.Project(b);
-        EXPECT_EQ(c[3], Text(a)) << c[0] << c[1] << c[2];
-    }
 }
 
 }  // namespace

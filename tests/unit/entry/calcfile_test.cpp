@@ -106,9 +106,10 @@ TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
          "the line is longer than 1 MiB", "a line without end was read into memory"},
         {std::string(TEXT_FILE_LIMIT + 1, '\n'), CalcReadStatus::TooLarge, int(TEXT_FILE_LIMIT + 1), "",
          "the file is larger than 16 MiB", "a file without end was read into memory"},
-        {"-1 A\r\n\r\n   \n2 0 1 BaCO3\n0 10 1 H2O\r\n31 1 1 H2\r\n1 0 1 H2\r\n", CalcReadStatus::BadLine, 6,
+        {"-1 A\r\n\r\n   \r2 0 1 BaCO3\n0 10 1 H2O\r\n31 1 1 H2\r\n1 0 1 H2\r\n", CalcReadStatus::BadLine, 6,
          "1 4 5", "row 31 is beyond the 30 rows", "a bad line skipped, or lines miscounted"},
         {"-1 A\r\n\xEF\xBB\xBF" + entry, CalcReadStatus::BadLine, 2, "1", "a UTF-8 byte-order mark", "a mark inside the file"},
+        {"\xEF\xBB\xBF" + entry, CalcReadStatus::Ok, 0, "1 2", "", "an editor's mark at the start refused"},
         {"1 1 1 Ba\0CO3\r\n"s, CalcReadStatus::BadLine, 1, "", "a NUL byte", "the NUL made it Ba metal"},
         {"-1 A\r\n1 1 1 BaCO3\0 2 1 1 TiO2\r\n"s, CalcReadStatus::BadLine, 2, "1", "a NUL byte", "the NUL hid row 2"},
         {"-1 A\r\n\0\r\n"s, CalcReadStatus::BadLine, 2, "1", "a NUL byte", "a NUL alone passed as a blank line"},
@@ -128,7 +129,7 @@ TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
          "a second series line (the first is line 4)", "the last series line won"},
         // A batch line for a row without a formula. The tests of quillon-cli show the same reasons
         // and lines for one naming another formula, a file without a product line, a second line for
-        // a row, a purity out of range, CR line ends and a byte-order mark at the start.
+        // a row and a purity out of range.
         {"scale row 5 1 SrCO3\r\n-1 A\r\n" + entry, CalcReadStatus::Conflict, 1, "",
          "scale row names SrCO3, but row 5 holds no starting material", "a scale line for an empty row"},
     };
@@ -197,17 +198,20 @@ TEST(CalcFileEntry, SaveTextTakesBothNumbersOrNothing) {
 }
 
 // Files keep their bytes: one with hydrates written with the stored middle dot (0xB7) or "*", one with
-// a series line, and one with the undetermined ratio and a ratio of 1/3, open and save byte for byte;
-// a hydrate written on Linux with the UTF-8 dot opens with the stored dot; a batch line naming its
-// row's formula in another spelling keeps its values in the row's; rows not named or without a
-// formula are not written. What was saved opens and saves again to the same bytes.
+// a series line and batch lines (saved in Save's order), and one with the undetermined ratio and a
+// ratio of 1/3, open and save byte for byte; a hydrate written on Linux with the UTF-8 dot opens with
+// the stored dot; a batch line naming its row's formula in another spelling keeps its values in the
+// row's; rows not named or without a formula are not written. What was saved opens and saves again to
+// the same bytes.
 TEST(CalcFileEntry, SavedFilesOpenAndSaveByteForByte) {
     const std::string hydrates = "-1 S\r\n0 2.00000 1.00000 CuSO4\xB7" "5H2O\r\n2 0 5.00000 Na2CO3*1.5H2O2\xB7H2O\r\n",
                       series = "-1 SBT\r\n0 5.00000 1.00000 Sr1-xBaxTiO3\r\n1 0 1.00000 SrCO3\r\nseries 0:1:0.1\r\n",
                       ybco = "0 123.45600 0.50000 YBa2Cu3O7\r\n" + Str(CalcRowLine(1, 0, UNDETERMINED_RATIO, "Y2O3")) +
                              "3 1 0.3333333333333333 BaCO3\r\n";
     const std::pair<std::string, std::string> cases[] = {
-        {hydrates, hydrates}, {std::string(hydrates).replace(hydrates.find('\xB7'), 1, "\xC2\xB7"), hydrates}, {series, series},
+        {hydrates, hydrates}, {std::string(hydrates).replace(hydrates.find('\xB7'), 1, "\xC2\xB7"), hydrates},
+        {series + "show gases\r\nexcess 1 2.5 SrCO3\r\nscale total 5\r\nshow mmol\r\n",
+         series + "excess 1 2.50000 SrCO3\r\nscale total 5.00000\r\nshow mmol\r\nshow gases\r\n"},
         {hydrates + "purity 2 98 Na2CO3 \xB7 1.5H2O2 * H2O\r\nscale row 2 1 Na2CO3\xC2\xB7" "1.5H2O2*H2O\r\n",
          hydrates + "purity 2 98.00000 Na2CO3*1.5H2O2\xB7H2O\r\nscale row 2 1.00000 Na2CO3*1.5H2O2\xB7H2O\r\n"},
         {"-1 run 7\r\n" + ybco + "8 0 3.00000\r\n30 0 1.00000 CuO\r\n5 0 1 H2\r\n",

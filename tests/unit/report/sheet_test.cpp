@@ -18,15 +18,11 @@ std::string Encode(const std::vector<SheetPiece> &pieces) {
     return out;
 }
 
-class SheetTest : public ::testing::Test {
-protected:
-    void SetUp() override { LoadTestElements(); }
-    WeighingSheet Sheet(const char *product, double productRatio, const std::vector<TestRow> &rows, double amount,
-                        const char *sampleId, int showDifferential) {
-        return MakeWeighingSheet(*Calculated(Chemistry(), product, productRatio, rows), amount, sampleId, showDifferential);
-    }
-    WeighingSheet Water() { return Sheet("H2O", 1.0, {{"H2", 1, 1.0}, {"O2", 1, 0.5}}, 10.0, "S-17", 1); }
-};
+// A sheet calculated over the test elements, the product's ratio 1 and its differential shown.
+WeighingSheet Sheet(const char *product, const std::vector<TestRow> &rows, double amount, const char *sampleId) {
+    return MakeWeighingSheet(*Calculated(Chemistry(), product, 1.0, rows), amount, sampleId, 1);
+}
+WeighingSheet Water() { return Sheet("H2O", {{"H2", 1, 1.0}, {"O2", 1, 0.5}}, 10.0, "S-17"); }
 
 const std::string EQUALS(53, '=');
 const std::string DASHES(53, '-');
@@ -35,7 +31,8 @@ const std::string HEADER = "Reactant  (Molar Mass)              Amount Weighed(g
 }  // namespace
 
 // The worked example (10 g of H2O from H2 and O2) as written, and as a text-mode stream stores it.
-TEST_F(SheetTest, WorkedExampleByteForByte) {
+TEST(Sheet, WorkedExampleByteForByte) {
+    LoadTestElements();
     std::string written = Str(SheetFileText(Water()));
     EXPECT_EQ("ID: S-17\r\nH2O  (10 grams)  + None\r\n" + EQUALS + "\r\n" + HEADER + "\r\n" + DASHES + "\r\n" +
                   "H2  (2.01588)                        1.11898\r\n"
@@ -51,13 +48,14 @@ TEST_F(SheetTest, WorkedExampleByteForByte) {
 // The worked example typed into a word processor: formulas as formulas, grams after the padded mass; the
 // differential goes on the product line only when shown, typed as a formula (the report file's product
 // lines are quillon-cli's golden BaTiO3 sheets).
-TEST_F(SheetTest, WordPiecesAndTheProductLine) {
+TEST(Sheet, WordPiecesAndTheProductLine) {
+    LoadTestElements();
     const std::string pad(25, ' ');
     EXPECT_EQ("TID: S-17\n|FH2O|T  (10 grams)  |T  + |TNone|T\n|T" + EQUALS + "\n|T" + HEADER + "\n|T" + EQUALS +
                   "\n|FH2|T  (2.01588)" + pad + "|T 1.11898|P|FO2|T  (31.9988)" + pad + "|T 8.88102|P|T" +
                   DASHES + "\n|P|P|P|",
               Encode(SheetWordPieces(Water())));
-    WeighingSheet sheet = Sheet("BaTiO3", 1.0, {{"BaCO3", 1, 1.0}, {"TiO2", 1, 1.0}}, 12.5, "", 1);
+    WeighingSheet sheet = Sheet("BaTiO3", {{"BaCO3", 1, 1.0}, {"TiO2", 1, 1.0}}, 12.5, "");
     for (const char *shown : {"  + C1O2", ""}) {
         EXPECT_EQ(0u, Encode(SheetWordPieces(sheet)).find(*shown ? "TID: \n|FBaTiO3|T  (12.5 grams)  |T  + |FC1O2|T\n|"
                                                                  : "TID: \n|FBaTiO3|T  (12.5 grams)  |T\n|"));

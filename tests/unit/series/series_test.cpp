@@ -82,48 +82,37 @@ TEST(Series, ValuesOfX) {
     }
 }
 
-// Masses weighed against the sheet: an impure row, a row the sheet weighs at 0 g, a Fixed row weighed
-// heavy, a balanced element not weighed at all, nothing weighed. (The sheet's own masses deviate nowhere and one row
-// weighed heavy is past the tolerance: the property test's; a kit's larger batch, the masses of a batch
-// with purity and excess and a product without metals: quillon-cli's.) No output holds a number that is not finite.
+// Masses weighed against the sheet beyond the property test's (the sheet's own masses, one of them
+// 2 % heavy): a row the sheet weighs at 0 g, a Fixed row, a balanced element not weighed at all,
+// nothing weighed. No output holds a number that is not finite.
 TEST(Weighed, CompositionOfTheMasses) {
     const std::vector<TestRow> lfp = {{"Li2CO3", 0, 1}, {"FeC2O4*2H2O", 0, 1}, {"NH4H2PO4", 1, 1}};
-    struct Case {
-        const char *name, *product;
+    const struct {
+        const char *product;
         std::vector<TestRow> rows;
-        std::vector<BatchMaterial> batch;  // purity and excess per row
-        std::vector<double> weighed, ratios;  // ratios: the second and third element over the first
-        const char *pastRows;                 // the rows past the tolerance, as "2 "
+        std::vector<double> weighed;
+        const char *pastRows;  // the rows past the tolerance, as "2 "
     } cases[] = {
-        // The pure mass of BaCO3 at 95 % is 5 % short of Ba; the batch it makes is smaller.
-        {"BaCO3 impure", "YBa2Cu3O7", {{"Y2O3", 0, 1}, {"BaCO3", 0, 1}, {"CuO", 0, 1}}, {{}, {95, 0}, {}},
-         {1.69477, 5.92428, 3.58208}, {1.9, 3}, "1 2 3 "},
-        {"Ba in SrTiO3", "SrTiO3", {{"SrCO3", 0, 1}, {"BaCO3", 1, 0}, {"TiO2", 0, 1}}, {}, {4.02291, 0.001, 2.17635},
-         {}, "2 "},
-        {"Fixed row heavy", "LiFePO4", lfp, {}, {2.34186, 11.40333, 8.74964}, {}, "3 "},
-        {"no Li", "LiFePO4", lfp, {}, {0, 11.40333, 7.29137}, {}, "1 2 3 "},
-        {"no Y, Ba or Cu", "YBa2Cu3O7", {{"Y2O3", 0, 1}, {"BaCO3", 0, 1}, {"CuO", 0, 1}}, {}, {0, 0, 0}, {}, ""},
+        {"SrTiO3", {{"SrCO3", 0, 1}, {"BaCO3", 1, 0}, {"TiO2", 0, 1}}, {4.02291, 0.001, 2.17635}, "2 "},
+        {"LiFePO4", lfp, {2.34186, 11.40333, 8.74964}, "3 "},  // a Fixed row weighed heavy
+        {"LiFePO4", lfp, {0, 11.40333, 7.29137}, "1 2 3 "},
+        {"YBa2Cu3O7", {{"Y2O3", 0, 1}, {"BaCO3", 0, 1}, {"CuO", 0, 1}}, {0, 0, 0}, ""},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         const auto reaction = Calculated(Atoms(), c.product, 1.0, c.rows);
         BatchInput input;
         input.mass = 10.0;
-        input.materials = c.batch;
         input.materials.resize(c.rows.size());
         const std::vector<int> numbers = {1, 2, 3};
         const WeighingSheet sheet = MakeBatchSheet(*reaction, input, CalculateBatch(*reaction, input), numbers, "", 1);
         const WeighedResult check = CheckWeighed(*reaction, sheet, numbers, c.weighed, DEFAULT_WEIGHED_TOLERANCE);
-        EXPECT_FALSE(check.Within()) << c.name;
+        EXPECT_FALSE(check.Within()) << c.product;
         std::string past;
         for (const WeighedRow &row : check.rows)
             if (row.past) past += std::to_string(row.row) + " ";
-        EXPECT_EQ(c.pastRows, past) << c.name;
+        EXPECT_EQ(c.pastRows, past) << c.product;
         for (const std::string &out : {WeighedText(check), WeighedCsv(check), WeighedJson(check)})
-            EXPECT_TRUE(out.find("inf") == std::string::npos && out.find("nan") == std::string::npos) << c.name << ":\n" << out;
-        if (c.ratios.empty()) continue;
-        ASSERT_TRUE(check.done) << c.name;
-        for (size_t k = 1; k <= 2; ++k)
-            EXPECT_NEAR(c.ratios[k - 1], check.elements[k].weighed / check.elements[0].weighed, 5e-5) << c.name;
+            EXPECT_TRUE(out.find("inf") == std::string::npos && out.find("nan") == std::string::npos) << c.product << ":\n" << out;
     }
 }
 
