@@ -1,8 +1,6 @@
 #!/bin/sh
-# Runs the failed-save test of the dialog tests (its full-disk case) on a tiny filesystem of its
-# own (a 256 KiB tmpfs, which Wine sees through drive Z:). Where this
-# machine does not let the test mount one, the case is reported skipped.
-# Usage: full_disk.sh TEST_PROGRAM (run under scripts/with-display).
+# full_disk.sh TEST_PROGRAM (under scripts/with-display): the failed-save test on a 256 KiB tmpfs
+# of its own (drive Z: to Wine); skipped where this machine lets it mount none.
 folder=$(mktemp -d)
 if ! mount -t tmpfs -o size=256k quillon-full "$folder" 2>/dev/null; then
   rmdir "$folder"

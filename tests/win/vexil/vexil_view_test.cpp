@@ -1,35 +1,17 @@
-// What a person sees and does with the VEXIL control: its painting (checked in
-// pixels against a reference drawn here with the same fonts), VXM_DRAWFORMULA,
-// the keyboard, the mouse and the context menu.
-#include <windows.h>
-
-#include <cstring>
-#include <string>
-#include <vector>
-
+// What a person sees and does with the VEXIL control: its painting (in pixels, against a reference
+// drawn here with the same fonts), VXM_DRAWFORMULA, the keyboard, the mouse and the context menu.
 #include "tests/support/testbed/controls.h"
 
+using namespace testbed;
 using qwintest::Bitmap32;
 using qwintest::kControl;
 using qwintest::kShift;
-using testbed::Char;
-using testbed::Down;
-using testbed::InkRows;
-using testbed::KeyPress;
-using testbed::Layout;
-using testbed::Measure;
-using testbed::PickFromMenu;
-using testbed::Reference;
-using testbed::VexilTest;
 
 namespace {
 
-const COLORREF WHITE = RGB(255, 255, 255);
-
-// Whatever the fonts, the field and the list's drawing (VXM_DRAWFORMULA) give
-// the picture of one TextOut per character, with and without a selection: the
-// control draws runs of characters at once, and glyphs whose ink leaves their
-// cell ('j' reaching under 'F' in a small sans serif) must not change a pixel.
+// Whatever the fonts, the field (with a selection) and the list's drawing
+// (VXM_DRAWFORMULA) give the picture of one TextOut per character, though the
+// control draws runs at once and some glyphs' ink leaves their cell.
 TEST_F(VexilTest, AnyFontPaintsAsOneCallPerCharacter) {
     const struct { const char *face; int points; } fonts[] = {
         {"Arial", 80}, {"Arial", 140}, {"Times New Roman", 80}, {"Courier New", 100}};
@@ -45,26 +27,21 @@ TEST_F(VexilTest, AnyFontPaintsAsOneCallPerCharacter) {
             Send(EM_SETSEL, 2, 5);
             Bitmap32 image = qwintest::CaptureClient(edit);
             EXPECT_TRUE(Reference(image, text, init, 2, 6).Pixels() == image.Pixels()) << "selected";
-            ::SetFocus(edit);
-            ::SetFocus(nullptr);
-            image = qwintest::CaptureClient(edit);
-            EXPECT_TRUE(Reference(image, text, init, 0, 0).Pixels() == image.Pixels());
             const VexilDraw request = {text, static_cast<int32_t>(strlen(text)), init.leftMargin, 0, 1000,
                                        ::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_WINDOW)};
             Bitmap32 drawn = qwintest::RenderToBitmap(image.Width(), image.Height(), [&](CDC &dc) {
                 Send(VXM_DRAWFORMULA, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), reinterpret_cast<LPARAM>(&request));
             });
-            EXPECT_TRUE(drawn.Pixels() == image.Pixels()) << "drawn for the list";
+            EXPECT_TRUE(drawn.Pixels() == Reference(image, text, init, 0, 0).Pixels()) << "drawn for the list";
         }
     }
 }
 
-VexilDraw Request(const char *text, int length, int right) { return {text, length, 10, 0, right, 0, WHITE}; }
+VexilDraw Request(const char *text, int length, int right) { return {text, length, 10, 0, right, 0, RGB(255, 255, 255)}; }
 
 // VXM_DRAWFORMULA draws only whole characters ending left of the limit, and no
-// non-formula text; a cut formula gets a mark in the text colour in the last 4
-// pixels before the limit, with the characters ending a pixel before the mark;
-// the caller's DC comes back with its font, colours and background mode.
+// non-formula text; a cut formula ends a pixel before a mark in the last 4
+// pixels before the limit; the caller's DC comes back as it was given.
 TEST_F(VexilTest, DrawFormulaCutsAtTheRightLimit) {
     const char *text = "Ba(NO3)2";
     VexilInit at10 = init;
@@ -85,98 +62,79 @@ TEST_F(VexilTest, DrawFormulaCutsAtTheRightLimit) {
             dc.SetTextColor(RGB(1, 2, 3));
             dc.SetBkColor(RGB(4, 5, 6));
             result = Send(VXM_DRAWFORMULA, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), reinterpret_cast<LPARAM>(&c.request));
-            EXPECT_EQ(font, ::GetCurrentObject(dc, OBJ_FONT)) << name;
-            EXPECT_EQ(RGB(1, 2, 3), dc.GetTextColor()) << name;
-            EXPECT_EQ(RGB(4, 5, 6), dc.GetBkColor()) << name;
-            EXPECT_EQ(OPAQUE, ::GetBkMode(dc)) << name;
+            EXPECT_TRUE(font == ::GetCurrentObject(dc, OBJ_FONT) && dc.GetTextColor() == RGB(1, 2, 3) &&
+                        dc.GetBkColor() == RGB(4, 5, 6) && ::GetBkMode(dc) == OPAQUE) << name << ": the DC not given back";
         });
         EXPECT_EQ(c.drawn, result) << name;
         int blankTo = c.marked ? c.request.right - 4 : 320;
         EXPECT_EQ(-1, InkRows(image, e[c.drawn], blankTo).first) << name << ": ink past the last whole character";
-        if (c.marked) {
-            EXPECT_EQ(-1, InkRows(image, c.request.right + 1, 320).first) << name << ": ink past the limit";
-            EXPECT_GE(InkRows(image, blankTo, c.request.right + 1).first, 0) << name << ": no cut mark";
-        }
+        EXPECT_EQ(-1, InkRows(image, std::min(c.request.right + 1, 320), 320).first) << name << ": ink past the limit";
+        EXPECT_TRUE(!c.marked || InkRows(image, blankTo, c.request.right + 1).first >= 0) << name << ": no cut mark";
         EXPECT_TRUE(c.drawn == 0 || InkRows(image, e[c.drawn - 1], e[c.drawn]).first >= 0) << name << ": last character missing";
     }
 }
 
-// Characters come from WM_CHAR only (key downs type nothing, so a real
-// keystroke never types twice); keys move, select, delete and use the
-// clipboard, and the edits among them mark the text modified, the list's only
-// sign of an edit (the rules of each edit: tests/unit/formulaedit).
-// Ctrl+Shift+J posts (never sends) the editor signal to the parent.
+// Characters come from WM_CHAR only (key downs type nothing, so a keystroke
+// never types twice); keys move, select, delete and use the clipboard, their
+// edits marked modified, the list's only sign of an edit (each edit's rules:
+// tests/unit/formulaedit). Ctrl+Shift+J posts the editor signal to the parent.
 TEST_F(VexilTest, Keyboard) {
     struct Case { const char *start; std::vector<KeyPress> keys; const char *text, *selection; LRESULT modified; } cases[] = {
-        {"", {Char('F'), Char('e'), Char('2'), Char('('), Char('.'), Char(')'), Char('*'), Char('\xb7')},
-         "Fe2(.)*\xb7", "none", 1},
+        {"", {Char('F'), Char('+'), Char('e'), Char(' '), Char('2'), Char('\x03'), Char('('), Char('\r'), Char('.'), Char('\t'), Char(')'),
+              Char('\x1b'), Char('*'), Char('\xe4'), Char('\xb7'), Char('\xb2'), Char(',')}, "Fe2(.)*\xb7", "none", 1},
         {"", {Down('A'), Down('9', kShift), Down('0', kShift), Down(VK_NUMPAD1), Down(VK_OEM_PERIOD),
               Down(VK_DECIMAL), Down('J', kShift | kControl)}, "", "none", 0},
         {"", {Char('C'), Down(VK_DECIMAL), Char(','), Char('5'), Down(VK_SEPARATOR), Char(','), Char('1'),
               Down(VK_OEM_COMMA), Char(',')}, "C.5.1", "none", 1},
-        {"", {Char('+'), Char(' '), Char('\x03'), Char('\r'), Char('\t'), Char('\x1b'), Char('\xe4'),
-              Char('\xb2'), Char(',')}, "", "none", 0},
-        {"aO", {Down(VK_HOME), Char('N')}, "NaO", "none", 1},
+        {"aO", {Down(VK_HOME), Char('N'), Down(VK_END), Char('X')}, "NaOX", "none", 1},
         {"bc", {Down(VK_LEFT, kControl), Char('a'), Down(VK_RIGHT, kControl), Char('d')}, "abcd", "none", 1},
-        {"abcd", {Down(VK_LEFT, kShift), Down(VK_LEFT, kShift), Down(VK_LEFT)}, "abcd", "none", 0},
-        {"abcd", {Down(VK_HOME), Down(VK_RIGHT), Down(VK_RIGHT, kShift)}, "abcd", "1..1", 0},
-        {"abcd", {Down(VK_HOME), Down(VK_END), Char('X')}, "abcdX", "none", 1},
+        {"abcd", {Down(VK_LEFT, kShift), Down(VK_LEFT, kShift), Down(VK_LEFT), Down(VK_RIGHT, kShift)}, "abcd", "2..2", 0},
         {"abc", {Down(VK_BACK), Down(VK_HOME), Down(VK_DELETE), Down(VK_BACK)}, "b", "none", 1},
-        {"abc", {Down(VK_BACK)}, "ab", "none", 1},
-        {"Fe2O3", {Down(VK_LEFT, kShift), Down('X', kControl)}, "Fe2O", "none", 1},
-        {"Fe2O3", {Down(VK_LEFT, kShift), Down('C', kControl), Down(VK_RIGHT), Down('V', kControl)}, "Fe2O33", "none", 1},
+        {"Fe2O3", {Down(VK_LEFT, kShift), Down('C', kControl), Down(VK_HOME), Down('V', kControl), Down(VK_RIGHT, kShift),
+                   Down('X', kControl), Down(VK_END), Down('V', kControl)}, "3e2O3F", "none", 1},
         {"Fe", {Down(VK_BACK), Down('Z', kControl)}, "Fe", "none", 1},
     };
     ::SetFocus(edit);
     MSG msg;
     for (const Case &c : cases) {
+        SCOPED_TRACE(std::string("from '") + c.start + "', case " + std::to_string(&c - cases));
         SetText(c.start);
         qwintest::SetClipboardText("N");
-        while (::PeekMessageA(&msg, host, VXN_EDITORSIGNAL, VXN_EDITORSIGNAL, PM_REMOVE)) {
-        }
         Press(c.keys);
-        EXPECT_EQ(c.text, Text()) << "from '" << c.start << "'";
-        EXPECT_EQ(c.selection, Selection()) << "from '" << c.start << "'";
-        EXPECT_EQ(c.modified, Modified()) << "from '" << c.start << "'";
+        EXPECT_EQ(c.text, Text());
+        EXPECT_EQ(c.selection, Selection());
+        EXPECT_EQ(c.modified, Modified());
         bool signal = &c == &cases[1];
         EXPECT_EQ(signal, ::PeekMessageA(&msg, host, VXN_EDITORSIGNAL, VXN_EDITORSIGNAL, PM_REMOVE) != 0);
         EXPECT_TRUE(!signal || (msg.wParam == 0 && msg.lParam == 0));
     }
-}
-
-// Tab and Shift+Tab move to the next and previous tab stop and select all its text.
-TEST_F(VexilTest, TabMovesToTheNextTabStopAndSelectsItsText) {
+    // Tab and Shift+Tab go to the next and previous tab stop and select all its
+    // text; the control left behind keeps no selection.
     EXPECT_EQ(DLGC_WANTALLKEYS, Send(WM_GETDLGCODE, VK_TAB));
     HWND other = host.CreateChild(VEXIL_CLASS_NAME, "", WS_TABSTOP, 10, 50, 200, 30, 1002);
     ::SendMessageA(other, VXM_INITIALIZE, reinterpret_cast<WPARAM>(&init), 0);
     ::SendMessageA(other, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("H2O"));
     SetText("NaCl");
-    ::SetFocus(edit);
     Key(VK_TAB);
-    EXPECT_EQ(other, ::GetFocus());
-    EXPECT_EQ("0..2", SelectionOf(other));
+    EXPECT_TRUE(other == ::GetFocus() && SelectionOf(other) == "0..2" && Selection() == "none");
     EXPECT_EQ(Measure("H2O", init).edges[3], CaretX()) << "the caret at the end";
-    EXPECT_EQ("none", Selection()) << "the control left behind has no selection";
     qwintest::SendKeyDown(other, VK_TAB, kShift);
-    EXPECT_EQ(edit, ::GetFocus());
-    EXPECT_EQ("0..3", Selection());
+    EXPECT_TRUE(edit == ::GetFocus() && Selection() == "0..3");
 }
 
 // A press puts the caret before the first character whose middle is right of
-// it; dragging from right to left selects backwards; a double click selects everything.
-TEST_F(VexilTest, Mouse) {
+// it; dragging from right to left selects backwards; a double click selects
+// everything; the right button opens the context menu.
+TEST_F(VexilTest, MouseAndContextMenu) {
     SetText("C6H12O6");
     Layout layout = Measure("C6H12O6", init);
     auto middle = [&](int i) { return (layout.edges[i] + layout.edges[i + 1]) / 2; };
-    struct Case { int x, position; } cases[] = {
-        {-20, 0}, {middle(2), 2}, {middle(2) + 1, 3}, {1000, 7},
-    };
+    struct Case { int x, position; } cases[] = {{-20, 0}, {middle(2), 2}, {middle(2) + 1, 3}, {1000, 7}};
     for (const Case &c : cases) {
         Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.x, 5));
-        EXPECT_EQ(edit, ::GetCapture()) << "captured while the button is down";
-        EXPECT_EQ(layout.edges[c.position], CaretX()) << "x " << c.x;
+        EXPECT_TRUE(edit == ::GetCapture() && layout.edges[c.position] == CaretX()) << "x " << c.x;
         Send(WM_LBUTTONUP, 0, MAKELPARAM(c.x, 5));
-        EXPECT_EQ(nullptr, ::GetCapture());
+        EXPECT_EQ(nullptr, ::GetCapture()) << "released with the button";
     }
     Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(layout.edges[5], 5));
     POINT to = {layout.edges[2], 5};
@@ -188,20 +146,15 @@ TEST_F(VexilTest, Mouse) {
     EXPECT_EQ(layout.edges[2], CaretX()) << "the caret at the end dragged to";
     Send(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(layout.edges[3], 5));
     EXPECT_EQ("0..6", Selection());
-}
 
-// Without focus nor selection only Paste is offered; the right button takes the focus and
-// the menu's paste is undoable. With a selection the menu offers Copy, Cut and Delete, and
-// Paste is greyed for a clipboard that is no formula.
-TEST_F(VexilTest, ContextMenu) {
+    // The right button's menu: without a selection only Paste is offered, the
+    // button takes the focus and the menu's paste is undoable; a selection
+    // offers Copy, Cut and Delete, and a clipboard of no formula greys Paste.
     SetText("Fe");
-    ::SetFocus(edit);
-    Send(EM_SETSEL, 0, -1);
-    ::SetFocus(nullptr);  // the selection collapses
+    ::SetFocus(nullptr);
     qwintest::SetClipboardText("2O3");
     EXPECT_EQ("Copy-1 Cut-2 Delete-3 Paste+4 ", PickFromMenu(edit, 4));
-    EXPECT_EQ(edit, ::GetFocus());
-    EXPECT_EQ("Fe2O3", Text());
+    EXPECT_TRUE(edit == ::GetFocus() && Text() == "Fe2O3");
     Send(WM_UNDO);
     EXPECT_EQ("Fe", Text()) << "the menu's paste takes a snapshot";
 
@@ -223,30 +176,24 @@ TEST_F(VexilTest, LongFormulaScrollsSideways) {
     ::SetFocus(edit);
     Type(formula);
     struct Case { std::vector<KeyPress> keys; int position; } cases[] = {
-        {{}, 48}, {{Down(VK_HOME)}, 0}, {{Down(VK_RIGHT), Down(VK_RIGHT)}, 2},
-        {{Down(VK_RIGHT, kControl), Down(VK_BACK), Down(VK_BACK)}, 46},
-    };
+        {{}, 48}, {{Down(VK_HOME)}, 0}, {{Down(VK_RIGHT), Down(VK_RIGHT)}, 2}, {{Down(VK_RIGHT, kControl), Down(VK_BACK), Down(VK_BACK)}, 46}};
     for (const Case &c : cases) {
         Press(c.keys);
         int x = CaretX(), scroll = e[c.position] - x;
         std::string name = "caret at " + std::to_string(c.position);
-        EXPECT_GE(x, init.leftMargin) << name;
-        EXPECT_LE(x, 100 - init.rightMargin - 1) << name;
-        EXPECT_GE(scroll, 0) << name;
+        EXPECT_TRUE(x >= init.leftMargin && x <= 100 - init.rightMargin - 1 && scroll >= 0) << name << ": x " << x;
         VexilInit shifted = init;
         shifted.leftMargin -= scroll;
         ::HideCaret(edit);
         Bitmap32 image = qwintest::CaptureClient(edit);
         ::ShowCaret(edit);
         EXPECT_TRUE(Reference(image, Text(), shifted, 0, 0).Pixels() == image.Pixels()) << name;
-        // A press at the shown place of a character's left edge puts the caret before it.
-        int target = c.position > 0 ? c.position - 1 : 1;
-        Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(e[target] - scroll + 1, 5));
-        Send(WM_LBUTTONUP, 0, MAKELPARAM(e[target] - scroll + 1, 5));
-        EXPECT_EQ(e[target] - scroll, CaretX()) << name;
-        Key(VK_HOME);  // back to where the case left the caret
-        for (int i = 0; i < c.position; ++i) Key(VK_RIGHT);
     }
+    // A press at the shown place of a character's left edge puts the caret before it.
+    const int scroll = e[46] - CaretX();
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(e[40] - scroll + 1, 5));
+    Send(WM_LBUTTONUP, 0, MAKELPARAM(e[40] - scroll + 1, 5));
+    EXPECT_EQ(e[40] - scroll, CaretX()) << "pressed in the scrolled field";
     // Made wide enough for the whole text (as the main window does when it is
     // enlarged), the field shows it all from the left margin again.
     SetText(formula.substr(0, 30).c_str());
@@ -278,7 +225,6 @@ TEST_F(VexilTest, SubscriptsStayInsideALowField) {
         EXPECT_TRUE(height < room || layout.baseline - 1 == f.second) << "moved although the field had room, height " << height;
         ::DestroyWindow(edit);
     }
-    Use(nullptr);
 }
 
 }  // namespace
