@@ -69,56 +69,6 @@ TEST_F(FilesEndToEnd, ASavedEntryReopensIdentically) {
     EXPECT_EQ(quillon.Exit(ID_FILE_EXIT), 0);
 }
 
-// Settings changed in one run, and the window made taller (more rows, the
-// buttons kept at its bottom), are written at exit and found at the next start.
-TEST_F(FilesEndToEnd, SettingsAndHeightLastFromRunToRun) {
-    auto Rect = [](HWND window) {
-        RECT r;
-        ::GetWindowRect(window, &r);
-        return r;
-    };
-    auto Height = [&](HWND window) { return Rect(window).bottom - Rect(window).top; };
-    RECT before = Rect(quillon.Main()), list = Rect(quillon.Item(IDC_LIST)), calc = Rect(quillon.Item(IDC_CALCULATE));
-    const int grow = 200;
-    ::SetWindowPos(quillon.Main(), nullptr, 0, 0, before.right - before.left, before.bottom - before.top + grow,
-                   SWP_NOMOVE | SWP_NOZORDER);
-    quillon.Sync();
-    RECT after = Rect(quillon.Main()), list2 = Rect(quillon.Item(IDC_LIST)), calc2 = Rect(quillon.Item(IDC_CALCULATE));
-    const int rowHeight = qdriver::ColumnsOf(quillon).rowHeight;
-    const int listGrows = grow / rowHeight * rowHeight;  // whole rows
-    EXPECT_GE(listGrows / rowHeight, 5);
-    EXPECT_EQ(list2.bottom - list2.top, list.bottom - list.top + listGrows);
-    EXPECT_EQ(list2.top, list.top);
-    EXPECT_EQ(calc2.top - after.top, calc.top - before.top + grow);
-    EXPECT_EQ(calc2.left - after.left, calc.left - before.left);
-    quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("quillon-main-taller.png"));
-    quillon.Command(ID_OPTIONS_DIFFERENCE);
-    quillon.ClickCenter(quillon.Item(IDC_AUTO_RATIO));
-    ASSERT_EQ(quillon.Exit(ID_FILE_EXIT), 0);
-
-    const char *const key = "Software\\Hobnail\\Quillon\\Settings";
-    for (const char *name : {"Show Differential", "Automatic Ratio Calculation", "Output To MS Word",
-                             "Retain Change After Calculation"}) {
-        DWORD value = 0xDEAD, size = sizeof value;
-        ::SHGetValueA(HKEY_CURRENT_USER, key, name, nullptr, &value, &size);
-        EXPECT_EQ(value, 0u) << name;
-    }
-    char stored[MAX_PATH] = "";
-    DWORD size = sizeof stored;
-    ::SHGetValueA(HKEY_CURRENT_USER, key, "Last Working Dir", nullptr, stored, &size);
-    char full[MAX_PATH] = "";
-    ::GetFullPathNameA(folder.c_str(), sizeof full, full, nullptr);  // the folder the program started in
-    EXPECT_STRCASEEQ(stored, full);
-
-    Quillon again;
-    ASSERT_TRUE(again.Start(folder, true));
-    ASSERT_NE(again.WaitReady(), nullptr);
-    EXPECT_FALSE(qdriver::Checked(again.Item(IDC_AUTO_RATIO)));
-    EXPECT_EQ(Height(again.Main()), before.bottom - before.top + grow);
-    EXPECT_EQ(Height(again.Item(IDC_LIST)), list.bottom - list.top + listGrows);
-    EXPECT_EQ(again.Exit(ID_FILE_EXIT), 0);
-}
-
 // Every way an entry can be dropped asks first when it has changed: Yes
 // saves through the usual dialog, No drops it, Cancel keeps everything. The
 // rows that leave the program running share one start, in this order.
@@ -164,7 +114,7 @@ TEST_F(FilesEndToEnd, AChangedEntryIsNotDroppedWithoutAQuestion) {
         const bool saved = answer == IDYES;
         if (saved) q->AnswerFileDialog(place + "\\entry.QSF");
         EXPECT_EQ(ReadBytes(place + "\\entry.QSF").substr(0, 6 + sample.size()), saved ? "-1 " + sample + "\r\n0" : "");
-        auto fileDialog = [&](DWORD ms) { return q->WaitWindow([](HWND w) { return qdriver::FileNameField(w) != nullptr; }, ms); };
+        auto fileDialog = [&](DWORD ms) { return q->WaitWindow(qdriver::FileNameField, ms); };
         if (answer == IDCANCEL) {
             EXPECT_TRUE(q->Running());
             EXPECT_EQ(q->Text(IDC_SAMPLE_ID), sample);
@@ -279,37 +229,36 @@ std::string LabRecord::printerName;
 
 }  // namespace
 
-TEST_F(LabRecord, PrintedAndExportedSheetsOfYBa2Cu3O7) {
+// The print and export of a sheet; then settings changed in the run, the
+// balance and operator, and the window made taller (more rows, the buttons
+// kept at its bottom), written at exit and found at the next start.
+TEST_F(LabRecord, PrintedAndExportedSheetsAndSettingsFromRunToRun) {
     ASSERT_FALSE(printerName.empty()) << "no printer in the prefix";
     quillon.Command(ID_FILE_PRINT);
     ExpectBox("There is no weighing sheet yet: press Calculate first.", BoxIcon::Exclamation);
 
     // The balance: a readability with a comma is refused and the dialog stays.
     HWND balance = OpenDialog(ID_OPTIONS_BALANCE, BALANCE_CAPTION);
-    ASSERT_NE(balance, nullptr);
-    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(balance, IDC_READABILITY)), "0.0001");  // the default
-    SetText(::GetDlgItem(balance, IDC_OPERATOR), "A. Chemist");
-    SetText(::GetDlgItem(balance, IDC_READABILITY), "0,001");
+    auto item = [&](int id) { return ::GetDlgItem(balance, id); };
+    EXPECT_EQ(Quillon::TextOf(item(IDC_READABILITY)), "0.0001");  // the default
+    SetText(item(IDC_OPERATOR), "A. Chemist");
+    SetText(item(IDC_READABILITY), "0,001");
     PressAndWait(quillon, balance, IDOK);
     ExpectBox("Enter the balance's readability in grams: a positive number with at most 6 decimals, such as 0.0001.",
               BoxIcon::Exclamation);
     ASSERT_TRUE(::IsWindow(balance));
-    SetText(::GetDlgItem(balance, IDC_READABILITY), "0.001");
-    SetText(::GetDlgItem(balance, IDC_MINIMUM_WEIGHT), "2");  // Y2O3 (1.695 g) is below it
+    SetText(item(IDC_READABILITY), "0.001");
+    SetText(item(IDC_MINIMUM_WEIGHT), "2");  // Y2O3 (1.695 g) is below it
     PressAndWait(quillon, balance, IDOK);
     EXPECT_FALSE(::IsWindow(balance));
 
     // 10 g YBa2Cu3O7 from the ratios typed (no element selection).
     ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_CLICK, 0, 0);
-    quillon.Fill(IDC_SAMPLE_ID, "S-17, \"lab\"");
-    quillon.Fill(IDC_PRODUCT, "YBa2Cu3O7");
-    quillon.Fill(IDC_AMOUNT, "10");
+    Enter("YBa2Cu3O7", "10", {}, "S-17, \"lab\"");
     const char *rows[][2] = {{"Y2O3", "0.5"}, {"BaCO3", "2"}, {"CuO", "3"}};
     for (int i = 0; i < 3; ++i) quillon.EnterRow(i, rows[i][0], rows[i][1]);
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
-    HWND display = Calculate(false);
-    ASSERT_NE(display, nullptr);
-    PressAndWait(quillon, display, IDOK);
+    PressAndWait(quillon, Calculate(false), IDOK);
 
     // Print: the system's dialog with "Print to file", then the file's name.
     quillon.Command(ID_FILE_PRINT);
@@ -340,21 +289,58 @@ TEST_F(LabRecord, PrintedAndExportedSheetsOfYBa2Cu3O7) {
     ExpectBox("The entry has changed since the last calculation.\nPress Calculate again, then print or export.",
               BoxIcon::Exclamation);
 
-    // The operator and the balance are there again at the next start.
+    // The window made taller; the differential and Auto-Ratio (above) switched off.
+    auto Rect = [](HWND window) {
+        RECT r;
+        ::GetWindowRect(window, &r);
+        return r;
+    };
+    auto Height = [&](HWND window) { return Rect(window).bottom - Rect(window).top; };
+    RECT before = Rect(quillon.Main()), list = Rect(quillon.Item(IDC_LIST)), calc = Rect(quillon.Item(IDC_CALCULATE));
+    const int grow = 200;
+    ::SetWindowPos(quillon.Main(), nullptr, 0, 0, before.right - before.left, before.bottom - before.top + grow,
+                   SWP_NOMOVE | SWP_NOZORDER);
+    quillon.Sync();
+    RECT after = Rect(quillon.Main()), list2 = Rect(quillon.Item(IDC_LIST)), calc2 = Rect(quillon.Item(IDC_CALCULATE));
+    const int rowHeight = qdriver::ColumnsOf(quillon).rowHeight;
+    const int listGrows = grow / rowHeight * rowHeight;  // whole rows
+    EXPECT_GE(listGrows / rowHeight, 5);
+    EXPECT_EQ(list2.bottom - list2.top, list.bottom - list.top + listGrows);
+    EXPECT_EQ(list2.top, list.top);
+    EXPECT_EQ(calc2.top - after.top, calc.top - before.top + grow);
+    EXPECT_EQ(calc2.left - after.left, calc.left - before.left);
+    quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("quillon-main-taller.png"));
+    quillon.Command(ID_OPTIONS_DIFFERENCE);
     ::PostMessageA(quillon.Main(), WM_COMMAND, ID_FILE_EXIT, 0);
     ExpectSaveQuestion(IDNO);
     ASSERT_EQ(quillon.WaitExit(), 0);
+
+    const char *const key = "Software\\Hobnail\\Quillon\\Settings";
+    for (const char *name : {"Show Differential", "Automatic Ratio Calculation", "Output To MS Word",
+                             "Retain Change After Calculation"}) {
+        DWORD value = 0xDEAD, size = sizeof value;
+        ::SHGetValueA(HKEY_CURRENT_USER, key, name, nullptr, &value, &size);
+        EXPECT_EQ(value, 0u) << name;
+    }
+    char stored[MAX_PATH] = "", full[MAX_PATH] = "";
+    DWORD size = sizeof stored;
+    ::SHGetValueA(HKEY_CURRENT_USER, key, "Last Working Dir", nullptr, stored, &size);
+    ::GetFullPathNameA(folder.c_str(), sizeof full, full, nullptr);  // the folder the program started in
+    EXPECT_STRCASEEQ(stored, full);
+
     Quillon again;
     ASSERT_TRUE(again.Start(folder, true));
     qdriver::Box reports = again.WaitBox();  // the report file of the calculation: kept
     ASSERT_NE(reports.hwnd, nullptr);
     again.Answer(reports, IDNO);
     ASSERT_NE(again.WaitReady(), nullptr);
+    EXPECT_FALSE(qdriver::Checked(again.Item(IDC_AUTO_RATIO)));
+    EXPECT_EQ(Height(again.Main()), before.bottom - before.top + grow);
+    EXPECT_EQ(Height(again.Item(IDC_LIST)), list.bottom - list.top + listGrows);
     ::PostMessageA(again.Main(), WM_COMMAND, ID_OPTIONS_BALANCE, 0);
     balance = again.WaitDialog(BALANCE_CAPTION);
-    ASSERT_NE(balance, nullptr);
-    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(balance, IDC_OPERATOR)), "A. Chemist");
-    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(balance, IDC_READABILITY)), "0.001");
-    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(balance, IDC_MINIMUM_WEIGHT)), "2");
+    for (const auto &field : {std::make_pair(IDC_OPERATOR, "A. Chemist"), std::make_pair(IDC_READABILITY, "0.001"),
+                              std::make_pair(IDC_MINIMUM_WEIGHT, "2")})
+        EXPECT_EQ(Quillon::TextOf(item(field.first)), field.second);
     PressAndWait(again, balance, IDCANCEL);
 }
