@@ -280,15 +280,9 @@ TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
 // with BaCO3 of 99 % purity and 10 % excess of CuCO3: the values survive a
 // save and an open, and the sheet weighs BaCO3 / 0.99 and CuCO3 * 1.1.
 TEST_F(Calculation, PurityAndExcessAreSavedReopenedAndWeighed) {
-    quillon.Fill(IDC_SAMPLE_ID, "YBCO-3");
-    quillon.Fill(IDC_PRODUCT, "YBa2Cu3O7");
-    quillon.Fill(IDC_AMOUNT, "3");
-    const char *const materials[] = {"BaCO3", "Y2(CO3)3", "CuCO3"};
-    for (int row = 0; row < 3; ++row) quillon.EnterRow(row, materials[row]);
-    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
-
+    Enter("YBa2Cu3O7", "3", {{"BaCO3", ""}, {"Y2(CO3)3", ""}, {"CuCO3", ""}}, "YBCO-3");
     Press(IDC_WEIGHING);
-    HWND weighing = quillon.WaitDialog("Quillon : Purity, Excess and Scaling");
+    HWND weighing = OpenDialog(0, "Quillon : Purity, Excess and Scaling");
     ASSERT_NE(weighing, nullptr);
     HWND list = ::GetDlgItem(weighing, IDC_WEIGHING_LIST);
     const int line = int(::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));

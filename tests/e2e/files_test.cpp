@@ -234,6 +234,8 @@ std::string LabRecord::printerName;
 // kept at its bottom), written at exit and found at the next start.
 TEST_F(LabRecord, PrintedAndExportedSheetsAndSettingsFromRunToRun) {
     ASSERT_FALSE(printerName.empty()) << "no printer in the prefix";
+    quillon.Key('P', qwintest::kControl);  // greyed while there is no sheet: Ctrl+P does nothing
+    EXPECT_EQ(quillon.WaitBox(500).hwnd, nullptr);
     quillon.Command(ID_FILE_PRINT);
     ExpectBox("There is no weighing sheet yet: press Calculate first.", BoxIcon::Exclamation);
 
@@ -260,8 +262,8 @@ TEST_F(LabRecord, PrintedAndExportedSheetsAndSettingsFromRunToRun) {
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
     PressAndWait(quillon, Calculate(false), IDOK);
 
-    // Print: the system's dialog with "Print to file", then the file's name.
-    quillon.Command(ID_FILE_PRINT);
+    // Print (Ctrl+P, enabled now): the system's dialog with "Print to file", then the file's name.
+    quillon.Key('P', qwintest::kControl);
     HWND print = quillon.WaitWindow([](HWND window) { return ::GetDlgItem(window, kPrintToFile) != nullptr; });
     ASSERT_NE(print, nullptr) << "no print dialog";
     ::SendMessageA(::GetDlgItem(print, kPrintToFile), BM_SETCHECK, BST_CHECKED, 0);
