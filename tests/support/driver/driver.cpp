@@ -154,9 +154,7 @@ Box Quillon::WaitBox(DWORD timeoutMs) {
     return box;
 }
 
-void Quillon::Answer(const Box &box, int button) {
-    PressAndWait(*this, box.hwnd, button);
-}
+void Quillon::Answer(const Box &box, int button) { PressAndWait(*this, box.hwnd, button); }
 
 HWND Quillon::WaitWindow(const std::function<bool(HWND)> &match, DWORD timeoutMs, DWORD pollMs) {
     DWORD start = ::GetTickCount();
