@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <fstream>
 
@@ -19,12 +20,13 @@ using qwintest::BoxIcon;
 
 namespace {
 
-// The sheet of 10 g YBa2Cu3O7 from Y2O3, BaCO3 and CuO (ratios 0.5, 2, 3) as
+// A text of 10 g YBa2Cu3O7 from Y2O3, BaCO3 and CuO (ratios 0.5, 2, 3) as
 // quillon-cli prints it (tests/golden), for another sample ID.
-std::string YbcoSheet(const std::string &sampleId) {
-    std::string sheet = ReadBytes(QUILLON_GOLDEN "/YBa2Cu3O7-sheet-auto.txt");
-    return sheet.empty() ? sheet : "ID: " + sampleId + sheet.substr(sheet.find('\n'));
+std::string Golden(const char *name, const std::string &sampleId) {
+    std::string text = ReadBytes(std::string(QUILLON_GOLDEN "/YBa2Cu3O7-") + name + ".txt");
+    return text.empty() ? text : "ID: " + sampleId + text.substr(text.find('\n'));
 }
+std::string YbcoSheet(const std::string &sampleId) { return Golden("sheet-auto", sampleId); }
 
 // A report file's sheet without its line ends' CRs: written in text mode,
 // every line ends in CR CR LF, CR LF or LF (the sheet's own layout is held
@@ -34,52 +36,76 @@ std::string Written(const std::string &bytes) {
     return qdriver::WithoutCR(bytes);
 }
 
+// The items of the program's tree view: text and state image index. The
+// record goes into the program whole, so its text pointer points there.
+std::vector<std::pair<std::string, int>> TreeItems(const Quillon &quillon, HWND tree) {
+    std::vector<std::pair<std::string, int>> items;
+    struct {
+        TVITEMA tvi;
+        char text[32];
+    } buffer;
+    void *remote = ::VirtualAllocEx(quillon.Process(), nullptr, sizeof buffer, MEM_COMMIT, PAGE_READWRITE);
+    for (LRESULT item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); item != 0;
+         item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item)) {
+        buffer = {};
+        buffer.tvi = {TVIF_TEXT | TVIF_STATE, reinterpret_cast<HTREEITEM>(item), 0, TVIS_STATEIMAGEMASK,
+                      static_cast<char *>(remote) + offsetof(decltype(buffer), text), sizeof buffer.text, 0, 0, 0, 0};
+        SIZE_T done = 0;
+        ::WriteProcessMemory(quillon.Process(), remote, &buffer, sizeof buffer, &done);
+        ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
+        ::ReadProcessMemory(quillon.Process(), remote, &buffer, sizeof buffer, &done);
+        items.push_back({std::string(buffer.text), int((buffer.tvi.state & TVIS_STATEIMAGEMASK) >> 12)});
+    }
+    ::VirtualFreeEx(quillon.Process(), remote, 0, MEM_RELEASE);
+    return items;
+}
 
 using Calculation = qdriver::Session;
 
 }  // namespace
 
 // The worked example: ratios solved from the metals, the sheet in a report
-// file, the display showing it, Copy All putting it on the clipboard.
+// file, the display showing it, Copy All putting it on the clipboard; then the
+// masses typed into the Weighed Masses dialog checked against the sheet.
 TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
+    quillon.Command(ID_OPTIONS_WEIGHED);  // no sheet yet
+    ExpectBox("There is no weighing sheet yet: press Calculate first.", BoxIcon::Exclamation);
     Enter("YBa2Cu3O7", "10", {{"Y2O3", ""}, {"BaCO3", ""}, {"CuO", ""}});
     // Cancelling the selection ends Calculate silently.
     Press(IDC_CALCULATE);
-    HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
+    HWND selection = OpenDialog(0, SELECTION_CAPTION);
     ASSERT_NE(selection, nullptr);
     Press(selection, IDCANCEL);
-    quillon.Sync();
     EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
     EXPECT_EQ(quillon.WaitDialog(DISPLAY_CAPTION, 300), nullptr);
     EXPECT_TRUE(Reports().empty());
 
     Press(IDC_CALCULATE);
-    selection = quillon.WaitDialog(SELECTION_CAPTION);
-    ASSERT_NE(selection, nullptr);
+    ASSERT_NE(selection = OpenDialog(0, SELECTION_CAPTION), nullptr);
+    auto item = [&](int id) { return ::GetDlgItem(selection, id); };
+    HWND tree = item(IDC_ELEMENT_TREE);
     // Sorted by text; metals included (disc, 4), oxygen excluded (cross, 1).
     std::vector<std::pair<std::string, int>> expected = {{"Ba  56", 4}, {"Cu  29", 4}, {"O   8", 1}, {"Y   39", 4}};
-    EXPECT_EQ(quillon.TreeItems(::GetDlgItem(selection, IDC_ELEMENT_TREE)), expected);
-    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(selection, IDC_CALIBRATION)), "0");
-    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(selection, IDOK)));
-    EXPECT_EQ(::SendMessageA(::GetDlgItem(selection, IDC_RETAIN_CHANGE), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    EXPECT_FALSE(::GetWindowLongA(::GetDlgItem(selection, IDC_SELECTION_HELP), GWL_STYLE) & WS_TABSTOP);  // read-only
+    EXPECT_EQ(TreeItems(quillon, tree), expected);
+    EXPECT_FALSE(qdriver::Checked(item(IDC_RETAIN_CHANGE)));
+    EXPECT_FALSE(::GetWindowLongA(item(IDC_SELECTION_HELP), GWL_STYLE) & WS_TABSTOP);  // read-only
     quillon.Capture(selection).SavePng(qwintest::ArtifactPath("quillon-selection.png"));
     // Excluding Cu (the second item, space on it) makes the calibration
     // negative and disables "Get Ratios"; including it again restores both.
-    HWND tree = ::GetDlgItem(selection, IDC_ELEMENT_TREE);
     LRESULT cu = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
     ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, cu);
-    quillon.ClickCenter(::GetDlgItem(selection, IDC_CALIBRATION));  // brings the dialog to the front
+    quillon.ClickCenter(item(IDC_CALIBRATION));  // brings the dialog to the front
     ::PostMessageA(selection, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tree), TRUE);
     quillon.Sync();
-    for (const char *calibration : {"-1", "0"}) {
-        quillon.Key(VK_SPACE);
-        EXPECT_EQ(Quillon::TextOf(::GetDlgItem(selection, IDC_CALIBRATION)), calibration);
-        EXPECT_EQ(::IsWindowEnabled(::GetDlgItem(selection, IDOK)) != 0, calibration[0] == '0');
+    int presses = 0;
+    for (const char *calibration : {"0", "-1", "0"}) {  // as shown, then after each space
+        if (presses++ > 0) quillon.Key(VK_SPACE);
+        EXPECT_EQ(Quillon::TextOf(item(IDC_CALIBRATION)), calibration);
+        EXPECT_EQ(::IsWindowEnabled(item(IDOK)) != 0, calibration[0] == '0');
     }
     Press(selection, IDOK);
 
-    HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
+    HWND display = OpenDialog(0, DISPLAY_CAPTION);
     ASSERT_NE(display, nullptr);
     // The sheet shows from its top, the caret at its start.
     EXPECT_EQ(::SendMessageA(::GetDlgItem(display, IDC_REPORT_TEXT), EM_GETSEL, 0, 0), 0);
@@ -94,6 +120,30 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     quillon.Sync();
     EXPECT_FALSE(::IsWindow(display));
     quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("quillon-main.png"));
+
+    // The sheet's own masses give back the product; the published kit masses
+    // give quillon-cli's text; BaCO3 weighed heavy is marked, with Ba.
+    HWND weighed = OpenDialog(ID_OPTIONS_WEIGHED, "Quillon : Weighed Masses");
+    ASSERT_NE(weighed, nullptr);
+    HWND list = ::GetDlgItem(weighed, IDC_WEIGHED_LIST), result = ::GetDlgItem(weighed, IDC_WEIGHED_RESULT);
+    EXPECT_EQ(qdriver::WithoutCR(Quillon::TextOf(result)), "Enter the grams weighed of Y2O3 (row 1).");
+    auto enter = [&](const std::vector<const char *> &grams) {
+        for (size_t i = 0; i < grams.size(); ++i) {
+            ::SendMessageA(list, LB_SETCURSEL, i, 0);
+            ::SendMessageA(weighed, WM_COMMAND, MAKEWPARAM(IDC_WEIGHED_LIST, LBN_SELCHANGE), LPARAM(list));
+            qdriver::SetText(::GetDlgItem(weighed, IDC_WEIGHED_GRAMS), grams[i]);
+        }
+        return qdriver::WithoutCR(Quillon::TextOf(result));
+    };
+    std::string text = enter({"1.69477", "5.92428", "3.58208"});  // the sheet's masses, to its 5 decimals
+    EXPECT_NE(text.find("Y : Ba : Cu = 1.0000 : 2.0000 : 3.0000\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Every element and row is within the tolerance."), std::string::npos);
+    EXPECT_EQ(enter({"11.29", "39.47", "23.86"}), Golden("weighed-kit", "S-17"));
+    text = enter({"1.69477", "6", "3.58208"});
+    EXPECT_NE(text.find("\n2    BaCO3             5.94951          6      +0.8486  *\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Past the tolerance (*): Ba, row 2 BaCO3.\n"), std::string::npos) << text;
+    quillon.Capture(weighed).SavePng(qwintest::ArtifactPath("quillon-weighed.png"));
+    qdriver::PressAndWait(quillon, weighed, IDCANCEL);
 }
 
 // Entries that cannot give a sheet, and one that gives a sheet with a warning,
@@ -138,11 +188,7 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
         qdriver::SetCheck(quillon.Item(IDC_AUTO_RATIO), c.autoRatio);
         Enter(c.product, "10", c.rows);
         Press(IDC_CALCULATE);
-        if (c.autoRatio) {
-            HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
-            ASSERT_NE(selection, nullptr);
-            Press(selection, IDOK);
-        }
+        if (c.autoRatio) Press(OpenDialog(0, SELECTION_CAPTION), IDOK);
         ExpectBox(c.message, c.icon);
         if (c.focus != 0) EXPECT_EQ(quillon.Focus(), quillon.Item(c.focus));
         for (size_t row = 0; row < c.ratios.size(); ++row) {
@@ -155,9 +201,7 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
             EXPECT_TRUE(Reports().empty());
             continue;
         }
-        HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
-        ASSERT_NE(display, nullptr);
-        Press(display, IDOK);
+        Press(OpenDialog(0, DISPLAY_CAPTION), IDOK);
         // The saved sheet carries the warning under the weighings.
         EXPECT_NE(Report().find("-\r\nWarning: negative amounts cannot be weighed: TiO2.\r\r\n"), std::string::npos);
     }
@@ -167,13 +211,11 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
 // just determined with "?" (typed as the ratio of the Fixed row, which runs
 // the automatic ratios at once: the selection's check box checked and greyed,
 // the Unfixed rows determined, the Fixed row keeping its mark and ratio, and
-// no report made). A sheet goes into the report
-// file of its second, appended, so two calculations within one second share
-// one file.
+// no report made). A sheet is appended to the report file of its second.
 TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
     qdriver::SetCheck(quillon.Item(IDC_AUTO_RATIO), false);
     Enter("YBa2Cu3O7", "10", {}, "shown");
-    const std::vector<std::pair<std::string, std::string>> typed = {{"Y2O3", "0.5"}, {"BaCO3", "2"}, {"CuO", "3"}};
+    const char *const typed[][2] = {{"Y2O3", "0.5"}, {"BaCO3", "2"}, {"CuO", "3"}};
     const double ratios[] = {0.5, 2, 3};
     auto SheetIsYbco = [&](const char *stage) {
         SCOPED_TRACE(stage);
@@ -182,46 +224,39 @@ TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
         // the calculation falls into, its sheet must follow that line.
         SYSTEMTIME st;
         ::GetLocalTime(&st);
-        FILETIME ft;
-        ::SystemTimeToFileTime(&st, &ft);
+        ULARGE_INTEGER time;
+        ::SystemTimeToFileTime(&st, reinterpret_cast<FILETIME *>(&time));
         std::vector<std::string> names;
-        for (int second = 0; second < 6; ++second) {
-            ::FileTimeToSystemTime(&ft, &st);
+        for (int second = 0; second < 6; ++second, time.QuadPart += 10000000ULL) {
+            ::FileTimeToSystemTime(reinterpret_cast<FILETIME *>(&time), &st);
             char name[64];
             std::snprintf(name, sizeof name, "%04d.%02d.%02d-%02d.%02d.%02d.QL", st.wYear, st.wMonth, st.wDay,
                           st.wHour, st.wMinute, st.wSecond);
             names.push_back(name);
             std::ofstream(folder + "\\" + name, std::ios::binary) << "earlier sheet\r\n";
-            ULONGLONG next = ((ULONGLONG(ft.dwHighDateTime) << 32) | ft.dwLowDateTime) + 10000000ULL;
-            ft = {DWORD(next), DWORD(next >> 32)};
         }
-        Press(IDC_CALCULATE);
-        HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
-        ASSERT_NE(display, nullptr);
+        HWND display = Calculate(false);
         int written = 0;
         for (const std::string &name : names) {
             std::string bytes = ReadBytes(folder + "\\" + name);
             if (bytes == "earlier sheet\r\n") continue;
-            ++written;
             EXPECT_EQ(Written(bytes), "earlier sheet\n" + YbcoSheet("shown")) << name;
+            ++written;
         }
         EXPECT_EQ(written, 1);
         Press(display, IDOK);
-        quillon.Sync();
         for (int row = 0; row < 3; ++row) {
             EXPECT_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;  // still shown
             EXPECT_EQ(quillon.ReadRow(row).fixed, row == 0 ? 1 : 0) << row;
         }
     };
-    for (size_t i = 0; i < typed.size(); ++i) quillon.EnterRow(int(i), typed[i].first, typed[i].second, i == 0);
+    for (int i = 0; i < 3; ++i) quillon.EnterRow(i, typed[i][0], typed[i][1], i == 0);
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
     SheetIsYbco("typed");
 
     // "?" whose determination is cancelled changes no ratio.
     EnterRatio(1, "?");
-    HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
-    ASSERT_NE(selection, nullptr);
-    Press(selection, IDCANCEL);
+    Press(OpenDialog(0, SELECTION_CAPTION), IDCANCEL);
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
     for (int row = 0; row < 3; ++row) EXPECT_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;
 
@@ -230,13 +265,54 @@ TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
     EnterRatio(2, "1");
     const size_t reports = Reports().size();
     EnterRatio(0, "?");
-    selection = quillon.WaitDialog(SELECTION_CAPTION);
+    HWND selection = OpenDialog(0, SELECTION_CAPTION);
     ASSERT_NE(selection, nullptr);
     HWND retain = ::GetDlgItem(selection, IDC_RETAIN_CHANGE);
-    EXPECT_EQ(::SendMessageA(retain, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(qdriver::Checked(retain));
     EXPECT_FALSE(::IsWindowEnabled(retain));
     Press(selection, IDOK);
     quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
     EXPECT_EQ(Reports().size(), reports);
     SheetIsYbco("determined with ?");
+}
+
+// The published recipe, 3 g of YBa2Cu3O7 from BaCO3, Y2(CO3)3 and CuCO3,
+// with BaCO3 of 99 % purity and 10 % excess of CuCO3: the values survive a
+// save and an open, and the sheet weighs BaCO3 / 0.99 and CuCO3 * 1.1.
+TEST_F(Calculation, PurityAndExcessAreSavedReopenedAndWeighed) {
+    Enter("YBa2Cu3O7", "3", {{"BaCO3", ""}, {"Y2(CO3)3", ""}, {"CuCO3", ""}}, "YBCO-3");
+    Press(IDC_WEIGHING);
+    HWND weighing = OpenDialog(0, "Quillon : Purity, Excess and Scaling");
+    ASSERT_NE(weighing, nullptr);
+    HWND list = ::GetDlgItem(weighing, IDC_WEIGHING_LIST);
+    const int line = int(::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+    quillon.Fill(::GetDlgItem(weighing, IDC_PURITY), "99");  // BaCO3, chosen first
+    quillon.Click(list, 30, 2 * line + line / 2);
+    quillon.Fill(::GetDlgItem(weighing, IDC_EXCESS), "10");
+    quillon.Capture(weighing).SavePng(qwintest::ArtifactPath("quillon-weighing.png"));
+    Press(weighing, IDOK);
+    quillon.Sync();
+    ASSERT_FALSE(::IsWindow(weighing));
+
+    quillon.FileCommand(ID_FILE_SAVE, folder + "\\ybco");
+    const std::string saved = ReadBytes(folder + "\\ybco.QSF");
+    EXPECT_NE(saved.find("\r\npurity 1 99"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\r\nexcess 3 10"), std::string::npos) << saved;
+    quillon.Command(ID_FILE_NEW);
+    quillon.FileCommand(ID_FILE_OPEN, folder + "\\ybco.QSF");
+    EXPECT_EQ(quillon.ReadRow(2).formula, "CuCO3");  // the values came back with it: the sheet weighs them
+
+    // The sheet's options are settings of the program, set in the Options menu.
+    quillon.Command(ID_OPTIONS_MMOL);
+    quillon.Command(ID_OPTIONS_GASES);
+    HWND display = Calculate();
+    ASSERT_NE(display, nullptr);
+    const std::string sheet = Report();
+    // k = 3 g / 666.19084 g/mol of product: BaCO3 2 k 197.335 / 0.99, Y2(CO3)3 0.5 k 357.83568,
+    // CuCO3 3 k 123.554 x 1.1, the product's 1000 k mmol, CO2 6.5 k 44.009 g.
+    for (const char *figure : {"1.79524", "0.80571", "1.83609", "4.50321", "1.28818"})
+        EXPECT_NE(sheet.find(figure), std::string::npos) << figure << " not in\n" << sheet;
+    quillon.Capture(display).SavePng(qwintest::ArtifactPath("quillon-batch-display.png"));
+    Press(display, IDOK);
+    quillon.Sync();
 }

@@ -1,18 +1,109 @@
-// The main dialog end to end: layout, the checks of Calculate and of the
-// fields, Enter and Escape, Clear.
+// The main window end to end: start-up (missing libraries and element data
+// end the process with one message, old report files offered for deletion),
+// the layout, the checks of Calculate and of the fields, Enter and Escape,
+// Clear, the keyboard layouts' characters, and Help where the system cannot
+// draw HTML (the help file's first page in the desktop's browser).
 #include <gtest/gtest.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
 
 #include "app/resource.h"
 #include "tests/support/driver/driver.h"
 
 using qdriver::Box;
+using qdriver::Quillon;
 using qdriver::SELECTION_CAPTION;
 using qwintest::BoxIcon;
+using qwintest::kShift;
 
 using MainDialog = qdriver::Session;
 
-// The deferred initialisation lays the fields and headers over the list's columns.
-TEST_F(MainDialog, LayoutFollowsTheListColumns) {
+namespace {
+
+// The whole text of a field of the program selected (VEXIL's end is inclusive, 0 answers "no selection").
+bool WholeTextSelected(const Quillon &quillon, int id) {
+    DWORD start = 0, end = 0;
+    LRESULT selected = ::SendMessageA(quillon.Item(id), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                                      reinterpret_cast<LPARAM>(&end));
+    size_t length = quillon.Text(id).size();
+    if (qwintest::ClassOf(quillon.Item(id)) == "VEXIL")
+        return length == 0 || (selected != 0 && start == 0 && end + 1 == length);
+    return start == 0 && end == length;
+}
+
+}  // namespace
+
+TEST(StartUp, FailuresEndTheProgramWithOneMessage) {
+    const struct {
+        const char *name;
+        std::vector<std::string> files;
+        const char *emptyAtoms;  // non-null: ATOMS.LST written with this text
+        const char *message;
+    } cases[] = {
+        // VEXIL.DLL missing: 126 is "module not found"; LEDRA.DLL (absent
+        // too) is never tried, or its own message would follow.
+        {"no-vexil", {"Quillon.exe", "ATOMS.LST"}, nullptr, "Could not load VEXIL.DLL(126)."},
+        {"no-atoms", {"Quillon.exe", "VEXIL.DLL", "LEDRA.DLL"}, nullptr, "Couldn't load data from ATOMS.LST."},
+        {"empty-atoms", {"Quillon.exe", "VEXIL.DLL", "LEDRA.DLL"}, "", "Couldn't load data from ATOMS.LST."},
+        // A damaged line is named (here a decimal comma in hydrogen's mass).
+        {"damaged-atoms", {"Quillon.exe", "VEXIL.DLL", "LEDRA.DLL"}, "  1 H   1,008  m\n",
+         "Couldn't load data from ATOMS.LST.\nLine 1 is not an element line: its number, its symbol and a "
+         "positive mass written with a point (1.008)."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string folder = qdriver::MakeFolder(c.name, c.files);
+        if (c.emptyAtoms != nullptr) std::ofstream(folder + "\\ATOMS.LST") << c.emptyAtoms;
+        Quillon quillon;
+        ASSERT_TRUE(quillon.Start(folder));
+        std::vector<Box> boxes;  // every box answered until none comes for 8 s
+        for (Box box; (box = quillon.WaitBox(8000)).hwnd != nullptr; quillon.Answer(box)) boxes.push_back(box);
+        EXPECT_EQ(quillon.WaitExit(), 0);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, c.message);
+        EXPECT_EQ(boxes[0].caption, "Quillon");
+        EXPECT_EQ(boxes[0].icon, BoxIcon::Exclamation);
+    }
+}
+
+// The question says how many files there are; Enter (the default, No) keeps them.
+TEST(StartUp, OldReportFilesAreOfferedForDeletion) {
+    for (int answer : {IDNO, IDYES, IDOK}) {
+        SCOPED_TRACE(answer == IDYES ? "Yes" : answer == IDNO ? "No" : "Enter");
+        std::string folder = qdriver::MakeFolder("old-reports");
+        for (const char *name : {"2002.03.21-14.05.09.QL", "2002.03.21-14.05.10.QL"})
+            std::ofstream(folder + "\\" + name) << "old sheet\r\n";
+        std::ofstream(folder + "\\keep.txt") << "not a report";
+        Quillon quillon;
+        ASSERT_TRUE(quillon.Start(folder));
+        Box box = quillon.WaitBox();
+        ASSERT_NE(box.hwnd, nullptr);
+        EXPECT_EQ(box.text,
+                  "There are 2 old output files ( *.QL ), and they are about to be deleted.\n"
+                  "Do you want to go ahead and delete them?");
+        EXPECT_EQ(box.icon, BoxIcon::Question);
+        if (answer == IDOK) {
+            quillon.Key(VK_RETURN);
+            for (int tries = 0; tries < 250 && ::IsWindow(box.hwnd); ++tries) ::Sleep(20);
+        } else {
+            quillon.Answer(box, answer);
+        }
+        ASSERT_NE(quillon.WaitReady(), nullptr);
+        EXPECT_EQ(qdriver::FilesIn(folder, "*.QL").size(), answer == IDYES ? 0u : 2u);
+        EXPECT_EQ(qdriver::FilesIn(folder, "keep.txt").size(), 1u);
+        quillon.Key(VK_ESCAPE);
+        EXPECT_EQ(quillon.WaitExit(), 0);
+    }
+}
+
+// At start the deferred initialisation has laid the fields and headers over
+// the list's columns, the product is empty and ratio and amount show 1. Enter
+// never closes the dialog; Ctrl+Shift+J in a formula editor asks it what it
+// runs on; Escape closes it, without a question for an unchanged entry.
+TEST_F(MainDialog, AtStartEnterStaysEscapeCloses) {
     auto Rect = [&](int id) {
         RECT r;
         ::GetWindowRect(quillon.Item(id), &r);
@@ -30,11 +121,27 @@ TEST_F(MainDialog, LayoutFollowsTheListColumns) {
     for (const auto &edges : meet) EXPECT_EQ(edges[0], edges[1]) << &edges - meet;
     EXPECT_GT(ratioHeader.left, formula.left);
     EXPECT_LT(ratioHeader.left, list.right);
-    // At start the product is empty and ratio and amount show 1.
-    EXPECT_EQ(quillon.Text(IDC_PRODUCT), "");
-    EXPECT_EQ(quillon.Text(IDC_PRODUCT_RATIO), "1");
-    EXPECT_EQ(quillon.Text(IDC_AMOUNT), "1");
+    const std::pair<int, const char *> fields[] = {{IDC_PRODUCT, ""}, {IDC_PRODUCT_RATIO, "1"}, {IDC_AMOUNT, "1"}};
+    for (const auto &field : fields) EXPECT_EQ(quillon.Text(field.first), field.second) << field.first;
     EXPECT_TRUE(qdriver::Checked(quillon.Item(IDC_AUTO_RATIO)));
+
+    for (int id : {IDC_SAMPLE_ID, IDC_PRODUCT, IDC_PRODUCT_RATIO, IDC_AMOUNT}) {
+        quillon.ClickCenter(quillon.Item(id));
+        quillon.Key(VK_RETURN);
+        EXPECT_TRUE(::IsWindowVisible(quillon.Main())) << id;
+    }
+    EXPECT_EQ(quillon.WaitBox(200).hwnd, nullptr);
+    quillon.ClickCenter(quillon.Item(IDC_PRODUCT));
+    quillon.Key('J', qwintest::kControl | kShift);
+    Box box = quillon.WaitBox();
+    ASSERT_NE(box.hwnd, nullptr);
+    EXPECT_EQ(box.caption, "Quillon");
+    EXPECT_EQ(box.icon, BoxIcon::Asterisk);
+    EXPECT_NE(box.text.find("ATOMS.LST, 118 elements."), std::string::npos) << box.text;
+    quillon.Answer(box);
+    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+    quillon.Key(VK_ESCAPE);
+    EXPECT_EQ(quillon.WaitExit(), 0);
 }
 
 // Calculate checks the amount first, then the product ratio, then the rest,
@@ -71,7 +178,7 @@ TEST_F(MainDialog, CalculateChecksTheAmountFirst) {
         ExpectBox(c.message, c.icon);
         if (c.focus != 0) {
             EXPECT_EQ(quillon.Focus(), quillon.Item(c.focus));
-            EXPECT_TRUE(quillon.WholeTextSelected(c.focus));
+            EXPECT_TRUE(WholeTextSelected(quillon, c.focus));
         }
         EXPECT_EQ(quillon.WaitDialog(SELECTION_CAPTION, 0), nullptr);
         EXPECT_TRUE(Reports().empty());
@@ -109,7 +216,7 @@ TEST_F(MainDialog, LeavingAFieldChecksIt) {
         if (c.message != nullptr) {
             ExpectBox(c.message, BoxIcon::Hand);
             EXPECT_EQ(quillon.Focus(), quillon.Item(c.id));
-            EXPECT_TRUE(quillon.WholeTextSelected(c.id));
+            EXPECT_TRUE(WholeTextSelected(quillon, c.id));
         } else {
             EXPECT_NE(quillon.Focus(), quillon.Item(c.id));
         }
@@ -119,19 +226,6 @@ TEST_F(MainDialog, LeavingAFieldChecksIt) {
         quillon.Fill(c.id, c.id == IDC_PRODUCT ? "" : "1", false);  // a valid text again
         quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
     }
-}
-
-// Enter never closes the dialog; Escape does, without a question for an unchanged entry.
-TEST_F(MainDialog, EnterStaysEscapeCloses) {
-    for (int id : {IDC_SAMPLE_ID, IDC_PRODUCT, IDC_PRODUCT_RATIO, IDC_AMOUNT}) {
-        quillon.ClickCenter(quillon.Item(id));
-        quillon.Key(VK_RETURN);
-        EXPECT_TRUE(::IsWindowVisible(quillon.Main())) << id;
-    }
-    EXPECT_EQ(quillon.WaitBox(200).hwnd, nullptr);
-    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
-    quillon.Key(VK_ESCAPE);
-    EXPECT_EQ(quillon.WaitExit(), 0);
 }
 
 // Clear empties the entry (after asking, as it has changed); the ratio shows 1 and the amount nothing.
@@ -150,14 +244,91 @@ TEST_F(MainDialog, ClearEmptiesTheEntry) {
     EXPECT_TRUE(qdriver::Checked(quillon.Item(IDC_AUTO_RATIO)));
 }
 
-// Ctrl+Shift+J in a formula editor asks the main dialog what it runs on.
-TEST_F(MainDialog, EditorSignalShowsTheProgramsData) {
+using KeyboardLayouts = qdriver::Session;
+
+// The product field takes the characters the layout in use gives the keys:
+// the parentheses of a German or French keyboard, digits that need Shift on a
+// French one, and letters as Caps Lock makes them.
+TEST_F(KeyboardLayouts, ParenthesesDigitsAndCapsLockFollowTheLayout) {
+    const unsigned S = 0x100;  // with Shift
+    const struct {
+        char shift8;         // what Shift+8 types tells the layout
+        const char *layout;  // the name scripts/with-display takes in QUILLON_KEYBOARD
+        std::vector<unsigned> formula;  // the keys of "Ba(NO3)2"
+    } cases[] = {{'*', "us", {'B' | S, 'A', '9' | S, 'N' | S, 'O' | S, '3', '0' | S, '2'}},
+                 {'(', "de", {'B' | S, 'A', '8' | S, 'N' | S, 'O' | S, '3', '9' | S, '2'}},
+                 {'8', "fr", {'B' | S, 'A', '5', 'N' | S, 'O' | S, '3' | S, VK_OEM_4, '2' | S}}};
+    // Wine keeps reporting the US layout id; its key mapping follows the display.
+    BYTE state[256] = {};
+    state[VK_SHIFT] = 0x80;
+    WORD typed = 0;
+    ::ToAscii('8', ::MapVirtualKeyA('8', MAPVK_VK_TO_VSC), state, &typed, 0);
+    const char shift8 = char(typed & 0xFF), *wanted = std::getenv("QUILLON_KEYBOARD");
+    const auto *layout =
+        std::find_if(std::begin(cases), std::end(cases), [&](const auto &c) { return c.shift8 == shift8; });
+    if (wanted != nullptr && *wanted != '\0') {
+        ASSERT_NE(layout, std::end(cases)) << "the display was to have layout " << wanted;
+        ASSERT_STREQ(layout->layout, wanted) << "Wine did not take the display's layout";
+    }
+    if (layout == std::end(cases)) GTEST_SKIP() << "no keys known for a layout whose Shift+8 types " << shift8;
+
+    auto type = [&](const std::vector<unsigned> &keys) {
+        for (unsigned key : keys) quillon.Key(key & 0xFF, (key & S) ? kShift : 0u);
+    };
     quillon.ClickCenter(quillon.Item(IDC_PRODUCT));
-    quillon.Key('J', qwintest::kControl | qwintest::kShift);
-    Box box = quillon.WaitBox();
-    ASSERT_NE(box.hwnd, nullptr);
-    EXPECT_EQ(box.caption, "Quillon");
-    EXPECT_EQ(box.icon, BoxIcon::Asterisk);
-    EXPECT_NE(box.text.find("ATOMS.LST, 118 elements."), std::string::npos) << box.text;
-    quillon.Answer(box);
+    type(layout->formula);
+    EXPECT_EQ(quillon.Settled("Ba(NO3)2", quillon.Item(IDC_PRODUCT)), "Ba(NO3)2") << layout->layout;
+    ::SendMessageA(quillon.Item(IDC_PRODUCT), EM_SETSEL, 0, -1);
+    type({VK_DELETE, VK_CAPITAL, 'B', 'A', 'C' | S, 'U', VK_CAPITAL});
+    EXPECT_EQ(quillon.Settled("BAcU", quillon.Item(IDC_PRODUCT)), "BAcU") << layout->layout << " with Caps Lock";
+    quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath(std::string("e2e-keyboard-") + layout->layout +
+                                                                   ".png"));
+}
+
+// Wine's browser launcher pointed (in the registry, for the fixture's life,
+// from before the start) at a stand-in that appends what it is asked to open
+// to a log (tests/e2e/CMakeLists.txt).
+class HelpEndToEnd : public qdriver::Session {
+protected:
+    HelpEndToEnd() {
+        ::DeleteFileA(QUILLON_BROWSER_LOG);
+        ::SHSetValueA(HKEY_CURRENT_USER, KEY, "Browsers", REG_SZ, QUILLON_STANDIN_BROWSER,
+                      DWORD(sizeof QUILLON_STANDIN_BROWSER));
+    }
+    ~HelpEndToEnd() override { ::SHDeleteValueA(HKEY_CURRENT_USER, KEY, "Browsers"); }
+    // The Windows path of the file URL or Unix path the browser was asked to open, once it was asked.
+    static std::string Opened() {
+        std::string log, path = "Z:";
+        for (int tries = 0; tries < 250 && (log.empty() || log.back() != '\n'); ++tries, ::Sleep(40))
+            log = ReadBytes(QUILLON_BROWSER_LOG);
+        if (log.empty() || log.back() != '\n') return std::string();
+        for (size_t i = log.compare(0, 7, "file://") == 0 ? 7 : 0; i + 1 < log.size(); ++i) {
+            if (log[i] == '%' && i + 3 < log.size())
+                path += char(std::stoi(log.substr(i + 1, 2), nullptr, 16)), i += 2;
+            else
+                path += log[i] == '/' ? '\\' : log[i];
+        }
+        return path;
+    }
+    static constexpr const char *KEY = "Software\\Wine\\WineBrowser";
+};
+
+// Each way of asking for help (F1 joins the table with the main window's
+// accelerator for it) opens the first page, a real file holding the
+// page, and no HTML Help window with an empty page.
+TEST_F(HelpEndToEnd, HelpOpensTheFirstPageInTheBrowser) {
+    for (const char *how : {"Help menu", "F1"}) {
+        ::DeleteFileA(QUILLON_BROWSER_LOG);
+        if (how[0] == 'F')
+            quillon.Key(VK_F1);
+        else
+            quillon.Command(ID_HELP_HELP);
+        std::string opened = Opened();
+        ASSERT_FALSE(opened.empty()) << how << ": the browser was not started";
+        EXPECT_NE(ReadBytes(opened).find("<title>Quillon at the bench</title>"), std::string::npos)
+            << how << ": " << opened << " holds no first page";
+        EXPECT_EQ(quillon.WaitWindow([](HWND window) { return Quillon::TextOf(window) == "Quillon Help"; }, 300),
+                  nullptr)
+            << how << ": an HTML Help window opened";
+    }
 }

@@ -3,25 +3,42 @@
 // was installed (the user's report files and, unless asked, the settings stay).
 #include <gtest/gtest.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 #include <windows.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "tests/support/driver/driver.h"
-#include "tests/support/driver/system.h"
 
 namespace {
-
-using qdriver::Exists;
-using qdriver::KeyExists;
-using qdriver::KeyText;
-using qdriver::Run;
-using qdriver::InstallFolder;
 
 const char *const INSTALLED[] = {"Quillon.exe", "LEDRA.DLL", "VEXIL.DLL", "ATOMS.LST", "Quillon.chm", "Uninstall.exe"};
 const char *const UNINSTALL_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillon";
 const char *const SETTINGS_KEY = "Software\\Hobnail\\Quillon";
+
+bool Exists(const std::string &path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool KeyExists(const char *key) {
+    HKEY handle = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    return ::RegCloseKey(handle), true;
+}
+
+// Runs a command line to its end; its exit code, or -1.
+long Run(std::string line) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return -1;
+    DWORD code = DWORD(-1);
+    if (::WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) ::GetExitCodeProcess(process.hProcess, &code);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return long(code);
+}
 
 std::string Shortcut() {
     char programs[MAX_PATH] = "";
@@ -29,11 +46,20 @@ std::string Shortcut() {
     return std::string(programs) + "\\Quillon\\Quillon.lnk";
 }
 
-void Install(const std::string &folder) {
-    ASSERT_EQ(Run(std::string("\"") + QUILLON_INSTALLER_PATH + "\" /S /D=" + folder), 0);
-    for (const char *file : INSTALLED) EXPECT_TRUE(Exists(folder + "\\" + file)) << file;
+// Into a fresh folder under <bin>\..\install-test (the installer makes it).
+std::string Install(const std::string &name) {
+    char folder[MAX_PATH];
+    ::GetFullPathNameA((qwintest::ProgramFolder() + "..\\install-test\\" + name).c_str(), MAX_PATH, folder, nullptr);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    EXPECT_EQ(Run(std::string("\"") + QUILLON_INSTALLER_PATH + "\" /S /D=" + folder), 0);
+    for (const char *file : INSTALLED) EXPECT_TRUE(Exists(std::string(folder) + "\\" + file)) << file;
     EXPECT_TRUE(Exists(Shortcut()));
-    EXPECT_EQ(KeyText(UNINSTALL_KEY, "InstallLocation"), folder);
+    char location[MAX_PATH + 1] = "";
+    DWORD size = MAX_PATH;
+    ::SHGetValueA(HKEY_CURRENT_USER, UNINSTALL_KEY, "InstallLocation", nullptr, location, &size);
+    EXPECT_STREQ(location, folder);
+    return folder;
 }
 
 // The uninstaller hands its work to a copy of itself and returns at once:
@@ -50,8 +76,7 @@ void Uninstall(const std::string &folder, const std::string &options) {
 }  // namespace
 
 TEST(Installer, InstallStartUninstall) {
-    const std::string folder = InstallFolder("Quillon");
-    Install(folder);
+    const std::string folder = Install("Quillon");
     // The installed files are this build's.
     for (const char *file : {"Quillon.exe", "LEDRA.DLL", "VEXIL.DLL", "ATOMS.LST"})
         EXPECT_EQ(ReadBytes(folder + "\\" + file), ReadBytes(qwintest::ProgramFolder() + file)) << file;
@@ -77,8 +102,7 @@ TEST(Installer, InstallStartUninstall) {
     EXPECT_EQ(qdriver::FilesIn(folder, "*"), reports);
 
     // Asked to, it removes the settings; an empty folder goes too.
-    const std::string second = InstallFolder("Quillon2");
-    Install(second);
+    const std::string second = Install("Quillon2");
     Uninstall(second, " /REMOVESETTINGS");
     EXPECT_FALSE(KeyExists(SETTINGS_KEY));
     EXPECT_FALSE(Exists(second));

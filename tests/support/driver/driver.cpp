@@ -1,6 +1,5 @@
 #include "driver.h"
 
-#include <commctrl.h>
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -10,15 +9,12 @@
 
 #include "app/resource.h"
 #include "quillon/ledra.h"
-#include "tests/support/files.h"
 
 namespace qdriver {
 
 namespace {
 
-using qwintest::BoxIconStatic;
 using qwintest::ClassOf;
-using qwintest::kBoxTextId;
 
 struct ProcessWindows {
     DWORD pid;
@@ -40,32 +36,23 @@ std::vector<HWND> TopLevelWindows(DWORD pid) {
     return found.windows;
 }
 
-// The icon of a box of another process: its pixels against the system icons
-// drawn here on the same background.
-qwintest::BoxIcon IconKind(Quillon &quillon, HWND iconStatic) {
+// The icon of a box of another process (whose icon handles mean nothing
+// here): its pixels against the system icons drawn here on the same background.
+BoxIcon IconKind(Quillon &quillon, HWND iconStatic) {
     qwintest::Bitmap32 shown = quillon.Capture(iconStatic);
-    if (shown.Width() < 32 || shown.Height() < 32) return qwintest::BoxIcon::Other;
-    COLORREF background = shown.At(0, 0);
-    const struct {
-        LPCSTR id;
-        qwintest::BoxIcon kind;
-    } icons[] = {{IDI_HAND, qwintest::BoxIcon::Hand},
-                 {IDI_EXCLAMATION, qwintest::BoxIcon::Exclamation},
-                 {IDI_ASTERISK, qwintest::BoxIcon::Asterisk},
-                 {IDI_QUESTION, qwintest::BoxIcon::Question}};
-    qwintest::BoxIcon best = qwintest::BoxIcon::Other;
+    if (shown.Width() < 32 || shown.Height() < 32) return BoxIcon::Other;
+    const std::pair<LPCSTR, BoxIcon> icons[] = {{IDI_HAND, BoxIcon::Hand},
+                                                {IDI_EXCLAMATION, BoxIcon::Exclamation},
+                                                {IDI_ASTERISK, BoxIcon::Asterisk},
+                                                {IDI_QUESTION, BoxIcon::Question}};
+    BoxIcon best = BoxIcon::Other;
     int bestDiff = 32 * 32 / 8;  // a match differs in at most an eighth of the pixels
     for (const auto &icon : icons) {
         qwintest::Bitmap32 drawn = qwintest::RenderToBitmap(
-            32, 32, [&](CDC &dc) { ::DrawIcon(dc, 0, 0, ::LoadIconA(nullptr, icon.id)); }, background);
+            32, 32, [&](CDC &dc) { ::DrawIcon(dc, 0, 0, ::LoadIconA(nullptr, icon.first)); }, shown.At(0, 0));
         int diff = 0;
-        for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 32; ++x)
-                if (drawn.At(x, y) != shown.At(x, y)) ++diff;
-        if (diff < bestDiff) {
-            bestDiff = diff;
-            best = icon.kind;
-        }
+        for (int i = 0; i < 32 * 32; ++i) diff += drawn.At(i % 32, i / 32) != shown.At(i % 32, i / 32);
+        if (diff < bestDiff) bestDiff = diff, best = icon.second;
     }
     return best;
 }
@@ -93,6 +80,11 @@ std::vector<std::string> FilesIn(const std::string &folder, const std::string &p
     } while (::FindNextFileA(search, &found));
     ::FindClose(search);
     return names;
+}
+
+std::string WithoutCR(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
 }
 
 Quillon::~Quillon() {
@@ -147,31 +139,22 @@ void Quillon::Sync() {
     for (int round = 0; round < 2; ++round) {
         ::Sleep(20);
         if (info_.hProcess != nullptr) ::WaitForInputIdle(info_.hProcess, 2000);
-        if (main_ != nullptr && ::IsWindow(main_)) {
-            DWORD_PTR result = 0;
+        DWORD_PTR result = 0;
+        if (main_ != nullptr && ::IsWindow(main_))
             ::SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
-        }
     }
 }
 
 Box Quillon::WaitBox(DWORD timeoutMs) {
     Box box;
-    box.hwnd = WaitWindow([](HWND window) { return BoxIconStatic(window) != nullptr; }, timeoutMs);
+    box.hwnd = WaitWindow([&](HWND window) { return qwintest::ReadBox(window, box); }, timeoutMs);
     if (box.hwnd == nullptr) return box;
     ::UpdateWindow(box.hwnd);  // painted before its icon is read
-    box.caption = TextOf(box.hwnd);
-    box.text = TextOf(::GetDlgItem(box.hwnd, kBoxTextId));
-    box.icon = IconKind(*this, BoxIconStatic(box.hwnd));
+    box.icon = IconKind(*this, qwintest::BoxIconStatic(box.hwnd));
     return box;
 }
 
-void Quillon::Answer(const Box &box, int button) {
-    HWND control = ::GetDlgItem(box.hwnd, button);
-    if (control != nullptr) ::PostMessageA(control, BM_CLICK, 0, 0);
-    DWORD start = ::GetTickCount();
-    while (::IsWindow(box.hwnd) && ::GetTickCount() - start < 5000) ::Sleep(10);
-    Sync();
-}
+void Quillon::Answer(const Box &box, int button) { PressAndWait(*this, box.hwnd, button); }
 
 HWND Quillon::WaitWindow(const std::function<bool(HWND)> &match, DWORD timeoutMs, DWORD pollMs) {
     DWORD start = ::GetTickCount();
@@ -196,6 +179,11 @@ long Quillon::WaitExit(DWORD timeoutMs) {
     DWORD code = 0;
     ::GetExitCodeProcess(info_.hProcess, &code);
     return long(code);
+}
+
+long Quillon::Exit(UINT command) {
+    Command(command);
+    return WaitExit();
 }
 
 // The program's active window comes to the front so that input reaches it.
@@ -281,74 +269,24 @@ void Quillon::Command(UINT id) {
 }
 
 std::string Quillon::TextOf(HWND window) {
-    if (ClassOf(window) == "VEXIL") {
-        // Its WM_GETTEXT answers one less than it copied, which the system's
-        // conversion between processes takes for the length: the text goes
-        // through the clipboard instead, the selection put back afterwards.
-        DWORD start = 0, end = 0;
-        LRESULT selected = ::SendMessageA(window, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                                          reinterpret_cast<LPARAM>(&end));
-        if (::OpenClipboard(nullptr)) {
-            ::EmptyClipboard();
-            ::CloseClipboard();
-        }
-        ::SendMessageA(window, EM_SETSEL, 0, -1);
-        ::SendMessageA(window, WM_COPY, 0, 0);
-        if (selected)
-            ::SendMessageA(window, EM_SETSEL, start, end);
-        else
-            ::SendMessageA(window, EM_SETSEL, WPARAM(-1), 0);
-        return ClipboardText();
-    }
-    DWORD_PTR length = 0;
-    ::SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length);
-    std::string text(length + 1, '\0');
-    ::SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), SMTO_NORMAL, 5000,
-                          &length);
-    text.resize(std::min<size_t>(length, text.size() - 1));
-    return text;
-}
-
-bool Quillon::WholeTextSelected(int id) {
-    HWND window = Item(id);
+    if (ClassOf(window) != "VEXIL") return qwintest::WindowText(window);
+    // Its WM_GETTEXT answers one less than it copied, which the system's
+    // conversion between processes takes for the length: the text goes
+    // through the clipboard instead, the selection put back afterwards.
     DWORD start = 0, end = 0;
     LRESULT selected =
         ::SendMessageA(window, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    size_t length = TextOf(window).size();
-    if (ClassOf(window) == "VEXIL")  // the end is inclusive, and 0 answers "no selection"
-        return length == 0 || (selected != 0 && start == 0 && end + 1 == length);
-    return start == 0 && end == length;
+    qwintest::SetClipboardText("");
+    ::SendMessageA(window, EM_SETSEL, 0, -1);
+    ::SendMessageA(window, WM_COPY, 0, 0);
+    ::SendMessageA(window, EM_SETSEL, selected ? start : WPARAM(-1), selected ? end : 0);
+    return ClipboardText();
 }
 
 std::string Quillon::Settled(const std::string &expected, HWND window) const {
     std::string text;
     for (int tries = 0; tries < 100 && (text = TextOf(window ? window : main_)) != expected; ++tries) ::Sleep(30);
     return text;
-}
-
-std::vector<std::pair<std::string, int>> Quillon::TreeItems(HWND tree) {
-    std::vector<std::pair<std::string, int>> items;
-    for (LRESULT item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); item != 0;
-         item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item)) {
-        struct {
-            TVITEMA tvi;
-            char text[32];
-        } buffer = {};
-        buffer.tvi.mask = TVIF_TEXT | TVIF_STATE;
-        buffer.tvi.hItem = reinterpret_cast<HTREEITEM>(item);
-        buffer.tvi.stateMask = TVIS_STATEIMAGEMASK;
-        buffer.tvi.cchTextMax = sizeof buffer.text;
-        // The text pointer must point into the program: the record goes there whole.
-        void *remote = ::VirtualAllocEx(info_.hProcess, nullptr, sizeof buffer, MEM_COMMIT, PAGE_READWRITE);
-        buffer.tvi.pszText = reinterpret_cast<char *>(remote) + offsetof(decltype(buffer), text);
-        SIZE_T done = 0;
-        ::WriteProcessMemory(info_.hProcess, remote, &buffer, sizeof buffer, &done);
-        ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
-        ::ReadProcessMemory(info_.hProcess, remote, &buffer, sizeof buffer, &done);
-        ::VirtualFreeEx(info_.hProcess, remote, 0, MEM_RELEASE);
-        items.push_back({std::string(buffer.text), int((buffer.tvi.state & TVIS_STATEIMAGEMASK) >> 12)});
-    }
-    return items;
 }
 
 HWND Quillon::Focus() const {
@@ -361,21 +299,20 @@ HWND Quillon::Focus() const {
 Quillon::Row Quillon::ReadRow(int index) {
     Row row;
     LRESULT address = ::SendMessageA(Item(IDC_LIST), LDM_GETROW, WPARAM(index), 0);
-    if (address == 0) return row;
     SIZE_T read = 0;
     // The row's bytes; its CString is one pointer to the characters.
     unsigned char bytes[sizeof(LedraRow)];
-    if (!::ReadProcessMemory(info_.hProcess, reinterpret_cast<void *>(address), bytes, sizeof bytes, &read)) return row;
+    if (address == 0 ||
+        !::ReadProcessMemory(info_.hProcess, reinterpret_cast<void *>(address), bytes, sizeof bytes, &read))
+        return row;
     std::memcpy(&row.fixed, bytes + offsetof(LedraRow, fixed), sizeof row.fixed);
     std::memcpy(&row.ratio, bytes + offsetof(LedraRow, ratio), sizeof row.ratio);
     const char *chars = nullptr;
     std::memcpy(&chars, bytes + offsetof(LedraRow, formula), sizeof chars);
-    char text[257] = "";
-    for (int i = 0; i < 256 && chars != nullptr; ++i) {
-        if (!::ReadProcessMemory(info_.hProcess, chars + i, text + i, 1, &read) || text[i] == 0) break;
-    }
-    text[256] = 0;
-    row.formula = text;
+    char ch = 0;
+    for (int i = 0; i < 256 && chars != nullptr && ::ReadProcessMemory(info_.hProcess, chars + i, &ch, 1, &read) && ch;
+         ++i)
+        row.formula += ch;
     return row;
 }
 
@@ -413,21 +350,52 @@ qwintest::Bitmap32 Quillon::Capture(HWND window) {
 }
 
 ListColumns ColumnsOf(const Quillon &quillon) {
-    ListColumns columns;
     RECT number, ratio, product;
     ::GetWindowRect(quillon.Item(IDC_HEADER_NUMBER), &number);
     ::GetWindowRect(quillon.Item(IDC_HEADER_RATIO), &ratio);
     ::GetClientRect(quillon.Item(IDC_PRODUCT), &product);
     POINT origin = {0, 0};
     ::ClientToScreen(quillon.Item(IDC_LIST), &origin);  // client coordinates of the list
-    columns.formulaLeft = number.right - origin.x;
-    columns.ratioLeft = ratio.left - origin.x;
-    columns.rowHeight = product.bottom;
-    return columns;
+    return {int(number.right - origin.x), int(ratio.left - origin.x), int(product.bottom)};
 }
 
 const char *const SELECTION_CAPTION = "Quillon : Select Elements for Ratio Calculation";
 const char *const DISPLAY_CAPTION = "Quillon : Default Output Display";
+
+void ExpectBox(Quillon &quillon, const std::string &text, BoxIcon icon, int answer) {
+    Box box = quillon.WaitBox();
+    ASSERT_NE(box.hwnd, nullptr) << "no message box; expected: " << text;
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.caption, "Quillon");
+    EXPECT_EQ(box.icon, icon) << box.text;
+    quillon.Answer(box, answer);
+}
+
+void SetText(HWND window, const std::string &text) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 5000, &result);
+}
+
+bool Checked(HWND button) { return ::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void SetCheck(HWND button, bool checked) {
+    ::SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void PressAndWait(Quillon &quillon, HWND dialog, int id) {
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+    for (int tries = 0; tries < 250 && ::IsWindow(dialog) && ::IsWindowEnabled(dialog); ++tries) ::Sleep(20);
+    quillon.Sync();
+}
+
+std::string Quillon::AnswerFileDialog(const std::string &path) {
+    HWND dialog = WaitWindow([](HWND window) { return FileNameField(window) != nullptr; });
+    if (dialog == nullptr) return std::string();
+    std::string proposed = TextOf(FileNameField(dialog));
+    SetText(FileNameField(dialog), path);
+    PressAndWait(*this, dialog, IDOK);
+    return proposed;
+}
 
 void Session::SetUp() {
     const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -462,18 +430,15 @@ void Session::EnterRatio(int row, const std::string &text) {
 HWND Session::Calculate(bool select) {
     Press(IDC_CALCULATE);
     if (select) {
-        HWND selection = quillon.WaitDialog(SELECTION_CAPTION);
-        EXPECT_NE(selection, nullptr) << "no element selection";
+        HWND selection = OpenDialog(0, SELECTION_CAPTION);
         if (selection == nullptr) return nullptr;
         Press(selection, IDOK);
     }
-    HWND display = quillon.WaitDialog(DISPLAY_CAPTION);
-    EXPECT_NE(display, nullptr) << "no sheet displayed";
-    return display;
+    return OpenDialog(0, DISPLAY_CAPTION);
 }
 
 HWND Session::OpenDialog(UINT command, const char *caption) {
-    quillon.Command(command);
+    if (command != 0) quillon.Command(command);
     HWND dialog = quillon.WaitDialog(caption);
     EXPECT_NE(dialog, nullptr) << "no dialog " << caption;
     return dialog;
@@ -488,58 +453,6 @@ std::string Session::Report() const {
     std::vector<std::string> reports = Reports();
     EXPECT_EQ(reports.size(), 1u) << "report files";
     return reports.size() == 1 ? ReadBytes(folder + "\\" + reports[0]) : std::string();
-}
-
-std::vector<Box> Quillon::BoxesUntilQuiet(int answer) {
-    std::vector<Box> boxes;
-    for (Box box; (box = WaitBox(8000)).hwnd != nullptr; Answer(box, answer)) boxes.push_back(box);
-    return boxes;
-}
-
-DWORD Setting(const char *name) {
-    DWORD value = 0xDEAD, size = sizeof value;
-    ::SHGetValueA(HKEY_CURRENT_USER, "Software\\Hobnail\\Quillon\\Settings", name, nullptr, &value, &size);
-    return value;
-}
-
-std::string WithoutCR(std::string text) {
-    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    return text;
-}
-
-void ExpectBox(Quillon &quillon, const std::string &text, qwintest::BoxIcon icon, int answer) {
-    Box box = quillon.WaitBox();
-    ASSERT_NE(box.hwnd, nullptr) << "no message box; expected: " << text;
-    EXPECT_EQ(box.text, text);
-    EXPECT_EQ(box.caption, "Quillon");
-    EXPECT_EQ(box.icon, icon) << box.text;
-    quillon.Answer(box, answer);
-}
-
-void SetText(HWND window, const std::string &text) {
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 5000, &result);
-}
-
-bool Checked(HWND button) { return ::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-void SetCheck(HWND button, bool checked) {
-    ::SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-void PressAndWait(Quillon &quillon, HWND dialog, int id) {
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-    for (int tries = 0; tries < 250 && ::IsWindow(dialog) && ::IsWindowEnabled(dialog); ++tries) ::Sleep(20);
-    quillon.Sync();
-}
-
-std::string Quillon::AnswerFileDialog(const std::string &path) {
-    HWND dialog = WaitWindow([](HWND window) { return FileNameField(window) != nullptr; });
-    if (dialog == nullptr) return std::string();
-    std::string proposed = TextOf(FileNameField(dialog));
-    SetText(FileNameField(dialog), path);
-    PressAndWait(*this, dialog, IDOK);
-    return proposed;
 }
 
 }  // namespace qdriver

@@ -1,10 +1,7 @@
-// qdriver: drives the real Quillon.exe from another process the way a
-// person does. It copies the program, its two libraries and ATOMS.LST into a
-// folder of the test's own, starts it, waits for the main window and its
-// deferred initialisation, gives input through the system's input queue
-// (mouse clicks, keys, typed text), finds and answers the program's message
-// boxes and dialogs, and reads window texts, list rows (from the program's
-// memory) and report files.
+// qdriver: drives the real Quillon.exe from another process the way a person
+// does: started in a folder of the test's own, given input through the
+// system's input queue, its boxes and dialogs answered, its window texts and
+// list rows (from its memory) read.
 #ifndef QUILLON_TESTS_SUPPORT_DRIVER_DRIVER_H
 #define QUILLON_TESTS_SUPPORT_DRIVER_DRIVER_H
 
@@ -16,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/files.h"
 #include "tests/support/harness/qwintest.h"
 
 namespace qdriver {
@@ -25,19 +23,15 @@ namespace qdriver {
 std::string MakeFolder(const std::string &name,
                        const std::vector<std::string> &files = {"Quillon.exe", "VEXIL.DLL", "LEDRA.DLL",
                                                                 "ATOMS.LST"});
-// A number setting of the program (0xDEAD when missing).
-DWORD Setting(const char *name);
 std::string WithoutCR(std::string text);
 // The files of folder that match pattern (names only).
 std::vector<std::string> FilesIn(const std::string &folder, const std::string &pattern);
+using qwintest::BoxIcon;
 using qwintest::ClipboardText;
 using qwintest::FileNameField;
 
-struct Box {
+struct Box : qwintest::ObservedBox {
     HWND hwnd = nullptr;
-    std::string caption;
-    std::string text;
-    qwintest::BoxIcon icon = qwintest::BoxIcon::None;
 };
 
 class Quillon {
@@ -55,8 +49,7 @@ public:
     HWND Item(int id) const { return ::GetDlgItem(main_, id); }
     HANDLE Process() const { return info_.hProcess; }
 
-    // Lets the program process what was sent to it.
-    void Sync();
+    void Sync();  // lets the program process what was sent to it
     // A visible top-level window of the program that match accepts, or nullptr.
     HWND WaitWindow(const std::function<bool(HWND)> &match, DWORD timeoutMs = 10000, DWORD pollMs = 20);
     // A top-level dialog of the program with this caption, or nullptr.
@@ -65,10 +58,9 @@ public:
     Box WaitBox(DWORD timeoutMs = 10000);
     // Presses the box's button (IDOK, IDYES, ...) and waits until it is gone.
     void Answer(const Box &box, int button = IDOK);
-    // Answers every message box with answer until none comes for 8 s; the boxes seen.
-    std::vector<Box> BoxesUntilQuiet(int answer = IDOK);
     // Waits for the program to end; its exit code, or -1 after timeoutMs.
     long WaitExit(DWORD timeoutMs = 20000);
+    long Exit(UINT command);  // Command, then WaitExit
     bool Running() const;
 
     // Input through the system's queue, to the program's foreground window.
@@ -79,12 +71,11 @@ public:
     // Clicks into a field, selects its text, types text and leaves with Tab.
     void Fill(int id, const std::string &text, bool leave = true) { Fill(Item(id), text, leave); }
     void Fill(HWND field, const std::string &text, bool leave = true);
-    // A menu command posted to the main window.
-    void Command(UINT id);
+    void Command(UINT id);  // posted to the main window
     // Types path into the program's next Open or Save As dialog and presses
     // its button; the name the dialog proposed, empty when none appeared.
     std::string AnswerFileDialog(const std::string &path);
-    // A menu command that asks for a file, answered with path.
+    // A command that asks for a file, answered with path.
     std::string FileCommand(UINT id, const std::string &path) {
         Command(id);
         return AnswerFileDialog(path);
@@ -97,10 +88,7 @@ public:
     // characters reach a field as posted WM_CHAR messages (after Sync), the
     // title follows the entry within a quarter second. Main() by default.
     std::string Settled(const std::string &expected, HWND window = nullptr) const;
-    // The items of a tree view of the program: text and state image index.
-    std::vector<std::pair<std::string, int>> TreeItems(HWND tree);
     HWND Focus() const;  // the program's focus window
-    bool WholeTextSelected(int id);
 
     // One row of the list, read from the program's memory.
     struct Row {
@@ -116,8 +104,7 @@ public:
     // Enter commits a cell and opens the next one (formula, ratio, next formula).
     void EnterRow(int index, const std::string &formula, const std::string &ratio = "", bool fixedClick = false);
 
-    // The window's image as on screen.
-    qwintest::Bitmap32 Capture(HWND window);
+    qwintest::Bitmap32 Capture(HWND window);  // as on screen
 
 private:
     void Foreground();
@@ -127,7 +114,7 @@ private:
 
 // Expects a message box of the program now with this text and icon
 // (caption "Quillon"), and answers it.
-void ExpectBox(Quillon &quillon, const std::string &text, qwintest::BoxIcon icon, int answer = IDOK);
+void ExpectBox(Quillon &quillon, const std::string &text, BoxIcon icon, int answer = IDOK);
 // Sets a window's text by message (also across processes).
 void SetText(HWND window, const std::string &text);
 bool Checked(HWND button);
@@ -152,11 +139,11 @@ class Session : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    void ExpectBox(const std::string &text, qwintest::BoxIcon icon, int answer = IDOK) {
+    void ExpectBox(const std::string &text, BoxIcon icon, int answer = IDOK) {
         qdriver::ExpectBox(quillon, text, icon, answer);
     }
     // Expects "Save changes?" (Yes, No, Cancel) now, and answers it.
-    void ExpectSaveQuestion(int answer) { ExpectBox("Save changes?", qwintest::BoxIcon::Question, answer); }
+    void ExpectSaveQuestion(int answer) { ExpectBox("Save changes?", BoxIcon::Question, answer); }
     void Press(HWND dialog, int id) { quillon.ClickCenter(::GetDlgItem(dialog, id)); }
     void Press(int id) { quillon.ClickCenter(quillon.Item(id)); }
     // Fills sample ID, product and amount, enters the starting materials
@@ -168,7 +155,7 @@ protected:
     // Presses Calculate, accepts the element selection when select, and
     // returns the display of the sheet (nullptr, and a failure, when none came).
     HWND Calculate(bool select = true);
-    // A dialog opened by a menu command (nullptr, and a failure, when none came).
+    // A dialog opened by a menu command (0: none) with this caption (nullptr, and a failure, when none came).
     HWND OpenDialog(UINT command, const char *caption);
     // Clear, the changed entry dropped.
     void Clear();

@@ -4,23 +4,13 @@
 // through the main dialog, tests/win/dialogfiles.)
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "tests/support/harness/qwintest.h"
 #include "tests/support/wordstandin/registration.h"
 #include "app/wordout.h"
 
 namespace {
-
-std::vector<std::string> Lines(const std::string &text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 // Ca(OH)2 from CaO and H2O, 10 g, the differential shown (empty).
 WeighingSheet LimeSheet(const char *sampleId = "S-17") {
@@ -51,14 +41,14 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
         ASSERT_TRUE(server.ok());
+        ::CLSIDFromProgID(L"Word.Application", &clsid);
     }
     void TearDown() override { ::CoUninitialize(); }
 
-    WordOutputResult Output(const WeighingSheet &sheet) {
-        return TypeSheetInWord(server.clsid(), sheet, documentName, nullptr);
-    }
+    WordOutputResult Output(const WeighingSheet &sheet) { return TypeSheetInWord(clsid, sheet, documentName, nullptr); }
 
     StandInServer server;
+    CLSID clsid = {};
     CString documentName;
 };
 
@@ -71,26 +61,26 @@ TEST_F(WordOutputTest, TypesTheSheetIntoANewDocument) {
     EXPECT_EQ(0u, boxes.Count());
     EXPECT_STREQ("Document1", documentName);
     EXPECT_EQ(LimeText(), server.DocumentText("Document1"));
-    std::vector<std::string> log = Lines(server.Log());
-    for (const char *call : {"Font.Name=Times New Roman", "Font.Size=13"})
-        EXPECT_NE(std::find(log.begin(), log.end(), call), log.end()) << call;
-    EXPECT_EQ("Application.Visible=1", log.back());
+    const std::string log = StandInLog();
+    for (const char *call : {"\nFont.Name=Times New Roman\n", "\nFont.Size=13\n"})
+        EXPECT_NE(std::string::npos, log.find(call)) << log;
+    EXPECT_EQ(log.size() - 23, log.rfind("\nApplication.Visible=1\n")) << log;  // the last call
 }
 
 // A running server is used rather than a new one; a document closed there
 // is replaced by a new one, whose name is remembered.
 TEST_F(WordOutputTest, UsesARunningServerAndReplacesAClosedDocument) {
-    IDispatch *running = server.NewApplication();
+    IDispatch *running = StandInNewApplication();
     DWORD cookie = 0;
-    ASSERT_TRUE(SUCCEEDED(::RegisterActiveObject(running, server.clsid(), ACTIVEOBJECT_STRONG, &cookie)));
+    ASSERT_TRUE(SUCCEEDED(::RegisterActiveObject(running, clsid, ACTIVEOBJECT_STRONG, &cookie)));
     EXPECT_EQ(WORD_OUTPUT_TYPED, Output(LimeSheet("first")));
-    server.CloseDocument("Document1");
+    StandInCloseDocument("Document1");
     EXPECT_EQ(WORD_OUTPUT_TYPED, Output(LimeSheet("second")));
     ::RevokeActiveObject(cookie, nullptr);
     running->Release();
     EXPECT_STREQ("Document2", documentName);
     EXPECT_EQ(LimeText("second"), server.DocumentText("Document2"));
-    std::string log = server.Log();
+    std::string log = StandInLog();
     EXPECT_EQ(std::string::npos, log.find("new Application")) << log;
     EXPECT_EQ(0u, log.find("Application.Documents\n")) << log;
 }
