@@ -63,7 +63,7 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(selection, IDOK)));
     EXPECT_EQ(::SendMessageA(::GetDlgItem(selection, IDC_RETAIN_CHANGE), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_FALSE(::GetWindowLongA(::GetDlgItem(selection, IDC_SELECTION_HELP), GWL_STYLE) & WS_TABSTOP);  // read-only
-    quillon.Capture(selection).SavePng(qwintest::ArtifactPath("quillon-selection.png"));
+    quillon.Capture(selection).SaveBmp(qwintest::ArtifactPath("quillon-selection.bmp"));
     // Excluding Cu (the second item, space on it) makes the calibration
     // negative and disables "Get Ratios"; including it again restores both.
     HWND tree = ::GetDlgItem(selection, IDC_ELEMENT_TREE);
@@ -89,11 +89,11 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
 
     Press(display, IDC_COPY_ALL);
     EXPECT_EQ(qdriver::WithoutCR(qdriver::ClipboardText()), YbcoSheet("S-17"));
-    quillon.Capture(display).SavePng(qwintest::ArtifactPath("quillon-display.png"));
+    quillon.Capture(display).SaveBmp(qwintest::ArtifactPath("quillon-display.bmp"));
     Press(display, IDOK);
     quillon.Sync();
     EXPECT_FALSE(::IsWindow(display));
-    quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("quillon-main.png"));
+    quillon.Capture(quillon.Main()).SaveBmp(qwintest::ArtifactPath("quillon-main.bmp"));
 }
 
 // Entries that cannot give a sheet, and one that gives a sheet with a warning,

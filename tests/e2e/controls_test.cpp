@@ -61,5 +61,5 @@ TEST_F(KeyboardLayouts, ParenthesesDigitsAndCapsLockFollowTheLayout) {
         quillon.Key(key.first, key.second);
     quillon.Key(VK_CAPITAL);
     EXPECT_EQ(quillon.Settled("BAcU", quillon.Item(IDC_PRODUCT)), "BAcU") << layout->layout << " with Caps Lock";
-    quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath(std::string("e2e-keyboard-") + layout->layout + ".png"));
+    quillon.Capture(quillon.Main()).SaveBmp(qwintest::ArtifactPath(std::string("e2e-keyboard-") + layout->layout + ".bmp"));
 }

@@ -85,7 +85,7 @@ TEST_F(FilesEndToEnd, SettingsAndHeightLastFromRunToRun) {
     EXPECT_EQ(list2.top, list.top);
     EXPECT_EQ(calc2.top - after.top, calc.top - before.top + grow);
     EXPECT_EQ(calc2.left - after.left, calc.left - before.left);
-    quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("quillon-main-taller.png"));
+    quillon.Capture(quillon.Main()).SaveBmp(qwintest::ArtifactPath("quillon-main-taller.bmp"));
     quillon.Command(ID_OPTIONS_DIFFERENCE);
     quillon.ClickCenter(quillon.Item(IDC_AUTO_RATIO));
     quillon.Command(ID_FILE_EXIT);

@@ -10,6 +10,10 @@
 #include "app/resource.h"
 #include "tests/support/driver/driver.h"
 
+// The test's printer and the text it printed (printer.cpp).
+std::string InstallFilePrinter();
+std::vector<std::string> PostScriptLines(const std::string &postScript);
+
 using qdriver::Quillon;
 using qwintest::BoxIcon;
 
@@ -23,7 +27,7 @@ using qdriver::SetText;
 
 class LabRecord : public qdriver::Session {
 protected:
-    static void SetUpTestSuite() { printerName = qwintest::InstallFilePrinter(); }
+    static void SetUpTestSuite() { printerName = InstallFilePrinter(); }
     static std::string printerName;
 };
 std::string LabRecord::printerName;
@@ -73,7 +77,7 @@ TEST_F(LabRecord, PrintedAndExportedSheetsOfYBa2Cu3O7) {
     std::string postScript;
     for (int tries = 0; tries < 250 && postScript.find("%%EOF") == std::string::npos; ++tries, ::Sleep(20))
         postScript = ReadBytes(printed);
-    std::vector<std::string> lines = qwintest::PostScriptLines(postScript);
+    std::vector<std::string> lines = PostScriptLines(postScript);
     std::string text;
     const std::regex date("Date: \\| \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d");
     for (const std::string &line : lines) text += (std::regex_match(line, date) ? "Date: | <date>" : line) + "\n";

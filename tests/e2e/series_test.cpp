@@ -55,7 +55,7 @@ TEST_F(SeriesEndToEnd, ExampleSeriesAgainstQuillonCli) {
         for (const std::string &name : Reports()) ::DeleteFileA((folder + "\\" + name).c_str());
         ::SendMessageA(::GetDlgItem(display, IDC_REPORT_TEXT), WM_VSCROLL, SB_BOTTOM, 0);  // the masses in view
         quillon.Sync();
-        quillon.Capture(display).SavePng(qwintest::ArtifactPath(std::string("quillon-series-") + s.formula + ".png"));
+        quillon.Capture(display).SaveBmp(qwintest::ArtifactPath(std::string("quillon-series-") + s.formula + ".bmp"));
         qdriver::PressAndWait(quillon, display, IDOK);
         qdriver::PressAndWait(quillon, series, IDOK);
 

@@ -46,7 +46,7 @@ TEST_F(WeighedEndToEnd, TheWeighedMassesAreCheckedAgainstTheSheet) {
     text = enter({"1.69477", "6", "3.58208"});
     EXPECT_NE(text.find("\n2    BaCO3             5.94951          6      +0.8486  *\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Past the tolerance (*): Ba, row 2 BaCO3.\n"), std::string::npos) << text;
-    quillon.Capture(weighed).SavePng(qwintest::ArtifactPath("quillon-weighed.png"));
+    quillon.Capture(weighed).SaveBmp(qwintest::ArtifactPath("quillon-weighed.bmp"));
     qdriver::PressAndWait(quillon, weighed, IDCANCEL);
 }
 

@@ -32,7 +32,7 @@ TEST_F(Weighing, PurityAndExcessAreSavedReopenedAndWeighed) {
     quillon.Fill(::GetDlgItem(weighing, IDC_PURITY), "99");  // BaCO3, chosen first
     quillon.Click(list, 30, 2 * line + line / 2);
     quillon.Fill(::GetDlgItem(weighing, IDC_EXCESS), "10");
-    quillon.Capture(weighing).SavePng(qwintest::ArtifactPath("quillon-weighing.png"));
+    quillon.Capture(weighing).SaveBmp(qwintest::ArtifactPath("quillon-weighing.bmp"));
     Press(weighing, IDOK);
     quillon.Sync();
     ASSERT_FALSE(::IsWindow(weighing));
@@ -55,7 +55,7 @@ TEST_F(Weighing, PurityAndExcessAreSavedReopenedAndWeighed) {
     // CuCO3 3 k 123.554 x 1.1, the product's 1000 k mmol, CO2 6.5 k 44.009 g.
     for (const char *figure : {"1.79524", "0.80571", "1.83609", "4.50321", "1.28818"})
         EXPECT_NE(sheet.find(figure), std::string::npos) << figure << " not in\n" << sheet;
-    quillon.Capture(display).SavePng(qwintest::ArtifactPath("quillon-batch-display.png"));
+    quillon.Capture(display).SaveBmp(qwintest::ArtifactPath("quillon-batch-display.bmp"));
     Press(display, IDOK);
     quillon.Sync();
 }

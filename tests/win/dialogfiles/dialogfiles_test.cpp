@@ -338,8 +338,8 @@ TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
             ::SetDlgItemTextA(weighing, IDC_EXCESS, "3");
             ChooseLine(weighing, 1);
             EXPECT_EQ("1\tH2\t1\t99.5\t3", ListLine(weighing, 0));
-            EXPECT_EQ("100", ItemText(weighing, IDC_PURITY)) << "O2's own values";
-            EXPECT_EQ("0", ItemText(weighing, IDC_EXCESS)) << "O2's own values";
+            EXPECT_EQ("100", Text(weighing, IDC_PURITY)) << "O2's own values";
+            EXPECT_EQ("0", Text(weighing, IDC_EXCESS)) << "O2's own values";
             EXPECT_EQ("1\tH2\t1\t99.5\t3", ListLine(weighing, 0)) << "H2 keeps its values";
             ::SetDlgItemTextA(weighing, IDC_EXCESS, " 5.0000001 ");  // shown again exactly, never rounded
             Press(weighing, IDC_SCALE_MATERIAL);
@@ -365,7 +365,7 @@ TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
             EXPECT_EQ("1\tH2O2\t1\t100\t0", ListLine(weighing, 0));
             EXPECT_EQ("2\tO2\t0.5\t100\t5.0000001", ListLine(weighing, 1));
             EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(weighing, IDC_SCALE_MATERIAL));
-            EXPECT_EQ("8", ItemText(weighing, IDC_SCALE_MATERIAL_GRAMS));
+            EXPECT_EQ("8", Text(weighing, IDC_SCALE_MATERIAL_GRAMS));
             ::SetDlgItemTextA(weighing, IDC_PURITY, "50");
             Press(weighing, IDCANCEL);
         });
