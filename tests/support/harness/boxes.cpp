@@ -186,7 +186,6 @@ ChildResult RunInChild(const std::function<void()> &body, const std::string &pro
     ::CloseHandle(out);
     if (!created) return result;
 
-    result.started = true;
     if (::WaitForSingleObject(process.hProcess, 60000) == WAIT_TIMEOUT) {
         ::TerminateProcess(process.hProcess, 0xDEAD);
         ::WaitForSingleObject(process.hProcess, 5000);

@@ -57,7 +57,6 @@ HWND BoxIconStatic(HWND window);
 const int kBoxTextId = 0xFFFF;  // the message box's text static
 
 struct ChildResult {
-    bool started = false;
     DWORD exitCode = 0;
     std::vector<ObservedBox> boxes;  // icon, caption and text
     std::string output;              // standard output and error

@@ -122,11 +122,6 @@ protected:
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageA(control, message, wParam, lParam);
     }
-    static int CaretX() {
-        POINT p = {-100, -100};
-        ::GetCaretPos(&p);
-        return p.x;
-    }
     HWND control = nullptr;
 };
 
@@ -175,6 +170,11 @@ protected:
     }
     // Messages sent to the host window set edit: Send goes to it.
     void Use(HWND hWnd) { control = edit = hWnd; }
+    static int CaretX() {
+        POINT p = {-100, -100};
+        ::GetCaretPos(&p);
+        return p.x;
+    }
 
     qwintest::TestHost host{480, 200};
     HWND edit = nullptr;
@@ -182,16 +182,10 @@ protected:
 };
 
 // LEDRA's callbacks: the formula check counts its calls and accepts a text
-// that starts with a capital letter.
-struct Callbacks {
-    int checks = 0, closing = 0;
-};
-inline Callbacks g_calls;
-inline int CheckFormula(const char *formula) {
-    g_calls.checks++;
-    return std::isupper(static_cast<unsigned char>(formula[0])) != 0;
-}
-inline int IsClosing() { return g_calls.closing; }
+// that starts with a capital letter; the closing flag is g_closing.
+inline int g_checks = 0, g_closing = 0;
+inline int CheckFormula(const char *formula) { return ++g_checks, std::isupper(static_cast<unsigned char>(formula[0])) != 0; }
+inline int IsClosing() { return g_closing; }
 
 // The host dialog records its list's WM_COMMAND notifications and
 // LDM_FORWARDTOPARENT in fwtest::g_recorded; with g_boxOnAutoRatio it
@@ -260,7 +254,7 @@ class LedraTest : public ControlTest {
 protected:
     void SetUp() override {
         ASSERT_NE(nullptr, LoadLedra()) << "LEDRA.DLL did not load";
-        g_calls = Callbacks();
+        g_checks = g_closing = 0;
         fwtest::g_recorded.clear();
         g_boxOnAutoRatio = false;
         host.FillRecord();
@@ -277,7 +271,7 @@ protected:
     }
     // The program sets its closing flag before its windows go, so an open
     // cell is not validated while the host is destroyed.
-    void TearDown() override { g_calls.closing = 1; }
+    void TearDown() override { g_closing = 1; }
 
     HWND FormulaEditor() const { return ::GetDlgItem(list, 101); }
     HWND RatioEditor() const { return ::GetDlgItem(list, 102); }

@@ -47,15 +47,15 @@ TEST_F(LedraTest, FormulaCommit) {
     Click(1, 1);
     Type("2H");
     Type("");
-    int checks = testbed::g_calls.checks;
+    int checks = testbed::g_checks;
     Key(VK_RETURN);
     EXPECT_EQ("2:R", OpenCell()) << "an emptied cell needs no check";
-    EXPECT_EQ(checks, testbed::g_calls.checks);
+    EXPECT_EQ(checks, testbed::g_checks);
 
     // While the program closes, leaving an invalid cell shows nothing and stores nothing.
     Click(2, 1);
     Type("2H");
-    testbed::g_calls.closing = 1;
+    testbed::g_closing = 1;
     ::SetFocus(::GetDlgItem(host.dialog, IDC_AMOUNT));
     qwintest::PumpMessages();
     EXPECT_EQ("", Formula(2));

@@ -235,7 +235,7 @@ TEST_F(LedraView, LongFormulaIsKeptWholeAndMarkedWhereCut) {
 // inside their rows, the letters are not cut at the top, every grid line under
 // a formula stays whole, and the rows stand on the record's backColor.
 TEST(LedraOwnRecord, LowRowsOnTheRecordsColour) {
-    testbed::g_calls = testbed::Callbacks();
+    testbed::g_checks = testbed::g_closing = 0;
     testbed::LedraHost host;
     host.FillRecord();
     const COLORREF back = RGB(0xE0, 0xF0, 0xFF);
@@ -255,7 +255,7 @@ TEST(LedraOwnRecord, LowRowsOnTheRecordsColour) {
     EXPECT_GT(testbed::InkRows(image, formulaLeft + 2, ratioLeft - 1, back, 0, rowHeight).first, 1) << "the letters are cut at the top of the row";
     EXPECT_GT(image.CountColor(back), 0);
     EXPECT_EQ(0, image.CountColor(BACK)) << "pixels on the main dialog's colour, not the record's";
-    testbed::g_calls.closing = 1;
+    testbed::g_closing = 1;
 }
 
 }  // namespace
