@@ -200,8 +200,8 @@ TEST_F(LedraView, ResizingShowsMoreRowsAndKeepsTheOpenCell) {
 }
 
 // A formula longer than its cell opens whole in its editor, is kept whole when
-// left, and shows the cut mark at the column edge; a ratio longer than its
-// cell is taken whole too. A formula the editor cannot hold opens empty and
+// left, and shows the cut mark at the column edge (a ratio longer than its
+// cell: LedraTest.RatioCommit). A formula the editor cannot hold opens empty and
 // is not overwritten on leaving.
 TEST_F(LedraView, LongFormulaIsKeptWholeAndMarkedWhereCut) {
     std::string formula;
@@ -223,11 +223,6 @@ TEST_F(LedraView, LongFormulaIsKeptWholeAndMarkedWhereCut) {
     Bitmap32 image = qwintest::CaptureClient(list);
     EXPECT_GT(Count(image, Band(0, ratioLeft - 5, ratioLeft), BLACK), 4) << "no mark at the cut";
     EXPECT_EQ(0, Count(image, Band(1, formulaLeft + 1, ratioLeft), BACK, false));
-    Click(0, 2);
-    Type("0.12345678901234567891");
-    ::SetFocus(host.product);
-    qwintest::PumpMessages();
-    EXPECT_EQ(0.12345678901234567891, Ratio(0));
 }
 
 // A record of its own: rows lower than the formula font with its subscripts
