@@ -89,7 +89,7 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     EXPECT_EQ(TreeItems(quillon, tree), expected);
     EXPECT_FALSE(qdriver::Checked(item(IDC_RETAIN_CHANGE)));
     EXPECT_FALSE(::GetWindowLongA(item(IDC_SELECTION_HELP), GWL_STYLE) & WS_TABSTOP);  // read-only
-    quillon.Capture(selection).SavePng(qwintest::ArtifactPath("quillon-selection.png"));
+    quillon.Capture(selection).SaveBmp(qwintest::ArtifactPath("quillon-selection.bmp"));
     // Excluding Cu (the second item, space on it) makes the calibration
     // negative and disables "Get Ratios"; including it again restores both.
     LRESULT cu = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
@@ -115,11 +115,11 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
 
     Press(display, IDC_COPY_ALL);
     EXPECT_EQ(qdriver::WithoutCR(qdriver::ClipboardText()), YbcoSheet("S-17"));
-    quillon.Capture(display).SavePng(qwintest::ArtifactPath("quillon-display.png"));
+    quillon.Capture(display).SaveBmp(qwintest::ArtifactPath("quillon-display.bmp"));
     Press(display, IDOK);
     quillon.Sync();
     EXPECT_FALSE(::IsWindow(display));
-    quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("quillon-main.png"));
+    quillon.Capture(quillon.Main()).SaveBmp(qwintest::ArtifactPath("quillon-main.bmp"));
 
     // The sheet's own masses give back the product; the published kit masses
     // give quillon-cli's text; BaCO3 weighed heavy is marked, with Ba.
@@ -142,7 +142,7 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     text = enter({"1.69477", "6", "3.58208"});
     EXPECT_NE(text.find("\n2    BaCO3             5.94951          6      +0.8486  *\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Past the tolerance (*): Ba, row 2 BaCO3.\n"), std::string::npos) << text;
-    quillon.Capture(weighed).SavePng(qwintest::ArtifactPath("quillon-weighed.png"));
+    quillon.Capture(weighed).SaveBmp(qwintest::ArtifactPath("quillon-weighed.bmp"));
     qdriver::PressAndWait(quillon, weighed, IDCANCEL);
 }
 
@@ -289,7 +289,7 @@ TEST_F(Calculation, PurityAndExcessAreSavedReopenedAndWeighed) {
     quillon.Fill(::GetDlgItem(weighing, IDC_PURITY), "99");  // BaCO3, chosen first
     quillon.Click(list, 30, 2 * line + line / 2);
     quillon.Fill(::GetDlgItem(weighing, IDC_EXCESS), "10");
-    quillon.Capture(weighing).SavePng(qwintest::ArtifactPath("quillon-weighing.png"));
+    quillon.Capture(weighing).SaveBmp(qwintest::ArtifactPath("quillon-weighing.bmp"));
     Press(weighing, IDOK);
     quillon.Sync();
     ASSERT_FALSE(::IsWindow(weighing));
@@ -312,7 +312,7 @@ TEST_F(Calculation, PurityAndExcessAreSavedReopenedAndWeighed) {
     // CuCO3 3 k 123.554 x 1.1, the product's 1000 k mmol, CO2 6.5 k 44.009 g.
     for (const char *figure : {"1.79524", "0.80571", "1.83609", "4.50321", "1.28818"})
         EXPECT_NE(sheet.find(figure), std::string::npos) << figure << " not in\n" << sheet;
-    quillon.Capture(display).SavePng(qwintest::ArtifactPath("quillon-batch-display.png"));
+    quillon.Capture(display).SaveBmp(qwintest::ArtifactPath("quillon-batch-display.bmp"));
     Press(display, IDOK);
     quillon.Sync();
 }

@@ -15,6 +15,10 @@
 #include "app/resource.h"
 #include "tests/support/driver/driver.h"
 
+// The lab record test's printer and the text it printed (printer.cpp).
+std::string InstallFilePrinter();
+std::vector<std::string> PostScriptLines(const std::string &postScript);
+
 using qdriver::Box;
 using qdriver::Quillon;
 using qwintest::BoxIcon;
@@ -182,7 +186,7 @@ TEST_F(FilesEndToEnd, ExampleSeriesAgainstQuillonCli) {
         for (const std::string &name : Reports()) ::DeleteFileA((folder + "\\" + name).c_str());
         ::SendMessageA(::GetDlgItem(display, IDC_REPORT_TEXT), WM_VSCROLL, SB_BOTTOM, 0);  // the masses in view
         quillon.Sync();
-        quillon.Capture(display).SavePng(qwintest::ArtifactPath(std::string("quillon-series-") + s.formula + ".png"));
+        quillon.Capture(display).SaveBmp(qwintest::ArtifactPath(std::string("quillon-series-") + s.formula + ".bmp"));
         qdriver::PressAndWait(quillon, display, IDOK);
         qdriver::PressAndWait(quillon, series, IDOK);
 
@@ -222,7 +226,7 @@ using qdriver::SetText;
 
 class LabRecord : public qdriver::Session {
 protected:
-    static void SetUpTestSuite() { printerName = qwintest::InstallFilePrinter(); }
+    static void SetUpTestSuite() { printerName = InstallFilePrinter(); }
     static std::string printerName;
 };
 std::string LabRecord::printerName;
@@ -273,7 +277,7 @@ TEST_F(LabRecord, PrintedAndExportedSheetsAndSettingsFromRunToRun) {
     std::string postScript;
     for (int tries = 0; tries < 250 && postScript.find("%%EOF") == std::string::npos; ++tries, ::Sleep(20))
         postScript = ReadBytes(printed);
-    std::vector<std::string> lines = qwintest::PostScriptLines(postScript);
+    std::vector<std::string> lines = PostScriptLines(postScript);
     std::string text;
     const std::regex date("Date: \\| \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d");
     for (const std::string &line : lines) text += (std::regex_match(line, date) ? "Date: | <date>" : line) + "\n";
@@ -311,7 +315,7 @@ TEST_F(LabRecord, PrintedAndExportedSheetsAndSettingsFromRunToRun) {
     EXPECT_EQ(list2.top, list.top);
     EXPECT_EQ(calc2.top - after.top, calc.top - before.top + grow);
     EXPECT_EQ(calc2.left - after.left, calc.left - before.left);
-    quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath("quillon-main-taller.png"));
+    quillon.Capture(quillon.Main()).SaveBmp(qwintest::ArtifactPath("quillon-main-taller.bmp"));
     quillon.Command(ID_OPTIONS_DIFFERENCE);
     ::PostMessageA(quillon.Main(), WM_COMMAND, ID_FILE_EXIT, 0);
     ExpectSaveQuestion(IDNO);

@@ -281,8 +281,8 @@ TEST_F(KeyboardLayouts, ParenthesesDigitsAndCapsLockFollowTheLayout) {
     ::SendMessageA(quillon.Item(IDC_PRODUCT), EM_SETSEL, 0, -1);
     type({VK_DELETE, VK_CAPITAL, 'B', 'A', 'C' | S, 'U', VK_CAPITAL});
     EXPECT_EQ(quillon.Settled("BAcU", quillon.Item(IDC_PRODUCT)), "BAcU") << layout->layout << " with Caps Lock";
-    quillon.Capture(quillon.Main()).SavePng(qwintest::ArtifactPath(std::string("e2e-keyboard-") + layout->layout +
-                                                                   ".png"));
+    quillon.Capture(quillon.Main()).SaveBmp(qwintest::ArtifactPath(std::string("e2e-keyboard-") + layout->layout +
+                                                                   ".bmp"));
 }
 
 // Wine's browser launcher pointed (in the registry, for the fixture's life,

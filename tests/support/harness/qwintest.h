@@ -55,11 +55,8 @@ std::string WindowText(HWND window);
 // The icon static of a message box (also of another process), or nullptr for any other window.
 HWND BoxIconStatic(HWND window);
 const int kBoxTextId = 0xFFFF;  // the message box's text static
-// Reads window into box (all but the answer); false when it is no message box.
-bool ReadBox(HWND window, ObservedBox &box);
 
 struct ChildResult {
-    bool started = false;
     DWORD exitCode = 0;
     std::vector<ObservedBox> boxes;  // icon, caption and text
     std::string output;              // standard output and error
@@ -86,7 +83,7 @@ public:
     int CountColor(COLORREF color) const;
     const std::vector<uint32_t> &Pixels() const { return pixels_; }  // 0x00RRGGBB, top row first
     std::vector<uint32_t> &Pixels() { return pixels_; }
-    bool SavePng(const std::string &path) const;
+    bool SaveBmp(const std::string &path) const;  // 32 bits, top row first
 
 private:
     int width_ = 0;
@@ -139,13 +136,6 @@ private:
     HANDLE worker_ = nullptr;
     volatile bool stop_ = false;
 };
-
-// Adds a PostScript printer to Wine's prefix (once is enough) and makes it
-// the default; its name, or empty when it cannot print.
-std::string InstallFilePrinter();
-// The text of a page printed by it: one entry per baseline, top first, the
-// texts drawn on it from left to right joined by " | ".
-std::vector<std::string> PostScriptLines(const std::string &postScript);
 
 // Processes this thread's queued messages for at least milliseconds.
 void PumpMessages(DWORD milliseconds = 0);

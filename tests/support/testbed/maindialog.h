@@ -23,13 +23,11 @@
 
 namespace testbed {
 
-// This program's name without ".exe".
-inline std::string ModuleBaseName() {
+// The settings' key, named after this program (its name without ".exe").
+const std::string kSettingsKey = "Software\\Hobnail\\" + [] {
     std::string name = qwintest::ProgramPath().substr(qwintest::ProgramFolder().size());
     return name.substr(0, name.rfind('.'));
-}
-
-const std::string kSettingsKey = "Software\\Hobnail\\" + ModuleBaseName() + "\\Settings";
+}() + "\\Settings";
 
 inline void Put(const std::string &path, const std::string &bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
@@ -41,11 +39,9 @@ inline std::string TempFolder() {
     return folder;
 }
 
-inline std::string Text(CWnd &dialog, int id) { return qwintest::WindowText(::GetDlgItem(dialog.m_hWnd, id)); }
-
-inline void SetText(CWnd &dialog, int id, const char *text) {
-    dialog.GetDlgItem(id)->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
+// A control's text in a dialog (the main dialog or a smaller one), and text put in it.
+inline std::string Text(HWND dialog, int id) { return qwintest::WindowText(::GetDlgItem(dialog, id)); }
+inline void SetText(HWND dialog, int id, const char *text) { ::SetDlgItemTextA(dialog, id, text); }
 
 inline DWORD SettingInt(const char *name, DWORD missing = 0xDEAD) {
     DWORD value = missing, size = sizeof value;
@@ -167,8 +163,6 @@ inline void Weigh(CQuillonDlg &dialog, const std::function<void(HWND)> &act) {
     ::KillTimer(nullptr, timer);
 }
 
-inline std::string ItemText(HWND window, int id) { return qwintest::WindowText(::GetDlgItem(window, id)); }
-
 inline std::string ListLine(HWND weighing, int index) {
     char line[256] = "";
     ::SendDlgItemMessageA(weighing, IDC_WEIGHING_LIST, LB_GETTEXT, WPARAM(index), reinterpret_cast<LPARAM>(line));
@@ -202,15 +196,11 @@ inline void EnterWater(CQuillonDlg &dialog, const char *sampleId) {
     SetText(dialog, IDC_PRODUCT, "H2O");
     SetText(dialog, IDC_PRODUCT_RATIO, "1");
     SetText(dialog, IDC_AMOUNT, "10");
-    CWnd *list = dialog.GetDlgItem(IDC_LIST);
-    CString h2("H2"), o2("O2");
-    double one = 1.0, half = 0.5;
-    list->SendMessage(LDM_SETFORMULA, 0, reinterpret_cast<LPARAM>(&h2));
-    list->SendMessage(LDM_SETRATIO, 0, reinterpret_cast<LPARAM>(&one));
-    list->SendMessage(LDM_SETFIXED, 0, 1);
-    list->SendMessage(LDM_SETFORMULA, 1, reinterpret_cast<LPARAM>(&o2));
-    list->SendMessage(LDM_SETRATIO, 1, reinterpret_cast<LPARAM>(&half));
-    list->SendMessage(LDM_SETFIXED, 1, 1);
+    StandInRows().setFormula(0, "H2");
+    StandInRows().setFixed(0, 1);
+    StandInRows().setFormula(1, "O2");
+    StandInRows().setRatio(1, 0.5);
+    StandInRows().setFixed(1, 1);
 }
 
 }  // namespace testbed

@@ -259,7 +259,7 @@ TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
             ::SetDlgItemTextA(weighing, IDC_PURITY, "99.5");
             ::SetDlgItemTextA(weighing, IDC_EXCESS, "3");
             ChooseLine(weighing, 1);
-            EXPECT_EQ("100|0", ItemText(weighing, IDC_PURITY) + "|" + ItemText(weighing, IDC_EXCESS)) << "O2's own values";
+            EXPECT_EQ("100|0", Text(weighing, IDC_PURITY) + "|" + Text(weighing, IDC_EXCESS)) << "O2's own values";
             EXPECT_EQ("1\tH2\t1\t99.5\t3", ListLine(weighing, 0)) << "H2 keeps its values";
             ::SetDlgItemTextA(weighing, IDC_EXCESS, " 5.0000001 ");  // shown again exactly, never rounded
             Press(weighing, IDC_SCALE_MATERIAL);
@@ -279,7 +279,7 @@ TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
         Weigh(dialog, [&](HWND weighing) {
             EXPECT_EQ("1\tH2O2\t1\t100\t0|2\tO2\t0.5\t100\t5.0000001", ListLine(weighing, 0) + "|" + ListLine(weighing, 1));
             EXPECT_TRUE(::IsDlgButtonChecked(weighing, IDC_SCALE_MATERIAL) == BST_CHECKED &&
-                        ItemText(weighing, IDC_SCALE_MATERIAL_GRAMS) == "8");
+                        Text(weighing, IDC_SCALE_MATERIAL_GRAMS) == "8");
             ::SetDlgItemTextA(weighing, IDC_PURITY, "50");
             Press(weighing, IDCANCEL);
         });

@@ -1,29 +1,53 @@
 // What the list shows: number, formula and ratio cells checked in pixels
-// against references drawn here with the same fonts, the grid, and a
-// screenshot of the list hosted under its headers with a ratio cell open.
+// against references drawn here with the same fonts, and the grid.
 #include <windows.h>
 
-#include <cstdio>
-#include <string>
 #include <algorithm>
-#include <utility>
+#include <cstdio>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "tests/support/testbed/controls.h"
 
 using qwintest::Bitmap32;
-using testbed::LedraTest;
 
 namespace {
 
-const COLORREF BACK = testbed::LIST_BACK;
+const COLORREF BACK = LIST_BACK_COLOR;  // the main dialog's record's
 const COLORREF BLACK = RGB(0, 0, 0);
 const COLORREF RED = RGB(255, 0, 0);
+
+// The pixels of r that are (or, equal false, are not) of color.
+int Count(const Bitmap32 &image, const RECT &r, COLORREF color, bool equal = true) {
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) n += (image.At(x, y) == color) == equal;
+    return n;
+}
+
+class LedraView : public testbed::LedraTest {
+protected:
+    // The band of screen row i without its grid line, within columns [x0, x1).
+    RECT Band(int i, int x0, int x1) const { return {x0, i * rowHeight + 1, x1, (i + 1) * rowHeight}; }
+    // Whether the band shows exactly text drawn with the list's font at (x, band top + 6).
+    bool ShowsText(const Bitmap32 &image, const RECT &band, int x, const char *text) const {
+        Bitmap32 expected = qwintest::RenderToBitmap(band.right - band.left, band.bottom - band.top, [&](CDC &dc) {
+            dc.SelectObject(host.init.font);
+            dc.SetBkColor(BACK);
+            dc.TextOut(x - band.left, 6, text, int(strlen(text)));
+        }, BACK);
+        for (int y = band.top; y < band.bottom; ++y)
+            for (int xx = band.left; xx < band.right; ++xx)
+                if (image.At(xx, y) != expected.At(xx - band.left, y - band.top)) return false;
+        return true;
+    }
+};
 
 // Numbers with and without the Fixed mark, Fixed formulas in red, "?" for an
 // undetermined ratio, nothing but the number for an unused row, subscripts,
 // the grid, and the numbers of scrolled rows.
-TEST_F(LedraTest, RowsShowTheirNumbersFormulasAndRatios) {
+TEST_F(LedraView, RowsShowTheirNumbersFormulasAndRatios) {
     SetRow(2, "NaCl", 2.0, 1);
     SetRow(3, "NaCl", 2.0, 0);
     SetRow(4, "Fe2O3", UNDETERMINED_RATIO, 0);
@@ -105,7 +129,7 @@ TEST_F(LedraTest, RowsShowTheirNumbersFormulasAndRatios) {
 
 // The wheel scrolls as the scroll bar does, also over an open cell (which
 // it commits first; a refused commit: LedraTest.RejectedFormulaKeepsItsCell).
-TEST_F(LedraTest, WheelScrollsTheList) {
+TEST_F(LedraView, WheelScrollsTheList) {
     UINT lines = 3;
     ::SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
     const int step = int(lines), bottom = 30 - visibleRows;
@@ -135,7 +159,7 @@ TEST_F(LedraTest, WheelScrollsTheList) {
 // Made higher and wider, the list shows more whole rows with the scroll range
 // to match, and the formula column takes the width; made lower, an open cell
 // stays in view; a closed new row shows its ratio at once.
-TEST_F(LedraTest, ResizingShowsMoreRowsAndKeepsTheOpenCell) {
+TEST_F(LedraView, ResizingShowsMoreRowsAndKeepsTheOpenCell) {
     ::SetWindowPos(host.dialog, nullptr, 0, 0, 800, 1000, SWP_NOZORDER);  // room for 30 rows on screen
     RECT window;
     ::GetWindowRect(list, &window);
@@ -171,16 +195,15 @@ TEST_F(LedraTest, ResizingShowsMoreRowsAndKeepsTheOpenCell) {
     qwintest::PumpMessages();
     EXPECT_EQ("NaCl", Formula(9));
     Bitmap32 image = qwintest::CaptureClient(list);
-    image.SavePng(qwintest::ArtifactPath("ledra-resized.png"));
     EXPECT_TRUE(ShowsText(image, Band(9 - Top(), ratioLeft + 1, image.Width()), ratioLeft + 2, "1"))
         << "a new row's ratio once the row is left";
 }
 
 // A formula longer than its cell opens whole in its editor, is kept whole when
-// left, and shows the cut mark at the column edge; a ratio longer than its
-// cell is taken whole too. A formula the editor cannot hold opens empty and
+// left, and shows the cut mark at the column edge (a ratio longer than its
+// cell: LedraTest.RatioCommit). A formula the editor cannot hold opens empty and
 // is not overwritten on leaving.
-TEST_F(LedraTest, LongFormulaIsKeptWholeAndMarkedWhereCut) {
+TEST_F(LedraView, LongFormulaIsKeptWholeAndMarkedWhereCut) {
     std::string formula;
     while (formula.size() < 60) formula += "La0.6Sr0.4CoO3";
     formula.resize(60);
@@ -200,11 +223,6 @@ TEST_F(LedraTest, LongFormulaIsKeptWholeAndMarkedWhereCut) {
     Bitmap32 image = qwintest::CaptureClient(list);
     EXPECT_GT(Count(image, Band(0, ratioLeft - 5, ratioLeft), BLACK), 4) << "no mark at the cut";
     EXPECT_EQ(0, Count(image, Band(1, formulaLeft + 1, ratioLeft), BACK, false));
-    Click(0, 2);
-    Type("0.12345678901234567891");
-    ::SetFocus(host.product);
-    qwintest::PumpMessages();
-    EXPECT_EQ(0.12345678901234567891, Ratio(0));
 }
 
 // A record of its own: rows lower than the formula font with its subscripts
@@ -212,7 +230,7 @@ TEST_F(LedraTest, LongFormulaIsKeptWholeAndMarkedWhereCut) {
 // inside their rows, the letters are not cut at the top, every grid line under
 // a formula stays whole, and the rows stand on the record's backColor.
 TEST(LedraOwnRecord, LowRowsOnTheRecordsColour) {
-    testbed::Calls() = testbed::Callbacks();
+    testbed::g_checks = testbed::g_closing = 0;
     testbed::LedraHost host;
     host.FillRecord();
     const COLORREF back = RGB(0xE0, 0xF0, 0xFF);
@@ -222,10 +240,9 @@ TEST(LedraOwnRecord, LowRowsOnTheRecordsColour) {
     ASSERT_EQ(0, host.Initialise());
     // The j's ink leaves its cell, so the formula editor draws each run on
     // its ground: the subscripts' grounds reach below the low rows.
-    for (int row = 0; row < 4; ++row) testbed::SetListRow(host.list, row, "Fj2O3", 1.0, 0);
+    for (int row = 0; row < 4; ++row) host.SetRow(row, "Fj2O3", 1.0, 0);
     ::InvalidateRect(host.list, nullptr, TRUE);
     Bitmap32 image = qwintest::CaptureClient(host.list);
-    image.SavePng(qwintest::ArtifactPath("ledra-low-rows.png"));
     const int formulaLeft = host.ClientX(host.init.formulaLeft), ratioLeft = host.ClientX(host.init.ratioLeft);
     for (int row = 1; row <= 3; ++row)
         for (int x = formulaLeft; x < ratioLeft; ++x)
@@ -233,7 +250,7 @@ TEST(LedraOwnRecord, LowRowsOnTheRecordsColour) {
     EXPECT_GT(testbed::InkRows(image, formulaLeft + 2, ratioLeft - 1, back, 0, rowHeight).first, 1) << "the letters are cut at the top of the row";
     EXPECT_GT(image.CountColor(back), 0);
     EXPECT_EQ(0, image.CountColor(BACK)) << "pixels on the main dialog's colour, not the record's";
-    testbed::Calls().closing = 1;
+    testbed::g_closing = 1;
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
-// A printer for the tests in Wine's prefix, and the text of what it printed.
+// The lab record test's printer in Wine's prefix, and the text of what it printed.
 // Wine's PostScript driver takes any printer whose driver is "Wine
 // PostScript Driver" and whose data file is a PPD; a prefix has neither
 // until they are added. Printed with a file name (DOCINFO lpszOutput, the
 // "Print to file" path), the PostScript goes to that file.
-#include "qwintest.h"
+#include <windows.h>
 
 #include <winspool.h>
 
@@ -13,8 +13,9 @@
 #include <cstdlib>
 #include <map>
 #include <sstream>
+#include <string>
+#include <vector>
 
-namespace qwintest {
 namespace {
 
 const char kDriver[] = "Wine PostScript Driver";
@@ -45,6 +46,8 @@ char GlyphChar(const std::string &name) {
 
 }  // namespace
 
+// Adds a PostScript printer to Wine's prefix (once is enough) and makes it
+// the default; its name, or empty when it cannot print.
 std::string InstallFilePrinter() {
     const char name[] = "Quillon Test Printer";
     char folder[MAX_PATH] = "";
@@ -81,6 +84,8 @@ std::string InstallFilePrinter() {
     return name;
 }
 
+// The text of a page printed by it: one entry per baseline, top first, the
+// texts drawn on it from left to right joined by " | ".
 std::vector<std::string> PostScriptLines(const std::string &postScript) {
     // Each text drawn starts at "x y moveto" and shows its glyphs by name.
     std::map<long, std::vector<std::pair<long, std::string>>> lines;  // baseline y -> (x, text)
@@ -112,5 +117,3 @@ std::vector<std::string> PostScriptLines(const std::string &postScript) {
     }
     return text;
 }
-
-}  // namespace qwintest
