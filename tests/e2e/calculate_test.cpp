@@ -190,7 +190,9 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
         Press(IDC_CALCULATE);
         if (c.autoRatio) Press(OpenDialog(0, SELECTION_CAPTION), IDOK);
         ExpectBox(c.message, c.icon);
-        if (c.focus != 0) EXPECT_EQ(quillon.Focus(), quillon.Item(c.focus));
+        if (c.focus != 0) {
+            EXPECT_EQ(quillon.Focus(), quillon.Item(c.focus));
+        }
         for (size_t row = 0; row < c.ratios.size(); ++row) {
             if (c.ratios[row] == UNDETERMINED)
                 EXPECT_LE(quillon.ReadRow(int(row)).ratio, UNDETERMINED) << "not shown as ? " << row;
