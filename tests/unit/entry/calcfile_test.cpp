@@ -148,30 +148,6 @@ TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
     EXPECT_EQ(CalcReadStatus::OpenFailed, ReadCalcFile("no/such/dir/file.qsf", ROW_CAPACITY, TestCheck, result));
 }
 
-// The writer keeps every value: "%.5f" where it reads back (old files keep their bytes, the
-// undetermined ratio too), else the fewest digits; fields after a load show exactly the file's value,
-// in the fewest digits (any value reads back exactly: the number fuzz target).
-TEST(CalcFileWriter, NumbersReadBackExactly) {
-    const struct {
-        double value;
-        const char *line, *field;  // line nullptr: not compared
-    } cases[] = {{1.0, "1.00000", "1"}, {123.456, "123.45600", "123.456"}, {-2.5, "-2.50000", "-2.5"},
-                 {0.000004, "4e-06", "4e-06"}, {0.000015, "1.5e-05", "1.5e-05"},
-                 {10.123456, "10.123456", "10.123456"}, {1.0 / 3.0, "0.3333333333333333", "0.3333333333333333"},
-                 {0.33333, "0.33333", "0.33333"}, {-0.0, nullptr, "0"},
-                 {1e-7, "1e-07", "1e-07"}, {1e20, nullptr, "1e+20"}, {12345678.9, "12345678.90000", "12345678.9"},
-                 {0.1 + 0.2, "0.30000000000000004", "0.30000000000000004"},
-                 {UNDETERMINED_RATIO, "-100000000000000001097906362944045541740492309677311846336810682903157585404911491537163328978494688899061249669721172515611590283743140088328307009198146046031271664502933027185697489699588559043338384466165001178426897626212945177628091195786707458122783970171784415105291802893207873272974885715430223118336.00000", "-1e+308"}};
-    for (const auto &c : cases) {
-        std::string line = Str(CalcRowLine(1, 1, c.value, "H2"));
-        if (c.line != nullptr) { EXPECT_EQ(std::string("1 1 ") + c.line + " H2\r\n", line); }
-        CalcRecord r;
-        ASSERT_EQ(1, ParseCalcLine(&line[0], ROW_CAPACITY, TestCheck, &r)) << line;
-        EXPECT_EQ(c.value, r.ratio) << line;
-        EXPECT_EQ(c.field, Str(FormatFieldNumber(c.value))) << c.value;
-    }
-}
-
 // Save's text: amount and ratio go to their own places on the product line; a field that is not one
 // number makes no text at all.
 TEST(CalcFileEntry, SaveTextTakesBothNumbersOrNothing) {
@@ -198,12 +174,28 @@ TEST(CalcFileEntry, SaveTextTakesBothNumbersOrNothing) {
 }
 
 // Files keep their bytes: one with hydrates written with the stored middle dot (0xB7) or "*", one with
-// a series line and batch lines (saved in Save's order), and one with the undetermined ratio and a
-// ratio of 1/3, open and save byte for byte; a hydrate written on Linux with the UTF-8 dot opens with
-// the stored dot; a batch line naming its row's formula in another spelling keeps its values in the
-// row's; rows not named or without a formula are not written. What was saved opens and saves again to
-// the same bytes.
+// a series line and batch lines (saved in Save's order), and one of ratios, open and save byte for byte;
+// a hydrate written on Linux with the UTF-8 dot opens with the stored dot; a batch line naming its row's
+// formula in another spelling keeps its values in the row's; rows not named or without a formula are not
+// written. What was saved opens and saves again to the same bytes. Every ratio is kept: "%.5f" where it
+// reads back (old files keep their bytes, the undetermined ratio too), else the fewest digits; fields
+// after a load show exactly the file's value, in the fewest digits (any value reads back exactly: the
+// number fuzz target).
 TEST(CalcFileEntry, SavedFilesOpenAndSaveByteForByte) {
+    const struct {
+        double value;
+        const char *line, *field;  // as a row's ratio, as a field
+    } numbers[] = {{1.0, "1.00000", "1"}, {123.456, "123.45600", "123.456"}, {-2.5, "-2.50000", "-2.5"},
+                   {0.000004, "4e-06", "4e-06"}, {0.000015, "1.5e-05", "1.5e-05"},
+                   {10.123456, "10.123456", "10.123456"}, {1.0 / 3.0, "0.3333333333333333", "0.3333333333333333"},
+                   {0.33333, "0.33333", "0.33333"}, {-0.0, "-0.00000", "0"}, {1e-7, "1e-07", "1e-07"},
+                   {1e20, "100000000000000000000.00000", "1e+20"}, {12345678.9, "12345678.90000", "12345678.9"},
+                   {0.1 + 0.2, "0.30000000000000004", "0.30000000000000004"}, {UNDETERMINED_RATIO, "-100000000000000001097906362944045541740492309677311846336810682903157585404911491537163328978494688899061249669721172515611590283743140088328307009198146046031271664502933027185697489699588559043338384466165001178426897626212945177628091195786707458122783970171784415105291802893207873272974885715430223118336.00000", "-1e+308"}};
+    std::string ratios = "-1 S\r\n0 1.00000 1.00000 H2O\r\n";
+    for (const auto &n : numbers) {
+        EXPECT_EQ(n.field, Str(FormatFieldNumber(n.value))) << n.value;
+        ratios += std::to_string(&n - numbers + 1) + " 1 " + n.line + " H2\r\n";
+    }
     const std::string hydrates = "-1 S\r\n0 2.00000 1.00000 CuSO4\xB7" "5H2O\r\n2 0 5.00000 Na2CO3*1.5H2O2\xB7H2O\r\n",
                       series = "-1 SBT\r\n0 5.00000 1.00000 Sr1-xBaxTiO3\r\n1 0 1.00000 SrCO3\r\nseries 0:1:0.1\r\n",
                       ybco = "0 123.45600 0.50000 YBa2Cu3O7\r\n" + Str(CalcRowLine(1, 0, UNDETERMINED_RATIO, "Y2O3")) +
@@ -215,7 +207,7 @@ TEST(CalcFileEntry, SavedFilesOpenAndSaveByteForByte) {
         {hydrates + "purity 2 98 Na2CO3 \xB7 1.5H2O2 * H2O\r\nscale row 2 1 Na2CO3\xC2\xB7" "1.5H2O2*H2O\r\n",
          hydrates + "purity 2 98.00000 Na2CO3*1.5H2O2\xB7H2O\r\nscale row 2 1.00000 Na2CO3*1.5H2O2\xB7H2O\r\n"},
         {"-1 run 7\r\n" + ybco + "8 0 3.00000\r\n30 0 1.00000 CuO\r\n5 0 1 H2\r\n",
-         "-1 run 7\r\n" + ybco + "5 0 1.00000 H2\r\n30 0 1.00000 CuO\r\n"}};
+         "-1 run 7\r\n" + ybco + "5 0 1.00000 H2\r\n30 0 1.00000 CuO\r\n"}, {ratios, ratios}};
     for (const auto &c : cases) {
         std::string text = c.first;
         for (int save = 0; save < 2; ++save) {  // the file, then what Save wrote
@@ -243,38 +235,31 @@ TEST(CalcSave, WritesWholeOrKeepsTheOldFile) {
         std::error_code ignored;
     } scratch;
     const fs::path folder = scratch.path, target = folder / "entry.QSF";
-    fs::create_directories(folder);
+    fs::create_directories(folder / "blocked.QSF" / "inside");  // a target that cannot be replaced
     auto Names = [&folder] {
         std::vector<std::string> names;
         for (const auto &entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
+        return std::sort(names.begin(), names.end()), names;
     };
-    auto Save = [&target](const std::string &text) { return SaveCalcFile(target.string().c_str(), CString(text.c_str())); };
+    auto Save = [](const fs::path &to, const std::string &text) { return SaveCalcFile(to.string().c_str(), text.c_str()); };
     const std::string kOld = "-1 old\r\n0 1.00000 1.00000 H2O\r\n";
     ASSERT_TRUE(CalcSampleIdSavable(std::string(100000, 'H').c_str()));
-    const std::string bigger = kOld + Str(CalcSampleLine(std::string(100000, 'H').c_str()));
-    for (const std::string &text : {bigger, kOld}) {
-        ASSERT_EQ(CalcSaveStatus::Saved, Save(text));
+    for (const std::string &text : {kOld + Str(CalcSampleLine(std::string(100000, 'H').c_str())), kOld}) {
+        ASSERT_EQ(CalcSaveStatus::Saved, Save(target, text));
         EXPECT_EQ(text, ::ReadBytes(target));
     }
-    EXPECT_EQ(std::vector<std::string>{"entry.QSF"}, Names());
-    // The target cannot be replaced: a folder of that name stands there.
-    fs::path blocked = folder / "blocked.QSF";
-    fs::create_directories(blocked / "inside");
-    EXPECT_EQ(CalcSaveStatus::NotReplaced, SaveCalcFile(blocked.string().c_str(), "-1 new\r\n"));
-    EXPECT_TRUE(fs::is_directory(blocked / "inside"));
-    // No folder to write into.
-    fs::path missing = folder / "no such folder" / "entry.QSF";
-    EXPECT_EQ(CalcSaveStatus::NoTemporary, SaveCalcFile(missing.string().c_str(), "-1 new\r\n"));
+    EXPECT_EQ(CalcSaveStatus::NotReplaced, Save(folder / "blocked.QSF", "-1 new\r\n"));
+    EXPECT_TRUE(fs::is_directory(folder / "blocked.QSF" / "inside"));
+    EXPECT_EQ(CalcSaveStatus::NoTemporary, Save(folder / "no such folder" / "entry.QSF", "-1 new\r\n"));
     // Lines that would not open again (an ID with any line end would come back as two lines):
     // nothing is written.
     EXPECT_TRUE(CalcSampleIdSavable("Probe\t7 \xc4"));
     for (const char *id : {"AAA\r\n9 1 2 PbO", "AAA\n9 1 2 PbO", "AAA\r9 1 2 PbO", "AAA\r"}) {
         EXPECT_FALSE(CalcSampleIdSavable(id)) << id;
-        EXPECT_EQ(CalcSaveStatus::Unreadable, Save(Str(CalcSampleLine(id) + CalcProductLine(1, 1, "H2O")))) << id;
+        EXPECT_EQ(CalcSaveStatus::Unreadable, Save(target, Str(CalcSampleLine(id) + CalcProductLine(1, 1, "H2O")))) << id;
     }
-    for (const char *text : {"0 inf 1.00000 H2O\r\n", "1 1 nan H2\r\n"}) EXPECT_EQ(CalcSaveStatus::Unreadable, Save(kOld + text)) << text;
+    for (const char *text : {"0 inf 1.00000 H2O\r\n", "1 1 nan H2\r\n"})
+        EXPECT_EQ(CalcSaveStatus::Unreadable, Save(target, kOld + text)) << text;
     EXPECT_EQ((std::vector<std::string>{"blocked.QSF", "entry.QSF"}), Names());
     EXPECT_EQ(kOld, ::ReadBytes(target));
 #ifndef _WIN32
@@ -285,7 +270,7 @@ TEST(CalcSave, WritesWholeOrKeepsTheOldFile) {
     tiny.rlim_cur = 4096;
     std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &tiny));
-    CalcSaveStatus status = Save(kOld + "-1 " + std::string(20000, 'O') + "\r\n");
+    CalcSaveStatus status = Save(target, kOld + "-1 " + std::string(20000, 'O') + "\r\n");
     setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, SIG_DFL);
     EXPECT_EQ(CalcSaveStatus::WriteFailed, status);
