@@ -91,6 +91,7 @@ TEST(CalcFileReader, ParsesOneLine) {
 TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
     using namespace std::string_literals;
     const std::string entry = "0 1 1 H2O\r\n2 1 1 H2\r\n";  // lines 2 and 3 after a sample line
+    using S = CalcReadStatus;
     const struct {
         std::string bytes;
         CalcReadStatus status;
@@ -99,38 +100,38 @@ TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
         const char *reason;
         const char *fault;
     } cases[] = {
-        {"-1 " + std::string(1020, 'A') + "9 1 2 PbO\r\n" + entry, CalcReadStatus::Ok, 0, "1 2 3", "", "a cut ID became row 9"},
-        {"-1 " + std::string(TEXT_LINE_LIMIT - 3, 'A') + "\r\n" + entry, CalcReadStatus::Ok, 0, "1 2 3", "", "a long ID failed to open"},
-        {"2 1 2 " + std::string(5000, 'H') + "\r\n0 1 1 H2O", CalcReadStatus::Ok, 0, "1 2", "", "a long formula came in pieces"},
-        {"-1 " + std::string(TEXT_LINE_LIMIT - 2, 'A') + "\r\n" + entry, CalcReadStatus::TooLarge, 1, "",
+        {"-1 " + std::string(1020, 'A') + "9 1 2 PbO\r\n" + entry, S::Ok, 0, "1 2 3", "", "a cut ID became row 9"},
+        {"-1 " + std::string(TEXT_LINE_LIMIT - 3, 'A') + "\r\n" + entry, S::Ok, 0, "1 2 3", "", "a long ID failed to open"},
+        {"2 1 2 " + std::string(5000, 'H') + "\r\n0 1 1 H2O", S::Ok, 0, "1 2", "", "a long formula came in pieces"},
+        {"-1 " + std::string(TEXT_LINE_LIMIT - 2, 'A') + "\r\n" + entry, S::TooLarge, 1, "",
          "the line is longer than 1 MiB", "a line without end was read into memory"},
-        {std::string(TEXT_FILE_LIMIT + 1, '\n'), CalcReadStatus::TooLarge, int(TEXT_FILE_LIMIT + 1), "",
+        {std::string(TEXT_FILE_LIMIT + 1, '\n'), S::TooLarge, int(TEXT_FILE_LIMIT + 1), "",
          "the file is larger than 16 MiB", "a file without end was read into memory"},
-        {"-1 A\r\n\r\n   \r2 0 1 BaCO3\n0 10 1 H2O\r\n31 1 1 H2\r\n1 0 1 H2\r\n", CalcReadStatus::BadLine, 6,
+        {"-1 A\r\n\r\n   \r2 0 1 BaCO3\n0 10 1 H2O\r\n31 1 1 H2\r\n1 0 1 H2\r\n", S::BadLine, 6,
          "1 4 5", "row 31 is beyond the 30 rows", "a bad line skipped, or lines miscounted"},
-        {"-1 A\r\n\xEF\xBB\xBF" + entry, CalcReadStatus::BadLine, 2, "1", "a UTF-8 byte-order mark", "a mark inside the file"},
-        {"\xEF\xBB\xBF" + entry, CalcReadStatus::Ok, 0, "1 2", "", "an editor's mark at the start refused"},
-        {"1 1 1 Ba\0CO3\r\n"s, CalcReadStatus::BadLine, 1, "", "a NUL byte", "the NUL made it Ba metal"},
-        {"-1 A\r\n1 1 1 BaCO3\0 2 1 1 TiO2\r\n"s, CalcReadStatus::BadLine, 2, "1", "a NUL byte", "the NUL hid row 2"},
-        {"-1 A\r\n\0\r\n"s, CalcReadStatus::BadLine, 2, "1", "a NUL byte", "a NUL alone passed as a blank line"},
-        {"-1 A\r\n0 1 1 H2O\r\n1 1 1 H2", CalcReadStatus::Ok, 0, "1 2 3", "", "a last line without its end"},
-        {"\r\n \r\n", CalcReadStatus::NoEntry, 0, "", "the file is empty", "blank lines opened as an entry"},
-        {"0 1 1 H2O\r\n3 0 1\r\n", CalcReadStatus::Ok, 0, "1 2", "", "an entry the program saves without rows refused"},
+        {"-1 A\r\n\xEF\xBB\xBF" + entry, S::BadLine, 2, "1", "a UTF-8 byte-order mark", "a mark inside the file"},
+        {"\xEF\xBB\xBF" + entry, S::Ok, 0, "1 2", "", "an editor's mark at the start refused"},
+        {"1 1 1 Ba\0CO3\r\n"s, S::BadLine, 1, "", "a NUL byte", "the NUL made it Ba metal"},
+        {"-1 A\r\n1 1 1 BaCO3\0 2 1 1 TiO2\r\n"s, S::BadLine, 2, "1", "a NUL byte", "the NUL hid row 2"},
+        {"-1 A\r\n\0\r\n"s, S::BadLine, 2, "1", "a NUL byte", "a NUL alone passed as a blank line"},
+        {"-1 A\r\n0 1 1 H2O\r\n1 1 1 H2", S::Ok, 0, "1 2 3", "", "a last line without its end"},
+        {"\r\n \r\n", S::NoEntry, 0, "", "the file is empty", "blank lines opened as an entry"},
+        {"0 1 1 H2O\r\n3 0 1\r\n", S::Ok, 0, "1 2", "", "an entry the program saves without rows refused"},
         // Two lines saying one thing: the first would be lost on Save.
-        {"-1 A\r\n" + entry + "purity 2 99 H2\r\npurity 2 98 H2\r\n", CalcReadStatus::Conflict, 5, "1 2 3 4",
+        {"-1 A\r\n" + entry + "purity 2 99 H2\r\npurity 2 98 H2\r\n", S::Conflict, 5, "1 2 3 4",
          "a second purity line for row 2 (the first is line 4)", "the last purity line won"},
-        {"-1 A\r\n" + entry + "scale row 2 1 H2\r\nscale total 5\r\n", CalcReadStatus::Conflict, 5, "1 2 3 4",
+        {"-1 A\r\n" + entry + "scale row 2 1 H2\r\nscale total 5\r\n", S::Conflict, 5, "1 2 3 4",
          "a second scale line (the first is line 4)", "the last scale line won"},
-        {entry + "-1 A\r\n-1 B\r\n", CalcReadStatus::Conflict, 4, "1 2 3", "a second sample line (the first is line 3)",
+        {entry + "-1 A\r\n-1 B\r\n", S::Conflict, 4, "1 2 3", "a second sample line (the first is line 3)",
          "the last sample line won"},
-        {"-1 A\r\n" + entry + "0 2 1 CuO\r\n", CalcReadStatus::Conflict, 4, "1 2 3",
+        {"-1 A\r\n" + entry + "0 2 1 CuO\r\n", S::Conflict, 4, "1 2 3",
          "a second product line (the first is line 2)", "the last product line won"},
-        {"-1 A\r\n" + entry + "series 0,1\r\nseries 0:1:0.5\r\n", CalcReadStatus::Conflict, 5, "1 2 3 4",
+        {"-1 A\r\n" + entry + "series 0,1\r\nseries 0:1:0.5\r\n", S::Conflict, 5, "1 2 3 4",
          "a second series line (the first is line 4)", "the last series line won"},
         // A batch line for a row without a formula. The tests of quillon-cli show the same reasons
         // and lines for one naming another formula, a file without a product line, a second line for
         // a row and a purity out of range.
-        {"scale row 5 1 SrCO3\r\n-1 A\r\n" + entry, CalcReadStatus::Conflict, 1, "",
+        {"scale row 5 1 SrCO3\r\n-1 A\r\n" + entry, S::Conflict, 1, "",
          "scale row names SrCO3, but row 5 holds no starting material", "a scale line for an empty row"},
     };
     for (const auto &c : cases) {
@@ -143,9 +144,9 @@ TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
         EXPECT_EQ(c.lines, lines) << c.fault;
     }
     CalcReadResult result;
-    ASSERT_EQ(CalcReadStatus::Ok, ReadBytes("-1 " + std::string(1020, 'A') + "9 1 2 PbO\r\n" + entry, result));
+    ASSERT_EQ(S::Ok, ReadBytes(cases[0].bytes, result));
     EXPECT_EQ(std::string(1020, 'A') + "9 1 2 PbO", Str(result.records[0].text));
-    EXPECT_EQ(CalcReadStatus::OpenFailed, ReadCalcFile("no/such/dir/file.qsf", ROW_CAPACITY, TestCheck, result));
+    EXPECT_EQ(S::OpenFailed, ReadCalcFile("no/such/dir/file.qsf", ROW_CAPACITY, TestCheck, result));
 }
 
 // Save's text: amount and ratio go to their own places on the product line; a field that is not one
