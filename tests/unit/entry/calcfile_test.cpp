@@ -155,9 +155,7 @@ TEST(CalcFileEntry, SaveTextTakesBothNumbersOrNothing) {
     LedraRowStore rows;
     rows.create(ROW_CAPACITY);
     rows.setFormula(1, "CuO");
-    const struct {
-        const char *amount, *ratio, *expected;
-    } cases[] = {
+    const struct { const char *amount, *ratio, *expected; } cases[] = {
         {"2.5", " 0.5 ", "-1 S\r\n0 2.50000 0.50000 BaTiO3\r\n2 0 1.00000 CuO\r\n"},
         {"", "1", "-1 S\r\n0 0.00000 1.00000 BaTiO3\r\n2 0 1.00000 CuO\r\n"},  // blank reads as 0
         {"2", "?", nullptr}, {"1,5", "1", nullptr}, {"2 3", "1", nullptr}, {"2", "x", nullptr},
