@@ -24,16 +24,6 @@ std::unique_ptr<CReaction> Calc(const char *product, std::vector<std::pair<const
 }
 std::unique_ptr<CReaction> Chloride() { return Calc("BaTiO3", {{"BaCl2", 1}, {"BaCO3", 0.5}, {"TiO2", 1}}); }
 
-BatchInput Input(double mass, std::vector<BatchMaterial> materials = {}, BatchScale scale = BatchScale::Product,
-                 int scaleMaterial = -1) {
-    BatchInput input;
-    input.mass = mass;
-    input.materials = materials;
-    input.scale = scale;
-    input.scaleMaterial = scaleMaterial;
-    return input;
-}
-
 
 // What leaves, what is taken up and what no gas accounts for, per formula unit of product.
 TEST(Batch, GasesFollowTheElementBalance) {
@@ -51,7 +41,8 @@ TEST(Batch, GasesFollowTheElementBalance) {
     };
     for (const auto &c : cases) {
         const auto reaction = Calc(c.product, c.materials);
-        const BatchResult result = CalculateBatch(*reaction, Input(1.0));
+        const BatchInput one{{}, BatchScale::Product, 1.0};
+        const BatchResult result = CalculateBatch(*reaction, one);
         ASSERT_EQ(BatchStatus::Done, result.status) << c.product;
         std::string left;
         char item[64];
@@ -61,8 +52,8 @@ TEST(Batch, GasesFollowTheElementBalance) {
         for (const BatchLeftover &l : result.unaccounted)
             left += (std::snprintf(item, sizeof item, " %s:%g", l.symbol.GetString(), l.mmol / result.productMmol), item);
         EXPECT_EQ(c.left, left) << c.product << " from " << c.materials[0].first;
-        const WeighingSheet sheet = MakeBatchSheet(*reaction, Input(1.0), result, {}, "", 1);
-        EXPECT_EQ(SheetCheck::Passed, CheckBatchSheet(*reaction, Input(1.0), sheet, false).status) << c.product;
+        const WeighingSheet sheet = MakeBatchSheet(*reaction, one, result, {}, "", 1);
+        EXPECT_EQ(SheetCheck::Passed, CheckBatchSheet(*reaction, one, sheet, false).status) << c.product;
     }
 }
 
@@ -89,7 +80,7 @@ TEST(Batch, RefusesTargetsThatCannotBeMet) {
         {{100, 1e-320}, S::Product, -1, 1, BatchStatus::BadExcess},        // shows as 0 % but added
     };
     for (const auto &c : cases) {
-        const BatchResult result = CalculateBatch(*reaction, Input(c.mass, {c.material}, c.scale, c.scaleMaterial));
+        const BatchResult result = CalculateBatch(*reaction, BatchInput{{c.material}, c.scale, c.mass, c.scaleMaterial});
         EXPECT_EQ(c.status, result.status) << c.material.purity << " " << c.material.excess << " " << c.mass;
     }
     for (double grams : {1e-200, 0.000004, double(NAN)}) EXPECT_FALSE(AmountShowable(grams)) << grams;
@@ -102,7 +93,7 @@ TEST(Batch, RefusesTargetsThatCannotBeMet) {
 // (1.5 from Fixed rows), which is refused only when the ratios were solved.
 TEST(Batch, CheckRefusesSheetsThatDisagreeWithThemselves) {
     const auto reaction = Chloride();
-    const BatchInput input = Input(2.0, {{99, 5}}, BatchScale::Total);
+    const BatchInput input{{{99, 5}}, BatchScale::Total, 2.0};
     const BatchResult result = CalculateBatch(*reaction, input);
     ASSERT_EQ(BatchStatus::Done, result.status);
     const WeighingSheet good = MakeBatchSheet(*reaction, input, result, {}, "S-17", 1);
@@ -169,8 +160,7 @@ TEST(Batch, SheetTextAndWordPieces) {
         return std::make_pair(file, word);
     };
     const auto reaction = Chloride();
-    BatchInput input = Input(2.0, {{99, 5}, {100, 10}}, BatchScale::Material, 2);
-    input.mmol = input.gases = true;
+    const BatchInput input{{{99, 5}, {100, 10}}, BatchScale::Material, 2.0, 2, true, true};
     auto [file, word] = texts(MakeBatchSheet(*reaction, input, CalculateBatch(*reaction, input), {4, 5, 6}, "", 1));
     for (size_t at; (at = file.find("\r\n")) != std::string::npos;) file.erase(at, 1);
     for (const char *expected : {"Pure(g)     Purity(%)   Excess(%)   mmol", "5.21447     99          5           26.29437\n",

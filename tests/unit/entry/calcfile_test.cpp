@@ -91,6 +91,7 @@ TEST(CalcFileReader, ParsesOneLine) {
 TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
     using namespace std::string_literals;
     const std::string entry = "0 1 1 H2O\r\n2 1 1 H2\r\n";  // lines 2 and 3 after a sample line
+    using S = CalcReadStatus;
     const struct {
         std::string bytes;
         CalcReadStatus status;
@@ -99,38 +100,38 @@ TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
         const char *reason;
         const char *fault;
     } cases[] = {
-        {"-1 " + std::string(1020, 'A') + "9 1 2 PbO\r\n" + entry, CalcReadStatus::Ok, 0, "1 2 3", "", "a cut ID became row 9"},
-        {"-1 " + std::string(TEXT_LINE_LIMIT - 3, 'A') + "\r\n" + entry, CalcReadStatus::Ok, 0, "1 2 3", "", "a long ID failed to open"},
-        {"2 1 2 " + std::string(5000, 'H') + "\r\n0 1 1 H2O", CalcReadStatus::Ok, 0, "1 2", "", "a long formula came in pieces"},
-        {"-1 " + std::string(TEXT_LINE_LIMIT - 2, 'A') + "\r\n" + entry, CalcReadStatus::TooLarge, 1, "",
+        {"-1 " + std::string(1020, 'A') + "9 1 2 PbO\r\n" + entry, S::Ok, 0, "1 2 3", "", "a cut ID became row 9"},
+        {"-1 " + std::string(TEXT_LINE_LIMIT - 3, 'A') + "\r\n" + entry, S::Ok, 0, "1 2 3", "", "a long ID failed to open"},
+        {"2 1 2 " + std::string(5000, 'H') + "\r\n0 1 1 H2O", S::Ok, 0, "1 2", "", "a long formula came in pieces"},
+        {"-1 " + std::string(TEXT_LINE_LIMIT - 2, 'A') + "\r\n" + entry, S::TooLarge, 1, "",
          "the line is longer than 1 MiB", "a line without end was read into memory"},
-        {std::string(TEXT_FILE_LIMIT + 1, '\n'), CalcReadStatus::TooLarge, int(TEXT_FILE_LIMIT + 1), "",
+        {std::string(TEXT_FILE_LIMIT + 1, '\n'), S::TooLarge, int(TEXT_FILE_LIMIT + 1), "",
          "the file is larger than 16 MiB", "a file without end was read into memory"},
-        {"-1 A\r\n\r\n   \r2 0 1 BaCO3\n0 10 1 H2O\r\n31 1 1 H2\r\n1 0 1 H2\r\n", CalcReadStatus::BadLine, 6,
+        {"-1 A\r\n\r\n   \r2 0 1 BaCO3\n0 10 1 H2O\r\n31 1 1 H2\r\n1 0 1 H2\r\n", S::BadLine, 6,
          "1 4 5", "row 31 is beyond the 30 rows", "a bad line skipped, or lines miscounted"},
-        {"-1 A\r\n\xEF\xBB\xBF" + entry, CalcReadStatus::BadLine, 2, "1", "a UTF-8 byte-order mark", "a mark inside the file"},
-        {"\xEF\xBB\xBF" + entry, CalcReadStatus::Ok, 0, "1 2", "", "an editor's mark at the start refused"},
-        {"1 1 1 Ba\0CO3\r\n"s, CalcReadStatus::BadLine, 1, "", "a NUL byte", "the NUL made it Ba metal"},
-        {"-1 A\r\n1 1 1 BaCO3\0 2 1 1 TiO2\r\n"s, CalcReadStatus::BadLine, 2, "1", "a NUL byte", "the NUL hid row 2"},
-        {"-1 A\r\n\0\r\n"s, CalcReadStatus::BadLine, 2, "1", "a NUL byte", "a NUL alone passed as a blank line"},
-        {"-1 A\r\n0 1 1 H2O\r\n1 1 1 H2", CalcReadStatus::Ok, 0, "1 2 3", "", "a last line without its end"},
-        {"\r\n \r\n", CalcReadStatus::NoEntry, 0, "", "the file is empty", "blank lines opened as an entry"},
-        {"0 1 1 H2O\r\n3 0 1\r\n", CalcReadStatus::Ok, 0, "1 2", "", "an entry the program saves without rows refused"},
+        {"-1 A\r\n\xEF\xBB\xBF" + entry, S::BadLine, 2, "1", "a UTF-8 byte-order mark", "a mark inside the file"},
+        {"\xEF\xBB\xBF" + entry, S::Ok, 0, "1 2", "", "an editor's mark at the start refused"},
+        {"1 1 1 Ba\0CO3\r\n"s, S::BadLine, 1, "", "a NUL byte", "the NUL made it Ba metal"},
+        {"-1 A\r\n1 1 1 BaCO3\0 2 1 1 TiO2\r\n"s, S::BadLine, 2, "1", "a NUL byte", "the NUL hid row 2"},
+        {"-1 A\r\n\0\r\n"s, S::BadLine, 2, "1", "a NUL byte", "a NUL alone passed as a blank line"},
+        {"-1 A\r\n0 1 1 H2O\r\n1 1 1 H2", S::Ok, 0, "1 2 3", "", "a last line without its end"},
+        {"\r\n \r\n", S::NoEntry, 0, "", "the file is empty", "blank lines opened as an entry"},
+        {"0 1 1 H2O\r\n3 0 1\r\n", S::Ok, 0, "1 2", "", "an entry the program saves without rows refused"},
         // Two lines saying one thing: the first would be lost on Save.
-        {"-1 A\r\n" + entry + "purity 2 99 H2\r\npurity 2 98 H2\r\n", CalcReadStatus::Conflict, 5, "1 2 3 4",
+        {"-1 A\r\n" + entry + "purity 2 99 H2\r\npurity 2 98 H2\r\n", S::Conflict, 5, "1 2 3 4",
          "a second purity line for row 2 (the first is line 4)", "the last purity line won"},
-        {"-1 A\r\n" + entry + "scale row 2 1 H2\r\nscale total 5\r\n", CalcReadStatus::Conflict, 5, "1 2 3 4",
+        {"-1 A\r\n" + entry + "scale row 2 1 H2\r\nscale total 5\r\n", S::Conflict, 5, "1 2 3 4",
          "a second scale line (the first is line 4)", "the last scale line won"},
-        {entry + "-1 A\r\n-1 B\r\n", CalcReadStatus::Conflict, 4, "1 2 3", "a second sample line (the first is line 3)",
+        {entry + "-1 A\r\n-1 B\r\n", S::Conflict, 4, "1 2 3", "a second sample line (the first is line 3)",
          "the last sample line won"},
-        {"-1 A\r\n" + entry + "0 2 1 CuO\r\n", CalcReadStatus::Conflict, 4, "1 2 3",
+        {"-1 A\r\n" + entry + "0 2 1 CuO\r\n", S::Conflict, 4, "1 2 3",
          "a second product line (the first is line 2)", "the last product line won"},
-        {"-1 A\r\n" + entry + "series 0,1\r\nseries 0:1:0.5\r\n", CalcReadStatus::Conflict, 5, "1 2 3 4",
+        {"-1 A\r\n" + entry + "series 0,1\r\nseries 0:1:0.5\r\n", S::Conflict, 5, "1 2 3 4",
          "a second series line (the first is line 4)", "the last series line won"},
         // A batch line for a row without a formula. The tests of quillon-cli show the same reasons
         // and lines for one naming another formula, a file without a product line, a second line for
         // a row and a purity out of range.
-        {"scale row 5 1 SrCO3\r\n-1 A\r\n" + entry, CalcReadStatus::Conflict, 1, "",
+        {"scale row 5 1 SrCO3\r\n-1 A\r\n" + entry, S::Conflict, 1, "",
          "scale row names SrCO3, but row 5 holds no starting material", "a scale line for an empty row"},
     };
     for (const auto &c : cases) {
@@ -143,33 +144,9 @@ TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
         EXPECT_EQ(c.lines, lines) << c.fault;
     }
     CalcReadResult result;
-    ASSERT_EQ(CalcReadStatus::Ok, ReadBytes("-1 " + std::string(1020, 'A') + "9 1 2 PbO\r\n" + entry, result));
+    ASSERT_EQ(S::Ok, ReadBytes(cases[0].bytes, result));
     EXPECT_EQ(std::string(1020, 'A') + "9 1 2 PbO", Str(result.records[0].text));
-    EXPECT_EQ(CalcReadStatus::OpenFailed, ReadCalcFile("no/such/dir/file.qsf", ROW_CAPACITY, TestCheck, result));
-}
-
-// The writer keeps every value: "%.5f" where it reads back (old files keep their bytes, the
-// undetermined ratio too), else the fewest digits; fields after a load show exactly the file's value,
-// in the fewest digits (any value reads back exactly: the number fuzz target).
-TEST(CalcFileWriter, NumbersReadBackExactly) {
-    const struct {
-        double value;
-        const char *line, *field;  // line nullptr: not compared
-    } cases[] = {{1.0, "1.00000", "1"}, {123.456, "123.45600", "123.456"}, {-2.5, "-2.50000", "-2.5"},
-                 {0.000004, "4e-06", "4e-06"}, {0.000015, "1.5e-05", "1.5e-05"},
-                 {10.123456, "10.123456", "10.123456"}, {1.0 / 3.0, "0.3333333333333333", "0.3333333333333333"},
-                 {0.33333, "0.33333", "0.33333"}, {-0.0, nullptr, "0"},
-                 {1e-7, "1e-07", "1e-07"}, {1e20, nullptr, "1e+20"}, {12345678.9, "12345678.90000", "12345678.9"},
-                 {0.1 + 0.2, "0.30000000000000004", "0.30000000000000004"},
-                 {UNDETERMINED_RATIO, "-100000000000000001097906362944045541740492309677311846336810682903157585404911491537163328978494688899061249669721172515611590283743140088328307009198146046031271664502933027185697489699588559043338384466165001178426897626212945177628091195786707458122783970171784415105291802893207873272974885715430223118336.00000", "-1e+308"}};
-    for (const auto &c : cases) {
-        std::string line = Str(CalcRowLine(1, 1, c.value, "H2"));
-        if (c.line != nullptr) { EXPECT_EQ(std::string("1 1 ") + c.line + " H2\r\n", line); }
-        CalcRecord r;
-        ASSERT_EQ(1, ParseCalcLine(&line[0], ROW_CAPACITY, TestCheck, &r)) << line;
-        EXPECT_EQ(c.value, r.ratio) << line;
-        EXPECT_EQ(c.field, Str(FormatFieldNumber(c.value))) << c.value;
-    }
+    EXPECT_EQ(S::OpenFailed, ReadCalcFile("no/such/dir/file.qsf", ROW_CAPACITY, TestCheck, result));
 }
 
 // Save's text: amount and ratio go to their own places on the product line; a field that is not one
@@ -178,9 +155,7 @@ TEST(CalcFileEntry, SaveTextTakesBothNumbersOrNothing) {
     LedraRowStore rows;
     rows.create(ROW_CAPACITY);
     rows.setFormula(1, "CuO");
-    const struct {
-        const char *amount, *ratio, *expected;
-    } cases[] = {
+    const struct { const char *amount, *ratio, *expected; } cases[] = {
         {"2.5", " 0.5 ", "-1 S\r\n0 2.50000 0.50000 BaTiO3\r\n2 0 1.00000 CuO\r\n"},
         {"", "1", "-1 S\r\n0 0.00000 1.00000 BaTiO3\r\n2 0 1.00000 CuO\r\n"},  // blank reads as 0
         {"2", "?", nullptr}, {"1,5", "1", nullptr}, {"2 3", "1", nullptr}, {"2", "x", nullptr},
@@ -198,12 +173,28 @@ TEST(CalcFileEntry, SaveTextTakesBothNumbersOrNothing) {
 }
 
 // Files keep their bytes: one with hydrates written with the stored middle dot (0xB7) or "*", one with
-// a series line and batch lines (saved in Save's order), and one with the undetermined ratio and a
-// ratio of 1/3, open and save byte for byte; a hydrate written on Linux with the UTF-8 dot opens with
-// the stored dot; a batch line naming its row's formula in another spelling keeps its values in the
-// row's; rows not named or without a formula are not written. What was saved opens and saves again to
-// the same bytes.
+// a series line and batch lines (saved in Save's order), and one of ratios, open and save byte for byte;
+// a hydrate written on Linux with the UTF-8 dot opens with the stored dot; a batch line naming its row's
+// formula in another spelling keeps its values in the row's; rows not named or without a formula are not
+// written. What was saved opens and saves again to the same bytes. Every ratio is kept: "%.5f" where it
+// reads back (old files keep their bytes, the undetermined ratio too), else the fewest digits; fields
+// after a load show exactly the file's value, in the fewest digits (any value reads back exactly: the
+// number fuzz target).
 TEST(CalcFileEntry, SavedFilesOpenAndSaveByteForByte) {
+    const struct {
+        double value;
+        const char *line, *field;  // as a row's ratio, as a field
+    } numbers[] = {{1.0, "1.00000", "1"}, {123.456, "123.45600", "123.456"}, {-2.5, "-2.50000", "-2.5"},
+                   {0.000004, "4e-06", "4e-06"}, {0.000015, "1.5e-05", "1.5e-05"},
+                   {10.123456, "10.123456", "10.123456"}, {1.0 / 3.0, "0.3333333333333333", "0.3333333333333333"},
+                   {0.33333, "0.33333", "0.33333"}, {-0.0, "-0.00000", "0"}, {1e-7, "1e-07", "1e-07"},
+                   {1e20, "100000000000000000000.00000", "1e+20"}, {12345678.9, "12345678.90000", "12345678.9"},
+                   {0.1 + 0.2, "0.30000000000000004", "0.30000000000000004"}, {UNDETERMINED_RATIO, "-100000000000000001097906362944045541740492309677311846336810682903157585404911491537163328978494688899061249669721172515611590283743140088328307009198146046031271664502933027185697489699588559043338384466165001178426897626212945177628091195786707458122783970171784415105291802893207873272974885715430223118336.00000", "-1e+308"}};
+    std::string ratios = "-1 S\r\n0 1.00000 1.00000 H2O\r\n";
+    for (const auto &n : numbers) {
+        EXPECT_EQ(n.field, Str(FormatFieldNumber(n.value))) << n.value;
+        ratios += std::to_string(&n - numbers + 1) + " 1 " + n.line + " H2\r\n";
+    }
     const std::string hydrates = "-1 S\r\n0 2.00000 1.00000 CuSO4\xB7" "5H2O\r\n2 0 5.00000 Na2CO3*1.5H2O2\xB7H2O\r\n",
                       series = "-1 SBT\r\n0 5.00000 1.00000 Sr1-xBaxTiO3\r\n1 0 1.00000 SrCO3\r\nseries 0:1:0.1\r\n",
                       ybco = "0 123.45600 0.50000 YBa2Cu3O7\r\n" + Str(CalcRowLine(1, 0, UNDETERMINED_RATIO, "Y2O3")) +
@@ -215,7 +206,7 @@ TEST(CalcFileEntry, SavedFilesOpenAndSaveByteForByte) {
         {hydrates + "purity 2 98 Na2CO3 \xB7 1.5H2O2 * H2O\r\nscale row 2 1 Na2CO3\xC2\xB7" "1.5H2O2*H2O\r\n",
          hydrates + "purity 2 98.00000 Na2CO3*1.5H2O2\xB7H2O\r\nscale row 2 1.00000 Na2CO3*1.5H2O2\xB7H2O\r\n"},
         {"-1 run 7\r\n" + ybco + "8 0 3.00000\r\n30 0 1.00000 CuO\r\n5 0 1 H2\r\n",
-         "-1 run 7\r\n" + ybco + "5 0 1.00000 H2\r\n30 0 1.00000 CuO\r\n"}};
+         "-1 run 7\r\n" + ybco + "5 0 1.00000 H2\r\n30 0 1.00000 CuO\r\n"}, {ratios, ratios}};
     for (const auto &c : cases) {
         std::string text = c.first;
         for (int save = 0; save < 2; ++save) {  // the file, then what Save wrote
@@ -243,38 +234,31 @@ TEST(CalcSave, WritesWholeOrKeepsTheOldFile) {
         std::error_code ignored;
     } scratch;
     const fs::path folder = scratch.path, target = folder / "entry.QSF";
-    fs::create_directories(folder);
+    fs::create_directories(folder / "blocked.QSF" / "inside");  // a target that cannot be replaced
     auto Names = [&folder] {
         std::vector<std::string> names;
         for (const auto &entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
+        return std::sort(names.begin(), names.end()), names;
     };
-    auto Save = [&target](const std::string &text) { return SaveCalcFile(target.string().c_str(), CString(text.c_str())); };
+    auto Save = [](const fs::path &to, const std::string &text) { return SaveCalcFile(to.string().c_str(), text.c_str()); };
     const std::string kOld = "-1 old\r\n0 1.00000 1.00000 H2O\r\n";
     ASSERT_TRUE(CalcSampleIdSavable(std::string(100000, 'H').c_str()));
-    const std::string bigger = kOld + Str(CalcSampleLine(std::string(100000, 'H').c_str()));
-    for (const std::string &text : {bigger, kOld}) {
-        ASSERT_EQ(CalcSaveStatus::Saved, Save(text));
+    for (const std::string &text : {kOld + Str(CalcSampleLine(std::string(100000, 'H').c_str())), kOld}) {
+        ASSERT_EQ(CalcSaveStatus::Saved, Save(target, text));
         EXPECT_EQ(text, ::ReadBytes(target));
     }
-    EXPECT_EQ(std::vector<std::string>{"entry.QSF"}, Names());
-    // The target cannot be replaced: a folder of that name stands there.
-    fs::path blocked = folder / "blocked.QSF";
-    fs::create_directories(blocked / "inside");
-    EXPECT_EQ(CalcSaveStatus::NotReplaced, SaveCalcFile(blocked.string().c_str(), "-1 new\r\n"));
-    EXPECT_TRUE(fs::is_directory(blocked / "inside"));
-    // No folder to write into.
-    fs::path missing = folder / "no such folder" / "entry.QSF";
-    EXPECT_EQ(CalcSaveStatus::NoTemporary, SaveCalcFile(missing.string().c_str(), "-1 new\r\n"));
+    EXPECT_EQ(CalcSaveStatus::NotReplaced, Save(folder / "blocked.QSF", "-1 new\r\n"));
+    EXPECT_TRUE(fs::is_directory(folder / "blocked.QSF" / "inside"));
+    EXPECT_EQ(CalcSaveStatus::NoTemporary, Save(folder / "no such folder" / "entry.QSF", "-1 new\r\n"));
     // Lines that would not open again (an ID with any line end would come back as two lines):
     // nothing is written.
     EXPECT_TRUE(CalcSampleIdSavable("Probe\t7 \xc4"));
     for (const char *id : {"AAA\r\n9 1 2 PbO", "AAA\n9 1 2 PbO", "AAA\r9 1 2 PbO", "AAA\r"}) {
         EXPECT_FALSE(CalcSampleIdSavable(id)) << id;
-        EXPECT_EQ(CalcSaveStatus::Unreadable, Save(Str(CalcSampleLine(id) + CalcProductLine(1, 1, "H2O")))) << id;
+        EXPECT_EQ(CalcSaveStatus::Unreadable, Save(target, Str(CalcSampleLine(id) + CalcProductLine(1, 1, "H2O")))) << id;
     }
-    for (const char *text : {"0 inf 1.00000 H2O\r\n", "1 1 nan H2\r\n"}) EXPECT_EQ(CalcSaveStatus::Unreadable, Save(kOld + text)) << text;
+    for (const char *text : {"0 inf 1.00000 H2O\r\n", "1 1 nan H2\r\n"})
+        EXPECT_EQ(CalcSaveStatus::Unreadable, Save(target, kOld + text)) << text;
     EXPECT_EQ((std::vector<std::string>{"blocked.QSF", "entry.QSF"}), Names());
     EXPECT_EQ(kOld, ::ReadBytes(target));
 #ifndef _WIN32
@@ -285,7 +269,7 @@ TEST(CalcSave, WritesWholeOrKeepsTheOldFile) {
     tiny.rlim_cur = 4096;
     std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &tiny));
-    CalcSaveStatus status = Save(kOld + "-1 " + std::string(20000, 'O') + "\r\n");
+    CalcSaveStatus status = Save(target, kOld + "-1 " + std::string(20000, 'O') + "\r\n");
     setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, SIG_DFL);
     EXPECT_EQ(CalcSaveStatus::WriteFailed, status);

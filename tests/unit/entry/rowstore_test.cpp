@@ -15,13 +15,8 @@ TEST(LedraRowStore, GetRowsNormalisesAndCollectsInRowOrder) {
         {12, 1, std::nan(""), 0, 1.0}, {20, 5, -3.0, 5, -3.0}, {29, 1, UNDETERMINED_RATIO, 0, 1.0}};
     LedraRowStore store;
     store.create(ROW_CAPACITY);
-    for (const auto &c : cases) {
-        store.setFormula(c.index, "BaCO3");
-        store.setFixed(c.index, c.fixed);
-        store.setRatio(c.index, c.ratio);
-    }
-    store.setFixed(1, 1);  // unused row
-    store.setRatio(1, UNDETERMINED_RATIO);
+    for (const auto &c : cases) store.setFormula(c.index, "BaCO3"), store.setFixed(c.index, c.fixed), store.setRatio(c.index, c.ratio);
+    store.setFixed(1, 1), store.setRatio(1, UNDETERMINED_RATIO);  // an unused row
     EXPECT_EQ(0, store.setRatio(ROW_CAPACITY, 3.0));
     ASSERT_EQ(6, store.getRows(0, nullptr));
     LedraRow *pointers[6] = {};
@@ -34,8 +29,7 @@ TEST(LedraRowStore, GetRowsNormalisesAndCollectsInRowOrder) {
         EXPECT_EQ(cases[k].fixedAfter, pointers[k]->fixed);
         EXPECT_EQ(cases[k].ratioAfter, pointers[k]->ratio);
     }
-    EXPECT_EQ(UNDETERMINED_RATIO, store.row(1)->ratio);
-    EXPECT_EQ(1, store.row(1)->fixed);
+    EXPECT_TRUE(store.row(1)->ratio == UNDETERMINED_RATIO && store.row(1)->fixed == 1) << "an unused row normalised";
     EXPECT_EQ(4, store.getUnfixedCount());
 }
 
@@ -50,10 +44,7 @@ TEST(LedraRowStore, GetRowsRefusals) {
         SCOPED_TRACE(&c - cases);
         LedraRowStore store;
         store.create(ROW_CAPACITY);
-        for (int i = 0; i < c.used; ++i) {
-            store.setFormula(i, "H2");
-            store.setRatio(i, 2.5);
-        }
+        for (int i = 0; i < c.used; ++i) store.setFormula(i, "H2"), store.setRatio(i, 2.5);
         LedraRow *pointers[4] = {sentinel, sentinel, sentinel, sentinel};
         LedraRowList list = {c.listCount, -7, pointers};
         EXPECT_EQ(c.result, store.getRows(c.count, c.withList ? &list : nullptr));

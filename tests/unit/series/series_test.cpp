@@ -134,10 +134,7 @@ TEST(DataOutput, TextCells) {
 // halves away from zero, with the readability's decimals; refused where the
 // last digit would be a guess.
 TEST(Balance, RoundedToReadability) {
-    struct Case {
-        double grams;
-        const char *readability, *shown;
-    } cases[] = {
+    struct Case { double grams; const char *readability, *shown; } cases[] = {
         {1.11898, "0.002", "1.118"}, {0.25, "0.5", "0.5"}, {7.0, "5", "5"},
         {0.0005, "0.001", "0.001"},    {-1.2345, "0.001", "-1.235"},    {-2.5, "1", "-3"},
         {-0.00004, "0.0001", "0.0000"}, {123.4567891, "0.000001", "123.456789"},

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <map>
+#include <numeric>
 #include <random>
 #include <sstream>
 
@@ -37,16 +38,13 @@ std::string Shown(double value) { return NumberText(value).c_str(); }
 std::string FormulaText(const Counts &counts) {
     std::string text;
     char number[40];
-    for (const auto &entry : counts) {
-        std::snprintf(number, sizeof number, "%.17g", entry.second);
-        text += Table().Symbol(entry.first) + std::string(number);
-    }
+    for (const auto &e : counts)
+        text += Table().Symbol(e.first) + (std::snprintf(number, sizeof number, "%.17g", e.second), std::string(number));
     return text;
 }
-
 long double MassOf(const Counts &counts) {
     long double mass = 0.0L;
-    for (const auto &entry : counts) mass += static_cast<long double>(entry.second) * Table().Mass(entry.first);
+    for (const auto &e : counts) mass += static_cast<long double>(e.second) * Table().Mass(e.first);
     return mass;
 }
 
@@ -73,17 +71,13 @@ struct Recipe {
     Decimal printReadability;
 };
 
+// The parts of a text between the separators, the lines (CR LF or LF), and the blank-separated tokens of
+// line at ("" past the end).
 std::vector<std::string> Split(const std::string &text, char by) {
     std::vector<std::string> parts(1);
-    for (char c : text)
-        if (c == by)
-            parts.emplace_back();
-        else
-            parts.back().push_back(c);
+    for (char c : text) c == by ? void(parts.emplace_back()) : parts.back().push_back(c);
     return parts;
 }
-
-// The lines of a text (CR LF or LF), and the blank-separated tokens of line at of them ("" past the end).
 std::vector<std::string> Lines(const std::string &text) {
     std::vector<std::string> lines = Split(text, '\n');
     for (std::string &line : lines)
@@ -92,13 +86,10 @@ std::vector<std::string> Lines(const std::string &text) {
 }
 std::vector<std::string> Tokens(const std::vector<std::string> &lines, size_t at) {
     std::istringstream in(at < lines.size() ? lines[at] : "");
-    std::vector<std::string> tokens;
-    for (std::string token; in >> token;) tokens.push_back(token);
-    return tokens;
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
-// The number a whole text reads as (NaN when it is not one number): exactly value, or value
-// rounded to a step (within half of it).
+// Whether a whole text reads as exactly value, or as value rounded to a step (within half of it).
 double Read(const std::string &text) {
     char *end = nullptr;
     const double read = std::strtod(text.c_str(), &end);
@@ -116,10 +107,8 @@ bool Near(long double value, long double expected, long double relative) {
 std::vector<std::string> JsonNumbers(const std::string &json, const std::string &key) {
     std::vector<std::string> numbers;
     const std::string find = "\"" + key + "\": ";
-    for (size_t at = json.find(find); at != std::string::npos; at = json.find(find, at + 1)) {
-        const size_t from = at + find.size();
-        numbers.push_back(json.substr(from, json.find_first_of(",}", from) - from));
-    }
+    for (size_t at = json.find(find); at != std::string::npos; at = json.find(find, at + 1))
+        numbers.push_back(json.substr(at + find.size(), json.find_first_of(",}", at + find.size()) - at - find.size()));
     return numbers;
 }
 
@@ -135,10 +124,7 @@ struct RecipeGenerator {
     int oxygen = -1, carbon = -1, hydrogen = -1;
 
     int Below(int n) { return static_cast<int>(random() % static_cast<uint32_t>(n)); }
-    template <class List>
-    auto Pick(const List &list) {
-        return list[Below(static_cast<int>(std::size(list)))];
-    }
+    template <class List> auto Pick(const List &list) { return list[Below(static_cast<int>(std::size(list)))]; }
     void Shuffle(std::vector<int> &list) {
         for (size_t i = list.size(); i > 1; --i) std::swap(list[i - 1], list[Below(static_cast<int>(i))]);
     }
@@ -150,8 +136,7 @@ struct RecipeGenerator {
         if (Below(5) == 0) {
             const double water = Pick(WATER);
             text += std::string(Below(2) ? "*" : "\xB7") + Shown(water) + "H2O";
-            c[hydrogen] += 2 * water;
-            c[oxygen] += water;
+            c[hydrogen] += 2 * water, c[oxygen] += water;
         }
         r.materials.push_back(Material{c, text, r0, r1, fixed});
     }
@@ -168,10 +153,8 @@ struct RecipeGenerator {
         const std::vector<int> &elements = r.nonMetal ? nonMetals : metals;
         std::vector<int> pool, dopants;
         for (int k = 0, want = 2 + Below(5); k < want; ++k) pool.push_back(Pick(elements));
-        for (int k = 0; k < 2; ++k) {
-            const int d = Pick(elements);
-            if (std::find(pool.begin(), pool.end(), d) == pool.end()) dopants.push_back(d);
-        }
+        for (int k = 0, d; k < 2; ++k)
+            if (d = Pick(elements), std::find(pool.begin(), pool.end(), d) == pool.end()) dopants.push_back(d);
         const int count = 1 + Below(5);
         for (int m = 0; m < count; ++m) {
             Counts c;
@@ -216,8 +199,7 @@ struct RecipeGenerator {
         const int site = Below(3), others = Below(3);
         r.templ = std::string(Table().Symbol(chosen[0])) + SITES[site][0] + Table().Symbol(chosen[1]) + SITES[site][1];
         r.product0[chosen[0]] = SITE_COUNTS[site][0];
-        r.product1[chosen[0]] = -SITE_COUNTS[site][1];
-        r.product1[chosen[1]] = SITE_COUNTS[site][1];
+        r.product1[chosen[0]] = -SITE_COUNTS[site][1], r.product1[chosen[1]] = SITE_COUNTS[site][1];
         for (int k = 0; k < others; ++k) {
             const double c = Pick(COUNTS);
             r.templ += Table().Symbol(chosen[2 + k]) + (c == 1 ? std::string() : Shown(c));
@@ -249,7 +231,7 @@ struct RecipeGenerator {
 
         // The rows in order, with gaps; purity, excess, or values left for another formula.
         std::vector<int> rows(ROW_CAPACITY);
-        for (int i = 0; i < ROW_CAPACITY; ++i) rows[i] = i;
+        std::iota(rows.begin(), rows.end(), 0);
         Shuffle(rows);
         rows.resize(r.materials.size());
         std::sort(rows.begin(), rows.end());
@@ -260,27 +242,19 @@ struct RecipeGenerator {
             Material &material = r.materials[m];
             material.row = rows[m];
             entry.rows.setFormula(material.row, material.text.c_str());
-            entry.rows.setFixed(material.row, material.fixed);
-            entry.rows.setRatio(material.row, material.fixed ? material.r0 : 1.0);
+            entry.rows.setFixed(material.row, material.fixed), entry.rows.setRatio(material.row, material.fixed ? material.r0 : 1.0);
             const double purity = Below(3) ? 100.0 : 90 + Below(10001) / 1000.0;
             const double excess = Below(3) ? 0.0 : Below(50001) / 1000.0;
-            if (Below(8) == 0) {
+            if (Below(8) == 0)
                 entry.batch.SetRow(material.row + 1, "H2O", 95, 10);
-            } else {
-                entry.batch.SetRow(material.row + 1, material.text.c_str(), purity, excess);
-                material.purity = purity;
-                material.excess = excess;
-            }
+            else
+                entry.batch.SetRow(material.row + 1, material.text.c_str(), material.purity = purity, material.excess = excess);
         }
         entry.batch.scale = static_cast<BatchScale>(Below(3));
-        if (entry.batch.scale == BatchScale::Material) {
-            const Material &scaled = r.materials[Below(static_cast<int>(r.materials.size()))];
-            entry.batch.scaleRow = scaled.row + 1;
-            entry.batch.scaleFormula = scaled.text.c_str();
-        }
+        const Material &scaled = r.materials[entry.batch.scale == BatchScale::Material ? Below(int(r.materials.size())) : 0];
+        if (entry.batch.scale == BatchScale::Material) entry.batch.scaleRow = scaled.row + 1, entry.batch.scaleFormula = scaled.text.c_str();
         entry.batch.scaleMass = Pick(MASSES);
-        entry.batch.mmol = Below(2) == 0;
-        entry.batch.gases = Below(2) == 0;
+        entry.batch.mmol = Below(2) == 0, entry.batch.gases = Below(2) == 0;
         r.options.autoRatio = true;
         if (Below(3)) ReadBalanceGrams(Pick(READABILITIES), &r.options.readability);
         r.options.minimumWeight = Below(2) ? 0.0 : 0.01;
@@ -292,9 +266,7 @@ struct RecipeGenerator {
 // Collects the first fault of a sheet.
 struct Checker {
     std::string fault;
-    void Expect(bool ok, const std::string &what) {
-        if (!ok && fault.empty()) fault = what;
-    }
+    void Expect(bool ok, const std::string &what) { fault = ok || !fault.empty() ? fault : what; }
 };
 
 // One sheet of r at x against a recomputation of its own, and every view of it.
@@ -314,10 +286,7 @@ void CheckSheet(const Recipe &r, double x, const CalcOutcome &out, Checker &c) {
     // bring balances every selected element of the product exactly.
     const long double productMoles = s.amount / MassOf(product);
     std::map<int, long double> left, involved;
-    for (const auto &e : product) {
-        left[e.first] -= productMoles * e.second;
-        involved[e.first] += productMoles * e.second;
-    }
+    for (const auto &e : product) left[e.first] -= productMoles * e.second, involved[e.first] += productMoles * e.second;
     long double total = 0.0L;
     double sum = 0.0;  // as the sheet adds its total up
     std::vector<double> weighed;  // the grams to weigh
@@ -329,18 +298,15 @@ void CheckSheet(const Recipe &r, double x, const CalcOutcome &out, Checker &c) {
         const long double grams = (material.r0 + x * material.r1) * mass * productMoles / r.productRatio;
         const long double excess = 1.0L + line.excess / 100.0L, toWeigh = line.grams * 100.0L / line.purity * excess;
         weighed.push_back(GramsToWeigh(s, line));
-        total += weighed[m];
-        sum += weighed[m];
+        total += weighed[m], sum += weighed[m];
         c.Expect(Near(line.molarMass, mass, 1e-12L), "molar mass" + row);
         c.Expect(Near(line.grams, grams, 1e-6L), "grams" + row);
         c.Expect(line.purity == material.purity && line.excess == material.excess, "purity or excess" + row);
         c.Expect(line.row == material.row + 1 && out.rowNumbers[m] == line.row, "row number" + row);
         c.Expect(Near(line.weighedGrams, toWeigh, 1e-9L) && Near(weighed[m], toWeigh, 1e-9L), "weighed grams" + row);
         c.Expect(Near(line.mmol, 1000.0L * line.grams / line.molarMass * excess, 1e-9L), "mmol" + row);
-        for (const auto &e : material.counts) {
-            left[e.first] += line.grams / mass * e.second;
-            involved[e.first] += std::fabs(line.grams / mass * e.second);
-        }
+        for (const auto &e : material.counts)
+            left[e.first] += line.grams / mass * e.second, involved[e.first] += std::fabs(line.grams / mass * e.second);
     }
     for (const auto &e : product)
         if (r.selection.Includes(e.first))
@@ -377,9 +343,8 @@ void CheckSheet(const Recipe &r, double x, const CalcOutcome &out, Checker &c) {
         c.Expect(got == want && shown.compare(0, lead.size() + 1 + want[2].size(), lead + " " + want[2]) == 0,
                  "text: layout" + row);
         for (size_t k = 1; k < got.size() && k <= values.size(); ++k)
-            c.Expect(
-                ShowsNear(k == 1 ? got[k].substr(1, got[k].size() - 2) : got[k], values[k - 1], k == 2 ? step : 1e-5),
-                "text: number" + row);
+            c.Expect(ShowsNear(k == 1 ? got[k].substr(1, got[k].size() - 2) : got[k], values[k - 1], k == 2 ? step : 1e-5),
+                     "text: number" + row);
         if (s.readability.units > 0 && s.readability.scale > 0)
             c.Expect(got.size() > 2 && got[2].size() - got[2].find('.') - 1 == size_t(s.readability.scale),
                      "text: decimals" + row);
@@ -440,9 +405,8 @@ void CheckSheet(const Recipe &r, double x, const CalcOutcome &out, Checker &c) {
 
     // The printed sheet: each mass the grams to weigh rounded to a whole multiple of the readability.
     PrintSettings print;
-    print.readability = r.printReadability;
     PrintedSheet printed;
-    const double readability = DecimalValue(print.readability);
+    const double readability = DecimalValue(print.readability = r.printReadability);
     const bool ready = MakePrintedSheet(s, print, "1 January 2026", &printed) == PrintSheetStatus::Ready;
     c.Expect(ready && printed.rows.size() == n, "printed sheet");
     for (size_t m = 0; m < n && ready; ++m) {
@@ -471,8 +435,7 @@ void CheckSheet(const Recipe &r, double x, const CalcOutcome &out, Checker &c) {
     const size_t moved = nonzero[size_t(s.batch.weighedTotal * 1000) % nonzero.size()];
     weighed[moved] *= 1.02;
     const WeighedResult off = CheckWeighed(*out.reaction, s, out.rowNumbers, weighed, DEFAULT_WEIGHED_TOLERANCE);
-    bool past = false;
-    for (const WeighedRow &row : off.rows) past = past || row.past;
+    const bool past = std::any_of(off.rows.begin(), off.rows.end(), [](const WeighedRow &row) { return row.past; });
     c.Expect(nonzero.size() > 1 ? off.done && !off.Within() && past : off.Within(),
              "weighed: row " + std::to_string(moved + 1) + " moved 2 %");
 }
@@ -495,10 +458,9 @@ int CheckSeries(const Recipe &r, Checker &c) {
         Entry entry = r.entry;
         PrepareSeriesMember(Parser(), r.templ.c_str(), member.formula, entry.fields, entry.rows);
         const CalcOutcome out = Calculate(entry, Parser(), r.selection, r.options);
-        bool scaledOut = false;
-        for (const Material &m : r.materials)
-            scaledOut = scaledOut || (batch.scale == BatchScale::Material && m.row + 1 == batch.scaleRow &&
-                                      m.r0 + member.x.number * m.r1 == 0.0);
+        const bool scaledOut = std::any_of(r.materials.begin(), r.materials.end(), [&](const Material &m) {
+            return batch.scale == BatchScale::Material && m.row + 1 == batch.scaleRow && m.r0 + member.x.number * m.r1 == 0.0;
+        });
         c.Expect(out.done == !scaledOut && member.outcome.done == out.done, "member" + x + ": " + Str(out.MessageText()));
         c.Expect(!out.done || SheetCsv(out.sheet) == SheetCsv(member.outcome.sheet), "series sheet of" + x);
         for (size_t m = 0; m < count; ++m) {
@@ -532,8 +494,7 @@ TEST(RecipeProperty, EverySheetAndViewMatchesAnExactRecomputation) {
         const Recipe r = generator.Next();
         Checker c;
         if (r.series) {
-            const int checked = CheckSeries(r, c);
-            sheets += checked, members += checked;
+            members += CheckSeries(r, c);
         } else {
             const CalcOutcome out = Calculate(r.entry, Parser(), r.selection, r.options);
             // The balance the command must solve: automatic columns over the product's selected elements.
@@ -545,8 +506,7 @@ TEST(RecipeProperty, EverySheetAndViewMatchesAnExactRecomputation) {
             const int E = static_cast<int>(rowsOf.size()), U = static_cast<int>(columns.size());
             auto entry = [&](int i, int j) {
                 const Counts &counts = r.materials[columns[j]].counts;
-                const auto found = counts.find(rowsOf[i]);
-                return found == counts.end() ? 0.0 : found->second;
+                return counts.count(rowsOf[i]) ? counts.at(rowsOf[i]) : 0.0;
             };
             if (U >= 1 && E >= U && !r.mustRefuse && ExactRank(E, U, entry) == U) {
                 c.Expect(out.done, "refused: " + Str(out.MessageText()));
@@ -557,20 +517,17 @@ TEST(RecipeProperty, EverySheetAndViewMatchesAnExactRecomputation) {
                 (r.mustRefuse ? refusedDependent : refusedOther)++;
             }
         }
-        if (!c.fault.empty() && ++failures) {
-            std::string rowsText;
-            for (const Material &m : r.materials)
-                rowsText += "\n  row " + std::to_string(m.row + 1) + " " + m.text + (m.fixed ? " fixed " : " auto ") +
-                            Shown(m.r0) + " + " + Shown(m.r1) + "x, purity " + Shown(m.purity) + ", excess " +
-                            Shown(m.excess);
-            ADD_FAILURE() << c.fault << ": case " << n << ", " << Str(r.entry.fields.productFormula) << " x "
-                          << r.values << ", scale " << int(r.entry.batch.scale) << " row " << r.entry.batch.scaleRow
-                          << rowsText;
-        }
+        if (c.fault.empty() || !++failures) continue;
+        std::string rows;
+        for (const Material &m : r.materials)
+            rows += "\n  row " + std::to_string(m.row + 1) + " " + m.text + (m.fixed ? " fixed " : " auto ") + Shown(m.r0) +
+                    " + " + Shown(m.r1) + "x, purity " + Shown(m.purity) + ", excess " + Shown(m.excess);
+        ADD_FAILURE() << c.fault << ": case " << n << ", " << Str(r.entry.fields.productFormula) << " x " << r.values
+                      << ", scale " << int(r.entry.batch.scale) << " row " << r.entry.batch.scaleRow << rows;
     }
+    sheets += members;
     std::printf("[ recipes ] %d cases: %d sheets checked (%d of series members), %d dependent sets refused, %d others "
-                "refused, %d failures\n",
-                n, sheets, members, refusedDependent, refusedOther, failures);
+                "refused, %d failures\n", n, sheets, members, refusedDependent, refusedOther, failures);
     EXPECT_EQ(0, failures);
     EXPECT_GT(sheets, n / 4);
     EXPECT_GT(refusedDependent, n / 20);

@@ -92,11 +92,7 @@ TEST(SolveBalance, VerdictsAndReasons) {
 // first row that fails is named and NaN never passes.
 TEST(BalanceTest, ScalesTheToleranceToEachRow) {
     const Vec x = {1, 2};
-    const struct {
-        const char *fault;
-        Vec m, scale;
-        int failing;
-    } cases[] = {
+    const struct { const char *fault; Vec m, scale; int failing; } cases[] = {
         {"absolute tolerance: a 1e-5 mismatch of 1e-5 passes", {1, 1, 3, 0, 0, 1e-5}, {}, 1},
         {"large amounts held to an absolute tolerance", {100, 100, 300 + 1e-7, 1, 1, 3}, {}, -1},
         {"tolerance not relative: 2e-9 of 6 involved refused", {1, 1, 3 + 2e-9, 1, 1, 3}, {}, -1},
