@@ -84,7 +84,7 @@ TEST(FormulaRuns, SplitIntoLettersAndSubscripts) {
 TEST(SheetWarning, NegativeWeighingsAreNamedUnderTheWeighings) {
     const struct {
         std::vector<SheetReactant> reactants;
-        const char *warning;  // nullptr: no warning line, the sheet as before
+        const char *warning;  // nullptr: no warning line, nothing under the weighings
         const char *fault;
     } cases[] = {
         {{{"A", 1.0, -1.0}, {"B", 1.0, -2.0}}, "A, B", "only the first was named"},
