@@ -48,20 +48,6 @@ int Unexpected(const ObservedBox &box) {
     return ChooseAnswer(box, IDCANCEL);
 }
 
-// Reads a message box into box (all but the answer); false for any other window.
-bool ReadBox(HWND window, ObservedBox &box) {
-    HWND iconStatic = BoxIconStatic(window);
-    if (iconStatic == nullptr) return false;
-    box.caption = WindowText(window);
-    box.text = WindowText(::GetDlgItem(window, kBoxTextId));
-    box.icon = IconKind(iconStatic);
-    box.owner = ::GetWindow(window, GW_OWNER);
-    box.buttons.clear();
-    for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
-        if (::lstrcmpiA(ClassOf(child).c_str(), "Button") == 0) box.buttons.push_back(::GetDlgCtrlID(child));
-    return true;
-}
-
 LRESULT CALLBACK BoxHookProc(int code, WPARAM wParam, LPARAM lParam) {
     const CWPRETSTRUCT *call = reinterpret_cast<const CWPRETSTRUCT *>(lParam);
     if (code == HC_ACTION && call->message == WM_INITDIALOG) {
@@ -99,6 +85,19 @@ std::string WindowText(HWND window) {
     std::string text(size_t(std::max<LRESULT>(length, 0)) + 1, '\0');
     ::SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
     return text.c_str();
+}
+
+bool ReadBox(HWND window, ObservedBox &box) {
+    HWND iconStatic = BoxIconStatic(window);
+    if (iconStatic == nullptr) return false;
+    box.caption = WindowText(window);
+    box.text = WindowText(::GetDlgItem(window, kBoxTextId));
+    box.icon = IconKind(iconStatic);
+    box.owner = ::GetWindow(window, GW_OWNER);
+    box.buttons.clear();
+    for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (::lstrcmpiA(ClassOf(child).c_str(), "Button") == 0) box.buttons.push_back(::GetDlgCtrlID(child));
+    return true;
 }
 
 void InstallBoxHook() {

@@ -55,6 +55,8 @@ std::string WindowText(HWND window);
 // The icon static of a message box (also of another process), or nullptr for any other window.
 HWND BoxIconStatic(HWND window);
 const int kBoxTextId = 0xFFFF;  // the message box's text static
+// Reads window into box (all but the answer); false when it is no message box.
+bool ReadBox(HWND window, ObservedBox &box);
 
 struct ChildResult {
     DWORD exitCode = 0;
