@@ -282,12 +282,12 @@ protected:
         qwintest::SendKeyDown(::GetFocus(), vk, modifiers);
         qwintest::PumpMessages();
     }
-    // Replaces the open editor's text as typed keys do: characters come as WM_CHAR.
+    // Replaces the open editor's text as typed keys do: Delete on the whole
+    // text, then characters as WM_CHAR.
     void Type(const std::string &text) const {
         HWND editor = ::GetFocus();
         ::SendMessageA(editor, EM_SETSEL, 0, -1);
-        if (editor == FormulaEditor()) qwintest::SendKeyDown(editor, VK_DELETE);
-        else ::SendMessageA(editor, WM_CHAR, '\b', 0);
+        qwintest::SendKeyDown(editor, VK_DELETE);
         for (char c : text) ::SendMessageA(editor, WM_CHAR, static_cast<unsigned char>(c), 0);
     }
     // The open cell as "row:column" (row 1-based, column F or R), or "none".
