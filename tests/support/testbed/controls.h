@@ -84,8 +84,9 @@ inline Layout Measure(const std::string &text, const VexilInit &init) {
 }
 
 // VEXIL's picture as it should be, one TextOut per character with the
-// record's fonts: characters lo..hi-1 selected.
-inline qwintest::Bitmap32 Reference(const qwintest::Bitmap32 &like, const std::string &text, const VexilInit &init, int lo, int hi) {
+// record's fonts, ink and ground: characters lo..hi-1 selected.
+inline qwintest::Bitmap32 Reference(const qwintest::Bitmap32 &like, const std::string &text, const VexilInit &init, int lo, int hi,
+                                    COLORREF ink = ::GetSysColor(COLOR_WINDOWTEXT), COLORREF ground = ::GetSysColor(COLOR_WINDOW)) {
     Layout layout = Measure(text, init);
     return qwintest::RenderToBitmap(like.Width(), like.Height(), [&](CDC &dc) {
         COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
@@ -93,12 +94,12 @@ inline qwintest::Bitmap32 Reference(const qwintest::Bitmap32 &like, const std::s
         if (lo != hi) dc.FillSolidRect(&band, highlight);
         for (size_t i = 0; i < text.size(); ++i) {
             bool selected = int(i) >= lo && int(i) < hi, digit = layout.subscript[i];
-            ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_WINDOW : COLOR_WINDOWTEXT));
-            ::SetBkColor(dc, selected ? highlight : ::GetSysColor(COLOR_WINDOW));
+            ::SetTextColor(dc, selected ? ::GetSysColor(COLOR_WINDOW) : ink);
+            ::SetBkColor(dc, selected ? highlight : ground);
             ::SelectObject(dc, digit ? init.digitFont : init.letterFont);
             ::TextOutA(dc, layout.edges[i], digit ? layout.digitTop : init.top, &text[i], 1);
         }
-    });
+    }, ground);
 }
 
 // The first and last rows within [y0, y1) holding pixels other than back in
@@ -116,15 +117,6 @@ inline std::pair<int, int> InkRows(const qwintest::Bitmap32 &image, int x0, int 
     return {first, last};
 }
 
-// A fixture around one control window: messages to it.
-class ControlTest : public ::testing::Test {
-protected:
-    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        return ::SendMessageA(control, message, wParam, lParam);
-    }
-    HWND control = nullptr;
-};
-
 // One keystroke: WM_KEYDOWN of vk with modifiers, or (vk 0) WM_CHAR of ch.
 struct KeyPress {
     UINT vk;
@@ -134,8 +126,8 @@ struct KeyPress {
 inline KeyPress Down(UINT vk, unsigned modifiers = 0) { return {vk, modifiers, 0}; }
 inline KeyPress Char(char ch) { return {0, 0, ch}; }
 
-// A host window with one initialised VEXIL control (id 1001).
-class VexilTest : public ControlTest {
+// A host window with one initialised VEXIL control (id 1001); Send goes to it.
+class VexilTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(nullptr, LoadVexil()) << "VEXIL.DLL did not load";
@@ -146,9 +138,10 @@ protected:
     void Recreate(int width, const VexilInit &record) {
         if (edit) ::DestroyWindow(edit);
         init = record;
-        control = edit = host.CreateChild(VEXIL_CLASS_NAME, "", WS_TABSTOP, 10, 10, width, 30, 1001);
+        edit = host.CreateChild(VEXIL_CLASS_NAME, "", WS_TABSTOP, 10, 10, width, 30, 1001);
         ASSERT_EQ(0, Send(VXM_INITIALIZE, reinterpret_cast<WPARAM>(&init)));
     }
+    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const { return ::SendMessageA(edit, message, wParam, lParam); }
     LRESULT SetText(const char *text) const { return Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); }
     std::string Text() const { return qwintest::WindowText(edit); }
     // EM_GETSEL as "first..last" (inclusive), or "none" when it answers 0.
@@ -169,7 +162,7 @@ protected:
         for (const KeyPress &k : keys) k.vk ? Key(k.vk, k.modifiers) : Type(std::string(1, k.ch));
     }
     // Messages sent to the host window set edit: Send goes to it.
-    void Use(HWND hWnd) { control = edit = hWnd; }
+    void Use(HWND hWnd) { edit = hWnd; }
     static int CaretX() {
         POINT p = {-100, -100};
         ::GetCaretPos(&p);
@@ -230,11 +223,11 @@ public:
     LRESULT Initialise() { return ::SendMessageA(list, LDM_INITIALIZE, 0, reinterpret_cast<LPARAM>(&init)); }
     // A record's column edge (window coordinates, past the border) in client coordinates.
     int ClientX(int windowX) const {
-        POINT origin = {0, 0};
-        ::ClientToScreen(list, &origin);
         RECT window;
         ::GetWindowRect(list, &window);
-        return windowX - (origin.x - window.left);
+        POINT p = {window.left + windowX, window.top};
+        ::ScreenToClient(list, &p);
+        return p.x;
     }
     // Stores one row as the main dialog does.
     void SetRow(int row, const char *formula, double ratio, int fixed) const {
@@ -249,8 +242,9 @@ public:
     LedraInit init = {};
 };
 
-// An initialised list; row i, cell column c (0 number, 1 formula, 2 ratio).
-class LedraTest : public ControlTest {
+// An initialised list, which Send goes to; row i, cell column c (0 number, 1
+// formula, 2 ratio).
+class LedraTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(nullptr, LoadLedra()) << "LEDRA.DLL did not load";
@@ -260,7 +254,7 @@ protected:
         host.FillRecord();
         ASSERT_NE(nullptr, host.list) << "the host dialog or its list was not created";
         ASSERT_EQ(0, host.Initialise());
-        control = list = host.list;
+        list = host.list;
         RECT client;
         ::GetClientRect(list, &client);
         formulaLeft = host.ClientX(host.init.formulaLeft);
@@ -273,6 +267,7 @@ protected:
     // cell is not validated while the host is destroyed.
     void TearDown() override { g_closing = 1; }
 
+    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const { return ::SendMessageA(list, message, wParam, lParam); }
     HWND FormulaEditor() const { return ::GetDlgItem(list, 101); }
     HWND RatioEditor() const { return ::GetDlgItem(list, 102); }
     int CellX(int column) const { return column == 0 ? 3 : (column == 1 ? formulaLeft : ratioLeft) + 5; }
@@ -287,23 +282,21 @@ protected:
         qwintest::SendKeyDown(::GetFocus(), vk, modifiers);
         qwintest::PumpMessages();
     }
-    // Replaces the open editor's text as typed keys do: characters come as WM_CHAR.
+    // Replaces the open editor's text as typed keys do: Delete on the whole
+    // text, then characters as WM_CHAR.
     void Type(const std::string &text) const {
         HWND editor = ::GetFocus();
         ::SendMessageA(editor, EM_SETSEL, 0, -1);
-        if (editor == FormulaEditor()) qwintest::SendKeyDown(editor, VK_DELETE);
-        else ::SendMessageA(editor, WM_CHAR, '\b', 0);
+        qwintest::SendKeyDown(editor, VK_DELETE);
         for (char c : text) ::SendMessageA(editor, WM_CHAR, static_cast<unsigned char>(c), 0);
     }
     // The open cell as "row:column" (row 1-based, column F or R), or "none".
     std::string OpenCell() const {
         for (HWND editor : {FormulaEditor(), RatioEditor()}) {
-            if (!::IsWindowVisible(editor)) continue;
             RECT r;
-            ::GetWindowRect(editor, &r);
-            POINT p = {r.left, r.top};
-            ::ScreenToClient(list, &p);
-            return std::to_string(Top() + p.y / rowHeight + 1) + (editor == FormulaEditor() ? ":F" : ":R");
+            if (!::IsWindowVisible(editor) || !::GetWindowRect(editor, &r)) continue;
+            ::MapWindowPoints(nullptr, list, reinterpret_cast<POINT *>(&r), 1);
+            return std::to_string(Top() + r.top / rowHeight + 1) + (editor == FormulaEditor() ? ":F" : ":R");
         }
         return "none";
     }

@@ -18,9 +18,6 @@ protected:
     void SetUp() override { Clear(); }
     void TearDown() override { Clear(); }
     static void Clear() { ::SHDeleteKeyA(HKEY_CURRENT_USER, (std::string("Software\\") + kTestKey).c_str()); }
-    static std::string SectionPath(const char *app) {
-        return std::string("Software\\") + kTestKey + "\\" + app + "\\Settings";
-    }
 };
 
 // What is stored that the reads must not trust: a value of the other type
@@ -30,14 +27,11 @@ TEST_F(ProfileTest, ReadsGiveTheDefaultForValuesOfTheOtherKind) {
     CWinApp app("Alembic");
     EXPECT_FALSE(app.WriteProfileInt("Settings", "Count", 3)) << "stored without a registry key";
     app.SetRegistryKey(kTestKey);
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, SectionPath("Alembic").c_str(), 0, nullptr, 0,
-                                               KEY_WRITE, nullptr, &key, nullptr));
+    const std::string section = std::string("Software\\") + kTestKey + "\\Alembic\\Settings";
     const DWORD number = 3;
-    ::RegSetValueExA(key, "Number", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number), sizeof number);
-    ::RegSetValueExA(key, "Text", 0, REG_SZ, reinterpret_cast<const BYTE *>("123"), 4);  // as long as a number
-    ::RegSetValueExA(key, "Bare", 0, REG_SZ, reinterpret_cast<const BYTE *>("abc"), 3);
-    ::RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, ::SHSetValueA(HKEY_CURRENT_USER, section.c_str(), "Number", REG_DWORD, &number, sizeof number));
+    ::SHSetValueA(HKEY_CURRENT_USER, section.c_str(), "Text", REG_SZ, "123", 4);  // as long as a number
+    ::SHSetValueA(HKEY_CURRENT_USER, section.c_str(), "Bare", REG_SZ, "abc", 3);
     EXPECT_EQ(3u, app.GetProfileInt("Settings", "Number", 7));
     EXPECT_EQ(7u, app.GetProfileInt("Settings", "Text", 7));
     EXPECT_EQ(7u, app.GetProfileInt("Settings", "Missing", 7));

@@ -6,9 +6,9 @@
 #include "tests/support/files.h"
 
 #include <objbase.h>
+#include <shlwapi.h>
 
-#include <fstream>
-#include <sstream>
+#include <string>
 
 #include "app/htmlhelp.h"
 
@@ -16,16 +16,14 @@ namespace {
 
 // A registered control that cannot load falls back to the name; with neither, calls do nothing, once.
 TEST(HtmlHelpTest, FallsBackToTheNameAndGivesUpForGood) {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CLASSES_ROOT, "QuillonTestHelp\\InprocServer32", 0, nullptr, 0,
-                                               KEY_WRITE, nullptr, &key, nullptr));
     const char missing[] = "%SystemRoot%\\no-such-help.ocx";
-    ::RegSetValueExA(key, nullptr, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE *>(missing), sizeof missing);
-    ::RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, ::SHSetValueA(HKEY_CLASSES_ROOT, "QuillonTestHelp\\InprocServer32", nullptr, REG_EXPAND_SZ,
+                                           missing, sizeof missing));
 
     CHtmlHelp byName("QuillonTestHelp\\InprocServer32", "hhctrl.ocx");
     DWORD_PTR cookie = 0;
     byName.Call(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&cookie));
+    EXPECT_NE(nullptr, byName.Module());
     EXPECT_EQ(::GetModuleHandleA("hhctrl.ocx"), byName.Module());
     byName.Call(nullptr, nullptr, HH_UNINITIALIZE, cookie);
 
@@ -33,10 +31,8 @@ TEST(HtmlHelpTest, FallsBackToTheNameAndGivesUpForGood) {
     EXPECT_EQ(nullptr, none.Call(nullptr, "x.chm", HH_DISPLAY_TOC, 0));
     EXPECT_EQ(nullptr, none.Call(nullptr, "x.chm", HH_DISPLAY_TOC, 0));
     EXPECT_EQ(1, none.LoadAttempts());
-    ::RegDeleteKeyA(HKEY_CLASSES_ROOT, "QuillonTestHelp\\InprocServer32");
-    ::RegDeleteKeyA(HKEY_CLASSES_ROOT, "QuillonTestHelp");
+    ::SHDeleteKeyA(HKEY_CLASSES_ROOT, "QuillonTestHelp");
 }
-
 
 // The pages come out of the built help file (the working folder holds it)
 // whole, with none of the file's own tables; anything else yields nothing.
@@ -44,25 +40,16 @@ TEST(HtmlHelpTest, ExtractsThePagesOfTheHelpFileOnly) {
     ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
     char temp[MAX_PATH];
     ::GetTempPathA(sizeof temp, temp);
-    const struct {
-        const char *file;
-        int pages;  // the pages, style sheet and pictures of the help project, or 0
-    } cases[] = {
-        {"Quillon.chm", 16},
-        {"no-such-file.chm", 0},
-        {"ATOMS.LST", 0},  // not a help file
-    };
-    for (const auto &c : cases) {
-        std::string folder = std::string(temp) + "quillon-help-test\\";
-        ::CreateDirectoryA(folder.c_str(), nullptr);
-        ::DeleteFileA((folder + "index.htm").c_str());
-        EXPECT_EQ(ExtractHelpPages(c.file, folder), c.pages) << c.file;
-        if (c.pages == 0) continue;
-        EXPECT_NE(ReadBytes(folder + "index.htm").find("<title>Quillon at the bench</title>"), std::string::npos);
-        EXPECT_NE(ReadBytes(folder + "sheet.htm").find("</html>"), std::string::npos) << "a page cut short";
-        EXPECT_NE(ReadBytes(folder + "help.css").find("body"), std::string::npos);
-        EXPECT_EQ(::GetFileAttributesA((folder + "#SYSTEM").c_str()), INVALID_FILE_ATTRIBUTES);
-    }
+    const std::string folder = std::string(temp) + "quillon-help-test\\";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    for (const char *left : {"index.htm", "#SYSTEM"}) ::DeleteFileA((folder + left).c_str());  // by an earlier run
+    for (const char *other : {"no-such-file.chm", "ATOMS.LST"}) EXPECT_EQ(0, ExtractHelpPages(other, folder)) << other;
+    // The pages, style sheet and pictures of the help project.
+    EXPECT_EQ(16, ExtractHelpPages("Quillon.chm", folder));
+    EXPECT_NE(ReadBytes(folder + "index.htm").find("<title>Quillon at the bench</title>"), std::string::npos);
+    EXPECT_NE(ReadBytes(folder + "sheet.htm").find("</html>"), std::string::npos) << "a page cut short";
+    EXPECT_NE(ReadBytes(folder + "help.css").find("body"), std::string::npos);
+    EXPECT_EQ(::GetFileAttributesA((folder + "#SYSTEM").c_str()), INVALID_FILE_ATTRIBUTES);
     ::CoUninitialize();
 }
 

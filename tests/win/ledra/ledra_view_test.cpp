@@ -18,12 +18,12 @@ const COLORREF BACK = LIST_BACK_COLOR;  // the main dialog's record's
 const COLORREF BLACK = RGB(0, 0, 0);
 const COLORREF RED = RGB(255, 0, 0);
 
-// The pixels of r that are (or, equal false, are not) of color.
-int Count(const Bitmap32 &image, const RECT &r, COLORREF color, bool equal = true) {
-    int n = 0;
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x) n += (image.At(x, y) == color) == equal;
-    return n;
+// Whether the band of image shows exactly the picture expected.
+bool Shows(const Bitmap32 &image, const RECT &band, const Bitmap32 &expected) {
+    for (int y = band.top; y < band.bottom; ++y)
+        for (int x = band.left; x < band.right; ++x)
+            if (image.At(x, y) != expected.At(x - band.left, y - band.top)) return false;
+    return true;
 }
 
 class LedraView : public testbed::LedraTest {
@@ -32,21 +32,17 @@ protected:
     RECT Band(int i, int x0, int x1) const { return {x0, i * rowHeight + 1, x1, (i + 1) * rowHeight}; }
     // Whether the band shows exactly text drawn with the list's font at (x, band top + 6).
     bool ShowsText(const Bitmap32 &image, const RECT &band, int x, const char *text) const {
-        Bitmap32 expected = qwintest::RenderToBitmap(band.right - band.left, band.bottom - band.top, [&](CDC &dc) {
+        return Shows(image, band, qwintest::RenderToBitmap(band.right - band.left, band.bottom - band.top, [&](CDC &dc) {
             dc.SelectObject(host.init.font);
             dc.SetBkColor(BACK);
             dc.TextOut(x - band.left, 6, text, int(strlen(text)));
-        }, BACK);
-        for (int y = band.top; y < band.bottom; ++y)
-            for (int xx = band.left; xx < band.right; ++xx)
-                if (image.At(xx, y) != expected.At(xx - band.left, y - band.top)) return false;
-        return true;
+        }, BACK));
     }
 };
 
-// Numbers with and without the Fixed mark, Fixed formulas in red, "?" for an
-// undetermined ratio, nothing but the number for an unused row, subscripts,
-// the grid, and the numbers of scrolled rows.
+// Numbers with and without the Fixed mark, formulas 3 pixels into their cells
+// as the formula editor draws them (Fixed ones in red), "?" for an
+// undetermined ratio, nothing but the number for an unused row, and the grid.
 TEST_F(LedraView, RowsShowTheirNumbersFormulasAndRatios) {
     SetRow(2, "NaCl", 2.0, 1);
     SetRow(3, "NaCl", 2.0, 0);
@@ -55,49 +51,20 @@ TEST_F(LedraView, RowsShowTheirNumbersFormulasAndRatios) {
     ::InvalidateRect(list, nullptr, TRUE);
     Bitmap32 image = qwintest::CaptureClient(list);
     const int right = image.Width();
-    struct Row { int i; const char *number, *ratio; } shown[] = {
-        {2, "+ 3", "2"}, {3, "  4", "2"}, {4, "  5", "?"}, {5, "+ 6", nullptr},
+    struct Row { int i; const char *number, *formula; COLORREF ink; const char *ratio; } shown[] = {
+        {2, "+ 3", "NaCl", RED, "2"}, {3, "  4", "NaCl", BLACK, "2"},
+        {4, "  5", "Fe2O3", BLACK, "?"}, {5, "+ 6", "", BLACK, ""},
     };
+    VexilInit at = host.vexilInit;
+    at.leftMargin = 2;  // formulaLeft + 3, in the cell's band
     for (const Row &r : shown) {
         SCOPED_TRACE(r.number);
         EXPECT_TRUE(ShowsText(image, Band(r.i, 0, formulaLeft), 10, r.number));
-        if (r.ratio) {
-            EXPECT_TRUE(ShowsText(image, Band(r.i, ratioLeft + 1, right), ratioLeft + 2, r.ratio));
-        }
+        RECT cell = Band(r.i, formulaLeft + 1, ratioLeft);
+        Bitmap32 size(cell.right - cell.left, cell.bottom - cell.top);
+        EXPECT_TRUE(Shows(image, cell, testbed::Reference(size, r.formula, at, 0, 0, r.ink, BACK)));
+        EXPECT_TRUE(ShowsText(image, Band(r.i, ratioLeft + 1, right), ratioLeft + 2, r.ratio));
     }
-    EXPECT_GT(Count(image, Band(2, formulaLeft + 1, ratioLeft), RED), 20) << "a Fixed formula in red";
-    EXPECT_EQ(0, Count(image, Band(3, formulaLeft + 1, ratioLeft), RED));
-    EXPECT_GT(Count(image, Band(3, formulaLeft + 1, ratioLeft), BLACK), 20);
-    EXPECT_EQ(0, Count(image, Band(5, formulaLeft + 1, ratioLeft), BACK, false)) << "an unused row shows no formula";
-    EXPECT_EQ(0, Count(image, Band(5, ratioLeft + 1, right), BACK, false)) << "nor a ratio";
-
-    // The count of Fe2O3 is drawn smaller and lower than its letters (the
-    // formula editor's subscripts; that they stay inside their rows: LedraOwnRecord).
-    VexilInit at = host.vexilInit;
-    at.leftMargin = formulaLeft + 3;
-    testbed::Layout layout = testbed::Measure("Fe2O3", at);
-    RECT band = Band(4, 0, right);
-    int letter = testbed::InkRows(image, layout.edges[0] + 1, layout.edges[1] - 1, BACK, band.top, band.bottom).first;
-    int digit = testbed::InkRows(image, layout.edges[2] + 1, layout.edges[3] - 1, BACK, band.top, band.bottom).first;
-    ASSERT_GE(letter, 0);
-    ASSERT_GE(digit, 0);
-    EXPECT_GE(digit - letter, 5);
-    // The formula starts 3 pixels into its cell: the row's first ink column
-    // is that of its first letter drawn here at that margin.
-    auto firstInkColumn = [&](const Bitmap32 &picture, int x0, int x1, int y0, int y1) {
-        for (int x = x0; x < x1; ++x)
-            for (int y = y0; y < y1; ++y)
-                if (picture.At(x, y) != BACK) return x;
-        return -1;
-    };
-    Bitmap32 letterF = qwintest::RenderToBitmap(right, rowHeight, [&](CDC &dc) {
-        ::SelectObject(dc, at.letterFont);
-        ::SetBkColor(dc, BACK);
-        ::TextOutA(dc, layout.edges[0], 0, "F", 1);
-    }, BACK);
-    int expectedInk = firstInkColumn(letterF, 0, right, 0, rowHeight);
-    ASSERT_GT(expectedInk, formulaLeft);
-    EXPECT_EQ(expectedInk, firstInkColumn(image, formulaLeft + 1, ratioLeft, band.top, band.bottom));
 
     // Grid: a line under every visible row but the last, and the two dividers,
     // 3 widest characters from the left and 8 from the right (written back to
@@ -117,18 +84,11 @@ TEST_F(LedraView, RowsShowTheirNumbersFormulasAndRatios) {
         ASSERT_EQ(BLACK, image.At(ratioLeft, y)) << y;
     }
     EXPECT_EQ(image.Height(), visibleRows * rowHeight);
-
-    // Scrolled, the rows are numbered from the top row on.
-    Send(WM_VSCROLL, SB_BOTTOM);
-    image = qwintest::CaptureClient(list);
-    char top[8];
-    snprintf(top, sizeof top, "%3d", 31 - visibleRows);
-    EXPECT_TRUE(ShowsText(image, Band(0, 0, formulaLeft), 10, top));
-    EXPECT_TRUE(ShowsText(image, Band(visibleRows - 1, 0, formulaLeft), 10, " 30"));
 }
 
 // The wheel scrolls as the scroll bar does, also over an open cell (which
-// it commits first; a refused commit: LedraTest.RejectedFormulaKeepsItsCell).
+// it commits first; over the formula editor and a refused commit:
+// LedraTest.RejectedFormulaKeepsItsCell).
 TEST_F(LedraView, WheelScrollsTheList) {
     UINT lines = 3;
     ::SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
@@ -144,20 +104,18 @@ TEST_F(LedraView, WheelScrollsTheList) {
         for (int delta : c.deltas) Send(WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0);
         EXPECT_EQ(c.top, Top()) << "from " << c.from << ", " << c.deltas.size() << " turns of " << c.deltas[0];
     }
-    for (int column : {1, 2}) {  // the wheel over either open editor
-        Send(WM_VSCROLL, SB_TOP);
-        Click(0, column);
-        Type(column == 1 ? "KCl" : "4");
-        ::SendMessageA(::GetFocus(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
-        EXPECT_EQ(step, Top()) << column;
-        EXPECT_EQ("none", OpenCell()) << column;
-    }
-    EXPECT_EQ("KCl", Formula(0));
+    Send(WM_VSCROLL, SB_TOP);
+    Click(0, 2);
+    Type("4");
+    ::SendMessageA(RatioEditor(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    EXPECT_EQ(step, Top());
+    EXPECT_EQ("none", OpenCell());
     EXPECT_EQ(4.0, Ratio(0));
 }
 
 // Made higher and wider, the list shows more whole rows with the scroll range
-// to match, and the formula column takes the width; made lower, an open cell
+// to match (scrolled, numbered from the top row on), and the formula column
+// takes the width; made lower, an open cell
 // stays in view; a closed new row shows its ratio at once.
 TEST_F(LedraView, ResizingShowsMoreRowsAndKeepsTheOpenCell) {
     ::SetWindowPos(host.dialog, nullptr, 0, 0, 800, 1000, SWP_NOZORDER);  // room for 30 rows on screen
@@ -177,11 +135,12 @@ TEST_F(LedraView, ResizingShowsMoreRowsAndKeepsTheOpenCell) {
         ::GetScrollRange(list, SB_VERT, &lo, &hi);
         EXPECT_EQ(c.range, hi) << name;
         EXPECT_EQ(oldRatioLeft + c.extraWidth, host.init.ratioLeft) << name;
+        Send(WM_VSCROLL, SB_BOTTOM);  // the rows numbered from the top row on
         Bitmap32 image = qwintest::CaptureClient(list);
-        int shown = std::min(c.rows, 30);
-        char last[8];
-        snprintf(last, sizeof last, "%3d", Top() + shown);
-        EXPECT_TRUE(ShowsText(image, Band(shown - 1, 0, formulaLeft), 10, last)) << name;
+        char top[8];
+        snprintf(top, sizeof top, "%3d", c.range + 1);
+        EXPECT_TRUE(ShowsText(image, Band(0, 0, formulaLeft), 10, top)) << name;
+        EXPECT_TRUE(ShowsText(image, Band(std::min(c.rows, 30) - 1, 0, formulaLeft), 10, " 30")) << name;
         EXPECT_EQ(BLACK, image.At(ratioLeft + c.extraWidth, 2)) << name << ": the ratio divider moved";
     }
     // Row 10 open on the tenth screen row, then the list made 3 rows high.
@@ -221,8 +180,11 @@ TEST_F(LedraView, LongFormulaIsKeptWholeAndMarkedWhereCut) {
     qwintest::PumpMessages();
     EXPECT_EQ(formula, Formula(0));
     Bitmap32 image = qwintest::CaptureClient(list);
-    EXPECT_GT(Count(image, Band(0, ratioLeft - 5, ratioLeft), BLACK), 4) << "no mark at the cut";
-    EXPECT_EQ(0, Count(image, Band(1, formulaLeft + 1, ratioLeft), BACK, false));
+    int mark = 0;  // black pixels in the formula cell's last 5 columns
+    for (int y = 1; y < rowHeight; ++y)
+        for (int x = ratioLeft - 5; x < ratioLeft; ++x) mark += image.At(x, y) == BLACK;
+    EXPECT_GT(mark, 4) << "no mark at the cut";
+    EXPECT_TRUE(ShowsText(image, Band(1, formulaLeft + 1, ratioLeft), 0, "")) << "the next row stays empty";
 }
 
 // A record of its own: rows lower than the formula font with its subscripts
