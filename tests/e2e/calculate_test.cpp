@@ -6,8 +6,7 @@
 
 #include <commctrl.h>
 
-#include <cstddef>
-#include <cstdio>
+#include <ctime>
 #include <fstream>
 
 #include "app/resource.h"
@@ -26,7 +25,6 @@ std::string Golden(const char *name, const std::string &sampleId) {
     std::string text = ReadBytes(std::string(QUILLON_GOLDEN "/YBa2Cu3O7-") + name + ".txt");
     return text.empty() ? text : "ID: " + sampleId + text.substr(text.find('\n'));
 }
-std::string YbcoSheet(const std::string &sampleId) { return Golden("sheet-auto", sampleId); }
 
 // A report file's sheet without its line ends' CRs: written in text mode,
 // every line ends in CR CR LF, CR LF or LF (the sheet's own layout is held
@@ -37,24 +35,20 @@ std::string Written(const std::string &bytes) {
 }
 
 // The items of the program's tree view: text and state image index. The
-// record goes into the program whole, so its text pointer points there.
+// text is read through a record in the program's memory, its text after it.
 std::vector<std::pair<std::string, int>> TreeItems(const Quillon &quillon, HWND tree) {
     std::vector<std::pair<std::string, int>> items;
-    struct {
-        TVITEMA tvi;
-        char text[32];
-    } buffer;
-    void *remote = ::VirtualAllocEx(quillon.Process(), nullptr, sizeof buffer, MEM_COMMIT, PAGE_READWRITE);
+    char text[32];
+    auto *remote = static_cast<char *>(::VirtualAllocEx(quillon.Process(), nullptr, 256, MEM_COMMIT, PAGE_READWRITE));
     for (LRESULT item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); item != 0;
          item = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item)) {
-        buffer = {};
-        buffer.tvi = {TVIF_TEXT | TVIF_STATE, reinterpret_cast<HTREEITEM>(item), 0, TVIS_STATEIMAGEMASK,
-                      static_cast<char *>(remote) + offsetof(decltype(buffer), text), sizeof buffer.text, 0, 0, 0, 0};
-        SIZE_T done = 0;
-        ::WriteProcessMemory(quillon.Process(), remote, &buffer, sizeof buffer, &done);
+        TVITEMA tvi = {TVIF_TEXT, reinterpret_cast<HTREEITEM>(item), 0, 0, remote + sizeof tvi, sizeof text,
+                       0, 0, 0, 0};
+        ::WriteProcessMemory(quillon.Process(), remote, &tvi, sizeof tvi, nullptr);
         ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
-        ::ReadProcessMemory(quillon.Process(), remote, &buffer, sizeof buffer, &done);
-        items.push_back({std::string(buffer.text), int((buffer.tvi.state & TVIS_STATEIMAGEMASK) >> 12)});
+        ::ReadProcessMemory(quillon.Process(), remote + sizeof tvi, text, sizeof text, nullptr);
+        text[sizeof text - 1] = '\0';
+        items.push_back({text, int(::SendMessageA(tree, TVM_GETITEMSTATE, item, TVIS_STATEIMAGEMASK) >> 12)});
     }
     ::VirtualFreeEx(quillon.Process(), remote, 0, MEM_RELEASE);
     return items;
@@ -73,15 +67,14 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     Enter("YBa2Cu3O7", "10", {{"Y2O3", ""}, {"BaCO3", ""}, {"CuO", ""}});
     // Cancelling the selection ends Calculate silently.
     Press(IDC_CALCULATE);
-    HWND selection = OpenDialog(0, SELECTION_CAPTION);
-    ASSERT_NE(selection, nullptr);
-    Press(selection, IDCANCEL);
+    Press(OpenDialog(0, SELECTION_CAPTION), IDCANCEL);
     EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
     EXPECT_EQ(quillon.WaitDialog(DISPLAY_CAPTION, 300), nullptr);
     EXPECT_TRUE(Reports().empty());
 
     Press(IDC_CALCULATE);
-    ASSERT_NE(selection = OpenDialog(0, SELECTION_CAPTION), nullptr);
+    HWND selection = OpenDialog(0, SELECTION_CAPTION);
+    ASSERT_NE(selection, nullptr);
     auto item = [&](int id) { return ::GetDlgItem(selection, id); };
     HWND tree = item(IDC_ELEMENT_TREE);
     // Sorted by text; metals included (disc, 4), oxygen excluded (cross, 1).
@@ -111,13 +104,12 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     EXPECT_EQ(::SendMessageA(::GetDlgItem(display, IDC_REPORT_TEXT), EM_GETSEL, 0, 0), 0);
     const double ratios[] = {0.5, 2, 3};
     for (int row = 0; row < 3; ++row) EXPECT_DOUBLE_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;
-    EXPECT_EQ(Written(Report()), YbcoSheet("S-17"));
+    EXPECT_EQ(Written(Report()), Golden("sheet-auto", "S-17"));
 
     Press(display, IDC_COPY_ALL);
-    EXPECT_EQ(qdriver::WithoutCR(qdriver::ClipboardText()), YbcoSheet("S-17"));
+    EXPECT_EQ(qdriver::WithoutCR(qdriver::ClipboardText()), Golden("sheet-auto", "S-17"));
     quillon.Capture(display).SaveBmp(qwintest::ArtifactPath("quillon-display.bmp"));
-    Press(display, IDOK);
-    quillon.Sync();
+    qdriver::PressAndWait(quillon, display, IDOK);
     EXPECT_FALSE(::IsWindow(display));
     quillon.Capture(quillon.Main()).SaveBmp(qwintest::ArtifactPath("quillon-main.bmp"));
 
@@ -190,22 +182,17 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
         Press(IDC_CALCULATE);
         if (c.autoRatio) Press(OpenDialog(0, SELECTION_CAPTION), IDOK);
         ExpectBox(c.message, c.icon);
-        if (c.focus != 0) {
-            EXPECT_EQ(quillon.Focus(), quillon.Item(c.focus));
-        }
+        EXPECT_TRUE(c.focus == 0 || quillon.Focus() == quillon.Item(c.focus)) << "not sent back to " << c.focus;
         for (size_t row = 0; row < c.ratios.size(); ++row) {
             if (c.ratios[row] == UNDETERMINED)
                 EXPECT_LE(quillon.ReadRow(int(row)).ratio, UNDETERMINED) << "not shown as ? " << row;
             else
                 EXPECT_DOUBLE_EQ(quillon.ReadRow(int(row)).ratio, c.ratios[row]) << row;
         }
-        if (!c.sheet) {
-            EXPECT_TRUE(Reports().empty());
-            continue;
-        }
-        Press(OpenDialog(0, DISPLAY_CAPTION), IDOK);
+        if (c.sheet) Press(OpenDialog(0, DISPLAY_CAPTION), IDOK);
         // The saved sheet carries the warning under the weighings.
-        EXPECT_NE(Report().find("-\r\nWarning: negative amounts cannot be weighed: TiO2.\r\r\n"), std::string::npos);
+        const char *warning = "-\r\nWarning: negative amounts cannot be weighed: TiO2.\r\r\n";
+        EXPECT_TRUE(c.sheet ? Report().find(warning) != std::string::npos : Reports().empty());
     }
 }
 
@@ -224,16 +211,10 @@ TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
         for (const std::string &name : Reports()) ::DeleteFileA((folder + "\\" + name).c_str());
         // Files for the next seconds, already holding a line: whichever second
         // the calculation falls into, its sheet must follow that line.
-        SYSTEMTIME st;
-        ::GetLocalTime(&st);
-        ULARGE_INTEGER time;
-        ::SystemTimeToFileTime(&st, reinterpret_cast<FILETIME *>(&time));
         std::vector<std::string> names;
-        for (int second = 0; second < 6; ++second, time.QuadPart += 10000000ULL) {
-            ::FileTimeToSystemTime(reinterpret_cast<FILETIME *>(&time), &st);
+        for (std::time_t second = std::time(nullptr), last = second + 6; second < last; ++second) {
             char name[64];
-            std::snprintf(name, sizeof name, "%04d.%02d.%02d-%02d.%02d.%02d.QL", st.wYear, st.wMonth, st.wDay,
-                          st.wHour, st.wMinute, st.wSecond);
+            std::strftime(name, sizeof name, "%Y.%m.%d-%H.%M.%S.QL", std::localtime(&second));
             names.push_back(name);
             std::ofstream(folder + "\\" + name, std::ios::binary) << "earlier sheet\r\n";
         }
@@ -242,7 +223,7 @@ TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
         for (const std::string &name : names) {
             std::string bytes = ReadBytes(folder + "\\" + name);
             if (bytes == "earlier sheet\r\n") continue;
-            EXPECT_EQ(Written(bytes), "earlier sheet\n" + YbcoSheet("shown")) << name;
+            EXPECT_EQ(Written(bytes), "earlier sheet\n" + Golden("sheet-auto", "shown")) << name;
             ++written;
         }
         EXPECT_EQ(written, 1);
@@ -253,13 +234,13 @@ TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
         }
     };
     for (int i = 0; i < 3; ++i) quillon.EnterRow(i, typed[i][0], typed[i][1], i == 0);
-    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+    Press(IDC_SAMPLE_ID);
     SheetIsYbco("typed");
 
     // "?" whose determination is cancelled changes no ratio.
     EnterRatio(1, "?");
     Press(OpenDialog(0, SELECTION_CAPTION), IDCANCEL);
-    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+    Press(IDC_SAMPLE_ID);
     for (int row = 0; row < 3; ++row) EXPECT_EQ(quillon.ReadRow(row).ratio, ratios[row]) << row;
 
     // Determined with "?" from rows at 1, then weighed as determined.
@@ -268,12 +249,11 @@ TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
     const size_t reports = Reports().size();
     EnterRatio(0, "?");
     HWND selection = OpenDialog(0, SELECTION_CAPTION);
-    ASSERT_NE(selection, nullptr);
     HWND retain = ::GetDlgItem(selection, IDC_RETAIN_CHANGE);
     EXPECT_TRUE(qdriver::Checked(retain));
     EXPECT_FALSE(::IsWindowEnabled(retain));
     Press(selection, IDOK);
-    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+    Press(IDC_SAMPLE_ID);
     EXPECT_EQ(Reports().size(), reports);
     SheetIsYbco("determined with ?");
 }
@@ -292,8 +272,7 @@ TEST_F(Calculation, PurityAndExcessAreSavedReopenedAndWeighed) {
     quillon.Click(list, 30, 2 * line + line / 2);
     quillon.Fill(::GetDlgItem(weighing, IDC_EXCESS), "10");
     quillon.Capture(weighing).SaveBmp(qwintest::ArtifactPath("quillon-weighing.bmp"));
-    Press(weighing, IDOK);
-    quillon.Sync();
+    qdriver::PressAndWait(quillon, weighing, IDOK);
     ASSERT_FALSE(::IsWindow(weighing));
 
     quillon.FileCommand(ID_FILE_SAVE, folder + "\\ybco");
@@ -315,6 +294,5 @@ TEST_F(Calculation, PurityAndExcessAreSavedReopenedAndWeighed) {
     for (const char *figure : {"1.79524", "0.80571", "1.83609", "4.50321", "1.28818"})
         EXPECT_NE(sheet.find(figure), std::string::npos) << figure << " not in\n" << sheet;
     quillon.Capture(display).SaveBmp(qwintest::ArtifactPath("quillon-batch-display.bmp"));
-    Press(display, IDOK);
-    quillon.Sync();
+    qdriver::PressAndWait(quillon, display, IDOK);
 }

@@ -1,31 +1,30 @@
 #!/usr/bin/env bash
-# launcher_test.sh ROOT BIN ARCH: the Linux launcher in the layout of an
-# unpacked Linux archive (quillon, fonts.reg, quillon.desktop, win32/ or
-# win64/ holding the program). Runs under scripts/with-display (a display of
-# its own); the launcher makes its own Wine prefix, here in a scratch folder.
+# launcher_test.sh ROOT BIN ARCH: the Linux launcher in the layout of an unpacked
+# Linux archive (quillon, fonts.reg, quillon.desktop, win32/ or win64/ holding the
+# program), under scripts/with-display; its own Wine prefix goes in a scratch folder.
 set -uo pipefail
 root=$1 bin=$2 arch=$3
 scratch=$(dirname "$bin")/launcher-test
 rm -rf "$scratch"
-mkdir -p "$scratch/unpacked" "$scratch/data"
+mkdir -p "$scratch/unpacked" "$scratch/data" "$scratch/run"
 cp "$root/packaging/quillon" "$root/packaging/fonts.reg" "$root/packaging/quillon.desktop" "$scratch/unpacked/"
-folder=win64
-[ "$arch" = i686 ] && folder=win32
+export XDG_DATA_HOME="$scratch/data"
+[ "$arch" = i686 ] && folder=win32 || folder=win64
 failures=0
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
 
 # Nothing to run yet: it says where it looked.
-out=$(XDG_DATA_HOME="$scratch/data" "$scratch/unpacked/quillon" 2>&1) && fail "ran without a program"
+out=$("$scratch/unpacked/quillon" 2>&1) && fail "ran without a program"
 grep -q "no Quillon.exe found" <<<"$out" || fail "no-program message: $out"
 
 ln -s "$bin" "$scratch/unpacked/$folder"
 
 # Without a display it says so instead of starting Wine.
-out=$(env -u DISPLAY XDG_DATA_HOME="$scratch/data" "$scratch/unpacked/quillon" 2>&1) && fail "ran without a display"
+out=$(env -u DISPLAY "$scratch/unpacked/quillon" 2>&1) && fail "ran without a display"
 grep -q "no display" <<<"$out" || fail "no-display message: $out"
 
 # The desktop entry points at the launcher where it stands.
-XDG_DATA_HOME="$scratch/data" "$scratch/unpacked/quillon" --install-desktop-entry >/dev/null
+"$scratch/unpacked/quillon" --install-desktop-entry >/dev/null
 grep -qx "Exec=\"$scratch/unpacked/quillon\"" "$scratch/data/applications/quillon.desktop" ||
   fail "desktop entry: $(grep Exec "$scratch/data/applications/quillon.desktop")"
 
@@ -34,12 +33,9 @@ grep -qx "Exec=\"$scratch/unpacked/quillon\"" "$scratch/data/applications/quillo
 loader=$("$root/scripts/wine-loader" "$arch")
 layout() { WINEPREFIX="$1" WINELOADER="$loader" WINEDEBUG=-all "$loader" "$bin/layout_probe.exe" 2>/dev/null; }
 
-# The look of the screenshots: the program in the test prefix, as on a first
-# run there (no settings left by other tests, such as a remembered size).
-# A session started while the last one's server is still going away can
-# miss the font mapping (the registry read as that server leaves it): every
-# start here waits for the server of the one before to be gone.
-mkdir -p "$scratch/run"
+# The layout in the test prefix, as on a first run there (no settings left by
+# other tests, such as a remembered size). Each start waits for the last
+# one's Wine server to be gone: a start meanwhile can miss the font mapping.
 cp "$bin/Quillon.exe" "$bin/VEXIL.DLL" "$bin/LEDRA.DLL" "$bin/ATOMS.LST" "$scratch/run/"
 reference() {
   WINEDEBUG=-all "$loader" reg.exe delete 'HKCU\Software\Hobnail\Quillon' /f >/dev/null 2>&1
@@ -52,14 +48,12 @@ reference() {
 }
 expected=$(reference)
 [ -n "$expected" ] || fail "no layout of the program in the test prefix"
-# Seen once on a CI machine: the test prefix's own start laid the list out
-# in another font while the launcher's starts matched every local run. A
-# launcher start that differs is compared with one more reference start, so
-# the check stays on the launcher's prefix; both references are reported.
+# A launcher start that differs is compared with one more reference start
+# (the test prefix's own start has laid the list out in another font), so the
+# check stays on the launcher's prefix; both references are reported.
 matches() {
   [ "$1" = "$expected" ] && return 0
-  local again
-  again=$(reference)
+  local again=$(reference)
   [ "$again" = "$expected" ] && return 1
   echo "launcher: the test prefix gave '$expected', then '$again'" >&2
   expected=$again
@@ -71,31 +65,27 @@ matches() {
 # as in the test prefix on the first start and on a later one.
 loader32=(); [ "$arch" = x86_64 ] && loader32=(QUILLON_WINE32=/bin/false)
 prefix="$scratch/data/quillon/wine-$arch"
+# The registry as the prefix's running Wine sees it.
+registry() { WINEPREFIX="$prefix" WINELOADER="$loader" WINEDEBUG=-all "$loader" reg.exe query "$1" 2>/dev/null; }
 for start in first later; do
-  env -u WINEPREFIX -u WINELOADER "${loader32[@]}" XDG_DATA_HOME="$scratch/data" \
-    "$scratch/unpacked/quillon" >"$scratch/launcher.log" 2>&1 &
+  env -u WINEPREFIX -u WINELOADER "${loader32[@]}" "$scratch/unpacked/quillon" >"$scratch/launcher.log" 2>&1 &
   launcher=$!
-  shown=no
+  shown=no  # the main window's title names the entry: "Untitled - Quillon"
   for _ in $(seq 1 120); do
-    # The main window's title names the entry: "Untitled - Quillon".
-    if xwininfo -root -tree 2>/dev/null | grep -qE '"(Untitled - )?Quillon": \('; then shown=yes; break; fi
-    kill -0 "$launcher" 2>/dev/null || break
-    sleep 0.5
+    xwininfo -root -tree 2>/dev/null | grep -qE '"(Untitled - )?Quillon": \(' && { shown=yes; break; }
+    kill -0 "$launcher" 2>/dev/null && sleep 0.5 || break
   done
   [ "$shown" = yes ] || fail "no Quillon window on the $start start; launcher said: $(cat "$scratch/launcher.log")"
   [ -f "$prefix/.quillon-ready" ] || fail "no prefix made at $prefix"
   seen=$(layout "$prefix")
   matches "$seen" || fail "layout on the $start start: '$seen', in the test prefix: '$expected'"
-  # The registry as the prefix's running Wine sees it.
-  registry() { WINEPREFIX="$prefix" WINELOADER="$loader" WINEDEBUG=-all "$loader" reg.exe query "$1" 2>/dev/null; }
   registry 'HKCU\Software\Wine\Fonts\Replacements' | grep -q "MS Sans Serif.*Liberation Sans" ||
     fail "the prefix has no font mapping on the $start start"
   registry 'HKCU\Software\Wine\X11 Driver' | grep -q "Managed" && fail "the user's prefix leaves windows unmanaged"
   WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1
   wait "$launcher" 2>/dev/null
   WINEPREFIX="$prefix" wineserver -w
-  # A ready prefix that lost its mapping (set up by a launcher that did not
-  # wait for Wine) gets it again on the later start.
+  # A ready prefix that lost its mapping gets it again on the later start.
   sed -i '/"MS Sans Serif"="Liberation Sans"/d' "$prefix/user.reg"
 done
 
