@@ -239,9 +239,12 @@ int CommandSolve(const CFormulaParser &parser, const ElementSelection &selection
 
 // The Calculate command on the file's entry: with --auto the Unfixed rows
 // are solved, else the ratios as written are weighed. The messages go to
-// stderr; the outcome's sheet is the one every output renders.
+// stderr, after the warnings of formulas with a count that starts with a
+// zero (LiCo02), which the program asks about; the outcome's sheet is the
+// one every output renders.
 CalcOutcome CalculateFile(const CFormulaParser &parser, const ElementSelection &selection, const Entry &entry,
                           const CalcOptions &calc) {
+    PutMessages(StartCalculation(entry, calc).formulaWarnings);
     const CalcOutcome outcome = Calculate(entry, parser, selection, calc);
     PutMessages(outcome.messages);
     return outcome;
@@ -288,6 +291,7 @@ int CommandSeries(const Options &options, const CFormulaParser &parser, const El
                  " is not a series formula: " + why.GetString());
         return EXIT_BAD_INPUT;
     }
+    PutMessages(ZeroCountWarnings(entry));
     const SeriesResult series = CalculateSeries(entry, parser, selection, CalcOptionsOf(options), values);
     std::string format = Format(options);
     Put(stdout, format == "csv" ? SeriesCsv(series) : format == "json" ? SeriesJson(series) : SeriesText(series));

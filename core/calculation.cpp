@@ -7,6 +7,7 @@
 #include "reaction.h"
 #include "sheetcheck.h"
 #include "textutil.h"
+#include "zerocount.h"
 
 namespace {
 
@@ -349,11 +350,45 @@ CalcStart Start(const Entry &entry, const CalcOptions &options, double *amount) 
     return start;
 }
 
+// "The formula LiCo02 has the count 02, which starts with a zero: was the
+// letter O meant (LiCoO2)?"; name is the formula, or "Li2C03 (row 2)".
+void WarnZeroCounts(std::vector<CalcMessage> &messages, const CString &formula, const CString &name, CalcField field,
+                    int row) {
+    const std::vector<ZeroCount> counts = FindZeroCounts(formula);
+    if (counts.empty()) return;
+    CString list;
+    for (size_t i = 0; i < counts.size(); ++i) {
+        if (i > 0) list += i + 1 == counts.size() ? " and " : ", ";
+        list += counts[i].count.c_str();
+    }
+    CString text = "The formula " + name + (counts.size() == 1 ? " has the count " : " has the counts ") + list +
+                   (counts.size() == 1 ? ", which starts with a zero" : ", which start with a zero") +
+                   ": was the letter O meant (" + WithLetterO(formula, counts).c_str() + ")?";
+    Say(messages, CALC_WARNING, text, field);
+    messages.back().row = row;
+}
+
 }  // namespace
+
+std::vector<CalcMessage> ZeroCountWarnings(const Entry &entry) {
+    std::vector<CalcMessage> messages;
+    const CString &product = entry.fields.productFormula;
+    WarnZeroCounts(messages, product, product, CALC_FIELD_PRODUCT, 0);
+    for (int i = 0; i < entry.rows.capacity(); ++i) {
+        const LedraRow *row = entry.rows.row(i);
+        if (!Used(row)) continue;
+        CString name;
+        name.Format("%s (row %d)", row->formula.GetString(), i + 1);
+        WarnZeroCounts(messages, row->formula, name, CALC_FIELD_ROW, i + 1);
+    }
+    return messages;
+}
 
 CalcStart StartCalculation(const Entry &entry, const CalcOptions &options) {
     double amount = 0.0;
-    return Start(entry, options, &amount);
+    CalcStart start = Start(entry, options, &amount);
+    if (!start.refused) start.formulaWarnings = ZeroCountWarnings(entry);
+    return start;
 }
 
 CalcOutcome Calculate(const Entry &entry, const CFormulaParser &parser, const ElementSelection &selection,

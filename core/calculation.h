@@ -30,8 +30,9 @@ class CReaction;
 class CFormulaParser;
 
 // The entry fields a message may send the user back to (the amount
-// messages leave the focus where it is).
-enum CalcField { CALC_FIELD_NONE = 0, CALC_FIELD_PRODUCT = 1, CALC_FIELD_RATIO = 2 };
+// messages leave the focus where it is); CALC_FIELD_ROW is a list row's
+// formula.
+enum CalcField { CALC_FIELD_NONE = 0, CALC_FIELD_PRODUCT = 1, CALC_FIELD_RATIO = 2, CALC_FIELD_ROW = 3 };
 
 // How a message is shown: a failure (stop icon), input to correct or a
 // warning (exclamation icon).
@@ -40,7 +41,8 @@ enum CalcMessageKind { CALC_FAILURE = 0, CALC_CORRECT = 1, CALC_WARNING = 2 };
 struct CalcMessage {
     CalcMessageKind kind = CALC_FAILURE;
     CString text;
-    CalcField field = CALC_FIELD_NONE;  // CALC_CORRECT: the field to go back to
+    CalcField field = CALC_FIELD_NONE;  // CALC_CORRECT, and the formula warnings: the field to go back to
+    int row = 0;                        // CALC_FIELD_ROW: the list row, 1..30
 };
 
 // What a calculation takes besides the entry and the selection. The sheet's
@@ -61,6 +63,9 @@ struct CalcStart {
     bool needsSelection = false;        // the elements to balance are to be chosen for:
     CString product;                    //   this product formula
     int unknowns = 0;                   //   and this many Unfixed rows
+    // When not refused: the formulas to ask about before the calculation
+    // goes on (ZeroCountWarnings); the sheet is still possible.
+    std::vector<CalcMessage> formulaWarnings;
 };
 
 // The outcome of Calculate or Solve.
@@ -76,9 +81,18 @@ struct CalcOutcome {
     CString MessageText() const;
 };
 
+// The formulas of the entry with a count that starts with a zero followed by
+// a digit (core/zerocount: the letter O typed as a zero), one warning each:
+// the product field's formula (the series formula of a series entry) and
+// every used row in row order, with the field to go back to (the product,
+// or the row). "The formula LiCo02 has the count 02, which starts with a
+// zero: was the letter O meant (LiCoO2)?"
+std::vector<CalcMessage> ZeroCountWarnings(const Entry &entry);
+
 // Checks the amount (unless the batch is scaled to something else), the
 // product ratio, and, without Auto-Ratio, that no used row shows "?"; with
 // Auto-Ratio the product must not be empty and the selection is needed.
+// Then the formula warnings.
 CalcStart StartCalculation(const Entry &entry, const CalcOptions &options);
 
 // The whole calculation: StartCalculation's checks again (its refusal is

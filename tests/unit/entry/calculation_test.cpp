@@ -122,4 +122,31 @@ TEST(Calculation, BatchValuesReachTheirRowsOrAreRefusedNamingThem) {
     }
 }
 
+// The product and every used row are looked at, each named with the field to
+// go back to; a refused start asks nothing, and the sheet is still made.
+TEST(Calculation, CountsStartingWithZeroAreAskedAboutBeforeTheSheet) {
+    LoadTestElements();
+    Entry entry = MakeEntry("LiCo02", {{"Li2C03", 1, 0.5}, {"CoO", 1, 1}, {"", 0, 1}, {"Fe02Co03", 1, 1}});
+    const CalcStart start = StartCalculation(entry, CalcOptions());
+    ASSERT_FALSE(start.refused);
+    std::string seen;
+    for (const CalcMessage &warning : start.formulaWarnings)
+        seen += Str(warning.text) + " [" + std::to_string(warning.field) + " " + std::to_string(warning.row) + "]\n";
+    EXPECT_EQ("The formula LiCo02 has the count 02, which starts with a zero: was the letter O meant (LiCoO2)? [1 0]\n"
+              "The formula Li2C03 (row 1) has the count 03, which starts with a zero: was the letter O meant (Li2CO3)? "
+              "[3 1]\n"
+              "The formula Fe02Co03 (row 4) has the counts 02 and 03, which start with a zero: was the letter O meant "
+              "(FeO2CoO3)? [3 4]\n",
+              seen);
+
+    entry.fields.amountText = "0";
+    EXPECT_TRUE(StartCalculation(entry, CalcOptions()).formulaWarnings.empty()) << "a refused start asked";
+
+    // LiCo02 weighed as LiCo2 from Li2CO3 and Co3O4, the sheet unchanged by the warning.
+    const Entry typo = MakeEntry("LiCo02", {{"Li2CO3", 1, 0.5}, {"Co3O4", 1, 2.0 / 3}}, "5");
+    const CalcOutcome outcome = Calculate(typo, Parser(), ElementSelection::Metals(Table()), CalcOptions());
+    ASSERT_TRUE(outcome.done);
+    EXPECT_EQ("", Str(outcome.MessageText()));
+}
+
 }  // namespace
