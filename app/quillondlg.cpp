@@ -18,6 +18,37 @@ namespace {
 // window, when it is one.
 CQuillonDlg *MainDialog() { return dynamic_cast<CQuillonDlg *>(AfxGetMainWnd()); }
 
+// The warnings of formulas whose count starts with a zero, asked in one box
+// before a sheet is made: true to go on (No), false to go back (Yes).
+bool GoOnDespite(CWnd *dialog, const std::vector<CalcMessage> &warnings) {
+    if (warnings.empty()) return true;
+    CString text;
+    for (const CalcMessage &warning : warnings) text += warning.text + "\n";
+    text += "\nGo back to correct it?";
+    return dialog->MessageBox(text, "Quillon", MB_YESNO | MB_ICONWARNING) != IDYES;
+}
+
+// The focus into the field a warning names: the product field, or the list
+// row's formula cell, opened as a click opens it (the row scrolled into view
+// first).
+void FocusWarnedField(CWnd *dialog, const LedraInit &listInit, const CalcMessage &warning) {
+    if (warning.field != CALC_FIELD_ROW) {
+        FocusField(dialog, IDC_PRODUCT);
+        return;
+    }
+    CWnd *list = dialog->GetDlgItem(IDC_LIST);
+    RECT client;
+    list->GetClientRect(&client);
+    const int shown = client.bottom / (listInit.rowHeight > 0 ? listInit.rowHeight : 1);
+    const int index = warning.row - 1;
+    int top = list->GetScrollPos(SB_VERT);
+    if (index < top || index >= top + shown) {
+        list->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, index), 0);
+        top = list->GetScrollPos(SB_VERT);
+    }
+    list->SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(listInit.formulaLeft + 2, (index - top) * listInit.rowHeight + 2));
+}
+
 }  // namespace
 
 int FormulaCheckCallback(const char *formula) {
@@ -495,6 +526,10 @@ void CQuillonDlg::OnCalculate() {
         ShowMessages(start.messages);
         return;
     }
+    if (!GoOnDespite(this, start.formulaWarnings)) {
+        FocusWarnedField(this, *ledraInit, start.formulaWarnings.front());
+        return;
+    }
     if (start.needsSelection && !ChooseElements(start, true)) return;
     const CalcOutcome outcome = Calculate(entry, formulaParser, elementSelection, options);
     ShowRows(outcome.entry);
@@ -615,6 +650,12 @@ bool CQuillonDlg::CalculateTypedSeries(const SeriesTexts &typed, SeriesResult *s
     }
     Entry entry = CalculationEntry();
     entry.fields.productFormula = typed.formula;
+    // Going back from here keeps the Series dialog on its formula; the rows
+    // are corrected once it is closed.
+    if (!GoOnDespite(this, ZeroCountWarnings(entry))) {
+        *wrong = IDC_SERIES_FORMULA;
+        return false;
+    }
     *series = CalculateSeries(entry, formulaParser, elementSelection, CalculationOptions(), values);
     return true;
 }

@@ -196,6 +196,49 @@ TEST_F(Calculation, EntriesWithoutASoundSheet) {
     }
 }
 
+// A count that starts with a zero (LiCo02: a zero typed for the letter O)
+// is asked about before anything else: Yes goes back to the formula named
+// (the product field, or the row's formula cell opened) with no sheet; No
+// weighs the formula as typed, LiCo2.
+TEST_F(Calculation, ZeroForTheLetterOIsAskedAboutFirst) {
+    const std::string goBack = "\n\nGo back to correct it?";
+    Enter("LiCo02", "5", {{"Co3O4", ""}, {"Li2CO3", ""}});
+    for (int answer : {IDYES, IDNO}) {
+        Press(IDC_CALCULATE);
+        ExpectBox("The formula LiCo02 has the count 02, which starts with a zero: was the letter O meant (LiCoO2)?" +
+                      goBack,
+                  BoxIcon::Exclamation, answer);
+        if (answer == IDYES) {
+            EXPECT_EQ(quillon.WaitDialog(SELECTION_CAPTION, 300), nullptr);
+            EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_PRODUCT));
+            continue;
+        }
+        Press(OpenDialog(0, SELECTION_CAPTION), IDOK);
+        qdriver::PressAndWait(quillon, OpenDialog(0, DISPLAY_CAPTION), IDOK);
+        const std::string sheet = Report();
+        EXPECT_NE(sheet.find("LiCo02"), std::string::npos);
+        for (const char *grams : {"1.48005", "6.43118"}) EXPECT_NE(sheet.find(grams), std::string::npos) << grams;
+    }
+
+    quillon.Fill(IDC_PRODUCT, "LiCoO2");
+    quillon.ClickCell(1, 1);
+    quillon.Type("Li2C03");
+    quillon.Key(VK_RETURN);
+    quillon.ClickCenter(quillon.Item(IDC_SAMPLE_ID));
+    Press(IDC_CALCULATE);
+    ExpectBox("The formula Li2C03 (row 2) has the count 03, which starts with a zero: was the letter O meant "
+              "(Li2CO3)?" + goBack,
+              BoxIcon::Exclamation, IDYES);
+    HWND focus = quillon.Focus();
+    EXPECT_EQ(::GetParent(focus), quillon.Item(IDC_LIST));
+    EXPECT_EQ(Quillon::TextOf(focus), "Li2C03");
+    RECT cell;
+    ::GetWindowRect(focus, &cell);
+    ::MapWindowPoints(nullptr, quillon.Item(IDC_LIST), reinterpret_cast<POINT *>(&cell), 2);
+    EXPECT_EQ(cell.top, qdriver::ColumnsOf(quillon).rowHeight + 1);  // the second row's cell
+    EXPECT_EQ(Reports().size(), 1u);             // the sheet of No alone
+}
+
 // With Auto-Ratio off the sheet uses the ratios the list shows: typed, or
 // just determined with "?" (typed as the ratio of the Fixed row, which runs
 // the automatic ratios at once: the selection's check box checked and greyed,
