@@ -34,7 +34,7 @@ bool CEntryFile::Save(CWnd *owner, const Entry &entry, const CString &proposedNa
     CFileDialog dialog(FALSE, kExtension, proposedName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kFilter, owner);
     if (dialog.DoModal() != IDOK) return false;
     CString text;
-    if (CalcEntryText(entry.fields, entry.rows, entry.batch, &text) &&
+    if (CalcEntryText(entry, &text) &&
         SaveCalcFile(dialog.GetPathName(), text) == CalcSaveStatus::Saved) {
         Keep(entry, dialog.GetPathName());
         ::Beep(1000, 100);
@@ -59,7 +59,7 @@ bool CEntryFile::Open(CWnd *owner, const Entry &current, const CalcFormulaCheck 
     Entry entry = current;
     entry.rows.reset();
     // The sheet's options are the program's settings: a file's own are for quillon-cli.
-    ApplyCalcRecords(result.records, entry.fields, entry.rows, &entry.batch);
+    ApplyCalcRecords(result.records, &entry);
     entry.batch.mmol = entry.batch.gases = false;
     *opened = entry;
     *path = dialog.GetPathName();

@@ -19,7 +19,7 @@ public:
 
     // Open...: asks for a file and reads it whole. Only a file that reads
     // whole (see core/calcfile.h) gives *opened and its *path: current with
-    // the file's fields, its rows only and its batch values (the sheet's
+    // the file's fields, its rows only, its batch values and weighed masses (the sheet's
     // mmol and gases are the program's settings, never a file's). The caller
     // shows it, then keeps what it shows under that path. A file that is not
     // read leaves everything as it was, and the message says which line and

@@ -27,6 +27,15 @@ CString SheetName(const WeighingSheet &sheet) {
     return sheet.sampleId.IsEmpty() ? sheet.productFormula : sheet.sampleId;
 }
 
+// What a print that did not happen says.
+void SayPrinted(CWnd *owner, PrintOutcome printed) {
+    if (printed == PrintOutcome::NoPrinter)
+        owner->MessageBox("No printer is installed.\nAdd one in the system's printer settings, or export the sheet as CSV.",
+                          "Quillon", MB_OK | MB_ICONEXCLAMATION);
+    else if (printed == PrintOutcome::Failed)
+        owner->MessageBox("The sheet could not be printed.", "Quillon", MB_OK | MB_ICONHAND);
+}
+
 }  // namespace
 
 void CLabRecord::Keep(const CalcOutcome &calculated, const Entry &from) {
@@ -41,7 +50,10 @@ bool CLabRecord::Current(CWnd *owner, const Entry &now) const {
                           MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    if (!SameEntry(now, entry)) {
+    // The masses weighed are no input of the sheet.
+    Entry calculated = now;
+    calculated.weighed = entry.weighed;
+    if (!SameEntry(calculated, entry)) {
         owner->MessageBox("The entry has changed since the last calculation.\nPress Calculate again, then print or export.",
                           "Quillon", MB_OK | MB_ICONEXCLAMATION);
         return false;
@@ -68,12 +80,7 @@ void CLabRecord::Print(CWnd *owner, const Entry &now) {
                           "Quillon", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    PrintOutcome printedOutcome = printer.Print(owner, printed, "Quillon - " + SheetName(outcome.sheet));
-    if (printedOutcome == PrintOutcome::NoPrinter)
-        owner->MessageBox("No printer is installed.\nAdd one in the system's printer settings, or export the sheet as CSV.",
-                          "Quillon", MB_OK | MB_ICONEXCLAMATION);
-    else if (printedOutcome == PrintOutcome::Failed)
-        owner->MessageBox("The sheet could not be printed.", "Quillon", MB_OK | MB_ICONHAND);
+    SayPrinted(owner, printer.Print(owner, printed, "Quillon - " + SheetName(outcome.sheet)));
 }
 
 // What quillon-cli's "sheet --format csv" prints.
@@ -83,7 +90,20 @@ void CLabRecord::ExportCsv(CWnd *owner, const Entry &now) {
 
 void CLabRecord::CheckWeighed(CWnd *owner, const Entry &now) {
     if (!Current(owner, now)) return;
-    CWeighedMassDlg dialog(*outcome.reaction, outcome.sheet, outcome.rowNumbers, owner);
+    std::vector<CString> formulas;
+    for (int row : outcome.rowNumbers) formulas.push_back(entry.rows.row(row - 1)->formula);
+    weighed = now.weighed;
+    const CString name = SheetName(outcome.sheet) + " weighed";
+    WeighedOutputs outputs;
+    outputs.print = [this, name](CWnd *dialog, const std::string &text) {
+        SayPrinted(dialog, printer.Print(dialog,
+                                         [&text](HDC dc, int width, int height, int dpi) {
+                                             DrawTextPage(dc, "Weighed masses", text, width, height, dpi);
+                                         },
+                                         "Quillon - " + name));
+    };
+    outputs.exportCsv = [name](CWnd *dialog, const std::string &csv) { ExportCsvFile(dialog, name, csv); };
+    CWeighedMassDlg dialog(*outcome.reaction, outcome.sheet, outcome.rowNumbers, formulas, weighed, outputs, owner);
     dialog.DoModal();
 }
 

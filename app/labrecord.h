@@ -1,7 +1,9 @@
 // The lab record: the outcome of the last report, kept with the entry it
 // came from, and what is made of its sheet while the entry is unchanged
-// (the printed sheet, the CSV file, the check of the masses weighed); and
-// the operator and balance the printed sheet names and rounds to.
+// (the printed sheet, the CSV file, the check of the masses weighed); the
+// masses weighed, which belong to the entry (the main dialog reads them into
+// its entry and shows an opened entry's here); and the operator and balance
+// the printed sheet names and rounds to.
 #ifndef QUILLON_APP_LABRECORD_H
 #define QUILLON_APP_LABRECORD_H
 
@@ -26,6 +28,11 @@ public:
     void ExportCsv(CWnd *owner, const Entry &now);
     void CheckWeighed(CWnd *owner, const Entry &now);
 
+    // The entry's weighed masses and tolerance: what the Weighed Masses
+    // dialog left, or what an opened entry holds.
+    const WeighedMasses &Weighed() const { return weighed; }
+    void SetWeighed(const WeighedMasses &masses) { weighed = masses; }
+
     // Options > Balance and Operator...: OK keeps what the dialog leaves.
     void EditBalance(CWnd *owner);
     const BalanceTexts &Balance() const { return balance; }
@@ -37,6 +44,7 @@ private:
     CalcOutcome outcome;  // its reaction and its sheet
     Entry entry;
     bool kept = false;
+    WeighedMasses weighed;
     BalanceTexts balance;
     CSheetPrinter printer;  // keeps the printer chosen last
 };

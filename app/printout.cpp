@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "core/printsheet.h"
 #include "framework/afxdlgs.h"
@@ -118,12 +119,51 @@ void DrawPrintedSheet(HDC dc, const PrintedSheet &sheet, int width, int height, 
     ::DeleteObject(body);
 }
 
+void DrawTextPage(HDC dc, const char *heading, const std::string &text, int width, int height, int dpi) {
+    const int margin = dpi / 2;
+    std::vector<std::string> lines;
+    size_t longest = 1;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        longest = std::max(longest, end - start);
+        start = end + 1;
+    }
+    HFONT title = MakeFont(dpi, 16, FW_BOLD);
+    HGDIOBJ oldFont = ::SelectObject(dc, title);
+    ::SetBkMode(dc, TRANSPARENT);
+    int y = margin + ::MulDiv(10, dpi, 72) * 3 / 2;
+    Text(dc, margin, y, heading);
+    y += ::MulDiv(10, dpi, 72) * 3;
+    // 10 points, or the size at which the longest line fills the width (a
+    // fixed-pitch cell is about 0.6 of its height) and every line the height.
+    const int wide = (width - 2 * margin) * 10 / (6 * int(longest));
+    const int tall = lines.empty() ? 0 : (height - margin - y) * 2 / (3 * int(lines.size()));
+    const int pixels = std::max(1, std::min({::MulDiv(10, dpi, 72), wide, tall}));
+    HFONT body = ::CreateFontA(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New");
+    ::SelectObject(dc, body);
+    for (const std::string &line : lines) {
+        y += pixels * 3 / 2;
+        Text(dc, margin, y, CString(line.c_str()));
+    }
+    ::SelectObject(dc, oldFont);
+    ::DeleteObject(title);
+    ::DeleteObject(body);
+}
+
 CSheetPrinter::~CSheetPrinter() {
     if (devMode != nullptr) ::GlobalFree(devMode);
     if (devNames != nullptr) ::GlobalFree(devNames);
 }
 
 PrintOutcome CSheetPrinter::Print(CWnd *owner, const PrintedSheet &sheet, const char *title) {
+    return Print(owner, [&sheet](HDC dc, int width, int height, int dpi) { DrawPrintedSheet(dc, sheet, width, height, dpi); },
+                 title);
+}
+
+PrintOutcome CSheetPrinter::Print(CWnd *owner, const PageDrawing &page, const char *title) {
     CPrintDialog dialog(PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE, owner);
     dialog.m_pd.hDevMode = devMode;
     dialog.m_pd.hDevNames = devNames;
@@ -155,8 +195,7 @@ PrintOutcome CSheetPrinter::Print(CWnd *owner, const PrintedSheet &sheet, const 
     bool printed = false;
     if (::StartDocA(dc, &document) > 0) {
         if (::StartPage(dc) > 0) {
-            DrawPrintedSheet(dc, sheet, ::GetDeviceCaps(dc, HORZRES), ::GetDeviceCaps(dc, VERTRES),
-                             ::GetDeviceCaps(dc, LOGPIXELSY));
+            page(dc, ::GetDeviceCaps(dc, HORZRES), ::GetDeviceCaps(dc, VERTRES), ::GetDeviceCaps(dc, LOGPIXELSY));
             printed = ::EndPage(dc) > 0;
         }
         if (printed)

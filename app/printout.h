@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <string>
+
 #include "framework/afxwin.h"
 
 struct PrintedSheet;
@@ -13,6 +16,15 @@ struct PrintedSheet;
 // units, at dpi dots per inch: title, fields, the table with a blank
 // "Weighed" column and a tick box per row, the total, the notes.
 void DrawPrintedSheet(HDC dc, const PrintedSheet &sheet, int width, int height, int dpi);
+
+// Draws a text (LF line ends) on such a page with the sheet's margins: the
+// heading as the sheet's title, then each line of the text in a
+// fixed-pitch face, made smaller when the widest line or all the lines
+// would not fit.
+void DrawTextPage(HDC dc, const char *heading, const std::string &text, int width, int height, int dpi);
+
+// One page drawn on a DC whose printable area is width x height at dpi.
+using PageDrawing = std::function<void(HDC dc, int width, int height, int dpi)>;
 
 enum class PrintOutcome { Printed, Cancelled, NoPrinter, Failed };
 
@@ -28,6 +40,8 @@ public:
     // prints the sheet as document title. NoPrinter: the system has none;
     // Failed: nothing or not all of it was printed.
     PrintOutcome Print(CWnd *owner, const PrintedSheet &sheet, const char *title);
+    // The same for any page (the check of the weighed masses).
+    PrintOutcome Print(CWnd *owner, const PageDrawing &page, const char *title);
 
 private:
     HGLOBAL devMode = nullptr;

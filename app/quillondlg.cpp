@@ -374,6 +374,10 @@ Entry CQuillonDlg::ReadEntry() {
         entry.rows.setFixed(i, row->fixed);
     }
     entry.batch = batchValues;
+    // A row retyped or emptied drops its mass for good (a formula typed
+    // back later is another weighing).
+    entry.weighed = record.Weighed().ForRows(entry.rows);
+    record.SetWeighed(entry.weighed);
     return entry;
 }
 
@@ -398,6 +402,7 @@ void CQuillonDlg::ShowEntry(const Entry &entry) {
     }
     list->InvalidateRect(nullptr, TRUE);
     batchValues = entry.batch;
+    record.SetWeighed(entry.weighed);
 }
 
 void CQuillonDlg::UpdateTitle() {
@@ -450,6 +455,7 @@ void CQuillonDlg::OnClear() {
     GetDlgItem(IDC_LIST)->SendMessage(LDM_RESETCONTENT);
     SetDlgItemText(IDC_AMOUNT, "");
     batchValues = BatchSettings();
+    record.SetWeighed(WeighedMasses());
     seriesValues.Empty();
     KeepSeriesFormula(CString());
     entryFile.Keep(ReadEntry(), nullptr);

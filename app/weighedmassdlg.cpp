@@ -1,7 +1,7 @@
 #include "weighedmassdlg.h"
 
+#include "core/datatext.h"
 #include "core/textutil.h"
-#include "core/weighed.h"
 #include "fields.h"
 #include "resource.h"
 
@@ -16,18 +16,30 @@ LRESULT Send(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam
     return ::SendDlgItemMessageA(dialog, id, message, wParam, lParam);
 }
 
+// A mass or a tolerance as the chemist may type it: a plain number of 0 or more.
+bool ReadNoneOrMore(const CString &text, double *value) {
+    return ReadNumberText(text, value) == 0 && *value >= 0.0;
+}
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CWeighedMassDlg, CDialog)
     ON_CONTROL(LBN_SELCHANGE, IDC_WEIGHED_LIST, OnSelectRow)
     ON_CONTROL(EN_CHANGE, IDC_WEIGHED_GRAMS, OnGramsTyped)
     ON_CONTROL(EN_CHANGE, IDC_WEIGHED_TOLERANCE, Recheck)
+    ON_BN_CLICKED(IDC_WEIGHED_COPY, OnCopy)
+    ON_BN_CLICKED(IDC_WEIGHED_PRINT, OnPrint)
+    ON_BN_CLICKED(IDC_WEIGHED_EXPORT, OnExport)
 END_MESSAGE_MAP()
 
 CWeighedMassDlg::CWeighedMassDlg(const CReaction &calculated, const WeighingSheet &weighing,
-                                 const std::vector<int> &rows, CWnd *parent)
-    : CDialog(IDD_WEIGHED, parent), reaction(calculated), sheet(weighing), rowNumbers(rows),
-      typed(weighing.reactants.size()) {}
+                                 const std::vector<int> &rows, const std::vector<CString> &formulas,
+                                 WeighedMasses &kept, const WeighedOutputs &out, CWnd *parent)
+    : CDialog(IDD_WEIGHED, parent), reaction(calculated), sheet(weighing), rowNumbers(rows), rowFormulas(formulas),
+      masses(kept), outputs(out), typed(weighing.reactants.size()) {
+    for (size_t i = 0; i < typed.size(); ++i)
+        if (const double *grams = masses.Grams(rowNumbers[i], rowFormulas[i])) typed[i] = FormatFieldNumber(*grams);
+}
 
 BOOL CWeighedMassDlg::OnInitDialog() {
     CDialog::OnInitDialog();
@@ -38,8 +50,7 @@ BOOL CWeighedMassDlg::OnInitDialog() {
         Send(m_hWnd, IDC_WEIGHED_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(""));
         ShowLine(int(i), false);
     }
-    CString tolerance(NumberText(DEFAULT_WEIGHED_TOLERANCE).c_str());
-    SetDlgItemText(IDC_WEIGHED_TOLERANCE, tolerance);
+    SetDlgItemText(IDC_WEIGHED_TOLERANCE, FormatFieldNumber(masses.tolerance));
     Send(m_hWnd, IDC_WEIGHED_LIST, LB_SETCURSEL, 0);
     OnSelectRow();
     Recheck();
@@ -65,10 +76,70 @@ void CWeighedMassDlg::OnSelectRow() {
     shown = index;
 }
 
+// The row chosen as a click on it would choose it, its mass selected in the field.
+void CWeighedMassDlg::SelectRow(int index) {
+    Send(m_hWnd, IDC_WEIGHED_LIST, LB_SETCURSEL, WPARAM(index));
+    OnSelectRow();
+    HWND field = ::GetDlgItem(m_hWnd, IDC_WEIGHED_GRAMS);
+    ::SetFocus(field);
+    ::SendMessageA(field, EM_SETSEL, 0, -1);
+}
+
 void CWeighedMassDlg::OnGramsTyped() {
     if (shown < 0) return;
     typed[size_t(shown)] = ItemText(m_hWnd, IDC_WEIGHED_GRAMS);
     Recheck();
+}
+
+// The typed text becomes the row's mass (an empty text: none).
+bool CWeighedMassDlg::CommitRow(int index) {
+    const CString &text = typed[size_t(index)];
+    double grams = 0.0;
+    if (!text.IsEmpty() && !ReadNoneOrMore(text, &grams)) {
+        CString message;
+        message.Format("The grams weighed of %s (row %d) are not a number of 0 or more.",
+                       sheet.reactants[size_t(index)].formula.GetString(), rowNumbers[size_t(index)]);
+        MessageBox(message, "Quillon", MB_OK | MB_ICONEXCLAMATION);
+        SelectRow(index);
+        return false;
+    }
+    masses.SetRow(rowNumbers[size_t(index)], text.IsEmpty() ? "" : rowFormulas[size_t(index)].GetString(), grams);
+    return true;
+}
+
+bool CWeighedMassDlg::CommitTolerance() {
+    double tolerance = 0.0;
+    if (!ReadNoneOrMore(ItemText(m_hWnd, IDC_WEIGHED_TOLERANCE), &tolerance)) {
+        MessageBox("Enter the tolerance: a percentage of 0 or more.", "Quillon", MB_OK | MB_ICONEXCLAMATION);
+        HWND field = ::GetDlgItem(m_hWnd, IDC_WEIGHED_TOLERANCE);
+        ::SetFocus(field);
+        ::SendMessageA(field, EM_SETSEL, 0, -1);
+        return false;
+    }
+    masses.tolerance = tolerance;
+    return true;
+}
+
+// Enter: in the grams field the mass is kept and the next row comes up (the
+// last row stays); in the tolerance field the tolerance is kept. No button
+// is the default, so Enter never closes the dialog.
+void CWeighedMassDlg::OnOK() {
+    HWND focus = ::GetFocus();
+    if (focus == ::GetDlgItem(m_hWnd, IDC_WEIGHED_TOLERANCE)) {
+        CommitTolerance();
+        return;
+    }
+    if (focus != ::GetDlgItem(m_hWnd, IDC_WEIGHED_GRAMS) || shown < 0) return;
+    const int index = shown;
+    if (!CommitRow(index)) return;
+    SelectRow(index + 1 < int(typed.size()) ? index + 1 : index);
+}
+
+// Every mass typed is kept, the one in the field too.
+void CWeighedMassDlg::OnCancel() {
+    for (size_t i = 0; i < typed.size(); ++i)
+        if (!CommitRow(int(i))) return;
+    if (CommitTolerance()) CDialog::OnCancel();
 }
 
 // The check once every row has a mass that reads (0 g or more) and the
@@ -87,11 +158,12 @@ void CWeighedMassDlg::Recheck() {
     double tolerance = 0.0;
     if (missing.IsEmpty() && (ReadNumberText(ItemText(m_hWnd, IDC_WEIGHED_TOLERANCE), &tolerance) != 0 || tolerance < 0.0))
         missing = "Enter the tolerance: a percentage of 0 or more.";
-    WeighedResult result;
-    if (missing.IsEmpty()) result = CheckWeighed(reaction, sheet, rowNumbers, weighed, tolerance);
+    result = WeighedResult();
+    checked = missing.IsEmpty();
+    if (checked) result = CheckWeighed(reaction, sheet, rowNumbers, weighed, tolerance);
     for (size_t i = 0; i < typed.size(); ++i) ShowLine(int(i), result.done && result.rows[i].past);
     CString text;
-    if (!missing.IsEmpty()) {
+    if (!checked) {
         text = missing;
     } else {
         for (char ch : WeighedText(result)) {
@@ -100,4 +172,22 @@ void CWeighedMassDlg::Recheck() {
         }
     }
     SetDlgItemText(IDC_WEIGHED_RESULT, text);
+    for (int id : {IDC_WEIGHED_COPY, IDC_WEIGHED_PRINT, IDC_WEIGHED_EXPORT})
+        ::EnableWindow(::GetDlgItem(m_hWnd, id), checked ? TRUE : FALSE);
+}
+
+// The check's text as shown (CR LF) to the clipboard, through the field's own copy.
+void CWeighedMassDlg::OnCopy() {
+    if (!checked) return;
+    Send(m_hWnd, IDC_WEIGHED_RESULT, EM_SETSEL, 0, -1);
+    Send(m_hWnd, IDC_WEIGHED_RESULT, WM_COPY);
+    ::MessageBeep(MB_ICONASTERISK);
+}
+
+void CWeighedMassDlg::OnPrint() {
+    if (checked && outputs.print) outputs.print(this, WeighedText(result));
+}
+
+void CWeighedMassDlg::OnExport() {
+    if (checked && outputs.exportCsv) outputs.exportCsv(this, WeighedCsv(result));
 }

@@ -8,8 +8,10 @@
 //                    [--mmol] [--gases] [--format text|csv|json]
 //                    [--readability GRAMS [--min-weight GRAMS]]
 //   quillon-cli series FILE.QSF [--x VALUES] [--auto] [--include ...] [--format text|csv|json]
-//   quillon-cli weighed FILE.QSF --weighed N=GRAMS[,N=GRAMS...] [--weighed-file FILE] [--auto] [--include ...]
+//   quillon-cli weighed FILE.QSF [--weighed N=GRAMS[,N=GRAMS...]] [--weighed-file FILE] [--auto] [--include ...]
 //                      [--tolerance PCT] [--format text|csv|json]
+//                      (without --weighed and --weighed-file: the file's weighed masses; without --tolerance:
+//                      the file's tolerance, else 0.5 %)
 //   every command: [--atoms PATH]   (default: ATOMS.LST beside the program)
 //
 // solve and sheet read a calculation file as the program's Open command
@@ -206,7 +208,7 @@ bool OpenCalculationFile(const std::string &path, const CFormulaParser &parser, 
     const auto check = [&parser](const char *formula) { return parser.Check(formula) == 0 ? 1 : 0; };
     ReadCalcFile(path.c_str(), entry.rows.capacity(), check, result);
     if (result.status == CalcReadStatus::Ok) {
-        ApplyCalcRecords(result.records, entry.fields, entry.rows, &entry.batch);
+        ApplyCalcRecords(result.records, &entry);
         return true;
     }
     std::string why = result.reason.GetString();
@@ -300,12 +302,17 @@ int CommandSeries(const Options &options, const CFormulaParser &parser, const El
     return 0;
 }
 
-// weighed FILE: the composition the weighed masses make against the file's sheet.
+// weighed FILE: the composition the weighed masses make against the file's
+// sheet. The masses and the tolerance are the options', else the file's
+// (its weighed and tolerance lines, as the program saved them).
 int CommandWeighed(const Options &options, const CFormulaParser &parser, const ElementSelection &selection,
                    const Entry &entry) {
     std::map<int, double> masses;
     if (!WeighedMasses(options, masses)) return EXIT_BAD_INPUT;
-    double tolerance = DEFAULT_WEIGHED_TOLERANCE;
+    if (options.weighed.empty() && options.weighedFiles.empty())
+        for (int i = 0; i < entry.rows.capacity(); ++i)
+            if (const double *grams = entry.weighed.Grams(i + 1, entry.rows.row(i)->formula)) masses[i + 1] = *grams;
+    double tolerance = entry.weighed.tolerance;
     auto given = options.values.find("--tolerance");
     if (given != options.values.end()) {
         const char *end = ReadPlainNumber(given->second.c_str(), &tolerance);

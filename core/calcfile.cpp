@@ -165,6 +165,20 @@ int ParseRowValue(char *rest, int capacity, const char *name, bool (*acceptable)
 }
 
 bool PositiveGrams(double grams) { return std::isfinite(grams) && grams > 0.0; }
+bool NoneOrMore(double value) { return std::isfinite(value) && value >= 0.0; }
+
+// "<word> <number>" lines of one number (scale total, tolerance): the
+// number, accepted as acceptable says, and nothing after it.
+int ParseOneNumber(char *rest, const char *name, bool (*acceptable)(double), const char *range, CalcRecordKind kind,
+                   CalcRecord *record, CString *why) {
+    char *end = nullptr;
+    if (!ReadFileNumber(rest, &record->amount, &end))
+        return Refuse(why, CString("the number of ") + name + " is not a plain decimal number");
+    if (!acceptable(record->amount)) return Refuse(why, range);
+    if (!OnlyBlanks(end)) return Refuse(why, CString(name) + " takes " + (kind == CALC_TOLERANCE ? "the percentage" : "the grams") + " only");
+    record->kind = kind;
+    return 1;
+}
 
 // The batch lines: they start with a word, which no other line does.
 int ParseBatchLine(char *line, int capacity, CalcRecord *record, CString *why) {
@@ -177,19 +191,19 @@ int ParseBatchLine(char *line, int capacity, CalcRecord *record, CString *why) {
         return ParseRowValue(rest, capacity, "excess", ExcessAcceptable, "excess must be 0 or more and below 1000 %",
                              CALC_EXCESS, record, why);
     if (word == "series") return Refuse(why, "series needs the values of x");
+    if (word == "weighed")
+        return ParseRowValue(rest, capacity, "weighed", NoneOrMore, "the grams weighed must be 0 or more", CALC_WEIGHED,
+                             record, why);
+    if (word == "tolerance")
+        return ParseOneNumber(rest, "tolerance", NoneOrMore, "the tolerance must be 0 % or more", CALC_TOLERANCE,
+                              record, why);
     const std::string second = ReadWord(&rest);
     if (word == "scale" && second == "row")
         return ParseRowValue(rest, capacity, "scale row", PositiveGrams, "the grams to scale to must be above 0",
                              CALC_SCALE_ROW, record, why);
-    if (word == "scale" && second == "total") {
-        char *end = nullptr;
-        if (!ReadFileNumber(rest, &record->amount, &end))
-            return Refuse(why, "the number of scale total is not a plain decimal number");
-        if (!PositiveGrams(record->amount)) return Refuse(why, "the grams to scale to must be above 0");
-        if (!OnlyBlanks(end)) return Refuse(why, "scale total takes the grams only");
-        record->kind = CALC_SCALE_TOTAL;
-        return 1;
-    }
+    if (word == "scale" && second == "total")
+        return ParseOneNumber(rest, "scale total", PositiveGrams, "the grams to scale to must be above 0",
+                              CALC_SCALE_TOTAL, record, why);
     if (word == "scale") return Refuse(why, "scale takes row or total");
     if (word == "show" && (second == "mmol" || second == "gases") && OnlyBlanks(rest)) {
         record->kind = second == "mmol" ? CALC_SHOW_MMOL : CALC_SHOW_GASES;
@@ -236,6 +250,7 @@ std::string RecordKey(const CalcRecord &record) {
     case CALC_ROW:
     case CALC_PURITY:
     case CALC_EXCESS:
+    case CALC_WEIGHED:
         return std::to_string(static_cast<int>(record.kind)) + " " + std::to_string(record.row);
     case CALC_SCALE_ROW:
     case CALC_SCALE_TOTAL:
@@ -260,6 +275,8 @@ CString LineName(const CalcRecord &record) {
     case CALC_SHOW_MMOL: return "show mmol line";
     case CALC_SHOW_GASES: return "show gases line";
     case CALC_SERIES: return "series line";
+    case CALC_WEIGHED: return "weighed line for row " + row;
+    case CALC_TOLERANCE: return "tolerance line";
     }
     return "line";
 }
@@ -282,10 +299,14 @@ void CheckEntry(CalcReadResult &result) {
         auto first = firstLines.emplace(RecordKey(record), record.line);
         if (!first.second) {
             why.Format("a second %s (the first is line %d)", LineName(record).GetString(), first.first->second);
-        } else if (record.kind == CALC_PURITY || record.kind == CALC_EXCESS || record.kind == CALC_SCALE_ROW) {
+        } else if (record.kind == CALC_PURITY || record.kind == CALC_EXCESS || record.kind == CALC_SCALE_ROW ||
+                   record.kind == CALC_WEIGHED) {
             const auto found = rows.find(record.row);
             const CalcRecord *row = found == rows.end() ? nullptr : found->second;
-            const char *word = record.kind == CALC_PURITY ? "purity" : record.kind == CALC_EXCESS ? "excess" : "scale row";
+            const char *word = record.kind == CALC_PURITY   ? "purity"
+                               : record.kind == CALC_EXCESS ? "excess"
+                               : record.kind == CALC_WEIGHED ? "weighed"
+                                                             : "scale row";
             if (row == nullptr || row->text.IsEmpty()) {
                 why.Format("%s names %s, but row %d holds no starting material", word, record.text.GetString(), record.row);
             } else if (FormulaSpelling(record.text) != FormulaSpelling(row->text)) {
@@ -460,6 +481,31 @@ void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields
     }
 }
 
+void ApplyCalcRecords(const std::vector<CalcRecord> &records, Entry *entry) {
+    ApplyCalcRecords(records, entry->fields, entry->rows, &entry->batch);
+    entry->weighed = WeighedMasses();
+    for (const CalcRecord &record : records) {
+        if (record.kind == CALC_WEIGHED) entry->weighed.SetRow(record.row, record.text, record.amount);
+        if (record.kind == CALC_TOLERANCE) entry->weighed.tolerance = record.amount;
+    }
+}
+
+// The weighed lines of the rows that still hold their mass's formula, then the tolerance.
+CString CalcWeighedLines(const WeighedMasses &weighed, const LedraRowStore &rows) {
+    CString lines, line;
+    for (int i = 0; i < ROW_CAPACITY && i < rows.capacity(); ++i) {
+        const double *grams = weighed.Grams(i + 1, rows.row(i)->formula);
+        if (grams == nullptr) continue;
+        line.Format("weighed %d %s %s\r\n", i + 1, FileNumber(*grams).GetString(), rows.row(i)->formula.GetString());
+        lines += line;
+    }
+    if (weighed.tolerance != DEFAULT_WEIGHED_TOLERANCE) {
+        line.Format("tolerance %s\r\n", FileNumber(weighed.tolerance).GetString());
+        lines += line;
+    }
+    return lines;
+}
+
 // The batch lines of the rows that still hold their values' formula.
 CString CalcBatchLines(const BatchSettings &settings, const LedraRowStore &rows) {
     CString lines;
@@ -585,6 +631,12 @@ bool CalcEntryText(const CalcFields &fields, const LedraRowStore &rows, const Ba
     *text = CalcSampleLine(fields.sampleId) + CalcProductLine(amount, ratio, fields.productFormula) + CalcRowLines(rows);
     if (!fields.seriesValues.IsEmpty()) *text += CalcSeriesLine(fields.seriesValues);
     *text += CalcBatchLines(batch, rows);
+    return true;
+}
+
+bool CalcEntryText(const Entry &entry, CString *text) {
+    if (!CalcEntryText(entry.fields, entry.rows, entry.batch, text)) return false;
+    *text += CalcWeighedLines(entry.weighed, entry.rows);
     return true;
 }
 

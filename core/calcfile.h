@@ -14,6 +14,11 @@
 // Purity is above 0 and at most 100, excess at least 0 and below 1000,
 // grams above 0; an entry without batch values writes none of these lines.
 //   series line   "series <values of x>"             (see core/series.h)
+// An entry with weighed masses (core/weighed.h) adds, after those:
+//   "weighed <row> <grams> <formula>"    the grams weighed of the row while it holds formula
+//   "tolerance <percent>"                the tolerance the masses are judged by
+// Grams and tolerance are 0 or more; an entry without masses and with the
+// default tolerance writes neither.
 // The product line of a composition series holds the series formula (with
 // x); a program that knows no series refuses both lines, so such a file is
 // never opened as something else.
@@ -60,6 +65,8 @@ enum CalcRecordKind {
     CALC_SHOW_MMOL = 7,
     CALC_SHOW_GASES = 8,
     CALC_SERIES = 9,       // text (the values of x)
+    CALC_WEIGHED = 10,     // row, amount (grams), text (formula)
+    CALC_TOLERANCE = 11,   // amount (%)
 };
 
 // One accepted line of a calculation file.
@@ -67,9 +74,9 @@ struct CalcRecord {
     CalcRecordKind kind = CALC_SAMPLE;
     int line = 0;        // line number in the file, from 1
     CString text;        // sample: the sample ID; product, row: the formula; series: the values of x
-    double amount = 0.0; // product: grams; purity, excess: %; scale: grams
+    double amount = 0.0; // product: grams; purity, excess: %; scale, weighed: grams; tolerance: %
     double ratio = 0.0;  // product, row
-    int row = 0;         // row, purity, excess, scale row: the row number, 1..capacity
+    int row = 0;         // row, purity, excess, scale row, weighed: the row number, 1..capacity
     int fixed = 0;       // row: 1 Fixed, 0 Unfixed
 };
 
@@ -114,6 +121,14 @@ CalcReadStatus ReadCalcFile(const char *path, int capacity, const CalcFormulaChe
 // two of one kind).
 void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields, LedraRowStore &rows,
                       BatchSettings *batch);
+
+// The same for a whole entry: fields, rows, batch values and the weighed
+// masses with their tolerance (reset to the defaults first).
+void ApplyCalcRecords(const std::vector<CalcRecord> &records, Entry *entry);
+
+// The weighed lines of the rows that still hold their mass's formula, and
+// the tolerance line when it is not the default; empty for plain masses.
+CString CalcWeighedLines(const WeighedMasses &weighed, const LedraRowStore &rows);
 
 // The batch lines of settings, in the order above; empty when the
 // settings are plain. A row's values are written only while its list row
@@ -161,5 +176,7 @@ CalcSaveStatus SaveTextFile(const char *path, const CString &text);
 // series line and the batch lines. False, with *text left alone, when the
 // amount or the ratio text is not exactly one number ("?" included).
 bool CalcEntryText(const CalcFields &fields, const LedraRowStore &rows, const BatchSettings &batch, CString *text);
+// The same for a whole entry, its weighed lines last.
+bool CalcEntryText(const Entry &entry, CString *text);
 
 #endif

@@ -25,6 +25,7 @@ Entry &Entry::operator=(const Entry &other) {
     if (this == &other) return *this;
     fields = other.fields;
     batch = other.batch;
+    weighed = other.weighed;
     rows.reset();
     for (int i = 0; i < other.rows.capacity(); ++i) {
         const LedraRow *row = other.rows.row(i);
@@ -36,7 +37,7 @@ Entry &Entry::operator=(const Entry &other) {
 }
 
 bool SameEntry(const Entry &a, const Entry &b) {
-    if (!SameBatch(a.batch, b.batch)) return false;
+    if (!SameBatch(a.batch, b.batch) || !SameWeighed(a.weighed, b.weighed)) return false;
     if (a.fields.sampleId != b.fields.sampleId || a.fields.productFormula != b.fields.productFormula ||
         a.fields.ratioText != b.fields.ratioText || a.fields.amountText != b.fields.amountText ||
         a.fields.seriesValues != b.fields.seriesValues)

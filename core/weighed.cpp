@@ -7,6 +7,7 @@
 #include "datatext.h"
 #include "formula.h"
 #include "reaction.h"
+#include "rowstore.h"
 #include "solver.h"
 #include "textutil.h"
 
@@ -66,6 +67,41 @@ const char *WeighedWhyNot(WeighedStatus status) {
         return "The weighed masses are too large to compare with the sheet.";
     }
     return "The weighed masses hold none of the balanced elements.";
+}
+
+bool WeighedMasses::IsPlain() const {
+    for (const WeighedRowMass &row : rows)
+        if (!row.formula.IsEmpty()) return false;
+    return tolerance == DEFAULT_WEIGHED_TOLERANCE;
+}
+
+bool WeighedMasses::SetRow(int rowNumber, const char *formula, double grams) {
+    if (rowNumber < 1 || rowNumber > ROW_CAPACITY) return false;
+    WeighedRowMass &row = rows[rowNumber - 1];
+    row.formula = formula;
+    row.grams = row.formula.IsEmpty() ? 0.0 : grams;
+    return true;
+}
+
+const double *WeighedMasses::Grams(int rowNumber, const char *formula) const {
+    if (rowNumber < 1 || rowNumber > ROW_CAPACITY) return nullptr;
+    const WeighedRowMass &row = rows[rowNumber - 1];
+    return !row.formula.IsEmpty() && row.formula == formula ? &row.grams : nullptr;
+}
+
+WeighedMasses WeighedMasses::ForRows(const LedraRowStore &store) const {
+    WeighedMasses kept;
+    kept.tolerance = tolerance;
+    for (int i = 0; i < ROW_CAPACITY && i < store.capacity(); ++i)
+        if (Grams(i + 1, store.row(i)->formula) != nullptr) kept.rows[i] = rows[i];
+    return kept;
+}
+
+bool SameWeighed(const WeighedMasses &a, const WeighedMasses &b) {
+    if (a.tolerance != b.tolerance) return false;
+    for (int i = 0; i < ROW_CAPACITY; ++i)
+        if (a.rows[i].formula != b.rows[i].formula || a.rows[i].grams != b.rows[i].grams) return false;
+    return true;
 }
 
 bool WeighedResult::Within() const {

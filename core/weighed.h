@@ -31,9 +31,11 @@
 #include <vector>
 
 #include "framework/afxstr.h"
+#include "quillon/rows.h"
 #include "sheet.h"
 
 class CReaction;
+class LedraRowStore;
 
 const double DEFAULT_WEIGHED_TOLERANCE = 0.5;  // %
 
@@ -86,6 +88,36 @@ struct WeighedResult {
 // RunCalculation has succeeded) and its sheet; rowNumbers[i] names the row.
 WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet, const std::vector<int> &rowNumbers,
                            const std::vector<double> &weighed, double tolerance);
+
+// ---- The masses the entry keeps (dialog, files, quillon-cli) ----
+
+// The grams weighed of one list row and the formula they were weighed for.
+struct WeighedRowMass {
+    CString formula;     // empty: no mass for the row
+    double grams = 0.0;  // 0 or more
+};
+
+// The masses weighed of an entry, keyed by the list's row number (index =
+// row number - 1), and the tolerance they are judged by. Like the batch
+// values, a row's mass belongs to the formula it was weighed for: it
+// applies only while the row holds that formula.
+struct WeighedMasses {
+    WeighedRowMass rows[ROW_CAPACITY];
+    double tolerance = DEFAULT_WEIGHED_TOLERANCE;
+
+    // No mass and the default tolerance: such an entry saves as one without masses.
+    bool IsPlain() const;
+    // Row rowNumber's mass for formula; an empty formula clears the row.
+    // False, nothing changed, for a row number outside 1..30.
+    bool SetRow(int rowNumber, const char *formula, double grams);
+    // The mass of row rowNumber while it holds formula; nullptr when none.
+    const double *Grams(int rowNumber, const char *formula) const;
+    // These masses less those whose row no longer holds their formula.
+    WeighedMasses ForRows(const LedraRowStore &rows) const;
+};
+
+// True when both hold the same masses (formulas and grams) and tolerance.
+bool SameWeighed(const WeighedMasses &a, const WeighedMasses &b);
 
 // The check as text (LF line ends), CSV (CR LF) and JSON, numbers of CSV
 // and JSON at full precision.

@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <ctime>
 #include <fstream>
 
@@ -338,4 +339,89 @@ TEST_F(Calculation, PurityAndExcessAreSavedReopenedAndWeighed) {
         EXPECT_NE(sheet.find(figure), std::string::npos) << figure << " not in\n" << sheet;
     quillon.Capture(display).SaveBmp(qwintest::ArtifactPath("quillon-batch-display.bmp"));
     qdriver::PressAndWait(quillon, display, IDOK);
+}
+
+// The masses weighed stay with the entry: Enter in "Weighed (g)" keeps the row's mass and brings up the
+// next row (the last row stays, its mass selected), Escape keeps a mass typed but not entered; they
+// come back when the dialog opens again, mark the entry changed, and are saved and opened with it. Copy
+// puts quillon-cli's text of the check on the clipboard, Export CSV writes its CSV.
+TEST_F(Calculation, WeighedMassesStayWithTheEntry) {
+    Enter("YBa2Cu3O7", "10", {{"Y2O3", ""}, {"BaCO3", ""}, {"CuO", ""}});
+    qdriver::PressAndWait(quillon, Calculate(), IDOK);
+    quillon.FileCommand(ID_FILE_SAVE, folder + "\\ybco");
+    EXPECT_EQ(quillon.Settled("ybco.qsf - Quillon"), "ybco.qsf - Quillon");
+    HWND weighed = OpenDialog(ID_OPTIONS_WEIGHED, "Quillon : Weighed Masses");
+    ASSERT_NE(weighed, nullptr);
+    HWND list = ::GetDlgItem(weighed, IDC_WEIGHED_LIST), grams = ::GetDlgItem(weighed, IDC_WEIGHED_GRAMS),
+         result = ::GetDlgItem(weighed, IDC_WEIGHED_RESULT);
+    quillon.ClickCenter(grams);
+    const struct {
+        const char *typed;
+        int rowAfter;            // the row selected after Enter
+        const char *fieldAfter;  // and its mass in the field, selected
+    } steps[] = {{"11.29", 1, ""}, {"39.47", 2, ""}, {"23.86", 2, "23.86"}};
+    for (const auto &step : steps) {
+        quillon.Type(step.typed);
+        quillon.Key(VK_RETURN);
+        quillon.Sync();
+        ASSERT_TRUE(::IsWindow(weighed)) << "Enter closed the dialog after " << step.typed;
+        EXPECT_EQ(::SendMessageA(list, LB_GETCURSEL, 0, 0), step.rowAfter) << step.typed;
+        EXPECT_EQ(Quillon::TextOf(grams), step.fieldAfter) << step.typed;
+        EXPECT_EQ(::SendMessageA(grams, EM_GETSEL, 0, 0), MAKELONG(0, std::strlen(step.fieldAfter))) << "not selected";
+    }
+    EXPECT_EQ(qdriver::WithoutCR(Quillon::TextOf(result)), Golden("weighed-kit", "S-17"));
+    quillon.Type("2");  // replaces 23.86, not entered
+    EXPECT_EQ(quillon.Settled("2", grams), "2");
+    quillon.Key(VK_ESCAPE);
+    for (int i = 0; i < 100 && ::IsWindow(weighed); ++i) ::Sleep(20);
+    ASSERT_FALSE(::IsWindow(weighed));
+    EXPECT_EQ(quillon.Settled("ybco.qsf* - Quillon"), "ybco.qsf* - Quillon");
+
+    // Opened again: the masses as left, 2 g of CuO too; back to the kit's, then Copy and Export.
+    weighed = OpenDialog(ID_OPTIONS_WEIGHED, "Quillon : Weighed Masses");
+    ASSERT_NE(weighed, nullptr);
+    list = ::GetDlgItem(weighed, IDC_WEIGHED_LIST), grams = ::GetDlgItem(weighed, IDC_WEIGHED_GRAMS);
+    result = ::GetDlgItem(weighed, IDC_WEIGHED_RESULT);
+    auto select = [&](int row) {
+        ::SendMessageA(list, LB_SETCURSEL, row, 0);
+        ::SendMessageA(weighed, WM_COMMAND, MAKEWPARAM(IDC_WEIGHED_LIST, LBN_SELCHANGE), LPARAM(list));
+    };
+    const char *const left[] = {"11.29", "39.47", "2"};
+    for (int row = 0; row < 3; ++row) {
+        select(row);
+        EXPECT_EQ(Quillon::TextOf(grams), left[row]) << row;
+    }
+    auto enter = [&](const std::vector<const char *> &masses) {
+        for (size_t i = 0; i < masses.size(); ++i) {
+            select(int(i));
+            qdriver::SetText(grams, masses[i]);
+        }
+    };
+    enter({"11.29", "39.47", "23.86"});
+    Press(weighed, IDC_WEIGHED_COPY);
+    quillon.Sync();
+    EXPECT_EQ(qdriver::WithoutCR(qdriver::ClipboardText()), Golden("weighed-kit", "S-17"));
+    enter({"1.69477", "6", "3.58208"});
+    Press(weighed, IDC_WEIGHED_EXPORT);
+    quillon.AnswerFileDialog(folder + "\\check.csv");
+    EXPECT_EQ(ReadBytes(folder + "\\check.csv"), ReadBytes(std::string(QUILLON_GOLDEN) + "/YBa2Cu3O7-weighed-past.csv"));
+    qdriver::PressAndWait(quillon, weighed, IDCANCEL);
+    ASSERT_FALSE(::IsWindow(weighed));
+
+    // Saved and opened with the entry; the check of the opened entry is of those masses.
+    quillon.FileCommand(ID_FILE_SAVE, folder + "\\weighed");
+    EXPECT_NE(ReadBytes(folder + "\\weighed.QSF")
+                  .find("\r\nweighed 1 1.69477 Y2O3\r\nweighed 2 6.00000 BaCO3\r\nweighed 3 3.58208 CuO\r\n"),
+              std::string::npos)
+        << ReadBytes(folder + "\\weighed.QSF");
+    EXPECT_EQ(quillon.Settled("weighed.qsf - Quillon"), "weighed.qsf - Quillon");
+    quillon.Command(ID_FILE_NEW);
+    quillon.FileCommand(ID_FILE_OPEN, folder + "\\weighed.QSF");
+    EXPECT_EQ(quillon.Settled("weighed.QSF - Quillon"), "weighed.QSF - Quillon");
+    qdriver::PressAndWait(quillon, Calculate(), IDOK);
+    weighed = OpenDialog(ID_OPTIONS_WEIGHED, "Quillon : Weighed Masses");
+    ASSERT_NE(weighed, nullptr);
+    const std::string check = qdriver::WithoutCR(Quillon::TextOf(::GetDlgItem(weighed, IDC_WEIGHED_RESULT)));
+    EXPECT_NE(check.find("Past the tolerance (*): Ba, row 2 BaCO3.\n"), std::string::npos) << check;
+    qdriver::PressAndWait(quillon, weighed, IDCANCEL);
 }

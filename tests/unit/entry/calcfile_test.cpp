@@ -75,6 +75,12 @@ TEST(CalcFileReader, ParsesOneLine) {
         {"purity 2.5 90 BaCO3", "bad"},  {"purity 2 nan BaCO3", "bad"},          {"purity 2 0x10 BaCO3", "bad"},
         {"purity 2 90", "bad"},          {"purity2 90 BaCO3", "bad"},            {"scale row 2 0 BaCO3", "bad"},
         {"scale total 5 g", "bad"},      {"show grams", "bad"},                  {"Purity 2 90 BaCO3", "bad"},
+        // The weighed masses and their tolerance: 0 is a mass and a tolerance, nothing below it is.
+        {"weighed 2 1.48005 Li2CO3", "10 2 0 1.48005 0 |Li2CO3|"}, {"weighed 30 0 CuO", "read"},
+        {"tolerance 1", "11 0 0 1 0 ||"}, {"tolerance 0", "read"},  {"weighed 31 1 CuO", "bad"},
+        {"weighed 2 -0.1 CuO", "bad"},   {"weighed 2 inf CuO", "bad"}, {"weighed 2 1.5", "bad"},
+        {"tolerance -1", "bad"},         {"tolerance 1 %", "bad"},
+        {"tolerance", "bad"},
     };
     for (auto &c : cases) {
         const std::string got = Parse(c[0]);
@@ -133,6 +139,18 @@ TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
         // a row and a purity out of range.
         {"scale row 5 1 SrCO3\r\n-1 A\r\n" + entry, S::Conflict, 1, "",
          "scale row names SrCO3, but row 5 holds no starting material", "a scale line for an empty row"},
+        // The weighed masses: each refusal names its line, and what reads before it is kept.
+        {entry + "weighed 2 1.5 H2\r\nweighed 2 1.6 H2\r\n", S::Conflict, 4, "1 2 3",
+         "a second weighed line for row 2 (the first is line 3)", "the last mass of a row won"},
+        {entry + "weighed 2 1.5 CuO\r\n", S::Conflict, 3, "1 2", "weighed names CuO, but row 2 holds H2",
+         "a mass went to another material"},
+        {entry + "weighed 1 1.5 H2\r\n", S::Conflict, 3, "1 2", "weighed names H2, but row 1 holds no starting material",
+         "a mass for an empty row"},
+        {entry + "weighed 31 1.5 H2\r\n", S::BadLine, 3, "1 2", "weighed needs a row number from 1 to 30",
+         "a mass beyond the rows"},
+        {entry + "weighed 2 -1.5 H2\r\n", S::BadLine, 3, "1 2", "the grams weighed must be 0 or more", "a negative mass"},
+        {entry + "tolerance 1\r\ntolerance 2\r\n", S::Conflict, 4, "1 2 3",
+         "a second tolerance line (the first is line 3)", "the last tolerance won"},
     };
     for (const auto &c : cases) {
         CalcReadResult result;
@@ -173,7 +191,8 @@ TEST(CalcFileEntry, SaveTextTakesBothNumbersOrNothing) {
 }
 
 // Files keep their bytes: one with hydrates written with the stored middle dot (0xB7) or "*", one with
-// a series line and batch lines (saved in Save's order), and one of ratios, open and save byte for byte;
+// a series line and batch lines (saved in Save's order), one with weighed masses, and one of ratios, open
+// and save byte for byte;
 // a hydrate written on Linux with the UTF-8 dot opens with the stored dot; a batch line naming its row's
 // formula in another spelling keeps its values in the row's; rows not named or without a formula are not
 // written. What was saved opens and saves again to the same bytes. Every ratio is kept: "%.5f" where it
@@ -206,22 +225,56 @@ TEST(CalcFileEntry, SavedFilesOpenAndSaveByteForByte) {
         {hydrates + "purity 2 98 Na2CO3 \xB7 1.5H2O2 * H2O\r\nscale row 2 1 Na2CO3\xC2\xB7" "1.5H2O2*H2O\r\n",
          hydrates + "purity 2 98.00000 Na2CO3*1.5H2O2\xB7H2O\r\nscale row 2 1.00000 Na2CO3*1.5H2O2\xB7H2O\r\n"},
         {"-1 run 7\r\n" + ybco + "8 0 3.00000\r\n30 0 1.00000 CuO\r\n5 0 1 H2\r\n",
-         "-1 run 7\r\n" + ybco + "5 0 1.00000 H2\r\n30 0 1.00000 CuO\r\n"}, {ratios, ratios}};
+         "-1 run 7\r\n" + ybco + "5 0 1.00000 H2\r\n30 0 1.00000 CuO\r\n"}, {ratios, ratios},
+        // Weighed masses after the batch lines, in row order, in the row's spelling, at full precision;
+        // a mass of 0 g is one; the default tolerance is no line.
+        {hydrates + "tolerance 1\r\nweighed 2 0.1 Na2CO3 * 1.5H2O2\xB7H2O\r\nexcess 2 5 Na2CO3*1.5H2O2*H2O\r\n",
+         hydrates + "excess 2 5.00000 Na2CO3*1.5H2O2\xB7H2O\r\nweighed 2 0.10000 Na2CO3*1.5H2O2\xB7H2O\r\n"
+                    "tolerance 1.00000\r\n"},
+        {"-1 run 7\r\n" + ybco + "weighed 3 11.290000000000001 BaCO3\r\nweighed 1 0 Y2O3\r\ntolerance 0.5\r\n",
+         "-1 run 7\r\n" + ybco + "weighed 1 0.00000 Y2O3\r\nweighed 3 11.290000000000001 BaCO3\r\n"}};
     for (const auto &c : cases) {
         std::string text = c.first;
         for (int save = 0; save < 2; ++save) {  // the file, then what Save wrote
             CalcReadResult result;
-            CalcFields fields;
-            LedraRowStore rows;
-            rows.create(ROW_CAPACITY);
-            BatchSettings batch;
+            Entry entry;
             ASSERT_EQ(CalcReadStatus::Ok, ReadBytes(text, result)) << text << Str(result.reason);
-            ApplyCalcRecords(result.records, fields, rows, &batch);
+            ApplyCalcRecords(result.records, &entry);
             CString saved;
-            EXPECT_TRUE(CalcEntryText(fields, rows, batch, &saved) && Str(saved) == c.second) << Str(saved);
+            EXPECT_TRUE(CalcEntryText(entry, &saved) && Str(saved) == c.second) << Str(saved);
             text = Str(saved);
         }
     }
+}
+
+// A weighed mass belongs to the formula it was weighed for: a row retyped loses it (in the entry the
+// dialog reads and in the file), and the entry is another one as soon as a mass or the tolerance differs.
+TEST(CalcFileEntry, WeighedMassesFollowTheirFormula) {
+    Entry weighed;
+    weighed.rows.setFormula(0, "Li2CO3");
+    weighed.rows.setFormula(2, "Co3O4");
+    EXPECT_TRUE(weighed.weighed.SetRow(1, "Li2CO3", 1.48005));
+    EXPECT_TRUE(weighed.weighed.SetRow(3, "Co3O4", 6.43118));
+    EXPECT_FALSE(weighed.weighed.SetRow(31, "CuO", 1));
+    EXPECT_EQ("weighed 1 1.48005 Li2CO3\r\nweighed 3 6.43118 Co3O4\r\n", Str(CalcWeighedLines(weighed.weighed, weighed.rows)));
+    Entry other = weighed;
+    EXPECT_TRUE(SameEntry(weighed, other));
+    other.weighed.SetRow(3, "Co3O4", 6.43119);
+    EXPECT_FALSE(SameEntry(weighed, other)) << "a mass changed unnoticed";
+    other = weighed;
+    other.weighed.tolerance = 1;
+    EXPECT_FALSE(SameEntry(weighed, other)) << "the tolerance changed unnoticed";
+    other = weighed;
+    other.weighed.SetRow(1, "", 0);
+    EXPECT_FALSE(SameEntry(weighed, other)) << "a mass emptied unnoticed";
+
+    weighed.rows.setFormula(0, "Li2O");  // retyped: its mass is Li2CO3's
+    EXPECT_EQ("weighed 3 6.43118 Co3O4\r\n", Str(CalcWeighedLines(weighed.weighed, weighed.rows)));
+    const WeighedMasses kept = weighed.weighed.ForRows(weighed.rows);
+    EXPECT_EQ(nullptr, kept.Grams(1, "Li2O"));
+    EXPECT_EQ(nullptr, kept.Grams(1, "Li2CO3"));
+    ASSERT_NE(nullptr, kept.Grams(3, "Co3O4"));
+    EXPECT_EQ(6.43118, *kept.Grams(3, "Co3O4"));
 }
 
 // Save writes the whole file, new or replacing the old (also with a long ID), and leaves no temporary
