@@ -7,6 +7,7 @@
 #include "core/reaction.h"
 #include "core/sheetdata.h"
 #include "framework/afxdlgs.h"
+#include "printpreviewdlg.h"
 #include "weighedmassdlg.h"
 
 namespace {
@@ -49,8 +50,8 @@ bool CLabRecord::Current(CWnd *owner, const Entry &now) const {
     return true;
 }
 
-void CLabRecord::Print(CWnd *owner, const Entry &now) {
-    if (!Current(owner, now)) return;
+bool CLabRecord::MakePage(CWnd *owner, const Entry &now, PrintedSheet *printed) const {
+    if (!Current(owner, now)) return false;
     PrintSettings settings;
     settings.operatorName = balance.operatorName;
     // The texts were checked when they were set or read: a blank minimum weight stays units 0.
@@ -61,19 +62,26 @@ void CLabRecord::Print(CWnd *owner, const Entry &now) {
     CString date;
     date.Format("%04d-%02d-%02d %02d:%02d", int(time.wYear), int(time.wMonth), int(time.wDay), int(time.wHour),
                 int(time.wMinute));
-    PrintedSheet printed;
-    if (MakePrintedSheet(outcome.sheet, settings, date, &printed) != PrintSheetStatus::Ready) {
+    if (MakePrintedSheet(outcome.sheet, settings, date, printed) != PrintSheetStatus::Ready) {
         owner->MessageBox("The masses are too large to round to the balance's readability.\n"
                           "Check the readability under Options, Balance and Operator.",
                           "Quillon", MB_OK | MB_ICONEXCLAMATION);
-        return;
+        return false;
     }
-    PrintOutcome printedOutcome = printer.Print(owner, printed, "Quillon - " + SheetName(outcome.sheet));
-    if (printedOutcome == PrintOutcome::NoPrinter)
-        owner->MessageBox("No printer is installed.\nAdd one in the system's printer settings, or export the sheet as CSV.",
-                          "Quillon", MB_OK | MB_ICONEXCLAMATION);
-    else if (printedOutcome == PrintOutcome::Failed)
-        owner->MessageBox("The sheet could not be printed.", "Quillon", MB_OK | MB_ICONHAND);
+    return true;
+}
+
+void CLabRecord::Print(CWnd *owner, const Entry &now) {
+    PrintedSheet printed;
+    if (MakePage(owner, now, &printed)) PrintWithMessages(printer, owner, printed, "Quillon - " + SheetName(outcome.sheet));
+}
+
+void CLabRecord::Preview(CWnd *owner, const Entry &now) {
+    PrintedSheet printed;
+    if (!MakePage(owner, now, &printed)) return;
+    CPrintPreviewDlg dialog(printer, printed, "Quillon - " + SheetName(outcome.sheet), SafeFileName(SheetName(outcome.sheet)),
+                            owner);
+    dialog.DoModal();
 }
 
 // What quillon-cli's "sheet --format csv" prints.
