@@ -51,7 +51,10 @@ HWND CAppHelp::ShowContents(HWND caller, const char *folder) {
         initialized = true;
         control.Call(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&cookie));
     }
-    return control.Call(caller, file.c_str(), HH_DISPLAY_TOC, 0);
+    HWND window = control.Call(caller, file.c_str(), HH_DISPLAY_TOC, 0);
+    // Without the HTML Help control the pages go to the browser as well.
+    if (window == nullptr && control.Module() == nullptr) ShowHelpInBrowser(caller, file.c_str());
+    return window;
 }
 
 void CAppHelp::Close() {
@@ -193,10 +196,30 @@ void ShowHelpInBrowser(HWND caller, const char *chm) {
         shell == nullptr ? nullptr
                          : reinterpret_cast<ShellExecuteExFn>(
                                reinterpret_cast<void *>(::GetProcAddress(shell, "ShellExecuteExA")));
+    open.fMask |= SEE_MASK_NOCLOSEPROCESS;
     bool started = execute != nullptr && execute(&open) != FALSE;
     if (!started && execute != nullptr) {
-        open.fMask = SEE_MASK_FLAG_NO_UI;
+        open.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOCLOSEPROCESS;
         started = execute(&open) != FALSE;
+    }
+    if (started && open.hProcess != nullptr) {
+        // A launcher that hands the page on (Wine's) ends at once, with a
+        // failure when it found no browser to hand it to; a browser that
+        // opens the page itself keeps running. The program's windows are
+        // repainted while it is waited for; no input is taken.
+        const DWORD start = ::GetTickCount(), wait = 3000;
+        DWORD left = wait;
+        while (left > 0 && ::MsgWaitForMultipleObjects(1, &open.hProcess, FALSE, left, QS_PAINT) == WAIT_OBJECT_0 + 1) {
+            MSG message;
+            while (::PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) ::DispatchMessageA(&message);
+            const DWORD spent = ::GetTickCount() - start;
+            left = spent < wait ? wait - spent : 0;
+        }
+        DWORD code = 0;
+        if (::WaitForSingleObject(open.hProcess, 0) == WAIT_OBJECT_0 && ::GetExitCodeProcess(open.hProcess, &code) &&
+            code != 0)
+            started = false;
+        ::CloseHandle(open.hProcess);
     }
     if (!started) {
         std::string text = "No web browser could be started to show the help pages. They are in\n" + folder;

@@ -49,8 +49,8 @@ public:
     CAppHelp(const CAppHelp &) = delete;
 
     // The contents of folder + "Quillon.chm": in a help window where the
-    // system can draw HTML, else the pages in the desktop's browser (see
-    // ShowHelpInBrowser). The help window, or nullptr.
+    // system can draw HTML and has the HTML Help control, else the pages in
+    // the desktop's browser (see ShowHelpInBrowser). The help window, or nullptr.
     HWND ShowContents(HWND caller, const char *folder);
     // HH_UNINITIALIZE with the cookie HH_INITIALIZE gave, when it ran.
     void Close();
@@ -74,7 +74,9 @@ int ExtractHelpPages(const char *chm, const std::string &folder);
 // The help file's pages in the user's web browser: copied into a folder
 // "Quillon Help" under the temporary folder, then index.htm opened as a
 // document (under Wine this reaches the desktop's browser). A message box
-// says so when the help file cannot be read or no browser starts.
+// says so when the help file cannot be read or no browser starts (the
+// document's program could not be run, or ended at once with a failure),
+// naming the folder the pages are in.
 void ShowHelpInBrowser(HWND caller, const char *chm);
 
 #endif

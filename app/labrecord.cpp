@@ -7,6 +7,7 @@
 #include "core/reaction.h"
 #include "core/sheetdata.h"
 #include "framework/afxdlgs.h"
+#include "printpreviewdlg.h"
 #include "weighedmassdlg.h"
 
 namespace {
@@ -25,15 +26,6 @@ CString SafeFileName(const CString &name) {
 // The name a sheet proposes for its files and prints under.
 CString SheetName(const WeighingSheet &sheet) {
     return sheet.sampleId.IsEmpty() ? sheet.productFormula : sheet.sampleId;
-}
-
-// What a print that did not happen says.
-void SayPrinted(CWnd *owner, PrintOutcome printed) {
-    if (printed == PrintOutcome::NoPrinter)
-        owner->MessageBox("No printer is installed.\nAdd one in the system's printer settings, or export the sheet as CSV.",
-                          "Quillon", MB_OK | MB_ICONEXCLAMATION);
-    else if (printed == PrintOutcome::Failed)
-        owner->MessageBox("The sheet could not be printed.", "Quillon", MB_OK | MB_ICONHAND);
 }
 
 }  // namespace
@@ -61,8 +53,8 @@ bool CLabRecord::Current(CWnd *owner, const Entry &now) const {
     return true;
 }
 
-void CLabRecord::Print(CWnd *owner, const Entry &now) {
-    if (!Current(owner, now)) return;
+bool CLabRecord::MakePage(CWnd *owner, const Entry &now, PrintedSheet *printed) const {
+    if (!Current(owner, now)) return false;
     PrintSettings settings;
     settings.operatorName = balance.operatorName;
     // The texts were checked when they were set or read: a blank minimum weight stays units 0.
@@ -73,14 +65,26 @@ void CLabRecord::Print(CWnd *owner, const Entry &now) {
     CString date;
     date.Format("%04d-%02d-%02d %02d:%02d", int(time.wYear), int(time.wMonth), int(time.wDay), int(time.wHour),
                 int(time.wMinute));
-    PrintedSheet printed;
-    if (MakePrintedSheet(outcome.sheet, settings, date, &printed) != PrintSheetStatus::Ready) {
+    if (MakePrintedSheet(outcome.sheet, settings, date, printed) != PrintSheetStatus::Ready) {
         owner->MessageBox("The masses are too large to round to the balance's readability.\n"
                           "Check the readability under Options, Balance and Operator.",
                           "Quillon", MB_OK | MB_ICONEXCLAMATION);
-        return;
+        return false;
     }
-    SayPrinted(owner, printer.Print(owner, printed, "Quillon - " + SheetName(outcome.sheet)));
+    return true;
+}
+
+void CLabRecord::Print(CWnd *owner, const Entry &now) {
+    PrintedSheet printed;
+    if (MakePage(owner, now, &printed)) PrintWithMessages(printer, owner, printed, "Quillon - " + SheetName(outcome.sheet));
+}
+
+void CLabRecord::Preview(CWnd *owner, const Entry &now) {
+    PrintedSheet printed;
+    if (!MakePage(owner, now, &printed)) return;
+    CPrintPreviewDlg dialog(printer, printed, "Quillon - " + SheetName(outcome.sheet), SafeFileName(SheetName(outcome.sheet)),
+                            owner);
+    dialog.DoModal();
 }
 
 // What quillon-cli's "sheet --format csv" prints.

@@ -12,6 +12,7 @@
 #include "balancedlg.h"
 #include "core/calculation.h"
 #include "core/entry.h"
+#include "core/printsheet.h"
 #include "framework/afxwin.h"
 #include "printout.h"
 
@@ -21,10 +22,12 @@ public:
     void Keep(const CalcOutcome &outcome, const Entry &entry);
     bool HasSheet() const { return kept; }
 
-    // File > Print..., File > Export CSV... and Options > Weighed Masses...
-    // on the kept sheet; each first says why nothing happens when there is
-    // no sheet yet or now is not the entry it came from.
+    // File > Print..., File > Print Preview..., File > Export CSV... and
+    // Options > Weighed Masses... on the kept sheet; each first says why
+    // nothing happens when there is no sheet yet or now is not the entry it
+    // came from.
     void Print(CWnd *owner, const Entry &now);
+    void Preview(CWnd *owner, const Entry &now);
     void ExportCsv(CWnd *owner, const Entry &now);
     void CheckWeighed(CWnd *owner, const Entry &now);
 
@@ -40,6 +43,8 @@ public:
 
 private:
     bool Current(CWnd *owner, const Entry &now) const;
+    // The printed page of the kept sheet, dated now; false, with its message, when there is none.
+    bool MakePage(CWnd *owner, const Entry &now, PrintedSheet *printed) const;
 
     CalcOutcome outcome;  // its reaction and its sheet
     Entry entry;

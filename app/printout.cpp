@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/pngwrite.h"
 #include "core/printsheet.h"
 #include "framework/afxdlgs.h"
 
@@ -153,6 +154,74 @@ void DrawTextPage(HDC dc, const char *heading, const std::string &text, int widt
     ::DeleteObject(body);
 }
 
+PageGeometry PageOfDevice(HDC printer) {
+    PageGeometry page;
+    page.paperWidth = ::GetDeviceCaps(printer, PHYSICALWIDTH);
+    page.paperHeight = ::GetDeviceCaps(printer, PHYSICALHEIGHT);
+    page.offsetX = ::GetDeviceCaps(printer, PHYSICALOFFSETX);
+    page.offsetY = ::GetDeviceCaps(printer, PHYSICALOFFSETY);
+    page.printableWidth = ::GetDeviceCaps(printer, HORZRES);
+    page.printableHeight = ::GetDeviceCaps(printer, VERTRES);
+    page.dpi = ::GetDeviceCaps(printer, LOGPIXELSY);
+    // A device that reports no paper (not a printer): its printable area is the paper.
+    if (page.paperWidth <= 0 || page.paperHeight <= 0) {
+        page.paperWidth = page.printableWidth, page.paperHeight = page.printableHeight;
+        page.offsetX = page.offsetY = 0;
+    }
+    return page;
+}
+
+PageGeometry DefaultPage() {
+    PageGeometry page;
+    page.dpi = 600;
+    page.paperWidth = page.printableWidth = ::MulDiv(2100, 600, 254);  // 210 x 297 mm
+    page.paperHeight = page.printableHeight = ::MulDiv(2970, 600, 254);
+    return page;
+}
+
+void DrawPageInto(HDC dc, const PrintedSheet &sheet, const PageGeometry &page, const RECT &target) {
+    ::FillRect(dc, &target, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    const int saved = ::SaveDC(dc);
+    ::IntersectClipRect(dc, target.left, target.top, target.right, target.bottom);
+    ::SetMapMode(dc, MM_ANISOTROPIC);
+    ::SetWindowExtEx(dc, page.paperWidth, page.paperHeight, nullptr);
+    ::SetWindowOrgEx(dc, -page.offsetX, -page.offsetY, nullptr);  // the printable area's corner at 0, 0
+    ::SetViewportExtEx(dc, target.right - target.left, target.bottom - target.top, nullptr);
+    ::SetViewportOrgEx(dc, target.left, target.top, nullptr);
+    ::SetTextColor(dc, RGB(0, 0, 0));
+    DrawPrintedSheet(dc, sheet, page.printableWidth, page.printableHeight, page.dpi);
+    ::RestoreDC(dc, saved);
+}
+
+std::string PagePng(const PrintedSheet &sheet, const PageGeometry &page, int dpi) {
+    if (page.dpi <= 0) return std::string();
+    const int width = ::MulDiv(page.paperWidth, dpi, page.dpi), height = ::MulDiv(page.paperHeight, dpi, page.dpi);
+    if (width <= 0 || height <= 0) return std::string();
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void *bits = nullptr;
+    HDC memory = ::CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = memory != nullptr ? ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+    std::string png;
+    if (bitmap != nullptr && bits != nullptr) {
+        HGDIOBJ old = ::SelectObject(memory, bitmap);
+        const RECT whole = {0, 0, width, height};
+        DrawPageInto(memory, sheet, page, whole);
+        ::GdiFlush();
+        const std::ptrdiff_t stride = (std::ptrdiff_t(width) * 3 + 3) / 4 * 4;  // rows of a DIB end on 4 bytes
+        png = EncodePng(width, height, static_cast<const unsigned char *>(bits), stride, PixelOrder::Bgr, dpi);
+        ::SelectObject(memory, old);
+    }
+    if (bitmap != nullptr) ::DeleteObject(bitmap);
+    if (memory != nullptr) ::DeleteDC(memory);
+    return png;
+}
+
 CSheetPrinter::~CSheetPrinter() {
     if (devMode != nullptr) ::GlobalFree(devMode);
     if (devNames != nullptr) ::GlobalFree(devNames);
@@ -205,4 +274,42 @@ PrintOutcome CSheetPrinter::Print(CWnd *owner, const PageDrawing &page, const ch
     }
     ::DeleteDC(dc);
     return printed ? PrintOutcome::Printed : PrintOutcome::Failed;
+}
+
+bool CSheetPrinter::Page(PageGeometry *page) const {
+    HDC info = nullptr;
+    if (devNames != nullptr) {
+        const DEVNAMES *names = static_cast<const DEVNAMES *>(::GlobalLock(devNames));
+        const DEVMODEA *mode = devMode != nullptr ? static_cast<const DEVMODEA *>(::GlobalLock(devMode)) : nullptr;
+        if (names != nullptr) {
+            const char *base = reinterpret_cast<const char *>(names);
+            info = ::CreateICA(base + names->wDriverOffset, base + names->wDeviceOffset, nullptr, mode);
+        }
+        if (mode != nullptr) ::GlobalUnlock(devMode);
+        if (names != nullptr) ::GlobalUnlock(devNames);
+    }
+    if (info == nullptr) {
+        // The default printer, asked without showing the dialog; its settings are not kept.
+        CPrintDialog dialog(PD_RETURNDEFAULT | PD_RETURNIC, nullptr);
+        if (dialog.DoModal() == IDOK) info = dialog.m_pd.hDC;
+        if (dialog.m_pd.hDevMode != nullptr) ::GlobalFree(dialog.m_pd.hDevMode);
+        if (dialog.m_pd.hDevNames != nullptr) ::GlobalFree(dialog.m_pd.hDevNames);
+    }
+    if (info == nullptr) return false;
+    *page = PageOfDevice(info);
+    ::DeleteDC(info);
+    return page->printableWidth > 0 && page->printableHeight > 0 && page->dpi > 0;
+}
+
+bool PrintWithMessages(CSheetPrinter &printer, CWnd *owner, const PrintedSheet &sheet, const char *title) {
+    return SayPrinted(owner, printer.Print(owner, sheet, title));
+}
+
+bool SayPrinted(CWnd *owner, PrintOutcome printedOutcome) {
+    if (printedOutcome == PrintOutcome::NoPrinter)
+        owner->MessageBox("No printer is installed.\nAdd one in the system's printer settings, or export the sheet as CSV.",
+                          "Quillon", MB_OK | MB_ICONEXCLAMATION);
+    else if (printedOutcome == PrintOutcome::Failed)
+        owner->MessageBox("The sheet could not be printed.", "Quillon", MB_OK | MB_ICONHAND);
+    return printedOutcome == PrintOutcome::Printed;
 }

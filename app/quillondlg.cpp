@@ -240,6 +240,7 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     case ID_OPTIONS_GASES: settings.showGases = !settings.showGases; break;
     case ID_OPTIONS_WEIGHING: OnWeighing(); break;
     case ID_FILE_PRINT:
+    case ID_FILE_PRINT_PREVIEW:
         if (!seriesFormula.IsEmpty()) {
             // The printed page holds one composition; a series goes to a spreadsheet.
             MessageBox("A series sheet is not printed from here.\nExport it with File, Export CSV, and print it "
@@ -248,7 +249,10 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
             break;
         }
         SetFocus();  // a field being edited is left first, so that its text counts
-        record.Print(this, ReadEntry());
+        if (id == ID_FILE_PRINT_PREVIEW)
+            record.Preview(this, ReadEntry());
+        else
+            record.Print(this, ReadEntry());
         break;
     case ID_FILE_EXPORT_CSV:
         SetFocus();
@@ -332,6 +336,7 @@ void CQuillonDlg::OnInitMenu(HMENU menu) {
     check(ID_OPTIONS_GASES, settings.showGases);
     // Printing and export need a calculated sheet.
     enable(ID_FILE_PRINT, record.HasSheet());
+    enable(ID_FILE_PRINT_PREVIEW, record.HasSheet());
     enable(ID_FILE_EXPORT_CSV, record.HasSheet());
 }
 

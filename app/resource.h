@@ -12,6 +12,7 @@
 #define IDD_BALANCE 151
 #define IDD_SERIES 152
 #define IDD_WEIGHED 153
+#define IDD_PRINT_PREVIEW 160
 
 // Menu and program icon
 #define IDR_MAINFRAME 128
@@ -61,6 +62,10 @@
 #define IDC_SERIES_VALUES 1071
 #define IDC_SERIES_CALCULATE 1072
 
+// Print preview
+#define IDC_PREVIEW_PRINT 1090
+#define IDC_PREVIEW_PNG 1091
+
 // What was weighed
 #define IDC_WEIGHED_LIST 1080
 #define IDC_WEIGHED_GRAMS 1081
@@ -107,6 +112,7 @@
 #define ID_OPTIONS_BALANCE 32787
 #define ID_OPTIONS_SERIES 32788
 #define ID_OPTIONS_WEIGHED 32789
+#define ID_FILE_PRINT_PREVIEW 32800
 
 // The program's own messages to the main dialog, in the WM_APP range: the
 // numbers from WM_USER on are the dialog manager's own (DM_GETDEFID,

@@ -10,6 +10,7 @@
 #include <winspool.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -243,8 +244,9 @@ char GlyphChar(const std::string &name) {
 
 // Adds a PostScript printer to Wine's prefix (once is enough) and makes it
 // the default; its name, or empty when it cannot print.
+const char kPrinterName[] = "Quillon Test Printer";
 std::string InstallFilePrinter() {
-    const char name[] = "Quillon Test Printer";
+    const char *name = kPrinterName;
     char folder[MAX_PATH] = "";
     DWORD size = 0;
     if (!::GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE *>(folder), sizeof folder, &size))
@@ -301,7 +303,83 @@ using qdriver::SetText;
 struct LabRecord : qdriver::Session {
     static void SetUpTestSuite() { printerName = InstallFilePrinter(); }
     static inline std::string printerName;
+    // The PostScript a print into a file wrote, as text (the date made <date>).
+    static std::string PrintedText(const std::string &file) {
+        std::string postScript;
+        for (int tries = 0; tries < 250 && postScript.find("%%EOF") == std::string::npos; ++tries, ::Sleep(20))
+            postScript = ReadBytes(file);
+        const std::regex date("Date: \\| \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d");
+        return std::regex_replace(PostScriptText(postScript), date, "Date: | <date>");
+    }
 };
+
+// The prefix without any printer for a scope; the test printer put back after.
+struct WithoutPrinters {
+    WithoutPrinters() {
+        HANDLE printer = nullptr;
+        if (::OpenPrinterA(const_cast<char *>(kPrinterName), &printer, nullptr)) {
+            ::DeletePrinter(printer);
+            ::ClosePrinter(printer);
+        }
+    }
+    ~WithoutPrinters() { LabRecord::printerName = InstallFilePrinter(); }
+    static DWORD Count() {
+        DWORD needed = 0, count = 0;
+        ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
+        return needed;  // bytes the printers' records would take: 0 when there is none
+    }
+};
+
+// The page of the preview in a picture of it: the bounds of its white paper
+// within area and the dark pixels on it, all and in its top fifth.
+struct ShownPage {
+    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1, dark = 0, darkTop = 0;
+    int Width() const { return right - left; }
+    double Ratio() const { return double(bottom - top) / Width(); }
+};
+bool Dark(uint32_t rgb) { return (rgb >> 16 & 0xFF) < 128 && (rgb >> 8 & 0xFF) < 128 && (rgb & 0xFF) < 128; }
+ShownPage PageIn(const qwintest::Bitmap32 &image, const RECT &area) {
+    ShownPage page;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if ((image.Pixels()[size_t(y) * image.Width() + x] & 0xFFFFFF) == 0xFFFFFF)
+                page.left = std::min(page.left, x), page.right = std::max(page.right, x + 1),
+                page.top = std::min(page.top, y), page.bottom = std::max(page.bottom, y + 1);
+    for (int y = page.top; y < page.bottom; ++y)
+        for (int x = page.left; x < page.right; ++x)
+            if (Dark(image.Pixels()[size_t(y) * image.Width() + x])) {
+                ++page.dark;
+                page.darkTop += y < page.top + (page.bottom - page.top) / 5;
+            }
+    return page;
+}
+
+// A PNG whose pixels are in stored deflate blocks (what the program writes):
+// its size and pixels (0xRRGGBB, top row first); none when it is not such a file.
+qwintest::Bitmap32 ReadStoredPng(const std::string &png) {
+    auto number = [&](size_t at) {
+        return uint32_t((unsigned char)png[at]) << 24 | uint32_t((unsigned char)png[at + 1]) << 16 |
+               uint32_t((unsigned char)png[at + 2]) << 8 | (unsigned char)png[at + 3];
+    };
+    if (png.compare(0, 8, std::string("\x89PNG\r\n\x1A\n", 8)) != 0 || png.compare(12, 4, "IHDR") != 0) return {};
+    const int width = int(number(16)), height = int(number(20));
+    std::string zlib, rows;
+    for (size_t at = 8; at + 12 <= png.size(); at += 12 + number(at))
+        if (png.compare(at + 4, 4, "IDAT") == 0) zlib += png.substr(at + 8, number(at));
+    for (size_t at = 2; at + 5 <= zlib.size() && rows.size() < size_t(width * 3 + 1) * height;) {
+        const size_t length = (unsigned char)zlib[at + 1] | (unsigned char)zlib[at + 2] << 8;
+        rows += zlib.substr(at + 5, length);
+        at += 5 + length;
+    }
+    if (width <= 0 || height <= 0 || rows.size() != size_t(width * 3 + 1) * height) return {};
+    qwintest::Bitmap32 image(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const unsigned char *p = reinterpret_cast<const unsigned char *>(&rows[size_t(y) * (width * 3 + 1) + 1 + x * 3]);
+            image.Pixels()[size_t(y) * width + x] = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+        }
+    return image;
+}
 
 }  // namespace
 
@@ -343,13 +421,8 @@ TEST_F(LabRecord, PrintedAndExportedSheetsAndSettingsFromRunToRun) {
     PressAndWait(quillon, print, IDOK);
     const std::string printed = folder + "\\sheet.prn";
     quillon.AnswerFileDialog(printed);
-    std::string postScript;
-    for (int tries = 0; tries < 250 && postScript.find("%%EOF") == std::string::npos; ++tries, ::Sleep(20))
-        postScript = ReadBytes(printed);
-    const std::regex date("Date: \\| \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d");
-    EXPECT_EQ(std::regex_replace(PostScriptText(postScript), date, "Date: | <date>"),
-              ReadBytes(QUILLON_GOLDEN "/YBa2Cu3O7-printed.txt"));
-    std::ofstream(qwintest::ArtifactPath("quillon-printed.ps"), std::ios::binary) << postScript;
+    EXPECT_EQ(PrintedText(printed), ReadBytes(QUILLON_GOLDEN "/YBa2Cu3O7-printed.txt"));
+    std::ofstream(qwintest::ArtifactPath("quillon-printed.ps"), std::ios::binary) << ReadBytes(printed);
 
     // Export CSV: proposed under the sample ID (without the quotes a file
     // name cannot hold), the full-precision sheet.
@@ -407,4 +480,83 @@ TEST_F(LabRecord, PrintedAndExportedSheetsAndSettingsFromRunToRun) {
                               std::make_pair(IDC_MINIMUM_WEIGHT, "2")})
         EXPECT_EQ(Quillon::TextOf(item(field.first)), field.second);
     PressAndWait(again, balance, IDCANCEL);
+}
+
+// The preview of the printed page, with the test printer and without any:
+// an A4 page (the printer's, else the default) with dark text on it, larger
+// in a larger window. With the printer, Print prints it as File > Print does
+// and closes the preview; without, Print says how to keep the page, the
+// preview stays, and Save as PNG writes the page at 150 dpi.
+TEST_F(LabRecord, PreviewShowsThePagePrintsItOrSavesItAsAPicture) {
+    ASSERT_FALSE(printerName.empty()) << "no printer in the prefix";
+    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_CLICK, 0, 0);
+    Enter("YBa2Cu3O7", "10", {{"Y2O3", "0.5"}, {"BaCO3", "2"}, {"CuO", "3"}}, "S-17, \"lab\"");
+    PressAndWait(quillon, Calculate(false), IDOK);
+    // The balance as in the printed golden sheet.
+    HWND balance = OpenDialog(ID_OPTIONS_BALANCE, BALANCE_CAPTION);
+    SetText(::GetDlgItem(balance, IDC_OPERATOR), "A. Chemist");
+    SetText(::GetDlgItem(balance, IDC_READABILITY), "0.001");
+    SetText(::GetDlgItem(balance, IDC_MINIMUM_WEIGHT), "2");
+    PressAndWait(quillon, balance, IDOK);
+
+    for (bool printer : {true, false}) {
+        SCOPED_TRACE(printer ? "with the printer" : "without a printer");
+        std::unique_ptr<WithoutPrinters> none(printer ? nullptr : new WithoutPrinters);
+        if (!printer) {
+            ASSERT_EQ(WithoutPrinters::Count(), 0u) << "a printer is left in the prefix";
+        }
+        HWND preview = OpenDialog(ID_FILE_PRINT_PREVIEW, "Quillon : Print Preview");
+        ASSERT_NE(preview, nullptr);
+        auto shown = [&] {  // the client area above the buttons, in the window's picture
+            RECT window, button, client;
+            ::GetWindowRect(preview, &window);
+            ::GetWindowRect(::GetDlgItem(preview, IDCANCEL), &button);
+            ::GetClientRect(preview, &client);
+            ::MapWindowPoints(preview, nullptr, reinterpret_cast<POINT *>(&client), 2);
+            const RECT area = {client.left - window.left, client.top - window.top, client.right - window.left,
+                               button.top - window.top};
+            return PageIn(quillon.Capture(preview), area);
+        };
+        ShownPage page = shown();
+        EXPECT_GT(page.Width(), 100);
+        EXPECT_NEAR(page.Ratio(), 297.0 / 210.0, 0.03);
+        EXPECT_GT(page.darkTop, 20) << "no title";
+        EXPECT_GT(page.dark, 400) << "no sheet";
+        EXPECT_LT(page.dark, page.Width() * (page.bottom - page.top) / 5) << "dark paper";
+        RECT r;
+        ::GetWindowRect(preview, &r);
+        ::SetWindowPos(preview, nullptr, 0, 0, (r.right - r.left) * 3 / 2, (r.bottom - r.top) * 3 / 2,
+                       SWP_NOMOVE | SWP_NOZORDER);
+        ShownPage larger = shown();
+        EXPECT_GT(larger.Width(), page.Width() * 5 / 4);
+        EXPECT_GT(larger.dark, page.dark);
+        quillon.Capture(preview).SaveBmp(qwintest::ArtifactPath(printer ? "quillon-preview.bmp" : "quillon-preview-a4.bmp"));
+
+        if (printer) {
+            PressAndWait(quillon, preview, IDC_PREVIEW_PRINT);
+            HWND print = quillon.WaitWindow([](HWND window) { return ::GetDlgItem(window, kPrintToFile) != nullptr; });
+            ASSERT_NE(print, nullptr) << "no print dialog";
+            ::SendMessageA(::GetDlgItem(print, kPrintToFile), BM_SETCHECK, BST_CHECKED, 0);
+            PressAndWait(quillon, print, IDOK);
+            quillon.AnswerFileDialog(folder + "\\preview.prn");
+            EXPECT_EQ(PrintedText(folder + "\\preview.prn"), ReadBytes(QUILLON_GOLDEN "/YBa2Cu3O7-printed.txt"));
+            for (int tries = 0; tries < 100 && ::IsWindow(preview); ++tries) ::Sleep(20);
+            EXPECT_FALSE(::IsWindow(preview)) << "the preview stayed after printing";
+            continue;
+        }
+        PressAndWait(quillon, preview, IDC_PREVIEW_PRINT);
+        ExpectBox("No printer is installed. The page can be saved as a picture with Save as PNG...", BoxIcon::Asterisk);
+        ASSERT_TRUE(::IsWindowVisible(preview));
+        PressAndWait(quillon, preview, IDC_PREVIEW_PNG);
+        EXPECT_EQ(quillon.AnswerFileDialog(folder + "\\page.png"), "S-17, _lab_");
+        qwintest::Bitmap32 png = ReadStoredPng(ReadBytes(folder + "\\page.png"));
+        EXPECT_EQ(png.Width(), 1240);  // A4 at 150 dpi
+        EXPECT_EQ(png.Height(), 1754);
+        ShownPage saved = PageIn(png, RECT{0, 0, png.Width(), png.Height()});
+        EXPECT_EQ(saved.Width(), png.Width()) << "not white to its edges";
+        EXPECT_GT(saved.darkTop, larger.darkTop);
+        EXPECT_GT(saved.dark, larger.dark);
+        PressAndWait(quillon, preview, IDCANCEL);
+        EXPECT_FALSE(::IsWindow(preview));
+    }
 }

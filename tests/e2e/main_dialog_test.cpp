@@ -296,3 +296,19 @@ TEST_F(HelpEndToEnd, HelpOpensTheFirstPageInTheBrowser) {
             << how << ": an HTML Help window opened";
     }
 }
+
+// A browser that cannot be started (the launcher finds no program by that
+// name): a message names the folder the pages were put in, and they are there.
+TEST_F(HelpEndToEnd, WithoutABrowserAMessageSaysWhereThePagesAre) {
+    const char missing[] = "/nonexistent/quillon-browser";
+    ::SHSetValueA(HKEY_CURRENT_USER, KEY, "Browsers", REG_SZ, missing, DWORD(sizeof missing));
+    ::DeleteFileA(QUILLON_BROWSER_LOG);
+    char temp[MAX_PATH] = "";
+    ::GetTempPathA(sizeof temp, temp);
+    const std::string pages = std::string(temp) + "Quillon Help\\";
+    ::DeleteFileA((pages + "index.htm").c_str());
+    quillon.Command(ID_HELP_HELP);
+    ExpectBox("No web browser could be started to show the help pages. They are in\n" + pages, BoxIcon::Hand);
+    EXPECT_NE(ReadBytes(pages + "index.htm").find("<title>Quillon at the bench</title>"), std::string::npos);
+    EXPECT_EQ(ReadBytes(QUILLON_BROWSER_LOG), "");
+}
