@@ -193,6 +193,13 @@ void CQuillonDlg::OnDestroy() {
 // other input may change the entry: once it has been handled, the title's
 // mark is brought up to date.
 BOOL CQuillonDlg::PreTranslateMessage(MSG *msg) {
+    // F4, Options > Toggle Fixed, without the menu's initialisation, which
+    // would close the open cell: the chemist goes on typing in it.
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_F4 && IsWindowEnabled(m_hWnd) &&
+        ((::GetKeyState(VK_CONTROL) | ::GetKeyState(VK_SHIFT)) & 0x8000) == 0) {
+        OnCommand(ID_OPTIONS_TOGGLEFIXED, 0);
+        return TRUE;
+    }
     if ((msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) && accelerators != nullptr &&
         IsWindowEnabled(m_hWnd) && ::TranslateAcceleratorA(m_hWnd, accelerators, msg))
         return TRUE;
@@ -211,6 +218,12 @@ LRESULT CQuillonDlg::OnEntryEdited(WPARAM, LPARAM) {
 BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     UINT id = LOWORD(wParam);
     if (id == IDOK) return TRUE;  // Enter never closes the window
+    if (id == ID_OPTIONS_TOGGLEFIXED) {
+        // The list's current row; an open cell stays open.
+        GetDlgItem(IDC_LIST)->SendMessage(LDM_TOGGLEFIXED, WPARAM(-1), 0);
+        UpdateTitle();
+        return TRUE;
+    }
     // A shortcut, like a menu, acts once the field or cell being edited has been left.
     if (HIWORD(wParam) == 1 && lParam == 0) SetFocus();
     if ((id == IDC_PRODUCT_RATIO || id == IDC_LIST) && HIWORD(wParam) == LDN_AUTORATIO) {

@@ -113,6 +113,7 @@
 #define ID_OPTIONS_SERIES 32788
 #define ID_OPTIONS_WEIGHED 32789
 #define ID_FILE_PRINT_PREVIEW 32800
+#define ID_OPTIONS_TOGGLEFIXED 32801  // the list's current row Fixed or Unfixed (F4, PreTranslateMessage)
 
 // The program's own messages to the main dialog, in the WM_APP range: the
 // numbers from WM_USER on are the dialog manager's own (DM_GETDEFID,

@@ -25,7 +25,7 @@
 //  - Characters come from WM_CHAR, as TranslateMessage makes them with the
 //    keyboard layout in use (so Caps Lock and national layouts apply);
 //    WM_KEYDOWN carries only the commands (arrows, Home/End, Backspace,
-//    Delete, Ctrl+C/X/V/Z, Tab, Ctrl+Shift+J). WM_SETFONT is ignored.
+//    Delete, Ctrl+A/C/X/V/Z, Tab, Ctrl+Shift+J). WM_SETFONT is ignored.
 //  - Undo is a single exchange with the last snapshot, so undo twice redoes.
 //  - Character widths are measured once, at VXM_INITIALIZE. Text wider than
 //    the field scrolls sideways so that the caret stays in view; only the
@@ -824,6 +824,7 @@ int CFormulaEdit::HandleKey(UINT vk) {
             case 'V': return PasteClipboard(true);
             case 'X': return CutSelection(true);
             case 'Z': text.SwapUndo(HasFocus()); return 0;
+            case 'A': text.SelectAll(); return 0;
             }
         }
         return 1;
@@ -838,11 +839,19 @@ int CFormulaEdit::HandleKey(UINT vk) {
         }
         return 1;
     }
+    if (vk == VK_HOME || vk == VK_END) {
+        int to = vk == VK_HOME ? 0 : text.Count();
+        // Ctrl changes nothing on one line: Ctrl+Home is Home, Ctrl+Shift+End is Shift+End.
+        if ((m & ~CTRL) == SHIFT) return text.ExtendTo(to);
+        if ((m & ~CTRL) == 0) {
+            text.SetCaretAll(to);
+            return 0;
+        }
+        return 1;
+    }
     switch (vk) {
     case VK_BACK: return text.DeleteBackward(true);
     case VK_DELETE: return text.DeleteForward(true);
-    case VK_HOME: text.SetCaretAll(0); return 0;
-    case VK_END: text.SetCaretAll(text.Count()); return 0;
     }
     return 1;
 }

@@ -345,6 +345,13 @@ EditResult FormulaText::ExtendSelection(int d) {
     return EDIT_DONE;
 }
 
+EditResult FormulaText::ExtendTo(int position) {
+    position = Clamp(position, 0, count_);
+    if (position == active_) return EDIT_NONE;
+    active_ = caret_ = position;
+    return EDIT_DONE;
+}
+
 bool FormulaText::DragTo(int position) {
     caret_ = position;
     if (position == active_) return false;

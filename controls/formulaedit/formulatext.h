@@ -99,6 +99,7 @@ public:
     void SetSel(int start, int end);  // EM_SETSEL: end inclusive, clamped; -1 no selection, (0, -1) all
     EditResult MoveCaret(int d);       // Left/Right: collapses a selection, or moves one position
     EditResult ExtendSelection(int d);  // Shift+Left/Right: moves the active end
+    EditResult ExtendTo(int position);  // Shift+Home/End: the active end to a position (clamped), the anchor kept
     bool DragTo(int position);          // the caret and the active end to a position; true when the end moved
     void Focus() { caret_ = count_; }   // the caret at the end, the selection kept
     void Blur();                        // no caret, the selection collapsed at the end

@@ -62,6 +62,8 @@ const int FORMULA_EDITOR_ID = 101;
 const int RATIO_EDITOR_ID = 102;
 const COLORREF FIXED_FORMULA_COLOR = 0x000000FF;
 const char SELF_TEST_FORMULA[] = "H2.1(Re3Os7.8)(PtAu)3.4";
+// Posted to itself when the list receives the focus from outside: the cell to go to.
+const UINT WM_APP_ENTER = WM_APP + 1;
 
 // VEXIL.DLL, whose class is the list's formula editor: the first list window
 // that finds it absent from the process loads it for good (never released).
@@ -105,12 +107,14 @@ void CCellEditHook::OnKillFocus(CWnd *newWnd) {
 UINT CCellEditHook::OnGetDlgCode() { return DLGC_WANTALLKEYS; }
 
 // Navigation keys become messages posted to the list, so they run after the
-// key has been handled; Up and Down stop here.
+// key has been handled; Tab, Up, Down, Ctrl+Home and Ctrl+End stop here.
+// Home and End without Ctrl are the editor's own: the caret, or with Shift
+// the selection, to the start or the end of the text.
 void CCellEditHook::OnKeyDown(UINT vk, UINT, UINT) {
     switch (vk) {
     case VK_TAB:
-        owner->PostMessage(LDM_TABOUT, (ModifierState() & 1) ? 1 : 0, 0);
-        break;
+        owner->PostMessage(LDM_TABOUT, WPARAM(ModifierState() & 3), 0);
+        return;
     case VK_RETURN:
         owner->PostMessage(LDM_STEPCELL, WPARAM(ModifierState()), 0);
         break;
@@ -122,10 +126,13 @@ void CCellEditHook::OnKeyDown(UINT vk, UINT, UINT) {
         return;
     case VK_PRIOR:
     case VK_NEXT:
-    case VK_END:
-    case VK_HOME:
         owner->PostMessage(LDM_PAGEKEY, vk, 0);
         break;
+    case VK_END:
+    case VK_HOME:
+        if ((ModifierState() & 2) == 0) break;
+        owner->PostMessage(LDM_PAGEKEY, vk, 0);
+        return;
     }
     Default();
 }
@@ -157,6 +164,8 @@ BEGIN_MESSAGE_MAP(CLedra, CWnd)
     ON_WM_LBUTTONDOWN()
     ON_WM_VSCROLL()
     ON_WM_SETFOCUS()
+    ON_WM_KILLFOCUS()
+    ON_WM_KEYDOWN()
     ON_WM_DESTROY()
     ON_MESSAGE(LDM_INITIALIZE, OnInitialize)
     ON_MESSAGE(LDM_GETFORMULA, OnGetFormula)
@@ -169,11 +178,13 @@ BEGIN_MESSAGE_MAP(CLedra, CWnd)
     ON_MESSAGE(LDM_GETROWS, OnGetRows)
     ON_MESSAGE(LDM_GETUNFIXEDCOUNT, OnGetUnfixedCount)
     ON_MESSAGE(LDM_GETCAPACITY, OnGetCapacity)
+    ON_MESSAGE(LDM_TOGGLEFIXED, OnToggleFixed)
     ON_MESSAGE(LDM_TABOUT, OnTabOut)
     ON_MESSAGE(LDM_STEPCELL, OnStepCell)
     ON_MESSAGE(LDM_PAGEKEY, OnPageKey)
     ON_MESSAGE(LDM_FORWARDTOPARENT, OnForwardToParent)
     ON_MESSAGE(WM_MOUSEWHEEL, OnMouseWheel)
+    ON_MESSAGE(WM_APP_ENTER, OnEnter)
 END_MESSAGE_MAP()
 
 CLedra::CLedra()
@@ -338,7 +349,8 @@ LRESULT CLedra::OnSetFixed(WPARAM wParam, LPARAM lParam) { return rows.setFixed(
 // Empties every row, closes the open cell without storing it and scrolls to the top.
 LRESULT CLedra::OnResetContent(WPARAM, LPARAM) {
     rows.reset();
-    if (activeEditor != 0 && commitDepth == 0) (activeEditor == 1 ? formulaEditor : ratioEditor)->ShowWindow(SW_HIDE);
+    if ((activeEditor == 1 || activeEditor == 2) && commitDepth == 0)
+        (activeEditor == 1 ? formulaEditor : ratioEditor)->ShowWindow(SW_HIDE);
     activeEditor = 0;
     currentRow = 0;
     lastColumn = 0;
@@ -360,6 +372,17 @@ LRESULT CLedra::OnGetRows(WPARAM wParam, LPARAM lParam) {
 LRESULT CLedra::OnGetUnfixedCount(WPARAM, LPARAM) { return rows.getUnfixedCount(); }
 
 LRESULT CLedra::OnGetCapacity(WPARAM, LPARAM) { return rows.capacity(); }
+
+// The mark of a row, or of the current row for wParam -1, switched as a click
+// in its number cell does; an open cell stays open.
+LRESULT CLedra::OnToggleFixed(WPARAM wParam, LPARAM) {
+    int row = wParam == WPARAM(-1) ? currentRow : RowIndex(wParam);
+    LedraRow *target = initialized ? rows.row(row) : nullptr;
+    if (target == nullptr) return -1;
+    target->fixed = target->fixed == 0 ? 1 : 0;
+    Invalidate(FALSE);
+    return target->fixed;
+}
 
 // The formula editor's Ctrl+Shift+J, relayed to the parent.
 LRESULT CLedra::OnForwardToParent(WPARAM, LPARAM) {
@@ -408,6 +431,10 @@ int CLedra::Commit() {
             }
         }
     } else {
+        if (activeEditor == NUMBER_CELL) {
+            activeEditor = 0;
+            Invalidate(FALSE);
+        }
         --commitDepth;
         return 0;
     }
@@ -482,17 +509,100 @@ void CLedra::PlaceEditor(CWnd *editor, int column, int screenRow) {
     }
 }
 
-// Tab: commit, then on to the neighbouring control of the parent dialog.
+// Tab and Shift+Tab walk the cells (number, formula, ratio of each row) and
+// leave the list at its ends: forward from the formula cell of an unused row
+// (the rows end there) or from the last ratio cell, backward from the first
+// number cell; with Ctrl at once.
 LRESULT CLedra::OnTabOut(WPARAM wParam, LPARAM) {
+    bool backward = (wParam & 1) != 0, walk = (wParam & 2) == 0 && activeEditor != 0;
+    int column = activeEditor == NUMBER_CELL ? 0 : activeEditor;
     if (Commit() == -1) return 0;
+    int row = currentRow, target = -1, targetColumn = 0;
+    if (walk) {
+        if (backward) {
+            target = column == 0 ? row - 1 : row;
+            targetColumn = column == 0 ? 2 : column - 1;
+        } else if (column == 1 && rows.formula(row) != nullptr && rows.formula(row)->IsEmpty()) {
+            target = -1;
+        } else {
+            target = column == 2 ? row + 1 : row;
+            targetColumn = column == 2 ? 0 : column + 1;
+        }
+    }
+    if (target >= 0 && target < ROW_CAPACITY) {
+        OpenCell(target, targetColumn);
+        return 0;
+    }
     CWnd *parent = GetParent();
-    CWnd *next = parent != nullptr ? parent->GetNextDlgTabItem(this, wParam == 1) : nullptr;
+    CWnd *next = parent != nullptr ? parent->GetNextDlgTabItem(this, backward) : nullptr;
     if (next != nullptr) {
         next->SetFocus();
         next->SendMessage(EM_SETSEL, 0, LPARAM(-1));
     }
     return 0;
 }
+
+// Opens a cell of a row (column 0 the number cell, 1 formula, 2 ratio),
+// scrolled into view; the open cell is committed first.
+void CLedra::OpenCell(int row, int column) {
+    int newTop = topRow;
+    if (row < topRow) newTop = row;
+    if (row >= topRow + visibleRows) newTop = row - visibleRows + 1;
+    if (column != 0) {
+        if (Commit() == -1) return;
+        if (newTop != topRow) ScrollTo(newTop);
+        ClickAt((column == 1 ? formulaLeft : ratioLeft) + 2, (row - topRow) * rowHeight + 2);
+        return;
+    }
+    if (Commit() == -1) return;
+    if (newTop != topRow) ScrollTo(newTop);
+    currentRow = row;
+    clickRow = row - topRow;
+    activeEditor = NUMBER_CELL;
+    SetFocus();
+    Invalidate(FALSE);
+}
+
+// While the number cell is current the list holds the focus itself: Space
+// switches the row between Fixed and Unfixed (as a click does), Tab walks on,
+// Right and Enter open the formula cell, Up and Down move to the neighbouring
+// number cell.
+void CLedra::OnKeyDown(UINT vk, UINT, UINT) {
+    if (activeEditor != NUMBER_CELL) {
+        Default();
+        return;
+    }
+    switch (vk) {
+    case VK_SPACE:
+        rows.row(currentRow)->fixed = rows.row(currentRow)->fixed == 0 ? 1 : 0;
+        ::MessageBeep(MB_ICONASTERISK);
+        Invalidate(FALSE);
+        break;
+    case VK_TAB: OnTabOut(WPARAM(ModifierState() & 3), 0); break;
+    case VK_RIGHT:
+    case VK_RETURN: OpenCell(currentRow, 1); break;
+    case VK_UP:
+        if (currentRow > 0) OpenCell(currentRow - 1, 0);
+        break;
+    case VK_DOWN:
+        if (currentRow < ROW_CAPACITY - 1) OpenCell(currentRow + 1, 0);
+        break;
+    default: Default(); break;
+    }
+}
+
+// The number cell stops being current when the focus leaves the list.
+void CLedra::OnKillFocus(CWnd *) {
+    Default();
+    if (activeEditor == NUMBER_CELL) {
+        activeEditor = 0;
+        Invalidate(FALSE);
+    }
+}
+
+// Every key while the number cell is current; else the arrows only, so the
+// dialog keeps Tab and Enter.
+UINT CLedra::DialogCode() const { return activeEditor == NUMBER_CELL ? DLGC_WANTALLKEYS : DLGC_WANTARROWS; }
 
 // Enter, Up and Down: the next (or previous) cell in reading order, scrolled into view.
 LRESULT CLedra::OnStepCell(WPARAM wParam, LPARAM) {
@@ -524,12 +634,23 @@ LRESULT CLedra::OnStepCell(WPARAM wParam, LPARAM) {
     return 0;
 }
 
-// Receiving the focus from outside reopens the cell last edited, at the same place.
+// Receiving the focus from outside (Tab or Shift+Tab from the dialog's
+// fields, a click on nothing) goes on to the open cell, or opens the current
+// row's formula cell, scrolled into view.
 void CLedra::OnSetFocus(CWnd *oldWnd) {
     Default();
-    if (IsDescendant(oldWnd) || commitDepth > 0 || !initialized) return;
-    int x = (lastColumn == 2 ? ratioLeft : formulaLeft) + 2;
-    PostMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(x, clickRow * rowHeight + 2));
+    if (IsDescendant(oldWnd) || commitDepth > 0 || !initialized || activeEditor == NUMBER_CELL) return;
+    PostMessage(WM_APP_ENTER, 0, 0);
+}
+
+LRESULT CLedra::OnEnter(WPARAM, LPARAM) {
+    if (::GetFocus() != m_hWnd) return 0;
+    if (activeEditor == 1 || activeEditor == 2) {
+        (activeEditor == 1 ? formulaEditor : ratioEditor)->SetFocus();
+        return 0;
+    }
+    OpenCell(currentRow, 1);
+    return 0;
 }
 
 // True for the list's own children (its editors).
@@ -610,15 +731,22 @@ LRESULT CLedra::OnMouseWheel(WPARAM wParam, LPARAM) {
     return 0;
 }
 
-// Page Up, Page Down, End and Home in an editor: the rows move under the
-// open cell, which stays on the same screen row and column.
+// Page Up and Page Down in an editor: the rows move under the open cell,
+// which stays on the same screen row and column. Ctrl+Home and Ctrl+End: the
+// list to the top or the bottom, the cell of the same column in the first or
+// the last row open.
 LRESULT CLedra::OnPageKey(WPARAM wParam, LPARAM) {
+    if (wParam == VK_HOME || wParam == VK_END) {
+        int row = wParam == VK_HOME ? 0 : ROW_CAPACITY - 1;
+        if (activeEditor == 1 || activeEditor == 2) {
+            if (row != currentRow) OpenCell(row, activeEditor);
+        }
+        return 0;
+    }
     int newTop = topRow;
     switch (wParam) {
     case VK_PRIOR: newTop = topRow - visibleRows; break;
     case VK_NEXT: newTop = topRow + visibleRows; break;
-    case VK_END: newTop = ROW_CAPACITY - visibleRows; break;
-    case VK_HOME: newTop = 0; break;
     }
     newTop = ClampTop(newTop);
     if (newTop == topRow) return 0;
@@ -693,6 +821,10 @@ void CLedra::OnPaint() {
     COLORREF previousBack = offscreenDC.SetBkColor(backColor);
     DrawRows(offscreenDC);
     offscreenDC.SetBkColor(previousBack);
+    if (activeEditor == NUMBER_CELL && currentRow >= topRow && currentRow < topRow + visibleRows) {
+        CRect cell(2, (currentRow - topRow) * rowHeight + 2, formulaLeft - 1, (currentRow - topRow + 1) * rowHeight - 1);
+        ::DrawFocusRect(offscreenDC.GetSafeHdc(), &cell);
+    }
 
     CPaintDC dc(this);
     dc.BitBlt(0, 0, clientRect.Width(), clientRect.Height(), &offscreenDC, 0, 0, SRCCOPY);
@@ -741,6 +873,7 @@ LRESULT CALLBACK LedraWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM 
         }
         wnd = list;
     }
-    if (message == WM_GETDLGCODE) return DLGC_WANTARROWS;
+    // Only CLedra objects are attached to this class's windows.
+    if (message == WM_GETDLGCODE) return static_cast<CLedra *>(wnd)->DialogCode();
     return AfxCallWndProc(wnd, hWnd, message, wParam, lParam);
 }

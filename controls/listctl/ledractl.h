@@ -46,6 +46,8 @@ public:
     // Closes the open cell: -1 refused (nothing changed, the cell stays
     // open), 0 no cell was open, 1 closed (and stored when it had changed).
     int Commit();
+    // WM_GETDLGCODE: every key while the number cell is current, else the arrows.
+    UINT DialogCode() const;
     // The WM_LBUTTONDOWN algorithm at client point (x, y): commit, then
     // toggle the mark or open the formula or ratio cell there.
     void ClickAt(int x, int y);
@@ -60,6 +62,8 @@ protected:
     void OnLButtonDown(UINT flags, CPoint point);
     void OnVScroll(UINT code, int position, CWnd *scrollBar);
     void OnSetFocus(CWnd *oldWnd);
+    void OnKillFocus(CWnd *newWnd);
+    void OnKeyDown(UINT vk, UINT repeat, UINT flags);
     void OnDestroy();
 
     LRESULT OnInitialize(WPARAM wParam, LPARAM lParam);
@@ -73,6 +77,8 @@ protected:
     LRESULT OnGetRows(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetUnfixedCount(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetCapacity(WPARAM wParam, LPARAM lParam);
+    LRESULT OnToggleFixed(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEnter(WPARAM wParam, LPARAM lParam);
     LRESULT OnTabOut(WPARAM wParam, LPARAM lParam);
     LRESULT OnStepCell(WPARAM wParam, LPARAM lParam);
     LRESULT OnPageKey(WPARAM wParam, LPARAM lParam);
@@ -86,6 +92,7 @@ private:
     int RefuseCell(CWnd *editor, const char *text);
     void LoadFormula(int row);
     void LoadRatio(int row);
+    void OpenCell(int row, int column);  // column 0 number, 1 formula, 2 ratio; scrolled into view
     void ScrollTo(int newTop);  // topRow, scroll position and an immediate repaint
     int ClampTop(int top) const;
     void DrawRows(CDC &dc);
@@ -100,7 +107,8 @@ private:
     CCellEditHook *ratioEditorHook;
     CWnd *formulaEditor;  // the hooks themselves: permanent objects of the children
     CWnd *ratioEditor;
-    int activeEditor;  // 0 none, 1 formula, 2 ratio
+    static const int NUMBER_CELL = 3;
+    int activeEditor;  // 0 none, 1 formula, 2 ratio, NUMBER_CELL: the current row's number cell, the focus the list's
     int lastColumn;    // 1 formula, 2 ratio; 0 after LDM_RESETCONTENT
     LedraRowStore rows;
     int currentRow;

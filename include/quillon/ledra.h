@@ -12,6 +12,30 @@
 // The user edits them in place: a VEXIL child for formulas, a system EDIT
 // child for ratios; a click in the number cell toggles Fixed/Unfixed.
 //
+// The keyboard:
+//  - In an open cell, Home and End move the caret to the start or the end of
+//    its text, with Shift they select to there (as in any text field); they
+//    never move the list. Ctrl+Home and Ctrl+End scroll the list to the top
+//    or the bottom and open the cell of the same column in the first or the
+//    last row, so the caret is always in a cell that can be seen. Page Up and
+//    Page Down move the rows under the open cell, which keeps its place on
+//    the screen. Enter, Up and Down go to the next or previous cell in
+//    reading order (formula, ratio, next row's formula).
+//  - Tab and Shift+Tab walk every cell: the number cell, the formula and the
+//    ratio of each row. The number cell has no editor: the list holds the
+//    focus, draws a focus rectangle in it, and Space there switches the row
+//    between Fixed and Unfixed as a click does (Right or Enter: its formula
+//    cell, Up and Down: the neighbouring number cell).
+//  - Into and out of the list: when the list receives the focus from another
+//    control of the dialog (Tab, Shift+Tab), the current row's formula cell
+//    opens (row 1 at first and after LDM_RESETCONTENT), scrolled into view.
+//    Tab leaves the list for the next control of the dialog from the formula
+//    cell of an unused row (the end of the rows, once a typed formula there
+//    has been stored the walk goes on to its ratio) and from row 30's ratio;
+//    Shift+Tab leaves for the previous control from row 1's number cell;
+//    Ctrl+Tab and Ctrl+Shift+Tab leave at once from any cell. The control
+//    reached has its text selected.
+//
 // Unless a message says otherwise: wParam and lParam not named are ignored;
 // "index" is a row index 0..29; the messages are answered synchronously by
 // the list's window procedure, are meant to be sent by the list's parent, and
@@ -153,19 +177,31 @@ static_assert(sizeof(LedraInit) == 48 && offsetof(LedraInit, font) == 4 && offse
 // LDM_INITIALIZE.
 #define LDM_GETCAPACITY 2134  // 0x0856
 
+// LDM_TOGGLEFIXED: switches a row between Fixed and Unfixed, as a click in its
+// number cell does (without the beep).
+//   wParam  index, or (WPARAM)-1 for the current row: the row of the open
+//           cell, else the row whose cell was open last (row 0 at first)
+// An open cell stays open, its text untouched; the list is repainted.
+// Result: the row's new mark (1 Fixed, 0 Unfixed); -1 for an index outside
+// the rows (and before LDM_INITIALIZE), nothing changed.
+#define LDM_TOGGLEFIXED 2136  // 0x0858
+
 // ---------------------------------------------------------------------------
 // The list's own messages: posted by its editors to the list, never by a
 // program. Each commits the open cell first and does nothing more when the
 // cell is refused. Result: 0.
 
-// Tab out of a cell: to the next control of the parent dialog (wParam 1:
-// Shift+Tab, the previous one), whose text is selected.
+// Tab in a cell: the next cell of the walk, or out of the list at its ends
+// (see "The keyboard" above). wParam bit 0 set: Shift+Tab (backward); bit 1
+// set: Ctrl+Tab (out at once).
 #define LDM_TABOUT 2224  // 0x08B0
 // Enter, Up, Down: to the next cell in reading order (wParam bit 0 set:
 // backward), scrolled into view.
 #define LDM_STEPCELL 2225  // 0x08B1
-// Page Up, Page Down, Home, End in a cell (wParam the virtual key): the rows
-// scroll under the open cell, which keeps its screen row and column.
+// Page Up, Page Down, Ctrl+Home, Ctrl+End in a cell (wParam VK_PRIOR,
+// VK_NEXT, VK_HOME, VK_END): Page Up and Page Down scroll the rows under the
+// open cell, which keeps its screen row and column; VK_HOME and VK_END scroll
+// to the top or the bottom and open the same column's cell of row 1 or 30.
 #define LDM_PAGEKEY 2226  // 0x08B2
 
 // ---------------------------------------------------------------------------

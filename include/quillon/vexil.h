@@ -15,7 +15,9 @@
 //
 // Typed characters come as WM_CHAR (the message loop must call
 // TranslateMessage); WM_KEYDOWN carries the editing commands (arrows,
-// Home/End, Backspace, Delete, Ctrl+C/X/V/Z). WM_GETDLGCODE answers
+// Home/End, Backspace, Delete, Ctrl+C/X/V/Z), and selects as the system's
+// edit field does: Shift+Left/Right, Shift+Home/End (from the anchor to the
+// start or the end), Ctrl+A (all). WM_GETDLGCODE answers
 // DLGC_WANTALLKEYS. WM_SETFONT is ignored: the fonts come with VXM_INITIALIZE.
 //
 // What the control sends: no WM_COMMAND notifications at all; its one

@@ -206,6 +206,37 @@ TEST_F(MainDialog, LeavingAFieldChecksIt) {
 }
 
 // Clear empties the entry (after asking, as it has changed); the ratio shows 1 and the amount nothing.
+// Into the list from the ratio field with Tab; in the open cell Home and End
+// move the caret (End once jumped the list to row 23, and the next keys went
+// there); F4 switches the current row to Fixed with its cell left open;
+// Ctrl+Tab leaves the list for the amount.
+TEST_F(MainDialog, KeysInAListCellStayInItsRow) {
+    Press(IDC_PRODUCT_RATIO);
+    quillon.Key(VK_TAB);
+    quillon.Sync();
+    ASSERT_EQ(::GetParent(quillon.Focus()), quillon.Item(IDC_LIST)) << "Tab from the ratio field opens a list cell";
+    quillon.Type("aCO");
+    quillon.Key(VK_HOME);
+    quillon.Type("B");
+    quillon.Key(VK_END);
+    quillon.Type("3");
+    quillon.Key(VK_RETURN);
+    quillon.Sync();
+    EXPECT_EQ(quillon.ReadRow(0).formula, "BaCO3");
+    for (int row = 1; row < 30; ++row) EXPECT_EQ(quillon.ReadRow(row).formula, "") << row;
+    EXPECT_EQ(quillon.WaitBox(200).hwnd, nullptr);
+    HWND ratioCell = quillon.Focus();
+    quillon.Key(VK_F4);
+    quillon.Sync();
+    EXPECT_EQ(quillon.ReadRow(0).fixed, 1);
+    EXPECT_EQ(quillon.Focus(), ratioCell) << "the cell stays open";
+    quillon.Type("2");
+    quillon.Key(VK_TAB, qwintest::kControl);
+    quillon.Sync();
+    EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_AMOUNT));
+    EXPECT_EQ(quillon.ReadRow(0).ratio, 2.0);
+}
+
 TEST_F(MainDialog, ClearEmptiesTheEntry) {
     Enter("BaTiO3", "10", {{"BaCO3", ""}, {"TiO2", "1"}});
     quillon.Fill(IDC_PRODUCT_RATIO, "2");

@@ -47,6 +47,7 @@ std::string Edit(const std::string &script) {
         case 'x': t.DeleteSelection(op[1] == 's'); break;          // x: WM_CUT, xs: Ctrl+X
         case '<': case '>': result = t.MoveCaret(op[0] == '<' ? -1 : 1); break;
         case '{': case '}': result = t.ExtendSelection(op[0] == '{' ? -1 : 1); break;
+        case 'e': result = t.ExtendTo(std::stoi(arg)); break;  // Shift+Home/End
         case 'h': t.SetCaretAll(0); break;
         case 'a': t.SelectAll(); break;
         case 'u': t.SwapUndo(op[1] != 'n'); break;  // un: without the focus
@@ -88,6 +89,9 @@ TEST(FormulaText, Edits) {
         {"t:abcd h } >", "abcd 1>1 c1 m0 =0"}, {"t:ab h <", "ab 0>0 c0 m0 =1"}, {"t:ab f >", "ab 2>2 c2 m0 =1"},
         {"t:ab f }", "ab 2>2 c2 m0 =1"}, {"t:ab h {", "ab 0>0 c0 m0 =1"}, {"t:ab f k", "ab 2>2 c-1 m0 =0"},
         {"t:ab s:0,0 f", "ab 0>1 c2 m0 =0"},
+        // Shift+Home/End: the active end to a clamped position, the anchor kept.
+        {"t:abcd s:2,3 e:0", "abcd 0<2 c0 m0 =0"}, {"t:abcd h } } e:4", "abcd 0>4 c4 m0 =0"},
+        {"t:ab e:-4", "ab 0<2 c0 m0 =0"}, {"t:ab e:9", "ab 2>2 c2 m0 =1"}, {"t:abc s:0,-1 e:0 i:X", "Xabc 1>1 c1 m1 =0"},
         // Typing, deleting, cutting and pasting, and what they mark modified.
         {"f i:F i:e i:2 i:, i:+", "Fe2 3>3 c3 m1 =1"}, {"t:aO h i:N", "NaO 1>1 c1 m1 =0"},
         {"t:abcd f { { i:X", "abX 3>3 c3 m1 =0"}, {"t:abc f b h ds b", "b 0>0 c0 m1 =1"},

@@ -141,7 +141,8 @@ TEST_F(LedraTest, RatioCommit) {
 // Enter, Up and Down walk the cells in reading order, scrolling at the edges,
 // and stop without a commit at the first and last cells; page keys move the
 // rows under the open cell, which keeps its place on screen (with nothing to
-// move it stays open with its text); the scroll bar closes it.
+// move it stays open with its text); Ctrl+Home and Ctrl+End open the first
+// and the last row's cell; the scroll bar closes it.
 TEST_F(LedraTest, KeysWalkTheCellsAndPageTheRows) {
     const int end = visibleRows - 1, last = 30 - visibleRows;
     auto ratioCell = [](int row) { return std::to_string(row) + ":R"; };
@@ -152,9 +153,10 @@ TEST_F(LedraTest, KeysWalkTheCellsAndPageTheRows) {
         {-1, "", VK_RETURN, qwintest::kControl, "1:R", 0},
         {end, "", VK_RETURN, 0, std::to_string(visibleRows + 1) + ":F", 1},
         {2, "9", VK_NEXT, 0, ratioCell(visibleRows + 4), visibleRows + 1},
-        {-1, "", VK_END, 0, ratioCell(last + 3), last},
-        {-1, "7", VK_NEXT, 0, ratioCell(last + 3), last},
-        {end, "5", VK_DOWN, 0, "30:R", last},
+        {-1, "", VK_HOME, qwintest::kControl, "1:R", 0},
+        {-1, "7", VK_PRIOR, 0, "1:R", 0},
+        {-1, "", VK_END, qwintest::kControl, "30:R", last},
+        {-1, "5", VK_DOWN, 0, "30:R", last},
     };
     Click(0, 1);
     for (const Step &s : steps) {
@@ -165,7 +167,7 @@ TEST_F(LedraTest, KeysWalkTheCellsAndPageTheRows) {
         EXPECT_EQ(s.top, Top()) << "key " << s.vk << " to " << s.open;
     }
     EXPECT_EQ(9.0, Ratio(3));
-    EXPECT_EQ(7.0, Ratio(last + 2)) << "the text of the cell kept open";
+    EXPECT_EQ(7.0, Ratio(0)) << "the text of the cell kept open, stored by Ctrl+End";
     EXPECT_EQ(1.0, Ratio(29)) << "no commit at the last cell";
     EXPECT_EQ("5", qwintest::WindowText(RatioEditor()));
 
@@ -180,24 +182,101 @@ TEST_F(LedraTest, KeysWalkTheCellsAndPageTheRows) {
     EXPECT_EQ("none", OpenCell());
 }
 
-// Tab leaves the list for the neighbouring controls; coming back reopens the last cell.
-TEST_F(LedraTest, TabLeavesAndFocusReturnsToTheLastCell) {
+// Home and End (with Shift: select) move the caret in either open cell, as
+// in any text field, and never the list: the same keys in a formula and a
+// ratio cell opened in a scrolled list, each followed by a typed character.
+TEST_F(LedraTest, HomeAndEndStayInTheCell) {
+    const struct { UINT vk; unsigned modifiers; } caretKeys[][3] = {
+        {{VK_HOME, 0}}, {{VK_END, 0}}, {{VK_LEFT, 0}, {VK_HOME, qwintest::kShift}},
+        {{VK_HOME, 0}, {VK_RIGHT, 0}, {VK_END, qwintest::kShift}},
+    };
+    const char *typed = "1234";
+    const char *expected[2][4] = {{"1Fe2O3", "1Fe2O32", "32", "34"}, {"112.5", "112.52", "32", "34"}};
+    SetRow(6, "Fe2O3", 12.5, 0);
+    for (int column : {1, 2}) {
+        SCOPED_TRACE(column == 1 ? "formula" : "ratio");
+        Send(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 5));
+        Click(1, column);
+        const std::string open = column == 1 ? "7:F" : "7:R";
+        ASSERT_EQ(open, OpenCell());
+        for (int i = 0; i < 4; ++i) {
+            for (const auto &k : caretKeys[i])
+                if (k.vk != 0) Key(k.vk, k.modifiers);
+            ::SendMessageA(::GetFocus(), WM_CHAR, static_cast<unsigned char>(typed[i]), 0);
+            EXPECT_EQ(expected[column - 1][i], qwintest::WindowText(::GetFocus())) << "keys " << i;
+            EXPECT_EQ(open, OpenCell()) << "keys " << i;
+            EXPECT_EQ(5, Top()) << "keys " << i;
+        }
+        Type(column == 1 ? "Fe2O3" : "12.5");
+        Key(VK_RETURN);
+    }
+}
+
+// Tab and Shift+Tab walk number, formula and ratio cells; Space in a number
+// cell switches its row's mark; the list is entered at the current row's
+// formula cell and left at the ends of the rows, or at once with Ctrl.
+TEST_F(LedraTest, TabWalksTheCellsAndLeavesAtTheEnds) {
+    SetRow(0, "BaCO3", 1.0, 0);
+    SetRow(1, "TiO2", 1.0, 0);
     HWND amount = ::GetDlgItem(host.dialog, IDC_AMOUNT);
     ::SetWindowTextA(amount, "12");
-    Click(1, 2);
-    Type("4");
-    Key(VK_TAB);
-    EXPECT_EQ(amount, ::GetFocus());
-    EXPECT_EQ(4.0, Ratio(1));
-    EXPECT_EQ("none", OpenCell());
+    auto where = [&]() -> std::string {
+        HWND focus = ::GetFocus();
+        if (focus == list) return "#";  // a number cell: the list holds the focus itself
+        if (focus == amount || focus == host.product) return focus == amount ? "amount" : "product";
+        return OpenCell();
+    };
+    const unsigned S = qwintest::kShift, C = qwintest::kControl;
+    // vk 0: the focus given to the list from outside. fixed: row 1 and 2's marks after the step.
+    struct Step { UINT vk; unsigned modifiers; const char *typed; const char *at; const char *fixed; } steps[] = {
+        {VK_TAB, 0, "", "1:R", "00"},   {VK_TAB, 0, "", "#", "00"},     {VK_SPACE, 0, "", "#", "01"},
+        {VK_TAB, S, "", "1:R", "01"},   {VK_TAB, S, "", "1:F", "01"},   {VK_TAB, S, "", "#", "01"},
+        {VK_SPACE, 0, "", "#", "11"},   {VK_DOWN, 0, "", "#", "11"},    {VK_SPACE, 0, "", "#", "10"},
+        {VK_UP, 0, "", "#", "10"},      {VK_TAB, S, "", "product", "10"}, {0, 0, "", "1:F", "10"},
+        {VK_TAB, 0, "", "1:R", "10"},   {VK_TAB, 0, "", "#", "10"},     {VK_RIGHT, 0, "", "2:F", "10"},
+        {VK_TAB, 0, "", "2:R", "10"},   {VK_TAB, 0, "", "#", "10"},     {VK_TAB, 0, "", "3:F", "10"},
+        {VK_TAB, 0, "", "amount", "10"}, {0, 0, "", "3:F", "10"},       {VK_TAB, 0, "NaCl", "3:R", "10"},
+        {VK_TAB, C, "", "amount", "10"}, {0, 0, "", "3:F", "10"},       {VK_TAB, C | S, "", "product", "10"},
+    };
+    ::SetFocus(host.product);
+    qwintest::SendKeyDown(host.product, VK_TAB);  // the product field passes Tab to the dialog's next control
+    qwintest::PumpMessages();
+    ASSERT_EQ("1:F", where());
+    for (const Step &s : steps) {
+        SCOPED_TRACE(std::to_string(&s - steps) + ": to " + s.at);
+        if (*s.typed) Type(s.typed);
+        if (s.vk == 0) {
+            ::SetFocus(list);
+            qwintest::PumpMessages();
+        } else {
+            Key(s.vk, s.modifiers);
+        }
+        EXPECT_EQ(s.at, where());
+        EXPECT_EQ(s.fixed, std::to_string(Fixed(0)) + std::to_string(Fixed(1)));
+        EXPECT_EQ(where() == "#" ? DLGC_WANTALLKEYS : DLGC_WANTARROWS, Send(WM_GETDLGCODE)) << "the dialog keeps Tab";
+    }
+    EXPECT_EQ("NaCl", Formula(2));
     DWORD start = 0, end = 0;
     ::SendMessageA(amount, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    EXPECT_EQ(2u, end - start);
-    ::SetFocus(list);
-    qwintest::PumpMessages();
-    EXPECT_EQ("2:R", OpenCell());
-    Key(VK_TAB, qwintest::kShift);
-    EXPECT_EQ(host.product, ::GetFocus());
+    EXPECT_EQ(2u, end - start) << "the field reached has its text selected";
+}
+
+// LDM_TOGGLEFIXED switches a row's mark, or the current row's for -1, and
+// leaves the open cell open with its text.
+TEST_F(LedraTest, ToggleFixedByMessage) {
+    SetRow(3, "NaCl", 2.0, 0);
+    Click(3, 1);
+    Type("KCl");
+    const struct { WPARAM row; LRESULT answer; int index; } cases[] = {
+        {WPARAM(-1), 1, 3}, {3, 0, 3}, {29, 1, 29}, {WPARAM(-1), 1, 3}, {30, -1, -1},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(c.answer, Send(LDM_TOGGLEFIXED, c.row)) << "row " << int(c.row);
+        if (c.index >= 0) EXPECT_EQ(c.answer, Fixed(c.index)) << "row " << int(c.row);
+    }
+    EXPECT_EQ("4:F", OpenCell());
+    EXPECT_EQ("KCl", qwintest::WindowText(FormulaEditor()));
+    EXPECT_EQ("NaCl", Formula(3));
 }
 
 // Ctrl+Shift+J in the formula editor reaches the parent as message 1801;

@@ -116,7 +116,8 @@ TEST_F(VexilTest, DrawFormulaCutsAtTheRightLimit) {
 // Characters come from WM_CHAR only (key downs type nothing, so a keystroke
 // never types twice); keys move, select, delete and use the clipboard, their
 // edits marked modified, the list's only sign of an edit (each edit's rules:
-// tests/unit/formulaedit). Ctrl+Shift+J posts the editor signal to the parent.
+// tests/unit/formulaedit), Shift+Home/End and Ctrl+A select as the system's
+// edit field does. Ctrl+Shift+J posts the editor signal to the parent.
 TEST_F(VexilTest, Keyboard) {
     struct Case { const char *start; std::vector<KeyPress> keys; const char *text, *selection; LRESULT modified; } cases[] = {
         {"", {Char('F'), Char('+'), Char('e'), Char(' '), Char('2'), Char('\x03'), Char('('), Char('\r'), Char('.'), Char('\t'), Char(')'),
@@ -132,6 +133,10 @@ TEST_F(VexilTest, Keyboard) {
         {"Fe2O3", {Down(VK_LEFT, kShift), Down('C', kControl), Down(VK_HOME), Down('V', kControl), Down(VK_RIGHT, kShift),
                    Down('X', kControl), Down(VK_END), Down('V', kControl)}, "3e2O3F", "none", 1},
         {"Fe", {Down(VK_BACK), Down('Z', kControl)}, "Fe", "none", 1},
+        // Shift+Home/End select from the anchor, which stays where the selection began; Ctrl+A selects all.
+        {"abcd", {Down(VK_LEFT), Down(VK_LEFT), Down(VK_END, kShift), Down(VK_HOME, kShift)}, "abcd", "0..1", 0},
+        {"NaCl", {Down(VK_HOME), Down(VK_RIGHT), Down(VK_END, kShift | kControl), Char('O')}, "NO", "none", 1},
+        {"Fe2O3", {Down(VK_HOME), Down('A', kControl)}, "Fe2O3", "0..4", 0},
     };
     ::SetFocus(edit);
     MSG msg;
