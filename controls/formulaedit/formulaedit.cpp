@@ -113,12 +113,24 @@ void SelectFont(HDC dc, HFONT font, HGDIOBJ *original) {
 }
 
 // Which glyphs of the DC's font, first to last, put ink outside their cell.
-// A font without ABC widths (a raster font) leaves every flag set.
+// The ABC widths describe the smoothed glyph; a font whose table asks for
+// plain black-and-white glyphs at this size is drawn with its one-bit
+// bitmaps, hinted for that, which can be a pixel wider (Liberation Sans 2's
+// T at 8 points: 7 pixels of ink in a cell of 6). So a glyph counts as inking
+// outside when either picture leaves the cell. A font without ABC widths (a
+// raster font) or without glyph outlines leaves its flags set.
 void MeasureInkOutside(HDC dc, int first, int last, bool *inkOutside) {
+    static const MAT2 identity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
     ABC abc[96];
     if (!::GetCharABCWidthsA(dc, UINT(first), UINT(last), abc)) return;
-    for (int code = first; code <= last; ++code)
-        inkOutside[code - first] = abc[code - first].abcA < 0 || abc[code - first].abcC < 0;
+    for (int code = first; code <= last; ++code) {
+        const ABC &w = abc[code - first];
+        const int cell = w.abcA + int(w.abcB) + w.abcC;
+        GLYPHMETRICS mono;
+        bool known = ::GetGlyphOutlineA(dc, UINT(code), GGO_BITMAP, &mono, 0, nullptr, &identity) != GDI_ERROR;
+        inkOutside[code - first] = w.abcA < 0 || w.abcC < 0 || !known || mono.gmptGlyphOrigin.x < 0 ||
+                                   mono.gmptGlyphOrigin.x + int(mono.gmBlackBoxX) > cell;
+    }
 }
 
 // Draws characters laid side by side, one ExtTextOut per run of adjacent
@@ -227,7 +239,8 @@ void CFormulaEdit::PostNcDestroy() {
 }
 
 // True when the character's glyph, drawn as kind, puts ink outside its own
-// cell (a negative A or C width), or when the font could not tell.
+// cell (a negative A or C width, or a black-and-white glyph wider than its
+// cell), or when the font could not tell.
 bool CFormulaEdit::InkOutsideCell(char ch, int kind) const {
     if (kind == 0 && ch >= '.' && ch <= '9') return digitInkOutside[ch - '.'];
     return letterInkOutside[static_cast<unsigned char>(ch)];

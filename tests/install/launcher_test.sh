@@ -23,6 +23,13 @@ ln -s "$bin" "$scratch/unpacked/$folder"
 out=$(env -u DISPLAY "$scratch/unpacked/quillon" 2>&1) && fail "ran without a display"
 grep -q "no display" <<<"$out" || fail "no-display message: $out"
 
+# Without any Liberation font it says so (and still goes on to the display check).
+mkdir -p "$scratch/nofonts"
+echo '<fontconfig></fontconfig>' >"$scratch/nofonts/fonts.conf"
+out=$(env -u DISPLAY FONTCONFIG_FILE="$scratch/nofonts/fonts.conf" "$scratch/unpacked/quillon" 2>&1)
+grep -q "no Liberation fonts found" <<<"$out" || fail "no-fonts message: $out"
+env -u DISPLAY "$scratch/unpacked/quillon" 2>&1 | grep -q "no Liberation fonts" && fail "Liberation fonts not seen"
+
 # The desktop entry points at the launcher where it stands.
 "$scratch/unpacked/quillon" --install-desktop-entry >/dev/null
 grep -qx "Exec=\"$scratch/unpacked/quillon\"" "$scratch/data/applications/quillon.desktop" ||
@@ -82,11 +89,13 @@ for start in first later; do
   registry 'HKCU\Software\Wine\Fonts\Replacements' | grep -q "MS Sans Serif.*Liberation Sans" ||
     fail "the prefix has no font mapping on the $start start"
   registry 'HKCU\Software\Wine\X11 Driver' | grep -q "Managed" && fail "the user's prefix leaves windows unmanaged"
+  [ -f "$prefix/drive_c/windows/Fonts/marlett.ttf" ] || fail "no Marlett in the prefix on the $start start"
   WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1
   wait "$launcher" 2>/dev/null
   WINEPREFIX="$prefix" wineserver -w
-  # A ready prefix that lost its mapping gets it again on the later start.
+  # A ready prefix that lost its mapping or Marlett gets them again on the later start.
   sed -i '/"MS Sans Serif"="Liberation Sans"/d' "$prefix/user.reg"
+  rm -f "$prefix/drive_c/windows/Fonts/marlett.ttf"
 done
 
 if [ "$failures" -eq 0 ]; then echo "launcher: all checks passed"; else exit 1; fi

@@ -50,18 +50,28 @@ std::string PickFromMenu(HWND window, int choice) {
 
 // Whatever the fonts, the field (with a selection) and the list's drawing
 // (VXM_DRAWFORMULA) give the picture of one TextOut per character, though the
-// control draws runs at once and some glyphs' ink leaves their cell.
+// control draws runs at once and some glyphs' ink leaves their cell: smoothed
+// or black-and-white, whose glyphs can be a pixel wider than the ABC widths.
 TEST_F(VexilTest, AnyFontPaintsAsOneCallPerCharacter) {
-    const struct { const char *face; int points; } fonts[] = {
-        {"Arial", 80}, {"Arial", 140}, {"Times New Roman", 80}, {"Courier New", 100}};
+    const struct { const char *face; int points; BYTE quality; } fonts[] = {
+        {"Arial", 80, DEFAULT_QUALITY}, {"Arial", 130, NONANTIALIASED_QUALITY}, {"Arial", 140, DEFAULT_QUALITY},
+        {"Times New Roman", 80, DEFAULT_QUALITY}, {"Times New Roman", 90, DEFAULT_QUALITY}, {"Courier New", 100, DEFAULT_QUALITY}};
     const char *const texts[] = {"yq4P0*FjXwz", "Ff(Jj)Vv2AV7Wy", "CuSO4\xB7" "5H2O", "Sr0.5Ba0.5TiO3"};
     for (const auto &f : fonts) {
+        auto make = [&f](CFont &font, int points) {
+            CFont plain;
+            plain.CreatePointFont(points, f.face);
+            LOGFONTA logFont;
+            ::GetObjectA(plain, sizeof logFont, &logFont);
+            logFont.lfQuality = f.quality;
+            font.CreateFontIndirect(&logFont);
+        };
         CFont letter, digit;
-        letter.CreatePointFont(f.points, f.face);
-        digit.CreatePointFont(f.points * 9 / 14, f.face);
+        make(letter, f.points);
+        make(digit, f.points * 9 / 14);
         Recreate(400, VexilInit{256, letter, digit, 0, -5, 2, 1});
         for (const char *text : texts) {
-            SCOPED_TRACE(std::string(f.face) + " " + std::to_string(f.points) + ": " + text);
+            SCOPED_TRACE(std::string(f.face) + " " + std::to_string(f.points) + " quality " + std::to_string(f.quality) + ": " + text);
             SetText(text);
             Send(EM_SETSEL, 2, 5);
             Bitmap32 image = qwintest::CaptureClient(edit);
