@@ -4,6 +4,7 @@
 
 #include "resource.h"
 #include "core/elements.h"
+#include "quillon/dpi.h"
 
 namespace {
 
@@ -14,6 +15,33 @@ const char *const HELP_TEXT =
     "Double-click left mouse button or press space-bar on an entry to include or exclude.\n\n"
     "2 )  Reducing the number of Unfixed entries in the starting materials list  (a)  by turning an Unfixed "
     "entry into a Fixed entry or  (b)  by removing an Unfixed entry.";
+
+// The legend's bitmap (drawn at 96 DPI) at dpi: scaled with halftoning into
+// a bitmap of the screen's format, or nullptr when it cannot be made.
+HBITMAP ScaledLegend(HINSTANCE instance, int dpi) {
+    HBITMAP source = static_cast<HBITMAP>(::LoadImageA(instance, MAKEINTRESOURCEA(IDB_LEGEND), IMAGE_BITMAP, 0, 0,
+                                                       LR_CREATEDIBSECTION));
+    BITMAP info = {};
+    if (source == nullptr || ::GetObjectA(source, sizeof info, &info) == 0) {
+        if (source != nullptr) ::DeleteObject(source);
+        return nullptr;
+    }
+    int width = QuillonScale(info.bmWidth, dpi), height = QuillonScale(info.bmHeight, dpi);
+    HDC screen = ::GetDC(nullptr);
+    HDC from = ::CreateCompatibleDC(screen), to = ::CreateCompatibleDC(screen);
+    HBITMAP scaled = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ oldFrom = ::SelectObject(from, source), oldTo = ::SelectObject(to, scaled);
+    ::SetStretchBltMode(to, HALFTONE);
+    ::SetBrushOrgEx(to, 0, 0, nullptr);
+    ::StretchBlt(to, 0, 0, width, height, from, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    ::SelectObject(from, oldFrom);
+    ::SelectObject(to, oldTo);
+    ::DeleteDC(from);
+    ::DeleteDC(to);
+    ::ReleaseDC(nullptr, screen);
+    ::DeleteObject(source);
+    return scaled;
+}
 
 }  // namespace
 
@@ -29,6 +57,7 @@ END_MESSAGE_MAP()
 CElementSelectionDlg::CElementSelectionDlg() : CDialog(IDD_ATOM_SELECTION, nullptr) { AfxInitCommonControls(); }
 
 CElementSelectionDlg::~CElementSelectionDlg() {
+    if (legend != nullptr) ::DeleteObject(legend);
     delete font;
     delete images;
     composition.Clear();
@@ -70,12 +99,35 @@ BOOL CElementSelectionDlg::OnInitDialog() {
     ReleaseDC(dc);
     tree.SetFont(font, TRUE);
 
+    // The state images and the legend are pixels at 96 DPI: scaled to the dialog's.
+    int dpi = QuillonDpiOf(m_hWnd);
+    int side = QuillonScale(16, dpi);
     images = new CImageList;
-    images->Create(16, 16, ILC_COLOR | ILC_MASK, 5, 5);
+    images->Create(side, side, ILC_COLOR | ILC_MASK, 5, 5);
     const UINT icons[] = {IDI_STATE_EMPTY, IDI_NONMETAL_EXCLUDED, IDI_NONMETAL_INCLUDED, IDI_METAL_EXCLUDED,
                           IDI_METAL_INCLUDED};
-    for (UINT id : icons) images->Add(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id)));
+    for (UINT id : icons) {
+        HICON icon = static_cast<HICON>(
+            ::LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id), IMAGE_ICON, side, side, LR_DEFAULTCOLOR));
+        images->Add(icon);
+        if (icon != nullptr) ::DestroyIcon(icon);
+    }
     tree.SetImageList(images, TVSIL_STATE);
+    if (dpi != 96) {
+        for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            if ((::GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
+            char name[16] = "";
+            ::GetClassNameA(child, name, sizeof name);
+            if (::lstrcmpiA(name, "Static") != 0) continue;
+            legend = ScaledLegend(AfxGetInstanceHandle(), dpi);
+            // The static sizes itself to the new bitmap; the template's is ours to delete.
+            HGDIOBJ old = legend == nullptr ? nullptr
+                                            : reinterpret_cast<HGDIOBJ>(::SendMessageA(
+                                                  child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(legend)));
+            if (old != nullptr && old != legend) ::DeleteObject(old);
+            break;
+        }
+    }
 
     selectedCount = 0;
     for (int k = 0; k < composition.count; ++k) {

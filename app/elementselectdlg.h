@@ -55,6 +55,7 @@ private:
     bool retain = true;
     CFont *font = nullptr;
     CImageList *images = nullptr;
+    HBITMAP legend = nullptr;  // the legend scaled to the dialog's DPI (none at 96)
     CTreeCtrl tree;
 };
 

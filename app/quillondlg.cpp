@@ -76,6 +76,7 @@ BEGIN_MESSAGE_MAP(CQuillonDlg, CDialog)
     ON_MESSAGE(WM_GETMINMAXINFO, OnGetMinMaxInfo)
     ON_MESSAGE(WM_RELEASE_BUTTONS, OnReleaseButtons)
     ON_MESSAGE(WM_ENTRY_EDITED, OnEntryEdited)
+    ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
 END_MESSAGE_MAP()
 
 CQuillonDlg::CQuillonDlg(CWnd *parent) : CDialog(IDD_QUILLON_DIALOG, parent) {
@@ -147,13 +148,12 @@ BOOL CQuillonDlg::OnInitDialog() {
 
 // Fonts, the two custom controls and the layout over the list's columns.
 LRESULT CQuillonDlg::OnDeferredInit(WPARAM, LPARAM) {
-    CDC *dc = GetDC();
+    int dpi = QuillonDpiOf(m_hWnd);
     letterFont.reset(new CFont);
     digitFont.reset(new CFont);
-    CreateFormulaFonts(*letterFont, *digitFont, FORMULA_FONT_FACE, dc);
-    ReleaseDC(dc);
+    CreateFormulaFonts(*letterFont, *digitFont, FORMULA_FONT_FACE, dpi);
 
-    vexilInit.reset(new VexilInit(FormulaFieldInit(*letterFont, *digitFont)));
+    vexilInit.reset(new VexilInit(FormulaFieldInit(*letterFont, *digitFont, dpi)));
     GetDlgItem(IDC_PRODUCT)->SendMessage(VXM_INITIALIZE, reinterpret_cast<WPARAM>(vexilInit.get()), 0);
 
     CRect productClient;
@@ -365,6 +365,17 @@ LRESULT CQuillonDlg::OnEditorSignal(WPARAM, LPARAM) {
 
 LRESULT CQuillonDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam) {
     layout.LimitTracking(reinterpret_cast<MINMAXINFO *>(lParam));
+    return 0;
+}
+
+// A move to a monitor of another scaling: the layout's smallest size and
+// distances follow the new DPI, then the window takes the rectangle the
+// system suggests (the system rescales the template's controls and fonts).
+LRESULT CQuillonDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    layout.DpiChanged(HIWORD(wParam));
+    const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
+    ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     return 0;
 }
 

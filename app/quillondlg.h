@@ -67,6 +67,7 @@ protected:
     void OnDestroy();
     void OnSize(UINT type, int cx, int cy);
     LRESULT OnGetMinMaxInfo(WPARAM, LPARAM lParam);
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnReleaseButtons(WPARAM, LPARAM);
     LRESULT OnEntryEdited(WPARAM, LPARAM);
     void OnInitMenu(HMENU menu);

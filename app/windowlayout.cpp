@@ -1,5 +1,6 @@
 #include "windowlayout.h"
 
+#include "quillon/dpi.h"
 #include "resource.h"
 
 RECT CWindowLayout::ChildRect(HWND child) const {
@@ -11,6 +12,7 @@ RECT CWindowLayout::ChildRect(HWND child) const {
 
 void CWindowLayout::Record(HWND window) {
     dialog = window;
+    dpi = QuillonDpiOf(dialog);
     RECT outer = {}, client = {};
     ::GetWindowRect(dialog, &outer);
     ::GetClientRect(dialog, &client);
@@ -18,6 +20,7 @@ void CWindowLayout::Record(HWND window) {
     baseHeight = outer.bottom - outer.top;
     baseClientHeight = client.bottom - client.top;
     RECT list = ChildRect(::GetDlgItem(dialog, IDC_LIST));
+    templateListBottom = int(list.bottom);
     belowList.clear();
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
         RECT rect = ChildRect(child);
@@ -45,6 +48,36 @@ void CWindowLayout::ListReady(int formulaLeft, int ratioLeft, int rows) {
     }
     RECT made = ChildRect(::GetDlgItem(dialog, IDC_LIST));
     baseListHeight = made.bottom - made.top;
+    // What the list gave back to make whole rows: the controls under it and
+    // the window's bottom come up by as much.
+    int given = templateListBottom - int(made.bottom);
+    if (given <= 0) return;
+    for (auto &control : belowList) {
+        control.second -= given;
+        RECT rect = ChildRect(control.first);
+        ::SetWindowPos(control.first, nullptr, rect.left, control.second, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RECT outer = {};
+    ::GetWindowRect(dialog, &outer);
+    baseHeight -= given;
+    baseClientHeight -= given;
+    ::SetWindowPos(dialog, nullptr, 0, 0, outer.right - outer.left, baseHeight,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(dialog, nullptr, TRUE);
+}
+
+// The list keeps its rows' height (its record's sizes are fixed at its
+// initialisation), so its own height stays in whole rows of that height.
+void CWindowLayout::DpiChanged(int newDpi) {
+    if (newDpi <= 0 || newDpi == dpi) return;
+    auto scale = [this, newDpi](int &size) { size = ::MulDiv(size, newDpi, dpi); };
+    scale(baseWidth);
+    scale(baseHeight);
+    scale(baseClientHeight);
+    scale(templateListBottom);
+    for (auto &control : belowList) scale(control.second);
+    dpi = newDpi;
 }
 
 void CWindowLayout::ApplyHeight(int height) {

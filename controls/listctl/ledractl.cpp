@@ -40,6 +40,13 @@
 //  - The ratio editor scrolls sideways (ES_AUTOHSCROLL): a system edit
 //    control without it refuses what does not fit its width, and a ratio
 //    typed with many digits would lose its last ones.
+//  - Sizes follow the list's DPI (quillon/dpi.h): the row numbers start 10
+//    pixels in and the ratios 4 pixels past their line (at 96 DPI, scaled);
+//    both are centred in their rows. The formulas start where the formula
+//    editor writes them (its left margin, EM_GETMARGINS). The ratio editor,
+//    a single-line edit that writes at its top, is laid from the top of the
+//    cell's centred text down, with its left margin to match, and the list
+//    paints the band above it white, so its text does not move as it opens.
 //  - The hidden formula editor is kept at the size of a formula cell, so
 //    the rows are drawn with the same vertical layout as the open editor, and
 //    each row's formula is clipped to its row, so subscripts never cover the
@@ -55,6 +62,7 @@
 
 #include "controls/keystate.h"
 #include "core/textutil.h"
+#include "quillon/dpi.h"
 
 namespace {
 
@@ -192,7 +200,7 @@ CLedra::CLedra()
       ratioEditorHook(nullptr), formulaEditor(nullptr), ratioEditor(nullptr), activeEditor(0), lastColumn(1),
       currentRow(0), topRow(0), clickRow(0), visibleRows(1), rowHeight(1), numberChars(0), ratioChars(0),
       formulaLeft(0), ratioLeft(0), initialized(0), backColor(0), font(nullptr), initRecord(nullptr),
-      maxCharWidth(0), wheelDelta(0) {}
+      maxCharWidth(0), wheelDelta(0), numberX(10), textPad(2), textOffset(6) {}
 
 // The off-screen context goes before the bitmap selected into it, so the
 // bitmap is selected nowhere when it is deleted.
@@ -272,6 +280,13 @@ LRESULT CLedra::OnInitialize(WPARAM, LPARAM lParam) {
     CRect client;
     GetClientRect(&client);
     maxCharWidth = metrics.tmMaxCharWidth;
+    // The spacings are pixels at 96 DPI, scaled to the list's; the numbers
+    // and ratios are centred in their rows.
+    int dpi = QuillonDpiOf(m_hWnd);
+    numberX = QuillonScale(10, dpi);
+    textPad = QuillonScale(4, dpi);
+    textOffset = (rowHeight - 1 - int(metrics.tmHeight)) / 2;
+    if (textOffset < 0) textOffset = 0;
     initRecord = init;
     formulaLeft = numberChars * metrics.tmMaxCharWidth;
     ratioLeft = client.right - ratioChars * metrics.tmMaxCharWidth;
@@ -296,6 +311,9 @@ LRESULT CLedra::OnInitialize(WPARAM, LPARAM lParam) {
     activeEditor = 0;
     PlaceEditor(formulaEditor, 1, 0);
     ratioEditor->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    // The ratio editor's text starts where the cell's does (after the font,
+    // which sets the margins of its own).
+    ratioEditor->SendMessage(EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(textPad - 1, 0));
     rows.create(ROW_CAPACITY);
     SetScrollRange(SB_VERT, 0, ROW_CAPACITY - visibleRows, FALSE);
 
@@ -499,13 +517,19 @@ void CLedra::ClickAt(int x, int y) {
     editor->SetFocus();
 }
 
-// Lays an editor over the cell of a column (1 formula, 2 ratio) on a screen row.
+// Lays an editor over the cell of a column (1 formula, 2 ratio) on a screen
+// row. The formula editor takes the whole cell (the rows are drawn with its
+// layout); the ratio editor, a single-line edit control that writes its
+// text at its top, starts at the top of the cell's centred text and the
+// list paints the cell's band above it as the editor's ground, so the text
+// stays where it was.
 void CLedra::PlaceEditor(CWnd *editor, int column, int screenRow) {
     int top = screenRow * rowHeight + 1;
     if (column == 1) {
         editor->MoveWindow(formulaLeft + 1, top, ratioLeft - formulaLeft - 1, rowHeight - 1, TRUE);
     } else {
-        editor->MoveWindow(ratioLeft + 1, top, clientRect.right - ratioLeft - 1, rowHeight - 1, TRUE);
+        editor->MoveWindow(ratioLeft + 1, top + textOffset, clientRect.right - ratioLeft - 1,
+                           rowHeight - 1 - textOffset, TRUE);
     }
 }
 
@@ -821,9 +845,14 @@ void CLedra::OnPaint() {
     COLORREF previousBack = offscreenDC.SetBkColor(backColor);
     DrawRows(offscreenDC);
     offscreenDC.SetBkColor(previousBack);
-    if (activeEditor == NUMBER_CELL && currentRow >= topRow && currentRow < topRow + visibleRows) {
-        CRect cell(2, (currentRow - topRow) * rowHeight + 2, formulaLeft - 1, (currentRow - topRow + 1) * rowHeight - 1);
+    int openRow = currentRow - topRow;
+    if (activeEditor == NUMBER_CELL && openRow >= 0 && openRow < visibleRows) {
+        CRect cell(2, openRow * rowHeight + 2, formulaLeft - 1, (openRow + 1) * rowHeight - 1);
         ::DrawFocusRect(offscreenDC.GetSafeHdc(), &cell);
+    }
+    if (activeEditor == 2 && openRow >= 0 && openRow < visibleRows && textOffset > 0) {
+        CRect band(ratioLeft + 1, openRow * rowHeight + 1, clientRect.right, openRow * rowHeight + 1 + textOffset);
+        ::FillRect(offscreenDC.GetSafeHdc(), &band, ::GetSysColorBrush(COLOR_WINDOW));
     }
 
     CPaintDC dc(this);
@@ -835,6 +864,8 @@ void CLedra::DrawRows(CDC &dc) {
     // The formula cells' clip: one region, moved from row to row (cheaper
     // than saving and restoring the whole DC for each row).
     HRGN cell = ::CreateRectRgn(0, 0, 0, 0);
+    // The formulas start where the open formula editor writes them.
+    int formulaMargin = LOWORD(formulaEditor->SendMessage(EM_GETMARGINS));
     // The formula editor restores the DC's font: one selection serves every row.
     dc.SelectObject(font);
     for (int i = 0; i < visibleRows; ++i) {
@@ -844,9 +875,9 @@ void CLedra::DrawRows(CDC &dc) {
         int top = i * rowHeight + 1;
         char text[RATIO_TEXT_SIZE];
         std::snprintf(text, sizeof text, row->fixed ? "+%2d" : "%3d", r + 1);
-        dc.TextOut(10, top + 6, text, int(strlen(text)));
+        dc.TextOut(numberX, top + textOffset, text, int(strlen(text)));
         if (row->formula.IsEmpty()) continue;
-        VexilDraw draw = {row->formula, row->formula.GetLength(), formulaLeft + 3, top, ratioLeft - 1,
+        VexilDraw draw = {row->formula, row->formula.GetLength(), formulaLeft + 1 + formulaMargin, top, ratioLeft - 1,
                           row->fixed ? FIXED_FORMULA_COLOR : dc.GetTextColor(), dc.GetBkColor()};
         // The digits' cells (drawn on their background) reach below their ink:
         // kept within the row, so they never cover the grid line under it.
@@ -855,7 +886,7 @@ void CLedra::DrawRows(CDC &dc) {
         formulaEditor->SendMessage(VXM_DRAWFORMULA, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), reinterpret_cast<LPARAM>(&draw));
         ::SelectClipRgn(dc.GetSafeHdc(), nullptr);
         FormatRatioText(row->ratio, text, sizeof text);
-        dc.TextOut(ratioLeft + 2, top + 6, text, int(strlen(text)));
+        dc.TextOut(ratioLeft + textPad, top + textOffset, text, int(strlen(text)));
     }
     ::DeleteObject(cell);
 }

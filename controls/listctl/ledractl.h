@@ -128,6 +128,9 @@ private:
     LedraInit *initRecord;  // the program's record: the dividers are written back after a resize
     int maxCharWidth;       // of font, the unit of the column widths
     int wheelDelta;         // wheel movement not yet scrolled (less than a notch)
+    int numberX;            // x of the row numbers
+    int textPad;            // from a column's left line to its ratio text
+    int textOffset;         // from a row's top to its number and ratio text (centred)
 };
 
 // The window procedure of the class "LEDRA": attaches a CLedra on the

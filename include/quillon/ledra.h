@@ -91,6 +91,8 @@ typedef int (*LedraFormulaCheck)(const char *formula);
 typedef int (*LedraIsClosing)(void);
 
 // The record of LDM_INITIALIZE (see there for its lifetime).
+// rowHeight is in pixels at the list window's DPI; the list scales its own
+// spacings to that DPI (quillon/dpi.h).
 struct LedraInit {
     VexilInit *vexilInit;   // in: handed to the list's VEXIL child (VXM_INITIALIZE)
     HFONT font;             // in: row numbers, ratios and the ratio editor; the sender keeps it alive

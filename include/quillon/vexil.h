@@ -110,6 +110,7 @@
 
 // The record of VXM_INITIALIZE. The fonts stay the sender's: it keeps them
 // alive for the life of the control.
+// Its sizes are pixels at the DPI of the control's window (quillon/dpi.h).
 struct VexilInit {
     int32_t maxLength;    // character limit; <= 0 or > 256 means 256
     HFONT letterFont;     // letters and parentheses (NULL: the DC's font)

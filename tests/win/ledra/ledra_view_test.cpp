@@ -30,18 +30,21 @@ class LedraView : public testbed::LedraTest {
 protected:
     // The band of screen row i without its grid line, within columns [x0, x1).
     RECT Band(int i, int x0, int x1) const { return {x0, i * rowHeight + 1, x1, (i + 1) * rowHeight}; }
-    // Whether the band shows exactly text drawn with the list's font at (x, band top + 6).
+    // Whether the band shows exactly text drawn with the list's font at x,
+    // its cell centred in the band.
     bool ShowsText(const Bitmap32 &image, const RECT &band, int x, const char *text) const {
         return Shows(image, band, qwintest::RenderToBitmap(band.right - band.left, band.bottom - band.top, [&](CDC &dc) {
             dc.SelectObject(host.init.font);
             dc.SetBkColor(BACK);
-            dc.TextOut(x - band.left, 6, text, int(strlen(text)));
+            TEXTMETRICA metrics = {};
+            ::GetTextMetricsA(dc, &metrics);
+            dc.TextOut(x - band.left, (band.bottom - band.top - int(metrics.tmHeight)) / 2, text, int(strlen(text)));
         }, BACK));
     }
 };
 
-// Numbers with and without the Fixed mark, formulas 3 pixels into their cells
-// as the formula editor draws them (Fixed ones in red), "?" for an
+// Numbers with and without the Fixed mark, formulas as far into their cells
+// as the formula editor's margin, as it draws them (Fixed ones in red), "?" for an
 // undetermined ratio, nothing but the number for an unused row, and the grid.
 TEST_F(LedraView, RowsShowTheirNumbersFormulasAndRatios) {
     SetRow(2, "NaCl", 2.0, 1);
@@ -55,15 +58,14 @@ TEST_F(LedraView, RowsShowTheirNumbersFormulasAndRatios) {
         {2, "+ 3", "NaCl", RED, "2"}, {3, "  4", "NaCl", BLACK, "2"},
         {4, "  5", "Fe2O3", BLACK, "?"}, {5, "+ 6", "", BLACK, ""},
     };
-    VexilInit at = host.vexilInit;
-    at.leftMargin = 2;  // formulaLeft + 3, in the cell's band
+    VexilInit at = host.vexilInit;  // the band starts at formulaLeft + 1, as the editor does
     for (const Row &r : shown) {
         SCOPED_TRACE(r.number);
         EXPECT_TRUE(ShowsText(image, Band(r.i, 0, formulaLeft), 10, r.number));
         RECT cell = Band(r.i, formulaLeft + 1, ratioLeft);
         Bitmap32 size(cell.right - cell.left, cell.bottom - cell.top);
         EXPECT_TRUE(Shows(image, cell, testbed::Reference(size, r.formula, at, 0, 0, r.ink, BACK)));
-        EXPECT_TRUE(ShowsText(image, Band(r.i, ratioLeft + 1, right), ratioLeft + 2, r.ratio));
+        EXPECT_TRUE(ShowsText(image, Band(r.i, ratioLeft + 1, right), ratioLeft + 4, r.ratio));
     }
 
     // Grid: a line under every visible row but the last, and the two dividers,
@@ -154,7 +156,7 @@ TEST_F(LedraView, ResizingShowsMoreRowsAndKeepsTheOpenCell) {
     qwintest::PumpMessages();
     EXPECT_EQ("NaCl", Formula(9));
     Bitmap32 image = qwintest::CaptureClient(list);
-    EXPECT_TRUE(ShowsText(image, Band(9 - Top(), ratioLeft + 1, image.Width()), ratioLeft + 2, "1"))
+    EXPECT_TRUE(ShowsText(image, Band(9 - Top(), ratioLeft + 1, image.Width()), ratioLeft + 4, "1"))
         << "a new row's ratio once the row is left";
 }
 
