@@ -81,10 +81,14 @@ void CProductField::OnLButtonDown(UINT, CPoint) {
 
 void CProductField::OnLButtonUp(UINT, CPoint) { Default(); }
 
-// Arriving in the field selects the whole formula.
-void CProductField::OnSetFocus(CWnd *) {
+// Arriving in the field from another control of the window (Tab, an
+// access key) selects the whole formula; the focus given back (a dialog or
+// box above the window closing, the window itself handing it on) leaves the
+// text as it was, so that the next key does not replace it.
+void CProductField::OnSetFocus(CWnd *oldFocus) {
     Default();
-    SendMessage(EM_SETSEL, 0, -1);
+    const HWND from = oldFocus != nullptr ? oldFocus->m_hWnd : nullptr, window = ::GetAncestor(m_hWnd, GA_ROOT);
+    if (from != nullptr && from != window && ::GetAncestor(from, GA_ROOT) == window) SendMessage(EM_SETSEL, 0, -1);
 }
 
 // ---------------------------------------------------------------------------
@@ -109,8 +113,8 @@ void CNumberField::OnKillFocus(CWnd *newFocus) {
         if (read == 2) text += "\nUse a point for decimals: 1.5.";
         MessageBox(text, "Quillon", MB_OK | MB_ICONHAND);
         ReturnToField(this);
-    } else {
-        SetWindowText(NumberText(value).c_str());
+    } else if (WholeText(m_hWnd) != NumberText(value).c_str()) {
+        SetWindowText(NumberText(value).c_str());  // only when it changes: the caret stays where it was
     }
     --busy;
 }

@@ -7,6 +7,7 @@
 #include "controlrecords.h"
 #include "core/reaction.h"
 #include "core/series.h"
+#include "core/textutil.h"
 #include "elementselectdlg.h"
 #include "resource.h"
 #include "version.h"
@@ -117,6 +118,7 @@ BOOL CQuillonDlg::OnInitDialog() {
     if (!settings.workingFolder.IsEmpty()) ::SetCurrentDirectoryA(settings.workingFolder);
     record.SetBalance(settings.balance);
     output.Start(moduleDir, settings.outputToWord);
+    output.SetDisplaySize(SIZE{settings.displayWidth, settings.displayHeight});
 
     CString atoms = moduleDir;
     atoms += "ATOMS.LST";
@@ -153,6 +155,7 @@ LRESULT CQuillonDlg::OnDeferredInit(WPARAM, LPARAM) {
     digitFont.reset(new CFont);
     CreateFormulaFonts(*letterFont, *digitFont, FORMULA_FONT_FACE, dpi);
 
+    GetDlgItem(IDC_SERIES_SHOWN)->SetFont(letterFont.get(), FALSE);
     vexilInit.reset(new VexilInit(FormulaFieldInit(*letterFont, *digitFont, dpi)));
     GetDlgItem(IDC_PRODUCT)->SendMessage(VXM_INITIALIZE, reinterpret_cast<WPARAM>(vexilInit.get()), 0);
 
@@ -162,7 +165,7 @@ LRESULT CQuillonDlg::OnDeferredInit(WPARAM, LPARAM) {
                                            productClient.Height(), FormulaCheckCallback, AppClosingCallback)));
     GetDlgItem(IDC_LIST)->SendMessage(LDM_INITIALIZE, 0, reinterpret_cast<LPARAM>(ledraInit.get()));
     layout.ListReady(ledraInit->formulaLeft, ledraInit->ratioLeft, ledraInit->rowHeight);
-    layout.ApplyHeight(settings.windowHeight);
+    layout.ApplySize(settings.windowWidth, settings.windowHeight);
     entryFile.Keep(ReadEntry(), nullptr);
     UpdateTitle();
     return 1;
@@ -174,9 +177,12 @@ void CQuillonDlg::OnDestroy() {
     help.Close();
     settings.autoRatio = IsDlgButtonChecked(IDC_AUTO_RATIO) == BST_CHECKED;
     settings.outputToWord = output.ToWord();
+    settings.displayWidth = int(output.DisplaySize().cx);
+    settings.displayHeight = int(output.DisplaySize().cy);
     char folder[1024];
     DWORD length = ::GetCurrentDirectoryA(sizeof folder, folder);
     settings.workingFolder = length > 0 && length < sizeof folder ? folder : "";
+    settings.windowWidth = layout.NormalWidth();
     settings.windowHeight = layout.NormalHeight();
     settings.balance = record.Balance();
     WriteAppSettings(*AfxGetApp(), settings);
@@ -224,8 +230,21 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         UpdateTitle();
         return TRUE;
     }
-    // A shortcut, like a menu, acts once the field or cell being edited has been left.
-    if (HIWORD(wParam) == 1 && lParam == 0) SetFocus();
+    // A shortcut, like a menu, acts once the field or cell being edited has
+    // been left, so that its text counts. The focus goes back at once to a
+    // field; a list cell, which closed, has it back (reopened) once the
+    // command is done. A file opened gives it to the new entry's sample ID.
+    HWND left = nullptr;
+    auto leaveField = [this, &left] {
+        left = ::GetFocus();
+        SetFocus();  // the dialog manager passes it on to a control of its choice
+        if (left == nullptr || !::IsChild(m_hWnd, left)) return;
+        if (::IsWindowVisible(left) && ::IsWindowEnabled(left))
+            ::SetFocus(left);
+        else
+            KeepFocus(left);
+    };
+    if (HIWORD(wParam) == 1 && lParam == 0) leaveField();
     if ((id == IDC_PRODUCT_RATIO || id == IDC_LIST) && HIWORD(wParam) == LDN_AUTORATIO) {
         OnAutoRatio();
         UpdateTitle();
@@ -261,14 +280,14 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
                        "Quillon", MB_OK | MB_ICONEXCLAMATION);
             break;
         }
-        SetFocus();  // a field being edited is left first, so that its text counts
+        leaveField();  // a field being edited is left first, so that its text counts
         if (id == ID_FILE_PRINT_PREVIEW)
             record.Preview(this, ReadEntry());
         else
             record.Print(this, ReadEntry());
         break;
     case ID_FILE_EXPORT_CSV:
-        SetFocus();
+        leaveField();
         if (!seriesFormula.IsEmpty())
             ExportSeriesCsv();
         else
@@ -277,13 +296,16 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     case ID_OPTIONS_BALANCE: record.EditBalance(this); break;
     case ID_OPTIONS_SERIES: OnSeries(); break;
     case ID_OPTIONS_WEIGHED:
-        SetFocus();
+        leaveField();
         record.CheckWeighed(this, ReadEntry());
         break;
     default: break;
     }
     BOOL handled = CWnd::OnCommand(wParam, lParam);
-    if (m_hWnd != nullptr && !closing) UpdateTitle();
+    if (m_hWnd != nullptr && !closing) {
+        if (left != nullptr && id != ID_FILE_OPEN) CFocusKeeper(left).Restore();
+        UpdateTitle();
+    }
     return handled;
 }
 
@@ -379,9 +401,9 @@ LRESULT CQuillonDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-void CQuillonDlg::OnSize(UINT type, int, int cy) {
+void CQuillonDlg::OnSize(UINT type, int cx, int cy) {
     Default();
-    layout.Resize(type, cy);
+    layout.Resize(type, cx, cy);
 }
 
 // ---------------------------------------------------------------------------
@@ -432,6 +454,7 @@ void CQuillonDlg::ShowEntry(const Entry &entry) {
     list->InvalidateRect(nullptr, TRUE);
     batchValues = entry.batch;
     record.SetWeighed(entry.weighed);
+    ShowScaling();
 }
 
 void CQuillonDlg::UpdateTitle() {
@@ -485,6 +508,7 @@ void CQuillonDlg::OnClear() {
     SetDlgItemText(IDC_AMOUNT, "");
     batchValues = BatchSettings();
     record.SetWeighed(WeighedMasses());
+    ShowScaling();
     seriesValues.Empty();
     KeepSeriesFormula(CString());
     entryFile.Keep(ReadEntry(), nullptr);
@@ -532,6 +556,22 @@ void CQuillonDlg::OnWeighing() {
         if (chosen.scale == BatchScale::Material && material.row == chosen.scaleRow)
             batchValues.scaleFormula = material.formula;
     }
+    ShowScaling();
+}
+
+// Scaled to a starting material or the total, the weighing does not read the
+// amount of product: the field is disabled and the text beside it says what
+// the weighing is scaled to instead.
+void CQuillonDlg::ShowScaling() {
+    CString text;
+    const CString grams = NumberText(batchValues.scaleMass).c_str();
+    if (batchValues.scale == BatchScale::Total)
+        text = "scaled to " + grams + " g in total";
+    else if (batchValues.scale == BatchScale::Material)
+        text.Format("scaled to %s g of %s (row %d)", grams.GetString(), batchValues.scaleFormula.GetString(),
+                    batchValues.scaleRow);
+    SetDlgItemText(IDC_SCALED_TO, text);
+    GetDlgItem(IDC_AMOUNT)->EnableWindow(text.IsEmpty());
 }
 
 bool CQuillonDlg::Closing() const { return closing; }
@@ -647,12 +687,20 @@ void CQuillonDlg::ShowMessages(const std::vector<CalcMessage> &messages) {
 // ---------------------------------------------------------------------------
 // Composition series
 
+// The product field (a formula control, which cannot hold the x of a series)
+// stays empty and disabled under a series entry; the series formula is shown
+// in its place in a disabled field of its own, which nothing reads back.
 void CQuillonDlg::KeepSeriesFormula(const CString &formula) {
     seriesFormula = formula;
     CWnd *product = GetDlgItem(IDC_PRODUCT);
-    if (!formula.IsEmpty()) product->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
-    product->EnableWindow(formula.IsEmpty());
-    SetDlgItemText(IDC_PRODUCT_LABEL, formula.IsEmpty() ? "Product" : "Series");
+    CWnd *shown = GetDlgItem(IDC_SERIES_SHOWN);
+    const bool series = !formula.IsEmpty();
+    if (series) product->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    product->EnableWindow(!series);
+    shown->SetWindowText(formula);
+    product->ShowWindow(series ? SW_HIDE : SW_SHOW);
+    shown->ShowWindow(series ? SW_SHOW : SW_HIDE);
+    SetDlgItemText(IDC_PRODUCT_LABEL, series ? "Series" : "&Product");
 }
 
 // The Series dialog on the entry's series; OK keeps what it leaves.

@@ -85,6 +85,9 @@ private:
     void OnClear();
     void OnWeighing();
     void OnSeries();
+    // What the weighing is scaled to beside the amount, which is disabled
+    // while the weighing does not use it.
+    void ShowScaling();
     void OnSaveFile();
     void OnOpenFile();
 

@@ -49,7 +49,9 @@ bool CReportOutput::ShowText(CWnd *owner, const char *text, size_t length) {
 
     CSheetDisplayDlg display;
     display.SetData(name, kReportFontFace);
+    display.SetSize(displaySize);
     display.DoModal();
+    displaySize = display.Size();
     return true;
 }
 

@@ -31,6 +31,9 @@ public:
     void ChooseWord(bool word) { toWord = word && wordAvailable; }
     const CString &Folder() const { return folder; }
     const char *Extension() const { return "QL"; }
+    // The sheet display's size as the user last left it (0 0: fitted to each sheet).
+    SIZE DisplaySize() const { return displaySize; }
+    void SetDisplaySize(SIZE size) { displaySize = size; }
 
 private:
     int DeleteOldReports();  // the number deleted
@@ -39,6 +42,7 @@ private:
     bool wordAvailable = false;
     bool toWord = false;
     CLSID wordClsid = {};
+    SIZE displaySize = {0, 0};
     CString wordDocumentName;  // the document the sheets are typed into, once there is one
 };
 

@@ -47,6 +47,8 @@
 #define IDC_HEADER_FORMULA 1041
 #define IDC_HEADER_RATIO 1042
 #define IDC_WEIGHING 1043
+#define IDC_SERIES_SHOWN 1044  // a series entry's formula over the product field
+#define IDC_SCALED_TO 1045     // what the weighing is scaled to, beside the amount
 
 // Report display
 #define IDC_REPORT_TEXT 1007

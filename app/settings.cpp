@@ -1,5 +1,7 @@
 #include "settings.h"
 
+#include <cstdio>
+
 #include "core/printsheet.h"
 
 namespace {
@@ -17,6 +19,11 @@ AppSettings ReadAppSettings(CWinApp &app) {
     settings.showDifferential = app.GetProfileInt(kSection, "Show Differential", 1) == 1;
     settings.workingFolder = app.GetProfileString(kSection, "Last Working Dir", "");
     settings.windowHeight = int(app.GetProfileInt(kSection, "Window Height", 0));
+    settings.windowWidth = int(app.GetProfileInt(kSection, "Window Width", 0));
+    const CString display = app.GetProfileString(kSection, "Output Display Size", "");
+    if (std::sscanf(display.GetString(), "%dx%d", &settings.displayWidth, &settings.displayHeight) != 2 ||
+        settings.displayWidth <= 0 || settings.displayHeight <= 0)
+        settings.displayWidth = settings.displayHeight = 0;
     settings.showMmol = app.GetProfileInt(kSection, "Show mmol", 0) == 1;
     settings.showGases = app.GetProfileInt(kSection, "Show Released Gases", 0) == 1;
     BalanceTexts &balance = settings.balance;
@@ -36,6 +43,12 @@ void WriteAppSettings(CWinApp &app, const AppSettings &settings) {
     app.WriteProfileInt(kSection, "Show Differential", settings.showDifferential ? 1 : 0);
     if (!settings.workingFolder.IsEmpty()) app.WriteProfileString(kSection, "Last Working Dir", settings.workingFolder);
     if (settings.windowHeight > 0) app.WriteProfileInt(kSection, "Window Height", settings.windowHeight);
+    if (settings.windowWidth > 0) app.WriteProfileInt(kSection, "Window Width", settings.windowWidth);
+    if (settings.displayWidth > 0 && settings.displayHeight > 0) {
+        CString display;
+        display.Format("%dx%d", settings.displayWidth, settings.displayHeight);
+        app.WriteProfileString(kSection, "Output Display Size", display);
+    }
     app.WriteProfileInt(kSection, "Show mmol", settings.showMmol ? 1 : 0);
     app.WriteProfileInt(kSection, "Show Released Gases", settings.showGases ? 1 : 0);
     app.WriteProfileString(kSection, "Operator", settings.balance.operatorName);

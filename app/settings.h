@@ -14,6 +14,9 @@ struct AppSettings {
     bool showDifferential = true;  // "Show Differential"
     CString workingFolder;         // "Last Working Dir": the current folder, where file dialogs open
     int windowHeight = 0;          // "Window Height": the main window's height when neither minimised nor maximised
+    int windowWidth = 0;           // "Window Width": its width, the same way
+    int displayWidth = 0;          // "Output Display Size" ("WIDTHxHEIGHT"): the sheet display's size as
+    int displayHeight = 0;         // last left, 0 0 until it was resized
     bool showMmol = false;         // "Show mmol": the sheet's mmol column and the product's mmol
     bool showGases = false;        // "Show Released Gases": the sheet's released gases and mass loss
     BalanceTexts balance;          // "Operator", "Balance Readability", "Minimum Weight"

@@ -78,9 +78,11 @@ CWinApp *AfxGetApp() { return g_app; }
 CWnd *AfxGetMainWnd() { return g_app != nullptr ? g_app->m_pMainWnd : nullptr; }
 
 // A message box owned by the thread's active window, captioned with the
-// application name, with the exclamation icon unless type names an icon.
+// application name, with the exclamation icon unless type names an icon;
+// the focus returns where it was once the box is answered.
 int AfxMessageBox(const char *text, UINT type, UINT) {
     if ((type & MB_ICONMASK) == 0) type |= MB_ICONEXCLAMATION;
+    CFocusKeeper focus;
     return ::MessageBoxA(::GetActiveWindow(), text, AfxGetAppName(), type);
 }
 

@@ -35,8 +35,32 @@ LRESULT CALLBACK FilterDialogMessage(int code, WPARAM wParam, LPARAM lParam) {
     return ::CallNextHookEx(messageFilter, code, wParam, lParam);
 }
 
+// A dialog whose owner is shown goes over the middle of the owner, inside
+// the work area of the owner's monitor; with no owner in view it stays where
+// its template puts it (the main window at start).
+void CentreOverOwner(HWND dialog) {
+    HWND owner = ::GetWindow(dialog, GW_OWNER);
+    if (owner == nullptr || !::IsWindowVisible(owner) || ::IsIconic(owner)) return;
+    RECT over = {}, own = {};
+    ::GetWindowRect(owner, &over);
+    ::GetWindowRect(dialog, &own);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoA(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT &work = monitor.rcWork;
+    const LONG width = own.right - own.left, height = own.bottom - own.top;
+    LONG x = over.left + ((over.right - over.left) - width) / 2;
+    LONG y = over.top + ((over.bottom - over.top) - height) / 2;
+    if (x + width > work.right) x = work.right - width;
+    if (y + height > work.bottom) y = work.bottom - height;
+    if (x < work.left) x = work.left;
+    if (y < work.top) y = work.top;
+    ::SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // The dialog procedure: binds the object at WM_INITDIALOG and runs
-// OnInitDialog through the object; everything else is the dialog manager's.
+// OnInitDialog through the object (which may size the dialog), then centres
+// it over its owner; everything else is the dialog manager's.
 INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_INITDIALOG) return FALSE;
     CDialog *dialog = reinterpret_cast<CDialog *>(lParam);
@@ -44,7 +68,9 @@ INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
         ::EndDialog(hWnd, -1);
         return FALSE;
     }
-    return AfxCallWndProc(dialog, hWnd, WM_INITDIALOG, wParam, lParam);
+    INT_PTR focusSet = AfxCallWndProc(dialog, hWnd, WM_INITDIALOG, wParam, lParam);
+    if (::IsWindow(hWnd)) CentreOverOwner(hWnd);
+    return focusSet;
 }
 
 }  // namespace
@@ -62,6 +88,7 @@ CDialog::CDialog(UINT templateId, CWnd *parent) : m_nIDHelp(templateId), m_pPare
 INT_PTR CDialog::DoModal() {
     if (m_hWnd != nullptr) return -1;  // already running
     HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : ::GetActiveWindow();
+    CFocusKeeper focus;  // given back once the dialog is gone and its owner enabled again
     if (modalDialogs++ == 0)
         messageFilter = ::SetWindowsHookExA(WH_MSGFILTER, FilterDialogMessage, nullptr, ::GetCurrentThreadId());
     INT_PTR result = ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDHelp), owner,
@@ -91,10 +118,34 @@ void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 // The message maps, derived classes first; CDialog's map ends in IDOK and IDCANCEL.
 BOOL CDialog::OnCommand(WPARAM wParam, LPARAM lParam) { return CWnd::OnCommand(wParam, lParam); }
 
-// WM_INITDIALOG runs OnInitDialog; every other message as in CWnd.
+// WM_INITDIALOG runs OnInitDialog; every other message as in CWnd. The
+// dialog manager gives the focus, when the dialog window itself gets it or
+// is activated, to the control it saved at its last deactivation, else to
+// the first control with its text selected: Wine's display driver sets the
+// focus to the window on its own focus events, so that a stale choice would
+// take the typing away from the field in use. Here the control that just
+// gave the focus up, or else the one kept, has it back, its text as it was.
 LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) return OnInitDialog();
-    return CWnd::WindowProc(message, wParam, lParam);
+    if (message == WM_SETFOCUS) {
+        const HWND from = reinterpret_cast<HWND>(wParam);
+        const HWND back = from != nullptr && ::IsChild(m_hWnd, from) ? from : focusKept;
+        if (back != nullptr && ::IsWindow(back) && ::IsChild(m_hWnd, back) && ::IsWindowVisible(back) &&
+            ::IsWindowEnabled(back)) {
+            ::SetFocus(back);
+            return 0;
+        }
+    }
+    if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (!focusPinned && focus != nullptr && ::IsChild(m_hWnd, focus)) focusKept = focus;
+    }
+    LRESULT result = CWnd::WindowProc(message, wParam, lParam);
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && m_hWnd != nullptr) {
+        focusPinned = false;
+        CFocusKeeper(focusKept).Restore();
+    }
+    return result;
 }
 
 // The dialog manager's processing: the subclassed procedure, or DefDlgProc.

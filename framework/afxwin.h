@@ -343,14 +343,38 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 LRESULT AfxCallWndProc(CWnd *wnd, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ---------------------------------------------------------------------------
+// Focus kept over a modal dialog or a message box
+
+// The focus window of the moment (or the one given), given back by Restore
+// and by the destructor: a dialog or box closing leaves the window beneath
+// it with the focus where it was, not on the dialog manager's first control.
+// A focus window that is hidden or disabled by then gives way to its nearest
+// parent that can take it; a window that is gone, a top-level focus (no
+// control had it) or a top-level window still disabled changes nothing.
+class CFocusKeeper {
+public:
+    CFocusKeeper() : focus(::GetFocus()) {}
+    explicit CFocusKeeper(HWND window) : focus(window) {}
+    ~CFocusKeeper() { Restore(); }
+    void Restore() const;
+
+private:
+    CFocusKeeper(const CFocusKeeper &) = delete;
+    CFocusKeeper &operator=(const CFocusKeeper &) = delete;
+    HWND focus;
+};
+
+// ---------------------------------------------------------------------------
 // Dialogs
 
 class CDialog : public CWnd {
 public:
     explicit CDialog(UINT templateId, CWnd *parent = nullptr);
 
-    // Runs the dialog from the module's resource template; returns the
-    // value given to EndDialog, or -1 when the dialog could not be created.
+    // Runs the dialog from the module's resource template, centred over its
+    // owner when the owner is shown, and gives the focus back where it was
+    // (CFocusKeeper) when it ends; returns the value given to EndDialog, or
+    // -1 when the dialog could not be created.
     virtual INT_PTR DoModal();
     void EndDialog(int result);
 
@@ -359,17 +383,30 @@ public:
     virtual void OnCancel();      // default: EndDialog(IDCANCEL)
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;  // the maps; IDOK/IDCANCEL end in CDialog's
 
+    // The control the focus goes back to when the dialog is next activated.
+    // The dialog keeps the one that has the focus as it is deactivated (a
+    // dialog or box opening above it, another program); one given here
+    // stands instead until that activation (a control that was just left
+    // and cannot take the focus back yet, such as a list's closed cell).
+    void KeepFocus(HWND control) {
+        focusKept = control;
+        focusPinned = true;
+    }
+
     int IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id); }
     void CheckDlgButton(int id, UINT check) { ::CheckDlgButton(m_hWnd, id, check); }
     void SetDlgItemText(int id, const char *text) { ::SetDlgItemTextA(m_hWnd, id, text); }
 
 protected:
-    // WM_INITDIALOG goes to OnInitDialog; everything else as in CWnd.
+    // WM_INITDIALOG goes to OnInitDialog; WM_ACTIVATE keeps and gives back
+    // the focus (KeepFocus); everything else as in CWnd.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     UINT m_nIDHelp;  // the template id
     CWnd *m_pParentWnd;
+    HWND focusKept = nullptr;
+    bool focusPinned = false;  // focusKept given by KeepFocus
 
     // IDOK -> OnOK and IDCANCEL -> OnCancel, found after the derived maps, so
     // CWnd::OnCommand of a derived dialog still closes it on Escape.

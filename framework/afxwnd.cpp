@@ -444,7 +444,25 @@ CWnd *CWnd::GetNextDlgTabItem(CWnd *control, BOOL previous) const {
     return FromHandle(::GetNextDlgTabItem(m_hWnd, control != nullptr ? control->m_hWnd : nullptr, previous));
 }
 
-// A message box owned by this window; the caption defaults to the application name.
+// A message box owned by this window; the caption defaults to the application
+// name. The focus returns where it was once the box is answered.
 int CWnd::MessageBox(const char *text, const char *caption, UINT type) {
+    CFocusKeeper focus;
     return ::MessageBoxA(m_hWnd, text, caption != nullptr ? caption : AfxGetAppName(), type);
+}
+
+// ---------------------------------------------------------------------------
+// CFocusKeeper
+
+void CFocusKeeper::Restore() const {
+    if (focus == nullptr || !::IsWindow(focus)) return;
+    HWND root = ::GetAncestor(focus, GA_ROOT);
+    if (root == nullptr || !::IsWindowEnabled(root)) return;
+    for (HWND window = focus; window != nullptr && window != root; window = ::GetParent(window)) {
+        if ((::GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD) == 0) return;
+        if (::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
+            if (::GetFocus() != window) ::SetFocus(window);
+            return;
+        }
+    }
 }

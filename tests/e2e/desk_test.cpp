@@ -1,0 +1,387 @@
+// The main window at the desk: where the focus is after each dialog and
+// where the dialogs open, a series entry's formula shown greyed in the
+// product field, what the weighing is scaled to beside the amount, the
+// access keys of the window and its menus, the window made wider and the
+// sheet display resized and opened again at that size.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cctype>
+#include <fstream>
+#include <functional>
+#include <map>
+
+#include "app/resource.h"
+#include "tests/support/driver/driver.h"
+
+using qdriver::Quillon;
+using qwintest::BoxIcon;
+using qwintest::kAlt;
+using qwintest::kControl;
+
+namespace {
+
+using Desk = qdriver::Session;
+
+RECT WindowRect(HWND window) {
+    RECT rect = {};
+    ::GetWindowRect(window, &rect);
+    return rect;
+}
+
+RECT WorkArea() {
+    RECT work = {};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
+}
+
+// The letter after a single '&' of a text, lower case; 0 when there is none.
+char AccessKey(const std::string &text) {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&') continue;
+        if (text[i + 1] != '&') return char(std::tolower(static_cast<unsigned char>(text[i + 1])));
+        ++i;
+    }
+    return 0;
+}
+
+// Exit (the entry dropped if asked), then the program started again with its settings.
+void Restart(Quillon &quillon, const std::string &folder) {
+    quillon.Command(ID_FILE_EXIT);
+    qdriver::Box box = quillon.WaitBox(1000);
+    if (box.hwnd != nullptr) quillon.Answer(box, IDNO);
+    ASSERT_EQ(quillon.WaitExit(), 0);
+    ASSERT_TRUE(quillon.Start(folder, true));
+    box = quillon.WaitBox(1500);  // the report files of the run before, kept
+    if (box.hwnd != nullptr) quillon.Answer(box, IDNO);
+    ASSERT_NE(quillon.WaitReady(), nullptr);
+}
+
+}  // namespace
+
+// Each dialog of the main window opens centred over it (or as near as the
+// screen allows) and, once closed, leaves the focus in the control that had
+// it, its text as it was: the next key goes on where the typing stopped.
+TEST_F(Desk, EachDialogOpensCentredAndGivesTheFocusBack) {
+    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_CLICK, 0, 0);
+    Enter("BaTiO3", "5", {{"BaCO3", "1"}, {"TiO2", "1"}});
+    // Away from the top-left corner, so that centring shows.
+    ::SetWindowPos(quillon.Main(), nullptr, 300, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    quillon.Sync();
+    const struct {
+        const char *caption;
+        int field;          // given the focus by typing into it (0: Calculate, pressed)
+        const char *typed;  // typed into the field first (the entry's own text: the sheet stays current)
+        UINT command;       // 0: Calculate; 'E': Ctrl+E
+        int close;
+        const char *after;  // the field's text once the key after the dialog went in
+    } cases[] = {
+        {"Quillon : Purity, Excess and Scaling", IDC_AMOUNT, "5", 'E', IDCANCEL, "57"},
+        {"Quillon : Composition Series", IDC_PRODUCT_RATIO, "1", ID_OPTIONS_SERIES, IDCANCEL, "17"},
+        {"Quillon : Balance and Operator", IDC_PRODUCT, "BaTiO3", ID_OPTIONS_BALANCE, IDCANCEL, "BaTiO37"},
+        {"About Quillon", IDC_SAMPLE_ID, "S-17", ID_HELP_ABOUT, IDOK, "S-177"},
+        {qdriver::DISPLAY_CAPTION, 0, "", 0, IDOK, nullptr},
+        {"Quillon : Weighed Masses", IDC_PRODUCT_RATIO, "1", ID_OPTIONS_WEIGHED, IDCANCEL, "17"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.caption);
+        const HWND field = quillon.Item(c.field != 0 ? c.field : IDC_CALCULATE);
+        if (c.field != 0) quillon.Fill(field, c.typed, false);
+        if (c.command == 'E')
+            quillon.Key('E', kControl);
+        else if (c.command == 0)
+            Press(IDC_CALCULATE);
+        else
+            quillon.Command(c.command);
+        HWND dialog = OpenDialog(0, c.caption);
+        ASSERT_NE(dialog, nullptr);
+        const RECT over = WindowRect(quillon.Main()), own = WindowRect(dialog), work = WorkArea();
+        // Centred on each axis, unless held inside the work area at that axis's edge.
+        const bool xCentred = std::abs((over.left + over.right) - (own.left + own.right)) <= 2 ||
+                              own.left == work.left || own.right == work.right;
+        const bool yCentred = std::abs((over.top + over.bottom) - (own.top + own.bottom)) <= 2 ||
+                              own.top == work.top || own.bottom == work.bottom;
+        EXPECT_TRUE(xCentred && yCentred) << own.left << "," << own.top << " over " << over.left << "," << over.top;
+        qdriver::PressAndWait(quillon, dialog, c.close);
+        quillon.Sync();
+        EXPECT_EQ(quillon.Focus(), field) << qwintest::ClassOf(quillon.Focus()) << " " << ::GetDlgCtrlID(quillon.Focus());
+        if (c.after == nullptr) continue;
+        quillon.Type("7");
+        EXPECT_EQ(quillon.Settled(c.after, field), c.after);
+        quillon.Fill(field, c.typed, false);  // as the entry was
+        Press(IDC_SAMPLE_ID);
+    }
+}
+
+// A series entry shows its formula where the product goes, greyed as a
+// disabled field is, under the label "Series"; nothing of it is read back as
+// the product, and a new entry has the product field and its label again.
+TEST_F(Desk, SeriesFormulaShownGreyedInTheProductField) {
+    HWND series = OpenDialog(ID_OPTIONS_SERIES, "Quillon : Composition Series");
+    ASSERT_NE(series, nullptr);
+    qdriver::SetText(::GetDlgItem(series, IDC_SERIES_FORMULA), "Sr1-xBaxTiO3");
+    qdriver::SetText(::GetDlgItem(series, IDC_SERIES_VALUES), "0,0.5");
+    qdriver::PressAndWait(quillon, series, IDOK);
+    quillon.Sync();
+    const HWND shown = quillon.Item(IDC_SERIES_SHOWN), product = quillon.Item(IDC_PRODUCT);
+    EXPECT_EQ(quillon.Text(IDC_PRODUCT_LABEL), "Series");
+    EXPECT_EQ(quillon.Text(IDC_SERIES_SHOWN), "Sr1-xBaxTiO3");
+    EXPECT_TRUE(::IsWindowVisible(shown));
+    EXPECT_FALSE(::IsWindowEnabled(shown));
+    EXPECT_FALSE(::IsWindowVisible(product));
+    EXPECT_EQ(quillon.Text(IDC_PRODUCT), "");
+    EXPECT_EQ(WindowRect(shown).left, WindowRect(product).left);
+    EXPECT_EQ(WindowRect(shown).right, WindowRect(product).right);
+    // Grey ink on the face colour inside the frame, no white ground.
+    qwintest::Bitmap32 field = quillon.Capture(shown);
+    int grey = 0, white = 0;
+    for (int y = 3; y < field.Height() - 3; ++y)
+        for (int x = 3; x < field.Width() - 3; ++x) {
+            grey += field.At(x, y) == ::GetSysColor(COLOR_GRAYTEXT);
+            white += field.At(x, y) == RGB(255, 255, 255);
+        }
+    EXPECT_GT(grey, 20);
+    EXPECT_EQ(white, 0);
+    EXPECT_EQ(field.At(field.Width() - 4, field.Height() / 2), ::GetSysColor(COLOR_3DFACE));
+    // Clicked and typed into, it takes nothing, and nor does the sample ID.
+    quillon.Fill(IDC_SAMPLE_ID, "S-17", false);
+    quillon.ClickCenter(shown);
+    quillon.Type("Ba");
+    EXPECT_EQ(quillon.Text(IDC_SERIES_SHOWN), "Sr1-xBaxTiO3");
+
+    quillon.Command(ID_FILE_NEW);
+    ExpectSaveQuestion(IDNO);
+    EXPECT_EQ(quillon.Text(IDC_PRODUCT_LABEL), "&Product");
+    EXPECT_FALSE(::IsWindowVisible(shown));
+    EXPECT_TRUE(::IsWindowVisible(product) && ::IsWindowEnabled(product));
+}
+
+// Scaled to the total or to one starting material, the weighing says so
+// beside the amount, which it then does not use (disabled); scaled to the
+// product again, the text goes and the amount counts again.
+TEST_F(Desk, ScalingIsShownBesideTheAmount) {
+    Enter("BaTiO3", "5", {{"BaCO3", ""}, {"TiO2", ""}});
+    const struct {
+        int scale;  // the radio button chosen
+        const char *grams;
+        const char *shown;
+    } cases[] = {
+        {IDC_SCALE_TOTAL, "20", "scaled to 20 g in total"},
+        {IDC_SCALE_MATERIAL, "2.5", "scaled to 2.5 g of TiO2 (row 2)"},
+        {IDC_SCALE_PRODUCT, "", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.shown);
+        HWND weighing = OpenDialog(ID_OPTIONS_WEIGHING, "Quillon : Purity, Excess and Scaling");
+        ASSERT_NE(weighing, nullptr);
+        for (int id : {IDC_SCALE_PRODUCT, IDC_SCALE_MATERIAL, IDC_SCALE_TOTAL})
+            qdriver::SetCheck(::GetDlgItem(weighing, id), id == c.scale);
+        ::SendMessageA(weighing, WM_COMMAND, MAKEWPARAM(c.scale, BN_CLICKED), LPARAM(::GetDlgItem(weighing, c.scale)));
+        if (c.scale == IDC_SCALE_MATERIAL) {
+            ::SendMessageA(::GetDlgItem(weighing, IDC_SCALE_ROW), CB_SETCURSEL, 1, 0);
+            qdriver::SetText(::GetDlgItem(weighing, IDC_SCALE_MATERIAL_GRAMS), c.grams);
+        }
+        if (c.scale == IDC_SCALE_TOTAL) qdriver::SetText(::GetDlgItem(weighing, IDC_SCALE_TOTAL_GRAMS), c.grams);
+        qdriver::PressAndWait(quillon, weighing, IDOK);
+        EXPECT_EQ(quillon.WaitDialog("Quillon : Purity, Excess and Scaling", 0), nullptr) << "refused";
+        EXPECT_EQ(quillon.Text(IDC_SCALED_TO), c.shown);
+        EXPECT_EQ(::IsWindowEnabled(quillon.Item(IDC_AMOUNT)) != 0, *c.shown == '\0');
+        EXPECT_TRUE(::IsWindowVisible(quillon.Item(IDC_SCALED_TO)));
+    }
+    // Clear drops the scaling with the entry.
+    HWND weighing = OpenDialog(ID_OPTIONS_WEIGHING, "Quillon : Purity, Excess and Scaling");
+    ASSERT_NE(weighing, nullptr);
+    qdriver::SetCheck(::GetDlgItem(weighing, IDC_SCALE_PRODUCT), false);
+    qdriver::SetCheck(::GetDlgItem(weighing, IDC_SCALE_TOTAL), true);
+    qdriver::SetText(::GetDlgItem(weighing, IDC_SCALE_TOTAL_GRAMS), "20");
+    qdriver::PressAndWait(quillon, weighing, IDOK);
+    EXPECT_FALSE(::IsWindowEnabled(quillon.Item(IDC_AMOUNT)));
+    Clear();
+    EXPECT_EQ(quillon.Text(IDC_SCALED_TO), "");
+    EXPECT_TRUE(::IsWindowEnabled(quillon.Item(IDC_AMOUNT)));
+}
+
+// Every control of the window with a text has an access key of its own,
+// none the menu bar's; every menu item has one, none twice in its menu.
+// Each key of the window goes where its word says.
+TEST_F(Desk, AccessKeysOfTheWindowAndItsMenus) {
+    std::map<char, std::string> taken;  // the window's keys and the menu bar's
+    auto take = [&](const std::string &text, std::map<char, std::string> &keys) {
+        char key = AccessKey(text);
+        EXPECT_NE(key, 0) << "no access key: " << text;
+        if (key == 0) return;
+        EXPECT_TRUE(keys.emplace(key, text).second) << text << " and " << keys[key] << " share " << key;
+    };
+    // The menus from the program's file, where the other process's menu cannot be read.
+    HMODULE program = ::LoadLibraryExA((folder + "\\Quillon.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr);
+    HMENU bar = ::LoadMenuA(program, MAKEINTRESOURCEA(IDR_MAINFRAME));
+    ASSERT_NE(bar, nullptr);
+    std::function<void(HMENU, std::map<char, std::string> &)> items = [&](HMENU menu, std::map<char, std::string> &keys) {
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            char text[128] = "";
+            if (::GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION) <= 0) continue;  // a separator
+            std::string label = text;
+            take(label.substr(0, label.find('\t')), keys);
+            HMENU sub = ::GetSubMenu(menu, i);
+            std::map<char, std::string> inner;
+            if (sub != nullptr) items(sub, inner);
+        }
+    };
+    items(bar, taken);
+    EXPECT_EQ(taken.size(), 3u);
+    ::DestroyMenu(bar);
+    ::FreeLibrary(program);
+    const int labelled[] = {IDC_SAMPLE_ID_LABEL, IDC_PRODUCT_LABEL, IDC_RATIO_LABEL,  IDC_HEADER_FORMULA,
+                            IDC_AUTO_RATIO,      IDC_CALCULATE,     IDC_CLEAR,        IDC_WEIGHING};
+    for (int id : labelled) take(quillon.Text(id), taken);
+    for (HWND child = ::GetWindow(quillon.Main(), GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (Quillon::TextOf(child) == "A&mount of Product") take("A&mount of Product", taken);
+
+    // A label's key goes to its field; a button's presses it.
+    const struct {
+        char key;
+        int focus;            // the control that has the focus afterwards
+        const char *caption;  // a dialog the key opens, closed again
+    } keys[] = {
+        {'R', IDC_PRODUCT_RATIO, nullptr}, {'I', IDC_SAMPLE_ID, nullptr}, {'M', IDC_AMOUNT, nullptr},
+        {'P', IDC_PRODUCT, nullptr},       {'S', IDC_LIST, nullptr},      {'A', IDC_AUTO_RATIO, nullptr},
+        {'W', IDC_WEIGHING, "Quillon : Purity, Excess and Scaling"},
+    };
+    const bool autoRatio = qdriver::Checked(quillon.Item(IDC_AUTO_RATIO));
+    for (const auto &k : keys) {
+        SCOPED_TRACE(std::string("Alt+") + k.key);
+        quillon.Key(k.key, kAlt);
+        if (k.caption != nullptr) {
+            HWND dialog = OpenDialog(0, k.caption);
+            ASSERT_NE(dialog, nullptr);
+            qdriver::PressAndWait(quillon, dialog, IDCANCEL);
+        }
+        quillon.Sync();
+        const HWND focus = quillon.Focus(), wanted = quillon.Item(k.focus);
+        EXPECT_TRUE(focus == wanted || ::IsChild(wanted, focus)) << Quillon::TextOf(focus);
+    }
+    EXPECT_NE(qdriver::Checked(quillon.Item(IDC_AUTO_RATIO)), autoRatio);
+    quillon.Key('C', kAlt);  // Calculate, which checks the entry
+    ExpectBox("Failed to generate output.\nProduct entry is empty.", BoxIcon::Hand);
+    qdriver::SetText(quillon.Item(IDC_SAMPLE_ID), "S-17");
+    quillon.Key('L', kAlt);  // Clear, which asks first
+    ExpectSaveQuestion(IDNO);
+    EXPECT_EQ(quillon.Text(IDC_SAMPLE_ID), "");
+}
+
+// Wider, the window gives the room to the formula column: the list, the
+// product field and the formula header grow, the ratio column and the
+// buttons at the right keep to the right edge; the size is there at the
+// next start.
+TEST_F(Desk, TheWindowGrowsWiderWithTheFormulaColumn) {
+    auto rect = [&](int id) {
+        RECT r = WindowRect(quillon.Item(id));
+        ::MapWindowPoints(nullptr, quillon.Main(), reinterpret_cast<POINT *>(&r), 2);
+        return r;
+    };
+    const int ids[] = {IDC_LIST, IDC_PRODUCT, IDC_HEADER_FORMULA, IDC_PRODUCT_RATIO, IDC_CALCULATE, IDC_AMOUNT};
+    std::map<int, RECT> before;
+    for (int id : ids) before[id] = rect(id);
+    const RECT window = WindowRect(quillon.Main());
+    const int wider = 200;
+    ::SetWindowPos(quillon.Main(), nullptr, 0, 0, window.right - window.left + wider, window.bottom - window.top,
+                   SWP_NOMOVE | SWP_NOZORDER);
+    quillon.Sync();
+    const struct {
+        int id, left, right;  // how far each edge moved
+    } moved[] = {
+        {IDC_LIST, 0, wider},          {IDC_PRODUCT, 0, wider},         {IDC_HEADER_FORMULA, 0, wider},
+        {IDC_PRODUCT_RATIO, wider, wider}, {IDC_CALCULATE, wider, wider}, {IDC_AMOUNT, 0, 0},
+    };
+    for (const auto &m : moved) {
+        EXPECT_EQ(rect(m.id).left - before[m.id].left, m.left) << m.id;
+        EXPECT_EQ(rect(m.id).right - before[m.id].right, m.right) << m.id;
+    }
+    // The list's own ratio column went with its edge: a click just right of the
+    // ratio header's left edge opens the ratio editor, just left of it the formula editor.
+    const RECT header = rect(IDC_HEADER_RATIO);
+    for (int side : {-6, 6}) {
+        POINT at = {header.left + side, rect(IDC_LIST).top + qdriver::ColumnsOf(quillon).rowHeight / 2 + 2};
+        ::MapWindowPoints(quillon.Main(), quillon.Item(IDC_LIST), &at, 1);
+        quillon.Click(quillon.Item(IDC_LIST), at.x, at.y);
+        quillon.Sync();
+        EXPECT_EQ(qwintest::ClassOf(quillon.Focus()), side < 0 ? "VEXIL" : "Edit") << side;
+        Press(IDC_SAMPLE_ID);
+    }
+    // Narrower than the template it does not get.
+    ::SetWindowPos(quillon.Main(), nullptr, 0, 0, 100, window.bottom - window.top, SWP_NOMOVE | SWP_NOZORDER);
+    quillon.Sync();
+    EXPECT_EQ(WindowRect(quillon.Main()).right - WindowRect(quillon.Main()).left, window.right - window.left);
+    ::SetWindowPos(quillon.Main(), nullptr, 0, 0, window.right - window.left + wider, window.bottom - window.top,
+                   SWP_NOMOVE | SWP_NOZORDER);
+    Restart(quillon, folder);
+    EXPECT_EQ(WindowRect(quillon.Main()).right - WindowRect(quillon.Main()).left, window.right - window.left + wider);
+    EXPECT_EQ(rect(IDC_PRODUCT).right - before[IDC_PRODUCT].right, wider);
+}
+
+// The sheet display of a 30-row sheet opens showing every line, at a size a
+// 1600x1200 screen holds; resized, its text fills it and the buttons keep to
+// its bottom corners; it opens at that size again, also at the next start.
+TEST_F(Desk, SheetDisplayFitsTheSheetAndKeepsItsSize) {
+    // Ba10Sr10Ti10O40 from ten rows each of BaO, SrO and TiO2, all Fixed at 1.
+    std::string file = "-1 S-30\r\n0 5 1 Ba10Sr10Ti10O40\r\n";
+    for (int row = 1; row <= 30; ++row)
+        file += std::to_string(row) + " 1 1 " + (row <= 10 ? "BaO" : row <= 20 ? "SrO" : "TiO2") + "\r\n";
+    std::ofstream(folder + "\\thirty.QSF", std::ios::binary) << file;
+    quillon.FileCommand(ID_FILE_OPEN, folder + "\\thirty.QSF");
+    ASSERT_EQ(quillon.ReadRow(29).formula, "TiO2");
+    qdriver::SetCheck(quillon.Item(IDC_AUTO_RATIO), false);
+    HWND display = Calculate(false);
+    ASSERT_NE(display, nullptr);
+    HWND text = ::GetDlgItem(display, IDC_REPORT_TEXT);
+    const RECT first = WindowRect(display);
+    EXPECT_LE(first.bottom - first.top, 1200 - 40);  // under a 1600x1200 screen's task bar
+    const LRESULT lines = ::SendMessageA(text, EM_GETLINECOUNT, 0, 0);
+    EXPECT_GT(lines, 30);
+    if (first.bottom - first.top < WorkArea().bottom - WorkArea().top) {
+        // The last line's top inside the text's client area.
+        RECT client;
+        ::GetClientRect(text, &client);
+        POINTL last = {};
+        ::SendMessageA(text, EM_POSFROMCHAR, WPARAM(&last), ::SendMessageA(text, EM_LINEINDEX, lines - 1, 0));
+        EXPECT_LT(last.y, client.bottom) << "line " << lines << " of the sheet is cut";
+        EXPECT_EQ(::SendMessageA(text, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    }
+
+    auto gaps = [&](HWND dialog) {  // the text's and buttons' distances from the client's right and bottom
+        RECT client;
+        ::GetClientRect(dialog, &client);
+        std::vector<LONG> distances;
+        for (int id : {IDC_REPORT_TEXT, IDC_COPY_ALL, IDOK}) {
+            RECT r = WindowRect(::GetDlgItem(dialog, id));
+            ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&r), 2);
+            distances.push_back(client.right - r.right);
+            distances.push_back(client.bottom - r.bottom);
+        }
+        distances.pop_back();  // Close keeps to the left: its distance from the right changes
+        distances.back() = 0;
+        return distances;
+    };
+    const std::vector<LONG> kept = gaps(display);
+    const SIZE resized = {700, 500};
+    ::SetWindowPos(display, nullptr, 0, 0, resized.cx, resized.cy, SWP_NOMOVE | SWP_NOZORDER);
+    quillon.Sync();
+    EXPECT_EQ(gaps(display), kept);
+    qdriver::PressAndWait(quillon, display, IDOK);
+
+    for (bool restarted : {false, true}) {
+        SCOPED_TRACE(restarted ? "after a restart" : "the same run");
+        if (restarted) {
+            Restart(quillon, folder);
+            quillon.FileCommand(ID_FILE_OPEN, folder + "\\thirty.QSF");
+        }
+        display = Calculate(false);
+        ASSERT_NE(display, nullptr);
+        const RECT again = WindowRect(display);
+        EXPECT_EQ(again.right - again.left, resized.cx);
+        EXPECT_EQ(again.bottom - again.top, resized.cy);
+        EXPECT_EQ(gaps(display), kept);
+        qdriver::PressAndWait(quillon, display, IDOK);
+    }
+}
