@@ -263,22 +263,26 @@ void Calculate(const std::string &folder, int runs) {
 // program's only window: a cycle that left a box or a file dialog open
 // would measure that window, not the cycle, and ends the soak.
 
+struct FoundWindows {
+    DWORD pid;
+    bool all;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK AddWindow(HWND window, LPARAM lParam) {
+    FoundWindows *found = reinterpret_cast<FoundWindows *>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == found->pid && (found->all || ::IsWindowVisible(window))) found->windows.push_back(window);
+    return TRUE;
+}
+
+BOOL CALLBACK CountWindow(HWND, LPARAM count) { return ++*reinterpret_cast<DWORD *>(count), TRUE; }
+
 // The program's top-level windows (visible ones only unless all).
 std::vector<HWND> WindowsOf(DWORD pid, bool all = false) {
-    struct Found {
-        DWORD pid;
-        bool all;
-        std::vector<HWND> windows;
-    } found = {pid, all, {}};
-    ::EnumWindows(
-        [](HWND window, LPARAM lParam) -> BOOL {
-            Found *f = reinterpret_cast<Found *>(lParam);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner == f->pid && (f->all || ::IsWindowVisible(window))) f->windows.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    FoundWindows found = {pid, all, {}};
+    ::EnumWindows(AddWindow, reinterpret_cast<LPARAM>(&found));
     return found.windows;
 }
 
@@ -287,8 +291,7 @@ DWORD WindowCount(DWORD pid) {
     DWORD count = 0;
     for (HWND top : WindowsOf(pid, true)) {
         ++count;
-        ::EnumChildWindows(top, [](HWND, LPARAM n) -> BOOL { return ++*reinterpret_cast<DWORD *>(n), TRUE; },
-                           reinterpret_cast<LPARAM>(&count));
+        ::EnumChildWindows(top, CountWindow, reinterpret_cast<LPARAM>(&count));
     }
     return count;
 }
@@ -634,6 +637,7 @@ int Soak(const std::string &folder, int cycles) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  // each line as it comes, also when the run is ended early
     std::string what = argc > 1 ? argv[1] : "all";
     int cycles = argc > 2 ? std::atoi(argv[2]) : 2000;
     std::string folder = qdriver::MakeFolder("bench", {"Quillon.exe", "VEXIL.DLL", "LEDRA.DLL", "ATOMS.LST",
