@@ -473,5 +473,16 @@ int AfxGetTemporaryObjectCount();
 // this when idle). Those made inside a message go when the outermost message
 // of this module returns.
 void AfxDeleteTemporaryObjects();
+// This module's live framework objects: the windows bound to an object
+// (Attach, SubclassWindow, CreateEx, a running CDialog) and the temporary
+// CWnd and CDC wrappers. Steady while the program repeats what it does.
+int AfxGetLiveObjectCount();
+// The name of a registered message that every window bound to an object of
+// a module answers, before its message map (in AfxCallWndProc), with that
+// module's AfxGetLiveObjectCount() (wParam and lParam unused). A window
+// carrying objects of two modules answers for the module whose procedure
+// comes first. The soak (bench/win) asks it from another process: the main
+// dialog answers for Quillon.exe, the list for LEDRA.DLL.
+#define AFX_OBJECT_COUNT_MESSAGE "Quillon.FrameworkObjectCount"
 
 #endif

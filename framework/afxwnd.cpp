@@ -178,7 +178,11 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 
 // Runs one message through wnd with a frame for Default(); ends the binding
 // after WM_NCDESTROY and frees temporaries after the outermost message.
+// The count message (AFX_OBJECT_COUNT_MESSAGE) is answered here, before
+// any map: the controls' class procedures come here directly.
 LRESULT AfxCallWndProc(CWnd *wnd, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    static const UINT countMessage = ::RegisterWindowMessageA(AFX_OBJECT_COUNT_MESSAGE);
+    if (message == countMessage && countMessage != 0) return AfxGetLiveObjectCount();
     MessageFrame frame = {wnd, message, wParam, lParam, g_innermost};
     g_innermost = &frame;
     LRESULT result = wnd->WindowProc(message, wParam, lParam);
@@ -212,6 +216,8 @@ LRESULT AfxCallWndProc(CWnd *wnd, HWND hWnd, UINT message, WPARAM wParam, LPARAM
 
 // The live temporary wrappers of this module.
 int AfxGetTemporaryObjectCount() { return TempWindows().Count() + TempDCs().Count(); }
+
+int AfxGetLiveObjectCount() { return int(PermanentMap().size()) + AfxGetTemporaryObjectCount(); }
 
 // Deletes every temporary wrapper made outside a message.
 void AfxDeleteTemporaryObjects() {

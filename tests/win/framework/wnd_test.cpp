@@ -175,4 +175,30 @@ TEST(TwoModuleTest, EachModuleFindsItsOwnObjectAndDefaultChainsThroughBoth) {
     EXPECT_EQ(live - 1, liveObjects());  // the peer's object deleted itself
 }
 
+// The count message answered by the wrong module, or leaving out the bound
+// windows or the temporaries.
+TEST(TwoModuleTest, TheCountMessageAnswersForTheModuleWhoseObjectComesFirst) {
+    HMODULE peer = ::LoadLibraryA("fwpeer.dll");
+    ASSERT_NE(nullptr, peer) << "fwpeer.dll beside the test program";
+    auto liveObjects = PeerExport<PeerLiveObjectsFn>(peer, "PeerLiveObjects");
+    ASSERT_TRUE(liveObjects);
+    const UINT count = ::RegisterWindowMessageA(AFX_OBJECT_COUNT_MESSAGE);
+    HWND window = CreatePopup(PEER_CLASS_NAME), target = CreateRecorder();
+    ASSERT_NE(nullptr, window);
+    EXPECT_EQ(liveObjects(), ::SendMessageA(window, count, 0, 0));  // the peer's objects, bound to its windows
+    AfxDeleteTemporaryObjects();
+    const int before = AfxGetLiveObjectCount();
+    {
+        CProbe hook;
+        ASSERT_TRUE(hook.SubclassWindow(window));
+        CWnd::FromHandle(target);  // a temporary, until the idle clean-up
+        EXPECT_EQ(before + 2, ::SendMessageA(window, count, 0, 0));
+        AfxDeleteTemporaryObjects();
+    }
+    EXPECT_EQ(before, AfxGetLiveObjectCount());
+    EXPECT_EQ(liveObjects(), ::SendMessageA(window, count, 0, 0));  // unhooked: the peer again
+    ::DestroyWindow(window);
+    ::DestroyWindow(target);
+}
+
 }  // namespace
