@@ -69,15 +69,19 @@ TEST_F(LedraView, RowsShowTheirNumbersFormulasAndRatios) {
     }
 
     // Grid: a line under every visible row but the last, and the two dividers,
-    // 3 widest characters from the left and 8 from the right (written back to
-    // the record in window coordinates, past the border).
-    TEXTMETRICA metrics;
+    // 7 digits from the left and 19 from the right (written back to the record
+    // in window coordinates, past the border). Digits keep their width in
+    // every version of a metric-compatible face, so the formula column keeps
+    // its width at 96 DPI whichever is installed.
+    SIZE digits = {};
     qwintest::RenderToBitmap(1, 1, [&](CDC &dc) {
         dc.SelectObject(host.init.font);
-        ::GetTextMetricsA(dc, &metrics);
+        ::GetTextExtentPoint32A(dc, "0000", 4, &digits);
     });
-    EXPECT_EQ(3 * metrics.tmMaxCharWidth, formulaLeft);
-    EXPECT_EQ(right - 8 * metrics.tmMaxCharWidth, ratioLeft);
+    const int digit = (digits.cx + 2) / 4;
+    EXPECT_EQ(7 * digit, formulaLeft);
+    EXPECT_EQ(right - 19 * digit, ratioLeft);
+    if (QuillonDpiOf(list) == 96) EXPECT_GE(ratioLeft - formulaLeft, 255) << "the formula column";
     EXPECT_GT(host.init.formulaLeft, formulaLeft);
     for (int i = 1; i < visibleRows; ++i)
         for (int x : {0, 4, right - 1}) EXPECT_EQ(BLACK, image.At(x, i * rowHeight)) << "row line " << i;
