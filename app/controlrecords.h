@@ -49,8 +49,10 @@ inline VexilInit FormulaFieldInit(HFONT letterFont, HFONT digitFont, int dpi = 9
 }
 
 // The list's record for a parent window: its formula editor takes vexilInit,
-// its rows font and rowHeight; the number column is 3 and the ratio column 8
-// widest characters wide; the message boxes are captioned "Quillon ".
+// its rows font and rowHeight; the number column is 7 and the ratio column 19
+// digits wide (as wide as 3 and 8 of the widest characters of the metric-
+// compatible sans serif's first version, whose widest character later grew);
+// the message boxes are captioned "Quillon ".
 inline LedraInit ListInit(HWND parent, VexilInit *vexilInit, HFONT font, int rowHeight,
                           LedraFormulaCheck formulaCheck, LedraIsClosing isClosing) {
     LedraInit init = {};
@@ -58,9 +60,9 @@ inline LedraInit ListInit(HWND parent, VexilInit *vexilInit, HFONT font, int row
     init.font = font;
     init.backColor = LIST_BACK_COLOR;
     init.rowHeight = rowHeight;
-    init.numberChars = 3;
+    init.numberChars = 7;
     init.formulaLeft = 0;
-    init.ratioChars = 8;
+    init.ratioChars = 19;
     init.ratioLeft = 0;
     init.formulaCheck = formulaCheck;
     init.isClosing = isClosing;

@@ -393,11 +393,28 @@ LRESULT CQuillonDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam) {
 // A move to a monitor of another scaling: the layout's smallest size and
 // distances follow the new DPI, then the window takes the rectangle the
 // system suggests (the system rescales the template's controls and fonts).
+// The formula fonts are made again at the new DPI and handed to the formula
+// field and the list (rows as high as the formula field); the old fonts go
+// once neither control uses them.
 LRESULT CQuillonDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
-    layout.DpiChanged(HIWORD(wParam));
+    int dpi = HIWORD(wParam);
+    layout.DpiChanged(dpi);
     const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
     ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                    suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (ledraInit == nullptr || dpi <= 0) return 0;
+    std::unique_ptr<CFont> newLetter(new CFont), newDigit(new CFont);
+    CreateFormulaFonts(*newLetter, *newDigit, FORMULA_FONT_FACE, dpi);
+    *vexilInit = FormulaFieldInit(*newLetter, *newDigit, dpi);
+    GetDlgItem(IDC_PRODUCT)->SendMessage(VXM_SETFONTS, reinterpret_cast<WPARAM>(vexilInit.get()), 0);
+    CRect productClient;
+    GetDlgItem(IDC_PRODUCT)->GetClientRect(&productClient);
+    ledraInit->font = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+    ledraInit->rowHeight = productClient.Height();
+    GetDlgItem(IDC_LIST)->SendMessage(LDM_SETMETRICS, 0, reinterpret_cast<LPARAM>(ledraInit.get()));
+    GetDlgItem(IDC_SERIES_SHOWN)->SetFont(newLetter.get(), TRUE);  // it holds the old font too
+    letterFont = std::move(newLetter);
+    digitFont = std::move(newDigit);
     return 0;
 }
 

@@ -185,6 +185,7 @@ BEGIN_MESSAGE_MAP(CFormulaEdit, CWnd)
     ON_MESSAGE(VXM_INITIALIZE, OnInitialize)
     ON_MESSAGE(VXM_GETMODIFY, OnGetModify)
     ON_MESSAGE(VXM_DRAWFORMULA, OnDrawFormula)
+    ON_MESSAGE(VXM_SETFONTS, OnSetFonts)
     ON_MESSAGE(WM_SETTEXT, OnSetText)
     ON_MESSAGE(WM_GETTEXT, OnGetText)
     ON_MESSAGE(WM_GETTEXTLENGTH, OnGetTextLength)
@@ -372,26 +373,16 @@ bool CFormulaEdit::ClipboardHasFormula() {
 // ---------------------------------------------------------------------------
 // Protocol messages
 
-// VXM_INITIALIZE: copies the record and measures the fonts.
-LRESULT CFormulaEdit::OnInitialize(WPARAM wParam, LPARAM) {
-    if (!m_hWnd) return 1;
-    if (text.Ready()) {
-        char message[80];
-        snprintf(message, sizeof message, "Multiple Initialization attempt in VEXIL(%p).", static_cast<void *>(this));
-        AfxMessageBox(message, MB_OK);
-        ExitProcess(1);
-    }
-    const VexilInit *init = reinterpret_cast<const VexilInit *>(wParam);
-    if (!init) return 1;
-
+// Takes a record's fonts, top, digit offset and right margin, measures the
+// fonts' metrics and widths into charWidth and coefficientWidth, and fits the
+// letters to the field's height.
+void CFormulaEdit::MeasureFonts(const VexilInit *init, int charWidth[256], int coefficientWidth[12]) {
     letterFont = init->letterFont;
     digitFont = init->digitFont;
     rightMargin = init->rightMargin;
     top = givenTop = init->top;
     digitOffset = init->digitOffset;
 
-    int charWidth[256] = {0};      // in the font each character usually takes (digits: digit font)
-    int coefficientWidth[12];      // '.' to '9' in the letter font, for coefficients
     HDC dc = ::GetDC(m_hWnd);
     HGDIOBJ original = nullptr;
     if (letterFont) original = ::SelectObject(dc, letterFont);
@@ -406,7 +397,7 @@ LRESULT CFormulaEdit::OnInitialize(WPARAM wParam, LPARAM) {
     };
     for (int code = 32; code <= 126; ++code) measure(code);
     measure(static_cast<unsigned char>(FORMULA_MIDDLE_DOT));
-    memcpy(coefficientWidth, charWidth + '.', sizeof coefficientWidth);
+    memcpy(coefficientWidth, charWidth + '.', 12 * sizeof(int));
     MeasureInkOutside(dc, 32, 126, letterInkOutside + 32);
     MeasureInkOutside(dc, 0xB7, 0xB7, letterInkOutside + 0xB7);
     if (digitFont) {
@@ -425,7 +416,42 @@ LRESULT CFormulaEdit::OnInitialize(WPARAM wParam, LPARAM) {
     clientWidth = client.right - client.left;
     clientHeight = client.bottom - client.top;
     FitVertically();
+}
 
+// VXM_SETFONTS: another record's fonts and sizes; the text, the selection and
+// the modified flag are kept, the characters laid out again and repainted.
+LRESULT CFormulaEdit::OnSetFonts(WPARAM wParam, LPARAM) {
+    const VexilInit *init = reinterpret_cast<const VexilInit *>(wParam);
+    if (!text.Ready() || !init) return 1;
+    int charWidth[256] = {0};
+    int coefficientWidth[12];
+    MeasureFonts(init, charWidth, coefficientWidth);
+    text.Remeasure(charWidth, coefficientWidth, init->leftMargin);
+    if (::GetFocus() == m_hWnd) {
+        CreateSolidCaret(1, caretBottom - caretTop);
+        ScrollToCaret();
+        ::SetCaretPos(ScreenX(text.Caret()), caretTop);
+        ShowCaret();
+    }
+    Repaint();
+    return 0;
+}
+
+// VXM_INITIALIZE: copies the record and measures the fonts.
+LRESULT CFormulaEdit::OnInitialize(WPARAM wParam, LPARAM) {
+    if (!m_hWnd) return 1;
+    if (text.Ready()) {
+        char message[80];
+        snprintf(message, sizeof message, "Multiple Initialization attempt in VEXIL(%p).", static_cast<void *>(this));
+        AfxMessageBox(message, MB_OK);
+        ExitProcess(1);
+    }
+    const VexilInit *init = reinterpret_cast<const VexilInit *>(wParam);
+    if (!init) return 1;
+
+    int charWidth[256] = {0};  // in the font each character usually takes (digits: digit font)
+    int coefficientWidth[12];  // '.' to '9' in the letter font, for coefficients
+    MeasureFonts(init, charWidth, coefficientWidth);
     text.Initialise(charWidth, coefficientWidth, init->maxLength, init->leftMargin);
     return 0;
 }

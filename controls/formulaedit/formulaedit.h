@@ -46,6 +46,7 @@ protected:
     LRESULT OnInitialize(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetModify(WPARAM wParam, LPARAM lParam);
     LRESULT OnDrawFormula(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetFonts(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetText(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetText(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetTextLength(WPARAM wParam, LPARAM lParam);
@@ -84,6 +85,7 @@ private:
     bool InkOutsideCell(char ch, int kind) const;  // the glyph's ink reaches into a neighbour's cell
     void ReleaseMouse();
     void ScrollToCaret();  // scrollX so that the caret stands in the field
+    void MeasureFonts(const VexilInit *init, int charWidth[256], int coefficientWidth[12]);
     void FitVertically();  // top, baseline, digitTop and caret extent for the client height
     void DrawCutMark(HDC dc, const VexilDraw *r);
 

@@ -80,6 +80,14 @@ void FormulaText::Initialise(const int charWidth[256], const int coefficientWidt
     ready_ = true;
 }
 
+void FormulaText::Remeasure(const int charWidth[256], const int coefficientWidth[12], int leftMargin) {
+    memcpy(charWidth_, charWidth, sizeof charWidth_);
+    memcpy(coefficientWidth_, coefficientWidth, sizeof coefficientWidth_);
+    leftMargin_ = leftMargin;
+    if (count_ > 0) cells_[0].x = leftMargin_;
+    Relayout();
+}
+
 std::string FormulaText::Range(int lo, int hi) const {
     std::string text;
     for (int i = lo; i < hi; ++i) text += cells_[i].ch;

@@ -54,6 +54,9 @@ public:
     // '9' in the letter font (coefficients), the limit (below 1 or above 256
     // means 256) and the left margin. Every edit does nothing before it.
     void Initialise(const int charWidth[256], const int coefficientWidth[12], int maxLength, int leftMargin);
+    // Other widths and left margin for an initialised text: the characters are
+    // laid out again from the margin; text, caret and selection are kept.
+    void Remeasure(const int charWidth[256], const int coefficientWidth[12], int leftMargin);
     bool Ready() const { return ready_; }
 
     int Count() const { return count_; }

@@ -176,6 +176,7 @@ BEGIN_MESSAGE_MAP(CLedra, CWnd)
     ON_WM_KEYDOWN()
     ON_WM_DESTROY()
     ON_MESSAGE(LDM_INITIALIZE, OnInitialize)
+    ON_MESSAGE(LDM_SETMETRICS, OnSetMetrics)
     ON_MESSAGE(LDM_GETFORMULA, OnGetFormula)
     ON_MESSAGE(LDM_GETRATIO, OnGetRatio)
     ON_MESSAGE(LDM_GETROW, OnGetRow)
@@ -200,7 +201,7 @@ CLedra::CLedra()
       ratioEditorHook(nullptr), formulaEditor(nullptr), ratioEditor(nullptr), activeEditor(0), lastColumn(1),
       currentRow(0), topRow(0), clickRow(0), visibleRows(1), rowHeight(1), numberChars(0), ratioChars(0),
       formulaLeft(0), ratioLeft(0), initialized(0), backColor(0), font(nullptr), initRecord(nullptr),
-      maxCharWidth(0), wheelDelta(0), numberX(10), textPad(2), textOffset(6) {}
+      columnUnit(0), wheelDelta(0), numberX(10), textPad(2), textOffset(6) {}
 
 // The off-screen context goes before the bitmap selected into it, so the
 // bitmap is selected nowhere when it is deleted.
@@ -253,6 +254,62 @@ void CLedra::OnDestroy() {
 // ---------------------------------------------------------------------------
 // Initialisation
 
+// The spacings and columns from the rows' font, the row height and the
+// column widths in the list's DPI. The column unit is the font's digit width:
+// the same in every version of a metric-compatible face, where the widest
+// character is not. The spacings are pixels at 96 DPI, scaled to the list's;
+// the numbers and ratios are centred in their rows.
+void CLedra::MeasureColumns() {
+    CDC *dc = GetDC();
+    HGDIOBJ previous = dc->SelectObject(font);
+    TEXTMETRICA metrics = {};
+    dc->GetTextMetrics(&metrics);
+    SIZE digits = {0, 0};
+    ::GetTextExtentPoint32A(dc->GetSafeHdc(), "0000", 4, &digits);
+    if (previous != nullptr) dc->SelectObject(previous);
+    ReleaseDC(dc);
+    columnUnit = digits.cx > 0 ? (digits.cx + 2) / 4 : int(metrics.tmAveCharWidth);
+    int dpi = QuillonDpiOf(m_hWnd);
+    numberX = QuillonScale(10, dpi);
+    textPad = QuillonScale(4, dpi);
+    textOffset = (rowHeight - 1 - int(metrics.tmHeight)) / 2;
+    if (textOffset < 0) textOffset = 0;
+    CRect client;
+    GetClientRect(&client);
+    formulaLeft = numberChars * columnUnit;
+    ratioLeft = client.right - ratioChars * columnUnit;
+}
+
+// The dividers into the record, in window coordinates (past the border).
+void CLedra::WriteColumns() {
+    CPoint origin(0, 0);
+    ClientToScreen(&origin);
+    CRect window;
+    GetWindowRect(&window);
+    int border = origin.x - window.left;
+    initRecord->formulaLeft = formulaLeft + border;
+    initRecord->ratioLeft = ratioLeft + border;
+}
+
+// LDM_SETMETRICS: the new record's fonts and sizes, laid out in the present
+// window; the rows, the scroll position and an open cell are kept.
+LRESULT CLedra::OnSetMetrics(WPARAM, LPARAM lParam) {
+    LedraInit *init = reinterpret_cast<LedraInit *>(lParam);
+    if (!initialized || init == nullptr || init->font == nullptr) return 1;
+    if (formulaEditor->SendMessage(VXM_SETFONTS, reinterpret_cast<WPARAM>(init->vexilInit), 0) != 0) return 1;
+    font = init->font;
+    numberChars = init->numberChars;
+    ratioChars = init->ratioChars;
+    rowHeight = init->rowHeight > 0 ? init->rowHeight : 1;
+    initRecord = init;
+    MeasureColumns();
+    WriteColumns();
+    ratioEditor->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    ratioEditor->SendMessage(EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(textPad - 1, 0));
+    Relayout();
+    return 0;
+}
+
 // LDM_INITIALIZE: checks the record and the sender, initialises the formula
 // editor, lays out the columns, fits the height to whole rows and makes the
 // rows. Every failure ends the process.
@@ -271,33 +328,12 @@ LRESULT CLedra::OnInitialize(WPARAM, LPARAM lParam) {
     backColor = init->backColor;
     backBrush.CreateSolidBrush(backColor);
 
-    CDC *dc = GetDC();
-    HGDIOBJ previous = dc->SelectObject(font);
-    TEXTMETRICA metrics = {};
-    dc->GetTextMetrics(&metrics);
-    if (previous != nullptr) dc->SelectObject(previous);
-    ReleaseDC(dc);
-    CRect client;
-    GetClientRect(&client);
-    maxCharWidth = metrics.tmMaxCharWidth;
-    // The spacings are pixels at 96 DPI, scaled to the list's; the numbers
-    // and ratios are centred in their rows.
-    int dpi = QuillonDpiOf(m_hWnd);
-    numberX = QuillonScale(10, dpi);
-    textPad = QuillonScale(4, dpi);
-    textOffset = (rowHeight - 1 - int(metrics.tmHeight)) / 2;
-    if (textOffset < 0) textOffset = 0;
     initRecord = init;
-    formulaLeft = numberChars * metrics.tmMaxCharWidth;
-    ratioLeft = client.right - ratioChars * metrics.tmMaxCharWidth;
+    MeasureColumns();
 
-    CPoint origin(0, 0);
-    ClientToScreen(&origin);
+    WriteColumns();
     CRect window;
     GetWindowRect(&window);
-    int border = origin.x - window.left;
-    init->formulaLeft = formulaLeft + border;
-    init->ratioLeft = ratioLeft + border;
 
     // Whole rows only: the outer height rounded down to rows, plus the frame.
     CWnd *parent = GetParent();
@@ -803,7 +839,7 @@ void CLedra::OnSize(UINT, int, int) {
 void CLedra::Relayout() {
     int rowsShown = clientRect.Height() / rowHeight;
     visibleRows = rowsShown < 1 ? 1 : (rowsShown > ROW_CAPACITY ? ROW_CAPACITY : rowsShown);
-    int newRatioLeft = clientRect.right - ratioChars * maxCharWidth;
+    int newRatioLeft = clientRect.right - ratioChars * columnUnit;
     if (newRatioLeft > formulaLeft) {
         if (initRecord != nullptr) initRecord->ratioLeft += newRatioLeft - ratioLeft;
         ratioLeft = newRatioLeft;

@@ -67,6 +67,7 @@ protected:
     void OnDestroy();
 
     LRESULT OnInitialize(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetMetrics(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetFormula(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetRatio(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetRow(WPARAM wParam, LPARAM lParam);
@@ -98,6 +99,8 @@ private:
     void DrawRows(CDC &dc);
     void PlaceEditor(CWnd *editor, int column, int screenRow);
     void Relayout();
+    void MeasureColumns();  // spacings and dividers from the font, row height and column widths
+    void WriteColumns();    // the dividers into the record
     bool IsDescendant(CWnd *wnd) const;
 
     LedraFormulaCheck formulaCheck;
@@ -126,7 +129,7 @@ private:
     HFONT font;
     CString caption;
     LedraInit *initRecord;  // the program's record: the dividers are written back after a resize
-    int maxCharWidth;       // of font, the unit of the column widths
+    int columnUnit;         // of font: its digit width, the unit of the column widths
     int wheelDelta;         // wheel movement not yet scrolled (less than a notch)
     int numberX;            // x of the row numbers
     int textPad;            // from a column's left line to its ratio text

@@ -81,6 +81,21 @@
 // message box saying so and end the process (exit code 1).
 #define LDM_INITIALIZE 2024  // 0x07E8
 
+// LDM_SETMETRICS: other fonts and sizes for an initialised list (a move to a
+// monitor of another DPI).
+//   wParam  unused
+//   lParam  LedraInit *: the list takes its vexilInit (sent to its VEXIL child
+//           as VXM_SETFONTS), font, rowHeight, numberChars and ratioChars; the
+//           record then takes the place of LDM_INITIALIZE's (kept alive and
+//           unmoved the same way: formulaLeft and ratioLeft are written back
+//           into it now and at every resize). Its other fields are ignored.
+// Result: 0 the columns and rows laid out again in the list's present window
+// (its size is not changed: as many whole rows as its height holds), the
+// rows' contents and the open cell kept, the list repainted. 1 before
+// LDM_INITIALIZE, for a null lParam or a null font, or when the VEXIL child
+// refuses vexilInit (nothing changed).
+#define LDM_SETMETRICS 2025  // 0x07E9
+
 // The formula check: nonzero when formula (a NUL-terminated formula text,
 // never empty) may be stored in a row. Called by the list while the user
 // leaves a changed formula cell, and once by LDM_INITIALIZE.
@@ -98,10 +113,10 @@ struct LedraInit {
     HFONT font;             // in: row numbers, ratios and the ratio editor; the sender keeps it alive
     COLORREF backColor;     // in: ground of the rows and of their numbers, formulas and ratios
     int32_t rowHeight;      // in: pixels per row (below 1 is taken as 1)
-    int32_t numberChars;    // in: number column width, in maximum character widths of font
+    int32_t numberChars;    // in: number column width, in digit widths of font ("0")
     int32_t formulaLeft;    // out: x of the number/formula divider, in the list's window
                             // coordinates (border included)
-    int32_t ratioChars;     // in: ratio column width, in maximum character widths of font
+    int32_t ratioChars;     // in: ratio column width, in digit widths of font
     int32_t ratioLeft;      // out: x of the formula/ratio divider, as formulaLeft; the ratio
                             // column keeps to the right edge when the list is resized
     LedraFormulaCheck formulaCheck;  // in: required

@@ -103,6 +103,17 @@
 // the cells or be left out where they would change no pixel.
 #define VXM_DRAWFORMULA 4029  // 0x0FBD
 
+// VXM_SETFONTS: other fonts and sizes for an initialised control (a move to
+// a monitor of another DPI).
+//   wParam  const VexilInit *, read during the call only, as VXM_INITIALIZE's
+//           (its fonts kept alive by the sender from then on); maxLength is
+//           ignored; lParam unused
+// Result: 0 the fonts, top, digit offset and margins taken, the characters
+// measured and laid out again, the control repainted; the text, the
+// selection and the modified flag are kept. 1 when wParam is NULL or before
+// VXM_INITIALIZE (nothing changed).
+#define VXM_SETFONTS 4030  // 0x0FBE
+
 // VXN_EDITORSIGNAL: posted by the control to its parent on Ctrl+Shift+J
 // (wParam 0, lParam 0; the answer is ignored). The list control relays it to
 // its own parent under the same number (LDM_FORWARDTOPARENT in ledra.h).

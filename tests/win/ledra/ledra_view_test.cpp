@@ -69,15 +69,19 @@ TEST_F(LedraView, RowsShowTheirNumbersFormulasAndRatios) {
     }
 
     // Grid: a line under every visible row but the last, and the two dividers,
-    // 3 widest characters from the left and 8 from the right (written back to
-    // the record in window coordinates, past the border).
-    TEXTMETRICA metrics;
+    // 7 digits from the left and 19 from the right (written back to the record
+    // in window coordinates, past the border). Digits keep their width in
+    // every version of a metric-compatible face, so the formula column keeps
+    // its width at 96 DPI whichever is installed.
+    SIZE digits = {};
     qwintest::RenderToBitmap(1, 1, [&](CDC &dc) {
         dc.SelectObject(host.init.font);
-        ::GetTextMetricsA(dc, &metrics);
+        ::GetTextExtentPoint32A(dc, "0000", 4, &digits);
     });
-    EXPECT_EQ(3 * metrics.tmMaxCharWidth, formulaLeft);
-    EXPECT_EQ(right - 8 * metrics.tmMaxCharWidth, ratioLeft);
+    const int digit = (digits.cx + 2) / 4;
+    EXPECT_EQ(7 * digit, formulaLeft);
+    EXPECT_EQ(right - 19 * digit, ratioLeft);
+    if (QuillonDpiOf(list) == 96) EXPECT_GE(ratioLeft - formulaLeft, 255) << "the formula column";
     EXPECT_GT(host.init.formulaLeft, formulaLeft);
     for (int i = 1; i < visibleRows; ++i)
         for (int x : {0, 4, right - 1}) EXPECT_EQ(BLACK, image.At(x, i * rowHeight)) << "row line " << i;
@@ -218,3 +222,51 @@ TEST(LedraOwnRecord, LowRowsOnTheRecordsColour) {
 }
 
 }  // namespace
+
+// LDM_SETMETRICS, as after a move to a monitor at 150 %: the rows follow the
+// new row height, the formulas are drawn with the new fonts, the columns
+// move and are written into the new record, and the rows keep what they
+// hold. A record the list cannot use changes nothing.
+TEST_F(LedraView, NewMetricsLayTheRowsOutAgain) {
+    SetRow(0, "Fe2O3", 2.5, 1);
+    SetRow(1, "NaCl", UNDETERMINED_RATIO, 0);
+    CFont letter, digit, rows;
+    CreateFormulaFonts(letter, digit, FORMULA_FONT_FACE, 144);
+    LOGFONTA rowsFont = {};
+    ::GetObjectA(host.init.font, sizeof rowsFont, &rowsFont);
+    rowsFont.lfHeight = rowsFont.lfHeight * 3 / 2;
+    rows.CreateFontIndirect(&rowsFont);
+    VexilInit large = FormulaFieldInit(letter, digit, 144);
+    LedraInit record = host.init;
+    record.vexilInit = &large;
+    record.font = rows;
+    record.rowHeight = rowHeight * 3 / 2;
+
+    LedraInit noFont = record, noVexil = record;
+    noFont.font = nullptr;
+    noVexil.vexilInit = nullptr;
+    for (LedraInit *refused : {static_cast<LedraInit *>(nullptr), &noFont, &noVexil}) {
+        EXPECT_EQ(1, Send(LDM_SETMETRICS, 0, reinterpret_cast<LPARAM>(refused)));
+        EXPECT_EQ(ratioLeft, host.ClientX(host.init.ratioLeft));
+    }
+    Bitmap32 before = qwintest::CaptureClient(list);
+
+    ASSERT_EQ(0, Send(LDM_SETMETRICS, 0, reinterpret_cast<LPARAM>(&record)));
+    qwintest::PumpMessages();
+    Bitmap32 image = qwintest::CaptureClient(list);
+    const int tall = record.rowHeight, left = host.ClientX(record.formulaLeft), right = host.ClientX(record.ratioLeft);
+    EXPECT_GT(left, formulaLeft) << "the number column in the larger font's digits";
+    EXPECT_LT(right, ratioLeft);
+    EXPECT_EQ(BLACK, image.At(2, tall)) << "a row line under the taller first row";
+    EXPECT_NE(BLACK, image.At(2, rowHeight)) << "the old row line stays";
+    EXPECT_EQ(BLACK, before.At(2, rowHeight));
+    RECT cell = {left + 1, 1, right, tall};
+    Bitmap32 size(cell.right - cell.left, cell.bottom - cell.top);
+    EXPECT_TRUE(Shows(image, cell, testbed::Reference(size, "Fe2O3", large, 0, 0, RED, BACK)))
+        << "the formula in the new fonts";
+    EXPECT_EQ("Fe2O3", Formula(0));
+    EXPECT_EQ("NaCl", Formula(1));
+    EXPECT_EQ(2.5, Ratio(0));
+    EXPECT_EQ(UNDETERMINED_RATIO, Ratio(1));
+    EXPECT_EQ(1, Fixed(0));
+}
