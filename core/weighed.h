@@ -112,7 +112,7 @@ struct WeighedMasses {
     bool SetRow(int rowNumber, const char *formula, double grams);
     // The mass of row rowNumber while it holds formula; nullptr when none.
     const double *Grams(int rowNumber, const char *formula) const;
-    // These masses less those whose row no longer holds their formula.
+    // These masses, without those whose row holds another formula than theirs.
     WeighedMasses ForRows(const LedraRowStore &rows) const;
 };
 
