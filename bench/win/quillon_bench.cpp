@@ -263,33 +263,12 @@ void Calculate(const std::string &folder, int runs) {
 // program's only window: a cycle that left a box or a file dialog open
 // would measure that window, not the cycle, and ends the soak.
 
-struct FoundWindows {
-    DWORD pid;
-    bool all;
-    std::vector<HWND> windows;
-};
-
-BOOL CALLBACK AddWindow(HWND window, LPARAM lParam) {
-    FoundWindows *found = reinterpret_cast<FoundWindows *>(lParam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == found->pid && (found->all || ::IsWindowVisible(window))) found->windows.push_back(window);
-    return TRUE;
-}
-
 BOOL CALLBACK CountWindow(HWND, LPARAM count) { return ++*reinterpret_cast<DWORD *>(count), TRUE; }
-
-// The program's top-level windows (visible ones only unless all).
-std::vector<HWND> WindowsOf(DWORD pid, bool all = false) {
-    FoundWindows found = {pid, all, {}};
-    ::EnumWindows(AddWindow, reinterpret_cast<LPARAM>(&found));
-    return found.windows;
-}
 
 // Every window of the program, children included: the USER objects Wine cannot count.
 DWORD WindowCount(DWORD pid) {
     DWORD count = 0;
-    for (HWND top : WindowsOf(pid, true)) {
+    for (HWND top : qdriver::TopLevelWindows(pid, true)) {
         ++count;
         ::EnumChildWindows(top, CountWindow, reinterpret_cast<LPARAM>(&count));
     }
@@ -397,7 +376,7 @@ public:
     }
     HWND WaitFor(const std::function<bool(HWND)> &match) {
         for (double start = Now(); Now() - start < 10 && q.Running(); ::Sleep(1))
-            for (HWND window : WindowsOf(pid))
+            for (HWND window : qdriver::TopLevelWindows(pid))
                 if (window != q.Main() && match(window)) return window;
         return nullptr;
     }
@@ -415,7 +394,7 @@ public:
     // "" when the main window is the program's only one, else what else is open.
     std::string Others() {
         std::string others;
-        for (HWND window : WindowsOf(pid))
+        for (HWND window : qdriver::TopLevelWindows(pid))
             if (window != q.Main()) others += (others.empty() ? "" : ", ") + Describe(window);
         return others;
     }

@@ -18,6 +18,7 @@ using qwintest::ClassOf;
 
 struct ProcessWindows {
     DWORD pid;
+    bool all;
     std::vector<HWND> windows;
 };
 
@@ -25,15 +26,8 @@ BOOL CALLBACK AddProcessWindow(HWND window, LPARAM lParam) {
     ProcessWindows *found = reinterpret_cast<ProcessWindows *>(lParam);
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
-    if (owner == found->pid && ::IsWindowVisible(window)) found->windows.push_back(window);
+    if (owner == found->pid && (found->all || ::IsWindowVisible(window))) found->windows.push_back(window);
     return TRUE;
-}
-
-// The visible top-level windows of process pid, topmost first.
-std::vector<HWND> TopLevelWindows(DWORD pid) {
-    ProcessWindows found = {pid, {}};
-    ::EnumWindows(AddProcessWindow, reinterpret_cast<LPARAM>(&found));
-    return found.windows;
 }
 
 // The icon of a box of another process (whose icon handles mean nothing
@@ -58,6 +52,12 @@ BoxIcon IconKind(Quillon &quillon, HWND iconStatic) {
 }
 
 }  // namespace
+
+std::vector<HWND> TopLevelWindows(DWORD pid, bool all) {
+    ProcessWindows found = {pid, all, {}};
+    ::EnumWindows(AddProcessWindow, reinterpret_cast<LPARAM>(&found));
+    return found.windows;
+}
 
 std::string MakeFolder(const std::string &name, const std::vector<std::string> &files) {
     std::string root = qwintest::ProgramFolder() + "..\\e2e";

@@ -18,6 +18,10 @@
 
 namespace qdriver {
 
+// The top-level windows of process pid, topmost first: the visible ones,
+// or every one when all.
+std::vector<HWND> TopLevelWindows(DWORD pid, bool all = false);
+
 // A fresh folder <bin>\..\e2e\<name> with copies of the files named from
 // the bin folder (Quillon.exe, VEXIL.DLL, LEDRA.DLL, ATOMS.LST by default).
 std::string MakeFolder(const std::string &name,
