@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -104,8 +105,19 @@ bool Quillon::Start(const std::string &folder, bool keepSettings) {
     std::string command = "\"" + folder + "\\Quillon.exe\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    return ::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                            &info_) != 0;
+    // Wine's CreateProcess fails now and then on a fresh prefix before the
+    // program runs a line (seen once as the third start of a test): it is
+    // said on stderr and tried once more, so a program that cannot start
+    // still fails.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                             &info_) != 0)
+            return true;
+        std::fprintf(stderr, "qdriver: CreateProcess of %s failed (error %lu)\n", command.c_str(),
+                     static_cast<unsigned long>(::GetLastError()));
+        ::Sleep(500);
+    }
+    return false;
 }
 
 bool Quillon::Running() const {
