@@ -290,8 +290,8 @@ bool ApplyBatchOptions(const Options &options, Entry &entry) {
             Complain("--mass-of row " + std::to_string(row) + " must be " + AmountShownLimit().GetString());
             return false;
         }
-        if (name == "--purity") batch.SetRow(row, formula, value, kept.excess);
-        if (name == "--excess") batch.SetRow(row, formula, kept.purity, value);
+        if (name == "--purity") batch.SetRow(row, formula, value, kept.excess, kept.form);
+        if (name == "--excess") batch.SetRow(row, formula, kept.purity, value, kept.form);
         if (name == "--mass-of") {
             batch.scale = BatchScale::Material;
             batch.scaleRow = row;

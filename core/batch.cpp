@@ -3,6 +3,7 @@
 #include <cmath>
 #include <map>
 
+#include "datatext.h"
 #include "formula.h"
 #include "reaction.h"
 #include "solver.h"
@@ -122,6 +123,41 @@ CString ShownDecimals() {
     return text;
 }
 
+// The volume and grams of solution of a row whose weighed grams and mmol
+// are known (see MaterialForm in batch.h).
+void Dispense(const MaterialForm &form, BatchRow &row) {
+    row.form = form;
+    switch (form.Kind()) {
+    case FormKind::Solid:
+        return;
+    case FormKind::NeatLiquid:
+        row.hasVolume = true;
+        row.volumeMl = row.weighedGrams / form.density;
+        return;
+    case FormKind::Molar:
+        row.hasVolume = true;
+        row.volumeMl = row.mmol / form.molarity;
+        if (form.density != 0.0) {
+            row.hasSolutionGrams = true;
+            row.solutionGrams = row.volumeMl * form.density;
+        }
+        return;
+    case FormKind::MassFraction:
+        row.hasSolutionGrams = true;
+        row.solutionGrams = row.weighedGrams / (form.massFraction / 100.0);
+        if (form.density != 0.0) {
+            row.hasVolume = true;
+            row.volumeMl = row.solutionGrams / form.density;
+        }
+        return;
+    }
+}
+
+// A form's value, given (not 0): finite and shown truthfully at 5 decimals.
+bool FormValueAcceptable(double value, double limit) {
+    return Finite(value) && value >= NUMBER_TEXT_UNIT && value <= limit;
+}
+
 BatchResult Failed(BatchStatus status, int material = -1) {
     BatchResult result;
     result.status = status;
@@ -139,6 +175,48 @@ double GramsFactor(double amount, double productMolarMass, double productRatio) 
 // g_i = r_i * (M_i * k), the inner product rounded to double.
 double ReactantGrams(double ratio, double molarMass, double k) {
     return ratio * (molarMass * k);
+}
+
+FormKind MaterialForm::Kind() const {
+    if (molarity != 0.0) return FormKind::Molar;
+    if (massFraction != 0.0) return FormKind::MassFraction;
+    return density != 0.0 ? FormKind::NeatLiquid : FormKind::Solid;
+}
+
+FormCheck CheckForm(const MaterialForm &form, double purity) {
+    const double unlimited = HUGE_VAL;
+    if (form.density != 0.0 && !FormValueAcceptable(form.density, unlimited)) return FormCheck::BadDensity;
+    if (form.molarity != 0.0 && !FormValueAcceptable(form.molarity, unlimited)) return FormCheck::BadMolarity;
+    if (form.massFraction != 0.0 && !FormValueAcceptable(form.massFraction, 100.0)) return FormCheck::BadMassFraction;
+    if (form.molarity != 0.0 && form.massFraction != 0.0) return FormCheck::MolarityWithMassFraction;
+    const FormKind kind = form.Kind();
+    if ((kind == FormKind::Molar || kind == FormKind::MassFraction) && purity != PURITY_DEFAULT)
+        return FormCheck::PurityOfSolution;
+    return FormCheck::Acceptable;
+}
+
+CString FormProblem(FormCheck check, const MaterialForm &form, const char *material) {
+    const CString unit = NumberText(NUMBER_TEXT_UNIT).c_str();
+    const CString of = CString(" of ") + material + " must be a number ";
+    switch (check) {
+    case FormCheck::Acceptable:
+        break;
+    case FormCheck::BadDensity:
+        return "Density" + of + "of at least " + unit + " g/mL" + ShownDecimals() + ", not " +
+               ExactNumber(form.density).c_str() + ".";
+    case FormCheck::BadMolarity:
+        return "Molarity" + of + "of at least " + unit + " mol/L" + ShownDecimals() + ", not " +
+               ExactNumber(form.molarity).c_str() + ".";
+    case FormCheck::BadMassFraction:
+        return "Mass fraction" + of + "from " + unit + " to 100 %" + ShownDecimals() + ", not " +
+               ExactNumber(form.massFraction).c_str() + ".";
+    case FormCheck::MolarityWithMassFraction:
+        return CString(material) + " has both a molarity and a mass fraction: give one of them.";
+    case FormCheck::PurityOfSolution:
+        return CString("Purity of ") + material +
+               " must be 100 % for a solution: its molarity or mass fraction says how much of it is the compound.";
+    }
+    return CString();
 }
 
 BatchValueCheck CheckPurity(double purity) {
@@ -177,6 +255,12 @@ BatchResult CalculateBatch(const CReaction &reaction, const BatchInput &input) {
         const BatchMaterial material = MaterialOf(input, i);
         if (!PurityAcceptable(material.purity)) return Failed(BatchStatus::BadPurity, i);
         if (!ExcessAcceptable(material.excess)) return Failed(BatchStatus::BadExcess, i);
+        const FormCheck form = CheckForm(material.form, material.purity);
+        if (form != FormCheck::Acceptable) {
+            BatchResult failed = Failed(BatchStatus::BadForm, i);
+            failed.formCheck = form;
+            return failed;
+        }
     }
     if (!(Finite(input.mass) && input.mass > 0.0)) return Failed(BatchStatus::BadMass);
     if (input.scale == BatchScale::Material && !(input.scaleMaterial >= 0 && input.scaleMaterial < count))
@@ -208,9 +292,15 @@ BatchResult CalculateBatch(const CReaction &reaction, const BatchInput &input) {
         row.stoichiometricGrams = ReactantGrams(reaction.ReactantRatio(i), reaction.ReactantMolarMass(i), result.unitMoles);
         row.weighedGrams = WeighedGrams(row.stoichiometricGrams, material);
         row.mmol = 1000.0 * reaction.ReactantRatio(i) * result.unitMoles * (1.0 + material.excess / 100.0);
+        Dispense(material.form, row);
         result.stoichiometricTotal += row.stoichiometricGrams;
         result.weighedTotal += row.weighedGrams;
-        if (!Finite(row.weighedGrams) || !Finite(row.mmol)) return Failed(BatchStatus::NotFinite, i);
+        if (!Finite(row.weighedGrams) || !Finite(row.mmol) || !Finite(row.volumeMl) || !Finite(row.solutionGrams))
+            return Failed(BatchStatus::NotFinite, i);
+        result.anyVolume = result.anyVolume || row.hasVolume;
+        result.anySolutionGrams = result.anySolutionGrams || row.hasSolutionGrams;
+        const FormKind kind = material.form.Kind();
+        result.anySolution = result.anySolution || kind == FormKind::Molar || kind == FormKind::MassFraction;
         result.rows.push_back(row);
     }
     ComputeGases(reaction, result);
@@ -231,12 +321,15 @@ bool BatchSettings::IsPlain() const {
     return scale == BatchScale::Product && !mmol && !gases;
 }
 
-bool BatchSettings::SetRow(int rowNumber, const char *formula, double purity, double excess) {
+bool BatchSettings::SetRow(int rowNumber, const char *formula, double purity, double excess,
+                           const MaterialForm &form) {
     if (rowNumber < 1 || rowNumber > ROW_CAPACITY) return false;
     BatchRowValues row;
-    if (purity != PURITY_DEFAULT || excess != EXCESS_DEFAULT) row.formula = formula;  // formula may be the row's own
+    if (purity != PURITY_DEFAULT || excess != EXCESS_DEFAULT || !form.IsSolid())
+        row.formula = formula;  // formula may be the row's own
     row.purity = purity;
     row.excess = excess;
+    row.form = form;
     rows[rowNumber - 1] = row;
     return true;
 }
@@ -255,6 +348,7 @@ BatchMatch MakeBatchInput(const BatchSettings &settings, const CReaction &reacti
         if (row >= 1 && row <= ROW_CAPACITY && settings.rows[row - 1].formula == formula) {
             material.purity = settings.rows[row - 1].purity;
             material.excess = settings.rows[row - 1].excess;
+            material.form = settings.rows[row - 1].form;
         }
         input->materials.push_back(material);
         if (settings.scale == BatchScale::Material && row == settings.scaleRow && formula == settings.scaleFormula)

@@ -44,6 +44,60 @@
 
 class CReaction;
 
+// How a starting material is dispensed (MaterialForm below): a solid is
+// weighed; a neat liquid, a solution of known molarity or one given by mass
+// fraction is dispensed by volume. Per starting material i, with w_i its
+// weighed grams as above (for a solution: the grams of the compound in what
+// is dispensed, s_i * (1 + x_i / 100); a solution's purity is 100 %, its
+// concentration says how much of it is the compound):
+//   neat liquid, density d (g/mL)          volume V_i = w_i / d
+//   molarity c (mol/L of the formula)      V_i = n_i / c            (mmol / (mol/L) = mL)
+//                                          with a density d: solution grams = V_i * d
+//   mass fraction f (% of the solution)    solution grams = w_i / (f / 100)
+//                                          with a density d: V_i = solution grams / d
+// The solvent, like an impurity, is in neither the element balance, the
+// differential nor the gases.
+enum class FormKind {
+    Solid,         // weighed (the default)
+    NeatLiquid,    // a density alone
+    Molar,         // a molarity (and perhaps the solution's density)
+    MassFraction,  // a mass fraction (and perhaps the solution's density)
+};
+
+// A starting material's form, from which values are given (0: not given).
+struct MaterialForm {
+    double density = 0.0;       // g/mL: of the liquid, or of the solution
+    double molarity = 0.0;      // mol/L of the formula as written in the row
+    double massFraction = 0.0;  // % of the formula's mass in the solution
+
+    FormKind Kind() const;
+    bool IsSolid() const { return Kind() == FormKind::Solid; }
+    bool operator==(const MaterialForm &other) const {
+        return density == other.density && molarity == other.molarity && massFraction == other.massFraction;
+    }
+    bool operator!=(const MaterialForm &other) const { return !(*this == other); }
+};
+
+// How a form meets the limits: every value given is a finite number of at
+// least 0.00001 (the sheet shows 5 decimals), a mass fraction at most 100,
+// never a molarity and a mass fraction together, and a solution's purity is
+// 100 %.
+enum class FormCheck {
+    Acceptable,
+    BadDensity,
+    BadMolarity,
+    BadMassFraction,
+    MolarityWithMassFraction,
+    PurityOfSolution,  // a purity other than 100 % on a solution row
+};
+
+FormCheck CheckForm(const MaterialForm &form, double purity);
+// Why a form is refused, for every reader (window, file, quillon-cli), with
+// the value as given; material names the row ("TEOS (row 2)"). For example
+// "Density of Si(OC2H5)4 (row 1) must be a number of at least 0.00001 g/mL
+// (the sheet shows 5 decimals), not -1." Empty for Acceptable.
+CString FormProblem(FormCheck check, const MaterialForm &form, const char *material);
+
 // The limits of the values: purity in (0, 100], excess in [0, 1000).
 const double PURITY_DEFAULT = 100.0;
 const double EXCESS_DEFAULT = 0.0;
@@ -103,6 +157,7 @@ enum class BatchScale {
 struct BatchMaterial {
     double purity = PURITY_DEFAULT;
     double excess = EXCESS_DEFAULT;
+    MaterialForm form;                 // solid by default
 };
 
 // The plain input of one batch calculation, per starting material of the
@@ -123,6 +178,13 @@ struct BatchRow {
     double mmol = 0.0;                 // n_i
     double purity = PURITY_DEFAULT;    // as taken, in %
     double excess = EXCESS_DEFAULT;    // as taken, in %
+    MaterialForm form;                 // as taken
+    // Dispensed by volume: the millilitres to dispense and, where known, the
+    // grams of solution (see MaterialForm above).
+    bool hasVolume = false;
+    double volumeMl = 0.0;
+    bool hasSolutionGrams = false;
+    double solutionGrams = 0.0;
 };
 
 // A gas that leaves (grams > 0) or is taken up (grams < 0).
@@ -144,6 +206,7 @@ enum class BatchStatus {
     Done,
     BadPurity,        // material: purity not acceptable (outside (0, 100], or too fine to show)
     BadExcess,        // material: excess not acceptable (outside [0, 1000), or too fine to show)
+    BadForm,          // material: its form is not acceptable (CheckForm; formCheck says why)
     BadMass,          // the scaling mass is not a finite number above 0
     BadScaleMaterial, // scaleMaterial names no starting material
     CannotScale,      // the scaling row (or the total) weighs nothing or less: no batch follows
@@ -154,7 +217,8 @@ enum class BatchStatus {
 // Every number the sheet shows for a batch.
 struct BatchResult {
     BatchStatus status = BatchStatus::Done;
-    int material = -1;               // BadPurity, BadExcess: the starting material's index
+    int material = -1;               // BadPurity, BadExcess, BadForm: the starting material's index
+    FormCheck formCheck = FormCheck::Acceptable;  // BadForm: why
     double productGrams = 0.0;       // A
     double productMmol = 0.0;        // 1000 * A / M_product
     double unitMoles = 0.0;          // k
@@ -167,6 +231,11 @@ struct BatchResult {
     double gasGrams = 0.0;
     double massLossPercent = 0.0;
     std::vector<BatchLeftover> unaccounted;
+    // Whether any row is dispensed by volume, has grams of solution, or is a
+    // solution (molarity or mass fraction) at all.
+    bool anyVolume = false;
+    bool anySolutionGrams = false;
+    bool anySolution = false;
 };
 
 // The one calculation of a batch, on a reaction whose RunCalculation has
@@ -181,6 +250,7 @@ struct BatchRowValues {
     CString formula;                 // empty: the row has no values (defaults)
     double purity = PURITY_DEFAULT;
     double excess = EXCESS_DEFAULT;
+    MaterialForm form;               // solid: weighed
 };
 
 // The batch values of an entry, keyed by the list's row number (index =
@@ -198,9 +268,10 @@ struct BatchSettings {
     // True when nothing differs from the defaults: such an entry saves and
     // calculates exactly as one without batch values.
     bool IsPlain() const;
-    // Sets row rowNumber's values for formula (purity 100 and excess 0
-    // clear them). False, nothing changed, for a row number outside 1..30.
-    bool SetRow(int rowNumber, const char *formula, double purity, double excess);
+    // Sets row rowNumber's values for formula (purity 100, excess 0 and a
+    // solid clear them). False, nothing changed, for a row number outside 1..30.
+    bool SetRow(int rowNumber, const char *formula, double purity, double excess,
+                const MaterialForm &form = MaterialForm());
 };
 
 // How the settings meet the starting materials of a calculation.

@@ -477,7 +477,7 @@ void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields
     // Values equal to the defaults are no values.
     for (int i = 0; i < ROW_CAPACITY; ++i) {
         const BatchRowValues values = batch->rows[i];
-        batch->SetRow(i + 1, values.formula, values.purity, values.excess);
+        batch->SetRow(i + 1, values.formula, values.purity, values.excess, values.form);
     }
 }
 

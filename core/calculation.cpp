@@ -201,6 +201,9 @@ CString BatchRefusal(const CReaction &reaction, const std::vector<int> &rowNumbe
         return (purity ? "Purity of " : "Excess of ") + RowName(reaction, rowNumbers, result.material) + " must be " +
                limit + ".";
     }
+    case BatchStatus::BadForm:
+        return FormProblem(result.formCheck, input.materials[static_cast<size_t>(result.material)].form,
+                           RowName(reaction, rowNumbers, result.material));
     case BatchStatus::BadMass:
         return input.scale == BatchScale::Product ? CString("Enter positive value for product amount in grams.")
                                                   : CString("Enter positive value for the grams to scale to.");

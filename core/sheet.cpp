@@ -215,8 +215,16 @@ WeighingSheet MakeBatchSheet(const CReaction &reaction, const BatchInput &input,
         reactant.purity = row.purity;
         reactant.excess = row.excess;
         reactant.mmol = row.mmol;
+        reactant.form = row.form;
+        reactant.hasVolume = row.hasVolume;
+        reactant.volumeMl = row.volumeMl;
+        reactant.hasSolutionGrams = row.hasSolutionGrams;
+        reactant.solutionGrams = row.solutionGrams;
         if (row.purity != PURITY_DEFAULT || row.excess != EXCESS_DEFAULT) sheet.showPurity = 1;
     }
+    sheet.showVolume = result.anyVolume ? 1 : 0;
+    sheet.showSolutionGrams = result.anySolutionGrams ? 1 : 0;
+    sheet.anySolution = result.anySolution ? 1 : 0;
     sheet.showMmol = input.mmol ? 1 : 0;
     sheet.showGases = input.gases ? 1 : 0;
     sheet.productMmol = result.productMmol;

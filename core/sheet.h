@@ -26,6 +26,13 @@ struct SheetReactant {
     double excess = 0.0;       // %
     double mmol = 0.0;
     int row = 0;               // the list row (1..30) it came from; 0 when not known
+    // Dispensed by volume (see MaterialForm in core/batch.h): the form, the
+    // millilitres and the grams of solution, each where it applies.
+    MaterialForm form;
+    bool hasVolume = false;
+    double volumeMl = 0.0;
+    bool hasSolutionGrams = false;
+    double solutionGrams = 0.0;
 };
 
 // Everything one sheet shows.
@@ -48,12 +55,19 @@ struct WeighingSheet {
     CString scaleFormula;       // BatchScale::Material: the starting material
     double scaleGrams = 0.0;    // BatchScale::Material, BatchScale::Total: the grams scaled to
     int showGases = 0;          // the gases, the mass loss and what is not accounted for
+    int showVolume = 0;         // the Volume (mL) column: some row is dispensed by volume
+    int showSolutionGrams = 0;  // the grams of solution: some row has them
+    int anySolution = 0;        // some row is a solution: the sheet's line on the solvent
     BatchResult batch;          // the numbers the lines under the table show
     // The balance: with a readability above 0, every mass shows rounded to a
     // whole multiple of it, a total (of the unrounded masses, then rounded)
     // follows the rows, and rows above 0 g but under minimumWeight are named.
     Decimal readability;
     double minimumWeight = 0.0;
+    // The pipette: with a readability above 0, every volume shows rounded to
+    // a whole multiple of it, and volumes above 0 mL under minimumVolume are named.
+    Decimal pipetteReadability;
+    double minimumVolume = 0.0;
 };
 
 // The grams that go on the balance for one row (the Amount Weighed column):
