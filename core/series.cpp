@@ -332,9 +332,42 @@ std::string ScaledTo(const SeriesResult &series) {
     return note;
 }
 
-bool ShowsPurity(const SeriesResult &series) {
+// Whether a member done shows purity (&WeighingSheet::showPurity), volumes or grams of solution.
+bool Shows(const SeriesResult &series, int WeighingSheet::*flag) {
     for (const SeriesMember &member : series.members)
-        if (member.outcome.done && member.outcome.sheet.showPurity) return true;
+        if (member.outcome.done && member.outcome.sheet.*flag) return true;
+    return false;
+}
+bool ShowsPurity(const SeriesResult &series) { return Shows(series, &WeighingSheet::showPurity); }
+
+// What a row dispenses besides its grams: the grams of solution or the volume.
+struct Dispensed {
+    const char *title;  // of the series sheet's table
+    const char *unit;   // of its CSV lines
+    int WeighingSheet::*shown;
+    bool SheetReactant::*has;
+    double SheetReactant::*value;
+};
+const Dispensed DISPENSED[] = {
+    {"Solution(g) at each x", " solution (g)", &WeighingSheet::showSolutionGrams, &SheetReactant::hasSolutionGrams,
+     &SheetReactant::solutionGrams},
+    {"Volume(mL) at each x", " volume (mL)", &WeighingSheet::showVolume, &SheetReactant::hasVolume,
+     &SheetReactant::volumeMl},
+};
+
+// A member's row i as kind gives it, if it has one.
+bool DispensedValue(const SeriesMember &member, size_t i, const Dispensed &kind, double *value) {
+    if (!member.outcome.done) return false;
+    const SheetReactant &row = member.outcome.sheet.reactants[i];
+    *value = row.*kind.value;
+    return row.*kind.has;
+}
+
+// Whether row i has kind's value in some member done.
+bool RowDispenses(const SeriesResult &series, size_t i, const Dispensed &kind) {
+    double value = 0.0;
+    for (const SeriesMember &member : series.members)
+        if (DispensedValue(member, i, kind, &value)) return true;
     return false;
 }
 
@@ -369,8 +402,12 @@ std::string SeriesText(const SeriesResult &series) {
         for (const SeriesMember &member : series.members) {
             column = std::max(column, size_t(member.x.text.GetLength()) + 2);
             if (!member.outcome.done) continue;
-            for (size_t i = 0; i < member.outcome.sheet.reactants.size(); ++i)
+            for (size_t i = 0; i < member.outcome.sheet.reactants.size(); ++i) {
                 column = std::max(column, Shown(Weighed(member, i)).size());
+                double value = 0.0;
+                for (const Dispensed &kind : DISPENSED)
+                    if (DispensedValue(member, i, kind, &value)) column = std::max(column, Shown(value).size());
+            }
             if (!scaled.empty()) column = std::max(column, Shown(member.outcome.sheet.amount).size());
         }
         column += 2;
@@ -390,6 +427,18 @@ std::string SeriesText(const SeriesResult &series) {
             for (const SeriesMember &member : series.members)
                 line += Padded(member.outcome.done ? Shown(member.outcome.sheet.amount) : "-", column, true);
             text += line + "\n";
+        }
+        for (const Dispensed &kind : DISPENSED) {
+            if (!Shows(series, kind.shown)) continue;
+            text += std::string(kind.title) + "\n";
+            for (size_t i = 0; i < rows.size(); ++i) {
+                if (!RowDispenses(series, i, kind)) continue;
+                std::string line = Padded(labels[i], labelWidth, false);
+                double value = 0.0;
+                for (const SeriesMember &member : series.members)
+                    line += Padded(DispensedValue(member, i, kind, &value) ? Shown(value) : "-", column, true);
+                text += line + "\n";
+            }
         }
     }
     text += std::string(53, '-') + "\n";
@@ -420,13 +469,32 @@ std::string SeriesCsv(const SeriesResult &series) {
                 line += "," + (member.outcome.done ? ExactNumber(Weighed(member, i)) : "");
             text += line + "\r\n";
         }
+        for (const Dispensed &kind : DISPENSED) {
+            if (!Shows(series, kind.shown)) continue;
+            for (size_t i = 0; i < first->outcome.sheet.reactants.size(); ++i) {
+                if (!RowDispenses(series, i, kind)) continue;
+                const SheetReactant &row = first->outcome.sheet.reactants[i];
+                std::string line = CsvField(Str(row.formula) + kind.unit) + "," + ExactNumber(row.molarMass);
+                double value = 0.0;
+                for (const SeriesMember &member : series.members)
+                    line += "," + (DispensedValue(member, i, kind, &value) ? ExactNumber(value) : "");
+                text += line + "\r\n";
+            }
+        }
     }
     return text + check + "\r\n";
 }
 
+namespace {
+
+std::string OrNull(bool applies, double value) { return applies ? ExactNumber(value) : "null"; }
+
+}  // namespace
+
 std::string SeriesJson(const SeriesResult &series) {
     const std::string scaled = ScaledTo(series);
     const bool purity = ShowsPurity(series);
+    const bool solution = Shows(series, &WeighingSheet::showSolutionGrams) || Shows(series, &WeighingSheet::showVolume);
     std::string text = "{\"sampleId\":" + JsonString(Str(series.sampleId)) + ",\"formula\":" +
                        JsonString(Str(series.templ)) + ",\"grams\":" +
                        (scaled.empty() ? ExactNumber(series.amount)
@@ -449,6 +517,9 @@ std::string SeriesJson(const SeriesResult &series) {
                         (purity ? ",\"pureGrams\":" + ExactNumber(rows[i].grams) + ",\"purity\":" +
                                       ExactNumber(rows[i].purity) + ",\"excess\":" + ExactNumber(rows[i].excess)
                                 : "") +
+                        (solution ? ",\"solutionGrams\":" + OrNull(rows[i].hasSolutionGrams, rows[i].solutionGrams) +
+                                        ",\"volumeMl\":" + OrNull(rows[i].hasVolume, rows[i].volumeMl)
+                                  : "") +
                         "}";
             text += "]";
         }

@@ -110,7 +110,10 @@ SeriesResult RunSeries(const CFormulaParser &parser, const char *templ, const st
 // The series sheet: one row per starting material, one column per x, and
 // each member's formula and check (its differential, warnings, or why it
 // failed). The grams are those on the balance (GramsToWeigh: purity and
-// excess in; JSON adds the pure grams when a member has them). A series
+// excess in; JSON adds the pure grams when a member has them); rows
+// dispensed by volume add their grams of solution and volumes (a table of
+// each in the text, a line per row and kind in CSV, "solutionGrams" and
+// "volumeMl", null where none, in JSON) when a member has them. A series
 // scaled to a total or to one starting material says so in the words of
 // the single sheet's note and gives each member's product grams. Text with
 // LF line ends; CSV (numbers at full precision); JSON (numbers at full

@@ -1,5 +1,6 @@
 #include "sheet.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstring>
@@ -53,6 +54,18 @@ std::vector<CString> BalanceLines(const WeighingSheet &sheet) {
     return lines;
 }
 
+// The lines a pipette's readability adds after the balance's, when the
+// sheet shows volumes: the pipette and the rows under its minimum volume.
+std::vector<CString> PipetteLines(const WeighingSheet &sheet) {
+    std::vector<CString> lines;
+    if (sheet.pipetteReadability.units <= 0 || !sheet.showVolume) return lines;
+    lines.push_back(CString("Pipette: readability ") + DecimalText(sheet.pipetteReadability).c_str() +
+                    " mL, minimum volume " + NumberText(sheet.minimumVolume).c_str() + " mL.");
+    const CString under = UnderMinimumVolumeNames(sheet);
+    if (!under.IsEmpty()) lines.push_back("Warning: under the pipette's minimum volume: " + under + ".");
+    return lines;
+}
+
 // Appends a piece of the word-processor variant.
 void AddPiece(std::vector<SheetPiece> &pieces, SheetPieceKind kind, const CString &text) {
     SheetPiece piece;
@@ -62,13 +75,18 @@ void AddPiece(std::vector<SheetPiece> &pieces, SheetPieceKind kind, const CStrin
 }
 
 // The batch's columns after "Amount Weighed(g)": each two blanks and a
-// text padded to EXTRA_COLUMN characters.
+// text padded to the column's width, EXTRA_COLUMN characters or its label's.
 const int EXTRA_COLUMN = 10;
 
-void AddColumn(CString &line, const char *text) {
+struct Column {
+    const char *label;
+    int width;
+};
+
+void AddColumn(CString &line, const char *text, int width = EXTRA_COLUMN) {
     line += "  ";
     line += text;
-    for (int i = static_cast<int>(std::strlen(text)); i < EXTRA_COLUMN; ++i) line += ' ';
+    for (int i = static_cast<int>(std::strlen(text)); i < width; ++i) line += ' ';
 }
 
 // Blanks at the end of a line go.
@@ -78,35 +96,70 @@ CString TrimmedEnd(CString line) {
     return CString(line.GetString(), length);
 }
 
-int ExtraColumnCount(const WeighingSheet &sheet) { return (sheet.showPurity ? 3 : 0) + (sheet.showMmol ? 1 : 0); }
+// The columns the sheet shows after "Amount Weighed(g)", in order. The
+// columns of solution grams and volumes are as wide as their widest cell.
+std::vector<Column> ExtraColumns(const WeighingSheet &sheet) {
+    std::vector<Column> columns;
+    auto add = [&columns](const char *label, int widest = 0) {
+        const int length = static_cast<int>(std::strlen(label));
+        int width = length > EXTRA_COLUMN ? length : EXTRA_COLUMN;
+        columns.push_back(Column{label, widest > width ? widest : width});
+    };
+    if (sheet.showPurity) {
+        add("Pure(g)");
+        add("Purity(%)");
+        add("Excess(%)");
+    }
+    if (sheet.showMmol) add("mmol");
+    int solution = 0, volume = 0;
+    for (const SheetReactant &reactant : sheet.reactants) {
+        if (reactant.hasSolutionGrams) solution = std::max(solution, SheetGramsText(sheet, reactant.solutionGrams).GetLength());
+        if (reactant.hasVolume) volume = std::max(volume, SheetVolumeText(sheet, reactant.volumeMl).GetLength());
+    }
+    if (sheet.showSolutionGrams) add("Solution(g)", solution);
+    if (sheet.showVolume) add("Volume(mL)", volume);
+    return columns;
+}
 
-int TableWidth(const WeighingSheet &sheet) { return RULE_LENGTH + ExtraColumnCount(sheet) * (EXTRA_COLUMN + 2); }
+int TableWidth(const WeighingSheet &sheet) {
+    int width = RULE_LENGTH;
+    for (const Column &column : ExtraColumns(sheet)) width += column.width + 2;
+    return width;
+}
 
 // The header of the weighings, with the batch's column labels.
 CString TableHeader(const WeighingSheet &sheet) {
     CString header = SHEET_HEADER;
-    if (sheet.showPurity) {
-        AddColumn(header, "Pure(g)");
-        AddColumn(header, "Purity(%)");
-        AddColumn(header, "Excess(%)");
-    }
-    if (sheet.showMmol) AddColumn(header, "mmol");
+    for (const Column &column : ExtraColumns(sheet)) AddColumn(header, column.label, column.width);
     return TrimmedEnd(header);
+}
+
+// A reactant's cells of the batch's columns, in ExtraColumns' order (empty
+// where a row has no value).
+std::vector<CString> ExtraCells(const WeighingSheet &sheet, const SheetReactant &reactant) {
+    std::vector<CString> cells;
+    if (sheet.showPurity) {
+        cells.push_back(NumberText(reactant.grams).c_str());
+        cells.push_back(NumberText(reactant.purity).c_str());
+        cells.push_back(NumberText(reactant.excess).c_str());
+    }
+    if (sheet.showMmol) cells.push_back(NumberText(reactant.mmol).c_str());
+    if (sheet.showSolutionGrams)
+        cells.push_back(reactant.hasSolutionGrams ? SheetGramsText(sheet, reactant.solutionGrams) : CString());
+    if (sheet.showVolume) cells.push_back(reactant.hasVolume ? SheetVolumeText(sheet, reactant.volumeMl) : CString());
+    return cells;
 }
 
 // What follows the molar mass piece of a reactant line: the weighed grams,
 // then, padded from the end of a 53-character line, the batch's columns.
 // used: the characters of the line before this piece.
 CString AmountPieces(const WeighingSheet &sheet, const SheetReactant &reactant, int used) {
-    if (ExtraColumnCount(sheet) == 0) return GramsPiece(sheet, reactant.grams);
+    const std::vector<Column> columns = ExtraColumns(sheet);
+    if (columns.empty()) return GramsPiece(sheet, reactant.grams);
     CString piece = GramsPiece(sheet, GramsToWeigh(sheet, reactant));
     while (used + piece.GetLength() < RULE_LENGTH) piece += ' ';
-    if (sheet.showPurity) {
-        AddColumn(piece, NumberText(reactant.grams).c_str());
-        AddColumn(piece, NumberText(reactant.purity).c_str());
-        AddColumn(piece, NumberText(reactant.excess).c_str());
-    }
-    if (sheet.showMmol) AddColumn(piece, NumberText(reactant.mmol).c_str());
+    const std::vector<CString> cells = ExtraCells(sheet, reactant);
+    for (size_t i = 0; i < columns.size(); ++i) AddColumn(piece, cells[i], columns[i].width);
     return TrimmedEnd(piece);
 }
 
@@ -120,6 +173,24 @@ void AddFormula(SheetLine &line, const CString &text) { AddPiece(line, SHEET_FOR
 
 // "<number> g" or "<number> mmol".
 CString Quantity(double value, const char *unit) { return CString(NumberText(value).c_str()) + " " + unit; }
+
+// What a row's form line says after its formula: ": neat liquid, 0.933 g/mL.",
+// ": solution, 0.5 mol/L (1.1 g/mL).", ": 40 % by mass."; empty for a solid.
+CString FormText(const MaterialForm &form) {
+    const CString density =
+        form.density != 0.0 ? CString(" (") + NumberText(form.density).c_str() + " g/mL)" : CString();
+    switch (form.Kind()) {
+    case FormKind::Solid:
+        break;
+    case FormKind::NeatLiquid:
+        return CString(": neat liquid, ") + NumberText(form.density).c_str() + " g/mL.";
+    case FormKind::Molar:
+        return CString(": solution, ") + NumberText(form.molarity).c_str() + " mol/L" + density + ".";
+    case FormKind::MassFraction:
+        return CString(": ") + NumberText(form.massFraction).c_str() + " % by mass" + density + ".";
+    }
+    return CString();
+}
 
 // The batch's lines under the weighings, each a run of pieces.
 std::vector<SheetLine> BatchLines(const WeighingSheet &sheet) {
@@ -145,6 +216,17 @@ std::vector<SheetLine> BatchLines(const WeighingSheet &sheet) {
             AddText(lines.back(), CString(": ") + NumberText(reactant.excess).c_str() +
                                       " % excess, added to the weighing; not in the differential or the gases.");
         }
+    }
+    for (const SheetReactant &reactant : sheet.reactants) {
+        const CString form = FormText(reactant.form);
+        if (form.IsEmpty()) continue;
+        lines.emplace_back();
+        AddFormula(lines.back(), reactant.formula);
+        AddText(lines.back(), form);
+    }
+    if (sheet.anySolution) {
+        lines.emplace_back();
+        AddText(lines.back(), "Solutions: the solvent is not in the element balance, the differential or the gases.");
     }
     if (sheet.showGases) {
         lines.emplace_back();
@@ -293,6 +375,7 @@ CString SheetFileText(const WeighingSheet &sheet) {
     }
     text += Rule('-', width) + "\n";
     for (const CString &line : BalanceLines(sheet)) text += line + "\r\n";
+    for (const CString &line : PipetteLines(sheet)) text += line + "\r\n";
     CString warning = NegativeWeighingWarning(sheet);
     if (!warning.IsEmpty()) text += warning + "\r\n";
     for (const SheetLine &line : BatchLines(sheet)) {
@@ -333,6 +416,7 @@ std::vector<SheetPiece> SheetWordPieces(const WeighingSheet &sheet) {
     }
     AddPiece(pieces, SHEET_TEXT, Rule('-', width) + "\n");
     for (const CString &line : BalanceLines(sheet)) AddPiece(pieces, SHEET_TEXT, line + "\n");
+    for (const CString &line : PipetteLines(sheet)) AddPiece(pieces, SHEET_TEXT, line + "\n");
     CString warning = NegativeWeighingWarning(sheet);
     if (!warning.IsEmpty()) AddPiece(pieces, SHEET_TEXT, warning + "\n");
     for (const SheetLine &line : BatchLines(sheet)) {
@@ -349,6 +433,25 @@ CString SheetGramsText(const WeighingSheet &sheet, double grams) {
     if (sheet.readability.units > 0 && RoundToMultiple(grams, sheet.readability, &rounded))
         return CString(DecimalFixedText(rounded).c_str());
     return CString(NumberText(grams).c_str());
+}
+
+// Rounded to the pipette's readability when there is one.
+CString SheetVolumeText(const WeighingSheet &sheet, double millilitres) {
+    Decimal rounded;
+    if (sheet.pipetteReadability.units > 0 && RoundToMultiple(millilitres, sheet.pipetteReadability, &rounded))
+        return CString(DecimalFixedText(rounded).c_str());
+    return CString(NumberText(millilitres).c_str());
+}
+
+// Rows dispensed by volume, above 0 mL and under the minimum volume.
+CString UnderMinimumVolumeNames(const WeighingSheet &sheet) {
+    CString names;
+    for (const SheetReactant &reactant : sheet.reactants) {
+        if (!(reactant.hasVolume && reactant.volumeMl > 0.0 && reactant.volumeMl < sheet.minimumVolume)) continue;
+        if (!names.IsEmpty()) names += ", ";
+        names += reactant.formula;
+    }
+    return names;
 }
 
 // Rows above 0 g and under the minimum weight.

@@ -85,6 +85,14 @@ CString SheetGramsText(const WeighingSheet &sheet, double grams);
 // (above 0 g, under its minimum weight), "A, B"; empty when none.
 CString UnderMinimumNames(const WeighingSheet &sheet);
 
+// A volume as the pipette measures it: rounded to the sheet's pipette
+// readability ("%.5f" trimmed without one).
+CString SheetVolumeText(const WeighingSheet &sheet, double millilitres);
+
+// The starting materials dispensed by volume that the sheet's pipette cannot
+// measure reliably (above 0 mL, under its minimum volume), "A, B"; empty when none.
+CString UnderMinimumVolumeNames(const WeighingSheet &sheet);
+
 // The sheet of a reaction whose RunCalculation has succeeded, for amount
 // grams of product. The differential is computed only when it is shown.
 WeighingSheet MakeWeighingSheet(const CReaction &reaction, double amount, const char *sampleId,
@@ -94,8 +102,8 @@ WeighingSheet MakeWeighingSheet(const CReaction &reaction, double amount, const 
 // with the batch's columns and lines as input asks for them. result is
 // CalculateBatch(reaction, input) with status Done; rowNumbers (may be
 // empty) name the list rows in the scaling note. A plain input
-// (every purity 100, every excess 0, scaled to the product, no mmol, no
-// gases) gives exactly MakeWeighingSheet's sheet.
+// (every purity 100, every excess 0, every row a solid, scaled to the
+// product, no mmol, no gases) gives exactly MakeWeighingSheet's sheet.
 WeighingSheet MakeBatchSheet(const CReaction &reaction, const BatchInput &input, const BatchResult &result,
                              const std::vector<int> &rowNumbers, const char *sampleId, int showDifferential);
 

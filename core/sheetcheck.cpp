@@ -151,6 +151,49 @@ SheetCheckResult CheckSheet(const CReaction &reaction, double amount, const Weig
 
 namespace {
 
+// What a row's form makes of its grams and mmol, recomputed: whether it has a
+// volume and grams of solution, and how many.
+struct Dispensed {
+    bool hasVolume = false, hasSolutionGrams = false, solution = false;
+    Wide volume = 0.0L, solutionGrams = 0.0L;
+};
+
+Dispensed DispensedOf(const MaterialForm &form, Wide weighed, Wide mmol) {
+    Dispensed d;
+    const Wide density = form.density;
+    if (form.molarity != 0.0) {
+        d.solution = d.hasVolume = true;
+        d.volume = mmol / form.molarity;
+        d.hasSolutionGrams = form.density != 0.0;
+        d.solutionGrams = d.volume * density;
+    } else if (form.massFraction != 0.0) {
+        d.solution = d.hasSolutionGrams = true;
+        d.solutionGrams = weighed * 100.0L / form.massFraction;
+        d.hasVolume = form.density != 0.0;
+        if (d.hasVolume) d.volume = d.solutionGrams / density;
+    } else if (form.density != 0.0) {
+        d.hasVolume = true;
+        d.volume = weighed / density;
+    }
+    return d;
+}
+
+// A row's volume and grams of solution against those recomputed.
+SheetCheckResult CheckDispensed(const SheetReactant &line, const Dispensed &d, const CString &name) {
+    if (!Finite(line.volumeMl) || !Finite(line.solutionGrams) || !Finite(d.volume) || !Finite(d.solutionGrams))
+        return Fail(SheetCheck::NotFinite, name, " has a volume or grams of solution that is not a finite number.");
+    if (line.hasVolume != d.hasVolume || (d.hasVolume && !Agree(d.volume, line.volumeMl, std::fabs(d.volume))))
+        return Fail(SheetCheck::Disagrees, name, ": the volume does not agree with the grams, mmol and form.");
+    if (line.hasSolutionGrams != d.hasSolutionGrams ||
+        (d.hasSolutionGrams && !Agree(d.solutionGrams, line.solutionGrams, std::fabs(d.solutionGrams))))
+        return Fail(SheetCheck::Disagrees, name, ": the grams of solution do not agree with the grams and form.");
+    return SheetCheckResult();
+}
+
+}  // namespace
+
+namespace {
+
 // The batch's numbers, recomputed from the reaction, the input and the sheet's own figures.
 SheetCheckResult CheckBatchNumbers(const CReaction &reaction, const BatchInput &input, const WeighingSheet &sheet) {
     const CFormulaParser &parser = reaction.Parser();
@@ -161,6 +204,7 @@ SheetCheckResult CheckBatchNumbers(const CReaction &reaction, const BatchInput &
         return Fail(SheetCheck::Disagrees, "The batch", " does not belong to the sheet.");
     const Wide k = static_cast<Wide>(sheet.amount) / (static_cast<Wide>(reaction.ProductMolarMass()) * reaction.ProductRatio());
     Wide weighedTotal = 0.0L, target = 0.0L;
+    bool anyVolume = false, anySolutionGrams = false, anySolution = false;
     std::map<int, Wide> left, involved;
     for (int i = 0; i < count; ++i) {
         const SheetReactant &line = sheet.reactants[static_cast<size_t>(i)];
@@ -178,6 +222,14 @@ SheetCheckResult CheckBatchNumbers(const CReaction &reaction, const BatchInput &
         const Wide mmol = 1000.0L * reaction.ReactantRatio(i) * k * extra;
         if (!Agree(mmol, line.mmol, std::fabs(mmol)))
             return Fail(SheetCheck::Disagrees, name, ": the mmol do not agree with the ratio.");
+        if (line.form != material.form)
+            return Fail(SheetCheck::Disagrees, name, ": the density, molarity or mass fraction shown is not the one given.");
+        const Dispensed dispensed = DispensedOf(material.form, weighed, mmol);
+        const SheetCheckResult form = CheckDispensed(line, dispensed, name);
+        if (form.status != SheetCheck::Passed) return form;
+        anyVolume = anyVolume || dispensed.hasVolume;
+        anySolutionGrams = anySolutionGrams || dispensed.hasSolutionGrams;
+        anySolution = anySolution || dispensed.solution;
         weighedTotal += weighed;
         if (input.scale == BatchScale::Material && i == input.scaleMaterial) target = weighed;
         std::map<int, Wide> amounts;
@@ -187,6 +239,9 @@ SheetCheckResult CheckBatchNumbers(const CReaction &reaction, const BatchInput &
             involved[entry.first] += std::fabs(reaction.ReactantRatio(i) * entry.second * k * 1000.0L);
         }
     }
+    if (anyVolume != (sheet.showVolume != 0) || anySolutionGrams != (sheet.showSolutionGrams != 0) ||
+        anySolution != (sheet.anySolution != 0))
+        return Fail(SheetCheck::Disagrees, "The sheet", " does not show the volumes and grams of solution its rows have.");
     if (input.scale == BatchScale::Total) target = weighedTotal;
     if (input.scale == BatchScale::Product) target = sheet.amount;
     if (!Agree(target, input.mass, 4.0L * std::fabs(target)))

@@ -36,7 +36,10 @@ SheetCheckResult CheckSheet(const CReaction &reaction, double amount, const Weig
 // ratio's moles with the excess, the scaling target is met (the product's
 // grams, one row's weighing or the total), and every element the starting
 // materials bring is in the product, a gas or what is named as not
-// accounted for, and the gases' grams follow from their mmol.
+// accounted for, and the gases' grams follow from their mmol; every row
+// dispensed by volume shows the form given, and its volume and grams of
+// solution follow from its grams, mmol and form (finite numbers, shown
+// where and only where they apply).
 SheetCheckResult CheckBatchSheet(const CReaction &reaction, const BatchInput &input, const WeighingSheet &sheet,
                                  bool balanceIncluded);
 

@@ -10,35 +10,73 @@ std::string Field(const char *text) { return CsvField(text); }
 
 std::string JsonString(const char *text) { return ::JsonString(std::string(text)); }
 
+// Whether the sheet's data carry the forms, volumes and grams of solution.
+bool ShowsForms(const WeighingSheet &sheet) { return sheet.showVolume || sheet.showSolutionGrams; }
+
+// A value given (not 0) or applying, else none.
+std::string Given(double value) { return value != 0.0 ? Number(value) : std::string(); }
+std::string Applying(bool applies, double value) { return applies ? Number(value) : std::string(); }
+
+// A material's cells density_g_ml,molarity_mol_l,mass_fraction_pct,solution_g,volume_ml.
+std::string FormCells(const SheetReactant &r) {
+    return "," + Given(r.form.density) + "," + Given(r.form.molarity) + "," + Given(r.form.massFraction) + "," +
+           Applying(r.hasSolutionGrams, r.solutionGrams) + "," + Applying(r.hasVolume, r.volumeMl);
+}
+
+const char *FormName(FormKind kind) {
+    switch (kind) {
+    case FormKind::Solid: break;
+    case FormKind::NeatLiquid: return "neat_liquid";
+    case FormKind::Molar: return "molar";
+    case FormKind::MassFraction: return "mass_fraction";
+    }
+    return "solid";
+}
+
+std::string JsonValue(const std::string &number) { return number.empty() ? "null" : number; }
+
+// A material's JSON members after "mmol".
+std::string FormMembers(const SheetReactant &r) {
+    return std::string(", \"form\": \"") + FormName(r.form.Kind()) + "\", \"density_g_ml\": " +
+           JsonValue(Given(r.form.density)) + ", \"molarity_mol_l\": " + JsonValue(Given(r.form.molarity)) +
+           ", \"mass_fraction_pct\": " + JsonValue(Given(r.form.massFraction)) +
+           ", \"solution_g\": " + JsonValue(Applying(r.hasSolutionGrams, r.solutionGrams)) +
+           ", \"volume_ml\": " + JsonValue(Applying(r.hasVolume, r.volumeMl));
+}
+
 }  // namespace
 
 std::string SheetCsv(const WeighingSheet &sheet) {
     const BatchResult &batch = sheet.batch;
-    std::string out = "record,row,formula,molar_mass,ratio,purity_pct,excess_pct,pure_g,weighed_g,mmol,percent\r\n";
-    out += "sample,," + Field(sheet.sampleId) + ",,,,,,,,\r\n";
+    const bool forms = ShowsForms(sheet);
+    // The end of a line other than a material's: the forms' cells empty.
+    const std::string end = forms ? ",,,,,\r\n" : "\r\n";
+    std::string out = "record,row,formula,molar_mass,ratio,purity_pct,excess_pct,pure_g,weighed_g,mmol,percent";
+    out += forms ? ",density_g_ml,molarity_mol_l,mass_fraction_pct,solution_g,volume_ml\r\n" : "\r\n";
+    out += "sample,," + Field(sheet.sampleId) + ",,,,,,,," + end;
     out += "product,," + Field(sheet.productFormula) + "," + Number(sheet.productMolarMass) + "," +
-           Number(sheet.productRatio) + ",,," + Number(sheet.amount) + ",," + Number(sheet.productMmol) + ",\r\n";
+           Number(sheet.productRatio) + ",,," + Number(sheet.amount) + ",," + Number(sheet.productMmol) + "," + end;
     if (sheet.showDifferential)
         out += "differential,," + Field(sheet.differential.IsEmpty() ? "None" : sheet.differential.GetString()) +
-               ",,,,,,,,\r\n";
+               ",,,,,,,," + end;
     if (sheet.scale == BatchScale::Material)
         out += "scale," + std::to_string(sheet.scaleRow) + "," + Field(sheet.scaleFormula) + ",,,,,," +
-               Number(sheet.scaleGrams) + ",,\r\n";
+               Number(sheet.scaleGrams) + ",," + end;
     else if (sheet.scale == BatchScale::Total)
-        out += "scale,,,,,,,," + Number(sheet.scaleGrams) + ",,\r\n";
+        out += "scale,,,,,,,," + Number(sheet.scaleGrams) + ",," + end;
     for (size_t i = 0; i < sheet.reactants.size(); ++i) {
         const SheetReactant &r = sheet.reactants[i];
         out += "material," + std::to_string(r.row) + "," + Field(r.formula) + "," + Number(r.molarMass) + "," +
                Number(r.ratio) + "," + Number(r.purity) + "," + Number(r.excess) + "," + Number(r.grams) + "," +
-               Number(r.weighedGrams) + "," + Number(r.mmol) + ",\r\n";
+               Number(r.weighedGrams) + "," + Number(r.mmol) + "," + (forms ? FormCells(r) : "") + "\r\n";
     }
     for (const BatchGas &gas : batch.gases)
         out += "gas,," + Field(gas.formula) + "," + Number(gas.molarMass) + ",,,," + Number(gas.grams) + ",," +
-               Number(gas.mmol) + ",\r\n";
+               Number(gas.mmol) + "," + end;
     for (const BatchLeftover &leftover : batch.unaccounted)
-        out += "unaccounted,," + Field(leftover.symbol) + ",,,,,,," + Number(leftover.mmol) + ",\r\n";
-    out += "total,,,,,,," + Number(batch.stoichiometricTotal) + "," + Number(batch.weighedTotal) + ",,\r\n";
-    out += "mass_loss,,,,,,," + Number(batch.gasGrams) + ",,," + Number(batch.massLossPercent) + "\r\n";
+        out += "unaccounted,," + Field(leftover.symbol) + ",,,,,,," + Number(leftover.mmol) + "," + end;
+    out += "total,,,,,,," + Number(batch.stoichiometricTotal) + "," + Number(batch.weighedTotal) + ",," + end;
+    out += "mass_loss,,,,,,," + Number(batch.gasGrams) + ",,," + Number(batch.massLossPercent) + end;
     return out;
 }
 
@@ -66,7 +104,7 @@ std::string SheetJson(const WeighingSheet &sheet) {
                JsonString(r.formula) + ", \"molar_mass\": " + Number(r.molarMass) + ", \"ratio\": " + Number(r.ratio) +
                ", \"purity_pct\": " + Number(r.purity) + ", \"excess_pct\": " + Number(r.excess) +
                ", \"pure_g\": " + Number(r.grams) + ", \"weighed_g\": " + Number(r.weighedGrams) +
-               ", \"mmol\": " + Number(r.mmol) + "}";
+               ", \"mmol\": " + Number(r.mmol) + (ShowsForms(sheet) ? FormMembers(r) : "") + "}";
     }
     out += "\n  ],\n  \"pure_g_total\": " + Number(batch.stoichiometricTotal) +
            ",\n  \"weighed_g_total\": " + Number(batch.weighedTotal) + ",\n  \"gases\": [";

@@ -20,6 +20,11 @@ struct WeighingSheet;
 // taken up), unaccounted (formula: the element; mmol negative when
 // missing), total (pure_g, weighed_g) and mass_loss (pure_g: the gases' net
 // grams; percent). A material's row is its list row (SheetReactant::row).
+// A sheet that shows volumes or grams of solution adds to every line the
+// columns density_g_ml,molarity_mol_l,mass_fraction_pct,solution_g,volume_ml,
+// filled on material lines with the values given and computed (empty where
+// they do not apply); its JSON materials add "form" and the same five
+// (null where they do not apply).
 std::string SheetCsv(const WeighingSheet &sheet);
 
 // The same numbers as one JSON object.

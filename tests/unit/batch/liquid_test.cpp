@@ -1,0 +1,325 @@
+// Rows dispensed by volume in every view of a sheet: the report text, the
+// word pieces, CSV and JSON against the batch's numbers and each other, on
+// a table of forms and on random ones; one recipe by exact arithmetic; the
+// check refusing an altered volume; the series sheet's volumes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/batch.h"
+#include "core/calculation.h"
+#include "core/datatext.h"
+#include "core/series.h"
+#include "core/sheetcheck.h"
+#include "core/sheetdata.h"
+#include "tests/support/chemistry.h"
+
+namespace {
+
+struct Row {
+    const char *formula;
+    MaterialForm form;
+    double excess = 0.0, purity = 100.0;
+};
+
+struct Made {
+    std::unique_ptr<CReaction> reaction;
+    BatchInput input;
+    BatchResult result;
+    WeighingSheet sheet;
+};
+
+// The sheet of product from rows (every ratio solved), scaled as input says.
+Made Make(const char *product, const std::vector<Row> &rows, BatchInput input) {
+    std::vector<TestRow> typed;
+    for (const Row &row : rows) {
+        typed.push_back({row.formula, 0, 1.0});
+        input.materials.push_back(BatchMaterial{row.purity, row.excess, row.form});
+    }
+    Made made{Calculated(Atoms(), product, 1.0, typed), input, {}, {}};
+    made.result = CalculateBatch(*made.reaction, input);
+    if (made.result.status == BatchStatus::Done)
+        made.sheet = MakeBatchSheet(*made.reaction, input, made.result, {1, 2, 3}, "L-1", 1);
+    return made;
+}
+
+std::vector<std::string> Lines(const std::string &text) {
+    std::vector<std::string> lines(1);
+    for (char c : text) c == '\n' ? void(lines.emplace_back()) : c == '\r' ? void() : lines.back().push_back(c);
+    return lines;
+}
+
+// The cell of a table line under a header's label: from the label's column to the next blank.
+std::string Cell(const std::string &header, const std::string &line, const char *label) {
+    const size_t at = header.find(label);
+    if (at == std::string::npos || at >= line.size()) return "";
+    return line.substr(at, line.find(' ', at) - at);
+}
+
+// CSV material line i's cell by header name; JSON material i's member by key (its text, "null" included).
+std::string CsvCell(const std::string &csv, size_t material, const std::string &name) {
+    std::vector<std::vector<std::string>> table;
+    for (const std::string &line : Lines(csv)) {
+        table.emplace_back(1);
+        for (char c : line) c == ',' ? void(table.back().emplace_back()) : table.back().back().push_back(c);
+    }
+    size_t column = 0;
+    while (column < table[0].size() && table[0][column] != name) ++column;
+    for (const auto &cells : table)
+        if (cells[0] == "material" && material-- == 0) return column < cells.size() ? cells[column] : "?";
+    return "?";
+}
+std::string JsonMember(const std::string &json, size_t material, const std::string &key) {
+    size_t at = json.find("\"materials\"");
+    for (size_t i = 0; i <= material; ++i) at = json.find("{\"row\"", at + 1);
+    const size_t end = json.find('}', at);
+    const size_t k = json.find("\"" + key + "\": ", at);
+    if (k == std::string::npos || k > end) return "?";
+    const size_t from = k + key.size() + 4;
+    return json.substr(from, json.find_first_of(",}", from) - from);
+}
+
+// The volume and grams of solution by the rule of each form given, from the row's grams and mmol.
+void Expected(const MaterialForm &f, const BatchRow &row, bool *hasVolume, double *volume, bool *hasSolution,
+              double *solution) {
+    *hasSolution = f.massFraction != 0.0 || (f.molarity != 0.0 && f.density != 0.0);
+    *hasVolume = f.molarity != 0.0 || f.density != 0.0;
+    *solution = f.molarity != 0.0 ? row.mmol / f.molarity * f.density : row.weighedGrams * 100.0 / f.massFraction;
+    *volume = f.molarity != 0.0 ? row.mmol / f.molarity
+                                : (f.massFraction != 0.0 ? *solution : row.weighedGrams) / f.density;
+}
+
+std::vector<std::string> Tokens(const std::string &line) {
+    std::vector<std::string> tokens(1);
+    for (char c : line)
+        if (c != ' ') tokens.back() += c;
+        else if (!tokens.back().empty()) tokens.emplace_back();
+    return tokens;
+}
+
+// Every view's volume and grams of solution of every row against the forms' rule: the text's cells
+// (under their labels) to its five decimals, CSV and JSON the same shortest texts within 1e-13 of the
+// rule, the forms given in CSV and JSON, the word pieces' cells and lines the file's; the check passes.
+// The first disagreement, empty when none.
+std::string ViewsDisagree(const Made &m) {
+    const std::string text = Str(SheetFileText(m.sheet)), csv = SheetCsv(m.sheet), json = SheetJson(m.sheet);
+    std::string word;
+    for (const SheetPiece &piece : SheetWordPieces(m.sheet)) word += piece.kind == SHEET_PARAGRAPH ? "\n" : Str(piece.text);
+    const std::vector<std::string> lines = Lines(text), typed = Lines(word);
+    const std::string &header = lines[3];
+    const char *kindNames[] = {"\"solid\"", "\"neat_liquid\"", "\"molar\"", "\"mass_fraction\""};
+    if (!m.sheet.showVolume && !m.sheet.showSolutionGrams) {  // all solids (or mass fractions of nothing): as today
+        if (csv.find("volume_ml") != std::string::npos || json.find("\"form\"") != std::string::npos)
+            return "forms without a volume or solution";
+    }
+    for (size_t i = 0; i < m.result.rows.size(); ++i) {
+        const BatchRow &row = m.result.rows[i];
+        const MaterialForm &form = m.input.materials[i].form;
+        bool hasVolume, hasSolution;
+        double volume, solution;
+        Expected(form, row, &hasVolume, &volume, &hasSolution, &solution);
+        const std::string name = "row " + std::to_string(i + 1);
+        const struct {
+            const char *label, *key;
+            bool has;
+            double value;
+        } values[] = {{"Volume(mL)", "volume_ml", hasVolume, volume},
+                      {"Solution(g)", "solution_g", hasSolution, solution},
+                      {"", "density_g_ml", form.density != 0.0, form.density},
+                      {"", "molarity_mol_l", form.molarity != 0.0, form.molarity},
+                      {"", "mass_fraction_pct", form.massFraction != 0.0, form.massFraction}};
+        for (const auto &v : values) {
+            if (!m.sheet.showVolume && !m.sheet.showSolutionGrams) break;
+            const std::string cell = *v.label ? Cell(header, lines[5 + i], v.label) : "",
+                              csvCell = CsvCell(csv, i, v.key), jsonValue = JsonMember(json, i, v.key);
+            if (!v.has) {
+                if (!cell.empty() || !csvCell.empty() || jsonValue != "null") return name + " shows " + v.key;
+                continue;
+            }
+            if (*v.label && cell != NumberText(v.value).c_str()) return name + " text " + v.label + " " + cell;
+            if (!(std::fabs(std::strtod(csvCell.c_str(), nullptr) - v.value) <= 1e-13 * v.value) || csvCell != jsonValue)
+                return name + " CSV/JSON " + v.key + " " + csvCell + " " + jsonValue;
+        }
+        if ((m.sheet.showVolume || m.sheet.showSolutionGrams) && JsonMember(json, i, "form") != kindNames[int(form.Kind())]) return name + " form " + JsonMember(json, i, "form");
+        if (Tokens(typed[5 + i]) != Tokens(lines[5 + i])) return name + " typed otherwise: " + typed[5 + i];
+    }
+    const size_t rule = text.rfind('\n' + std::string(header.size(), '-'));
+    if (rule == std::string::npos || word.find(TextModeRead(text.data() + rule, text.size() - rule - 4)) == std::string::npos)
+        return "the lines under the table are typed otherwise";
+    const SheetCheckResult check = CheckBatchSheet(*m.reaction, m.input, m.sheet, true);
+    return check.status == SheetCheck::Passed ? "" : "check: " + Str(check.text);
+}
+
+// The lines under the table that name forms and the solvent, joined by '|'.
+std::string FormLines(const WeighingSheet &sheet) {
+    std::string joined;
+    for (const std::string &line : Lines(Str(SheetFileText(sheet))))
+        if (line.find(": neat liquid, ") != std::string::npos || line.find(": solution, ") != std::string::npos ||
+            line.find(" % by mass") != std::string::npos || line.rfind("Solutions: ", 0) == 0)
+            joined += (joined.empty() ? "" : "|") + line;
+    return joined;
+}
+
+const MaterialForm SOLID;
+const char *const SOLVENT = "Solutions: the solvent is not in the element balance, the differential or the gases.";
+
+}  // namespace
+
+// Each form alone and beside solids, with purity and excess and the scalings: the columns it adds, its
+// line under the table, and every view agreeing with the rule of its form.
+TEST(Liquids, EveryViewShowsTheVolumesOfEachForm) {
+    using S = BatchScale;
+    const struct {
+        const char *product;
+        std::vector<Row> rows;
+        BatchInput input;
+        const char *columns;  // the header after "Amount Weighed(g)"
+        std::string lines;
+    } cases[] = {
+        {"SiO2", {{"Si(OC2H5)4", {0.933, 0, 0}}}, {{}, S::Product, 10}, "  Volume(mL)",
+         "Si(OC2H5)4: neat liquid, 0.933 g/mL."},
+        {"LiNbO3", {{"LiOH", {0, 2, 0}}, {"Nb2O5", SOLID}}, {{}, S::Product, 5, -1, true}, "  mmol        Volume(mL)",
+         std::string("LiOH: solution, 2 mol/L.|") + SOLVENT},
+        {"Y2O3", {{"Y(NO3)3", {1.1, 0.5, 0}}}, {{}, S::Product, 1}, "  Solution(g)  Volume(mL)",
+         std::string("Y(NO3)3: solution, 0.5 mol/L (1.1 g/mL).|") + SOLVENT},
+        {"SiO2", {{"SiO2", {0, 0, 40}}}, {{}, S::Product, 2}, "  Solution(g)", std::string("SiO2: 40 % by mass.|") + SOLVENT},
+        {"NaAlSiO4", {{"NaAlO2", SOLID, 2}, {"SiO2", {1.3, 0, 40}, 5}}, {{}, S::Total, 20},
+         "  Pure(g)     Purity(%)   Excess(%)   Solution(g)  Volume(mL)",
+         std::string("SiO2: 40 % by mass (1.3 g/mL).|") + SOLVENT},
+        {"BaTiO3", {{"BaCO3", SOLID, 0, 99.5}, {"Ti(OCH(CH3)2)4", {0.96, 0, 0}, 2, 97}}, {{}, S::Material, 3, 1},
+         "  Pure(g)     Purity(%)   Excess(%)   Volume(mL)", "Ti(OCH(CH3)2)4: neat liquid, 0.96 g/mL."},
+    };
+    for (const auto &c : cases) {
+        const Made m = Make(c.product, c.rows, c.input);
+        ASSERT_EQ(BatchStatus::Done, m.result.status) << c.product;
+        const std::vector<std::string> lines = Lines(Str(SheetFileText(m.sheet)));
+        EXPECT_EQ("Reactant  (Molar Mass)              Amount Weighed(g)" + std::string(c.columns), lines[3]) << c.product;
+        EXPECT_EQ(lines[3].size() + (lines[3].back() == ')' ? 0 : 1), lines[2].size()) << c.product;  // the rule spans the columns
+        EXPECT_EQ(c.lines, FormLines(m.sheet)) << c.product;
+        EXPECT_EQ("", ViewsDisagree(m)) << c.product;
+    }
+}
+
+// Random forms, values, purities, excesses and scalings on recipes of one to three rows: every view
+// agrees with the rule of the form, and the check passes.
+TEST(Liquids, RandomFormsAgreeInEveryView) {
+    const struct {
+        const char *product;
+        std::vector<const char *> rows;
+    } recipes[] = {{"LiNbO3", {"LiOH", "Nb(OC2H5)5"}}, {"NaAlSiO4", {"SiO2", "NaAlO2"}},
+                   {"Y3Al5O12", {"Y(NO3)3", "Al(NO3)3"}}, {"BaTiO3", {"BaCO3", "Ti(OCH(CH3)2)4"}},
+                   {"Zn2SiO4", {"Zn(NO3)2", "Si(OC2H5)4"}}, {"LaCoO3", {"La(NO3)3", "Co(NO3)2"}},
+                   {"LiAlSiO4", {"LiOH", "Al(NO3)3", "Si(OC2H5)4"}}};
+    std::mt19937 random(25u);
+    auto uniform = [&random](double from, double to) { return std::uniform_real_distribution<double>(from, to)(random); };
+    int done = 0;
+    for (int n = 0; n < 400; ++n) {
+        const auto &recipe = recipes[random() % (sizeof recipes / sizeof recipes[0])];
+        std::vector<Row> rows;
+        for (const char *formula : recipe.rows) {
+            Row row{formula, SOLID};
+            const int kind = int(random() % 6);  // solid, neat, molar, molar with density, fraction, with density
+            if (kind == 1 || kind == 3 || kind == 5) row.form.density = uniform(0.6, 2.5);
+            if (kind == 2 || kind == 3) row.form.molarity = std::pow(10.0, uniform(-3, 1));
+            if (kind >= 4) row.form.massFraction = uniform(0.5, 100);
+            if (random() % 2) row.excess = uniform(0, 30);
+            if (kind <= 1 && random() % 2) row.purity = uniform(80, 100);
+            rows.push_back(row);
+        }
+        BatchInput input{{}, BatchScale(random() % 3), std::pow(10.0, uniform(-2, 2)), 0, random() % 2 == 0};
+        const Made m = Make(recipe.product, rows, input);
+        if (m.result.status != BatchStatus::Done) continue;  // a starting material weighing nothing
+        ++done;
+        ASSERT_EQ("", ViewsDisagree(m)) << "case " << n << " " << recipe.product << "\n" << Str(SheetFileText(m.sheet));
+    }
+    EXPECT_GT(done, 300);
+}
+
+// TEOS (density 0.933 g/mL) for 10 g of SiO2, from the masses of ATOMS.LST in thousandths: V = 10 g *
+// M(TEOS) / M(SiO2) / 0.933 exactly, the text to five decimals rounded half up, CSV to the double.
+TEST(Liquids, SilicaFromTeosByExactArithmetic) {
+    const long long H = 1008, C = 12011, O = 15999, Si = 28085;
+    const long long teos = Si + 4 * O + 8 * C + 20 * H, silica = Si + 2 * O;
+    const long long numerator = 10 * teos * 1000, denominator = silica * 933;  // mL
+    const long long units = (numerator * 100000 * 2 + denominator) / (2 * denominator);  // of 0.00001 mL
+    std::string expected = std::to_string(units / 100000) + "." + std::to_string(100000 + units % 100000).substr(1);
+    while (expected.back() == '0') expected.pop_back();
+    const Made m = Make("SiO2", {{"Si(OC2H5)4", {0.933, 0, 0}}}, {{}, BatchScale::Product, 10});
+    ASSERT_EQ(BatchStatus::Done, m.result.status);
+    const std::vector<std::string> lines = Lines(Str(SheetFileText(m.sheet)));
+    EXPECT_EQ(expected, Cell(lines[3], lines[5], "Volume(mL)"));
+    const long double exact = static_cast<long double>(numerator) / denominator;
+    const double csv = std::strtod(CsvCell(SheetCsv(m.sheet), 0, "volume_ml").c_str(), nullptr);
+    EXPECT_LE(std::fabs(csv - exact), 2 * std::ldexp(exact, -53)) << csv;
+}
+
+// The check refuses a sheet whose volumes, grams of solution or forms were altered after it was made.
+TEST(Liquids, CheckRefusesAlteredVolumes) {
+    const Made m = Make("NaAlSiO4", {{"NaAlO2", SOLID}, {"SiO2", {1.3, 0, 40}, 5}}, {{}, BatchScale::Total, 20});
+    ASSERT_EQ(BatchStatus::Done, m.result.status);
+    using K = SheetCheck;
+    const struct {
+        void (*alter)(WeighingSheet &);
+        SheetCheck status;
+        const char *text;
+    } cases[] = {
+        {[](WeighingSheet &s) { s.reactants[1].volumeMl *= 1 + 1e-9; }, K::Disagrees,
+         "SiO2 (row 2): the volume does not agree with the grams, mmol and form."},
+        {[](WeighingSheet &s) { s.reactants[1].solutionGrams *= 1 - 1e-9; }, K::Disagrees,
+         "SiO2 (row 2): the grams of solution do not agree with the grams and form."},
+        {[](WeighingSheet &s) { s.reactants[0].hasVolume = true; }, K::Disagrees,
+         "NaAlO2 (row 1): the volume does not agree with the grams, mmol and form."},
+        {[](WeighingSheet &s) { s.reactants[1].solutionGrams = NAN; }, K::NotFinite,
+         "SiO2 (row 2) has a volume or grams of solution that is not a finite number."},
+        {[](WeighingSheet &s) { s.reactants[1].form.density = 1.2; }, K::Disagrees,
+         "SiO2 (row 2): the density, molarity or mass fraction shown is not the one given."},
+        {[](WeighingSheet &s) { s.showVolume = 0; }, K::Disagrees,
+         "The sheet does not show the volumes and grams of solution its rows have."},
+    };
+    for (const auto &c : cases) {
+        WeighingSheet sheet = m.sheet;
+        c.alter(sheet);
+        const SheetCheckResult check = CheckBatchSheet(*m.reaction, m.input, sheet, true);
+        EXPECT_EQ(c.status, check.status) << c.text;
+        EXPECT_EQ(c.text, Str(check.text));
+    }
+}
+
+// A series gives each member's volumes and grams of solution in its text, CSV and JSON, the members' own.
+TEST(Liquids, SeriesShowsEachMembersVolumes) {
+    Entry entry = MakeEntry("Li1-xNaxNbO3", {{"LiOH", 0, 1}, {"NaOH", 0, 1}, {"Nb2O5", 0, 1}}, "5");
+    entry.batch.SetRow(1, "LiOH", 100, 0, MaterialForm{0, 1, 0});
+    entry.batch.SetRow(2, "NaOH", 100, 0, MaterialForm{1.52, 0, 50});
+    CalcOptions options;
+    options.autoRatio = true;
+    std::vector<SeriesX> values;
+    CString why;
+    ASSERT_TRUE(ParseSeriesValues("0.25,0.5", &values, &why));
+    const SeriesResult series =
+        CalculateSeries(entry, Atoms().parser, ElementSelection::Metals(Atoms().table), options, values);
+    ASSERT_TRUE(series.members[0].outcome.done && series.members[1].outcome.done) << Str(series.members[0].outcome.messages);
+    const std::string text = SeriesText(series), csv = SeriesCsv(series), json = SeriesJson(series);
+    const SheetReactant &li0 = series.members[0].outcome.sheet.reactants[0], &li1 = series.members[1].outcome.sheet.reactants[0];
+    const SheetReactant &na0 = series.members[0].outcome.sheet.reactants[1], &na1 = series.members[1].outcome.sheet.reactants[1];
+    const std::vector<std::string> lines = Lines(text);
+    const size_t volumes = std::find(lines.begin(), lines.end(), "Volume(mL) at each x") - lines.begin();
+    const size_t solutions = std::find(lines.begin(), lines.end(), "Solution(g) at each x") - lines.begin();
+    ASSERT_LT(volumes + 3, lines.size()) << text;
+    ASSERT_EQ(solutions + 2, volumes) << text;  // NaOH's grams of solution, then the volumes of both
+    for (const auto &shown : {std::make_pair(solutions + 1, std::vector<double>{na0.solutionGrams, na1.solutionGrams}),
+                              std::make_pair(volumes + 1, std::vector<double>{li0.volumeMl, li1.volumeMl}),
+                              std::make_pair(volumes + 2, std::vector<double>{na0.volumeMl, na1.volumeMl})}) {
+        const std::vector<std::string> tokens = Tokens(lines[shown.first]);
+        EXPECT_EQ(std::vector<std::string>({NumberText(shown.second[0]).c_str(), NumberText(shown.second[1]).c_str()}),
+                  std::vector<std::string>(tokens.end() - 2, tokens.end())) << lines[shown.first];
+    }
+    EXPECT_NE(std::string::npos, csv.find("LiOH volume (mL),23.947," + ExactNumber(li0.volumeMl) + "," + ExactNumber(li1.volumeMl) + "\r\n")) << csv;
+    EXPECT_NE(std::string::npos, csv.find("NaOH solution (g)," + ExactNumber(na0.molarMass) + "," + ExactNumber(na0.solutionGrams) + "," + ExactNumber(na1.solutionGrams) + "\r\n")) << csv;
+    EXPECT_NE(std::string::npos, json.find("\"solutionGrams\":null,\"volumeMl\":" + ExactNumber(li1.volumeMl) + "}")) << json;
+    EXPECT_NE(std::string::npos, json.find("\"solutionGrams\":" + ExactNumber(na0.solutionGrams) + ",\"volumeMl\":" + ExactNumber(na0.volumeMl) + "}")) << json;
+}
