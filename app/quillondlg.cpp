@@ -9,6 +9,7 @@
 #include "core/series.h"
 #include "core/textutil.h"
 #include "elementselectdlg.h"
+#include "stockdlg.h"
 #include "resource.h"
 #include "version.h"
 #include "weighingdlg.h"
@@ -295,6 +296,11 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         break;
     case ID_OPTIONS_BALANCE: record.EditBalance(this); break;
     case ID_OPTIONS_SERIES: OnSeries(); break;
+    case ID_OPTIONS_STOCK: {
+        CStockDlg stock(formulaParser, this);
+        stock.DoModal();
+        break;
+    }
     case ID_OPTIONS_WEIGHED:
         leaveField();
         record.CheckWeighed(this, ReadEntry());

@@ -12,6 +12,7 @@
 #define IDD_BALANCE 151
 #define IDD_SERIES 152
 #define IDD_WEIGHED 153
+#define IDD_STOCK 154
 #define IDD_PRINT_PREVIEW 160
 
 // Menu and program icon
@@ -64,6 +65,15 @@
 #define IDC_SERIES_VALUES 1071
 #define IDC_SERIES_CALCULATE 1072
 
+// Stock solution
+#define IDC_STOCK_SOLID 1100
+#define IDC_STOCK_PURITY 1101
+#define IDC_STOCK_UNIT 1102
+#define IDC_STOCK_MOLARITY 1103
+#define IDC_STOCK_VOLUME 1104
+#define IDC_STOCK_CALCULATE 1105
+#define IDC_STOCK_RESULT 1106
+
 // Print preview
 #define IDC_PREVIEW_PRINT 1090
 #define IDC_PREVIEW_PNG 1091
@@ -114,6 +124,7 @@
 #define ID_OPTIONS_BALANCE 32787
 #define ID_OPTIONS_SERIES 32788
 #define ID_OPTIONS_WEIGHED 32789
+#define ID_OPTIONS_STOCK 32790
 #define ID_FILE_PRINT_PREVIEW 32800
 #define ID_OPTIONS_TOGGLEFIXED 32801  // the list's current row Fixed or Unfixed (F4, PreTranslateMessage)
 

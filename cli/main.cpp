@@ -12,6 +12,8 @@
 //                      [--tolerance PCT] [--format text|csv|json]
 //                      (without --weighed and --weighed-file: the file's weighed masses; without --tolerance:
 //                      the file's tolerance, else 0.5 %)
+//   quillon-cli stock --solid FORMULA [--purity PCT] [--unit FORMULA] --molarity MOL_PER_L --volume ML
+//                    [--format text|json]
 //   every command: [--atoms PATH]   (default: ATOMS.LST beside the program)
 //
 // solve and sheet read a calculation file as the program's Open command
@@ -25,7 +27,7 @@
 //
 // Exit codes: 0 success; 1 an invalid formula (check, mass); 2 the
 // calculation failed (series: a member failed); 3 bad input (usage,
-// unreadable file or element table); 4 (weighed) an element or a row past
+// unreadable file or element table, a stock value refused); 4 (weighed) an element or a row past
 // the tolerance.
 #include <cmath>
 #include <cstdio>
@@ -51,6 +53,7 @@
 #include "core/weighed.h"
 #include "core/calculation.h"
 #include "core/sheetdata.h"
+#include "core/stock.h"
 #include "options.h"
 
 namespace {
@@ -73,6 +76,9 @@ const char *const USAGE =
     "       quillon-cli weighed FILE.QSF --weighed N=GRAMS[,N=GRAMS...] [--weighed-file FILE]\n"
     "                           [--auto] [--include El,El,...] [--tolerance PCT] [--format text|csv|json]\n"
     "         (--weighed-file: N=GRAMS items separated by commas, blanks or line ends)\n"
+    "       quillon-cli stock --solid FORMULA [--purity PCT] [--unit FORMULA] --molarity MOL_PER_L --volume ML\n"
+    "                         [--format text|json]\n"
+    "         (the grams of the solid to dissolve; --unit defaults to the solid)\n"
     "options for every command: --atoms PATH (element table; default ATOMS.LST beside the program)\n";
 
 // printf-style formatting into a std::string.
@@ -354,6 +360,47 @@ int CommandWeighed(const Options &options, const CFormulaParser &parser, const E
     return result.Within() ? 0 : EXIT_PAST_TOLERANCE;
 }
 
+// stock: the grams of a solid to dissolve for a stock solution. Every value
+// that does not read or that the calculation refuses is bad input.
+int CommandStock(const Options &options, const CFormulaParser &parser) {
+    StockInput input;
+    const auto given = [&options](const char *name) {
+        auto value = options.values.find(name);
+        return value != options.values.end() ? &value->second : nullptr;
+    };
+    std::map<std::string, std::string> numbers;  // --purity and --molarity, the last given
+    for (const auto &option : options.batchValues) numbers[option.first] = option.second;
+    if (given("--solid") == nullptr || numbers.count("--molarity") == 0 || given("--volume") == nullptr) {
+        Complain("stock needs --solid, --molarity and --volume");
+        return EXIT_BAD_INPUT;
+    }
+    if (Format(options) == "csv") {
+        Complain("stock prints text or json");
+        return EXIT_BAD_INPUT;
+    }
+    input.solid = *given("--solid");
+    if (given("--unit") != nullptr) input.unit = *given("--unit");
+    numbers["--volume"] = *given("--volume");
+    const std::pair<const char *, double *> fields[] = {
+        {"--purity", &input.purity}, {"--molarity", &input.molarity}, {"--volume", &input.volumeMl}};
+    for (const auto &field : fields) {
+        auto text = numbers.find(field.first);
+        if (text == numbers.end()) continue;
+        const char *end = ReadPlainNumber(text->second.c_str(), field.second);
+        if (end == text->second.c_str() || *end != 0) {
+            Complain(std::string(field.first) + " takes a number, not '" + text->second + "'");
+            return EXIT_BAD_INPUT;
+        }
+    }
+    const StockResult result = CalculateStock(parser, input);
+    if (result.status != StockStatus::Done) {
+        Complain(StockProblem(input, result));
+        return EXIT_BAD_INPUT;
+    }
+    Put(stdout, Format(options) == "json" ? StockJson(input, result) : StockText(input, result));
+    return 0;
+}
+
 // Runs the command line; returns the exit code.
 int Run(int argc, char **argv) {
     Options options;
@@ -366,9 +413,10 @@ int Run(int argc, char **argv) {
         return 0;
     }
     bool formulas = options.command == "check" || options.command == "mass";
+    bool stock = options.command == "stock";
     bool calc = options.command == "solve" || options.command == "sheet" || options.command == "series" ||
                 options.command == "weighed";
-    if (!formulas && !calc) {
+    if (!formulas && !calc && !stock) {
         Complain(options.command.empty() ? "no command given" : "unknown command " + options.command);
         Put(stderr, USAGE);
         return EXIT_BAD_INPUT;
@@ -376,6 +424,10 @@ int Run(int argc, char **argv) {
     if (!OptionsFitCommand(options)) return EXIT_BAD_INPUT;
     if (formulas && options.arguments.empty()) {
         Complain(options.command + " needs at least one formula");
+        return EXIT_BAD_INPUT;
+    }
+    if (stock && !options.arguments.empty()) {
+        Complain("stock takes no file or formula: --solid names the solid");
         return EXIT_BAD_INPUT;
     }
     if (calc && options.arguments.size() != 1) {
@@ -387,6 +439,7 @@ int Run(int argc, char **argv) {
     const CFormulaParser parser(table);
     if (options.command == "check") return CommandCheck(options, parser);
     if (options.command == "mass") return CommandMass(options, parser);
+    if (stock) return CommandStock(options, parser);
 
     ElementSelection selection;
     if (!MakeSelection(options, table, selection)) return EXIT_BAD_INPUT;

@@ -12,20 +12,25 @@ namespace {
 
 // The options of sheet that take a value.
 bool IsBatchValueOption(const std::string &name) {
-    return name == "--purity" || name == "--excess" || name == "--mass-of" || name == "--total";
+    return name == "--purity" || name == "--excess" || name == "--mass-of" || name == "--total" || name == "--molarity";
 }
 
-// The options of series, weighed and the balance that take a value.
+// The options of series, weighed, stock and the balance that take a value.
 bool TakesValue(const std::string &name) {
     return name == "--x" || name == "--weighed" || name == "--weighed-file" || name == "--tolerance" || name == "--format" ||
-           name == "--readability" || name == "--min-weight";
+           name == "--readability" || name == "--min-weight" || name == "--solid" || name == "--unit" || name == "--volume";
 }
+
+// The batch value options that stock takes too, with a value of its own (no row).
+bool IsStockValueOption(const std::string &name) { return name == "--purity" || name == "--molarity"; }
 
 // The commands each value option belongs to.
 bool ValueOptionsFit(const Options &options) {
     static const char *const owners[][2] = {{"--x", "series"},           {"--weighed", "weighed"}, {"--weighed-file", "weighed"},
-                                            {"--tolerance", "weighed"},  {"--format", "sheet series weighed"},
-                                            {"--readability", "sheet"},  {"--min-weight", "sheet"}};
+                                            {"--tolerance", "weighed"},  {"--format", "sheet series weighed stock"},
+                                            {"--readability", "sheet"},  {"--min-weight", "sheet"},
+                                            {"--solid", "stock"},        {"--unit", "stock"},
+                                            {"--volume", "stock"}};
     for (const auto &owner : owners) {
         if (options.values.count(owner[0]) == 0) continue;
         std::string commands = std::string(" ") + owner[1] + " ";
@@ -213,12 +218,11 @@ bool OptionsFitCommand(const Options &options) {
         Complain("--auto is an option of sheet, series and weighed");
         return false;
     }
-    const char *sheetOnly = options.mmol                  ? "--mmol"
-                            : options.gases               ? "--gases"
-                            : !options.batchValues.empty() ? options.batchValues[0].first.c_str()
-                                                           : nullptr;
-    if (sheetOnly != nullptr && !sheet) {
-        Complain(std::string(sheetOnly) + " is an option of sheet");
+    std::string sheetOnly = options.mmol ? "--mmol" : options.gases ? "--gases" : "";
+    for (const auto &option : options.batchValues)
+        if (sheetOnly.empty() && (command != "stock" || !IsStockValueOption(option.first))) sheetOnly = option.first;
+    if (!sheetOnly.empty() && !sheet) {
+        Complain(sheetOnly + " is an option of sheet" + (IsStockValueOption(sheetOnly) ? " and stock" : ""));
         return false;
     }
     return ValueOptionsFit(options);

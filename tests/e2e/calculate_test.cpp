@@ -425,3 +425,26 @@ TEST_F(Calculation, WeighedMassesStayWithTheEntry) {
     EXPECT_NE(check.find("Past the tolerance (*): Ba, row 2 BaCO3.\n"), std::string::npos) << check;
     qdriver::PressAndWait(quillon, weighed, IDCANCEL);
 }
+
+// The stock solution calculator: a molarity with a decimal comma refused by
+// name, the focus back in its field; then the grams of the solid.
+TEST_F(Calculation, StockSolutionGramsOfTheSolid) {
+    HWND stock = OpenDialog(ID_OPTIONS_STOCK, "Quillon : Stock Solution");
+    ASSERT_NE(stock, nullptr);
+    auto item = [&](int id) { return ::GetDlgItem(stock, id); };
+    EXPECT_EQ(Quillon::TextOf(item(IDC_STOCK_PURITY)), "100");
+    const std::pair<int, const char *> typed[] = {{IDC_STOCK_SOLID, "Y(NO3)3\xB7" "6H2O"}, {IDC_STOCK_PURITY, "99.9"},
+                                                  {IDC_STOCK_UNIT, "Y"},                  {IDC_STOCK_MOLARITY, "0,5"},
+                                                  {IDC_STOCK_VOLUME, "50"}};
+    for (const auto &field : typed) qdriver::SetText(item(field.first), field.second);
+    Press(stock, IDC_STOCK_CALCULATE);
+    ExpectBox("The molarity must be a number of mol/L above 0.\nUse a point for decimals: 1.5.", BoxIcon::Hand);
+    quillon.Sync();
+    EXPECT_EQ(quillon.Focus(), item(IDC_STOCK_MOLARITY));
+    EXPECT_EQ(Quillon::TextOf(item(IDC_STOCK_RESULT)), "");
+    qdriver::SetText(item(IDC_STOCK_MOLARITY), "0.5");
+    Press(stock, IDC_STOCK_CALCULATE);
+    const std::string line = "Dissolve 9.58478 g of Y(NO3)3\xB7" "6H2O (99.9 %) to make 50 mL of 0.5 mol/L Y (1 Y per formula).";
+    EXPECT_EQ(quillon.Settled(line, item(IDC_STOCK_RESULT)), line);
+    qdriver::PressAndWait(quillon, stock, IDCANCEL);
+}

@@ -82,6 +82,7 @@ TEST_F(Desk, EachDialogOpensCentredAndGivesTheFocusBack) {
         {"About Quillon", IDC_SAMPLE_ID, "S-17", ID_HELP_ABOUT, IDOK, "S-177"},
         {qdriver::DISPLAY_CAPTION, 0, "", 0, IDOK, nullptr},
         {"Quillon : Weighed Masses", IDC_PRODUCT_RATIO, "1", ID_OPTIONS_WEIGHED, IDCANCEL, "17"},
+        {"Quillon : Stock Solution", IDC_AMOUNT, "5", ID_OPTIONS_STOCK, IDCANCEL, "57"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.caption);

@@ -1,0 +1,84 @@
+// The stock solution: units per formula, grams against exact fractions, and
+// every refusal.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+
+#include "core/stock.h"
+#include "tests/support/chemistry.h"
+
+namespace {
+
+// Masses of tests/data/chem_elements.lst in units of 1e-7 g/mol.
+const std::map<std::string, long long> MASS = {{"H", 10079400}, {"N", 140067000}, {"O", 159994000},
+                                               {"S", 320650000}, {"Y", 889058500}, {"Cu", 635460000}};
+
+struct Count {
+    const char *symbol;
+    int count;
+};
+
+struct StockCase {
+    const char *solid, *unit;
+    double purity, molarity, volume;
+    StockStatus status;
+    // Done: the solid's atoms counted by hand, and n as a fraction.
+    std::vector<Count> atoms;
+    long long nNum, nDen;
+    // purity, molarity and volume as fractions: value = num / den.
+    long long pNum, pDen, cNum, cDen, vNum, vDen;
+};
+
+}  // namespace
+
+TEST(StockTest, GramsAgainstFractionsAndEveryRefusal) {
+    LoadTestElements();
+    const StockStatus D = StockStatus::Done;
+    const std::vector<Count> yNitrate = {{"Y", 1}, {"N", 3}, {"O", 15}, {"H", 12}};
+    const StockCase cases[] = {
+        {"Y(NO3)3\xC2\xB7" "6H2O", "Y", 99.9, 0.5, 50, D, yNitrate, 1, 1, 999, 10, 1, 2, 50, 1},
+        // O is 15/9 of Y(NO3)3's, N 3/3: the smallest ratio counts.
+        {"Y(NO3)3\xB7" "6H2O", "Y(NO3)3", 100, 0.25, 12.5, D, yNitrate, 1, 1, 100, 1, 1, 4, 25, 2},
+        {"Y(NO3)3*6H2O", "NO3", 98.5, 1.2, 100, D, yNitrate, 3, 1, 985, 10, 6, 5, 100, 1},
+        {"CuSO4\xB7" "5H2O", "", 100, 0.1, 250, D, {{"Cu", 1}, {"S", 1}, {"O", 9}, {"H", 10}}, 1, 1, 100, 1, 1, 10, 250, 1},
+        {"Y(NO3)3\xB7" "6H2O", "Y2", 100, 0.01, 1, D, yNitrate, 1, 2, 100, 1, 1, 100, 1, 1},
+        {"Xx2O3", "Y", 100, 1, 1, StockStatus::BadSolid, {}, 0, 0, 0, 0, 0, 0, 0, 0},
+        {"Y2O3", "Y(", 100, 1, 1, StockStatus::BadUnit, {}, 0, 0, 0, 0, 0, 0, 0, 0},
+        {"Y2O3", "Y0", 100, 1, 1, StockStatus::BadUnit, {}, 0, 0, 0, 0, 0, 0, 0, 0},
+        {"Y2O3", "YBa", 100, 1, 1, StockStatus::UnitNotInSolid, {}, 0, 0, 0, 0, 0, 0, 0, 0},
+        {"Y2O3", "Y", 0, 1, 1, StockStatus::BadPurity, {}, 0, 0, 0, 0, 0, 0, 0, 0},
+        {"Y2O3", "Y", 100.00001, 1, 1, StockStatus::BadPurity, {}, 0, 0, 0, 0, 0, 0, 0, 0},
+        {"Y2O3", "Y", NAN, 1, 1, StockStatus::BadPurity, {}, 0, 0, 0, 0, 0, 0, 0, 0},
+        {"Y2O3", "Y", 100, -1, 1, StockStatus::BadMolarity, {}, 0, 0, 0, 0, 0, 0, 0, 0},
+        {"Y2O3", "Y", 100, INFINITY, 1, StockStatus::BadMolarity, {}, 0, 0, 0, 0, 0, 0, 0, 0},
+        {"Y2O3", "Y", 100, 1, 0, StockStatus::BadVolume, {}, 0, 0, 0, 0, 0, 0, 0, 0},
+        {"Y2O3", "Y", 100, 1e300, 1e300, StockStatus::NotFinite, {}, 0, 0, 0, 0, 0, 0, 0, 0},
+    };
+    for (const StockCase &c : cases) {
+        SCOPED_TRACE(std::string(c.solid) + " / " + c.unit);
+        StockInput input{c.solid, c.unit, c.purity, c.molarity, c.volume};
+        const StockResult result = CalculateStock(Parser(), input);
+        ASSERT_EQ(c.status, result.status);
+        EXPECT_EQ(c.status == StockStatus::UnitNotInSolid ? "Ba" : "", result.missing);
+        EXPECT_EQ(c.status == D, StockProblem(input, result).empty());
+        if (c.status != D) continue;
+        long long mass = 0;  // 1e-7 g/mol
+        for (const Count &a : c.atoms) mass += a.count * MASS.at(a.symbol);
+        // grams = c * V / 1000 / n * M * 100 / p, one fraction, one division
+        const __int128 num = __int128(c.cNum) * c.vNum * c.nDen * mass * 100 * c.pDen;
+        const __int128 den = __int128(c.cDen) * c.vDen * 1000 * c.nNum * 10000000 * c.pNum;
+        EXPECT_NEAR(double(c.nNum) / double(c.nDen), result.unitsPerFormula, 0.0);
+        const double expected = double(static_cast<long double>(num) / static_cast<long double>(den));
+        EXPECT_NEAR(expected, result.grams, expected * 1e-14);
+    }
+}
+
+TEST(StockTest, TextShowsTheSheetsDigits) {
+    LoadTestElements();
+    StockInput input{"Y2(SO4)3", "SO4", 99.5, 0.5, 10};
+    const StockResult result = CalculateStock(Parser(), input);
+    EXPECT_EQ("Dissolve 0.78057 g of Y2(SO4)3 (99.5 %) to make 10 mL of 0.5 mol/L SO4 (3 SO4 per formula).\n",
+              StockText(input, result));
+}
