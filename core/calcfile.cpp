@@ -168,6 +168,7 @@ int ParseRowValue(char *rest, int capacity, const char *name, bool (*acceptable)
 }
 
 bool PositiveGrams(double grams) { return std::isfinite(grams) && grams > 0.0; }
+bool NoneOrMore(double value) { return std::isfinite(value) && value >= 0.0; }
 bool AnyNumber(double) { return true; }
 
 // A form's refusal (FormProblem) as the reader's phrase: no full stop, and
@@ -195,7 +196,6 @@ int ParseFormLine(char *rest, int capacity, const char *name, FormValue which, C
     if (check != FormCheck::Acceptable) return Refuse(why, FormPhrase(check, form, record->text, record->row));
     return 1;
 }
-bool NoneOrMore(double value) { return std::isfinite(value) && value >= 0.0; }
 
 // "<word> <number>" lines of one number (scale total, tolerance): the
 // number, accepted as acceptable says, and nothing after it.
