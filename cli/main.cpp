@@ -6,10 +6,13 @@
 //   quillon-cli sheet FILE.QSF [--auto] [--include El,El,...] [--no-differential]
 //                    [--purity N=PCT]... [--excess N=PCT]... [--mass-of N=GRAMS | --total GRAMS]
 //                    [--mmol] [--gases] [--format text|csv|json]
-//                    [--readability GRAMS [--min-weight GRAMS]]
-//   quillon-cli series FILE.QSF [--x VALUES] [--auto] [--include ...] [--format text|csv|json]
+//                    [--readability GRAMS [--min-weight GRAMS]] [FORM...]
+//   quillon-cli series FILE.QSF [--x VALUES] [--auto] [--include ...] [--format text|csv|json] [FORM...]
 //   quillon-cli weighed FILE.QSF [--weighed N=GRAMS[,N=GRAMS...]] [--weighed-file FILE] [--auto] [--include ...]
-//                      [--tolerance PCT] [--format text|csv|json]
+//                      [--tolerance PCT] [--format text|csv|json] [FORM...]
+//   FORM: [--density N=G_PER_ML] [--molarity N=MOL_PER_L] [--mass-fraction N=PCT], a row's form over
+//         the file's: a density alone makes a neat liquid, with a molarity or mass fraction it is the
+//         solution's
 //                      (without --weighed and --weighed-file: the file's weighed masses; without --tolerance:
 //                      the file's tolerance, else 0.5 %)
 //   quillon-cli stock --solid FORMULA [--purity PCT] [--unit FORMULA] --molarity MOL_PER_L --volume ML
@@ -70,15 +73,22 @@ const char *const USAGE =
     "       quillon-cli sheet FILE.QSF [--auto] [--include El,El,...] [--no-differential]\n"
     "                         [--purity N=PCT]... [--excess N=PCT]... [--mass-of N=GRAMS | --total GRAMS]\n"
     "                         [--mmol] [--gases] [--format text|csv|json]\n"
-    "                         [--readability GRAMS [--min-weight GRAMS]]\n"
+    "                         [--readability GRAMS [--min-weight GRAMS]] [FORM...]\n"
     "         (N: a row number as written in the file, 1 to 30)\n"
     "       quillon-cli series FILE.QSF [--x VALUES] [--auto] [--include El,El,...] [--format text|csv|json]\n"
+    "                          [FORM...]\n"
     "       quillon-cli weighed FILE.QSF --weighed N=GRAMS[,N=GRAMS...] [--weighed-file FILE]\n"
     "                           [--auto] [--include El,El,...] [--tolerance PCT] [--format text|csv|json]\n"
+    "                           [FORM...]\n"
     "         (--weighed-file: N=GRAMS items separated by commas, blanks or line ends)\n"
     "       quillon-cli stock --solid FORMULA [--purity PCT] [--unit FORMULA] --molarity MOL_PER_L --volume ML\n"
     "                         [--format text|json]\n"
     "         (the grams of the solid to dissolve; --unit defaults to the solid)\n"
+    "FORM, a row dispensed by volume (over the file's values for the row):\n"
+    "       --density N=G_PER_ML       alone: row N is a neat liquid of this density;\n"
+    "                                  with a molarity or mass fraction: the solution's density\n"
+    "       --molarity N=MOL_PER_L     row N is a solution of this molarity of its formula\n"
+    "       --mass-fraction N=PCT      row N is a solution or suspension of this % by mass of its formula\n"
     "options for every command: --atoms PATH (element table; default ATOMS.LST beside the program)\n";
 
 // printf-style formatting into a std::string.
@@ -445,7 +455,8 @@ int Run(int argc, char **argv) {
     if (!MakeSelection(options, table, selection)) return EXIT_BAD_INPUT;
     Entry entry;
     if (!OpenCalculationFile(options.arguments[0], parser, entry)) return EXIT_BAD_INPUT;
-    if (options.command == "series") return CommandSeries(options, parser, selection, entry);
+    if (options.command == "series")
+        return ApplyBatchOptions(options, entry) ? CommandSeries(options, parser, selection, entry) : EXIT_BAD_INPUT;
     if (IsSeriesFormula(parser, entry.fields.productFormula)) {
         Complain("the product formula " + std::string(entry.fields.productFormula.GetString()) +
                  " holds x: quillon-cli series calculates it");

@@ -10,9 +10,18 @@
 
 namespace {
 
-// The options of sheet that take a value.
+// The options of a row's form (sheet, series and weighed): which value each sets.
+bool IsFormOption(const std::string &name, FormValue *which = nullptr) {
+    const FormValue value = name == "--density"    ? FormValue::Density
+                            : name == "--molarity" ? FormValue::Molarity
+                                                   : FormValue::MassFraction;
+    if (which != nullptr) *which = value;
+    return name == "--density" || name == "--molarity" || name == "--mass-fraction";
+}
+
+// The options of sheet that take a value, and the form's.
 bool IsBatchValueOption(const std::string &name) {
-    return name == "--purity" || name == "--excess" || name == "--mass-of" || name == "--total" || name == "--molarity";
+    return name == "--purity" || name == "--excess" || name == "--mass-of" || name == "--total" || IsFormOption(name);
 }
 
 // The options of series, weighed, stock and the balance that take a value.
@@ -76,6 +85,13 @@ bool ReadRowValue(const std::string &option, const std::string &text, const Entr
     }
     *row = static_cast<int>(n);
     return true;
+}
+
+// A starting material as refusals name it: "TiO2 (row 2)".
+CString MaterialName(const CString &formula, int row) {
+    CString name;
+    name.Format("%s (row %d)", formula.GetString(), row);
+    return name;
 }
 
 // A whole argument read as a balance setting (ReadBalanceGrams, the rule of
@@ -219,8 +235,16 @@ bool OptionsFitCommand(const Options &options) {
         return false;
     }
     std::string sheetOnly = options.mmol ? "--mmol" : options.gases ? "--gases" : "";
-    for (const auto &option : options.batchValues)
-        if (sheetOnly.empty() && (command != "stock" || !IsStockValueOption(option.first))) sheetOnly = option.first;
+    for (const auto &option : options.batchValues) {
+        if (command == "stock" && IsStockValueOption(option.first)) continue;  // stock's own value
+        const bool form = IsFormOption(option.first);
+        if (sheetOnly.empty() && !form) sheetOnly = option.first;
+        if (form && (!calc || command == "solve")) {
+            Complain(option.first + " is an option of sheet, series" +
+                     (IsStockValueOption(option.first) ? ", weighed and stock" : " and weighed"));
+            return false;
+        }
+    }
     if (!sheetOnly.empty() && !sheet) {
         Complain(sheetOnly + " is an option of sheet" + (IsStockValueOption(sheetOnly) ? " and stock" : ""));
         return false;
@@ -273,6 +297,18 @@ bool ApplyBatchOptions(const Options &options, Entry &entry) {
         const CString formula = entry.rows.row(row - 1)->formula;
         BatchRowValues kept = batch.rows[row - 1];
         if (kept.formula != formula) kept = BatchRowValues();
+        FormValue which;
+        if (IsFormOption(name, &which)) {
+            // Just this value of the row's form: a density beside the file's
+            // molarity is the solution's.
+            const FormCheck check = SetFormValue(&kept.form, which, value);
+            if (check != FormCheck::Acceptable) {
+                Complain(FormProblem(check, kept.form, MaterialName(formula, row)).GetString());
+                return false;
+            }
+            batch.SetRow(row, formula, kept.purity, kept.excess, kept.form);
+            continue;
+        }
         const BatchValueCheck check = name == "--purity"   ? CheckPurity(value)
                                       : name == "--excess" ? CheckExcess(value)
                                                            : BatchValueCheck::Acceptable;
@@ -307,6 +343,17 @@ bool ApplyBatchOptions(const Options &options, Entry &entry) {
     if (massOf && total) {
         Complain("--mass-of and --total cannot be given together");
         return false;
+    }
+    // The rows' values together, the options' over the file's: one
+    // concentration per solution, and a solution's purity 100 %.
+    for (int i = 0; i < entry.rows.capacity() && i < ROW_CAPACITY; ++i) {
+        const BatchRowValues &values = batch.rows[i];
+        if (values.formula.IsEmpty() || values.formula != entry.rows.row(i)->formula) continue;
+        const FormCheck check = CheckForm(values.form, values.purity);
+        if (check != FormCheck::Acceptable) {
+            Complain(FormProblem(check, values.form, MaterialName(values.formula, i + 1)).GetString());
+            return false;
+        }
     }
     if (options.mmol) batch.mmol = true;
     if (options.gases) batch.gases = true;

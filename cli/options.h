@@ -52,7 +52,9 @@ bool OptionsFitCommand(const Options &options);
 bool MakeSelection(const Options &options, const CElementTable &table, ElementSelection &selection);
 
 // The sheet options over the file's batch values: each option overrides
-// what the file holds for its row. Complains and returns false on a bad value.
+// what the file holds for its row (a form's option just its value: a
+// density beside the file's molarity is the solution's). Complains and
+// returns false on a bad value, or on rows whose values refuse each other.
 bool ApplyBatchOptions(const Options &options, Entry &entry);
 
 // The balance of --readability and --min-weight into the options.

@@ -219,6 +219,19 @@ CString FormProblem(FormCheck check, const MaterialForm &form, const char *mater
     return CString();
 }
 
+FormCheck SetFormValue(MaterialForm *form, FormValue which, double value) {
+    MaterialForm alone;
+    double MaterialForm::*field = which == FormValue::Density    ? &MaterialForm::density
+                                  : which == FormValue::Molarity ? &MaterialForm::molarity
+                                                                 : &MaterialForm::massFraction;
+    form->*field = value;
+    alone.*field = value;
+    if (value != 0.0 && CheckForm(alone, PURITY_DEFAULT) == FormCheck::Acceptable) return FormCheck::Acceptable;
+    return which == FormValue::Density    ? FormCheck::BadDensity
+           : which == FormValue::Molarity ? FormCheck::BadMolarity
+                                          : FormCheck::BadMassFraction;
+}
+
 BatchValueCheck CheckPurity(double purity) {
     if (!Finite(purity) || !(purity > 0.0 && purity <= 100.0)) return BatchValueCheck::OutOfLimits;
     return purity >= NUMBER_TEXT_UNIT ? BatchValueCheck::Acceptable : BatchValueCheck::TooFine;

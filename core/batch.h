@@ -98,6 +98,14 @@ FormCheck CheckForm(const MaterialForm &form, double purity);
 // (the sheet shows 5 decimals), not -1." Empty for Acceptable.
 CString FormProblem(FormCheck check, const MaterialForm &form, const char *material);
 
+// One value of a form given on its own line or option (the calculation
+// file's density, molarity and mass-fraction lines, quillon-cli's options):
+// sets it in *form and says whether it is acceptable alone (0 is not: a
+// value given is never "not given"). FormProblem of the answer and *form
+// says why not.
+enum class FormValue { Density, Molarity, MassFraction };
+FormCheck SetFormValue(MaterialForm *form, FormValue which, double value);
+
 // The limits of the values: purity in (0, 100], excess in [0, 1000).
 const double PURITY_DEFAULT = 100.0;
 const double EXCESS_DEFAULT = 0.0;

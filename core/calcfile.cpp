@@ -133,7 +133,10 @@ bool ReadRowNumber(char *start, int capacity, int *row, char **end) {
 std::string ReadWord(char **text) {
     while (IsLineBlank(**text)) ++*text;
     std::string word;
-    while (std::isalpha(static_cast<unsigned char>(**text))) word += *(*text)++;
+    // A hyphen joins letters ("mass-fraction").
+    while (std::isalpha(static_cast<unsigned char>(**text)) ||
+           (**text == '-' && !word.empty() && std::isalpha(static_cast<unsigned char>((*text)[1]))))
+        word += *(*text)++;
     return **text == 0 || IsLineBlank(**text) ? word : std::string();
 }
 
@@ -166,6 +169,33 @@ int ParseRowValue(char *rest, int capacity, const char *name, bool (*acceptable)
 
 bool PositiveGrams(double grams) { return std::isfinite(grams) && grams > 0.0; }
 bool NoneOrMore(double value) { return std::isfinite(value) && value >= 0.0; }
+bool AnyNumber(double) { return true; }
+
+// A form's refusal (FormProblem) as the reader's phrase: no full stop, and
+// lower case where it starts with a word rather than with the formula.
+CString FormPhrase(FormCheck check, const MaterialForm &form, const CString &formula, int row) {
+    CString material;
+    material.Format("%s (row %d)", formula.GetString(), row);
+    CString text = FormProblem(check, form, material);
+    if (text.GetLength() > 0 && text[text.GetLength() - 1] == '.') text = text.Mid(0, text.GetLength() - 1);
+    if (check != FormCheck::MolarityWithMassFraction && text.GetLength() > 0) {
+        char *first = text.GetBuffer(0);
+        *first = static_cast<char>(std::tolower(static_cast<unsigned char>(*first)));
+        text.ReleaseBuffer(text.GetLength());
+    }
+    return text;
+}
+
+// "<row> <value> <formula>" of a density, molarity or mass-fraction line:
+// the value as SetFormValue takes it alone.
+int ParseFormLine(char *rest, int capacity, const char *name, FormValue which, CalcRecordKind kind, CalcRecord *record,
+                  CString *why) {
+    if (ParseRowValue(rest, capacity, name, AnyNumber, "", kind, record, why) < 0) return -1;
+    MaterialForm form;
+    const FormCheck check = SetFormValue(&form, which, record->amount);
+    if (check != FormCheck::Acceptable) return Refuse(why, FormPhrase(check, form, record->text, record->row));
+    return 1;
+}
 
 // "<word> <number>" lines of one number (scale total, tolerance): the
 // number, accepted as acceptable says, and nothing after it.
@@ -190,6 +220,12 @@ int ParseBatchLine(char *line, int capacity, CalcRecord *record, CString *why) {
     if (word == "excess")
         return ParseRowValue(rest, capacity, "excess", ExcessAcceptable, "excess must be 0 or more and below 1000 %",
                              CALC_EXCESS, record, why);
+    if (word == "density")
+        return ParseFormLine(rest, capacity, "density", FormValue::Density, CALC_DENSITY, record, why);
+    if (word == "molarity")
+        return ParseFormLine(rest, capacity, "molarity", FormValue::Molarity, CALC_MOLARITY, record, why);
+    if (word == "mass-fraction")
+        return ParseFormLine(rest, capacity, "mass-fraction", FormValue::MassFraction, CALC_MASS_FRACTION, record, why);
     if (word == "series") return Refuse(why, "series needs the values of x");
     if (word == "weighed")
         return ParseRowValue(rest, capacity, "weighed", NoneOrMore, "the grams weighed must be 0 or more", CALC_WEIGHED,
@@ -251,6 +287,9 @@ std::string RecordKey(const CalcRecord &record) {
     case CALC_PURITY:
     case CALC_EXCESS:
     case CALC_WEIGHED:
+    case CALC_DENSITY:
+    case CALC_MOLARITY:
+    case CALC_MASS_FRACTION:
         return std::to_string(static_cast<int>(record.kind)) + " " + std::to_string(record.row);
     case CALC_SCALE_ROW:
     case CALC_SCALE_TOTAL:
@@ -258,6 +297,29 @@ std::string RecordKey(const CalcRecord &record) {
     default:
         return std::to_string(static_cast<int>(record.kind));
     }
+}
+
+// The lines that name a row and its formula.
+bool IsRowValue(CalcRecordKind kind) {
+    return kind == CALC_PURITY || kind == CALC_EXCESS || kind == CALC_SCALE_ROW || kind == CALC_WEIGHED ||
+           kind == CALC_DENSITY || kind == CALC_MOLARITY || kind == CALC_MASS_FRACTION;
+}
+
+// A purity or form line taken into its row's form and purity so far
+// (forms): why the row's lines refuse each other, or "". Each value alone
+// was checked as its line was read.
+CString FormConflict(const CalcRecord &record, std::map<int, std::pair<MaterialForm, double>> &forms) {
+    auto &row = forms.emplace(record.row, std::make_pair(MaterialForm(), PURITY_DEFAULT)).first->second;
+    MaterialForm &form = row.first;
+    switch (record.kind) {
+    case CALC_PURITY: row.second = record.amount; break;
+    case CALC_DENSITY: form.density = record.amount; break;
+    case CALC_MOLARITY: form.molarity = record.amount; break;
+    case CALC_MASS_FRACTION: form.massFraction = record.amount; break;
+    default: return CString();
+    }
+    const FormCheck check = CheckForm(form, row.second);
+    return check == FormCheck::Acceptable ? CString() : FormPhrase(check, form, record.text, record.row);
 }
 
 // The name of a record's line in a refusal.
@@ -277,6 +339,9 @@ CString LineName(const CalcRecord &record) {
     case CALC_SERIES: return "series line";
     case CALC_WEIGHED: return "weighed line for row " + row;
     case CALC_TOLERANCE: return "tolerance line";
+    case CALC_DENSITY: return "density line for row " + row;
+    case CALC_MOLARITY: return "molarity line for row " + row;
+    case CALC_MASS_FRACTION: return "mass-fraction line for row " + row;
     }
     return "line";
 }
@@ -289,6 +354,7 @@ CString LineName(const CalcRecord &record) {
 void CheckEntry(CalcReadResult &result) {
     std::map<std::string, int> firstLines;
     std::map<int, const CalcRecord *> rows;  // the first line of each row
+    std::map<int, std::pair<MaterialForm, double>> forms;  // each row's form and purity so far
     bool product = false;
     for (const CalcRecord &record : result.records) {
         if (record.kind == CALC_ROW) rows.emplace(record.row, &record);
@@ -299,14 +365,16 @@ void CheckEntry(CalcReadResult &result) {
         auto first = firstLines.emplace(RecordKey(record), record.line);
         if (!first.second) {
             why.Format("a second %s (the first is line %d)", LineName(record).GetString(), first.first->second);
-        } else if (record.kind == CALC_PURITY || record.kind == CALC_EXCESS || record.kind == CALC_SCALE_ROW ||
-                   record.kind == CALC_WEIGHED) {
+        } else if (IsRowValue(record.kind)) {
             const auto found = rows.find(record.row);
             const CalcRecord *row = found == rows.end() ? nullptr : found->second;
-            const char *word = record.kind == CALC_PURITY   ? "purity"
-                               : record.kind == CALC_EXCESS ? "excess"
-                               : record.kind == CALC_WEIGHED ? "weighed"
-                                                             : "scale row";
+            const char *word = record.kind == CALC_PURITY          ? "purity"
+                               : record.kind == CALC_EXCESS        ? "excess"
+                               : record.kind == CALC_WEIGHED       ? "weighed"
+                               : record.kind == CALC_DENSITY       ? "density"
+                               : record.kind == CALC_MOLARITY      ? "molarity"
+                               : record.kind == CALC_MASS_FRACTION ? "mass-fraction"
+                                                                   : "scale row";
             if (row == nullptr || row->text.IsEmpty()) {
                 why.Format("%s names %s, but row %d holds no starting material", word, record.text.GetString(), record.row);
             } else if (FormulaSpelling(record.text) != FormulaSpelling(row->text)) {
@@ -314,6 +382,7 @@ void CheckEntry(CalcReadResult &result) {
                            row->text.GetString());
             } else {
                 record.text = row->text;
+                why = FormConflict(record, forms);
             }
         }
         if (why.IsEmpty()) continue;
@@ -454,10 +523,15 @@ void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields
     *batch = BatchSettings();
     for (const CalcRecord &record : records) {
         BatchRowValues *values = record.row >= 1 && record.row <= ROW_CAPACITY ? &batch->rows[record.row - 1] : nullptr;
-        if ((record.kind == CALC_PURITY || record.kind == CALC_EXCESS) && values != nullptr) {
+        const bool form = record.kind == CALC_DENSITY || record.kind == CALC_MOLARITY || record.kind == CALC_MASS_FRACTION;
+        if ((record.kind == CALC_PURITY || record.kind == CALC_EXCESS || form) && values != nullptr) {
             if (values->formula != record.text) *values = BatchRowValues();
             values->formula = record.text;
-            (record.kind == CALC_PURITY ? values->purity : values->excess) = record.amount;
+            (record.kind == CALC_PURITY         ? values->purity
+             : record.kind == CALC_EXCESS       ? values->excess
+             : record.kind == CALC_DENSITY      ? values->form.density
+             : record.kind == CALC_MOLARITY     ? values->form.molarity
+                                                : values->form.massFraction) = record.amount;
         } else if (record.kind == CALC_SCALE_ROW) {
             batch->scale = BatchScale::Material;
             batch->scaleRow = record.row;
@@ -519,6 +593,15 @@ CString CalcBatchLines(const BatchSettings &settings, const LedraRowStore &rows)
         }
         if (values.excess != EXCESS_DEFAULT) {
             line.Format("excess %d %s %s\r\n", i + 1, FileNumber(values.excess).GetString(), values.formula.GetString());
+            lines += line;
+        }
+        const std::pair<const char *, double> form[] = {{"density", values.form.density},
+                                                        {"molarity", values.form.molarity},
+                                                        {"mass-fraction", values.form.massFraction}};
+        for (const auto &value : form) {
+            if (value.second == 0.0) continue;
+            line.Format("%s %d %s %s\r\n", value.first, i + 1, FileNumber(value.second).GetString(),
+                        values.formula.GetString());
             lines += line;
         }
     }

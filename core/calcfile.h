@@ -8,11 +8,18 @@
 // such a line), each after the row lines:
 //   "purity <row> <percent> <formula>"   purity of the row while it holds formula
 //   "excess <row> <percent> <formula>"   excess of the row while it holds formula
+//   "density <row> <g/mL> <formula>"     a neat liquid's density, or a solution's
+//   "molarity <row> <mol/L> <formula>"   a solution of that molarity of formula
+//   "mass-fraction <row> <percent> <formula>"  a solution of that mass fraction
 //   "scale row <row> <grams> <formula>"  scaled to the weighed mass of that row
 //   "scale total <grams>"                scaled to the total weighed mass
 //   "show mmol", "show gases"            the sheet's options
 // Purity is above 0 and at most 100, excess at least 0 and below 1000,
 // grams above 0; an entry without batch values writes none of these lines.
+// A row's form (MaterialForm: density alone a neat liquid, a molarity or a
+// mass fraction a solution) takes the values CheckForm takes, each line
+// alone and the row's lines together (no molarity with a mass fraction, a
+// solution's purity 100 %); its lines follow the row's purity and excess.
 //   series line   "series <values of x>"             (see core/series.h)
 // An entry with weighed masses (core/weighed.h) adds, after those:
 //   "weighed <row> <grams> <formula>"    the grams weighed of the row while it holds formula
@@ -67,6 +74,9 @@ enum CalcRecordKind {
     CALC_SERIES = 9,       // text (the values of x)
     CALC_WEIGHED = 10,     // row, amount (grams), text (formula)
     CALC_TOLERANCE = 11,   // amount (%)
+    CALC_DENSITY = 12,     // row, amount (g/mL), text (formula)
+    CALC_MOLARITY = 13,    // row, amount (mol/L), text (formula)
+    CALC_MASS_FRACTION = 14,  // row, amount (%), text (formula)
 };
 
 // One accepted line of a calculation file.
@@ -74,7 +84,7 @@ struct CalcRecord {
     CalcRecordKind kind = CALC_SAMPLE;
     int line = 0;        // line number in the file, from 1
     CString text;        // sample: the sample ID; product, row: the formula; series: the values of x
-    double amount = 0.0; // product: grams; purity, excess: %; scale, weighed: grams; tolerance: %
+    double amount = 0.0; // product: grams; purity, excess: %; scale, weighed: grams; tolerance: %; the form's value
     double ratio = 0.0;  // product, row
     int row = 0;         // row, purity, excess, scale row, weighed: the row number, 1..capacity
     int fixed = 0;       // row: 1 Fixed, 0 Unfixed

@@ -1,7 +1,7 @@
 # Runs quillon-cli once and checks what it did.
 #   -DCLI=program  [-DEMULATOR=runner]  -DARGS=arg|arg|...  -DWORKDIR=dir
 #   -DOUT=scratch file prefix  -DEXIT=expected exit code
-#   [-DSTDOUT=file whose bytes stdout must equal; without it stdout must be empty]
+#   [-DSTDOUT=file whose bytes stdout must equal, or -DANY_STDOUT=1: not empty; without either stdout must be empty]
 #   [-DSTDERR=regular expression stderr must match; without it stderr must be empty]
 string(REPLACE "|" ";" args "${ARGS}")
 execute_process(COMMAND ${EMULATOR} ${CLI} ${args}
@@ -13,7 +13,12 @@ set(failures "")
 if(NOT "${rc}" STREQUAL "${EXIT}")
   string(APPEND failures "exit code ${rc}, expected ${EXIT}\n")
 endif()
-if(DEFINED STDOUT)
+if(ANY_STDOUT)
+  file(SIZE ${OUT}.stdout size)
+  if(size EQUAL 0)
+    string(APPEND failures "stdout is empty\n")
+  endif()
+elseif(DEFINED STDOUT)
   execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT}.stdout ${STDOUT} RESULT_VARIABLE differ)
   if(differ)
     string(APPEND failures "stdout differs from ${STDOUT}\n")

@@ -81,6 +81,12 @@ TEST(CalcFileReader, ParsesOneLine) {
         {"weighed 2 -0.1 CuO", "bad"},   {"weighed 2 inf CuO", "bad"}, {"weighed 2 1.5", "bad"},
         {"tolerance -1", "bad"},         {"tolerance 1 %", "bad"},
         {"tolerance", "bad"},
+        // A row's form: each value alone as CheckForm takes it, never 0 (which would be no value).
+        {"density 1 0.933 Si(OC2H5)4", "12 1 0 0.933 0 |Si(OC2H5)4|"}, {"molarity 30 0.5 Y(NO3)3", "13 30 0 0.5 0 |Y(NO3)3|"},
+        {"mass-fraction 2 40 SiO2", "14 2 0 40 0 |SiO2|"},  {"mass-fraction 2 100 SiO2", "read"},
+        {"density 1 0 H2O", "bad"},      {"molarity 1 -0.5 LiOH", "bad"},       {"molarity 1 0.000001 LiOH", "bad"},
+        {"mass-fraction 2 100.5 SiO2", "bad"}, {"density 1 inf H2O", "bad"},    {"density 31 1 H2O", "bad"},
+        {"density 1 1", "bad"},          {"mass- 2 40 SiO2", "bad"},            {"massfraction 2 40 SiO2", "bad"},
     };
     for (auto &c : cases) {
         const std::string got = Parse(c[0]);
@@ -151,6 +157,23 @@ TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
         {entry + "weighed 2 -1.5 H2\r\n", S::BadLine, 3, "1 2", "the grams weighed must be 0 or more", "a negative mass"},
         {entry + "tolerance 1\r\ntolerance 2\r\n", S::Conflict, 4, "1 2 3",
          "a second tolerance line (the first is line 3)", "the last tolerance won"},
+        // A row's form: a value refused by the line, and the row's lines that refuse each other at the
+        // later of them, with FormProblem's words.
+        {entry + "density 2 -1 H2\r\n", S::BadLine, 3, "1 2",
+         "density of H2 (row 2) must be a number of at least 0.00001 g/mL (the sheet shows 5 decimals), not -1",
+         "a negative density"},
+        {entry + "mass-fraction 2 140 H2\r\n", S::BadLine, 3, "1 2",
+         "mass fraction of H2 (row 2) must be a number from 0.00001 to 100 % (the sheet shows 5 decimals), not 140",
+         "a fraction above 100 %"},
+        {entry + "molarity 2 0.5 H2\r\ndensity 2 1.1 H2\r\nmass-fraction 2 40 H2\r\n", S::Conflict, 5, "1 2 3 4",
+         "H2 (row 2) has both a molarity and a mass fraction: give one of them", "two concentrations of one row"},
+        {entry + "purity 2 98 H2\r\nmolarity 2 0.5 H2\r\n", S::Conflict, 4, "1 2 3",
+         "purity of H2 (row 2) must be 100 % for a solution: its molarity or mass fraction says how much of it is "
+         "the compound", "a solution below 100 %"},
+        {entry + "density 2 1 CuO\r\n", S::Conflict, 3, "1 2", "density names CuO, but row 2 holds H2",
+         "a density went to another material"},
+        {entry + "mass-fraction 2 40 H2\r\nmass-fraction 2 50 H2\r\n", S::Conflict, 4, "1 2 3",
+         "a second mass-fraction line for row 2 (the first is line 3)", "the last fraction won"},
     };
     for (const auto &c : cases) {
         CalcReadResult result;
@@ -232,7 +255,15 @@ TEST(CalcFileEntry, SavedFilesOpenAndSaveByteForByte) {
          hydrates + "excess 2 5.00000 Na2CO3*1.5H2O2\xB7H2O\r\nweighed 2 0.10000 Na2CO3*1.5H2O2\xB7H2O\r\n"
                     "tolerance 1.00000\r\n"},
         {"-1 run 7\r\n" + ybco + "weighed 3 11.290000000000001 BaCO3\r\nweighed 1 0 Y2O3\r\ntolerance 0.5\r\n",
-         "-1 run 7\r\n" + ybco + "weighed 1 0.00000 Y2O3\r\nweighed 3 11.290000000000001 BaCO3\r\n"}};
+         "-1 run 7\r\n" + ybco + "weighed 1 0.00000 Y2O3\r\nweighed 3 11.290000000000001 BaCO3\r\n"},
+        // A row's form after its purity and excess, in the row's spelling: a neat liquid with its assay,
+        // a solution by mass fraction with its density, a molarity alone.
+        {hydrates + "mass-fraction 2 40 Na2CO3*1.5H2O2*H2O\r\ndensity 2 1.3 Na2CO3 * 1.5H2O2\xB7H2O\r\n"
+                    "excess 2 5 Na2CO3*1.5H2O2*H2O\r\n",
+         hydrates + "excess 2 5.00000 Na2CO3*1.5H2O2\xB7H2O\r\ndensity 2 1.30000 Na2CO3*1.5H2O2\xB7H2O\r\n"
+                    "mass-fraction 2 40.00000 Na2CO3*1.5H2O2\xB7H2O\r\n"},
+        {"-1 run 7\r\n" + ybco + "molarity 3 0.1234567 BaCO3\r\ndensity 1 0.933 Y2O3\r\npurity 1 98 Y2O3\r\n",
+         "-1 run 7\r\n" + ybco + "purity 1 98.00000 Y2O3\r\ndensity 1 0.93300 Y2O3\r\nmolarity 3 0.1234567 BaCO3\r\n"}};
     for (const auto &c : cases) {
         std::string text = c.first;
         for (int save = 0; save < 2; ++save) {  // the file, then what Save wrote
