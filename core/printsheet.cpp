@@ -64,7 +64,7 @@ PrintSheetStatus MakePrintedSheet(const WeighingSheet &sheet, const PrintSetting
         anyWarned = anyWarned || row.warned;
         if (printed.volumes && reactant.hasVolume) {
             Decimal volume;
-            if (!RoundToMultiple(reactant.volumeMl, pipette, &volume)) return PrintSheetStatus::NotRoundable;
+            if (!RoundToMultiple(reactant.volumeMl, pipette, &volume)) return PrintSheetStatus::VolumeNotRoundable;
             row.volume = DecimalFixedText(volume).c_str();
             row.volumeWarned = reactant.volumeMl > 0.0 && DecimalCompare(volume, minimumVolume) < 0;
             anyVolumeWarned = anyVolumeWarned || row.volumeWarned;

@@ -73,11 +73,12 @@ extern const char *const PRINT_VOLUME_COLUMNS[9];
 // The mark of a warned mass or volume.
 extern const char *const PRINT_WARNING_MARK;
 
-enum class PrintSheetStatus { Ready, NotRoundable };
+enum class PrintSheetStatus { Ready, NotRoundable, VolumeNotRoundable };
 
 // The printed form of a sheet, dated date (as the program formats it).
-// NotRoundable when a mass or the total cannot be rounded to the balance, or
-// a volume to the pipette (RoundToMultiple); *out is then incomplete.
+// NotRoundable when a mass or the total cannot be rounded to the balance,
+// VolumeNotRoundable when a volume cannot be rounded to the pipette
+// (RoundToMultiple); *out is then incomplete.
 PrintSheetStatus MakePrintedSheet(const WeighingSheet &sheet, const PrintSettings &settings, const char *date,
                                   PrintedSheet *out);
 
