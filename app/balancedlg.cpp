@@ -28,28 +28,39 @@ BOOL CBalanceDlg::OnInitDialog() {
     SetDlgItemText(IDC_OPERATOR, texts.operatorName);
     SetDlgItemText(IDC_READABILITY, texts.readability);
     SetDlgItemText(IDC_MINIMUM_WEIGHT, texts.minimumWeight);
+    SetDlgItemText(IDC_PIPETTE_READABILITY, texts.pipetteReadability);
+    SetDlgItemText(IDC_MINIMUM_VOLUME, texts.minimumVolume);
     return TRUE;
 }
 
-// A readability or minimum weight that does not read keeps the dialog open
-// with that field selected.
+// A readability or minimum (of the balance or the pipette) that does not
+// read keeps the dialog open with that field selected.
 void CBalanceDlg::OnOK() {
     BalanceTexts typed{ItemText(m_hWnd, IDC_OPERATOR), ItemText(m_hWnd, IDC_READABILITY),
-                       ItemText(m_hWnd, IDC_MINIMUM_WEIGHT)};
-    Decimal grams;
-    int wrong = 0;
-    if (!ReadBalanceGrams(typed.readability, &grams))
-        wrong = IDC_READABILITY;
-    else if (!typed.minimumWeight.IsEmpty() && !ReadBalanceGrams(typed.minimumWeight, &grams))
-        wrong = IDC_MINIMUM_WEIGHT;
-    if (wrong != 0) {
-        MessageBox(wrong == IDC_READABILITY
-                       ? "Enter the balance's readability in grams: a positive number with at most 6 decimals, "
-                         "such as 0.0001."
-                       : "Enter the minimum weight in grams (at most 6 decimals, such as 0.02), or leave it "
-                         "blank for 100 times the readability.",
-                   "Quillon", MB_OK | MB_ICONEXCLAMATION);
-        FocusField(this, wrong);
+                       ItemText(m_hWnd, IDC_MINIMUM_WEIGHT), ItemText(m_hWnd, IDC_PIPETTE_READABILITY),
+                       ItemText(m_hWnd, IDC_MINIMUM_VOLUME)};
+    const struct {
+        int field;
+        const CString &text;
+        bool blankAllowed;
+        const char *message;
+    } settings[] = {
+        {IDC_READABILITY, typed.readability, false,
+         "Enter the balance's readability in grams: a positive number with at most 6 decimals, such as 0.0001."},
+        {IDC_MINIMUM_WEIGHT, typed.minimumWeight, true,
+         "Enter the minimum weight in grams (at most 6 decimals, such as 0.02), or leave it blank for 100 times the "
+         "readability."},
+        {IDC_PIPETTE_READABILITY, typed.pipetteReadability, false,
+         "Enter the pipette's readability in millilitres: a positive number with at most 6 decimals, such as 0.01."},
+        {IDC_MINIMUM_VOLUME, typed.minimumVolume, true,
+         "Enter the minimum volume in millilitres (at most 6 decimals, such as 0.1), or leave it blank for 10 times "
+         "the pipette's readability."},
+    };
+    for (const auto &setting : settings) {
+        Decimal read;
+        if ((setting.blankAllowed && setting.text.IsEmpty()) || ReadBalanceGrams(setting.text, &read)) continue;
+        MessageBox(setting.message, "Quillon", MB_OK | MB_ICONEXCLAMATION);
+        FocusField(this, setting.field);
         return;
     }
     texts = typed;

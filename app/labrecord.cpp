@@ -60,18 +60,23 @@ bool CLabRecord::MakePage(CWnd *owner, const Entry &now, PrintedSheet *printed) 
     // The texts were checked when they were set or read: a blank minimum weight stays units 0.
     ReadBalanceGrams(balance.readability, &settings.readability);
     ReadBalanceGrams(balance.minimumWeight, &settings.minimumWeight);
+    ReadBalanceGrams(balance.pipetteReadability, &settings.pipetteReadability);
+    ReadBalanceGrams(balance.minimumVolume, &settings.minimumVolume);
     SYSTEMTIME time;
     ::GetLocalTime(&time);
     CString date;
     date.Format("%04d-%02d-%02d %02d:%02d", int(time.wYear), int(time.wMonth), int(time.wDay), int(time.wHour),
                 int(time.wMinute));
-    if (MakePrintedSheet(outcome.sheet, settings, date, printed) != PrintSheetStatus::Ready) {
+    const PrintSheetStatus status = MakePrintedSheet(outcome.sheet, settings, date, printed);
+    if (status == PrintSheetStatus::NotRoundable)
         owner->MessageBox("The masses are too large to round to the balance's readability.\n"
                           "Check the readability under Options, Balance and Operator.",
                           "Quillon", MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
-    return true;
+    if (status == PrintSheetStatus::VolumeNotRoundable)
+        owner->MessageBox("The volumes are too large to round to the pipette's readability.\n"
+                          "Check the pipette readability under Options, Balance and Operator.",
+                          "Quillon", MB_OK | MB_ICONEXCLAMATION);
+    return status == PrintSheetStatus::Ready;
 }
 
 void CLabRecord::Print(CWnd *owner, const Entry &now) {

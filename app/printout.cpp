@@ -12,9 +12,20 @@
 namespace {
 
 // The table's columns as parts of the page's width (in thousandths), and
-// whether their text is right-aligned.
-const int COLUMN_WIDTHS[7] = {45, 250, 215, 150, 40, 190, 110};
-const bool COLUMN_RIGHT[7] = {true, false, true, true, false, false, false};
+// whether their text is right-aligned: without volumes (PRINT_COLUMNS) and
+// with them (PRINT_VOLUME_COLUMNS). The last column holds the tick box.
+struct TableColumns {
+    int count;
+    const char *const *headings;
+    int widths[9];
+    bool right[9];
+};
+const TableColumns MASS_COLUMNS = {
+    7, PRINT_COLUMNS, {45, 250, 215, 150, 40, 190, 110}, {true, false, true, true, false, false, false}};
+const TableColumns VOLUME_COLUMNS = {9,
+                                     PRINT_VOLUME_COLUMNS,
+                                     {35, 205, 185, 120, 25, 135, 25, 170, 100},
+                                     {true, false, true, true, false, true, false, false, false}};
 
 HFONT MakeFont(int dpi, int points, int weight) {
     return ::CreateFontA(-::MulDiv(points, dpi, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
@@ -33,10 +44,10 @@ void Line(HDC dc, int x0, int y0, int x1, int y1) {
 }
 
 // One row of the table: its texts in their cells, on the baseline y.
-void TableRow(HDC dc, const int *edges, int pad, int y, const CString *cells) {
-    for (int c = 0; c < 7; ++c) {
+void TableRow(HDC dc, const TableColumns &columns, const int *edges, int pad, int y, const CString *cells) {
+    for (int c = 0; c < columns.count; ++c) {
         if (cells[c].IsEmpty()) continue;
-        if (COLUMN_RIGHT[c])
+        if (columns.right[c])
             Text(dc, edges[c + 1] - pad, y, cells[c], TA_RIGHT);
         else
             Text(dc, edges[c] + pad, y, cells[c]);
@@ -69,8 +80,10 @@ void DrawPrintedSheet(HDC dc, const PrintedSheet &sheet, int width, int height, 
     }
     y += line;
 
-    int edges[8] = {left};
-    for (int c = 0; c < 7; ++c) edges[c + 1] = edges[c] + ::MulDiv(right - left, COLUMN_WIDTHS[c], 1000);
+    const TableColumns &columns = sheet.volumes ? VOLUME_COLUMNS : MASS_COLUMNS;
+    const int count = columns.count;
+    int edges[10] = {left};
+    for (int c = 0; c < count; ++c) edges[c + 1] = edges[c] + ::MulDiv(right - left, columns.widths[c], 1000);
     const int pad = dpi / 20;
     // Rows take a line and a half, less when that many would not fit on the page.
     const int rows = int(sheet.rows.size()) + 2;
@@ -79,32 +92,32 @@ void DrawPrintedSheet(HDC dc, const PrintedSheet &sheet, int width, int height, 
     const int top = y;
 
     ::SelectObject(dc, bold);
-    CString headings[7];
-    for (int c = 0; c < 7; ++c) headings[c] = PRINT_COLUMNS[c];
-    TableRow(dc, edges, pad, y + rowHeight * 2 / 3, headings);
+    CString headings[9];
+    for (int c = 0; c < count; ++c) headings[c] = columns.headings[c];
+    TableRow(dc, columns, edges, pad, y + rowHeight * 2 / 3, headings);
     y += rowHeight;
     ::SelectObject(dc, body);
     const int box = ::MulDiv(10, dpi, 72);
     for (const PrintedRow &row : sheet.rows) {
         Line(dc, left, y, right, y);
-        const CString cells[7] = {row.number, row.formula, row.molarMass, row.mass,
-                                  row.warned ? PRINT_WARNING_MARK : "", "", ""};
-        TableRow(dc, edges, pad, y + rowHeight * 2 / 3, cells);
+        CString cells[9] = {row.number, row.formula, row.molarMass, row.mass, row.warned ? PRINT_WARNING_MARK : ""};
+        if (sheet.volumes) cells[5] = row.volume, cells[6] = row.volumeWarned ? PRINT_WARNING_MARK : "";
+        TableRow(dc, columns, edges, pad, y + rowHeight * 2 / 3, cells);
         // The tick box, centred in its cell.
-        int bx = (edges[6] + edges[7] - box) / 2, by = y + (rowHeight - box) / 2;
+        int bx = (edges[count - 1] + edges[count] - box) / 2, by = y + (rowHeight - box) / 2;
         ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
         ::Rectangle(dc, bx, by, bx + box, by + box);
         y += rowHeight;
     }
     Line(dc, left, y, right, y);
     ::SelectObject(dc, bold);
-    const CString totals[7] = {"", "Total", "", sheet.total, "", "", ""};
-    TableRow(dc, edges, pad, y + rowHeight * 2 / 3, totals);
+    const CString totals[9] = {"", "Total", "", sheet.total};
+    TableRow(dc, columns, edges, pad, y + rowHeight * 2 / 3, totals);
     y += rowHeight;
     // The frame: outer edges, the line under the headings, the column edges.
     ::Rectangle(dc, left, top, right, y);
     Line(dc, left, top + rowHeight, right, top + rowHeight);
-    for (int c = 1; c < 7; ++c) Line(dc, edges[c], top, edges[c], y);
+    for (int c = 1; c < count; ++c) Line(dc, edges[c], top, edges[c], y);
 
     ::SelectObject(dc, body);
     y += line;

@@ -537,8 +537,8 @@ void CQuillonDlg::OnClear() {
     entryFile.Keep(ReadEntry(), nullptr);
 }
 
-// The weighing dialog on the used rows, each with the values kept for its
-// formula (a row retyped since shows the defaults). OK keeps what the dialog
+// The weighing dialog on the used rows, each with the values (purity,
+// excess, form) kept for its formula (a row retyped since shows the defaults). OK keeps what the dialog
 // leaves, for the formulas it showed; Cancel changes nothing.
 void CQuillonDlg::OnWeighing() {
     CWnd *list = GetDlgItem(IDC_LIST);
@@ -557,6 +557,7 @@ void CQuillonDlg::OnWeighing() {
         if (kept.formula == row->formula) {
             material.purity = kept.purity;
             material.excess = kept.excess;
+            material.form = kept.form;
         }
         values.materials.push_back(material);
     }
@@ -575,7 +576,7 @@ void CQuillonDlg::OnWeighing() {
     batchValues.scaleMass = chosen.scaleGrams;
     batchValues.scaleFormula.Empty();
     for (const WeighingMaterial &material : chosen.materials) {
-        batchValues.SetRow(material.row, material.formula, material.purity, material.excess);
+        batchValues.SetRow(material.row, material.formula, material.purity, material.excess, material.form);
         if (chosen.scale == BatchScale::Material && material.row == chosen.scaleRow)
             batchValues.scaleFormula = material.formula;
     }

@@ -8,6 +8,7 @@ namespace {
 
 const char kSection[] = "Settings";
 const char kDefaultReadability[] = "0.0001";
+const char kDefaultPipetteReadability[] = "0.01";
 
 }  // namespace
 
@@ -30,9 +31,13 @@ AppSettings ReadAppSettings(CWinApp &app) {
     balance.operatorName = app.GetProfileString(kSection, "Operator", "");
     balance.readability = app.GetProfileString(kSection, "Balance Readability", kDefaultReadability);
     balance.minimumWeight = app.GetProfileString(kSection, "Minimum Weight", "");
+    balance.pipetteReadability = app.GetProfileString(kSection, "Pipette Readability", kDefaultPipetteReadability);
+    balance.minimumVolume = app.GetProfileString(kSection, "Minimum Volume", "");
     Decimal grams;
     if (!ReadBalanceGrams(balance.readability, &grams)) balance.readability = kDefaultReadability;
     if (!ReadBalanceGrams(balance.minimumWeight, &grams)) balance.minimumWeight.Empty();
+    if (!ReadBalanceGrams(balance.pipetteReadability, &grams)) balance.pipetteReadability = kDefaultPipetteReadability;
+    if (!ReadBalanceGrams(balance.minimumVolume, &grams)) balance.minimumVolume.Empty();
     return settings;
 }
 
@@ -54,4 +59,6 @@ void WriteAppSettings(CWinApp &app, const AppSettings &settings) {
     app.WriteProfileString(kSection, "Operator", settings.balance.operatorName);
     app.WriteProfileString(kSection, "Balance Readability", settings.balance.readability);
     app.WriteProfileString(kSection, "Minimum Weight", settings.balance.minimumWeight);
+    app.WriteProfileString(kSection, "Pipette Readability", settings.balance.pipetteReadability);
+    app.WriteProfileString(kSection, "Minimum Volume", settings.balance.minimumVolume);
 }

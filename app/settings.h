@@ -19,12 +19,14 @@ struct AppSettings {
     int displayHeight = 0;         // last left, 0 0 until it was resized
     bool showMmol = false;         // "Show mmol": the sheet's mmol column and the product's mmol
     bool showGases = false;        // "Show Released Gases": the sheet's released gases and mass loss
-    BalanceTexts balance;          // "Operator", "Balance Readability", "Minimum Weight"
+    BalanceTexts balance;          // "Operator", "Balance Readability", "Minimum Weight",
+                                   // "Pipette Readability", "Minimum Volume"
 };
 
 // The stored values; a missing one reads as the default above. A stored
 // readability that does not read as a balance's readability is replaced by
-// "0.0001", a minimum weight that does not read by blank.
+// "0.0001" ("0.01" for the pipette's), a minimum weight or volume that does
+// not read by blank.
 AppSettings ReadAppSettings(CWinApp &app);
 
 // Every value, in the order they are read.

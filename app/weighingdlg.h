@@ -1,8 +1,10 @@
-// The weighing dialog: the used starting materials with their purity and
-// excess, and what the weighing is scaled to (the product's amount, the mass
-// of one starting material, or the total mass of starting materials). A
-// material is chosen in the list and its purity and excess edited in the
-// two fields under it. The dialog works on its own copy of the values;
+// The weighing dialog: the used starting materials with their purity,
+// excess and form (weighed as a solid, or dispensed by volume: a neat liquid
+// or a solution, see MaterialForm in core/batch.h), and what the weighing is
+// scaled to (the product's amount, the mass of one starting material, or the
+// total mass of starting materials). A material is chosen in the list and
+// its values edited in the fields under it; the form's fields take input as
+// the form needs them. The dialog works on its own copy of the values;
 // Values() hands them back after OK. Wrong numbers are refused with a
 // message naming the field, and the field gets the focus back.
 #ifndef QUILLON_APP_WEIGHINGDLG_H
@@ -20,6 +22,7 @@ struct WeighingMaterial {
     double ratio = 1.0;
     double purity = PURITY_DEFAULT;  // %
     double excess = EXCESS_DEFAULT;  // %
+    MaterialForm form;               // solid: weighed
 };
 
 struct WeighingValues {
@@ -46,6 +49,7 @@ protected:
     void OnSelectMaterial();
     void OnValueTyped();
     void OnScaleChoice();
+    void OnFormChosen();
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -53,7 +57,12 @@ private:
     bool KeepMaterial();            // the fields into the shown material; false when refused
     void ShowLine(int index);       // the list's line of materials[index]
     bool Refuse(const CString &problem, int field);
+    // The form's fields as the chosen form reads them, checked with purity;
+    // false with the message and the field to go back to when refused.
+    bool ReadForm(double purity, MaterialForm *form, CString *problem, int *field);
+    void EnableFormFields();        // as the chosen form needs them
     int Scale() const;              // the checked scale button
+    FormKind ChosenForm() const;    // the Form list's choice
     void EnableScaleFields();
 
     WeighingValues values;

@@ -281,6 +281,8 @@ bool MakeCheckedSheet(const Entry &entry, const CReaction &reaction, const std::
     for (size_t i = 0; i < sheet.reactants.size() && i < rowNumbers.size(); ++i) sheet.reactants[i].row = rowNumbers[i];
     sheet.readability = options.readability;
     sheet.minimumWeight = options.minimumWeight;
+    sheet.pipetteReadability = options.pipetteReadability;
+    sheet.minimumVolume = options.minimumVolume;
 
     // A plain entry names the first number that is not finite before the
     // batch is looked at; an entry with batch values names its own values

@@ -54,6 +54,9 @@ struct CalcOptions {
     // The balance the sheet's masses are rounded to (no rounding while 0).
     Decimal readability;
     double minimumWeight = 0.0;
+    // The pipette the sheet's volumes are rounded to (no rounding while 0), in mL.
+    Decimal pipetteReadability;
+    double minimumVolume = 0.0;
 };
 
 // The first step.

@@ -7,6 +7,9 @@
 
 const char *const PRINT_COLUMNS[7] = {"#", "Starting material", "Molar mass (g/mol)", "Mass (g)", "",
                                       "Weighed (g)", "Done"};
+const char *const PRINT_VOLUME_COLUMNS[9] = {"#",           "Starting material", "Molar mass (g/mol)",
+                                             "Mass (g)",    "",                  "Volume (mL)",
+                                             "",            "Weighed (g)",       "Done"};
 const char *const PRINT_WARNING_MARK = "!";
 
 bool ReadBalanceGrams(const char *text, Decimal *grams) {
@@ -37,8 +40,17 @@ PrintSheetStatus MakePrintedSheet(const WeighingSheet &sheet, const PrintSetting
     printed.fields.push_back({"Product", sheet.productFormula + ", " + NumberText(sheet.amount).c_str() + " g"});
     printed.fields.push_back({"Balance", "readability " + readabilityText + " g, minimum weight " + minimumText +
                                              " g"});
+    const Decimal pipette =
+        settings.pipetteReadability.units > 0 ? settings.pipetteReadability : PIPETTE_READABILITY_DEFAULT;
+    Decimal minimumVolume = settings.minimumVolume;
+    if (minimumVolume.units <= 0) minimumVolume = Decimal{pipette.units * 10, pipette.scale};
+    const CString minimumVolumeText = DecimalFixedText(minimumVolume).c_str();
+    printed.volumes = sheet.showVolume != 0;
+    if (printed.volumes)
+        printed.fields.push_back({"Pipette", "readability " + CString(DecimalFixedText(pipette).c_str()) +
+                                                 " mL, minimum volume " + minimumVolumeText + " mL"});
     double total = 0.0;
-    bool anyWarned = false;
+    bool anyWarned = false, anyVolumeWarned = false;
     for (size_t i = 0; i < sheet.reactants.size(); ++i) {
         const SheetReactant &reactant = sheet.reactants[i];
         Decimal mass;
@@ -50,6 +62,13 @@ PrintSheetStatus MakePrintedSheet(const WeighingSheet &sheet, const PrintSetting
         row.mass = DecimalFixedText(mass).c_str();
         row.warned = DecimalCompare(mass, minimum) < 0;
         anyWarned = anyWarned || row.warned;
+        if (printed.volumes && reactant.hasVolume) {
+            Decimal volume;
+            if (!RoundToMultiple(reactant.volumeMl, pipette, &volume)) return PrintSheetStatus::VolumeNotRoundable;
+            row.volume = DecimalFixedText(volume).c_str();
+            row.volumeWarned = reactant.volumeMl > 0.0 && DecimalCompare(volume, minimumVolume) < 0;
+            anyVolumeWarned = anyVolumeWarned || row.volumeWarned;
+        }
         printed.rows.push_back(row);
         total += GramsToWeigh(sheet, reactant);
     }
@@ -59,6 +78,9 @@ PrintSheetStatus MakePrintedSheet(const WeighingSheet &sheet, const PrintSetting
     if (anyWarned)
         printed.notes.push_back(CString(PRINT_WARNING_MARK) + " Below the balance's minimum weight of " +
                                 minimumText + " g: weigh a larger batch or use a finer balance.");
+    if (anyVolumeWarned)
+        printed.notes.push_back(CString(PRINT_WARNING_MARK) + " Below the pipette's minimum volume of " +
+                                minimumVolumeText + " mL: dispense a larger batch or use a finer pipette.");
     CString negative = NegativeWeighingWarning(sheet);
     if (!negative.IsEmpty()) printed.notes.push_back(negative);
     *out = printed;

@@ -70,3 +70,52 @@ TEST(PrintedSheet, RoundsWarnsAndTotalsFromUnroundedMasses) {
         EXPECT_EQ(c.printed, text) << c.readability;
     }
 }
+
+// Volumes on the page: rounded to the pipette (0.01 mL and 10 times it unless set), those above 0 mL
+// under the minimum volume marked (the rounded volume compared, as masses are), a Pipette line and a
+// note; weighed rows leave the volume empty, and a sheet without volumes prints as before.
+TEST(PrintedSheet, VolumesRoundedToThePipetteAndMarked) {
+    const std::string under = "! Below the pipette's minimum volume of ";
+    const struct {
+        const char *pipette, *minimum;  // "": the defaults
+        std::vector<double> volumes;    // mL, one row each; < 0: weighed (no volume)
+        std::string printed;  // "Pipette field| formula volume[!] ...| note", or "refused"
+    } cases[] = {
+        {"", "", {10.7165, -1, 0.054, 0.004, 0.096},
+         "readability 0.01 mL, minimum volume 0.10 mL| A 10.72 B  C 0.05! D 0.00! E 0.10 | " + under +
+             "0.10 mL: dispense a larger batch or use a finer pipette."},
+        {"0.1", "2", {1.96, 1.94}, "readability 0.1 mL, minimum volume 2 mL| A 2.0 B 1.9! | " + under +
+                                       "2 mL: dispense a larger batch or use a finer pipette."},
+        {"0.05", "", {0.5, 12.3456}, "readability 0.05 mL, minimum volume 0.50 mL| A 0.50 B 12.35 "},
+        {"", "", {-1, -1}, "no volumes| A  B  "},
+        {"0.01", "", {1e18}, "refused"},
+    };
+    for (const auto &c : cases) {
+        PrintSettings settings;
+        ASSERT_TRUE(ReadBalanceGrams("0.001", &settings.readability));
+        ASSERT_TRUE(!*c.pipette || ReadBalanceGrams(c.pipette, &settings.pipetteReadability));
+        ASSERT_TRUE(!*c.minimum || ReadBalanceGrams(c.minimum, &settings.minimumVolume));
+        WeighingSheet sheet;
+        sheet.amount = 10;
+        for (size_t i = 0; i < c.volumes.size(); ++i) {
+            SheetReactant reactant;
+            reactant.formula = std::string(1, char('A' + i)).c_str();
+            reactant.grams = 1.0;
+            reactant.hasVolume = c.volumes[i] >= 0;
+            reactant.volumeMl = c.volumes[i];
+            sheet.showVolume = sheet.showVolume || reactant.hasVolume;
+            sheet.reactants.push_back(reactant);
+        }
+        PrintedSheet printed;
+        std::string text = "refused";
+        if (MakePrintedSheet(sheet, settings, "", &printed) == PrintSheetStatus::Ready) {
+            text = printed.volumes ? Str(printed.fields.back().second) : "no volumes";
+            EXPECT_EQ(printed.volumes ? 6u : 5u, printed.fields.size());
+            text += "| ";
+            for (const PrintedRow &row : printed.rows)
+                text += Str(row.formula + " " + row.volume) + (row.volumeWarned ? "! " : " ");
+            for (const CString &note : printed.notes) text += "| " + Str(note);
+        }
+        EXPECT_EQ(c.printed, text) << c.pipette;
+    }
+}

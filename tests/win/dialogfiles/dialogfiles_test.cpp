@@ -292,3 +292,109 @@ TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The Form list's choice made as a click makes it.
+void ChooseForm(HWND weighing, int form) {
+    ::SendDlgItemMessageA(weighing, IDC_FORM, CB_SETCURSEL, WPARAM(form), 0);
+    ::SendMessageA(weighing, WM_COMMAND, MAKEWPARAM(IDC_FORM, CBN_SELCHANGE), LPARAM(::GetDlgItem(weighing, IDC_FORM)));
+}
+
+bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != 0; }
+
+std::string StoredText(const char *name) {
+    char text[64] = "";
+    DWORD size = sizeof text;
+    ::SHGetValueA(HKEY_CURRENT_USER, kSettingsKey.c_str(), name, nullptr, text, &size);
+    return text;
+}
+
+}  // namespace
+
+// A material's form: its fields take input as the form needs them (a solution's purity stays 100),
+// a wrong value is refused naming the field, which gets the focus back; right ones are kept for the
+// row and formula, shown briefly in the list, and go with a retyped formula.
+TEST_F(DialogTest, WeighingDialogTakesLiquidsAndSolutions) {
+    enum { SOLID, NEAT, MOLAR, FRACTION };
+    const std::string fine = " (the sheet shows 5 decimals)";
+    const struct { int form, field; const char *text; std::string message; } refused[] = {
+        {NEAT, IDC_DENSITY, "0,9", "density!\nA density is a number of g/mL above 0.\nUse a point for decimals: 1.5."},
+        {MOLAR, IDC_DENSITY, "0", "density!\nA density is a number of g/mL above 0."},  // blank: not given
+        {FRACTION, IDC_MASS_FRACTION, "120",
+         "mass fraction!\nMass fraction of H2 (row 1) must be a number from 0.00001 to 100 %" + fine + ", not 120."},
+        {MOLAR, IDC_PURITY, "98",
+         "purity!\nPurity of H2 (row 1) must be 100 % for a solution: its molarity or mass fraction says how much "
+         "of it is the compound."},
+    };
+    Run([&](CQuillonDlg &dialog) {
+        EnterWater(dialog, "S-3");
+        Weigh(dialog, [&](HWND weighing) {
+            for (const auto &c : refused) {
+                ChooseForm(weighing, SOLID);
+                SetText(weighing, IDC_PURITY, c.field == IDC_PURITY ? c.text : "100");
+                ChooseForm(weighing, c.form);
+                SetText(weighing, IDC_MOLARITY, "0.5");
+                SetText(weighing, IDC_MASS_FRACTION, "40");
+                SetText(weighing, c.field, c.text);
+                qwintest::MessageBoxWatcher boxes;
+                Press(weighing, IDOK);
+                ASSERT_EQ(1u, boxes.Count()) << c.text;
+                EXPECT_EQ("Quillon: Wrong value for " + c.message + " (stop)", Seen(boxes[0]));
+                EXPECT_TRUE(::IsWindow(weighing) && ::GetDlgItem(weighing, c.field) == ::GetFocus()) << c.text;
+            }
+            ChooseForm(weighing, SOLID);
+            SetText(weighing, IDC_PURITY, "100");
+            ChooseForm(weighing, NEAT);
+            EXPECT_TRUE(Enabled(weighing, IDC_PURITY) && Enabled(weighing, IDC_DENSITY) &&
+                        !Enabled(weighing, IDC_MOLARITY) && !Enabled(weighing, IDC_MASS_FRACTION));
+            SetText(weighing, IDC_DENSITY, "0.0708");
+            EXPECT_EQ("1\tH2\t1\t100\t0\t0.0708 g/mL", ListLine(weighing, 0));
+            ChooseLine(weighing, 1);
+            EXPECT_EQ(SOLID, ::SendDlgItemMessageA(weighing, IDC_FORM, CB_GETCURSEL, 0, 0)) << "O2's own form";
+            ChooseForm(weighing, MOLAR);
+            EXPECT_TRUE(!Enabled(weighing, IDC_PURITY) && Enabled(weighing, IDC_DENSITY) &&
+                        Enabled(weighing, IDC_MOLARITY) && !Enabled(weighing, IDC_MASS_FRACTION));
+            SetText(weighing, IDC_MOLARITY, "0.5");
+            SetText(weighing, IDC_DENSITY, "1.02");
+            EXPECT_EQ("2\tO2\t0.5\t100\t0\t0.5 M, 1.02 g/mL", ListLine(weighing, 1));
+            ChooseLine(weighing, 0);
+            EXPECT_EQ("0.0708|", Text(weighing, IDC_DENSITY) + "|" + Text(weighing, IDC_MOLARITY));
+            Press(weighing, IDOK);
+        });
+        const BatchSettings &kept = dialog.BatchValues();
+        const MaterialForm liquid{0.0708, 0, 0}, solution{1.02, 0.5, 0};
+        EXPECT_TRUE(kept.rows[0].formula == "H2" && kept.rows[0].form == liquid && kept.rows[1].formula == "O2" &&
+                    kept.rows[1].form == solution);
+        CString retyped("H2O2");
+        dialog.GetDlgItem(IDC_LIST)->SendMessage(LDM_SETFORMULA, 0, reinterpret_cast<LPARAM>(&retyped));
+        Weigh(dialog, [&](HWND weighing) {
+            EXPECT_EQ("1\tH2O2\t1\t100\t0", ListLine(weighing, 0));
+            Press(weighing, IDCANCEL);
+        });
+    });
+}
+
+// The pipette's readability and minimum volume: read by the balance's rule (a stored one that does
+// not read is the default), refused naming what to enter, remembered.
+TEST_F(DialogTest, PipetteSettingsAreCheckedAndRemembered) {
+    ::SHSetValueA(HKEY_CURRENT_USER, kSettingsKey.c_str(), "Pipette Readability", REG_SZ, "0,1", 4);
+    Run([&](CQuillonDlg &dialog) {
+        UINT_PTR timer = ActWhenShown("Quillon : Balance and Operator", [&](HWND balance) {
+            EXPECT_EQ("0.01|", Text(balance, IDC_PIPETTE_READABILITY) + "|" + Text(balance, IDC_MINIMUM_VOLUME));
+            SetText(balance, IDC_PIPETTE_READABILITY, "0.05");
+            SetText(balance, IDC_MINIMUM_VOLUME, "-1");
+            qwintest::MessageBoxWatcher boxes;
+            Press(balance, IDOK);
+            ASSERT_EQ(1u, boxes.Count());
+            EXPECT_EQ("Quillon: Enter the minimum volume in millilitres (at most 6 decimals, such as 0.1), or leave it "
+                      "blank for 10 times the pipette's readability. (!)", Seen(boxes[0]));
+            EXPECT_TRUE(::IsWindow(balance) && ::GetDlgItem(balance, IDC_MINIMUM_VOLUME) == ::GetFocus());
+            SetText(balance, IDC_MINIMUM_VOLUME, " 0.5 ");
+            Press(balance, IDOK);
+        });
+        dialog.SendMessage(WM_COMMAND, ID_OPTIONS_BALANCE);
+        ::KillTimer(nullptr, timer);
+    });
+    EXPECT_EQ("0.05|0.5", StoredText("Pipette Readability") + "|" + StoredText("Minimum Volume"));
+}
