@@ -6,7 +6,7 @@
 //   quillon-cli sheet FILE.QSF [--auto] [--include El,El,...] [--no-differential]
 //                    [--purity N=PCT]... [--excess N=PCT]... [--mass-of N=GRAMS | --total GRAMS]
 //                    [--mmol] [--gases] [--format text|csv|json]
-//                    [--readability GRAMS [--min-weight GRAMS]] [FORM...]
+//                    [--readability GRAMS [--min-weight GRAMS]] [--pipette ML [--min-volume ML]] [FORM...]
 //   quillon-cli series FILE.QSF [--x VALUES] [--auto] [--include ...] [--format text|csv|json] [FORM...]
 //   quillon-cli weighed FILE.QSF [--weighed N=GRAMS[,N=GRAMS...]] [--weighed-file FILE] [--auto] [--include ...]
 //                      [--tolerance PCT] [--format text|csv|json] [FORM...]
@@ -73,7 +73,8 @@ const char *const USAGE =
     "       quillon-cli sheet FILE.QSF [--auto] [--include El,El,...] [--no-differential]\n"
     "                         [--purity N=PCT]... [--excess N=PCT]... [--mass-of N=GRAMS | --total GRAMS]\n"
     "                         [--mmol] [--gases] [--format text|csv|json]\n"
-    "                         [--readability GRAMS [--min-weight GRAMS]] [FORM...]\n"
+    "                         [--readability GRAMS [--min-weight GRAMS]] [--pipette ML [--min-volume ML]]\n"
+    "                         [FORM...]\n"
     "         (N: a row number as written in the file, 1 to 30)\n"
     "       quillon-cli series FILE.QSF [--x VALUES] [--auto] [--include El,El,...] [--format text|csv|json]\n"
     "                          [FORM...]\n"

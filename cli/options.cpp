@@ -27,7 +27,8 @@ bool IsBatchValueOption(const std::string &name) {
 // The options of series, weighed, stock and the balance that take a value.
 bool TakesValue(const std::string &name) {
     return name == "--x" || name == "--weighed" || name == "--weighed-file" || name == "--tolerance" || name == "--format" ||
-           name == "--readability" || name == "--min-weight" || name == "--solid" || name == "--unit" || name == "--volume";
+           name == "--readability" || name == "--min-weight" || name == "--pipette" || name == "--min-volume" ||
+           name == "--solid" || name == "--unit" || name == "--volume";
 }
 
 // The batch value options that stock takes too, with a value of its own (no row).
@@ -38,6 +39,7 @@ bool ValueOptionsFit(const Options &options) {
     static const char *const owners[][2] = {{"--x", "series"},           {"--weighed", "weighed"}, {"--weighed-file", "weighed"},
                                             {"--tolerance", "weighed"},  {"--format", "sheet series weighed stock"},
                                             {"--readability", "sheet"},  {"--min-weight", "sheet"},
+                                            {"--pipette", "sheet"},      {"--min-volume", "sheet"},
                                             {"--solid", "stock"},        {"--unit", "stock"},
                                             {"--volume", "stock"}};
     for (const auto &owner : owners) {
@@ -55,6 +57,10 @@ bool ValueOptionsFit(const Options &options) {
     }
     if (options.values.count("--min-weight") && !options.values.count("--readability")) {
         Complain("--min-weight needs --readability");
+        return false;
+    }
+    if (options.values.count("--min-volume") && !options.values.count("--pipette")) {
+        Complain("--min-volume needs --pipette");
         return false;
     }
     auto format = options.values.find("--format");
@@ -97,9 +103,9 @@ CString MaterialName(const CString &formula, int row) {
 // A whole argument read as a balance setting (ReadBalanceGrams, the rule of
 // the program's Balance dialog); false after complaining, naming the option
 // and the limits, when it does not read.
-bool BalanceOption(const std::string &option, const std::string &text, Decimal *grams) {
+bool BalanceOption(const std::string &option, const std::string &text, Decimal *grams, const char *unit = "grams") {
     if (ReadBalanceGrams(text.c_str(), grams)) return true;
-    Complain(option + " needs grams above 0 and at most " + std::to_string(MAX_BALANCE_GRAMS) + ", with at most " +
+    Complain(option + " needs " + unit + " above 0 and at most " + std::to_string(MAX_BALANCE_GRAMS) + ", with at most " +
              std::to_string(MAX_BALANCE_DECIMALS) + " decimals, not '" + text + "'");
     return false;
 }
@@ -361,6 +367,17 @@ bool ApplyBatchOptions(const Options &options, Entry &entry) {
 }
 
 bool SetBalance(const Options &options, CalcOptions &calc) {
+    // The pipette's volumes as the balance's masses: the minimum 10 readabilities unless given.
+    auto pipette = options.values.find("--pipette");
+    if (pipette != options.values.end()) {
+        if (!BalanceOption("--pipette", pipette->second, &calc.pipetteReadability, "millilitres")) return false;
+        Decimal minimum;
+        DecimalMultiply(calc.pipetteReadability, Decimal{10, 0}, &minimum);
+        auto given = options.values.find("--min-volume");
+        if (given != options.values.end() && !BalanceOption("--min-volume", given->second, &minimum, "millilitres"))
+            return false;
+        calc.minimumVolume = DecimalValue(minimum);
+    }
     auto readability = options.values.find("--readability");
     if (readability == options.values.end()) return true;
     if (!BalanceOption("--readability", readability->second, &calc.readability)) return false;

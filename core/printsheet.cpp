@@ -50,18 +50,27 @@ PrintSheetStatus MakePrintedSheet(const WeighingSheet &sheet, const PrintSetting
         printed.fields.push_back({"Pipette", "readability " + CString(DecimalFixedText(pipette).c_str()) +
                                                  " mL, minimum volume " + minimumVolumeText + " mL"});
     double total = 0.0;
-    bool anyWarned = false, anyVolumeWarned = false;
+    bool anyWarned = false, anyVolumeWarned = false, anySolution = false;
     for (size_t i = 0; i < sheet.reactants.size(); ++i) {
         const SheetReactant &reactant = sheet.reactants[i];
-        Decimal mass;
-        if (!RoundToMultiple(GramsToWeigh(sheet, reactant), readability, &mass)) return PrintSheetStatus::NotRoundable;
         PrintedRow row;
         row.number.Format("%d", int(i + 1));
         row.formula = reactant.formula;
         row.molarMass = NumberText(reactant.molarMass).c_str();
-        row.mass = DecimalFixedText(mass).c_str();
-        row.warned = DecimalCompare(mass, minimum) < 0;
-        anyWarned = anyWarned || row.warned;
+        // What goes on the balance: a solution's own grams (the compound it
+        // holds is not weighed out), none for a solution known by volume alone.
+        const FormKind kind = reactant.form.Kind();
+        const bool solution = kind == FormKind::Molar || kind == FormKind::MassFraction;
+        anySolution = anySolution || solution;
+        if (!solution || reactant.hasSolutionGrams) {
+            const double grams = solution ? reactant.solutionGrams : GramsToWeigh(sheet, reactant);
+            Decimal mass;
+            if (!RoundToMultiple(grams, readability, &mass)) return PrintSheetStatus::NotRoundable;
+            row.mass = DecimalFixedText(mass).c_str();
+            row.warned = DecimalCompare(mass, minimum) < 0;
+            anyWarned = anyWarned || row.warned;
+            total += grams;
+        }
         if (printed.volumes && reactant.hasVolume) {
             Decimal volume;
             if (!RoundToMultiple(reactant.volumeMl, pipette, &volume)) return PrintSheetStatus::VolumeNotRoundable;
@@ -70,7 +79,6 @@ PrintSheetStatus MakePrintedSheet(const WeighingSheet &sheet, const PrintSetting
             anyVolumeWarned = anyVolumeWarned || row.volumeWarned;
         }
         printed.rows.push_back(row);
-        total += GramsToWeigh(sheet, reactant);
     }
     Decimal roundedTotal;
     if (!RoundToMultiple(total, readability, &roundedTotal)) return PrintSheetStatus::NotRoundable;
@@ -81,6 +89,9 @@ PrintSheetStatus MakePrintedSheet(const WeighingSheet &sheet, const PrintSetting
     if (anyVolumeWarned)
         printed.notes.push_back(CString(PRINT_WARNING_MARK) + " Below the pipette's minimum volume of " +
                                 minimumVolumeText + " mL: dispense a larger batch or use a finer pipette.");
+    if (anySolution)
+        printed.notes.push_back("The mass of a solution is the grams of the solution, the compound in it included; "
+                                "a solution without a density is dispensed by volume alone.");
     CString negative = NegativeWeighingWarning(sheet);
     if (!negative.IsEmpty()) printed.notes.push_back(negative);
     *out = printed;

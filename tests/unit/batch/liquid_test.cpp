@@ -166,7 +166,8 @@ std::string FormLines(const WeighingSheet &sheet) {
 }
 
 const MaterialForm SOLID;
-const char *const SOLVENT = "Solutions: the solvent is not in the element balance, the differential or the gases.";
+const char *const SOLVENT = "Solutions: the solvent is not in the element balance, the differential or the gases; "
+                            "their Amount Weighed(g) is the compound they hold.";
 
 }  // namespace
 

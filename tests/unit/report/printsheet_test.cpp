@@ -119,3 +119,35 @@ TEST(PrintedSheet, VolumesRoundedToThePipetteAndMarked) {
         EXPECT_EQ(c.printed, text) << c.pipette;
     }
 }
+
+// A solution's mass on the page is what goes on the balance: its own grams (in the total), none
+// when it is known by volume alone; the compound it holds is not weighed out.
+TEST(PrintedSheet, SolutionsShowTheirOwnGrams) {
+    WeighingSheet sheet;
+    sheet.amount = 10;
+    sheet.showVolume = 1;
+    const struct { double molarity, fraction, solutionGrams; } rows[] = {{0, 0, 0}, {0.5, 0, 0}, {0, 40, 10}};
+    for (const auto &r : rows) {
+        SheetReactant reactant;
+        reactant.formula = "A";
+        reactant.grams = 4.0;
+        reactant.form.molarity = r.molarity;
+        reactant.form.massFraction = r.fraction;
+        reactant.hasSolutionGrams = r.solutionGrams > 0;
+        reactant.solutionGrams = r.solutionGrams;
+        reactant.hasVolume = r.molarity > 0;
+        reactant.volumeMl = 5;
+        sheet.reactants.push_back(reactant);
+    }
+    PrintSettings settings;
+    ASSERT_TRUE(ReadBalanceGrams("0.001", &settings.readability));
+    PrintedSheet printed;
+    ASSERT_EQ(PrintSheetStatus::Ready, MakePrintedSheet(sheet, settings, "", &printed));
+    EXPECT_EQ("4.000", Str(printed.rows[0].mass));
+    EXPECT_EQ("", Str(printed.rows[1].mass));
+    EXPECT_EQ("5.00", Str(printed.rows[1].volume));
+    EXPECT_EQ("10.000", Str(printed.rows[2].mass));
+    EXPECT_EQ("14.000", Str(printed.total));
+    ASSERT_FALSE(printed.notes.empty());
+    EXPECT_EQ(0u, Str(printed.notes.back()).find("The mass of a solution is the grams of the solution"));
+}
