@@ -36,7 +36,8 @@ bool TakesInput(FormKind kind, int id) {
     return (id == IDC_MOLARITY && kind == FormKind::Molar) || (id == IDC_MASS_FRACTION && kind == FormKind::MassFraction);
 }
 
-double &FormValue(MaterialForm &form, int id) {
+// The value of a form that field id shows.
+double &FieldOfForm(MaterialForm &form, int id) {
     return id == IDC_DENSITY ? form.density : id == IDC_MOLARITY ? form.molarity : form.massFraction;
 }
 
@@ -241,7 +242,7 @@ bool CWeighingDlg::ReadForm(double purity, MaterialForm *form, CString *problem,
         const int read = ReadField(this, each.id, &value);
         const bool optional = each.id == IDC_DENSITY && IsSolution(kind);
         if (read == 0 && (value > 0.0 || (optional && Blank(FieldText(this, each.id))))) {
-            FormValue(*form, each.id) = value;
+            FieldOfForm(*form, each.id) = value;
             continue;
         }
         *problem = WithCommaHint(CString("Wrong value for ") + each.name + "!\n" + each.meaning, read);
@@ -273,7 +274,7 @@ void CWeighingDlg::ShowMaterial(int index) {
     MaterialForm form = any ? values.materials[size_t(index)].form : MaterialForm();
     Send(this, IDC_FORM, CB_SETCURSEL, WPARAM(form.Kind()));
     for (const FormField &field : kFormFields) {
-        const double value = FormValue(form, field.id);
+        const double value = FieldOfForm(form, field.id);
         SetDlgItemText(field.id, value != 0.0 ? FormatFieldNumber(value) : CString());
     }
     shown = index;
