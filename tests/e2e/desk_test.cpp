@@ -167,8 +167,8 @@ TEST_F(Desk, ScalingIsShownBesideTheAmount) {
         const char *shown;
     } cases[] = {
         {IDC_SCALE_TOTAL, "20", "scaled to 20 g in total"},
-        {IDC_SCALE_MATERIAL, "2.5", "scaled to 2.5 g of TiO2 (row 2)"},
         {IDC_SCALE_PRODUCT, "", ""},
+        {IDC_SCALE_MATERIAL, "2.5", "scaled to 2.5 g of TiO2 (row 2)"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.shown);
@@ -189,13 +189,6 @@ TEST_F(Desk, ScalingIsShownBesideTheAmount) {
         EXPECT_TRUE(::IsWindowVisible(quillon.Item(IDC_SCALED_TO)));
     }
     // Clear drops the scaling with the entry.
-    HWND weighing = OpenDialog(ID_OPTIONS_WEIGHING, "Quillon : Purity, Excess and Scaling");
-    ASSERT_NE(weighing, nullptr);
-    qdriver::SetCheck(::GetDlgItem(weighing, IDC_SCALE_PRODUCT), false);
-    qdriver::SetCheck(::GetDlgItem(weighing, IDC_SCALE_TOTAL), true);
-    qdriver::SetText(::GetDlgItem(weighing, IDC_SCALE_TOTAL_GRAMS), "20");
-    qdriver::PressAndWait(quillon, weighing, IDOK);
-    EXPECT_FALSE(::IsWindowEnabled(quillon.Item(IDC_AMOUNT)));
     Clear();
     EXPECT_EQ(quillon.Text(IDC_SCALED_TO), "");
     EXPECT_TRUE(::IsWindowEnabled(quillon.Item(IDC_AMOUNT)));
@@ -285,9 +278,12 @@ TEST_F(Desk, TheWindowGrowsWiderWithTheFormulaColumn) {
     for (int id : ids) before[id] = rect(id);
     const RECT window = WindowRect(quillon.Main());
     const int wider = 200;
-    ::SetWindowPos(quillon.Main(), nullptr, 0, 0, window.right - window.left + wider, window.bottom - window.top,
-                   SWP_NOMOVE | SWP_NOZORDER);
-    quillon.Sync();
+    auto widen = [&](int width) {  // the window made width wide, the width it took
+        ::SetWindowPos(quillon.Main(), nullptr, 0, 0, width, window.bottom - window.top, SWP_NOMOVE | SWP_NOZORDER);
+        quillon.Sync();
+        return WindowRect(quillon.Main()).right - WindowRect(quillon.Main()).left;
+    };
+    widen(window.right - window.left + wider);
     const struct {
         int id, left, right;  // how far each edge moved
     } moved[] = {
@@ -309,12 +305,8 @@ TEST_F(Desk, TheWindowGrowsWiderWithTheFormulaColumn) {
         EXPECT_EQ(qwintest::ClassOf(quillon.Focus()), side < 0 ? "VEXIL" : "Edit") << side;
         Press(IDC_SAMPLE_ID);
     }
-    // Narrower than the template it does not get.
-    ::SetWindowPos(quillon.Main(), nullptr, 0, 0, 100, window.bottom - window.top, SWP_NOMOVE | SWP_NOZORDER);
-    quillon.Sync();
-    EXPECT_EQ(WindowRect(quillon.Main()).right - WindowRect(quillon.Main()).left, window.right - window.left);
-    ::SetWindowPos(quillon.Main(), nullptr, 0, 0, window.right - window.left + wider, window.bottom - window.top,
-                   SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(widen(100), window.right - window.left) << "narrower than the template";
+    widen(window.right - window.left + wider);
     Restart(quillon, folder);
     EXPECT_EQ(WindowRect(quillon.Main()).right - WindowRect(quillon.Main()).left, window.right - window.left + wider);
     EXPECT_EQ(rect(IDC_PRODUCT).right - before[IDC_PRODUCT].right, wider);
