@@ -1,6 +1,6 @@
 // The main window at the desk: where the focus is after each dialog and
 // where the dialogs open, a series entry's formula shown greyed in the
-// product field, what the weighing is scaled to beside the amount, the
+// product field, what the weighing is scaled to beside the amount (and Clear), the
 // access keys of the window and its menus, the window made wider and the
 // sheet display resized and opened again at that size.
 #include <gtest/gtest.h>
@@ -158,7 +158,7 @@ TEST_F(Desk, SeriesFormulaShownGreyedInTheProductField) {
 
 // Scaled to the total or to one starting material, the weighing says so
 // beside the amount, which it then does not use (disabled); scaled to the
-// product again, the text goes and the amount counts again.
+// product again, the text goes and the amount counts again. Clear drops it all.
 TEST_F(Desk, ScalingIsShownBesideTheAmount) {
     Enter("BaTiO3", "5", {{"BaCO3", ""}, {"TiO2", ""}});
     const struct {
@@ -188,10 +188,15 @@ TEST_F(Desk, ScalingIsShownBesideTheAmount) {
         EXPECT_EQ(::IsWindowEnabled(quillon.Item(IDC_AMOUNT)) != 0, *c.shown == '\0');
         EXPECT_TRUE(::IsWindowVisible(quillon.Item(IDC_SCALED_TO)));
     }
-    // Clear drops the scaling with the entry.
+    // Clear (after asking, as the entry has changed) empties it, its scaling too; the ratio shows 1, the
+    // amount nothing, and Auto-Ratio stays as it was.
+    quillon.Fill(IDC_PRODUCT_RATIO, "2");
     Clear();
-    EXPECT_EQ(quillon.Text(IDC_SCALED_TO), "");
-    EXPECT_TRUE(::IsWindowEnabled(quillon.Item(IDC_AMOUNT)));
+    const std::pair<int, const char *> fields[] = {{IDC_SAMPLE_ID, ""}, {IDC_PRODUCT, ""}, {IDC_PRODUCT_RATIO, "1"},
+                                                   {IDC_AMOUNT, ""},    {IDC_SCALED_TO, ""}};
+    for (const auto &field : fields) EXPECT_EQ(quillon.Text(field.first), field.second) << field.first;
+    for (int row = 0; row < 2; ++row) EXPECT_EQ(quillon.ReadRow(row).formula, "");
+    EXPECT_TRUE(::IsWindowEnabled(quillon.Item(IDC_AMOUNT)) && qdriver::Checked(quillon.Item(IDC_AUTO_RATIO)));
 }
 
 // Every control of the window with a text has an access key of its own,

@@ -1,7 +1,7 @@
 // The main window end to end: start-up (missing libraries and element data
 // end the process with one message, old report files offered for deletion),
 // the layout, the checks of Calculate and of the fields, Enter and Escape,
-// Clear, the keyboard layouts' characters, and Help where the system cannot
+// the keyboard layouts' characters, and Help where the system cannot
 // draw HTML (the help file's first page in the desktop's browser).
 #include <gtest/gtest.h>
 #include <shlwapi.h>
@@ -203,18 +203,6 @@ TEST_F(MainDialog, LeavingAFieldChecksIt) {
         quillon.Fill(c.id, c.id == IDC_PRODUCT ? "" : "1", false);  // a valid text again
         Press(IDC_SAMPLE_ID);
     }
-}
-
-// Clear empties the entry (after asking, as it has changed); the ratio shows 1 and the amount nothing.
-TEST_F(MainDialog, ClearEmptiesTheEntry) {
-    Enter("BaTiO3", "10", {{"BaCO3", ""}, {"TiO2", "1"}});
-    quillon.Fill(IDC_PRODUCT_RATIO, "2");
-    Clear();
-    const std::pair<int, const char *> fields[] = {
-        {IDC_SAMPLE_ID, ""}, {IDC_PRODUCT, ""}, {IDC_PRODUCT_RATIO, "1"}, {IDC_AMOUNT, ""}};
-    for (const auto &field : fields) EXPECT_EQ(quillon.Text(field.first), field.second) << field.first;
-    for (int row = 0; row < 2; ++row) EXPECT_EQ(quillon.ReadRow(row).formula, "");
-    EXPECT_TRUE(qdriver::Checked(quillon.Item(IDC_AUTO_RATIO)));
 }
 
 using KeyboardLayouts = qdriver::Session;
