@@ -1,6 +1,6 @@
 // The main window at the desk: where the focus is after each dialog and
 // where the dialogs open, a series entry's formula shown greyed in the
-// product field, what the weighing is scaled to beside the amount, the
+// product field, what the weighing is scaled to beside the amount (and Clear), the
 // access keys of the window and its menus, the window made wider and the
 // sheet display resized and opened again at that size.
 #include <gtest/gtest.h>
@@ -159,7 +159,7 @@ TEST_F(Desk, SeriesFormulaShownGreyedInTheProductField) {
 
 // Scaled to the total or to one starting material, the weighing says so
 // beside the amount, which it then does not use (disabled); scaled to the
-// product again, the text goes and the amount counts again.
+// product again, the text goes and the amount counts again. Clear drops it all.
 TEST_F(Desk, ScalingIsShownBesideTheAmount) {
     Enter("BaTiO3", "5", {{"BaCO3", ""}, {"TiO2", ""}});
     const struct {
@@ -168,8 +168,8 @@ TEST_F(Desk, ScalingIsShownBesideTheAmount) {
         const char *shown;
     } cases[] = {
         {IDC_SCALE_TOTAL, "20", "scaled to 20 g in total"},
-        {IDC_SCALE_MATERIAL, "2.5", "scaled to 2.5 g of TiO2 (row 2)"},
         {IDC_SCALE_PRODUCT, "", ""},
+        {IDC_SCALE_MATERIAL, "2.5", "scaled to 2.5 g of TiO2 (row 2)"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.shown);
@@ -189,17 +189,15 @@ TEST_F(Desk, ScalingIsShownBesideTheAmount) {
         EXPECT_EQ(::IsWindowEnabled(quillon.Item(IDC_AMOUNT)) != 0, *c.shown == '\0');
         EXPECT_TRUE(::IsWindowVisible(quillon.Item(IDC_SCALED_TO)));
     }
-    // Clear drops the scaling with the entry.
-    HWND weighing = OpenDialog(ID_OPTIONS_WEIGHING, "Quillon : Purity, Excess and Scaling");
-    ASSERT_NE(weighing, nullptr);
-    qdriver::SetCheck(::GetDlgItem(weighing, IDC_SCALE_PRODUCT), false);
-    qdriver::SetCheck(::GetDlgItem(weighing, IDC_SCALE_TOTAL), true);
-    qdriver::SetText(::GetDlgItem(weighing, IDC_SCALE_TOTAL_GRAMS), "20");
-    qdriver::PressAndWait(quillon, weighing, IDOK);
-    EXPECT_FALSE(::IsWindowEnabled(quillon.Item(IDC_AMOUNT)));
+    // Clear (after asking, as the entry has changed) empties it, its scaling too; the ratio shows 1, the
+    // amount nothing, and Auto-Ratio stays as it was.
+    quillon.Fill(IDC_PRODUCT_RATIO, "2");
     Clear();
-    EXPECT_EQ(quillon.Text(IDC_SCALED_TO), "");
-    EXPECT_TRUE(::IsWindowEnabled(quillon.Item(IDC_AMOUNT)));
+    const std::pair<int, const char *> fields[] = {{IDC_SAMPLE_ID, ""}, {IDC_PRODUCT, ""}, {IDC_PRODUCT_RATIO, "1"},
+                                                   {IDC_AMOUNT, ""},    {IDC_SCALED_TO, ""}};
+    for (const auto &field : fields) EXPECT_EQ(quillon.Text(field.first), field.second) << field.first;
+    for (int row = 0; row < 2; ++row) EXPECT_EQ(quillon.ReadRow(row).formula, "");
+    EXPECT_TRUE(::IsWindowEnabled(quillon.Item(IDC_AMOUNT)) && qdriver::Checked(quillon.Item(IDC_AUTO_RATIO)));
 }
 
 // Every control of the window with a text has an access key of its own,
@@ -286,9 +284,12 @@ TEST_F(Desk, TheWindowGrowsWiderWithTheFormulaColumn) {
     for (int id : ids) before[id] = rect(id);
     const RECT window = WindowRect(quillon.Main());
     const int wider = 200;
-    ::SetWindowPos(quillon.Main(), nullptr, 0, 0, window.right - window.left + wider, window.bottom - window.top,
-                   SWP_NOMOVE | SWP_NOZORDER);
-    quillon.Sync();
+    auto widen = [&](int width) {  // the window made width wide, the width it took
+        ::SetWindowPos(quillon.Main(), nullptr, 0, 0, width, window.bottom - window.top, SWP_NOMOVE | SWP_NOZORDER);
+        quillon.Sync();
+        return WindowRect(quillon.Main()).right - WindowRect(quillon.Main()).left;
+    };
+    widen(window.right - window.left + wider);
     const struct {
         int id, left, right;  // how far each edge moved
     } moved[] = {
@@ -310,12 +311,8 @@ TEST_F(Desk, TheWindowGrowsWiderWithTheFormulaColumn) {
         EXPECT_EQ(qwintest::ClassOf(quillon.Focus()), side < 0 ? "VEXIL" : "Edit") << side;
         Press(IDC_SAMPLE_ID);
     }
-    // Narrower than the template it does not get.
-    ::SetWindowPos(quillon.Main(), nullptr, 0, 0, 100, window.bottom - window.top, SWP_NOMOVE | SWP_NOZORDER);
-    quillon.Sync();
-    EXPECT_EQ(WindowRect(quillon.Main()).right - WindowRect(quillon.Main()).left, window.right - window.left);
-    ::SetWindowPos(quillon.Main(), nullptr, 0, 0, window.right - window.left + wider, window.bottom - window.top,
-                   SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(widen(100), window.right - window.left) << "narrower than the template";
+    widen(window.right - window.left + wider);
     Restart(quillon, folder);
     EXPECT_EQ(WindowRect(quillon.Main()).right - WindowRect(quillon.Main()).left, window.right - window.left + wider);
     EXPECT_EQ(rect(IDC_PRODUCT).right - before[IDC_PRODUCT].right, wider);

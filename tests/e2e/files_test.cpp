@@ -203,8 +203,7 @@ TEST_F(FilesEndToEnd, ExampleSeriesAgainstQuillonCli) {
     std::string expected = file;
     expected.replace(expected.find(values), values.size(), "0,0.5");
     EXPECT_EQ(ReadBytes(folder + "\\again.QSF"), expected);
-    EXPECT_TRUE(::IsWindowEnabled(quillon.Item(IDC_PRODUCT)));  // a new entry is no series,
-    quillon.Fill(IDC_PRODUCT, "SrTiO3");                          // nor saved as one
+    quillon.Fill(IDC_PRODUCT, "SrTiO3");  // a new entry is no series, nor saved as one
     quillon.FileCommand(ID_FILE_SAVE, folder + "\\new");
     EXPECT_EQ(ReadBytes(folder + "\\new.QSF").find("series"), std::string::npos);
 }
@@ -303,8 +302,14 @@ using qdriver::SetText;
 struct LabRecord : qdriver::Session {
     static void SetUpTestSuite() { printerName = InstallFilePrinter(); }
     static inline std::string printerName;
-    // The PostScript a print into a file wrote, as text (the date made <date>).
-    static std::string PrintedText(const std::string &file) {
+    // The system's print dialog (next to come) answered with "Print to file" and file; the PostScript
+    // written, as text (the date made <date>).
+    std::string PrintedText(const std::string &file) {
+        HWND print = quillon.WaitWindow([](HWND window) { return ::GetDlgItem(window, kPrintToFile) != nullptr; });
+        if (print == nullptr) return "no print dialog";
+        ::SendMessageA(::GetDlgItem(print, kPrintToFile), BM_SETCHECK, BST_CHECKED, 0);
+        PressAndWait(quillon, print, IDOK);
+        quillon.AnswerFileDialog(file);
         std::string postScript;
         for (int tries = 0; tries < 250 && postScript.find("%%EOF") == std::string::npos; ++tries, ::Sleep(20))
             postScript = ReadBytes(file);
@@ -383,10 +388,10 @@ qwintest::Bitmap32 ReadStoredPng(const std::string &png) {
 
 }  // namespace
 
-// The print and export of a sheet; then settings changed in the run, the
-// balance and operator, and the window made taller (more rows, the buttons
-// kept at its bottom), written at exit and found at the next start.
-TEST_F(LabRecord, PrintedAndExportedSheetsAndSettingsFromRunToRun) {
+// The print, preview and export of a sheet; then settings changed in the run,
+// the balance and operator, and the window made taller (more rows, the
+// buttons kept at its bottom), written at exit and found at the next start.
+TEST_F(LabRecord, PrintedPreviewedAndExportedSheetsAndSettingsFromRunToRun) {
     ASSERT_FALSE(printerName.empty()) << "no printer in the prefix";
     quillon.Key('P', qwintest::kControl);  // greyed while there is no sheet: Ctrl+P does nothing
     EXPECT_EQ(quillon.WaitBox(500).hwnd, nullptr);
@@ -415,19 +420,74 @@ TEST_F(LabRecord, PrintedAndExportedSheetsAndSettingsFromRunToRun) {
 
     // Print (Ctrl+P, enabled now): the system's dialog with "Print to file", then the file's name.
     quillon.Key('P', qwintest::kControl);
-    HWND print = quillon.WaitWindow([](HWND window) { return ::GetDlgItem(window, kPrintToFile) != nullptr; });
-    ASSERT_NE(print, nullptr) << "no print dialog";
-    ::SendMessageA(::GetDlgItem(print, kPrintToFile), BM_SETCHECK, BST_CHECKED, 0);
-    PressAndWait(quillon, print, IDOK);
-    const std::string printed = folder + "\\sheet.prn";
-    quillon.AnswerFileDialog(printed);
-    EXPECT_EQ(PrintedText(printed), ReadBytes(QUILLON_GOLDEN "/YBa2Cu3O7-printed.txt"));
-    std::ofstream(qwintest::ArtifactPath("quillon-printed.ps"), std::ios::binary) << ReadBytes(printed);
+    EXPECT_EQ(PrintedText(folder + "\\sheet.prn"), ReadBytes(QUILLON_GOLDEN "/YBa2Cu3O7-printed.txt"));
+    std::ofstream(qwintest::ArtifactPath("quillon-printed.ps"), std::ios::binary) << ReadBytes(folder + "\\sheet.prn");
 
     // Export CSV: proposed under the sample ID (without the quotes a file
     // name cannot hold), the full-precision sheet.
     EXPECT_EQ(quillon.FileCommand(ID_FILE_EXPORT_CSV, folder + "\\sheet"), "S-17, _lab_");
     EXPECT_EQ(ReadBytes(folder + "\\sheet.csv"), ReadBytes(QUILLON_GOLDEN "/YBa2Cu3O7-sheet.csv"));
+
+    // The preview of the printed page, with the test printer and without any:
+    // an A4 page (the printer's, else the default) with dark text on it, larger
+    // in a larger window. With the printer, Print prints it as File > Print does
+    // and closes the preview; without, Print says how to keep the page, the
+    // preview stays, and Save as PNG writes the page at 150 dpi.
+    for (bool printer : {true, false}) {
+        SCOPED_TRACE(printer ? "with the printer" : "without a printer");
+        std::unique_ptr<WithoutPrinters> none(printer ? nullptr : new WithoutPrinters);
+        if (!printer) {
+            ASSERT_EQ(WithoutPrinters::Count(), 0u) << "a printer is left in the prefix";
+        }
+        HWND preview = OpenDialog(ID_FILE_PRINT_PREVIEW, "Quillon : Print Preview");
+        ASSERT_NE(preview, nullptr);
+        auto shown = [&] {  // the client area above the buttons, in the window's picture
+            RECT window, button, client;
+            ::GetWindowRect(preview, &window);
+            ::GetWindowRect(::GetDlgItem(preview, IDCANCEL), &button);
+            ::GetClientRect(preview, &client);
+            ::MapWindowPoints(preview, nullptr, reinterpret_cast<POINT *>(&client), 2);
+            const RECT area = {client.left - window.left, client.top - window.top, client.right - window.left,
+                               button.top - window.top};
+            return PageIn(quillon.Capture(preview), area);
+        };
+        ShownPage page = shown();
+        EXPECT_GT(page.Width(), 100);
+        EXPECT_NEAR(page.Ratio(), 297.0 / 210.0, 0.03);
+        EXPECT_GT(page.darkTop, 20) << "no title";
+        EXPECT_GT(page.dark, 400) << "no sheet";
+        EXPECT_LT(page.dark, page.Width() * (page.bottom - page.top) / 5) << "dark paper";
+        RECT r;
+        ::GetWindowRect(preview, &r);
+        ::SetWindowPos(preview, nullptr, 0, 0, (r.right - r.left) * 3 / 2, (r.bottom - r.top) * 3 / 2,
+                       SWP_NOMOVE | SWP_NOZORDER);
+        ShownPage larger = shown();
+        EXPECT_GT(larger.Width(), page.Width() * 5 / 4);
+        EXPECT_GT(larger.dark, page.dark);
+        quillon.Capture(preview).SaveBmp(qwintest::ArtifactPath(printer ? "quillon-preview.bmp" : "quillon-preview-a4.bmp"));
+
+        if (printer) {
+            PressAndWait(quillon, preview, IDC_PREVIEW_PRINT);
+            EXPECT_EQ(PrintedText(folder + "\\preview.prn"), ReadBytes(QUILLON_GOLDEN "/YBa2Cu3O7-printed.txt"));
+            for (int tries = 0; tries < 100 && ::IsWindow(preview); ++tries) ::Sleep(20);
+            EXPECT_FALSE(::IsWindow(preview)) << "the preview stayed after printing";
+            continue;
+        }
+        PressAndWait(quillon, preview, IDC_PREVIEW_PRINT);
+        ExpectBox("No printer is installed. The page can be saved as a picture with Save as PNG...", BoxIcon::Asterisk);
+        ASSERT_TRUE(::IsWindowVisible(preview));
+        PressAndWait(quillon, preview, IDC_PREVIEW_PNG);
+        EXPECT_EQ(quillon.AnswerFileDialog(folder + "\\page.png"), "S-17, _lab_");
+        qwintest::Bitmap32 png = ReadStoredPng(ReadBytes(folder + "\\page.png"));
+        EXPECT_EQ(png.Width(), 1240);  // A4 at 150 dpi
+        EXPECT_EQ(png.Height(), 1754);
+        ShownPage saved = PageIn(png, RECT{0, 0, png.Width(), png.Height()});
+        EXPECT_EQ(saved.Width(), png.Width()) << "not white to its edges";
+        EXPECT_GT(saved.darkTop, larger.darkTop);
+        EXPECT_GT(saved.dark, larger.dark);
+        PressAndWait(quillon, preview, IDCANCEL);
+        EXPECT_FALSE(::IsWindow(preview));
+    }
 
     // Once the entry changes, its old sheet is neither printed nor exported.
     quillon.Fill(IDC_AMOUNT, "20");
@@ -480,83 +540,4 @@ TEST_F(LabRecord, PrintedAndExportedSheetsAndSettingsFromRunToRun) {
                               std::make_pair(IDC_MINIMUM_WEIGHT, "2")})
         EXPECT_EQ(Quillon::TextOf(item(field.first)), field.second);
     PressAndWait(again, balance, IDCANCEL);
-}
-
-// The preview of the printed page, with the test printer and without any:
-// an A4 page (the printer's, else the default) with dark text on it, larger
-// in a larger window. With the printer, Print prints it as File > Print does
-// and closes the preview; without, Print says how to keep the page, the
-// preview stays, and Save as PNG writes the page at 150 dpi.
-TEST_F(LabRecord, PreviewShowsThePagePrintsItOrSavesItAsAPicture) {
-    ASSERT_FALSE(printerName.empty()) << "no printer in the prefix";
-    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_CLICK, 0, 0);
-    Enter("YBa2Cu3O7", "10", {{"Y2O3", "0.5"}, {"BaCO3", "2"}, {"CuO", "3"}}, "S-17, \"lab\"");
-    PressAndWait(quillon, Calculate(false), IDOK);
-    // The balance as in the printed golden sheet.
-    HWND balance = OpenDialog(ID_OPTIONS_BALANCE, BALANCE_CAPTION);
-    SetText(::GetDlgItem(balance, IDC_OPERATOR), "A. Chemist");
-    SetText(::GetDlgItem(balance, IDC_READABILITY), "0.001");
-    SetText(::GetDlgItem(balance, IDC_MINIMUM_WEIGHT), "2");
-    PressAndWait(quillon, balance, IDOK);
-
-    for (bool printer : {true, false}) {
-        SCOPED_TRACE(printer ? "with the printer" : "without a printer");
-        std::unique_ptr<WithoutPrinters> none(printer ? nullptr : new WithoutPrinters);
-        if (!printer) {
-            ASSERT_EQ(WithoutPrinters::Count(), 0u) << "a printer is left in the prefix";
-        }
-        HWND preview = OpenDialog(ID_FILE_PRINT_PREVIEW, "Quillon : Print Preview");
-        ASSERT_NE(preview, nullptr);
-        auto shown = [&] {  // the client area above the buttons, in the window's picture
-            RECT window, button, client;
-            ::GetWindowRect(preview, &window);
-            ::GetWindowRect(::GetDlgItem(preview, IDCANCEL), &button);
-            ::GetClientRect(preview, &client);
-            ::MapWindowPoints(preview, nullptr, reinterpret_cast<POINT *>(&client), 2);
-            const RECT area = {client.left - window.left, client.top - window.top, client.right - window.left,
-                               button.top - window.top};
-            return PageIn(quillon.Capture(preview), area);
-        };
-        ShownPage page = shown();
-        EXPECT_GT(page.Width(), 100);
-        EXPECT_NEAR(page.Ratio(), 297.0 / 210.0, 0.03);
-        EXPECT_GT(page.darkTop, 20) << "no title";
-        EXPECT_GT(page.dark, 400) << "no sheet";
-        EXPECT_LT(page.dark, page.Width() * (page.bottom - page.top) / 5) << "dark paper";
-        RECT r;
-        ::GetWindowRect(preview, &r);
-        ::SetWindowPos(preview, nullptr, 0, 0, (r.right - r.left) * 3 / 2, (r.bottom - r.top) * 3 / 2,
-                       SWP_NOMOVE | SWP_NOZORDER);
-        ShownPage larger = shown();
-        EXPECT_GT(larger.Width(), page.Width() * 5 / 4);
-        EXPECT_GT(larger.dark, page.dark);
-        quillon.Capture(preview).SaveBmp(qwintest::ArtifactPath(printer ? "quillon-preview.bmp" : "quillon-preview-a4.bmp"));
-
-        if (printer) {
-            PressAndWait(quillon, preview, IDC_PREVIEW_PRINT);
-            HWND print = quillon.WaitWindow([](HWND window) { return ::GetDlgItem(window, kPrintToFile) != nullptr; });
-            ASSERT_NE(print, nullptr) << "no print dialog";
-            ::SendMessageA(::GetDlgItem(print, kPrintToFile), BM_SETCHECK, BST_CHECKED, 0);
-            PressAndWait(quillon, print, IDOK);
-            quillon.AnswerFileDialog(folder + "\\preview.prn");
-            EXPECT_EQ(PrintedText(folder + "\\preview.prn"), ReadBytes(QUILLON_GOLDEN "/YBa2Cu3O7-printed.txt"));
-            for (int tries = 0; tries < 100 && ::IsWindow(preview); ++tries) ::Sleep(20);
-            EXPECT_FALSE(::IsWindow(preview)) << "the preview stayed after printing";
-            continue;
-        }
-        PressAndWait(quillon, preview, IDC_PREVIEW_PRINT);
-        ExpectBox("No printer is installed. The page can be saved as a picture with Save as PNG...", BoxIcon::Asterisk);
-        ASSERT_TRUE(::IsWindowVisible(preview));
-        PressAndWait(quillon, preview, IDC_PREVIEW_PNG);
-        EXPECT_EQ(quillon.AnswerFileDialog(folder + "\\page.png"), "S-17, _lab_");
-        qwintest::Bitmap32 png = ReadStoredPng(ReadBytes(folder + "\\page.png"));
-        EXPECT_EQ(png.Width(), 1240);  // A4 at 150 dpi
-        EXPECT_EQ(png.Height(), 1754);
-        ShownPage saved = PageIn(png, RECT{0, 0, png.Width(), png.Height()});
-        EXPECT_EQ(saved.Width(), png.Width()) << "not white to its edges";
-        EXPECT_GT(saved.darkTop, larger.darkTop);
-        EXPECT_GT(saved.dark, larger.dark);
-        PressAndWait(quillon, preview, IDCANCEL);
-        EXPECT_FALSE(::IsWindow(preview));
-    }
 }

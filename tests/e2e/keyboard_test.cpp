@@ -59,29 +59,36 @@ TEST_F(Keyboard, OneRecipeSeriesAndWeighedCheckByKeysAlone) {
     quillon.Key(VK_TAB);
     EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_PRODUCT_RATIO));
     quillon.Type("1");
-    quillon.Key('M', kAlt);
-    quillon.Type("10");
-    quillon.Key('S', kAlt);  // row 1's formula cell
-    // Enter passes an Unfixed row's ratio cell as it is, for Calculate to determine
-    // ("?" there would determine the ratios at once, before the rows are all in).
+    quillon.Key(VK_TAB);
+    quillon.Sync();
+    ASSERT_EQ(::GetParent(quillon.Focus()), quillon.Item(IDC_LIST)) << "Tab from the ratio field opens row 1's cell";
+    // Home and End move the caret in the open cell (End once jumped the list to row 23, and the next keys went
+    // there). Enter passes an Unfixed row's ratio cell as it is, for Calculate to determine ("?" there would
+    // determine the ratios at once, before the rows are all in); F4 makes the row Fixed, its cell left open;
+    // Ctrl+Tab commits the last ratio and leaves the list for the amount, its text selected.
     const struct {
         const char *formula, *ratio;
         bool fixed;  // F4 in its ratio cell
     } rows[] = {{"Y2O3", "", false}, {"BaCO3", "", false}, {"CuO", "3", true}};
     for (const auto &row : rows) {
-        quillon.Type(row.formula);
+        if (&row != rows) quillon.Type(row.formula);
+        else quillon.Type("2O"), quillon.Key(VK_HOME), quillon.Type("Y"), quillon.Key(VK_END), quillon.Type("3");
         quillon.Key(VK_RETURN);
         if (row.fixed) quillon.Key(VK_F4);
         quillon.Type(row.ratio);
-        quillon.Key(VK_RETURN);
+        quillon.Key(row.fixed ? VK_TAB : VK_RETURN, row.fixed ? qwintest::kControl : 0u);
     }
+    quillon.Sync();
+    EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_AMOUNT));
+    quillon.Type("10");
+    quillon.Key('S', kAlt);  // back into the list
     quillon.Sync();
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(rows[i].formula);
         const Quillon::Row row = quillon.ReadRow(i);
         EXPECT_EQ(row.formula, rows[i].formula);
         EXPECT_EQ(row.fixed != 0, rows[i].fixed);
-        if (rows[i].fixed) EXPECT_EQ(row.ratio, 3.0);
+        if (rows[i].fixed) { EXPECT_EQ(row.ratio, 3.0); }
     }
     EXPECT_EQ(quillon.Text(IDC_SAMPLE_ID), "KB-7");
     EXPECT_EQ(quillon.Settled("YBa2Cu3O7", quillon.Item(IDC_PRODUCT)), "YBa2Cu3O7");

@@ -1,7 +1,7 @@
 // The main window end to end: start-up (missing libraries and element data
 // end the process with one message, old report files offered for deletion),
 // the layout, the checks of Calculate and of the fields, Enter and Escape,
-// Clear, the keyboard layouts' characters, and Help where the system cannot
+// the keyboard layouts' characters, and Help where the system cannot
 // draw HTML (the help file's first page in the desktop's browser).
 #include <gtest/gtest.h>
 #include <shlwapi.h>
@@ -205,49 +205,6 @@ TEST_F(MainDialog, LeavingAFieldChecksIt) {
     }
 }
 
-// Clear empties the entry (after asking, as it has changed); the ratio shows 1 and the amount nothing.
-// Into the list from the ratio field with Tab; in the open cell Home and End
-// move the caret (End once jumped the list to row 23, and the next keys went
-// there); F4 switches the current row to Fixed with its cell left open;
-// Ctrl+Tab leaves the list for the amount.
-TEST_F(MainDialog, KeysInAListCellStayInItsRow) {
-    Press(IDC_PRODUCT_RATIO);
-    quillon.Key(VK_TAB);
-    quillon.Sync();
-    ASSERT_EQ(::GetParent(quillon.Focus()), quillon.Item(IDC_LIST)) << "Tab from the ratio field opens a list cell";
-    quillon.Type("aCO");
-    quillon.Key(VK_HOME);
-    quillon.Type("B");
-    quillon.Key(VK_END);
-    quillon.Type("3");
-    quillon.Key(VK_RETURN);
-    quillon.Sync();
-    EXPECT_EQ(quillon.ReadRow(0).formula, "BaCO3");
-    for (int row = 1; row < 30; ++row) EXPECT_EQ(quillon.ReadRow(row).formula, "") << row;
-    EXPECT_EQ(quillon.WaitBox(200).hwnd, nullptr);
-    HWND ratioCell = quillon.Focus();
-    quillon.Key(VK_F4);
-    quillon.Sync();
-    EXPECT_EQ(quillon.ReadRow(0).fixed, 1);
-    EXPECT_EQ(quillon.Focus(), ratioCell) << "the cell stays open";
-    quillon.Type("2");
-    quillon.Key(VK_TAB, qwintest::kControl);
-    quillon.Sync();
-    EXPECT_EQ(quillon.Focus(), quillon.Item(IDC_AMOUNT));
-    EXPECT_EQ(quillon.ReadRow(0).ratio, 2.0);
-}
-
-TEST_F(MainDialog, ClearEmptiesTheEntry) {
-    Enter("BaTiO3", "10", {{"BaCO3", ""}, {"TiO2", "1"}});
-    quillon.Fill(IDC_PRODUCT_RATIO, "2");
-    Clear();
-    const std::pair<int, const char *> fields[] = {
-        {IDC_SAMPLE_ID, ""}, {IDC_PRODUCT, ""}, {IDC_PRODUCT_RATIO, "1"}, {IDC_AMOUNT, ""}};
-    for (const auto &field : fields) EXPECT_EQ(quillon.Text(field.first), field.second) << field.first;
-    for (int row = 0; row < 2; ++row) EXPECT_EQ(quillon.ReadRow(row).formula, "");
-    EXPECT_TRUE(qdriver::Checked(quillon.Item(IDC_AUTO_RATIO)));
-}
-
 using KeyboardLayouts = qdriver::Session;
 
 // The product field takes the characters the layout in use gives the keys:
@@ -313,8 +270,8 @@ struct HelpEndToEnd : qdriver::Session {
 
 // Each way of asking for help (F1 joins the table with the main window's
 // accelerator for it) opens the first page, a real file holding the
-// page, and no HTML Help window with an empty page.
-TEST_F(HelpEndToEnd, HelpOpensTheFirstPageInTheBrowser) {
+// page, and no HTML Help window with an empty page; without a browser a message says where the pages are.
+TEST_F(HelpEndToEnd, HelpOpensTheFirstPageInTheBrowserOrSaysWhereItIs) {
     for (const char *how : {"Help menu", "F1"}) {
         ::DeleteFileA(QUILLON_BROWSER_LOG);
         how[0] == 'F' ? quillon.Key(VK_F1) : quillon.Command(ID_HELP_HELP);
@@ -326,11 +283,8 @@ TEST_F(HelpEndToEnd, HelpOpensTheFirstPageInTheBrowser) {
                   nullptr)
             << how << ": an HTML Help window opened";
     }
-}
-
-// A browser that cannot be started (the launcher finds no program by that
-// name): a message names the folder the pages were put in, and they are there.
-TEST_F(HelpEndToEnd, WithoutABrowserAMessageSaysWhereThePagesAre) {
+    // A browser that cannot be started (the launcher finds no program by that
+    // name): a message names the folder the pages were put in, and they are there.
     const char missing[] = "/nonexistent/quillon-browser";
     ::SHSetValueA(HKEY_CURRENT_USER, KEY, "Browsers", REG_SZ, missing, DWORD(sizeof missing));
     ::DeleteFileA(QUILLON_BROWSER_LOG);
