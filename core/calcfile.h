@@ -16,8 +16,9 @@
 //   series line   "series <values of x>"             (see core/series.h)
 // An entry with weighed masses (core/weighed.h) adds, after those:
 //   "weighed <row> <grams> <formula>"    the grams weighed of the row while it holds formula
+//   "dispensed <row> <mL> <formula>"     or the millilitres dispensed of it (one of the two per row)
 //   "tolerance <percent>"                the tolerance the masses are judged by
-// Grams and tolerance are 0 or more; an entry without masses and with the
+// Grams, millilitres and tolerance are 0 or more; an entry without masses and with the
 // default tolerance writes neither.
 // The product line of a composition series holds the series formula (with
 // x); a program that knows no series refuses both lines, so such a file is
@@ -67,6 +68,7 @@ enum CalcRecordKind {
     CALC_SERIES = 9,       // text (the values of x)
     CALC_WEIGHED = 10,     // row, amount (grams), text (formula)
     CALC_TOLERANCE = 11,   // amount (%)
+    CALC_DISPENSED = 12,   // row, amount (mL), text (formula)
 };
 
 // One accepted line of a calculation file.
@@ -74,9 +76,9 @@ struct CalcRecord {
     CalcRecordKind kind = CALC_SAMPLE;
     int line = 0;        // line number in the file, from 1
     CString text;        // sample: the sample ID; product, row: the formula; series: the values of x
-    double amount = 0.0; // product: grams; purity, excess: %; scale, weighed: grams; tolerance: %
+    double amount = 0.0; // product: grams; purity, excess: %; scale, weighed: grams; dispensed: mL; tolerance: %
     double ratio = 0.0;  // product, row
-    int row = 0;         // row, purity, excess, scale row, weighed: the row number, 1..capacity
+    int row = 0;         // row, purity, excess, scale row, weighed, dispensed: the row number, 1..capacity
     int fixed = 0;       // row: 1 Fixed, 0 Unfixed
 };
 
