@@ -37,8 +37,12 @@ CWeighedMassDlg::CWeighedMassDlg(const CReaction &calculated, const WeighingShee
                                  WeighedMasses &kept, const WeighedOutputs &out, CWnd *parent)
     : CDialog(IDD_WEIGHED, parent), reaction(calculated), sheet(weighing), rowNumbers(rows), rowFormulas(formulas),
       masses(kept), outputs(out), typed(weighing.reactants.size()) {
-    for (size_t i = 0; i < typed.size(); ++i)
-        if (const double *grams = masses.Grams(rowNumbers[i], rowFormulas[i])) typed[i] = FormatFieldNumber(*grams);
+    for (size_t i = 0; i < typed.size(); ++i) {
+        byVolume.push_back(weighing.reactants[i].hasVolume);
+        const double *value = byVolume[i] ? masses.Millilitres(rowNumbers[i], rowFormulas[i])
+                                          : masses.Grams(rowNumbers[i], rowFormulas[i]);
+        if (value != nullptr) typed[i] = FormatFieldNumber(*value);
+    }
 }
 
 BOOL CWeighedMassDlg::OnInitDialog() {
@@ -59,9 +63,12 @@ BOOL CWeighedMassDlg::OnInitDialog() {
 
 void CWeighedMassDlg::ShowLine(int index, bool past) {
     const SheetReactant &reactant = sheet.reactants[size_t(index)];
+    const bool volume = byVolume[size_t(index)];
+    const CString &value = typed[size_t(index)];
     CString line;
-    line.Format("%d\t%s\t%s\t%s%s", rowNumbers[size_t(index)], reactant.formula.GetString(),
-                NumberText(GramsToWeigh(sheet, reactant)).c_str(), typed[size_t(index)].GetString(), past ? "  *" : "");
+    line.Format("%d\t%s\t%s%s\t%s%s%s", rowNumbers[size_t(index)], reactant.formula.GetString(),
+                NumberText(volume ? reactant.volumeMl : GramsToWeigh(sheet, reactant)).c_str(), volume ? " mL" : "",
+                value.GetString(), volume && !value.IsEmpty() ? " mL" : "", past ? "  *" : "");
     const LRESULT selected = Send(m_hWnd, IDC_WEIGHED_LIST, LB_GETCURSEL);
     Send(m_hWnd, IDC_WEIGHED_LIST, LB_DELETESTRING, WPARAM(index));
     Send(m_hWnd, IDC_WEIGHED_LIST, LB_INSERTSTRING, WPARAM(index), reinterpret_cast<LPARAM>(line.GetString()));
@@ -72,6 +79,7 @@ void CWeighedMassDlg::OnSelectRow() {
     shown = -1;  // setting the field's text is no typing
     int index = int(Send(m_hWnd, IDC_WEIGHED_LIST, LB_GETCURSEL));
     if (index < 0) return;
+    SetDlgItemText(IDC_WEIGHED_UNIT, byVolume[size_t(index)] ? "&Dispensed (mL)" : "&Weighed (g)");
     SetDlgItemText(IDC_WEIGHED_GRAMS, typed[size_t(index)]);
     shown = index;
 }
@@ -91,19 +99,27 @@ void CWeighedMassDlg::OnGramsTyped() {
     Recheck();
 }
 
-// The typed text becomes the row's mass (an empty text: none).
+// The typed text becomes the row's mass or volume (an empty text: none,
+// unless the row holds a value of the other kind, which stays).
 bool CWeighedMassDlg::CommitRow(int index) {
     const CString &text = typed[size_t(index)];
-    double grams = 0.0;
-    if (!text.IsEmpty() && !ReadNoneOrMore(text, &grams)) {
+    const bool volume = byVolume[size_t(index)];
+    const int row = rowNumbers[size_t(index)];
+    double value = 0.0;
+    if (!text.IsEmpty() && !ReadNoneOrMore(text, &value)) {
         CString message;
-        message.Format("The grams weighed of %s (row %d) are not a number of 0 or more.",
-                       sheet.reactants[size_t(index)].formula.GetString(), rowNumbers[size_t(index)]);
+        message.Format(volume ? "The millilitres dispensed of %s (row %d) are not a number of 0 or more."
+                              : "The grams weighed of %s (row %d) are not a number of 0 or more.",
+                       sheet.reactants[size_t(index)].formula.GetString(), row);
         MessageBox(message, "Quillon", MB_OK | MB_ICONEXCLAMATION);
         SelectRow(index);
         return false;
     }
-    masses.SetRow(rowNumbers[size_t(index)], text.IsEmpty() ? "" : rowFormulas[size_t(index)].GetString(), grams);
+    const CString &formula = rowFormulas[size_t(index)];
+    if (text.IsEmpty() && (volume ? masses.Grams(row, formula) : masses.Millilitres(row, formula)) != nullptr)
+        return true;
+    if (volume) masses.SetDispensed(row, text.IsEmpty() ? "" : formula.GetString(), value);
+    else masses.SetRow(row, text.IsEmpty() ? "" : formula.GetString(), value);
     return true;
 }
 
@@ -142,18 +158,21 @@ void CWeighedMassDlg::OnCancel() {
     if (CommitTolerance()) CDialog::OnCancel();
 }
 
-// The check once every row has a mass that reads (0 g or more) and the
-// tolerance reads; until then what is missing.
+// The check once every row has a mass (or volume) that reads (0 or more)
+// and the tolerance reads; until then what is missing.
 void CWeighedMassDlg::Recheck() {
-    std::vector<double> weighed;
+    std::vector<WeighedAmount> weighed(typed.size());
     CString missing;
     for (size_t i = 0; i < typed.size(); ++i) {
-        double grams = 0.0;
-        if (typed[i].IsEmpty() || ReadNumberText(typed[i], &grams) != 0 || grams < 0.0) {
-            if (missing.IsEmpty()) missing.Format("Enter the grams weighed of %s (row %d).",
-                                                  sheet.reactants[i].formula.GetString(), rowNumbers[i]);
+        double value = 0.0;
+        if (typed[i].IsEmpty() || ReadNumberText(typed[i], &value) != 0 || value < 0.0) {
+            if (missing.IsEmpty())
+                missing.Format(byVolume[i] ? "Enter the millilitres dispensed of %s (row %d)."
+                                           : "Enter the grams weighed of %s (row %d).",
+                               sheet.reactants[i].formula.GetString(), rowNumbers[i]);
         }
-        weighed.push_back(grams);
+        weighed[i].byVolume = byVolume[i];
+        (byVolume[i] ? weighed[i].millilitres : weighed[i].grams) = value;
     }
     double tolerance = 0.0;
     if (missing.IsEmpty() && (ReadNumberText(ItemText(m_hWnd, IDC_WEIGHED_TOLERANCE), &tolerance) != 0 || tolerance < 0.0))
@@ -161,6 +180,10 @@ void CWeighedMassDlg::Recheck() {
     result = WeighedResult();
     checked = missing.IsEmpty();
     if (checked) result = CheckWeighed(reaction, sheet, rowNumbers, weighed, tolerance);
+    if (result.status == WeighedStatus::BadVolume) {
+        checked = false;
+        missing = result.refusal;
+    }
     for (size_t i = 0; i < typed.size(); ++i) ShowLine(int(i), result.done && result.rows[i].past);
     CString text;
     if (!checked) {

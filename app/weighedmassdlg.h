@@ -12,6 +12,12 @@
 // (or no tolerance) is said in a message, and the dialog stays open on it.
 // Copy puts the check's text on the clipboard; Print... and Export CSV...
 // hand the check's text and CSV to the owner's outputs.
+//
+// A row the sheet dispenses by volume takes the millilitres dispensed: its
+// line shows the sheet's mL and the value typed with "mL", the field's label
+// says "Dispensed (mL)" while it is chosen, and the value is kept as a
+// volume. A row left empty that held a value of the other kind (grams of a
+// row now dispensed, a volume of a row now weighed) keeps that value.
 #ifndef QUILLON_APP_WEIGHEDMASSDLG_H
 #define QUILLON_APP_WEIGHEDMASSDLG_H
 
@@ -64,7 +70,8 @@ private:
     std::vector<CString> rowFormulas;
     WeighedMasses &masses;
     WeighedOutputs outputs;
-    std::vector<CString> typed;  // the grams typed per starting material
+    std::vector<CString> typed;  // the grams (or mL) typed per starting material
+    std::vector<bool> byVolume;  // the sheet dispenses starting material i by volume: mL typed
     WeighedResult result;        // the check shown, when checked
     bool checked = false;        // every mass and the tolerance read: result is the check shown
     int shown = -1;

@@ -8,12 +8,13 @@
 //                    [--mmol] [--gases] [--format text|csv|json]
 //                    [--readability GRAMS [--min-weight GRAMS]] [--pipette ML [--min-volume ML]] [FORM...]
 //   quillon-cli series FILE.QSF [--x VALUES] [--auto] [--include ...] [--format text|csv|json] [FORM...]
-//   quillon-cli weighed FILE.QSF [--weighed N=GRAMS[,N=GRAMS...]] [--weighed-file FILE] [--auto] [--include ...]
-//                      [--tolerance PCT] [--format text|csv|json] [FORM...]
+//   quillon-cli weighed FILE.QSF [--weighed N=GRAMS[,N=GRAMS...]] [--weighed-file FILE] [--dispensed N=ML[,N=ML...]]
+//                      [--auto] [--include ...] [--tolerance PCT] [--format text|csv|json] [FORM...]
 //   FORM: [--density N=G_PER_ML] [--molarity N=MOL_PER_L] [--mass-fraction N=PCT], a row's form over
 //         the file's: a density alone makes a neat liquid, with a molarity or mass fraction it is the
 //         solution's
-//                      (without --weighed and --weighed-file: the file's weighed masses; without --tolerance:
+//                      (without --weighed, --weighed-file and --dispensed: the file's weighed masses and
+//                      dispensed volumes; without --tolerance:
 //                      the file's tolerance, else 0.5 %)
 //   quillon-cli stock --solid FORMULA [--purity PCT] [--unit FORMULA] --molarity MOL_PER_L --volume ML
 //                    [--format text|json]
@@ -78,10 +79,11 @@ const char *const USAGE =
     "         (N: a row number as written in the file, 1 to 30)\n"
     "       quillon-cli series FILE.QSF [--x VALUES] [--auto] [--include El,El,...] [--format text|csv|json]\n"
     "                          [FORM...]\n"
-    "       quillon-cli weighed FILE.QSF --weighed N=GRAMS[,N=GRAMS...] [--weighed-file FILE]\n"
+    "       quillon-cli weighed FILE.QSF --weighed N=GRAMS[,N=GRAMS...] [--weighed-file FILE] [--dispensed N=ML[,N=ML...]]\n"
     "                           [--auto] [--include El,El,...] [--tolerance PCT] [--format text|csv|json]\n"
     "                           [FORM...]\n"
-    "         (--weighed-file: N=GRAMS items separated by commas, blanks or line ends)\n"
+    "         (--weighed-file: N=GRAMS items separated by commas, blanks or line ends;\n"
+    "          --dispensed: the millilitres of rows dispensed by volume)\n"
     "       quillon-cli stock --solid FORMULA [--purity PCT] [--unit FORMULA] --molarity MOL_PER_L --volume ML\n"
     "                         [--format text|json]\n"
     "         (the grams of the solid to dissolve; --unit defaults to the solid)\n"
@@ -324,11 +326,11 @@ int CommandSeries(const Options &options, const CFormulaParser &parser, const El
 // (its weighed and tolerance lines, as the program saved them).
 int CommandWeighed(const Options &options, const CFormulaParser &parser, const ElementSelection &selection,
                    const Entry &entry) {
-    std::map<int, double> masses;
+    std::map<int, WeighedAmount> masses;
     if (!WeighedMasses(options, masses)) return EXIT_BAD_INPUT;
-    if (options.weighed.empty() && options.weighedFiles.empty())
+    if (options.weighed.empty() && options.weighedFiles.empty() && options.dispensed.empty())
         for (int i = 0; i < entry.rows.capacity(); ++i)
-            if (const double *grams = entry.weighed.Grams(i + 1, entry.rows.row(i)->formula)) masses[i + 1] = *grams;
+            if (const WeighedAmount *given = entry.weighed.Given(i + 1, entry.rows.row(i)->formula)) masses[i + 1] = *given;
     double tolerance = entry.weighed.tolerance;
     auto given = options.values.find("--tolerance");
     if (given != options.values.end()) {
@@ -339,7 +341,7 @@ int CommandWeighed(const Options &options, const CFormulaParser &parser, const E
         }
     }
     std::vector<int> rowNumbers;
-    std::vector<double> weighed;
+    std::vector<WeighedAmount> weighed;
     for (int i = 0; i < entry.rows.capacity(); ++i) {
         const LedraRow *row = entry.rows.row(i);
         bool used = !row->formula.IsEmpty();
@@ -349,7 +351,8 @@ int CommandWeighed(const Options &options, const CFormulaParser &parser, const E
             return EXIT_BAD_INPUT;
         }
         if (!used && mass != masses.end()) {
-            Complain("--weighed names row " + std::to_string(i + 1) + ", which holds no starting material");
+            Complain(std::string(mass->second.byVolume ? "--dispensed" : "--weighed") + " names row " +
+                     std::to_string(i + 1) + ", which holds no starting material");
             return EXIT_BAD_INPUT;
         }
         if (!used) continue;
@@ -359,6 +362,10 @@ int CommandWeighed(const Options &options, const CFormulaParser &parser, const E
     const CalcOutcome outcome = CalculateFile(parser, selection, entry, CalcOptionsOf(options));
     if (!outcome.done) return EXIT_CALCULATION;
     const WeighedResult result = CheckWeighed(*outcome.reaction, outcome.sheet, rowNumbers, weighed, tolerance);
+    if (result.status == WeighedStatus::BadVolume) {
+        Complain(result.refusal.GetString());
+        return EXIT_BAD_INPUT;
+    }
     std::string format = Format(options);
     Put(stdout, format == "csv" ? WeighedCsv(result) : format == "json" ? WeighedJson(result) : WeighedText(result));
     if (!result.done) {

@@ -26,9 +26,9 @@ bool IsBatchValueOption(const std::string &name) {
 
 // The options of series, weighed, stock and the balance that take a value.
 bool TakesValue(const std::string &name) {
-    return name == "--x" || name == "--weighed" || name == "--weighed-file" || name == "--tolerance" || name == "--format" ||
-           name == "--readability" || name == "--min-weight" || name == "--pipette" || name == "--min-volume" ||
-           name == "--solid" || name == "--unit" || name == "--volume";
+    return name == "--x" || name == "--weighed" || name == "--weighed-file" || name == "--dispensed" ||
+           name == "--tolerance" || name == "--format" || name == "--readability" || name == "--min-weight" ||
+           name == "--pipette" || name == "--min-volume" || name == "--solid" || name == "--unit" || name == "--volume";
 }
 
 // The batch value options that stock takes too, with a value of its own (no row).
@@ -37,7 +37,8 @@ bool IsStockValueOption(const std::string &name) { return name == "--purity" || 
 // The commands each value option belongs to.
 bool ValueOptionsFit(const Options &options) {
     static const char *const owners[][2] = {{"--x", "series"},           {"--weighed", "weighed"}, {"--weighed-file", "weighed"},
-                                            {"--tolerance", "weighed"},  {"--format", "sheet series weighed stock"},
+                                            {"--dispensed", "weighed"},  {"--tolerance", "weighed"},
+                                            {"--format", "sheet series weighed stock"},
                                             {"--readability", "sheet"},  {"--min-weight", "sheet"},
                                             {"--pipette", "sheet"},      {"--min-volume", "sheet"},
                                             {"--solid", "stock"},        {"--unit", "stock"},
@@ -111,9 +112,10 @@ bool BalanceOption(const std::string &option, const std::string &text, Decimal *
 }
 
 // Adds one N=GRAMS item of source (the option, or the option and its file)
-// to masses; false after complaining when it does not read or names a row
-// that has a mass already.
-bool AddMass(const std::string &source, const std::string &item, std::map<int, double> &masses) {
+// to masses, or with byVolume one N=ML item; false after complaining when it
+// does not read or names a row that has a mass (or volume) already.
+bool AddMass(const std::string &source, const std::string &item, std::map<int, WeighedAmount> &masses,
+             bool byVolume = false) {
     const size_t equals = item.find('=');
     const char *text = item.c_str();
     long row = 0;
@@ -126,10 +128,14 @@ bool AddMass(const std::string &source, const std::string &item, std::map<int, d
         if (end != text + equals || numberEnd == number || numberEnd != text + item.size()) row = 0;
     }
     if (row < 1 || row > ROW_CAPACITY || grams < 0.0) {
-        Complain(source + " takes N=GRAMS (row 1 to 30, grams 0 or more), not '" + item + "'");
+        Complain(source + (byVolume ? " takes N=ML (row 1 to 30, mL 0 or more), not '"
+                                    : " takes N=GRAMS (row 1 to 30, grams 0 or more), not '") + item + "'");
         return false;
     }
-    if (!masses.emplace(int(row), grams).second) {
+    WeighedAmount amount;
+    amount.byVolume = byVolume;
+    (byVolume ? amount.millilitres : amount.grams) = grams;
+    if (!masses.emplace(int(row), amount).second) {
         Complain(source + " gives row " + std::to_string(row) + " twice");
         return false;
     }
@@ -193,6 +199,7 @@ bool ParseOptions(int argc, char **argv, Options &options) {
             }
             if (name == "--weighed") options.weighed.push_back(value);
             if (name == "--weighed-file") options.weighedFiles.push_back(value);
+            if (name == "--dispensed") options.dispensed.push_back(value);
             if (TakesValue(name)) {
                 options.values[name] = value;
             } else if (name == "--atoms") {
@@ -401,10 +408,13 @@ CalcOptions CalcOptionsOf(const Options &options) {
     return calc;
 }
 
-bool WeighedMasses(const Options &options, std::map<int, double> &masses) {
+bool WeighedMasses(const Options &options, std::map<int, WeighedAmount> &masses) {
     for (const std::string &list : options.weighed)
         for (const std::string &item : Items(list, ",", false))
             if (!AddMass("--weighed", item, masses)) return false;
+    for (const std::string &list : options.dispensed)
+        for (const std::string &item : Items(list, ",", false))
+            if (!AddMass("--dispensed", item, masses, true)) return false;
     for (const std::string &path : options.weighedFiles) {
         // Line by line, within the limits of a text file: a file that never
         // ends is refused, not read into memory.

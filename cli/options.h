@@ -33,6 +33,7 @@ struct Options {
     std::map<std::string, std::string> values;  // the last value of each option below
     std::vector<std::string> weighed;           // every --weighed list
     std::vector<std::string> weighedFiles;      // every --weighed-file
+    std::vector<std::string> dispensed;         // every --dispensed list
 };
 
 // Writes text to a stream as it is.
@@ -66,8 +67,9 @@ std::string Format(const Options &options);
 // The options of a calculation that the command line gives.
 CalcOptions CalcOptionsOf(const Options &options);
 
-// The masses of every --weighed list and --weighed-file by row number;
-// false after complaining when one does not read or names a row twice.
-bool WeighedMasses(const Options &options, std::map<int, double> &masses);
+// The masses of every --weighed list and --weighed-file and the volumes of
+// every --dispensed list by row number; false after complaining when one
+// does not read or names a row twice.
+bool WeighedMasses(const Options &options, std::map<int, WeighedAmount> &masses);
 
 #endif

@@ -230,6 +230,9 @@ int ParseBatchLine(char *line, int capacity, CalcRecord *record, CString *why) {
     if (word == "weighed")
         return ParseRowValue(rest, capacity, "weighed", NoneOrMore, "the grams weighed must be 0 or more", CALC_WEIGHED,
                              record, why);
+    if (word == "dispensed")
+        return ParseRowValue(rest, capacity, "dispensed", NoneOrMore, "the millilitres dispensed must be 0 or more",
+                             CALC_DISPENSED, record, why);
     if (word == "tolerance")
         return ParseOneNumber(rest, "tolerance", NoneOrMore, "the tolerance must be 0 % or more", CALC_TOLERANCE,
                               record, why);
@@ -291,6 +294,8 @@ std::string RecordKey(const CalcRecord &record) {
     case CALC_MOLARITY:
     case CALC_MASS_FRACTION:
         return std::to_string(static_cast<int>(record.kind)) + " " + std::to_string(record.row);
+    case CALC_DISPENSED:  // a row is weighed or dispensed, not both
+        return std::to_string(static_cast<int>(CALC_WEIGHED)) + " " + std::to_string(record.row);
     case CALC_SCALE_ROW:
     case CALC_SCALE_TOTAL:
         return "scale";
@@ -302,7 +307,7 @@ std::string RecordKey(const CalcRecord &record) {
 // The lines that name a row and its formula.
 bool IsRowValue(CalcRecordKind kind) {
     return kind == CALC_PURITY || kind == CALC_EXCESS || kind == CALC_SCALE_ROW || kind == CALC_WEIGHED ||
-           kind == CALC_DENSITY || kind == CALC_MOLARITY || kind == CALC_MASS_FRACTION;
+           kind == CALC_DENSITY || kind == CALC_MOLARITY || kind == CALC_MASS_FRACTION || kind == CALC_DISPENSED;
 }
 
 // A purity or form line taken into its row's form and purity so far
@@ -338,6 +343,7 @@ CString LineName(const CalcRecord &record) {
     case CALC_SHOW_GASES: return "show gases line";
     case CALC_SERIES: return "series line";
     case CALC_WEIGHED: return "weighed line for row " + row;
+    case CALC_DISPENSED: return "dispensed line for row " + row;
     case CALC_TOLERANCE: return "tolerance line";
     case CALC_DENSITY: return "density line for row " + row;
     case CALC_MOLARITY: return "molarity line for row " + row;
@@ -371,6 +377,7 @@ void CheckEntry(CalcReadResult &result) {
             const char *word = record.kind == CALC_PURITY          ? "purity"
                                : record.kind == CALC_EXCESS        ? "excess"
                                : record.kind == CALC_WEIGHED       ? "weighed"
+                               : record.kind == CALC_DISPENSED     ? "dispensed"
                                : record.kind == CALC_DENSITY       ? "density"
                                : record.kind == CALC_MOLARITY      ? "molarity"
                                : record.kind == CALC_MASS_FRACTION ? "mass-fraction"
@@ -560,17 +567,20 @@ void ApplyCalcRecords(const std::vector<CalcRecord> &records, Entry *entry) {
     entry->weighed = WeighedMasses();
     for (const CalcRecord &record : records) {
         if (record.kind == CALC_WEIGHED) entry->weighed.SetRow(record.row, record.text, record.amount);
+        if (record.kind == CALC_DISPENSED) entry->weighed.SetDispensed(record.row, record.text, record.amount);
         if (record.kind == CALC_TOLERANCE) entry->weighed.tolerance = record.amount;
     }
 }
 
-// The weighed lines of the rows that still hold their mass's formula, then the tolerance.
+// The weighed (or dispensed) lines of the rows that still hold their mass's formula, then the tolerance.
 CString CalcWeighedLines(const WeighedMasses &weighed, const LedraRowStore &rows) {
     CString lines, line;
     for (int i = 0; i < ROW_CAPACITY && i < rows.capacity(); ++i) {
-        const double *grams = weighed.Grams(i + 1, rows.row(i)->formula);
-        if (grams == nullptr) continue;
-        line.Format("weighed %d %s %s\r\n", i + 1, FileNumber(*grams).GetString(), rows.row(i)->formula.GetString());
+        const WeighedAmount *given = weighed.Given(i + 1, rows.row(i)->formula);
+        if (given == nullptr) continue;
+        line.Format("%s %d %s %s\r\n", given->byVolume ? "dispensed" : "weighed", i + 1,
+                    FileNumber(given->byVolume ? given->millilitres : given->grams).GetString(),
+                    rows.row(i)->formula.GetString());
         lines += line;
     }
     if (weighed.tolerance != DEFAULT_WEIGHED_TOLERANCE) {

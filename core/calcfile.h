@@ -23,8 +23,9 @@
 //   series line   "series <values of x>"             (see core/series.h)
 // An entry with weighed masses (core/weighed.h) adds, after those:
 //   "weighed <row> <grams> <formula>"    the grams weighed of the row while it holds formula
+//   "dispensed <row> <mL> <formula>"     or the millilitres dispensed of it (one of the two per row)
 //   "tolerance <percent>"                the tolerance the masses are judged by
-// Grams and tolerance are 0 or more; an entry without masses and with the
+// Grams, millilitres and tolerance are 0 or more; an entry without masses and with the
 // default tolerance writes neither.
 // The product line of a composition series holds the series formula (with
 // x); a program that knows no series refuses both lines, so such a file is
@@ -77,6 +78,7 @@ enum CalcRecordKind {
     CALC_DENSITY = 12,     // row, amount (g/mL), text (formula)
     CALC_MOLARITY = 13,    // row, amount (mol/L), text (formula)
     CALC_MASS_FRACTION = 14,  // row, amount (%), text (formula)
+    CALC_DISPENSED = 15,   // row, amount (mL), text (formula)
 };
 
 // One accepted line of a calculation file.
@@ -84,9 +86,10 @@ struct CalcRecord {
     CalcRecordKind kind = CALC_SAMPLE;
     int line = 0;        // line number in the file, from 1
     CString text;        // sample: the sample ID; product, row: the formula; series: the values of x
-    double amount = 0.0; // product: grams; purity, excess: %; scale, weighed: grams; tolerance: %; the form's value
+    double amount = 0.0; // product: grams; purity, excess: %; scale, weighed: grams; dispensed: mL; tolerance: %;
+                         // the form's value
     double ratio = 0.0;  // product, row
-    int row = 0;         // row, purity, excess, scale row, weighed: the row number, 1..capacity
+    int row = 0;         // row, purity, excess, scale row, weighed, dispensed: the row number, 1..capacity
     int fixed = 0;       // row: 1 Fixed, 0 Unfixed
 };
 

@@ -65,6 +65,8 @@ const char *WeighedWhyNot(WeighedStatus status) {
                "them: there is nothing to compare.";
     case WeighedStatus::Overflow:
         return "The weighed masses are too large to compare with the sheet.";
+    case WeighedStatus::BadVolume:
+        return "A volume was given that makes no grams.";
     }
     return "The weighed masses hold none of the balanced elements.";
 }
@@ -79,29 +81,82 @@ bool WeighedMasses::SetRow(int rowNumber, const char *formula, double grams) {
     if (rowNumber < 1 || rowNumber > ROW_CAPACITY) return false;
     WeighedRowMass &row = rows[rowNumber - 1];
     row.formula = formula;
-    row.grams = row.formula.IsEmpty() ? 0.0 : grams;
+    row.amount = WeighedAmount();
+    if (!row.formula.IsEmpty()) row.amount.grams = grams;
     return true;
 }
 
-const double *WeighedMasses::Grams(int rowNumber, const char *formula) const {
+bool WeighedMasses::SetDispensed(int rowNumber, const char *formula, double millilitres) {
+    if (!SetRow(rowNumber, formula, 0.0)) return false;
+    WeighedRowMass &row = rows[rowNumber - 1];
+    row.amount.byVolume = !row.formula.IsEmpty();
+    if (row.amount.byVolume) row.amount.millilitres = millilitres;
+    return true;
+}
+
+const WeighedAmount *WeighedMasses::Given(int rowNumber, const char *formula) const {
     if (rowNumber < 1 || rowNumber > ROW_CAPACITY) return nullptr;
     const WeighedRowMass &row = rows[rowNumber - 1];
-    return !row.formula.IsEmpty() && row.formula == formula ? &row.grams : nullptr;
+    return !row.formula.IsEmpty() && row.formula == formula ? &row.amount : nullptr;
+}
+
+const double *WeighedMasses::Grams(int rowNumber, const char *formula) const {
+    const WeighedAmount *given = Given(rowNumber, formula);
+    return given != nullptr && !given->byVolume ? &given->grams : nullptr;
+}
+
+const double *WeighedMasses::Millilitres(int rowNumber, const char *formula) const {
+    const WeighedAmount *given = Given(rowNumber, formula);
+    return given != nullptr && given->byVolume ? &given->millilitres : nullptr;
 }
 
 WeighedMasses WeighedMasses::ForRows(const LedraRowStore &store) const {
     WeighedMasses kept;
     kept.tolerance = tolerance;
     for (int i = 0; i < ROW_CAPACITY && i < store.capacity(); ++i)
-        if (Grams(i + 1, store.row(i)->formula) != nullptr) kept.rows[i] = rows[i];
+        if (Given(i + 1, store.row(i)->formula) != nullptr) kept.rows[i] = rows[i];
     return kept;
 }
 
 bool SameWeighed(const WeighedMasses &a, const WeighedMasses &b) {
     if (a.tolerance != b.tolerance) return false;
     for (int i = 0; i < ROW_CAPACITY; ++i)
-        if (a.rows[i].formula != b.rows[i].formula || a.rows[i].grams != b.rows[i].grams) return false;
+        if (a.rows[i].formula != b.rows[i].formula || !(a.rows[i].amount == b.rows[i].amount)) return false;
     return true;
+}
+
+DispenseCheck DispensedGrams(const SheetReactant &reactant, double millilitres, double *grams) {
+    const MaterialForm &form = reactant.form;
+    *grams = 0.0;
+    switch (form.Kind()) {
+    case FormKind::Solid:
+        return DispenseCheck::Solid;
+    case FormKind::NeatLiquid:
+        *grams = millilitres * form.density;
+        break;
+    case FormKind::Molar:
+        *grams = millilitres * form.molarity / 1000.0 * reactant.molarMass;
+        break;
+    case FormKind::MassFraction:
+        if (form.density == 0.0) return DispenseCheck::FractionNoDensity;
+        *grams = millilitres * form.density * (form.massFraction / 100.0);
+        break;
+    }
+    return DispenseCheck::Converted;
+}
+
+CString DispenseProblem(DispenseCheck check, const char *material) {
+    switch (check) {
+    case DispenseCheck::Converted:
+        break;
+    case DispenseCheck::Solid:
+        return CString(material) + " is weighed as a solid: give the grams weighed, not millilitres.";
+    case DispenseCheck::FractionNoDensity:
+        return CString(material) +
+               " is given by mass fraction without the solution's density: its millilitres make no grams. Give the "
+               "density, or the grams weighed.";
+    }
+    return "";
 }
 
 bool WeighedResult::Within() const {
@@ -110,6 +165,12 @@ bool WeighedResult::Within() const {
     for (const WeighedRow &row : rows)
         if (row.past) return false;
     return done;
+}
+
+bool WeighedResult::AnyVolume() const {
+    for (const WeighedRow &row : rows)
+        if (row.byVolume) return true;
+    return false;
 }
 
 namespace {
@@ -165,11 +226,32 @@ std::string Symbols(const CElementTable &table, const std::vector<int> &elements
 
 WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet, const std::vector<int> &rowNumbers,
                            const std::vector<double> &weighed, double tolerance) {
+    std::vector<WeighedAmount> amounts(weighed.size());
+    for (size_t i = 0; i < weighed.size(); ++i) amounts[i].grams = weighed[i];
+    return CheckWeighed(reaction, sheet, rowNumbers, amounts, tolerance);
+}
+
+WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet, const std::vector<int> &rowNumbers,
+                           const std::vector<WeighedAmount> &amounts, double tolerance) {
     WeighedResult result;
     result.sampleId = sheet.sampleId;
     result.productFormula = sheet.productFormula;
     result.amount = sheet.amount;
     result.tolerance = tolerance;
+    // The grams each row stands for: a volume through its row's form.
+    std::vector<double> weighed(amounts.size());
+    for (size_t i = 0; i < amounts.size(); ++i) {
+        weighed[i] = amounts[i].grams;
+        if (!amounts[i].byVolume) continue;
+        const SheetReactant &reactant = sheet.reactants[i];
+        const DispenseCheck check = DispensedGrams(reactant, amounts[i].millilitres, &weighed[i]);
+        if (check == DispenseCheck::Converted) continue;
+        CString material;
+        material.Format("%s (row %d)", reactant.formula.GetString(), rowNumbers[i]);
+        result.status = WeighedStatus::BadVolume;
+        result.refusal = DispenseProblem(check, material);
+        return result;
+    }
     const CElementTable &table = reaction.Parser().Table();
     std::vector<ElementSum> total;
     for (int i = 0; i < reaction.ReactantCount(); ++i)
@@ -235,6 +317,8 @@ WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet
         row.molarMass = sheet.reactants[size_t(i)].molarMass;
         row.sheetGrams = GramsToWeigh(sheet, sheet.reactants[size_t(i)]);
         row.weighedGrams = weighed[size_t(i)];
+        row.byVolume = amounts[size_t(i)].byVolume;
+        row.millilitres = amounts[size_t(i)].millilitres;
         row.targetGrams = row.sheetGrams * batch;
         const double difference = row.weighedGrams - row.targetGrams;
         row.deviation = difference == 0.0 ? 0.0 : difference / std::fabs(row.targetGrams) * 100.0;
@@ -269,19 +353,21 @@ std::string Shown(double value) { return NumberText(value).c_str(); }
 }  // namespace
 
 std::string WeighedText(const WeighedResult &result) {
-    const std::string rule = std::string(53, '-') + "\n";
+    // Rows dispensed by volume add a column of their millilitres.
+    const bool volumes = result.AnyVolume();
+    const std::string rule = std::string(volumes ? 68 : 53, '-') + "\n";
     std::string text = "ID: " + Str(result.sampleId) + "\n";
     text += Str(result.productFormula) + "  (" + Shown(result.amount) + " grams)  as weighed, tolerance " +
             Shown(result.tolerance) + " %\n";
     if (result.done) text += "The weighed masses make " + Shown(result.productGrams) + " grams of product.\n";
-    text += std::string(53, '=') + "\n";
+    text += std::string(volumes ? 68 : 53, '=') + "\n";
     text += Cell("Row", 5, false) + Cell("Reactant", 14, false) + Cell("Target(g)", 11) + Cell("Weighed(g)", 11) +
-            Cell("Deviation(%)", 13) + "\n" + rule;
+            Cell("Deviation(%)", 13) + (volumes ? Cell("Dispensed(mL)", 15) : "") + "\n" + rule;
     for (const WeighedRow &row : result.rows)
         text += Cell(std::to_string(row.row), 5, false) + Cell(Str(row.formula), 14, false) +
                 Cell(Shown(row.targetGrams), 11) + Cell(Shown(row.weighedGrams), 11) +
                 Cell(std::isfinite(row.deviation) ? Percent(row.deviation) : "not on sheet", 13) +
-                (row.past ? "  *" : "") + "\n";
+                (volumes ? Cell(row.byVolume ? Shown(row.millilitres) : "", 15) : "") + (row.past ? "  *" : "") + "\n";
     text += rule + Cell("Element", 8, false) + Cell("Product", 11) + Cell("Weighed", 11) + Cell("Deviation(%)", 23) +
             "\n" + rule;
     for (const WeighedElement &element : result.elements) {
@@ -295,7 +381,7 @@ std::string WeighedText(const WeighedResult &result) {
     }
     text += rule;
     if (!result.basis.IsEmpty()) text += Str(result.basis) + "\n";
-    if (!result.done) return text + WeighedWhyNot(result.status) + "\n";
+    if (!result.done) return text + (result.refusal.IsEmpty() ? WeighedWhyNot(result.status) : Str(result.refusal)) + "\n";
     // The balanced elements as ratios to the first, as recipes are published
     // (to the first of them weighed at all: a ratio to nothing is none).
     std::string symbols, ratios;
@@ -320,12 +406,15 @@ std::string WeighedText(const WeighedResult &result) {
 }
 
 std::string WeighedCsv(const WeighedResult &result) {
-    std::string text = "row,starting material,molar mass (g/mol),sheet (g),target (g),weighed (g),deviation (%),past tolerance\r\n";
+    const bool volumes = result.AnyVolume();
+    std::string text = "row,starting material,molar mass (g/mol),sheet (g),target (g),weighed (g),deviation (%),past tolerance" +
+                       std::string(volumes ? ",dispensed (mL)" : "") + "\r\n";
     for (const WeighedRow &row : result.rows)
         text += std::to_string(row.row) + "," + CsvField(Str(row.formula)) + "," + ExactNumber(row.molarMass) + "," +
                 ExactNumber(row.sheetGrams) + "," + ExactNumber(row.targetGrams) + "," + ExactNumber(row.weighedGrams) + "," +
                 (std::isfinite(row.deviation) ? ExactNumber(row.deviation) : "") +
-                "," + (row.past ? "yes" : "no") + "\r\n";
+                "," + (row.past ? "yes" : "no") +
+                (volumes ? "," + (row.byVolume ? ExactNumber(row.millilitres) : std::string()) : std::string()) + "\r\n";
     text += "\r\nelement,product,weighed,deviation (%),past tolerance\r\n";
     for (const WeighedElement &element : result.elements)
         text += Str(element.symbol) + "," + ExactNumber(element.target) + "," +
@@ -338,6 +427,7 @@ std::string WeighedCsv(const WeighedResult &result) {
 
 std::string WeighedJson(const WeighedResult &result) {
     auto number = [](double value) { return std::isfinite(value) ? ExactNumber(value) : std::string("null"); };
+    const bool volumes = result.AnyVolume();
     std::string text = "{\"sampleId\":" + JsonString(Str(result.sampleId)) + ",\"formula\":" +
                        JsonString(Str(result.productFormula)) + ",\"grams\":" + number(result.amount) +
                        ",\"productGrams\":" + number(result.productGrams) + ",\"tolerance\":" + number(result.tolerance) + ",\"within\":" +
@@ -348,7 +438,8 @@ std::string WeighedJson(const WeighedResult &result) {
         text += std::string(i ? "," : "") + "\n{\"row\":" + std::to_string(row.row) + ",\"formula\":" +
                 JsonString(Str(row.formula)) + ",\"molarMass\":" + number(row.molarMass) + ",\"sheetGrams\":" +
                 number(row.sheetGrams) + ",\"targetGrams\":" + number(row.targetGrams) + ",\"weighedGrams\":" + number(row.weighedGrams) + ",\"deviation\":" +
-                number(row.deviation) + ",\"past\":" + (row.past ? "true" : "false") + "}";
+                number(row.deviation) + ",\"past\":" + (row.past ? "true" : "false") +
+                (!volumes ? "" : ",\"dispensedMl\":" + (row.byVolume ? number(row.millilitres) : "null")) + "}";
     }
     text += "],\"elements\":[";
     for (size_t i = 0; i < result.elements.size(); ++i) {

@@ -17,6 +17,7 @@
 #include "core/series.h"
 #include "core/sheetcheck.h"
 #include "core/sheetdata.h"
+#include "core/weighed.h"
 #include "tests/support/chemistry.h"
 
 namespace {
@@ -288,6 +289,62 @@ TEST(Liquids, CheckRefusesAlteredVolumes) {
         const SheetCheckResult check = CheckBatchSheet(*m.reaction, m.input, sheet, true);
         EXPECT_EQ(c.status, check.status) << c.text;
         EXPECT_EQ(c.text, Str(check.text));
+    }
+}
+
+// The weighed check of millilitres dispensed: 10 mL of the isopropoxide row stand for the grams of its
+// form (by hand: 10 mL x 0.96 g/mL; 10 mL x 0.5 mol/L x 284.219 g/mol; 10 mL x 1.2 g/mL x 40 %), shown
+// beside those grams in text, CSV and JSON; the sheet's own volume gives back the sheet. A volume that
+// makes no grams (a solid, a mass fraction without density) is refused by name.
+TEST(Liquids, WeighedCheckTakesDispensedVolumes) {
+    const char *const ti = "Ti(OCH(CH3)2)4";
+    const struct {
+        MaterialForm form;
+        double purity;
+        int row;        // the row given 10 mL
+        double grams;   // what they stand for; 0: refused
+        const char *refusal;
+    } cases[] = {
+        {{0.96, 0, 0}, 97, 2, 9.6, ""},
+        {{0, 0.5, 0}, 100, 2, 1.421095, ""},
+        {{1.1, 0.5, 0}, 100, 2, 1.421095, ""},
+        {{1.2, 0, 40}, 100, 2, 4.8, ""},
+        {{0, 0, 40}, 100, 2, 0, "Ti(OCH(CH3)2)4 (row 2) is given by mass fraction without the solution's density: its "
+                                "millilitres make no grams. Give the density, or the grams weighed."},
+        {{0.96, 0, 0}, 100, 1, 0, "BaCO3 (row 1) is weighed as a solid: give the grams weighed, not millilitres."},
+    };
+    for (const auto &c : cases) {
+        const Made m = Make("BaTiO3", {{"BaCO3", SOLID}, {ti, c.form, 0, c.purity}}, {{}, BatchScale::Product, 5});
+        ASSERT_EQ(BatchStatus::Done, m.result.status) << c.refusal;
+        std::vector<WeighedAmount> given(2), asSheet(2);
+        for (size_t i = 0; i < 2; ++i) {
+            const SheetReactant &r = m.sheet.reactants[i];
+            given[i].grams = asSheet[i].grams = r.hasVolume ? 0.0 : GramsToWeigh(m.sheet, r);
+            asSheet[i].byVolume = r.hasVolume;
+            asSheet[i].millilitres = r.volumeMl;
+        }
+        given[size_t(c.row - 1)] = WeighedAmount{0.0, true, 10.0};
+        const WeighedResult check = CheckWeighed(*m.reaction, m.sheet, {1, 2}, given, 0.5);
+        if (c.grams == 0) {
+            EXPECT_EQ(WeighedStatus::BadVolume, check.status);
+            EXPECT_EQ(c.refusal, Str(check.refusal));
+            continue;
+        }
+        ASSERT_TRUE(check.done) << c.grams;
+        EXPECT_NEAR(c.grams, check.rows[1].weighedGrams, 1e-12 * c.grams);
+        EXPECT_FALSE(check.rows[0].byVolume);
+        const std::string text = WeighedText(check), csv = WeighedCsv(check), json = WeighedJson(check);
+        const std::vector<std::string> lines = Lines(text);
+        EXPECT_EQ("Deviation(%)  Dispensed(mL)", lines[4].substr(lines[4].find("Dev"))) << text;
+        const std::vector<std::string> weighed = Tokens(lines[6]), dispensed = Tokens(lines[7]);
+        EXPECT_EQ(weighed.size() > 5 ? "*" : "", weighed.size() > 5 ? weighed[5] : "") << text;
+        EXPECT_EQ("10", dispensed.at(5)) << text;
+        EXPECT_NE(std::string::npos, csv.find(",past tolerance,dispensed (mL)\r\n1,BaCO3,")) << csv;
+        EXPECT_NE(std::string::npos, csv.find(",10\r\n\r\nelement")) << csv;
+        EXPECT_NE(std::string::npos, json.find("\"dispensedMl\":null}")) << json;
+        EXPECT_NE(std::string::npos, json.find("\"dispensedMl\":10}")) << json;
+        const WeighedResult same = CheckWeighed(*m.reaction, m.sheet, {1, 2}, asSheet, 1e-9);
+        EXPECT_TRUE(same.Within()) << WeighedText(same);
     }
 }
 

@@ -80,6 +80,7 @@ TEST(CalcFileReader, ParsesOneLine) {
         {"tolerance 1", "11 0 0 1 0 ||"}, {"tolerance 0", "read"},  {"weighed 31 1 CuO", "bad"},
         {"weighed 2 -0.1 CuO", "bad"},   {"weighed 2 inf CuO", "bad"}, {"weighed 2 1.5", "bad"},
         {"tolerance -1", "bad"},         {"tolerance 1 %", "bad"},
+        {"dispensed 2 12.5 Si(OC2H5)4", "15 2 0 12.5 0 |Si(OC2H5)4|"}, {"dispensed 2 -0.1 CuO", "bad"},
         {"tolerance", "bad"},
         // A row's form: each value alone as CheckForm takes it, never 0 (which would be no value).
         {"density 1 0.933 Si(OC2H5)4", "12 1 0 0.933 0 |Si(OC2H5)4|"}, {"molarity 30 0.5 Y(NO3)3", "13 30 0 0.5 0 |Y(NO3)3|"},
@@ -155,6 +156,10 @@ TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
         {entry + "weighed 31 1.5 H2\r\n", S::BadLine, 3, "1 2", "weighed needs a row number from 1 to 30",
          "a mass beyond the rows"},
         {entry + "weighed 2 -1.5 H2\r\n", S::BadLine, 3, "1 2", "the grams weighed must be 0 or more", "a negative mass"},
+        {entry + "weighed 2 1.5 H2\r\ndispensed 2 1.6 H2\r\n", S::Conflict, 4, "1 2 3",
+         "a second dispensed line for row 2 (the first is line 3)", "a row both weighed and dispensed"},
+        {entry + "dispensed 2 1.5 CuO\r\n", S::Conflict, 3, "1 2", "dispensed names CuO, but row 2 holds H2",
+         "a volume went to another material"},
         {entry + "tolerance 1\r\ntolerance 2\r\n", S::Conflict, 4, "1 2 3",
          "a second tolerance line (the first is line 3)", "the last tolerance won"},
         // A row's form: a value refused by the line, and the row's lines that refuse each other at the
@@ -263,7 +268,10 @@ TEST(CalcFileEntry, SavedFilesOpenAndSaveByteForByte) {
          hydrates + "excess 2 5.00000 Na2CO3*1.5H2O2\xB7H2O\r\ndensity 2 1.30000 Na2CO3*1.5H2O2\xB7H2O\r\n"
                     "mass-fraction 2 40.00000 Na2CO3*1.5H2O2\xB7H2O\r\n"},
         {"-1 run 7\r\n" + ybco + "molarity 3 0.1234567 BaCO3\r\ndensity 1 0.933 Y2O3\r\npurity 1 98 Y2O3\r\n",
-         "-1 run 7\r\n" + ybco + "purity 1 98.00000 Y2O3\r\ndensity 1 0.93300 Y2O3\r\nmolarity 3 0.1234567 BaCO3\r\n"}};
+         "-1 run 7\r\n" + ybco + "purity 1 98.00000 Y2O3\r\ndensity 1 0.93300 Y2O3\r\nmolarity 3 0.1234567 BaCO3\r\n"},
+        // A volume dispensed takes a row's place among the weighed lines.
+        {"-1 run 7\r\n" + ybco + "dispensed 3 2.5 BaCO3\r\nweighed 1 0 Y2O3\r\n",
+         "-1 run 7\r\n" + ybco + "weighed 1 0.00000 Y2O3\r\ndispensed 3 2.50000 BaCO3\r\n"}};
     for (const auto &c : cases) {
         std::string text = c.first;
         for (int save = 0; save < 2; ++save) {  // the file, then what Save wrote
@@ -298,6 +306,11 @@ TEST(CalcFileEntry, WeighedMassesFollowTheirFormula) {
     other = weighed;
     other.weighed.SetRow(1, "", 0);
     EXPECT_FALSE(SameEntry(weighed, other)) << "a mass emptied unnoticed";
+    other = weighed;
+    other.weighed.SetDispensed(3, "Co3O4", 6.43118);
+    Entry volume = other;
+    volume.weighed.SetDispensed(3, "Co3O4", 6.43119);
+    EXPECT_FALSE(SameEntry(volume, other)) << "a volume changed unnoticed";
 
     weighed.rows.setFormula(0, "Li2O");  // retyped: its mass is Li2CO3's
     EXPECT_EQ("weighed 3 6.43118 Co3O4\r\n", Str(CalcWeighedLines(weighed.weighed, weighed.rows)));
