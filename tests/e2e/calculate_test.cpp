@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "app/resource.h"
+#include "core/batch.h"
 #include "tests/support/driver/driver.h"
 
 using qdriver::DISPLAY_CAPTION;
@@ -338,6 +339,40 @@ TEST_F(Calculation, PurityAndExcessAreSavedReopenedAndWeighed) {
     for (const char *figure : {"1.79524", "0.80571", "1.83609", "4.50321", "1.28818"})
         EXPECT_NE(sheet.find(figure), std::string::npos) << figure << " not in\n" << sheet;
     quillon.Capture(display).SaveBmp(qwintest::ArtifactPath("quillon-batch-display.bmp"));
+    qdriver::PressAndWait(quillon, display, IDOK);
+}
+
+// The Pechini recipe of examples/Y3Al5O12-pechini.qsf typed in: two stock solutions and a neat
+// liquid given their forms in the Weighing dialog, and the sheet dispenses them by volume with the
+// numbers the recipe test holds to exact fractions.
+TEST_F(Calculation, LiquidsAndSolutionsAreDispensedByVolume) {
+    Enter("Y3Al5O12", "2", {{"Y(NO3)3", "3"}, {"Al(NO3)3", "5"}, {"C6H8O7", "16"}, {"C2H6O2", "64"}}, "YAG Pechini");
+    Press(IDC_WEIGHING);
+    HWND weighing = OpenDialog(0, "Quillon : Purity, Excess and Scaling");
+    ASSERT_NE(weighing, nullptr);
+    HWND list = ::GetDlgItem(weighing, IDC_WEIGHING_LIST), form = ::GetDlgItem(weighing, IDC_FORM);
+    const int line = int(::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+    const struct { int index; FormKind kind; const char *molarity, *density; } forms[] = {
+        {0, FormKind::Molar, "0.5", "1.1"}, {1, FormKind::Molar, "1", ""}, {3, FormKind::NeatLiquid, "", "1.113"}};
+    for (const auto &f : forms) {
+        quillon.Click(list, 30, f.index * line + line / 2);
+        ::SendMessageA(form, CB_SETCURSEL, WPARAM(f.kind), 0);
+        ::SendMessageA(weighing, WM_COMMAND, MAKEWPARAM(IDC_FORM, CBN_SELCHANGE), LPARAM(form));
+        if (*f.molarity) quillon.Fill(::GetDlgItem(weighing, IDC_MOLARITY), f.molarity);
+        if (*f.density) quillon.Fill(::GetDlgItem(weighing, IDC_DENSITY), f.density);
+    }
+    quillon.Capture(weighing).SaveBmp(qwintest::ArtifactPath("quillon-liquids.bmp"));
+    qdriver::PressAndWait(quillon, weighing, IDOK);
+    ASSERT_FALSE(::IsWindow(weighing));
+
+    HWND display = Calculate();  // Auto-Ratio is on: the selection is asked for though every row is Fixed
+    ASSERT_NE(display, nullptr);
+    const std::string sheet = qdriver::WithoutCR(Report());
+    for (const char *figure : {"Solution(g)  Volume(mL)", "2.77876           22.2367      20.21518",
+                               "3.58809                        16.84599", "13.38364                       12.02483",
+                               "Y(NO3)3: solution, 0.5 mol/L (1.1 g/mL).", "C2H6O2: neat liquid, 1.113 g/mL."})
+        EXPECT_NE(sheet.find(figure), std::string::npos) << figure << " not in\n" << sheet;
+    quillon.Capture(display).SaveBmp(qwintest::ArtifactPath("quillon-liquid-display.bmp"));
     qdriver::PressAndWait(quillon, display, IDOK);
 }
 
