@@ -65,9 +65,13 @@ void CWeighedMassDlg::ShowLine(int index, bool past) {
     const SheetReactant &reactant = sheet.reactants[size_t(index)];
     const bool volume = byVolume[size_t(index)];
     const CString &value = typed[size_t(index)];
+    // What the pipette or the balance is to show: a solution is weighed whole.
+    const double target = volume                       ? reactant.volumeMl
+                          : reactant.hasSolutionGrams ? reactant.solutionGrams
+                                                      : GramsToWeigh(sheet, reactant);
     CString line;
     line.Format("%d\t%s\t%s%s\t%s%s%s", rowNumbers[size_t(index)], reactant.formula.GetString(),
-                NumberText(volume ? reactant.volumeMl : GramsToWeigh(sheet, reactant)).c_str(), volume ? " mL" : "",
+                NumberText(target).c_str(), volume ? " mL" : "",
                 value.GetString(), volume && !value.IsEmpty() ? " mL" : "", past ? "  *" : "");
     const LRESULT selected = Send(m_hWnd, IDC_WEIGHED_LIST, LB_GETCURSEL);
     Send(m_hWnd, IDC_WEIGHED_LIST, LB_DELETESTRING, WPARAM(index));

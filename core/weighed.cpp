@@ -145,6 +145,22 @@ DispenseCheck DispensedGrams(const SheetReactant &reactant, double millilitres, 
     return DispenseCheck::Converted;
 }
 
+namespace {
+
+// The compound's grams in solutionGrams of reactant's solution; a solid's or
+// a neat liquid's grams are its own.
+DispenseCheck SolutionGrams(const SheetReactant &reactant, double solutionGrams, double *grams) {
+    const MaterialForm &form = reactant.form;
+    *grams = solutionGrams;
+    if (form.Kind() == FormKind::MassFraction) *grams = solutionGrams * (form.massFraction / 100.0);
+    if (form.Kind() != FormKind::Molar) return DispenseCheck::Converted;
+    if (form.density == 0.0) return DispenseCheck::MolarNoDensity;
+    *grams = solutionGrams / form.density * form.molarity / 1000.0 * reactant.molarMass;
+    return DispenseCheck::Converted;
+}
+
+}  // namespace
+
 CString DispenseProblem(DispenseCheck check, const char *material) {
     switch (check) {
     case DispenseCheck::Converted:
@@ -155,6 +171,10 @@ CString DispenseProblem(DispenseCheck check, const char *material) {
         return CString(material) +
                " is given by mass fraction without the solution's density: its millilitres make no grams. Give the "
                "density, or the grams weighed.";
+    case DispenseCheck::MolarNoDensity:
+        return CString(material) +
+               " is a solution of known molarity without its density: its grams make no amount. Give the millilitres "
+               "dispensed, or the solution's density.";
     }
     return "";
 }
@@ -241,10 +261,9 @@ WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet
     // The grams each row stands for: a volume through its row's form.
     std::vector<double> weighed(amounts.size());
     for (size_t i = 0; i < amounts.size(); ++i) {
-        weighed[i] = amounts[i].grams;
-        if (!amounts[i].byVolume) continue;
         const SheetReactant &reactant = sheet.reactants[i];
-        const DispenseCheck check = DispensedGrams(reactant, amounts[i].millilitres, &weighed[i]);
+        const DispenseCheck check = amounts[i].byVolume ? DispensedGrams(reactant, amounts[i].millilitres, &weighed[i])
+                                                        : SolutionGrams(reactant, amounts[i].grams, &weighed[i]);
         if (check == DispenseCheck::Converted) continue;
         CString material;
         material.Format("%s (row %d)", reactant.formula.GetString(), rowNumbers[i]);

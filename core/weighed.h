@@ -31,7 +31,11 @@
 // solution's mL times its molarity and the molar mass (the compound's
 // grams), a mass fraction's mL times the solution's density and the
 // fraction. A volume of a row weighed as a solid, or of a mass fraction
-// without a density, makes no grams: the check refuses it. Portable.
+// without a density, makes no grams: the check refuses it. The grams given
+// for a solution are the solution's, what the balance showed (SolutionGrams):
+// a mass fraction's times the fraction, a molar solution's through its
+// density and molarity (without a density they make no amount: refused).
+// Portable.
 #ifndef QUILLON_CORE_WEIGHED_H
 #define QUILLON_CORE_WEIGHED_H
 
@@ -113,6 +117,7 @@ enum class DispenseCheck {
     Converted,
     Solid,              // the row is weighed as a solid
     FractionNoDensity,  // a mass fraction without the solution's density
+    MolarNoDensity,     // grams of a solution of known molarity without its density
 };
 
 // The grams the check takes for millilitres dispensed of reactant (see

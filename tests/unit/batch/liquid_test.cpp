@@ -301,9 +301,10 @@ TEST(Liquids, WeighedCheckTakesDispensedVolumes) {
     const struct {
         MaterialForm form;
         double purity;
-        int row;        // the row given 10 mL
+        int row;        // the row given 10 mL (or 10 g of its solution)
         double grams;   // what they stand for; 0: refused
         const char *refusal;
+        bool ofSolution = false;  // 10 g of the solution, as the balance showed them
     } cases[] = {
         {{0.96, 0, 0}, 97, 2, 9.6, ""},
         {{0, 0.5, 0}, 100, 2, 1.421095, ""},
@@ -312,6 +313,10 @@ TEST(Liquids, WeighedCheckTakesDispensedVolumes) {
         {{0, 0, 40}, 100, 2, 0, "Ti(OCH(CH3)2)4 (row 2) is given by mass fraction without the solution's density: its "
                                 "millilitres make no grams. Give the density, or the grams weighed."},
         {{0.96, 0, 0}, 100, 1, 0, "BaCO3 (row 1) is weighed as a solid: give the grams weighed, not millilitres."},
+        {{0, 0, 40}, 100, 2, 4.0, "", true},
+        {{1.1, 0.5, 0}, 100, 2, 1.421095 / 1.1, "", true},
+        {{0, 0.5, 0}, 100, 2, 0, "Ti(OCH(CH3)2)4 (row 2) is a solution of known molarity without its density: its grams "
+                                 "make no amount. Give the millilitres dispensed, or the solution's density.", true},
     };
     for (const auto &c : cases) {
         const Made m = Make("BaTiO3", {{"BaCO3", SOLID}, {ti, c.form, 0, c.purity}}, {{}, BatchScale::Product, 5});
@@ -323,7 +328,7 @@ TEST(Liquids, WeighedCheckTakesDispensedVolumes) {
             asSheet[i].byVolume = r.hasVolume;
             asSheet[i].millilitres = r.volumeMl;
         }
-        given[size_t(c.row - 1)] = WeighedAmount{0.0, true, 10.0};
+        given[size_t(c.row - 1)] = c.ofSolution ? WeighedAmount{10.0, false, 0.0} : WeighedAmount{0.0, true, 10.0};
         const WeighedResult check = CheckWeighed(*m.reaction, m.sheet, {1, 2}, given, 0.5);
         if (c.grams == 0) {
             EXPECT_EQ(WeighedStatus::BadVolume, check.status);
@@ -333,6 +338,7 @@ TEST(Liquids, WeighedCheckTakesDispensedVolumes) {
         ASSERT_TRUE(check.done) << c.grams;
         EXPECT_NEAR(c.grams, check.rows[1].weighedGrams, 1e-12 * c.grams);
         EXPECT_FALSE(check.rows[0].byVolume);
+        if (c.ofSolution) continue;
         const std::string text = WeighedText(check), csv = WeighedCsv(check), json = WeighedJson(check);
         const std::vector<std::string> lines = Lines(text);
         EXPECT_EQ("Deviation(%)  Dispensed(mL)", lines[4].substr(lines[4].find("Dev"))) << text;
