@@ -226,8 +226,9 @@ std::vector<SheetLine> BatchLines(const WeighingSheet &sheet) {
     }
     if (sheet.anySolution) {
         lines.emplace_back();
-        AddText(lines.back(), "Solutions: the solvent is not in the element balance, the differential or the gases; "
-                             "their Amount Weighed(g) is the compound they hold.");
+        AddText(lines.back(), "Solutions: the solvent is not in the element balance, the differential or the gases.");
+        lines.emplace_back();
+        AddText(lines.back(), "Their Amount Weighed(g) is the compound they hold.");
     }
     if (sheet.showGases) {
         lines.emplace_back();

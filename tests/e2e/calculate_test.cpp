@@ -365,7 +365,8 @@ TEST_F(Calculation, LiquidsAndSolutionsAreDispensedByVolume) {
     qdriver::PressAndWait(quillon, weighing, IDOK);
     ASSERT_FALSE(::IsWindow(weighing));
 
-    HWND display = Calculate();  // Auto-Ratio is on: the selection is asked for though every row is Fixed
+    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);  // every ratio is Fixed
+    HWND display = Calculate(false);
     ASSERT_NE(display, nullptr);
     const std::string sheet = qdriver::WithoutCR(Report());
     for (const char *figure : {"Solution(g)  Volume(mL)", "2.77876           22.2367      20.21518",

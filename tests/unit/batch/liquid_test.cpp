@@ -161,14 +161,15 @@ std::string FormLines(const WeighingSheet &sheet) {
     std::string joined;
     for (const std::string &line : Lines(Str(SheetFileText(sheet))))
         if (line.find(": neat liquid, ") != std::string::npos || line.find(": solution, ") != std::string::npos ||
-            line.find(" % by mass") != std::string::npos || line.rfind("Solutions: ", 0) == 0)
+            line.find(" % by mass") != std::string::npos || line.rfind("Solutions: ", 0) == 0 ||
+            line.rfind("Their Amount", 0) == 0)
             joined += (joined.empty() ? "" : "|") + line;
     return joined;
 }
 
 const MaterialForm SOLID;
-const char *const SOLVENT = "Solutions: the solvent is not in the element balance, the differential or the gases; "
-                            "their Amount Weighed(g) is the compound they hold.";
+const char *const SOLVENT = "Solutions: the solvent is not in the element balance, the differential or the gases.|"
+                            "Their Amount Weighed(g) is the compound they hold.";
 
 }  // namespace
 
