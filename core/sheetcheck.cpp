@@ -190,10 +190,6 @@ SheetCheckResult CheckDispensed(const SheetReactant &line, const Dispensed &d, c
     return SheetCheckResult();
 }
 
-}  // namespace
-
-namespace {
-
 // The batch's numbers, recomputed from the reaction, the input and the sheet's own figures.
 SheetCheckResult CheckBatchNumbers(const CReaction &reaction, const BatchInput &input, const WeighingSheet &sheet) {
     const CFormulaParser &parser = reaction.Parser();
