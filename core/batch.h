@@ -165,7 +165,7 @@ enum class BatchScale {
 struct BatchMaterial {
     double purity = PURITY_DEFAULT;
     double excess = EXCESS_DEFAULT;
-    MaterialForm form;                 // solid by default
+    MaterialForm form{};               // solid by default
 };
 
 // The plain input of one batch calculation, per starting material of the
@@ -186,7 +186,7 @@ struct BatchRow {
     double mmol = 0.0;                 // n_i
     double purity = PURITY_DEFAULT;    // as taken, in %
     double excess = EXCESS_DEFAULT;    // as taken, in %
-    MaterialForm form;                 // as taken
+    MaterialForm form{};               // as taken
     // Dispensed by volume: the millilitres to dispense and, where known, the
     // grams of solution (see MaterialForm above).
     bool hasVolume = false;
@@ -258,7 +258,7 @@ struct BatchRowValues {
     CString formula;                 // empty: the row has no values (defaults)
     double purity = PURITY_DEFAULT;
     double excess = EXCESS_DEFAULT;
-    MaterialForm form;               // solid: weighed
+    MaterialForm form{};             // solid: weighed
 };
 
 // The batch values of an entry, keyed by the list's row number (index =

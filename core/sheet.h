@@ -28,7 +28,7 @@ struct SheetReactant {
     int row = 0;               // the list row (1..30) it came from; 0 when not known
     // Dispensed by volume (see MaterialForm in core/batch.h): the form, the
     // millilitres and the grams of solution, each where it applies.
-    MaterialForm form;
+    MaterialForm form{};
     bool hasVolume = false;
     double volumeMl = 0.0;
     bool hasSolutionGrams = false;

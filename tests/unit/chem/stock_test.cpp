@@ -66,11 +66,12 @@ TEST(StockTest, GramsAgainstFractionsAndEveryRefusal) {
         if (c.status != D) continue;
         long long mass = 0;  // 1e-7 g/mol
         for (const Count &a : c.atoms) mass += a.count * MASS.at(a.symbol);
-        // grams = c * V / 1000 / n * M * 100 / p, one fraction, one division
-        const __int128 num = __int128(c.cNum) * c.vNum * c.nDen * mass * 100 * c.pDen;
-        const __int128 den = __int128(c.cDen) * c.vDen * 1000 * c.nNum * 10000000 * c.pNum;
+        // grams = c * V / 1000 / n * M * 100 / p, one fraction, one division (products of integers in a
+        // 64-bit mantissa: far finer than the tolerance, and built the same in every build)
+        const long double num = static_cast<long double>(c.cNum) * c.vNum * c.nDen * mass * 100 * c.pDen;
+        const long double den = static_cast<long double>(c.cDen) * c.vDen * 1000 * c.nNum * 10000000 * c.pNum;
         EXPECT_NEAR(double(c.nNum) / double(c.nDen), result.unitsPerFormula, 0.0);
-        const double expected = double(static_cast<long double>(num) / static_cast<long double>(den));
+        const double expected = double(num / den);
         EXPECT_NEAR(expected, result.grams, expected * 1e-14);
     }
 }
