@@ -373,27 +373,32 @@ bool ApplyBatchOptions(const Options &options, Entry &entry) {
     return true;
 }
 
-bool SetBalance(const Options &options, CalcOptions &calc) {
-    // The pipette's volumes as the balance's masses: the minimum 10 readabilities unless given.
-    auto pipette = options.values.find("--pipette");
-    if (pipette != options.values.end()) {
-        if (!BalanceOption("--pipette", pipette->second, &calc.pipetteReadability, "millilitres")) return false;
-        Decimal minimum;
-        DecimalMultiply(calc.pipetteReadability, Decimal{10, 0}, &minimum);
-        auto given = options.values.find("--min-volume");
-        if (given != options.values.end() && !BalanceOption("--min-volume", given->second, &minimum, "millilitres"))
-            return false;
-        calc.minimumVolume = DecimalValue(minimum);
-    }
-    auto readability = options.values.find("--readability");
-    if (readability == options.values.end()) return true;
-    if (!BalanceOption("--readability", readability->second, &calc.readability)) return false;
-    Decimal minimum;
-    DecimalMultiply(calc.readability, Decimal{100, 0}, &minimum);
-    auto given = options.values.find("--min-weight");
-    if (given != options.values.end() && !BalanceOption("--min-weight", given->second, &minimum)) return false;
-    calc.minimumWeight = DecimalValue(minimum);
+namespace {
+
+// A readability option and its minimum (times readabilities unless given):
+// false after complaining; true, nothing set, without the readability option.
+bool ReadInstrument(const Options &options, const char *readabilityOption, const char *minimumOption, int64_t times,
+                    const char *unit, Decimal *readability, double *minimum) {
+    auto given = options.values.find(readabilityOption);
+    if (given == options.values.end()) return true;
+    if (!BalanceOption(readabilityOption, given->second, readability, unit)) return false;
+    Decimal least;
+    DecimalMultiply(*readability, Decimal{times, 0}, &least);
+    auto leastGiven = options.values.find(minimumOption);
+    if (leastGiven != options.values.end() && !BalanceOption(minimumOption, leastGiven->second, &least, unit))
+        return false;
+    *minimum = DecimalValue(least);
     return true;
+}
+
+}  // namespace
+
+bool SetBalance(const Options &options, CalcOptions &calc) {
+    // The pipette's volumes are rounded and named as the balance's masses are.
+    return ReadInstrument(options, "--pipette", "--min-volume", 10, "millilitres", &calc.pipetteReadability,
+                          &calc.minimumVolume) &&
+           ReadInstrument(options, "--readability", "--min-weight", 100, "grams", &calc.readability,
+                          &calc.minimumWeight);
 }
 
 std::string Format(const Options &options) {

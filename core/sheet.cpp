@@ -430,42 +430,47 @@ std::vector<SheetPiece> SheetWordPieces(const WeighingSheet &sheet) {
 }
 
 // Rounded to the readability when there is one.
-CString SheetGramsText(const WeighingSheet &sheet, double grams) {
+namespace {
+
+// A mass or volume rounded to a readability when there is one ("%.5f" trimmed without).
+CString RoundedText(double value, const Decimal &readability) {
     Decimal rounded;
-    if (sheet.readability.units > 0 && RoundToMultiple(grams, sheet.readability, &rounded))
+    if (readability.units > 0 && RoundToMultiple(value, readability, &rounded))
         return CString(DecimalFixedText(rounded).c_str());
-    return CString(NumberText(grams).c_str());
+    return CString(NumberText(value).c_str());
 }
 
-// Rounded to the pipette's readability when there is one.
+// The formulas of the rows whose amount (amountOf: < 0 for none) is above 0 and under minimum, "A, B".
+template <typename AmountOf>
+CString NamesUnder(const WeighingSheet &sheet, double minimum, AmountOf amountOf) {
+    CString names;
+    for (const SheetReactant &reactant : sheet.reactants) {
+        const double amount = amountOf(reactant);
+        if (!(amount > 0.0 && amount < minimum)) continue;
+        if (!names.IsEmpty()) names += ", ";
+        names += reactant.formula;
+    }
+    return names;
+}
+
+}  // namespace
+
+CString SheetGramsText(const WeighingSheet &sheet, double grams) { return RoundedText(grams, sheet.readability); }
+
 CString SheetVolumeText(const WeighingSheet &sheet, double millilitres) {
-    Decimal rounded;
-    if (sheet.pipetteReadability.units > 0 && RoundToMultiple(millilitres, sheet.pipetteReadability, &rounded))
-        return CString(DecimalFixedText(rounded).c_str());
-    return CString(NumberText(millilitres).c_str());
+    return RoundedText(millilitres, sheet.pipetteReadability);
 }
 
 // Rows dispensed by volume, above 0 mL and under the minimum volume.
 CString UnderMinimumVolumeNames(const WeighingSheet &sheet) {
-    CString names;
-    for (const SheetReactant &reactant : sheet.reactants) {
-        if (!(reactant.hasVolume && reactant.volumeMl > 0.0 && reactant.volumeMl < sheet.minimumVolume)) continue;
-        if (!names.IsEmpty()) names += ", ";
-        names += reactant.formula;
-    }
-    return names;
+    return NamesUnder(sheet, sheet.minimumVolume,
+                      [](const SheetReactant &reactant) { return reactant.hasVolume ? reactant.volumeMl : -1.0; });
 }
 
 // Rows above 0 g and under the minimum weight.
 CString UnderMinimumNames(const WeighingSheet &sheet) {
-    CString names;
-    for (const SheetReactant &reactant : sheet.reactants) {
-        const double grams = GramsToWeigh(sheet, reactant);
-        if (!(grams > 0.0 && grams < sheet.minimumWeight)) continue;
-        if (!names.IsEmpty()) names += ", ";
-        names += reactant.formula;
-    }
-    return names;
+    return NamesUnder(sheet, sheet.minimumWeight,
+                      [&sheet](const SheetReactant &reactant) { return GramsToWeigh(sheet, reactant); });
 }
 
 // Maximal runs of full-size characters and of subscripts.

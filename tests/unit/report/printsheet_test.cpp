@@ -73,7 +73,8 @@ TEST(PrintedSheet, RoundsWarnsAndTotalsFromUnroundedMasses) {
 
 // Volumes on the page: rounded to the pipette (0.01 mL and 10 times it unless set), those above 0 mL
 // under the minimum volume marked (the rounded volume compared, as masses are), a Pipette line and a
-// note; weighed rows leave the volume empty, and a sheet without volumes prints as before.
+// note; weighed rows leave the volume empty, and a sheet without volumes has neither the Pipette
+// field nor a volume column.
 TEST(PrintedSheet, VolumesRoundedToThePipetteAndMarked) {
     const std::string under = "! Below the pipette's minimum volume of ";
     const struct {
