@@ -130,8 +130,7 @@ BOOL CWeighingDlg::OnInitDialog() {
         const WeighingMaterial &material = values.materials[i];
         Send(this, IDC_WEIGHING_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(""));
         ShowLine(int(i));
-        CString choice;
-        choice.Format("%s (row %d)", material.formula.GetString(), material.row);
+        const CString choice = MaterialName(material.formula, material.row);
         LRESULT item = Send(this, IDC_SCALE_ROW, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.GetString()));
         if (material.row == values.scaleRow) Send(this, IDC_SCALE_ROW, CB_SETCURSEL, WPARAM(item));
     }
@@ -252,8 +251,7 @@ bool CWeighingDlg::ReadForm(double purity, MaterialForm *form, CString *problem,
     const FormCheck check = CheckForm(*form, purity);
     if (check == FormCheck::Acceptable) return true;
     const WeighingMaterial &material = values.materials[size_t(shown)];
-    CString name;
-    name.Format("%s (row %d)", material.formula.GetString(), material.row);
+    const CString name = MaterialName(material.formula, material.row);
     const FormField *wrong = check == FormCheck::BadMolarity       ? &kFormFields[1]
                              : check == FormCheck::BadMassFraction ? &kFormFields[2]
                                                                    : &kFormFields[0];

@@ -94,13 +94,6 @@ bool ReadRowValue(const std::string &option, const std::string &text, const Entr
     return true;
 }
 
-// A starting material as refusals name it: "TiO2 (row 2)".
-CString MaterialName(const CString &formula, int row) {
-    CString name;
-    name.Format("%s (row %d)", formula.GetString(), row);
-    return name;
-}
-
 // A whole argument read as a balance setting (ReadBalanceGrams, the rule of
 // the program's Balance dialog); false after complaining, naming the option
 // and the limits, when it does not read.

@@ -195,6 +195,12 @@ FormCheck CheckForm(const MaterialForm &form, double purity) {
     return FormCheck::Acceptable;
 }
 
+CString MaterialName(const char *formula, int row) {
+    CString name;
+    name.Format("%s (row %d)", formula, row);
+    return name;
+}
+
 CString FormProblem(FormCheck check, const MaterialForm &form, const char *material) {
     const CString unit = NumberText(NUMBER_TEXT_UNIT).c_str();
     const CString of = CString(" of ") + material + " must be a number ";

@@ -92,6 +92,8 @@ enum class FormCheck {
 };
 
 FormCheck CheckForm(const MaterialForm &form, double purity);
+// A starting material as every refusal names it: "TiO2 (row 2)".
+CString MaterialName(const char *formula, int row);
 // Why a form is refused, for every reader (window, file, quillon-cli), with
 // the value as given; material names the row ("TEOS (row 2)"). For example
 // "Density of Si(OC2H5)4 (row 1) must be a number of at least 0.00001 g/mL

@@ -174,9 +174,7 @@ bool AnyNumber(double) { return true; }
 // A form's refusal (FormProblem) as the reader's phrase: no full stop, and
 // lower case where it starts with a word rather than with the formula.
 CString FormPhrase(FormCheck check, const MaterialForm &form, const CString &formula, int row) {
-    CString material;
-    material.Format("%s (row %d)", formula.GetString(), row);
-    CString text = FormProblem(check, form, material);
+    CString text = FormProblem(check, form, MaterialName(formula, row));
     if (text.GetLength() > 0 && text[text.GetLength() - 1] == '.') text = text.Mid(0, text.GetLength() - 1);
     if (check != FormCheck::MolarityWithMassFraction && text.GetLength() > 0) {
         char *first = text.GetBuffer(0);

@@ -107,9 +107,7 @@ bool ReadAmount(const Entry &entry, std::vector<CalcMessage> &messages, double *
 
 // "X (row 3)".
 CString RowName(const CReaction &reaction, const std::vector<int> &rowNumbers, int i) {
-    CString text;
-    text.Format("%s (row %d)", reaction.ReactantFormula(i).GetString(), rowNumbers[static_cast<size_t>(i)]);
-    return text;
+    return MaterialName(reaction.ReactantFormula(i), rowNumbers[static_cast<size_t>(i)]);
 }
 
 // The names of the starting materials with a negative ratio, comma separated.
@@ -382,9 +380,7 @@ std::vector<CalcMessage> ZeroCountWarnings(const Entry &entry) {
     for (int i = 0; i < entry.rows.capacity(); ++i) {
         const LedraRow *row = entry.rows.row(i);
         if (!Used(row)) continue;
-        CString name;
-        name.Format("%s (row %d)", row->formula.GetString(), i + 1);
-        WarnZeroCounts(messages, row->formula, name, CALC_FIELD_ROW, i + 1);
+        WarnZeroCounts(messages, row->formula, MaterialName(row->formula, i + 1), CALC_FIELD_ROW, i + 1);
     }
     return messages;
 }

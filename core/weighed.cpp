@@ -265,10 +265,8 @@ WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet
         const DispenseCheck check = amounts[i].byVolume ? DispensedGrams(reactant, amounts[i].millilitres, &weighed[i])
                                                         : SolutionGrams(reactant, amounts[i].grams, &weighed[i]);
         if (check == DispenseCheck::Converted) continue;
-        CString material;
-        material.Format("%s (row %d)", reactant.formula.GetString(), rowNumbers[i]);
         result.status = WeighedStatus::BadVolume;
-        result.refusal = DispenseProblem(check, material);
+        result.refusal = DispenseProblem(check, MaterialName(reactant.formula, rowNumbers[i]));
         return result;
     }
     const CElementTable &table = reaction.Parser().Table();
