@@ -587,6 +587,12 @@ void Composition::Subtract(const Composition &other) {
 
 // Lists exactly onto's elements: this composition's amount for each of
 // them, 0 where it has none; its other elements are dropped.
+double Composition::AmountOf(int element) const {
+    for (int k = 0; k < count; ++k)
+        if (elements[k] == element) return amounts[k];
+    return 0.0;
+}
+
 void Composition::Project(const Composition &onto) {
     Composition result;
     Allocate(result, onto.count);

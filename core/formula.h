@@ -88,6 +88,7 @@ struct Composition {
     void Accumulate(const Composition &other);          // this += other, nothing dropped
     void Subtract(const Composition &other);            // this -= other, small amounts dropped
     void Project(const Composition &onto);              // exactly onto's elements, 0 where missing
+    double AmountOf(int element) const;                 // 0 for an element it does not hold
 };
 
 // A node of a formula tree: a group (kind 0) with children, or an element

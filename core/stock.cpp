@@ -9,13 +9,6 @@ namespace {
 
 bool PositiveFinite(double value) { return std::isfinite(value) && value > 0.0; }
 
-// The amount of element in composition, 0 when it holds none.
-double AmountOf(const Composition &composition, int element) {
-    for (int k = 0; k < composition.count; ++k)
-        if (composition.elements[k] == element) return composition.amounts[k];
-    return 0.0;
-}
-
 std::string Shown(double value) { return NumberText(value).c_str(); }
 
 }  // namespace
@@ -31,7 +24,7 @@ StockResult CalculateStock(const CFormulaParser &parser, const StockInput &input
     double n = INFINITY;
     for (int k = 0; k < unit.count; ++k) {
         if (!(unit.amounts[k] > 0.0)) return result;
-        const double held = AmountOf(solid, unit.elements[k]);
+        const double held = solid.AmountOf(unit.elements[k]);
         if (!(held > 0.0)) {
             result.status = StockStatus::UnitNotInSolid;
             result.missing = parser.Table().Symbol(unit.elements[k]);

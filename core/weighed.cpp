@@ -31,12 +31,6 @@ std::vector<int> FormulaOrder(const char *formula, const CElementTable &table) {
     return order;
 }
 
-double AmountOf(const Composition &composition, int element) {
-    for (int k = 0; k < composition.count; ++k)
-        if (composition.elements[k] == element) return composition.amounts[k];
-    return 0.0;
-}
-
 // The moles of the compound in grams weighed of a row (its purity counted),
 // less the excess the sheet adds on purpose: that part is meant to go (what
 // the furnace takes), so the sheet's own mass gives the ratios' moles.
@@ -228,11 +222,11 @@ double SumOf(const std::vector<ElementSum> &sums, int element) {
 bool SheetBalances(const CReaction &reaction, int element) {
     double brought = 0.0, involved = 0.0;
     for (int i = 0; i < reaction.ReactantCount(); ++i) {
-        const double moles = reaction.ReactantRatio(i) * AmountOf(reaction.ReactantComposition(i), element);
+        const double moles = reaction.ReactantRatio(i) * reaction.ReactantComposition(i).AmountOf(element);
         brought += moles;
         involved += std::fabs(moles);
     }
-    const double wanted = reaction.ProductRatio() * AmountOf(reaction.ProductComposition(), element);
+    const double wanted = reaction.ProductRatio() * reaction.ProductComposition().AmountOf(element);
     return std::fabs(brought - wanted) <= BALANCE_TOLERANCE * (involved + std::fabs(wanted));
 }
 
@@ -258,7 +252,7 @@ WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet
     result.productFormula = sheet.productFormula;
     result.amount = sheet.amount;
     result.tolerance = tolerance;
-    // The grams each row stands for: a volume through its row's form.
+    // The compound grams each row stands for: a volume, or a solution's grams, through its row's form.
     std::vector<double> weighed(amounts.size());
     for (size_t i = 0; i < amounts.size(); ++i) {
         const SheetReactant &reactant = sheet.reactants[i];
@@ -278,16 +272,16 @@ WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet
     // Another element is listed when something of it is left once the rows'
     // amounts are summed (not what cancels to rounding, as C of "(CO2)-1").
     for (const ElementSum &sum : total)
-        if (AmountOf(product, sum.element) == 0.0 && std::fabs(sum.amount) > 1e-12 * sum.magnitude)
+        if (product.AmountOf(sum.element) == 0.0 && std::fabs(sum.amount) > 1e-12 * sum.magnitude)
             order.push_back(sum.element);
     // The balanced elements: the selection's; when it holds none of the
     // product's, those the sheet's ratios bring in the product's amounts.
     std::vector<int> balanced;
     for (int element : FormulaOrder(sheet.productFormula, table))
-        if (AmountOf(product, element) != 0.0 && reaction.Selection().Includes(element)) balanced.push_back(element);
+        if (product.AmountOf(element) != 0.0 && reaction.Selection().Includes(element)) balanced.push_back(element);
     if (balanced.empty()) {
         for (int element : FormulaOrder(sheet.productFormula, table))
-            if (AmountOf(product, element) != 0.0 && SheetBalances(reaction, element)) balanced.push_back(element);
+            if (product.AmountOf(element) != 0.0 && SheetBalances(reaction, element)) balanced.push_back(element);
         if (balanced.empty()) result.status = WeighedStatus::NoneBalanced;
         else
             result.basis = ("The element selection holds none of the product's elements: compared on " +
@@ -298,7 +292,7 @@ WeighedResult CheckWeighed(const CReaction &reaction, const WeighingSheet &sheet
     for (int element : order) {
         WeighedElement entry;
         entry.symbol = table.Symbol(element);
-        entry.target = AmountOf(product, element);
+        entry.target = product.AmountOf(element);
         entry.weighed = SumOf(total, element);
         entry.balanced = std::find(balanced.begin(), balanced.end(), element) != balanced.end();
         if (entry.balanced) {

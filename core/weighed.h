@@ -78,7 +78,7 @@ enum class WeighedStatus {
     NoneWeighed,   // the masses hold none of the balanced elements
     NoneBalanced,  // the selection holds none of the product's elements and the sheet's ratios balance none
     Overflow,      // the masses are so large that the numbers are not finite
-    BadVolume,     // a volume was given for a row whose form makes no grams of it (refusal says which)
+    BadVolume,     // a volume (or a solution's grams) its row's form makes no grams of (refusal says which)
 };
 
 // Why nothing is judged, as the text output says it (empty for Done).
