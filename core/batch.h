@@ -255,12 +255,28 @@ BatchResult CalculateBatch(const CReaction &reaction, const BatchInput &input);
 
 // ---- The values the entry keeps (dialog, files, quillon-cli) ----
 
+// The shelf's bottle (core/shelf.h) a row's values were taken from: its
+// name, supplier and lot as the shelf gave them. A row whose values were
+// typed, or that has none, names no bottle.
+struct BottleRef {
+    bool fromShelf = false;
+    CString name;
+    CString supplier;
+    CString lot;
+
+    bool operator==(const BottleRef &other) const {
+        return fromShelf == other.fromShelf && name == other.name && supplier == other.supplier && lot == other.lot;
+    }
+    bool operator!=(const BottleRef &other) const { return !(*this == other); }
+};
+
 // One list row's values and the formula they were given for.
 struct BatchRowValues {
     CString formula;                 // empty: the row has no values (defaults)
     double purity = PURITY_DEFAULT;
     double excess = EXCESS_DEFAULT;
     MaterialForm form{};             // solid: weighed
+    BottleRef bottle;                // the bottle the values came from, if any
 };
 
 // The batch values of an entry, keyed by the list's row number (index =
