@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "calcfile.h"
 #include "datatext.h"
 #include "formula.h"
 #include "textutil.h"
@@ -283,6 +284,119 @@ ShelfFileForm NewShelfForm() {
     return form;
 }
 
+// ---- Writing ----
+
+bool SameBottle(const Bottle &a, const Bottle &b) {
+    return a.formula == b.formula && a.name == b.name && a.supplier == b.supplier && a.lot == b.lot &&
+           a.location == b.location && a.note == b.note && a.purity == b.purity && a.form == b.form &&
+           a.unknown == b.unknown;
+}
+
+// The text of a bottle's cell in a named column (Windows-1252); numbers not
+// given are empty.
+std::string CellText(const Bottle &bottle, ShelfColumn column) {
+    const auto number = [](double value) { return value == 0.0 ? std::string() : ExactNumber(value); };
+    switch (column) {
+    case ShelfColumn::Formula: return bottle.formula.GetString();
+    case ShelfColumn::Name: return bottle.name.GetString();
+    case ShelfColumn::Purity: return ExactNumber(bottle.purity);
+    case ShelfColumn::Density: return number(bottle.form.density);
+    case ShelfColumn::Molarity: return number(bottle.form.molarity);
+    case ShelfColumn::MassFraction: return number(bottle.form.massFraction);
+    case ShelfColumn::Supplier: return bottle.supplier.GetString();
+    case ShelfColumn::Lot: return bottle.lot.GetString();
+    case ShelfColumn::Location: return bottle.location.GetString();
+    case ShelfColumn::Note: return bottle.note.GetString();
+    case ShelfColumn::Other: break;
+    }
+    return std::string();
+}
+
+// A cell as a spreadsheet reads it back: quoted when it holds a comma, a
+// quote or a line end, or starts or ends with a blank.
+std::string CsvCell(const std::string &text) {
+    const bool quote = text.find_first_of(",\"\r\n") != std::string::npos ||
+                       (!text.empty() && (IsBlank(text.front()) || IsBlank(text.back())));
+    if (!quote) return text;
+    std::string out = "\"";
+    for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
+// The line ends inside a line's bytes (those of its quoted cells).
+int Breaks(const std::string &bytes) {
+    int breaks = 0;
+    for (size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n'))) ++breaks;
+    return breaks;
+}
+
+// The file a save writes, and what each of its lines after the header is.
+struct Composed {
+    std::string text;
+    std::string header;
+    std::vector<ShelfColumn> columns;
+    struct Line {
+        bool bad;
+        size_t index;  // into the bottles, or (bad) into the records
+        std::string bytes;
+    };
+    std::vector<Line> lines;
+};
+
+Composed Compose(const Shelf &shelf) {
+    const ShelfFileForm fresh = NewShelfForm();
+    const ShelfFileForm &form = shelf.file.columns.empty() ? fresh : shelf.file;  // no columns: never read
+    Composed out;
+    out.header = form.header;
+    out.columns = form.columns;
+    for (int c = 0; c < SHELF_COLUMNS; ++c) {  // a column for the values the header has none for
+        const ShelfColumn column = static_cast<ShelfColumn>(c);
+        bool held = false, needed = false;
+        for (ShelfColumn taken : out.columns) held = held || taken == column;
+        for (const Bottle &b : shelf.bottles)
+            needed = needed || (column == ShelfColumn::Purity ? b.purity != PURITY_DEFAULT : !CellText(b, column).empty());
+        if (!held && needed) {
+            out.header += std::string(",") + COLUMN_NAMES[c];
+            out.columns.push_back(column);
+        }
+    }
+    const std::string end = form.crlf ? "\r\n" : "\n";
+    out.text = (form.byteOrderMark ? "\xEF\xBB\xBF" : "") + out.header + end;
+    size_t r = 0;
+    const auto badBefore = [&](int line) {
+        for (; r < form.records.size() && form.records[r].line < line; ++r)
+            if (form.records[r].bad) out.lines.push_back(Composed::Line{true, r, form.records[r].bytes});
+    };
+    for (size_t i = 0; i < shelf.bottles.size(); ++i) {
+        const Bottle &bottle = shelf.bottles[i];
+        const ShelfRecord *asRead = nullptr;
+        badBefore(bottle.line > 0 ? bottle.line : 1 << 30);  // the bottles added follow every line read
+        if (bottle.line > 0) {
+            for (const ShelfRecord &record : form.records)
+                if (record.line == bottle.line && !record.bad && SameBottle(record.asRead, bottle)) asRead = &record;
+        }
+        std::string bytes;
+        if (asRead != nullptr) {
+            bytes = asRead->bytes;
+        } else {
+            size_t other = 0;
+            for (size_t c = 0; c < out.columns.size(); ++c) {
+                std::string cell;
+                if (out.columns[c] != ShelfColumn::Other) cell = CellText(bottle, out.columns[c]);
+                else if (other < bottle.unknown.size()) cell = bottle.unknown[other++].GetString();
+                else ++other;
+                bytes += (c > 0 ? "," : "") + CsvCell(cell);
+            }
+            if (form.utf8) bytes = ToUtf8(bytes);
+        }
+        out.lines.push_back(Composed::Line{false, i, bytes});
+    }
+    badBefore(1 << 30);
+    for (const Composed::Line &line : out.lines) out.text += line.bytes + end;
+    return out;
+}
+
 }  // namespace
 
 ShelfColumn ShelfColumnOf(const char *headerCell) {
@@ -436,4 +550,52 @@ CString ShelfReadMessage(ShelfReadStatus status, const char *path, const Shelf &
     else if (usable == 1) count = "\n1 bottle is usable.";
     else count.Format("\n%d bottles are usable.", static_cast<int>(usable));
     return text + count;
+}
+
+CString ShelfText(const Shelf &shelf) {
+    const std::string text = Compose(shelf).text;
+    return CString(text.data(), static_cast<int>(text.size()));
+}
+
+ShelfSaveStatus SaveShelfFile(const char *path, Shelf *shelf, bool overwriteChanged) {
+    std::string current;
+    const ShelfReadStatus onDisk = ReadFileBytes(path, &current);
+    if (onDisk == ShelfReadStatus::Unreadable) return ShelfSaveStatus::Failed;
+    const ShelfFileForm::Disk disk = shelf->file.disk;
+    const bool present = onDisk == ShelfReadStatus::Read;
+    const bool same = disk == ShelfFileForm::Disk::Absent  ? !present
+                      : disk == ShelfFileForm::Disk::Known ? present && current == shelf->file.diskBytes
+                                                           : false;
+    if (!same && !overwriteChanged) return ShelfSaveStatus::ChangedOnDisk;
+    Composed composed = Compose(*shelf);
+    if (SaveTextFile(path, CString(composed.text.data(), static_cast<int>(composed.text.size()))) != CalcSaveStatus::Saved)
+        return ShelfSaveStatus::Failed;
+    // The shelf as read from what was written: its lines renumbered.
+    ShelfFileForm &form = shelf->file;
+    std::vector<ShelfRecord> records;
+    std::vector<ShelfProblem> problems;
+    int line = 2 + Breaks(composed.header);
+    for (const Composed::Line &written : composed.lines) {
+        ShelfRecord record;
+        record.line = line;
+        record.bytes = written.bytes;
+        record.bad = written.bad;
+        if (written.bad) {
+            for (const ShelfProblem &problem : shelf->problems)
+                if (problem.line == form.records[written.index].line) problems.push_back(ShelfProblem{line, problem.reason});
+        } else {
+            Bottle &bottle = shelf->bottles[written.index];
+            bottle.line = line;
+            record.asRead = bottle;
+        }
+        records.push_back(record);
+        line += 1 + Breaks(written.bytes);
+    }
+    form.header = composed.header;
+    form.columns = composed.columns;
+    form.records = records;
+    form.disk = ShelfFileForm::Disk::Known;
+    form.diskBytes = composed.text;
+    shelf->problems = problems;
+    return ShelfSaveStatus::Saved;
 }

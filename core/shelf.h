@@ -76,7 +76,7 @@ struct ShelfRecord {
 // read or saved, against which a save sees that someone else changed it.
 struct ShelfFileForm {
     std::string header;                  // the header line's bytes (a new shelf: the ten columns)
-    std::vector<ShelfColumn> columns;    // what each header cell names
+    std::vector<ShelfColumn> columns;    // what each header cell names (none: a shelf never read)
     bool utf8 = true;                    // else Windows-1252
     bool byteOrderMark = true;
     bool crlf = true;                    // else LF

@@ -2,11 +2,14 @@
 // the bad lines named by number, the one message of a read.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "core/datatext.h"
 #include "core/shelf.h"
 #include "tests/support/chemistry.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -128,6 +131,79 @@ TEST(ShelfRead, TheOneMessage) {
     EXPECT_TRUE(shelf.bottles.empty());
     EXPECT_EQ("The shelf file no/such/shelf.csv does not exist. No bottle is taken from a shelf.",
               std::string(ShelfReadMessage(ShelfReadStatus::Missing, "no/such/shelf.csv", shelf)));
+}
+
+TEST(ShelfWrite, KeepsWhatItReadAndWritesWhatChanged) {
+    // Read and written unchanged: the same bytes, whatever the encoding, line end, quoting or bad line.
+    const std::string files[] = {
+        "\xEF\xBB\xBF" "Formula,Shelf no.,Purity,Note\r\nBaCO3,7,99.98,\"a \"\"fine\"\"\r\npowder\"\r\nBaCO3,8,200\r\n"
+        "CuSO4\xC2\xB7" "5H2O,9,  99.0 ,\r\n",
+        "formula,name\nZnO,Zinc oxide \xE9\nZnO,x,y\n"};
+    for (const std::string &bytes : files) {
+        Shelf shelf;
+        ReadShelfText(bytes, Check, &shelf);
+        const CString text = ShelfText(shelf);
+        EXPECT_EQ(bytes, std::string(text.GetString(), size_t(text.GetLength())));
+    }
+    // Changed and added bottles in the header's columns (one added for the lot), in the file's
+    // encoding; the bad line and the unchanged bottle as they were.
+    Shelf shelf;
+    ReadShelfText("Formula,Shelf no.,Purity\r\nBaCO3,7,99.98\r\nTiO2,8,,\r\nMgO,9,0\r\n", Check, &shelf);
+    shelf.bottles[1].purity = 99.9;
+    shelf.bottles[1].form.density = 4.23;
+    Bottle added;
+    added.formula = "CuSO4\xB7" "5H2O";
+    added.lot = " Smith, \"A\"";
+    added.unknown.push_back("10");
+    shelf.bottles.push_back(added);
+    const CString text = ShelfText(shelf);
+    EXPECT_EQ("Formula,Shelf no.,Purity,Density (g/mL),Lot\r\nBaCO3,7,99.98\r\nTiO2,8,99.9,4.23,\r\nMgO,9,0\r\n"
+              "CuSO4\xC2\xB7" "5H2O,10,100,,\" Smith, \"\"A\"\"\"\r\n",
+              std::string(text.GetString(), size_t(text.GetLength())));
+    Shelf again;
+    ReadShelfText(std::string(text.GetString(), size_t(text.GetLength())), Check, &again);
+    EXPECT_EQ("2 BaCO3||99.98||||||||7\n3 TiO2||99.9|4.23|||||||8\n4 ! purity must be above 0 and at most 100 %, not 0\n"
+              "5 CuSO4\xB7" "5H2O||100||||| Smith, \"A\"|||10\n",
+              Summary(again));
+    // A shelf never read: UTF-8 with a mark, CR LF, the ten columns.
+    Shelf fresh;
+    fresh.bottles.push_back(added);
+    fresh.bottles.back().unknown.clear();
+    EXPECT_EQ("\xEF\xBB\xBF" + FULL + "\r\nCuSO4\xC2\xB7" "5H2O,,100,,,,,\" Smith, \"\"A\"\"\",,\r\n",
+              std::string(ShelfText(fresh).GetString()));
+}
+
+void WriteFile(const std::string &path, const std::string &bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+TEST(ShelfWrite, NeverOverwritesAChangeMadeElsewhereUnasked) {
+    const std::string path = testing::TempDir() + "quillon-shelf-save.csv";
+    std::remove(path.c_str());
+    Shelf shelf;
+    ASSERT_EQ(ShelfReadStatus::Missing, ReadShelfFile(path.c_str(), Check, &shelf));
+    Bottle bottle;
+    bottle.formula = "ZnO";
+    shelf.bottles.push_back(bottle);
+    ASSERT_EQ(ShelfSaveStatus::Saved, SaveShelfFile(path.c_str(), &shelf));  // absent as read: made
+    EXPECT_EQ(std::string(ShelfText(shelf).GetString()), ReadBytes(path));
+    EXPECT_EQ(2, shelf.bottles[0].line);
+    shelf.bottles[0].purity = 99.5;
+    ASSERT_EQ(ShelfSaveStatus::Saved, SaveShelfFile(path.c_str(), &shelf));  // as last saved: replaced
+
+    const std::string theirs = ReadBytes(path) + "MgO\r\n";
+    WriteFile(path, theirs);
+    EXPECT_EQ(ShelfSaveStatus::ChangedOnDisk, SaveShelfFile(path.c_str(), &shelf));
+    EXPECT_EQ(theirs, ReadBytes(path));
+    std::remove(path.c_str());
+    EXPECT_EQ(ShelfSaveStatus::ChangedOnDisk, SaveShelfFile(path.c_str(), &shelf));  // vanished
+    WriteFile(path, theirs);
+    ASSERT_EQ(ShelfSaveStatus::Saved, SaveShelfFile(path.c_str(), &shelf, true));
+
+    Shelf fresh;  // never read: a file that is there is not its own
+    EXPECT_EQ(ShelfSaveStatus::ChangedOnDisk, SaveShelfFile(path.c_str(), &fresh));
+    WriteFile(path, "Sample,Mass\nA,1\n");  // not a shelf: never replaced unasked
+    ASSERT_EQ(ShelfReadStatus::NotAShelf, ReadShelfFile(path.c_str(), Check, &shelf));
+    EXPECT_EQ(ShelfSaveStatus::ChangedOnDisk, SaveShelfFile(path.c_str(), &shelf));
+    std::remove(path.c_str());
 }
 
 }  // namespace
