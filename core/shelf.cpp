@@ -552,6 +552,8 @@ CString ShelfReadMessage(ShelfReadStatus status, const char *path, const Shelf &
     return text + count;
 }
 
+std::string Utf8OfWindows1252(const std::string &text) { return ToUtf8(text); }
+
 CString ShelfText(const Shelf &shelf) {
     const std::string text = Compose(shelf).text;
     return CString(text.data(), static_cast<int>(text.size()));

@@ -104,6 +104,9 @@ private:
     std::unordered_map<std::string, std::vector<int>> index;
 };
 
+// A stored text (Windows-1252) as UTF-8: what quillon-cli shelf lists.
+std::string Utf8OfWindows1252(const std::string &text);
+
 // True when a formula parses (the program's and quillon-cli's parser).
 using ShelfFormulaCheck = std::function<bool(const char *formula)>;
 
