@@ -1,6 +1,7 @@
 // The shelf's bottles and how they are found.
 #include "shelf.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -373,8 +374,11 @@ Composed Compose(const Shelf &shelf) {
         const ShelfRecord *asRead = nullptr;
         badBefore(bottle.line > 0 ? bottle.line : 1 << 30);  // the bottles added follow every line read
         if (bottle.line > 0) {
-            for (const ShelfRecord &record : form.records)
-                if (record.line == bottle.line && !record.bad && SameBottle(record.asRead, bottle)) asRead = &record;
+            const auto record = std::lower_bound(form.records.begin(), form.records.end(), bottle.line,
+                                                 [](const ShelfRecord &r, int line) { return r.line < line; });
+            if (record != form.records.end() && record->line == bottle.line && !record->bad &&
+                SameBottle(record->asRead, bottle))
+                asRead = &*record;
         }
         std::string bytes;
         if (asRead != nullptr) {
@@ -577,14 +581,17 @@ ShelfSaveStatus SaveShelfFile(const char *path, Shelf *shelf, bool overwriteChan
     std::vector<ShelfRecord> records;
     std::vector<ShelfProblem> problems;
     int line = 2 + Breaks(composed.header);
+    size_t next = 0;
     for (const Composed::Line &written : composed.lines) {
         ShelfRecord record;
         record.line = line;
         record.bytes = written.bytes;
         record.bad = written.bad;
-        if (written.bad) {
-            for (const ShelfProblem &problem : shelf->problems)
-                if (problem.line == form.records[written.index].line) problems.push_back(ShelfProblem{line, problem.reason});
+        if (written.bad) {  // the bad lines are written in line order, as the problems are kept
+            const int was = form.records[written.index].line;
+            while (next < shelf->problems.size() && shelf->problems[next].line < was) ++next;
+            if (next < shelf->problems.size() && shelf->problems[next].line == was)
+                problems.push_back(ShelfProblem{line, shelf->problems[next].reason});
         } else {
             Bottle &bottle = shelf->bottles[written.index];
             bottle.line = line;

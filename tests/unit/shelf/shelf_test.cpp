@@ -198,6 +198,14 @@ TEST(ShelfWrite, NeverOverwritesAChangeMadeElsewhereUnasked) {
     WriteFile(path, theirs);
     ASSERT_EQ(ShelfSaveStatus::Saved, SaveShelfFile(path.c_str(), &shelf, true));
 
+    WriteFile(path, "Formula,Purity\r\nZnO\r\nMgO,0\r\nCaO\r\n");  // a bottle removed: the lines renumbered
+    ASSERT_EQ(ShelfReadStatus::Read, ReadShelfFile(path.c_str(), Check, &shelf));
+    shelf.bottles.erase(shelf.bottles.begin());
+    ASSERT_EQ(ShelfSaveStatus::Saved, SaveShelfFile(path.c_str(), &shelf));
+    EXPECT_EQ("Formula,Purity\r\nMgO,0\r\nCaO\r\n", ReadBytes(path));
+    EXPECT_EQ(2, shelf.problems[0].line);
+    EXPECT_EQ(3, shelf.bottles[0].line);
+
     Shelf fresh;  // never read: a file that is there is not its own
     EXPECT_EQ(ShelfSaveStatus::ChangedOnDisk, SaveShelfFile(path.c_str(), &fresh));
     WriteFile(path, "Sample,Mass\nA,1\n");  // not a shelf: never replaced unasked
