@@ -154,16 +154,16 @@ TEST(ShelfWrite, KeepsWhatItReadAndWritesWhatChanged) {
     Bottle added;
     added.formula = "CuSO4\xB7" "5H2O";
     added.lot = " Smith, \"A\"";
-    added.unknown.push_back("10");
+    added.unknown.push_back("10 ");
     shelf.bottles.push_back(added);
     const CString text = ShelfText(shelf);
     EXPECT_EQ("Formula,Shelf no.,Purity,Density (g/mL),Lot\r\nBaCO3,7,99.98\r\nTiO2,8,99.9,4.23,\r\nMgO,9,0\r\n"
-              "CuSO4\xC2\xB7" "5H2O,10,100,,\" Smith, \"\"A\"\"\"\r\n",
+              "CuSO4\xC2\xB7" "5H2O,\"10 \",100,,\" Smith, \"\"A\"\"\"\r\n",
               std::string(text.GetString(), size_t(text.GetLength())));
     Shelf again;
     ReadShelfText(std::string(text.GetString(), size_t(text.GetLength())), Check, &again);
     EXPECT_EQ("2 BaCO3||99.98||||||||7\n3 TiO2||99.9|4.23|||||||8\n4 ! purity must be above 0 and at most 100 %, not 0\n"
-              "5 CuSO4\xB7" "5H2O||100||||| Smith, \"A\"|||10\n",
+              "5 CuSO4\xB7" "5H2O||100||||| Smith, \"A\"|||10 \n",
               Summary(again));
     // A shelf never read: UTF-8 with a mark, CR LF, the ten columns.
     Shelf fresh;
