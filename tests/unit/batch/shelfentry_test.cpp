@@ -4,7 +4,14 @@
 // the bottles of a reopened file whose shelf values have changed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "core/calculation.h"
+#include "core/datatext.h"
+#include "core/printsheet.h"
+#include "core/series.h"
+#include "core/sheetdata.h"
 #include "core/shelfentry.h"
 #include "tests/support/chemistry.h"
 
@@ -160,6 +167,61 @@ TEST(ShelfEntry, ReopenedFileSaysWhichBottleValuesChanged) {
     EXPECT_EQ(entry.batch.rows[2].form.density, 1.11);
     EXPECT_EQ(entry.batch.rows[3].purity, 98);  // gone: the file's values stay
     EXPECT_EQ(ShelfChanges(shelf, entry).size(), 1u);
+}
+
+// Every view of a sheet names the rows' bottles, only those from the shelf: the sheet's lines, a
+// printed line each, CSV's three columns on every line (a cell with a comma quoted), JSON's member;
+// the series sheet's text and JSON likewise.
+TEST(ShelfEntry, SheetsNameTheBottleOfEachRowFromTheShelf) {
+    Entry entry = MakeEntry("BaTiO3", {{"BaCO3", 0, 1}, {"TiO2", 0, 1}, {"SrCO3", 0, 0}});
+    Bottle titania = MakeBottle("TiO2", "", "T,1", 100);
+    titania.supplier.Empty();
+    TakeBottle(&entry.batch, 1, "BaCO3", MakeBottle("BaCO3", "Barium carbonate", "NC-2291", 99.98), true);
+    TakeBottle(&entry.batch, 2, "TiO2", titania, true);
+    const CalcOutcome outcome = Calculate(entry, Atoms().parser, ElementSelection::Metals(Atoms().table), CalcOptions());
+    ASSERT_TRUE(outcome.done) << Str(outcome.MessageText());
+    const std::string text = Str(SheetFileText(outcome.sheet));
+    EXPECT_NE(std::string::npos, text.find("\r\nBaCO3: bottle Barium carbonate, Northfield Chemicals, lot NC-2291.\r\n"
+                                           "TiO2: bottle lot T,1.\r\n")) << text;
+    EXPECT_EQ(std::string::npos, text.find("SrCO3: bottle")) << text;
+
+    PrintedSheet printed;
+    PrintSettings settings;
+    settings.readability = Decimal{1, 4};
+    ASSERT_EQ(PrintSheetStatus::Ready, MakePrintedSheet(outcome.sheet, settings, "", &printed));
+    ASSERT_EQ(2u, printed.bottles.size());
+    EXPECT_EQ("TiO2: bottle lot T,1.", Str(printed.bottles[1]));
+
+    const std::string csv = SheetCsv(outcome.sheet);
+    EXPECT_EQ(0u, csv.find("record,row,formula,molar_mass,ratio,purity_pct,excess_pct,pure_g,weighed_g,mmol,percent,"
+                           "bottle_name,bottle_supplier,bottle_lot\r\n")) << csv;
+    EXPECT_NE(std::string::npos, csv.find(",Barium carbonate,Northfield Chemicals,NC-2291\r\n")) << csv;
+    EXPECT_NE(std::string::npos, csv.find(",,,\"T,1\"\r\n")) << csv;
+    size_t line = 0, lines = 0;
+    for (size_t end; (end = csv.find("\r\n", line)) != std::string::npos; line = end + 2, ++lines) {
+        const std::string cells = csv.substr(line, end - line);
+        EXPECT_EQ(13 + (cells.find("T,1") != std::string::npos), std::count(cells.begin(), cells.end(), ',')) << cells;
+    }
+    EXPECT_GT(lines, 5u);
+    const std::string json = SheetJson(outcome.sheet);
+    EXPECT_NE(std::string::npos, json.find("\"mmol\": " + ExactNumber(outcome.sheet.reactants[0].mmol) +
+                                           ", \"bottle\": {\"name\": \"Barium carbonate\", \"supplier\": "
+                                           "\"Northfield Chemicals\", \"lot\": \"NC-2291\"}}")) << json;
+    EXPECT_EQ(2, [&] { int n = 0; for (size_t at = 0; (at = json.find("\"bottle\"", at)) != std::string::npos; ++at) ++n; return n; }());
+
+    entry.fields.productFormula = "Ba1-xSrxTiO3";
+    std::vector<SeriesX> values;
+    CString why;
+    ASSERT_TRUE(ParseSeriesValues("0,0.5", &values, &why));
+    CalcOptions options;
+    options.autoRatio = true;
+    const SeriesResult series =
+        CalculateSeries(entry, Atoms().parser, ElementSelection::Metals(Atoms().table), options, values);
+    ASSERT_TRUE(series.members[1].outcome.done) << Str(series.members[1].outcome.messages);
+    const std::string seriesText = SeriesText(series), seriesJson = SeriesJson(series);
+    EXPECT_NE(std::string::npos, seriesText.find("-\nBaCO3: bottle Barium carbonate, Northfield Chemicals, lot NC-2291.\n"
+                                                 "TiO2: bottle lot T,1.\n")) << seriesText;
+    EXPECT_NE(std::string::npos, seriesJson.find(",\"bottle\":{\"name\":\"\",\"supplier\":\"\",\"lot\":\"T,1\"}}")) << seriesJson;
 }
 
 }  // namespace
