@@ -139,7 +139,7 @@ TEST(ShelfEntry, PrintedSheetAndJsonNameTheBottles) {
     const std::string bottle = "\"bottle\": {\"name\": \"Barium carbonate\", \"supplier\": \"Northfield Chemicals\", "
                                "\"lot\": \"NC-2291\"}}";
     const std::string json = SheetJson(outcome.sheet);
-    EXPECT_EQ(json.find(bottle), json.rfind("\"bottle\"")) << json;  // BaCO3's, and only that
+    EXPECT_TRUE(json.find(bottle) != std::string::npos && json.find(bottle) == json.rfind("\"bottle\"")) << json;
 
     entry.fields.productFormula = "Ba1-xSrxTiO3";
     std::vector<SeriesX> values;
