@@ -95,6 +95,9 @@ TEST(ShelfEntry, ReopenedFileSaysWhichBottleValuesChanged) {
     Entry other = entry;
     other.batch.rows[0].bottle.lot = "NC-3004";
     EXPECT_FALSE(SameEntry(entry, other));
+    other = entry;
+    other.batch.rows[0].form.density = 1.2;
+    EXPECT_FALSE(SameEntry(entry, other)) << "a form changed unnoticed";
     EXPECT_TRUE(ShelfChangesText({}).IsEmpty());
 
     shelf.bottles[1].purity = 99.9;
