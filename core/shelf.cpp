@@ -358,6 +358,11 @@ Composed Compose(const Shelf &shelf) {
         for (const Bottle &b : shelf.bottles)
             needed = needed || (column == ShelfColumn::Purity ? b.purity != PURITY_DEFAULT : !CellText(b, column).empty());
         if (!held && needed) {
+            // Past the cells of every bad line, so that none of them falls into it: columns of no
+            // name (kept and ignored) in between.
+            for (const ShelfRecord &record : form.records)
+                for (; record.bad && out.columns.size() < record.cells; out.columns.push_back(ShelfColumn::Other))
+                    out.header += ",";
             out.header += std::string(",") + COLUMN_NAMES[c];
             out.columns.push_back(column);
         }
@@ -487,6 +492,7 @@ ShelfReadStatus ReadShelfText(const std::string &bytes, const ShelfFormulaCheck 
         Bottle bottle;
         const CString reason = ended ? BottleOfCells(cells, form, check, &bottle) : CString("a quoted cell does not end");
         record.bad = !reason.IsEmpty();
+        record.cells = cells.size();
         if (record.bad) {
             shelf->problems.push_back(ShelfProblem{at, reason});
         } else {

@@ -68,6 +68,7 @@ struct ShelfRecord {
     int line = 0;
     std::string bytes;
     bool bad = false;
+    size_t cells = 0;  // how many cells it has: a column a save adds goes past every bad line's
     Bottle asRead;
 };
 
