@@ -261,11 +261,11 @@ bool ApplyShelf(const Options &options, const CFormulaParser &parser, Entry &ent
     Shelf shelf;
     const ShelfFormulaCheck check = [&parser](const char *formula) { return parser.Check(formula) == 0; };
     const ShelfReadStatus status = ReadShelfFile(path->second.c_str(), check, &shelf);
-    const std::string message = ShelfReadMessage(status, path->second.c_str(), shelf).GetString();
     if (status != ShelfReadStatus::Read) {
-        Complain(message);
+        Complain(ShelfFileProblem(status, path->second.c_str()).GetString());
         return false;
     }
+    const std::string message = ShelfReadMessage(status, path->second.c_str(), shelf).GetString();
     if (!message.empty()) Put(stderr, message + "\n");
     TakeShelfValues(shelf, &entry);
     const CString changes = ShelfChangesText(ShelfChanges(shelf, entry));
@@ -484,7 +484,8 @@ int CommandShelf(const Options &options, const CFormulaParser &parser) {
         Put(stdout, utf8(bottle.formula) + "\t" + utf8(bottle.name) + "\t" + ExactNumber(bottle.purity) + " %\t" +
                         FormListing(bottle.form) + "\t" + utf8(bottle.supplier) + "\t" + utf8(bottle.lot) + "\t" +
                         utf8(bottle.location) + "\n");
-    const CString message = ShelfReadMessage(status, path.c_str(), shelf);
+    const CString message = status == ShelfReadStatus::Read ? ShelfReadMessage(status, path.c_str(), shelf)
+                                                             : ShelfFileProblem(status, path.c_str());
     if (!message.IsEmpty()) Complain(message.GetString());
     return status == ShelfReadStatus::Read && shelf.problems.empty() ? 0 : EXIT_BAD_INPUT;
 }

@@ -529,19 +529,24 @@ ShelfReadStatus ReadShelfFile(const char *path, const ShelfFormulaCheck &check, 
     return read;
 }
 
-CString ShelfReadMessage(ShelfReadStatus status, const char *path, const Shelf &shelf) {
+CString ShelfFileProblem(ShelfReadStatus status, const char *path) {
     const CString file = CString("The shelf file ") + path;
-    const CString none = " No bottle is taken from a shelf.";
     switch (status) {
     case ShelfReadStatus::Missing:
-        return file + " does not exist." + none;
+        return file + " does not exist.";
     case ShelfReadStatus::Unreadable:
-        return file + " cannot be read." + none;
+        return file + " cannot be read.";
     case ShelfReadStatus::NotAShelf:
-        return file + " is not a shelf: its first line must name the columns, Formula among them." + none;
+        return file + " is not a shelf: its first line must name the columns, Formula among them.";
     case ShelfReadStatus::Read:
         break;
     }
+    return CString();
+}
+
+CString ShelfReadMessage(ShelfReadStatus status, const char *path, const Shelf &shelf) {
+    if (status != ShelfReadStatus::Read) return ShelfFileProblem(status, path) + " No bottle is taken from a shelf.";
+    const CString file = CString("The shelf file ") + path;
     if (shelf.problems.empty()) return CString();
     const size_t shown = 20;
     CString text = file + " has lines that give no bottle:";
