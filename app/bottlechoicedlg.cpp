@@ -7,7 +7,7 @@
 namespace {
 
 // The list's columns, in dialog units: name, supplier, lot, purity, form.
-const int kTabStops[] = {80, 160, 205, 240};
+const int kTabStops[] = {100, 185, 235, 270};
 
 }  // namespace
 

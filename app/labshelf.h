@@ -27,6 +27,11 @@ public:
     // The same file read again (the Shelf window after a change on disk).
     CString Reload() { return Load(path); }
 
+    // The file read again when it no longer holds what was read or last
+    // saved and it reads as a shelf (someone changed it since); otherwise the
+    // shelf stays as it is. Nothing to show: its message was said already.
+    void Refresh();
+
     const CString &Path() const { return path; }
     ShelfReadStatus Status() const { return status; }
     const Shelf &Get() const { return shelf; }

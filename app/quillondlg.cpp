@@ -606,6 +606,7 @@ bool CQuillonDlg::TakeBottleIntoRow(int rowNumber, const Bottle &bottle) {
 // no longer holds): named in one question; Yes takes the shelf's values,
 // No keeps the file's.
 void CQuillonDlg::OfferShelfChanges() {
+    shelf.Refresh();  // the shelf as it is now, should someone have changed it since it was read
     Entry entry = ReadEntry();
     const std::vector<ShelfChange> changes = ShelfChanges(shelf.Get(), entry);
     if (changes.empty()) return;

@@ -89,12 +89,13 @@ TEST_F(ShelfEndToEnd, RowsTakeTheirBottlesAndAReopenedFileSaysWhatChanged) {
     Press(IDC_SAMPLE_ID);
     quillon.FileCommand(ID_FILE_SAVE, folder + "\\typed");
     const std::string typed = ReadBytes(folder + "\\typed.QSF");
-    EXPECT_NE(typed.find("\r\npurity 1 99\r\n"), std::string::npos) << typed;
+    EXPECT_NE(typed.find("\r\npurity 1 99.00000 BaCO3\r\n"), std::string::npos) << typed;
     EXPECT_EQ(typed.find("NC-2291"), std::string::npos) << typed;
 
     // The shelf file gone before the next start: said once, and the entry works without it.
     EXPECT_EQ(quillon.Exit(ID_FILE_EXIT), 0);
     ::DeleteFileA(shelf.c_str());
+    for (const std::string &report : Reports()) ::DeleteFileA((folder + "\\" + report).c_str());  // asked about at start
     auto again = std::make_unique<Quillon>();
     ASSERT_TRUE(again->Start(folder, true));
     Box missing = again->WaitBox();
