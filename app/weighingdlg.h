@@ -25,6 +25,10 @@ struct WeighingMaterial {
     MaterialForm form;               // solid: weighed
 };
 
+// A form as the weighing list's last column and the bottle choice show it:
+// "0.933 g/mL", "0.5 M, 1.1 g/mL", "40 wt%"; empty for a solid.
+CString FormBrief(const MaterialForm &form);
+
 struct WeighingValues {
     std::vector<WeighingMaterial> materials;
     BatchScale scale = BatchScale::Product;
