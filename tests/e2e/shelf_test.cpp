@@ -35,7 +35,7 @@ TEST_F(ShelfEndToEnd, RowsTakeTheirBottlesAndAReopenedFileSaysWhatChanged) {
 
     Enter("BaTiO3", "2", {{"BaCO3", ""}}, "BT-1");  // one bottle: taken at once
     quillon.EnterRow(1, "TiO2");                    // two: the chemist chooses
-    HWND choice = OpenDialog(0, "Quillon : Bottle");
+    HWND choice = OpenDialog(0, "Quillon : Choose a Bottle");
     ASSERT_NE(choice, nullptr);
     EXPECT_EQ(Quillon::TextOf(::GetDlgItem(choice, IDC_BOTTLE_FORMULA)), "The shelf has 2 bottles of TiO2 for row 2:");
     HWND list = ::GetDlgItem(choice, IDC_BOTTLE_LIST);
@@ -104,7 +104,7 @@ TEST_F(ShelfEndToEnd, RowsTakeTheirBottlesAndAReopenedFileSaysWhatChanged) {
     ASSERT_NE(again->WaitReady(), nullptr);
     again->EnterRow(0, "BaCO3");
     EXPECT_EQ(again->WaitBox(300).hwnd, nullptr);
-    EXPECT_EQ(again->WaitWindow([](HWND w) { return Quillon::TextOf(w) == "Quillon : Bottle"; }, 300), nullptr);
+    EXPECT_EQ(again->WaitWindow([](HWND w) { return Quillon::TextOf(w) == "Quillon : Choose a Bottle"; }, 300), nullptr);
     again->Command(ID_OPTIONS_NO_SHELF);  // no shelf from the next start on
     again->ClickCenter(again->Item(IDC_SAMPLE_ID));
     again->Command(ID_FILE_EXIT);

@@ -45,7 +45,7 @@ TEST(HtmlHelpTest, ExtractsThePagesOfTheHelpFileOnly) {
     for (const char *left : {"index.htm", "#SYSTEM"}) ::DeleteFileA((folder + left).c_str());  // by an earlier run
     for (const char *other : {"no-such-file.chm", "ATOMS.LST"}) EXPECT_EQ(0, ExtractHelpPages(other, folder)) << other;
     // The pages, style sheet and pictures of the help project.
-    EXPECT_EQ(16, ExtractHelpPages("Quillon.chm", folder));
+    EXPECT_EQ(17, ExtractHelpPages("Quillon.chm", folder));
     EXPECT_NE(ReadBytes(folder + "index.htm").find("<title>Quillon at the bench</title>"), std::string::npos);
     EXPECT_NE(ReadBytes(folder + "sheet.htm").find("</html>"), std::string::npos) << "a page cut short";
     EXPECT_NE(ReadBytes(folder + "help.css").find("body"), std::string::npos);
