@@ -14,6 +14,8 @@
 #define IDD_WEIGHED 153
 #define IDD_STOCK 154
 #define IDD_PRINT_PREVIEW 160
+#define IDD_SHELF 165
+#define IDD_BOTTLE 166
 
 // Menu and program icon
 #define IDR_MAINFRAME 128
@@ -113,6 +115,29 @@
 #define IDC_MOLARITY 1122
 #define IDC_MASS_FRACTION 1123
 
+// The shelf and one bottle
+#define IDC_SHELF_FILE 1150
+#define IDC_SHELF_FILTER 1151
+#define IDC_SHELF_LIST 1152
+#define IDC_SHELF_COUNT 1153
+#define IDC_SHELF_PROBLEMS 1154
+#define IDC_SHELF_ADD 1155
+#define IDC_SHELF_EDIT 1156
+#define IDC_SHELF_REMOVE 1157
+#define IDC_SHELF_PUT 1158
+#define IDC_SHELF_ROW 1159
+#define IDC_SHELF_SAVE 1160
+#define IDC_BOTTLE_FORMULA 1165
+#define IDC_BOTTLE_NAME 1166
+#define IDC_BOTTLE_PURITY 1167
+#define IDC_BOTTLE_DENSITY 1168
+#define IDC_BOTTLE_MOLARITY 1169
+#define IDC_BOTTLE_FRACTION 1170
+#define IDC_BOTTLE_SUPPLIER 1171
+#define IDC_BOTTLE_LOT 1172
+#define IDC_BOTTLE_LOCATION 1173
+#define IDC_BOTTLE_NOTE 1174
+
 // Menu commands
 #define ID_FILE_NEW 32771
 #define ID_FILE_EXIT 32772
@@ -134,6 +159,7 @@
 #define ID_OPTIONS_STOCK 32790
 #define ID_FILE_PRINT_PREVIEW 32800
 #define ID_OPTIONS_TOGGLEFIXED 32801  // the list's current row Fixed or Unfixed (F4, PreTranslateMessage)
+#define ID_OPTIONS_SHELF 32810
 
 // The program's own messages to the main dialog, in the WM_APP range: the
 // numbers from WM_USER on are the dialog manager's own (DM_GETDEFID,

@@ -45,23 +45,6 @@ bool Blank(const CString &text) { return std::strspn(text.GetString(), " \t") ==
 
 bool IsSolution(FormKind kind) { return kind == FormKind::Molar || kind == FormKind::MassFraction; }
 
-// The form as the list's last column shows it: "0.933 g/mL", "0.5 M, 1.1 g/mL", "40 wt%".
-CString FormBrief(const MaterialForm &form) {
-    const CString density = form.density != 0.0 ? FormatFieldNumber(form.density) + " g/mL" : CString();
-    const CString comma = density.IsEmpty() ? "" : ", ";
-    switch (form.Kind()) {
-    case FormKind::Solid:
-        break;
-    case FormKind::NeatLiquid:
-        return density;
-    case FormKind::Molar:
-        return FormatFieldNumber(form.molarity) + " M" + comma + density;
-    case FormKind::MassFraction:
-        return FormatFieldNumber(form.massFraction) + " wt%" + comma + density;
-    }
-    return CString();
-}
-
 CString FieldText(CWnd *dialog, int id) { return WholeText(::GetDlgItem(dialog->m_hWnd, id)); }
 
 // The one number reader on a field: what it answered, *value set on 0.
@@ -78,6 +61,22 @@ LRESULT Send(CWnd *dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lPara
 }
 
 }  // namespace
+
+CString FormBrief(const MaterialForm &form) {
+    const CString density = form.density != 0.0 ? FormatFieldNumber(form.density) + " g/mL" : CString();
+    const CString comma = density.IsEmpty() ? "" : ", ";
+    switch (form.Kind()) {
+    case FormKind::Solid:
+        break;
+    case FormKind::NeatLiquid:
+        return density;
+    case FormKind::Molar:
+        return FormatFieldNumber(form.molarity) + " M" + comma + density;
+    case FormKind::MassFraction:
+        return FormatFieldNumber(form.massFraction) + " wt%" + comma + density;
+    }
+    return CString();
+}
 
 CString PurityProblem(int read, double percent) {
     const BatchValueCheck check = read == 0 ? CheckPurity(percent) : BatchValueCheck::OutOfLimits;

@@ -37,6 +37,9 @@ struct WeighingValues {
 CString PurityProblem(int read, double percent);
 CString ExcessProblem(int read, double percent);
 CString MassProblem(int read, double grams, const char *what);
+// A form in brief, as the lists show it: "0.933 g/mL", "0.5 M, 1.1 g/mL",
+// "40 wt%"; empty for a solid.
+CString FormBrief(const MaterialForm &form);
 
 class CWeighingDlg : public CDialog {
 public:
