@@ -87,7 +87,7 @@ void DrawPrintedSheet(HDC dc, const PrintedSheet &sheet, int width, int height, 
     const int pad = dpi / 20;
     // Rows take a line and a half, less when that many would not fit on the page.
     const int rows = int(sheet.rows.size()) + 2;
-    const int space = height - margin - y - line * (int(sheet.notes.size()) + 2);
+    const int space = height - margin - y - line * (int(sheet.bottles.size() + sheet.notes.size()) + 2);
     const int rowHeight = std::max(line, std::min(line * 3 / 2, rows > 0 ? space / rows : line));
     const int top = y;
 
@@ -121,6 +121,10 @@ void DrawPrintedSheet(HDC dc, const PrintedSheet &sheet, int width, int height, 
 
     ::SelectObject(dc, body);
     y += line;
+    for (const CString &bottle : sheet.bottles) {
+        y += line;
+        Text(dc, left, y, bottle);
+    }
     for (const CString &note : sheet.notes) {
         y += line;
         Text(dc, left, y, note);

@@ -18,6 +18,7 @@
 //                      the file's tolerance, else 0.5 %)
 //   quillon-cli stock --solid FORMULA [--purity PCT] [--unit FORMULA] --molarity MOL_PER_L --volume ML
 //                    [--format text|json]
+//   quillon-cli shelf SHELF.csv
 //   every command: [--atoms PATH]   (default: ATOMS.LST beside the program)
 //
 // solve and sheet read a calculation file as the program's Open command
@@ -33,6 +34,10 @@
 // calculation failed (series: a member failed); 3 bad input (usage,
 // unreadable file or element table, a stock value refused); 4 (weighed) an element or a row past
 // the tolerance.
+//
+// shelf reads a shelf file as the program does at start and lists its
+// bottles, one line each; the lines that give no bottle go to stderr, and
+// the exit code is 3 unless every line read.
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -52,11 +57,13 @@
 #include "core/reaction.h"
 #include "core/sheet.h"
 #include "core/calcfile.h"
+#include "core/datatext.h"
 #include "core/textutil.h"
 #include "core/series.h"
 #include "core/weighed.h"
 #include "core/calculation.h"
 #include "core/sheetdata.h"
+#include "core/shelf.h"
 #include "core/stock.h"
 #include "options.h"
 
@@ -87,6 +94,8 @@ const char *const USAGE =
     "       quillon-cli stock --solid FORMULA [--purity PCT] [--unit FORMULA] --molarity MOL_PER_L --volume ML\n"
     "                         [--format text|json]\n"
     "         (the grams of the solid to dissolve; --unit defaults to the solid)\n"
+    "       quillon-cli shelf SHELF.csv\n"
+    "         (checks a shelf file and lists its bottles: formula, name, purity, form, supplier, lot, location)\n"
     "FORM, a row dispensed by volume (over the file's values for the row):\n"
     "       --density N=G_PER_ML       alone: row N is a neat liquid of this density;\n"
     "                                  with a molarity or mass fraction: the solution's density\n"
@@ -419,6 +428,40 @@ int CommandStock(const Options &options, const CFormulaParser &parser) {
     return 0;
 }
 
+// A bottle's form as the shelf listing shows it: "solid", "neat liquid, 0.933 g/mL",
+// "solution, 0.5 mol/L (1.1 g/mL)", "25 % by mass".
+std::string FormListing(const MaterialForm &form) {
+    const std::string density = form.density != 0.0 ? " (" + ExactNumber(form.density) + " g/mL)" : "";
+    switch (form.Kind()) {
+    case FormKind::Solid:
+        break;
+    case FormKind::NeatLiquid:
+        return "neat liquid, " + ExactNumber(form.density) + " g/mL";
+    case FormKind::Molar:
+        return "solution, " + ExactNumber(form.molarity) + " mol/L" + density;
+    case FormKind::MassFraction:
+        return ExactNumber(form.massFraction) + " % by mass" + density;
+    }
+    return "solid";
+}
+
+// shelf SHELF.csv: a line per bottle (formula, name, purity, form, supplier,
+// lot, location, tab-separated, in UTF-8), then the read's message on stderr.
+int CommandShelf(const Options &options, const CFormulaParser &parser) {
+    const std::string &path = options.arguments[0];
+    const auto check = [&parser](const char *formula) { return parser.Check(formula) == 0; };
+    Shelf shelf;
+    const ShelfReadStatus status = ReadShelfFile(path.c_str(), check, &shelf);
+    const auto utf8 = [](const CString &text) { return Utf8OfWindows1252(text.GetString()); };
+    for (const Bottle &bottle : shelf.bottles)
+        Put(stdout, utf8(bottle.formula) + "\t" + utf8(bottle.name) + "\t" + ExactNumber(bottle.purity) + " %\t" +
+                        FormListing(bottle.form) + "\t" + utf8(bottle.supplier) + "\t" + utf8(bottle.lot) + "\t" +
+                        utf8(bottle.location) + "\n");
+    const CString message = ShelfReadMessage(status, path.c_str(), shelf);
+    if (!message.IsEmpty()) Complain(message.GetString());
+    return status == ShelfReadStatus::Read && shelf.problems.empty() ? 0 : EXIT_BAD_INPUT;
+}
+
 // Runs the command line; returns the exit code.
 int Run(int argc, char **argv) {
     Options options;
@@ -432,9 +475,10 @@ int Run(int argc, char **argv) {
     }
     bool formulas = options.command == "check" || options.command == "mass";
     bool stock = options.command == "stock";
+    bool shelf = options.command == "shelf";
     bool calc = options.command == "solve" || options.command == "sheet" || options.command == "series" ||
                 options.command == "weighed";
-    if (!formulas && !calc && !stock) {
+    if (!formulas && !calc && !stock && !shelf) {
         Complain(options.command.empty() ? "no command given" : "unknown command " + options.command);
         Put(stderr, USAGE);
         return EXIT_BAD_INPUT;
@@ -452,12 +496,17 @@ int Run(int argc, char **argv) {
         Complain(options.command + " needs exactly one calculation file");
         return EXIT_BAD_INPUT;
     }
+    if (shelf && options.arguments.size() != 1) {
+        Complain("shelf needs exactly one shelf file");
+        return EXIT_BAD_INPUT;
+    }
     CElementTable table;
     if (!LoadElements(options, table)) return EXIT_BAD_INPUT;
     const CFormulaParser parser(table);
     if (options.command == "check") return CommandCheck(options, parser);
     if (options.command == "mass") return CommandMass(options, parser);
     if (stock) return CommandStock(options, parser);
+    if (shelf) return CommandShelf(options, parser);
 
     ElementSelection selection;
     if (!MakeSelection(options, table, selection)) return EXIT_BAD_INPUT;

@@ -308,6 +308,7 @@ BatchResult CalculateBatch(const CReaction &reaction, const BatchInput &input) {
         BatchRow row;
         row.purity = material.purity;
         row.excess = material.excess;
+        row.bottle = material.bottle;
         row.stoichiometricGrams = ReactantGrams(reaction.ReactantRatio(i), reaction.ReactantMolarMass(i), result.unitMoles);
         row.weighedGrams = WeighedGrams(row.stoichiometricGrams, material);
         row.mmol = 1000.0 * reaction.ReactantRatio(i) * result.unitMoles * (1.0 + material.excess / 100.0);
@@ -334,21 +335,33 @@ BatchResult CalculateBatch(const CReaction &reaction, const BatchInput &input) {
     return result;
 }
 
+CString BottleText(const BottleRef &bottle) {
+    CString text;
+    const CString lot = bottle.lot.IsEmpty() ? CString() : "lot " + bottle.lot;
+    for (const CString *part : {&bottle.name, &bottle.supplier, &lot}) {
+        if (part->IsEmpty()) continue;
+        if (!text.IsEmpty()) text += ", ";
+        text += *part;
+    }
+    return text.IsEmpty() ? CString("from the shelf") : text;
+}
+
 bool BatchSettings::IsPlain() const {
     for (const BatchRowValues &row : rows)
-        if (!row.formula.IsEmpty()) return false;
+        if (!row.formula.IsEmpty() || row.bottle.fromShelf) return false;
     return scale == BatchScale::Product && !mmol && !gases;
 }
 
 bool BatchSettings::SetRow(int rowNumber, const char *formula, double purity, double excess,
-                           const MaterialForm &form) {
+                           const MaterialForm &form, const BottleRef &bottle) {
     if (rowNumber < 1 || rowNumber > ROW_CAPACITY) return false;
     BatchRowValues row;
-    if (purity != PURITY_DEFAULT || excess != EXCESS_DEFAULT || !form.IsSolid())
+    if (purity != PURITY_DEFAULT || excess != EXCESS_DEFAULT || !form.IsSolid() || bottle.fromShelf)
         row.formula = formula;  // formula may be the row's own
     row.purity = purity;
     row.excess = excess;
     row.form = form;
+    if (bottle.fromShelf) row.bottle = bottle;
     rows[rowNumber - 1] = row;
     return true;
 }
@@ -368,6 +381,7 @@ BatchMatch MakeBatchInput(const BatchSettings &settings, const CReaction &reacti
             material.purity = settings.rows[row - 1].purity;
             material.excess = settings.rows[row - 1].excess;
             material.form = settings.rows[row - 1].form;
+            material.bottle = settings.rows[row - 1].bottle;
         }
         input->materials.push_back(material);
         if (settings.scale == BatchScale::Material && row == settings.scaleRow && formula == settings.scaleFormula)

@@ -163,11 +163,32 @@ enum class BatchScale {
     Total,     // the weighed mass of all starting materials together
 };
 
-// One starting material's values, in %.
+// The shelf's bottle (core/shelf.h) a row's values were taken from: its
+// name, supplier and lot as the shelf gave them. A row whose values were
+// typed, or that has none, names no bottle.
+struct BottleRef {
+    bool fromShelf = false;
+    CString name;
+    CString supplier;
+    CString lot;
+
+    bool operator==(const BottleRef &other) const {
+        return fromShelf == other.fromShelf && name == other.name && supplier == other.supplier && lot == other.lot;
+    }
+    bool operator!=(const BottleRef &other) const { return !(*this == other); }
+};
+
+// The bottle as the sheets name it: its name, supplier and "lot " with its
+// lot, those that are not empty, joined by ", " ("Barium carbonate,
+// Northfield Chemicals, lot NC-2291"); "from the shelf" when all are empty.
+CString BottleText(const BottleRef &bottle);
+
+// One starting material's values, in %, and the bottle they came from.
 struct BatchMaterial {
     double purity = PURITY_DEFAULT;
     double excess = EXCESS_DEFAULT;
     MaterialForm form{};               // solid by default
+    BottleRef bottle{};                // none by default
 };
 
 // The plain input of one batch calculation, per starting material of the
@@ -189,6 +210,7 @@ struct BatchRow {
     double purity = PURITY_DEFAULT;    // as taken, in %
     double excess = EXCESS_DEFAULT;    // as taken, in %
     MaterialForm form{};               // as taken
+    BottleRef bottle{};                // as taken
     // Dispensed by volume: the millilitres to dispense and, where known, the
     // grams of solution (see MaterialForm above).
     bool hasVolume = false;
@@ -255,28 +277,13 @@ BatchResult CalculateBatch(const CReaction &reaction, const BatchInput &input);
 
 // ---- The values the entry keeps (dialog, files, quillon-cli) ----
 
-// The shelf's bottle (core/shelf.h) a row's values were taken from: its
-// name, supplier and lot as the shelf gave them. A row whose values were
-// typed, or that has none, names no bottle.
-struct BottleRef {
-    bool fromShelf = false;
-    CString name;
-    CString supplier;
-    CString lot;
-
-    bool operator==(const BottleRef &other) const {
-        return fromShelf == other.fromShelf && name == other.name && supplier == other.supplier && lot == other.lot;
-    }
-    bool operator!=(const BottleRef &other) const { return !(*this == other); }
-};
-
 // One list row's values and the formula they were given for.
 struct BatchRowValues {
     CString formula;                 // empty: the row has no values (defaults)
     double purity = PURITY_DEFAULT;
     double excess = EXCESS_DEFAULT;
     MaterialForm form{};             // solid: weighed
-    BottleRef bottle;                // the bottle the values came from, if any
+    BottleRef bottle{};              // the bottle the values came from, if any
 };
 
 // The batch values of an entry, keyed by the list's row number (index =
@@ -294,10 +301,11 @@ struct BatchSettings {
     // True when nothing differs from the defaults: such an entry saves and
     // calculates exactly as one without batch values.
     bool IsPlain() const;
-    // Sets row rowNumber's values for formula (purity 100, excess 0 and a
-    // solid clear them). False, nothing changed, for a row number outside 1..30.
+    // Sets row rowNumber's values for formula (purity 100, excess 0, a
+    // solid and no bottle clear them; a bottle from the shelf keeps them,
+    // defaults or not). False, nothing changed, for a row number outside 1..30.
     bool SetRow(int rowNumber, const char *formula, double purity, double excess,
-                const MaterialForm &form = MaterialForm());
+                const MaterialForm &form = MaterialForm(), const BottleRef &bottle = BottleRef());
 };
 
 // How the settings meet the starting materials of a calculation.
@@ -307,7 +315,7 @@ enum class BatchMatch {
 };
 
 // The input of one calculation: rowNumbers[i] is the list row (1..30) of
-// the reaction's starting material i. A row's values are taken only when
+// the reaction's starting material i. A row's values (and its bottle) are taken only when
 // the row's stored formula equals the starting material's formula; the
 // amount of product is used when the settings scale to the product.
 BatchMatch MakeBatchInput(const BatchSettings &settings, const CReaction &reaction,

@@ -208,6 +208,55 @@ int ParseOneNumber(char *rest, const char *name, bool (*acceptable)(double), con
     return 1;
 }
 
+// A text in double quotes after the blanks at *text, a doubled quote
+// inside standing for one; *text moved past it. False when there is none.
+bool ReadQuoted(char **text, CString *value) {
+    char *p = *text;
+    while (IsLineBlank(*p)) ++p;
+    if (*p != '"') return false;
+    std::string read;
+    for (++p;; ++p) {
+        if (*p == 0) return false;
+        if (*p == '"' && p[1] != '"') break;
+        if (*p == '"') ++p;
+        read += *p;
+    }
+    *value = CString(read.c_str());
+    *text = p + 1;
+    return true;
+}
+
+// "<row> "<name>" "<supplier>" "<lot>" <formula>" of a bottle line.
+int ParseBottleLine(char *rest, int capacity, CalcRecord *record, CString *why) {
+    char *end = nullptr;
+    int row = 0;
+    CString rows;
+    rows.Format("%d", capacity);
+    if (!ReadRowNumber(rest, capacity, &row, &end)) return Refuse(why, "bottle needs a row number from 1 to " + rows);
+    BottleRef bottle;
+    bottle.fromShelf = true;
+    if (!ReadQuoted(&end, &bottle.name) || !ReadQuoted(&end, &bottle.supplier) || !ReadQuoted(&end, &bottle.lot))
+        return Refuse(why, "bottle needs its name, supplier and lot, each in double quotes");
+    if (*end != 0 && !IsLineBlank(*end)) return Refuse(why, "bottle needs a blank after its lot");
+    record->text = CString(StoredFormulaText(RestOfLine(end)).c_str());
+    if (record->text.IsEmpty()) return Refuse(why, "bottle needs the formula of its row");
+    record->kind = CALC_BOTTLE;
+    record->row = row;
+    record->bottle = bottle;
+    return 1;
+}
+
+// A bottle's text as the bottle line quotes it: quotes doubled, a CR or LF
+// (which would end the line) as a blank.
+CString QuotedBottleText(const CString &text) {
+    std::string quoted = "\"";
+    for (const char *p = text.GetString(); *p != 0; ++p) {
+        if (*p == '"') quoted += '"';
+        quoted += *p == '\r' || *p == '\n' ? ' ' : *p;
+    }
+    return CString((quoted + '"').c_str());
+}
+
 // The batch lines: they start with a word, which no other line does.
 int ParseBatchLine(char *line, int capacity, CalcRecord *record, CString *why) {
     char *rest = line;
@@ -224,6 +273,7 @@ int ParseBatchLine(char *line, int capacity, CalcRecord *record, CString *why) {
         return ParseFormLine(rest, capacity, "molarity", FormValue::Molarity, CALC_MOLARITY, record, why);
     if (word == "mass-fraction")
         return ParseFormLine(rest, capacity, "mass-fraction", FormValue::MassFraction, CALC_MASS_FRACTION, record, why);
+    if (word == "bottle") return ParseBottleLine(rest, capacity, record, why);
     if (word == "series") return Refuse(why, "series needs the values of x");
     if (word == "weighed")
         return ParseRowValue(rest, capacity, "weighed", NoneOrMore, "the grams weighed must be 0 or more", CALC_WEIGHED,
@@ -291,6 +341,7 @@ std::string RecordKey(const CalcRecord &record) {
     case CALC_DENSITY:
     case CALC_MOLARITY:
     case CALC_MASS_FRACTION:
+    case CALC_BOTTLE:
         return std::to_string(static_cast<int>(record.kind)) + " " + std::to_string(record.row);
     case CALC_DISPENSED:  // a row is weighed or dispensed, not both
         return std::to_string(static_cast<int>(CALC_WEIGHED)) + " " + std::to_string(record.row);
@@ -305,7 +356,8 @@ std::string RecordKey(const CalcRecord &record) {
 // The lines that name a row and its formula.
 bool IsRowValue(CalcRecordKind kind) {
     return kind == CALC_PURITY || kind == CALC_EXCESS || kind == CALC_SCALE_ROW || kind == CALC_WEIGHED ||
-           kind == CALC_DENSITY || kind == CALC_MOLARITY || kind == CALC_MASS_FRACTION || kind == CALC_DISPENSED;
+           kind == CALC_DENSITY || kind == CALC_MOLARITY || kind == CALC_MASS_FRACTION || kind == CALC_DISPENSED ||
+           kind == CALC_BOTTLE;
 }
 
 // A purity or form line taken into its row's form and purity so far
@@ -346,6 +398,7 @@ CString LineName(const CalcRecord &record) {
     case CALC_DENSITY: return "density line for row " + row;
     case CALC_MOLARITY: return "molarity line for row " + row;
     case CALC_MASS_FRACTION: return "mass-fraction line for row " + row;
+    case CALC_BOTTLE: return "bottle line for row " + row;
     }
     return "line";
 }
@@ -379,6 +432,7 @@ void CheckEntry(CalcReadResult &result) {
                                : record.kind == CALC_DENSITY       ? "density"
                                : record.kind == CALC_MOLARITY      ? "molarity"
                                : record.kind == CALC_MASS_FRACTION ? "mass-fraction"
+                               : record.kind == CALC_BOTTLE        ? "bottle"
                                                                    : "scale row";
             if (row == nullptr || row->text.IsEmpty()) {
                 why.Format("%s names %s, but row %d holds no starting material", word, record.text.GetString(), record.row);
@@ -537,6 +591,10 @@ void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields
              : record.kind == CALC_DENSITY      ? values->form.density
              : record.kind == CALC_MOLARITY     ? values->form.molarity
                                                 : values->form.massFraction) = record.amount;
+        } else if (record.kind == CALC_BOTTLE && values != nullptr) {
+            if (values->formula != record.text) *values = BatchRowValues();
+            values->formula = record.text;
+            values->bottle = record.bottle;
         } else if (record.kind == CALC_SCALE_ROW) {
             batch->scale = BatchScale::Material;
             batch->scaleRow = record.row;
@@ -556,7 +614,7 @@ void ApplyCalcRecords(const std::vector<CalcRecord> &records, CalcFields &fields
     // Values equal to the defaults are no values.
     for (int i = 0; i < ROW_CAPACITY; ++i) {
         const BatchRowValues values = batch->rows[i];
-        batch->SetRow(i + 1, values.formula, values.purity, values.excess, values.form);
+        batch->SetRow(i + 1, values.formula, values.purity, values.excess, values.form, values.bottle);
     }
 }
 
@@ -610,6 +668,12 @@ CString CalcBatchLines(const BatchSettings &settings, const LedraRowStore &rows)
             if (value.second == 0.0) continue;
             line.Format("%s %d %s %s\r\n", value.first, i + 1, FileNumber(value.second).GetString(),
                         values.formula.GetString());
+            lines += line;
+        }
+        if (values.bottle.fromShelf) {
+            line.Format("bottle %d %s %s %s %s\r\n", i + 1, QuotedBottleText(values.bottle.name).GetString(),
+                        QuotedBottleText(values.bottle.supplier).GetString(),
+                        QuotedBottleText(values.bottle.lot).GetString(), values.formula.GetString());
             lines += line;
         }
     }

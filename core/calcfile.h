@@ -14,6 +14,10 @@
 //   "scale row <row> <grams> <formula>"  scaled to the weighed mass of that row
 //   "scale total <grams>"                scaled to the total weighed mass
 //   "show mmol", "show gases"            the sheet's options
+//   "bottle <row> "<name>" "<supplier>" "<lot>" <formula>"  the shelf's bottle
+//                                        the row's values came from (core/shelf.h),
+//                                        each text in double quotes, a quote inside
+//                                        doubled; written only for a row naming one
 // Purity is above 0 and at most 100, excess at least 0 and below 1000,
 // grams above 0; an entry without batch values writes none of these lines.
 // A row's form (MaterialForm: density alone a neat liquid, a molarity or a
@@ -79,6 +83,7 @@ enum CalcRecordKind {
     CALC_MOLARITY = 13,    // row, amount (mol/L), text (formula)
     CALC_MASS_FRACTION = 14,  // row, amount (%), text (formula)
     CALC_DISPENSED = 15,   // row, amount (mL), text (formula)
+    CALC_BOTTLE = 16,      // row, bottle (name, supplier, lot), text (formula)
 };
 
 // One accepted line of a calculation file.
@@ -91,6 +96,7 @@ struct CalcRecord {
     double ratio = 0.0;  // product, row
     int row = 0;         // row, purity, excess, scale row, weighed, dispensed: the row number, 1..capacity
     int fixed = 0;       // row: 1 Fixed, 0 Unfixed
+    BottleRef bottle{};  // bottle: the bottle named (fromShelf set)
 };
 
 enum class CalcReadStatus {

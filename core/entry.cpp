@@ -10,7 +10,9 @@ bool SameBatch(const BatchSettings &a, const BatchSettings &b) {
         return false;
     for (int i = 0; i < ROW_CAPACITY; ++i) {
         const BatchRowValues &x = a.rows[i], &y = b.rows[i];
-        if (x.formula != y.formula || !SameNumber(x.purity, y.purity) || !SameNumber(x.excess, y.excess)) return false;
+        if (x.formula != y.formula || !SameNumber(x.purity, y.purity) || !SameNumber(x.excess, y.excess) ||
+            x.bottle != y.bottle)
+            return false;
     }
     return true;
 }

@@ -79,6 +79,8 @@ PrintSheetStatus MakePrintedSheet(const WeighingSheet &sheet, const PrintSetting
             anyVolumeWarned = anyVolumeWarned || row.volumeWarned;
         }
         printed.rows.push_back(row);
+        if (reactant.bottle.fromShelf)
+            printed.bottles.push_back(reactant.formula + ": bottle " + BottleText(reactant.bottle) + ".");
     }
     Decimal roundedTotal;
     if (!RoundToMultiple(total, readability, &roundedTotal)) return PrintSheetStatus::NotRoundable;

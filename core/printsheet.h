@@ -63,6 +63,7 @@ struct PrintedSheet {
     std::vector<std::pair<CString, CString>> fields;  // label and value, in printing order
     std::vector<PrintedRow> rows;
     CString total;               // the sum of the unrounded masses, rounded to the balance
+    std::vector<CString> bottles;  // under the table: "BaCO3: bottle <BottleText>." per row from the shelf
     std::vector<CString> notes;  // what the marks mean, the negative masses
 };
 

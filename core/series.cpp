@@ -442,6 +442,9 @@ std::string SeriesText(const SeriesResult &series) {
         }
     }
     text += std::string(53, '-') + "\n";
+    if (first != nullptr)
+        for (const SheetReactant &row : first->outcome.sheet.reactants)
+            if (row.bottle.fromShelf) text += Str(row.formula) + ": bottle " + Str(BottleText(row.bottle)) + ".\n";
     return text;
 }
 
@@ -520,6 +523,11 @@ std::string SeriesJson(const SeriesResult &series) {
                         (solution ? ",\"solutionGrams\":" + OrNull(rows[i].hasSolutionGrams, rows[i].solutionGrams) +
                                         ",\"volumeMl\":" + OrNull(rows[i].hasVolume, rows[i].volumeMl)
                                   : "") +
+                        (rows[i].bottle.fromShelf
+                             ? ",\"bottle\":{\"name\":" + JsonString(Str(rows[i].bottle.name)) + ",\"supplier\":" +
+                                   JsonString(Str(rows[i].bottle.supplier)) + ",\"lot\":" +
+                                   JsonString(Str(rows[i].bottle.lot)) + "}"
+                             : "") +
                         "}";
             text += "]";
         }

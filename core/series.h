@@ -115,7 +115,10 @@ SeriesResult RunSeries(const CFormulaParser &parser, const char *templ, const st
 // each in the text, a line per row and kind in CSV, "solutionGrams" and
 // "volumeMl", null where none, in JSON) when a member has them. A series
 // scaled to a total or to one starting material says so in the words of
-// the single sheet's note and gives each member's product grams. Text with
+// the single sheet's note and gives each member's product grams. A row
+// whose values came from the shelf is named with its bottle: a line under
+// the text's tables ("BaCO3: bottle <BottleText>."), "bottle" with name,
+// supplier and lot in its JSON reactants (CSV leaves it out). Text with
 // LF line ends; CSV (numbers at full precision); JSON (numbers at full
 // precision).
 std::string SeriesText(const SeriesResult &series);

@@ -224,6 +224,12 @@ std::vector<SheetLine> BatchLines(const WeighingSheet &sheet) {
         AddFormula(lines.back(), reactant.formula);
         AddText(lines.back(), form);
     }
+    for (const SheetReactant &reactant : sheet.reactants) {
+        if (!reactant.bottle.fromShelf) continue;
+        lines.emplace_back();
+        AddFormula(lines.back(), reactant.formula);
+        AddText(lines.back(), ": bottle " + BottleText(reactant.bottle) + ".");
+    }
     if (sheet.anySolution) {
         lines.emplace_back();
         AddText(lines.back(), "Solutions: the solvent is not in the element balance, the differential or the gases.");
@@ -304,6 +310,7 @@ WeighingSheet MakeBatchSheet(const CReaction &reaction, const BatchInput &input,
         reactant.volumeMl = row.volumeMl;
         reactant.hasSolutionGrams = row.hasSolutionGrams;
         reactant.solutionGrams = row.solutionGrams;
+        reactant.bottle = row.bottle;
         if (row.purity != PURITY_DEFAULT || row.excess != EXCESS_DEFAULT) sheet.showPurity = 1;
     }
     sheet.showVolume = result.anyVolume ? 1 : 0;

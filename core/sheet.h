@@ -33,6 +33,7 @@ struct SheetReactant {
     double volumeMl = 0.0;
     bool hasSolutionGrams = false;
     double solutionGrams = 0.0;
+    BottleRef bottle{};        // the shelf's bottle its values came from, if any
 };
 
 // Everything one sheet shows.

@@ -44,15 +44,35 @@ std::string FormMembers(const SheetReactant &r) {
            ", \"volume_ml\": " + JsonValue(Applying(r.hasVolume, r.volumeMl));
 }
 
+// Whether some material names the shelf's bottle it came from.
+bool ShowsBottles(const WeighingSheet &sheet) {
+    for (const SheetReactant &r : sheet.reactants)
+        if (r.bottle.fromShelf) return true;
+    return false;
+}
+
+// A material's cells bottle_name,bottle_supplier,bottle_lot (empty for a material without one).
+std::string BottleCells(const SheetReactant &r) {
+    return "," + Field(r.bottle.name) + "," + Field(r.bottle.supplier) + "," + Field(r.bottle.lot);
+}
+
+// A material's "bottle" member, when it names one.
+std::string BottleMember(const SheetReactant &r) {
+    if (!r.bottle.fromShelf) return std::string();
+    return ", \"bottle\": {\"name\": " + JsonString(r.bottle.name) + ", \"supplier\": " + JsonString(r.bottle.supplier) +
+           ", \"lot\": " + JsonString(r.bottle.lot) + "}";
+}
+
 }  // namespace
 
 std::string SheetCsv(const WeighingSheet &sheet) {
     const BatchResult &batch = sheet.batch;
-    const bool forms = ShowsForms(sheet);
-    // The end of a line other than a material's: the forms' cells empty.
-    const std::string end = forms ? ",,,,,\r\n" : "\r\n";
+    const bool forms = ShowsForms(sheet), bottles = ShowsBottles(sheet);
+    // The end of a line other than a material's: the forms' and bottles' cells empty.
+    const std::string end = std::string(forms ? ",,,,," : "") + (bottles ? ",,," : "") + "\r\n";
     std::string out = "record,row,formula,molar_mass,ratio,purity_pct,excess_pct,pure_g,weighed_g,mmol,percent";
-    out += forms ? ",density_g_ml,molarity_mol_l,mass_fraction_pct,solution_g,volume_ml\r\n" : "\r\n";
+    if (forms) out += ",density_g_ml,molarity_mol_l,mass_fraction_pct,solution_g,volume_ml";
+    out += bottles ? ",bottle_name,bottle_supplier,bottle_lot\r\n" : "\r\n";
     out += "sample,," + Field(sheet.sampleId) + ",,,,,,,," + end;
     out += "product,," + Field(sheet.productFormula) + "," + Number(sheet.productMolarMass) + "," +
            Number(sheet.productRatio) + ",,," + Number(sheet.amount) + ",," + Number(sheet.productMmol) + "," + end;
@@ -68,7 +88,7 @@ std::string SheetCsv(const WeighingSheet &sheet) {
         const SheetReactant &r = sheet.reactants[i];
         out += "material," + std::to_string(r.row) + "," + Field(r.formula) + "," + Number(r.molarMass) + "," +
                Number(r.ratio) + "," + Number(r.purity) + "," + Number(r.excess) + "," + Number(r.grams) + "," +
-               Number(r.weighedGrams) + "," + Number(r.mmol) + "," + (forms ? FormCells(r) : "") + "\r\n";
+               Number(r.weighedGrams) + "," + Number(r.mmol) + "," + (forms ? FormCells(r) : "") + (bottles ? BottleCells(r) : "") + "\r\n";
     }
     for (const BatchGas &gas : batch.gases)
         out += "gas,," + Field(gas.formula) + "," + Number(gas.molarMass) + ",,,," + Number(gas.grams) + ",," +
@@ -104,7 +124,7 @@ std::string SheetJson(const WeighingSheet &sheet) {
                JsonString(r.formula) + ", \"molar_mass\": " + Number(r.molarMass) + ", \"ratio\": " + Number(r.ratio) +
                ", \"purity_pct\": " + Number(r.purity) + ", \"excess_pct\": " + Number(r.excess) +
                ", \"pure_g\": " + Number(r.grams) + ", \"weighed_g\": " + Number(r.weighedGrams) +
-               ", \"mmol\": " + Number(r.mmol) + (ShowsForms(sheet) ? FormMembers(r) : "") + "}";
+               ", \"mmol\": " + Number(r.mmol) + (ShowsForms(sheet) ? FormMembers(r) : "") + BottleMember(r) + "}";
     }
     out += "\n  ],\n  \"pure_g_total\": " + Number(batch.stoichiometricTotal) +
            ",\n  \"weighed_g_total\": " + Number(batch.weighedTotal) + ",\n  \"gases\": [";

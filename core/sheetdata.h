@@ -24,7 +24,10 @@ struct WeighingSheet;
 // columns density_g_ml,molarity_mol_l,mass_fraction_pct,solution_g,volume_ml,
 // filled on material lines with the values given and computed (empty where
 // they do not apply); its JSON materials add "form" and the same five
-// (null where they do not apply).
+// (null where they do not apply). A sheet with a material that names the
+// shelf's bottle it came from adds the columns bottle_name,bottle_supplier,
+// bottle_lot after those (filled on such material lines), and its JSON
+// materials that name one add "bottle": {"name", "supplier", "lot"}.
 std::string SheetCsv(const WeighingSheet &sheet);
 
 // The same numbers as one JSON object.

@@ -87,4 +87,47 @@ void SetClipboardText(const std::string &text) {
     ::CloseClipboard();
 }
 
+namespace {
+
+// The context menu driver's state, and the window procedure it puts in
+// front of the window's own while the menu is open.
+struct MenuDriver {
+    WNDPROC previous;
+    std::string items;
+    int choice;
+    bool acted;
+} g_menu;
+LRESULT CALLBACK MenuDriverProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITMENUPOPUP) {
+        HMENU popup = reinterpret_cast<HMENU>(wParam);
+        for (int i = 0; i < ::GetMenuItemCount(popup); ++i) {
+            char text[32] = {};
+            ::GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
+            bool grayed = (::GetMenuState(popup, i, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) != 0;
+            g_menu.items += text + std::string(grayed ? "-" : "+") + std::to_string(::GetMenuItemID(popup, i)) + " ";
+        }
+    } else if (message == WM_ENTERIDLE && wParam == MSGF_MENU && !g_menu.acted) {
+        g_menu.acted = true;
+        HWND target = lParam ? reinterpret_cast<HWND>(lParam) : hWnd;
+        for (int i = 0; i < g_menu.choice; ++i) ::PostMessageA(target, WM_KEYDOWN, VK_DOWN, 0);
+        ::PostMessageA(target, WM_KEYDOWN, VK_RETURN, 0);
+    }
+    return ::CallWindowProcA(g_menu.previous, hWnd, message, wParam, lParam);
+}
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD) { ::EndMenu(); }
+
+}  // namespace
+
+std::string PickFromContextMenu(HWND window, int choice) {
+    WNDPROC previous = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MenuDriverProc)));
+    g_menu = {previous, "", choice, false};
+    ::SetCursorPos(700, 600);  // away from the host, so the menu covers nothing of the control
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 5000, &CloseMenu);  // a safety net
+    ::SendMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 5));
+    ::KillTimer(nullptr, timer);
+    ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    return g_menu.items;
+}
+
 }  // namespace qwintest

@@ -146,6 +146,11 @@ void PumpMessages(DWORD milliseconds = 0);
 std::string ClipboardText();
 void SetClipboardText(const std::string &text);
 
+// Opens a window's context menu with a right press, picks item `choice` (by
+// Down keys and Enter once the menu idles) and answers the items seen as
+// "text+id " (enabled) or "text-id " (greyed).
+std::string PickFromContextMenu(HWND window, int choice);
+
 }  // namespace qwintest
 
 #endif

@@ -88,6 +88,11 @@ TEST(CalcFileReader, ParsesOneLine) {
         {"density 1 0 H2O", "bad"},      {"molarity 1 -0.5 LiOH", "bad"},       {"molarity 1 0.000001 LiOH", "bad"},
         {"mass-fraction 2 100.5 SiO2", "bad"}, {"density 1 inf H2O", "bad"},    {"density 31 1 H2O", "bad"},
         {"density 1 1", "bad"},          {"mass- 2 40 SiO2", "bad"},            {"massfraction 2 40 SiO2", "bad"},
+        // The bottle a row's values came from: three quoted texts, then the formula.
+        {"bottle 2 \"Barium carbonate\" \"\" \"NC \"\"7\"\"\" BaCO3", "16 2 0 0 0 |BaCO3|"},
+        {"bottle 2 \"a\" \"b\" BaCO3", "bad"}, {"bottle 2 \"a\" \"b\" \"c\"", "bad"},
+        {"bottle 2 \"a\" \"b\" \"c\"BaCO3", "bad"}, {"bottle 31 \"a\" \"b\" \"c\" BaCO3", "bad"},
+        {"bottle 2 \"a\" \"b\" \"c BaCO3", "bad"},
     };
     for (auto &c : cases) {
         const std::string got = Parse(c[0]);
@@ -179,6 +184,12 @@ TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
          "a density went to another material"},
         {entry + "mass-fraction 2 40 H2\r\nmass-fraction 2 50 H2\r\n", S::Conflict, 4, "1 2 3",
          "a second mass-fraction line for row 2 (the first is line 3)", "the last fraction won"},
+        {entry + "bottle 2 \"a\" \"\" \"\" CuO\r\n", S::Conflict, 3, "1 2", "bottle names CuO, but row 2 holds H2",
+         "a bottle went to another material"},
+        {entry + "bottle 2 \"a\" \"\" \"1\" H2\r\nbottle 2 \"a\" \"\" \"2\" H2\r\n", S::Conflict, 4, "1 2 3",
+         "a second bottle line for row 2 (the first is line 3)", "the last bottle won"},
+        {entry + "bottle 2 \"a\" \"b\"\r\n", S::BadLine, 3, "1 2",
+         "bottle needs its name, supplier and lot, each in double quotes", "a bottle without its lot"},
     };
     for (const auto &c : cases) {
         CalcReadResult result;
@@ -269,6 +280,13 @@ TEST(CalcFileEntry, SavedFilesOpenAndSaveByteForByte) {
                     "mass-fraction 2 40.00000 Na2CO3*1.5H2O2\xB7H2O\r\n"},
         {"-1 run 7\r\n" + ybco + "molarity 3 0.1234567 BaCO3\r\ndensity 1 0.933 Y2O3\r\npurity 1 98 Y2O3\r\n",
          "-1 run 7\r\n" + ybco + "purity 1 98.00000 Y2O3\r\ndensity 1 0.93300 Y2O3\r\nmolarity 3 0.1234567 BaCO3\r\n"},
+        // A row's bottle after its values, in the row's spelling, quotes doubled; a bottle of default
+        // values keeps its row's formula.
+        {hydrates + "bottle 2 \"Sodium \"\"perc\"\"\" \"\"  \" L 1 \" Na2CO3*1.5H2O2*H2O\r\npurity 2 98 Na2CO3*1.5H2O2*H2O\r\n",
+         hydrates + "purity 2 98.00000 Na2CO3*1.5H2O2\xB7H2O\r\n"
+                    "bottle 2 \"Sodium \"\"perc\"\"\" \"\" \" L 1 \" Na2CO3*1.5H2O2\xB7H2O\r\n"},
+        {"-1 run 7\r\n" + ybco + "bottle 1 \"Yttria\" \"Northfield\" \"Y-1\" Y2O3\r\n",
+         "-1 run 7\r\n" + ybco + "bottle 1 \"Yttria\" \"Northfield\" \"Y-1\" Y2O3\r\n"},
         // A volume dispensed takes a row's place among the weighed lines.
         {"-1 run 7\r\n" + ybco + "dispensed 3 2.5 BaCO3\r\nweighed 1 0 Y2O3\r\n",
          "-1 run 7\r\n" + ybco + "weighed 1 0.00000 Y2O3\r\ndispensed 3 2.50000 BaCO3\r\n"}};
@@ -284,6 +302,17 @@ TEST(CalcFileEntry, SavedFilesOpenAndSaveByteForByte) {
             text = Str(saved);
         }
     }
+    // A line end inside a bottle's text (a quoted shelf cell) would split the line: a blank instead.
+    Entry entry;
+    entry.fields.productFormula = "CuO";
+    entry.rows.setFormula(0, "CuO");
+    BottleRef bottle;
+    bottle.fromShelf = true;
+    bottle.name = "Copper\r\noxide";
+    entry.batch.SetRow(1, "CuO", 100, 0, MaterialForm(), bottle);
+    CString saved;
+    ASSERT_TRUE(CalcEntryText(entry, &saved));
+    EXPECT_NE(std::string::npos, Str(saved).find("bottle 1 \"Copper  oxide\" \"\" \"\" CuO\r\n")) << Str(saved);
 }
 
 // A weighed mass belongs to the formula it was weighed for: a row retyped loses it (in the entry the

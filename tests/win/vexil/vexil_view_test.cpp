@@ -9,45 +9,6 @@ using qwintest::kShift;
 
 namespace {
 
-// Opens a window's context menu with a right press, picks item `choice` (by
-// Down keys and Enter once the menu idles) and answers the items seen as
-// "text+id " (enabled) or "text-id " (greyed).
-struct MenuDriver {
-    WNDPROC previous;
-    std::string items;
-    int choice;
-    bool acted;
-} g_menu;
-LRESULT CALLBACK MenuDriverProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITMENUPOPUP) {
-        HMENU popup = reinterpret_cast<HMENU>(wParam);
-        for (int i = 0; i < ::GetMenuItemCount(popup); ++i) {
-            char text[32] = {};
-            ::GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
-            bool grayed = (::GetMenuState(popup, i, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) != 0;
-            g_menu.items += text + std::string(grayed ? "-" : "+") + std::to_string(::GetMenuItemID(popup, i)) + " ";
-        }
-    } else if (message == WM_ENTERIDLE && wParam == MSGF_MENU && !g_menu.acted) {
-        g_menu.acted = true;
-        HWND target = lParam ? reinterpret_cast<HWND>(lParam) : hWnd;
-        for (int i = 0; i < g_menu.choice; ++i) ::PostMessageA(target, WM_KEYDOWN, VK_DOWN, 0);
-        ::PostMessageA(target, WM_KEYDOWN, VK_RETURN, 0);
-    }
-    return ::CallWindowProcA(g_menu.previous, hWnd, message, wParam, lParam);
-}
-void CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD) { ::EndMenu(); }
-std::string PickFromMenu(HWND window, int choice) {
-    WNDPROC previous = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MenuDriverProc)));
-    g_menu = {previous, "", choice, false};
-    ::SetCursorPos(700, 600);  // away from the host, so the menu covers nothing of the control
-    UINT_PTR timer = ::SetTimer(nullptr, 0, 5000, &CloseMenu);  // a safety net
-    ::SendMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 5));
-    ::KillTimer(nullptr, timer);
-    ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-    return g_menu.items;
-}
-
 // Whatever the fonts, the field (with a selection) and the list's drawing
 // (VXM_DRAWFORMULA) give the picture of one TextOut per character, though the
 // control draws runs at once and some glyphs' ink leaves their cell: smoothed
@@ -207,7 +168,7 @@ TEST_F(VexilTest, MouseAndContextMenu) {
     SetText("Fe");
     ::SetFocus(nullptr);
     qwintest::SetClipboardText("2O3");
-    EXPECT_EQ("Copy-1 Cut-2 Delete-3 Paste+4 ", PickFromMenu(edit, 4));
+    EXPECT_EQ("Copy-1 Cut-2 Delete-3 Paste+4 ", qwintest::PickFromContextMenu(edit, 4));
     EXPECT_TRUE(edit == ::GetFocus() && Text() == "Fe2O3");
     Send(WM_UNDO);
     EXPECT_EQ("Fe", Text()) << "the menu's paste takes a snapshot";
@@ -215,7 +176,7 @@ TEST_F(VexilTest, MouseAndContextMenu) {
     SetText("Fe2O3");
     Send(EM_SETSEL, 0, 1);
     qwintest::SetClipboardText("H2O+");
-    EXPECT_EQ("Copy+1 Cut+2 Delete+3 Paste-4 ", PickFromMenu(edit, 1));  // picks Copy
+    EXPECT_EQ("Copy+1 Cut+2 Delete+3 Paste-4 ", qwintest::PickFromContextMenu(edit, 1));  // picks Copy
     EXPECT_EQ("Fe", qwintest::ClipboardText());
 }
 
