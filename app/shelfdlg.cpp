@@ -1,6 +1,7 @@
 #include "shelfdlg.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -101,6 +102,19 @@ int FieldAtFault(const Bottle &bottle, const ShelfFormulaCheck &check) {
     }
 }
 
+// The message of a bottle's problem, in the fields' words: "Wrong value for purity!\nPurity must
+// be above 0 and at most 100 %, not 120."
+CString ProblemMessage(int field, const CString &problem) {
+    const char *name = field == IDC_BOTTLE_PURITY     ? "purity"
+                       : field == IDC_BOTTLE_DENSITY  ? "density"
+                       : field == IDC_BOTTLE_MOLARITY ? "molarity"
+                       : field == IDC_BOTTLE_FRACTION ? "mass fraction"
+                                                      : "formula";
+    std::string sentence = problem.GetString();
+    if (!sentence.empty()) sentence[0] = char(std::toupper(static_cast<unsigned char>(sentence[0])));
+    return CString("Wrong value for ") + name + "!\n" + sentence.c_str() + ".";
+}
+
 const char kCaption[] = "Quillon";
 
 }  // namespace
@@ -163,7 +177,8 @@ void CBottleDlg::OnOK() {
     }
     const CString problem = BottleProblem(typed, check);
     if (!problem.IsEmpty()) {
-        Refuse(problem, FieldAtFault(typed, check));
+        const int field = FieldAtFault(typed, check);
+        Refuse(ProblemMessage(field, problem), field);
         return;
     }
     bottle = typed;
