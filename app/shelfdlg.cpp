@@ -19,7 +19,7 @@ const struct {
     const char *heading;
     int width;
 } kColumns[] = {{"Formula", 50}, {"Name", 80}, {"Purity (%)", 44}, {"Form", 60},
-                {"Supplier", 80}, {"Lot", 40},  {"Location", 40},   {"Note", 50}};
+                {"Supplier", 80}, {"Lot", 40},  {"Location", 40},   {"Note", 42}};
 const int kColumnCount = int(sizeof kColumns / sizeof kColumns[0]);
 const int kPurityColumn = 2;
 

@@ -35,10 +35,11 @@ Shelf LabShelf() {
         MakeBottle("BaCO3", "Barium carbonate", 99.98, "Northfield Chemicals", "NC-2291"),
         MakeBottle("TiO2", "Titanium dioxide", 99.9, "Harlow Fine Chemicals", "H-17"),
         MakeBottle("C2H6O2", "Ethylene glycol", 99.8, "northfield chemicals", "NC-0412", {1.113, 0, 0}),
-        MakeBottle("Y(NO3)3", "Yttrium nitrate solution", 100, "Ostrava Lab Supply", "", {1.1, 0.5, 0}, "Fridge B"),
+        MakeBottle("Y(NO3)3", "Yttrium nitrate solution", 100, "Ostrava Lab Supply", "", {1.1, 0.5, 0}, "made 2 Dec"),
         MakeBottle("Li2CO3", "Lithium carbonate", 99, "Harlow Fine Chemicals", "H-3"),
     };
-    shelf.bottles[0].unknown = {"kept"};
+    shelf.bottles[0].location = shelf.bottles[1].location = "Cabinet A2";
+    shelf.bottles[3].location = "Fridge B";
     shelf.Reindex();
     return shelf;
 }
@@ -151,7 +152,7 @@ TEST_F(ShelfDlgTest, SortsFiltersAndPutsIntoARow) {
             EXPECT_EQ(sort.order, Formulas(window)) << sort.column;
         }
         const struct { const char *filter, *shown, *count; } filters[] = {
-            {"NORTH", "BaCO3 C2H6O2 ", "2 of 5 bottles"}, {"fridge", "Y(NO3)3 ", "1 of 5 bottles"},
+            {"NORTH", "BaCO3 C2H6O2 ", "2 of 5 bottles"}, {"DEC", "Y(NO3)3 ", "1 of 5 bottles"},
             {"g/ml", "C2H6O2 Y(NO3)3 ", "2 of 5 bottles"}, {"zz", "", "0 of 5 bottles"},
             {"", "TiO2 Li2CO3 BaCO3 C2H6O2 Y(NO3)3 ", "5 bottles"},  // still by supplier
         };
@@ -172,9 +173,10 @@ TEST_F(ShelfDlgTest, SortsFiltersAndPutsIntoARow) {
     EXPECT_EQ("Li2CO3|12", lastPut);
 }
 
-// Each refused value is named and its field gets the focus back; a bottle that passes is added,
-// an edit keeps the bottle's line and other columns, a removal is asked first. Closing with
-// changes asks to save them; No leaves the program's shelf as it was.
+// Each refused value is named and its field gets the focus back; a bottle that passes is added
+// (its texts without the blanks around them), an edit starts from the bottle's values as exact
+// texts, a removal is asked first. Closing with changes that cannot be saved (no file) asks to
+// leave them, and the program's shelf stays as it was.
 TEST_F(ShelfDlgTest, AddEditAndRemoveThroughTheFieldChecks) {
     const struct { const char *formula, *purity, *density, *molarity, *fraction; int field; const char *message; } cases[] = {
         {"SrCO3", "120", "", "", "", IDC_BOTTLE_PURITY, "Wrong value for purity!\nPurity must be above 0 and at most 100 %, not 120."},
