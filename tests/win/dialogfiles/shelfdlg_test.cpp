@@ -272,24 +272,31 @@ TEST_F(ShelfDlgTest, SaveNeverOverwritesAChangedFileSilently) {
                 Press(window, IDC_SHELF_REMOVE);
                 if (item == 2) Press(window, IDC_SHELF_SAVE);
                 ASSERT_EQ(1u, boxes.Count()) << "the question to remove alone";
-                if (item == 2) EXPECT_EQ("BaCO3 TiO2 |BaCO3 TiO2 ", onDisk() + "|" + formulas(shelf)) << "saved, and taken";
+                if (item == 2) {
+                    EXPECT_EQ("BaCO3 TiO2 |BaCO3 TiO2 ", onDisk() + "|" + formulas(shelf)) << "saved, and taken";
+                }
             }
             Put(path, header + "BaCO3,,99.98,,\r\nTiO2,,99.9,,\r\nMgO,,99.95,,\r\nSrXx3,,99,,\r\n");  // someone else's save
             qwintest::MessageBoxWatcher boxes(a.answer);
             Press(window, IDC_SHELF_SAVE);
             ASSERT_EQ(a.answer == IDNO ? 2u : 1u, boxes.Count());
-            if (a.answer == IDNO)  // the file read again, its bad line said
+            if (a.answer == IDNO) {  // the file read again, its bad line said
                 EXPECT_EQ("The shelf file " + path + " has lines that give no bottle:\nline 5: the formula SrXx3 does not parse\n"
                           "3 bottles are usable.", boxes[1].text);
+            }
             EXPECT_EQ("The shelf file " + path + " was changed since it was read.\n\nYes: overwrite it with the shelf shown here.\n"
                       "No: read the file again (the changes made here are lost).\nCancel: go on editing.", boxes[0].text);
             EXPECT_EQ(qwintest::BoxIcon::Exclamation, boxes[0].icon);
             EXPECT_EQ(a.after, Formulas(window)) << a.answer;
-            if (a.answer == IDCANCEL) EXPECT_EQ("BaCO3 TiO2 MgO ", onDisk());
+            if (a.answer == IDCANCEL) {
+                EXPECT_EQ("BaCO3 TiO2 MgO ", onDisk());
+            }
             qwintest::MessageBoxWatcher closing(IDYES);
             Press(window, IDCANCEL);
             EXPECT_EQ(a.answer == IDCANCEL ? 2u : 0u, closing.Count()) << a.answer;
-            if (a.answer == IDCANCEL) EXPECT_EQ("Save changes to the shelf?", closing[0].text);
+            if (a.answer == IDCANCEL) {
+                EXPECT_EQ("Save changes to the shelf?", closing[0].text);
+            }
         });
         EXPECT_EQ(a.after, onDisk()) << a.answer;
         EXPECT_EQ(a.after, formulas(shelf)) << "the program's shelf is the file's: " << a.answer;
