@@ -4,11 +4,14 @@
 #include <string>
 
 #include "aboutdlg.h"
+#include "bottlechoicedlg.h"
 #include "controlrecords.h"
 #include "core/reaction.h"
 #include "core/series.h"
+#include "core/shelfentry.h"
 #include "core/textutil.h"
 #include "elementselectdlg.h"
+#include "framework/afxdlgs.h"
 #include "stockdlg.h"
 #include "resource.h"
 #include "version.h"
@@ -169,6 +172,7 @@ LRESULT CQuillonDlg::OnDeferredInit(WPARAM, LPARAM) {
     layout.ApplySize(settings.windowWidth, settings.windowHeight);
     entryFile.Keep(ReadEntry(), nullptr);
     UpdateTitle();
+    LoadShelf(settings.shelfFile);
     return 1;
 }
 
@@ -186,6 +190,7 @@ void CQuillonDlg::OnDestroy() {
     settings.windowWidth = layout.NormalWidth();
     settings.windowHeight = layout.NormalHeight();
     settings.balance = record.Balance();
+    settings.shelfFile = shelf.Path();
     WriteAppSettings(*AfxGetApp(), settings);
     for (CWnd *field : {static_cast<CWnd *>(&productField), static_cast<CWnd *>(&ratioField),
                         static_cast<CWnd *>(&amountField)})
@@ -251,6 +256,11 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         UpdateTitle();
         return TRUE;
     }
+    if (id == IDC_LIST && HIWORD(wParam) == LDN_FORMULACOMMITTED) {
+        OnFormulaCommitted();
+        UpdateTitle();
+        return TRUE;
+    }
     switch (id) {
     case ID_FILE_NEW: OnClear(); break;
     case ID_FILE_EXIT:
@@ -301,6 +311,8 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         stock.DoModal();
         break;
     }
+    case ID_OPTIONS_SHELF_FILE: OnShelfFile(); break;
+    case ID_OPTIONS_NO_SHELF: LoadShelf(CString()); break;
     case ID_OPTIONS_WEIGHED:
         leaveField();
         record.CheckWeighed(this, ReadEntry());
@@ -379,6 +391,7 @@ void CQuillonDlg::OnInitMenu(HMENU menu) {
     enable(ID_FILE_PRINT, record.HasSheet());
     enable(ID_FILE_PRINT_PREVIEW, record.HasSheet());
     enable(ID_FILE_EXPORT_CSV, record.HasSheet());
+    enable(ID_OPTIONS_NO_SHELF, !shelf.Path().IsEmpty());
 }
 
 // Ctrl+Shift+J in a formula editor: what this copy of the program runs on.
@@ -518,7 +531,91 @@ void CQuillonDlg::OnOpenFile() {
     if (!entryFile.Open(this, ReadEntry(), FormulaCheckCallback, &opened, &path)) return;
     ShowEntry(opened);
     entryFile.Keep(ReadEntry(), path);
+    OfferShelfChanges();
     GetDlgItem(IDC_SAMPLE_ID)->SetFocus();
+}
+
+// ---------------------------------------------------------------------------
+// The lab's shelf
+
+// The read's one message, at start and when a file is chosen; a file that
+// does not read leaves the entry without bottles, never stops it.
+void CQuillonDlg::LoadShelf(const CString &path) {
+    const CString message = shelf.Load(path);
+    if (!message.IsEmpty()) MessageBox(message, "Quillon", MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Options > Shelf File...: Cancel keeps the shelf as it is (Options > No
+// Shelf ends it); a chosen file that gives no shelf at all is said and the
+// shelf before it kept.
+void CQuillonDlg::OnShelfFile() {
+    CFileDialog dialog(TRUE, "csv", shelf.Path(), OFN_HIDEREADONLY | OFN_FILEMUSTEXIST,
+                       "CSV Files (*.csv)|*.csv|All Files (*.*)|*.*||", this);
+    dialog.m_ofn.lpstrTitle = "Shelf File";
+    if (dialog.DoModal() != IDOK) return;
+    CLabShelf chosen(shelf.Check());
+    const CString message = chosen.Load(dialog.GetPathName());
+    if (!message.IsEmpty()) MessageBox(message, "Quillon", MB_OK | MB_ICONEXCLAMATION);
+    if (chosen.Status() == ShelfReadStatus::Read) shelf = chosen;
+}
+
+// The user stored another formula into a row: the shelf's one bottle of it
+// is taken, or the one chosen among several (None: the row stays as it is).
+void CQuillonDlg::OnFormulaCommitted() {
+    CWnd *list = GetDlgItem(IDC_LIST);
+    const int index = int(list->SendMessage(LDM_GETCURRENTROW));
+    const CString *formula = reinterpret_cast<const CString *>(list->SendMessage(LDM_GETFORMULA, WPARAM(index)));
+    if (formula == nullptr || formula->IsEmpty()) return;
+    const std::vector<int> found = shelf.Get().Find(*formula);
+    if (found.empty()) return;
+    int chosen = found.front();
+    if (found.size() > 1) {
+        CBottleChoiceDlg choice(shelf.Get(), found, *formula, index + 1, this);
+        if (choice.DoModal() != IDOK) return;
+        chosen = choice.Chosen();
+    }
+    TakeBottleIntoRow(index + 1, shelf.Get().bottles[size_t(chosen)]);
+}
+
+bool CQuillonDlg::TakeBottleIntoRow(int rowNumber, const Bottle &bottle) {
+    CWnd *list = GetDlgItem(IDC_LIST);
+    const CString *held = reinterpret_cast<const CString *>(list->SendMessage(LDM_GETFORMULA, WPARAM(rowNumber - 1)));
+    if (held == nullptr) return false;
+    if (ShelfFormulaKey(*held) != ShelfFormulaKey(bottle.formula)) {
+        if (!held->IsEmpty() &&
+            MessageBox(MaterialName(*held, rowNumber) + " is in that row.\nPut " + bottle.formula + " there instead?",
+                       "Quillon", MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return false;
+        list->SendMessage(LDM_SETFORMULA, WPARAM(rowNumber - 1), reinterpret_cast<LPARAM>(&bottle.formula));
+        list->InvalidateRect(nullptr, TRUE);
+    }
+    const CString formula = *held;
+    BottleTake take = TakeBottle(&batchValues, rowNumber, formula, bottle, false);
+    if (take == BottleTake::AskFirst) {
+        const CString question = MaterialName(formula, rowNumber) +
+                                 " has values of its own.\nTake those of the shelf's bottle " + BottleTitle(bottle) +
+                                 " instead?";
+        if (MessageBox(question, "Quillon", MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
+        take = TakeBottle(&batchValues, rowNumber, formula, bottle, true);
+    }
+    ShowScaling();
+    return take != BottleTake::AskFirst;
+}
+
+// An opened file's rows whose bottles the shelf now gives other values (or
+// no longer holds): named in one question; Yes takes the shelf's values,
+// No keeps the file's.
+void CQuillonDlg::OfferShelfChanges() {
+    shelf.Refresh();  // the shelf as it is now, should someone have changed it since it was read
+    Entry entry = ReadEntry();
+    const std::vector<ShelfChange> changes = ShelfChanges(shelf.Get(), entry);
+    if (changes.empty()) return;
+    if (MessageBox(ShelfChangesText(changes) + "\n\nTake the shelf's values?", "Quillon",
+                   MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    TakeShelfChanges(shelf.Get(), changes, &entry);
+    batchValues = entry.batch;
+    ShowScaling();
 }
 
 // Clear and New: a new, untitled entry (after asking when the entry has changed).
@@ -538,8 +635,8 @@ void CQuillonDlg::OnClear() {
 }
 
 // The weighing dialog on the used rows, each with the values (purity,
-// excess, form) kept for its formula (a row retyped since shows the defaults). OK keeps what the dialog
-// leaves, for the formulas it showed; Cancel changes nothing.
+// excess, form) kept for its formula (a row retyped since shows the defaults), those taken from the
+// shelf as if typed. OK keeps what the dialog leaves, for the formulas it showed; Cancel changes nothing.
 void CQuillonDlg::OnWeighing() {
     CWnd *list = GetDlgItem(IDC_LIST);
     auto rowAt = [list](int number) {
@@ -576,7 +673,14 @@ void CQuillonDlg::OnWeighing() {
     batchValues.scaleMass = chosen.scaleGrams;
     batchValues.scaleFormula.Empty();
     for (const WeighingMaterial &material : chosen.materials) {
-        batchValues.SetRow(material.row, material.formula, material.purity, material.excess, material.form);
+        // A bottle taken from the shelf stays named while the row keeps its
+        // purity and form (the excess is the row's own); other values are typed.
+        const BatchRowValues &kept = batchValues.rows[material.row - 1];
+        const BottleRef bottle = kept.formula == material.formula && kept.purity == material.purity &&
+                                         kept.form == material.form
+                                     ? kept.bottle
+                                     : BottleRef();
+        batchValues.SetRow(material.row, material.formula, material.purity, material.excess, material.form, bottle);
         if (chosen.scale == BatchScale::Material && material.row == chosen.scaleRow)
             batchValues.scaleFormula = material.formula;
     }

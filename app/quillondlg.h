@@ -23,6 +23,7 @@
 #include "framework/afxwin.h"
 #include "htmlhelp.h"
 #include "labrecord.h"
+#include "labshelf.h"
 #include "quillon/ledra.h"
 #include "quillon/vexil.h"
 #include "reportoutput.h"
@@ -54,6 +55,13 @@ public:
     const CFormulaParser &Parser() const { return formulaParser; }
     // True once the user closes the application with Exit or the Close command.
     bool Closing() const override;
+    // The lab's shelf the rows take bottles from (the Shelf File setting).
+    CLabShelf &LabShelf() { return shelf; }
+    // Row rowNumber (1..30) takes bottle's purity and form and names it; a
+    // row holding another formula takes the bottle's formula first. Values of
+    // the row's own that differ are replaced only when the user says Yes.
+    // True when the row holds the bottle's values.
+    bool TakeBottleIntoRow(int rowNumber, const Bottle &bottle);
 
 protected:
     BOOL OnInitDialog() override;
@@ -90,6 +98,14 @@ private:
     void ShowScaling();
     void OnSaveFile();
     void OnOpenFile();
+    // The shelf: chosen under Options (or none), its read's message shown once;
+    // a formula stored into a row takes its bottle (the user choosing among
+    // several); an opened file's bottles whose values the shelf has changed
+    // since are named, and their values taken if the user says so.
+    void LoadShelf(const CString &path);
+    void OnShelfFile();
+    void OnFormulaCommitted();
+    void OfferShelfChanges();
 
     // The entry as the fields and the list hold it (the series formula in
     // place of the empty product field), and an entry shown in them.
@@ -128,6 +144,7 @@ private:
     CWindowLayout layout;
     CAppHelp help;
     AppSettings settings;  // the options as the menus show them; written whole at the end
+    CLabShelf shelf{[this](const char *formula) { return formulaParser.Check(formula) == 0; }};
 
     CElementTable elementTable;  // loaded from ATOMS.LST in OnInitDialog
     CFormulaParser formulaParser{elementTable};

@@ -16,6 +16,7 @@
 #define IDD_PRINT_PREVIEW 160
 #define IDD_SHELF 165
 #define IDD_BOTTLE 166
+#define IDD_BOTTLECHOICE 161
 
 // Menu and program icon
 #define IDR_MAINFRAME 128
@@ -77,6 +78,10 @@
 #define IDC_STOCK_VOLUME 1104
 #define IDC_STOCK_CALCULATE 1105
 #define IDC_STOCK_RESULT 1106
+
+// The choice among a formula's bottles on the shelf
+#define IDC_BOTTLE_LIST 1130
+#define IDC_BOTTLE_FORMULA 1131
 
 // Print preview
 #define IDC_PREVIEW_PRINT 1090
@@ -160,6 +165,8 @@
 #define ID_FILE_PRINT_PREVIEW 32800
 #define ID_OPTIONS_TOGGLEFIXED 32801  // the list's current row Fixed or Unfixed (F4, PreTranslateMessage)
 #define ID_OPTIONS_SHELF 32810
+#define ID_OPTIONS_SHELF_FILE 32802
+#define ID_OPTIONS_NO_SHELF 32803
 
 // The program's own messages to the main dialog, in the WM_APP range: the
 // numbers from WM_USER on are the dialog manager's own (DM_GETDEFID,

@@ -33,6 +33,7 @@ AppSettings ReadAppSettings(CWinApp &app) {
     balance.minimumWeight = app.GetProfileString(kSection, "Minimum Weight", "");
     balance.pipetteReadability = app.GetProfileString(kSection, "Pipette Readability", kDefaultPipetteReadability);
     balance.minimumVolume = app.GetProfileString(kSection, "Minimum Volume", "");
+    settings.shelfFile = app.GetProfileString(kSection, "Shelf File", "");
     Decimal grams;
     if (!ReadBalanceGrams(balance.readability, &grams)) balance.readability = kDefaultReadability;
     if (!ReadBalanceGrams(balance.minimumWeight, &grams)) balance.minimumWeight.Empty();
@@ -61,4 +62,5 @@ void WriteAppSettings(CWinApp &app, const AppSettings &settings) {
     app.WriteProfileString(kSection, "Minimum Weight", settings.balance.minimumWeight);
     app.WriteProfileString(kSection, "Pipette Readability", settings.balance.pipetteReadability);
     app.WriteProfileString(kSection, "Minimum Volume", settings.balance.minimumVolume);
+    app.WriteProfileString(kSection, "Shelf File", settings.shelfFile);
 }

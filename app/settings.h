@@ -21,6 +21,7 @@ struct AppSettings {
     bool showGases = false;        // "Show Released Gases": the sheet's released gases and mass loss
     BalanceTexts balance;          // "Operator", "Balance Readability", "Minimum Weight",
                                    // "Pipette Readability", "Minimum Volume"
+    CString shelfFile;             // "Shelf File": the lab's shelf (core/shelf.h), empty for none
 };
 
 // The stored values; a missing one reads as the default above. A stored

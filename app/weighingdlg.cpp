@@ -62,6 +62,7 @@ LRESULT Send(CWnd *dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lPara
 
 }  // namespace
 
+// The form as the list's last column shows it: "0.933 g/mL", "0.5 M, 1.1 g/mL", "40 wt%".
 CString FormBrief(const MaterialForm &form) {
     const CString density = form.density != 0.0 ? FormatFieldNumber(form.density) + " g/mL" : CString();
     const CString comma = density.IsEmpty() ? "" : ", ";

@@ -25,6 +25,10 @@ struct WeighingMaterial {
     MaterialForm form;               // solid: weighed
 };
 
+// A form as the weighing list's last column, the bottle choice and the Shelf window show it:
+// "0.933 g/mL", "0.5 M, 1.1 g/mL", "40 wt%"; empty for a solid.
+CString FormBrief(const MaterialForm &form);
+
 struct WeighingValues {
     std::vector<WeighingMaterial> materials;
     BatchScale scale = BatchScale::Product;
@@ -37,9 +41,6 @@ struct WeighingValues {
 CString PurityProblem(int read, double percent);
 CString ExcessProblem(int read, double percent);
 CString MassProblem(int read, double grams, const char *what);
-// A form in brief, as the lists show it: "0.933 g/mL", "0.5 M, 1.1 g/mL",
-// "40 wt%"; empty for a solid.
-CString FormBrief(const MaterialForm &form);
 
 class CWeighingDlg : public CDialog {
 public:

@@ -10,6 +10,8 @@
 //   quillon-cli series FILE.QSF [--x VALUES] [--auto] [--include ...] [--format text|csv|json] [FORM...]
 //   quillon-cli weighed FILE.QSF [--weighed N=GRAMS[,N=GRAMS...]] [--weighed-file FILE] [--dispensed N=ML[,N=ML...]]
 //                      [--auto] [--include ...] [--tolerance PCT] [--format text|csv|json] [FORM...]
+//   sheet, series and weighed: [--shelf SHELF.csv]  (rows without values of their own take their
+//         bottle's: the lot the file names, else the first bottle of the row's formula)
 //   FORM: [--density N=G_PER_ML] [--molarity N=MOL_PER_L] [--mass-fraction N=PCT], a row's form over
 //         the file's: a density alone makes a neat liquid, with a molarity or mass fraction it is the
 //         solution's
@@ -64,6 +66,7 @@
 #include "core/calculation.h"
 #include "core/sheetdata.h"
 #include "core/shelf.h"
+#include "core/shelfentry.h"
 #include "core/stock.h"
 #include "options.h"
 
@@ -96,6 +99,8 @@ const char *const USAGE =
     "         (the grams of the solid to dissolve; --unit defaults to the solid)\n"
     "       quillon-cli shelf SHELF.csv\n"
     "         (checks a shelf file and lists its bottles: formula, name, purity, form, supplier, lot, location)\n"
+    "sheet, series and weighed: --shelf SHELF.csv (each row without values of its own takes its bottle's:\n"
+    "       the bottle the file names, else the first of the row's formula; the options of rows still win)\n"
     "FORM, a row dispensed by volume (over the file's values for the row):\n"
     "       --density N=G_PER_ML       alone: row N is a neat liquid of this density;\n"
     "                                  with a molarity or mass fraction: the solution's density\n"
@@ -244,6 +249,28 @@ bool OpenCalculationFile(const std::string &path, const CFormulaParser &parser, 
     const std::string where = result.failingLine > 0 ? ", line " + std::to_string(result.failingLine) : "";
     Complain("Failed to load a file. (" + path + where + ": " + why + ")");
     return false;
+}
+
+// --shelf: the rows without values of their own take their bottle's; what
+// the shelf's reading says (its bad lines) and the rows whose bottle's
+// values changed on the shelf on stderr. False, after complaining, when the
+// shelf gives no bottle at all (missing, unreadable, not a shelf).
+bool ApplyShelf(const Options &options, const CFormulaParser &parser, Entry &entry) {
+    const auto path = options.values.find("--shelf");
+    if (path == options.values.end()) return true;
+    Shelf shelf;
+    const ShelfFormulaCheck check = [&parser](const char *formula) { return parser.Check(formula) == 0; };
+    const ShelfReadStatus status = ReadShelfFile(path->second.c_str(), check, &shelf);
+    if (status != ShelfReadStatus::Read) {
+        Complain(ShelfFileProblem(status, path->second.c_str()).GetString());
+        return false;
+    }
+    const std::string message = ShelfReadMessage(status, path->second.c_str(), shelf).GetString();
+    if (!message.empty()) Put(stderr, message + "\n");
+    TakeShelfValues(shelf, &entry);
+    const CString changes = ShelfChangesText(ShelfChanges(shelf, entry));
+    if (!changes.IsEmpty()) Put(stderr, std::string(changes.GetString()) + "The file's values are used.\n");
+    return true;
 }
 
 // The messages of a calculation on stderr, one after the other.
@@ -457,7 +484,8 @@ int CommandShelf(const Options &options, const CFormulaParser &parser) {
         Put(stdout, utf8(bottle.formula) + "\t" + utf8(bottle.name) + "\t" + ExactNumber(bottle.purity) + " %\t" +
                         FormListing(bottle.form) + "\t" + utf8(bottle.supplier) + "\t" + utf8(bottle.lot) + "\t" +
                         utf8(bottle.location) + "\n");
-    const CString message = ShelfReadMessage(status, path.c_str(), shelf);
+    const CString message = status == ShelfReadStatus::Read ? ShelfReadMessage(status, path.c_str(), shelf)
+                                                             : ShelfFileProblem(status, path.c_str());
     if (!message.IsEmpty()) Complain(message.GetString());
     return status == ShelfReadStatus::Read && shelf.problems.empty() ? 0 : EXIT_BAD_INPUT;
 }
@@ -512,6 +540,7 @@ int Run(int argc, char **argv) {
     if (!MakeSelection(options, table, selection)) return EXIT_BAD_INPUT;
     Entry entry;
     if (!OpenCalculationFile(options.arguments[0], parser, entry)) return EXIT_BAD_INPUT;
+    if (!ApplyShelf(options, parser, entry)) return EXIT_BAD_INPUT;
     if (options.command == "series")
         return ApplyBatchOptions(options, entry) ? CommandSeries(options, parser, selection, entry) : EXIT_BAD_INPUT;
     if (IsSeriesFormula(parser, entry.fields.productFormula)) {

@@ -28,7 +28,8 @@ bool IsBatchValueOption(const std::string &name) {
 bool TakesValue(const std::string &name) {
     return name == "--x" || name == "--weighed" || name == "--weighed-file" || name == "--dispensed" ||
            name == "--tolerance" || name == "--format" || name == "--readability" || name == "--min-weight" ||
-           name == "--pipette" || name == "--min-volume" || name == "--solid" || name == "--unit" || name == "--volume";
+           name == "--pipette" || name == "--min-volume" || name == "--solid" || name == "--unit" || name == "--volume" ||
+           name == "--shelf";
 }
 
 // The batch value options that stock takes too, with a value of its own (no row).
@@ -42,7 +43,7 @@ bool ValueOptionsFit(const Options &options) {
                                             {"--readability", "sheet"},  {"--min-weight", "sheet"},
                                             {"--pipette", "sheet"},      {"--min-volume", "sheet"},
                                             {"--solid", "stock"},        {"--unit", "stock"},
-                                            {"--volume", "stock"}};
+                                            {"--volume", "stock"},       {"--shelf", "sheet series weighed"}};
     for (const auto &owner : owners) {
         if (options.values.count(owner[0]) == 0) continue;
         std::string commands = std::string(" ") + owner[1] + " ";
@@ -336,8 +337,10 @@ bool ApplyBatchOptions(const Options &options, Entry &entry) {
             Complain("--mass-of row " + std::to_string(row) + " must be " + AmountShownLimit().GetString());
             return false;
         }
+        // A purity (or a form, above) typed is not the bottle's: the row names none. An excess is no
+        // bottle's value: the row still names its bottle.
         if (name == "--purity") batch.SetRow(row, formula, value, kept.excess, kept.form);
-        if (name == "--excess") batch.SetRow(row, formula, kept.purity, value, kept.form);
+        if (name == "--excess") batch.SetRow(row, formula, kept.purity, value, kept.form, kept.bottle);
         if (name == "--mass-of") {
             batch.scale = BatchScale::Material;
             batch.scaleRow = row;

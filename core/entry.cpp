@@ -11,7 +11,7 @@ bool SameBatch(const BatchSettings &a, const BatchSettings &b) {
     for (int i = 0; i < ROW_CAPACITY; ++i) {
         const BatchRowValues &x = a.rows[i], &y = b.rows[i];
         if (x.formula != y.formula || !SameNumber(x.purity, y.purity) || !SameNumber(x.excess, y.excess) ||
-            x.bottle != y.bottle)
+            x.form != y.form || x.bottle != y.bottle)
             return false;
     }
     return true;

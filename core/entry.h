@@ -35,8 +35,9 @@ struct Entry {
     Entry &operator=(const Entry &other);
 };
 
-// True when both hold the same texts, rows, batch values and weighed
-// masses (ratios compared exactly, NaN equal to NaN).
+// True when both hold the same texts, rows, batch values (with the rows'
+// forms and bottles) and weighed masses (ratios compared exactly, NaN equal
+// to NaN).
 bool SameEntry(const Entry &a, const Entry &b);
 
 #endif

@@ -358,6 +358,11 @@ Composed Compose(const Shelf &shelf) {
         for (const Bottle &b : shelf.bottles)
             needed = needed || (column == ShelfColumn::Purity ? b.purity != PURITY_DEFAULT : !CellText(b, column).empty());
         if (!held && needed) {
+            // Past the cells of every bad line, so that none of them falls into it: columns of no
+            // name (kept and ignored) in between.
+            for (const ShelfRecord &record : form.records)
+                for (; record.bad && out.columns.size() < record.cells; out.columns.push_back(ShelfColumn::Other))
+                    out.header += ",";
             out.header += std::string(",") + COLUMN_NAMES[c];
             out.columns.push_back(column);
         }
@@ -487,6 +492,7 @@ ShelfReadStatus ReadShelfText(const std::string &bytes, const ShelfFormulaCheck 
         Bottle bottle;
         const CString reason = ended ? BottleOfCells(cells, form, check, &bottle) : CString("a quoted cell does not end");
         record.bad = !reason.IsEmpty();
+        record.cells = cells.size();
         if (record.bad) {
             shelf->problems.push_back(ShelfProblem{at, reason});
         } else {
@@ -523,19 +529,24 @@ ShelfReadStatus ReadShelfFile(const char *path, const ShelfFormulaCheck &check, 
     return read;
 }
 
-CString ShelfReadMessage(ShelfReadStatus status, const char *path, const Shelf &shelf) {
+CString ShelfFileProblem(ShelfReadStatus status, const char *path) {
     const CString file = CString("The shelf file ") + path;
-    const CString none = " No bottle is taken from a shelf.";
     switch (status) {
     case ShelfReadStatus::Missing:
-        return file + " does not exist." + none;
+        return file + " does not exist.";
     case ShelfReadStatus::Unreadable:
-        return file + " cannot be read." + none;
+        return file + " cannot be read.";
     case ShelfReadStatus::NotAShelf:
-        return file + " is not a shelf: its first line must name the columns, Formula among them." + none;
+        return file + " is not a shelf: its first line must name the columns, Formula among them.";
     case ShelfReadStatus::Read:
         break;
     }
+    return CString();
+}
+
+CString ShelfReadMessage(ShelfReadStatus status, const char *path, const Shelf &shelf) {
+    if (status != ShelfReadStatus::Read) return ShelfFileProblem(status, path) + " No bottle is taken from a shelf.";
+    const CString file = CString("The shelf file ") + path;
     if (shelf.problems.empty()) return CString();
     const size_t shown = 20;
     CString text = file + " has lines that give no bottle:";

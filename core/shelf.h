@@ -68,6 +68,7 @@ struct ShelfRecord {
     int line = 0;
     std::string bytes;
     bool bad = false;
+    size_t cells = 0;  // how many cells it has: a column a save adds goes past every bad line's
     Bottle asRead;
 };
 
@@ -142,6 +143,10 @@ ShelfReadStatus ReadShelfFile(const char *path, const ShelfFormulaCheck &check, 
 // bad line ("line 4: ...", at most 20, then "and N more") and how many
 // bottles are usable. No final line end.
 CString ShelfReadMessage(ShelfReadStatus status, const char *path, const Shelf &shelf);
+// Why a file gave no bottle at all (Missing, Unreadable, NotAShelf), the
+// first sentence of that message: what quillon-cli, which then makes no
+// sheet, says. Empty for Read.
+CString ShelfFileProblem(ShelfReadStatus status, const char *path);
 
 // The file's text for the shelf as it is: the header and encoding as read
 // (a new shelf: UTF-8 with a byte-order mark, CR LF, the ten columns), a

@@ -188,6 +188,7 @@ BEGIN_MESSAGE_MAP(CLedra, CWnd)
     ON_MESSAGE(LDM_GETUNFIXEDCOUNT, OnGetUnfixedCount)
     ON_MESSAGE(LDM_GETCAPACITY, OnGetCapacity)
     ON_MESSAGE(LDM_TOGGLEFIXED, OnToggleFixed)
+    ON_MESSAGE(LDM_GETCURRENTROW, OnGetCurrentRow)
     ON_MESSAGE(LDM_TABOUT, OnTabOut)
     ON_MESSAGE(LDM_STEPCELL, OnStepCell)
     ON_MESSAGE(LDM_PAGEKEY, OnPageKey)
@@ -427,6 +428,8 @@ LRESULT CLedra::OnGetUnfixedCount(WPARAM, LPARAM) { return rows.getUnfixedCount(
 
 LRESULT CLedra::OnGetCapacity(WPARAM, LPARAM) { return rows.capacity(); }
 
+LRESULT CLedra::OnGetCurrentRow(WPARAM, LPARAM) { return initialized ? currentRow : -1; }
+
 // The mark of a row, or of the current row for wParam -1, switched as a click
 // in its number cell does; an open cell stays open.
 LRESULT CLedra::OnToggleFixed(WPARAM wParam, LPARAM) {
@@ -460,12 +463,14 @@ int CLedra::RefuseCell(CWnd *editor, const char *text) {
 int CLedra::Commit() {
     if (!initialized || commitDepth > 0 || isClosing() != 0) return -1;
     ++commitDepth;
+    bool formulaChanged = false;
     if (activeEditor == 1) {
         if (formulaEditor->SendMessage(VXM_GETMODIFY) != 0) {
             CString text;
             formulaEditor->GetWindowText(text);
             if (!text.IsEmpty() && formulaCheck(text) == 0)
                 return RefuseCell(formulaEditor, "Wrong format for Starting Material!");
+            formulaChanged = *rows.formula(currentRow) != text;
             rows.setFormula(currentRow, text);
         }
     } else if (activeEditor == 2) {
@@ -496,6 +501,11 @@ int CLedra::Commit() {
     activeEditor = 0;
     editor->ShowWindow(SW_HIDE);
     Invalidate(FALSE);
+    // The commit stays in progress while the parent answers, perhaps with a
+    // modal dialog: the focus changes it brings store nothing.
+    if (formulaChanged)
+        ::SendMessageA(::GetParent(m_hWnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), LDN_FORMULACOMMITTED),
+                       reinterpret_cast<LPARAM>(m_hWnd));
     --commitDepth;
     return 1;
 }

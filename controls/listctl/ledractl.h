@@ -79,6 +79,7 @@ protected:
     LRESULT OnGetUnfixedCount(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetCapacity(WPARAM wParam, LPARAM lParam);
     LRESULT OnToggleFixed(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetCurrentRow(WPARAM wParam, LPARAM lParam);
     LRESULT OnEnter(WPARAM wParam, LPARAM lParam);
     LRESULT OnTabOut(WPARAM wParam, LPARAM lParam);
     LRESULT OnStepCell(WPARAM wParam, LPARAM lParam);

@@ -45,8 +45,8 @@
 // an index outside the rows (0, a null pointer), LDM_GETCAPACITY answers 0.
 //
 // What the list sends:
-//  - to its parent: WM_COMMAND with LDN_AUTORATIO (sent) and
-//    LDM_FORWARDTOPARENT (posted), below;
+//  - to its parent: WM_COMMAND with LDN_AUTORATIO and LDN_FORMULACOMMITTED
+//    (sent) and LDM_FORWARDTOPARENT (posted), below;
 //  - message boxes (MB_ICONHAND, captioned LedraInit::caption) when a cell
 //    the user leaves does not read: "Wrong format for Starting Material!"
 //    (the formula check refused the text) and "Wrong format for ratio of
@@ -203,6 +203,12 @@ static_assert(sizeof(LedraInit) == 48 && offsetof(LedraInit, font) == 4 && offse
 // the rows (and before LDM_INITIALIZE), nothing changed.
 #define LDM_TOGGLEFIXED 2136  // 0x0858
 
+// LDM_GETCURRENTROW: Result: the current row's index, as LDM_TOGGLEFIXED
+// takes it (the row of the open cell, else the row whose cell was open last,
+// row 0 at first): while LDN_FORMULACOMMITTED is being sent, the row whose
+// formula was stored. -1 before LDM_INITIALIZE.
+#define LDM_GETCURRENTROW 2137  // 0x0859
+
 // ---------------------------------------------------------------------------
 // The list's own messages: posted by its editors to the list, never by a
 // program. Each commits the open cell first and does nothing more when the
@@ -235,5 +241,16 @@ static_assert(sizeof(LedraInit) == 48 && offsetof(LedraInit, font) == 4 && offse
 // determines the ratios (perhaps in a modal dialog) before the SendMessage
 // returns, and the cell then closes. The parent's answer is ignored.
 #define LDN_AUTORATIO 10
+
+// Sent (not posted) to the parent as WM_COMMAND, wParam MAKEWPARAM(the
+// list's control id, LDN_FORMULACOMMITTED), lParam the list's HWND, when the
+// user leaves a formula cell whose text the list has just stored into its
+// row and which differs from the row's formula before (an emptied cell
+// included; LDM_SETFORMULA and LDM_RESETCONTENT send nothing). The cell has
+// closed already; LDM_GETCURRENTROW answers the row. The parent may answer
+// with a modal dialog before the SendMessage returns: cells left meanwhile
+// store nothing, and the list then goes on where the user went (the next
+// cell opens). The parent's answer is ignored.
+#define LDN_FORMULACOMMITTED 11
 
 #endif

@@ -181,13 +181,19 @@ inline int CheckFormula(const char *formula) { return ++g_checks, std::isupper(s
 inline int IsClosing() { return g_closing; }
 
 // The host dialog records its list's WM_COMMAND notifications and
-// LDM_FORWARDTOPARENT in fwtest::g_recorded; with g_boxOnAutoRatio it
-// answers LDN_AUTORATIO with a modal message box.
+// LDM_FORWARDTOPARENT in fwtest::g_recorded (after LDN_FORMULACOMMITTED, the
+// list's answer to LDM_GETCURRENTROW as {LDM_GETCURRENTROW, answer, 0});
+// with g_boxOnAutoRatio it answers LDN_AUTORATIO and LDN_FORMULACOMMITTED
+// with a modal message box.
 inline bool g_boxOnAutoRatio = false;
 inline INT_PTR CALLBACK HostProc(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
     if ((message == WM_COMMAND && LOWORD(wParam) == IDC_LIST) || message == LDM_FORWARDTOPARENT) {
         fwtest::g_recorded.push_back({message, wParam, lParam});
-        if (g_boxOnAutoRatio && message == WM_COMMAND && HIWORD(wParam) == LDN_AUTORATIO)
+        const bool committed = message == WM_COMMAND && HIWORD(wParam) == LDN_FORMULACOMMITTED;
+        if (committed)
+            fwtest::g_recorded.push_back(
+                {LDM_GETCURRENTROW, WPARAM(::SendMessageA(HWND(lParam), LDM_GETCURRENTROW, 0, 0)), 0});
+        if (g_boxOnAutoRatio && message == WM_COMMAND && (HIWORD(wParam) == LDN_AUTORATIO || committed))
             ::MessageBoxA(::GetActiveWindow(), "Ratios determined.", "Quillon", MB_OK);
         return TRUE;
     }

@@ -165,6 +165,11 @@ TEST(ShelfWrite, KeepsWhatItReadAndWritesWhatChanged) {
     EXPECT_EQ("2 BaCO3||99.98||||||||7\n3 TiO2||99.9|4.23|||||||8\n4 ! purity must be above 0 and at most 100 %, not 0\n"
               "5 CuSO4\xB7" "5H2O||100||||| Smith, \"A\"|||10 \n",
               Summary(again));
+    // A column added goes past a bad line's extra field, which never falls into it.
+    ReadShelfText("Formula,Lot\nZnO,a,extra\n", Check, &again);
+    again.bottles.push_back(added);
+    again.bottles.back().note = "n";
+    EXPECT_EQ(0u, std::string(ShelfText(again).GetString()).find("Formula,Lot,,Note\nZnO,a,extra\n"));
     // A shelf never read: UTF-8 with a mark, CR LF, the ten columns.
     Shelf fresh;
     fresh.bottles.push_back(added);

@@ -138,6 +138,43 @@ TEST_F(LedraTest, RatioCommit) {
     EXPECT_EQ(1e308, Ratio(4));
 }
 
+// A formula stored into its row and different from the row's before tells
+// the parent once the cell has closed, with LDM_GETCURRENTROW answering that
+// row however the cell was left; a modal box of the parent's in the middle
+// stores nothing more, and the cell the user went to opens after it.
+TEST_F(LedraTest, FormulaCommittedNotice) {
+    const char *refused = "Wrong format for Starting Material!", *modal = "Ratios determined.";
+    struct Case { const char *before, *typed; bool click; const char *box, *stored; bool tells; const char *open; };
+    const Case cases[] = {
+        {"", "CuO", false, nullptr, "CuO", true, "3:R"},  {"CuO", "BaO", true, nullptr, "BaO", true, "6:F"},
+        {"CuO", "", false, nullptr, "", true, "3:R"},     {"CuO", "CuO", false, nullptr, "CuO", false, "3:R"},
+        {"CuO", "2H", false, refused, "CuO", false, "3:F"}, {"", "CuO", true, modal, "CuO", true, "6:F"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.before) + " -> " + c.typed);
+        SetRow(2, c.before, 1.0, 0);
+        testbed::g_boxOnAutoRatio = c.box == modal;
+        Click(2, 1);
+        Type(c.typed);
+        fwtest::g_recorded.clear();
+        qwintest::MessageBoxWatcher boxes;
+        if (c.click)
+            Click(5, 1);
+        else
+            Key(VK_RETURN);
+        std::vector<Message> told;
+        if (c.tells)
+            told = {{WM_COMMAND, MAKEWPARAM(IDC_LIST, LDN_FORMULACOMMITTED), reinterpret_cast<LPARAM>(list)},
+                    {LDM_GETCURRENTROW, 2, 0}};
+        EXPECT_EQ(told, fwtest::g_recorded);
+        EXPECT_EQ(c.stored, Formula(2));
+        ASSERT_EQ(c.box ? 1u : 0u, boxes.Count());
+        EXPECT_EQ(c.box ? c.box : "", boxes.Count() ? boxes[0].text : "");
+        EXPECT_EQ(c.open, OpenCell());
+        if (c.box == refused) Type(""), Key(VK_RETURN);
+    }
+}
+
 // Enter, Up and Down walk the cells in reading order, scrolling at the edges,
 // and stop without a commit at the first and last cells; page keys move the
 // rows under the open cell, which keeps its place on screen (with nothing to

@@ -119,6 +119,7 @@ TEST_F(LedraTest, RowMessagesStayWithinTheRows) {
     EXPECT_FALSE(::GetUpdateRect(bare.list, nullptr, FALSE)) << "painting validates";
     EXPECT_EQ(0, ::SendMessageA(bare.list, LDM_GETROW, 0, 0));
     EXPECT_EQ(0, ::SendMessageA(bare.list, LDM_GETCAPACITY, 0, 0));
+    EXPECT_EQ(-1, ::SendMessageA(bare.list, LDM_GETCURRENTROW, 0, 0));
     ::SendMessageA(bare.list, WM_VSCROLL, SB_BOTTOM, 0);
     EXPECT_EQ(0, ::GetScrollPos(bare.list, SB_VERT));
     ::SendMessageA(bare.list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 5));

@@ -1,0 +1,119 @@
+// The lab's shelf end to end: the file chosen under Options, rows taking
+// their bottles as their formulas are typed (one bottle, a choice among two,
+// a question before values typed for the row are replaced), the sheet naming
+// them (its screenshot), a reopened file told what the shelf changed since,
+// and a shelf file gone between runs said once at start.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+
+#include "app/resource.h"
+#include "tests/support/driver/driver.h"
+
+using qdriver::Box;
+using qdriver::Quillon;
+using qwintest::BoxIcon;
+
+namespace {
+
+using ShelfEndToEnd = qdriver::Session;
+
+void WriteShelf(const std::string &path, const std::string &rutilePurity) {
+    std::ofstream(path, std::ios::binary) << "Formula,Name,Purity (%),Supplier,Lot\r\n"
+                                             "BaCO3,Barium carbonate,99.98,Northfield Chemicals,NC-2291\r\n"
+                                             "TiO2,Titanium dioxide,99.9,Northfield Chemicals,NC-1043\r\n"
+                                             "TiO2,\"Titanium dioxide, rutile\","
+                                          << rutilePurity << ",Harlow Reagents,HR-77\r\n";
+}
+
+TEST_F(ShelfEndToEnd, RowsTakeTheirBottlesAndAReopenedFileSaysWhatChanged) {
+    const std::string shelf = folder + "\\shelf.csv";
+    WriteShelf(shelf, "99.5");
+    quillon.FileCommand(ID_OPTIONS_SHELF_FILE, shelf);
+    EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr) << "a shelf that reads whole says nothing";
+
+    Enter("BaTiO3", "2", {{"BaCO3", ""}}, "BT-1");  // one bottle: taken at once
+    quillon.EnterRow(1, "TiO2");                    // two: the chemist chooses
+    HWND choice = OpenDialog(0, "Quillon : Bottle");
+    ASSERT_NE(choice, nullptr);
+    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(choice, IDC_BOTTLE_FORMULA)), "The shelf has 2 bottles of TiO2 for row 2:");
+    HWND list = ::GetDlgItem(choice, IDC_BOTTLE_LIST);
+    ASSERT_EQ(::SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+    const int line = int(::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+    quillon.Click(list, 30, line + line / 2);
+    quillon.Capture(choice).SaveBmp(qwintest::ArtifactPath("quillon-bottle-choice.bmp"));
+    qdriver::PressAndWait(quillon, choice, IDOK);
+    Press(IDC_SAMPLE_ID);
+
+    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
+    HWND display = Calculate(false);
+    ASSERT_NE(display, nullptr);
+    const std::string sheet = qdriver::WithoutCR(Report());
+    for (const char *named : {"BaCO3: bottle Barium carbonate, Northfield Chemicals, lot NC-2291.",
+                              "TiO2: bottle Titanium dioxide, rutile, Harlow Reagents, lot HR-77."})
+        EXPECT_NE(sheet.find(named), std::string::npos) << named << " not in\n" << sheet;
+    quillon.Capture(display).SaveBmp(qwintest::ArtifactPath("quillon-shelf-sheet.bmp"));
+    qdriver::PressAndWait(quillon, display, IDOK);
+
+    // Saved, the rutile's purity changed on the shelf, reopened: the file's
+    // values are kept unless the chemist takes the shelf's.
+    quillon.FileCommand(ID_FILE_SAVE, folder + "\\bt");
+    WriteShelf(shelf, "99.7");
+    for (int answer : {IDNO, IDYES}) {
+        quillon.Command(ID_FILE_NEW);
+        quillon.FileCommand(ID_FILE_OPEN, folder + "\\bt.QSF");
+        Box box = quillon.WaitBox();
+        ASSERT_NE(box.hwnd, nullptr);
+        EXPECT_NE(box.text.find("HR-77: purity 99.7 % on the shelf, 99.5 % in the file."), std::string::npos) << box.text;
+        EXPECT_EQ(box.text.substr(box.text.size() - 26), "\n\nTake the shelf's values?");
+        EXPECT_EQ(box.icon, BoxIcon::Question);
+        quillon.Answer(box, answer);
+        const std::string title = answer == IDYES ? "bt.QSF* - Quillon" : "bt.QSF - Quillon";
+        EXPECT_EQ(quillon.Settled(title), title);
+    }
+
+    // Values typed for a row are not replaced unasked: BaCO3 at 99 % (shown
+    // at the bottle's 99.98 % as if typed), its formula typed again.
+    Press(IDC_WEIGHING);
+    HWND weighing = OpenDialog(0, "Quillon : Purity, Excess and Scaling");
+    ASSERT_NE(weighing, nullptr);
+    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(weighing, IDC_PURITY)), "99.98");
+    quillon.Fill(::GetDlgItem(weighing, IDC_PURITY), "99");
+    qdriver::PressAndWait(quillon, weighing, IDOK);
+    quillon.EnterRow(0, "BaO");
+    quillon.EnterRow(0, "BaCO3");
+    ExpectBox("BaCO3 (row 1) has values of its own.\nTake those of the shelf's bottle Barium carbonate, Northfield "
+              "Chemicals, lot NC-2291 instead?",
+              BoxIcon::Question, IDNO);
+    Press(IDC_SAMPLE_ID);
+    quillon.FileCommand(ID_FILE_SAVE, folder + "\\typed");
+    const std::string typed = ReadBytes(folder + "\\typed.QSF");
+    EXPECT_NE(typed.find("\r\npurity 1 99.00000 BaCO3\r\n"), std::string::npos) << typed;
+    EXPECT_EQ(typed.find("NC-2291"), std::string::npos) << typed;
+
+    // The shelf file gone before the next start: said once, and the entry works without it.
+    EXPECT_EQ(quillon.Exit(ID_FILE_EXIT), 0);
+    ::DeleteFileA(shelf.c_str());
+    for (const std::string &report : Reports()) ::DeleteFileA((folder + "\\" + report).c_str());  // asked about at start
+    auto again = std::make_unique<Quillon>();
+    ASSERT_TRUE(again->Start(folder, true));
+    Box missing = again->WaitBox();
+    EXPECT_NE(missing.text.find("shelf.csv does not exist."), std::string::npos) << missing.text;
+    again->Answer(missing);
+    ASSERT_NE(again->WaitReady(), nullptr);
+    again->EnterRow(0, "BaCO3");
+    EXPECT_EQ(again->WaitBox(300).hwnd, nullptr);
+    EXPECT_EQ(again->WaitWindow([](HWND w) { return Quillon::TextOf(w) == "Quillon : Bottle"; }, 300), nullptr);
+    again->Command(ID_OPTIONS_NO_SHELF);  // no shelf from the next start on
+    again->ClickCenter(again->Item(IDC_SAMPLE_ID));
+    again->Command(ID_FILE_EXIT);
+    qdriver::ExpectBox(*again, "Save changes?", BoxIcon::Question, IDNO);
+    EXPECT_EQ(again->WaitExit(), 0);
+    ASSERT_TRUE(again->Start(folder, true));
+    ASSERT_NE(again->WaitReady(), nullptr);
+    EXPECT_EQ(again->WaitBox(500).hwnd, nullptr);
+    EXPECT_EQ(again->Exit(ID_FILE_EXIT), 0);
+}
+
+}  // namespace
