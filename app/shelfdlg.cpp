@@ -8,6 +8,7 @@
 
 #include "core/datatext.h"
 #include "core/textutil.h"
+#include "bottlechoicedlg.h"
 #include "fields.h"
 #include "resource.h"
 #include "weighingdlg.h"
@@ -61,14 +62,9 @@ CString FieldText(HWND dialog, int id) {
 }
 
 // The bottle as a message names it: "BaCO3 (Barium carbonate, Northfield Chemicals, lot NC-2291)".
-CString BottleTitle(const Bottle &bottle) {
-    CString parts;
-    for (const CString &part : {bottle.name, bottle.supplier, bottle.lot.IsEmpty() ? CString() : "lot " + bottle.lot}) {
-        if (part.IsEmpty()) continue;
-        if (!parts.IsEmpty()) parts += ", ";
-        parts += part;
-    }
-    return parts.IsEmpty() ? bottle.formula : bottle.formula + " (" + parts + ")";
+CString NamedBottle(const Bottle &bottle) {
+    const CString title = BottleTitle(bottle);
+    return title == bottle.formula ? title : bottle.formula + " (" + title + ")";
 }
 
 bool SameBottle(const Bottle &a, const Bottle &b) {
@@ -334,7 +330,7 @@ void CShelfDlg::OnEdit() {
 void CShelfDlg::OnRemove() {
     const int chosen = Selected();
     if (chosen < 0) return;
-    const CString question = "Remove " + BottleTitle(edited.bottles[size_t(chosen)]) + " from the shelf?";
+    const CString question = "Remove " + NamedBottle(edited.bottles[size_t(chosen)]) + " from the shelf?";
     if (MessageBox(question, kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     edited.bottles.erase(edited.bottles.begin() + chosen);
     edited.Reindex();

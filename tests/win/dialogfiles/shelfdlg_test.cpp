@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/shelfdlg.h"
+#include "core/datatext.h"
 #include "tests/support/testbed/maindialog.h"
 
 namespace {
@@ -301,6 +302,27 @@ TEST_F(ShelfDlgTest, SaveNeverOverwritesAChangedFileSilently) {
         EXPECT_EQ(a.after, onDisk()) << a.answer;
         EXPECT_EQ(a.after, formulas(shelf)) << "the program's shelf is the file's: " << a.answer;
     }
+}
+
+// Options > Shelf...: the bottle put into a row replaces the row's formula (asked first) and the
+// row takes its values and names it.
+TEST_F(DialogTest, AShelfBottlePutIntoARowIsTakenByIt) {
+    const std::string path = TempFolder() + "main-shelf.csv";
+    Put(path, "Formula,Name,Purity (%),Supplier,Lot\r\nBaCO3,Barium carbonate,99.98,Northfield Chemicals,NC-2291\r\n");
+    Run([&](CQuillonDlg &dialog) {
+        EXPECT_TRUE(dialog.LabShelf().Load(path.c_str()).IsEmpty());
+        StandInRows().setFormula(0, "TiO2");
+        UINT_PTR timer = ActWhenShown("Quillon : Shelf", [](HWND window) { Press(window, IDC_SHELF_PUT); });
+        qwintest::MessageBoxWatcher boxes(IDYES);
+        dialog.SendMessage(WM_COMMAND, ID_OPTIONS_SHELF);
+        ::KillTimer(nullptr, timer);
+        ASSERT_EQ(1u, boxes.Count());
+        EXPECT_EQ("TiO2 (row 1) is in that row.\nPut BaCO3 there instead?", boxes[0].text);
+        EXPECT_EQ("BaCO3", std::string(StandInRows().formula(0)->GetString()));
+        const BatchRowValues &row = dialog.BatchValues().rows[0];
+        EXPECT_EQ("BaCO3|99.98|NC-2291", std::string(row.formula) + "|" + FormatFieldNumber(row.purity).GetString() + "|" +
+                                             row.bottle.lot.GetString());
+    });
 }
 
 }  // namespace
