@@ -12,6 +12,7 @@
 #include "core/textutil.h"
 #include "elementselectdlg.h"
 #include "framework/afxdlgs.h"
+#include "shelfdlg.h"
 #include "stockdlg.h"
 #include "resource.h"
 #include "version.h"
@@ -313,6 +314,10 @@ BOOL CQuillonDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     }
     case ID_OPTIONS_SHELF_FILE: OnShelfFile(); break;
     case ID_OPTIONS_NO_SHELF: LoadShelf(CString()); break;
+    case ID_OPTIONS_SHELF:
+        leaveField();
+        OnShelf();
+        break;
     case ID_OPTIONS_WEIGHED:
         leaveField();
         record.CheckWeighed(this, ReadEntry());
@@ -575,6 +580,14 @@ void CQuillonDlg::OnFormulaCommitted() {
         chosen = choice.Chosen();
     }
     TakeBottleIntoRow(index + 1, shelf.Get().bottles[size_t(chosen)]);
+}
+
+// The Shelf window over the program's shelf, proposing the list's current
+// row; a bottle put into a row is taken as one committed there.
+void CQuillonDlg::OnShelf() {
+    const int current = int(GetDlgItem(IDC_LIST)->SendMessage(LDM_GETCURRENTROW));
+    CShelfDlg dialog(*shelf.Edit(), shelf.Path(), shelf.Check(), current + 1, this);
+    if (dialog.DoModal() == IDC_SHELF_PUT) TakeBottleIntoRow(dialog.PutRow(), dialog.PutBottle());
 }
 
 bool CQuillonDlg::TakeBottleIntoRow(int rowNumber, const Bottle &bottle) {

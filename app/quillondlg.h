@@ -104,6 +104,7 @@ private:
     // since are named, and their values taken if the user says so.
     void LoadShelf(const CString &path);
     void OnShelfFile();
+    void OnShelf();  // Options > Shelf...: the Shelf window, and a bottle it puts into a row
     void OnFormulaCommitted();
     void OfferShelfChanges();
 

@@ -25,7 +25,7 @@ struct WeighingMaterial {
     MaterialForm form;               // solid: weighed
 };
 
-// A form as the weighing list's last column and the bottle choice show it:
+// A form as the weighing list's last column, the bottle choice and the Shelf window show it:
 // "0.933 g/mL", "0.5 M, 1.1 g/mL", "40 wt%"; empty for a solid.
 CString FormBrief(const MaterialForm &form);
 

@@ -28,10 +28,10 @@ Function CommonControl(const char *name) {
 // COM for this thread, undone when the process ends.
 BOOL AfxOleInit() { return SUCCEEDED(::OleInitialize(nullptr)); }
 
-// The tree view class, registered once.
+// The tree view and list view classes, registered once.
 void AfxInitCommonControls() {
     static auto init = CommonControl<BOOL(WINAPI *)(const INITCOMMONCONTROLSEX *)>("InitCommonControlsEx");
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES};
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
     if (init != nullptr) init(&controls);
 }
 
@@ -89,4 +89,60 @@ DWORD_PTR CTreeCtrl::GetItemData(HTREEITEM item) const {
     tvi.hItem = item;
     if (!SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tvi))) return 0;
     return static_cast<DWORD_PTR>(tvi.lParam);
+}
+
+// ---------------------------------------------------------------------------
+// CListCtrl
+
+// A column at position column; width -1: the heading's own width.
+int CListCtrl::InsertColumn(int column, const char *heading, int format, int width) {
+    LVCOLUMNA lvc = {};
+    lvc.mask = LVCF_FMT | LVCF_TEXT | LVCF_SUBITEM | (width >= 0 ? LVCF_WIDTH : 0);
+    lvc.fmt = format;
+    lvc.cx = width;
+    lvc.pszText = const_cast<char *>(heading);
+    lvc.iSubItem = column;
+    const int inserted = (int)SendMessage(LVM_INSERTCOLUMNA, (WPARAM)column, reinterpret_cast<LPARAM>(&lvc));
+    if (inserted >= 0 && width < 0) SendMessage(LVM_SETCOLUMNWIDTH, (WPARAM)inserted, LVSCW_AUTOSIZE_USEHEADER);
+    return inserted;
+}
+
+// An item with the text of its first column; its index, or -1.
+int CListCtrl::InsertItem(int item, const char *text) {
+    LVITEMA lvi = {};
+    lvi.mask = LVIF_TEXT;
+    lvi.iItem = item;
+    lvi.pszText = const_cast<char *>(text);
+    return (int)SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lvi));
+}
+
+BOOL CListCtrl::SetItemText(int item, int subItem, const char *text) {
+    LVITEMA lvi = {};
+    lvi.iSubItem = subItem;
+    lvi.pszText = const_cast<char *>(text);
+    return (BOOL)SendMessage(LVM_SETITEMTEXTA, (WPARAM)item, reinterpret_cast<LPARAM>(&lvi));
+}
+
+BOOL CListCtrl::SetItemData(int item, DWORD_PTR data) {
+    LVITEMA lvi = {};
+    lvi.mask = LVIF_PARAM;
+    lvi.iItem = item;
+    lvi.lParam = static_cast<LPARAM>(data);
+    return (BOOL)SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&lvi));
+}
+
+DWORD_PTR CListCtrl::GetItemData(int item) const {
+    LVITEMA lvi = {};
+    lvi.mask = LVIF_PARAM;
+    lvi.iItem = item;
+    if (!SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&lvi))) return 0;
+    return static_cast<DWORD_PTR>(lvi.lParam);
+}
+
+// item -1: every item.
+BOOL CListCtrl::SetItemState(int item, UINT state, UINT mask) {
+    LVITEMA lvi = {};
+    lvi.state = state;
+    lvi.stateMask = mask;
+    return (BOOL)SendMessage(LVM_SETITEMSTATE, (WPARAM)item, reinterpret_cast<LPARAM>(&lvi));
 }

@@ -1,5 +1,5 @@
 // Further pieces of the framework layer for the program's dialogs: COM
-// start-up, the tree view, image lists and the rich edit control. Thin
+// start-up, the tree view, the list view, image lists and the rich edit control. Thin
 // wrappers over the common controls' messages, nothing more.
 #ifndef QUILLON_FRAMEWORK_AFXEXT_H
 #define QUILLON_FRAMEWORK_AFXEXT_H
@@ -13,7 +13,7 @@
 BOOL AfxOleInit();
 
 // Registers the common control classes the dialog templates name (tree
-// view); the library is loaded by this first call.
+// view, list view); the library is loaded by this first call.
 void AfxInitCommonControls();
 
 // An image list owned by the object: destroyed with it.
@@ -52,6 +52,25 @@ public:
     HIMAGELIST SetImageList(CImageList *list, int kind) {
         return reinterpret_cast<HIMAGELIST>(SendMessage(TVM_SETIMAGELIST, kind, reinterpret_cast<LPARAM>(list->m_hImageList)));
     }
+};
+
+// The list view control (SysListView32), report style: items of text
+// columns, each with a value of the program's (the item data).
+class CListCtrl : public CWnd {
+public:
+    DWORD SetExtendedStyle(DWORD style) {
+        return (DWORD)SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, (LPARAM)style);
+    }
+    int InsertColumn(int column, const char *heading, int format = LVCFMT_LEFT, int width = -1);
+    int InsertItem(int item, const char *text);
+    BOOL SetItemText(int item, int subItem, const char *text);
+    BOOL SetItemData(int item, DWORD_PTR data);
+    DWORD_PTR GetItemData(int item) const;
+    BOOL SetItemState(int item, UINT state, UINT mask);
+    int GetNextItem(int item, int flags) const { return (int)SendMessage(LVM_GETNEXTITEM, (WPARAM)item, MAKELPARAM(flags, 0)); }
+    int GetItemCount() const { return (int)SendMessage(LVM_GETITEMCOUNT); }
+    BOOL DeleteAllItems() { return (BOOL)SendMessage(LVM_DELETEALLITEMS); }
+    BOOL EnsureVisible(int item, BOOL partialOK) { return (BOOL)SendMessage(LVM_ENSUREVISIBLE, (WPARAM)item, partialOK); }
 };
 
 // The rich edit control of RICHED32.DLL ("RICHEDIT").
