@@ -36,7 +36,7 @@ BOOL CBottleChoiceDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     CString heading;
     heading.Format("The shelf has %d bottles of %s for row %d:", int(bottles.size()), formula.GetString(), rowNumber);
-    SetDlgItemText(IDC_BOTTLE_FORMULA, heading);
+    SetDlgItemText(IDC_BOTTLE_HEADING, heading);
     HWND list = ::GetDlgItem(m_hWnd, IDC_BOTTLE_LIST);
     ::SendMessageA(list, LB_SETTABSTOPS, sizeof kTabStops / sizeof kTabStops[0],
                    reinterpret_cast<LPARAM>(kTabStops));

@@ -1,5 +1,6 @@
 #include "quillondlg.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -623,8 +624,14 @@ void CQuillonDlg::OfferShelfChanges() {
     Entry entry = ReadEntry();
     const std::vector<ShelfChange> changes = ShelfChanges(shelf.Get(), entry);
     if (changes.empty()) return;
-    if (MessageBox(ShelfChangesText(changes) + "\n\nTake the shelf's values?", "Quillon",
-                   MB_YESNO | MB_ICONQUESTION) != IDYES)
+    // Bottles no longer on the shelf have no values to take: then it is only said.
+    const bool takeable = std::any_of(changes.begin(), changes.end(), [](const ShelfChange &c) { return !c.gone; });
+    if (!takeable) {
+        MessageBox(ShelfChangesText(changes) + "\nThe file's values are kept.", "Quillon", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (MessageBox(ShelfChangesText(changes) + "\nTake the shelf's values?", "Quillon", MB_YESNO | MB_ICONQUESTION) !=
+        IDYES)
         return;
     TakeShelfChanges(shelf.Get(), changes, &entry);
     batchValues = entry.batch;

@@ -81,7 +81,7 @@
 
 // The choice among a formula's bottles on the shelf
 #define IDC_BOTTLE_LIST 1130
-#define IDC_BOTTLE_FORMULA 1131
+#define IDC_BOTTLE_HEADING 1131
 
 // Print preview
 #define IDC_PREVIEW_PRINT 1090

@@ -19,12 +19,12 @@ namespace {
 
 using ShelfEndToEnd = qdriver::Session;
 
-void WriteShelf(const std::string &path, const std::string &rutilePurity) {
+void WriteShelf(const std::string &path, const std::string &rutilePurity, const std::string &rutileLot = "HR-77") {
     std::ofstream(path, std::ios::binary) << "Formula,Name,Purity (%),Supplier,Lot\r\n"
                                              "BaCO3,Barium carbonate,99.98,Northfield Chemicals,NC-2291\r\n"
                                              "TiO2,Titanium dioxide,99.9,Northfield Chemicals,NC-1043\r\n"
                                              "TiO2,\"Titanium dioxide, rutile\","
-                                          << rutilePurity << ",Harlow Reagents,HR-77\r\n";
+                                          << rutilePurity << ",Harlow Reagents," << rutileLot << "\r\n";
 }
 
 TEST_F(ShelfEndToEnd, RowsTakeTheirBottlesAndAReopenedFileSaysWhatChanged) {
@@ -37,7 +37,7 @@ TEST_F(ShelfEndToEnd, RowsTakeTheirBottlesAndAReopenedFileSaysWhatChanged) {
     quillon.EnterRow(1, "TiO2");                    // two: the chemist chooses
     HWND choice = OpenDialog(0, "Quillon : Choose a Bottle");
     ASSERT_NE(choice, nullptr);
-    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(choice, IDC_BOTTLE_FORMULA)), "The shelf has 2 bottles of TiO2 for row 2:");
+    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(choice, IDC_BOTTLE_HEADING)), "The shelf has 2 bottles of TiO2 for row 2:");
     HWND list = ::GetDlgItem(choice, IDC_BOTTLE_LIST);
     ASSERT_EQ(::SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
     const int line = int(::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
@@ -59,6 +59,13 @@ TEST_F(ShelfEndToEnd, RowsTakeTheirBottlesAndAReopenedFileSaysWhatChanged) {
     // Saved, the rutile's purity changed on the shelf, reopened: the file's
     // values are kept unless the chemist takes the shelf's.
     quillon.FileCommand(ID_FILE_SAVE, folder + "\\bt");
+    WriteShelf(shelf, "99.5", "HR-78");  // the file's bottle gone: only said, nothing to take
+    quillon.Command(ID_FILE_NEW);
+    quillon.FileCommand(ID_FILE_OPEN, folder + "\\bt.QSF");
+    ExpectBox("The shelf's values differ from this file's:\nTiO2 (row 2), bottle Titanium dioxide, rutile, Harlow "
+              "Reagents, lot HR-77: no longer on the shelf.\n\nThe file's values are kept.",
+              BoxIcon::Asterisk, IDOK);
+    EXPECT_EQ(quillon.Settled("bt.QSF - Quillon"), "bt.QSF - Quillon");
     WriteShelf(shelf, "99.7");
     for (int answer : {IDNO, IDYES}) {
         quillon.Command(ID_FILE_NEW);

@@ -309,7 +309,9 @@ TEST_F(LedraTest, ToggleFixedByMessage) {
     };
     for (const auto &c : cases) {
         EXPECT_EQ(c.answer, Send(LDM_TOGGLEFIXED, c.row)) << "row " << int(c.row);
-        if (c.index >= 0) EXPECT_EQ(c.answer, Fixed(c.index)) << "row " << int(c.row);
+        if (c.index >= 0) {
+            EXPECT_EQ(c.answer, Fixed(c.index)) << "row " << int(c.row);
+        }
     }
     EXPECT_EQ("4:F", OpenCell());
     EXPECT_EQ("KCl", qwintest::WindowText(FormulaEditor()));

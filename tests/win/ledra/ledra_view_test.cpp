@@ -81,7 +81,9 @@ TEST_F(LedraView, RowsShowTheirNumbersFormulasAndRatios) {
     const int digit = (digits.cx + 2) / 4;
     EXPECT_EQ(7 * digit, formulaLeft);
     EXPECT_EQ(right - 19 * digit, ratioLeft);
-    if (QuillonDpiOf(list) == 96) EXPECT_GE(ratioLeft - formulaLeft, 255) << "the formula column";
+    if (QuillonDpiOf(list) == 96) {
+        EXPECT_GE(ratioLeft - formulaLeft, 255) << "the formula column";
+    }
     EXPECT_GT(host.init.formulaLeft, formulaLeft);
     for (int i = 1; i < visibleRows; ++i)
         for (int x : {0, 4, right - 1}) EXPECT_EQ(BLACK, image.At(x, i * rowHeight)) << "row line " << i;
