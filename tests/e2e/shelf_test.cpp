@@ -2,7 +2,8 @@
 // their bottles as their formulas are typed (one bottle, a choice among two,
 // a question before values typed for the row are replaced), the sheet naming
 // them (its screenshot), a reopened file told what the shelf changed since,
-// and a shelf file gone between runs said once at start.
+// and a shelf file gone between runs said once at start; the example shelf
+// in the Shelf window.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -121,6 +122,19 @@ TEST_F(ShelfEndToEnd, RowsTakeTheirBottlesAndAReopenedFileSaysWhatChanged) {
     ASSERT_NE(again->WaitReady(), nullptr);
     EXPECT_EQ(again->WaitBox(500).hwnd, nullptr);
     EXPECT_EQ(again->Exit(ID_FILE_EXIT), 0);
+}
+
+// The example shelf reads whole, and the Shelf window lists every bottle of it (its screenshot).
+TEST_F(ShelfEndToEnd, TheExampleShelfInTheShelfWindow) {
+    const std::string shelf = folder + "\\shelf.csv";
+    ASSERT_TRUE(::CopyFileA(QUILLON_GOLDEN "/../../examples/shelf.csv", shelf.c_str(), FALSE));
+    quillon.FileCommand(ID_OPTIONS_SHELF_FILE, shelf);
+    EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr) << "the example has no bad line";
+    HWND window = OpenDialog(ID_OPTIONS_SHELF, "Quillon : Shelf");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(window, IDC_SHELF_COUNT)), "26 bottles");
+    quillon.Capture(window).SaveBmp(qwintest::ArtifactPath("quillon-shelf.bmp"));
+    qdriver::PressAndWait(quillon, window, IDCANCEL);
 }
 
 }  // namespace
