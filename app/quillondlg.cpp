@@ -620,7 +620,9 @@ bool CQuillonDlg::TakeBottleIntoRow(int rowNumber, const Bottle &bottle) {
 // no longer holds): named in one question; Yes takes the shelf's values,
 // No keeps the file's.
 void CQuillonDlg::OfferShelfChanges() {
+    if (shelf.Path().IsEmpty()) return;  // no shelf: the file's bottles are only names
     shelf.Refresh();  // the shelf as it is now, should someone have changed it since it was read
+    if (shelf.Status() != ShelfReadStatus::Read) return;  // a shelf that did not read was said already
     Entry entry = ReadEntry();
     const std::vector<ShelfChange> changes = ShelfChanges(shelf.Get(), entry);
     if (changes.empty()) return;

@@ -121,6 +121,9 @@ TEST_F(ShelfEndToEnd, RowsTakeTheirBottlesAndAReopenedFileSaysWhatChanged) {
     ASSERT_TRUE(again->Start(folder, true));
     ASSERT_NE(again->WaitReady(), nullptr);
     EXPECT_EQ(again->WaitBox(500).hwnd, nullptr);
+    again->FileCommand(ID_FILE_OPEN, folder + "\\bt.QSF");  // its bottles, with no shelf to compare with
+    EXPECT_EQ(again->Settled("bt.QSF - Quillon"), "bt.QSF - Quillon");
+    EXPECT_EQ(again->WaitBox(300).hwnd, nullptr) << "no shelf: nothing to say of the file's bottles";
     EXPECT_EQ(again->Exit(ID_FILE_EXIT), 0);
 }
 
