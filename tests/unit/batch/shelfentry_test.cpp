@@ -11,33 +11,24 @@
 #include "core/series.h"
 #include "core/sheetdata.h"
 #include "core/shelfentry.h"
+#include "tests/support/bottles.h"
 #include "tests/support/chemistry.h"
 
 namespace {
 
-Bottle MakeBottle(const char *formula, const char *name, const char *lot, double purity, MaterialForm form = {}) {
-    Bottle bottle;
-    bottle.formula = formula;
-    bottle.name = name;
-    bottle.supplier = "Northfield Chemicals";
-    bottle.lot = lot;
-    bottle.purity = purity;
-    bottle.form = form;
-    return bottle;
-}
-
 Shelf MakeShelf() {
     Shelf shelf;
-    shelf.bottles = {MakeBottle("BaCO3", "Barium carbonate", "NC-2291", 99.98),
-                     MakeBottle("BaCO3", "Barium carbonate", "NC-3004", 99.5),
-                     MakeBottle("C2H6O2", "Ethylene glycol", "EG-7", 99.8, MaterialForm{1.113, 0, 0}),
-                     MakeBottle("Al(NO3)3*9H2O", "Aluminium nitrate", "AN-1", 98)};
+    const char *const supplier = "Northfield Chemicals";
+    shelf.bottles = {MakeBottle("BaCO3", "Barium carbonate", 99.98, supplier, "NC-2291"),
+                     MakeBottle("BaCO3", "Barium carbonate", 99.5, supplier, "NC-3004"),
+                     MakeBottle("C2H6O2", "Ethylene glycol", 99.8, supplier, "EG-7", MaterialForm{1.113, 0, 0}),
+                     MakeBottle("Al(NO3)3*9H2O", "Aluminium nitrate", 98, supplier, "AN-1")};
     shelf.Reindex();
     return shelf;
 }
 
 TEST(ShelfEntry, TakeBottleAsksBeforeOverwritingTypedValues) {
-    const Bottle bottle = MakeBottle("BaCO3", "Barium carbonate", "NC-2291", 99.98);
+    const Bottle bottle = MakeBottle("BaCO3", "Barium carbonate", 99.98, "Northfield Chemicals", "NC-2291");
     Bottle other = bottle;
     other.lot = "NC-3004";
     struct Case {
@@ -78,7 +69,7 @@ TEST(ShelfEntry, TakeBottleAsksBeforeOverwritingTypedValues) {
     }
     // A bottle of default values still names itself: the entry is no longer plain.
     BatchSettings batch;
-    EXPECT_EQ(TakeBottle(&batch, 3, "ZnO", MakeBottle("ZnO", "", "", 100), false), BottleTake::Taken);
+    EXPECT_EQ(TakeBottle(&batch, 3, "ZnO", MakeBottle("ZnO", "", 100, "Northfield Chemicals", ""), false), BottleTake::Taken);
     EXPECT_FALSE(batch.IsPlain());
     EXPECT_EQ(batch.rows[2].formula, "ZnO");
 }

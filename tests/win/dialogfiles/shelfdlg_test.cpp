@@ -8,6 +8,7 @@
 
 #include "app/shelfdlg.h"
 #include "core/datatext.h"
+#include "tests/support/bottles.h"
 #include "tests/support/testbed/maindialog.h"
 
 namespace {
@@ -16,19 +17,6 @@ using namespace testbed;
 
 // The test's formula check: anything but a formula holding "Xx".
 const ShelfFormulaCheck kCheck = [](const char *formula) { return std::strstr(formula, "Xx") == nullptr; };
-
-Bottle MakeBottle(const char *formula, const char *name, double purity, const char *supplier, const char *lot,
-                  MaterialForm form = MaterialForm(), const char *note = "") {
-    Bottle bottle;
-    bottle.formula = formula;
-    bottle.name = name;
-    bottle.purity = purity;
-    bottle.supplier = supplier;
-    bottle.lot = lot;
-    bottle.form = form;
-    bottle.note = note;
-    return bottle;
-}
 
 Shelf LabShelf() {
     Shelf shelf;
