@@ -12,16 +12,8 @@ const int kTabStops[] = {100, 185, 235, 270};
 }  // namespace
 
 CString BottleTitle(const Bottle &bottle) {
-    CString title;
-    auto add = [&title](const CString &part) {
-        if (part.IsEmpty()) return;
-        if (!title.IsEmpty()) title += ", ";
-        title += part;
-    };
-    add(bottle.name);
-    add(bottle.supplier);
-    if (!bottle.lot.IsEmpty()) add("lot " + bottle.lot);
-    return title.IsEmpty() ? bottle.formula : title;
+    const BottleRef ref = bottle.Ref();
+    return ref.name.IsEmpty() && ref.supplier.IsEmpty() && ref.lot.IsEmpty() ? bottle.formula : BottleText(ref);
 }
 
 BEGIN_MESSAGE_MAP(CBottleChoiceDlg, CDialog)

@@ -10,9 +10,9 @@
 #include "core/shelf.h"
 #include "framework/afxwin.h"
 
-// A bottle as the choice and the program's questions name it:
-// "Barium carbonate, Northfield Chemicals, lot NC-2291" (empty parts left out;
-// the formula when it has no name, supplier or lot).
+// A bottle as the choice and the program's questions name it: as the sheet
+// does, "Barium carbonate, Northfield Chemicals, lot NC-2291" (BottleText),
+// or the formula when it has no name, supplier or lot.
 CString BottleTitle(const Bottle &bottle);
 
 class CBottleChoiceDlg : public CDialog {
