@@ -27,8 +27,8 @@ public:
     // The same file read again (the Shelf window after a change on disk).
     CString Reload() { return Load(path); }
 
-    // The file read again when it no longer holds what was read or last
-    // saved and it reads as a shelf (someone changed it since); otherwise the
+    // The file read again when its bytes differ from those read or last
+    // saved and it reads as a shelf (someone else wrote it); otherwise the
     // shelf stays as it is. Nothing to show: its message was said already.
     void Refresh();
 

@@ -616,17 +616,17 @@ bool CQuillonDlg::TakeBottleIntoRow(int rowNumber, const Bottle &bottle) {
     return take != BottleTake::AskFirst;
 }
 
-// An opened file's rows whose bottles the shelf now gives other values (or
-// no longer holds): named in one question; Yes takes the shelf's values,
-// No keeps the file's.
+// An opened file's rows whose bottles have other values on the shelf than
+// in the file, or are not on the shelf: named in one question; Yes takes
+// the shelf's values, No keeps the file's.
 void CQuillonDlg::OfferShelfChanges() {
     if (shelf.Path().IsEmpty()) return;  // no shelf: the file's bottles are only names
-    shelf.Refresh();  // the shelf as it is now, should someone have changed it since it was read
+    shelf.Refresh();  // the shelf as its file holds it, should someone else have written it
     if (shelf.Status() != ShelfReadStatus::Read) return;  // a shelf that did not read was said already
     Entry entry = ReadEntry();
     const std::vector<ShelfChange> changes = ShelfChanges(shelf.Get(), entry);
     if (changes.empty()) return;
-    // Bottles no longer on the shelf have no values to take: then it is only said.
+    // A bottle the shelf does not hold has no values to take: then it is only said.
     const bool takeable = std::any_of(changes.begin(), changes.end(), [](const ShelfChange &c) { return !c.gone; });
     if (!takeable) {
         MessageBox(ShelfChangesText(changes) + "\nThe file's values are kept.", "Quillon", MB_OK | MB_ICONINFORMATION);

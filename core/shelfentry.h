@@ -43,7 +43,7 @@ struct ShelfChange {
     int row = 0;                // 1..30
     CString formula;            // the row's
     BottleRef bottle;           // as the row names it
-    bool gone = false;          // the shelf holds the bottle no longer (what is then empty)
+    bool gone = false;          // the shelf does not hold the bottle (what is then empty)
     std::vector<CString> what;  // "purity 99.5 % on the shelf, 99 % in the file", one per value
 };
 

@@ -122,8 +122,8 @@ struct RecipeGenerator {
             for (const auto &e : a) mix[e.first] += s * e.second;
             for (const auto &e : b) mix[e.first] += (1 - s) * e.second;
             if (Below(2) == 0) mix.begin()->second *= 1 + 1e-9;
-            // A count below 5e-6 would be dropped from the composition, and
-            // the material would no longer be a mixture.
+            // A count below 5e-6 is dropped from the composition, which would
+            // then not be a mixture.
             bool kept = true;
             for (const auto &e : mix) kept = kept && e.second >= 1e-5;
             if (kept) r.materials.push_back(Material{mix, FormulaText(mix), Pick(RATIOS)});

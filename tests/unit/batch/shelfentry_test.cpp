@@ -67,7 +67,7 @@ TEST(ShelfEntry, TakeBottleAsksBeforeOverwritingTypedValues) {
         EXPECT_EQ(row.excess, c.excessAfter);
         EXPECT_EQ(row.bottle, bottle.Ref());
     }
-    // A bottle of default values still names itself: the entry is no longer plain.
+    // A bottle of default values names itself all the same: the entry is not plain.
     BatchSettings batch;
     EXPECT_EQ(TakeBottle(&batch, 3, "ZnO", MakeBottle("ZnO", "", 100, "Northfield Chemicals", ""), false), BottleTake::Taken);
     EXPECT_FALSE(batch.IsPlain());
