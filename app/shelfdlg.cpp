@@ -67,21 +67,15 @@ CString NamedBottle(const Bottle &bottle) {
     return title == bottle.formula ? title : bottle.formula + " (" + title + ")";
 }
 
-bool SameBottle(const Bottle &a, const Bottle &b) {
-    return a.formula == b.formula && a.name == b.name && a.supplier == b.supplier && a.lot == b.lot &&
-           a.location == b.location && a.note == b.note && a.purity == b.purity && a.form == b.form;
-}
-
-// A form's field: its value in the form, and what the message says when its text is not a number above 0.
+// A form's field: its value in the form, and which value it is (its message).
 const struct FormField {
     int id;
     double MaterialForm::*value;
-    const char *message;
+    FormValue which;
 } kFormFields[] = {
-    {IDC_BOTTLE_DENSITY, &MaterialForm::density, "Wrong value for density!\nA density is a number of g/mL above 0."},
-    {IDC_BOTTLE_MOLARITY, &MaterialForm::molarity, "Wrong value for molarity!\nA molarity is a number of mol/L above 0."},
-    {IDC_BOTTLE_FRACTION, &MaterialForm::massFraction,
-     "Wrong value for mass fraction!\nA mass fraction is a percentage above 0 and at most 100."},
+    {IDC_BOTTLE_DENSITY, &MaterialForm::density, FormValue::Density},
+    {IDC_BOTTLE_MOLARITY, &MaterialForm::molarity, FormValue::Molarity},
+    {IDC_BOTTLE_FRACTION, &MaterialForm::massFraction, FormValue::MassFraction},
 };
 
 // The field a bottle's problem is in: the first that its checks refuse, in the fields' order.
@@ -164,9 +158,7 @@ void CBottleDlg::OnOK() {
         double value = 0.0;
         const int read = ReadNumberText(text, &value);
         if (read != 0 || !(value > 0.0)) {
-            CString problem = field.message;
-            if (read == 2) problem += "\nUse a point for decimals: 1.5.";
-            Refuse(problem, field.id);
+            Refuse(FormFieldProblem(field.which, read), field.id);
             return;
         }
         typed.form.*field.value = value;

@@ -16,7 +16,8 @@ const int kTabStops[] = {18, 150, 196, 242, 288};
 // The forms in the order of the Form list, which is FormKind's.
 const char *const kFormNames[] = {"Solid (weighed)", "Neat liquid", "Solution (mol/L)", "Solution (% by mass)"};
 
-// A field of the form: what it holds and how a wrong value is told.
+// A field of the form: what it holds and how a wrong value is told, in the
+// order of FormValue.
 struct FormField {
     int id;
     const char *name;     // "Wrong value for density!"
@@ -77,6 +78,11 @@ CString FormBrief(const MaterialForm &form) {
         return FormatFieldNumber(form.massFraction) + " wt%" + comma + density;
     }
     return CString();
+}
+
+CString FormFieldProblem(FormValue which, int read) {
+    const FormField &field = kFormFields[static_cast<int>(which)];
+    return WithCommaHint(CString("Wrong value for ") + field.name + "!\n" + field.meaning, read);
 }
 
 CString PurityProblem(int read, double percent) {
@@ -244,7 +250,7 @@ bool CWeighingDlg::ReadForm(double purity, MaterialForm *form, CString *problem,
             FieldOfForm(*form, each.id) = value;
             continue;
         }
-        *problem = WithCommaHint(CString("Wrong value for ") + each.name + "!\n" + each.meaning, read);
+        *problem = FormFieldProblem(static_cast<FormValue>(&each - kFormFields), read);
         *field = each.id;
         return false;
     }

@@ -41,6 +41,10 @@ struct WeighingValues {
 CString PurityProblem(int read, double percent);
 CString ExcessProblem(int read, double percent);
 CString MassProblem(int read, double grams, const char *what);
+// A form's field whose text does not read as a number above 0: "Wrong value
+// for density!\nA density is a number of g/mL above 0." (with the hint of a
+// point for decimals when read says the text had a comma).
+CString FormFieldProblem(FormValue which, int read);
 
 class CWeighingDlg : public CDialog {
 public:

@@ -64,6 +64,12 @@ void Shelf::Reindex() {
         index[ShelfFormulaKey(bottles[i].formula)].push_back(static_cast<int>(i));
 }
 
+bool SameBottle(const Bottle &a, const Bottle &b) {
+    return a.formula == b.formula && a.name == b.name && a.supplier == b.supplier && a.lot == b.lot &&
+           a.location == b.location && a.note == b.note && a.purity == b.purity && a.form == b.form &&
+           a.unknown == b.unknown;
+}
+
 // ---- The file: columns, encodings, cells, the reader ----
 
 namespace {
@@ -286,12 +292,6 @@ ShelfFileForm NewShelfForm() {
 }
 
 // ---- Writing ----
-
-bool SameBottle(const Bottle &a, const Bottle &b) {
-    return a.formula == b.formula && a.name == b.name && a.supplier == b.supplier && a.lot == b.lot &&
-           a.location == b.location && a.note == b.note && a.purity == b.purity && a.form == b.form &&
-           a.unknown == b.unknown;
-}
 
 // The text of a bottle's cell in a named column (Windows-1252); numbers not
 // given are empty.

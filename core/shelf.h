@@ -40,6 +40,9 @@ struct Bottle {
     BottleRef Ref() const;
 };
 
+// True when every value and text of a and b is the same (the line read from aside).
+bool SameBottle(const Bottle &a, const Bottle &b);
+
 // A line of the file that gave no bottle: its number and why, for example
 // "purity must be above 0 and at most 100 %, not 120".
 struct ShelfProblem {
