@@ -10,6 +10,7 @@
 #include "core/datatext.h"
 #include "tests/support/bottles.h"
 #include "tests/support/testbed/maindialog.h"
+#include "tests/support/testbed/shelfwindow.h"
 
 namespace {
 
@@ -33,75 +34,6 @@ Shelf LabShelf() {
     return shelf;
 }
 
-std::string lastPut;  // PutBottle's formula and PutRow of the window run last
-
-// Runs the Shelf window over shelf; script acts once it is shown and must end it.
-INT_PTR RunShelf(Shelf &shelf, const std::string &path, int row, const std::function<void(HWND)> &script) {
-    CShelfDlg dialog(shelf, path.c_str(), kCheck, row);
-    UINT_PTR timer = ActWhenShown("Quillon : Shelf", [&](HWND window) {
-        script(window);
-        if (::IsWindowVisible(window)) ::EndDialog(window, -2);  // a script that stopped at a failure
-    });
-    const INT_PTR result = dialog.DoModal();
-    ::KillTimer(nullptr, timer);
-    lastPut = dialog.PutBottle().formula.GetString() + std::string("|") + std::to_string(dialog.PutRow());
-    return result;
-}
-
-void Press(HWND window, int id) { ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
-
-// A button of the Shelf window that opens the bottle dialog, act run in that dialog's loop.
-void WithBottle(HWND shelf, int id, const std::function<void(HWND)> &act) {
-    std::string caption = g_actCaption;
-    std::function<void(HWND)> outer = g_act;
-    UINT_PTR timer = ActWhenShown("Quillon : Bottle", act);
-    Press(shelf, id);
-    ::KillTimer(nullptr, timer);
-    g_actCaption = caption, g_act = outer;
-}
-
-HWND List(HWND shelf) { return ::GetDlgItem(shelf, IDC_SHELF_LIST); }
-
-// The list's lines, each as its columns joined by "|" (the first columns only: count).
-std::vector<std::string> Lines(HWND shelf, int count = 4) {
-    std::vector<std::string> lines;
-    const int items = int(::SendMessageA(List(shelf), LVM_GETITEMCOUNT, 0, 0));
-    for (int item = 0; item < items; ++item) {
-        std::string line;
-        for (int column = 0; column < count; ++column) {
-            char text[256] = "";
-            LVITEMA lvi = {};
-            lvi.iSubItem = column;
-            lvi.pszText = text;
-            lvi.cchTextMax = sizeof text;
-            ::SendMessageA(List(shelf), LVM_GETITEMTEXTA, WPARAM(item), reinterpret_cast<LPARAM>(&lvi));
-            line += (column ? "|" : "") + std::string(text);
-        }
-        lines.push_back(line);
-    }
-    return lines;
-}
-std::string Formulas(HWND shelf) {
-    std::string all;
-    for (const std::string &line : Lines(shelf, 1)) all += line + " ";
-    return all;
-}
-
-void Select(HWND shelf, int item) {
-    LVITEMA lvi = {};
-    lvi.state = lvi.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageA(List(shelf), LVM_SETITEMSTATE, WPARAM(item), reinterpret_cast<LPARAM>(&lvi));
-}
-
-void ClickHeader(HWND shelf, int column) {
-    NMLISTVIEW click = {};
-    click.hdr = {List(shelf), IDC_SHELF_LIST, UINT(LVN_COLUMNCLICK)};
-    click.iSubItem = column;
-    ::SendMessageA(shelf, WM_NOTIFY, IDC_SHELF_LIST, reinterpret_cast<LPARAM>(&click));
-}
-
-bool Enabled(HWND shelf, int id) { return ::IsWindowEnabled(::GetDlgItem(shelf, id)) != FALSE; }
-
 class ShelfDlgTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { AfxInitCommonControls(); }
@@ -112,7 +44,7 @@ protected:
 // filter does not close the window; Put into Row hands back the bottle and the row chosen.
 TEST_F(ShelfDlgTest, SortsFiltersAndPutsIntoARow) {
     Shelf shelf = LabShelf();
-    const INT_PTR result = RunShelf(shelf, "", 7, [&](HWND window) {
+    const INT_PTR result = RunShelf(shelf, kCheck, "", 7, [&](HWND window) {
         EXPECT_EQ("BaCO3|Barium carbonate|99.98|", Lines(window)[0]);
         EXPECT_EQ("Y(NO3)3|Yttrium nitrate solution|100|0.5 M, 1.1 g/mL", Lines(window)[3]);
         EXPECT_EQ("5 bottles", Text(window, IDC_SHELF_COUNT));
@@ -167,7 +99,7 @@ TEST_F(ShelfDlgTest, AddEditAndRemoveThroughTheFieldChecks) {
         {"SrXx3", "", "", "", "", IDC_BOTTLE_FORMULA, "Wrong value for formula!\nThe formula SrXx3 does not parse."},
     };
     Shelf shelf = LabShelf();
-    RunShelf(shelf, "", 1, [&](HWND window) {
+    RunShelf(shelf, kCheck, "", 1, [&](HWND window) {
         WithBottle(window, IDC_SHELF_ADD, [&](HWND bottle) {
             EXPECT_EQ("100", Text(bottle, IDC_BOTTLE_PURITY));
             for (const auto &c : cases) {
@@ -237,7 +169,7 @@ TEST_F(ShelfDlgTest, SaveNeverOverwritesAChangedFileSilently) {
         Put(path, header + "BaCO3,Barium carbonate,99.98,Northfield Chemicals,NC-2291\r\nSrXx3,,99,,\r\nTiO2,,99.9,,\r\nZnO,,99.99,,\r\n");
         Shelf shelf;
         ASSERT_EQ(ShelfReadStatus::Read, ReadShelfFile(path.c_str(), kCheck, &shelf));
-        RunShelf(shelf, path, 1, [&](HWND window) {
+        RunShelf(shelf, kCheck, path, 1, [&](HWND window) {
             EXPECT_EQ("File: " + path, Text(window, IDC_SHELF_FILE));
             EXPECT_EQ("1 line of the file could not be read; it is kept as it is when the shelf is saved.",
                       Text(window, IDC_SHELF_PROBLEMS));
