@@ -30,6 +30,15 @@ out=$(env -u DISPLAY FONTCONFIG_FILE="$scratch/nofonts/fonts.conf" "$scratch/unp
 grep -q "no Liberation fonts found" <<<"$out" || fail "no-fonts message: $out"
 env -u DISPLAY "$scratch/unpacked/quillon" 2>&1 | grep -q "no Liberation fonts" && fail "Liberation fonts not seen"
 
+# A Wine that cannot prepare its folder is said, with what Wine printed.
+printf '#!/bin/sh\necho "wine: cannot make the folder" >&2\nexit 3\n' >"$scratch/failing-wine"
+chmod +x "$scratch/failing-wine"
+out=$(QUILLON_WINE32="$scratch/failing-wine" QUILLON_WINE64="$scratch/failing-wine" QUILLON_PROGRAM_DIR="$bin" \
+  QUILLON_WINEPREFIX="$scratch/broken" "$scratch/unpacked/quillon" 2>&1) && fail "started in a folder Wine could not prepare"
+grep -q "Wine could not prepare $scratch/broken" <<<"$out" && grep -q "wine: cannot make the folder" <<<"$out" ||
+  fail "preparation failure message: $out"
+[ -f "$scratch/broken/.quillon-ready" ] && fail "a folder Wine could not prepare counts as ready"
+
 # The desktop entry points at the launcher where it stands.
 "$scratch/unpacked/quillon" --install-desktop-entry >/dev/null
 grep -qx "Exec=\"$scratch/unpacked/quillon\"" "$scratch/data/applications/quillon.desktop" ||
@@ -82,7 +91,10 @@ for start in first later; do
     xwininfo -root -tree 2>/dev/null | grep -qE '"(Untitled - )?Quillon": \(' && { shown=yes; break; }
     kill -0 "$launcher" 2>/dev/null && sleep 0.5 || break
   done
-  [ "$shown" = yes ] || fail "no Quillon window on the $start start; launcher said: $(cat "$scratch/launcher.log")"
+  if [ "$shown" != yes ]; then
+    kill -0 "$launcher" 2>/dev/null && how="still running" || { wait "$launcher"; how="exit status $?"; }
+    fail "no Quillon window on the $start start ($how, $(df -h --output=avail "$scratch" | tail -1 | tr -d ' ') free); launcher said: $(cat "$scratch/launcher.log")"
+  fi
   [ -f "$prefix/.quillon-ready" ] || fail "no prefix made at $prefix"
   seen=$(layout "$prefix")
   matches "$seen" || fail "layout on the $start start: '$seen', in the test prefix: '$expected'"
@@ -98,4 +110,6 @@ for start in first later; do
   rm -f "$prefix/drive_c/windows/Fonts/marlett.ttf"
 done
 
+# The launcher's prefix takes over a gigabyte; the next build's tests need the room.
+rm -rf "$scratch"
 if [ "$failures" -eq 0 ]; then echo "launcher: all checks passed"; else exit 1; fi
