@@ -186,6 +186,9 @@ BEGIN_MESSAGE_MAP(CShelfDlg, CDialog)
     ON_NOTIFY(LVN_COLUMNCLICK, IDC_SHELF_LIST, OnColumnClick)
     ON_NOTIFY(NM_DBLCLK, IDC_SHELF_LIST, OnDoubleClick)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_SHELF_LIST, OnItemChanged)
+    ON_NOTIFY(LVN_GETDISPINFOA, IDC_SHELF_LIST, OnGetDispInfo)
+    ON_NOTIFY(LVN_ODFINDITEMA, IDC_SHELF_LIST, OnFindItem)
+    ON_NOTIFY(LVN_ODFINDITEMW, IDC_SHELF_LIST, OnFindItem)
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
@@ -225,7 +228,7 @@ BOOL CShelfDlg::OnInitDialog() {
 
 void CShelfDlg::Fill(int keep) {
     const std::string filter = Folded(WholeText(::GetDlgItem(m_hWnd, IDC_SHELF_FILTER)));
-    std::vector<int> shown;
+    shown.clear();
     for (int i = 0; i < int(edited.bottles.size()); ++i) {
         bool passes = filter.empty();
         for (int column = 0; column < kColumnCount && !passes; ++column)
@@ -239,15 +242,14 @@ void CShelfDlg::Fill(int keep) {
             return Folded(ColumnText(x, sortColumn)) < Folded(ColumnText(y, sortColumn));
         });
     }
-    list.DeleteAllItems();
+    // The list holds no text of its own: it asks for each line it draws
+    // (OnGetDispInfo), so a shelf of thousands of bottles is listed at once.
+    // Emptied first, it drops the selection without a notice for each line.
+    list.SetItemCountEx(0);
+    list.SetItemCountEx(int(shown.size()));
     int selected = shown.empty() ? -1 : 0;
-    for (int item = 0; item < int(shown.size()); ++item) {
-        const Bottle &bottle = edited.bottles[size_t(shown[size_t(item)])];
-        list.InsertItem(item, bottle.formula);
-        for (int column = 1; column < kColumnCount; ++column) list.SetItemText(item, column, ColumnText(bottle, column));
-        list.SetItemData(item, DWORD_PTR(shown[size_t(item)]));
+    for (int item = 0; item < int(shown.size()); ++item)
         if (shown[size_t(item)] == keep) selected = item;
-    }
     if (selected >= 0) {
         list.SetItemState(selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         list.EnsureVisible(selected, FALSE);
@@ -269,7 +271,7 @@ void CShelfDlg::Fill(int keep) {
 
 int CShelfDlg::Selected() const {
     const int item = list.GetNextItem(-1, LVNI_SELECTED);
-    return item < 0 ? -1 : int(list.GetItemData(item));
+    return item < 0 || item >= int(shown.size()) ? -1 : shown[size_t(item)];
 }
 
 void CShelfDlg::EnableButtons() {
@@ -282,6 +284,40 @@ void CShelfDlg::EnableButtons() {
 void CShelfDlg::OnFilterTyped() { Fill(Selected()); }
 
 void CShelfDlg::OnItemChanged(NMHDR *, LRESULT *) { EnableButtons(); }
+
+void CShelfDlg::OnGetDispInfo(NMHDR *header, LRESULT *) {
+    LVITEMA &item = reinterpret_cast<NMLVDISPINFOA *>(header)->item;
+    if (!(item.mask & LVIF_TEXT) || item.pszText == nullptr || item.cchTextMax <= 0) return;
+    item.pszText[0] = '\0';
+    if (item.iItem < 0 || item.iItem >= int(shown.size())) return;
+    const CString text = ColumnText(edited.bottles[size_t(shown[size_t(item.iItem)])], item.iSubItem);
+    ::lstrcpynA(item.pszText, text, item.cchTextMax);
+}
+
+// Letters typed in the list: the next line from iStart (round to the top)
+// whose formula starts with them, without regard to case; -1 when none does.
+// The notice comes in either character set: a list view may send the wide
+// one to a parent that takes ANSI notices (Wine's does), its letters wide.
+void CShelfDlg::OnFindItem(NMHDR *header, LRESULT *result) {
+    const NMLVFINDITEMA &find = *reinterpret_cast<NMLVFINDITEMA *>(header);
+    *result = -1;
+    if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || find.lvfi.psz == nullptr || shown.empty()) return;
+    char letters[MAX_PATH] = "";
+    if (header->code == LVN_ODFINDITEMW)
+        ::WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t *>(find.lvfi.psz), -1, letters, MAX_PATH,
+                              nullptr, nullptr);
+    else
+        ::lstrcpynA(letters, find.lvfi.psz, MAX_PATH);
+    const std::string typed = Folded(letters);
+    const int count = int(shown.size());
+    for (int i = 0; i < count; ++i) {
+        const int item = (std::max(find.iStart, 0) + i) % count;
+        if (Folded(edited.bottles[size_t(shown[size_t(item)])].formula).compare(0, typed.size(), typed) == 0) {
+            *result = item;
+            return;
+        }
+    }
+}
 
 // The same column again sorts the other way; another column, ascending.
 void CShelfDlg::OnColumnClick(NMHDR *header, LRESULT *) {

@@ -63,6 +63,8 @@ protected:
     void OnColumnClick(NMHDR *header, LRESULT *result);
     void OnDoubleClick(NMHDR *header, LRESULT *result);
     void OnItemChanged(NMHDR *header, LRESULT *result);
+    void OnGetDispInfo(NMHDR *header, LRESULT *result);  // a line's text, asked for as it is drawn
+    void OnFindItem(NMHDR *header, LRESULT *result);     // letters typed in the list
     void OnDestroy();
     DECLARE_MESSAGE_MAP()
 
@@ -84,7 +86,8 @@ private:
     bool changed = false;       // edited differs from what the file holds
     int sortColumn = -1;        // -1: the shelf's order
     bool descending = false;
-    CListCtrl list;
+    CListCtrl list;             // one line an entry of shown, its text from OnGetDispInfo
+    std::vector<int> shown;     // the bottles listed, in the list's order
     Bottle putBottle;
     int putRow = 0;
 };

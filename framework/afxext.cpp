@@ -107,38 +107,6 @@ int CListCtrl::InsertColumn(int column, const char *heading, int format, int wid
     return inserted;
 }
 
-// An item with the text of its first column; its index, or -1.
-int CListCtrl::InsertItem(int item, const char *text) {
-    LVITEMA lvi = {};
-    lvi.mask = LVIF_TEXT;
-    lvi.iItem = item;
-    lvi.pszText = const_cast<char *>(text);
-    return (int)SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lvi));
-}
-
-BOOL CListCtrl::SetItemText(int item, int subItem, const char *text) {
-    LVITEMA lvi = {};
-    lvi.iSubItem = subItem;
-    lvi.pszText = const_cast<char *>(text);
-    return (BOOL)SendMessage(LVM_SETITEMTEXTA, (WPARAM)item, reinterpret_cast<LPARAM>(&lvi));
-}
-
-BOOL CListCtrl::SetItemData(int item, DWORD_PTR data) {
-    LVITEMA lvi = {};
-    lvi.mask = LVIF_PARAM;
-    lvi.iItem = item;
-    lvi.lParam = static_cast<LPARAM>(data);
-    return (BOOL)SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&lvi));
-}
-
-DWORD_PTR CListCtrl::GetItemData(int item) const {
-    LVITEMA lvi = {};
-    lvi.mask = LVIF_PARAM;
-    lvi.iItem = item;
-    if (!SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&lvi))) return 0;
-    return static_cast<DWORD_PTR>(lvi.lParam);
-}
-
 // item -1: every item.
 BOOL CListCtrl::SetItemState(int item, UINT state, UINT mask) {
     LVITEMA lvi = {};

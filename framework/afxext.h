@@ -62,14 +62,14 @@ public:
         return (DWORD)SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, (LPARAM)style);
     }
     int InsertColumn(int column, const char *heading, int format = LVCFMT_LEFT, int width = -1);
-    int InsertItem(int item, const char *text);
-    BOOL SetItemText(int item, int subItem, const char *text);
-    BOOL SetItemData(int item, DWORD_PTR data);
-    DWORD_PTR GetItemData(int item) const;
+    // An owner-data list (LVS_OWNERDATA): how many lines it has; their text
+    // is asked of the parent with LVN_GETDISPINFO as they are drawn.
+    BOOL SetItemCountEx(int count, DWORD flags = LVSICF_NOSCROLL) {
+        return (BOOL)SendMessage(LVM_SETITEMCOUNT, (WPARAM)count, (LPARAM)flags);
+    }
     BOOL SetItemState(int item, UINT state, UINT mask);
     int GetNextItem(int item, int flags) const { return (int)SendMessage(LVM_GETNEXTITEM, (WPARAM)item, MAKELPARAM(flags, 0)); }
     int GetItemCount() const { return (int)SendMessage(LVM_GETITEMCOUNT); }
-    BOOL DeleteAllItems() { return (BOOL)SendMessage(LVM_DELETEALLITEMS); }
     BOOL EnsureVisible(int item, BOOL partialOK) { return (BOOL)SendMessage(LVM_ENSUREVISIBLE, (WPARAM)item, partialOK); }
 };
 

@@ -69,6 +69,14 @@ TEST_F(ShelfDlgTest, SortsFiltersAndPutsIntoARow) {
             EXPECT_EQ(f.count, Text(window, IDC_SHELF_COUNT)) << f.filter;
             EXPECT_EQ(*f.shown != 0, Enabled(window, IDC_SHELF_PUT) && Enabled(window, IDC_SHELF_EDIT)) << f.filter;
         }
+        // A letter typed in the list goes to the next bottle whose formula starts with it.
+        ::SetFocus(List(window));
+        for (const auto &typed : {std::pair{'c', 3}, std::pair{'T', 0}, std::pair{'Q', 0}}) {
+            ::SendMessageA(List(window), WM_CHAR, WPARAM(typed.first), 1);
+            EXPECT_EQ(typed.second, int(::SendMessageA(List(window), LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED)))
+                << typed.first;
+            ::Sleep(1100);  // past the list's typing pause: the next letter starts a new search
+        }
         ::SetFocus(::GetDlgItem(window, IDC_SHELF_FILTER));
         Press(window, IDOK);
         ASSERT_TRUE(::IsWindow(window));
