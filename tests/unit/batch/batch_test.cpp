@@ -90,13 +90,18 @@ TEST(Batch, RefusesTargetsThatCannotBeMet) {
 // The independent check, as the calculation runs it on every sheet: a sound sheet passes, and every
 // number altered after it was calculated, every non-finite number and every unbalanced element is
 // refused with a sentence that names the starting material or the element. Its Ba is unbalanced
-// (1.5 from Fixed rows), which is refused only when the ratios were solved.
+// (1.5 from Fixed rows), which is refused only when the ratios were solved. Sheet 1, NaAlSiO4 from a
+// silica sol (40 % by mass, 1.3 g/mL) and solid NaAlO2: its volumes, grams of solution and forms.
 TEST(Batch, CheckRefusesSheetsThatDisagreeWithThemselves) {
-    const auto reaction = Chloride();
-    const BatchInput input{{{99, 5}}, BatchScale::Total, 2.0};
-    const BatchResult result = CalculateBatch(*reaction, input);
-    ASSERT_EQ(BatchStatus::Done, result.status);
-    const WeighingSheet good = MakeBatchSheet(*reaction, input, result, {}, "S-17", 1);
+    const std::unique_ptr<CReaction> reactions[] = {Chloride(), Calc("NaAlSiO4", {{"NaAlO2", 0}, {"SiO2", 0}})};
+    const BatchInput inputs[] = {{{{99, 5}}, BatchScale::Total, 2.0},
+                                 {{{100, 0}, {100, 5, MaterialForm{1.3, 0, 40}}}, BatchScale::Total, 20}};
+    std::vector<WeighingSheet> good;
+    for (int k = 0; k < 2; ++k) {
+        const BatchResult result = CalculateBatch(*reactions[k], inputs[k]);
+        ASSERT_EQ(BatchStatus::Done, result.status) << k;
+        good.push_back(MakeBatchSheet(*reactions[k], inputs[k], result, k ? std::vector<int>{1, 2} : std::vector<int>{}, "S-17", 1));
+    }
     using S = SheetCheck;
     const struct {
         const char *fault;  // what a passing check would let through
@@ -104,48 +109,60 @@ TEST(Batch, CheckRefusesSheetsThatDisagreeWithThemselves) {
         bool solved;
         SheetCheck status;
         const char *text;
+        int sheet = 0;
     } cases[] = {
-        {"a sound sheet refused", [](WeighingSheet &, BatchInput &) {}, false, S::Passed, ""},
-        {"weighings that do not balance Ba", [](WeighingSheet &, BatchInput &) {}, true, S::Unbalanced,
-         "Ba is not balanced by the weighings."},
-        {"grams off by a part in 1e9", [](WeighingSheet &s, BatchInput &) { s.reactants[2].grams *= 1 + 1e-9; }, false,
-         S::Disagrees, "TiO2 (starting material 3): the weighing does not agree with the ratio and molar mass."},
-        {"a molar mass other than the formula's", [](WeighingSheet &s, BatchInput &) { s.reactants[0].molarMass += 1e-6; },
-         false, S::Disagrees, "BaCl2 (starting material 1): the molar mass shown does not agree with the formula."},
-        {"infinite grams", [](WeighingSheet &s, BatchInput &) { s.reactants[0].grams = INFINITY; }, false, S::NotFinite,
+        {"a sound sheet refused", [](auto &, auto &) {}, false, S::Passed, ""},
+        {"weighings that do not balance Ba", [](auto &, auto &) {}, true, S::Unbalanced, "Ba is not balanced by the weighings."},
+        {"grams off by a part in 1e9", [](auto &s, auto &) { s.reactants[2].grams *= 1 + 1e-9; }, false, S::Disagrees,
+         "TiO2 (starting material 3): the weighing does not agree with the ratio and molar mass."},
+        {"a molar mass other than the formula's", [](auto &s, auto &) { s.reactants[0].molarMass += 1e-6; }, false,
+         S::Disagrees, "BaCl2 (starting material 1): the molar mass shown does not agree with the formula."},
+        {"infinite grams", [](auto &s, auto &) { s.reactants[0].grams = INFINITY; }, false, S::NotFinite,
          "BaCl2 (starting material 1) has a ratio, molar mass or weighing that is not a finite number."},
-        {"another formula", [](WeighingSheet &s, BatchInput &) { s.reactants[2].formula = "TiO"; }, false, S::Disagrees,
+        {"another formula", [](auto &s, auto &) { s.reactants[2].formula = "TiO"; }, false, S::Disagrees,
          "TiO2 (starting material 3) is not the formula calculated."},
-        {"a row dropped", [](WeighingSheet &s, BatchInput &) { s.reactants.pop_back(); }, false, S::Disagrees,
+        {"a row dropped", [](auto &s, auto &) { s.reactants.pop_back(); }, false, S::Disagrees,
          "The product line does not show the product and amount asked for."},
-        {"a differential of infinities", [](WeighingSheet &s, BatchInput &) { s.differential = "CinfO2"; }, false,
-         S::NotFinite, "The differential is not made of finite numbers."},
-        {"weighing", [](WeighingSheet &s, BatchInput &) { s.reactants[0].weighedGrams *= 1.000001; }, false, S::Disagrees,
+        {"a differential of infinities", [](auto &s, auto &) { s.differential = "CinfO2"; }, false, S::NotFinite,
+         "The differential is not made of finite numbers."},
+        {"weighing", [](auto &s, auto &) { s.reactants[0].weighedGrams *= 1.000001; }, false, S::Disagrees,
          "BaCl2 (starting material 1): the weighing does not agree with the purity and excess."},
-        {"purity shown", [](WeighingSheet &s, BatchInput &) { s.reactants[0].purity = 100; }, false, S::Disagrees,
+        {"purity shown", [](auto &s, auto &) { s.reactants[0].purity = 100; }, false, S::Disagrees,
          "BaCl2 (starting material 1): the purity or excess shown is not the one given."},
-        {"mmol", [](WeighingSheet &s, BatchInput &) { s.reactants[2].mmol *= 1.000001; }, false, S::Disagrees,
+        {"mmol", [](auto &s, auto &) { s.reactants[2].mmol *= 1.000001; }, false, S::Disagrees,
          "TiO2 (starting material 3): the mmol do not agree with the ratio."},
-        {"product mmol", [](WeighingSheet &s, BatchInput &) { s.productMmol *= 1.000001; }, false, S::Disagrees,
+        {"product mmol", [](auto &s, auto &) { s.productMmol *= 1.000001; }, false, S::Disagrees,
          "The product's mmol do not agree with its grams."},
-        {"target", [](WeighingSheet &, BatchInput &i) { i.mass *= 1.000001; }, false, S::Disagrees,
+        {"target", [](auto &, auto &i) { i.mass *= 1.000001; }, false, S::Disagrees,
          "The batch does not meet the mass it is scaled to."},
-        {"gas grams", [](WeighingSheet &s, BatchInput &) { s.batch.gases[0].grams *= 1.000001; }, false, S::Disagrees,
+        {"gas grams", [](auto &s, auto &) { s.batch.gases[0].grams *= 1.000001; }, false, S::Disagrees,
          "CO2: the grams do not agree with the mmol."},
-        {"gas amount", [](WeighingSheet &s, BatchInput &) { s.batch.gases[0].mmol *= 1.000001, s.batch.gases[0].grams *= 1.000001; },
+        {"gas amount", [](auto &s, auto &) { s.batch.gases[0].mmol *= 1.000001, s.batch.gases[0].grams *= 1.000001; },
          false, S::Unbalanced, "C is not accounted for by the product and the gases."},
-        {"gas dropped", [](WeighingSheet &s, BatchInput &) { s.batch.gases.pop_back(); }, false, S::Unbalanced,
+        {"gas dropped", [](auto &s, auto &) { s.batch.gases.pop_back(); }, false, S::Unbalanced,
          "O is not accounted for by the product and the gases."},
-        {"chlorine dropped", [](WeighingSheet &s, BatchInput &) { s.batch.unaccounted.clear(); }, false, S::Unbalanced,
+        {"chlorine dropped", [](auto &s, auto &) { s.batch.unaccounted.clear(); }, false, S::Unbalanced,
          "Cl is not accounted for by the product and the gases."},
-        {"mass loss", [](WeighingSheet &s, BatchInput &) { s.batch.massLossPercent *= 1.000001; }, false, S::Disagrees,
+        {"mass loss", [](auto &s, auto &) { s.batch.massLossPercent *= 1.000001; }, false, S::Disagrees,
          "The mass loss does not agree with the gases."},
+        {"a volume", [](auto &s, auto &) { s.reactants[1].volumeMl *= 1 + 1e-9; }, true, S::Disagrees,
+         "SiO2 (row 2): the volume does not agree with the grams, mmol and form.", 1},
+        {"grams of solution", [](auto &s, auto &) { s.reactants[1].solutionGrams *= 1 - 1e-9; }, true, S::Disagrees,
+         "SiO2 (row 2): the grams of solution do not agree with the grams and form.", 1},
+        {"a volume of a solid", [](auto &s, auto &) { s.reactants[0].hasVolume = true; }, true, S::Disagrees,
+         "NaAlO2 (row 1): the volume does not agree with the grams, mmol and form.", 1},
+        {"NaN grams of solution", [](auto &s, auto &) { s.reactants[1].solutionGrams = NAN; }, true, S::NotFinite,
+         "SiO2 (row 2) has a volume or grams of solution that is not a finite number.", 1},
+        {"a density", [](auto &s, auto &) { s.reactants[1].form.density = 1.2; }, true, S::Disagrees,
+         "SiO2 (row 2): the density, molarity or mass fraction shown is not the one given.", 1},
+        {"the volumes hidden", [](auto &s, auto &) { s.showVolume = 0; }, true, S::Disagrees,
+         "The sheet does not show the volumes and grams of solution its rows have.", 1},
     };
     for (const auto &c : cases) {
-        WeighingSheet sheet = good;
-        BatchInput changed = input;
+        WeighingSheet sheet = good[size_t(c.sheet)];
+        BatchInput changed = inputs[c.sheet];
         c.alter(sheet, changed);
-        const SheetCheckResult check = CheckBatchSheet(*reaction, changed, sheet, c.solved);
+        const SheetCheckResult check = CheckBatchSheet(*reactions[c.sheet], changed, sheet, c.solved);
         EXPECT_EQ(c.status, check.status) << c.fault;
         EXPECT_EQ(c.text, Str(check.text)) << c.fault;
     }

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <random>
 
 #ifndef _WIN32
@@ -16,8 +15,6 @@
 #endif
 
 #include "core/calcfile.h"
-#include "core/rowstore.h"
-#include "core/textutil.h"
 
 namespace {
 
@@ -57,8 +54,8 @@ TEST(CalcFileReader, ParsesOneLine) {
         {"0 5 1", "1 0 0 5 1 ||"},  // an empty product is a valid formula
         {"30 1 0.25 CuO", "2 30 1 0 0.25 |CuO|"}, {"4 7 2 BaO", "2 4 1 0 2 |BaO|"},  // any nonzero flag is Fixed
         {"3 0 1", "2 3 0 0 1 ||"},  // empties row 3
-        {" \t\r\n", "blank"},       {"H2O 1 1 H2O", "bad"}, {"31 1 1.0 H2", "bad"}, {"0 10 H2O", "bad"},
-        {"0 10 1 Xx", "bad"},       {"5 1 ? H2", "bad"},    {"5 1 1.0 H2 O", "bad"},
+        {" \t\r\n", "blank"}, {"H2O 1 1 H2O", "bad"}, {"31 1 1.0 H2", "bad"}, {"0 10 H2O", "bad"}, {"0 10 1 Xx", "bad"},
+        {"5 1 ? H2", "bad"}, {"5 1 1.0 H2 O", "bad"},
         // Spellings strtod takes that are not numbers of a chemist's file: nan would make "?" of a
         // ratio, 0x10 g of product 16 g.
         {"5 1 nan H2", "bad"}, {"5 1 1e400 H2", "bad"}, {"0 0x10 1 H2O", "bad"},
@@ -69,30 +66,27 @@ TEST(CalcFileReader, ParsesOneLine) {
         {"seriesx 0:1:0.1", "bad"}, {"0 5 1 Sr1-xBaxTiO3", "read"}, {"0 5 1 Sr1-BaxO", "bad"},
         {"1 0 1 Sr1-xBaxTiO3", "bad"},  // only the product may be a series formula
         {"purity 2 99.5 BaCO3", "read"}, {"excess 30 999.99999 Li2CO3", "read"}, {"scale row 1 0.25 Y2(CO3)3", "read"},
-        {"scale total 1e3", "read"},     {"show mmol", "read"},                  {"show gases", "read"},
-        {"purity 2 0 BaCO3", "bad"},     {"purity 2 100.00001 BaCO3", "bad"},    {"excess 2 1000 BaCO3", "bad"},
-        {"excess 2 -1 BaCO3", "bad"},    {"purity 31 90 BaCO3", "bad"},          {"purity 0 90 BaCO3", "bad"},
-        {"purity 2.5 90 BaCO3", "bad"},  {"purity 2 nan BaCO3", "bad"},          {"purity 2 0x10 BaCO3", "bad"},
-        {"purity 2 90", "bad"},          {"purity2 90 BaCO3", "bad"},            {"scale row 2 0 BaCO3", "bad"},
-        {"scale total 5 g", "bad"},      {"show grams", "bad"},                  {"Purity 2 90 BaCO3", "bad"},
+        {"scale total 1e3", "read"}, {"show mmol", "read"}, {"show gases", "read"}, {"purity 2 0 BaCO3", "bad"},
+        {"purity 2 100.00001 BaCO3", "bad"}, {"excess 2 1000 BaCO3", "bad"}, {"excess 2 -1 BaCO3", "bad"},
+        {"purity 31 90 BaCO3", "bad"}, {"purity 0 90 BaCO3", "bad"}, {"purity 2.5 90 BaCO3", "bad"},
+        {"purity 2 nan BaCO3", "bad"}, {"purity 2 0x10 BaCO3", "bad"}, {"purity 2 90", "bad"}, {"purity2 90 BaCO3", "bad"},
+        {"scale row 2 0 BaCO3", "bad"}, {"scale total 5 g", "bad"}, {"show grams", "bad"}, {"Purity 2 90 BaCO3", "bad"},
         // The weighed masses and their tolerance: 0 is a mass and a tolerance, nothing below it is.
         {"weighed 2 1.48005 Li2CO3", "10 2 0 1.48005 0 |Li2CO3|"}, {"weighed 30 0 CuO", "read"},
-        {"tolerance 1", "11 0 0 1 0 ||"}, {"tolerance 0", "read"},  {"weighed 31 1 CuO", "bad"},
-        {"weighed 2 -0.1 CuO", "bad"},   {"weighed 2 inf CuO", "bad"}, {"weighed 2 1.5", "bad"},
-        {"tolerance -1", "bad"},         {"tolerance 1 %", "bad"},
-        {"dispensed 2 12.5 Si(OC2H5)4", "15 2 0 12.5 0 |Si(OC2H5)4|"}, {"dispensed 2 -0.1 CuO", "bad"},
-        {"tolerance", "bad"},
+        {"tolerance 1", "11 0 0 1 0 ||"}, {"tolerance 0", "read"}, {"weighed 31 1 CuO", "bad"},
+        {"weighed 2 -0.1 CuO", "bad"}, {"weighed 2 inf CuO", "bad"}, {"weighed 2 1.5", "bad"}, {"tolerance -1", "bad"},
+        {"tolerance 1 %", "bad"}, {"tolerance", "bad"}, {"dispensed 2 -0.1 CuO", "bad"},
+        {"dispensed 2 12.5 Si(OC2H5)4", "15 2 0 12.5 0 |Si(OC2H5)4|"},
         // A row's form: each value alone as CheckForm takes it, never 0 (which would be no value).
         {"density 1 0.933 Si(OC2H5)4", "12 1 0 0.933 0 |Si(OC2H5)4|"}, {"molarity 30 0.5 Y(NO3)3", "13 30 0 0.5 0 |Y(NO3)3|"},
-        {"mass-fraction 2 40 SiO2", "14 2 0 40 0 |SiO2|"},  {"mass-fraction 2 100 SiO2", "read"},
-        {"density 1 0 H2O", "bad"},      {"molarity 1 -0.5 LiOH", "bad"},       {"molarity 1 0.000001 LiOH", "bad"},
-        {"mass-fraction 2 100.5 SiO2", "bad"}, {"density 1 inf H2O", "bad"},    {"density 31 1 H2O", "bad"},
-        {"density 1 1", "bad"},          {"mass- 2 40 SiO2", "bad"},            {"massfraction 2 40 SiO2", "bad"},
+        {"mass-fraction 2 40 SiO2", "14 2 0 40 0 |SiO2|"}, {"mass-fraction 2 100 SiO2", "read"}, {"density 1 0 H2O", "bad"},
+        {"molarity 1 -0.5 LiOH", "bad"}, {"molarity 1 0.000001 LiOH", "bad"}, {"mass-fraction 2 100.5 SiO2", "bad"},
+        {"density 1 inf H2O", "bad"}, {"density 31 1 H2O", "bad"}, {"density 1 1", "bad"}, {"mass- 2 40 SiO2", "bad"},
+        {"massfraction 2 40 SiO2", "bad"},
         // The bottle a row's values came from: three quoted texts, then the formula.
         {"bottle 2 \"Barium carbonate\" \"\" \"NC \"\"7\"\"\" BaCO3", "16 2 0 0 0 |BaCO3|"},
-        {"bottle 2 \"a\" \"b\" BaCO3", "bad"}, {"bottle 2 \"a\" \"b\" \"c\"", "bad"},
-        {"bottle 2 \"a\" \"b\" \"c\"BaCO3", "bad"}, {"bottle 31 \"a\" \"b\" \"c\" BaCO3", "bad"},
-        {"bottle 2 \"a\" \"b\" \"c BaCO3", "bad"},
+        {"bottle 2 \"a\" \"b\" BaCO3", "bad"}, {"bottle 2 \"a\" \"b\" \"c\"", "bad"}, {"bottle 2 \"a\" \"b\" \"c\"BaCO3", "bad"},
+        {"bottle 31 \"a\" \"b\" \"c\" BaCO3", "bad"}, {"bottle 2 \"a\" \"b\" \"c BaCO3", "bad"},
     };
     for (auto &c : cases) {
         const std::string got = Parse(c[0]);
@@ -210,17 +204,16 @@ TEST(CalcFileReader, LinesReadWholeAndDamageIsRefused) {
 // number makes no text at all.
 TEST(CalcFileEntry, SaveTextTakesBothNumbersOrNothing) {
     LedraRowStore rows;
-    rows.create(ROW_CAPACITY);
-    rows.setFormula(1, "CuO");
+    FillRows(rows, {{"", 0, 1}, {"CuO", 0, 1}});
+    CalcFields fields;
+    fields.sampleId = "S";
+    fields.productFormula = "BaTiO3";
     const struct { const char *amount, *ratio, *expected; } cases[] = {
         {"2.5", " 0.5 ", "-1 S\r\n0 2.50000 0.50000 BaTiO3\r\n2 0 1.00000 CuO\r\n"},
         {"", "1", "-1 S\r\n0 0.00000 1.00000 BaTiO3\r\n2 0 1.00000 CuO\r\n"},  // blank reads as 0
         {"2", "?", nullptr}, {"1,5", "1", nullptr}, {"2 3", "1", nullptr}, {"2", "x", nullptr},
     };
     for (const auto &c : cases) {
-        CalcFields fields;
-        fields.sampleId = "S";
-        fields.productFormula = "BaTiO3";
         fields.amountText = c.amount;
         fields.ratioText = c.ratio;
         CString text = "untouched";
@@ -303,20 +296,16 @@ TEST(CalcFileEntry, SavedFilesOpenAndSaveByteForByte) {
         }
     }
     // A line end inside a bottle's text (a quoted shelf cell) would split the line: a blank instead.
-    Entry entry;
-    entry.fields.productFormula = "CuO";
-    entry.rows.setFormula(0, "CuO");
-    BottleRef bottle;
-    bottle.fromShelf = true;
-    bottle.name = "Copper\r\noxide";
-    entry.batch.SetRow(1, "CuO", 100, 0, MaterialForm(), bottle);
+    Entry entry = MakeEntry("CuO", {{"CuO", 0, 1}});
+    entry.batch.SetRow(1, "CuO", 100, 0, MaterialForm(), BottleRef{true, "Copper\r\noxide"});
     CString saved;
     ASSERT_TRUE(CalcEntryText(entry, &saved));
     EXPECT_NE(std::string::npos, Str(saved).find("bottle 1 \"Copper  oxide\" \"\" \"\" CuO\r\n")) << Str(saved);
 }
 
 // A weighed mass belongs to the formula it was weighed for: a row retyped loses it (in the entry the
-// dialog reads and in the file), and the entry is another one as soon as a mass or the tolerance differs.
+// dialog reads and in the file), and the entry is another one as soon as a mass, a volume, the tolerance,
+// a bottle or a form differs.
 TEST(CalcFileEntry, WeighedMassesFollowTheirFormula) {
     Entry weighed;
     weighed.rows.setFormula(0, "Li2CO3");
@@ -325,21 +314,22 @@ TEST(CalcFileEntry, WeighedMassesFollowTheirFormula) {
     EXPECT_TRUE(weighed.weighed.SetRow(3, "Co3O4", 6.43118));
     EXPECT_FALSE(weighed.weighed.SetRow(31, "CuO", 1));
     EXPECT_EQ("weighed 1 1.48005 Li2CO3\r\nweighed 3 6.43118 Co3O4\r\n", Str(CalcWeighedLines(weighed.weighed, weighed.rows)));
-    Entry other = weighed;
-    EXPECT_TRUE(SameEntry(weighed, other));
-    other.weighed.SetRow(3, "Co3O4", 6.43119);
-    EXPECT_FALSE(SameEntry(weighed, other)) << "a mass changed unnoticed";
-    other = weighed;
-    other.weighed.tolerance = 1;
-    EXPECT_FALSE(SameEntry(weighed, other)) << "the tolerance changed unnoticed";
-    other = weighed;
-    other.weighed.SetRow(1, "", 0);
-    EXPECT_FALSE(SameEntry(weighed, other)) << "a mass emptied unnoticed";
-    other = weighed;
-    other.weighed.SetDispensed(3, "Co3O4", 6.43118);
-    Entry volume = other;
-    volume.weighed.SetDispensed(3, "Co3O4", 6.43119);
-    EXPECT_FALSE(SameEntry(volume, other)) << "a volume changed unnoticed";
+    EXPECT_TRUE(SameEntry(weighed, Entry(weighed)));
+    Entry volume = weighed;
+    volume.weighed.SetDispensed(3, "Co3O4", 6.43118);
+    const struct { const char *fault; const Entry &base; void (*alter)(Entry &); } changes[] = {
+        {"a mass changed", weighed, [](Entry &e) { e.weighed.SetRow(3, "Co3O4", 6.43119); }},
+        {"the tolerance changed", weighed, [](Entry &e) { e.weighed.tolerance = 1; }},
+        {"a mass emptied", weighed, [](Entry &e) { e.weighed.SetRow(1, "", 0); }},
+        {"a volume changed", volume, [](Entry &e) { e.weighed.SetDispensed(3, "Co3O4", 6.43119); }},
+        {"a bottle's lot changed", weighed, [](Entry &e) { e.batch.rows[0].bottle.lot = "NC-3004"; }},
+        {"a form changed", weighed, [](Entry &e) { e.batch.rows[0].form.density = 1.2; }},
+    };
+    for (const auto &c : changes) {
+        Entry other = c.base;
+        c.alter(other);
+        EXPECT_FALSE(SameEntry(c.base, other)) << c.fault << " unnoticed";
+    }
 
     weighed.rows.setFormula(0, "Li2O");  // retyped: its mass is Li2CO3's
     EXPECT_EQ("weighed 3 6.43118 Co3O4\r\n", Str(CalcWeighedLines(weighed.weighed, weighed.rows)));

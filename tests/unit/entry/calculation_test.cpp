@@ -40,37 +40,34 @@ TEST(Calculation, RatiosReachTheRowsAndRefusalsSayWhy) {
         std::vector<TestRow> rows;
         int extra;  // element the user adds to the selection
         bool done;
-        const char *ratios;  // afterwards
-        const char *amount;
+        const char *ratios;   // afterwards
         std::string message;  // the start of what is shown
         double firstGrams;    // Calculate done: the first row's weighing
+        const char *amount = "10";
     } cases[] = {
-        {"a Fixed row's ratio overwritten", SOLVE, "Sr0.5Ba0.5TiO3", {{"SrTiO3", 1, 0.5}, {"BaTiO3", 0, 7}}, metal,
-         true, "0.5 0.5", "10", "", 0},
-        {"a failed solve left ratios that look determined", SOLVE, "BaTiO3", singular, metal, false, "? ? 1", "10",
+        {"a Fixed row's ratio overwritten", SOLVE, "Sr0.5Ba0.5TiO3", {{"SrTiO3", 1, 0.5}, {"BaTiO3", 0, 7}}, metal, true,
+         "0.5 0.5", "", 0},
+        {"a failed solve left ratios that look determined", SOLVE, "BaTiO3", singular, metal, false, "? ? 1",
          "Failed to determine ratio.", 0},
-        {"the user's selection not used by the solve", SOLVE, "BaTiO3", {{"BaCO3", 0, 1}, {"TiO2", 0, 1}}, oxygen,
-         false, "? ?", "10", "Failed to determine ratio.", 0},
-        {"Calculate's solved ratios not shown in the rows", AUTO, "YBa2Cu3O7", ybco, metal, true, "0.5 2 3", "10", "",
-         1.69478},
-        {"Calculate's failed solve not marked", AUTO, "BaTiO3", singular, metal, false, "? ? 1", "10",
-         "Failed to obtain ratios.", 0},
-        {"a selection with oxygen ignored", AUTO, "Sr0.5Ba0.5TiO3", sbt, oxygen, true, "0.5 0.5 0.5", "10", "", 0},
+        {"the user's selection not used by the solve", SOLVE, "BaTiO3", {{"BaCO3", 0, 1}, {"TiO2", 0, 1}}, oxygen, false,
+         "? ?", "Failed to determine ratio.", 0},
+        {"Calculate's solved ratios not shown in the rows", AUTO, "YBa2Cu3O7", ybco, metal, true, "0.5 2 3", "", 1.69478},
+        {"Calculate's failed solve not marked", AUTO, "BaTiO3", singular, metal, false, "? ? 1", "Failed to obtain ratios.", 0},
+        {"a selection with oxygen ignored", AUTO, "Sr0.5Ba0.5TiO3", sbt, oxygen, true, "0.5 0.5 0.5", "", 0},
         {"a \"?\" row solved without Auto-Ratio", SHOWN, "YBa2Cu3O7", {{"Y2O3", 0, 0.5}, {"BaCO3", 1, undetermined},
-         {"CuO", 0, 3}}, metal, false, "0.5 ? 3", "10",
-         "The ratio of row 2 (BaCO3) is not determined (\"?\").\nType its ratio, or check Auto-Ratio to have it "
-         "determined.", 0},
+         {"CuO", 0, 3}}, metal, false, "0.5 ? 3", "The ratio of row 2 (BaCO3) is not determined (\"?\").\nType its ratio, "
+         "or check Auto-Ratio to have it determined.", 0},
         {"the ratios shown not weighed without Auto-Ratio", SHOWN, "YBa2Cu3O7", {{"Y2O3", 0, 0.5}, {"BaCO3", 0, 2},
-         {"CuO", 0, 3}}, metal, true, "0.5 2 3", "10", "", 1.69478},
+         {"CuO", 0, 3}}, metal, true, "0.5 2 3", "", 1.69478},
         // Amounts (which spellings are numbers is the number reader's): a decimal comma gets the hint,
         // other wrong spellings do not.
-        {"a decimal comma without the hint", AUTO, "BaTiO3", ybco, metal, false, "1 1 1", "1,5",
-         check + "\nUse a point for decimals: 1.5.", 0},
-        {"a nan amount weighed", AUTO, "BaTiO3", ybco, metal, false, "1 1 1", "nan", check, 0},
-        {"an amount that heads a sheet of zeros", AUTO, "BaTiO3", ybco, metal, false, "1 1 1", "1e-200",
-         "Enter a product amount of at least 0.00001 g (the sheet shows 5 decimals).", 0},
+        {"a decimal comma without the hint", AUTO, "BaTiO3", ybco, metal, false, "1 1 1",
+         check + "\nUse a point for decimals: 1.5.", 0, "1,5"},
+        {"a nan amount weighed", AUTO, "BaTiO3", ybco, metal, false, "1 1 1", check, 0, "nan"},
+        {"an amount that heads a sheet of zeros", AUTO, "BaTiO3", ybco, metal, false, "1 1 1",
+         "Enter a product amount of at least 0.00001 g (the sheet shows 5 decimals).", 0, "1e-200"},
         {"every ratio 0 weighed as a sheet", SHOWN, "BaTiO3", {{"BaCO3", 1, 0}, {"TiO2", 1, 0}}, metal, false, "0 0",
-         "10", "The amounts to weigh all show as 0 g: there is nothing to weigh.", 0},
+         "The amounts to weigh all show as 0 g: there is nothing to weigh.", 0},
     };
     for (const auto &c : cases) {
         const Entry entry = MakeEntry(c.product, c.rows, c.amount);
