@@ -1,9 +1,10 @@
 // Real recipes dispensed by volume, from their calculation files through the
-// whole calculation, against numbers worked out here in exact fractions from
-// the masses of ATOMS.LST: grams, mmol, millilitres and grams of solution.
+// whole calculation, against numbers worked out here in long double from the
+// masses of ATOMS.LST: grams, mmol, millilitres and grams of solution.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <string>
@@ -15,39 +16,9 @@
 
 namespace {
 
-#ifdef __SIZEOF_INT128__
-// An exact fraction, kept reduced; an overflow fails the test.
-struct Q {
-    __int128 n = 0, d = 1;
-};
-__int128 Gcd(__int128 a, __int128 b) {
-    if (a < 0) a = -a;
-    while (b != 0) a %= b, std::swap(a, b);
-    return a;
-}
-Q Reduced(__int128 n, __int128 d) {
-    const __int128 g = Gcd(n, d);
-    return Q{n / g, d / g};
-}
-__int128 Times(__int128 a, __int128 b) {
-    __int128 product = 0;
-    if (__builtin_mul_overflow(a, b, &product)) ADD_FAILURE() << "the fractions overflow";
-    return product;
-}
-Q operator*(Q a, Q b) { return Reduced(Times(a.n, b.n), Times(a.d, b.d)); }
-Q operator/(Q a, Q b) { return Reduced(Times(a.n, b.d), Times(a.d, b.n)); }
-Q operator+(Q a, Q b) { return Reduced(Times(a.n, b.d) + Times(b.n, a.d), Times(a.d, b.d)); }
-// "0.933" as 933/1000.
-Q Dec(const std::string &text) {
-    Q q{0, 1};
-    bool point = false;
-    for (char c : text) {
-        if (c == '.') point = true;
-        else q.n = q.n * 10 + (c - '0'), q.d *= point ? 10 : 1;
-    }
-    return Reduced(q.n, q.d);
-}
-double Value(Q q) { return static_cast<double>(static_cast<long double>(q.n) / static_cast<long double>(q.d)); }
+// Long double: its 64-bit mantissa is exact to far below the 1e-14 the sheets are held to.
+typedef long double Q;
+Q Dec(const std::string &text) { return std::strtold(text.c_str(), nullptr); }
 
 // The atomic masses as ATOMS.LST writes them: "  14 Si  28.085".
 std::map<std::string, Q> Masses() {
@@ -64,8 +35,8 @@ std::map<std::string, Q> Masses() {
 using Counts = std::vector<std::pair<const char *, int>>;
 Q MolarMass(const Counts &atoms) {
     static const std::map<std::string, Q> masses = Masses();
-    Q sum{0, 1};
-    for (const auto &atom : atoms) sum = sum + masses.at(atom.first) * Q{atom.second, 1};
+    Q sum = 0;
+    for (const auto &atom : atoms) sum += masses.at(atom.first) * atom.second;
     return sum;
 }
 
@@ -81,7 +52,6 @@ struct Recipe {
     const char *grams;  // of product
     std::vector<Material> materials;
 };
-#endif
 
 }  // namespace
 
@@ -89,9 +59,6 @@ struct Recipe {
 // nitrate stock solutions (one with its density), citric acid weighed and ethylene glycol; zeolite A
 // from a 40 wt % silica sol and sodium aluminate; LiNbO3 from 1 mol/L LiOH with 5 % excess and Nb2O5.
 TEST(Recipes, VolumesAndSolutionGramsAreExact) {
-#ifndef __SIZEOF_INT128__
-    GTEST_SKIP() << "the exact fractions need 128-bit integers";
-#else
     const Recipe recipes[] = {
         {QUILLON_CLI_DATA "/sio2-gel-teos.qsf", {{"Si", 1}, {"O", 2}}, "5",
          {{{{"Si", 1}, {"O", 4}, {"C", 8}, {"H", 20}}, "1", "98", "0", "0.933", "", ""},
@@ -122,27 +89,27 @@ TEST(Recipes, VolumesAndSolutionGramsAreExact) {
         const WeighingSheet &sheet = outcome.sheet;
         ASSERT_EQ(recipe.materials.size(), sheet.reactants.size()) << recipe.file;
         const Q unit = Dec(recipe.grams) / MolarMass(recipe.product);  // mol of product
-        const Q hundred{100, 1};
+        const Q hundred = 100;
         bool anyVolume = false, anySolution = false;
         for (size_t i = 0; i < recipe.materials.size(); ++i) {
             const Material &m = recipe.materials[i];
             const SheetReactant &row = sheet.reactants[i];
-            const Q ratio = Dec(m.ratio), more = Q{1, 1} + Dec(m.excess) / hundred;
+            const Q ratio = Dec(m.ratio), more = 1 + Dec(m.excess) / hundred;
             const Q pure = ratio * MolarMass(m.atoms) * unit, weighed = pure * more / (Dec(m.purity) / hundred);
-            const Q mmol = Q{1000, 1} * ratio * unit * more;
+            const Q mmol = 1000 * ratio * unit * more;
             const bool density = *m.density != 0, molar = *m.molarity != 0, fraction = *m.fraction != 0;
             // Neat: V = g / d; molar: V = mmol / c, solution g = V d; by mass: solution g = g / f, V = that / d.
-            const Q solution = molar ? mmol / Dec(m.molarity) * (density ? Dec(m.density) : Q{0, 1})
+            const Q solution = molar ? mmol / Dec(m.molarity) * (density ? Dec(m.density) : Q(0))
                                : fraction ? weighed / (Dec(m.fraction) / hundred)
-                                          : Q{0, 1};
+                                          : Q(0);
             const Q volume = molar ? mmol / Dec(m.molarity)
                              : density ? (fraction ? solution : weighed) / Dec(m.density)
-                                       : Q{0, 1};
+                                       : Q(0);
             const std::string where = std::string(recipe.file) + " row " + std::to_string(i + 1);
             const struct { double expected, got; const char *what; } numbers[] = {
-                {Value(pure), row.grams, "pure grams"}, {Value(weighed), row.weighedGrams, "weighed grams"},
-                {Value(mmol), row.mmol, "mmol"}, {Value(volume), row.hasVolume ? row.volumeMl : 0.0, "mL"},
-                {Value(solution), row.hasSolutionGrams ? row.solutionGrams : 0.0, "grams of solution"}};
+                {double(pure), row.grams, "pure grams"}, {double(weighed), row.weighedGrams, "weighed grams"},
+                {double(mmol), row.mmol, "mmol"}, {double(volume), row.hasVolume ? row.volumeMl : 0.0, "mL"},
+                {double(solution), row.hasSolutionGrams ? row.solutionGrams : 0.0, "grams of solution"}};
             for (const auto &n : numbers) EXPECT_NEAR(n.expected, n.got, 1e-14 * n.expected) << where << " " << n.what;
             EXPECT_EQ(molar || density, row.hasVolume) << where;
             EXPECT_EQ(fraction || (molar && density), row.hasSolutionGrams) << where;
@@ -152,5 +119,4 @@ TEST(Recipes, VolumesAndSolutionGramsAreExact) {
         EXPECT_EQ(anyVolume, sheet.showVolume != 0) << recipe.file;
         EXPECT_EQ(anySolution, sheet.anySolution != 0) << recipe.file;
     }
-#endif
 }

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <string>
 
 #include "core/datatext.h"
 #include "core/shelf.h"
@@ -142,8 +141,7 @@ TEST(ShelfWrite, KeepsWhatItReadAndWritesWhatChanged) {
     for (const std::string &bytes : files) {
         Shelf shelf;
         ReadShelfText(bytes, Check, &shelf);
-        const CString text = ShelfText(shelf);
-        EXPECT_EQ(bytes, std::string(text.GetString(), size_t(text.GetLength())));
+        EXPECT_EQ(bytes, Str(ShelfText(shelf)));
     }
     // Changed and added bottles in the header's columns (one added for the lot), in the file's
     // encoding; the bad line and the unchanged bottle as they were.
@@ -156,12 +154,11 @@ TEST(ShelfWrite, KeepsWhatItReadAndWritesWhatChanged) {
     added.lot = " Smith, \"A\"";
     added.unknown.push_back("10 ");
     shelf.bottles.push_back(added);
-    const CString text = ShelfText(shelf);
+    const std::string text = Str(ShelfText(shelf));
     EXPECT_EQ("Formula,Shelf no.,Purity,Density (g/mL),Lot\r\nBaCO3,7,99.98\r\nTiO2,8,99.9,4.23,\r\nMgO,9,0\r\n"
-              "CuSO4\xC2\xB7" "5H2O,\"10 \",100,,\" Smith, \"\"A\"\"\"\r\n",
-              std::string(text.GetString(), size_t(text.GetLength())));
+              "CuSO4\xC2\xB7" "5H2O,\"10 \",100,,\" Smith, \"\"A\"\"\"\r\n", text);
     Shelf again;
-    ReadShelfText(std::string(text.GetString(), size_t(text.GetLength())), Check, &again);
+    ReadShelfText(text, Check, &again);
     EXPECT_EQ("2 BaCO3||99.98||||||||7\n3 TiO2||99.9|4.23|||||||8\n4 ! purity must be above 0 and at most 100 %, not 0\n"
               "5 CuSO4\xB7" "5H2O||100||||| Smith, \"A\"|||10 \n",
               Summary(again));
@@ -169,13 +166,13 @@ TEST(ShelfWrite, KeepsWhatItReadAndWritesWhatChanged) {
     ReadShelfText("Formula,Lot\nZnO,a,extra\n", Check, &again);
     again.bottles.push_back(added);
     again.bottles.back().note = "n";
-    EXPECT_EQ(0u, std::string(ShelfText(again).GetString()).find("Formula,Lot,,Note\nZnO,a,extra\n"));
+    EXPECT_EQ(0u, Str(ShelfText(again)).find("Formula,Lot,,Note\nZnO,a,extra\n"));
     // A shelf never read: UTF-8 with a mark, CR LF, the ten columns.
     Shelf fresh;
-    fresh.bottles.push_back(added);
+    fresh.bottles = {added};
     fresh.bottles.back().unknown.clear();
     EXPECT_EQ("\xEF\xBB\xBF" + FULL + "\r\nCuSO4\xC2\xB7" "5H2O,,100,,,,,\" Smith, \"\"A\"\"\",,\r\n",
-              std::string(ShelfText(fresh).GetString()));
+              Str(ShelfText(fresh)));
 }
 
 void WriteFile(const std::string &path, const std::string &bytes) { std::ofstream(path, std::ios::binary) << bytes; }
@@ -185,11 +182,10 @@ TEST(ShelfWrite, NeverOverwritesAChangeMadeElsewhereUnasked) {
     std::remove(path.c_str());
     Shelf shelf;
     ASSERT_EQ(ShelfReadStatus::Missing, ReadShelfFile(path.c_str(), Check, &shelf));
-    Bottle bottle;
-    bottle.formula = "ZnO";
-    shelf.bottles.push_back(bottle);
+    shelf.bottles.emplace_back();
+    shelf.bottles[0].formula = "ZnO";
     ASSERT_EQ(ShelfSaveStatus::Saved, SaveShelfFile(path.c_str(), &shelf));  // absent as read: made
-    EXPECT_EQ(std::string(ShelfText(shelf).GetString()), ReadBytes(path));
+    EXPECT_EQ(Str(ShelfText(shelf)), ReadBytes(path));
     EXPECT_EQ(2, shelf.bottles[0].line);
     shelf.bottles[0].purity = 99.5;
     ASSERT_EQ(ShelfSaveStatus::Saved, SaveShelfFile(path.c_str(), &shelf));  // as last saved: replaced
