@@ -24,8 +24,7 @@ WeighingSheet Sheet(const char *product, const std::vector<TestRow> &rows, doubl
 }
 WeighingSheet Water() { return Sheet("H2O", {{"H2", 1, 1.0}, {"O2", 1, 0.5}}, 10.0, "S-17"); }
 
-const std::string EQUALS(53, '=');
-const std::string DASHES(53, '-');
+const std::string EQUALS(53, '='), DASHES(53, '-');
 const std::string HEADER = "Reactant  (Molar Mass)              Amount Weighed(g)";
 
 }  // namespace

@@ -27,25 +27,23 @@ std::vector<SeriesX> Values(const char *text) {
 }
 
 TEST(Series, MemberFormulas) {
+    const SeriesFormulaStatus DONE = SeriesFormulaStatus::Done, INVALID = SeriesFormulaStatus::Invalid;
     struct Case {
         const char *templ, *x;
         SeriesFormulaStatus status;
         const char *expected;  // the formula, or a piece of the reason
     } cases[] = {
-        {"La1-xSrxMnO3", "0.7", SeriesFormulaStatus::Done, "La0.3Sr0.7MnO3"},  // 1 - 0.7 is 0.3 exactly
-        {"TiO2-x", "0.05", SeriesFormulaStatus::Done, "TiO1.95"},  // a count with x at the very end
-        {"(Sr1-0.5xBa0.5x)TiO3", "0.2", SeriesFormulaStatus::Done, "(Sr0.9Ba0.1)TiO3"},
-        {"Y1+xBa2-2xCu3O7", "0.1", SeriesFormulaStatus::Done, "Y1.1Ba1.8Cu3O7"},
-        {"Ba(Ti1-xZrx)2O3", "1", SeriesFormulaStatus::Done, "Ba(Zr)2O3"},
-        {"Sr(TiO3)xBa", "0", SeriesFormulaStatus::Done, "SrBa"},  // a group of count 0 goes whole
+        {"La1-xSrxMnO3", "0.7", DONE, "La0.3Sr0.7MnO3"},  // 1 - 0.7 is 0.3 exactly
+        {"TiO2-x", "0.05", DONE, "TiO1.95"},              // a count with x at the very end
+        {"(Sr1-0.5xBa0.5x)TiO3", "0.2", DONE, "(Sr0.9Ba0.1)TiO3"}, {"Y1+xBa2-2xCu3O7", "0.1", DONE, "Y1.1Ba1.8Cu3O7"},
+        {"Ba(Ti1-xZrx)2O3", "1", DONE, "Ba(Zr)2O3"}, {"Sr1-xEuxTiO3", "0.5", DONE, "Sr0.5Eu0.5TiO3"},
+        {"Sr(TiO3)xBa", "0", DONE, "SrBa"},  // a group of count 0 goes whole
         {"Sr1-xBaxTiO3", "1.2", SeriesFormulaStatus::Negative, "count of Sr is negative (-0.2) at x = 1.2"},
-        {"Sr1-BaxTiO3", "0.5", SeriesFormulaStatus::Invalid, "after Sr"},    // minus without x
-        {"Sr1-x2Ba", "0.5", SeriesFormulaStatus::Invalid, "after Sr"},      // 0.5 then 2 would read 0.52
-        {"Sr1-x Ba", "0.5", SeriesFormulaStatus::Invalid, "after Sr"},
-        {"BaxE2", "0.3", SeriesFormulaStatus::Invalid, "after Ba"},        // 0.3E2 would read 30
-        {"Sr1-xEuxTiO3", "0.5", SeriesFormulaStatus::Done, "Sr0.5Eu0.5TiO3"},
-        {"Sr1-xQqxO3", "0.5", SeriesFormulaStatus::Invalid, "not valid"},   // unknown symbol
-        {"Sr)xBa", "0", SeriesFormulaStatus::Invalid, "never opened"},      // not a formula at any x
+        {"Sr1-BaxTiO3", "0.5", INVALID, "after Sr"},  // minus without x
+        {"Sr1-x2Ba", "0.5", INVALID, "after Sr"},     // 0.5 then 2 would read 0.52
+        {"Sr1-x Ba", "0.5", INVALID, "after Sr"},     {"BaxE2", "0.3", INVALID, "after Ba"},  // 0.3E2 would read 30
+        {"Sr1-xQqxO3", "0.5", INVALID, "not valid"},  // unknown symbol
+        {"Sr)xBa", "0", INVALID, "never opened"},     // not a formula at any x
         {"Sr1-0.123456789xBa", "0.123456789012", SeriesFormulaStatus::TooLong, "too many digits"},
     };
     for (const Case &c : cases) {
@@ -62,16 +60,9 @@ TEST(Series, ValuesOfX) {
         const char *text;
         const char *expected;  // the values joined by blanks, or a piece of the reason
     } cases[] = {
-        {"0.50:0.5:0.1", "0.5"},
-        {"-0.2:0.2:0.2", "-0.2 0 0.2"},
-        {"1:0:0.1", "FROM <= TO"},
-        {"0:1:0", "STEP above 0"},
-        {"0:1e3:1", "plain decimals"},
-        {"0,0.1,0.10", "given twice"},
-        {"0,,1", "is not a value of x"},
-        {"0:1", "neither a list"},
-        {"0:1:0.1:2", "neither a list"},
-        {"0:1000:1", "more than 1000"},
+        {"0.50:0.5:0.1", "0.5"}, {"-0.2:0.2:0.2", "-0.2 0 0.2"}, {"1:0:0.1", "FROM <= TO"}, {"0:1:0", "STEP above 0"},
+        {"0:1e3:1", "plain decimals"}, {"0,0.1,0.10", "given twice"}, {"0,,1", "is not a value of x"},
+        {"0:1", "neither a list"}, {"0:1:0.1:2", "neither a list"}, {"0:1000:1", "more than 1000"},
     };
     for (const Case &c : cases) {
         std::vector<SeriesX> values;
