@@ -1,5 +1,5 @@
-// Each module's AfxMessageBox as the message box watcher sees it, and the
-// faces the program's fonts are drawn with.
+// Each module's AfxMessageBox as the message box watcher sees it, and the faces the program's fonts are drawn
+// with.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -26,36 +26,27 @@ TEST(AppTest, AfxMessageBoxCaptionIconAndOwnerPerModule) {
     EXPECT_EQ(IDOK, AfxMessageBox("stop", MB_OK | MB_ICONHAND));
     EXPECT_EQ(IDYES, AfxMessageBox("question", MB_YESNO | MB_ICONQUESTION));
     peerBox("Failed to load VEXIL.DLL.");
-    const struct {
-        const char *text, *caption;
-        qwintest::BoxIcon icon;
-    } expected[] = {
-        {"plain", "framework_tests", qwintest::BoxIcon::Exclamation},
-        {"stop", "framework_tests", qwintest::BoxIcon::Hand},
+    const struct { const char *text, *caption; qwintest::BoxIcon icon; } expected[] = {
+        {"plain", "framework_tests", qwintest::BoxIcon::Exclamation}, {"stop", "framework_tests", qwintest::BoxIcon::Hand},
         {"question", "framework_tests", qwintest::BoxIcon::Question},
         {"Failed to load VEXIL.DLL.", PEER_APP_NAME, qwintest::BoxIcon::Exclamation},
     };
     ASSERT_EQ(4u, boxes.Count());
-    for (size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(expected[i].text, boxes[i].text);
-        EXPECT_EQ(expected[i].caption, boxes[i].caption) << expected[i].text;
-        EXPECT_EQ(expected[i].icon, boxes[i].icon) << expected[i].text;
-        EXPECT_EQ(host.hwnd(), boxes[i].owner) << expected[i].text;  // the active window
-    }
+    for (size_t i = 0; i < 4; ++i)  // owned by the active window
+        EXPECT_TRUE(boxes[i].text == expected[i].text && boxes[i].caption == expected[i].caption &&
+                    boxes[i].icon == expected[i].icon && boxes[i].owner == host.hwnd())
+            << expected[i].text << ": " << boxes[i].caption;
 }
 
 }  // namespace
 
-// packaging/fonts.reg (imported by the Linux launcher and into the test
-// prefix) maps the faces the program asks for to metric-compatible ones; a
-// wrong line draws the program in another face. Wine reports the asked name
-// in the metrics, so the test reads the real font file's own name table.
+// packaging/fonts.reg (imported by the Linux launcher and into the test prefix) maps the faces the program
+// asks for to metric-compatible ones; a wrong line draws the program in another face. Wine reports the asked
+// name in the metrics, so the test reads the real font file's own name table.
 TEST(FontTest, PointFontsResolveToTheMappedFaces) {
     struct Case { const char *asked, *family; } cases[] = {
-        {"Times New Roman", "Liberation Serif"},
-        {"Courier New", "Liberation Mono"},
-        {"MS Sans Serif", "Liberation Sans"},
-        {"Arial", "Liberation Sans"},
+        {"Times New Roman", "Liberation Serif"}, {"Courier New", "Liberation Mono"},
+        {"MS Sans Serif", "Liberation Sans"}, {"Arial", "Liberation Sans"},
     };
     const DWORD nameTable = 'n' | 'a' << 8 | 'm' << 16 | 'e' << 24;
     HDC screen = ::GetDC(nullptr);

@@ -1,6 +1,5 @@
-// The profile functions of CWinApp: settings in the registry. (CFileDialog
-// and the subkey named after the program are tested through the main
-// dialog, tests/win/dialogfiles.)
+// The profile functions of CWinApp: settings in the registry. (CFileDialog and the subkey named after the
+// program are tested through the main dialog, tests/win/dialogfiles.)
 #include <gtest/gtest.h>
 
 #include <shlwapi.h>
@@ -20,9 +19,9 @@ protected:
     static void Clear() { ::SHDeleteKeyA(HKEY_CURRENT_USER, (std::string("Software\\") + kTestKey).c_str()); }
 };
 
-// What is stored that the reads must not trust: a value of the other type
-// (the default instead), a text without its terminating NUL (read whole).
-// (Where the values live and that they last: tests/win/dialogfiles.)
+// What is stored that the reads must not trust: a value of the other type (the default instead), a text
+// without its terminating NUL (read whole). (Where the values live and that they last:
+// tests/win/dialogfiles.)
 TEST_F(ProfileTest, ReadsGiveTheDefaultForValuesOfTheOtherKind) {
     CWinApp app("Alembic");
     EXPECT_FALSE(app.WriteProfileInt("Settings", "Count", 3)) << "stored without a registry key";

@@ -1,8 +1,6 @@
-// Editing the list as a person does: clicks, typing, keys, focus and the
-// scroll bar, with the rows, the open cell, message boxes and the parent's
-// notifications checked. Every editor here is opened well after the list's
-// creation messages have returned (the editors outlive the temporary
-// wrappers of those messages).
+// Editing the list as a person does: clicks, typing, keys, focus and the scroll bar, with the rows, the open
+// cell, message boxes and the parent's notifications checked. Every editor here is opened well after the
+// list's creation messages have returned (the editors outlive the temporary wrappers of those messages).
 #include <windows.h>
 
 #include <functional>
@@ -17,84 +15,9 @@ using testbed::LedraTest;
 
 namespace {
 
-// The number cell toggles the mark and nothing else; the class has no
-// double-click style, so a double click arrives as two presses and toggles twice.
-TEST_F(LedraTest, NumberCellTogglesTheMark) {
-    SetRow(4, "NaCl", 2.0, 0);
-    EXPECT_EQ(0u, ::GetClassLongPtrA(list, GCL_STYLE) & CS_DBLCLKS);
-    for (int fixed : {1, 0, 1}) {
-        Click(4, 0);
-        EXPECT_EQ(fixed, Fixed(4));
-    }
-    EXPECT_EQ("NaCl", Formula(4));
-    EXPECT_EQ(2.0, Ratio(4));
-    EXPECT_EQ("none", OpenCell());
-}
-
-// A formula is checked and stored on Enter, which opens the ratio cell of the
-// same row; an emptied cell needs no check; nothing is checked while the
-// program closes.
-TEST_F(LedraTest, FormulaCommit) {
-    Click(0, 1);
-    Type("Ba(NO3)2");  // into the focused window: the opened editor
-    Key(VK_RETURN);
-    EXPECT_EQ("Ba(NO3)2", Formula(0));
-    EXPECT_EQ("1:R", OpenCell());
-    EXPECT_EQ("1", qwintest::WindowText(RatioEditor())) << "a new row's ratio";
-
-    Click(1, 1);
-    Type("2H");
-    Type("");
-    int checks = testbed::g_checks;
-    Key(VK_RETURN);
-    EXPECT_EQ("2:R", OpenCell()) << "an emptied cell needs no check";
-    EXPECT_EQ(checks, testbed::g_checks);
-
-    // While the program closes, leaving an invalid cell shows nothing and stores nothing.
-    Click(2, 1);
-    Type("2H");
-    testbed::g_closing = 1;
-    ::SetFocus(::GetDlgItem(host.dialog, IDC_AMOUNT));
-    qwintest::PumpMessages();
-    EXPECT_EQ("", Formula(2));
-}
-
-// A rejected formula keeps its cell open with the whole text selected and
-// stores nothing, whichever way the cell is left: no other cell opens and the
-// list does not scroll.
-TEST_F(LedraTest, RejectedFormulaKeepsItsCell) {
-    const std::pair<const char *, std::function<void()>> ways[] = {
-        {"Enter", [&] { Key(VK_RETURN); }},
-        {"a click in another cell", [&] { Click(3, 2); }},
-        {"the scroll bar", [&] { Send(WM_VSCROLL, SB_LINEDOWN); }},
-        {"the wheel", [&] { ::SendMessageA(FormulaEditor(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0); }},
-    };
-    for (const auto &way : ways) {
-        SCOPED_TRACE(way.first);
-        Click(0, 1);
-        Type("2H");
-        qwintest::MessageBoxWatcher boxes;
-        way.second();
-        ASSERT_EQ(1u, boxes.Count());
-        EXPECT_EQ("Wrong format for Starting Material!", boxes[0].text);
-        EXPECT_EQ("Quillon ", boxes[0].caption);
-        EXPECT_EQ(qwintest::BoxIcon::Hand, boxes[0].icon);
-        EXPECT_EQ("1:F", OpenCell());
-        EXPECT_EQ(FormulaEditor(), ::GetFocus());
-        EXPECT_EQ(0, Top());
-        int first = -1, last = -1;
-        ::SendMessageA(FormulaEditor(), EM_GETSEL, reinterpret_cast<WPARAM>(&first), reinterpret_cast<LPARAM>(&last));
-        EXPECT_EQ("0..1", std::to_string(first) + ".." + std::to_string(last)) << "the whole text selected";
-        EXPECT_EQ("", Formula(0));
-        Type("");
-        Key(VK_RETURN);  // emptied, the cell closes unchecked
-    }
-}
-
-// Ratio texts: one number, blank (0), or "?" first (the parent is asked, once,
-// to determine the ratios). The parent may answer "?" with a modal loop: the
-// focus changes it brings commit nothing more, and the cell closes once the
-// parent has returned.
+// Ratio texts: one number, blank (0), or "?" first (the parent is asked, once, to determine the ratios). The
+// parent may answer "?" with a modal loop: the focus changes it brings commit nothing more, and the cell
+// closes once the parent has returned.
 TEST_F(LedraTest, RatioCommit) {
     const std::string longOne = "1" + std::string(98, '0') + "e-98";  // 1, read whole
     const char *refused = "Wrong format for ratio of Starting Material!", *modal = "Ratios determined.";
@@ -138,30 +61,36 @@ TEST_F(LedraTest, RatioCommit) {
     EXPECT_EQ(1e308, Ratio(4));
 }
 
-// A formula stored into its row and different from the row's before tells
-// the parent once the cell has closed, with LDM_GETCURRENTROW answering that
-// row however the cell was left; a modal box of the parent's in the middle
-// stores nothing more, and the cell the user went to opens after it.
-TEST_F(LedraTest, FormulaCommittedNotice) {
+// A formula is checked and stored on Enter, which opens the ratio cell of the same row (an emptied cell needs
+// no check); stored and different from the row's before, it tells the parent once the cell has closed,
+// LDM_GETCURRENTROW answering that row however the cell was left; a modal box of the parent's in the middle
+// stores nothing more, and the cell the user went to opens after it. A rejected formula keeps its cell open
+// with the whole text selected and stores nothing, whichever way the cell is left: no other cell opens and
+// the list does not scroll. Nothing is checked while the program closes.
+TEST_F(LedraTest, FormulaCommit) {
     const char *refused = "Wrong format for Starting Material!", *modal = "Ratios determined.";
-    struct Case { const char *before, *typed; bool click; const char *box, *stored; bool tells; const char *open; };
+    enum Leave { ENTER, CLICK, SCROLL_BAR, WHEEL };
+    const std::function<void()> leave[] = {
+        [&] { Key(VK_RETURN); }, [&] { Click(5, 1); }, [&] { Send(WM_VSCROLL, SB_LINEDOWN); },
+        [&] { ::SendMessageA(FormulaEditor(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0); }};
+    struct Case { const char *before, *typed; Leave way; const char *box, *stored; bool tells; const char *open; };
     const Case cases[] = {
-        {"", "CuO", false, nullptr, "CuO", true, "3:R"},  {"CuO", "BaO", true, nullptr, "BaO", true, "6:F"},
-        {"CuO", "", false, nullptr, "", true, "3:R"},     {"CuO", "CuO", false, nullptr, "CuO", false, "3:R"},
-        {"CuO", "2H", false, refused, "CuO", false, "3:F"}, {"", "CuO", true, modal, "CuO", true, "6:F"},
+        {"", "CuO", ENTER, nullptr, "CuO", true, "3:R"},   {"CuO", "BaO", CLICK, nullptr, "BaO", true, "6:F"},
+        {"CuO", "", ENTER, nullptr, "", true, "3:R"},      {"CuO", "CuO", ENTER, nullptr, "CuO", false, "3:R"},
+        {"CuO", "2H", ENTER, refused, "CuO", false, "3:F"}, {"CuO", "2H", CLICK, refused, "CuO", false, "3:F"},
+        {"", "2H", SCROLL_BAR, refused, "", false, "3:F"},  {"", "2H", WHEEL, refused, "", false, "3:F"},
+        {"", "CuO", CLICK, modal, "CuO", true, "6:F"},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(std::string(c.before) + " -> " + c.typed);
+        SCOPED_TRACE(std::string(c.before) + " -> " + c.typed + ", way " + std::to_string(c.way));
         SetRow(2, c.before, 1.0, 0);
         testbed::g_boxOnAutoRatio = c.box == modal;
         Click(2, 1);
         Type(c.typed);
         fwtest::g_recorded.clear();
+        const int checks = testbed::g_checks;
         qwintest::MessageBoxWatcher boxes;
-        if (c.click)
-            Click(5, 1);
-        else
-            Key(VK_RETURN);
+        leave[c.way]();
         std::vector<Message> told;
         if (c.tells)
             told = {{WM_COMMAND, MAKEWPARAM(IDC_LIST, LDN_FORMULACOMMITTED), reinterpret_cast<LPARAM>(list)},
@@ -171,15 +100,29 @@ TEST_F(LedraTest, FormulaCommittedNotice) {
         ASSERT_EQ(c.box ? 1u : 0u, boxes.Count());
         EXPECT_EQ(c.box ? c.box : "", boxes.Count() ? boxes[0].text : "");
         EXPECT_EQ(c.open, OpenCell());
-        if (c.box == refused) Type(""), Key(VK_RETURN);
+        EXPECT_TRUE(*c.typed || checks == testbed::g_checks) << "an emptied cell needs no check";
+        if (c.box != refused) continue;
+        EXPECT_TRUE(boxes[0].caption == "Quillon " && boxes[0].icon == qwintest::BoxIcon::Hand);
+        EXPECT_TRUE(::GetFocus() == FormulaEditor() && Top() == 0) << "focused, not scrolled";
+        int first = -1, last = -1;
+        ::SendMessageA(FormulaEditor(), EM_GETSEL, reinterpret_cast<WPARAM>(&first), reinterpret_cast<LPARAM>(&last));
+        EXPECT_EQ("0..1", std::to_string(first) + ".." + std::to_string(last)) << "the whole text selected";
+        Type("");
+        Key(VK_RETURN);  // emptied, the cell closes unchecked
     }
+    // While the program closes, leaving an invalid cell shows nothing and stores nothing.
+    Click(3, 1);
+    Type("2H");
+    testbed::g_closing = 1;
+    ::SetFocus(::GetDlgItem(host.dialog, IDC_AMOUNT));
+    qwintest::PumpMessages();
+    EXPECT_EQ("", Formula(3));
 }
 
-// Enter, Up and Down walk the cells in reading order, scrolling at the edges,
-// and stop without a commit at the first and last cells; page keys move the
-// rows under the open cell, which keeps its place on screen (with nothing to
-// move it stays open with its text); Ctrl+Home and Ctrl+End open the first
-// and the last row's cell; the scroll bar closes it.
+// Enter, Up and Down walk the cells in reading order, scrolling at the edges, and stop without a commit at
+// the first and last cells; page keys move the rows under the open cell, which keeps its place on screen
+// (with nothing to move it stays open with its text); Ctrl+Home and Ctrl+End open the first and the last
+// row's cell; the scroll bar closes it.
 TEST_F(LedraTest, KeysWalkTheCellsAndPageTheRows) {
     const int end = visibleRows - 1, last = 30 - visibleRows;
     auto ratioCell = [](int row) { return std::to_string(row) + ":R"; };
@@ -219,9 +162,9 @@ TEST_F(LedraTest, KeysWalkTheCellsAndPageTheRows) {
     EXPECT_EQ("none", OpenCell());
 }
 
-// Home and End (with Shift: select) move the caret in either open cell, as
-// in any text field, and never the list: the same keys in a formula and a
-// ratio cell opened in a scrolled list, each followed by a typed character.
+// Home and End (with Shift: select) move the caret in either open cell, as in any text field, and never the
+// list: the same keys in a formula and a ratio cell opened in a scrolled list, each followed by a typed
+// character.
 TEST_F(LedraTest, HomeAndEndStayInTheCell) {
     const struct { UINT vk; unsigned modifiers; } caretKeys[][3] = {
         {{VK_HOME, 0}}, {{VK_END, 0}}, {{VK_LEFT, 0}, {VK_HOME, qwintest::kShift}},
@@ -249,9 +192,8 @@ TEST_F(LedraTest, HomeAndEndStayInTheCell) {
     }
 }
 
-// Tab and Shift+Tab walk number, formula and ratio cells; Space in a number
-// cell switches its row's mark; the list is entered at the current row's
-// formula cell and left at the ends of the rows, or at once with Ctrl.
+// Tab and Shift+Tab walk number, formula and ratio cells; Space in a number cell switches its row's mark; the
+// list is entered at the current row's formula cell and left at the ends of the rows, or at once with Ctrl.
 TEST_F(LedraTest, TabWalksTheCellsAndLeavesAtTheEnds) {
     SetRow(0, "BaCO3", 1.0, 0);
     SetRow(1, "TiO2", 1.0, 0);
@@ -298,10 +240,17 @@ TEST_F(LedraTest, TabWalksTheCellsAndLeavesAtTheEnds) {
     EXPECT_EQ(2u, end - start) << "the field reached has its text selected";
 }
 
-// LDM_TOGGLEFIXED switches a row's mark, or the current row's for -1, and
-// leaves the open cell open with its text.
-TEST_F(LedraTest, ToggleFixedByMessage) {
+// A click in the number cell toggles the mark and nothing else; the class has no double-click style, so a
+// double click arrives as two presses and toggles twice. LDM_TOGGLEFIXED switches a row's mark, or the
+// current row's for -1, and leaves the open cell open with its text.
+TEST_F(LedraTest, TogglingTheMark) {
     SetRow(3, "NaCl", 2.0, 0);
+    EXPECT_EQ(0u, ::GetClassLongPtrA(list, GCL_STYLE) & CS_DBLCLKS);
+    for (int fixed : {1, 0, 1, 0}) {
+        Click(3, 0);
+        EXPECT_EQ(fixed, Fixed(3));
+    }
+    EXPECT_TRUE(Formula(3) == "NaCl" && Ratio(3) == 2.0 && OpenCell() == "none");
     Click(3, 1);
     Type("KCl");
     const struct { WPARAM row; LRESULT answer; int index; } cases[] = {
@@ -318,8 +267,8 @@ TEST_F(LedraTest, ToggleFixedByMessage) {
     EXPECT_EQ("NaCl", Formula(3));
 }
 
-// Ctrl+Shift+J in the formula editor reaches the parent as message 1801;
-// LDM_RESETCONTENT empties the rows, scrolls to the top and closes the cell.
+// Ctrl+Shift+J in the formula editor reaches the parent as message 1801; LDM_RESETCONTENT empties the rows,
+// scrolls to the top and closes the cell.
 TEST_F(LedraTest, SignalRelayAndReset) {
     Click(0, 1);
     Key('J', qwintest::kShift | qwintest::kControl);

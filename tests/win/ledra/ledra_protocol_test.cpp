@@ -1,5 +1,4 @@
-// The list's library, initialisation and row messages, driven as the main
-// dialog drives them.
+// The list's library, initialisation and row messages, driven as the main dialog drives them.
 #include <windows.h>
 
 #include <climits>
@@ -12,8 +11,8 @@ using testbed::LedraTest;
 
 namespace {
 
-// Each broken initialisation contract ends the process with exit code 1 after
-// one message box with the library's caption and the exclamation icon.
+// Each broken initialisation contract ends the process with exit code 1 after one message box with the
+// library's caption and the exclamation icon.
 struct InitFailure {
     const char *text;
     void (*breakIt)(LedraHost &);  // spoils the record or the set-up; LDM_INITIALIZE follows
@@ -62,9 +61,9 @@ INSTANTIATE_TEST_SUITE_P(
                         plain.CreateChild(LEDRA_CLASS_NAME, "", WS_BORDER | WS_VSCROLL, 0, 0, 300, 200, 1005);
                     }}));
 
-// Without VEXIL.DLL the library loads and registers its class, showing
-// nothing, but no list window can be made: its creation says so and fails.
-// The child is a copy of this program in a folder holding LEDRA.DLL alone.
+// Without VEXIL.DLL the library loads and registers its class, showing nothing, but no list window can be
+// made: its creation says so and fails. The child is a copy of this program in a folder holding LEDRA.DLL
+// alone.
 TEST(LedraLibrary, NoListWithoutVexil) {
     std::string folder = qwintest::ArtifactPath("no-vexil");
     ::CreateDirectoryA(folder.c_str(), nullptr);
@@ -87,15 +86,12 @@ TEST(LedraLibrary, NoListWithoutVexil) {
     EXPECT_EQ("Failed to load VEXIL.DLL.", r.boxes[0].text);  // captioned as ShowsTheMessageAndEndsTheProcess's
 }
 
-// Row messages answer for rows 0..29 only; other indexes touch nothing. Before
-// LDM_INITIALIZE there are no rows at all, nothing is drawn and clicks and the
-// scroll bar do nothing. LDM_GETROWS hands out the store's own rows (the
-// store's normalisation is tested natively).
+// Row messages answer for rows 0..29 only; other indexes touch nothing. Before LDM_INITIALIZE there are no
+// rows at all, nothing is drawn and clicks and the scroll bar do nothing. LDM_GETROWS hands out the store's
+// own rows (the store's normalisation is tested natively).
 TEST_F(LedraTest, RowMessagesStayWithinTheRows) {
     SetRow(29, "CuO", 3.0, 1);
-    EXPECT_EQ("CuO", Formula(29));
-    EXPECT_EQ(3.0, Ratio(29));
-    EXPECT_EQ(1, Fixed(29));
+    EXPECT_TRUE(Formula(29) == "CuO" && Ratio(29) == 3.0 && Fixed(29) == 1);
     CString text("BaO");
     double ratio = 2.0;
     for (WPARAM index : {WPARAM(30), WPARAM(-1), WPARAM(UINT_MAX), WPARAM(INT_MIN)}) {
