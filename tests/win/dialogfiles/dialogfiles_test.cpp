@@ -1,8 +1,8 @@
-// The main dialog's calculation files, settings, menu, About and Word output, driven as the chemist drives
-// them: menu commands, the real file dialogs, message boxes answered by the watcher. Each test runs the
-// dialog modally, acts from inside its loop, and leaves with File, Exit.
-#include <cstdio>
+// The main dialog's calculation files, settings, menu, About and Word output, driven as the chemist drives them: menu
+// commands, the real file dialogs, message boxes answered by the watcher. Each test runs the dialog modally, acts
+// from inside its loop, and leaves with File, Exit.
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "tests/support/testbed/maindialog.h"
@@ -25,9 +25,9 @@ void FileCommand(CQuillonDlg &dialog, UINT id, const std::string &path) {
     dialog.SendMessage(WM_COMMAND, id);
 }
 
-// Files as people write them load; a file with a bad line (a formula the program's own check refuses, a
-// second line for one row), or without any line, is refused with where and why, a sentence, and leaves the
-// entry exactly as it was (which lines read, and why not: calcfile_test).
+// Files as people write them load; a file with a bad line (a formula the program's own check refuses, a second line
+// for one row), or without any line, is refused with where and why, a sentence, and leaves the entry exactly as it
+// was (which lines read, and why not: calcfile_test).
 TEST_F(DialogTest, OpenIsAllOrNothing) {
     const struct { std::string bytes; const char *message; } cases[] = {  // message nullptr: the file loads
         {"\n  -1   \n\n0 10.00000 1.00000 BaTiO3  \n 2 0 1.00000 BaCO3\n\t5 1 1.00000 TiO2\n", nullptr},
@@ -60,8 +60,8 @@ TEST_F(DialogTest, OpenIsAllOrNothing) {
 }
 
 // A save that cannot replace the file (held open without sharing, as another program might; or a full disk:
-// full_disk.sh runs this on a tiny filesystem, QUILLON_TINY_DISK), or that reads a bad amount, says so and
-// keeps the old file whole, with no partial file left beside it.
+// full_disk.sh runs this on a tiny filesystem, QUILLON_TINY_DISK), or that reads a bad amount, says so and keeps the
+// old file whole, with no partial file left beside it.
 TEST_F(DialogTest, AFailedSaveKeepsTheOldFile) {
     const char *tiny = std::getenv("QUILLON_TINY_DISK");
     const std::string folder = tiny != nullptr ? std::string(tiny) + "\\" : TempFolder(), path = folder + "kept.QSF";
@@ -70,12 +70,11 @@ TEST_F(DialogTest, AFailedSaveKeepsTheOldFile) {
     Put(path, old);
     HANDLE held = nullptr;
     if (tiny != nullptr) {  // filled to the last byte
-        FILE *filler = std::fopen((folder + "filler").c_str(), "wb");
-        ASSERT_NE(nullptr, filler);
-        std::string block(4096, 'x');
-        while (std::fwrite(block.data(), 1, block.size(), filler) == block.size() && std::fflush(filler) == 0) {
+        std::ofstream filler(folder + "filler", std::ios::binary);
+        ASSERT_TRUE(filler.is_open());
+        const std::string block(4096, 'x');
+        while (filler.write(block.data(), std::streamsize(block.size())).flush()) {
         }
-        std::fclose(filler);
     } else {
         held = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, held);
@@ -108,9 +107,9 @@ void ChooseForm(HWND weighing, int form) {
 
 UINT ItemState(HMENU menu, UINT id) { return ::GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED); }
 
-// Stored values are read at start, marked in the menus (the sheet's options toggled first) and written back
-// as the dialog keeps them; a wrong amount being edited is reported when the menu opens, before any command
-// (first-run defaults, values kept between runs: e2e files_test).
+// Stored values are read at start, marked in the menus (the sheet's options toggled first) and written back as the
+// dialog keeps them; a wrong amount being edited is reported when the menu opens, before any command (first-run
+// defaults, values kept between runs: e2e files_test).
 TEST_F(DialogTest, StoredSettingsAreReadMarkedAndWrittenBack) {
     char current[MAX_PATH];
     ::GetCurrentDirectoryA(sizeof current, current);
@@ -150,8 +149,8 @@ TEST_F(DialogTest, StoredSettingsAreReadMarkedAndWrittenBack) {
     for (const auto &s : settings) EXPECT_EQ(s.written, SettingInt(s.name)) << s.name;
 }
 
-// File, Exit and the close box mark the application closing (so the list checks no open cell as its windows
-// go); Escape ends the dialog without.
+// File, Exit and the close box mark the application closing (so the list checks no open cell as its windows go);
+// Escape ends the dialog without.
 TEST_F(DialogTest, ExitAndCloseMarkTheApplicationClosingEscapeDoesNot) {
     const struct { UINT message; WPARAM wParam; bool closing; } cases[] = {
         {WM_COMMAND, ID_FILE_EXIT, true}, {WM_SYSCOMMAND, SC_CLOSE, true}, {WM_COMMAND, IDCANCEL, false}};
@@ -162,7 +161,7 @@ TEST_F(DialogTest, ExitAndCloseMarkTheApplicationClosingEscapeDoesNot) {
     }
 }
 
-// (Help is opened end to end, tests/e2e/help_test.cpp.)
+// (Help is opened end to end, tests/e2e/main_dialog_test.cpp.)
 TEST_F(DialogTest, AboutShowsNameAndVersion) {
     Run([](CQuillonDlg &dialog) {
         UINT_PTR timer = PressOkWhenShown("About Quillon");
@@ -174,9 +173,9 @@ TEST_F(DialogTest, AboutShowsNameAndVersion) {
     });
 }
 
-// Word, when it is there, is the first run's output: each calculation is typed into the one document, a
-// failure half-way reported over the main dialog, what was typed staying. A Word that cannot start gives way
-// to the report display, for good.
+// Word, when it is there, is the first run's output: each calculation is typed into the one document, a failure
+// half-way reported over the main dialog, what was typed staying. A Word that cannot start gives way to the report
+// display, for good.
 TEST_F(DialogTest, CalculateTypesIntoWordAndFallsBackWhenItCannotStart) {
     {
         StandInServer word;
@@ -217,10 +216,10 @@ TEST_F(DialogTest, CalculateTypesIntoWordAndFallsBackWhenItCannotStart) {
     EXPECT_EQ(0u, SettingInt("Output To MS Word"));
 }
 
-// Wrong numbers are refused naming the field, which gets the focus back, a case for each way the dialog words
-// a refusal, of a solid, a liquid or a solution (a solution's purity stays 100; the limits themselves:
-// calcfile_test, batch_test); the material being edited stays chosen. Right ones are kept by OK for the row
-// and formula they were given for, mark the entry changed, and go with New.
+// Wrong numbers are refused naming the field, which gets the focus back, a case for each way the dialog words a
+// refusal, of a solid, a liquid or a solution (a solution's purity stays 100; the limits themselves: calcfile_test,
+// batch_test); the material being edited stays chosen. Right ones are kept by OK for the row and formula they were
+// given for, mark the entry changed, and go with New.
 TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
     const char *const purity = "Wrong value for purity!\nA purity is a percentage above 0 and at most 100.";
     const std::string fine = " (the sheet shows 5 decimals)", mass = "!\nA mass is a number of grams above 0.";
@@ -317,8 +316,8 @@ std::string StoredText(const char *name) {
     return text;
 }
 
-// A material's form: its fields take input as the form needs them; their values are kept for the row and
-// formula, shown briefly in the list, and go with a retyped formula.
+// A material's form: its fields take input as the form needs them; their values are kept for the row and formula,
+// shown briefly in the list, and go with a retyped formula.
 TEST_F(DialogTest, WeighingDialogTakesLiquidsAndSolutions) {
     Run([&](CQuillonDlg &dialog) {
         EnterWater(dialog, "S-3");
@@ -354,8 +353,8 @@ TEST_F(DialogTest, WeighingDialogTakesLiquidsAndSolutions) {
     });
 }
 
-// The pipette's readability and minimum volume: read by the balance's rule (a stored one that does not read
-// is the default), refused naming what to enter, remembered.
+// The pipette's readability and minimum volume: read by the balance's rule (a stored one that does not read is the
+// default), refused naming what to enter, remembered.
 TEST_F(DialogTest, PipetteSettingsAreCheckedAndRemembered) {
     ::SHSetValueA(HKEY_CURRENT_USER, kSettingsKey.c_str(), "Pipette Readability", REG_SZ, "0,1", 4);
     Run([&](CQuillonDlg &dialog) {

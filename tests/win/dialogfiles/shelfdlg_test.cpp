@@ -1,6 +1,6 @@
-// The Shelf window and its bottle dialog, run modally in process and driven from inside their loops: the list
-// sorted and filtered, bottles added, edited and removed through the field checks, a bottle put into a row,
-// the shelf saved, and a file changed on disk never overwritten without asking.
+// The Shelf window and its bottle dialog, run modally in process and driven from inside their loops: the list sorted
+// and filtered, bottles added, edited and removed through the field checks, a bottle put into a row, the shelf saved,
+// and a file changed on disk never overwritten without asking.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -33,9 +33,9 @@ Shelf LabShelf() {
     return shelf;
 }
 
-// Purity sorts as a number (99 before 100), texts without regard to case, a second click the other way; the
-// filter finds any column's text in either case, as it is typed; Enter in the filter does not close the
-// window; Put into Row hands back the bottle and the row chosen.
+// Purity sorts as a number (99 before 100), texts without regard to case, a second click the other way; the filter
+// finds any column's text in either case, as it is typed; Enter in the filter does not close the window; Put into Row
+// hands back the bottle and the row chosen.
 TEST_F(DialogTest, ShelfSortsFiltersAndPutsIntoARow) {
     Shelf shelf = LabShelf();
     const INT_PTR result = RunShelf(shelf, kCheck, "", 7, [&](HWND window) {
@@ -82,10 +82,9 @@ TEST_F(DialogTest, ShelfSortsFiltersAndPutsIntoARow) {
     EXPECT_EQ("Li2CO3|12", lastPut);
 }
 
-// Each refused value is named and its field gets the focus back; a bottle that passes is added (its texts
-// without the blanks around them), an edit starts from the bottle's values as exact texts, a removal is asked
-// first. Closing with changes that cannot be saved (no file) asks to leave them, and the program's shelf
-// stays as it was.
+// Each refused value is named and its field gets the focus back; a bottle that passes is added (its texts without the
+// blanks around them), an edit starts from the bottle's values as exact texts, a removal is asked first. Closing with
+// changes that cannot be saved (no file) asks to leave them, and the program's shelf stays as it was.
 TEST_F(DialogTest, ShelfAddEditAndRemoveThroughTheFieldChecks) {
     const struct { const char *formula, *purity, *density, *molarity, *fraction; int field; const char *message; } cases[] = {
         {"SrCO3", "120", "", "", "", IDC_BOTTLE_PURITY, "Wrong value for purity!\nPurity must be above 0 and at most 100 %, not 120."},
@@ -147,9 +146,9 @@ TEST_F(DialogTest, ShelfAddEditAndRemoveThroughTheFieldChecks) {
     EXPECT_EQ("BaCO3", std::string(shelf.bottles[0].formula));
 }
 
-// Save writes the window's shelf and the program takes it; a second save is not taken for someone else's. A
-// file changed since it was read or saved is asked about: Cancel keeps editing (Close then asks to save, and
-// asks again before overwriting), No reads it again, Yes overwrites it.
+// Save writes the window's shelf and the program takes it; a second save is not taken for someone else's. A file
+// changed since it was read or saved is asked about: Cancel keeps editing (Close then asks to save, and asks again
+// before overwriting), No reads it again, Yes overwrites it.
 TEST_F(DialogTest, ShelfSaveNeverOverwritesAChangedFileSilently) {
     const std::string path = TempFolder() + "shelf.csv";
     const std::string header = "Formula,Name,Purity (%),Supplier,Lot\r\n";
@@ -207,8 +206,8 @@ TEST_F(DialogTest, ShelfSaveNeverOverwritesAChangedFileSilently) {
     }
 }
 
-// Options > Shelf...: the bottle put into a row replaces the row's formula (asked first) and the row takes
-// its values and names it.
+// Options > Shelf...: the bottle put into a row replaces the row's formula (asked first) and the row takes its values
+// and names it.
 TEST_F(DialogTest, AShelfBottlePutIntoARowIsTakenByIt) {
     const std::string path = TempFolder() + "main-shelf.csv";
     Put(path, "Formula,Name,Purity (%),Supplier,Lot\r\nBaCO3,Barium carbonate,99.98,Northfield Chemicals,NC-2291\r\n");

@@ -1,5 +1,5 @@
-// CWnd: commands, WM_NCDESTROY, temporaries, and one window carrying an object of this program and one of
-// fwpeer.dll. (Window texts are read through the program's own fields: dialogfiles and the end-to-end tests.)
+// CWnd: commands, WM_NCDESTROY, temporaries, and one window carrying an object of this program and one of fwpeer.dll.
+// (Window texts are read through the program's own fields: dialogfiles and the end-to-end tests.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -86,8 +86,8 @@ TEST(WndTest, CommandsMatchCodeAndIdAndTheRestPassOn) {
     ::DestroyWindow(recorder);
 }
 
-// WM_CREATE missed by a late binding; PostNcDestroy too early (before the previous procedure), never, or
-// touched after a failed creation deleted the object.
+// WM_CREATE missed by a late binding; PostNcDestroy too early (before the previous procedure), never, or touched
+// after a failed creation deleted the object.
 TEST(WndTest, CreateBindsBeforeWmCreateAndWmNcDestroyEndsInPostNcDestroy) {
     g_calls.clear();
     g_recorded.clear();
@@ -98,8 +98,7 @@ TEST(WndTest, CreateBindsBeforeWmCreateAndWmNcDestroyEndsInPostNcDestroy) {
     ASSERT_TRUE(probe.DestroyWindow());
     EXPECT_EQ((std::vector<std::string>{"create", "destroy", "post nc destroy"}), g_calls);
     EXPECT_EQ((std::vector<Message>{{WM_DESTROY, 0, 0}, {WM_NCDESTROY, 0, 0}}), Recorded({WM_DESTROY, WM_NCDESTROY}));
-    EXPECT_EQ(nullptr, probe.m_hWnd);
-    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hWnd));
+    EXPECT_TRUE(probe.m_hWnd == nullptr && CWnd::FromHandlePermanent(hWnd) == nullptr) << "unbound";
 
     g_calls.clear();
     CProbe *failing = new CProbe;

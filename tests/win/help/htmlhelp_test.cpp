@@ -1,5 +1,5 @@
-// HTML Help found at run time, and the help file's pages copied out for a browser. (The Help command itself
-// is tested end to end, tests/e2e/help_test.cpp.)
+// HTML Help found at run time, and the help file's pages copied out for a browser. (The Help command itself is tested
+// end to end, tests/e2e/help_test.cpp.)
 #include <gtest/gtest.h>
 
 #include "tests/support/files.h"
@@ -23,8 +23,7 @@ TEST(HtmlHelpTest, FallsBackToTheNameAndGivesUpForGood) {
     CHtmlHelp byName("QuillonTestHelp\\InprocServer32", "hhctrl.ocx");
     DWORD_PTR cookie = 0;
     byName.Call(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&cookie));
-    EXPECT_NE(nullptr, byName.Module());
-    EXPECT_EQ(::GetModuleHandleA("hhctrl.ocx"), byName.Module());
+    EXPECT_TRUE(byName.Module() != nullptr && byName.Module() == ::GetModuleHandleA("hhctrl.ocx"));
     byName.Call(nullptr, nullptr, HH_UNINITIALIZE, cookie);
 
     CHtmlHelp none("QuillonTestHelp\\InprocServer32", "no-such-help.ocx");
@@ -33,8 +32,8 @@ TEST(HtmlHelpTest, FallsBackToTheNameAndGivesUpForGood) {
     ::SHDeleteKeyA(HKEY_CLASSES_ROOT, "QuillonTestHelp");
 }
 
-// The pages come out of the built help file (the working folder holds it) whole, with none of the file's own
-// tables; anything else yields nothing.
+// The pages come out of the built help file (the working folder holds it) whole, with none of the file's own tables;
+// anything else yields nothing.
 TEST(HtmlHelpTest, ExtractsThePagesOfTheHelpFileOnly) {
     ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
     const std::string folder = qwintest::ArtifactPath("help-pages") + "\\";

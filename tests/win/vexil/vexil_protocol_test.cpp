@@ -1,5 +1,5 @@
-// The VEXIL control's library, initialisation and edit-control messages, driven as the main dialog and the
-// list control drive it (the text model's own rules: tests/unit/formulaedit).
+// The VEXIL control's library, initialisation and edit-control messages, driven as the main dialog and the list
+// control drive it (the text model's own rules: tests/unit/formulaedit).
 #include <windows.h>
 
 #include <algorithm>
@@ -35,12 +35,12 @@ TEST(VexilLibrary, SecondInitialisationEndsTheProcess) {
         << r.boxes[0].text;
 }
 
-// One control from before VXM_INITIALIZE on, one message a step: its answer, then the text and the modified
-// flag (-1: not asked; an undo before the record marks the text modified). Before the record the messages
-// touch no cell array and painting still validates the window. arg is the text of WM_SETTEXT and
-// EM_REPLACESEL, the clipboard WM_PASTE finds and WM_COPY and WM_CUT leave (they need a selection and mark
-// nothing modified), or what WM_GETTEXT and EM_GETLINE write into wParam bytes (EM_GETLINE: their count in
-// the first word), never past them (nullptr: nothing written). No message but EM_REPLACESEL takes a snapshot.
+// One control from before VXM_INITIALIZE on, one message a step: its answer, then the text and the modified flag (-1:
+// not asked; an undo before the record marks the text modified). Before the record the messages touch no cell array
+// and painting still validates the window. arg is the text of WM_SETTEXT and EM_REPLACESEL, the clipboard WM_PASTE
+// finds and WM_COPY and WM_CUT leave (they need a selection and mark nothing modified), or what WM_GETTEXT and
+// EM_GETLINE write into wParam bytes (EM_GETLINE: their count in the first word), never past them (nullptr: nothing
+// written). No message but EM_REPLACESEL takes a snapshot.
 TEST_F(VexilTest, MessagesAnswerAsDocumented) {
     Use(host.CreateChild(VEXIL_CLASS_NAME, "", WS_TABSTOP, 10, 60, 300, 30, 1002));
     ::InvalidateRect(edit, nullptr, TRUE);
@@ -87,8 +87,8 @@ TEST_F(VexilTest, MessagesAnswerAsDocumented) {
         for (size_t i = std::max(reads && s.arg ? strlen(s.arg) + 1 : 0, line ? sizeof n : 0); reads && i < sizeof buffer; ++i)
             ASSERT_EQ('#', buffer[i]) << "byte " << i << " written";
     }
-    // An undo that brings back the caret -1 of an unfocused control puts it in the text when the control has
-    // the focus.
+    // An undo that brings back the caret -1 of an unfocused control puts it in the text when the control has the
+    // focus.
     SetText("Fe");
     ::SetFocus(edit);
     ::SetFocus(nullptr);

@@ -1,5 +1,5 @@
-// What a person sees and does with the VEXIL control: its painting (in pixels, against a reference drawn here
-// with the same fonts), VXM_DRAWFORMULA, the keyboard, the mouse and the context menu.
+// What a person sees and does with the VEXIL control: its painting (in pixels, against a reference drawn here with
+// the same fonts), VXM_DRAWFORMULA, the keyboard, the mouse and the context menu.
 #include "tests/support/testbed/controls.h"
 
 using namespace testbed;
@@ -9,9 +9,9 @@ using qwintest::kShift;
 
 namespace {
 
-// Whatever the fonts, the field (with a selection) and the list's drawing (VXM_DRAWFORMULA) give the picture
-// of one TextOut per character, though the control draws runs at once and some glyphs' ink leaves their cell:
-// smoothed or black-and-white, whose glyphs can be a pixel wider than the ABC widths.
+// Whatever the fonts, the field (with a selection) and the list's drawing (VXM_DRAWFORMULA) give the picture of one
+// TextOut per character, though the control draws runs at once and some glyphs' ink leaves their cell: smoothed or
+// black-and-white, whose glyphs can be a pixel wider than the ABC widths.
 TEST_F(VexilTest, AnyFontPaintsAsOneCallPerCharacter) {
     const struct { const char *face; int points; BYTE quality; } fonts[] = {
         {"Arial", 80, DEFAULT_QUALITY}, {"Arial", 130, NONANTIALIASED_QUALITY}, {"Arial", 140, DEFAULT_QUALITY},
@@ -48,9 +48,8 @@ TEST_F(VexilTest, AnyFontPaintsAsOneCallPerCharacter) {
 
 VexilDraw Request(const char *text, int length, int right) { return {text, length, 10, 0, right, 0, RGB(255, 255, 255)}; }
 
-// VXM_DRAWFORMULA draws only whole characters ending left of the limit, and no non-formula text; a cut
-// formula ends a pixel before a mark in the last 4 pixels before the limit; the caller's DC comes back as it
-// was given.
+// VXM_DRAWFORMULA draws only whole characters ending left of the limit, and no non-formula text; a cut formula ends a
+// pixel before a mark in the last 4 pixels before the limit; the caller's DC comes back as it was given.
 TEST_F(VexilTest, DrawFormulaCutsAtTheRightLimit) {
     const char *text = "Ba(NO3)2";
     VexilInit at10 = init;
@@ -83,10 +82,10 @@ TEST_F(VexilTest, DrawFormulaCutsAtTheRightLimit) {
     }
 }
 
-// Characters come from WM_CHAR only (key downs type nothing, so a keystroke never types twice); keys move,
-// select, delete and use the clipboard, their edits marked modified, the list's only sign of an edit (each
-// edit's rules: tests/unit/formulaedit), Shift+Home/End and Ctrl+A select as the system's edit field does.
-// Ctrl+Shift+J posts the editor signal to the parent.
+// Characters come from WM_CHAR only (key downs type nothing, so a keystroke never types twice); keys move, select,
+// delete and use the clipboard, their edits marked modified, the list's only sign of an edit (each edit's rules:
+// tests/unit/formulaedit), Shift+Home/End and Ctrl+A select as the system's edit field does. Ctrl+Shift+J posts the
+// editor signal to the parent.
 TEST_F(VexilTest, Keyboard) {
     struct Case { const char *start; std::vector<KeyPress> keys; const char *text, *selection; LRESULT modified; } cases[] = {
         {"", {Char('F'), Char('+'), Char('e'), Char(' '), Char('2'), Char('\x03'), Char('('), Char('\r'), Char('.'), Char('\t'), Char(')'),
@@ -121,8 +120,8 @@ TEST_F(VexilTest, Keyboard) {
         EXPECT_EQ(signal, ::PeekMessageA(&msg, host, VXN_EDITORSIGNAL, VXN_EDITORSIGNAL, PM_REMOVE) != 0);
         EXPECT_TRUE(!signal || (msg.wParam == 0 && msg.lParam == 0));
     }
-    // Tab and Shift+Tab go to the next and previous tab stop and select all its text; the control left behind
-    // keeps no selection.
+    // Tab and Shift+Tab go to the next and previous tab stop and select all its text; the control left behind keeps
+    // no selection.
     EXPECT_EQ(DLGC_WANTALLKEYS, Send(WM_GETDLGCODE, VK_TAB));
     HWND other = host.CreateChild(VEXIL_CLASS_NAME, "", WS_TABSTOP, 10, 50, 200, 30, 1002);
     ::SendMessageA(other, VXM_INITIALIZE, reinterpret_cast<WPARAM>(&init), 0);
@@ -135,8 +134,8 @@ TEST_F(VexilTest, Keyboard) {
     EXPECT_TRUE(edit == ::GetFocus() && Selection() == "0..3");
 }
 
-// A press puts the caret before the first character whose middle is right of it; dragging from right to left
-// selects backwards; a double click selects everything; the right button opens the context menu.
+// A press puts the caret before the first character whose middle is right of it; dragging from right to left selects
+// backwards; a double click selects everything; the right button opens the context menu.
 TEST_F(VexilTest, MouseAndContextMenu) {
     SetText("C6H12O6");
     Layout layout = Measure("C6H12O6", init);
@@ -159,9 +158,8 @@ TEST_F(VexilTest, MouseAndContextMenu) {
     Send(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(layout.edges[3], 5));
     EXPECT_EQ("0..6", Selection());
 
-    // The right button's menu: without a selection only Paste is offered, the button takes the focus and the
-    // menu's paste is undoable; a selection offers Copy, Cut and Delete, and a clipboard of no formula greys
-    // Paste.
+    // The right button's menu: without a selection only Paste is offered, the button takes the focus and the menu's
+    // paste is undoable; a selection offers Copy, Cut and Delete, and a clipboard of no formula greys Paste.
     SetText("Fe");
     ::SetFocus(nullptr);
     qwintest::SetClipboardText("2O3");
@@ -177,8 +175,8 @@ TEST_F(VexilTest, MouseAndContextMenu) {
     EXPECT_EQ("Fe", qwintest::ClipboardText());
 }
 
-// A formula wider than the field scrolls sideways: every character is kept, the caret stays in the field, the
-// picture is the whole text's picture shifted by the scroll, and a press selects by what is shown.
+// A formula wider than the field scrolls sideways: every character is kept, the caret stays in the field, the picture
+// is the whole text's picture shifted by the scroll, and a press selects by what is shown.
 TEST_F(VexilTest, LongFormulaScrollsSideways) {
     Recreate(100, init);
     std::string formula;
@@ -205,8 +203,8 @@ TEST_F(VexilTest, LongFormulaScrollsSideways) {
     Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(e[40] - scroll + 1, 5));
     Send(WM_LBUTTONUP, 0, MAKELPARAM(e[40] - scroll + 1, 5));
     EXPECT_EQ(e[40] - scroll, CaretX()) << "pressed in the scrolled field";
-    // Made wide enough for the whole text (as the main window does when it is enlarged), the field shows it
-    // all from the left margin again.
+    // Made wide enough for the whole text (as the main window does when it is enlarged), the field shows it all from
+    // the left margin again.
     SetText(formula.substr(0, 30).c_str());
     ASSERT_LT(CaretX(), e[30]) << "scrolled before widening";
     ::MoveWindow(edit, 10, 10, e[30] + init.rightMargin + 2, 30, TRUE);
@@ -215,8 +213,8 @@ TEST_F(VexilTest, LongFormulaScrollsSideways) {
     EXPECT_TRUE(Reference(wide, Text(), init, 0, 0).Pixels() == wide.Pixels()) << "scrolled after widening";
 }
 
-// A field lower than the letters and their subscripts moves the text up, so the digits stay whole inside
-// (their foot as far below the letters' as in a roomy field); a field of room enough keeps the given top.
+// A field lower than the letters and their subscripts moves the text up, so the digits stay whole inside (their foot
+// as far below the letters' as in a roomy field); a field of room enough keeps the given top.
 TEST_F(VexilTest, SubscriptsStayInsideALowField) {
     const Layout layout = Measure("Fe2", init);
     const int room = layout.caretBottom;
