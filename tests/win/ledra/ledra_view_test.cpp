@@ -89,7 +89,7 @@ TEST_F(LedraView, RowsShowTheirNumbersFormulasAndRatios) {
 }
 
 // The wheel scrolls as the scroll bar does, also over an open cell (which it commits first; over the formula editor
-// and a refused commit: LedraTest.RejectedFormulaKeepsItsCell).
+// and a refused commit: LedraTest.FormulaCommit).
 TEST_F(LedraView, WheelScrollsTheList) {
     UINT lines = 3;
     ::SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
