@@ -1,8 +1,8 @@
-// The main dialog's calculation files, settings, menu, About and Word output, driven as the
-// chemist drives them: menu commands, the real file dialogs, message boxes answered by the
-// watcher. Each test runs the dialog modally, acts from inside its loop, and leaves with File, Exit.
-#include <cstdio>
+// The main dialog's calculation files, settings, menu, About and Word output, driven as the chemist drives them: menu
+// commands, the real file dialogs, message boxes answered by the watcher. Each test runs the dialog modally, acts
+// from inside its loop, and leaves with File, Exit.
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "tests/support/testbed/maindialog.h"
@@ -25,9 +25,9 @@ void FileCommand(CQuillonDlg &dialog, UINT id, const std::string &path) {
     dialog.SendMessage(WM_COMMAND, id);
 }
 
-// Files as people write them load; a file with a bad line (a formula the program's own check
-// refuses, a second line for one row), or without any line, is refused with where and why, a
-// sentence, and leaves the entry exactly as it was (which lines read, and why not: calcfile_test).
+// Files as people write them load; a file with a bad line (a formula the program's own check refuses, a second line
+// for one row), or without any line, is refused with where and why, a sentence, and leaves the entry exactly as it
+// was (which lines read, and why not: calcfile_test).
 TEST_F(DialogTest, OpenIsAllOrNothing) {
     const struct { std::string bytes; const char *message; } cases[] = {  // message nullptr: the file loads
         {"\n  -1   \n\n0 10.00000 1.00000 BaTiO3  \n 2 0 1.00000 BaCO3\n\t5 1 1.00000 TiO2\n", nullptr},
@@ -39,10 +39,8 @@ TEST_F(DialogTest, OpenIsAllOrNothing) {
     Run([&](CQuillonDlg &dialog) {
         for (const auto &c : cases) {
             Put(path, c.bytes);
-            CString filler("H2O");
-            double ratio = 0.25;
-            dialog.GetDlgItem(IDC_LIST)->SendMessage(LDM_SETFORMULA, 29, reinterpret_cast<LPARAM>(&filler));
-            dialog.GetDlgItem(IDC_LIST)->SendMessage(LDM_SETRATIO, 29, reinterpret_cast<LPARAM>(&ratio));
+            StandInRows().setFormula(29, "H2O");
+            StandInRows().setRatio(29, 0.25);
             SetText(dialog, IDC_SAMPLE_ID, "before");
             SetText(dialog, IDC_AMOUNT, "7");
             qwintest::MessageBoxWatcher boxes(IDNO);  // the entry changed: not saved
@@ -61,9 +59,9 @@ TEST_F(DialogTest, OpenIsAllOrNothing) {
     });
 }
 
-// A save that cannot replace the file (held open without sharing, as another program might; or
-// a full disk: full_disk.sh runs this on a tiny filesystem, QUILLON_TINY_DISK), or that reads a
-// bad amount, says so and keeps the old file whole, with no partial file left beside it.
+// A save that cannot replace the file (held open without sharing, as another program might; or a full disk:
+// full_disk.sh runs this on a tiny filesystem, QUILLON_TINY_DISK), or that reads a bad amount, says so and keeps the
+// old file whole, with no partial file left beside it.
 TEST_F(DialogTest, AFailedSaveKeepsTheOldFile) {
     const char *tiny = std::getenv("QUILLON_TINY_DISK");
     const std::string folder = tiny != nullptr ? std::string(tiny) + "\\" : TempFolder(), path = folder + "kept.QSF";
@@ -72,12 +70,11 @@ TEST_F(DialogTest, AFailedSaveKeepsTheOldFile) {
     Put(path, old);
     HANDLE held = nullptr;
     if (tiny != nullptr) {  // filled to the last byte
-        FILE *filler = std::fopen((folder + "filler").c_str(), "wb");
-        ASSERT_NE(nullptr, filler);
-        std::string block(4096, 'x');
-        while (std::fwrite(block.data(), 1, block.size(), filler) == block.size() && std::fflush(filler) == 0) {
+        std::ofstream filler(folder + "filler", std::ios::binary);
+        ASSERT_TRUE(filler.is_open());
+        const std::string block(4096, 'x');
+        while (filler.write(block.data(), std::streamsize(block.size())).flush()) {
         }
-        std::fclose(filler);
     } else {
         held = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, held);
@@ -100,11 +97,19 @@ TEST_F(DialogTest, AFailedSaveKeepsTheOldFile) {
     ::FindClose(search);
 }
 
+enum { SOLID, NEAT, MOLAR, FRACTION };  // the Form list's choices
+
+// The Form list's choice made as a click makes it.
+void ChooseForm(HWND weighing, int form) {
+    ::SendDlgItemMessageA(weighing, IDC_FORM, CB_SETCURSEL, WPARAM(form), 0);
+    ::SendMessageA(weighing, WM_COMMAND, MAKEWPARAM(IDC_FORM, CBN_SELCHANGE), LPARAM(::GetDlgItem(weighing, IDC_FORM)));
+}
+
 UINT ItemState(HMENU menu, UINT id) { return ::GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED); }
 
-// Stored values are read at start, marked in the menus (the sheet's options toggled first) and
-// written back as the dialog keeps them; a wrong amount being edited is reported when the menu
-// opens, before any command (first-run defaults, values kept between runs: e2e files_test).
+// Stored values are read at start, marked in the menus (the sheet's options toggled first) and written back as the
+// dialog keeps them; a wrong amount being edited is reported when the menu opens, before any command (first-run
+// defaults, values kept between runs: e2e files_test).
 TEST_F(DialogTest, StoredSettingsAreReadMarkedAndWrittenBack) {
     char current[MAX_PATH];
     ::GetCurrentDirectoryA(sizeof current, current);
@@ -144,8 +149,8 @@ TEST_F(DialogTest, StoredSettingsAreReadMarkedAndWrittenBack) {
     for (const auto &s : settings) EXPECT_EQ(s.written, SettingInt(s.name)) << s.name;
 }
 
-// File, Exit and the close box mark the application closing (so the list
-// checks no open cell as its windows go); Escape ends the dialog without.
+// File, Exit and the close box mark the application closing (so the list checks no open cell as its windows go);
+// Escape ends the dialog without.
 TEST_F(DialogTest, ExitAndCloseMarkTheApplicationClosingEscapeDoesNot) {
     const struct { UINT message; WPARAM wParam; bool closing; } cases[] = {
         {WM_COMMAND, ID_FILE_EXIT, true}, {WM_SYSCOMMAND, SC_CLOSE, true}, {WM_COMMAND, IDCANCEL, false}};
@@ -156,7 +161,7 @@ TEST_F(DialogTest, ExitAndCloseMarkTheApplicationClosingEscapeDoesNot) {
     }
 }
 
-// (Help is opened end to end, tests/e2e/help_test.cpp.)
+// (Help is opened end to end, tests/e2e/main_dialog_test.cpp.)
 TEST_F(DialogTest, AboutShowsNameAndVersion) {
     Run([](CQuillonDlg &dialog) {
         UINT_PTR timer = PressOkWhenShown("About Quillon");
@@ -168,9 +173,9 @@ TEST_F(DialogTest, AboutShowsNameAndVersion) {
     });
 }
 
-// Word, when it is there, is the first run's output: each calculation is typed into the one
-// document, a failure half-way reported over the main dialog, what was typed staying. A Word
-// that cannot start gives way to the report display, for good.
+// Word, when it is there, is the first run's output: each calculation is typed into the one document, a failure
+// half-way reported over the main dialog, what was typed staying. A Word that cannot start gives way to the report
+// display, for good.
 TEST_F(DialogTest, CalculateTypesIntoWordAndFallsBackWhenItCannotStart) {
     {
         StandInServer word;
@@ -211,24 +216,33 @@ TEST_F(DialogTest, CalculateTypesIntoWordAndFallsBackWhenItCannotStart) {
     EXPECT_EQ(0u, SettingInt("Output To MS Word"));
 }
 
-// Wrong numbers are refused naming the field, which gets the focus back, a case for each way the
-// dialog words a refusal (the limits themselves: calcfile_test, batch_test); the material being
-// edited stays chosen. Right ones are kept by OK for the row and formula they were given for,
-// mark the entry changed, and go with New.
+// Wrong numbers are refused naming the field, which gets the focus back, a case for each way the dialog words a
+// refusal, of a solid, a liquid or a solution (a solution's purity stays 100; the limits themselves: calcfile_test,
+// batch_test); the material being edited stays chosen. Right ones are kept by OK for the row and formula they were
+// given for, mark the entry changed, and go with New.
 TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
     const char *const purity = "Wrong value for purity!\nA purity is a percentage above 0 and at most 100.";
-    const std::string fine = " (the sheet shows 5 decimals).", mass = "!\nA mass is a number of grams above 0.";
-    const struct { int scale, field; std::string text, message; } refused[] = {  // the scale button pressed first
-        {IDC_SCALE_PRODUCT, IDC_PURITY, "0", purity},
-        {IDC_SCALE_PRODUCT, IDC_PURITY, "50" + std::string(100, ' ') + "x", purity},  // read whole
-        {IDC_SCALE_PRODUCT, IDC_PURITY, "1e-300", "Wrong value for purity!\nA purity must be at least 0.00001 %" + fine},
-        {IDC_SCALE_PRODUCT, IDC_EXCESS, "999.9999999999999",
-         "Wrong value for excess!\nAn excess must be 0, or from 0.00001 to 999.99999 %" + fine},
-        {IDC_SCALE_PRODUCT, IDC_PURITY, "99,5", std::string(purity) + "\nUse a point for decimals: 1.5."},
-        {IDC_SCALE_PRODUCT, IDC_EXCESS, "-0.1", "Wrong value for excess!\nAn excess is a percentage of 0 or more, below 1000."},
-        {IDC_SCALE_MATERIAL, IDC_SCALE_MATERIAL_GRAMS, "0", "Wrong value for the starting material's mass" + mass},
-        {IDC_SCALE_TOTAL, IDC_SCALE_TOTAL_GRAMS, "", "Wrong value for the total mass" + mass},
-        {IDC_SCALE_TOTAL, IDC_SCALE_TOTAL_GRAMS, "1e-200", "Wrong value for the total mass!\nA mass must be at least 0.00001 g" + fine},
+    const std::string fine = " (the sheet shows 5 decimals)", mass = "!\nA mass is a number of grams above 0.";
+    const int P = IDC_SCALE_PRODUCT;
+    // The scale button pressed and the form chosen first (a solution's molarity 0.5, its mass fraction 40).
+    const struct { int scale, form, field; std::string text, message; } refused[] = {
+        {P, NEAT, IDC_DENSITY, "0,9", "Wrong value for density!\nA density is a number of g/mL above 0.\nUse a point for decimals: 1.5."},
+        {P, MOLAR, IDC_DENSITY, "0", "Wrong value for density!\nA density is a number of g/mL above 0."},  // blank: not given
+        {P, FRACTION, IDC_MASS_FRACTION, "120",
+         "Wrong value for mass fraction!\nMass fraction of H2 (row 1) must be a number from 0.00001 to 100 %" + fine + ", not 120."},
+        {P, MOLAR, IDC_PURITY, "98", "Wrong value for purity!\nPurity of H2 (row 1) must be 100 % for a solution: its molarity or "
+         "mass fraction says how much of it is the compound."},
+        {P, SOLID, IDC_PURITY, "0", purity},
+        {P, SOLID, IDC_PURITY, "50" + std::string(100, ' ') + "x", purity},  // read whole
+        {P, SOLID, IDC_PURITY, "1e-300", "Wrong value for purity!\nA purity must be at least 0.00001 %" + fine + "."},
+        {P, SOLID, IDC_EXCESS, "999.9999999999999",
+         "Wrong value for excess!\nAn excess must be 0, or from 0.00001 to 999.99999 %" + fine + "."},
+        {P, SOLID, IDC_PURITY, "99,5", std::string(purity) + "\nUse a point for decimals: 1.5."},
+        {P, SOLID, IDC_EXCESS, "-0.1", "Wrong value for excess!\nAn excess is a percentage of 0 or more, below 1000."},
+        {IDC_SCALE_MATERIAL, SOLID, IDC_SCALE_MATERIAL_GRAMS, "0", "Wrong value for the starting material's mass" + mass},
+        {IDC_SCALE_TOTAL, SOLID, IDC_SCALE_TOTAL_GRAMS, "", "Wrong value for the total mass" + mass},
+        {IDC_SCALE_TOTAL, SOLID, IDC_SCALE_TOTAL_GRAMS, "1e-200",
+         "Wrong value for the total mass!\nA mass must be at least 0.00001 g" + fine + "."},
     };
     Run([&](CQuillonDlg &dialog) {
         EnterWater(dialog, "S-2");
@@ -239,9 +253,12 @@ TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
             EXPECT_EQ("2\tO2\t0.5\t100\t0", ListLine(weighing, 1));
             for (const auto &c : refused) {
                 Press(weighing, c.scale);
-                ::SetDlgItemTextA(weighing, IDC_PURITY, "100");
-                ::SetDlgItemTextA(weighing, IDC_EXCESS, "0");
-                ::SetDlgItemTextA(weighing, c.field, c.text.c_str());
+                ChooseForm(weighing, SOLID);
+                SetText(weighing, IDC_PURITY, c.field == IDC_PURITY ? c.text.c_str() : "100");
+                SetText(weighing, IDC_EXCESS, "0");
+                ChooseForm(weighing, c.form);
+                if (c.form != SOLID) SetText(weighing, IDC_MOLARITY, "0.5"), SetText(weighing, IDC_MASS_FRACTION, "40");
+                SetText(weighing, c.field, c.text.c_str());
                 qwintest::MessageBoxWatcher boxes;
                 Press(weighing, IDOK);
                 ASSERT_EQ(1u, boxes.Count()) << c.text;
@@ -274,8 +291,7 @@ TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
         EXPECT_TRUE(Marked(dialog));
 
         // Cancel leaves everything; a retyped row shows the defaults, never another material's values.
-        CString retyped("H2O2");
-        dialog.GetDlgItem(IDC_LIST)->SendMessage(LDM_SETFORMULA, 0, reinterpret_cast<LPARAM>(&retyped));
+        StandInRows().setFormula(0, "H2O2");
         Weigh(dialog, [&](HWND weighing) {
             EXPECT_EQ("1\tH2O2\t1\t100\t0|2\tO2\t0.5\t100\t5.0000001", ListLine(weighing, 0) + "|" + ListLine(weighing, 1));
             EXPECT_TRUE(::IsDlgButtonChecked(weighing, IDC_SCALE_MATERIAL) == BST_CHECKED &&
@@ -291,16 +307,6 @@ TEST_F(DialogTest, WeighingDialogRefusesWrongNumbersAndKeepsRightOnes) {
     });
 }
 
-}  // namespace
-
-namespace {
-
-// The Form list's choice made as a click makes it.
-void ChooseForm(HWND weighing, int form) {
-    ::SendDlgItemMessageA(weighing, IDC_FORM, CB_SETCURSEL, WPARAM(form), 0);
-    ::SendMessageA(weighing, WM_COMMAND, MAKEWPARAM(IDC_FORM, CBN_SELCHANGE), LPARAM(::GetDlgItem(weighing, IDC_FORM)));
-}
-
 bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != 0; }
 
 std::string StoredText(const char *name) {
@@ -310,39 +316,12 @@ std::string StoredText(const char *name) {
     return text;
 }
 
-}  // namespace
-
-// A material's form: its fields take input as the form needs them (a solution's purity stays 100),
-// a wrong value is refused naming the field, which gets the focus back; right ones are kept for the
-// row and formula, shown briefly in the list, and go with a retyped formula.
+// A material's form: its fields take input as the form needs them; their values are kept for the row and formula,
+// shown briefly in the list, and go with a retyped formula.
 TEST_F(DialogTest, WeighingDialogTakesLiquidsAndSolutions) {
-    enum { SOLID, NEAT, MOLAR, FRACTION };
-    const std::string fine = " (the sheet shows 5 decimals)";
-    const struct { int form, field; const char *text; std::string message; } refused[] = {
-        {NEAT, IDC_DENSITY, "0,9", "density!\nA density is a number of g/mL above 0.\nUse a point for decimals: 1.5."},
-        {MOLAR, IDC_DENSITY, "0", "density!\nA density is a number of g/mL above 0."},  // blank: not given
-        {FRACTION, IDC_MASS_FRACTION, "120",
-         "mass fraction!\nMass fraction of H2 (row 1) must be a number from 0.00001 to 100 %" + fine + ", not 120."},
-        {MOLAR, IDC_PURITY, "98",
-         "purity!\nPurity of H2 (row 1) must be 100 % for a solution: its molarity or mass fraction says how much "
-         "of it is the compound."},
-    };
     Run([&](CQuillonDlg &dialog) {
         EnterWater(dialog, "S-3");
         Weigh(dialog, [&](HWND weighing) {
-            for (const auto &c : refused) {
-                ChooseForm(weighing, SOLID);
-                SetText(weighing, IDC_PURITY, c.field == IDC_PURITY ? c.text : "100");
-                ChooseForm(weighing, c.form);
-                SetText(weighing, IDC_MOLARITY, "0.5");
-                SetText(weighing, IDC_MASS_FRACTION, "40");
-                SetText(weighing, c.field, c.text);
-                qwintest::MessageBoxWatcher boxes;
-                Press(weighing, IDOK);
-                ASSERT_EQ(1u, boxes.Count()) << c.text;
-                EXPECT_EQ("Quillon: Wrong value for " + c.message + " (stop)", Seen(boxes[0]));
-                EXPECT_TRUE(::IsWindow(weighing) && ::GetDlgItem(weighing, c.field) == ::GetFocus()) << c.text;
-            }
             ChooseForm(weighing, SOLID);
             SetText(weighing, IDC_PURITY, "100");
             ChooseForm(weighing, NEAT);
@@ -366,8 +345,7 @@ TEST_F(DialogTest, WeighingDialogTakesLiquidsAndSolutions) {
         const MaterialForm liquid{0.0708, 0, 0}, solution{1.02, 0.5, 0};
         EXPECT_TRUE(kept.rows[0].formula == "H2" && kept.rows[0].form == liquid && kept.rows[1].formula == "O2" &&
                     kept.rows[1].form == solution);
-        CString retyped("H2O2");
-        dialog.GetDlgItem(IDC_LIST)->SendMessage(LDM_SETFORMULA, 0, reinterpret_cast<LPARAM>(&retyped));
+        StandInRows().setFormula(0, "H2O2");
         Weigh(dialog, [&](HWND weighing) {
             EXPECT_EQ("1\tH2O2\t1\t100\t0", ListLine(weighing, 0));
             Press(weighing, IDCANCEL);
@@ -375,8 +353,8 @@ TEST_F(DialogTest, WeighingDialogTakesLiquidsAndSolutions) {
     });
 }
 
-// The pipette's readability and minimum volume: read by the balance's rule (a stored one that does
-// not read is the default), refused naming what to enter, remembered.
+// The pipette's readability and minimum volume: read by the balance's rule (a stored one that does not read is the
+// default), refused naming what to enter, remembered.
 TEST_F(DialogTest, PipetteSettingsAreCheckedAndRemembered) {
     ::SHSetValueA(HKEY_CURRENT_USER, kSettingsKey.c_str(), "Pipette Readability", REG_SZ, "0,1", 4);
     Run([&](CQuillonDlg &dialog) {
@@ -398,3 +376,5 @@ TEST_F(DialogTest, PipetteSettingsAreCheckedAndRemembered) {
     });
     EXPECT_EQ("0.05|0.5", StoredText("Pipette Readability") + "|" + StoredText("Minimum Volume"));
 }
+
+}  // namespace

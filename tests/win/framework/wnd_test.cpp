@@ -1,6 +1,5 @@
-// CWnd: commands, WM_NCDESTROY, temporaries, and one window carrying an
-// object of this program and one of fwpeer.dll. (Window texts are read
-// through the program's own fields: dialogfiles and the end-to-end tests.)
+// CWnd: commands, WM_NCDESTROY, temporaries, and one window carrying an object of this program and one of fwpeer.dll.
+// (Window texts are read through the program's own fields: dialogfiles and the end-to-end tests.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -70,15 +69,9 @@ TEST(WndTest, CommandsMatchCodeAndIdAndTheRestPassOn) {
     LPARAM control = reinterpret_cast<LPARAM>(recorder);  // any window stands in for a control
     CProbe probe;
     ASSERT_TRUE(probe.SubclassWindow(recorder));
-    const struct {
-        WPARAM wParam;
-        LPARAM lParam;
-        const char *handler;  // nullptr: passed on to the previous procedure
-    } cases[] = {
-        {MAKEWPARAM(ID_APPLY, BN_CLICKED), control, "apply"},
-        {MAKEWPARAM(ID_APPLY, 1), 0, "apply"},
-        {MAKEWPARAM(ID_APPLY, 1), control, nullptr},
-        {MAKEWPARAM(ID_EDIT, EN_CHANGE), control, "edit change"},
+    const struct { WPARAM wParam; LPARAM lParam; const char *handler; } cases[] = {  // handler nullptr: passed on
+        {MAKEWPARAM(ID_APPLY, BN_CLICKED), control, "apply"}, {MAKEWPARAM(ID_APPLY, 1), 0, "apply"},
+        {MAKEWPARAM(ID_APPLY, 1), control, nullptr}, {MAKEWPARAM(ID_EDIT, EN_CHANGE), control, "edit change"},
         {MAKEWPARAM(ID_EDIT, EN_UPDATE), control, nullptr},
     };
     for (const auto &c : cases) {
@@ -93,8 +86,8 @@ TEST(WndTest, CommandsMatchCodeAndIdAndTheRestPassOn) {
     ::DestroyWindow(recorder);
 }
 
-// WM_CREATE missed by a late binding; PostNcDestroy too early (before the
-// previous procedure), never, or touched after a failed creation deleted the object.
+// WM_CREATE missed by a late binding; PostNcDestroy too early (before the previous procedure), never, or touched
+// after a failed creation deleted the object.
 TEST(WndTest, CreateBindsBeforeWmCreateAndWmNcDestroyEndsInPostNcDestroy) {
     g_calls.clear();
     g_recorded.clear();
@@ -105,8 +98,7 @@ TEST(WndTest, CreateBindsBeforeWmCreateAndWmNcDestroyEndsInPostNcDestroy) {
     ASSERT_TRUE(probe.DestroyWindow());
     EXPECT_EQ((std::vector<std::string>{"create", "destroy", "post nc destroy"}), g_calls);
     EXPECT_EQ((std::vector<Message>{{WM_DESTROY, 0, 0}, {WM_NCDESTROY, 0, 0}}), Recorded({WM_DESTROY, WM_NCDESTROY}));
-    EXPECT_EQ(nullptr, probe.m_hWnd);
-    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hWnd));
+    EXPECT_TRUE(probe.m_hWnd == nullptr && CWnd::FromHandlePermanent(hWnd) == nullptr) << "unbound";
 
     g_calls.clear();
     CProbe *failing = new CProbe;
@@ -146,8 +138,9 @@ TEST(WndTest, TemporariesLiveUntilTheOutermostMessageReturns) {
     AfxDeleteTemporaryObjects();
 }
 
-// One module's Default() running another module's message, or objects outliving the window.
-TEST(TwoModuleTest, EachModuleFindsItsOwnObjectAndDefaultChainsThroughBoth) {
+// One module's Default() running another module's message, or objects outliving the window; the count message
+// answered by the wrong module, or leaving out the bound windows or the temporaries.
+TEST(TwoModuleTest, EachModuleFindsItsOwnObjectDefaultChainsAndCountsAnswerForTheFirst) {
     HMODULE peer = ::LoadLibraryA("fwpeer.dll");
     ASSERT_NE(nullptr, peer) << "fwpeer.dll beside the test program";
     auto liveObjects = PeerExport<PeerLiveObjectsFn>(peer, "PeerLiveObjects");
@@ -173,24 +166,16 @@ TEST(TwoModuleTest, EachModuleFindsItsOwnObjectAndDefaultChainsThroughBoth) {
     EXPECT_EQ((std::vector<std::string>{"destroy", "post nc destroy"}), g_calls);
     EXPECT_EQ(0, hasObject(window));
     EXPECT_EQ(live - 1, liveObjects());  // the peer's object deleted itself
-}
 
-// The count message answered by the wrong module, or leaving out the bound
-// windows or the temporaries.
-TEST(TwoModuleTest, TheCountMessageAnswersForTheModuleWhoseObjectComesFirst) {
-    HMODULE peer = ::LoadLibraryA("fwpeer.dll");
-    ASSERT_NE(nullptr, peer) << "fwpeer.dll beside the test program";
-    auto liveObjects = PeerExport<PeerLiveObjectsFn>(peer, "PeerLiveObjects");
-    ASSERT_TRUE(liveObjects);
     const UINT count = ::RegisterWindowMessageA(AFX_OBJECT_COUNT_MESSAGE);
-    HWND window = CreatePopup(PEER_CLASS_NAME), target = CreateRecorder();
-    ASSERT_NE(nullptr, window);
+    window = CreatePopup(PEER_CLASS_NAME);
+    HWND target = CreateRecorder();
     EXPECT_EQ(liveObjects(), ::SendMessageA(window, count, 0, 0));  // the peer's objects, bound to its windows
     AfxDeleteTemporaryObjects();
     const int before = AfxGetLiveObjectCount();
     {
-        CProbe hook;
-        ASSERT_TRUE(hook.SubclassWindow(window));
+        CProbe second;
+        ASSERT_TRUE(second.SubclassWindow(window));
         CWnd::FromHandle(target);  // a temporary, until the idle clean-up
         EXPECT_EQ(before + 2, ::SendMessageA(window, count, 0, 0));
         AfxDeleteTemporaryObjects();

@@ -1,6 +1,5 @@
-// HTML Help found at run time, and the help file's pages copied out for a
-// browser. (The Help command itself is tested end to end,
-// tests/e2e/help_test.cpp.)
+// HTML Help found at run time, and the help file's pages copied out for a browser. (The Help command itself is tested
+// end to end, tests/e2e/help_test.cpp.)
 #include <gtest/gtest.h>
 
 #include "tests/support/files.h"
@@ -11,6 +10,7 @@
 #include <string>
 
 #include "app/htmlhelp.h"
+#include "tests/support/harness/qwintest.h"
 
 namespace {
 
@@ -23,24 +23,20 @@ TEST(HtmlHelpTest, FallsBackToTheNameAndGivesUpForGood) {
     CHtmlHelp byName("QuillonTestHelp\\InprocServer32", "hhctrl.ocx");
     DWORD_PTR cookie = 0;
     byName.Call(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&cookie));
-    EXPECT_NE(nullptr, byName.Module());
-    EXPECT_EQ(::GetModuleHandleA("hhctrl.ocx"), byName.Module());
+    EXPECT_TRUE(byName.Module() != nullptr && byName.Module() == ::GetModuleHandleA("hhctrl.ocx"));
     byName.Call(nullptr, nullptr, HH_UNINITIALIZE, cookie);
 
     CHtmlHelp none("QuillonTestHelp\\InprocServer32", "no-such-help.ocx");
-    EXPECT_EQ(nullptr, none.Call(nullptr, "x.chm", HH_DISPLAY_TOC, 0));
-    EXPECT_EQ(nullptr, none.Call(nullptr, "x.chm", HH_DISPLAY_TOC, 0));
+    for (int call = 0; call < 2; ++call) EXPECT_EQ(nullptr, none.Call(nullptr, "x.chm", HH_DISPLAY_TOC, 0));
     EXPECT_EQ(1, none.LoadAttempts());
     ::SHDeleteKeyA(HKEY_CLASSES_ROOT, "QuillonTestHelp");
 }
 
-// The pages come out of the built help file (the working folder holds it)
-// whole, with none of the file's own tables; anything else yields nothing.
+// The pages come out of the built help file (the working folder holds it) whole, with none of the file's own tables;
+// anything else yields nothing.
 TEST(HtmlHelpTest, ExtractsThePagesOfTheHelpFileOnly) {
     ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
-    char temp[MAX_PATH];
-    ::GetTempPathA(sizeof temp, temp);
-    const std::string folder = std::string(temp) + "quillon-help-test\\";
+    const std::string folder = qwintest::ArtifactPath("help-pages") + "\\";
     ::CreateDirectoryA(folder.c_str(), nullptr);
     for (const char *left : {"index.htm", "#SYSTEM"}) ::DeleteFileA((folder + left).c_str());  // by an earlier run
     for (const char *other : {"no-such-file.chm", "ATOMS.LST"}) EXPECT_EQ(0, ExtractHelpPages(other, folder)) << other;

@@ -1,7 +1,6 @@
-// The weighing sheet typed into the stand-in word processor: its text,
-// subscripts on the counts, a closed document replaced, a running
-// server used. (Successive sheets, failures and the fall-back are tested
-// through the main dialog, tests/win/dialogfiles.)
+// The weighing sheet typed into the stand-in word processor: its text, subscripts on the counts, a closed document
+// replaced, a running server used. (Successive sheets, failures and the fall-back are tested through the main dialog,
+// tests/win/dialogfiles.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -52,9 +51,8 @@ protected:
     CString documentName;
 };
 
-// The sheet's text with the counts subscript (the stand-in refuses unknown
-// calls, which shows the failure box), in the sheet's font, and Word shown
-// at the end.
+// The sheet's text with the counts subscript (the stand-in refuses unknown calls, which shows the failure box), in
+// the sheet's font, and Word shown at the end.
 TEST_F(WordOutputTest, TypesTheSheetIntoANewDocument) {
     EXPECT_EQ(WORD_OUTPUT_TYPED, Output(LimeSheet()));  // any message box fails the test
     EXPECT_STREQ("Document1", documentName);
@@ -65,8 +63,8 @@ TEST_F(WordOutputTest, TypesTheSheetIntoANewDocument) {
     EXPECT_EQ(log.size() - 23, log.rfind("\nApplication.Visible=1\n")) << log;  // the last call
 }
 
-// A running server is used rather than a new one; a document closed there
-// is replaced by a new one, whose name is remembered.
+// A running server is used rather than a new one; a document closed there is replaced by a new one, whose name is
+// remembered.
 TEST_F(WordOutputTest, UsesARunningServerAndReplacesAClosedDocument) {
     IDispatch *running = StandInNewApplication();
     DWORD cookie = 0;

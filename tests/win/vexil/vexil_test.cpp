@@ -1,18 +1,112 @@
-// What a person sees and does with the VEXIL control: its painting (in pixels, against a reference
-// drawn here with the same fonts), VXM_DRAWFORMULA, the keyboard, the mouse and the context menu.
+// The VEXIL control driven as the main dialog and the list control drive it: its library, initialisation and
+// edit-control messages (the text model's own rules: tests/unit/formulaedit), and what a person sees and does
+// with it: its painting (in pixels, against a reference drawn here with the same fonts), VXM_DRAWFORMULA, the
+// keyboard, the mouse and the context menu.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <regex>
+#include <string>
+
 #include "tests/support/testbed/controls.h"
 
 using namespace testbed;
 using qwintest::Bitmap32;
+using qwintest::ClipboardText;
 using qwintest::kControl;
 using qwintest::kShift;
+using qwintest::SetClipboardText;
 
 namespace {
 
-// Whatever the fonts, the field (with a selection) and the list's drawing
-// (VXM_DRAWFORMULA) give the picture of one TextOut per character, though the
-// control draws runs at once and some glyphs' ink leaves their cell: smoothed
-// or black-and-white, whose glyphs can be a pixel wider than the ABC widths.
+// A second VXM_INITIALIZE of one window ends the process with a message.
+TEST(VexilLibrary, SecondInitialisationEndsTheProcess) {
+    qwintest::ChildResult r = qwintest::RunInChild([] {
+        if (!testbed::LoadVexil()) ::ExitProcess(3);
+        qwintest::TestHost host;
+        HWND edit = host.CreateChild(VEXIL_CLASS_NAME, "", 0, 0, 0, 200, 30, 1);
+        VexilInit init = testbed::MainDialogInit();
+        if (::SendMessageA(edit, VXM_INITIALIZE, reinterpret_cast<WPARAM>(&init), 0) != 0) ::ExitProcess(4);
+        ::SendMessageA(edit, VXM_INITIALIZE, reinterpret_cast<WPARAM>(&init), 0);
+        ::ExitProcess(5);  // not reached
+    });
+    EXPECT_EQ(1u, r.exitCode) << r.output;
+    ASSERT_EQ(1u, r.boxes.size()) << r.output;
+    // The object's address, as wide as a pointer of this build.
+    const std::string digits = "[0-9A-Fa-f]{" + std::to_string(2 * sizeof(void *)) + "}";
+    EXPECT_TRUE(std::regex_match(r.boxes[0].text,
+                                 std::regex(R"(Multiple Initialization attempt in VEXIL\((0x)?)" + digits + R"(\)\.)")))
+        << r.boxes[0].text;
+}
+
+// One control from before VXM_INITIALIZE on, one message a step: its answer, then the text and the modified flag (-1:
+// not asked; an undo before the record marks the text modified). Before the record the messages touch no cell array
+// and painting still validates the window. arg is the text of WM_SETTEXT and EM_REPLACESEL, the clipboard WM_PASTE
+// finds and WM_COPY and WM_CUT leave (they need a selection and mark nothing modified), or what WM_GETTEXT and
+// EM_GETLINE write into wParam bytes (EM_GETLINE: their count in the first word), never past them (nullptr: nothing
+// written). No message but EM_REPLACESEL takes a snapshot.
+TEST_F(VexilTest, MessagesAnswerAsDocumented) {
+    Use(host.CreateChild(VEXIL_CLASS_NAME, "", WS_TABSTOP, 10, 60, 300, 30, 1002));
+    ::InvalidateRect(edit, nullptr, TRUE);
+    qwintest::Bitmap32 image = qwintest::CaptureClient(edit);
+    EXPECT_FALSE(::GetUpdateRect(edit, nullptr, FALSE));
+    EXPECT_EQ(image.Width() * image.Height(), image.CountColor(RGB(255, 255, 255)));
+    VexilInit record = testbed::MainDialogInit();
+    record.maxLength = 7;
+    const WPARAM seven = reinterpret_cast<WPARAM>(&record), none = WPARAM(-1), most = WPARAM(0xFFFFFFFFu);
+    const char *const C6 = "C6H12O6";
+    struct Step { UINT message; WPARAM wParam; LPARAM lParam; const char *arg; LRESULT result; const char *text; LRESULT modified; } steps[] = {
+        {WM_SETTEXT, 0, 0, "Fe", -1, "", 0}, {WM_GETTEXTLENGTH, 0, 0, "", -1, "", 0}, {WM_GETTEXT, 16, 0, nullptr, -1, "", 0},
+        {EM_GETLINE, 10, 0, nullptr, -1, "", 0}, {WM_PASTE, 0, 0, "Fe", 1, "", 0}, {WM_CLEAR, 0, 0, "", 1, "", 0},
+        {WM_CUT, 0, 0, "Fe", 1, "", 0}, {EM_REPLACESEL, 0, 0, "Fe", 1, "", 0}, {WM_UNDO, 0, 0, "", 0, "", -1},
+        {VXM_INITIALIZE, 0, 0, "", 1, "", -1} /* a null record */, {VXM_INITIALIZE, seven, 0, "", 0, "", -1},
+        {EM_GETLIMITTEXT, 0, 0, "", 7, "", -1}, {WM_SETTEXT, 0, 0, C6, 0, C6, 0}, {WM_GETTEXT, 0, 0, nullptr, 8, C6, 0},
+        {WM_GETTEXT, 3, 0, "C6", 1, C6, 0}, {WM_GETTEXT, 1, 0, "", -1, C6, 0}, {EM_GETLINE, 30, 0, C6, 7, C6, 0},
+        {EM_GETLINE, 7, 0, "C6H12O", 6, C6, 0}, {EM_GETLINE, 1, 0, "", 0, C6, 0}, {WM_SETTEXT, 0, 0, " Fe2O3 ", 0, "Fe2O3", 0},
+        {WM_SETTEXT, 0, 0, "H2O+", 1, "Fe2O3", 0}, {WM_COPY, 0, 0, "Fe", 1, "Fe2O3", 0} /* no selection */,
+        {WM_CUT, 0, 0, "Fe", 1, "Fe2O3", 0}, {EM_SETSEL, 2, 4, "", 0, "Fe2O3", 0},
+        {WM_CUT, 0, 0, "2O3", 0, "Fe", 0}, {EM_SETSEL, 0, 0, "", 0, "Fe", 0}, {WM_PASTE, 0, 0, "2O3", 0, "2O3e", 1},
+        {WM_SETTEXT, 0, 0, "Ba", 0, "Ba", 0}, {EM_SETSEL, none, 0, "", 0, "Ba", 0},
+        {WM_PASTE, 0, 0, "O2\r\n", 0, "BaO2", 1}, {WM_PASTE, 0, 0, "Fe\r\nO", 1, "BaO2", 1}, {WM_UNDO, 0, 0, "", 0, "", 1},
+        {WM_SETTEXT, 0, 0, "Fe2O3", 0, "Fe2O3", 0}, {EM_LIMITTEXT, 4, 0, "", 0, "Fe2O3", 0} /* below the length */,
+        {EM_LIMITTEXT, 5, 0, "", 1, "Fe2O3", 0}, {EM_GETLIMITTEXT, 0, 0, "", 5, "Fe2O3", 0}, {EM_SETSEL, 0, 1, "", 0, "Fe2O3", 0},
+        {EM_REPLACESEL, 0, 0, "NNNN", 1, "Fe2O3", 0}, {EM_REPLACESEL, 0, 0, "N", 0, "N2O3", 1},
+        {EM_LIMITTEXT, most, 0, "", 1, "N2O3", 1}, {EM_GETLIMITTEXT, 0, 0, "", 256, "N2O3", 1},
+    };
+    for (const Step &s : steps) {
+        SCOPED_TRACE("step " + std::to_string(&s - steps) + ", message " + std::to_string(s.message));
+        if (s.message == WM_PASTE) SetClipboardText(s.arg);
+        const bool text = s.message == WM_SETTEXT || s.message == EM_REPLACESEL, line = s.message == EM_GETLINE;
+        const bool reads = line || s.message == WM_GETTEXT;
+        char buffer[32];
+        memset(buffer, '#', sizeof buffer);
+        const WORD n = WORD(s.wParam);
+        if (line) memcpy(buffer, &n, sizeof n);
+        const LPARAM lParam = reads ? reinterpret_cast<LPARAM>(buffer) : text ? reinterpret_cast<LPARAM>(s.arg) : s.lParam;
+        EXPECT_EQ(s.result, Send(s.message, line ? 0 : s.wParam, lParam));
+        EXPECT_EQ(s.text, Text());
+        if (s.modified >= 0) { EXPECT_EQ(s.modified, Modified()); }
+        if (s.message == WM_COPY || s.message == WM_CUT) { EXPECT_EQ(s.arg, ClipboardText()); }
+        if (reads && s.arg) { EXPECT_STREQ(s.arg, buffer); }
+        for (size_t i = std::max(reads && s.arg ? strlen(s.arg) + 1 : 0, line ? sizeof n : 0); reads && i < sizeof buffer; ++i)
+            ASSERT_EQ('#', buffer[i]) << "byte " << i << " written";
+    }
+    // An undo that brings back the caret -1 of an unfocused control puts it in the text when the control has the
+    // focus.
+    SetText("Fe");
+    ::SetFocus(edit);
+    ::SetFocus(nullptr);
+    Send(WM_UNDO);  // the snapshot takes the caret -1
+    ::SetFocus(edit);
+    Key('Z', qwintest::kControl);
+    EXPECT_EQ("Fe", Text());
+    EXPECT_EQ(testbed::Measure("Fe", record).edges[2], CaretX()) << "the caret stands in the text";
+}
+
+// Whatever the fonts, the field (with a selection) and the list's drawing (VXM_DRAWFORMULA) give the picture of one
+// TextOut per character, though the control draws runs at once and some glyphs' ink leaves their cell: smoothed or
+// black-and-white, whose glyphs can be a pixel wider than the ABC widths.
 TEST_F(VexilTest, AnyFontPaintsAsOneCallPerCharacter) {
     const struct { const char *face; int points; BYTE quality; } fonts[] = {
         {"Arial", 80, DEFAULT_QUALITY}, {"Arial", 130, NONANTIALIASED_QUALITY}, {"Arial", 140, DEFAULT_QUALITY},
@@ -49,9 +143,8 @@ TEST_F(VexilTest, AnyFontPaintsAsOneCallPerCharacter) {
 
 VexilDraw Request(const char *text, int length, int right) { return {text, length, 10, 0, right, 0, RGB(255, 255, 255)}; }
 
-// VXM_DRAWFORMULA draws only whole characters ending left of the limit, and no
-// non-formula text; a cut formula ends a pixel before a mark in the last 4
-// pixels before the limit; the caller's DC comes back as it was given.
+// VXM_DRAWFORMULA draws only whole characters ending left of the limit, and no non-formula text; a cut formula ends a
+// pixel before a mark in the last 4 pixels before the limit; the caller's DC comes back as it was given.
 TEST_F(VexilTest, DrawFormulaCutsAtTheRightLimit) {
     const char *text = "Ba(NO3)2";
     VexilInit at10 = init;
@@ -84,11 +177,10 @@ TEST_F(VexilTest, DrawFormulaCutsAtTheRightLimit) {
     }
 }
 
-// Characters come from WM_CHAR only (key downs type nothing, so a keystroke
-// never types twice); keys move, select, delete and use the clipboard, their
-// edits marked modified, the list's only sign of an edit (each edit's rules:
-// tests/unit/formulaedit), Shift+Home/End and Ctrl+A select as the system's
-// edit field does. Ctrl+Shift+J posts the editor signal to the parent.
+// Characters come from WM_CHAR only (key downs type nothing, so a keystroke never types twice); keys move, select,
+// delete and use the clipboard, their edits marked modified, the list's only sign of an edit (each edit's rules:
+// tests/unit/formulaedit), Shift+Home/End and Ctrl+A select as the system's edit field does. Ctrl+Shift+J posts the
+// editor signal to the parent.
 TEST_F(VexilTest, Keyboard) {
     struct Case { const char *start; std::vector<KeyPress> keys; const char *text, *selection; LRESULT modified; } cases[] = {
         {"", {Char('F'), Char('+'), Char('e'), Char(' '), Char('2'), Char('\x03'), Char('('), Char('\r'), Char('.'), Char('\t'), Char(')'),
@@ -123,8 +215,8 @@ TEST_F(VexilTest, Keyboard) {
         EXPECT_EQ(signal, ::PeekMessageA(&msg, host, VXN_EDITORSIGNAL, VXN_EDITORSIGNAL, PM_REMOVE) != 0);
         EXPECT_TRUE(!signal || (msg.wParam == 0 && msg.lParam == 0));
     }
-    // Tab and Shift+Tab go to the next and previous tab stop and select all its
-    // text; the control left behind keeps no selection.
+    // Tab and Shift+Tab go to the next and previous tab stop and select all its text; the control left behind keeps
+    // no selection.
     EXPECT_EQ(DLGC_WANTALLKEYS, Send(WM_GETDLGCODE, VK_TAB));
     HWND other = host.CreateChild(VEXIL_CLASS_NAME, "", WS_TABSTOP, 10, 50, 200, 30, 1002);
     ::SendMessageA(other, VXM_INITIALIZE, reinterpret_cast<WPARAM>(&init), 0);
@@ -137,9 +229,8 @@ TEST_F(VexilTest, Keyboard) {
     EXPECT_TRUE(edit == ::GetFocus() && Selection() == "0..3");
 }
 
-// A press puts the caret before the first character whose middle is right of
-// it; dragging from right to left selects backwards; a double click selects
-// everything; the right button opens the context menu.
+// A press puts the caret before the first character whose middle is right of it; dragging from right to left selects
+// backwards; a double click selects everything; the right button opens the context menu.
 TEST_F(VexilTest, MouseAndContextMenu) {
     SetText("C6H12O6");
     Layout layout = Measure("C6H12O6", init);
@@ -162,9 +253,8 @@ TEST_F(VexilTest, MouseAndContextMenu) {
     Send(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(layout.edges[3], 5));
     EXPECT_EQ("0..6", Selection());
 
-    // The right button's menu: without a selection only Paste is offered, the
-    // button takes the focus and the menu's paste is undoable; a selection
-    // offers Copy, Cut and Delete, and a clipboard of no formula greys Paste.
+    // The right button's menu: without a selection only Paste is offered, the button takes the focus and the menu's
+    // paste is undoable; a selection offers Copy, Cut and Delete, and a clipboard of no formula greys Paste.
     SetText("Fe");
     ::SetFocus(nullptr);
     qwintest::SetClipboardText("2O3");
@@ -180,9 +270,8 @@ TEST_F(VexilTest, MouseAndContextMenu) {
     EXPECT_EQ("Fe", qwintest::ClipboardText());
 }
 
-// A formula wider than the field scrolls sideways: every character is kept,
-// the caret stays in the field, the picture is the whole text's picture
-// shifted by the scroll, and a press selects by what is shown.
+// A formula wider than the field scrolls sideways: every character is kept, the caret stays in the field, the picture
+// is the whole text's picture shifted by the scroll, and a press selects by what is shown.
 TEST_F(VexilTest, LongFormulaScrollsSideways) {
     Recreate(100, init);
     std::string formula;
@@ -209,8 +298,8 @@ TEST_F(VexilTest, LongFormulaScrollsSideways) {
     Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(e[40] - scroll + 1, 5));
     Send(WM_LBUTTONUP, 0, MAKELPARAM(e[40] - scroll + 1, 5));
     EXPECT_EQ(e[40] - scroll, CaretX()) << "pressed in the scrolled field";
-    // Made wide enough for the whole text (as the main window does when it is
-    // enlarged), the field shows it all from the left margin again.
+    // Made wide enough for the whole text (as the main window does when it is enlarged), the field shows it all from
+    // the left margin again.
     SetText(formula.substr(0, 30).c_str());
     ASSERT_LT(CaretX(), e[30]) << "scrolled before widening";
     ::MoveWindow(edit, 10, 10, e[30] + init.rightMargin + 2, 30, TRUE);
@@ -219,9 +308,8 @@ TEST_F(VexilTest, LongFormulaScrollsSideways) {
     EXPECT_TRUE(Reference(wide, Text(), init, 0, 0).Pixels() == wide.Pixels()) << "scrolled after widening";
 }
 
-// A field lower than the letters and their subscripts moves the text up, so
-// the digits stay whole inside (their foot as far below the letters' as in a
-// roomy field); a field of room enough keeps the given top.
+// A field lower than the letters and their subscripts moves the text up, so the digits stay whole inside (their foot
+// as far below the letters' as in a roomy field); a field of room enough keeps the given top.
 TEST_F(VexilTest, SubscriptsStayInsideALowField) {
     const Layout layout = Measure("Fe2", init);
     const int room = layout.caretBottom;
