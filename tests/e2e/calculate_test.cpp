@@ -1,6 +1,6 @@
-// Calculate and the automatic ratios end to end: the element selection, the
-// report file and its display, Copy All, and the entries that cannot give a
-// sheet. Screenshots of the three windows go to the build's test-output.
+// Calculate and the automatic ratios end to end: the element selection, the report file and its
+// display, Copy All, the weighing's options and the masses weighed, and the entries that cannot give a
+// sheet. Screenshots of the windows go to the build's test-output.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -21,23 +21,19 @@ using qwintest::BoxIcon;
 
 namespace {
 
-// A text of 10 g YBa2Cu3O7 from Y2O3, BaCO3 and CuO (ratios 0.5, 2, 3) as
-// quillon-cli prints it (tests/golden), for another sample ID.
+// A text of 10 g YBa2Cu3O7 from Y2O3, BaCO3 and CuO (0.5, 2, 3) as quillon-cli prints it, for another sample ID.
 std::string Golden(const char *name, const std::string &sampleId) {
     std::string text = ReadBytes(std::string(QUILLON_GOLDEN "/YBa2Cu3O7-") + name + ".txt");
     return text.empty() ? text : "ID: " + sampleId + text.substr(text.find('\n'));
 }
 
-// A report file's sheet without its line ends' CRs: written in text mode,
-// every line ends in CR CR LF, CR LF or LF (the sheet's own layout is held
-// in tests/unit/report/sheet_test.cpp).
+// A report file's sheet without its line ends' CRs (written in text mode: CR CR LF, CR LF or LF).
 std::string Written(const std::string &bytes) {
     EXPECT_NE(bytes.find("\r\r\n"), std::string::npos) << "not written in text mode";
     return qdriver::WithoutCR(bytes);
 }
 
-// The items of the program's tree view: text and state image index. The
-// text is read through a record in the program's memory, its text after it.
+// The items of the program's tree view: text and state image index, read through the program's memory.
 std::vector<std::pair<std::string, int>> TreeItems(const Quillon &quillon, HWND tree) {
     std::vector<std::pair<std::string, int>> items;
     char text[32];
@@ -97,8 +93,8 @@ TEST_F(Calculation, YBa2Cu3O7FromItsOxidesAndCarbonate) {
     EXPECT_FALSE(qdriver::Checked(item(IDC_RETAIN_CHANGE)));
     EXPECT_FALSE(::GetWindowLongA(item(IDC_SELECTION_HELP), GWL_STYLE) & WS_TABSTOP);  // read-only
     quillon.Capture(selection).SaveBmp(qwintest::ArtifactPath("quillon-selection.bmp"));
-    // Excluding Cu (the second item, space on it) makes the calibration
-    // negative and disables "Get Ratios"; including it again restores both.
+    // Excluding Cu (space on the second item) makes the calibration negative and disables "Get Ratios";
+    // including it again restores both.
     LRESULT cu = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
     ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, cu);
     quillon.ClickCenter(item(IDC_CALIBRATION));  // brings the dialog to the front
@@ -294,8 +290,7 @@ TEST_F(Calculation, AutoRatioOffWeighsTheRatiosShown) {
 // values survive a save and an open, and the sheet weighs BaCO3 / 0.99 and CuCO3 * 1.1.
 TEST_F(Calculation, PurityAndExcessAreSavedReopenedAndWeighed) {
     Enter("YBa2Cu3O7", "3", {{"BaCO3", ""}, {"Y2(CO3)3", ""}, {"CuCO3", ""}}, "YBCO-3");
-    Press(IDC_WEIGHING);
-    HWND weighing = OpenDialog(0, "Quillon : Purity, Excess and Scaling");
+    HWND weighing = OpenDialog(ID_OPTIONS_WEIGHING, "Quillon : Purity, Excess and Scaling");
     ASSERT_NE(weighing, nullptr);
     HWND list = ::GetDlgItem(weighing, IDC_WEIGHING_LIST);
     const int line = int(::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
@@ -332,8 +327,7 @@ TEST_F(Calculation, PurityAndExcessAreSavedReopenedAndWeighed) {
 // given their forms, and the sheet dispenses them by volume (the recipe test's exact numbers).
 TEST_F(Calculation, LiquidsAndSolutionsAreDispensedByVolume) {
     Enter("Y3Al5O12", "2", {{"Y(NO3)3", "3"}, {"Al(NO3)3", "5"}, {"C6H8O7", "16"}, {"C2H6O2", "64"}}, "YAG Pechini");
-    Press(IDC_WEIGHING);
-    HWND weighing = OpenDialog(0, "Quillon : Purity, Excess and Scaling");
+    HWND weighing = OpenDialog(ID_OPTIONS_WEIGHING, "Quillon : Purity, Excess and Scaling");
     ASSERT_NE(weighing, nullptr);
     HWND list = ::GetDlgItem(weighing, IDC_WEIGHING_LIST), form = ::GetDlgItem(weighing, IDC_FORM);
     const int line = int(::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
@@ -428,8 +422,8 @@ TEST_F(Calculation, WeighedMassesStayWithTheEntry) {
     qdriver::PressAndWait(quillon, weighed, IDCANCEL);
 }
 
-// The stock solution calculator: a molarity with a decimal comma refused by
-// name, the focus back in its field; then the grams of the solid.
+// The stock solution calculator: a molarity with a decimal comma refused, the focus back in its field;
+// then the grams of the solid.
 TEST_F(Calculation, StockSolutionGramsOfTheSolid) {
     HWND stock = OpenDialog(ID_OPTIONS_STOCK, "Quillon : Stock Solution");
     auto item = [&](int id) { return ::GetDlgItem(stock, id); };

@@ -1,6 +1,5 @@
 // The main window at the desk: where dialogs open and the focus after them, a series shown greyed,
-// the scaling beside the amount, Clear, the access keys, the window made wider and the sheet display
-// resized and opened again at that size.
+// the scaling beside the amount, Clear, the access keys, the window and the sheet display resized.
 #include <gtest/gtest.h>
 #include <windows.h>
 

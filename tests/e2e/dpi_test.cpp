@@ -34,8 +34,7 @@ std::string Element(const std::string &xml, const std::string &tag) {
     return end == std::string::npos ? "<none>" : xml.substr(start + 1, end - start - 1);
 }
 
-// Wine reads the DPI from the registry when a process starts: set for the
-// programs this test starts, put back when it ends.
+// Wine reads the DPI from the registry when a process starts: set for this test's programs, then put back.
 class LogPixels {
 public:
     explicit LogPixels(DWORD dpi) {
@@ -115,10 +114,7 @@ Look Measure(int dpi) {
     Bitmap32 shot = quillon.Capture(list);
     RECT inside;
     ::GetClientRect(list, &inside);
-    auto client = [&](RECT r) {
-        if (r.left >= 0) ::OffsetRect(&r, -bx, -by);
-        return r;
-    };
+    auto client = [&](RECT r) { if (r.left >= 0) ::OffsetRect(&r, -bx, -by); return r; };
     int h = look.rowHeight, rowCentre2 = h;  // twice the centre of row 0 (top 1, bottom h - 1)
     RECT number = client(Ink(shot, bx, by + 1, bx + columns.formulaLeft - 1, by + h));
     look.numberInk = number.bottom - number.top + 1;
@@ -174,8 +170,7 @@ TEST(Manifest, DeclaresPerMonitorAwarenessAndCommonControls6) {
     EXPECT_NE(manifest.find("publicKeyToken=\"6595b64144ccf1df\""), std::string::npos);
 }
 
-// Sizes at 144 and 192 are those at 96 scaled, within a pixel or two of
-// rounding; the text is centred in the rows at every DPI.
+// Sizes at 144 and 192 are those at 96 scaled, within a pixel or two; the text is centred in the rows.
 TEST(Dpi, MainWindowAndSelectionScale) {
     Look base = Measure(96);
     ASSERT_GT(base.rowHeight, 0);

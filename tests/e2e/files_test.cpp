@@ -368,15 +368,13 @@ TEST_F(LabRecord, PrintedPreviewedAndExportedSheetsAndSettingsFromRunToRun) {
     ::GetFullPathNameA(folder.c_str(), sizeof full, full, nullptr);  // the folder the program started in
     EXPECT_STRCASEEQ(stored, full);
 
-    Quillon again;
-    ASSERT_TRUE(again.Start(folder, true));
-    again.Answer(again.WaitBox(), IDNO);  // the report file of the calculation kept (the question: main_dialog_test)
-    ASSERT_NE(again.WaitReady(), nullptr);
-    EXPECT_FALSE(qdriver::Checked(again.Item(IDC_AUTO_RATIO)));
-    again.Command(ID_OPTIONS_BALANCE);
-    balance = again.WaitDialog(BALANCE_CAPTION);
+    ASSERT_TRUE(quillon.Start(folder, true));
+    quillon.Answer(quillon.WaitBox(), IDNO);  // the report file of the calculation kept (the question: main_dialog_test)
+    ASSERT_NE(quillon.WaitReady(), nullptr);
+    EXPECT_FALSE(qdriver::Checked(quillon.Item(IDC_AUTO_RATIO)));
+    balance = OpenDialog(ID_OPTIONS_BALANCE, BALANCE_CAPTION);
     for (const auto &field : {std::make_pair(IDC_OPERATOR, "A. Chemist"), std::make_pair(IDC_READABILITY, "0.001"),
                               std::make_pair(IDC_MINIMUM_WEIGHT, "2")})
         EXPECT_EQ(Quillon::TextOf(item(field.first)), field.second);
-    PressAndWait(again, balance, IDCANCEL);
+    PressAndWait(quillon, balance, IDCANCEL);
 }
