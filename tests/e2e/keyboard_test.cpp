@@ -1,8 +1,6 @@
-// One whole recipe at the keyboard alone: the entry typed through the access
-// keys and the list's cells, Calculate and the element selection, the sheet
-// display, the weighed check and a composition series, every dialog opened
-// and closed by keys. The texts are read to check; nothing is clicked or set
-// by message.
+// One whole recipe at the keyboard alone: the entry typed through the access keys and the list's
+// cells, Calculate, the sheet display, the weighed check and a series, every dialog opened and closed
+// by keys. The texts are read to check; nothing is clicked or set by message.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -41,10 +39,9 @@ bool Closed(Quillon &quillon, HWND dialog) {
 
 }  // namespace
 
-// 10 g YBa2Cu3O7 from Y2O3 and BaCO3 to be determined and CuO Fixed at 3:
-// the sheet is quillon-cli's for the three determined together; the sheet's
-// own masses weighed give back the product; the series Y1-xCaxBa2Cu3O7 with
-// CaCO3 added is that sheet again at x = 0.
+// 10 g YBa2Cu3O7 from Y2O3 and BaCO3 to be determined and CuO Fixed at 3: quillon-cli's sheet for the
+// three determined together; its own masses weighed give back the product; the series Y1-xCaxBa2Cu3O7
+// with CaCO3 added is that sheet again at x = 0.
 TEST_F(Keyboard, OneRecipeSeriesAndWeighedCheckByKeysAlone) {
     const std::string golden = ReadBytes(QUILLON_GOLDEN "/YBa2Cu3O7-sheet-auto.txt");
     ASSERT_FALSE(golden.empty());
@@ -62,10 +59,9 @@ TEST_F(Keyboard, OneRecipeSeriesAndWeighedCheckByKeysAlone) {
     quillon.Key(VK_TAB);
     quillon.Sync();
     ASSERT_EQ(::GetParent(quillon.Focus()), quillon.Item(IDC_LIST)) << "Tab from the ratio field opens row 1's cell";
-    // Home and End move the caret in the open cell (End once jumped the list to row 23, and the next keys went
-    // there). Enter passes an Unfixed row's ratio cell as it is, for Calculate to determine ("?" there would
-    // determine the ratios at once, before the rows are all in); F4 makes the row Fixed, its cell left open;
-    // Ctrl+Tab commits the last ratio and leaves the list for the amount, its text selected.
+    // Home and End move the caret in the open cell, not the list. Enter passes an Unfixed row's ratio cell
+    // as it is, for Calculate to determine; F4 makes the row Fixed, its cell left open; Ctrl+Tab commits
+    // the last ratio and leaves the list for the amount, its text selected.
     const struct {
         const char *formula, *ratio;
         bool fixed;  // F4 in its ratio cell
@@ -83,24 +79,14 @@ TEST_F(Keyboard, OneRecipeSeriesAndWeighedCheckByKeysAlone) {
     quillon.Type("10");
     quillon.Key('S', kAlt);  // back into the list
     quillon.Sync();
-    for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(rows[i].formula);
-        const Quillon::Row row = quillon.ReadRow(i);
-        EXPECT_EQ(row.formula, rows[i].formula);
-        EXPECT_EQ(row.fixed != 0, rows[i].fixed);
-        if (rows[i].fixed) { EXPECT_EQ(row.ratio, 3.0); }
-    }
-    EXPECT_EQ(quillon.Text(IDC_SAMPLE_ID), "KB-7");
-    EXPECT_EQ(quillon.Settled("YBa2Cu3O7", quillon.Item(IDC_PRODUCT)), "YBa2Cu3O7");
-    EXPECT_EQ(quillon.Text(IDC_AMOUNT), "10");
+    // The fields, formulas and ratio typed show in the sheet; the Fixed marks do not.
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(quillon.ReadRow(i).fixed != 0, rows[i].fixed) << rows[i].formula;
 
     // Calculate from the open cell; Enter takes the element selection as offered.
     quillon.Key('C', kAlt);
-    HWND selection = quillon.WaitDialog(qdriver::SELECTION_CAPTION);
-    ASSERT_NE(selection, nullptr);
+    ASSERT_NE(OpenDialog(0, qdriver::SELECTION_CAPTION), nullptr);
     quillon.Key(VK_RETURN);
-    HWND display = quillon.WaitDialog(qdriver::DISPLAY_CAPTION);
-    ASSERT_NE(display, nullptr);
+    HWND display = OpenDialog(0, qdriver::DISPLAY_CAPTION);
     EXPECT_EQ(qdriver::WithoutCR(Quillon::TextOf(::GetDlgItem(display, IDC_REPORT_TEXT))), expected);
     const double ratios[] = {0.5, 2, 3};
     for (int i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(quillon.ReadRow(i).ratio, ratios[i]) << i;
@@ -111,8 +97,7 @@ TEST_F(Keyboard, OneRecipeSeriesAndWeighedCheckByKeysAlone) {
     // Options, Weighed Masses: the sheet's masses row by row, Enter after each.
     quillon.Key('O', kAlt);
     quillon.Key('E');
-    HWND weighed = quillon.WaitDialog("Quillon : Weighed Masses");
-    ASSERT_NE(weighed, nullptr);
+    HWND weighed = OpenDialog(0, "Quillon : Weighed Masses");
     quillon.Key('W', kAlt);
     for (const char *formula : {"Y2O3", "BaCO3", "CuO"}) {
         std::ostringstream grams;
@@ -133,22 +118,18 @@ TEST_F(Keyboard, OneRecipeSeriesAndWeighedCheckByKeysAlone) {
     quillon.Type("CaCO3");
     quillon.Key(VK_RETURN);
     quillon.Key(VK_RETURN);
-    quillon.Sync();
-    EXPECT_EQ(quillon.ReadRow(3).formula, "CaCO3");
-    EXPECT_EQ(quillon.ReadRow(2).formula, "CuO");
+    quillon.Sync();  // the rows show in the series' sheet
 
     // Options, Composition Series: formula, values, the dialog's Calculate.
     quillon.Key('O', kAlt);
     quillon.Key('S');
-    HWND series = quillon.WaitDialog("Quillon : Composition Series");
-    ASSERT_NE(series, nullptr);
+    HWND series = OpenDialog(0, "Quillon : Composition Series");
     quillon.Key('F', kAlt);
     quillon.Type("Y1-xCaxBa2Cu3O7");
     quillon.Key('V', kAlt);
     quillon.Type("0,0.1");
     quillon.Key('C', kAlt);
-    display = quillon.WaitDialog(qdriver::DISPLAY_CAPTION);
-    ASSERT_NE(display, nullptr);
+    display = OpenDialog(0, qdriver::DISPLAY_CAPTION);
     const std::string text = qdriver::WithoutCR(Quillon::TextOf(::GetDlgItem(display, IDC_REPORT_TEXT)));
     EXPECT_NE(text.find("Series Y1-xCaxBa2Cu3O7  (10 grams of each member)\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\n0.1  Y0.9Ca0.1Ba2Cu3O7"), std::string::npos) << text;

@@ -1,8 +1,6 @@
-// The main window end to end: start-up (missing libraries and element data
-// end the process with one message, old report files offered for deletion),
-// the layout, the checks of Calculate and of the fields, Enter and Escape,
-// the keyboard layouts' characters, and Help where the system cannot
-// draw HTML (the help file's first page in the desktop's browser).
+// The main window end to end: start-up (a missing library or element data ends it with one message,
+// old report files offered for deletion), the layout, the checks of Calculate and of the fields, Enter
+// and Escape, the keyboard layouts, and Help in the desktop's browser.
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
@@ -43,8 +41,7 @@ TEST(StartUp, FailuresEndTheProgramWithOneMessage) {
         std::vector<std::string> files;
         const char *atoms, *message;  // atoms non-null: ATOMS.LST written with this text
     } cases[] = {
-        // VEXIL.DLL missing: 126 is "module not found"; LEDRA.DLL (absent
-        // too) is never tried, or its own message would follow.
+        // VEXIL.DLL missing (126: module not found); LEDRA.DLL, absent too, is never tried.
         {"no-vexil", {"Quillon.exe", "ATOMS.LST"}, nullptr, "Could not load VEXIL.DLL(126)."},
         {"no-atoms", {"Quillon.exe", "VEXIL.DLL", "LEDRA.DLL"}, nullptr, "Couldn't load data from ATOMS.LST."},
         {"empty-atoms", {"Quillon.exe", "VEXIL.DLL", "LEDRA.DLL"}, "", "Couldn't load data from ATOMS.LST."},
@@ -92,10 +89,9 @@ TEST(StartUp, OldReportFilesAreOfferedForDeletion) {
     }
 }
 
-// At start the deferred initialisation has laid the fields and headers over
-// the list's columns, the product is empty and ratio and amount show 1. Enter
-// never closes the dialog; Ctrl+Shift+J in a formula editor asks it what it
-// runs on; Escape closes it, without a question for an unchanged entry.
+// At start the fields and headers lie over the list's columns, the product is empty, ratio and amount
+// show 1. Enter never closes the dialog; Ctrl+Shift+J in a formula editor asks it what it runs on;
+// Escape closes it, without a question for an unchanged entry.
 TEST_F(MainDialog, AtStartEnterStaysEscapeCloses) {
     auto Rect = [&](int id) { RECT r; ::GetWindowRect(quillon.Item(id), &r); return r; };
     RECT list = Rect(IDC_LIST), sample = Rect(IDC_SAMPLE_ID), product = Rect(IDC_PRODUCT),
@@ -123,9 +119,7 @@ TEST_F(MainDialog, AtStartEnterStaysEscapeCloses) {
     Press(IDC_PRODUCT);
     quillon.Key('J', qwintest::kControl | kShift);
     Box box = quillon.WaitBox();
-    ASSERT_NE(box.hwnd, nullptr);
-    EXPECT_EQ(box.caption, "Quillon");
-    EXPECT_EQ(box.icon, BoxIcon::Asterisk);
+    EXPECT_TRUE(box.caption == "Quillon" && box.icon == BoxIcon::Asterisk) << box.caption;
     EXPECT_NE(box.text.find("ATOMS.LST, 118 elements."), std::string::npos) << box.text;
     quillon.Answer(box);
     Press(IDC_SAMPLE_ID);
@@ -133,9 +127,8 @@ TEST_F(MainDialog, AtStartEnterStaysEscapeCloses) {
     EXPECT_EQ(quillon.WaitExit(), 0);
 }
 
-// Calculate checks the amount first, then the product ratio, then the rest,
-// each message with its icon and the field it sends the user back to (the
-// messages of every refusal: commands_test and the quillon-cli tests).
+// Calculate checks the amount first, then the product ratio, then the rest, each message with its
+// icon and the field it sends the user back to.
 TEST_F(MainDialog, CalculateChecksTheAmountFirst) {
     const struct {
         const char *amount, *product, *ratio;
@@ -157,7 +150,6 @@ TEST_F(MainDialog, CalculateChecksTheAmountFirst) {
         SCOPED_TRACE(std::string("amount '") + c.amount + "' product '" + c.product + "' ratio '" + c.ratio + "'");
         Press(IDC_SAMPLE_ID);  // away from the fields set below
         qdriver::SetCheck(quillon.Item(IDC_AUTO_RATIO), c.autoRatio);
-        // The fields are set directly: their own leave checks are tested below.
         qdriver::SetText(quillon.Item(IDC_PRODUCT), c.product);
         qdriver::SetText(quillon.Item(IDC_PRODUCT_RATIO), c.ratio);
         qdriver::SetText(quillon.Item(IDC_AMOUNT), c.amount);
@@ -169,10 +161,8 @@ TEST_F(MainDialog, CalculateChecksTheAmountFirst) {
     }
 }
 
-// Leaving a field checks it: a wrong entry keeps its text, gets the focus
-// back selected and says why, once, also when the click that left it was on
-// Calculate (which is not left pressed); a number is shown normalised. (Which
-// texts are numbers and formulas: textutil_test and formula_test.)
+// Leaving a field checks it: a wrong entry keeps its text, gets the focus back selected and says why,
+// once, also when the click that left it was on Calculate (not left pressed); a number is normalised.
 TEST_F(MainDialog, LeavingAFieldChecksIt) {
     const struct {
         int id;
@@ -207,9 +197,8 @@ TEST_F(MainDialog, LeavingAFieldChecksIt) {
 
 using KeyboardLayouts = qdriver::Session;
 
-// The product field takes the characters the layout in use gives the keys:
-// the parentheses of a German or French keyboard, digits that need Shift on a
-// French one, and letters as Caps Lock makes them.
+// The product field takes the characters the layout in use gives the keys: the parentheses of a German
+// or French keyboard, digits that need Shift on a French one, and letters as Caps Lock makes them.
 TEST_F(KeyboardLayouts, ParenthesesDigitsAndCapsLockFollowTheLayout) {
     const unsigned S = 0x100;  // with Shift
     const struct {
@@ -244,9 +233,8 @@ TEST_F(KeyboardLayouts, ParenthesesDigitsAndCapsLockFollowTheLayout) {
     EXPECT_EQ(quillon.Settled("BAcU", quillon.Item(IDC_PRODUCT)), "BAcU") << layout->layout << " with Caps Lock";
 }
 
-// Wine's browser launcher pointed (in the registry, for the fixture's life,
-// from before the start) at a stand-in that appends what it is asked to open
-// to a log (tests/e2e/CMakeLists.txt).
+// Wine's browser launcher pointed (in the registry, from before the start) at a stand-in that appends
+// what it is asked to open to a log (tests/e2e/CMakeLists.txt).
 struct HelpEndToEnd : qdriver::Session {
     HelpEndToEnd() {
         ::SHSetValueA(HKEY_CURRENT_USER, KEY, "Browsers", REG_SZ, QUILLON_STANDIN_BROWSER,
@@ -268,9 +256,8 @@ struct HelpEndToEnd : qdriver::Session {
     static constexpr const char *KEY = "Software\\Wine\\WineBrowser";
 };
 
-// Each way of asking for help (F1 joins the table with the main window's
-// accelerator for it) opens the first page, a real file holding the
-// page, and no HTML Help window with an empty page; without a browser a message says where the pages are.
+// Each way of asking for help opens the first page, a real file, and no HTML Help window; without a
+// browser a message says where the pages are.
 TEST_F(HelpEndToEnd, HelpOpensTheFirstPageInTheBrowserOrSaysWhereItIs) {
     for (const char *how : {"Help menu", "F1"}) {
         ::DeleteFileA(QUILLON_BROWSER_LOG);
@@ -283,8 +270,7 @@ TEST_F(HelpEndToEnd, HelpOpensTheFirstPageInTheBrowserOrSaysWhereItIs) {
                   nullptr)
             << how << ": an HTML Help window opened";
     }
-    // A browser that cannot be started (the launcher finds no program by that
-    // name): a message names the folder the pages were put in, and they are there.
+    // A browser that cannot be started: a message names the folder the pages were put in, and they are there.
     const char missing[] = "/nonexistent/quillon-browser";
     ::SHSetValueA(HKEY_CURRENT_USER, KEY, "Browsers", REG_SZ, missing, DWORD(sizeof missing));
     ::DeleteFileA(QUILLON_BROWSER_LOG);

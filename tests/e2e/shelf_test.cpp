@@ -1,13 +1,10 @@
-// The lab's shelf end to end: the file chosen under Options, rows taking
-// their bottles as their formulas are typed (one bottle, a choice among two,
-// a question before values typed for the row are replaced), the sheet naming
-// them (its screenshot), a reopened file told what the shelf changed since,
-// and a shelf file gone between runs said once at start; the example shelf
-// in the Shelf window.
+// The lab's shelf end to end: the example shelf in the Shelf window; rows taking their bottles as their
+// formulas are typed (one bottle, a choice among two, a question before values typed for the row are
+// replaced), the sheet naming them, a reopened file told what the shelf changed since, and a shelf
+// file gone between runs said once at start.
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <memory>
 
 #include "app/resource.h"
 #include "tests/support/driver/driver.h"
@@ -29,7 +26,17 @@ void WriteShelf(const std::string &path, const std::string &rutilePurity, const 
 }
 
 TEST_F(ShelfEndToEnd, RowsTakeTheirBottlesAndAReopenedFileSaysWhatChanged) {
+    // The example shelf reads whole, and the Shelf window lists every bottle of it.
     const std::string shelf = folder + "\\shelf.csv";
+    ASSERT_TRUE(::CopyFileA(QUILLON_GOLDEN "/../../examples/shelf.csv", shelf.c_str(), FALSE));
+    quillon.FileCommand(ID_OPTIONS_SHELF_FILE, shelf);
+    EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr) << "the example has no bad line";
+    HWND window = OpenDialog(ID_OPTIONS_SHELF, "Quillon : Shelf");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(window, IDC_SHELF_COUNT)), "26 bottles");
+    quillon.Capture(window).SaveBmp(qwintest::ArtifactPath("quillon-shelf.bmp"));
+    qdriver::PressAndWait(quillon, window, IDCANCEL);
+
     WriteShelf(shelf, "99.5");
     quillon.FileCommand(ID_OPTIONS_SHELF_FILE, shelf);
     EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr) << "a shelf that reads whole says nothing";
@@ -47,7 +54,7 @@ TEST_F(ShelfEndToEnd, RowsTakeTheirBottlesAndAReopenedFileSaysWhatChanged) {
     qdriver::PressAndWait(quillon, choice, IDOK);
     Press(IDC_SAMPLE_ID);
 
-    ::SendMessageA(quillon.Item(IDC_AUTO_RATIO), BM_SETCHECK, BST_UNCHECKED, 0);
+    qdriver::SetCheck(quillon.Item(IDC_AUTO_RATIO), false);
     HWND display = Calculate(false);
     ASSERT_NE(display, nullptr);
     const std::string sheet = qdriver::WithoutCR(Report());
@@ -57,8 +64,7 @@ TEST_F(ShelfEndToEnd, RowsTakeTheirBottlesAndAReopenedFileSaysWhatChanged) {
     quillon.Capture(display).SaveBmp(qwintest::ArtifactPath("quillon-shelf-sheet.bmp"));
     qdriver::PressAndWait(quillon, display, IDOK);
 
-    // Saved, the rutile's purity changed on the shelf, reopened: the file's
-    // values are kept unless the chemist takes the shelf's.
+    // Saved, the rutile's purity changed on the shelf, reopened: the file's values are kept unless taken.
     quillon.FileCommand(ID_FILE_SAVE, folder + "\\bt");
     WriteShelf(shelf, "99.5", "HR-78");  // the file's bottle gone: only said, nothing to take
     quillon.Command(ID_FILE_NEW);
@@ -81,11 +87,9 @@ TEST_F(ShelfEndToEnd, RowsTakeTheirBottlesAndAReopenedFileSaysWhatChanged) {
         EXPECT_EQ(quillon.Settled(title), title);
     }
 
-    // Values typed for a row are not replaced unasked: BaCO3 at 99 % (shown
-    // at the bottle's 99.98 % as if typed), its formula typed again.
-    Press(IDC_WEIGHING);
-    HWND weighing = OpenDialog(0, "Quillon : Purity, Excess and Scaling");
-    ASSERT_NE(weighing, nullptr);
+    // Values typed for a row are not replaced unasked: BaCO3 at 99 % (shown at the bottle's 99.98 % as if
+    // typed), its formula typed again.
+    HWND weighing = OpenDialog(ID_OPTIONS_WEIGHING, "Quillon : Purity, Excess and Scaling");
     EXPECT_EQ(Quillon::TextOf(::GetDlgItem(weighing, IDC_PURITY)), "99.98");
     quillon.Fill(::GetDlgItem(weighing, IDC_PURITY), "99");
     qdriver::PressAndWait(quillon, weighing, IDOK);
@@ -104,40 +108,26 @@ TEST_F(ShelfEndToEnd, RowsTakeTheirBottlesAndAReopenedFileSaysWhatChanged) {
     EXPECT_EQ(quillon.Exit(ID_FILE_EXIT), 0);
     ::DeleteFileA(shelf.c_str());
     for (const std::string &report : Reports()) ::DeleteFileA((folder + "\\" + report).c_str());  // asked about at start
-    auto again = std::make_unique<Quillon>();
-    ASSERT_TRUE(again->Start(folder, true));
-    Box missing = again->WaitBox();
+    ASSERT_TRUE(quillon.Start(folder, true));
+    Box missing = quillon.WaitBox();
     EXPECT_NE(missing.text.find("shelf.csv does not exist."), std::string::npos) << missing.text;
-    again->Answer(missing);
-    ASSERT_NE(again->WaitReady(), nullptr);
-    again->EnterRow(0, "BaCO3");
-    EXPECT_EQ(again->WaitBox(300).hwnd, nullptr);
-    EXPECT_EQ(again->WaitWindow([](HWND w) { return Quillon::TextOf(w) == "Quillon : Choose a Bottle"; }, 300), nullptr);
-    again->Command(ID_OPTIONS_NO_SHELF);  // no shelf from the next start on
-    again->ClickCenter(again->Item(IDC_SAMPLE_ID));
-    again->Command(ID_FILE_EXIT);
-    qdriver::ExpectBox(*again, "Save changes?", BoxIcon::Question, IDNO);
-    EXPECT_EQ(again->WaitExit(), 0);
-    ASSERT_TRUE(again->Start(folder, true));
-    ASSERT_NE(again->WaitReady(), nullptr);
-    EXPECT_EQ(again->WaitBox(500).hwnd, nullptr);
-    again->FileCommand(ID_FILE_OPEN, folder + "\\bt.QSF");  // its bottles, with no shelf to compare with
-    EXPECT_EQ(again->Settled("bt.QSF - Quillon"), "bt.QSF - Quillon");
-    EXPECT_EQ(again->WaitBox(300).hwnd, nullptr) << "no shelf: nothing to say of the file's bottles";
-    EXPECT_EQ(again->Exit(ID_FILE_EXIT), 0);
-}
-
-// The example shelf reads whole, and the Shelf window lists every bottle of it (its screenshot).
-TEST_F(ShelfEndToEnd, TheExampleShelfInTheShelfWindow) {
-    const std::string shelf = folder + "\\shelf.csv";
-    ASSERT_TRUE(::CopyFileA(QUILLON_GOLDEN "/../../examples/shelf.csv", shelf.c_str(), FALSE));
-    quillon.FileCommand(ID_OPTIONS_SHELF_FILE, shelf);
-    EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr) << "the example has no bad line";
-    HWND window = OpenDialog(ID_OPTIONS_SHELF, "Quillon : Shelf");
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(Quillon::TextOf(::GetDlgItem(window, IDC_SHELF_COUNT)), "26 bottles");
-    quillon.Capture(window).SaveBmp(qwintest::ArtifactPath("quillon-shelf.bmp"));
-    qdriver::PressAndWait(quillon, window, IDCANCEL);
+    quillon.Answer(missing);
+    ASSERT_NE(quillon.WaitReady(), nullptr);
+    quillon.EnterRow(0, "BaCO3");
+    EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr);
+    EXPECT_EQ(quillon.WaitDialog("Quillon : Choose a Bottle", 300), nullptr);
+    quillon.Command(ID_OPTIONS_NO_SHELF);  // no shelf from the next start on
+    Press(IDC_SAMPLE_ID);
+    quillon.Command(ID_FILE_EXIT);
+    ExpectSaveQuestion(IDNO);
+    EXPECT_EQ(quillon.WaitExit(), 0);
+    ASSERT_TRUE(quillon.Start(folder, true));
+    ASSERT_NE(quillon.WaitReady(), nullptr);
+    EXPECT_EQ(quillon.WaitBox(500).hwnd, nullptr);
+    quillon.FileCommand(ID_FILE_OPEN, folder + "\\bt.QSF");  // its bottles, with no shelf to compare with
+    EXPECT_EQ(quillon.Settled("bt.QSF - Quillon"), "bt.QSF - Quillon");
+    EXPECT_EQ(quillon.WaitBox(300).hwnd, nullptr) << "no shelf: nothing to say of the file's bottles";
+    EXPECT_EQ(quillon.Exit(ID_FILE_EXIT), 0);
 }
 
 }  // namespace
