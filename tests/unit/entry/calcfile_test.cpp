@@ -297,7 +297,7 @@ TEST(CalcFileEntry, SavedFilesOpenAndSaveByteForByte) {
     }
     // A line end inside a bottle's text (a quoted shelf cell) would split the line: a blank instead.
     Entry entry = MakeEntry("CuO", {{"CuO", 0, 1}});
-    entry.batch.SetRow(1, "CuO", 100, 0, MaterialForm(), BottleRef{true, "Copper\r\noxide"});
+    entry.batch.SetRow(1, "CuO", 100, 0, MaterialForm(), BottleRef{true, "Copper\r\noxide", "", ""});
     CString saved;
     ASSERT_TRUE(CalcEntryText(entry, &saved));
     EXPECT_NE(std::string::npos, Str(saved).find("bottle 1 \"Copper  oxide\" \"\" \"\" CuO\r\n")) << Str(saved);
