@@ -214,7 +214,15 @@ bool BlankCells(const std::vector<Cell> &cells, size_t from = 0) {
 // plain decimal number.
 CString ReadNumberCell(const std::string &text, const char *column, double *value) {
     if (Trimmed(text).empty()) return CString();
-    const int read = ReadNumberText(text.c_str(), value);
+    // Beside the number only blanks (a no-break space too): the number
+    // fields' trim drops any byte above 127 after the number, which would
+    // read "1.1\xB5" as 1.1 and a lone "\xBF" as no value at all.
+    bool stray = false;
+    for (const char c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        stray = stray || (u < 32 && u != '\t') || (u >= 0x80 && u != 0xA0);
+    }
+    const int read = stray ? 1 : ReadNumberText(text.c_str(), value);
     if (read == 0) return CString();
     CString reason = CString(column) + " must be a plain decimal number, not \"" + text.c_str() + "\"";
     if (read == 2) {

@@ -77,7 +77,8 @@ TEST(ShelfRead, EverySpellingOfTheFile) {
          "3 ZrO2||100\n5 Ta2O5|Tantalum oxide|99.99\n6 ! it has a field the header does not name\n"},
         {"every value's refusal, each line by its number",
          "Formula,Purity,Density,Molarity,Mass fraction\n"
-         "BaCO3,120\nTiO2,0\nSrCO3,0.000001\n,99\nXq2O3\nC2H6O2,,-1\nLiNO3,,,\"1,5\"\nLiOH,,1.1,1,5\nLiCl,99,1.1,1\nNaCl,99 %\nKCl,,1e999\n",
+         "BaCO3,120\nTiO2,0\nSrCO3,0.000001\n,99\nXq2O3\nC2H6O2,,-1\nLiNO3,,,\"1,5\"\nLiOH,,1.1,1,5\nLiCl,99,1.1,1\nNaCl,99 %\nKCl,,1e999\n"
+         "NH3,,\xBF\nHCl,,1.18\xB5\nHNO3,,\"1.4\r\"\nH2SO4,,1.84\xA0\n",
          ShelfReadStatus::Read,
          "2 ! purity must be above 0 and at most 100 %, not 120\n3 ! purity must be above 0 and at most 100 %, not 0\n"
          "4 ! purity must be at least 0.00001 % (the sheet shows 5 decimals), not 1e-06\n5 ! the formula is missing\n"
@@ -86,7 +87,10 @@ TEST(ShelfRead, EverySpellingOfTheFile) {
          "8 ! molarity must be a plain decimal number, not \"1,5\" (use a point for decimals: 1.5)\n"
          "9 ! LiOH has both a molarity and a mass fraction: give one of them\n"
          "10 ! purity of LiCl must be 100 % for a solution: its molarity or mass fraction says how much of it is the compound\n"
-         "11 ! purity must be a plain decimal number, not \"99 %\"\n12 ! density must be a plain decimal number, not \"1e999\"\n"},
+         "11 ! purity must be a plain decimal number, not \"99 %\"\n12 ! density must be a plain decimal number, not \"1e999\"\n"
+         "13 ! density must be a plain decimal number, not \"\xBF\"\n"
+         "14 ! density must be a plain decimal number, not \"1.18\xB5\"\n"
+         "15 ! density must be a plain decimal number, not \"1.4\r\"\n17 H2SO4||100|1.84\n"},
         {"a quoted cell that never ends: that line alone is bad", "Formula,Note\nZnO,\"open\nMgO\n", ShelfReadStatus::Read,
          "2 ! a quoted cell does not end\n3 MgO||100\n"},
         {"UTF-8 marked, but a line is not UTF-8", "\xEF\xBB\xBF" "Formula,Name\nZnO,\xE9t\xE9\nMgO\n", ShelfReadStatus::Read,
