@@ -247,9 +247,8 @@ void CShelfDlg::Fill(int keep) {
     // Emptied first, it drops the selection without a notice for each line.
     list.SetItemCountEx(0);
     list.SetItemCountEx(int(shown.size()));
-    int selected = shown.empty() ? -1 : 0;
-    for (int item = 0; item < int(shown.size()); ++item)
-        if (shown[size_t(item)] == keep) selected = item;
+    const auto kept = std::find(shown.begin(), shown.end(), keep);
+    const int selected = kept != shown.end() ? int(kept - shown.begin()) : shown.empty() ? -1 : 0;
     if (selected >= 0) {
         list.SetItemState(selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         list.EnsureVisible(selected, FALSE);

@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <cstring>
 #include <cstdio>
@@ -192,10 +193,7 @@ void ShelfWindow(const std::string &folder, int runs) {
     for (int i = 0; i < 10000; ++i)
         text += std::string(formulas[i % 8]) + ",Bottle " + std::to_string(i) + ",99.5,Northfield Chemicals,L-" +
                 std::to_string(i) + ",Cabinet A" + std::to_string(i % 9) + "\r\n";
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    ::WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
-    ::CloseHandle(file);
+    std::ofstream(path, std::ios::binary) << text;
     Quillon quillon;
     if (!quillon.Start(folder) || quillon.WaitReady() == nullptr) return;
     quillon.FileCommand(ID_OPTIONS_SHELF_FILE, path);
